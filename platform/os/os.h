@@ -1,0 +1,112 @@
+// Operating-system services of this system: message boxes, profile (INI) files, temporary files, the path of
+// a loaded module, the user's documents folder, and bounded text copy and compare.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace os {
+
+// ---- Message boxes -----------------------------------------------------------------------------------------
+// The libraries never block on a box: by default its text goes to stderr and the default answer is returned.
+// A program installs a real dialog; a test installs a recorder.
+
+// Flags: one button set | one icon | modality.
+constexpr unsigned MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_YESNO = 0x4;
+constexpr unsigned MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40;
+constexpr unsigned MB_SYSTEMMODAL = 0x1000;
+// Answers.
+constexpr int IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7;
+
+struct MessageBoxRequest {
+    std::string text;
+    std::string caption;  // empty: the system's default caption
+    unsigned flags = 0;   // buttons | icon | modality
+};
+
+using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
+
+// Shows a box through the installed handler; without one, writes "caption: text" to stderr and answers
+// IDOK (IDYES for a yes/no box).
+int MessageBox(const std::string& text, const std::string& caption, unsigned flags);
+
+// Installs a handler and returns the previous one (empty: the stderr default).
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+// Records every box shown while it lives and answers with a fixed result; restores the previous handler.
+class MessageBoxRecorder {
+public:
+    explicit MessageBoxRecorder(int answer = IDOK);
+    ~MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+
+    const std::vector<MessageBoxRequest>& Boxes() const { return boxes_; }
+    void SetAnswer(int answer) { answer_ = answer; }
+
+private:
+    std::vector<MessageBoxRequest> boxes_;
+    int answer_;
+    MessageBoxHandler previous_;
+};
+
+// ---- Profile files -----------------------------------------------------------------------------------------
+// INI text: "[Section]" lines and "key=value" lines; sections and keys compare case-insensitively, values are
+// trimmed of surrounding blanks; ';' and '#' start comment lines.
+
+// The value of key in section, or nullopt when the file, the section or the key is missing.
+std::optional<std::string> ReadProfileString(const std::string& file, const std::string& section,
+                                             const std::string& key);
+
+// The value, or def when it is missing (the way Windows profile reading behaves).
+std::string GetProfileString(const std::string& file, const std::string& section, const std::string& key,
+                             const std::string& def);
+
+// Every key=value pair of a section, in file order (empty when there is no such section).
+std::vector<std::pair<std::string, std::string>> ReadProfileSection(const std::string& file,
+                                                                    const std::string& section);
+
+// Sets key in section (adding the section or key as needed) and replaces the file atomically. A null value
+// removes the key. Returns false, with errno set, when the file cannot be written.
+bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
+                        const std::optional<std::string>& value);
+
+// ---- Files and folders -------------------------------------------------------------------------------------
+
+// The folder for temporary files ($TMPDIR, else /tmp), without a trailing slash.
+std::string TempDirectory();
+
+// Creates a new empty file with a unique name in folder (TempDirectory() when empty) whose name starts with
+// prefix and ends with suffix; returns its path, or an empty text when no file could be created.
+std::string CreateTempFile(const std::string& prefix, const std::string& suffix = "",
+                           const std::string& folder = "");
+
+// Writes data to path through a temporary file in the same folder and a rename, so readers see either the
+// old or the new content. Returns false, with errno set, on failure.
+bool WriteFileAtomically(const std::string& path, const std::string& data);
+
+// The full path of the shared object or program that contains address (the calling module when null).
+std::string ModulePath(const void* address);
+
+// The folder that holds the file at path ("." for a bare name).
+std::string DirectoryOf(const std::string& path);
+
+// The user's documents folder: XDG_DOCUMENTS_DIR from the user's dirs file, else $HOME/Documents when it
+// exists, else $HOME.
+std::string DocumentsFolder();
+
+// ---- Bounded text ------------------------------------------------------------------------------------------
+
+// Copies at most size-1 bytes of src into dst and terminates it; returns the number of bytes copied.
+// A null dst or a size of 0 copies nothing and returns 0.
+size_t CopyBounded(char* dst, size_t size, const char* src);
+size_t CopyBounded(char* dst, size_t size, const std::string& src);
+
+// Compares at most n bytes like strncmp, and case-insensitively (ASCII) like strnicmp.
+int CompareBounded(const char* a, const char* b, size_t n);
+int CompareBoundedNoCase(const char* a, const char* b, size_t n);
+
+}  // namespace os

@@ -1,0 +1,162 @@
+#include "os.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("os_test_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Write(const std::string& name, const std::string& text) {
+        std::string path = (dir_ / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    fs::path dir_;
+};
+
+using Profile = TempDir;
+
+TEST_F(Profile, ReadsCaseInsensitivelyTrimsAndFallsBack) {
+    auto ini = Write("a.ini", "; comment\r\n[General]\r\n  Server = Alpha/Acme  \r\n[Other]\r\nServer=Beta\r\n");
+    EXPECT_EQ(os::GetProfileString(ini, "general", "SERVER", "x"), "Alpha/Acme");
+    EXPECT_EQ(os::GetProfileString(ini, "Other", "Server", "x"), "Beta");
+    EXPECT_EQ(os::GetProfileString(ini, "General", "Missing", "dflt"), "dflt");
+    EXPECT_EQ(os::GetProfileString(ini, "Nowhere", "Server", "dflt"), "dflt");
+    EXPECT_EQ(os::GetProfileString((dir_ / "none.ini").string(), "General", "Server", "d"), "d");
+    EXPECT_FALSE(os::ReadProfileString(ini, "General", "Missing").has_value());
+}
+
+TEST_F(Profile, SectionListsEntriesInFileOrder) {
+    auto ini = Write("s.ini", "[Servers]\nAlpha/Acme=/srv/a\nBeta=/srv/b\n[Notes]\nDirectory=d\n");
+    auto entries = os::ReadProfileSection(ini, "servers");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0], (std::pair<std::string, std::string>{"Alpha/Acme", "/srv/a"}));
+    EXPECT_EQ(entries[1].first, "Beta");
+}
+
+TEST_F(Profile, WritesReplaceAddAndRemoveKeepingTheRest) {
+    auto ini = Write("w.ini", "[Notes]\nDirectory=data\nUserName=Ann\n\n[Servers]\nAlpha=/a\n");
+    ASSERT_TRUE(os::WriteProfileString(ini, "notes", "username", std::string("Bob")));
+    ASSERT_TRUE(os::WriteProfileString(ini, "Notes", "NewKey", std::string("1")));
+    ASSERT_TRUE(os::WriteProfileString(ini, "Fresh", "K", std::string("v")));
+    ASSERT_TRUE(os::WriteProfileString(ini, "Servers", "Alpha", std::nullopt));
+    EXPECT_EQ(os::GetProfileString(ini, "Notes", "UserName", ""), "Bob");
+    EXPECT_EQ(os::GetProfileString(ini, "Notes", "NewKey", ""), "1");
+    EXPECT_EQ(os::GetProfileString(ini, "Notes", "Directory", ""), "data");
+    EXPECT_EQ(os::GetProfileString(ini, "Fresh", "K", ""), "v");
+    EXPECT_FALSE(os::ReadProfileString(ini, "Servers", "Alpha").has_value());
+    // The new key sits in its own section, not after the next one.
+    std::string text = Read(ini);
+    EXPECT_LT(text.find("NewKey=1"), text.find("[Servers]"));
+}
+
+TEST_F(Profile, WriteCreatesAMissingFileAndFailsInAMissingFolder) {
+    std::string ini = (dir_ / "new.ini").string();
+    ASSERT_TRUE(os::WriteProfileString(ini, "General", "Server", std::string("S")));
+    EXPECT_EQ(Read(ini), "[General]\nServer=S\n");
+    EXPECT_FALSE(os::WriteProfileString((dir_ / "no" / "x.ini").string(), "A", "B", std::string("C")));
+}
+
+using Files = TempDir;
+
+TEST_F(Files, TempFilesAreUniqueAndExist) {
+    std::string a = os::CreateTempFile("qvl", ".txt", dir_.string());
+    std::string b = os::CreateTempFile("qvl", ".txt", dir_.string());
+    ASSERT_FALSE(a.empty());
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(fs::exists(a));
+    EXPECT_EQ(fs::path(a).extension(), ".txt");
+    EXPECT_TRUE(os::CreateTempFile("x", "", (dir_ / "missing").string()).empty());
+}
+
+TEST_F(Files, AtomicWriteReplacesContentAndLeavesNoTemporaries) {
+    std::string p = Write("f.txt", "old");
+    ASSERT_TRUE(os::WriteFileAtomically(p, "new content"));
+    EXPECT_EQ(Read(p), "new content");
+    int count = 0;
+    for (auto& e : fs::directory_iterator(dir_)) (void)e, ++count;
+    EXPECT_EQ(count, 1);
+}
+
+TEST_F(Files, PathsOfModulesAndFolders) {
+    EXPECT_EQ(os::DirectoryOf("/a/b/c.ini"), "/a/b");
+    EXPECT_EQ(os::DirectoryOf("c.ini"), ".");
+    EXPECT_EQ(os::DirectoryOf("/c.ini"), "/");
+    std::string self = os::ModulePath(nullptr);
+    ASSERT_FALSE(self.empty());
+    EXPECT_EQ(self.front(), '/');
+    EXPECT_TRUE(fs::exists(self));
+}
+
+TEST_F(Files, DocumentsFolderFollowsTheUserDirsFile) {
+    fs::create_directories(dir_ / "cfg");
+    fs::create_directories(dir_ / "MyDocs");
+    Write("cfg/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/MyDocs\"\n");
+    std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const char* oldCfg = std::getenv("XDG_CONFIG_HOME");
+    std::string savedCfg = oldCfg ? oldCfg : "";
+    setenv("HOME", dir_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir_ / "cfg").c_str(), 1);
+    EXPECT_EQ(os::DocumentsFolder(), (dir_ / "MyDocs").string());
+    fs::remove_all(dir_ / "MyDocs");
+    EXPECT_EQ(os::DocumentsFolder(), dir_.string());  // no Documents either: home
+    setenv("HOME", oldHome.c_str(), 1);
+    if (oldCfg) setenv("XDG_CONFIG_HOME", savedCfg.c_str(), 1);
+    else unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(BoundedText, CopiesAtMostSizeMinusOneAndTerminates) {
+    char buf[5];
+    EXPECT_EQ(os::CopyBounded(buf, sizeof buf, "abcdefgh"), 4u);
+    EXPECT_STREQ(buf, "abcd");
+    EXPECT_EQ(os::CopyBounded(buf, sizeof buf, std::string("xy")), 2u);
+    EXPECT_STREQ(buf, "xy");
+    EXPECT_EQ(os::CopyBounded(buf, 1, "abc"), 0u);
+    EXPECT_STREQ(buf, "");
+    EXPECT_EQ(os::CopyBounded(nullptr, 10, "abc"), 0u);
+    EXPECT_EQ(os::CopyBounded(buf, sizeof buf, static_cast<const char*>(nullptr)), 0u);
+    EXPECT_EQ(os::CompareBounded("abcX", "abcY", 3), 0);
+    EXPECT_NE(os::CompareBounded("abcX", "abcY", 4), 0);
+    EXPECT_EQ(os::CompareBoundedNoCase("HeLLo", "hello", 5), 0);
+}
+
+TEST(MessageBoxes, RecorderCapturesAndRestores) {
+    {
+        os::MessageBoxRecorder outer(os::IDCANCEL);
+        {
+            os::MessageBoxRecorder inner(os::IDNO);
+            EXPECT_EQ(os::MessageBox("inner", "Cap", os::MB_YESNO), os::IDNO);
+            ASSERT_EQ(inner.Boxes().size(), 1u);
+            EXPECT_EQ(inner.Boxes()[0].caption, "Cap");
+        }
+        EXPECT_EQ(os::MessageBox("outer", "", os::MB_ICONERROR | os::MB_SYSTEMMODAL), os::IDCANCEL);
+        ASSERT_EQ(outer.Boxes().size(), 1u);
+        EXPECT_EQ(outer.Boxes()[0].text, "outer");
+        EXPECT_EQ(outer.Boxes()[0].flags, os::MB_ICONERROR | os::MB_SYSTEMMODAL);
+    }
+    // The stderr default never blocks and answers yes to a yes/no question.
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(os::MessageBox("q?", "Title", os::MB_YESNO), os::IDYES);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Title: q?"), std::string::npos);
+}
+
+}  // namespace
