@@ -39,4 +39,56 @@ constexpr STATUS ERR_NLS_NOT_FOUND = 4101;       // character or substring not f
 // terminating zero). Returns the number of bytes written, 0 when the status has no text.
 uint16_t LoadNotesMessage(STATUS status, char* buf, uint16_t size);
 
+// ==== Process ==========================================================================================
+// InitProcess, TermProcess, InitThread, TermThread
+// ==== end Process
+
+// ==== Memory blocks ====================================================================================
+// AllocateBlock, ResizeBlock, GetBlockSize, FreeBlock, LockBlock, UnlockBlock, block ids
+// ==== end Memory blocks
+
+// ==== On-disk structures ===============================================================================
+// ReadOnDiskStructure, WriteOnDiskStructure, ODSLength
+// ==== end On-disk structures
+
+// ==== Text and NLS =====================================================================================
+// TranslateText, GetNLSInfo, NLS operations, CompareText
+// ==== end Text and NLS
+
+// ==== Text lists =======================================================================================
+// NewTextList, CopyTextList, InsertTextListEntry, GetTextListEntry, ...
+// ==== end Text lists
+
+// ==== ID tables ========================================================================================
+// CreateIDTable, InsertID, IDScan, IDEntries, CopyIDTable, DestroyIDTable
+// ==== end ID tables
+
+// ==== Time =============================================================================================
+// the 8-byte instant, the TIME record, conversions and arithmetic
+// ==== end Time
+
+// ==== Settings and servers =============================================================================
+// environment values, user name, data directory, server list, net paths
+// ==== end Settings and servers
+
+// ==== Databases ========================================================================================
+// open, close, create, copy, delete, information
+// ==== end Databases
+
+// ==== Notes and items ==================================================================================
+// notes, items, item values
+// ==== end Notes and items
+
+// ==== Formulas and search ==============================================================================
+// CompileFormula, Compute*, SearchDatabase, GetModifiedNoteTable
+// ==== end Formulas and search
+
+// ==== Views and collections ============================================================================
+// OpenCollection, ReadEntries, FindByKey, ...
+// ==== end Views and collections
+
+// ==== Full text ========================================================================================
+// FTIndex, FTSearch, ...
+// ==== end Full text
+
 }  // namespace nnotes
