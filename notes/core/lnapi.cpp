@@ -1,0 +1,53 @@
+#include "lnapi.h"
+
+#include "lnerrors.h"
+#include "lnglobals.h"
+#include "lnheap.h"
+
+namespace {
+
+LNGlobals& MarkedGlobals() {
+    LNGlobals& g = LNGlobal();
+    if (g.Marker != LNGLOBALS_MARKER) g.Marker = LNGLOBALS_MARKER;
+    return g;
+}
+
+} // namespace
+
+LNSTATUS LNInitAPI(uint32_t version) {
+    LNGlobals& g = MarkedGlobals();
+    if (g.StartCount++ > 0) return LNNOERROR;
+    if (version != LNAPI_VERSION) {
+        --g.StartCount;
+        return LNERR_INCOMPATIBLE_API;
+    }
+    return LNInstallHandlers();
+}
+
+LNSTATUS LNTermAPI() {
+    LNGlobals& g = LNGlobal();
+    if (g.Marker != LNGLOBALS_MARKER || g.StartCount == 0) return LNERR_SESSION_NOT_INITIALIZED;
+    if (--g.StartCount > 0) return LNNOERROR;
+    LNClearThrowAllErrors();
+    try {
+        return LNDeleteAllObjects() > 0 ? LNWARN_UNDELETED_OBJECTS : LNNOERROR;
+    } catch (LNSTATUS status) {
+        return status;
+    }
+}
+
+bool LNIsAPIInitialized() {
+    return MarkedGlobals().StartCount > 0;
+}
+
+uint32_t LNGetAPIVersion() {
+    return LNAPI_VERSION;
+}
+
+const char* LNGetAPIBanner() {
+    return "Quorvel Notes object API, Release 4.01";
+}
+
+const char* LNGetPlatformName() {
+    return "Windows/32";
+}

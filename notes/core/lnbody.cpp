@@ -1,0 +1,7 @@
+#include "lnassert.h"
+#include "lnclass.h"
+
+uint32_t LNBody::ReleaseReference() {
+    LN_ASSERT(RefCount > 0, "lncommon", 286);
+    return --RefCount;
+}

@@ -1,0 +1,30 @@
+#include "lnapi.h"
+#include "lnerrors.h"
+#include "lnglobals.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+LNSTATUS LNInstallHandlers() {
+    std::set_terminate(LNTerminateHandler);
+    return LNNOERROR;
+}
+
+void LNTerminateHandler() {
+    LNAbortAPI(LNERR_TERMINATE_CALLED);
+}
+
+void LNAbortAPI(LNSTATUS code) {
+    LNGlobal().Aborted = true;
+    try {
+        LNTermAPI();
+    } catch (...) {
+        // The process is ending: nothing may stop it now.
+    }
+    const char* text = LNGetMessageText(code);
+    std::fprintf(stderr, "Notes API ended abnormally: status 0x%08X (%s)\n", static_cast<unsigned>(code),
+                 text != nullptr ? text : "");
+    std::fflush(nullptr);
+    std::_Exit(static_cast<int>(code & 0xFFu));
+}

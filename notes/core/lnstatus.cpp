@@ -1,0 +1,31 @@
+#include "lnstatus.h"
+
+#include "lnglobals.h"
+
+LNGlobals& LNGlobal() {
+    // Constant-initialised, so it is ready before any static constructor and outlives every static destructor
+    // that might still release API objects.
+    static constinit LNGlobals globals;
+    return globals;
+}
+
+LNSTATUS LNReturnOrThrow(LNSTATUS code) {
+    if (LNIsError(code) && LNGlobal().ThrowAllErrors) throw code;
+    return code;
+}
+
+LNSTATUS LNReturnOrThrowNotesStatus(uint32_t notesResult) {
+    return LNReturnOrThrow(LNToNotesStatus(notesResult));
+}
+
+void LNSetThrowAllErrors(bool value) {
+    LNGlobal().ThrowAllErrors = value;
+}
+
+bool LNGetThrowAllErrors() {
+    return LNGlobal().ThrowAllErrors;
+}
+
+void LNClearThrowAllErrors() {
+    LNGlobal().ThrowAllErrors = false;
+}
