@@ -16,6 +16,14 @@ struct Message {
 // Kept sorted by code; each area adds its texts inside its own block.
 constexpr Message kMessages[] = {
     // ==== process, memory, on-disk structures (0x0001-0x00FF)
+    {ERR_NOT_INITIALIZED, "Notes library has not been initialized"},
+    {ERR_THREAD_NOT_INITIALIZED, "Thread has not been initialized for Notes"},
+    {ERR_MISSING_ARGUMENT, "A required argument is missing"},
+    {ERR_INSUFFICIENT_MEMORY, "Insufficient memory"},
+    {ERR_BAD_HANDLE, "Invalid or freed memory handle"},
+    {ERR_BLOCK_NOT_LOCKED, "Memory block is not locked"},
+    {ERR_BLOCK_TOO_LARGE, "Memory block would exceed the largest size allowed"},
+    {ERR_NO_MORE_HANDLES, "No more memory handles are available"},
     // ==== database files (0x0100-0x01FF)
     {ERR_NOEXIST, "File does not exist"},
     // ==== notes and items (0x0200-0x02FF)
@@ -34,7 +42,13 @@ constexpr Message kMessages[] = {
     {ERR_FT_NOT_INDEXED, "Database is not full text indexed"},
     {ERR_FT_NO_MATCHES, "No documents found"},
     // ==== text and NLS (0x1000-0x10FF)
+    {ERR_NLS_BAD_ARGUMENT, "Invalid argument passed to a text service"},
+    {ERR_NLS_BAD_MODE, "Unknown text translation mode"},
+    {ERR_NLS_BUFFER_TOO_SMALL, "Translated text does not fit in the buffer"},
+    {ERR_NLS_TOO_FEW_CHARS, "Text has fewer characters than requested"},
     {ERR_NLS_NOT_FOUND, "Not found in text"},
+    {ERR_NLS_NOT_IN_CLASS, "Character is not of the requested class"},
+    {ERR_NLS_NO_COLLATOR, "Collation service is not available"},
 };
 
 }  // namespace

@@ -40,11 +40,57 @@ constexpr STATUS ERR_NLS_NOT_FOUND = 4101;       // character or substring not f
 uint16_t LoadNotesMessage(STATUS status, char* buf, uint16_t size);
 
 // ==== Process ==========================================================================================
-// InitProcess, TermProcess, InitThread, TermThread
+// The library works between InitProcess and the matching TermProcess. Starts nest: only the TermProcess that
+// matches the first InitProcess ends the process's use of the library, and it releases everything the library
+// still holds for it (memory blocks, ID tables, open databases); handles from before are dead after it, also
+// when the library is started again. Every call made while the library is not started answers
+// ERR_NOT_INITIALIZED.
+constexpr STATUS ERR_NOT_INITIALIZED = 0x0001;         // the library has not been initialised
+constexpr STATUS ERR_THREAD_NOT_INITIALIZED = 0x0002;  // TermThread without a matching InitThread
+constexpr STATUS ERR_MISSING_ARGUMENT = 0x0003;        // a required pointer argument is null
+
+// argc and argv are the program's command line; the library takes no options from it.
+STATUS InitProcess(int argc, char** argv);
+STATUS TermProcess();
+// A further thread brackets its work with these once the process is started; they nest per thread.
+STATUS InitThread();
+STATUS TermThread();
 // ==== end Process
 
 // ==== Memory blocks ====================================================================================
-// AllocateBlock, ResizeBlock, GetBlockSize, FreeBlock, LockBlock, UnlockBlock, block ids
+// A block is reached through its handle. Handles are never reused, not even after TermProcess. A block keeps
+// one address for its whole life, through every lock, unlock and resize, so an address taken by LockBlock stays
+// good until FreeBlock (callers rely on this when they read after nested unlocks). For that, each block
+// reserves MAXBLOCKSIZE bytes of address space; larger sizes are refused. New bytes, at allocation and when a
+// block grows, are zero. Locks nest. All operations may be called from any thread.
+using DHANDLE = uint32_t;
+constexpr DHANDLE NULLHANDLE = 0;
+constexpr uint32_t MAXBLOCKSIZE = 64u << 20;
+
+// A block id names bytes inside a block: they lie at the pool block's address plus the offset.
+struct BLOCKID {
+    DHANDLE pool;
+    uint16_t block;
+};
+constexpr BLOCKID NULLBLOCKID = {NULLHANDLE, 0};
+
+constexpr STATUS ERR_INSUFFICIENT_MEMORY = 0x0010;  // the system refused the memory
+constexpr STATUS ERR_BAD_HANDLE = 0x0011;           // no such block: never allocated, freed, or of an ended process
+constexpr STATUS ERR_BLOCK_NOT_LOCKED = 0x0012;     // UnlockBlock of a block that is not locked
+constexpr STATUS ERR_BLOCK_TOO_LARGE = 0x0013;      // size above MAXBLOCKSIZE
+constexpr STATUS ERR_NO_MORE_HANDLES = 0x0014;      // every 32-bit handle has been handed out
+
+// blockType tells what the caller keeps in the block (Notes callers pass 0 or 0x4000); every block is alike
+// here, so it has no effect.
+STATUS AllocateBlock(uint16_t blockType, uint32_t size, DHANDLE* handle);
+STATUS ResizeBlock(DHANDLE handle, uint32_t size);
+STATUS GetBlockSize(DHANDLE handle, uint32_t* size);
+// Frees the block even while it is locked.
+STATUS FreeBlock(DHANDLE handle);
+// The block's address, and one more lock on it; null (and no lock) for an unknown handle or when the
+// block already holds 2^32 - 1 locks.
+void* LockBlock(DHANDLE handle);
+STATUS UnlockBlock(DHANDLE handle);
 // ==== end Memory blocks
 
 // ==== On-disk structures ===============================================================================
@@ -52,7 +98,86 @@ uint16_t LoadNotesMessage(STATUS status, char* buf, uint16_t size);
 // ==== end On-disk structures
 
 // ==== Text and NLS =====================================================================================
-// TranslateText, GetNLSInfo, NLS operations, CompareText
+// Notes text and platform text are both UTF-8. A character is one well-formed UTF-8 sequence; each ill-formed
+// stretch of bytes (a maximal subpart in Unicode's sense) counts as one character of its own, so that stored
+// bytes of any kind can be walked, counted and searched the same way by every operation here.
+// Texts are passed as pointer and byte length (at most 65535 bytes); no operation stops at a NUL byte (it is a
+// character like any other) and none writes a terminator.
+constexpr STATUS ERR_NLS_BAD_ARGUMENT = 0x1001;      // null pointer, empty pattern or unknown class or flags
+constexpr STATUS ERR_NLS_BAD_MODE = 0x1002;          // unknown translation mode
+constexpr STATUS ERR_NLS_BUFFER_TOO_SMALL = 0x1003;  // translation cut short: the output buffer is full
+constexpr STATUS ERR_NLS_TOO_FEW_CHARS = 0x1004;     // the text holds fewer characters than asked for
+constexpr STATUS ERR_NLS_NOT_IN_CLASS = 0x1006;      // the character is not of the class asked about
+constexpr STATUS ERR_NLS_NO_COLLATOR = 0x1007;       // the collation service is not available
+
+// TranslateText modes. 0 and 1 move text between the two character sets and replace every ill-formed
+// stretch by U+FFFD; 3 to 5 fold character by character (one character in, one out), so the character
+// count is kept; ill-formed stretches pass through them unchanged.
+constexpr uint16_t TRANSLATE_PLATFORM_TO_NOTES = 0;
+constexpr uint16_t TRANSLATE_NOTES_TO_PLATFORM = 1;
+constexpr uint16_t TRANSLATE_UPPER_CASE = 3;     // simple upper-case mapping
+constexpr uint16_t TRANSLATE_FOLD_CASE = 4;      // simple case folding: what caseless comparisons compare
+constexpr uint16_t TRANSLATE_STRIP_ACCENTS = 5;  // a letter with non-spacing marks becomes its base letter
+
+// Translates inLength bytes of in into out (outSize bytes) and sets *outLength to the bytes written. When the
+// result does not fit, out holds the characters that fit, *outLength their length, and the status is
+// ERR_NLS_BUFFER_TOO_SMALL. An output of 3 * inLength bytes always suffices.
+STATUS TranslateText(uint16_t mode, const char* in, uint16_t inLength, char* out, uint16_t outSize,
+                     uint16_t* outLength);
+
+// What the NLS operations need to know of the Notes character set; every one of them takes it.
+struct NLSInfo {
+    const char* CharsetName;  // "UTF-8"
+    uint16_t MaxCharBytes;    // 4
+};
+STATUS GetNLSInfo(const NLSInfo** info);
+
+// Number of characters in the first length bytes of text.
+STATUS NLSStringChars(const char* text, uint16_t length, uint16_t* chars, const NLSInfo* info);
+// Number of bytes that the first chars characters of text take; fewer characters than chars within length
+// give ERR_NLS_TOO_FEW_CHARS, with *bytes set to length.
+STATUS NLSStringBytes(const char* text, uint16_t length, uint16_t chars, uint16_t* bytes, const NLSInfo* info);
+// Moves *text over one character of the limit bytes that follow it and sets *stepped to that character's byte
+// size. With nothing left (limit 0) the pointer stays, *stepped is 0 and the status ERR_NLS_NOT_FOUND.
+STATUS NLSStepCharacter(const char** text, uint16_t limit, uint16_t* stepped, const NLSInfo* info);
+// Finds the first character of text that is one of the characters of set (setLength bytes, not empty) and
+// points *found at it; none gives ERR_NLS_NOT_FOUND and a null *found.
+STATUS NLSFindCharacter(const char* text, uint16_t length, const char* set, uint16_t setLength, const char** found,
+                        const NLSInfo* info);
+// Finds the first occurrence of pattern (not empty) that begins on a character of text.
+STATUS NLSFindSubstring(const char* text, uint16_t length, const char* pattern, uint16_t patternLength,
+                        const char** found, const NLSInfo* info);
+
+// Scans. A word is a run of letters, marks and digits; a line ends behind a line feed. The forward scans move
+// *text to the start of the next word or line within limit bytes; the backward scans move it to the start of
+// the word or line before it, never below start. No such place: the pointer stays and ERR_NLS_NOT_FOUND.
+STATUS NLSNextWord(const char** text, uint16_t limit, const NLSInfo* info);
+STATUS NLSNextLine(const char** text, uint16_t limit, const NLSInfo* info);
+STATUS NLSPreviousWord(const char** text, const char* start, const NLSInfo* info);
+STATUS NLSPreviousLine(const char** text, const char* start, const NLSInfo* info);
+
+// Character classes (Unicode general categories and properties); an ill-formed character is of none.
+enum NLSCharClass : uint16_t {
+    NLS_CLASS_ALNUM = 1,  // letter or decimal digit
+    NLS_CLASS_ALPHA,      // letter
+    NLS_CLASS_CNTRL,      // control character
+    NLS_CLASS_DIGIT,      // decimal digit
+    NLS_CLASS_LOWER,      // lower-case letter
+    NLS_CLASS_PRINT,      // anything that prints, spaces included
+    NLS_CLASS_PUNCT,      // punctuation
+    NLS_CLASS_SPACE,      // white space, line feeds and tabs included
+    NLS_CLASS_UPPER,      // upper-case letter
+};
+// NOERROR when the first character of the length bytes at character is of the class, else
+// ERR_NLS_NOT_IN_CLASS.
+STATUS NLSCharacterIsOfClass(const char* character, uint16_t length, uint16_t charClass, const NLSInfo* info);
+
+// Collation of two Notes texts by the Unicode collation order; *result is negative, 0 or positive as a sorts
+// before, with or after b. Flags: COMPARE_IGNORE_CASE, COMPARE_IGNORE_ACCENTS or both; with neither, only
+// canonically equivalent texts compare equal.
+constexpr uint16_t COMPARE_IGNORE_CASE = 1;
+constexpr uint16_t COMPARE_IGNORE_ACCENTS = 2;
+STATUS CompareText(const char* a, uint16_t aLength, const char* b, uint16_t bLength, uint16_t flags, int* result);
 // ==== end Text and NLS
 
 // ==== Text lists =======================================================================================
@@ -64,11 +189,186 @@ uint16_t LoadNotesMessage(STATUS status, char* buf, uint16_t size);
 // ==== end ID tables
 
 // ==== Time =============================================================================================
-// the 8-byte instant, the TIME record, conversions and arithmetic
+// An instant is two 32-bit words, low word first: word 0 holds hundredths of a second since midnight UTC
+// (0-8639999), word 1 the Julian day number in its low 24 bits (day 0 began at noon on 1 January 4713 BC;
+// here each day runs from midnight UTC). Readers ignore the top byte of word 1 and writers leave it 0.
+// Ordinary instants lie in the years 1 to 9999. Three special instants stand apart from the calendar:
+// minimum (0, 0), maximum (0, 0x00FFFFFF) and wildcard (all ones); they order lowest, above every date,
+// and highest.
+struct Instant {
+    uint32_t words[2];
+};
+static_assert(sizeof(Instant) == 8);
+
+// A range value as stored in items: begin, then end.
+struct TimeRange {
+    Instant begin;
+    Instant end;
+};
+static_assert(sizeof(TimeRange) == 16);
+
+// Codes of TimeConstant.
+constexpr uint16_t TIME_MINIMUM = 0, TIME_MAXIMUM = 1, TIME_WILDCARD = 2;
+
+// An instant with its broken-down reading. `zone` is the standard-time offset from UTC in minutes, east
+// positive (Berlin 60, New York -300), at most 16 hours either way; `dst` non-zero adds one hour of
+// daylight-saving time to it. `weekday` is 1 (Sunday) to 7 (Saturday).
+struct TimeRecord {
+    int32_t year;
+    int32_t month;
+    int32_t day;
+    int32_t weekday;
+    int32_t hour;
+    int32_t minute;
+    int32_t second;
+    int32_t hundredth;
+    uint32_t dst;
+    int32_t zone;
+    Instant instant;
+};
+static_assert(sizeof(TimeRecord) == 48);
+
+// How InstantToText and RangeToText write an instant; the zero-initialised record with structure
+// TIME_STRUCTURE_DATETIME is the default ("01/15/2024 09:30:00 AM").
+struct TimeTextFormat {
+    uint8_t dateFormat;  // TIME_DATE_*
+    uint8_t timeFormat;  // TIME_TIME_*
+    uint8_t zoneFormat;  // TIME_ZONE_*
+    uint8_t structure;   // TIME_STRUCTURE_*
+};
+static_assert(sizeof(TimeTextFormat) == 4);
+constexpr uint8_t TIME_DATE_FULL = 0, TIME_DATE_MONTH_DAY = 1;           // day, month and 4-digit year | no year
+constexpr uint8_t TIME_TIME_FULL = 0, TIME_TIME_HOUR_MINUTE = 1;         // with seconds | without
+constexpr uint8_t TIME_ZONE_NEVER = 0, TIME_ZONE_ALWAYS = 1;             // "UTC+01:00" after the time
+constexpr uint8_t TIME_STRUCTURE_DATE = 0, TIME_STRUCTURE_TIME = 1, TIME_STRUCTURE_DATETIME = 2;
+
+// The international settings record (139 bytes, packed). Texts are NUL-padded.
+#pragma pack(push, 1)
+struct IntlSettings {
+    uint16_t flags;          // INTL_* bits; bits 5-7 hold the date order, one of INTL_DATE_*
+    uint8_t currencyDigits;  // 0-15
+    uint8_t reserved;
+    int32_t timeZone;  // standard-time offset of this workstation, as TimeRecord::zone
+    char amText[5];
+    char pmText[5];
+    char currencyText[5];
+    char thousandsText[5];
+    char decimalText[5];
+    char dateSeparator[5];
+    char timeSeparator[5];
+    char yesterdayText[32];
+    char todayText[32];
+    char tomorrowText[32];
+};
+#pragma pack(pop)
+static_assert(sizeof(IntlSettings) == 139);
+constexpr uint16_t INTL_CURRENCY_SUFFIX = 0x0001, INTL_CURRENCY_SPACE = 0x0002, INTL_LEADING_ZERO = 0x0004;
+constexpr uint16_t INTL_CLOCK_24_HOUR = 0x0008, INTL_DAYLIGHT_SAVING = 0x0010;
+constexpr uint16_t INTL_DATE_MDY = 0x0020, INTL_DATE_DMY = 0x0040, INTL_DATE_YMD = 0x0080;
+
+constexpr STATUS ERR_TIME_NULL_ARGUMENT = 0x0301;
+constexpr STATUS ERR_TIME_BAD_INSTANT = 0x0302;
+constexpr STATUS ERR_TIME_BAD_FIELDS = 0x0303;
+constexpr STATUS ERR_TIME_OUT_OF_RANGE = 0x0304;
+constexpr STATUS ERR_TIME_BAD_TEXT = 0x0305;
+constexpr STATUS ERR_TIME_BAD_FORMAT = 0x0306;
+constexpr STATUS ERR_TIME_BUFFER_TOO_SMALL = 0x0307;
+constexpr STATUS ERR_TIME_BAD_CONSTANT = 0x0308;
+constexpr STATUS ERR_TIME_SPECIAL = 0x0309;
+constexpr STATUS ERR_TIME_NO_ZONE = 0x030A;
+
+// The present moment.
+STATUS CurrentTime(Instant* now);
+// One of the special instants (TIME_MINIMUM, TIME_MAXIMUM, TIME_WILDCARD).
+STATUS TimeConstant(uint16_t which, Instant* out);
+
+// Reads record->instant in this workstation's zone (TZ and the system zone database) into the ten fields.
+// A special instant succeeds with all ten fields 0.
+STATUS InstantToFields(TimeRecord* record);
+// Reads record->instant in the fixed zone record->zone (+1 hour when record->dst is set).
+STATUS InstantToZoneFields(TimeRecord* record);
+// Sets record->instant (and record->weekday) from the date, time, zone and dst fields. Fields out of
+// range are refused, not carried over: 31 February is an error.
+STATUS FieldsToInstant(TimeRecord* record);
+
+// Moves an ordinary instant: first years, months and days on the local calendar, keeping the local clock
+// time (a day that has no such month day ends on the month's last day), then hours, minutes and seconds
+// as elapsed time.
+STATUS AdjustInstant(Instant* instant, int32_t seconds, int32_t minutes, int32_t hours, int32_t days,
+                     int32_t months, int32_t years);
+// Moves an ordinary instant by elapsed hundredths of a second.
+STATUS AdvanceInstant(Instant* instant, int32_t hundredths);
+// *result < 0, 0 or > 0 as a lies before, at or after b.
+STATUS CompareInstants(const Instant* a, const Instant* b, int* result);
+
+// Text conversions. intl and format may be null (GetInternationalSettings, default format). Text is read up
+// to maxLength bytes or a NUL. It is written without a NUL when it fills maxLength exactly; a text longer
+// than maxLength is refused and the buffer left as it was. Accepted text: a date ("01/15/2024", "15.01.24",
+// "2024-01-15", month and day alone for this year), a time ("9:30", "09:30:00.25 PM"), or both (an ISO "T"
+// may join them), optionally a zone after the time ("Z", "UTC", "GMT", "UTC+01:00", "-0500"), and the
+// texts of the special instants ("Minimum Valid Date", "Maximum Valid Date", "Any Day//Any Time").
+// A date alone means local midnight, a time alone today. Two-digit years 50-99 are 19xx, 00-49 20xx.
+STATUS ConvertTextToTime(const IntlSettings* intl, const TimeTextFormat* format, const char* text,
+                         uint16_t maxLength, Instant* out);
+STATUS InstantToText(const IntlSettings* intl, const TimeTextFormat* format, const Instant* instant,
+                     char* buffer, uint16_t maxLength, uint16_t* length);
+// "begin - end".
+STATUS RangeToText(const IntlSettings* intl, const TimeTextFormat* format, const TimeRange* range, char* buffer,
+                   uint16_t maxLength, uint16_t* length);
+
+// This workstation's international settings. Fixed values, not taken from the locale, so that stored text
+// reads the same everywhere: month/day/year with "/", a 12-hour clock with "AM"/"PM" and ":", "." decimal,
+// "," thousands, "$" with 2 digits, "Yesterday"/"Today"/"Tomorrow"; only the time zone and the
+// daylight-saving flag come from the local zone.
+STATUS GetInternationalSettings(IntlSettings* out);
 // ==== end Time
 
 // ==== Settings and servers =============================================================================
-// environment values, user name, data directory, server list, net paths
+// The settings file is $NOTES_INI, else ~/.notes/notes.ini (INI text). Section [Notes]: Directory= (the local
+// data directory; default the folder "data" beside the settings file), UserName= and every other environment
+// value. Section [Servers]: one "<server name>=<folder>" line per server; server names compare without regard
+// to case and match in canonical ("CN=Alpha/O=Acme") and abbreviated ("Alpha/Acme") form.
+//
+// A network path joins port, server and file path: "port!!server!!file", "server!!file" or "file". Relative
+// file paths lie under the data directory, or under the server's folder; "\" counts as "/", a component not
+// found as written is matched without regard to case, and ".." may not climb out of that folder.
+constexpr uint16_t MAXPATH = 256;      // network paths, file paths and server names, with their terminator
+constexpr uint16_t MAXPORTNAME = 32;   // port names, with their terminator
+constexpr uint16_t MAXENVVALUE = 256;  // environment values, with their terminator
+
+constexpr STATUS ERR_NETPATH_TOO_LONG = 0x0801;  // network path or port does not fit its buffer
+constexpr STATUS ERR_NETPATH_PART = 0x0802;      // part holds "!!" or a '!' next to a separator
+constexpr STATUS ERR_PATH_ESCAPES = 0x0804;      // ".." leads out of the data directory or server folder
+constexpr STATUS ERR_PATH_INVALID = 0x0805;      // path holds a NUL byte
+
+constexpr STATUS ERR_SETTINGS_NO_FILE = 0x0901;  // neither NOTES_INI nor HOME is set
+constexpr STATUS ERR_SETTINGS_WRITE = 0x0902;    // the settings file could not be written
+constexpr STATUS ERR_ENV_NAME = 0x0903;          // empty name, or one that an INI line cannot hold
+constexpr STATUS ERR_ENV_VALUE = 0x0904;         // value holds a line break
+constexpr STATUS ERR_ENV_NOT_SET = 0x0905;       // no such environment value
+constexpr STATUS ERR_NO_USER_NAME = 0x0906;      // UserName= is missing or empty
+
+// The value of name into buf (at most size-1 bytes and a terminating zero); ERR_ENV_NOT_SET when absent.
+STATUS GetEnvironmentText(const char* name, char* buf, uint16_t size);
+// The value of name read as a decimal number (0 when it is not one); ERR_ENV_NOT_SET when absent.
+STATUS GetEnvironmentInt(const char* name, int32_t* value);
+// Writes name=value back to the settings file (atomically); a null value removes the name.
+STATUS SetEnvironmentText(const char* name, const char* value);
+STATUS SetEnvironmentInt(const char* name, int32_t value);
+
+// The user name (UserName=), bounded by size.
+STATUS GetUserNameText(char* buf, uint16_t size);
+// The local data directory, bounded by size; *length (may be null) receives its length.
+STATUS GetDataDirectory(char* buf, uint16_t size, uint16_t* length);
+// A new block holding the configured servers, in file order, as a text list: 16-bit count n, n 16-bit lengths,
+// then the n names without separators. The port is accepted and has no effect. The caller frees the block.
+STATUS GetServerList(const char* port, DHANDLE* list);
+
+// Joins port (null or "" = none), server (null or "" = local) and file into netpath (MAXPATH bytes).
+STATUS BuildNetPath(const char* port, const char* server, const char* file, char* netpath);
+// Splits a network path into port (MAXPORTNAME bytes), server and file (MAXPATH bytes each); any of the three
+// may be null. The exact inverse of BuildNetPath.
+STATUS SplitNetPath(const char* netpath, char* port, char* server, char* file);
 // ==== end Settings and servers
 
 // ==== Databases ========================================================================================
@@ -81,6 +381,25 @@ uint16_t LoadNotesMessage(STATUS status, char* buf, uint16_t size);
 
 // ==== Formulas and search ==============================================================================
 // CompileFormula, Compute*, SearchDatabase, GetModifiedNoteTable
+// Formula statuses. A failed compile or evaluation also leaves a detailed text, naming the problem and
+// where in the formula it lies, for LoadFormulaErrorText.
+constexpr STATUS ERR_FORMULA_SYNTAX = 0x0501;          // syntax error
+constexpr STATUS ERR_FORMULA_UNTERMINATED = 0x0502;    // text constant without its closing quote
+constexpr STATUS ERR_FORMULA_UNKNOWN_FUNCTION = 0x0503;
+constexpr STATUS ERR_FORMULA_ARGUMENT_COUNT = 0x0504;  // wrong number of arguments for an @function
+constexpr STATUS ERR_FORMULA_NO_MAIN = 0x0505;         // no main or selection expression
+constexpr STATUS ERR_FORMULA_TOO_COMPLEX = 0x0506;     // nested too deeply
+constexpr STATUS ERR_FORMULA_TOO_LONG = 0x0507;
+constexpr STATUS ERR_FORMULA_DAMAGED = 0x0508;         // compiled formula is not one of ours or is damaged
+constexpr STATUS ERR_FORMULA_TYPE = 0x0510;            // wrong data type for an operator or @function
+constexpr STATUS ERR_FORMULA_DIVIDE_BY_ZERO = 0x0511;
+constexpr STATUS ERR_FORMULA_NUMBER_RANGE = 0x0512;    // arithmetic result is not a finite number
+constexpr STATUS ERR_FORMULA_NEEDS_NOTE = 0x0513;      // evaluated without the document it reads
+constexpr STATUS ERR_FORMULA_RESULT_TOO_LARGE = 0x0514;
+constexpr STATUS ERR_FORMULA_BAD_HANDLE = 0x0515;      // unknown computation handle
+constexpr STATUS ERR_FORMULA_BAD_NOTE = 0x0516;        // note handle that gives no document
+constexpr STATUS ERR_FORMULA_BAD_ARGUMENT = 0x0517;    // missing output pointer or formula
+constexpr STATUS ERR_FORMULA_BAD_VALUE = 0x0518;       // item value damaged or of a type formulas cannot read
 // ==== end Formulas and search
 
 // ==== Views and collections ============================================================================
