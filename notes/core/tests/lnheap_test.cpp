@@ -12,16 +12,6 @@
 
 namespace {
 
-template <typename F>
-LNSTATUS Thrown(F f) {
-    try {
-        f();
-    } catch (LNSTATUS status) {
-        return status;
-    }
-    return 0;
-}
-
 uint32_t& MagicOf(void* block) {
     return static_cast<uint32_t*>(block)[-1];
 }

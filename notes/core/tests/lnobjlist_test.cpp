@@ -10,16 +10,6 @@
 
 namespace {
 
-template <typename F>
-LNSTATUS Thrown(F f) {
-    try {
-        f();
-    } catch (LNSTATUS status) {
-        return status;
-    }
-    return 0;
-}
-
 // A heap object that remembers its id and the order of deaths.
 class Marked : public FakeObject {
 public:

@@ -1,6 +1,7 @@
 #include "lnapi.h"
 #include "lnerrors.h"
 #include "lnstatus.h"
+#include "testobjects.h"
 
 #include <gtest/gtest.h>
 
@@ -14,16 +15,6 @@ class StatusTest : public ::testing::Test {
 protected:
     void TearDown() override { LNClearThrowAllErrors(); }
 };
-
-template <typename F>
-LNSTATUS Thrown(F f) {
-    try {
-        f();
-    } catch (LNSTATUS status) {
-        return status;
-    }
-    return 0;
-}
 
 TEST_F(StatusTest, Classification) {
     EXPECT_EQ(LNGetSeverity(LNERR_NO_MEMORY), LNSEVERITY_ERROR);

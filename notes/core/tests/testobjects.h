@@ -1,4 +1,5 @@
-// Small API classes for the object core's tests: they count their deletions and closes.
+// Helpers for the object core's tests: small API classes that count their deletions and closes, and the
+// status that a call throws.
 #pragma once
 
 #include "lnclass.h"
@@ -6,7 +7,18 @@
 
 #include <functional>
 
-// Counts live instances; reset by each test that uses it.
+// The status that f throws; 0 when it throws none.
+template <typename F>
+LNSTATUS Thrown(F f) {
+    try {
+        f();
+    } catch (LNSTATUS status) {
+        return status;
+    }
+    return 0;
+}
+
+// What happened to the objects that share one tally.
 struct Tally {
     int deleted = 0;
     int closed = 0;
