@@ -24,12 +24,23 @@ constexpr Message kMessages[] = {
     {ERR_BLOCK_NOT_LOCKED, "Memory block is not locked"},
     {ERR_BLOCK_TOO_LARGE, "Memory block would exceed the largest size allowed"},
     {ERR_NO_MORE_HANDLES, "No more memory handles are available"},
+    {ERR_ODS_UNKNOWN_TYPE, "Unknown on-disk structure type"},
+    {ERR_ODS_TRUNCATED, "On-disk structure is truncated"},
     // ==== database files (0x0100-0x01FF)
     {ERR_NOEXIST, "File does not exist"},
     // ==== notes and items (0x0200-0x02FF)
     {ERR_ITEM_NOT_FOUND, "Note item not found"},
     {ERR_NO_MODIFIED_NOTES, "No notes of the requested class"},
     // ==== time (0x0300-0x03FF)
+    {ERR_TIME_BAD_INSTANT, "Invalid time or date value"},
+    {ERR_TIME_BAD_FIELDS, "Time or date fields are out of range"},
+    {ERR_TIME_OUT_OF_RANGE, "Time or date is outside the years 1 to 9999"},
+    {ERR_TIME_BAD_TEXT, "Unable to interpret time or date"},
+    {ERR_TIME_BAD_FORMAT, "Unknown time or date format code"},
+    {ERR_TIME_BUFFER_TOO_SMALL, "Time or date text does not fit in the buffer"},
+    {ERR_TIME_BAD_CONSTANT, "Unknown special time or date code"},
+    {ERR_TIME_SPECIAL, "Special time or date value has no calendar reading"},
+    {ERR_TIME_NO_ZONE, "Time zone information is not available"},
     // ==== views and collections (0x0400-0x04FF)
     {ERR_NOT_FOUND, "Entry not found in index"},
     {ERR_NO_COUNT, "Count is not available"},
