@@ -4,18 +4,8 @@
 #include "lnglobals.h"
 #include "lnheap.h"
 
-namespace {
-
-LNGlobals& MarkedGlobals() {
-    LNGlobals& g = LNGlobal();
-    if (g.Marker != LNGLOBALS_MARKER) g.Marker = LNGLOBALS_MARKER;
-    return g;
-}
-
-} // namespace
-
 LNSTATUS LNInitAPI(uint32_t version) {
-    LNGlobals& g = MarkedGlobals();
+    LNGlobals& g = LNGlobal();
     if (g.StartCount++ > 0) return LNNOERROR;
     if (version != LNAPI_VERSION) {
         --g.StartCount;
@@ -26,7 +16,7 @@ LNSTATUS LNInitAPI(uint32_t version) {
 
 LNSTATUS LNTermAPI() {
     LNGlobals& g = LNGlobal();
-    if (g.Marker != LNGLOBALS_MARKER || g.StartCount == 0) return LNERR_SESSION_NOT_INITIALIZED;
+    if (g.StartCount == 0) return LNERR_SESSION_NOT_INITIALIZED;
     if (--g.StartCount > 0) return LNNOERROR;
     LNClearThrowAllErrors();
     try {
@@ -37,7 +27,7 @@ LNSTATUS LNTermAPI() {
 }
 
 bool LNIsAPIInitialized() {
-    return MarkedGlobals().StartCount > 0;
+    return LNGlobal().StartCount > 0;
 }
 
 uint32_t LNGetAPIVersion() {

@@ -9,13 +9,10 @@ struct LNHeapHeader;
 struct LNGlobals {
     bool DeleteAllRunning = false;
     uint32_t StartCount = 0;
-    uint32_t Marker = 0;
     LNHeapHeader* Newest = nullptr; // head of the list of blocks still to be deleted at API end
     std::mutex MemLocked;           // guards Newest, the blocks' links and the registry of live blocks
-    bool Aborted = false;
+    bool Aborted = false;           // the process is ending through LNAbortAPI
     bool ThrowAllErrors = false;
 };
-
-constexpr uint32_t LNGLOBALS_MARKER = 91283;
 
 LNGlobals& LNGlobal();

@@ -16,11 +16,11 @@ void LNTerminateHandler() {
 }
 
 void LNAbortAPI(LNSTATUS code) {
-    LNGlobal().Aborted = true;
-    try {
+    LNGlobals& g = LNGlobal();
+    // A destructor that fails while the API ends would come back here: then only the exit is left.
+    if (!g.Aborted) {
+        g.Aborted = true;
         LNTermAPI();
-    } catch (...) {
-        // The process is ending: nothing may stop it now.
     }
     const char* text = LNGetMessageText(code);
     std::fprintf(stderr, "Notes API ended abnormally: status 0x%08X (%s)\n", static_cast<unsigned>(code),
