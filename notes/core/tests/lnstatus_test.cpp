@@ -107,6 +107,12 @@ TEST_F(StatusTest, NotesStatusTextNeedsAStartedApi) {
     EXPECT_STREQ(buffer, "(no error message available)");
 
     ASSERT_EQ(LNInitAPI(LNAPI_VERSION), 0u);
+    // Without the Notes process nothing can be translated.
+    LNGetErrorText(nnotes::ERR_NOEXIST, buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "(no error message available)");
+
+    ScopedNotesIni ini;
+    ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
     EXPECT_EQ(LNGetErrorText(nnotes::ERR_NOEXIST, buffer, sizeof buffer), 19u);
     EXPECT_STREQ(buffer, "File does not exist");
     // Flag bits above the 14-bit code do not change the text.
@@ -120,6 +126,7 @@ TEST_F(StatusTest, NotesStatusTextNeedsAStartedApi) {
     std::memset(small, 'x', sizeof small);
     EXPECT_EQ(LNGetErrorText(nnotes::ERR_NOEXIST, small, sizeof small), 4u);
     EXPECT_STREQ(small, "File");
+    EXPECT_EQ(nnotes::TermProcess(), nnotes::NOERROR);
     EXPECT_EQ(LNTermAPI(), 0u);
 }
 
