@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <new>
-#include <type_traits>
 #include <unordered_set>
 
 constexpr std::size_t kBlockAlignment = alignof(std::max_align_t);
@@ -23,9 +22,6 @@ struct alignas(kBlockAlignment) LNHeapHeader {
 
 static_assert(sizeof(LNHeapHeader) == kHeaderSize);
 static_assert(offsetof(LNHeapHeader, Magic) + sizeof(uint32_t) == sizeof(LNHeapHeader));
-static_assert(std::is_trivially_destructible_v<LNGlobals>,
-              "the globals must outlive every static destructor");
-
 namespace {
 
 using Registry = std::unordered_set<const void*>;

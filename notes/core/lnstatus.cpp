@@ -2,13 +2,6 @@
 
 #include "lnglobals.h"
 
-LNGlobals& LNGlobal() {
-    // Constant-initialised, so it is ready before any static constructor and outlives every static destructor
-    // that might still release API objects.
-    static constinit LNGlobals globals;
-    return globals;
-}
-
 LNSTATUS LNReturnOrThrow(LNSTATUS code) {
     if (LNIsError(code) && LNGlobal().ThrowAllErrors) throw code;
     return code;
