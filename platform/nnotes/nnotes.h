@@ -285,7 +285,32 @@ STATUS CompareText(const char* a, uint16_t aLength, const char* b, uint16_t bLen
 // ==== end Text and NLS
 
 // ==== Text lists =======================================================================================
-// NewTextList, CopyTextList, InsertTextListEntry, GetTextListEntry, ...
+// A text list is [type word 1281, when prefixDataType][16-bit entry count][16-bit length of each entry][the
+// entries' bytes, one after another], little-endian. A whole list, type word included, is at most 65535
+// bytes; anything that would make it larger is refused. The lists made and edited here sit alone in a block
+// of their own whose size is the list size; the readers work on any memory (a stored value, say) and check
+// every length against the bytes available. Sizes given back are list sizes, type word included.
+constexpr STATUS ERR_TEXTLIST_INDEX = 0x0030;     // no entry at that index
+constexpr STATUS ERR_TEXTLIST_TOO_LARGE = 0x0031; // the list would exceed 65535 bytes or entries
+constexpr STATUS ERR_TEXTLIST_DAMAGED = 0x0032; // counts or lengths run past the list's bytes, or wrong type
+
+// A new empty list in a new block; *size (may be null) gets its size.
+STATUS NewTextList(bool prefixDataType, DHANDLE* handle, uint16_t* size);
+// A copy of the list at list (available bytes readable there) in a new block, with the same prefix.
+STATUS CopyTextList(const void* list, uint32_t available, bool prefixDataType, DHANDLE* copy, uint16_t* size);
+// Inserts length bytes of text before the entry at index; index equal to the count appends. The block keeps
+// its address. text may lie in the list itself.
+STATUS InsertTextListEntry(DHANDLE handle, bool prefixDataType, uint16_t index, const char* text,
+                           uint16_t length, uint16_t* size);
+STATUS RemoveTextListEntry(DHANDLE handle, bool prefixDataType, uint16_t index, uint16_t* size);
+// Removes every entry.
+STATUS ClearTextList(DHANDLE handle, bool prefixDataType, uint16_t* size);
+
+// Points *text at the entry's bytes inside the list and sets *length; no terminator follows them.
+STATUS GetTextListEntry(const void* list, uint32_t available, bool prefixDataType, uint16_t index,
+                        const char** text, uint16_t* length);
+STATUS CountTextListEntries(const void* list, uint32_t available, bool prefixDataType, uint16_t* count);
+STATUS GetTextListSize(const void* list, uint32_t available, bool prefixDataType, uint16_t* size);
 // ==== end Text lists
 
 // ==== ID tables ========================================================================================
@@ -475,11 +500,245 @@ STATUS SplitNetPath(const char* netpath, char* port, char* server, char* file);
 // ==== end Settings and servers
 
 // ==== Databases ========================================================================================
-// open, close, create, copy, delete, information
+// A database is one file (the ".nsf" and ".ntf" names are kept), written so that a save that returned survives
+// a crash or a kill, and shared safely with other processes that read and write it at the same time. A
+// directory opens too: its handle serves SearchDatabase with SEARCH_FILETYPE and LocateDatabaseById.
+using DBHANDLE = uint32_t;  // never 0
+using NOTEID = uint32_t;    // never 0 for a stored note; never reused within a database
+
+// A note's universal id: the same in every copy of the note; "file" is random, "note" the creation time.
+struct UNIVERSALID {
+    Instant file;
+    Instant note;
+};
+static_assert(sizeof(UNIVERSALID) == 16);
+// A note's originator id: its universal id, then the number and time of its last save.
+struct ORIGINATORID {
+    Instant file;
+    Instant note;  // bytes 8 to 15: when the note was created
+    uint32_t sequence;
+    Instant sequenceTime;
+};
+static_assert(sizeof(ORIGINATORID) == 28);
+
+constexpr STATUS ERR_NOT_A_DATABASE = 0x0101;    // the file is not one of this library's databases
+constexpr STATUS ERR_DB_EXISTS = 0x0102;         // the database file already exists
+constexpr STATUS ERR_DB_HANDLE = 0x0104;         // unknown or closed database handle
+constexpr STATUS ERR_DB_IO = 0x0105;             // the file could not be read or written
+constexpr STATUS ERR_DB_DAMAGED = 0x0106;        // the database file is damaged
+constexpr STATUS ERR_DB_BUSY = 0x0107;           // another process kept the database locked too long
+constexpr STATUS ERR_DB_IS_DIRECTORY = 0x0108;   // a directory handle where a database is needed
+constexpr STATUS ERR_DB_NOT_DIRECTORY = 0x0109;  // a database handle where a directory is needed
+constexpr STATUS ERR_DB_INFO_TOO_LONG = 0x010A;  // the information buffer would exceed DBINFO_SIZE - 1 bytes
+constexpr STATUS ERR_DB_INFO_FIELD = 0x010B;     // no such information field
+constexpr STATUS ERR_DB_NEWER_VERSION = 0x010C;  // written by a later version of this library
+constexpr STATUS ERR_DB_ID_NOT_FOUND = 0x010D;   // no database with that identifier in the directory
+constexpr STATUS ERR_DB_DISK_FULL = 0x010E;      // the disk is full
+constexpr STATUS ERR_DB_READ_ONLY = 0x010F;      // the file may only be read
+constexpr STATUS ERR_DB_IN_USE = 0x0110;         // the file is open in this process
+constexpr STATUS ERR_DB_CREATE = 0x0111;         // the file or its folder could not be made
+
+// Opens a database file, or a directory, named by a network path. ERR_NOEXIST for a missing file,
+// ERR_SERVER_NOT_KNOWN for an unknown or unreachable server, ERR_NOT_A_DATABASE for any other file.
+STATUS OpenDatabase(const char* netpath, DBHANDLE* db);
+STATUS CloseDatabase(DBHANDLE db);
+
+// Makes an empty database (with an icon note of class NOTE_CLASS_ICON). An existing file is refused with
+// ERR_DB_EXISTS unless force is set; then it is replaced (a file that is not a database is never replaced).
+// fileClass, options, level and sizeLimit are accepted and have no effect here.
+STATUS CreateDatabase(const char* netpath, uint16_t fileClass, bool force, uint16_t options, uint8_t level,
+                      uint32_t sizeLimit);
+// Copies the notes whose class is in noteClassMask, with the information buffer and option words, into a new
+// file that replaces destination whole (unless destination is open in this process). The copy gets an
+// identifier of its own; notes keep their ids and universal ids. db, when not null, receives an open handle
+// to the copy. sizeLimit and options are accepted and have no effect here.
+STATUS CopyDatabase(const char* source, const char* destination, uint16_t noteClassMask, uint32_t sizeLimit,
+                    uint32_t options, DBHANDLE* db);
+// Deletes a database file (not a directory, not a foreign file, not one open in this process).
+STATUS DeleteDatabase(const char* netpath);
+// Bytes in use and bytes free inside the file at netpath; flags must be 0.
+STATUS GetDatabaseFileInfo(const char* netpath, uint32_t flags, uint32_t* used, uint32_t* unused);
+// The same two figures for an open database.
+STATUS GetDatabaseSpace(DBHANDLE db, uint32_t* used, uint32_t* unused);
+
+// The information buffer: DBINFO_SIZE bytes, NUL-terminated, fields separated by line feeds.
+constexpr uint16_t DBINFO_SIZE = 128;
+constexpr uint16_t INFOFIELD_TITLE = 0, INFOFIELD_CATEGORIES = 1, INFOFIELD_DESIGN_CLASS = 2,
+                   INFOFIELD_INHERIT_FROM = 3;
+STATUS GetDatabaseInfo(DBHANDLE db, char* info);
+STATUS SetDatabaseInfo(DBHANDLE db, const char* info);
+// Field n of an information buffer, bounded by size (at most size-1 bytes and a terminator).
+STATUS GetInfoField(const char* info, uint16_t field, char* out, uint16_t size);
+// Replaces field n in an information buffer; the buffer is left as it was when the result would not fit.
+STATUS SetInfoField(char* info, uint16_t field, const char* text);
+
+// The database's two option words; their bits mean nothing to this library and are kept as given.
+STATUS GetDatabaseOptions(DBHANDLE db, uint32_t* first, uint32_t* second);
+STATUS SetDatabaseOptions(DBHANDLE db, uint32_t first);
+// Sets the bits of mask in the first option word to those of bits.
+STATUS SetDatabaseOptionBits(DBHANDLE db, uint32_t bits, uint32_t mask);
+
+// The database's identifier: an instant of its creation, unique among the databases this library made.
+STATUS GetDatabaseId(DBHANDLE db, Instant* id);
+// The path, relative to the directory's root (the data directory or the server's folder), of the database
+// below an open directory that has identifier id; ERR_DB_ID_NOT_FOUND when there is none.
+STATUS LocateDatabaseById(DBHANDLE directory, const Instant* id, char* path);
+// When a document (data) and any other note (design) last changed.
+STATUS GetModifiedTimes(DBHANDLE db, Instant* data, Instant* design);
+// The version of the file's layout.
+STATUS GetDatabaseVersion(DBHANDLE db, uint16_t* version);
+
+// The note of class noteClass (one NOTE_CLASS_ bit) whose "$TITLE" names it: the whole title, or one of its
+// "|"-separated names, without regard to case. ERR_NOTE_NOT_FOUND when there is none.
+STATUS FindDesignNote(DBHANDLE db, const char* name, uint16_t noteClass, NOTEID* id);
+
+// Search. For every note of noteClassMask changed after *since (null: every note) that the compiled formula
+// selects (NULLHANDLE: every note), the callback is called once; a non-zero result ends the search and is
+// returned. Callbacks may call into the library and may throw: the search then leaves nothing locked or
+// half-done. *until (may be null) receives the time the search began, for the next search's since.
+// With SEARCH_FILETYPE the handle is a directory and noteClassMask one of the FILE_ values: the callback is
+// called once per database file, with a summary holding "$Path" (text, relative to the directory's root).
+constexpr uint16_t SEARCH_SUMMARY = 0x0002;   // pass each note's summary items to the callback
+constexpr uint16_t SEARCH_FILETYPE = 0x0004;  // search a directory for files
+constexpr uint16_t FILE_DBANY_AND_TEMPLATES = 2, FILE_DATABASES = 4, FILE_TEMPLATES = 5;
+constexpr uint16_t FILE_RECURSE = 0x2000;     // with a FILE_ value: search the folders below too
+constexpr uint8_t SE_MATCH = 0x01;            // SearchMatch::flags: the note meets the formula
+
+struct SearchMatch {
+    NOTEID id;  // 0 for files
+    ORIGINATORID oid;
+    uint16_t noteClass;
+    uint8_t flags;
+};
+// The summary items of one match, valid during the callback.
+struct SearchSummary;
+using SearchCallback = STATUS (*)(void* context, const SearchMatch* match, const SearchSummary* summary);
+
+STATUS SearchDatabase(DBHANDLE db, DHANDLE formula, uint16_t flags, uint16_t noteClassMask, const Instant* since,
+                      SearchCallback callback, void* context, Instant* until);
+// A summary value: its type word, and the bytes after it. ERR_ITEM_NOT_FOUND when the summary has none.
+STATUS GetSummaryValue(const SearchSummary* summary, const char* name, uint16_t* type, const void** value,
+                       uint16_t* length);
+// A new ID table of the notes of noteClassMask changed after *since (null: all). ERR_NO_MODIFIED_NOTES when
+// there are none: never an empty table.
+STATUS GetModifiedNoteTable(DBHANDLE db, uint16_t noteClassMask, const Instant* since, Instant* until,
+                            DHANDLE* table);
 // ==== end Databases
 
 // ==== Notes and items ==================================================================================
-// notes, items, item values
+// A note is opened into memory, changed there and stored by UpdateNote in one transaction. Each item has a
+// name (1 to MAXITEMNAME bytes, matched without regard to case), a type word, flags and a value; items keep
+// their append order. An item is named by its item block id, which stays the same while the note is open and
+// is never given to another item of it. An item's value lies in a memory block: the value block id names its
+// first byte (the type word) and the value length counts the type word. Values the library places lie at a
+// non-zero offset; a block adopted by AppendItemByBlock keeps the caller's block id. Offset plus length is at
+// most 0xFFFF. Value layouts (after the type word; little-endian):
+//   TYPE_TEXT        the text bytes
+//   TYPE_TEXT_LIST   16-bit count n, n 16-bit lengths, the n texts
+//   TYPE_NUMBER      one 8-byte floating-point number      TYPE_TIME  one 8-byte instant
+//   TYPE_NUMBER_RANGE, TYPE_TIME_RANGE  16-bit L, 16-bit R, L values of 8 bytes, R pairs of 16 bytes
+//   TYPE_NOTEREF_LIST  16-bit count n, n universal ids: "$REF" of a response names its parent first
+//   TYPE_COMPOSITE and all others: opaque bytes
+// Values of the typed layouts are checked when appended (ERR_ITEM_LAYOUT).
+using NOTEHANDLE = DHANDLE;  // never 0
+
+constexpr uint16_t TYPE_COMPOSITE = 1;
+constexpr uint16_t TYPE_NOTEREF_LIST = 512;
+constexpr uint16_t TYPE_NUMBER = 768;
+constexpr uint16_t TYPE_NUMBER_RANGE = 769;
+constexpr uint16_t TYPE_TIME = 1024;
+constexpr uint16_t TYPE_TIME_RANGE = 1025;
+constexpr uint16_t TYPE_TEXT = 1280;
+constexpr uint16_t TYPE_TEXT_LIST = 1281;
+
+constexpr uint16_t ITEM_SIGN = 0x0001, ITEM_SEAL = 0x0002, ITEM_SUMMARY = 0x0004, ITEM_PROTECTED = 0x0200;
+constexpr uint16_t MAXITEMNAME = 31;
+constexpr const char* FIELD_REF = "$REF";  // a response's parent
+constexpr const char* FIELD_TITLE = "$TITLE";
+
+constexpr uint16_t NOTE_CLASS_DOCUMENT = 0x0001, NOTE_CLASS_INFO = 0x0002, NOTE_CLASS_FORM = 0x0004,
+                   NOTE_CLASS_VIEW = 0x0008, NOTE_CLASS_ICON = 0x0010, NOTE_CLASS_DESIGN = 0x0020,
+                   NOTE_CLASS_ACL = 0x0040, NOTE_CLASS_HELP_INDEX = 0x0080, NOTE_CLASS_HELP = 0x0100,
+                   NOTE_CLASS_FILTER = 0x0200, NOTE_CLASS_FIELD = 0x0400, NOTE_CLASS_REPLFORMULA = 0x0800,
+                   NOTE_CLASS_PRIVATE = 0x1000, NOTE_CLASS_ALL = 0x7FFF;
+// OpenNote and DeleteNote take NOTE_ID_SPECIAL | class for the database's first note of that class (the
+// icon note is NOTE_ID_SPECIAL | NOTE_CLASS_ICON). Ordinary note ids stay below it.
+constexpr NOTEID NOTE_ID_SPECIAL = 0xFFFF0000;
+
+// GetNoteInfo selectors and what they fill. Those marked settable work with SetNoteInfo.
+constexpr uint16_t NOTE_INFO_DB = 0;              // DBHANDLE (settable: the database the note saves into)
+constexpr uint16_t NOTE_INFO_ID = 1;              // NOTEID, 0 until first saved (settable)
+constexpr uint16_t NOTE_INFO_OID = 2;             // ORIGINATORID (settable)
+constexpr uint16_t NOTE_INFO_CLASS = 3;           // uint16_t class word (settable)
+constexpr uint16_t NOTE_INFO_MODIFIED = 4;        // Instant of the last save
+constexpr uint16_t NOTE_INFO_ACCESSED = 8;        // Instant the note was opened
+constexpr uint16_t NOTE_INFO_PARENT_NOTEID = 10;  // NOTEID of the parent named by "$REF", 0 when none
+constexpr uint16_t NOTE_INFO_RESPONSE_COUNT = 11; // uint32_t number of direct responses
+constexpr uint16_t NOTE_INFO_RESPONSES = 12;      // DHANDLE ID table of direct responses (owned by the note;
+                                                  // NULLHANDLE when there are none)
+constexpr uint16_t NOTE_INFO_ADDED_TO_FILE = 13;  // Instant the note was first stored in this database
+
+// UpdateNote flags. The library gives no meaning to other bits.
+constexpr uint16_t UPDATE_FORCE = 0x0001;  // store even when another process saved the note since it was opened
+
+constexpr STATUS ERR_NOTE_HANDLE = 0x0201;        // unknown or closed note handle
+constexpr STATUS ERR_NOTE_NOT_FOUND = 0x0202;     // no such note in the database
+constexpr STATUS ERR_NOTE_CLASS = 0x0203;         // not a note class (or no note of that special class)
+constexpr STATUS ERR_NOTE_CONFLICT = 0x0204;      // another process saved or deleted the note since it was opened
+constexpr STATUS ERR_ITEM_NAME = 0x0205;          // item name empty or longer than MAXITEMNAME bytes
+constexpr STATUS ERR_ITEM_TOO_BIG = 0x0206;       // value does not fit a 64 KB block
+constexpr STATUS ERR_ITEM_BLOCK = 0x0207;         // item block id of no item of this note
+constexpr STATUS ERR_ITEM_LAYOUT = 0x0208;        // value does not match the layout of its type
+constexpr STATUS ERR_NOTE_TOO_MANY_ITEMS = 0x0209;  // 65535 items appended while the note was open
+constexpr STATUS ERR_NOTE_IDS_EXHAUSTED = 0x020A;   // the database has handed out every note id
+constexpr STATUS ERR_NOTE_UNID_EXISTS = 0x020B;     // another note of the database has this universal id
+constexpr STATUS ERR_NOTE_INFO_SELECTOR = 0x020C;   // unknown selector, or one that cannot be set
+constexpr STATUS ERR_NOTE_DAMAGED = 0x020D;         // the stored note is damaged
+constexpr STATUS ERR_VALUE_BLOCK = 0x020E;          // value block id of no block, or shorter than the length
+constexpr STATUS ERR_ITEM_TYPE = 0x020F;            // item is not of a type the operation reads
+
+STATUS CreateNote(DBHANDLE db, NOTEHANDLE* note);
+// flags are accepted and have no effect: the whole note is always read.
+STATUS OpenNote(DBHANDLE db, NOTEID id, uint16_t flags, NOTEHANDLE* note);
+STATUS CloseNote(NOTEHANDLE note);
+// Stores the note (a new one receives its id) in one transaction.
+STATUS UpdateNote(NOTEHANDLE note, uint16_t flags);
+// Deletes a stored note in one transaction; flags are accepted and have no effect.
+STATUS DeleteNote(DBHANDLE db, NOTEID id, uint16_t flags);
+// An in-memory copy of an open note: same database, id, originator id and items, saved like the original.
+STATUS DuplicateNote(NOTEHANDLE note, uint16_t flags, NOTEHANDLE* copy);
+STATUS GetNoteInfo(NOTEHANDLE note, uint16_t selector, void* value);
+STATUS SetNoteInfo(NOTEHANDLE note, uint16_t selector, const void* value);
+// A fresh originator id for a note about to be stored as a new note of db (sequence 0).
+STATUS NewOriginatorId(DBHANDLE db, ORIGINATORID* oid);
+
+// Finds the first item of name (null or length 0: of any name), or the next one after item `after`. Any
+// output may be null. ERR_ITEM_NOT_FOUND when there is none.
+STATUS FindItemByName(NOTEHANDLE note, const char* name, uint16_t nameLength, BLOCKID* item, uint16_t* type,
+                      BLOCKID* value, uint32_t* valueLength);
+STATUS FindNextItemByName(NOTEHANDLE note, const char* name, uint16_t nameLength, BLOCKID after, BLOCKID* item,
+                          uint16_t* type, BLOCKID* value, uint32_t* valueLength);
+// An item's name (cut to nameSize-1 bytes and terminated; *nameLength gets the whole length), flags, type and
+// value. Any output may be null.
+STATUS QueryItemByBlock(NOTEHANDLE note, BLOCKID item, char* name, uint16_t nameSize, uint16_t* nameLength,
+                        uint16_t* flags, uint16_t* type, BLOCKID* value, uint32_t* valueLength);
+// Appends an item whose value is type followed by the length bytes of data (copied).
+STATUS AppendItem(NOTEHANDLE note, uint16_t flags, const char* name, uint16_t nameLength, uint16_t type,
+                  const void* data, uint32_t length, BLOCKID* item);
+// Appends an item whose value (type word first) is the caller's block, adopted in place: the note frees
+// the block when it closes, and FindItemByName gives back exactly value and valueLength.
+STATUS AppendItemByBlock(NOTEHANDLE note, uint16_t flags, const char* name, uint16_t nameLength, BLOCKID value,
+                         uint32_t valueLength, BLOCKID* item);
+// Appends a copy of an item of any open note (item names its note) to note.
+STATUS CopyItemToNote(BLOCKID item, NOTEHANDLE note, BLOCKID* copy);
+// Deletes every item of name; ERR_ITEM_NOT_FOUND when there is none. No other item changes id or value.
+STATUS DeleteItem(NOTEHANDLE note, const char* name, uint16_t nameLength);
+STATUS DeleteItemByBlock(NOTEHANDLE note, BLOCKID item);
+// The text of the first item of name (a text list gives its first entry), bounded by size; *length (may be
+// null) gets the bytes written. ERR_ITEM_TYPE for an item that holds no text.
+STATUS GetItemText(NOTEHANDLE note, const char* name, char* buf, uint16_t size, uint16_t* length);
+// Replaces every item of name by one summary text item.
+STATUS SetItemText(NOTEHANDLE note, const char* name, const char* text, uint16_t length);
 // ==== end Notes and items
 
 // ==== Formulas and search ==============================================================================
@@ -503,6 +762,29 @@ constexpr STATUS ERR_FORMULA_BAD_HANDLE = 0x0515;      // unknown computation ha
 constexpr STATUS ERR_FORMULA_BAD_NOTE = 0x0516;        // note handle that gives no document
 constexpr STATUS ERR_FORMULA_BAD_ARGUMENT = 0x0517;    // missing output pointer or formula
 constexpr STATUS ERR_FORMULA_BAD_VALUE = 0x0518;       // item value damaged or of a type formulas cannot read
+
+// Compiles a formula of textLength bytes of Notes text (statements separated by ";", the last one giving
+// the value; SELECT sets whether a note matches). *formula receives a new memory block of *formulaLength
+// bytes holding the compiled formula; the caller frees it (FreeBlock). The text may be at most 65527 bytes.
+STATUS CompileFormula(const char* text, uint16_t textLength, DHANDLE* formula, uint16_t* formulaLength);
+
+// The detailed text of this thread's last failed formula operation, naming the problem and, for a formula
+// text, its line and column ("Unknown @function @Foo (line 1, column 8)"); written as LoadNotesMessage does.
+uint16_t LoadFormulaErrorText(char* buf, uint16_t size);
+
+// A computation: one compiled formula, started once and evaluated for any number of notes.
+using HCOMPUTE = uint32_t;
+// Starts a computation over formulaLength bytes of a compiled formula (as CompileFormula made it).
+STATUS ComputeStart(const void* formula, uint16_t formulaLength, HCOMPUTE* compute);
+// Evaluates the formula for the note of a note handle, or without a document for NULLHANDLE (a formula that
+// reads the document then fails with ERR_FORMULA_NEEDS_NOTE). When result is given, it receives a new memory
+// block of *resultLength bytes holding the value as an item value: type word 1280 (text), 1281 (text list),
+// 768 (number), 769 (number list), 1024 (time) or 1025 (time list), then the data; the caller frees it.
+// *noteMatches, when given, tells whether the note is selected: the truth of the SELECT statement, or
+// without one the truth of the value (a non-zero number).
+STATUS ComputeEvaluate(HCOMPUTE compute, DHANDLE note, DHANDLE* result, uint32_t* resultLength,
+                       bool* noteMatches);
+STATUS ComputeStop(HCOMPUTE compute);
 // ==== end Formulas and search
 
 // ==== Views and collections ============================================================================
