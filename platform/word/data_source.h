@@ -1,0 +1,40 @@
+// The merge data source: column titles and records read from the program's tab-separated data file.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace word {
+
+class DataSource {
+public:
+    // Reads the merge data file: the first line holds the column titles, each further line one record;
+    // values are separated by TAB and lines end in CR LF (LF alone when the file has no CR LF at all); a
+    // CR or LF alone inside a CR LF file belongs to the value. Throws AutomationError naming the file when
+    // it is missing, unreadable, empty or holds a record with more values than there are titles.
+    static DataSource ReadFile(const std::string& path);
+
+    // Parses the content of a data file; name is used in error messages.
+    static DataSource Parse(std::string_view content, const std::string& name);
+
+    // A header-only source whose titles are given separated by ",".
+    static DataSource FromHeaderRecord(std::string_view headerRecord);
+
+    const std::vector<std::string>& Titles() const { return titles_; }
+    size_t RecordCount() const { return records_.size(); }
+    // The value of a column in a record; a record shorter than the header has empty values at its end.
+    std::string_view Value(size_t record, size_t column) const;
+
+    // The column a merge field names: the title with every space replaced by "_", compared
+    // case-insensitively; the first such column when several match.
+    std::optional<size_t> FindColumn(std::string_view fieldName) const;
+
+private:
+    std::vector<std::string> titles_;
+    std::vector<std::vector<std::string>> records_;
+};
+
+} // namespace word

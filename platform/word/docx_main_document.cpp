@@ -1,0 +1,303 @@
+// A DOCX main document: the document part is cut at its body; the body's content is written once per
+// record and the body's final section properties once at the end. Every copy but the last ends with a
+// section break (the final section properties, as a next-page break) in its last paragraph, so each record
+// starts a page with the template's page setup, headers and footers. Every MERGEFIELD field, simple or
+// complex (begin, instruction, separator, result and end in several runs), becomes one run that holds the
+// value in the formatting of the field's result.
+
+#include "docx_parts.h"
+#include "docx_text.h"
+#include "main_document.h"
+#include "merge_body.h"
+#include "word.h"
+
+#include <unordered_map>
+
+namespace word {
+namespace {
+
+constexpr std::string_view kFieldMarker = "qvl-field";
+constexpr std::string_view kBreakMarker = "qvl-break";
+constexpr std::string_view kBodyMarker = "qvl-body";
+
+struct FieldSlot {
+    MergeField field;
+    std::string runProperties;
+};
+
+// A complex field while its runs are read.
+struct OpenField {
+    pugi::xml_node beginRun;
+    std::string instruction;
+    bool separated = false;
+    std::optional<std::string> resultProperties;
+    std::vector<pugi::xml_node> runs;
+};
+
+struct Replacement {
+    pugi::xml_node beginRun;
+    std::vector<pugi::xml_node> runs;
+    size_t slot;
+    bool cancelled = false;
+};
+
+class DocxMainDocument : public MainDocument {
+public:
+    explicit DocxMainDocument(std::string content) : package_(Package::Read(content)) {
+        documentPart_ = MainDocumentPart(package_);
+        pugi::xml_document document;
+        ParsePart(package_, documentPart_, document);
+        pugi::xml_node root = document.document_element();
+        WordNames w(root);
+        prefix_ = w("");
+        pugi::xml_node body = root.child(w("body").c_str());
+        if (!body) throw AutomationError("The document part " + documentPart_ + " has no body");
+
+        RemoveProcessingInstructions(document);
+        RemoveBookmarks(body, w);
+        ReplaceSimpleFields(body, w);
+        ReplaceComplexFields(body, w);
+        pugi::xml_node finalSection = MarkRecordBreak(body, w);
+        ReadBody(body, finalSection);
+
+        pugi::xml_node marker = finalSection ? body.insert_child_before(pugi::node_pi, finalSection)
+                                             : body.append_child(pugi::node_pi);
+        marker.set_name(std::string(kBodyMarker).c_str());
+        std::string text = XmlText(document);
+        std::string markerText = "<?" + std::string(kBodyMarker) + "?>";
+        size_t at = text.find(markerText);
+        documentPrefix_ = text.substr(0, at);
+        documentSuffix_ = text.substr(at + markerText.size());
+        LeaveOutMailMergeSettings();
+    }
+
+    std::string Merge(const DataSource& data) const override {
+        Package merged = package_;
+        const std::string prefix = prefix_;
+        merged.Set(documentPart_, body_.Merge(documentPrefix_, documentSuffix_, data,
+                                              [&prefix](std::string_view value, std::string& out) {
+                                                  EncodeRunContent(value, prefix, out);
+                                              }));
+        return merged.Write();
+    }
+
+private:
+    // The cut marks are processing instructions; the document keeps none of its own (Word ignores them).
+    static void RemoveProcessingInstructions(pugi::xml_document& document) {
+        std::vector<pugi::xml_node> instructions;
+        for (pugi::xpath_node node : document.select_nodes("//processing-instruction()"))
+            instructions.push_back(node.node());
+        for (pugi::xml_node node : instructions)
+            node.parent().remove_child(node);
+        pugi::xml_node declaration = document.first_child();
+        if (declaration.type() == pugi::node_declaration && declaration.attribute("encoding"))
+            declaration.attribute("encoding").set_value("UTF-8");
+    }
+
+    // Bookmark names must be unique in a document, so the copies carry none.
+    static void RemoveBookmarks(pugi::xml_node body, const WordNames& w) {
+        std::vector<pugi::xml_node> bookmarks;
+        for (pugi::xpath_node node :
+             body.select_nodes((".//" + w("bookmarkStart") + " | .//" + w("bookmarkEnd")).c_str()))
+            bookmarks.push_back(node.node());
+        for (pugi::xml_node node : bookmarks)
+            node.parent().remove_child(node);
+    }
+
+    pugi::xml_node InsertFieldMarker(pugi::xml_node before, MergeField field, std::string runProperties) {
+        pugi::xml_node marker = before.parent().insert_child_before(pugi::node_pi, before);
+        marker.set_name(std::string(kFieldMarker).c_str());
+        marker.set_value(std::to_string(slots_.size()).c_str());
+        slots_.push_back({std::move(field), std::move(runProperties)});
+        return marker;
+    }
+
+    void ReplaceSimpleFields(pugi::xml_node body, const WordNames& w) {
+        std::vector<pugi::xml_node> fields;
+        for (pugi::xpath_node node : body.select_nodes((".//" + w("fldSimple")).c_str()))
+            fields.push_back(node.node());
+        std::vector<pugi::xml_node> replaced;
+        for (pugi::xml_node field : fields) {
+            std::optional<MergeField> merge = ParseMergeField(field.attribute(w("instr").c_str()).value());
+            if (!merge) continue;
+            pugi::xml_node properties = field.select_node((".//" + w("r") + "/" + w("rPr")).c_str()).node();
+            InsertFieldMarker(field, std::move(*merge), properties ? XmlText(properties) : "");
+            replaced.push_back(field);
+        }
+        // Inner fields first (reverse document order), so that no node is removed after its ancestor.
+        for (auto it = replaced.rbegin(); it != replaced.rend(); ++it)
+            it->parent().remove_child(*it);
+    }
+
+    void ReplaceComplexFields(pugi::xml_node body, const WordNames& w) {
+        std::vector<pugi::xml_node> runs;
+        for (pugi::xpath_node node : body.select_nodes((".//" + w("r")).c_str()))
+            runs.push_back(node.node());
+
+        std::vector<OpenField> open;
+        std::vector<Replacement> replacements;
+        std::unordered_map<pugi::xml_node_struct*, size_t> claimedBy;
+        for (pugi::xml_node run : runs) {
+            for (OpenField& field : open)
+                field.runs.push_back(run);
+            for (pugi::xml_node child : run.children()) {
+                if (w.Is(child, "fldChar")) {
+                    std::string_view type = child.attribute(w("fldCharType").c_str()).value();
+                    if (type == "begin") {
+                        open.push_back({run, "", false, std::nullopt, {run}});
+                    } else if (type == "separate" && !open.empty()) {
+                        open.back().separated = true;
+                    } else if (type == "end" && !open.empty()) {
+                        EndField(std::move(open.back()), w, replacements, claimedBy);
+                        open.pop_back();
+                    }
+                } else if (w.Is(child, "instrText") && !open.empty() && !open.back().separated) {
+                    open.back().instruction += child.text().get();
+                } else if (w.Is(child, "t") && !open.empty() && open.back().separated &&
+                           !open.back().resultProperties) {
+                    pugi::xml_node properties = run.child(w("rPr").c_str());
+                    open.back().resultProperties = properties ? XmlText(properties) : "";
+                }
+            }
+        }
+        for (const Replacement& replacement : replacements) {
+            if (replacement.cancelled) continue;
+            pugi::xml_node marker =
+                replacement.beginRun.parent().insert_child_before(pugi::node_pi, replacement.beginRun);
+            marker.set_name(std::string(kFieldMarker).c_str());
+            marker.set_value(std::to_string(replacement.slot).c_str());
+        }
+        for (const auto& [run, index] : claimedBy) {
+            pugi::xml_node node(run);
+            node.parent().remove_child(node);
+        }
+    }
+
+    void EndField(OpenField field, const WordNames& w, std::vector<Replacement>& replacements,
+                  std::unordered_map<pugi::xml_node_struct*, size_t>& claimedBy) {
+        std::optional<MergeField> merge = ParseMergeField(field.instruction);
+        if (!merge) return;
+        pugi::xml_node paragraph = Paragraph(field.beginRun, w);
+        for (pugi::xml_node run : field.runs) {
+            if (Paragraph(run, w) != paragraph)
+                throw AutomationError("The merge field " + merge->name + " spans several paragraphs");
+        }
+        std::string properties;
+        if (field.resultProperties) {
+            properties = *field.resultProperties;
+        } else if (pugi::xml_node codeProperties = field.beginRun.child(w("rPr").c_str())) {
+            properties = XmlText(codeProperties);
+        }
+        size_t index = replacements.size();
+        replacements.push_back({field.beginRun, field.runs, slots_.size(), false});
+        slots_.push_back({std::move(*merge), std::move(properties)});
+        for (pugi::xml_node run : field.runs) {
+            auto [it, inserted] = claimedBy.try_emplace(run.internal_object(), index);
+            if (!inserted) {
+                replacements[it->second].cancelled = true; // an inner field goes with this one
+                it->second = index;
+            }
+        }
+    }
+
+    static pugi::xml_node Paragraph(pugi::xml_node node, const WordNames& w) {
+        while (node && !w.Is(node, "p"))
+            node = node.parent();
+        return node;
+    }
+
+    // Puts the break marker where a copy's section ends (the properties of its last paragraph) and gives
+    // the body's final section properties. The copies must each start a page: the section that starts a
+    // copy loses any other break type.
+    pugi::xml_node MarkRecordBreak(pugi::xml_node body, const WordNames& w) {
+        pugi::xml_node finalSection = body.last_child();
+        while (finalSection && finalSection.type() != pugi::node_element)
+            finalSection = finalSection.previous_sibling();
+        if (finalSection && !w.Is(finalSection, "sectPr")) finalSection = pugi::xml_node();
+
+        pugi::xml_node firstInner = body.select_node((".//" + w("pPr") + "/" + w("sectPr")).c_str()).node();
+        pugi::xml_node startingSection = firstInner ? firstInner : finalSection;
+        if (startingSection) startingSection.remove_child(w("type").c_str());
+
+        pugi::xml_node last = finalSection ? finalSection.previous_sibling() : body.last_child();
+        while (last && last.type() != pugi::node_element)
+            last = last.previous_sibling();
+        pugi::xml_node properties;
+        if (last && w.Is(last, "p")) {
+            properties = last.child(w("pPr").c_str());
+            if (!properties) properties = last.prepend_child(w("pPr").c_str());
+            if (properties.child(w("sectPr").c_str())) properties = pugi::xml_node();
+        }
+        if (!properties) {
+            pugi::xml_node paragraph = finalSection ? body.insert_child_before(w("p").c_str(), finalSection)
+                                                    : body.append_child(w("p").c_str());
+            properties = paragraph.append_child(w("pPr").c_str());
+        }
+        pugi::xml_node change = properties.child(w("pPrChange").c_str());
+        pugi::xml_node marker = change ? properties.insert_child_before(pugi::node_pi, change)
+                                       : properties.append_child(pugi::node_pi);
+        marker.set_name(std::string(kBreakMarker).c_str());
+
+        recordBreak_ = finalSection ? XmlText(finalSection) : "<" + w("sectPr") + "/>";
+        return finalSection;
+    }
+
+    void ReadBody(pugi::xml_node body, pugi::xml_node finalSection) {
+        std::string text;
+        std::vector<pugi::xml_node> content;
+        for (pugi::xml_node child : body.children()) {
+            if (child == finalSection) continue;
+            text += XmlText(child);
+            content.push_back(child);
+        }
+        for (pugi::xml_node child : content)
+            body.remove_child(child);
+
+        const std::string fieldStart = "<?" + std::string(kFieldMarker) + " ";
+        const std::string breakMarker = "<?" + std::string(kBreakMarker) + "?>";
+        size_t from = 0;
+        while (true) {
+            size_t at = text.find("<?qvl-", from);
+            if (at == std::string::npos) break;
+            body_.AddLiteral(std::string_view(text).substr(from, at - from));
+            if (text.compare(at, breakMarker.size(), breakMarker) == 0) {
+                body_.AddRecordBreak(recordBreak_);
+                from = at + breakMarker.size();
+                continue;
+            }
+            size_t end = text.find("?>", at);
+            size_t slot = std::stoul(text.substr(at + fieldStart.size(), end - at - fieldStart.size()));
+            body_.AddField(std::move(slots_.at(slot).field),
+                           "<" + prefix_ + "r>" + slots_[slot].runProperties, "</" + prefix_ + "r>");
+            from = end + 2;
+        }
+        body_.AddLiteral(std::string_view(text).substr(from));
+    }
+
+    // A merged document is no main document: Word would ask for the data source on opening it.
+    void LeaveOutMailMergeSettings() {
+        std::string settingsPart = RelatedPart(package_, documentPart_, "settings");
+        if (settingsPart.empty() || package_.Find(settingsPart) == nullptr) return;
+        pugi::xml_document settings;
+        ParsePart(package_, settingsPart, settings);
+        WordNames w(settings.document_element());
+        if (settings.document_element().remove_child(w("mailMerge").c_str()))
+            package_.Set(settingsPart, XmlText(settings));
+    }
+
+    Package package_;
+    std::string documentPart_;
+    std::string prefix_;
+    std::vector<FieldSlot> slots_;
+    std::string recordBreak_;
+    std::string documentPrefix_, documentSuffix_;
+    MergeBody body_;
+};
+
+} // namespace
+
+std::unique_ptr<MainDocument> ReadDocxMainDocument(std::string content) {
+    return std::make_unique<DocxMainDocument>(std::move(content));
+}
+
+} // namespace word

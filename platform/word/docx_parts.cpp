@@ -1,0 +1,109 @@
+#include "docx_parts.h"
+
+#include "word.h"
+
+#include <sstream>
+
+namespace word {
+namespace {
+
+std::string_view LastSegment(std::string_view uri) {
+    size_t slash = uri.find_last_of('/');
+    return slash == std::string_view::npos ? uri : uri.substr(slash + 1);
+}
+
+std::string ResolveTarget(const std::string& sourcePart, const std::string& target) {
+    size_t slash = sourcePart.find_last_of('/');
+    std::string path = !target.empty() && target[0] == '/' ? target
+                       : slash == std::string::npos        ? target
+                                                           : sourcePart.substr(0, slash + 1) + target;
+    std::vector<std::string> segments;
+    std::istringstream in(path);
+    for (std::string segment; std::getline(in, segment, '/');) {
+        if (segment.empty() || segment == ".") continue;
+        if (segment != "..")
+            segments.push_back(segment);
+        else if (!segments.empty())
+            segments.pop_back();
+    }
+    std::string resolved;
+    for (const std::string& segment : segments)
+        resolved += (resolved.empty() ? "" : "/") + segment;
+    return resolved;
+}
+
+} // namespace
+
+void ParsePart(const Package& package, const std::string& name, pugi::xml_document& document) {
+    const std::string* data = package.Find(name);
+    if (data == nullptr) throw AutomationError("The package has no part " + name);
+    pugi::xml_parse_result result = document.load_buffer(
+        data->data(), data->size(), pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_declaration);
+    if (!result || !document.document_element()) {
+        throw AutomationError("The package part " + name + " is not well-formed XML: " +
+                              result.description() + " at offset " + std::to_string(result.offset));
+    }
+}
+
+std::string XmlText(const pugi::xml_document& document) {
+    std::ostringstream out;
+    document.save(out, "", pugi::format_raw, pugi::encoding_utf8);
+    return out.str();
+}
+
+std::string XmlText(const pugi::xml_node& node) {
+    std::ostringstream out;
+    node.print(out, "", pugi::format_raw, pugi::encoding_utf8);
+    return out.str();
+}
+
+std::vector<Relationship> PartRelationships(const Package& package, const std::string& partName) {
+    size_t slash = partName.find_last_of('/');
+    std::string relsName = slash == std::string::npos
+                               ? "_rels/" + partName + ".rels"
+                               : partName.substr(0, slash) + "/_rels/" + partName.substr(slash + 1) + ".rels";
+    std::vector<Relationship> relationships;
+    if (package.Find(relsName) == nullptr) return relationships;
+    pugi::xml_document rels;
+    ParsePart(package, relsName, rels);
+    for (pugi::xml_node rel : rels.document_element().children("Relationship")) {
+        if (std::string_view(rel.attribute("TargetMode").value()) == "External") continue;
+        relationships.push_back({rel.attribute("Type").value(), rel.attribute("Id").value(),
+                                 ResolveTarget(partName, rel.attribute("Target").value())});
+    }
+    return relationships;
+}
+
+std::string MainDocumentPart(const Package& package) {
+    if (package.Find("[Content_Types].xml") == nullptr)
+        throw AutomationError("The package has no content types: it is no DOCX document");
+    for (const Relationship& rel : PartRelationships(package, "")) {
+        if (LastSegment(rel.type) == "officeDocument" && package.Find(rel.target)) return rel.target;
+    }
+    throw AutomationError("The package has no main document part: it is no DOCX document");
+}
+
+std::string RelatedPart(const Package& package, const std::string& mainPart, std::string_view type) {
+    for (const Relationship& rel : PartRelationships(package, mainPart)) {
+        if (LastSegment(rel.type) == type) return rel.target;
+    }
+    return "";
+}
+
+WordNames::WordNames(const pugi::xml_node& root) {
+    std::string_view name = root.name();
+    size_t colon = name.find(':');
+    if (colon != std::string_view::npos) prefix_ = std::string(name.substr(0, colon + 1));
+}
+
+std::string WordNames::operator()(std::string_view localName) const {
+    return prefix_ + std::string(localName);
+}
+
+bool WordNames::Is(const pugi::xml_node& node, std::string_view localName) const {
+    std::string_view name = node.name();
+    return name.size() == prefix_.size() + localName.size() && name.substr(0, prefix_.size()) == prefix_ &&
+           name.substr(prefix_.size()) == localName;
+}
+
+} // namespace word

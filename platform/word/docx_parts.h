@@ -1,0 +1,49 @@
+// Reading and writing the XML parts of a word-processing package: relationships, the main document part
+// and the names of the word-processing namespace as the part spells them.
+#pragma once
+
+#include "docx_package.h"
+
+#include <pugixml.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace word {
+
+// Parses an XML part, keeping whitespace-only text (it matters in w:t); throws AutomationError naming the
+// part when it is missing or not well-formed.
+void ParsePart(const Package& package, const std::string& name, pugi::xml_document& document);
+
+// The XML text of a document or a node, unindented.
+std::string XmlText(const pugi::xml_document& document);
+std::string XmlText(const pugi::xml_node& node);
+
+struct Relationship {
+    std::string type; // the full type URI
+    std::string id;
+    std::string target; // the part name the target resolves to
+};
+
+// The relationships of a part ("" for the package itself); none when it has no relationships part.
+std::vector<Relationship> PartRelationships(const Package& package, const std::string& partName);
+
+// The name of the main document part; throws AutomationError when the package has none.
+std::string MainDocumentPart(const Package& package);
+
+// The part that a relationship of the given type (the last segment of its URI, such as "settings") of the
+// main document points to, or empty.
+std::string RelatedPart(const Package& package, const std::string& mainPart, std::string_view type);
+
+// Element names in the word-processing namespace with the prefix that a part binds to it.
+class WordNames {
+public:
+    explicit WordNames(const pugi::xml_node& root);
+    std::string operator()(std::string_view localName) const;
+    bool Is(const pugi::xml_node& node, std::string_view localName) const;
+
+private:
+    std::string prefix_; // "w:" usually, empty for a default namespace
+};
+
+} // namespace word

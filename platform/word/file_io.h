@@ -1,0 +1,18 @@
+// Whole-file reading and writing for documents and data files, with failures as automation errors.
+#pragma once
+
+#include <string>
+
+namespace word {
+
+// The largest document or data file read into memory.
+inline constexpr size_t kMaxFileSize = size_t{1} << 30;
+
+// Reads a whole file; what names the kind of file in the error when it is missing, unreadable or too large.
+std::string ReadWholeFile(const std::string& path, const std::string& what);
+
+// Replaces or creates path with data all at once: on failure (folder missing or not writable, disk full)
+// nothing is left behind and an AutomationError names the path and the reason.
+void WriteWholeFile(const std::string& path, const std::string& data);
+
+} // namespace word

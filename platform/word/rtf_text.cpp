@@ -1,0 +1,106 @@
+#include "rtf_text.h"
+
+#include "unicode_text.h"
+
+namespace word {
+namespace {
+
+// Windows-1252 in 0x80..0x9F; the other bytes above 0x7F are Latin-1.
+constexpr char16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                      0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
+char32_t FromCp1252(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
+}
+
+} // namespace
+
+void RtfTextDecoder::EnterGroup() {
+    unicodeSkip_.push_back(unicodeSkip_.back());
+    pendingSkip_ = 0;
+}
+
+void RtfTextDecoder::LeaveGroup() {
+    if (unicodeSkip_.size() > 1) unicodeSkip_.pop_back();
+    pendingSkip_ = 0;
+}
+
+bool RtfTextDecoder::Append(const RtfToken& token, std::string& out) {
+    switch (token.kind) {
+    case RtfToken::Kind::Text: {
+        for (char c : source_.substr(token.offset, token.length)) {
+            if (c == '\r' || c == '\n') continue;
+            if (pendingSkip_ > 0) {
+                --pendingSkip_;
+                continue;
+            }
+            AppendUtf8(out, FromCp1252(static_cast<unsigned char>(c)));
+        }
+        return true;
+    }
+    case RtfToken::Kind::ControlSymbol: {
+        char symbol = token.name[0];
+        if (symbol == '\'') {
+            if (pendingSkip_ > 0)
+                --pendingSkip_;
+            else
+                AppendUtf8(out, FromCp1252(static_cast<unsigned char>(token.parameter)));
+        } else if (symbol == '\\' || symbol == '{' || symbol == '}') {
+            out += symbol;
+        } else if (symbol == '~') {
+            AppendUtf8(out, 0xA0);
+        } else if (symbol == '_') {
+            AppendUtf8(out, 0x2011);
+        } else {
+            return false;
+        }
+        return true;
+    }
+    case RtfToken::Kind::ControlWord:
+        if (token.name == "uc" && token.hasParameter) {
+            unicodeSkip_.back() = token.parameter < 0 ? 0 : token.parameter;
+            return false;
+        }
+        if (token.name == "u" && token.hasParameter) {
+            char32_t unit = static_cast<char32_t>(token.parameter) & 0xFFFF;
+            if (unit >= 0xD800 && unit < 0xDC00) {
+                highSurrogate_ = unit;
+            } else if (unit >= 0xDC00 && unit < 0xE000 && highSurrogate_ != 0) {
+                AppendUtf8(out, 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (unit - 0xDC00));
+                highSurrogate_ = 0;
+            } else {
+                AppendUtf8(out, unit);
+            }
+            pendingSkip_ = unicodeSkip_.back();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void EncodeRtfText(std::string_view text, std::string& out) {
+    const auto unicode = [&out](char32_t unit) {
+        out += "\\u" + std::to_string(static_cast<int16_t>(unit)) + "?";
+    };
+    ForEachValueCharacter(
+        text, [&] { out += "\\tab "; }, [&] { out += "\\line "; },
+        [&](char32_t cp) {
+            if (cp == '\\' || cp == '{' || cp == '}') {
+                out += '\\';
+                out += static_cast<char>(cp);
+            } else if (cp < 0x80) {
+                out += static_cast<char>(cp);
+            } else if (cp < 0x10000) {
+                unicode(cp);
+            } else {
+                unicode(0xD800 + ((cp - 0x10000) >> 10));
+                unicode(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            }
+        });
+}
+
+} // namespace word

@@ -1,0 +1,49 @@
+// UTF-8 decoding and encoding, and the case rules of the merge switches.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace word {
+
+inline constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+// Decodes the code point at text[pos] and advances pos. A malformed or truncated sequence, an overlong form
+// or a surrogate gives U+FFFD and advances by one byte, so every input decodes.
+char32_t DecodeUtf8(std::string_view text, size_t& pos);
+
+void AppendUtf8(std::string& out, char32_t cp);
+
+// Walks a merged value the way both document formats write it: tab(), lineBreak() for CR, LF, CR LF or
+// VT, nothing for other control characters and non-characters (no format can hold them), text(cp) for
+// the rest.
+template <typename Tab, typename LineBreak, typename Text>
+void ForEachValueCharacter(std::string_view value, Tab tab, LineBreak lineBreak, Text text) {
+    size_t pos = 0;
+    while (pos < value.size()) {
+        char32_t cp = DecodeUtf8(value, pos);
+        if (cp == '\t') {
+            tab();
+        } else if (cp == '\r' || cp == '\n' || cp == '\v') {
+            if (cp == '\r' && pos < value.size() && value[pos] == '\n') ++pos;
+            lineBreak();
+        } else if (cp >= 0x20 && cp != 0x7F && !(cp >= 0x80 && cp < 0xA0) && cp != 0xFFFE && cp != 0xFFFF) {
+            text(cp);
+        }
+    }
+}
+
+// Case conversions by Unicode rules where the system's C.UTF-8 locale knows them, ASCII otherwise.
+std::string ToUpper(std::string_view text);
+std::string ToLower(std::string_view text);
+// The first letter of each word (Caps) or of the first word only (FirstCap) in upper case; the rest stays.
+std::string CapitaliseWords(std::string_view text, bool firstWordOnly);
+
+// ASCII case-insensitive equality, the way automation compares names.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// A merge field name with every space turned into "_", the form in which the program names columns.
+std::string UnderscoreSpaces(std::string_view name);
+
+} // namespace word
