@@ -97,6 +97,8 @@ constexpr Message kMessages[] = {
     {ERR_FORMULA_BAD_ARGUMENT, "Invalid argument passed to formula function"},
     {ERR_FORMULA_BAD_VALUE, "Item value cannot be read by a formula"},
     // ==== ID tables (0x0600-0x06FF)
+    {ERR_IDTABLE_BAD, "Not an ID table, or the ID table is damaged"},
+    {ERR_IDTABLE_END, "No more IDs in the ID table"},
     // ==== servers and net paths (0x0800-0x08FF)
     {ERR_NETPATH_TOO_LONG, "Network path is too long"},
     {ERR_NETPATH_PART, "Port, server or file name cannot be part of a network path"},

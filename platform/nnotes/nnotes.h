@@ -314,7 +314,25 @@ STATUS GetTextListSize(const void* list, uint32_t available, bool prefixDataType
 // ==== end Text lists
 
 // ==== ID tables ========================================================================================
-// CreateIDTable, InsertID, IDScan, IDEntries, CopyIDTable, DestroyIDTable
+// An ID table is a set of note ids, given in ascending order. Its handle is a memory block that begins with
+// an ODSIDTableHeader (on-disk form) whose Flags hold IDTABLE_SCAN_ONLY: the ids are read through IDScan
+// only, never from the block's bytes. One table is used by one thread at a time.
+using NOTEID = uint32_t;
+constexpr uint8_t IDTABLE_SCAN_ONLY = 0x80;
+
+constexpr STATUS ERR_IDTABLE_BAD = 0x0601; // the handle's block is not an ID table, or it is damaged
+constexpr STATUS ERR_IDTABLE_END = 0x0602; // IDScan went past the last id (or the table is empty)
+
+STATUS CreateIDTable(DHANDLE* table);
+// Adds id; an id that is there already is accepted and left as it is (*inserted false). inserted may be null.
+// An id inserted during a scan that lies before the scan's position is not met by that scan.
+STATUS InsertID(DHANDLE table, NOTEID id, bool* inserted);
+// first: the smallest id; otherwise the next one after the last id this table's scan gave.
+STATUS IDScan(DHANDLE table, bool first, NOTEID* id);
+// The number of ids; 0 for an empty table and for a handle that is no ID table.
+uint32_t IDEntries(DHANDLE table);
+STATUS CopyIDTable(DHANDLE table, DHANDLE* copy);
+STATUS DestroyIDTable(DHANDLE table);
 // ==== end ID tables
 
 // ==== Time =============================================================================================
@@ -556,7 +574,7 @@ STATUS CopyDatabase(const char* source, const char* destination, uint16_t noteCl
                     uint32_t options, DBHANDLE* db);
 // Deletes a database file (not a directory, not a foreign file, not one open in this process).
 STATUS DeleteDatabase(const char* netpath);
-// Bytes in use and bytes free inside the file at netpath; flags must be 0.
+// Bytes in use and bytes free inside the file at netpath; flags have no effect.
 STATUS GetDatabaseFileInfo(const char* netpath, uint32_t flags, uint32_t* used, uint32_t* unused);
 // The same two figures for an open database.
 STATUS GetDatabaseSpace(DBHANDLE db, uint32_t* used, uint32_t* unused);
