@@ -10,6 +10,7 @@ packages=(
   nlohmann-json3-dev
   libzip-dev libpugixml-dev
   qt6-base-dev
+  tzdata
 )
 
 missing=()
