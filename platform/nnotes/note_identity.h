@@ -1,0 +1,15 @@
+// Identities the library hands out: originator ids of new notes and identifiers of new databases.
+#pragma once
+
+#include "nnotes.h"
+
+namespace nnotes::store {
+
+// The present moment, later than every instant this function gave before in this process (so that two
+// identifiers made within one hundredth of a second still differ).
+STATUS UniqueNow(Instant* now);
+
+// A new originator id: a random file part, the creation time as note part, sequence 0 saved at creation.
+STATUS NewIdentity(ORIGINATORID* oid);
+
+} // namespace nnotes::store

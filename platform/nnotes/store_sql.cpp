@@ -1,0 +1,153 @@
+#include "store_sql.h"
+
+namespace nnotes::store {
+
+namespace {
+// Long enough for another process's save to finish, short enough that a stuck writer surfaces as a status.
+constexpr int kBusyTimeoutMs = 30000;
+} // namespace
+
+STATUS StatusOf(int rc) {
+    switch (rc & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+        return NOERROR;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return ERR_DB_BUSY;
+    case SQLITE_NOTADB:
+        return ERR_NOT_A_DATABASE;
+    case SQLITE_CORRUPT:
+        return ERR_DB_DAMAGED;
+    case SQLITE_FULL:
+        return ERR_DB_DISK_FULL;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+        return ERR_DB_READ_ONLY;
+    case SQLITE_NOMEM:
+        return ERR_INSUFFICIENT_MEMORY;
+    case SQLITE_CONSTRAINT:
+        return ERR_NOTE_UNID_EXISTS;
+    default:
+        return ERR_DB_IO;
+    }
+}
+
+Statement& Statement::Bind(int index, int64_t value) {
+    sqlite3_bind_int64(stmt_, index, value);
+    return *this;
+}
+
+Statement& Statement::Bind(int index, std::string_view text) {
+    sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+Statement& Statement::BindBlob(int index, const void* data, size_t size) {
+    // A zero-length blob must stay a blob, not become NULL.
+    static const char kEmpty = 0;
+    sqlite3_bind_blob(stmt_, index, size ? data : &kEmpty, static_cast<int>(size), SQLITE_TRANSIENT);
+    return *this;
+}
+
+Statement& Statement::BindNull(int index) {
+    sqlite3_bind_null(stmt_, index);
+    return *this;
+}
+
+STATUS Statement::Run() {
+    int rc;
+    while ((rc = Step()) == SQLITE_ROW) {
+    }
+    const STATUS s = StatusOf(rc);
+    Reset();
+    return s;
+}
+
+void Statement::Reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+std::string_view Statement::Text(int column) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return p ? std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, column)))
+             : std::string_view();
+}
+
+std::string_view Statement::Blob(int column) const {
+    const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+    return p ? std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, column)))
+             : std::string_view();
+}
+
+Connection::~Connection() {
+    Close();
+}
+
+STATUS Connection::Open(const std::string& path, bool create) {
+    Close();
+    const int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK && !create) { // a file we may only read
+        sqlite3_close(db_);
+        rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READONLY, nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        Close();
+        return StatusOf(rc);
+    }
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    return NOERROR;
+}
+
+void Connection::Close() {
+    statements_.clear();
+    if (db_ != nullptr) sqlite3_close(db_);
+    db_ = nullptr;
+}
+
+STATUS Connection::Exec(const char* sql) {
+    return StatusOf(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr));
+}
+
+Statement* Connection::Prepare(const char* sql, STATUS* status) {
+    auto it = statements_.find(sql);
+    if (it != statements_.end()) {
+        it->second->Reset();
+        *status = NOERROR;
+        return it->second.get();
+    }
+    sqlite3_stmt* stmt = nullptr;
+    const int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+    *status = StatusOf(rc);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    return statements_.emplace(sql, std::make_unique<Statement>(stmt)).first->second.get();
+}
+
+Transaction::Transaction(Connection& c)
+    : c_(c), begun_(c.Exec("BEGIN IMMEDIATE")), open_(begun_ == NOERROR) {}
+
+Transaction::~Transaction() {
+    if (open_) c_.Exec("ROLLBACK");
+}
+
+STATUS Transaction::Commit() {
+    if (!open_) return begun_ ? begun_ : ERR_DB_IO;
+    const STATUS s = c_.Exec("COMMIT");
+    if (s == NOERROR) open_ = false;
+    return s;
+}
+
+ReadTransaction::ReadTransaction(Connection& c)
+    : c_(c), open_(sqlite3_get_autocommit(c.Raw()) != 0 && c.Exec("BEGIN") == NOERROR) {}
+
+ReadTransaction::~ReadTransaction() {
+    if (open_) c_.Exec("ROLLBACK");
+}
+
+} // namespace nnotes::store
