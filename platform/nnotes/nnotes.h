@@ -373,7 +373,7 @@ struct TimeRecord {
     int32_t zone;
     Instant instant;
 };
-static_assert(sizeof(TimeRecord) == 48);
+static_assert(sizeof(TimeRecord) == 48 && offsetof(TimeRecord, instant) == 40);
 
 // How InstantToText and RangeToText write an instant; the zero-initialised record with structure
 // TIME_STRUCTURE_DATETIME is the default ("01/15/2024 09:30:00 AM").
@@ -408,7 +408,8 @@ struct IntlSettings {
     char tomorrowText[32];
 };
 #pragma pack(pop)
-static_assert(sizeof(IntlSettings) == 139);
+static_assert(sizeof(IntlSettings) == 139 && offsetof(IntlSettings, timeZone) == 4 &&
+              offsetof(IntlSettings, amText) == 8 && offsetof(IntlSettings, yesterdayText) == 43);
 constexpr uint16_t INTL_CURRENCY_SUFFIX = 0x0001, INTL_CURRENCY_SPACE = 0x0002, INTL_LEADING_ZERO = 0x0004;
 constexpr uint16_t INTL_CLOCK_24_HOUR = 0x0008, INTL_DAYLIGHT_SAVING = 0x0010;
 constexpr uint16_t INTL_DATE_MDY = 0x0020, INTL_DATE_DMY = 0x0040, INTL_DATE_YMD = 0x0080;
