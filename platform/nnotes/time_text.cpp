@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 namespace nnotes {
@@ -92,8 +93,22 @@ STATUS TextOf(const IntlSettings* intlRecord, const TimeTextFormat& format, cons
     return NOERROR;
 }
 
-STATUS Deliver(const std::string& text, char* buffer, uint16_t maxLength, uint16_t* length) {
+// The texts of the instants joined by " - ", delivered whole or not at all.
+STATUS JoinedText(const IntlSettings* intl, const TimeTextFormat* format,
+                  std::initializer_list<const Instant*> instants, char* buffer, uint16_t maxLength,
+                  uint16_t* length) {
     if (STATUS s = RequireProcess()) return s;
+    if (buffer == nullptr || length == nullptr) return ERR_MISSING_ARGUMENT;
+    for (const Instant* instant : instants)
+        if (instant == nullptr) return ERR_MISSING_ARGUMENT;
+    TimeTextFormat checked{};
+    if (STATUS s = timetext::CheckedFormat(format, &checked)) return s;
+    std::string text;
+    for (const Instant* instant : instants) {
+        std::string part;
+        if (STATUS s = TextOf(intl, checked, *instant, &part)) return s;
+        text += text.empty() ? part : " - " + part;
+    }
     if (text.size() > maxLength) return ERR_TIME_BUFFER_TOO_SMALL;
     std::memcpy(buffer, text.data(), text.size());
     if (text.size() < maxLength) buffer[text.size()] = '\0';
@@ -105,25 +120,13 @@ STATUS Deliver(const std::string& text, char* buffer, uint16_t maxLength, uint16
 
 STATUS InstantToText(const IntlSettings* intl, const TimeTextFormat* format, const Instant* instant,
                      char* buffer, uint16_t maxLength, uint16_t* length) {
-    if (STATUS s = RequireProcess()) return s;
-    if (instant == nullptr || buffer == nullptr || length == nullptr) return ERR_MISSING_ARGUMENT;
-    TimeTextFormat checked{};
-    if (STATUS s = timetext::CheckedFormat(format, &checked)) return s;
-    std::string text;
-    if (STATUS s = TextOf(intl, checked, *instant, &text)) return s;
-    return Deliver(text, buffer, maxLength, length);
+    return JoinedText(intl, format, {instant}, buffer, maxLength, length);
 }
 
 STATUS RangeToText(const IntlSettings* intl, const TimeTextFormat* format, const TimeRange* range,
                    char* buffer, uint16_t maxLength, uint16_t* length) {
-    if (STATUS s = RequireProcess()) return s;
-    if (range == nullptr || buffer == nullptr || length == nullptr) return ERR_MISSING_ARGUMENT;
-    TimeTextFormat checked{};
-    if (STATUS s = timetext::CheckedFormat(format, &checked)) return s;
-    std::string begin, end;
-    if (STATUS s = TextOf(intl, checked, range->begin, &begin)) return s;
-    if (STATUS s = TextOf(intl, checked, range->end, &end)) return s;
-    return Deliver(begin + " - " + end, buffer, maxLength, length);
+    if (range == nullptr) return JoinedText(intl, format, {nullptr}, buffer, maxLength, length);
+    return JoinedText(intl, format, {&range->begin, &range->end}, buffer, maxLength, length);
 }
 
 } // namespace nnotes
