@@ -1,15 +1,30 @@
 // Each region is one private anonymous mapping of MAXBLOCKSIZE bytes. The kernel backs only the pages that
 // are touched, and neighbouring mappings merge, so an unused reserve costs neither memory nor mapping slots.
+// Freed regions are zeroed and kept for reuse, up to a bound, which spares two system calls and a page fault
+// for each of the many small blocks that callers allocate and free in turn.
+//
+// Past a region's size its bytes are stale up to the end of that page and zero beyond it: the pages beyond
+// were never touched or were handed back.
 #include "memory_region.h"
 
 #include "nnotes.h"
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
+#define QVL_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QVL_ASAN 1
+#endif
+#endif
+
+#if defined(QVL_ASAN)
 #include <sanitizer/asan_interface.h>
 #define QVL_POISON(addr, size) ASAN_POISON_MEMORY_REGION(addr, size)
 #define QVL_UNPOISON(addr, size) ASAN_UNPOISON_MEMORY_REGION(addr, size)
@@ -20,6 +35,9 @@
 
 namespace nnotes {
 namespace {
+
+constexpr size_t kSpareBytesLimit = 16u << 20; // resident bytes kept in spare regions
+constexpr size_t kSpareRegionLimit = 4096;
 
 size_t PageSize() {
     static const size_t size = static_cast<size_t>(sysconf(_SC_PAGESIZE));
@@ -36,25 +54,60 @@ size_t GuardEnd(uint32_t size) {
     return std::min<size_t>(RoundUpToPage(size) + PageSize(), MAXBLOCKSIZE);
 }
 
+struct Spares {
+    std::mutex mutex;
+    std::vector<std::byte*> regions; // wholly zero, and wholly unpoisoned
+    size_t bytes = 0;                // one page counted for each
+};
+
+Spares& TheSpares() {
+    static Spares* spares = new Spares;
+    return *spares;
+}
+
+std::byte* TakeSpare() {
+    Spares& spares = TheSpares();
+    std::lock_guard lock(spares.mutex);
+    if (spares.regions.empty()) return nullptr;
+    std::byte* base = spares.regions.back();
+    spares.regions.pop_back();
+    spares.bytes -= PageSize();
+    return base;
+}
+
+// Keeps a region that used at most one page; larger ones go back to the system.
+bool KeepSpare(std::byte* base, uint32_t size) {
+    if (size > PageSize()) return false;
+    Spares& spares = TheSpares();
+    std::lock_guard lock(spares.mutex);
+    if (spares.regions.size() >= kSpareRegionLimit || spares.bytes + PageSize() > kSpareBytesLimit)
+        return false;
+    std::memset(base, 0, PageSize());
+    spares.regions.push_back(base);
+    spares.bytes += PageSize();
+    return true;
+}
+
 } // namespace
 
 std::byte* ReserveRegion(uint32_t size) {
-    void* base = mmap(nullptr, MAXBLOCKSIZE, PROT_READ | PROT_WRITE,
-                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (base == MAP_FAILED) return nullptr;
-    auto* bytes = static_cast<std::byte*>(base);
-    QVL_POISON(bytes + size, GuardEnd(size) - size);
-    return bytes;
+    std::byte* base = TakeSpare();
+    if (base == nullptr) {
+        void* mapped = mmap(nullptr, MAXBLOCKSIZE, PROT_READ | PROT_WRITE,
+                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (mapped == MAP_FAILED) return nullptr;
+        base = static_cast<std::byte*>(mapped);
+    }
+    QVL_POISON(base + size, GuardEnd(size) - size);
+    return base;
 }
 
 void ResizeRegion(std::byte* base, uint32_t oldSize, uint32_t newSize) {
     QVL_UNPOISON(base, GuardEnd(std::max(oldSize, newSize)));
     if (newSize > oldSize) {
-        // Whole pages past the old end were never touched or were handed back, so they are zero already.
         const size_t end = std::min<size_t>(newSize, RoundUpToPage(oldSize));
         if (end > oldSize) std::memset(base + oldSize, 0, end - oldSize);
     } else {
-        // Hands whole pages past the new end back to the system; they read as zero when touched again.
         const size_t keep = RoundUpToPage(newSize);
         const size_t used = RoundUpToPage(oldSize);
         if (used > keep) madvise(base + keep, used - keep, MADV_DONTNEED);
@@ -64,7 +117,7 @@ void ResizeRegion(std::byte* base, uint32_t oldSize, uint32_t newSize) {
 
 void ReleaseRegion(std::byte* base, uint32_t size) {
     QVL_UNPOISON(base, GuardEnd(size));
-    munmap(base, MAXBLOCKSIZE);
+    if (!KeepSpare(base, size)) munmap(base, MAXBLOCKSIZE);
 }
 
 } // namespace nnotes

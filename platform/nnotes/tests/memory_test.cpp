@@ -93,6 +93,37 @@ TEST_F(MemoryBlocks, SizesAtTheLimits) {
     EXPECT_EQ(FreeBlock(empty), NOERROR);
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+TEST_F(MemoryBlocks, OverrunsAreCaughtUnderTheSanitizer) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const DHANDLE handle = Allocate(10);
+    auto* bytes = static_cast<volatile char*>(LockBlock(handle));
+    bytes[9] = 1;
+    EXPECT_DEATH(bytes[10] = 1, "use-after-poison");
+    ASSERT_EQ(ResizeBlock(handle, 11), NOERROR);
+    bytes[10] = 1;
+    ASSERT_EQ(ResizeBlock(handle, 5), NOERROR);
+    EXPECT_DEATH(bytes[5] = 1, "use-after-poison");
+}
+#endif
+
+TEST_F(MemoryBlocks, FreedBlocksComeBackZeroed) {
+    // Small blocks are recycled; whatever a block held must not reach the next one.
+    std::vector<DHANDLE> handles;
+    for (int i = 0; i < 50; ++i) {
+        const DHANDLE handle = Allocate(4096);
+        std::memset(LockBlock(handle), 0xCD, 4096);
+        ASSERT_EQ(ResizeBlock(handle, 100), NOERROR); // leaves stale bytes past the new end in its page
+        handles.push_back(handle);
+    }
+    for (DHANDLE handle : handles)
+        ASSERT_EQ(FreeBlock(handle), NOERROR);
+    for (int i = 0; i < 50; ++i) {
+        const DHANDLE handle = Allocate(4096);
+        EXPECT_TRUE(AllZero(LockBlock(handle), 4096));
+    }
+}
+
 TEST_F(MemoryBlocks, HandlesAreNeverReused) {
     std::set<DHANDLE> seen;
     for (int i = 0; i < 200; ++i) {
