@@ -1,5 +1,6 @@
 // ID tables: sets of note ids scanned in ascending order.
 #include "nnotes.h"
+#include "process_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +9,8 @@
 namespace nnotes {
 namespace {
 
-class IDTables : public ::testing::Test {
+class IDTables : public StartedProcess {
 protected:
-    void SetUp() override { ASSERT_EQ(InitProcess(0, nullptr), NOERROR); }
-    void TearDown() override { ASSERT_EQ(TermProcess(), NOERROR); }
-
     static DHANDLE Create(std::initializer_list<NOTEID> ids) {
         DHANDLE table = NULLHANDLE;
         EXPECT_EQ(CreateIDTable(&table), NOERROR);

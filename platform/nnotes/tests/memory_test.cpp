@@ -1,5 +1,6 @@
 // Memory blocks: stable addresses, nested locks, zero fill, handles, and answers to bad handles.
 #include "nnotes.h"
+#include "process_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +13,8 @@
 namespace nnotes {
 namespace {
 
-class MemoryBlocks : public ::testing::Test {
+class MemoryBlocks : public StartedProcess {
 protected:
-    void SetUp() override { ASSERT_EQ(InitProcess(0, nullptr), NOERROR); }
-    void TearDown() override { ASSERT_EQ(TermProcess(), NOERROR); }
-
     static DHANDLE Allocate(uint32_t size) {
         DHANDLE handle = NULLHANDLE;
         EXPECT_EQ(AllocateBlock(0x4000, size, &handle), NOERROR);

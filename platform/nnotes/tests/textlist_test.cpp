@@ -1,5 +1,6 @@
 // Text lists: building, reading and editing, the 65535 limits, and damaged stored lists.
 #include "nnotes.h"
+#include "process_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +10,8 @@
 namespace nnotes {
 namespace {
 
-class TextLists : public ::testing::Test {
+class TextLists : public StartedProcess {
 protected:
-    void SetUp() override { ASSERT_EQ(InitProcess(0, nullptr), NOERROR); }
-    void TearDown() override { ASSERT_EQ(TermProcess(), NOERROR); }
-
     // The entries of the list in a block, read back through the public readers.
     static std::vector<std::string> Entries(DHANDLE handle, bool prefix) {
         uint32_t size = 0;
