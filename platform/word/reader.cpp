@@ -1,0 +1,10 @@
+#include "reader.h"
+
+namespace word {
+
+DocumentContent ReadDocumentContent(std::string_view content) {
+    return DetectFormat(content, "content") == DocumentFormat::Rtf ? ReadRtfContent(content)
+                                                                   : ReadDocxContent(content);
+}
+
+} // namespace word

@@ -1,0 +1,226 @@
+// Merging into DOCX templates: field forms, formatting, escaping, one page per record, what the template
+// keeps, and templates that cannot be read.
+
+#include "data_source.h"
+#include "docx_text.h"
+#include "main_document.h"
+#include "test_support.h"
+#include "word.h"
+
+#include <pugixml.hpp>
+
+namespace word::test {
+namespace {
+
+const std::string kSimpleField =
+    "<w:fldSimple w:instr=\" MERGEFIELD First_Name \"><w:r><w:rPr><w:b/></w:rPr><w:t>«First_Name»</w:t></w:r>"
+    "</w:fldSimple>";
+
+std::string Paragraph(const std::string& runs) {
+    return "<w:p>" + runs + "</w:p>";
+}
+std::string TextRun(const std::string& text) {
+    return "<w:r><w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
+}
+
+// A complex field with its instruction and result spread over several runs, as Word writes after edits.
+std::string ComplexField(const std::vector<std::string>& instructionPieces,
+                         const std::string& resultProperties) {
+    std::string runs = "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>";
+    for (const std::string& piece : instructionPieces)
+        runs += "<w:r><w:instrText xml:space=\"preserve\">" + piece + "</w:instrText></w:r>";
+    runs += "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>";
+    runs += "<w:r><w:rPr>" + resultProperties + "</w:rPr><w:t>«</w:t></w:r>";
+    runs += "<w:r><w:rPr>" + resultProperties + "</w:rPr><w:t>field»</w:t></w:r>";
+    return runs + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
+}
+
+DocumentContent Merge(const DocxTemplate& docx, const std::vector<std::vector<std::string>>& data) {
+    std::string merged =
+        ReadDocxMainDocument(BuildDocx(docx))->Merge(DataSource::Parse(DataFile(data), "data"));
+    return ReadDocxContent(merged);
+}
+
+TEST(DocxMerge, SimpleAndComplexFieldsBecomeValuesInTheResultFormatting) {
+    DocxTemplate docx;
+    docx.body =
+        Paragraph(TextRun("Dear ") + kSimpleField + TextRun(" of ") +
+                  ComplexField({" MERGE", "FIELD  Town ", "\\* MERGEFORMAT "}, "<w:i/>") + TextRun("."));
+    std::string merged =
+        ReadDocxMainDocument(BuildDocx(docx))
+            ->Merge(DataSource::Parse(DataFile({{"First Name", "Town"}, {"Ann", "Leeds"}}), "d"));
+    DocumentContent content = ReadDocxContent(merged);
+    EXPECT_EQ(content.text, "Dear Ann of Leeds.\n");
+    EXPECT_TRUE(content.fields.empty());
+
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_string(DocumentPart(merged).c_str()));
+    pugi::xml_node ann = document.select_node("//w:t[text()='Ann']").node();
+    EXPECT_TRUE(ann.parent().child("w:rPr").child("w:b"));
+    pugi::xml_node leeds = document.select_node("//w:t[text()='Leeds']").node();
+    EXPECT_TRUE(leeds.parent().child("w:rPr").child("w:i"));
+}
+
+TEST(DocxMerge, OtherFieldsStayAsTheyAre) {
+    DocxTemplate docx;
+    docx.body =
+        Paragraph("<w:fldSimple w:instr=\" PAGE \"><w:r><w:t>1</w:t></w:r></w:fldSimple>" + kSimpleField);
+    DocumentContent content = Merge(docx, {{"First_Name"}, {"Bo"}});
+    EXPECT_EQ(content.text, "1Bo\n");
+    EXPECT_EQ(content.fields, std::vector<std::string>{" PAGE "});
+}
+
+TEST(DocxMerge, SwitchesShapeTheValue) {
+    DocxTemplate docx;
+    docx.body = Paragraph(ComplexField({"MERGEFIELD a \\* Upper"}, "") + TextRun("|") +
+                          ComplexField({"MERGEFIELD a \\* Lower"}, "") + TextRun("|") +
+                          ComplexField({"MERGEFIELD a \\* Caps"}, "") + TextRun("|") +
+                          ComplexField({"MERGEFIELD a \\* FirstCap"}, "") + TextRun("|") +
+                          ComplexField({"MERGEFIELD a \\b \"[\" \\f \"]\""}, "") + TextRun("|") +
+                          ComplexField({"MERGEFIELD b \\b \"[\" \\f \"]\""}, ""));
+    DocumentContent content = Merge(docx, {{"a", "b"}, {"élan vital", ""}});
+    EXPECT_EQ(content.text, "ÉLAN VITAL|élan vital|Élan Vital|Élan vital|[élan vital]|\n");
+}
+
+TEST(DocxMerge, FieldNamesMatchTitlesWithUnderscoresForSpacesIgnoringCase) {
+    DocxTemplate docx;
+    docx.body = Paragraph(ComplexField({"MERGEFIELD post_CODE"}, "") + TextRun("/") +
+                          ComplexField({"MERGEFIELD \"Post Code\""}, ""));
+    EXPECT_EQ(Merge(docx, {{"Post Code"}, {"LS1"}}).text, "LS1/LS1\n");
+}
+
+TEST(DocxMerge, ValuesAreEscapedWithTabsAndLineBreaksAsMarkup) {
+    DocxTemplate docx;
+    docx.body = Paragraph(kSimpleField);
+    std::string value = "a<b>&\"c\"  {x}\\ \vnext\nline\rthird\x01 \xE2\x82\xAC \xF0\x9F\x98\x80";
+    std::string merged = ReadDocxMainDocument(BuildDocx(docx))
+                             ->Merge(DataSource::Parse(DataFile({{"First_Name"}, {value}}), "d"));
+    EXPECT_EQ(ReadDocxContent(merged).text, "a<b>&\"c\"  {x}\\ \vnext\vline\vthird € 😀\n");
+    std::string part = DocumentPart(merged);
+    EXPECT_NE(part.find("<w:t xml:space=\"preserve\">a&lt;b&gt;&amp;\"c\"  {x}\\ </w:t><w:br/>"),
+              std::string::npos);
+}
+
+// The data file cannot carry a TAB inside a value (it separates values), but every value goes through the
+// same run writer, which turns tabs and CR LF into markup.
+TEST(DocxMerge, RunContentWritesTabsAndLineBreaksAsMarkup) {
+    std::string runs;
+    EncodeRunContent("a\tb\r\nc\x7F", "w:", runs);
+    EXPECT_EQ(runs, "<w:t xml:space=\"preserve\">a</w:t><w:tab/><w:t xml:space=\"preserve\">b</w:t><w:br/>"
+                    "<w:t xml:space=\"preserve\">c</w:t>");
+    DocxTemplate docx;
+    docx.body = Paragraph("<w:r>" + runs + "</w:r>");
+    EXPECT_EQ(ReadDocxContent(BuildDocx(docx)).text, "a\tb\vc\n");
+}
+
+TEST(DocxMerge, InvalidUtf8InValuesBecomesReplacementCharacters) {
+    DocxTemplate docx;
+    docx.body = Paragraph(kSimpleField);
+    DocumentContent content = Merge(docx, {{"First_Name"}, {"a\xFF\xC0z"}});
+    EXPECT_EQ(content.text, "a\xEF\xBF\xBD\xEF\xBF\xBDz\n");
+}
+
+TEST(DocxMerge, LongValuesArriveWhole) {
+    DocxTemplate docx;
+    docx.body = Paragraph(kSimpleField);
+    std::string value(70000, 'x');
+    for (size_t i = 0; i < value.size(); i += 1000)
+        value[i] = '&';
+    EXPECT_EQ(Merge(docx, {{"First_Name"}, {value}}).text, value + "\n");
+}
+
+TEST(DocxMerge, EachRecordStartsANewPageInRecordOrder) {
+    DocxTemplate docx;
+    docx.body = Paragraph(TextRun("Dear ") + kSimpleField) + Paragraph(TextRun("Regards"));
+    docx.sectionProperties = "<w:type w:val=\"continuous\"/><w:pgSz w:w=\"11906\" w:h=\"16838\"/>";
+    std::string merged = ReadDocxMainDocument(BuildDocx(docx))
+                             ->Merge(DataSource::Parse(DataFile({{"First_Name"}, {"A"}, {"B"}, {"C"}}), "d"));
+    EXPECT_EQ(Pages(ReadDocxContent(merged).text),
+              (std::vector<std::string>{"Dear A\nRegards\n", "Dear B\nRegards\n", "Dear C\nRegards\n"}));
+    // The section breaks between the copies are next-page breaks: no continuous type survives.
+    EXPECT_EQ(DocumentPart(merged).find("continuous"), std::string::npos);
+}
+
+TEST(DocxMerge, ACopyEndingInATableGetsABreakParagraph) {
+    DocxTemplate docx;
+    docx.body = "<w:tbl><w:tr><w:tc>" + Paragraph(kSimpleField) + "</w:tc></w:tr></w:tbl>";
+    EXPECT_EQ(Pages(Merge(docx, {{"First_Name"}, {"A"}, {"B"}}).text),
+              (std::vector<std::string>{"A\n\n", "B\n\n"}));
+}
+
+TEST(DocxMerge, PageSetupStylesHeadersAndFootersAreKept) {
+    DocxTemplate docx;
+    docx.body = Paragraph(kSimpleField);
+    docx.headerText = "Acme Ltd";
+    docx.footerText = "Page footer";
+    DocumentContent content = Merge(docx, {{"First_Name"}, {"A"}, {"B"}});
+    EXPECT_EQ(content.pageWidth, 11906);
+    EXPECT_EQ(content.pageHeight, 16838);
+    EXPECT_EQ(content.styles, (std::vector<std::string>{"Normal", "Greeting"}));
+    EXPECT_EQ(content.headersAndFooters, (std::vector<std::string>{"Acme Ltd\n", "Page footer\n"}));
+    // Every copy's section refers to the same header and footer.
+    std::string merged = ReadDocxMainDocument(BuildDocx(docx))
+                             ->Merge(DataSource::Parse(DataFile({{"First_Name"}, {"A"}, {"B"}}), "d"));
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_string(DocumentPart(merged).c_str()));
+    EXPECT_EQ(document.select_nodes("//w:sectPr/w:headerReference[@r:id='rId2']").size(), 2u);
+}
+
+TEST(DocxMerge, TheMergedDocumentIsNoMainDocumentAndCarriesNoBookmarks) {
+    DocxTemplate docx;
+    docx.body = Paragraph("<w:bookmarkStart w:id=\"0\" w:name=\"here\"/>" + kSimpleField +
+                          "<w:bookmarkEnd w:id=\"0\"/>");
+    docx.settings =
+        "<w:zoom w:percent=\"100\"/><w:mailMerge><w:mainDocumentType w:val=\"formLetters\"/></w:mailMerge>";
+    std::string merged = ReadDocxMainDocument(BuildDocx(docx))
+                             ->Merge(DataSource::Parse(DataFile({{"First_Name"}, {"A"}, {"B"}}), "d"));
+    Package package = Package::Read(merged);
+    EXPECT_EQ(package.Find("word/settings.xml")->find("mailMerge"), std::string::npos);
+    EXPECT_NE(package.Find("word/settings.xml")->find("zoom"), std::string::npos);
+    EXPECT_EQ(package.Find("word/document.xml")->find("bookmark"), std::string::npos);
+}
+
+TEST(DocxMerge, TemplateProblemsAreAutomationErrors) {
+    const auto read = [](const std::string& content) { ReadDocxMainDocument(content); };
+    EXPECT_THROW(read("PK\x03\x04 not really a zip"), AutomationError);
+
+    Package noTypes = Package::Read(BuildDocx({}));
+    Package withoutTypes;
+    for (const auto& [name, data] : noTypes.Parts())
+        if (name != "[Content_Types].xml") withoutTypes.Set(name, data);
+    EXPECT_THROW(read(withoutTypes.Write()), AutomationError);
+
+    Package broken = Package::Read(BuildDocx({}));
+    broken.Set("word/document.xml", "<w:document><w:body><w:p></w:body>");
+    EXPECT_THROW(read(broken.Write()), AutomationError);
+
+    DocxTemplate spanning;
+    spanning.body =
+        "<w:p><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText>MERGEFIELD a</w:instrText>"
+        "</w:r></w:p><w:p><w:r><w:fldChar w:fldCharType=\"end\"/></w:r></w:p>";
+    EXPECT_THROW(read(BuildDocx(spanning)), AutomationError);
+
+    DocxTemplate nameless;
+    nameless.body = Paragraph("<w:fldSimple w:instr=\" MERGEFIELD \\* Upper \"/>");
+    EXPECT_THROW(read(BuildDocx(nameless)), AutomationError);
+}
+
+TEST(DocxMerge, AFieldNamingNoColumnIsAnErrorNamingIt) {
+    DocxTemplate docx;
+    docx.body = Paragraph(kSimpleField);
+    try {
+        Merge(docx, {{"Town"}, {"Leeds"}});
+        FAIL() << "merged with an unknown field";
+    } catch (const AutomationError& e) {
+        EXPECT_NE(std::string(e.what()).find("First_Name"), std::string::npos);
+    }
+}
+
+TEST(DocxMerge, MarkersInTheTemplateAreNotMistakenForFields) {
+    DocxTemplate docx;
+    docx.body = Paragraph("<?qvl-field 99?>" + kSimpleField + "<?qvl-body?>");
+    EXPECT_EQ(Merge(docx, {{"First_Name"}, {"A"}}).text, "A\n");
+}
+
+} // namespace
+} // namespace word::test

@@ -1,0 +1,146 @@
+#include "test_support.h"
+
+#include "os.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace word::test {
+
+void WordTest::SetUp() {
+    ResetAutomation();
+    std::string pattern = os::TempDirectory() + "/word-test-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    ASSERT_NE(mkdtemp(buffer.data()), nullptr);
+    dir_ = buffer.data();
+}
+
+void WordTest::TearDown() {
+    ResetAutomation();
+    std::error_code ignored;
+    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(dir_, ignored);
+}
+
+std::string WordTest::Write(const std::string& name, const std::string& content) const {
+    std::ofstream(dir_ / name, std::ios::binary) << content;
+    return Path(name);
+}
+
+std::string WordTest::Read(const std::string& name) const {
+    std::ifstream in(dir_ / name, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+std::vector<std::string> WordTest::Files() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string DataFile(const std::vector<std::vector<std::string>>& lines) {
+    std::string data;
+    for (const auto& line : lines) {
+        for (size_t i = 0; i < line.size(); ++i)
+            data += (i ? "\t" : "") + line[i];
+        data += "\r\n";
+    }
+    return data;
+}
+
+namespace {
+
+const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
+const std::string kNamespaces =
+    "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
+    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
+const std::string kRelationships = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+
+std::string Relationship(const std::string& id, const std::string& type, const std::string& target) {
+    return "<Relationship Id=\"" + id + "\" Type=\"" + kRelationships + type + "\" Target=\"" + target +
+           "\"/>";
+}
+
+std::string Override(const std::string& part, const std::string& type) {
+    return "<Override PartName=\"/word/" + part +
+           "\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml." + type +
+           "+xml\"/>";
+}
+
+} // namespace
+
+std::string BuildDocx(const DocxTemplate& docx) {
+    std::string types = kDeclaration +
+                        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                        "<Default Extension=\"rels\" "
+                        "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+                        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>" +
+                        Override("document.xml", "document.main") + Override("styles.xml", "styles");
+    std::string rels =
+        kDeclaration +
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
+        Relationship("rId1", "styles", "styles.xml");
+    std::string references;
+    Package package;
+    const auto part = [&](const std::string& kind, const std::string& text, const std::string& id) {
+        std::string tag = kind == "header" ? "hdr" : "ftr";
+        package.Set("word/" + kind + "1.xml", kDeclaration + "<w:" + tag + " " + kNamespaces +
+                                                  "><w:p><w:r><w:t>" + text + "</w:t></w:r></w:p></w:" + tag +
+                                                  ">");
+        types += Override(kind + "1.xml", kind);
+        rels += Relationship(id, kind, kind + "1.xml");
+        references += "<w:" + kind + "Reference w:type=\"default\" r:id=\"" + id + "\"/>";
+    };
+    if (!docx.headerText.empty()) part("header", docx.headerText, "rId2");
+    if (!docx.footerText.empty()) part("footer", docx.footerText, "rId3");
+    if (!docx.settings.empty()) {
+        package.Set("word/settings.xml",
+                    kDeclaration + "<w:settings " + kNamespaces + ">" + docx.settings + "</w:settings>");
+        types += Override("settings.xml", "settings");
+        rels += Relationship("rId4", "settings", "settings.xml");
+    }
+    package.Set("[Content_Types].xml", types + "</Types>");
+    package.Set("_rels/.rels",
+                kDeclaration +
+                    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
+                    Relationship("rId1", "officeDocument", "word/document.xml") + "</Relationships>");
+    package.Set("word/document.xml", kDeclaration + "<w:document " + kNamespaces + "><w:body>" + docx.body +
+                                         "<w:sectPr>" + references + docx.sectionProperties +
+                                         "</w:sectPr></w:body></w:document>");
+    package.Set("word/_rels/document.xml.rels", rels + "</Relationships>");
+    package.Set("word/styles.xml",
+                kDeclaration + "<w:styles " + kNamespaces +
+                    "><w:style w:type=\"paragraph\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/>"
+                    "</w:style><w:style w:type=\"paragraph\" w:styleId=\"Greeting\">"
+                    "<w:name w:val=\"Greeting\"/></w:style></w:styles>");
+    return package.Write();
+}
+
+std::string BuildRtf(const std::string& body) {
+    return "{\\rtf1\\ansi\\ansicpg1252\\deff0\r\n{\\fonttbl{\\f0\\froman Times New Roman;}}\r\n"
+           "{\\stylesheet{\\s0 Normal;}{\\s1 Greeting;}}\r\n\\paperw11906\\paperh16838\r\n" +
+           body + "}";
+}
+
+std::string DocumentPart(const std::string& docx) {
+    return *Package::Read(docx).Find("word/document.xml");
+}
+
+std::vector<std::string> Pages(const std::string& text) {
+    std::vector<std::string> pages(1);
+    for (char c : text) {
+        if (c == '\f')
+            pages.emplace_back();
+        else
+            pages.back() += c;
+    }
+    return pages;
+}
+
+} // namespace word::test
