@@ -136,6 +136,23 @@ TEST_F(FieldsTest, TheDstFlagPicksEitherRepeatedHourInAutumn) {
     }
 }
 
+TEST_F(FieldsTest, ADateMovedAcrossTheChangeLearnsItsDstFlagBeforeTheRealConversion) {
+    // The date setters' order: convert a copy with the old flag, normalise it, read it back, take its flag.
+    TimeRecord r = Local(2024, 1, 15, 10, 30);
+    ASSERT_EQ(r.dst, 0u);
+    TimeRecord copy = r;
+    copy.month = 7;
+    ASSERT_EQ(FieldsToInstant(&copy), NOERROR);
+    ASSERT_EQ(AdjustInstant(&copy.instant, 0, 0, 0, 0, 0, 0), NOERROR);
+    ASSERT_EQ(InstantToFields(&copy), NOERROR);
+    EXPECT_EQ(copy.dst, 1u);
+    r.dst = copy.dst;
+    r.month = 7;
+    ASSERT_EQ(FieldsToInstant(&r), NOERROR);
+    EXPECT_EQ(Text(r.instant), "07/15/2024 10:30:00 AM");
+    EXPECT_EQ(r.weekday, 2);
+}
+
 TEST_F(FieldsTest, KeepLocalMeanTimeExact) {
     // Berlin kept its own mean time, 53 minutes 28 seconds east, before 1893.
     const TimeRecord r = Local(1850, 6, 1, 12, 0, 0, 0);
