@@ -337,8 +337,8 @@ STATUS DestroyIDTable(DHANDLE table);
 
 // ==== Time =============================================================================================
 // An instant is two 32-bit words, low word first: word 0 holds hundredths of a second since midnight UTC
-// (0-8639999), word 1 the Julian day number in its low 24 bits (day 0 began at noon on 1 January 4713 BC;
-// here each day runs from midnight UTC). Readers ignore the top byte of word 1 and writers leave it 0.
+// (0-8639999), word 1 the Julian day number of the UTC date in its low 24 bits (1 January 1970 is day
+// 2440588). Readers ignore the top byte of word 1 and writers leave it 0.
 // Ordinary instants lie in the years 1 to 9999. Three special instants stand apart from the calendar:
 // minimum (0, 0), maximum (0, 0x00FFFFFF) and wildcard (all ones); they order lowest, above every date,
 // and highest.
