@@ -1,0 +1,57 @@
+// The value a formula computes with: a non-empty list of texts, numbers or times, and its item layouts.
+#pragma once
+
+#include "nnotes.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace nnotes::formula {
+
+enum class ValueType { Text, Number, Time };
+
+// Notes has no empty list: a value always holds at least one entry, and "" stands for nothing.
+class Value {
+public:
+    Value() : texts_{std::string()} {}
+    static Value Text(std::string text) { return Texts({std::move(text)}); }
+    static Value Number(double number) { return Numbers({number}); }
+    static Value Time(Instant when) { return Times({when}); }
+    static Value Texts(std::vector<std::string> texts);
+    static Value Numbers(std::vector<double> numbers);
+    static Value Times(std::vector<Instant> times);
+    static Value Truth(bool flag) { return Number(flag ? 1.0 : 0.0); }
+
+    ValueType type() const { return type_; }
+    size_t size() const;
+    const std::vector<std::string>& texts() const { return texts_; }
+    const std::vector<double>& numbers() const { return numbers_; }
+    const std::vector<Instant>& times() const { return times_; }
+    // The value of a missing field.
+    bool IsEmptyText() const { return type_ == ValueType::Text && texts_.size() == 1 && texts_[0].empty(); }
+
+private:
+    ValueType type_ = ValueType::Text;
+    std::vector<std::string> texts_;
+    std::vector<double> numbers_;
+    std::vector<Instant> times_;
+};
+
+// Item value layouts, each starting with the 16-bit data type word.
+constexpr uint16_t TYPE_NUMBER = 768;
+constexpr uint16_t TYPE_NUMBER_RANGE = 769;
+constexpr uint16_t TYPE_TIME = 1024;
+constexpr uint16_t TYPE_TIME_RANGE = 1025;
+constexpr uint16_t TYPE_TEXT = 1280;
+constexpr uint16_t TYPE_TEXT_LIST = 1281;
+
+// Builds the item value of v: one entry in the single layouts (1280, 768, 1024), more in the list layouts
+// (1281, 769, 1025). Line feeds are stored as NUL bytes. Fails when a text or a list outgrows 16-bit counts.
+STATUS EncodeValue(const Value& v, std::vector<uint8_t>* out);
+
+// Reads an item value of one of the six layouts above (type word first), checking every count and length
+// against size. Ranges of a range list are not values of a formula and are left out.
+STATUS DecodeValue(const void* data, size_t size, Value* out);
+
+} // namespace nnotes::formula
