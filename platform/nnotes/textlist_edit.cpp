@@ -54,7 +54,8 @@ STATUS InsertTextListEntry(DHANDLE handle, bool prefixDataType, uint16_t index, 
     const TextListLayout& layout = list.layout;
     if (index > layout.count) return ERR_TEXTLIST_INDEX;
     const uint32_t newSize = list.size + 2 + length;
-    if (layout.count == 0xFFFF || newSize > kTextListMaxSize) return ERR_TEXTLIST_TOO_LARGE;
+    // Every entry takes a length word, so the byte limit is reached long before the 16-bit count could wrap.
+    if (newSize > kTextListMaxSize) return ERR_TEXTLIST_TOO_LARGE;
 
     const std::string entry(text == nullptr ? "" : text, length); // the text may lie in this very list
     const uint32_t at = layout.OffsetOf(index);
