@@ -44,7 +44,7 @@ uint16_t LoadNotesMessage(STATUS status, char* buf, uint16_t size);
 // matches the first InitProcess ends the process's use of the library, and it releases everything the library
 // still holds for it (memory blocks, ID tables, open databases); handles from before are dead after it, also
 // when the library is started again. Every call made while the library is not started answers
-// ERR_NOT_INITIALIZED.
+// ERR_NOT_INITIALIZED, but for the on-disk structure conversions and the text list readers, which hold nothing.
 constexpr STATUS ERR_NOT_INITIALIZED = 0x0001;        // the library has not been initialised
 constexpr STATUS ERR_THREAD_NOT_INITIALIZED = 0x0002; // TermThread without a matching InitThread
 constexpr STATUS ERR_MISSING_ARGUMENT = 0x0003;       // a required pointer argument is null
