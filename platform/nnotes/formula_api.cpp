@@ -108,7 +108,7 @@ STATUS ComputeStart(const void* formula, uint16_t formulaLength, HCOMPUTE* compu
     return TheComputations().Add(std::move(program), compute);
 }
 
-STATUS ComputeEvaluate(HCOMPUTE compute, DHANDLE note, DHANDLE* result, uint32_t* resultLength,
+STATUS ComputeEvaluate(HCOMPUTE compute, NOTEHANDLE note, DHANDLE* result, uint32_t* resultLength,
                        bool* noteMatches) {
     if (const STATUS started = RequireProcess(); started != NOERROR) return started;
     if ((result == nullptr) != (resultLength == nullptr))

@@ -25,7 +25,7 @@ public:
 
 // The document behind a note handle of the store (never NULLHANDLE), or the status that tells why there is
 // none.
-STATUS OpenFormulaNote(DHANDLE note, std::unique_ptr<FormulaNote>* out);
+STATUS OpenFormulaNote(NOTEHANDLE note, std::unique_ptr<FormulaNote>* out);
 
 // The compiled form: the magic "QVFm", a 16-bit version, the 16-bit length of the formula text, then the
 // text. Keeping the text lets every start re-parse it with the same checks as the compile, so stored bytes

@@ -3,7 +3,7 @@
 
 namespace nnotes::formula {
 
-STATUS OpenFormulaNote(DHANDLE, std::unique_ptr<FormulaNote>*) {
+STATUS OpenFormulaNote(NOTEHANDLE, std::unique_ptr<FormulaNote>*) {
     return ERR_FORMULA_BAD_NOTE;
 }
 

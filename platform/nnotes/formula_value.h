@@ -38,14 +38,6 @@ private:
     std::vector<Instant> times_;
 };
 
-// Item value layouts, each starting with the 16-bit data type word.
-constexpr uint16_t TYPE_NUMBER = 768;
-constexpr uint16_t TYPE_NUMBER_RANGE = 769;
-constexpr uint16_t TYPE_TIME = 1024;
-constexpr uint16_t TYPE_TIME_RANGE = 1025;
-constexpr uint16_t TYPE_TEXT = 1280;
-constexpr uint16_t TYPE_TEXT_LIST = 1281;
-
 // Builds the item value of v: one entry in the single layouts (1280, 768, 1024), more in the list layouts
 // (1281, 769, 1025). Line feeds are stored as NUL bytes. Fails when a text or a list outgrows 16-bit counts.
 STATUS EncodeValue(const Value& v, std::vector<uint8_t>* out);

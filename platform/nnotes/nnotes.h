@@ -801,7 +801,7 @@ STATUS ComputeStart(const void* formula, uint16_t formulaLength, HCOMPUTE* compu
 // 768 (number), 769 (number list), 1024 (time) or 1025 (time list), then the data; the caller frees it.
 // *noteMatches, when given, tells whether the note is selected: the truth of the SELECT statement, or
 // without one the truth of the value (a non-zero number).
-STATUS ComputeEvaluate(HCOMPUTE compute, DHANDLE note, DHANDLE* result, uint32_t* resultLength,
+STATUS ComputeEvaluate(HCOMPUTE compute, NOTEHANDLE note, DHANDLE* result, uint32_t* resultLength,
                        bool* noteMatches);
 STATUS ComputeStop(HCOMPUTE compute);
 // ==== end Formulas and search
