@@ -145,6 +145,8 @@ private:
                     levels.emplace_back();
             } else if (token.kind == RtfToken::Kind::GroupEnd) {
                 levels.pop_back();
+            } else if (token.kind == RtfToken::Kind::ControlSymbol && token.name == "*") {
+                continue;
             } else if (IsBodyStart(token, source_) && !token.IsWord("pard") && !token.IsWord("plain")) {
                 std::string formatting;
                 for (const std::string& level : levels)

@@ -1,0 +1,173 @@
+// Merging into RTF templates: fields with split instructions, formatting, escaping, one page per record,
+// what the template keeps, and RTF that cannot be read.
+
+#include "data_source.h"
+#include "main_document.h"
+#include "rtf_text.h"
+#include "test_support.h"
+#include "word.h"
+
+namespace word::test {
+namespace {
+
+std::string Field(const std::string& instruction, const std::string& result) {
+    return "{\\field{\\*\\fldinst {" + instruction + "}}{\\fldrslt {" + result + "}}}";
+}
+
+std::string Merge(const std::string& body, const std::vector<std::vector<std::string>>& data) {
+    return ReadRtfMainDocument(BuildRtf(body))->Merge(DataSource::Parse(DataFile(data), "data"));
+}
+
+DocumentContent MergeAndRead(const std::string& body, const std::vector<std::vector<std::string>>& data) {
+    return ReadRtfContent(Merge(body, data));
+}
+
+TEST(RtfMerge, FieldsWithSplitInstructionsBecomeValuesInTheResultFormatting) {
+    std::string body =
+        "\\sectd\\pard\\plain Dear " +
+        std::string("{\\field{\\*\\fldinst {\\b MERGE}{FIELD }{First_}{Name}}{\\fldrslt {\\b\\i ") +
+        "\\'abFirst_Name\\'bb}}}, welcome.\\par";
+    std::string merged = Merge(body, {{"First Name"}, {"Ann"}});
+    DocumentContent content = ReadRtfContent(merged);
+    EXPECT_EQ(content.text, "Dear Ann, welcome.\n");
+    EXPECT_TRUE(content.fields.empty());
+    EXPECT_NE(merged.find("{\\b\\i \\uc1 Ann}"), std::string::npos);
+}
+
+TEST(RtfMerge, WithoutAResultTheFieldCodeFormattingIsUsed) {
+    std::string merged = Merge("\\pard {\\field{\\*\\fldinst {\\ul MERGEFIELD a}}}\\par", {{"a"}, {"x"}});
+    EXPECT_NE(merged.find("{\\ul \\uc1 x}"), std::string::npos);
+    EXPECT_EQ(ReadRtfContent(merged).text, "x\n");
+}
+
+TEST(RtfMerge, OtherFieldsStay) {
+    DocumentContent content =
+        MergeAndRead("\\pard " + Field("PAGE", "1") + Field("MERGEFIELD a", "«a»") + "\\par", {{"a"}, {"x"}});
+    EXPECT_EQ(content.text, "1x\n");
+    EXPECT_EQ(content.fields, std::vector<std::string>{"PAGE"});
+}
+
+TEST(RtfMerge, SwitchesShapeTheValue) {
+    std::string body =
+        "\\pard " + Field("MERGEFIELD a \\\\* Upper", "") + "|" + Field("MERGEFIELD a \\\\* Lower", "") +
+        "|" + Field("MERGEFIELD a \\\\* Caps \\\\* MERGEFORMAT", "") + "|" +
+        Field("MERGEFIELD a \\\\* FirstCap", "") + "|" + Field("MERGEFIELD a \\\\b \"(\" \\\\f \")\"", "") +
+        "|" + Field("MERGEFIELD b \\\\b \"(\" \\\\f \")\"", "") + "\\par";
+    EXPECT_EQ(MergeAndRead(body, {{"a", "b"}, {"ömer de la cruz", ""}}).text,
+              "ÖMER DE LA CRUZ|ömer de la cruz|Ömer De La Cruz|Ömer de la cruz|(ömer de la cruz)|\n");
+}
+
+TEST(RtfMerge, FieldNamesMatchTitlesWithUnderscoresForSpacesIgnoringCase) {
+    std::string body =
+        "\\pard " + Field("MERGEFIELD POST_code", "") + "/" + Field("MERGEFIELD \"Post Code\"", "") + "\\par";
+    EXPECT_EQ(MergeAndRead(body, {{"Post Code"}, {"LS1"}}).text, "LS1/LS1\n");
+}
+
+TEST(RtfMerge, ValuesAreEscaped) {
+    std::string value =
+        "{brace} back\\slash \\par line\nbreak\r\xC3\xA9t\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80";
+    std::string merged = Merge("\\pard " + Field("MERGEFIELD a", "") + "\\par", {{"a"}, {value}});
+    EXPECT_EQ(ReadRtfContent(merged).text,
+              "{brace} back\\slash \\par line\vbreak\v\xC3\xA9t\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\n");
+    EXPECT_NE(merged.find("\\{brace\\} back\\\\slash \\\\par line\\line break\\line \\u233?t\\u233? \\u8364? "
+                          "\\u-10179?\\u-8704?"),
+              std::string::npos);
+    for (char c : merged)
+        EXPECT_LT(static_cast<unsigned char>(c), 0x80);
+}
+
+// A TAB separates values in the data file, so tabs reach the writer only from elsewhere; it writes them
+// as \tab all the same.
+TEST(RtfMerge, TextWriterWritesTabsAndDropsControlCharacters) {
+    std::string rtf;
+    EncodeRtfText("a\tb\x01\x7F"
+                  "c",
+                  rtf);
+    EXPECT_EQ(rtf, "a\\tab b"
+                   "c");
+    EXPECT_EQ(ReadRtfContent(BuildRtf("\\pard " + rtf + "\\par")).text, "a\tbc\n");
+}
+
+TEST(RtfMerge, LongValuesArriveWhole) {
+    std::string value;
+    for (int i = 0; i < 7000; ++i)
+        value += "{\\}\xC3\xA9"
+                 "abcde";
+    ASSERT_EQ(value.size(), 70000u);
+    EXPECT_EQ(MergeAndRead("\\pard " + Field("MERGEFIELD a", "") + "\\par", {{"a"}, {value}}).text,
+              value + "\n");
+}
+
+TEST(RtfMerge, EachRecordStartsANewPageInRecordOrder) {
+    std::string body = "\\sectd\\pard\\plain Dear " + Field("MERGEFIELD a", "") + "\\par Regards\\par";
+    EXPECT_EQ(Pages(MergeAndRead(body, {{"a"}, {"A"}, {"B"}, {"C"}}).text),
+              (std::vector<std::string>{"Dear A\nRegards\n", "Dear B\nRegards\n", "Dear C\nRegards\n"}));
+}
+
+TEST(RtfMerge, PageSetupStylesHeadersAndFootersAreKept) {
+    std::string body = "\\sectd{\\header \\pard Acme Ltd\\par}{\\footer \\pard Page " + Field("PAGE", "1") +
+                       "\\par}\\pard\\plain " + Field("MERGEFIELD a", "") + "\\par";
+    DocumentContent content = MergeAndRead(body, {{"a"}, {"A"}, {"B"}});
+    EXPECT_EQ(content.text, "A\n\fB\n");
+    EXPECT_EQ(content.pageWidth, 11906);
+    EXPECT_EQ(content.pageHeight, 16838);
+    EXPECT_EQ(content.styles, (std::vector<std::string>{"Normal", "Greeting"}));
+    EXPECT_EQ(content.headersAndFooters,
+              (std::vector<std::string>{"Acme Ltd\n", "Page 1\n", "Acme Ltd\n", "Page 1\n"}));
+}
+
+TEST(RtfMerge, BodyTextRightAfterTheHeaderIsKept) {
+    EXPECT_EQ(
+        MergeAndRead("\\f0\\fs24 Hello " + Field("MERGEFIELD a", "") + "\\par", {{"a"}, {"A"}, {"B"}}).text,
+        "Hello A\n\fHello B\n");
+}
+
+TEST(RtfMerge, MailMergeSettingsAreLeftOut) {
+    std::string merged = ReadRtfMainDocument("{\\rtf1\\ansi{\\*\\mailmerge{\\*\\mmdatasource x.txt}}\\pard " +
+                                             Field("MERGEFIELD a", "") + "\\par}")
+                             ->Merge(DataSource::Parse(DataFile({{"a"}, {"A"}}), "d"));
+    EXPECT_EQ(merged.find("mailmerge"), std::string::npos);
+    EXPECT_EQ(ReadRtfContent(merged).text, "A\n");
+}
+
+TEST(RtfMerge, UnicodeAndCodePageTextInTemplatesIsRead) {
+    std::string body = "\\pard \\uc2\\u8364\\'80\\'80 \\'80 " + Field("MERGEFIELD \\'e9t\\'e9", "") + "\\par";
+    EXPECT_EQ(MergeAndRead(body, {{"été"}, {"x"}}).text, "€ € x\n");
+}
+
+TEST(RtfMerge, UnreadableRtfIsAnAutomationErrorNamingTheFault) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"plain text", "not RTF"},
+        {"{\\rtf1 {\\b unclosed", "unclosed group"},
+        {"{\\rtf1 text}}", ""},
+        {"{\\rtf1 \\'4", "\\'hh"},
+        {"{\\rtf1 \\bin99 abc}", "\\bin"},
+        {"{\\rtf1 \\fs99999999999 x}", "number"},
+        {"{\\rtf1 \\", "backslash"},
+        {"{\\rtf1 " + Field("MERGEFIELD \\\\* Upper", "") + "}", "names no field"},
+    };
+    for (const auto& [rtf, fault] : cases) {
+        if (fault.empty()) {
+            EXPECT_NO_THROW(ReadRtfMainDocument(rtf)) << rtf; // what follows the outer group is ignored
+            continue;
+        }
+        try {
+            ReadRtfMainDocument(rtf);
+            ADD_FAILURE() << "read " << rtf;
+        } catch (const AutomationError& e) {
+            EXPECT_NE(std::string(e.what()).find(fault), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(RtfMerge, AFieldNamingNoColumnIsAnErrorNamingIt) {
+    try {
+        Merge("\\pard " + Field("MERGEFIELD Shoe_Size", "") + "\\par", {{"a"}, {"x"}});
+        FAIL() << "merged with an unknown field";
+    } catch (const AutomationError& e) {
+        EXPECT_NE(std::string(e.what()).find("Shoe_Size"), std::string::npos);
+    }
+}
+
+} // namespace
+} // namespace word::test
