@@ -229,7 +229,8 @@ STATUS DecodeValue(const void* data, size_t size, Value* out) {
         return NOERROR;
     }
     default:
-        return ERR_FORMULA_BAD_VALUE;
+        *out = Value();
+        return NOERROR;
     }
 }
 

@@ -42,8 +42,9 @@ private:
 // (1281, 769, 1025). Line feeds are stored as NUL bytes. Fails when a text or a list outgrows 16-bit counts.
 STATUS EncodeValue(const Value& v, std::vector<uint8_t>* out);
 
-// Reads an item value of one of the six layouts above (type word first), checking every count and length
-// against size. Ranges of a range list are not values of a formula and are left out.
+// Reads an item value (type word first) in the six layouts of EncodeValue, checking every count and length
+// against size. Ranges of a range list are not values of a formula and are left out; values of other types
+// (rich text and the like) read as "", as they show in a view column.
 STATUS DecodeValue(const void* data, size_t size, Value* out);
 
 } // namespace nnotes::formula

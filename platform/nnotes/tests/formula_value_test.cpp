@@ -53,7 +53,8 @@ TEST(FormulaValue, RangesOfATimeListAreLeftOut) {
     EXPECT_EQ(v.times()[0].words[0], 9u);
 }
 
-TEST(FormulaValue, EmptyListsReadAsTheEmptyText) {
+TEST(FormulaValue, EmptyListsAndOtherTypesReadAsTheEmptyText) {
+    EXPECT_TRUE(Decode({0x01, 0x00, 'x'}).IsEmptyText()); // rich text
     EXPECT_TRUE(Decode({0x01, 0x05, 0, 0}).IsEmptyText());
     EXPECT_TRUE(Decode({0x01, 0x03, 0, 0, 0, 0}).IsEmptyText());
     EXPECT_TRUE(Decode({0x01, 0x04, 0, 0, 0, 0}).IsEmptyText());
@@ -63,7 +64,6 @@ TEST(FormulaValue, DamagedValuesAreRefused) {
     const Bytes damaged[] = {
         {},
         {0x00},
-        {0x01, 0x00, 'x'},                  // rich text and other types formulas do not read
         {0x01, 0x05, 3, 0, 1, 0},           // fewer lengths than entries
         {0x01, 0x05, 1, 0, 5, 0, 'a', 'b'}, // an entry beyond the value
         {0x01, 0x05, 0xFF, 0xFF},
