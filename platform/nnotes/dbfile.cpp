@@ -80,8 +80,12 @@ STATUS CopyContents(store::Connection& sql, const std::string& source, uint16_t 
         if (STATUS s = sql.Exec("INSERT INTO main.items SELECT * FROM source.items"
                                 " WHERE note IN (SELECT id FROM main.notes);"
                                 "INSERT INTO main.info SELECT * FROM source.info;"
-                                "INSERT OR REPLACE INTO main.sqlite_sequence(name, seq)"
-                                " SELECT name, seq FROM source.sqlite_sequence WHERE name='notes';"))
+                                // Ids of the source's deleted notes stay used in the copy too.
+                                "UPDATE main.sqlite_sequence SET seq=max(seq, coalesce((SELECT seq FROM"
+                                " source.sqlite_sequence WHERE name='notes'), 0)) WHERE name='notes';"
+                                "INSERT INTO main.sqlite_sequence(name, seq) SELECT name, seq FROM"
+                                " source.sqlite_sequence WHERE name='notes' AND NOT EXISTS"
+                                " (SELECT 1 FROM main.sqlite_sequence WHERE name='notes');"))
             return s;
         // The copy is a database of its own: it gets an identifier of its own.
         Instant id;

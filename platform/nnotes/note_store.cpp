@@ -146,13 +146,17 @@ STATUS UpdateNoteRow(Connection& sql, NOTEID id, uint16_t noteClass, const ORIGI
     return sqlite3_changes(sql.Raw()) == 1 ? NOERROR : ERR_NOTE_CONFLICT;
 }
 
-STATUS DeleteNoteRows(Connection& sql, NOTEID id) {
+STATUS DeleteNoteRows(Connection& sql, NOTEID id, uint16_t& noteClass) {
     if (STATUS s = DeleteItemRows(sql, id, 0)) return s;
     STATUS s;
-    Statement* q = sql.Prepare("DELETE FROM notes WHERE id=?", &s);
+    Statement* q = sql.Prepare("DELETE FROM notes WHERE id=? RETURNING class", &s);
     if (q == nullptr) return s;
-    if (STATUS s = q->Bind(1, id).Run()) return s;
-    return sqlite3_changes(sql.Raw()) == 1 ? NOERROR : ERR_NOTE_NOT_FOUND;
+    q->Bind(1, id);
+    const int rc = q->Step();
+    if (rc == SQLITE_ROW) noteClass = static_cast<uint16_t>(q->Int(0));
+    const STATUS done = q->Run(); // finishes the statement so that the delete takes effect
+    if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? ERR_NOTE_NOT_FOUND : StatusOf(rc);
+    return done;
 }
 
 STATUS InsertItemRow(Connection& sql, NOTEID note, int64_t seq, const std::string& name, uint16_t flags,

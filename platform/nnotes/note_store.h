@@ -42,8 +42,8 @@ STATUS InsertNoteRow(Connection& sql, uint16_t noteClass, const ORIGINATORID& oi
                      const std::optional<UNIVERSALID>& parent, NOTEID& id);
 STATUS UpdateNoteRow(Connection& sql, NOTEID id, uint16_t noteClass, const ORIGINATORID& oid,
                      const std::optional<UNIVERSALID>& parent);
-// Deletes the note and its items; ERR_NOTE_NOT_FOUND when there was no such note.
-STATUS DeleteNoteRows(Connection& sql, NOTEID id);
+// Deletes the note and its items and gives its class; ERR_NOTE_NOT_FOUND when there was no such note.
+STATUS DeleteNoteRows(Connection& sql, NOTEID id, uint16_t& noteClass);
 
 // Item rows.
 STATUS InsertItemRow(Connection& sql, NOTEID note, int64_t seq, const std::string& name, uint16_t flags,

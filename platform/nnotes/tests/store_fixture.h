@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -35,6 +36,39 @@ protected:
     void WriteSettings(const std::string& text) {
         std::ofstream(ini_, std::ios::binary | std::ios::trunc) << text;
         setenv("NOTES_INI", ini_.c_str(), 1);
+    }
+
+    // Creates a database in the data directory and opens it.
+    DBHANDLE MakeDatabase(const std::string& name) {
+        EXPECT_EQ(CreateDatabase(name.c_str(), 0, false, 0, 0, 0), NOERROR);
+        DBHANDLE db = 0;
+        EXPECT_EQ(OpenDatabase(name.c_str(), &db), NOERROR);
+        return db;
+    }
+
+    // Stores a new note of class noteClass holding one text item per pair, and gives its id.
+    static NOTEID SaveNote(DBHANDLE db, std::initializer_list<std::pair<const char*, const char*>> texts,
+                           uint16_t noteClass = NOTE_CLASS_DOCUMENT) {
+        NOTEHANDLE note = 0;
+        EXPECT_EQ(CreateNote(db, &note), NOERROR);
+        EXPECT_EQ(SetNoteInfo(note, NOTE_INFO_CLASS, &noteClass), NOERROR);
+        for (const auto& [name, text] : texts)
+            EXPECT_EQ(SetItemText(note, name, text, static_cast<uint16_t>(std::strlen(text))), NOERROR);
+        EXPECT_EQ(UpdateNote(note, 0), NOERROR);
+        NOTEID id = 0;
+        EXPECT_EQ(GetNoteInfo(note, NOTE_INFO_ID, &id), NOERROR);
+        EXPECT_EQ(CloseNote(note), NOERROR);
+        return id;
+    }
+
+    // The text of an item of a stored note ("<missing>" when it cannot be read).
+    static std::string TextOf(DBHANDLE db, NOTEID id, const char* name) {
+        NOTEHANDLE note = 0;
+        if (OpenNote(db, id, 0, &note) != NOERROR) return "<missing>";
+        char buf[256];
+        const STATUS s = GetItemText(note, name, buf, sizeof buf, nullptr);
+        CloseNote(note);
+        return s == NOERROR ? buf : "<missing>";
     }
 
     static std::string ReadFile(const std::string& path) {
