@@ -116,18 +116,25 @@ STATUS Compare(Op op, const Value& a, const Value& b, Value* out, std::string* d
     return NOERROR;
 }
 
-STATUS Concatenate(const Value& a, const Value& b, Value* out, std::string* detail) {
-    const size_t n = std::max(a.size(), b.size());
-    std::vector<std::string> texts(n);
-    for (size_t i = 0; i < n; ++i) {
-        texts[i] = At(a.texts(), i) + At(b.texts(), i);
-        if (texts[i].size() > kMaxText) {
-            *detail = "Text is longer than 65535 bytes";
-            return ERR_FORMULA_RESULT_TOO_LARGE;
-        }
+// Combines a and b pair by pair into entries of type R, stopping at the first pair that fails.
+template <typename R, typename F>
+STATUS Pairs(const Value& a, const Value& b, Value (*make)(std::vector<R>), Value* out, F pair) {
+    std::vector<R> r(std::max(a.size(), b.size()));
+    for (size_t i = 0; i < r.size(); ++i) {
+        const STATUS s = pair(i, &r[i]);
+        if (s != NOERROR) return s;
     }
-    *out = Value::Texts(std::move(texts));
+    *out = make(std::move(r));
     return NOERROR;
+}
+
+STATUS Concatenate(const Value& a, const Value& b, Value* out, std::string* detail) {
+    return Pairs<std::string>(a, b, &Value::Texts, out, [&](size_t i, std::string* r) {
+        *r = At(a.texts(), i) + At(b.texts(), i);
+        if (r->size() <= kMaxText) return NOERROR;
+        *detail = "Text is longer than 65535 bytes";
+        return ERR_FORMULA_RESULT_TOO_LARGE;
+    });
 }
 
 STATUS NumberPair(Op op, double x, double y, double* r, std::string* detail) {
@@ -155,41 +162,26 @@ STATUS NumberPair(Op op, double x, double y, double* r, std::string* detail) {
 }
 
 STATUS Numbers(Op op, const Value& a, const Value& b, Value* out, std::string* detail) {
-    const size_t n = std::max(a.size(), b.size());
-    std::vector<double> r(n);
-    for (size_t i = 0; i < n; ++i) {
-        const STATUS s = NumberPair(op, At(a.numbers(), i), At(b.numbers(), i), &r[i], detail);
-        if (s != NOERROR) return s;
-    }
-    *out = Value::Numbers(std::move(r));
-    return NOERROR;
+    return Pairs<double>(a, b, &Value::Numbers, out, [&](size_t i, double* r) {
+        return NumberPair(op, At(a.numbers(), i), At(b.numbers(), i), r, detail);
+    });
 }
 
 // time + number, number + time and time - number move the time by that many seconds.
 STATUS MoveTimes(const Value& times, const Value& seconds, double sign, Value* out, std::string* detail) {
-    const size_t n = std::max(times.size(), seconds.size());
-    std::vector<Instant> r(n);
-    for (size_t i = 0; i < n; ++i) {
-        if (AddSeconds(At(times.times(), i), sign * At(seconds.numbers(), i), &r[i]) != NOERROR) {
-            *detail = "Time is out of range";
-            return ERR_FORMULA_NUMBER_RANGE;
-        }
-    }
-    *out = Value::Times(std::move(r));
-    return NOERROR;
+    return Pairs<Instant>(times, seconds, &Value::Times, out, [&](size_t i, Instant* r) {
+        if (AddSeconds(At(times.times(), i), sign * At(seconds.numbers(), i), r) == NOERROR) return NOERROR;
+        *detail = "Time is out of range";
+        return ERR_FORMULA_NUMBER_RANGE;
+    });
 }
 
 STATUS TimeDifferences(const Value& a, const Value& b, Value* out, std::string* detail) {
-    const size_t n = std::max(a.size(), b.size());
-    std::vector<double> r(n);
-    for (size_t i = 0; i < n; ++i) {
-        if (SecondsBetween(At(a.times(), i), At(b.times(), i), &r[i]) != NOERROR) {
-            *detail = "Special times have no difference";
-            return ERR_FORMULA_NUMBER_RANGE;
-        }
-    }
-    *out = Value::Numbers(std::move(r));
-    return NOERROR;
+    return Pairs<double>(a, b, &Value::Numbers, out, [&](size_t i, double* r) {
+        if (SecondsBetween(At(a.times(), i), At(b.times(), i), r) == NOERROR) return NOERROR;
+        *detail = "Special times have no difference";
+        return ERR_FORMULA_NUMBER_RANGE;
+    });
 }
 
 STATUS Arithmetic(Op op, const Value& a, const Value& b, Value* out, std::string* detail) {

@@ -56,7 +56,7 @@ void PutText(std::vector<uint8_t>* out, const std::string& text) {
         out->push_back(c == '\n' ? 0 : static_cast<uint8_t>(c));
 }
 
-void PutInstant(std::vector<uint8_t>* out, const Instant& t) {
+void Put(std::vector<uint8_t>* out, const Instant& t) {
     for (uint32_t w : t.words) {
         PutWord(out, static_cast<uint16_t>(w & 0xFFFF));
         PutWord(out, static_cast<uint16_t>(w >> 16));
@@ -64,7 +64,7 @@ void PutInstant(std::vector<uint8_t>* out, const Instant& t) {
 }
 
 // Doubles are stored little-endian, as every value of the store.
-void PutNumber(std::vector<uint8_t>* out, double d) {
+void Put(std::vector<uint8_t>* out, double d) {
     uint64_t bits;
     std::memcpy(&bits, &d, sizeof bits);
     for (int i = 0; i < 8; ++i)
@@ -79,7 +79,6 @@ STATUS EncodeTexts(const std::vector<std::string>& texts, std::vector<uint8_t>* 
         PutText(out, texts[0]);
         return NOERROR;
     }
-    if (texts.size() > kMaxCount) return ERR_FORMULA_RESULT_TOO_LARGE;
     PutWord(out, TYPE_TEXT_LIST);
     PutWord(out, static_cast<uint16_t>(texts.size()));
     for (const auto& t : texts)
@@ -87,6 +86,20 @@ STATUS EncodeTexts(const std::vector<std::string>& texts, std::vector<uint8_t>* 
     for (const auto& t : texts)
         PutText(out, t);
     return NOERROR;
+}
+
+// Numbers and times: one entry alone, more as a list without ranges.
+template <typename T>
+void EncodeEntries(const std::vector<T>& entries, uint16_t singleType, uint16_t listType,
+                   std::vector<uint8_t>* out) {
+    const bool single = entries.size() == 1;
+    PutWord(out, single ? singleType : listType);
+    if (!single) {
+        PutWord(out, static_cast<uint16_t>(entries.size()));
+        PutWord(out, 0);
+    }
+    for (const auto& e : entries)
+        Put(out, e);
 }
 
 class Reader {
@@ -98,7 +111,7 @@ public:
         Skip(2);
         return true;
     }
-    bool Instant8(Instant* t) {
+    bool Read(Instant* t) {
         uint16_t w[4];
         for (auto& x : w)
             if (!Word(&x)) return false;
@@ -106,7 +119,7 @@ public:
         t->words[1] = w[2] | (static_cast<uint32_t>(w[3]) << 16);
         return true;
     }
-    bool Number(double* d) {
+    bool Read(double* d) {
         if (left_ < 8) return false;
         uint64_t bits = 0;
         for (int i = 0; i < 8; ++i)
@@ -147,10 +160,16 @@ STATUS DecodeTextList(Reader* r, Value* out) {
     return NOERROR;
 }
 
-// Reads the list header of a number or time list; only its single entries are kept.
-bool ListHeader(Reader* r, uint16_t* entries) {
-    uint16_t ranges;
-    return r->Word(entries) && r->Word(&ranges);
+// One number or time, or a list of them; the ranges after a list's single entries are not read.
+template <typename T>
+STATUS DecodeEntries(Reader* r, bool list, Value (*make)(std::vector<T>), Value* out) {
+    uint16_t count = 1, ranges = 0;
+    if (list && !(r->Word(&count) && r->Word(&ranges))) return ERR_FORMULA_BAD_VALUE;
+    std::vector<T> entries(count);
+    for (auto& e : entries)
+        if (!r->Read(&e)) return ERR_FORMULA_BAD_VALUE;
+    *out = make(std::move(entries));
+    return NOERROR;
 }
 
 } // namespace
@@ -158,30 +177,17 @@ bool ListHeader(Reader* r, uint16_t* entries) {
 STATUS EncodeValue(const Value& v, std::vector<uint8_t>* out) {
     out->clear();
     if (v.size() > kMaxCount) return ERR_FORMULA_RESULT_TOO_LARGE;
-    const bool single = v.size() == 1;
     switch (v.type()) {
-    case ValueType::Text:
-        return EncodeTexts(v.texts(), out);
     case ValueType::Number:
-        PutWord(out, single ? TYPE_NUMBER : TYPE_NUMBER_RANGE);
-        if (!single) {
-            PutWord(out, static_cast<uint16_t>(v.size()));
-            PutWord(out, 0);
-        }
-        for (double d : v.numbers())
-            PutNumber(out, d);
+        EncodeEntries(v.numbers(), TYPE_NUMBER, TYPE_NUMBER_RANGE, out);
         return NOERROR;
     case ValueType::Time:
-        PutWord(out, single ? TYPE_TIME : TYPE_TIME_RANGE);
-        if (!single) {
-            PutWord(out, static_cast<uint16_t>(v.size()));
-            PutWord(out, 0);
-        }
-        for (const auto& t : v.times())
-            PutInstant(out, t);
+        EncodeEntries(v.times(), TYPE_TIME, TYPE_TIME_RANGE, out);
         return NOERROR;
+    case ValueType::Text:
+        break;
     }
-    return ERR_FORMULA_BAD_VALUE;
+    return EncodeTexts(v.texts(), out);
 }
 
 STATUS DecodeValue(const void* data, size_t size, Value* out) {
@@ -198,36 +204,12 @@ STATUS DecodeValue(const void* data, size_t size, Value* out) {
     }
     case TYPE_TEXT_LIST:
         return DecodeTextList(&r, out);
-    case TYPE_NUMBER: {
-        double d;
-        if (!r.Number(&d)) return ERR_FORMULA_BAD_VALUE;
-        *out = Value::Number(d);
-        return NOERROR;
-    }
-    case TYPE_NUMBER_RANGE: {
-        uint16_t n;
-        if (!ListHeader(&r, &n)) return ERR_FORMULA_BAD_VALUE;
-        std::vector<double> numbers(n);
-        for (auto& d : numbers)
-            if (!r.Number(&d)) return ERR_FORMULA_BAD_VALUE;
-        *out = Value::Numbers(std::move(numbers));
-        return NOERROR;
-    }
-    case TYPE_TIME: {
-        Instant t;
-        if (!r.Instant8(&t)) return ERR_FORMULA_BAD_VALUE;
-        *out = Value::Time(t);
-        return NOERROR;
-    }
-    case TYPE_TIME_RANGE: {
-        uint16_t n;
-        if (!ListHeader(&r, &n)) return ERR_FORMULA_BAD_VALUE;
-        std::vector<Instant> times(n);
-        for (auto& t : times)
-            if (!r.Instant8(&t)) return ERR_FORMULA_BAD_VALUE;
-        *out = Value::Times(std::move(times));
-        return NOERROR;
-    }
+    case TYPE_NUMBER:
+    case TYPE_NUMBER_RANGE:
+        return DecodeEntries<double>(&r, type == TYPE_NUMBER_RANGE, &Value::Numbers, out);
+    case TYPE_TIME:
+    case TYPE_TIME_RANGE:
+        return DecodeEntries<Instant>(&r, type == TYPE_TIME_RANGE, &Value::Times, out);
     default:
         *out = Value();
         return NOERROR;
