@@ -131,7 +131,7 @@ private:
         };
         for (const auto& sym : kSymbols) {
             if (s_.substr(pos_, sym.text.size()) == sym.text) {
-                Emit(sym.kind, pos_, sym.text.size());
+                Emit(sym.kind, pos_, sym.text.size()).text = std::string(sym.text);
                 pos_ += sym.text.size();
                 return true;
             }

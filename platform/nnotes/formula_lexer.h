@@ -38,7 +38,7 @@ struct Token {
     Kind kind = Kind::End;
     size_t offset = 0;
     size_t length = 0;
-    std::string text; // Text: the constant's value; Number, Name, Function: as written
+    std::string text; // Text: the constant's value; every other token: as written
     double number = 0;
 };
 

@@ -9,6 +9,39 @@ namespace {
 
 using Kind = Token::Kind;
 
+enum class Level { Logic, Comparison, Additive, Multiplicative };
+
+struct BinaryOperator {
+    Level level;
+    Kind token;
+    Op op;
+};
+
+constexpr BinaryOperator kBinaryOperators[] = {
+    {Level::Logic, Kind::Ampersand, Op::And},
+    {Level::Logic, Kind::Bar, Op::Or},
+    {Level::Comparison, Kind::Equal, Op::Equal},
+    {Level::Comparison, Kind::NotEqual, Op::NotEqual},
+    {Level::Comparison, Kind::Less, Op::Less},
+    {Level::Comparison, Kind::Greater, Op::Greater},
+    {Level::Comparison, Kind::LessEqual, Op::LessEqual},
+    {Level::Comparison, Kind::GreaterEqual, Op::GreaterEqual},
+    {Level::Additive, Kind::Plus, Op::Add},
+    {Level::Additive, Kind::Minus, Op::Subtract},
+    {Level::Multiplicative, Kind::Star, Op::Multiply},
+    {Level::Multiplicative, Kind::Slash, Op::Divide},
+};
+
+bool BinaryOp(Level level, Kind token, Op* op) {
+    for (const auto& b : kBinaryOperators) {
+        if (b.level == level && b.token == token) {
+            *op = b.op;
+            return true;
+        }
+    }
+    return false;
+}
+
 // Deep enough for any formula written by hand, shallow enough that evaluation cannot exhaust the stack.
 constexpr int kMaxDepth = 100;
 
@@ -60,73 +93,16 @@ private:
         return ok;
     }
 
-    bool ParseLogic(Node* n) {
-        return ParseChain(n, &Parser::ParseNot, [](Kind k, Op* op) {
-            if (k == Kind::Ampersand)
-                *op = Op::And;
-            else if (k == Kind::Bar)
-                *op = Op::Or;
-            else
-                return false;
-            return true;
-        });
-    }
+    bool ParseLogic(Node* n) { return ParseChain(n, Level::Logic, &Parser::ParseNot); }
 
     bool ParseNot(Node* n) {
         if (Peek().kind != Kind::Bang) return ParseComparison(n);
         return ParseUnary(n, Node::Kind::Not, &Parser::ParseNot);
     }
 
-    bool ParseComparison(Node* n) {
-        return ParseChain(n, &Parser::ParseAdditive, [](Kind k, Op* op) {
-            switch (k) {
-            case Kind::Equal:
-                *op = Op::Equal;
-                return true;
-            case Kind::NotEqual:
-                *op = Op::NotEqual;
-                return true;
-            case Kind::Less:
-                *op = Op::Less;
-                return true;
-            case Kind::Greater:
-                *op = Op::Greater;
-                return true;
-            case Kind::LessEqual:
-                *op = Op::LessEqual;
-                return true;
-            case Kind::GreaterEqual:
-                *op = Op::GreaterEqual;
-                return true;
-            default:
-                return false;
-            }
-        });
-    }
-
-    bool ParseAdditive(Node* n) {
-        return ParseChain(n, &Parser::ParseMultiplicative, [](Kind k, Op* op) {
-            if (k == Kind::Plus)
-                *op = Op::Add;
-            else if (k == Kind::Minus)
-                *op = Op::Subtract;
-            else
-                return false;
-            return true;
-        });
-    }
-
-    bool ParseMultiplicative(Node* n) {
-        return ParseChain(n, &Parser::ParseSigned, [](Kind k, Op* op) {
-            if (k == Kind::Star)
-                *op = Op::Multiply;
-            else if (k == Kind::Slash)
-                *op = Op::Divide;
-            else
-                return false;
-            return true;
-        });
-    }
+    bool ParseComparison(Node* n) { return ParseChain(n, Level::Comparison, &Parser::ParseAdditive); }
+    bool ParseAdditive(Node* n) { return ParseChain(n, Level::Additive, &Parser::ParseMultiplicative); }
+    bool ParseMultiplicative(Node* n) { return ParseChain(n, Level::Multiplicative, &Parser::ParseSigned); }
 
     // A sign applies to the whole list that follows it: -1:2 is -1:-2.
     bool ParseSigned(Node* n) { return ParseSign(n, &Parser::ParseSigned, &Parser::ParseList); }
@@ -171,19 +147,19 @@ private:
         return ok;
     }
 
-    template <typename Match>
-    bool ParseChain(Node* n, bool (Parser::*operand)(Node*), Match match) {
+    // A run of binary operators of one level, kept flat.
+    bool ParseChain(Node* n, Level level, bool (Parser::*operand)(Node*)) {
         Node first;
         if (!(this->*operand)(&first)) return false;
         Op op;
-        if (!match(Peek().kind, &op)) {
+        if (!BinaryOp(level, Peek().kind, &op)) {
             *n = std::move(first);
             return true;
         }
         n->kind = Node::Kind::Chain;
         n->offset = first.offset;
         n->operands.push_back(std::move(first));
-        while (match(Peek().kind, &op)) {
+        while (BinaryOp(level, Peek().kind, &op)) {
             n->ops.push_back(op);
             n->opOffsets.push_back(Peek().offset);
             ++pos_;
@@ -284,61 +260,7 @@ private:
         return false;
     }
 
-    static std::string Shown(const Token& t) {
-        switch (t.kind) {
-        case Kind::Text:
-            return "\"" + t.text + "\"";
-        case Kind::Number:
-        case Kind::Name:
-        case Kind::Function:
-            return t.text;
-        default:
-            return std::string(SymbolText(t.kind));
-        }
-    }
-
-    static std::string_view SymbolText(Kind k) {
-        switch (k) {
-        case Kind::Colon:
-            return ":";
-        case Kind::Assign:
-            return ":=";
-        case Kind::Semicolon:
-            return ";";
-        case Kind::LeftParen:
-            return "(";
-        case Kind::RightParen:
-            return ")";
-        case Kind::Plus:
-            return "+";
-        case Kind::Minus:
-            return "-";
-        case Kind::Star:
-            return "*";
-        case Kind::Slash:
-            return "/";
-        case Kind::Equal:
-            return "=";
-        case Kind::NotEqual:
-            return "!=";
-        case Kind::Less:
-            return "<";
-        case Kind::Greater:
-            return ">";
-        case Kind::LessEqual:
-            return "<=";
-        case Kind::GreaterEqual:
-            return ">=";
-        case Kind::Ampersand:
-            return "&";
-        case Kind::Bar:
-            return "|";
-        case Kind::Bang:
-            return "!";
-        default:
-            return "?";
-        }
-    }
+    static std::string Shown(const Token& t) { return t.kind == Kind::Text ? "\"" + t.text + "\"" : t.text; }
 
     const std::vector<Token>& t_;
     size_t pos_ = 0;

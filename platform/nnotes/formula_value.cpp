@@ -12,22 +12,22 @@ Value Value::Texts(std::vector<std::string> texts) {
     return v;
 }
 
-Value Value::Numbers(std::vector<double> numbers) {
-    if (numbers.empty()) return Value();
+template <typename T>
+Value Value::Of(ValueType type, std::vector<T> entries, std::vector<T> Value::*member) {
+    if (entries.empty()) return Value();
     Value v;
-    v.type_ = ValueType::Number;
+    v.type_ = type;
     v.texts_.clear();
-    v.numbers_ = std::move(numbers);
+    v.*member = std::move(entries);
     return v;
 }
 
+Value Value::Numbers(std::vector<double> numbers) {
+    return Of(ValueType::Number, std::move(numbers), &Value::numbers_);
+}
+
 Value Value::Times(std::vector<Instant> times) {
-    if (times.empty()) return Value();
-    Value v;
-    v.type_ = ValueType::Time;
-    v.texts_.clear();
-    v.times_ = std::move(times);
-    return v;
+    return Of(ValueType::Time, std::move(times), &Value::times_);
 }
 
 size_t Value::size() const {

@@ -32,6 +32,9 @@ public:
     bool IsEmptyText() const { return type_ == ValueType::Text && texts_.size() == 1 && texts_[0].empty(); }
 
 private:
+    template <typename T>
+    static Value Of(ValueType type, std::vector<T> entries, std::vector<T> Value::*member);
+
     ValueType type_ = ValueType::Text;
     std::vector<std::string> texts_;
     std::vector<double> numbers_;
