@@ -10,21 +10,23 @@ namespace {
 
 class FileDocument : public Document {
 public:
-    FileDocument(std::string path, DocumentFormat format, std::string content, bool modified)
+    FileDocument(std::string path, DocumentFormat format, ChunkedText content, bool modified)
         : Document(std::move(path), modified), format_(format), content_(std::move(content)) {}
 
-    std::string Content(const std::string&) const override { return content_; }
+    void Save(const std::string& path) const override { WriteWholeFile(path, content_.Chunks()); }
 
     const MainDocument& AsMainDocument() const override {
-        if (!main_)
-            main_ = format_ == DocumentFormat::Rtf ? ReadRtfMainDocument(content_)
-                                                   : ReadDocxMainDocument(content_);
+        if (!main_) {
+            std::string content = content_.Join();
+            main_ = format_ == DocumentFormat::Rtf ? ReadRtfMainDocument(std::move(content))
+                                                   : ReadDocxMainDocument(std::move(content));
+        }
         return *main_;
     }
 
 private:
     DocumentFormat format_;
-    std::string content_;
+    ChunkedText content_;
     mutable std::unique_ptr<MainDocument> main_;
 };
 
@@ -32,9 +34,9 @@ class BlankDocument : public Document {
 public:
     BlankDocument() : Document("", false) {}
 
-    std::string Content(const std::string& path) const override {
+    void Save(const std::string& path) const override {
         bool docx = path.size() >= 5 && EqualsNoCase(std::string_view(path).substr(path.size() - 5), ".docx");
-        return docx ? NewDocxDocument(fields_) : NewRtfDocument(fields_);
+        WriteWholeFile(path, docx ? NewDocxDocument(fields_) : NewRtfDocument(fields_));
     }
 
     void InsertMergeField(const std::string& name) override {
@@ -55,7 +57,7 @@ class HeaderSource : public Document {
 public:
     HeaderSource(std::string path, std::string record)
         : Document(std::move(path), false), record_(std::move(record)) {}
-    std::string Content(const std::string&) const override { return record_ + "\r\n"; }
+    void Save(const std::string& path) const override { WriteWholeFile(path, record_ + "\r\n"); }
 
 private:
     std::string record_;
@@ -81,7 +83,7 @@ DocumentFormat DetectFormat(std::string_view content, const std::string& name) {
 std::unique_ptr<Document> OpenDocument(const std::string& path) {
     std::string content = ReadWholeFile(path, "document");
     DocumentFormat format = DetectFormat(content, path);
-    auto document = std::make_unique<FileDocument>(path, format, std::move(content), false);
+    auto document = std::make_unique<FileDocument>(path, format, ChunkedText(std::move(content)), false);
     try {
         document->AsMainDocument();
     } catch (const AutomationError& e) {
@@ -94,8 +96,8 @@ std::unique_ptr<Document> NewDocument() {
     return std::make_unique<BlankDocument>();
 }
 
-std::unique_ptr<Document> MergedDocument(std::string content) {
-    DocumentFormat format = DetectFormat(content, "merged");
+std::unique_ptr<Document> MergedDocument(ChunkedText content) {
+    DocumentFormat format = DetectFormat(content.Front(), "merged");
     return std::make_unique<FileDocument>("", format, std::move(content), true);
 }
 

@@ -15,8 +15,8 @@ class Document {
 public:
     virtual ~Document() = default;
 
-    // The bytes of the document saved under path.
-    virtual std::string Content(const std::string& path) const = 0;
+    // Writes the document to path all at once; throws AutomationError when it cannot, leaving nothing.
+    virtual void Save(const std::string& path) const = 0;
     // Appends a paragraph holding a MERGEFIELD field; throws AutomationError for documents that take none.
     virtual void InsertMergeField(const std::string& name);
     // The document as the main document of a merge; throws AutomationError when it cannot be one.
@@ -51,7 +51,7 @@ std::unique_ptr<Document> OpenDocument(const std::string& path);
 std::unique_ptr<Document> NewDocument();
 
 // A document made by a merge, not yet saved.
-std::unique_ptr<Document> MergedDocument(std::string content);
+std::unique_ptr<Document> MergedDocument(ChunkedText content);
 
 // The header source of template creation: a text file holding the header record.
 std::unique_ptr<Document> HeaderSourceDocument(const std::string& path, const std::string& headerRecord);

@@ -71,14 +71,16 @@ public:
         LeaveOutMailMergeSettings();
     }
 
-    std::string Merge(const DataSource& data) const override {
+    ChunkedText Merge(const DataSource& data) const override {
         Package merged = package_;
         const std::string prefix = prefix_;
-        merged.Set(documentPart_, body_.Merge(documentPrefix_, documentSuffix_, data,
-                                              [&prefix](std::string_view value, std::string& out) {
-                                                  EncodeRunContent(value, prefix, out);
-                                              }));
-        return merged.Write();
+        merged.Set(documentPart_, body_
+                                      .Merge(documentPrefix_, documentSuffix_, data,
+                                             [&prefix](std::string_view value, std::string& out) {
+                                                 EncodeRunContent(value, prefix, out);
+                                             })
+                                      .Join());
+        return ChunkedText(merged.Write());
     }
 
 private:

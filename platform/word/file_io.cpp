@@ -6,10 +6,32 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace word {
+namespace {
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// The mode a new file gets from the process's umask (the temporary file is created private).
+mode_t NewFileMode() {
+    mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
 
 std::string ReadWholeFile(const std::string& path, const std::string& what) {
     struct stat st {};
@@ -25,10 +47,27 @@ std::string ReadWholeFile(const std::string& path, const std::string& what) {
     return data;
 }
 
-void WriteWholeFile(const std::string& path, const std::string& data) {
+void WriteWholeFile(const std::string& path, std::span<const std::string> chunks) {
     if (path.empty()) throw AutomationError("No file name was given");
-    if (!os::WriteFileAtomically(path, data))
-        throw AutomationError("Cannot write " + path + ": " + std::strerror(errno));
+    size_t slash = path.find_last_of('/');
+    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string temp = os::CreateTempFile("." + base + ".", ".tmp", os::DirectoryOf(path));
+    if (temp.empty()) throw AutomationError("Cannot write " + path + ": " + std::strerror(errno));
+
+    struct stat existing {};
+    mode_t mode = stat(path.c_str(), &existing) == 0 ? existing.st_mode & 07777 : NewFileMode();
+    int fd = open(temp.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    bool ok = fd >= 0;
+    for (const std::string& chunk : chunks)
+        ok = ok && WriteAll(fd, chunk);
+    ok = ok && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    if (fd >= 0 && close(fd) != 0) ok = false;
+    ok = ok && rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        int error = errno;
+        unlink(temp.c_str());
+        throw AutomationError("Cannot write " + path + ": " + std::strerror(error));
+    }
 }
 
 } // namespace word

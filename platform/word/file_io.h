@@ -1,6 +1,7 @@
 // Whole-file reading and writing for documents and data files, with failures as automation errors.
 #pragma once
 
+#include <span>
 #include <string>
 
 namespace word {
@@ -11,8 +12,12 @@ inline constexpr size_t kMaxFileSize = size_t{1} << 30;
 // Reads a whole file; what names the kind of file in the error when it is missing, unreadable or too large.
 std::string ReadWholeFile(const std::string& path, const std::string& what);
 
-// Replaces or creates path with data all at once: on failure (folder missing or not writable, disk full)
-// nothing is left behind and an AutomationError names the path and the reason.
-void WriteWholeFile(const std::string& path, const std::string& data);
+// Replaces or creates path with the chunks, one after the other, all at once: the data goes to a new file
+// beside it that is flushed to disk and then renamed over it. On failure (folder missing or not
+// writable, disk full) nothing is left behind and an AutomationError names the path and the reason.
+void WriteWholeFile(const std::string& path, std::span<const std::string> chunks);
+inline void WriteWholeFile(const std::string& path, const std::string& data) {
+    WriteWholeFile(path, std::span<const std::string>(&data, 1));
+}
 
 } // namespace word

@@ -2,6 +2,7 @@
 // the bytes of a new document of the same format.
 #pragma once
 
+#include "chunked_text.h"
 #include "data_source.h"
 
 #include <memory>
@@ -20,7 +21,7 @@ public:
     virtual ~MainDocument() = default;
     // One copy of the body per record, each starting on a new page. Throws AutomationError when a field
     // names no column or the data source has no records.
-    virtual std::string Merge(const DataSource& data) const = 0;
+    virtual ChunkedText Merge(const DataSource& data) const = 0;
 };
 
 // Reads a template; throws AutomationError, naming what is wrong, when it cannot be read.

@@ -21,13 +21,11 @@ void MergeBody::AddRecordBreak(std::string text) {
     pieces_.push_back({Kind::RecordBreak, std::move(text), "", {}});
 }
 
-std::string MergeBody::Merge(std::string_view prefix, std::string_view suffix, const DataSource& data,
+ChunkedText MergeBody::Merge(std::string_view prefix, std::string_view suffix, const DataSource& data,
                              const ValueEncoder& encode) const {
     std::vector<size_t> columns(pieces_.size());
-    size_t copySize = 0;
     for (size_t i = 0; i < pieces_.size(); ++i) {
         const Piece& piece = pieces_[i];
-        copySize += piece.text.size() + piece.close.size();
         if (piece.kind != Kind::Field) continue;
         std::optional<size_t> column = data.FindColumn(piece.field.name);
         if (!column)
@@ -37,21 +35,23 @@ std::string MergeBody::Merge(std::string_view prefix, std::string_view suffix, c
     }
     if (data.RecordCount() == 0) throw AutomationError("The data source holds no records");
 
-    std::string out;
-    out.reserve(prefix.size() + suffix.size() + copySize * data.RecordCount());
-    out += prefix;
+    ChunkedText out;
+    out.Tail() += prefix;
     for (size_t record = 0; record < data.RecordCount(); ++record) {
         bool last = record + 1 == data.RecordCount();
         for (size_t i = 0; i < pieces_.size(); ++i) {
             const Piece& piece = pieces_[i];
             if (piece.kind == Kind::RecordBreak && last) continue;
-            out += piece.text;
-            if (piece.kind != Kind::Field) continue;
-            encode(piece.field.Apply(data.Value(record, columns[i])), out);
-            out += piece.close;
+            std::string& tail = out.Tail();
+            tail += piece.text;
+            if (piece.kind == Kind::Field) {
+                encode(piece.field.Apply(data.Value(record, columns[i])), tail);
+                tail += piece.close;
+            }
+            out.EndPiece();
         }
     }
-    out += suffix;
+    out.Tail() += suffix;
     return out;
 }
 

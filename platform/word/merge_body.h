@@ -2,6 +2,7 @@
 // of it per record. Building and merging both take time linear in their input.
 #pragma once
 
+#include "chunked_text.h"
 #include "data_source.h"
 #include "merge_field.h"
 
@@ -25,7 +26,7 @@ public:
 
     // prefix, one copy of the body per record in record order, suffix. Throws AutomationError when a field
     // names no column or the data source has no records.
-    std::string Merge(std::string_view prefix, std::string_view suffix, const DataSource& data,
+    ChunkedText Merge(std::string_view prefix, std::string_view suffix, const DataSource& data,
                       const ValueEncoder& encode) const;
 
 private:

@@ -40,7 +40,7 @@ public:
         ReadBody(bodyStart, last);
     }
 
-    std::string Merge(const DataSource& data) const override {
+    ChunkedText Merge(const DataSource& data) const override {
         return body_.Merge(header_, "}", data, EncodeRtfText);
     }
 

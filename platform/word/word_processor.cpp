@@ -1,6 +1,5 @@
 #include "word_processor.h"
 
-#include "file_io.h"
 #include "unicode_text.h"
 
 namespace word {
@@ -82,7 +81,7 @@ int WordProcessor::CloseMode(const Document& document, std::optional<std::int32_
 
 void WordProcessor::Close(size_t index, std::optional<std::int32_t> save) {
     Document& document = *documents_[index];
-    if (CloseMode(document, save) == 1) WriteWholeFile(document.Path(), document.Content(document.Path()));
+    if (CloseMode(document, save) == 1) document.Save(document.Path());
     documents_.erase(documents_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
@@ -110,7 +109,7 @@ void WordProcessor::FileNewDefault(const BoundArguments&) {
 void WordProcessor::FileSaveAs(const BoundArguments& args) {
     Document& document = Active("FileSaveAs");
     std::string path = args.RequiredString(0);
-    WriteWholeFile(path, document.Content(path));
+    document.Save(path);
     document.Saved(path);
 }
 
@@ -144,7 +143,7 @@ void WordProcessor::MailMergeCreateHeaderSource(const BoundArguments& args) {
     std::string path = args.RequiredString(0);
     std::string record = args.RequiredString(1);
     std::unique_ptr<Document> source = HeaderSourceDocument(path, record);
-    WriteWholeFile(path, source->Content(path));
+    source->Save(path);
     document.Attach(DataSource::FromHeaderRecord(record));
     documents_.insert(documents_.end() - 1, std::move(source));
 }
