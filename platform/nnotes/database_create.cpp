@@ -4,7 +4,6 @@
 #include "note_store.h"
 
 #include <filesystem>
-#include <random>
 #include <unistd.h>
 
 namespace nnotes::store {
@@ -20,6 +19,7 @@ STATUS Populate(Connection& sql) {
     if (STATUS s = UniqueNow(&id)) return s;
     if (STATUS s = NewIdentity(&icon)) return s;
     const std::string_view idBytes(reinterpret_cast<const char*>(&id), sizeof id);
+    const std::string_view now(reinterpret_cast<const char*>(&icon.note), sizeof icon.note);
     const uint32_t zero = 0;
     STATUS s;
     Statement* q = sql.Prepare("INSERT INTO info(key, value) VALUES(?, ?)", &s);
@@ -29,8 +29,8 @@ STATUS Populate(Connection& sql) {
         {kInfoBuffer, {}},
         {kInfoOptions, {reinterpret_cast<const char*>(&zero), sizeof zero}},
         {kInfoOptions2, {reinterpret_cast<const char*>(&zero), sizeof zero}},
-        {kInfoDataModified, idBytes},
-        {kInfoDesignModified, idBytes},
+        {kInfoDataModified, now},
+        {kInfoDesignModified, now},
     };
     for (const auto& [key, value] : values)
         if (STATUS s = q->Bind(1, key).BindBlob(2, value.data(), value.size()).Run()) return s;
@@ -51,8 +51,7 @@ STATUS CreateDatabaseFile(const std::string& fsPath) {
 
     // Built under a temporary name and linked into place, so the database appears whole or not at all and
     // a file that appeared meanwhile is never overwritten.
-    thread_local std::mt19937_64 random{std::random_device{}()};
-    const std::string temp = fsPath + ".creating-" + std::to_string(random());
+    const std::string temp = fsPath + ".creating-" + std::to_string(RandomBits());
     STATUS s;
     {
         Connection sql;

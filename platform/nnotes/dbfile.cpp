@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <sys/stat.h>
 
 namespace nnotes {
@@ -138,8 +137,7 @@ STATUS CopyDatabase(const char* source, const char* destination, uint16_t noteCl
     std::filesystem::create_directories(std::filesystem::path(destinationPath).parent_path(), ec);
 
     // Written beside the destination and renamed over it: the destination is replaced whole or not at all.
-    thread_local std::mt19937_64 random{std::random_device{}()};
-    const std::string temp = destinationPath + ".copying-" + std::to_string(random());
+    const std::string temp = destinationPath + ".copying-" + std::to_string(store::RandomBits());
     STATUS s;
     {
         store::Connection sql;

@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <random>
+#include <sys/random.h>
 
 namespace nnotes::store {
 STATUS UniqueNow(Instant* now) {
@@ -19,11 +20,16 @@ STATUS UniqueNow(Instant* now) {
     return NOERROR;
 }
 
+uint64_t RandomBits() {
+    uint64_t bits = 0;
+    if (getrandom(&bits, sizeof bits, 0) != static_cast<ssize_t>(sizeof bits)) bits = std::random_device{}();
+    return bits;
+}
+
 STATUS NewIdentity(ORIGINATORID* oid) {
-    thread_local std::mt19937_64 random{std::random_device{}()};
     Instant now;
     if (STATUS s = CurrentTime(&now)) return s;
-    const uint64_t file = random();
+    const uint64_t file = RandomBits();
     *oid = ORIGINATORID{};
     oid->file.words[0] = static_cast<uint32_t>(file);
     oid->file.words[1] = static_cast<uint32_t>(file >> 32);

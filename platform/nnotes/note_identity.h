@@ -9,6 +9,10 @@ namespace nnotes::store {
 // identifiers made within one hundredth of a second still differ).
 STATUS UniqueNow(Instant* now);
 
+// 64 random bits from the system, fresh in every process (a generator seeded once would repeat itself in
+// every child forked after the seeding).
+uint64_t RandomBits();
+
 // A new originator id: a random file part, the creation time as note part, sequence 0 saved at creation.
 STATUS NewIdentity(ORIGINATORID* oid);
 
