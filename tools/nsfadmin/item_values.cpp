@@ -1,0 +1,165 @@
+#include "item_values.h"
+
+#include "failure.h"
+
+#include <bit>
+
+namespace nsfadmin {
+namespace {
+
+void PutWord(std::string& out, uint16_t v) {
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>(v >> 8));
+}
+
+void PutDword(std::string& out, uint32_t v) {
+    PutWord(out, static_cast<uint16_t>(v & 0xFFFF));
+    PutWord(out, static_cast<uint16_t>(v >> 16));
+}
+
+void PutInstant(std::string& out, const nnotes::Instant& t) {
+    PutDword(out, t.words[0]);
+    PutDword(out, t.words[1]);
+}
+
+void PutNumber(std::string& out, double d) {
+    const uint64_t bits = std::bit_cast<uint64_t>(d);
+    PutDword(out, static_cast<uint32_t>(bits));
+    PutDword(out, static_cast<uint32_t>(bits >> 32));
+}
+
+uint16_t Count(size_t n, const std::string& place) {
+    if (n > 0xFFFF)
+        throw Failure(place + ": a list holds at most 65535 entries, this one " + std::to_string(n));
+    return static_cast<uint16_t>(n);
+}
+
+uint16_t Word(std::string_view b, size_t at) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
+}
+
+uint32_t Dword(std::string_view b, size_t at) {
+    return Word(b, at) | static_cast<uint32_t>(Word(b, at + 2)) << 16;
+}
+
+double Number(std::string_view b, size_t at) {
+    return std::bit_cast<double>(Dword(b, at) | static_cast<uint64_t>(Dword(b, at + 4)) << 32);
+}
+
+nnotes::Instant Time(std::string_view b, size_t at) {
+    return {{Dword(b, at), Dword(b, at + 4)}};
+}
+
+// A range-list value: 16-bit count of single values, 16-bit count of pairs, then the values of width bytes.
+// Pairs are not written by nsfadmin and are skipped when read.
+std::optional<size_t> RangeCount(std::string_view b, size_t width) {
+    if (b.size() < 4) return std::nullopt;
+    const size_t singles = Word(b, 0), pairs = Word(b, 2);
+    if (b.size() != 4 + singles * width + pairs * 2 * width) return std::nullopt;
+    return singles;
+}
+
+} // namespace
+
+ItemValue TextValue(std::string_view text) {
+    return {nnotes::TYPE_TEXT, std::string(text)};
+}
+
+ItemValue TextListValue(const std::vector<std::string>& texts, const std::string& place) {
+    ItemValue v{nnotes::TYPE_TEXT_LIST, {}};
+    PutWord(v.bytes, Count(texts.size(), place));
+    for (const auto& t : texts) {
+        if (t.size() > 0xFFFF) throw Failure(place + ": a list entry holds at most 65535 bytes");
+        PutWord(v.bytes, static_cast<uint16_t>(t.size()));
+    }
+    for (const auto& t : texts)
+        v.bytes += t;
+    return v;
+}
+
+ItemValue NumberValue(double number) {
+    ItemValue v{nnotes::TYPE_NUMBER, {}};
+    PutNumber(v.bytes, number);
+    return v;
+}
+
+ItemValue NumberListValue(const std::vector<double>& numbers, const std::string& place) {
+    ItemValue v{nnotes::TYPE_NUMBER_RANGE, {}};
+    PutWord(v.bytes, Count(numbers.size(), place));
+    PutWord(v.bytes, 0);
+    for (double d : numbers)
+        PutNumber(v.bytes, d);
+    return v;
+}
+
+ItemValue TimeValue(const nnotes::Instant& time) {
+    ItemValue v{nnotes::TYPE_TIME, {}};
+    PutInstant(v.bytes, time);
+    return v;
+}
+
+ItemValue TimeListValue(const std::vector<nnotes::Instant>& times, const std::string& place) {
+    ItemValue v{nnotes::TYPE_TIME_RANGE, {}};
+    PutWord(v.bytes, Count(times.size(), place));
+    PutWord(v.bytes, 0);
+    for (const auto& t : times)
+        PutInstant(v.bytes, t);
+    return v;
+}
+
+ItemValue ParentReferenceValue(const nnotes::UNIVERSALID& parent) {
+    ItemValue v{nnotes::TYPE_NOTEREF_LIST, {}};
+    PutWord(v.bytes, 1);
+    PutInstant(v.bytes, parent.file);
+    PutInstant(v.bytes, parent.note);
+    return v;
+}
+
+std::optional<ReadValue> ReadItemValue(uint16_t type, std::string_view b) {
+    ReadValue r;
+    switch (type) {
+    case nnotes::TYPE_TEXT:
+        r.texts.emplace_back(b);
+        return r;
+    case nnotes::TYPE_TEXT_LIST: {
+        uint16_t count = 0;
+        if (nnotes::CountTextListEntries(b.data(), b.size(), false, &count)) return std::nullopt;
+        r.list = true;
+        for (uint16_t i = 0; i < count; ++i) {
+            const char* text = nullptr;
+            uint16_t length = 0;
+            if (nnotes::GetTextListEntry(b.data(), b.size(), false, i, &text, &length)) return std::nullopt;
+            r.texts.emplace_back(text, length);
+        }
+        return r;
+    }
+    case nnotes::TYPE_NUMBER:
+        if (b.size() != 8) return std::nullopt;
+        r.numbers.push_back(Number(b, 0));
+        return r;
+    case nnotes::TYPE_TIME:
+        if (b.size() != 8) return std::nullopt;
+        r.times.push_back(Time(b, 0));
+        return r;
+    case nnotes::TYPE_NUMBER_RANGE: {
+        const auto n = RangeCount(b, 8);
+        if (!n) return std::nullopt;
+        r.list = true;
+        for (size_t i = 0; i < *n; ++i)
+            r.numbers.push_back(Number(b, 4 + i * 8));
+        return r;
+    }
+    case nnotes::TYPE_TIME_RANGE: {
+        const auto n = RangeCount(b, 8);
+        if (!n) return std::nullopt;
+        r.list = true;
+        for (size_t i = 0; i < *n; ++i)
+            r.times.push_back(Time(b, 4 + i * 8));
+        return r;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace nsfadmin

@@ -1,0 +1,104 @@
+// A description with a fault never leaves a database, or a piece of one, behind; its error names the file,
+// the place and what is wrong.
+#include "nnotes.h"
+#include "nsfadmin.h"
+#include "test_area.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace nsfadmin {
+namespace {
+
+class BuildErrors : public ::testing::Test {
+protected:
+    // Every file under the data directory, relative to it.
+    std::vector<std::string> DataFiles() const {
+        std::vector<std::string> files;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(area_.DataDirectory()))
+            if (e.is_regular_file())
+                files.push_back(std::filesystem::relative(e.path(), area_.DataDirectory()).string());
+        return files;
+    }
+
+    std::string WriteFile(const std::string& name, const std::string& text) const {
+        const std::string path = area_.Root() + "/" + name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+
+    TestArea area_;
+};
+
+TEST_F(BuildErrors, MalformedJsonNamesFileLineAndColumnAndLeavesNothing) {
+    const std::string file =
+        WriteFile("broken.json", "{ \"path\": \"broken.nsf\",\n  \"documents\": [ { \"A\": } ] }");
+    const std::string error = BuildFromFile(file);
+    EXPECT_NE(error.find(file + ": "), std::string::npos) << error;
+    EXPECT_NE(error.find("line 2"), std::string::npos) << error;
+    EXPECT_TRUE(DataFiles().empty());
+}
+
+TEST_F(BuildErrors, FaultsDeepInTheDescriptionNameTheirPlace) {
+    struct Case {
+        const char* json;
+        const char* place;
+        const char* what;
+    };
+    const Case cases[] = {
+        {R"({"title": "no path"})", "/path", "missing"},
+        {R"({"path": "a.nsf", "colour": 1})", "/colour", "unknown key"},
+        {R"({"path": "a.nsf", "documents": [{"A": 1}, {"Ok": "x", "Flag": true}]})", "/documents/1/Flag",
+         "expected"},
+        {R"({"path": "a.nsf", "documents": [{"L": ["a", 2]}]})", "/documents/0/L/1", "text list"},
+        {R"({"path": "a.nsf", "documents": [{"T": {"datetime": "yesterday-ish"}}]})",
+         "/documents/0/T/datetime", "not a time"},
+        {R"({"path": "a.nsf", "documents": [{"$Parent": 0}]})", "/documents/0/$Parent", "earlier document"},
+        {R"({"path": "a.nsf", "documents": [{"Name": "a", "NAME": "b"}]})", "/documents/0/NAME", "twice"},
+        {R"({"path": "a.nsf", "documents": [{"ANameThatIsLongerThanThirtyOneBytes": 1}]})",
+         "/documents/0/ANameThatIsLongerThanThirtyOneBytes", "1 to 31 bytes"},
+        {R"({"path": "a.nsf", "views": [{"alias": "x"}]})", "/views/0/name", "missing"},
+        {R"({"path": "a.nsf", "views": [{"name": "a|b"}]})", "/views/0/name", "'|'"},
+        {R"({"path": "a.nsf", "views": [{"name": "v", "columns": [{"sorted": "yes"}]}]})",
+         "/views/0/columns/0/sorted", "true or false"},
+        {R"({"path": "a.nsf", "views": [{"name": "v", "columns": [{"item": "A", "formula": "B"}]}]})",
+         "/views/0/columns/0", "not both"},
+        {R"({"path": "a/b~c.nsf", "documents": [{"x/y": null}]})", "/documents/0/x~1y", "expected"},
+    };
+    for (const auto& c : cases) {
+        const std::string error = BuildFromText(c.json, "case.json");
+        EXPECT_NE(error.find(std::string("case.json: ") + c.place + ": "), std::string::npos) << error;
+        EXPECT_NE(error.find(c.what), std::string::npos) << error;
+    }
+    EXPECT_TRUE(DataFiles().empty());
+}
+
+TEST_F(BuildErrors, AnUnknownServerOrUnreadableFileIsNamed) {
+    EXPECT_NE(
+        BuildFromText(R"({"server": "Nowhere/Acme", "path": "a.nsf"})", "s.json").find("s.json: /server: "),
+        std::string::npos);
+    const std::string missing = area_.Root() + "/missing.json";
+    EXPECT_EQ(BuildFromFile(missing).rfind(missing + ": cannot be read", 0), 0u);
+    EXPECT_TRUE(DataFiles().empty());
+}
+
+TEST_F(BuildErrors, AFailedRebuildKeepsTheDatabaseThatWasThere) {
+    ASSERT_EQ(area_.Build(R"({"path": "keep.nsf", "title": "First"})"), "");
+    const auto before = DataFiles();
+    EXPECT_NE(area_.Build(R"({"path": "keep.nsf", "title": "Second", "documents": [{"Bad": [true]}]})"), "");
+    EXPECT_EQ(DataFiles(), before);
+    nnotes::InitProcess(0, nullptr);
+    nnotes::DBHANDLE db = 0;
+    ASSERT_EQ(nnotes::OpenDatabase("keep.nsf", &db), nnotes::NOERROR);
+    char info[nnotes::DBINFO_SIZE], title[64];
+    ASSERT_EQ(nnotes::GetDatabaseInfo(db, info), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::GetInfoField(info, nnotes::INFOFIELD_TITLE, title, sizeof title), nnotes::NOERROR);
+    EXPECT_STREQ(title, "First");
+    nnotes::CloseDatabase(db);
+    nnotes::TermProcess();
+}
+
+} // namespace
+} // namespace nsfadmin
