@@ -46,6 +46,17 @@ private:
     }
 
     bool Eval(const Node& n, Value* out) {
+        if (!EvalNode(n, out)) return false;
+        return out->WithinBounds() || TooLarge(n.offset);
+    }
+
+    bool TooLarge(size_t offset) {
+        return Fail(ERR_FORMULA_RESULT_TOO_LARGE, offset,
+                    "Value has more than " + std::to_string(kMaxEntries) + " entries or " +
+                        std::to_string(kMaxValueBytes >> 20) + " MB");
+    }
+
+    bool EvalNode(const Node& n, Value* out) {
         switch (n.kind) {
         case Node::Kind::Literal:
             *out = n.literal;
@@ -97,12 +108,17 @@ private:
     // The entries of a list are all of one type.
     bool List(const Node& n, Value* out) {
         std::vector<Value> parts(n.operands.size());
+        size_t entries = 0, bytes = 0;
         for (size_t i = 0; i < parts.size(); ++i) {
             if (!Eval(n.operands[i], &parts[i])) return false;
             if (parts[i].type() != parts[0].type())
                 return Fail(ERR_FORMULA_TYPE, n.operands[i].offset,
                             "A list cannot mix texts, numbers and times");
+            entries += parts[i].size();
+            bytes += parts[i].bytes();
         }
+        // Checked before joining, so that a list of large lists never takes the memory.
+        if (entries > kMaxEntries || bytes > kMaxValueBytes) return TooLarge(n.offset);
         switch (parts[0].type()) {
         case ValueType::Number:
             *out = Value::Numbers(Join(parts, &Value::numbers));

@@ -128,11 +128,14 @@ STATUS Pairs(const Value& a, const Value& b, Value (*make)(std::vector<R>), Valu
     return NOERROR;
 }
 
+// The total is watched as it grows: a long list joined with a long text would otherwise take gigabytes.
 STATUS Concatenate(const Value& a, const Value& b, Value* out, std::string* detail) {
+    size_t total = 0;
     return Pairs<std::string>(a, b, &Value::Texts, out, [&](size_t i, std::string* r) {
         *r = At(a.texts(), i) + At(b.texts(), i);
-        if (r->size() <= kMaxText) return NOERROR;
-        *detail = "Text is longer than 65535 bytes";
+        total += r->size();
+        if (r->size() <= kMaxText && total <= kMaxValueBytes) return NOERROR;
+        *detail = "Text is too long";
         return ERR_FORMULA_RESULT_TOO_LARGE;
     });
 }

@@ -1,14 +1,12 @@
 // Text operations of formulas, on Notes text (UTF-8) through the library's character services. Every text of
-// a formula fits an item entry: at most 65535 bytes.
+// a formula fits an item entry: at most kMaxText bytes.
 #pragma once
 
-#include "nnotes.h"
+#include "formula_value.h"
 
 #include <string>
 
 namespace nnotes::formula {
-
-constexpr size_t kMaxText = 65535;
 
 enum class CaseMapping { Upper, Lower, Proper };
 STATUS MapCase(const std::string& in, CaseMapping mapping, std::string* out);

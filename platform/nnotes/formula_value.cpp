@@ -2,7 +2,7 @@
 #include "formula_value.h"
 
 #include <cstring>
-#include <limits>
+#include <numeric>
 
 namespace nnotes::formula {
 
@@ -42,9 +42,13 @@ size_t Value::size() const {
     return texts_.size();
 }
 
-namespace {
+size_t Value::bytes() const {
+    if (type_ != ValueType::Text) return 8 * size();
+    return std::accumulate(texts_.begin(), texts_.end(), size_t{0},
+                           [](size_t sum, const std::string& t) { return sum + t.size(); });
+}
 
-constexpr size_t kMaxCount = std::numeric_limits<uint16_t>::max();
+namespace {
 
 void PutWord(std::vector<uint8_t>* out, uint16_t w) {
     out->push_back(static_cast<uint8_t>(w & 0xFF));
@@ -73,7 +77,7 @@ void Put(std::vector<uint8_t>* out, double d) {
 
 STATUS EncodeTexts(const std::vector<std::string>& texts, std::vector<uint8_t>* out) {
     for (const auto& t : texts)
-        if (t.size() > kMaxCount) return ERR_FORMULA_RESULT_TOO_LARGE;
+        if (t.size() > kMaxText) return ERR_FORMULA_RESULT_TOO_LARGE;
     if (texts.size() == 1) {
         PutWord(out, TYPE_TEXT);
         PutText(out, texts[0]);
@@ -176,7 +180,7 @@ STATUS DecodeEntries(Reader* r, bool list, Value (*make)(std::vector<T>), Value*
 
 STATUS EncodeValue(const Value& v, std::vector<uint8_t>* out) {
     out->clear();
-    if (v.size() > kMaxCount) return ERR_FORMULA_RESULT_TOO_LARGE;
+    if (v.size() > kMaxEntries) return ERR_FORMULA_RESULT_TOO_LARGE;
     switch (v.type()) {
     case ValueType::Number:
         EncodeEntries(v.numbers(), TYPE_NUMBER, TYPE_NUMBER_RANGE, out);

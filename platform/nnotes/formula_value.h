@@ -11,6 +11,12 @@ namespace nnotes::formula {
 
 enum class ValueType { Text, Number, Time };
 
+// Bounds of every value while a formula runs: an item entry holds at most 65535 bytes and an item at most
+// 65535 entries, and no value may take more memory than kMaxValueBytes, however a formula multiplies lists.
+constexpr size_t kMaxText = 65535;
+constexpr size_t kMaxEntries = 65535;
+constexpr size_t kMaxValueBytes = size_t{4} << 20;
+
 // Notes has no empty list: a value always holds at least one entry, and "" stands for nothing.
 class Value {
 public:
@@ -25,6 +31,9 @@ public:
 
     ValueType type() const { return type_; }
     size_t size() const;
+    // The memory its entries take: the text bytes, or 8 bytes a number or time.
+    size_t bytes() const;
+    bool WithinBounds() const { return size() <= kMaxEntries && bytes() <= kMaxValueBytes; }
     const std::vector<std::string>& texts() const { return texts_; }
     const std::vector<double>& numbers() const { return numbers_; }
     const std::vector<Instant>& times() const { return times_; }

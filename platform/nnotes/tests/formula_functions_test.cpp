@@ -144,10 +144,24 @@ TEST_F(FormulaFunctions, NowAndToday) {
     EXPECT_LT(sinceMidnight, 25 * 3600); // a day with a daylight-saving change lasts 25 hours
 }
 
-TEST_F(FormulaFunctions, TooLongTextsAreRefused) {
+TEST_F(FormulaFunctions, ValuesStayWithinTheirBounds) {
     const std::string big = "\"" + std::string(40000, 'a') + "\"";
     EXPECT_EQ(Status("x := " + big + "; x + x"), ERR_FORMULA_RESULT_TOO_LARGE);
     EXPECT_EQ(Status("x := " + big + "; @Implode(x:x)"), ERR_FORMULA_RESULT_TOO_LARGE);
+    // Lists that multiply: 8^6 entries, and 200 texts of 40000 bytes.
+    std::string lists = "a := 1:1:1:1:1:1:1:1";
+    for (char c = 'b'; c <= 'f'; ++c) {
+        const char prev = static_cast<char>(c - 1);
+        lists += std::string("; ") + c + " := " + prev;
+        for (int i = 0; i < 7; ++i)
+            lists += std::string(":") + prev;
+    }
+    EXPECT_EQ(Status(lists + "; f"), ERR_FORMULA_RESULT_TOO_LARGE);
+    EXPECT_EQ(Number(lists.substr(0, lists.rfind(';')) + "; @Elements(e)"), 32768);
+    std::string empties = "\"\"";
+    for (int i = 0; i < 199; ++i)
+        empties += ":\"\"";
+    EXPECT_EQ(Status("x := " + big + "; (" + empties + ") + x"), ERR_FORMULA_RESULT_TOO_LARGE);
 }
 
 } // namespace

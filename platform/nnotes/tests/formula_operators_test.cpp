@@ -62,6 +62,11 @@ TEST_F(FormulaOperators, ArithmeticFailures) {
     EXPECT_EQ(Status("-\"a\""), ERR_FORMULA_TYPE);
     EXPECT_EQ(Status("+\"a\""), ERR_FORMULA_TYPE);
     EXPECT_EQ(Status("Missing * 2"), ERR_FORMULA_TYPE); // a missing field is text
+    EXPECT_EQ(Status("x := 1;\n  x + \"a\""), ERR_FORMULA_TYPE);
+    EXPECT_EQ(formula::LastErrorText(),
+              "Incorrect data type for operator: + does not take number and text (line 2, column 5)");
+    EXPECT_EQ(Status("2 * (1 / 0)"), ERR_FORMULA_DIVIDE_BY_ZERO);
+    EXPECT_EQ(formula::LastErrorText(), "Division by zero (line 1, column 8)");
 }
 
 TEST_F(FormulaOperators, ComparisonsAreTrueWhenAnyPairMatches) {
