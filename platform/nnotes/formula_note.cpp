@@ -20,8 +20,10 @@ public:
         case TYPE_NUMBER:
         case TYPE_NUMBER_RANGE:
         case TYPE_TIME:
-        case TYPE_TIME_RANGE: break;
-        default: return ERR_ITEM_NOT_FOUND;  // rich text and other kinds read as "" in a formula
+        case TYPE_TIME_RANGE:
+            break;
+        default:
+            return ERR_ITEM_NOT_FOUND; // rich text and other kinds read as "" in a formula
         }
         std::string bytes;
         if (STATUS s = note_->ValueOf(note_->Items()[i], bytes)) return s;
@@ -47,13 +49,13 @@ private:
     std::shared_ptr<const Note> note_;
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<formula::FormulaNote> FormulaViewOf(std::shared_ptr<const Note> note) {
     return std::make_unique<NoteView>(std::move(note));
 }
 
-}  // namespace store
+} // namespace store
 
 namespace formula {
 
@@ -64,5 +66,5 @@ STATUS OpenFormulaNote(NOTEHANDLE handle, std::unique_ptr<FormulaNote>* out) {
     return NOERROR;
 }
 
-}  // namespace formula
-}  // namespace nnotes
+} // namespace formula
+} // namespace nnotes

@@ -10,4 +10,4 @@ namespace nnotes::store {
 
 std::unique_ptr<formula::FormulaNote> FormulaViewOf(std::shared_ptr<const Note> note);
 
-}  // namespace nnotes::store
+} // namespace nnotes::store

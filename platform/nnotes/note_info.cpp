@@ -2,6 +2,7 @@
 #include "database.h"
 #include "item_layout.h"
 #include "note.h"
+#include "search.h"
 
 #include <cstring>
 #include <vector>
@@ -52,15 +53,8 @@ STATUS Responses(store::Database& db, const store::Note& note, std::vector<NOTEI
 // A new response table replacing the one handed out before; NULLHANDLE when there are no responses.
 STATUS ResponseTable(const std::vector<NOTEID>& ids, store::Note& note) {
     DHANDLE table = NULLHANDLE;
-    if (!ids.empty()) {
-        if (STATUS s = CreateIDTable(&table)) return s;
-        for (NOTEID id : ids) {
-            if (STATUS s = InsertID(table, id, nullptr)) {
-                DestroyIDTable(table);
-                return s;
-            }
-        }
-    }
+    if (!ids.empty())
+        if (STATUS s = store::IDTableOf(ids, table)) return s;
     if (note.responses != NULLHANDLE) DestroyIDTable(note.responses);
     note.responses = table;
     return NOERROR;
