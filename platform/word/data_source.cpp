@@ -1,5 +1,7 @@
 #include "data_source.h"
 
+#include <algorithm>
+
 #include "file_io.h"
 #include "unicode_text.h"
 #include "word.h"
@@ -7,16 +9,14 @@
 namespace word {
 namespace {
 
-std::vector<std::string> SplitOn(std::string_view text, std::string_view separator) {
-    std::vector<std::string> parts;
+// Calls part(text) for each piece of text between separators, in order.
+template <typename Part>
+void ForEachPart(std::string_view text, std::string_view separator, Part part) {
     size_t start = 0;
     while (true) {
         size_t end = text.find(separator, start);
-        if (end == std::string_view::npos) {
-            parts.emplace_back(text.substr(start));
-            return parts;
-        }
-        parts.emplace_back(text.substr(start, end - start));
+        part(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        if (end == std::string_view::npos) return;
         start = end + separator.size();
     }
 }
@@ -27,38 +27,56 @@ DataSource DataSource::ReadFile(const std::string& path) {
     return Parse(ReadWholeFile(path, "data source"), path);
 }
 
-DataSource DataSource::Parse(std::string_view content, const std::string& name) {
-    if (content.substr(0, 3) == "\xEF\xBB\xBF") content.remove_prefix(3);
-    std::string_view lineEnd = content.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
-    std::vector<std::string> lines = SplitOn(content, lineEnd);
-    if (lines.back().empty()) lines.pop_back();
-    if (lines.empty() || lines.front().empty())
-        throw AutomationError("The data source " + name + " has no header record");
-
+DataSource DataSource::Parse(std::string content, const std::string& name) {
+    static_assert(kMaxFileSize <= UINT32_MAX, "value offsets are 32-bit");
+    if (content.size() > kMaxFileSize) throw AutomationError("The data source " + name + " is too large");
     DataSource source;
-    source.titles_ = SplitOn(lines.front(), "\t");
-    source.records_.reserve(lines.size() - 1);
-    for (size_t i = 1; i < lines.size(); ++i) {
-        std::vector<std::string> values = SplitOn(lines[i], "\t");
-        if (values.size() > source.titles_.size()) {
-            throw AutomationError("Record " + std::to_string(i) + " of the data source " + name + " has " +
-                                  std::to_string(values.size()) + " fields, but its header record has " +
+    source.text_ = std::move(content);
+    std::string_view text = source.text_;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    std::string_view lineEnd = text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
+    if (text.ends_with(lineEnd)) text.remove_suffix(lineEnd.size());
+    size_t header = std::min(text.find(lineEnd), text.size());
+    if (header == 0) throw AutomationError("The data source " + name + " has no header record");
+    ForEachPart(text.substr(0, header), "\t",
+                [&](std::string_view title) { source.titles_.emplace_back(title); });
+    if (header == text.size()) return source;
+
+    std::string_view records = text.substr(header + lineEnd.size());
+    source.values_.reserve(static_cast<size_t>(std::count(records.begin(), records.end(), '\t')) +
+                           static_cast<size_t>(std::count(records.begin(), records.end(), lineEnd.back())) +
+                           1);
+    const char* base = source.text_.data();
+    ForEachPart(records, lineEnd, [&](std::string_view line) {
+        size_t first = source.values_.size();
+        source.recordStarts_.push_back(first);
+        ForEachPart(line, "\t", [&](std::string_view value) {
+            source.values_.push_back(
+                {static_cast<std::uint32_t>(value.data() - base), static_cast<std::uint32_t>(value.size())});
+        });
+        size_t count = source.values_.size() - first;
+        if (count > source.titles_.size()) {
+            throw AutomationError("Record " + std::to_string(source.recordStarts_.size()) +
+                                  " of the data source " + name + " has " + std::to_string(count) +
+                                  " fields, but its header record has " +
                                   std::to_string(source.titles_.size()));
         }
-        source.records_.push_back(std::move(values));
-    }
+    });
     return source;
 }
 
 DataSource DataSource::FromHeaderRecord(std::string_view headerRecord) {
     DataSource source;
-    source.titles_ = SplitOn(headerRecord, ",");
+    ForEachPart(headerRecord, ",", [&](std::string_view title) { source.titles_.emplace_back(title); });
     return source;
 }
 
 std::string_view DataSource::Value(size_t record, size_t column) const {
-    const std::vector<std::string>& values = records_.at(record);
-    return column < values.size() ? std::string_view(values[column]) : std::string_view();
+    size_t first = recordStarts_.at(record);
+    size_t end = record + 1 < recordStarts_.size() ? recordStarts_[record + 1] : values_.size();
+    if (column >= end - first) return {};
+    const Span& span = values_[first + column];
+    return std::string_view(text_).substr(span.offset, span.length);
 }
 
 std::optional<size_t> DataSource::FindColumn(std::string_view fieldName) const {

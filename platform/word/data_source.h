@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,13 +19,13 @@ public:
     static DataSource ReadFile(const std::string& path);
 
     // Parses the content of a data file; name is used in error messages.
-    static DataSource Parse(std::string_view content, const std::string& name);
+    static DataSource Parse(std::string content, const std::string& name);
 
     // A header-only source whose titles are given separated by ",".
     static DataSource FromHeaderRecord(std::string_view headerRecord);
 
     const std::vector<std::string>& Titles() const { return titles_; }
-    size_t RecordCount() const { return records_.size(); }
+    size_t RecordCount() const { return recordStarts_.size(); }
     // The value of a column in a record; a record shorter than the header has empty values at its end.
     std::string_view Value(size_t record, size_t column) const;
 
@@ -33,8 +34,15 @@ public:
     std::optional<size_t> FindColumn(std::string_view fieldName) const;
 
 private:
+    // Values stay in the file's text; each is a span of it, the records' values one after the other.
+    struct Span {
+        std::uint32_t offset;
+        std::uint32_t length;
+    };
     std::vector<std::string> titles_;
-    std::vector<std::vector<std::string>> records_;
+    std::string text_;
+    std::vector<Span> values_;
+    std::vector<size_t> recordStarts_; // the index in values_ of each record's first value
 };
 
 } // namespace word

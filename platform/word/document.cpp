@@ -8,25 +8,29 @@
 namespace word {
 namespace {
 
+// A document read from a file, or made by a merge and not yet saved (its text is made as it is written).
 class FileDocument : public Document {
 public:
-    FileDocument(std::string path, DocumentFormat format, ChunkedText content, bool modified)
-        : Document(std::move(path), modified), format_(format), content_(std::move(content)) {}
+    FileDocument(std::string path, MergedText content, bool modified)
+        : Document(std::move(path), modified), content_(std::move(content)) {}
 
-    void Save(const std::string& path) const override { WriteWholeFile(path, content_.Chunks()); }
+    void Save(const std::string& path) const override {
+        MergedText::Reader reader(content_);
+        WriteWholeFile(path, [&reader](char* out, size_t size) { return reader.Read(out, size); });
+    }
 
     const MainDocument& AsMainDocument() const override {
         if (!main_) {
             std::string content = content_.Join();
-            main_ = format_ == DocumentFormat::Rtf ? ReadRtfMainDocument(std::move(content))
-                                                   : ReadDocxMainDocument(std::move(content));
+            main_ = DetectFormat(content, Path()) == DocumentFormat::Rtf
+                        ? ReadRtfMainDocument(std::move(content))
+                        : ReadDocxMainDocument(std::move(content));
         }
         return *main_;
     }
 
 private:
-    DocumentFormat format_;
-    ChunkedText content_;
+    MergedText content_;
     mutable std::unique_ptr<MainDocument> main_;
 };
 
@@ -82,8 +86,8 @@ DocumentFormat DetectFormat(std::string_view content, const std::string& name) {
 
 std::unique_ptr<Document> OpenDocument(const std::string& path) {
     std::string content = ReadWholeFile(path, "document");
-    DocumentFormat format = DetectFormat(content, path);
-    auto document = std::make_unique<FileDocument>(path, format, ChunkedText(std::move(content)), false);
+    DetectFormat(content, path);
+    auto document = std::make_unique<FileDocument>(path, MergedText(std::move(content)), false);
     try {
         document->AsMainDocument();
     } catch (const AutomationError& e) {
@@ -96,9 +100,8 @@ std::unique_ptr<Document> NewDocument() {
     return std::make_unique<BlankDocument>();
 }
 
-std::unique_ptr<Document> MergedDocument(ChunkedText content) {
-    DocumentFormat format = DetectFormat(content.Front(), "merged");
-    return std::make_unique<FileDocument>("", format, std::move(content), true);
+std::unique_ptr<Document> MergedDocument(MergedText content) {
+    return std::make_unique<FileDocument>("", std::move(content), true);
 }
 
 std::unique_ptr<Document> HeaderSourceDocument(const std::string& path, const std::string& headerRecord) {

@@ -30,8 +30,8 @@ public:
     }
 
     // The data source attached for merging, if any.
-    const std::optional<DataSource>& Data() const { return data_; }
-    void Attach(DataSource data) { data_ = std::move(data); }
+    const std::shared_ptr<const DataSource>& Data() const { return data_; }
+    void Attach(DataSource data) { data_ = std::make_shared<const DataSource>(std::move(data)); }
 
 protected:
     explicit Document(std::string path, bool modified) : path_(std::move(path)), modified_(modified) {}
@@ -40,7 +40,7 @@ protected:
 private:
     std::string path_;
     bool modified_;
-    std::optional<DataSource> data_;
+    std::shared_ptr<const DataSource> data_;
 };
 
 // Opens an RTF or DOCX file, recognised by its content; throws AutomationError when it is missing or
@@ -51,7 +51,7 @@ std::unique_ptr<Document> OpenDocument(const std::string& path);
 std::unique_ptr<Document> NewDocument();
 
 // A document made by a merge, not yet saved.
-std::unique_ptr<Document> MergedDocument(ChunkedText content);
+std::unique_ptr<Document> MergedDocument(MergedText content);
 
 // The header source of template creation: a text file holding the header record.
 std::unique_ptr<Document> HeaderSourceDocument(const std::string& path, const std::string& headerRecord);

@@ -71,16 +71,15 @@ public:
         LeaveOutMailMergeSettings();
     }
 
-    ChunkedText Merge(const DataSource& data) const override {
+    MergedText Merge(std::shared_ptr<const DataSource> data) const override {
         Package merged = package_;
-        const std::string prefix = prefix_;
-        merged.Set(documentPart_, body_
-                                      .Merge(documentPrefix_, documentSuffix_, data,
-                                             [&prefix](std::string_view value, std::string& out) {
-                                                 EncodeRunContent(value, prefix, out);
-                                             })
-                                      .Join());
-        return ChunkedText(merged.Write());
+        merged.Set(documentPart_, MergedText(
+                                      body_, std::move(data),
+                                      [prefix = prefix_](std::string_view value, std::string& out) {
+                                          EncodeRunContent(value, prefix, out);
+                                      },
+                                      documentPrefix_, documentSuffix_));
+        return MergedText(merged.Write());
     }
 
 private:
@@ -261,19 +260,19 @@ private:
         while (true) {
             size_t at = text.find("<?qvl-", from);
             if (at == std::string::npos) break;
-            body_.AddLiteral(std::string_view(text).substr(from, at - from));
+            body_->AddLiteral(std::string_view(text).substr(from, at - from));
             if (text.compare(at, breakMarker.size(), breakMarker) == 0) {
-                body_.AddRecordBreak(recordBreak_);
+                body_->AddRecordBreak(recordBreak_);
                 from = at + breakMarker.size();
                 continue;
             }
             size_t end = text.find("?>", at);
             size_t slot = std::stoul(text.substr(at + fieldStart.size(), end - at - fieldStart.size()));
-            body_.AddField(std::move(slots_.at(slot).field),
-                           "<" + prefix_ + "r>" + slots_[slot].runProperties, "</" + prefix_ + "r>");
+            body_->AddField(std::move(slots_.at(slot).field),
+                            "<" + prefix_ + "r>" + slots_[slot].runProperties, "</" + prefix_ + "r>");
             from = end + 2;
         }
-        body_.AddLiteral(std::string_view(text).substr(from));
+        body_->AddLiteral(std::string_view(text).substr(from));
     }
 
     // A merged document is no main document: Word would ask for the data source on opening it.
@@ -293,7 +292,7 @@ private:
     std::vector<FieldSlot> slots_;
     std::string recordBreak_;
     std::string documentPrefix_, documentSuffix_;
-    MergeBody body_;
+    std::shared_ptr<MergeBody> body_ = std::make_shared<MergeBody>();
 };
 
 } // namespace

@@ -3,7 +3,10 @@
 #include "file_io.h"
 #include "word.h"
 
+#include <ctime>
 #include <memory>
+#include <optional>
+#include <vector>
 #include <zip.h>
 
 namespace word {
@@ -39,6 +42,69 @@ std::string ReadEntry(zip_t* archive, zip_uint64_t index, zip_uint64_t size, con
         throw AutomationError("The package part " + name + " is damaged");
     return data;
 }
+
+// A merged text as the content of a zip entry, read while the archive is written, so that a merged
+// document part is never held whole. Its size is measured by a first reading, so that the entry's local
+// header states it: an entry of unknown size gets a 64-bit extension there that office programs refuse.
+class MergedPartSource {
+public:
+    explicit MergedPartSource(const MergedText& text) : text_(text) { zip_error_init(&error_); }
+    ~MergedPartSource() { zip_error_fini(&error_); }
+
+    static zip_int64_t Callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+        return static_cast<MergedPartSource*>(state)->Handle(data, length, command);
+    }
+
+private:
+    zip_int64_t Handle(void* data, zip_uint64_t length, zip_source_cmd_t command) {
+        switch (command) {
+        case ZIP_SOURCE_OPEN:
+            reader_.emplace(text_);
+            return 0;
+        case ZIP_SOURCE_READ:
+            return static_cast<zip_int64_t>(reader_->Read(static_cast<char*>(data), length));
+        case ZIP_SOURCE_CLOSE:
+            reader_.reset();
+            return 0;
+        case ZIP_SOURCE_STAT: {
+            zip_stat_t* st = static_cast<zip_stat_t*>(data);
+            zip_stat_init(st);
+            st->size = Size();
+            st->mtime = time(nullptr);
+            st->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&error_, data, length);
+        case ZIP_SOURCE_FREE:
+            delete this;
+            return 0;
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                                  ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+        default:
+            zip_error_set(&error_, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+        }
+    }
+
+    zip_uint64_t Size() {
+        if (!size_) {
+            MergedText::Reader reader(text_);
+            std::vector<char> buffer(size_t{1} << 16);
+            zip_uint64_t size = 0;
+            for (size_t n; (n = reader.Read(buffer.data(), buffer.size())) > 0;)
+                size += n;
+            size_ = size;
+        }
+        return *size_;
+    }
+
+    MergedText text_;
+    std::optional<MergedText::Reader> reader_;
+    std::optional<zip_uint64_t> size_;
+    zip_error_t error_;
+};
 
 } // namespace
 
@@ -84,7 +150,13 @@ std::string Package::Write() const {
     zip_error_fini(&error);
 
     for (const auto& [name, data] : parts_) {
-        zip_source_t* part = zip_source_buffer(archive.get(), data.data(), data.size(), 0);
+        zip_source_t* part = nullptr;
+        if (const auto* text = std::get_if<std::string>(&data)) {
+            part = zip_source_buffer(archive.get(), text->data(), text->size(), 0);
+        } else {
+            part = zip_source_function(archive.get(), MergedPartSource::Callback,
+                                       new MergedPartSource(std::get<MergedText>(data)));
+        }
         if (part == nullptr) throw AutomationError("Cannot add " + name + " to the package");
         zip_int64_t index = zip_file_add(archive.get(), name.c_str(), part, ZIP_FL_ENC_UTF_8);
         if (index < 0) {
@@ -110,11 +182,18 @@ std::string Package::Write() const {
 
 const std::string* Package::Find(std::string_view name) const {
     for (const auto& part : parts_)
-        if (part.first == name) return &part.second;
+        if (part.first == name) return std::get_if<std::string>(&part.second);
     return nullptr;
 }
 
-void Package::Set(std::string_view name, std::string data) {
+std::vector<std::string> Package::Names() const {
+    std::vector<std::string> names;
+    for (const auto& part : parts_)
+        names.push_back(part.first);
+    return names;
+}
+
+void Package::Set(std::string_view name, std::variant<std::string, MergedText> data) {
     for (auto& part : parts_) {
         if (part.first == name) {
             part.second = std::move(data);

@@ -1,9 +1,12 @@
-// The parts of an Office Open XML package (a zip file), held in memory in their order in the file.
+// The parts of an Office Open XML package (a zip file), held in memory in their order in the file. A part
+// may be a merged text, made while the package is written.
 #pragma once
+
+#include "merge_body.h"
 
 #include <string>
 #include <string_view>
-#include <utility>
+#include <variant>
 #include <vector>
 
 namespace word {
@@ -16,14 +19,15 @@ public:
     // The zip file of the parts.
     std::string Write() const;
 
-    // The part of that name (without a leading "/"), or null.
+    // The part of that name (without a leading "/"), or null (also for a merged text).
     const std::string* Find(std::string_view name) const;
     // Replaces the part of that name, or adds it at the end.
-    void Set(std::string_view name, std::string data);
-    const std::vector<std::pair<std::string, std::string>>& Parts() const { return parts_; }
+    void Set(std::string_view name, std::variant<std::string, MergedText> data);
+    // The names of the parts in order.
+    std::vector<std::string> Names() const;
 
 private:
-    std::vector<std::pair<std::string, std::string>> parts_;
+    std::vector<std::pair<std::string, std::variant<std::string, MergedText>>> parts_;
 };
 
 } // namespace word

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace word {
 namespace {
@@ -47,7 +48,7 @@ std::string ReadWholeFile(const std::string& path, const std::string& what) {
     return data;
 }
 
-void WriteWholeFile(const std::string& path, std::span<const std::string> chunks) {
+void WriteWholeFile(const std::string& path, const std::function<size_t(char* out, size_t size)>& read) {
     if (path.empty()) throw AutomationError("No file name was given");
     size_t slash = path.find_last_of('/');
     std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -58,8 +59,15 @@ void WriteWholeFile(const std::string& path, std::span<const std::string> chunks
     mode_t mode = stat(path.c_str(), &existing) == 0 ? existing.st_mode & 07777 : NewFileMode();
     int fd = open(temp.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     bool ok = fd >= 0;
-    for (const std::string& chunk : chunks)
-        ok = ok && WriteAll(fd, chunk);
+    std::vector<char> buffer(size_t{1} << 20);
+    try {
+        for (size_t n; ok && (n = read(buffer.data(), buffer.size())) > 0;)
+            ok = WriteAll(fd, std::string_view(buffer.data(), n));
+    } catch (...) {
+        if (fd >= 0) close(fd);
+        unlink(temp.c_str());
+        throw;
+    }
     ok = ok && fchmod(fd, mode) == 0 && fsync(fd) == 0;
     if (fd >= 0 && close(fd) != 0) ok = false;
     ok = ok && rename(temp.c_str(), path.c_str()) == 0;
@@ -68,6 +76,15 @@ void WriteWholeFile(const std::string& path, std::span<const std::string> chunks
         unlink(temp.c_str());
         throw AutomationError("Cannot write " + path + ": " + std::strerror(error));
     }
+}
+
+void WriteWholeFile(const std::string& path, std::string_view data) {
+    WriteWholeFile(path, [&data](char* out, size_t size) {
+        size_t count = std::min(size, data.size());
+        std::memcpy(out, data.data(), count);
+        data.remove_prefix(count);
+        return count;
+    });
 }
 
 } // namespace word

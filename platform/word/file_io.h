@@ -1,7 +1,7 @@
 // Whole-file reading and writing for documents and data files, with failures as automation errors.
 #pragma once
 
-#include <span>
+#include <functional>
 #include <string>
 
 namespace word {
@@ -12,12 +12,11 @@ inline constexpr size_t kMaxFileSize = size_t{1} << 30;
 // Reads a whole file; what names the kind of file in the error when it is missing, unreadable or too large.
 std::string ReadWholeFile(const std::string& path, const std::string& what);
 
-// Replaces or creates path with the chunks, one after the other, all at once: the data goes to a new file
-// beside it that is flushed to disk and then renamed over it. On failure (folder missing or not
-// writable, disk full) nothing is left behind and an AutomationError names the path and the reason.
-void WriteWholeFile(const std::string& path, std::span<const std::string> chunks);
-inline void WriteWholeFile(const std::string& path, const std::string& data) {
-    WriteWholeFile(path, std::span<const std::string>(&data, 1));
-}
+// Replaces or creates path with what read gives until it gives 0 (it copies up to size bytes to out and
+// gives the number copied), all at once: the data goes to a new file beside it that is flushed to disk and
+// then renamed over it. On failure (folder missing or not writable, disk full) nothing is left behind and
+// an AutomationError names the path and the reason.
+void WriteWholeFile(const std::string& path, const std::function<size_t(char* out, size_t size)>& read);
+void WriteWholeFile(const std::string& path, std::string_view data);
 
 } // namespace word

@@ -2,8 +2,8 @@
 // the bytes of a new document of the same format.
 #pragma once
 
-#include "chunked_text.h"
 #include "data_source.h"
+#include "merge_body.h"
 
 #include <memory>
 #include <string>
@@ -21,7 +21,7 @@ public:
     virtual ~MainDocument() = default;
     // One copy of the body per record, each starting on a new page. Throws AutomationError when a field
     // names no column or the data source has no records.
-    virtual ChunkedText Merge(const DataSource& data) const = 0;
+    virtual MergedText Merge(std::shared_ptr<const DataSource> data) const = 0;
 };
 
 // Reads a template; throws AutomationError, naming what is wrong, when it cannot be read.

@@ -1,12 +1,13 @@
-// The body of a main document cut into literal text and merge fields, and the merge that writes one copy
-// of it per record. Building and merging both take time linear in their input.
+// The body of a main document cut into literal text and merge fields, and the text of a merge: one copy of
+// the body per record, made as it is read, so that a merge needs memory for one record at a time and its
+// time grows linearly with the records, whatever their number.
 #pragma once
 
-#include "chunked_text.h"
 #include "data_source.h"
 #include "merge_field.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,10 +25,12 @@ public:
     // Text written at this place in every copy but the last: what makes the next copy start a new page.
     void AddRecordBreak(std::string text);
 
-    // prefix, one copy of the body per record in record order, suffix. Throws AutomationError when a field
-    // names no column or the data source has no records.
-    ChunkedText Merge(std::string_view prefix, std::string_view suffix, const DataSource& data,
-                      const ValueEncoder& encode) const;
+    // For each piece, the column its field takes its value from. Throws AutomationError when a field names
+    // no column.
+    std::vector<size_t> Columns(const DataSource& data) const;
+    // Appends the copy of the body for one record.
+    void WriteCopy(const DataSource& data, size_t record, const std::vector<size_t>& columns,
+                   const ValueEncoder& encode, std::string& out) const;
 
 private:
     enum class Kind { Literal, Field, RecordBreak };
@@ -38,6 +41,40 @@ private:
         MergeField field;
     };
     std::vector<Piece> pieces_;
+};
+
+// A text made when it is read: a prefix, one copy of a body per record of a data source, a suffix.
+class MergedText {
+public:
+    // A text that is just the given text.
+    explicit MergedText(std::string text) : prefix_(std::move(text)) {}
+    // The merge of data into body. Throws AutomationError when a field names no column or the data source
+    // holds no records.
+    MergedText(std::shared_ptr<const MergeBody> body, std::shared_ptr<const DataSource> data,
+               ValueEncoder encode, std::string prefix, std::string suffix);
+
+    // Reads the text from its start.
+    class Reader {
+    public:
+        explicit Reader(const MergedText& text) : text_(text) {}
+        // Copies up to size bytes of the text to out; gives the number copied, 0 at the end.
+        size_t Read(char* out, size_t size);
+
+    private:
+        const MergedText& text_;
+        size_t next_ = 0; // the next part to make: 0 the prefix, 1..n the records, n+1 the suffix
+        std::string pending_;
+        size_t offset_ = 0;
+    };
+
+    std::string Join() const;
+
+private:
+    std::shared_ptr<const MergeBody> body_;
+    std::shared_ptr<const DataSource> data_;
+    std::vector<size_t> columns_;
+    ValueEncoder encode_;
+    std::string prefix_, suffix_;
 };
 
 } // namespace word

@@ -40,8 +40,8 @@ public:
         ReadBody(bodyStart, last);
     }
 
-    ChunkedText Merge(const DataSource& data) const override {
-        return body_.Merge(header_, "}", data, EncodeRtfText);
+    MergedText Merge(std::shared_ptr<const DataSource> data) const override {
+        return MergedText(body_, std::move(data), EncodeRtfText, header_, "}");
     }
 
 private:
@@ -87,13 +87,13 @@ private:
                 ++i;
                 continue;
             }
-            body_.AddLiteral(Span(literalFrom, Token(i).offset));
-            body_.AddField(std::move(field->field), "{" + field->formatting + "\\uc1 ", "}");
+            body_->AddLiteral(Span(literalFrom, Token(i).offset));
+            body_->AddField(std::move(field->field), "{" + field->formatting + "\\uc1 ", "}");
             literalFrom = EndOffset(rtf_.groupEnd[i]);
             i = rtf_.groupEnd[i] + 1;
         }
-        body_.AddLiteral(Span(literalFrom, Token(last).offset));
-        body_.AddRecordBreak("\\sect ");
+        body_->AddLiteral(Span(literalFrom, Token(last).offset));
+        body_->AddRecordBreak("\\sect ");
     }
 
     std::optional<RtfMergeField> ReadField(size_t group) const {
@@ -163,7 +163,7 @@ private:
     std::string source_;
     RtfTokens rtf_;
     std::string header_;
-    MergeBody body_;
+    std::shared_ptr<MergeBody> body_ = std::make_shared<MergeBody>();
 };
 
 } // namespace

@@ -134,7 +134,7 @@ void WordProcessor::MailMerge(const BoundArguments& args) {
 void WordProcessor::MailMergeToDoc(const BoundArguments&) {
     Document& document = Active("MailMergeToDoc");
     if (!document.Data()) throw AutomationError("The document has no data source");
-    documents_.push_back(MergedDocument(document.AsMainDocument().Merge(*document.Data())));
+    documents_.push_back(MergedDocument(document.AsMainDocument().Merge(document.Data())));
 }
 
 // The header source opens behind the document it is attached to, which stays active.

@@ -36,8 +36,7 @@ std::string ComplexField(const std::vector<std::string>& instructionPieces,
 }
 
 DocumentContent Merge(const DocxTemplate& docx, const std::vector<std::vector<std::string>>& data) {
-    std::string merged =
-        ReadDocxMainDocument(BuildDocx(docx))->Merge(DataSource::Parse(DataFile(data), "data")).Join();
+    std::string merged = ReadDocxMainDocument(BuildDocx(docx))->Merge(Data(DataFile(data), "data")).Join();
     return ReadDocxContent(merged);
 }
 
@@ -46,10 +45,9 @@ TEST(DocxMerge, SimpleAndComplexFieldsBecomeValuesInTheResultFormatting) {
     docx.body =
         Paragraph(TextRun("Dear ") + kSimpleField + TextRun(" of ") +
                   ComplexField({" MERGE", "FIELD  Town ", "\\* MERGEFORMAT "}, "<w:i/>") + TextRun("."));
-    std::string merged =
-        ReadDocxMainDocument(BuildDocx(docx))
-            ->Merge(DataSource::Parse(DataFile({{"First Name", "Town"}, {"Ann", "Leeds"}}), "d"))
-            .Join();
+    std::string merged = ReadDocxMainDocument(BuildDocx(docx))
+                             ->Merge(Data(DataFile({{"First Name", "Town"}, {"Ann", "Leeds"}}), "d"))
+                             .Join();
     DocumentContent content = ReadDocxContent(merged);
     EXPECT_EQ(content.text, "Dear Ann of Leeds.\n");
     EXPECT_TRUE(content.fields.empty());
@@ -94,9 +92,8 @@ TEST(DocxMerge, ValuesAreEscapedWithTabsAndLineBreaksAsMarkup) {
     DocxTemplate docx;
     docx.body = Paragraph(kSimpleField);
     std::string value = "a<b>&\"c\"  {x}\\ \vnext\nline\rthird\x01 \xE2\x82\xAC \xF0\x9F\x98\x80";
-    std::string merged = ReadDocxMainDocument(BuildDocx(docx))
-                             ->Merge(DataSource::Parse(DataFile({{"First_Name"}, {value}}), "d"))
-                             .Join();
+    std::string merged =
+        ReadDocxMainDocument(BuildDocx(docx))->Merge(Data(DataFile({{"First_Name"}, {value}}), "d")).Join();
     EXPECT_EQ(ReadDocxContent(merged).text, "a<b>&\"c\"  {x}\\ \vnext\vline\vthird € 😀\n");
     std::string part = DocumentPart(merged);
     EXPECT_NE(part.find("<w:t xml:space=\"preserve\">a&lt;b&gt;&amp;\"c\"  {x}\\ </w:t><w:br/>"),
@@ -136,7 +133,7 @@ TEST(DocxMerge, EachRecordStartsANewPageInRecordOrder) {
     docx.body = Paragraph(TextRun("Dear ") + kSimpleField) + Paragraph(TextRun("Regards"));
     docx.sectionProperties = "<w:type w:val=\"continuous\"/><w:pgSz w:w=\"11906\" w:h=\"16838\"/>";
     std::string merged = ReadDocxMainDocument(BuildDocx(docx))
-                             ->Merge(DataSource::Parse(DataFile({{"First_Name"}, {"A"}, {"B"}, {"C"}}), "d"))
+                             ->Merge(Data(DataFile({{"First_Name"}, {"A"}, {"B"}, {"C"}}), "d"))
                              .Join();
     EXPECT_EQ(Pages(ReadDocxContent(merged).text),
               (std::vector<std::string>{"Dear A\nRegards\n", "Dear B\nRegards\n", "Dear C\nRegards\n"}));
@@ -163,7 +160,7 @@ TEST(DocxMerge, PageSetupStylesHeadersAndFootersAreKept) {
     EXPECT_EQ(content.headersAndFooters, (std::vector<std::string>{"Acme Ltd\n", "Page footer\n"}));
     // Every copy's section refers to the same header and footer.
     std::string merged = ReadDocxMainDocument(BuildDocx(docx))
-                             ->Merge(DataSource::Parse(DataFile({{"First_Name"}, {"A"}, {"B"}}), "d"))
+                             ->Merge(Data(DataFile({{"First_Name"}, {"A"}, {"B"}}), "d"))
                              .Join();
     pugi::xml_document document;
     ASSERT_TRUE(document.load_string(DocumentPart(merged).c_str()));
@@ -177,7 +174,7 @@ TEST(DocxMerge, TheMergedDocumentIsNoMainDocumentAndCarriesNoBookmarks) {
     docx.settings =
         "<w:zoom w:percent=\"100\"/><w:mailMerge><w:mainDocumentType w:val=\"formLetters\"/></w:mailMerge>";
     std::string merged = ReadDocxMainDocument(BuildDocx(docx))
-                             ->Merge(DataSource::Parse(DataFile({{"First_Name"}, {"A"}, {"B"}}), "d"))
+                             ->Merge(Data(DataFile({{"First_Name"}, {"A"}, {"B"}}), "d"))
                              .Join();
     Package package = Package::Read(merged);
     EXPECT_EQ(package.Find("word/settings.xml")->find("mailMerge"), std::string::npos);
@@ -191,8 +188,8 @@ TEST(DocxMerge, TemplateProblemsAreAutomationErrors) {
 
     Package noTypes = Package::Read(BuildDocx({}));
     Package withoutTypes;
-    for (const auto& [name, data] : noTypes.Parts())
-        if (name != "[Content_Types].xml") withoutTypes.Set(name, data);
+    for (const std::string& name : noTypes.Names())
+        if (name != "[Content_Types].xml") withoutTypes.Set(name, *noTypes.Find(name));
     EXPECT_THROW(read(withoutTypes.Write()), AutomationError);
 
     Package broken = Package::Read(BuildDocx({}));

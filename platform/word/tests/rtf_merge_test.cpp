@@ -15,7 +15,7 @@ std::string Field(const std::string& instruction, const std::string& result) {
 }
 
 std::string Merge(const std::string& body, const std::vector<std::vector<std::string>>& data) {
-    return ReadRtfMainDocument(BuildRtf(body))->Merge(DataSource::Parse(DataFile(data), "data")).Join();
+    return ReadRtfMainDocument(BuildRtf(body))->Merge(Data(DataFile(data), "data")).Join();
 }
 
 DocumentContent MergeAndRead(const std::string& body, const std::vector<std::vector<std::string>>& data) {
@@ -125,7 +125,7 @@ TEST(RtfMerge, BodyTextRightAfterTheHeaderIsKept) {
 TEST(RtfMerge, MailMergeSettingsAreLeftOut) {
     std::string merged = ReadRtfMainDocument("{\\rtf1\\ansi{\\*\\mailmerge{\\*\\mmdatasource x.txt}}\\pard " +
                                              Field("MERGEFIELD a", "") + "\\par}")
-                             ->Merge(DataSource::Parse(DataFile({{"a"}, {"A"}}), "d"))
+                             ->Merge(Data(DataFile({{"a"}, {"A"}}), "d"))
                              .Join();
     EXPECT_EQ(merged.find("mailmerge"), std::string::npos);
     EXPECT_EQ(ReadRtfContent(merged).text, "A\n");

@@ -54,6 +54,10 @@ std::string DataFile(const std::vector<std::vector<std::string>>& lines) {
     return data;
 }
 
+std::shared_ptr<const DataSource> Data(const std::string& content, const std::string& name) {
+    return std::make_shared<const DataSource>(DataSource::Parse(content, name));
+}
+
 namespace {
 
 const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";

@@ -1,12 +1,14 @@
 // Helpers of the word processor's tests: a temporary folder, and templates built in code.
 #pragma once
 
+#include "data_source.h"
 #include "docx_package.h"
 #include "reader.h"
 #include "word.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,9 @@ protected:
 
 // The merge data file of the program: titles, then records; values separated by TAB, lines by CR LF.
 std::string DataFile(const std::vector<std::vector<std::string>>& lines);
+
+// The parsed merge data file, as a merge takes it.
+std::shared_ptr<const DataSource> Data(const std::string& content, const std::string& name);
 
 // A DOCX package around body content (paragraphs, tables) and the final section properties. With
 // headerText or footerText the section refers to a header or footer part holding that paragraph text.
