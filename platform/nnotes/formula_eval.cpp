@@ -9,6 +9,8 @@
 namespace nnotes::formula {
 namespace {
 
+constexpr size_t kMaxTemporaryBytes = 4 * kMaxValueBytes;
+
 class Evaluator {
 public:
     Evaluator(const Program& program, const FormulaNote* note) : program_(program), note_(note) {}
@@ -21,7 +23,7 @@ public:
             Value v;
             if (!Eval(st.expression, &v)) return Report(err_, program_.source);
             if (st.kind == Statement::Kind::Assign) {
-                variables_[st.variable] = std::move(v);
+                if (!Assign(st, std::move(v))) return Report(err_, program_.source);
                 continue;
             }
             if (st.kind == Statement::Kind::Select) {
@@ -38,6 +40,19 @@ public:
     }
 
 private:
+    // Every temporary keeps its own copy, so their sum is bounded too: a formula of many assignments of one
+    // large value would otherwise hold it thousands of times.
+    bool Assign(const Statement& st, Value v) {
+        Value& slot = variables_[st.variable];
+        const size_t held = temporaryBytes_ - slot.bytes() + v.bytes();
+        if (held > kMaxTemporaryBytes)
+            return Fail(ERR_FORMULA_RESULT_TOO_LARGE, st.expression.offset,
+                        "Temporaries take more than " + std::to_string(kMaxTemporaryBytes >> 20) + " MB");
+        temporaryBytes_ = held;
+        slot = std::move(v);
+        return true;
+    }
+
     // A formula without SELECT selects what it finds true; a value that is no truth value selects nothing.
     static bool WithoutSelect(const Value& v) {
         bool truth = false;
@@ -114,11 +129,11 @@ private:
             if (parts[i].type() != parts[0].type())
                 return Fail(ERR_FORMULA_TYPE, n.operands[i].offset,
                             "A list cannot mix texts, numbers and times");
+            // Checked as the parts come, so that a list of large lists never takes the memory.
             entries += parts[i].size();
             bytes += parts[i].bytes();
+            if (entries > kMaxEntries || bytes > kMaxValueBytes) return TooLarge(n.offset);
         }
-        // Checked before joining, so that a list of large lists never takes the memory.
-        if (entries > kMaxEntries || bytes > kMaxValueBytes) return TooLarge(n.offset);
         switch (parts[0].type()) {
         case ValueType::Number:
             *out = Value::Numbers(Join(parts, &Value::numbers));
@@ -226,6 +241,7 @@ private:
     const Program& program_;
     const FormulaNote* note_;
     std::unordered_map<std::string, Value> variables_;
+    size_t temporaryBytes_ = 0;
     Error err_;
 };
 

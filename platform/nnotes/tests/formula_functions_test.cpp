@@ -162,6 +162,15 @@ TEST_F(FormulaFunctions, ValuesStayWithinTheirBounds) {
     for (int i = 0; i < 199; ++i)
         empties += ":\"\"";
     EXPECT_EQ(Status("x := " + big + "; (" + empties + ") + x"), ERR_FORMULA_RESULT_TOO_LARGE);
+    // Many temporaries of one large value: 3 MB held 20 times over.
+    std::string copies = "a := 1:1:1:1:1:1:1:1; b := a:a:a:a:a:a:a:a; c := b:b:b:b:b:b:b:b; "
+                         "d := c:c:c:c:c:c:c:c; e := @Text(d:d:d:d:d:d:d:d) + \"" +
+                         std::string(95, 'x') + "\"";
+    EXPECT_EQ(Number(copies + "; @Elements(e)"), 32768);
+    for (int i = 0; i < 20; ++i)
+        copies += "; v" + std::to_string(i) + " := e";
+    EXPECT_EQ(Status(copies + "; 1"), ERR_FORMULA_RESULT_TOO_LARGE);
+    EXPECT_NE(formula::LastErrorText().find("Temporaries take more than 16 MB"), std::string::npos);
 }
 
 } // namespace
