@@ -1,0 +1,84 @@
+// Writing and reading the entry rows of the stored indexes.
+#include "viewindex_store.h"
+
+namespace nnotes::views {
+
+STATUS InsertRow(store::Connection& sql, NOTEID viewId, const ViewRow& row) {
+    STATUS s;
+    store::Statement* q = sql.Prepare("INSERT INTO view_rows(view, key, note, part, unid, parent, sortvalues,"
+                                      " summary) VALUES(?, ?, ?, ?, ?, ?, ?, ?)",
+                                      &s);
+    if (q == nullptr) return s;
+    q->Bind(1, viewId).BindBlob(2, row.key.data(), row.key.size()).Bind(3, row.note).Bind(4, row.part);
+    q->BindBlob(5, &row.unid, sizeof row.unid);
+    if (row.parent)
+        q->BindBlob(6, &*row.parent, sizeof *row.parent);
+    else
+        q->BindNull(6);
+    q->BindBlob(7, row.sortValues.data(), row.sortValues.size());
+    q->BindBlob(8, row.summary.data(), row.summary.size());
+    return q->Run();
+}
+
+STATUS CountChange(store::Connection& sql, NOTEID viewId) {
+    STATUS s;
+    store::Statement* q = sql.Prepare("UPDATE view_index SET changes=changes+1 WHERE view=?", &s);
+    if (q == nullptr) return s;
+    return q->Bind(1, viewId).Run();
+}
+
+STATUS RemoveNoteRows(store::Connection& sql, NOTEID note) {
+    STATUS s;
+    store::Statement* count = sql.Prepare("UPDATE view_index SET changes=changes+1"
+                                          " WHERE view IN (SELECT view FROM view_rows WHERE note=?)",
+                                          &s);
+    if (count == nullptr) return s;
+    if (STATUS s = count->Bind(1, note).Run()) return s;
+    store::Statement* q = sql.Prepare("DELETE FROM view_rows WHERE note=?", &s);
+    if (q == nullptr) return s;
+    return q->Bind(1, note).Run();
+}
+
+STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowSink& sink) {
+    STATUS s;
+    store::Statement* q = sql.Prepare("SELECT note, unid, parent, sortvalues, summary, key FROM view_rows"
+                                      " WHERE view=? ORDER BY key, note, part",
+                                      &s);
+    if (q == nullptr) return s;
+    q->Bind(1, viewId);
+    int rc;
+    while ((rc = q->Step()) == SQLITE_ROW) {
+        RowRef row;
+        const int64_t note = q->Int(0);
+        row.unid = q->Blob(1);
+        row.parent = q->Blob(2);
+        row.sortValues = q->Blob(3);
+        row.summary = q->Blob(4);
+        row.key = q->Blob(5);
+        const bool wellFormed = note > 0 && note < NOTE_ID_SPECIAL &&
+                                row.unid.size() == sizeof(UNIVERSALID) &&
+                                (row.parent.empty() || row.parent.size() == sizeof(UNIVERSALID));
+        row.note = static_cast<NOTEID>(note);
+        STATUS handed = wellFormed ? sink(row) : ERR_VIEW_INDEX_DAMAGED;
+        if (handed != NOERROR) {
+            q->Reset();
+            return handed;
+        }
+    }
+    q->Reset();
+    return store::StatusOf(rc);
+}
+
+STATUS HandRow(const ViewRow& row, const RowSink& sink) {
+    RowRef ref;
+    ref.note = row.note;
+    ref.key = row.key;
+    ref.unid = std::string_view(reinterpret_cast<const char*>(&row.unid), sizeof row.unid);
+    if (row.parent)
+        ref.parent = std::string_view(reinterpret_cast<const char*>(&*row.parent), sizeof *row.parent);
+    ref.sortValues = row.sortValues;
+    ref.summary = row.summary;
+    return sink(ref);
+}
+
+} // namespace nnotes::views

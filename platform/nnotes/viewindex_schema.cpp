@@ -1,0 +1,110 @@
+// The index tables and the bookkeeping row of each view.
+#include "view_sortkey.h"
+#include "viewindex_store.h"
+
+namespace nnotes::views {
+namespace {
+
+// Raised whenever the rows are made differently, so that older rows are made again rather than misread.
+constexpr int64_t kIndexLayout = 1;
+
+constexpr const char* kTables = R"sql(
+CREATE TABLE IF NOT EXISTS view_index(
+    view INTEGER PRIMARY KEY,
+    stamp BLOB NOT NULL,
+    collation BLOB NOT NULL,
+    layout INTEGER NOT NULL,
+    changes INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS view_rows(
+    view INTEGER NOT NULL,
+    key BLOB NOT NULL,
+    note INTEGER NOT NULL,
+    part INTEGER NOT NULL,
+    unid BLOB NOT NULL,
+    parent BLOB,
+    sortvalues BLOB NOT NULL,
+    summary BLOB NOT NULL,
+    PRIMARY KEY(view, key, note, part)) WITHOUT ROWID;
+CREATE INDEX IF NOT EXISTS view_rows_by_note ON view_rows(note, view);
+)sql";
+
+// What the index was made from: the view note's originator id names one saved state of it.
+std::string_view StampOf(const store::StoredNote& viewNote) {
+    return std::string_view(reinterpret_cast<const char*>(&viewNote.oid), sizeof viewNote.oid);
+}
+
+} // namespace
+
+STATUS HasIndexTables(store::Connection& sql, bool& has) {
+    STATUS s;
+    store::Statement* q = sql.Prepare("SELECT count(*) FROM sqlite_master WHERE type='table'"
+                                      " AND name IN ('view_index', 'view_rows')",
+                                      &s);
+    if (q == nullptr) return s;
+    const int rc = q->Step();
+    has = rc == SQLITE_ROW && q->Int(0) == 2;
+    q->Reset();
+    return rc == SQLITE_ROW ? NOERROR : store::StatusOf(rc);
+}
+
+STATUS CreateIndexTables(store::Connection& sql) {
+    return sql.Exec(kTables);
+}
+
+STATUS IndexIsCurrent(store::Connection& sql, const store::StoredNote& viewNote, bool& current) {
+    current = false;
+    bool has = false;
+    if (STATUS s = HasIndexTables(sql, has); s != NOERROR || !has) return s;
+    STATUS s;
+    store::Statement* q = sql.Prepare("SELECT stamp, collation, layout FROM view_index WHERE view=?", &s);
+    if (q == nullptr) return s;
+    q->Bind(1, viewNote.id);
+    const int rc = q->Step();
+    if (rc == SQLITE_ROW)
+        current =
+            q->Blob(0) == StampOf(viewNote) && q->Blob(1) == CollationVersion() && q->Int(2) == kIndexLayout;
+    q->Reset();
+    return store::StatusOf(rc);
+}
+
+STATUS IndexChanges(store::Connection& sql, NOTEID viewId, int64_t& changes) {
+    changes = -1;
+    bool has = false;
+    if (STATUS s = HasIndexTables(sql, has); s != NOERROR || !has) return s;
+    STATUS s;
+    store::Statement* q = sql.Prepare("SELECT changes FROM view_index WHERE view=?", &s);
+    if (q == nullptr) return s;
+    q->Bind(1, viewId);
+    const int rc = q->Step();
+    if (rc == SQLITE_ROW) changes = q->Int(0);
+    q->Reset();
+    return store::StatusOf(rc);
+}
+
+STATUS MarkIndexMade(store::Connection& sql, const store::StoredNote& viewNote) {
+    STATUS s;
+    store::Statement* q = sql.Prepare(
+        "INSERT INTO view_index(view, stamp, collation, layout, changes) VALUES(?1, ?2, ?3, ?4, 0)"
+        " ON CONFLICT(view) DO UPDATE SET stamp=?2, collation=?3, layout=?4, changes=changes+1",
+        &s);
+    if (q == nullptr) return s;
+    const std::string_view stamp = StampOf(viewNote);
+    const std::string collation = CollationVersion();
+    q->Bind(1, viewNote.id).BindBlob(2, stamp.data(), stamp.size());
+    q->BindBlob(3, collation.data(), collation.size()).Bind(4, kIndexLayout);
+    return q->Run();
+}
+
+STATUS DropIndex(store::Connection& sql, NOTEID viewId) {
+    bool has = false;
+    if (STATUS s = HasIndexTables(sql, has); s != NOERROR || !has) return s;
+    STATUS s;
+    store::Statement* rows = sql.Prepare("DELETE FROM view_rows WHERE view=?", &s);
+    if (rows == nullptr) return s;
+    if (STATUS s = rows->Bind(1, viewId).Run()) return s;
+    store::Statement* index = sql.Prepare("DELETE FROM view_index WHERE view=?", &s);
+    if (index == nullptr) return s;
+    return index->Bind(1, viewId).Run();
+}
+
+} // namespace nnotes::views

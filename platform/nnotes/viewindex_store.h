@@ -1,0 +1,62 @@
+// The stored view indexes inside a database file: one row per view saying what the index was made from,
+// and the entry rows of each selected document in sort order.
+#pragma once
+
+#include "database.h"
+#include "view_rows.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace nnotes::views {
+
+// One stored row as the collection reads it; the views point into the reader's buffers, valid during the
+// call that hands them over.
+struct RowRef {
+    NOTEID note = 0;
+    std::string_view key;
+    std::string_view unid;   // 16 bytes
+    std::string_view parent; // 16 bytes, or empty
+    std::string_view sortValues;
+    std::string_view summary;
+};
+using RowSink = std::function<STATUS(const RowRef&)>;
+
+// True when the file holds the index tables.
+STATUS HasIndexTables(store::Connection& sql, bool& has);
+STATUS CreateIndexTables(store::Connection& sql);
+
+// The definition of view note viewId, read once per saved state of the view note and then shared.
+STATUS DefinitionOf(store::Database& db, const store::StoredNote& viewNote,
+                    std::shared_ptr<const ViewDefinition>& out);
+
+// Whether the stored index of the view was made from this saved state of it, by this layout and collation.
+STATUS IndexIsCurrent(store::Connection& sql, const store::StoredNote& viewNote, bool& current);
+
+// Makes the index of the view again from every document, inside the caller's transaction.
+STATUS RebuildIndex(store::Database& db, const store::StoredNote& viewNote, const ViewDefinition& view);
+STATUS DropIndex(store::Connection& sql, NOTEID viewId);
+// Records that the view's index now stands for this saved state of the view note.
+STATUS MarkIndexMade(store::Connection& sql, const store::StoredNote& viewNote);
+
+// Row edits inside the caller's transaction. Removing a note's rows counts a change of every view that
+// had one; inserting counts none (the caller counts once per document with CountChange).
+STATUS InsertRow(store::Connection& sql, NOTEID viewId, const ViewRow& row);
+STATUS RemoveNoteRows(store::Connection& sql, NOTEID note);
+STATUS CountChange(store::Connection& sql, NOTEID viewId);
+
+// Counts changes to the view's rows; a collection compares it to know whether it is behind.
+STATUS IndexChanges(store::Connection& sql, NOTEID viewId, int64_t& changes);
+
+// Hands every stored row of the view to sink, in view order.
+STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowSink& sink);
+
+// The rows of every document for a view that cannot be stored (another file, a file we may only read),
+// made in memory and handed to sink in view order.
+STATUS ComputeRows(store::Database& db, const ViewDefinition& view, const RowSink& sink);
+
+// Hands a made row to sink.
+STATUS HandRow(const ViewRow& row, const RowSink& sink);
+
+} // namespace nnotes::views
