@@ -127,6 +127,9 @@ constexpr Message kMessages[] = {
     {ERR_NO_USER_NAME, "No user name is configured"},
     // ==== full text (0x0F00-0x0FFF)
     {ERR_FT_NOT_INDEXED, "Database is not full text indexed"},
+    {ERR_FT_QUERY, "Full text query cannot be read: check its quotes, parentheses, operators and wildcards"},
+    {ERR_FT_SEARCH_HANDLE, "Invalid or closed full text search handle"},
+    {ERR_FT_OPTIONS, "Full text search options ask for an argument that was not given"},
     {ERR_FT_NO_MATCHES, "No documents found"},
     // ==== text and NLS (0x1000-0x10FF)
     {ERR_NLS_BAD_ARGUMENT, "Invalid argument passed to a text service"},

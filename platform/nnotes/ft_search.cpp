@@ -1,0 +1,87 @@
+#include "ft_search.h"
+
+#include "ft_index.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+namespace nnotes::fulltext {
+namespace {
+
+// Relevance as a score from 1 to 100, relative to the best hit of the search.
+void Score(std::vector<Hit>& hits) {
+    double best = 0;
+    for (const Hit& h : hits)
+        best = std::min(best, h.rank);
+    for (Hit& h : hits) {
+        const double share = best < 0 ? h.rank / best : 1.0;
+        h.score = static_cast<uint8_t>(std::clamp(std::lround(100 * share), 1L, 100L));
+    }
+}
+
+} // namespace
+
+STATUS FindHits(store::Database& db, const std::string& match, std::vector<Hit>& hits) {
+    store::Connection& sql = db.Sql();
+    store::ReadTransaction read(sql);
+    bool exists = false;
+    if (STATUS s = IndexExists(sql, exists)) return s;
+    if (!exists) return ERR_FT_NOT_INDEXED;
+    // Documents deleted since the index was last updated are still in it; only stored ones are hits. The
+    // statement layer reads integers, so the rank comes in billionths.
+    STATUS s;
+    store::Statement* q = sql.Prepare("SELECT t.rowid, CAST(bm25(ft_text) * 1e9 AS INTEGER), d.modified"
+                                      " FROM ft_text t"
+                                      " JOIN ft_docs d ON d.note = t.rowid"
+                                      " WHERE ft_text MATCH ? AND t.rowid IN (SELECT id FROM notes)",
+                                      &s);
+    if (q == nullptr) return s;
+    q->Bind(1, match);
+    int rc;
+    while ((rc = q->Step()) == SQLITE_ROW)
+        hits.push_back({static_cast<NOTEID>(q->Int(0)), static_cast<double>(q->Int(1)) / 1e9, q->Int(2), 0});
+    q->Reset();
+    // FTS5 reports an expression it cannot use as a plain SQL error.
+    if (rc == SQLITE_ERROR) return ERR_FT_QUERY;
+    if (rc != SQLITE_DONE) return store::StatusOf(rc);
+    Score(hits);
+    return NOERROR;
+}
+
+STATUS KeepHitsIn(DHANDLE table, std::vector<Hit>& hits) {
+    DHANDLE copy = NULLHANDLE;
+    if (STATUS s = CopyIDTable(table, &copy)) return s;
+    std::unordered_set<NOTEID> ids;
+    NOTEID id = 0;
+    for (bool first = true; IDScan(copy, first, &id) == NOERROR; first = false)
+        ids.insert(id);
+    DestroyIDTable(copy);
+    std::erase_if(hits, [&](const Hit& h) { return !ids.contains(h.id); });
+    return NOERROR;
+}
+
+void OrderHits(uint32_t options, uint16_t maxDocuments, std::vector<Hit>& hits) {
+    auto byRelevance = [](const Hit& a, const Hit& b) {
+        return a.rank != b.rank ? a.rank < b.rank : a.id < b.id;
+    };
+    if ((options & FT_SEARCH_TOP_SCORES) && maxDocuments != 0 && hits.size() > maxDocuments) {
+        std::sort(hits.begin(), hits.end(), byRelevance);
+        hits.resize(maxDocuments);
+    }
+    if (options & FT_SEARCH_SORT_DATE) {
+        const bool ascending = (options & FT_SEARCH_SORT_ASCEND) != 0;
+        std::sort(hits.begin(), hits.end(), [ascending](const Hit& a, const Hit& b) {
+            if (a.modified != b.modified)
+                return ascending ? a.modified < b.modified : a.modified > b.modified;
+            return a.id < b.id;
+        });
+    } else if (options & FT_SEARCH_SCORES) {
+        std::sort(hits.begin(), hits.end(), byRelevance);
+    } else {
+        std::sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) { return a.id < b.id; });
+    }
+    if (maxDocuments != 0 && hits.size() > maxDocuments) hits.resize(maxDocuments);
+}
+
+} // namespace nnotes::fulltext
