@@ -141,8 +141,9 @@ STATUS Resolve(const std::string& server, const std::string& file, std::string& 
 
     std::string resolved = root == "/" ? "" : root;
     for (const auto& part : components) {
-        const std::string folder = resolved.empty() ? "/" : resolved;
-        resolved += "/" + MatchComponent(folder, part);
+        const std::string name = MatchComponent(resolved.empty() ? "/" : resolved, part);
+        resolved.push_back('/');
+        resolved.append(name);
     }
     out = resolved.empty() ? "/" : resolved;
     return NOERROR;
