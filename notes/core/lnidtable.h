@@ -1,0 +1,40 @@
+// LNIDTable: owns one Notes ID table (a set of note ids) and gives its ids by index, 0 .. count - 1, in the
+// table's ascending order. The store's tables are read by scanning only, so the table keeps a scan cursor:
+// the next index costs one scan step, and only a step backwards starts the scan again.
+#pragma once
+
+#include "lnclass.h"
+#include "nnotes.h"
+
+class LNIDTable : public LNBody {
+public:
+    // Takes ownership of table; without a table (NULLHANDLE) the object is closed from the start.
+    explicit LNIDTable(nnotes::DHANDLE table);
+    // Closes the table; a failure is reported through the assertion box.
+    ~LNIDTable() override;
+    LNIDTable(const LNIDTable&) = delete;
+    LNIDTable& operator=(const LNIDTable&) = delete;
+
+    // Destroys the table: LNWARN_NOT_OPEN when closed already; a Notes failure is returned (or thrown) and
+    // leaves the table open.
+    LNSTATUS Close() override;
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNIDTABLE; }
+
+    virtual nnotes::DHANDLE GetHandle() const { return Table; }
+    // The id at index. Throws LNERR_NOT_INITIALIZED when closed, LNERR_SUBSCRIPT_OUT_OF_RANGE for an index
+    // not below GetCount, and the Notes status when the table no longer holds the ids it counted.
+    virtual nnotes::NOTEID operator[](uint32_t index);
+    // Throws LNERR_NOT_INITIALIZED when closed.
+    virtual uint32_t GetCount() const;
+
+private:
+    // One scan step (the first id, or the next); on failure the cursor is lost and the status thrown.
+    void Scan(bool first);
+
+    bool Closed;
+    bool Positioned = false; // CurrentID is the id at CurrentIndex
+    nnotes::NOTEID CurrentID = 0;
+    uint32_t CurrentIndex = 0;
+    uint32_t NumberOfIDs = 0;
+    nnotes::DHANDLE Table;
+};
