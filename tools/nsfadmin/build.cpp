@@ -60,9 +60,10 @@ void WriteView(DBHANDLE db, const ViewDescription& view, const std::string& sour
     const std::string place = source + ": " + view.place;
     NoteBeingBuilt note(db, NOTE_CLASS_VIEW, place);
     note.Add(FIELD_TITLE, TextValue(view.alias.empty() ? view.name : view.name + "|" + view.alias), place);
-    note.Add(VIEW_FORMAT_ITEM, {VIEW_FORMAT_TYPE, ViewFormatBytes(view)}, place + "/columns");
+    note.Add(VIEW_FORMAT_ITEM, {TYPE_VIEW_FORMAT, ViewFormatBytes(view, place)}, place + "/columns");
     if (!view.selection.empty())
-        note.Add(VIEW_SELECTION_ITEM, TextValue(view.selection), place + "/selection");
+        note.Add(VIEW_FORMULA_ITEM, {TYPE_FORMULA, CompiledFormula(view.selection, place + "/selection")},
+                 place + "/selection");
     note.Save();
 }
 

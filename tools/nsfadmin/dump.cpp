@@ -3,11 +3,11 @@
 #include "item_values.h"
 #include "nsfadmin.h"
 #include "open_database.h"
+#include "value_text.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cmath>
-#include <cstdio>
 
 namespace nsfadmin {
 namespace {
@@ -23,24 +23,7 @@ ordered_json NumberJson(double d) {
 }
 
 ordered_json TimeJson(const Instant& t) {
-    TimeRecord r{};
-    r.instant = t;
-    if (InstantToZoneFields(&r) != NOERROR || r.year == 0) {
-        // The special instants have no calendar reading; their text is what the store reads them from.
-        char text[80];
-        uint16_t length = 0;
-        if (InstantToText(nullptr, nullptr, &t, text, sizeof text, &length)) return {{"datetime", nullptr}};
-        return {{"datetime", std::string(text, length)}};
-    }
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", r.year, r.month, r.day, r.hour,
-                  r.minute, r.second);
-    std::string iso = text;
-    if (r.hundredth) {
-        std::snprintf(text, sizeof text, ".%02d", r.hundredth);
-        iso += text;
-    }
-    return {{"datetime", iso + "Z"}};
+    return {{"datetime", TimeText(t)}};
 }
 
 // nullopt for a value of a type the dump does not show, or one whose bytes are damaged.

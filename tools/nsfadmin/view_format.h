@@ -1,28 +1,26 @@
-// The stored design of a view: the "$ViewFormat" value (type word VIEW_FORMAT_TYPE) that lists its columns,
-// and the item that holds its selection formula.
+// The stored design of a view: the "$ViewFormat" value that lists its columns, with their formulas compiled.
 #pragma once
 
 #include "description.h"
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace nsfadmin {
 
-constexpr uint16_t VIEW_FORMAT_TYPE = 5;
-constexpr const char* VIEW_FORMAT_ITEM = "$ViewFormat";
-constexpr const char* VIEW_SELECTION_ITEM = "$Formula";
+// A formula compiled by the store; throws Failure "<place>: <the compiler's account of the fault>".
+std::string CompiledFormula(const std::string& text, const std::string& place);
 
-// Column flags. Categorised, hidden and response are fixed by the readers of views; the others are this
-// store's own choice.
-constexpr uint16_t COLUMN_SORTED = 0x0001;
-constexpr uint16_t COLUMN_CATEGORISED = 0x0002;
-constexpr uint16_t COLUMN_DESCENDING = 0x0004;
-constexpr uint16_t COLUMN_HIDDEN = 0x0008;
-constexpr uint16_t COLUMN_RESPONSE = 0x0010;
-constexpr uint16_t COLUMN_TOTALS = 0x0020;
-constexpr uint16_t COLUMN_SIGNATURE = 0x4356;
+// The "$ViewFormat" value after its type word. place names the view in error texts.
+std::string ViewFormatBytes(const ViewDescription& view, const std::string& place);
 
-// The "$ViewFormat" value after its type word.
-std::string ViewFormatBytes(const ViewDescription& view);
+// What a listing needs of each stored column: the summary item that holds its value, and its constant.
+struct StoredColumn {
+    std::string item, constant;
+};
+// Reads the columns of a "$ViewFormat" value (after its type word); throws Failure naming place when the
+// bytes do not hold them whole.
+std::vector<StoredColumn> ReadViewColumns(std::string_view value, const std::string& place);
 
 } // namespace nsfadmin
