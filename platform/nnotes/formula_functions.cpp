@@ -64,7 +64,8 @@ STATUS Trim(const Value& v, Value* out, std::string* detail) {
     return NOERROR;
 }
 
-// @Left and @Right: a number counts characters; a text cuts at its first occurrence.
+// @Left and @Right: a number counts characters; a text cuts at its first occurrence. Either applies, by its
+// first entry, to every entry of the list.
 STATUS LeftRight(const Value& v, const Value& where, bool left, Value* out, std::string* detail) {
     if (where.type() == ValueType::Number) {
         const double count = where.numbers()[0];
@@ -171,10 +172,14 @@ STATUS CallFunction(Function f, const std::vector<Value>& args, Value* out, std:
     case Function::Now:
     case Function::Today:
         return CurrentInstant(f == Function::Today, out);
-    default:
-        *detail = "@function needs the evaluator";
-        return ERR_FORMULA_DAMAGED;
+    case Function::If:
+    case Function::IsResponseDoc:
+    case Function::Created:
+    case Function::Modified:
+        break; // the evaluator's own: they choose what to evaluate or read the document
     }
+    *detail = "@function cannot be called on values alone";
+    return ERR_FORMULA_DAMAGED;
 }
 
 } // namespace nnotes::formula
