@@ -23,8 +23,8 @@ std::vector<std::vector<std::string>> Letter() {
         {"@Country"},
         {"Dear ", "@Title", " ", "@Last_Name", ","},
     };
-    for (int i = 0; i < 6; ++i)
-        paragraphs.push_back({kFiller, kFiller});
+    for (int i = 0; i < 4; ++i)
+        paragraphs.push_back({kFiller});
     paragraphs.push_back({"Your customer number is ", "@Customer_Id", "."});
     paragraphs.push_back({"Yours sincerely,"});
     return paragraphs;

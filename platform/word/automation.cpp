@@ -15,15 +15,17 @@ class Instance : public AutomationObject {
 public:
     void Invoke(const std::string& method, const std::vector<Argument>& arguments) override;
 
-    bool Running() const { return running_; }
+    // Called with the registry locked.
     void Stop() {
+        std::lock_guard lock(mutex_);
         processor_.CloseAll();
         running_ = false;
     }
 
 private:
+    std::mutex mutex_; // one call at a time, as a single-threaded apartment serves them
     WordProcessor processor_;
-    bool running_ = true;
+    bool running_ = true; // guarded by the registry's mutex
 };
 
 struct Registry {
@@ -65,7 +67,12 @@ void Instance::Invoke(const std::string& method, const std::vector<Argument>& ar
         registry.received.push_back(Describe(method, arguments));
         if (!running_) throw AutomationError("The remote procedure call failed: the program has been closed");
     }
-    if (processor_.Run(method, arguments)) return;
+    bool stillRunning = false;
+    {
+        std::lock_guard lock(mutex_);
+        stillRunning = processor_.Run(method, arguments);
+    }
+    if (stillRunning) return;
     std::lock_guard lock(registry.mutex);
     running_ = false;
     std::erase_if(registry.running, [this](const auto& instance) { return instance.get() == this; });

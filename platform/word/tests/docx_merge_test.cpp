@@ -224,5 +224,27 @@ TEST(DocxMerge, MarkersInTheTemplateAreNotMistakenForFields) {
     EXPECT_EQ(Merge(docx, {{"First_Name"}, {"A"}}).text, "A\n");
 }
 
+// Office programs refuse entries whose local header carries a 64-bit size extension that the central
+// directory lacks, which a zip writer adds when it does not know an entry's size beforehand.
+TEST(DocxMerge, TheMergedPackageNeedsNoZip64) {
+    DocxTemplate docx;
+    docx.body = Paragraph(kSimpleField);
+    std::string merged =
+        ReadDocxMainDocument(BuildDocx(docx))->Merge(Data(DataFile({{"First_Name"}, {"A"}}), "d")).Join();
+    const std::string signature("PK\x03\x04", 4);
+    int entries = 0;
+    for (size_t at = merged.find(signature); at != std::string::npos; at = merged.find(signature, at + 4)) {
+        ++entries;
+        ASSERT_LE(at + 30, merged.size());
+        int versionNeeded =
+            static_cast<unsigned char>(merged[at + 4]) | static_cast<unsigned char>(merged[at + 5]) << 8;
+        int extraLength =
+            static_cast<unsigned char>(merged[at + 28]) | static_cast<unsigned char>(merged[at + 29]) << 8;
+        EXPECT_EQ(versionNeeded, 20);
+        EXPECT_EQ(extraLength, 0);
+    }
+    EXPECT_EQ(entries, 5);
+}
+
 } // namespace
 } // namespace word::test
