@@ -1,0 +1,100 @@
+#include "lnstringtext.h"
+
+#include "lnapi.h"
+#include "lnerrors.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace lntext {
+
+void RequireAPI() {
+    if (!LNIsAPIInitialized()) throw LNERR_SESSION_NOT_INITIALIZED;
+}
+
+const nnotes::NLSInfo* NotesInfo() {
+    const nnotes::NLSInfo* info = nullptr;
+    ThrowIfFailed(nnotes::GetNLSInfo(&info));
+    return info;
+}
+
+void ThrowIfFailed(nnotes::STATUS status) {
+    if (status != nnotes::NOERROR) throw static_cast<LNSTATUS>(status);
+}
+
+LNUCHAR* AllocText(size_t bytes) {
+    auto* text = static_cast<LNUCHAR*>(std::malloc(bytes));
+    if (text == nullptr) throw LNERR_NO_MEMORY;
+    return text;
+}
+
+uint32_t Translate(uint16_t mode, const char* in, uint32_t length, char* out) {
+    if (length > LNSTRING_MAX_BYTES) throw LNERR_STRING_TOO_LONG;
+    const auto room = static_cast<uint16_t>(std::min<uint32_t>(3 * length, LNSTRING_MAX_BYTES));
+    uint16_t translated = 0;
+    const nnotes::STATUS status =
+        nnotes::TranslateText(mode, in, static_cast<uint16_t>(length), out, room, &translated);
+    if (status == nnotes::ERR_NLS_BUFFER_TOO_SMALL) throw LNERR_STRING_TOO_LONG;
+    ThrowIfFailed(status);
+    std::replace(out, out + translated, '\0', '\n');
+    return translated;
+}
+
+char* TranslateCopy(uint16_t mode, const char* in, uint32_t length) {
+    if (length > LNSTRING_MAX_BYTES) throw LNERR_STRING_TOO_LONG;
+    auto* out = reinterpret_cast<char*>(AllocText(3 * size_t{length} + 1));
+    uint32_t translated = 0;
+    try {
+        translated = Translate(mode, in, length, out);
+    } catch (...) {
+        std::free(out);
+        throw;
+    }
+    out[translated] = '\0';
+    // Most text keeps its size; the room for growth is given back.
+    auto* shrunk = static_cast<char*>(std::realloc(out, size_t{translated} + 1));
+    return shrunk != nullptr ? shrunk : out;
+}
+
+namespace {
+
+template <typename Text>
+LNStringBody* NewBody(void (LNStringBody::*set)(const Text*, size_t), const Text* text, size_t length) {
+    auto* body = new LNStringBody;
+    try {
+        (body->*set)(text, length);
+    } catch (...) {
+        delete body;
+        throw;
+    }
+    return body;
+}
+
+} // namespace
+
+LNStringBody* NewPlatformBody(const char* text, size_t length) {
+    return NewBody(&LNStringBody::SetPlatformText, text, length);
+}
+
+LNStringBody* NewNotesBody(const LNUCHAR* text, size_t length) {
+    return NewBody(&LNStringBody::SetNotesText, text, length);
+}
+
+uint32_t EncodeUnit(char16_t c, char* out) {
+    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
+    if (c < 0x80) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (c >> 6));
+        out[1] = static_cast<char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    out[0] = static_cast<char>(0xE0 | (c >> 12));
+    out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (c & 0x3F));
+    return 3;
+}
+
+} // namespace lntext

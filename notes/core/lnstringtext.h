@@ -1,0 +1,41 @@
+// What the text classes share when they call the Notes text services (internal to the object core).
+#pragma once
+
+#include "lnstring.h"
+#include "nnotes.h"
+
+namespace lntext {
+
+// Throws LNERR_SESSION_NOT_INITIALIZED unless the API is started.
+void RequireAPI();
+
+// The store's character-set block; a failure is thrown as its Notes status.
+const nnotes::NLSInfo* NotesInfo();
+
+// Throws a non-zero Notes status.
+void ThrowIfFailed(nnotes::STATUS status);
+
+// A text buffer of the ordinary allocator (freed with std::free); throws LNERR_NO_MEMORY.
+LNUCHAR* AllocText(size_t bytes);
+
+inline const char* Chars(const LNUCHAR* text) {
+    return reinterpret_cast<const char*>(text);
+}
+
+// Translates length bytes with mode into out (at least 3 * length bytes), turns NUL bytes into line feeds
+// and returns the translated length. A result above LNSTRING_MAX_BYTES throws LNERR_STRING_TOO_LONG; other
+// failures throw their Notes status.
+uint32_t Translate(uint16_t mode, const char* in, uint32_t length, char* out);
+
+// The same into a new terminated buffer of the ordinary allocator, sized to the result.
+char* TranslateCopy(uint16_t mode, const char* in, uint32_t length);
+
+// New bodies holding the given text (LNStringBody::SetPlatformText, SetNotesText); nothing is left behind
+// when that throws.
+LNStringBody* NewPlatformBody(const char* text, size_t length);
+LNStringBody* NewNotesBody(const LNUCHAR* text, size_t length);
+
+// The platform text of one UTF-16 unit (a lone surrogate gives U+FFFD) in out (3 bytes); returns its length.
+uint32_t EncodeUnit(char16_t c, char* out);
+
+} // namespace lntext

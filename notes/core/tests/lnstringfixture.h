@@ -1,0 +1,32 @@
+// Text tests run with the store and the object API started, and look at texts as plain byte strings.
+#pragma once
+
+#include "lnapi.h"
+#include "lnstring.h"
+#include "nnotes.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+class TextTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
+        ASSERT_EQ(LNInitAPI(LNAPI_VERSION), 0u);
+    }
+    void TearDown() override {
+        LNSetThrowAllErrors(false);
+        EXPECT_EQ(LNTermAPI(), 0u) << "a string body outlived its handles";
+        nnotes::TermProcess();
+    }
+};
+
+// The Notes bytes of a string.
+inline std::string Bytes(const LNString& s) {
+    return std::string(reinterpret_cast<const char*>(s.GetTextPtr()), s.GetByteLength());
+}
+
+inline const LNUCHAR* Notes(const char* text) {
+    return reinterpret_cast<const LNUCHAR*>(text);
+}
