@@ -26,32 +26,19 @@ void BindParent(Statement& q, int index, const std::optional<UNIVERSALID>& paren
         q.BindNull(index);
 }
 
-STATUS LoadItems(Connection& sql, NOTEID id, std::vector<StoredItem>& items) {
-    STATUS s;
-    Statement* q =
-        sql.Prepare("SELECT seq, name, type, flags, value FROM items WHERE note=? ORDER BY seq", &s);
-    if (q == nullptr) return s;
-    q->Bind(1, id);
-    int rc;
-    while ((rc = q->Step()) == SQLITE_ROW) {
-        StoredItem item;
-        item.seq = q->Int(0);
-        item.name = q->Text(1);
-        const int64_t type = q->Int(2), flags = q->Int(3);
-        item.value = q->Blob(4);
-        const bool wellFormed = item.seq > 0 && !item.name.empty() && item.name.size() <= MAXITEMNAME &&
-                                flags >= 0 && flags <= UINT16_MAX && item.value.size() >= sizeof(uint16_t) &&
-                                item.value.size() <= UINT16_MAX && TypeWord(item.value) == type;
-        if (!wellFormed) {
-            q->Reset();
-            return ERR_NOTE_DAMAGED;
-        }
-        item.type = static_cast<uint16_t>(type);
-        item.flags = static_cast<uint16_t>(flags);
-        items.push_back(std::move(item));
-    }
-    q->Reset();
-    return StatusOf(rc);
+// One row of the note-and-items query, columns from 3 on: seq, name, type, flags, value.
+STATUS ReadItem(const Statement& q, StoredItem& item) {
+    item.seq = q.Int(3);
+    item.name = q.Text(4);
+    const int64_t type = q.Int(5), flags = q.Int(6);
+    item.value = q.Blob(7);
+    const bool wellFormed = item.seq > 0 && !item.name.empty() && item.name.size() <= MAXITEMNAME &&
+                            flags >= 0 && flags <= UINT16_MAX && item.value.size() >= sizeof(uint16_t) &&
+                            item.value.size() <= UINT16_MAX && TypeWord(item.value) == type;
+    if (!wellFormed) return ERR_NOTE_DAMAGED;
+    item.type = static_cast<uint16_t>(type);
+    item.flags = static_cast<uint16_t>(flags);
+    return NOERROR;
 }
 
 } // namespace
@@ -77,27 +64,35 @@ STATUS ResolveNoteId(Connection& sql, NOTEID id, NOTEID& out) {
 }
 
 STATUS LoadNote(Connection& sql, NOTEID id, StoredNote& out) {
-    ReadTransaction snapshot(sql);
     NOTEID resolved = 0;
     if (STATUS s = ResolveNoteId(sql, id, resolved)) return s;
+    // One statement, so the header and the items come from one snapshot even while others write.
     STATUS s;
-    Statement* q = sql.Prepare("SELECT class, oid, added FROM notes WHERE id=?", &s);
+    Statement* q = sql.Prepare("SELECT n.class, n.oid, n.added, i.seq, i.name, i.type, i.flags, i.value"
+                               " FROM notes n LEFT JOIN items i ON i.note = n.id WHERE n.id=? ORDER BY i.seq",
+                               &s);
     if (q == nullptr) return s;
     q->Bind(1, resolved);
-    const int rc = q->Step();
-    if (rc != SQLITE_ROW) {
-        q->Reset();
-        return rc == SQLITE_DONE ? ERR_NOTE_NOT_FOUND : StatusOf(rc);
-    }
     StoredNote note;
     note.id = resolved;
-    const int64_t noteClass = q->Int(0);
-    const bool wellFormed = noteClass > 0 && noteClass <= UINT16_MAX && FromBlob(q->Blob(1), note.oid) &&
-                            FromBlob(q->Blob(2), note.added);
+    int rc = q->Step();
+    if (rc == SQLITE_ROW) {
+        const int64_t noteClass = q->Int(0);
+        if (noteClass <= 0 || noteClass > UINT16_MAX || !FromBlob(q->Blob(1), note.oid) ||
+            !FromBlob(q->Blob(2), note.added))
+            s = ERR_NOTE_DAMAGED;
+        note.noteClass = static_cast<uint16_t>(noteClass);
+    } else {
+        s = rc == SQLITE_DONE ? ERR_NOTE_NOT_FOUND : StatusOf(rc);
+    }
+    for (; s == NOERROR && rc == SQLITE_ROW && !q->IsNull(3); rc = q->Step()) {
+        StoredItem item;
+        s = ReadItem(*q, item);
+        note.items.push_back(std::move(item));
+    }
+    if (s == NOERROR && rc != SQLITE_ROW && rc != SQLITE_DONE) s = StatusOf(rc);
     q->Reset();
-    if (!wellFormed) return ERR_NOTE_DAMAGED;
-    note.noteClass = static_cast<uint16_t>(noteClass);
-    if (STATUS s = LoadItems(sql, resolved, note.items)) return s;
+    if (s) return s;
     out = std::move(note);
     return NOERROR;
 }
