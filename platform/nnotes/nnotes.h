@@ -656,7 +656,8 @@ STATUS GetModifiedNoteTable(DBHANDLE db, uint16_t noteClassMask, const Instant* 
 //   TYPE_TEXT_LIST   16-bit count n, n 16-bit lengths, the n texts
 //   TYPE_NUMBER      one 8-byte floating-point number      TYPE_TIME  one 8-byte instant
 //   TYPE_NUMBER_RANGE, TYPE_TIME_RANGE  16-bit L, 16-bit R, L values of 8 bytes, R pairs of 16 bytes
-//   TYPE_NOTEREF_LIST  16-bit count n, n universal ids: "$REF" of a response names its parent first
+//   TYPE_NOTEREF_LIST  16-bit count n (ODS_WORD), n universal ids (ODS_UNIVERSALID each): "$REF" of a
+//                      response names its parent first
 //   TYPE_COMPOSITE and all others: opaque bytes
 // Values of the typed layouts are checked when appended (ERR_ITEM_LAYOUT).
 using NOTEHANDLE = DHANDLE;  // never 0
@@ -949,6 +950,7 @@ STATUS TranslateSpecialText(const char* text, uint16_t textLength, NOTEID noteId
 // added, changed and deleted since; FTSearch answers queries from it. What is indexed: the text and text-list
 // items of documents (NOTE_CLASS_DOCUMENT); words are matched without regard to case and accents.
 // A document deleted since the last FTIndex is never a hit; one changed since is found by what it held then.
+// A document's texts are searched as one text: a phrase may run from one item or list entry into the next.
 //
 // Queries: words ("budget"), phrases in double quotes ("\"annual budget\""), a trailing * for every word that
 // begins so ("budg*"), AND (also implied between two terms), OR, NOT and parentheses; AND binds before OR, NOT
