@@ -36,7 +36,6 @@ struct OpenField {
 
 struct Replacement {
     pugi::xml_node beginRun;
-    std::vector<pugi::xml_node> runs;
     size_t slot;
     bool cancelled = false;
 };
@@ -105,12 +104,11 @@ private:
             node.parent().remove_child(node);
     }
 
-    pugi::xml_node InsertFieldMarker(pugi::xml_node before, MergeField field, std::string runProperties) {
+    // Marks where the value of slot goes: the fields themselves are removed afterwards.
+    static void InsertFieldMarker(pugi::xml_node before, size_t slot) {
         pugi::xml_node marker = before.parent().insert_child_before(pugi::node_pi, before);
         marker.set_name(std::string(kFieldMarker).c_str());
-        marker.set_value(std::to_string(slots_.size()).c_str());
-        slots_.push_back({std::move(field), std::move(runProperties)});
-        return marker;
+        marker.set_value(std::to_string(slot).c_str());
     }
 
     void ReplaceSimpleFields(pugi::xml_node body, const WordNames& w) {
@@ -122,7 +120,8 @@ private:
             std::optional<MergeField> merge = ParseMergeField(field.attribute(w("instr").c_str()).value());
             if (!merge) continue;
             pugi::xml_node properties = field.select_node((".//" + w("r") + "/" + w("rPr")).c_str()).node();
-            InsertFieldMarker(field, std::move(*merge), properties ? XmlText(properties) : "");
+            InsertFieldMarker(field, slots_.size());
+            slots_.push_back({std::move(*merge), properties ? XmlText(properties) : ""});
             replaced.push_back(field);
         }
         // Inner fields first (reverse document order), so that no node is removed after its ancestor.
@@ -162,11 +161,7 @@ private:
             }
         }
         for (const Replacement& replacement : replacements) {
-            if (replacement.cancelled) continue;
-            pugi::xml_node marker =
-                replacement.beginRun.parent().insert_child_before(pugi::node_pi, replacement.beginRun);
-            marker.set_name(std::string(kFieldMarker).c_str());
-            marker.set_value(std::to_string(replacement.slot).c_str());
+            if (!replacement.cancelled) InsertFieldMarker(replacement.beginRun, replacement.slot);
         }
         for (const auto& [run, index] : claimedBy) {
             pugi::xml_node node(run);
@@ -190,7 +185,7 @@ private:
             properties = XmlText(codeProperties);
         }
         size_t index = replacements.size();
-        replacements.push_back({field.beginRun, field.runs, slots_.size(), false});
+        replacements.push_back({field.beginRun, slots_.size(), false});
         slots_.push_back({std::move(*merge), std::move(properties)});
         for (pugi::xml_node run : field.runs) {
             auto [it, inserted] = claimedBy.try_emplace(run.internal_object(), index);

@@ -38,6 +38,9 @@ public:
         size_t last = rtf_.tokens.size() - 1;
         size_t bodyStart = ReadHeader(last);
         ReadBody(bodyStart, last);
+        // The pieces hold copies of what they need; the tokens serve only while the document is cut.
+        rtf_ = {};
+        source_ = {};
     }
 
     MergedText Merge(std::shared_ptr<const DataSource> data) const override {

@@ -207,6 +207,7 @@ TEST_F(Automation, MergeFailuresLeaveNothingWritten) {
     DocxTemplate unknownField;
     unknownField.body = "<w:p><w:fldSimple w:instr=\"MERGEFIELD Shoe_Size\"/></w:p>";
     Write("unknown-field.docx", BuildDocx(unknownField));
+    Write("plain-file", "x");
     std::vector<std::string> before = Files();
 
     auto word = CreateObject(kProgramId);
@@ -231,6 +232,10 @@ TEST_F(Automation, MergeFailuresLeaveNothingWritten) {
     word->Invoke("MailMergeToDoc");
     ExpectError([&] { word->Invoke("FileSaveAs", {Named("Name", Path("no-such-folder/out.doc"))}); },
                 "no-such-folder/out.doc");
+    // A folder that cannot be written: a file where the folder should be (refused even to root), and a
+    // folder without write permission (refused to everyone else).
+    ExpectError([&] { word->Invoke("FileSaveAs", {Named("Name", Path("plain-file/out.doc"))}); },
+                "plain-file/out.doc");
     std::filesystem::create_directory(dir_ / "locked");
     std::filesystem::permissions(dir_ / "locked",
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
