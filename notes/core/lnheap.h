@@ -9,8 +9,9 @@
 
 constexpr uint32_t LNHEAP_MAGIC = 9457;
 
-// A new block of size bytes, never null. Throws LNERR_ALLOCATE_DURING_DELETE_ALL while LNDeleteAllObjects
-// runs and LNERR_NO_MEMORY when there is no memory, whatever ThrowAllErrors says.
+// A new block of size bytes, never null. A block that is still listed when LNDeleteAllObjects runs must hold
+// an API object (an LNNotesClass at the block's address). Throws LNERR_ALLOCATE_DURING_DELETE_ALL while
+// LNDeleteAllObjects runs and LNERR_NO_MEMORY when there is no memory, whatever ThrowAllErrors says.
 void* LNNew(std::size_t size);
 
 // Frees a block of LNNew; null does nothing. A block that LNNew did not hand out (or whose magic is damaged)
