@@ -6,8 +6,9 @@ namespace nnotes::store {
 namespace {
 
 HandleTable<Database>& Databases() {
-    static HandleTable<Database> table;
-    return table;
+    // Never destroyed: at exit its objects would free blocks of a memory registry that may be gone already.
+    static auto* table = new HandleTable<Database>;
+    return *table;
 }
 
 // Databases still open at TermProcess are closed; their handles stay dead.

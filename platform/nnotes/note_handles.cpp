@@ -6,8 +6,9 @@ namespace nnotes::store {
 namespace {
 
 HandleTable<Note>& Notes() {
-    static HandleTable<Note> table;
-    return table;
+    // Never destroyed: at exit its objects would free blocks of a memory registry that may be gone already.
+    static auto* table = new HandleTable<Note>;
+    return *table;
 }
 
 // Notes still open at TermProcess are dropped while their blocks can still be freed.
