@@ -43,6 +43,15 @@ void ParsePart(const Package& package, const std::string& name, pugi::xml_docume
         throw AutomationError("The package part " + name + " is not well-formed XML: " +
                               result.description() + " at offset " + std::to_string(result.offset));
     }
+    int depth = 0;
+    bool tooDeep = false;
+    Walk(
+        document, [&](pugi::xml_node) { tooDeep = tooDeep || ++depth > kMaxXmlDepth; },
+        [&](pugi::xml_node) { --depth; });
+    if (tooDeep) {
+        throw AutomationError("The package part " + name + " nests elements more than " +
+                              std::to_string(kMaxXmlDepth) + " deep");
+    }
 }
 
 std::string XmlText(const pugi::xml_document& document) {

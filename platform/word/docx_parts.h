@@ -15,6 +15,33 @@ namespace word {
 // part when it is missing or not well-formed.
 void ParsePart(const Package& package, const std::string& name, pugi::xml_document& document);
 
+// The deepest nesting of elements that a part may have: enough for any real document, and shallow enough
+// for the XML library, some of whose operations recurse once per level.
+inline constexpr int kMaxXmlDepth = 1000;
+
+// Walks a part's elements in document order without recursion, so that deep nesting cannot exhaust the
+// stack.
+template <typename Enter, typename Leave>
+void Walk(pugi::xml_node root, Enter enter, Leave leave) {
+    pugi::xml_node node = root.first_child();
+    while (node) {
+        enter(node);
+        if (pugi::xml_node child = node.first_child()) {
+            node = child;
+            continue;
+        }
+        while (node != root) {
+            leave(node);
+            if (pugi::xml_node next = node.next_sibling()) {
+                node = next;
+                break;
+            }
+            node = node.parent();
+        }
+        if (node == root) break;
+    }
+}
+
 // The XML text of a document or a node, unindented.
 std::string XmlText(const pugi::xml_document& document);
 std::string XmlText(const pugi::xml_node& node);

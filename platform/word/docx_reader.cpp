@@ -4,29 +4,6 @@
 namespace word {
 namespace {
 
-// Walks a part's elements in document order without recursion, so that deep nesting cannot exhaust the
-// stack.
-template <typename Enter, typename Leave>
-void Walk(pugi::xml_node root, Enter enter, Leave leave) {
-    pugi::xml_node node = root.first_child();
-    while (node) {
-        enter(node);
-        if (pugi::xml_node child = node.first_child()) {
-            node = child;
-            continue;
-        }
-        while (node != root) {
-            leave(node);
-            if (pugi::xml_node next = node.next_sibling()) {
-                node = next;
-                break;
-            }
-            node = node.parent();
-        }
-        if (node == root) break;
-    }
-}
-
 class DocxReader {
 public:
     explicit DocxReader(std::string_view content) : package_(Package::Read(content)) {

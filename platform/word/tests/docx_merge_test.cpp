@@ -182,6 +182,31 @@ TEST(DocxMerge, TheMergedDocumentIsNoMainDocumentAndCarriesNoBookmarks) {
     EXPECT_EQ(package.Find("word/document.xml")->find("bookmark"), std::string::npos);
 }
 
+// Some operations of the XML library recurse once per level, so parts nested deeper than any real document
+// are refused instead of risking the stack.
+TEST(DocxMerge, NestingIsBounded) {
+    const auto nested = [](int depth) {
+        std::string open, close;
+        for (int i = 0; i < depth; ++i) {
+            open += "<w:sdt><w:sdtContent>";
+            close += "</w:sdtContent></w:sdt>";
+        }
+        DocxTemplate docx;
+        docx.body = Paragraph(open + kSimpleField + close);
+        return docx;
+    };
+    EXPECT_EQ(Pages(Merge(nested(200), {{"First_Name"}, {"x"}, {"y"}}).text),
+              (std::vector<std::string>{"x\n", "y\n"}));
+    try {
+        Merge(nested(100000), {{"First_Name"}, {"x"}});
+        FAIL() << "merged a part nested 200,000 deep";
+    } catch (const AutomationError& e) {
+        EXPECT_NE(std::string(e.what()).find("word/document.xml nests elements more than 1000 deep"),
+                  std::string::npos)
+            << e.what();
+    }
+}
+
 TEST(DocxMerge, TemplateProblemsAreAutomationErrors) {
     const auto read = [](const std::string& content) { ReadDocxMainDocument(content); };
     EXPECT_THROW(read("PK\x03\x04 not really a zip"), AutomationError);

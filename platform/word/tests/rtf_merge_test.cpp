@@ -136,6 +136,13 @@ TEST(RtfMerge, UnicodeAndCodePageTextInTemplatesIsRead) {
     EXPECT_EQ(MergeAndRead(body, {{"été"}, {"x"}}).text, "€ € x\n");
 }
 
+TEST(RtfMerge, DeepNestingNeedsNoDeepStack) {
+    const size_t depth = 200000;
+    std::string body =
+        "\\pard " + std::string(depth, '{') + Field("MERGEFIELD a", "") + std::string(depth, '}') + "\\par";
+    EXPECT_EQ(MergeAndRead(body, {{"a"}, {"x"}, {"y"}}).text, "x\n\fy\n");
+}
+
 TEST(RtfMerge, UnreadableRtfIsAnAutomationErrorNamingTheFault) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"plain text", "not RTF"},
