@@ -4,8 +4,8 @@
 #include "lnstring.h"
 #include "lnstringtext.h"
 
-#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 namespace {
@@ -62,7 +62,8 @@ LNSTATUS LNStringBody::Replace(uint32_t position, uint32_t count, const LNUCHAR*
     if (TooLong(uint64_t{ByteLength} - removed + added)) return LNERR_STRING_TOO_LONG;
     // A replacement taken from this very text would be overwritten while it is copied.
     std::string own;
-    if (text >= NotesText && text <= NotesText + ByteLength) {
+    const std::less_equal<const LNUCHAR*> notAfter;
+    if (NotesText != nullptr && notAfter(NotesText, text) && notAfter(text, NotesText + ByteLength)) {
         own.assign(lntext::Chars(text), added);
         text = reinterpret_cast<const LNUCHAR*>(own.data());
     }
@@ -87,6 +88,8 @@ LNSTATUS LNStringBody::Translate(uint16_t mode) {
     try {
         translated = lntext::TranslateCopy(mode, lntext::Chars(NotesText), ByteLength);
     } catch (LNSTATUS status) {
+        // Running out of memory is thrown like every allocation failure; the rest is the change's status.
+        if (status == LNERR_NO_MEMORY) throw;
         return status;
     }
     Adopt(reinterpret_cast<LNUCHAR*>(translated));

@@ -2,6 +2,7 @@
 #include "lnstringfixture.h"
 #include "testobjects.h"
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -29,6 +30,13 @@ TEST_F(StringTest, PlatformTextIsRepairedOnTheWayIn) {
     EXPECT_EQ(s.GetLength(), 3u);
     EXPECT_EQ(Bytes(LNString("x\0y", 3)), "x\ny");
     EXPECT_TRUE(LNString(static_cast<const char*>(nullptr)).IsEmpty());
+    // The worst case fills three bytes per byte; the terminator still has its room.
+    const std::string broken(100, '\xFF');
+    const LNString repaired(broken.c_str());
+    EXPECT_EQ(repaired.GetByteLength(), 300u);
+    EXPECT_EQ(repaired.GetLength(), 100u);
+    const LNString raw(Notes(broken.c_str()));
+    EXPECT_EQ(std::strlen(raw.GetPlatformTextPtr()), 300u);
 }
 
 TEST_F(StringTest, EmptyStringAnswersEmptyTextsAndNotFound) {
