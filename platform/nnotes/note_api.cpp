@@ -4,6 +4,7 @@
 #include "note_identity.h"
 #include "note_save.h"
 #include "note_store.h"
+#include "viewindex.h"
 
 namespace nnotes {
 namespace {
@@ -63,6 +64,7 @@ STATUS DeleteNote(DBHANDLE db, NOTEID id, uint16_t) {
         if (STATUS s = store::ResolveNoteId(sql, id, resolved)) return s;
         uint16_t noteClass = 0;
         if (STATUS s = store::DeleteNoteRows(sql, resolved, noteClass)) return s;
+        if (STATUS s = views::IndexNoteDeleted(database, resolved)) return s;
         Instant now;
         if (STATUS s = CurrentTime(&now)) return s;
         if (STATUS s = database.TouchModified(noteClass, now)) return s;

@@ -4,6 +4,7 @@
 #include "database.h"
 #include "item_layout.h"
 #include "note_store.h"
+#include "viewindex.h"
 
 namespace nnotes::store {
 namespace {
@@ -78,6 +79,7 @@ STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<s
         if (whole) r.lastSeq = 0;
         if (STATUS s = WriteItems(sql, note, values, whole, r)) return s;
     }
+    if (STATUS s = views::IndexNoteSaved(db, r.id)) return s;
     if (STATUS s = db.TouchModified(note.noteClass, now)) return s;
     return t.Commit();
 }

@@ -102,7 +102,9 @@ STATUS RowsOfDocument(const ViewDefinition& view, const store::StoredNote& note,
         const ViewColumn& c = view.columns[i];
         if (!c.InSummary() && !c.Sorted()) continue;
         values[i] = ColumnValue(c, note, doc);
-        if (c.InSummary()) summaryItems.push_back({c.itemName, c.Categorised() ? "" : values[i]});
+        if (c.InSummary())
+            summaryItems.push_back(
+                {c.itemName, c.Categorised() ? std::string_view() : std::string_view(values[i])});
     }
     ViewRow base;
     base.note = note.id;
