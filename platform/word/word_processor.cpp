@@ -7,7 +7,6 @@ namespace {
 
 using Type = Parameter::Type;
 
-constexpr Parameter kNoParameters[] = {{"", Type::String}};
 constexpr Parameter kAppMinimize[] = {{"State", Type::Integer}};
 constexpr Parameter kAppActivate[] = {{"WindowName", Type::String}, {"Immediate", Type::Integer}};
 constexpr Parameter kName[] = {{"Name", Type::String}};
@@ -23,30 +22,28 @@ constexpr std::string_view kWindowName = "Microsoft Word";
 struct WordProcessor::Command {
     std::string_view name;
     std::span<const Parameter> parameters;
-    bool (*run)(WordProcessor&, const BoundArguments&); // false: the program ends
+    void (WordProcessor::*run)(const BoundArguments&);
+    bool endsProgram = false;
 };
 
 const std::vector<WordProcessor::Command>& WordProcessor::Commands() {
     using W = WordProcessor;
-    const auto none = std::span<const Parameter>(kNoParameters, 0);
+    const std::span<const Parameter> none;
     static const std::vector<Command> commands = {
-        {"AppMinimize", kAppMinimize, [](W&, const BoundArguments&) { return true; }},
-        {"AppHide", none, [](W&, const BoundArguments&) { return true; }},
-        {"AppActivate", kAppActivate, [](W& w, const BoundArguments& a) { return w.AppActivate(a), true; }},
-        {"AppClose", none, [](W& w, const BoundArguments&) { return w.CloseAll(), false; }},
-        {"FileExit", kSave, [](W& w, const BoundArguments& a) { return w.FileExit(a); }},
-        {"FileOpen", kName, [](W& w, const BoundArguments& a) { return w.FileOpen(a), true; }},
-        {"FileNewDefault", none, [](W& w, const BoundArguments& a) { return w.FileNewDefault(a), true; }},
-        {"FileSaveAs", kName, [](W& w, const BoundArguments& a) { return w.FileSaveAs(a), true; }},
-        {"FileClose", kSave, [](W& w, const BoundArguments& a) { return w.FileClose(a), true; }},
-        {"MailMergeOpenDataSource", kName,
-         [](W& w, const BoundArguments& a) { return w.MailMergeOpenDataSource(a), true; }},
-        {"MailMerge", kDestination, [](W& w, const BoundArguments& a) { return w.MailMerge(a), true; }},
-        {"MailMergeToDoc", none, [](W& w, const BoundArguments& a) { return w.MailMergeToDoc(a), true; }},
-        {"MailMergeCreateHeaderSource", kHeaderSource,
-         [](W& w, const BoundArguments& a) { return w.MailMergeCreateHeaderSource(a), true; }},
-        {"InsertMergeField", kMergeField,
-         [](W& w, const BoundArguments& a) { return w.InsertMergeField(a), true; }},
+        {"AppMinimize", kAppMinimize, &W::WindowCommand},
+        {"AppHide", none, &W::WindowCommand},
+        {"AppActivate", kAppActivate, &W::AppActivate},
+        {"AppClose", none, &W::AppClose, true},
+        {"FileExit", kSave, &W::FileExit, true},
+        {"FileOpen", kName, &W::FileOpen},
+        {"FileNewDefault", none, &W::FileNewDefault},
+        {"FileSaveAs", kName, &W::FileSaveAs},
+        {"FileClose", kSave, &W::FileClose},
+        {"MailMergeOpenDataSource", kName, &W::MailMergeOpenDataSource},
+        {"MailMerge", kDestination, &W::MailMerge},
+        {"MailMergeToDoc", none, &W::MailMergeToDoc},
+        {"MailMergeCreateHeaderSource", kHeaderSource, &W::MailMergeCreateHeaderSource},
+        {"InsertMergeField", kMergeField, &W::InsertMergeField},
     };
     return commands;
 }
@@ -55,7 +52,8 @@ bool WordProcessor::Run(const std::string& command, const std::vector<Argument>&
     for (const Command& candidate : Commands()) {
         if (!EqualsNoCase(candidate.name, command)) continue;
         try {
-            return candidate.run(*this, BoundArguments(candidate.parameters, arguments));
+            (this->*candidate.run)(BoundArguments(candidate.parameters, arguments));
+            return !candidate.endsProgram;
         } catch (const AutomationError& e) {
             throw AutomationError(std::string(candidate.name) + ": " + e.what());
         }
@@ -63,8 +61,8 @@ bool WordProcessor::Run(const std::string& command, const std::vector<Argument>&
     throw AutomationError("Unknown command " + command);
 }
 
-Document& WordProcessor::Active(const std::string& command) {
-    if (documents_.empty()) throw AutomationError("There is no open document for " + command);
+Document& WordProcessor::Active() {
+    if (documents_.empty()) throw AutomationError("There is no open document");
     return *documents_.back();
 }
 
@@ -85,17 +83,23 @@ void WordProcessor::Close(size_t index, std::optional<std::int32_t> save) {
     documents_.erase(documents_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+// The stand-in has no window: its window commands only check their arguments.
+void WordProcessor::WindowCommand(const BoundArguments&) {}
+
 void WordProcessor::AppActivate(const BoundArguments& args) {
     std::string window = args.RequiredString(0);
     if (!EqualsNoCase(window, kWindowName)) throw AutomationError("There is no window named " + window);
 }
 
-bool WordProcessor::FileExit(const BoundArguments& args) {
+void WordProcessor::AppClose(const BoundArguments&) {
+    CloseAll();
+}
+
+void WordProcessor::FileExit(const BoundArguments& args) {
     for (const auto& document : documents_)
         CloseMode(*document, args.Integer(0));
     while (!documents_.empty())
         Close(documents_.size() - 1, args.Integer(0));
-    return false;
 }
 
 void WordProcessor::FileOpen(const BoundArguments& args) {
@@ -107,24 +111,24 @@ void WordProcessor::FileNewDefault(const BoundArguments&) {
 }
 
 void WordProcessor::FileSaveAs(const BoundArguments& args) {
-    Document& document = Active("FileSaveAs");
+    Document& document = Active();
     std::string path = args.RequiredString(0);
     document.Save(path);
     document.Saved(path);
 }
 
 void WordProcessor::FileClose(const BoundArguments& args) {
-    Active("FileClose");
+    Active();
     Close(documents_.size() - 1, args.Integer(0));
 }
 
 void WordProcessor::MailMergeOpenDataSource(const BoundArguments& args) {
-    Document& document = Active("MailMergeOpenDataSource");
+    Document& document = Active();
     document.Attach(DataSource::ReadFile(args.RequiredString(0)));
 }
 
 void WordProcessor::MailMerge(const BoundArguments& args) {
-    Document& document = Active("MailMerge");
+    Document& document = Active();
     if (args.Integer(0).value_or(0) != 0)
         throw AutomationError("Only Destination 0 (a new document) is supported");
     if (!document.Data()) throw AutomationError("The document has no data source");
@@ -132,14 +136,14 @@ void WordProcessor::MailMerge(const BoundArguments& args) {
 }
 
 void WordProcessor::MailMergeToDoc(const BoundArguments&) {
-    Document& document = Active("MailMergeToDoc");
+    Document& document = Active();
     if (!document.Data()) throw AutomationError("The document has no data source");
     documents_.push_back(MergedDocument(document.AsMainDocument().Merge(document.Data())));
 }
 
 // The header source opens behind the document it is attached to, which stays active.
 void WordProcessor::MailMergeCreateHeaderSource(const BoundArguments& args) {
-    Document& document = Active("MailMergeCreateHeaderSource");
+    Document& document = Active();
     std::string path = args.RequiredString(0);
     std::string record = args.RequiredString(1);
     std::unique_ptr<Document> source = HeaderSourceDocument(path, record);
@@ -149,7 +153,7 @@ void WordProcessor::MailMergeCreateHeaderSource(const BoundArguments& args) {
 }
 
 void WordProcessor::InsertMergeField(const BoundArguments& args) {
-    Active("InsertMergeField").InsertMergeField(args.RequiredString(0));
+    Active().InsertMergeField(args.RequiredString(0));
 }
 
 } // namespace word

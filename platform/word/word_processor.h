@@ -23,12 +23,14 @@ private:
     struct Command;
     static const std::vector<Command>& Commands();
 
-    Document& Active(const std::string& command);
+    Document& Active();
     static int CloseMode(const Document& document, std::optional<std::int32_t> save);
     void Close(size_t index, std::optional<std::int32_t> save);
 
+    void WindowCommand(const BoundArguments& args);
     void AppActivate(const BoundArguments& args);
-    bool FileExit(const BoundArguments& args);
+    void AppClose(const BoundArguments& args);
+    void FileExit(const BoundArguments& args);
     void FileOpen(const BoundArguments& args);
     void FileNewDefault(const BoundArguments& args);
     void FileSaveAs(const BoundArguments& args);

@@ -182,6 +182,23 @@ TEST(DocxMerge, TheMergedDocumentIsNoMainDocumentAndCarriesNoBookmarks) {
     EXPECT_EQ(package.Find("word/document.xml")->find("bookmark"), std::string::npos);
 }
 
+// The word-processing namespace may be bound to any prefix; merged runs use the part's own.
+TEST(DocxMerge, APartWithAnotherPrefixForTheNamespaceMerges) {
+    Package package = Package::Read(BuildDocx({}));
+    package.Set(
+        "word/document.xml",
+        "<?xml version=\"1.0\"?><x:document "
+        "xmlns:x=\"http://schemas.openxmlformats.org/wordprocessingml/2006/"
+        "main\"><x:body><x:p><x:fldSimple x:instr=\"MERGEFIELD a\"><x:r><x:rPr><x:b/></x:rPr><x:t>«a»</x:t>"
+        "</x:r></x:fldSimple></x:p><x:sectPr/></x:body></x:document>");
+    std::string merged =
+        ReadDocxMainDocument(package.Write())->Merge(Data(DataFile({{"a"}, {"1 < 2"}, {"3"}}), "d")).Join();
+    EXPECT_EQ(ReadDocxContent(merged).text, "1 < 2\n\f3\n");
+    EXPECT_NE(DocumentPart(merged).find(
+                  "<x:r><x:rPr><x:b/></x:rPr><x:t xml:space=\"preserve\">1 &lt; 2</x:t></x:r>"),
+              std::string::npos);
+}
+
 // Some operations of the XML library recurse once per level, so parts nested deeper than any real document
 // are refused instead of risking the stack.
 TEST(DocxMerge, NestingIsBounded) {
