@@ -125,6 +125,8 @@ constexpr Message kMessages[] = {
     {ERR_ENV_VALUE, "Environment value must not contain a line break"},
     {ERR_ENV_NOT_SET, "Environment variable is not set"},
     {ERR_NO_USER_NAME, "No user name is configured"},
+    // ==== access control lists (0x0A00-0x0AFF)
+    // ==== server add-ins and log entries (0x0B00-0x0BFF)
     // ==== full text (0x0F00-0x0FFF)
     {ERR_FT_NOT_INDEXED, "Database is not full text indexed"},
     {ERR_FT_QUERY, "Full text query cannot be read: check its quotes, parentheses, operators and wildcards"},

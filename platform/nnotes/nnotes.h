@@ -22,7 +22,8 @@ inline constexpr STATUS ERR(STATUS s) { return static_cast<STATUS>(s & ERR_MASK)
 //   0x0200-0x02FF notes and items (546 no such item, 572 no notes) 0x0900-0x09FF settings and environment
 //   0x0300-0x03FF time                                             0x0F00-0x0FFF full text (3842, 3874)
 //   0x0400-0x04FF views and collections (1028, 1099)               0x1000-0x10FF text and NLS (4101)
-//   0x0500-0x05FF formulas
+//   0x0500-0x05FF formulas                                         0x0A00-0x0AFF access control lists
+//   0x0B00-0x0BFF server add-ins and log entries
 // Fixed codes that callers rely on:
 constexpr STATUS ERR_NOEXIST = 0x0103;           // file does not exist
 constexpr STATUS ERR_ITEM_NOT_FOUND = 546;       // note item not found
@@ -1007,5 +1008,13 @@ STATUS FTDeleteIndex(DBHANDLE db);
 // When the index was last brought up to date (lastIndexed may be null); ERR_FT_NOT_INDEXED when there is none.
 STATUS FTGetIndexInfo(DBHANDLE db, Instant* lastIndexed);
 // ==== end Full text
+
+// ==== Access control lists =============================================================================
+// reading and writing a database's access list
+// ==== end Access control lists
+
+// ==== Server add-ins and logs ==========================================================================
+// add-in status lines, add-in messages, log entries
+// ==== end Server add-ins and logs
 
 }  // namespace nnotes
