@@ -136,8 +136,8 @@ private:
     LNSTATUS Move(bool forward, bool words, uint32_t start, uint32_t* position) const;
 };
 
-// Character compare (collation): see lnstringcompare.h. Equality with platform text, case and accents
-// counting.
+// True when the string and the platform text collate equal with case and accents counting (LNStringCompare
+// with flags 0, lnstringcompare.h).
 bool operator==(const LNString& string, const char* text);
 
 // Every user of operator[] needs the character class complete.
