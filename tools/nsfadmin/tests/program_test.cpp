@@ -1,0 +1,103 @@
+// The nsfadmin program itself: its commands, exit codes and messages, and the full-text index it makes.
+#include "nnotes.h"
+#include "test_area.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+
+namespace nsfadmin {
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+class Program : public ::testing::Test {
+protected:
+    // Runs nsfadmin (beside this test program) with the arguments, already quoted for the shell.
+    Outcome Run(const std::string& arguments) {
+        const auto program = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "nsfadmin";
+        const std::string errFile = area_.Root() + "/stderr.txt";
+        const std::string command = "'" + program.string() + "' " + arguments + " 2>'" + errFile + "'";
+        Outcome o;
+        FILE* pipe = popen(command.c_str(), "r");
+        if (pipe == nullptr) return o;
+        char buf[4096];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;)
+            o.out.append(buf, n);
+        const int status = pclose(pipe);
+        o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::ifstream in(errFile);
+        o.err.assign(std::istreambuf_iterator<char>(in), {});
+        return o;
+    }
+
+    std::string Write(const std::string& name, const std::string& text) {
+        const std::string path = area_.Root() + "/" + name;
+        std::ofstream(path) << text;
+        return path;
+    }
+
+    TestArea area_;
+};
+
+TEST_F(Program, BuildsSeveralFilesAndDumpsThem) {
+    const std::string a = Write("a.json", R"({"path": "a.nsf", "documents": [{"Name": "Ann"}]})");
+    const std::string b = Write("b.json", R"({"path": "b.nsf", "documents": [{"Count": 3}]})");
+    ASSERT_EQ(Run("build '" + a + "' '" + b + "'").exitCode, 0);
+    const Outcome dump = Run("dump a.nsf");
+    EXPECT_EQ(dump.exitCode, 0);
+    EXPECT_NE(dump.out.find(R"("items":{"Name":"Ann"}})"), std::string::npos) << dump.out;
+    EXPECT_NE(Run("dump b.nsf").out.find(R"({"Count":3})"), std::string::npos);
+}
+
+TEST_F(Program, AMalformedFileLeavesNoDatabaseAndTheOthersAreStillBuilt) {
+    const std::string bad = Write("bad.json", "{\"path\": \"bad.nsf\", \"documents\": [ {\"A\": 1,} ]}");
+    const std::string good = Write("good.json", R"({"path": "good.nsf"})");
+    const Outcome o = Run("build '" + bad + "' '" + good + "'");
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_NE(o.err.find(bad + ": "), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("line 1"), std::string::npos) << o.err;
+    EXPECT_FALSE(std::filesystem::exists(area_.DataDirectory() + "/bad.nsf"));
+    EXPECT_TRUE(std::filesystem::exists(area_.DataDirectory() + "/good.nsf"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(area_.DataDirectory()), {}), 1);
+}
+
+TEST_F(Program, IndexMakesTheDatabaseSearchable) {
+    const std::string file =
+        Write("f.json", R"({"path": "f.nsf", "documents": [{"Body": "orchids in spring"}]})");
+    ASSERT_EQ(Run("build '" + file + "'").exitCode, 0);
+    ASSERT_EQ(Run("index f.nsf").exitCode, 0);
+    ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
+    nnotes::DBHANDLE db = 0;
+    ASSERT_EQ(nnotes::OpenDatabase("f.nsf", &db), nnotes::NOERROR);
+    nnotes::FTSEARCHHANDLE search = 0;
+    ASSERT_EQ(nnotes::FTOpenSearch(&search), nnotes::NOERROR);
+    uint32_t count = 0;
+    EXPECT_EQ(nnotes::FTSearch(db, &search, 0, "orchid*", 0, 0, nnotes::NULLHANDLE, &count, nullptr, nullptr),
+              nnotes::NOERROR);
+    EXPECT_EQ(count, 1u);
+    nnotes::FTCloseSearch(search);
+    nnotes::CloseDatabase(db);
+    nnotes::TermProcess();
+}
+
+TEST_F(Program, WrongUseGivesTheUsageAndExitCode2) {
+    for (const char* arguments :
+         {"", "frobnicate", "build", "dump", "dump a b", "view a.nsf", "dump a --server"}) {
+        const Outcome o = Run(arguments);
+        EXPECT_EQ(o.exitCode, 2) << arguments;
+        EXPECT_NE(o.err.find("usage: nsfadmin build"), std::string::npos) << arguments;
+    }
+    const Outcome missing = Run("dump nowhere.nsf");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("nowhere.nsf"), std::string::npos);
+}
+
+} // namespace
+} // namespace nsfadmin

@@ -1,0 +1,87 @@
+// View listings: categories, documents under them, constant and formula columns, totals and plain views.
+#include "nsfadmin.h"
+#include "test_area.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace nsfadmin {
+namespace {
+
+constexpr const char* kContacts = R"({"path": "sales/contacts.nsf", "title": "Contacts",
+  "views": [ { "name": "By Region", "alias": "ByRegion", "selection": "SELECT Form = \"Contact\"",
+               "columns": [ { "title": "Region", "item": "Region", "sorted": true, "categorised": true },
+                            { "title": "Last Name", "item": "LastName", "sorted": true },
+                            { "title": "Full Name", "formula": "FirstName + \" \" + LastName" },
+                            { "title": "Kind", "constant": "contact" },
+                            { "title": "Tags", "item": "Tags" } ] },
+             { "name": "Ages", "selection": "SELECT Form = \"Contact\"",
+               "columns": [ { "title": "Age", "item": "Age", "sorted": true, "descending": true, "totals": true } ] },
+             { "name": "Plain" } ],
+  "documents": [ { "Form": "Contact", "FirstName": "Ann", "LastName": "Lee", "Region": "North", "Age": 42,
+                   "Tags": ["a", "b"] },
+                 { "Form": "Contact", "FirstName": "Bob", "LastName": "Adams", "Region": "North", "Age": 3.5 },
+                 { "Form": "Contact", "FirstName": "Cy", "LastName": "Zed", "Region": "South", "Age": 20 },
+                 { "Form": "Memo", "Subject": "not a contact" } ] })";
+
+class ViewListing : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(area_.Build(kContacts), ""); }
+
+    std::string List(const std::string& view) {
+        std::ostringstream out;
+        EXPECT_EQ(ListView("sales/contacts.nsf", view, "", out), "");
+        return out.str();
+    }
+
+    TestArea area_;
+};
+
+// Note ids follow the order of the description: the views first, then the documents.
+TEST_F(ViewListing, CategoriesHoldTheirDocumentsInSortedOrder) {
+    const std::string listing = List("By Region");
+    std::istringstream lines(listing);
+    std::vector<std::string> got;
+    for (std::string line; std::getline(lines, line);)
+        got.push_back(line.substr(0, line.find('\t', line.find('\t') + 1)) + "|" +
+                      line.substr(line.find('\t', line.find('\t', line.find('\t') + 1))));
+    const std::vector<std::string> expected = {
+        "category\t0|\tNorth\t\t\t\t",
+        "document\t1|\t\tAdams\tBob Adams\tcontact\t",
+        "document\t1|\t\tLee\tAnn Lee\tcontact\ta, b",
+        "category\t0|\tSouth\t\t\t\t",
+        "document\t1|\t\tZed\tCy Zed\tcontact\t",
+    };
+    EXPECT_EQ(got, expected) << listing;
+    // The alias names the view as well as its name.
+    EXPECT_EQ(List("ByRegion"), listing);
+}
+
+TEST_F(ViewListing, TotalsFollowTheDocumentsAndNumbersReadPlainly) {
+    const std::string listing = List("Ages");
+    EXPECT_NE(listing.find("\t42\n"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("\t3.5\n"), std::string::npos) << listing;
+    EXPECT_LT(listing.find("\t42\n"), listing.find("\t20\n")) << listing;
+    EXPECT_EQ(listing.substr(listing.rfind("total")), "total\t0\t0\t65.5\n");
+}
+
+TEST_F(ViewListing, AViewGivenByNameAloneShowsEveryDocumentInOneEmptyColumn) {
+    const std::string listing = List("Plain");
+    size_t lines = 0;
+    for (size_t at = 0; (at = listing.find("document\t0\t", at)) != std::string::npos; ++at)
+        ++lines;
+    EXPECT_EQ(lines, 4u) << listing;
+    EXPECT_EQ(listing.back(), '\n');
+    EXPECT_EQ(listing[listing.size() - 2], '\t');
+}
+
+TEST_F(ViewListing, AnUnknownViewOrDatabaseIsNamed) {
+    std::ostringstream out;
+    EXPECT_NE(ListView("sales/contacts.nsf", "Nope", "", out).find("view \"Nope\""), std::string::npos);
+    EXPECT_NE(ListView("sales/none.nsf", "Plain", "", out).find("sales/none.nsf"), std::string::npos);
+    EXPECT_TRUE(out.str().empty());
+}
+
+} // namespace
+} // namespace nsfadmin
