@@ -11,8 +11,6 @@
 #include "merge_body.h"
 #include "word.h"
 
-#include <unordered_map>
-
 namespace word {
 namespace {
 
@@ -25,19 +23,19 @@ struct FieldSlot {
     std::string runProperties;
 };
 
-// A complex field while its runs are read.
+// A complex field while its runs are read; its runs are those from its begin run to its end run.
 struct OpenField {
-    pugi::xml_node beginRun;
+    size_t beginRun; // index in the body's runs
     std::string instruction;
     bool separated = false;
     std::optional<std::string> resultProperties;
-    std::vector<pugi::xml_node> runs;
 };
 
+// A merge field's runs, to be replaced by its value.
 struct Replacement {
-    pugi::xml_node beginRun;
+    size_t beginRun;
+    size_t endRun;
     size_t slot;
-    bool cancelled = false;
 };
 
 class DocxMainDocument : public MainDocument {
@@ -119,7 +117,7 @@ private:
         for (pugi::xml_node field : fields) {
             std::optional<MergeField> merge = ParseMergeField(field.attribute(w("instr").c_str()).value());
             if (!merge) continue;
-            pugi::xml_node properties = field.select_node((".//" + w("r") + "/" + w("rPr")).c_str()).node();
+            pugi::xml_node properties = field.child(w("r").c_str()).child(w("rPr").c_str());
             InsertFieldMarker(field, slots_.size());
             slots_.push_back({std::move(*merge), properties ? XmlText(properties) : ""});
             replaced.push_back(field);
@@ -129,26 +127,27 @@ private:
             it->parent().remove_child(*it);
     }
 
+    // Fields nest: the runs of one may hold whole other fields. Merge fields inside a merge field go with
+    // it, so the replacements left are disjoint ranges of runs, and every run is looked at a bounded number
+    // of times however the fields nest.
     void ReplaceComplexFields(pugi::xml_node body, const WordNames& w) {
         std::vector<pugi::xml_node> runs;
         for (pugi::xpath_node node : body.select_nodes((".//" + w("r")).c_str()))
             runs.push_back(node.node());
 
         std::vector<OpenField> open;
-        std::vector<Replacement> replacements;
-        std::unordered_map<pugi::xml_node_struct*, size_t> claimedBy;
-        for (pugi::xml_node run : runs) {
-            for (OpenField& field : open)
-                field.runs.push_back(run);
+        std::vector<Replacement> replacements; // ordered by their begin runs
+        for (size_t index = 0; index < runs.size(); ++index) {
+            pugi::xml_node run = runs[index];
             for (pugi::xml_node child : run.children()) {
                 if (w.Is(child, "fldChar")) {
                     std::string_view type = child.attribute(w("fldCharType").c_str()).value();
                     if (type == "begin") {
-                        open.push_back({run, "", false, std::nullopt, {run}});
+                        open.push_back({index, "", false, std::nullopt});
                     } else if (type == "separate" && !open.empty()) {
                         open.back().separated = true;
                     } else if (type == "end" && !open.empty()) {
-                        EndField(std::move(open.back()), w, replacements, claimedBy);
+                        EndField(open.back(), runs, index, w, replacements);
                         open.pop_back();
                     }
                 } else if (w.Is(child, "instrText") && !open.empty() && !open.back().separated) {
@@ -160,40 +159,32 @@ private:
                 }
             }
         }
-        for (const Replacement& replacement : replacements) {
-            if (!replacement.cancelled) InsertFieldMarker(replacement.beginRun, replacement.slot);
-        }
-        for (const auto& [run, index] : claimedBy) {
-            pugi::xml_node node(run);
-            node.parent().remove_child(node);
+        // Last first: a run may hold others (in a text box), which come after it in document order, so no
+        // node is removed after an ancestor of it.
+        for (auto replacement = replacements.rbegin(); replacement != replacements.rend(); ++replacement) {
+            InsertFieldMarker(runs[replacement->beginRun], replacement->slot);
+            for (size_t index = replacement->endRun + 1; index-- > replacement->beginRun;)
+                runs[index].parent().remove_child(runs[index]);
         }
     }
 
-    void EndField(OpenField field, const WordNames& w, std::vector<Replacement>& replacements,
-                  std::unordered_map<pugi::xml_node_struct*, size_t>& claimedBy) {
+    void EndField(const OpenField& field, const std::vector<pugi::xml_node>& runs, size_t endRun,
+                  const WordNames& w, std::vector<Replacement>& replacements) {
         std::optional<MergeField> merge = ParseMergeField(field.instruction);
         if (!merge) return;
-        pugi::xml_node paragraph = Paragraph(field.beginRun, w);
-        for (pugi::xml_node run : field.runs) {
-            if (Paragraph(run, w) != paragraph)
-                throw AutomationError("The merge field " + merge->name + " spans several paragraphs");
-        }
+        pugi::xml_node beginRun = runs[field.beginRun];
+        if (Paragraph(beginRun, w) != Paragraph(runs[endRun], w))
+            throw AutomationError("The merge field " + merge->name + " spans several paragraphs");
         std::string properties;
         if (field.resultProperties) {
             properties = *field.resultProperties;
-        } else if (pugi::xml_node codeProperties = field.beginRun.child(w("rPr").c_str())) {
+        } else if (pugi::xml_node codeProperties = beginRun.child(w("rPr").c_str())) {
             properties = XmlText(codeProperties);
         }
-        size_t index = replacements.size();
-        replacements.push_back({field.beginRun, slots_.size(), false});
+        while (!replacements.empty() && replacements.back().beginRun > field.beginRun)
+            replacements.pop_back(); // a merge field inside this one goes with it
+        replacements.push_back({field.beginRun, endRun, slots_.size()});
         slots_.push_back({std::move(*merge), std::move(properties)});
-        for (pugi::xml_node run : field.runs) {
-            auto [it, inserted] = claimedBy.try_emplace(run.internal_object(), index);
-            if (!inserted) {
-                replacements[it->second].cancelled = true; // an inner field goes with this one
-                it->second = index;
-            }
-        }
     }
 
     static pugi::xml_node Paragraph(pugi::xml_node node, const WordNames& w) {

@@ -106,7 +106,7 @@ private:
             if (Token(i).kind != RtfToken::Kind::GroupStart) continue;
             std::string_view destination = GroupDestination(rtf_, i);
             if (destination == "fldinst") {
-                instruction = GroupText(i);
+                instruction = FieldInstruction(rtf_, source_, i);
                 instructionFormat = FormattingAtFirstText(i);
             } else if (destination == "fldrslt") {
                 resultFormat = FormattingAtFirstText(i);
@@ -119,22 +119,9 @@ private:
                              resultFormat ? *resultFormat : instructionFormat.value_or("")};
     }
 
-    std::string GroupText(size_t group) const {
-        RtfTextDecoder decoder(source_);
-        std::string text;
-        for (size_t i = group + 1; i < rtf_.groupEnd[group]; ++i) {
-            if (Token(i).kind == RtfToken::Kind::GroupStart)
-                decoder.EnterGroup();
-            else if (Token(i).kind == RtfToken::Kind::GroupEnd)
-                decoder.LeaveGroup();
-            else
-                decoder.Append(Token(i), text);
-        }
-        return text;
-    }
-
     // The character formatting words in force where the group's first text starts: those of the groups
-    // that enclose that text, in order, leaving out groups already closed and non-text destinations.
+    // that enclose that text, in order, leaving out groups already closed, non-text destinations and
+    // nested fields (whose own groups are read when their turn comes).
     std::optional<std::string> FormattingAtFirstText(size_t group) const {
         std::vector<std::string> levels(1);
         for (size_t i = group + 1; i < rtf_.groupEnd[group]; ++i) {
@@ -142,7 +129,7 @@ private:
             if (token.kind == RtfToken::Kind::GroupStart) {
                 bool ignorable = false;
                 std::string_view destination = GroupDestination(rtf_, i, &ignorable);
-                if (ignorable || IsNonTextDestination(destination))
+                if (ignorable || IsNonTextDestination(destination) || destination == "field")
                     i = rtf_.groupEnd[i];
                 else
                     levels.emplace_back();

@@ -30,10 +30,10 @@ private:
             if (token.kind == RtfToken::Kind::GroupStart) {
                 bool ignorable = false;
                 std::string_view destination = GroupDestination(rtf_, i, &ignorable);
-                if (destination == "stylesheet") {
+                if (destination == "stylesheet" && collectHeaders) {
                     ReadStyles(i);
                 } else if (destination == "fldinst") {
-                    content_.fields.push_back(GroupText(i));
+                    content_.fields.push_back(FieldInstruction(rtf_, source_, i));
                 } else if (collectHeaders && IsHeaderOrFooter(destination)) {
                     std::string text;
                     ReadRange(i + 1, rtf_.groupEnd[i], text, false);

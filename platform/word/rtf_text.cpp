@@ -1,5 +1,6 @@
 #include "rtf_text.h"
 
+#include "rtf_words.h"
 #include "unicode_text.h"
 
 namespace word {
@@ -80,6 +81,26 @@ bool RtfTextDecoder::Append(const RtfToken& token, std::string& out) {
     default:
         return false;
     }
+}
+
+std::string FieldInstruction(const RtfTokens& rtf, std::string_view source, size_t group) {
+    RtfTextDecoder decoder(source);
+    std::string text;
+    for (size_t i = group + 1; i < rtf.groupEnd[group]; ++i) {
+        const RtfToken& token = rtf.tokens[i];
+        if (token.kind == RtfToken::Kind::GroupStart) {
+            bool ignorable = false;
+            if (GroupDestination(rtf, i, &ignorable) == "field" || ignorable)
+                i = rtf.groupEnd[i];
+            else
+                decoder.EnterGroup();
+        } else if (token.kind == RtfToken::Kind::GroupEnd) {
+            decoder.LeaveGroup();
+        } else {
+            decoder.Append(token, text);
+        }
+    }
+    return text;
 }
 
 void EncodeRtfText(std::string_view text, std::string& out) {

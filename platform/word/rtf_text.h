@@ -28,6 +28,11 @@ private:
     char32_t highSurrogate_ = 0;
 };
 
+// The instruction of the field whose \fldinst group starts at tokens[group], as UTF-8: its text, split
+// over groups as it may be, leaving out nested fields and ignorable destinations, so that every token is
+// read once however deeply fields nest.
+std::string FieldInstruction(const RtfTokens& rtf, std::string_view source, size_t group);
+
 // Writes UTF-8 text as RTF text: backslashes and braces escaped, tabs as \tab, line breaks as \line,
 // other control characters dropped, non-ASCII as \u escapes (with one '?' fallback each; the caller sets
 // \uc1 around it).

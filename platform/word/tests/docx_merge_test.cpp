@@ -199,6 +199,27 @@ TEST(DocxMerge, APartWithAnotherPrefixForTheNamespaceMerges) {
               std::string::npos);
 }
 
+// Many fields that never end, or merge fields inside merge fields, cost no more than reading them once.
+TEST(DocxMerge, UnendedAndNestedFieldsAreReadInOnePass) {
+    std::string runs;
+    for (int i = 0; i < 100000; ++i)
+        runs += "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>";
+    DocxTemplate unended;
+    unended.body = Paragraph(kSimpleField) + Paragraph(runs);
+    EXPECT_EQ(Merge(unended, {{"First_Name"}, {"x"}}).text, "x\n\n");
+
+    std::string open, close;
+    for (int i = 0; i < 20000; ++i) {
+        open += "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText>MERGEFIELD "
+                "a</w:instrText></w:r>"
+                "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>";
+        close += "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
+    }
+    DocxTemplate nested;
+    nested.body = Paragraph(open + close);
+    EXPECT_EQ(Merge(nested, {{"a"}, {"x"}}).text, "x\n");
+}
+
 // Some operations of the XML library recurse once per level, so parts nested deeper than any real document
 // are refused instead of risking the stack.
 TEST(DocxMerge, NestingIsBounded) {

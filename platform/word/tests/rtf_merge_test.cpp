@@ -136,6 +136,17 @@ TEST(RtfMerge, UnicodeAndCodePageTextInTemplatesIsRead) {
     EXPECT_EQ(MergeAndRead(body, {{"été"}, {"x"}}).text, "€ € x\n");
 }
 
+// Fields nested in fields are read once each, however deep.
+TEST(RtfMerge, NestedFieldsAreReadInOnePass) {
+    std::string open, close;
+    for (int i = 0; i < 100000; ++i) {
+        open += "{\\field{\\*\\fldinst {IF 1 = 1 ";
+        close += "}}{\\fldrslt {y}}}";
+    }
+    std::string body = "\\pard " + open + Field("MERGEFIELD a", "") + close + "\\par";
+    EXPECT_EQ(MergeAndRead(body, {{"a"}, {"x"}}).text, "y\n");
+}
+
 TEST(RtfMerge, DeepNestingNeedsNoDeepStack) {
     const size_t depth = 200000;
     std::string body =
