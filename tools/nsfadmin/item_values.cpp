@@ -59,6 +59,21 @@ std::optional<size_t> RangeCount(std::string_view b, size_t width) {
     return singles;
 }
 
+// One 8-byte value, or a range list of them, read into out.
+template <class T>
+bool ReadEights(std::string_view b, bool list, T (*read)(std::string_view, size_t), std::vector<T>& out) {
+    if (!list) {
+        if (b.size() != 8) return false;
+        out.push_back(read(b, 0));
+        return true;
+    }
+    const auto n = RangeCount(b, 8);
+    if (!n) return false;
+    for (size_t i = 0; i < *n; ++i)
+        out.push_back(read(b, 4 + i * 8));
+    return true;
+}
+
 } // namespace
 
 ItemValue TextValue(std::string_view text) {
@@ -134,29 +149,13 @@ std::optional<ReadValue> ReadItemValue(uint16_t type, std::string_view b) {
         return r;
     }
     case nnotes::TYPE_NUMBER:
-        if (b.size() != 8) return std::nullopt;
-        r.numbers.push_back(Number(b, 0));
-        return r;
+    case nnotes::TYPE_NUMBER_RANGE:
+        r.list = type == nnotes::TYPE_NUMBER_RANGE;
+        return ReadEights(b, r.list, Number, r.numbers) ? std::optional(r) : std::nullopt;
     case nnotes::TYPE_TIME:
-        if (b.size() != 8) return std::nullopt;
-        r.times.push_back(Time(b, 0));
-        return r;
-    case nnotes::TYPE_NUMBER_RANGE: {
-        const auto n = RangeCount(b, 8);
-        if (!n) return std::nullopt;
-        r.list = true;
-        for (size_t i = 0; i < *n; ++i)
-            r.numbers.push_back(Number(b, 4 + i * 8));
-        return r;
-    }
-    case nnotes::TYPE_TIME_RANGE: {
-        const auto n = RangeCount(b, 8);
-        if (!n) return std::nullopt;
-        r.list = true;
-        for (size_t i = 0; i < *n; ++i)
-            r.times.push_back(Time(b, 4 + i * 8));
-        return r;
-    }
+    case nnotes::TYPE_TIME_RANGE:
+        r.list = type == nnotes::TYPE_TIME_RANGE;
+        return ReadEights(b, r.list, Time, r.times) ? std::optional(r) : std::nullopt;
     default:
         return std::nullopt;
     }
