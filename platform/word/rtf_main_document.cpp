@@ -27,6 +27,13 @@ bool IsBodyStart(const RtfToken& token, std::string_view source) {
     }
 }
 
+// Words that set the formatting of the text after them, to be carried over to the value: all but those
+// that name the field's groups, the \u fallback count (the value sets its own), the paragraph reset and
+// \bin (whose data would not come along).
+bool CarriesFormatting(std::string_view name) {
+    return name != "fldrslt" && name != "fldinst" && name != "uc" && name != "pard" && name != "bin";
+}
+
 struct RtfMergeField {
     MergeField field;
     std::string formatting;
@@ -142,8 +149,7 @@ private:
                 for (const std::string& level : levels)
                     formatting += level;
                 return formatting;
-            } else if (token.kind == RtfToken::Kind::ControlWord && token.name != "fldrslt" &&
-                       token.name != "fldinst" && token.name != "uc" && token.name != "pard") {
+            } else if (token.kind == RtfToken::Kind::ControlWord && CarriesFormatting(token.name)) {
                 levels.back() += Span(token.offset, EndOffset(i));
             }
         }
