@@ -88,6 +88,7 @@ STATUS SetDatabaseInfo(DBHANDLE handle, const char* info) {
 }
 
 STATUS GetInfoField(const char* info, uint16_t field, char* out, uint16_t size) {
+    if (STATUS s = RequireProcess()) return s;
     if (info == nullptr || out == nullptr || size == 0) return ERR_MISSING_ARGUMENT;
     if (field >= kInfoFields) return ERR_DB_INFO_FIELD;
     const auto fields = SplitFields(info);
@@ -99,6 +100,7 @@ STATUS GetInfoField(const char* info, uint16_t field, char* out, uint16_t size) 
 }
 
 STATUS SetInfoField(char* info, uint16_t field, const char* text) {
+    if (STATUS s = RequireProcess()) return s;
     if (info == nullptr || text == nullptr) return ERR_MISSING_ARGUMENT;
     if (field >= kInfoFields || std::strchr(text, '\n') != nullptr) return ERR_DB_INFO_FIELD;
     auto fields = SplitFields(info);

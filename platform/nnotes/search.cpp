@@ -153,6 +153,7 @@ STATUS SearchDatabase(DBHANDLE db, DHANDLE formula, uint16_t flags, uint16_t not
 
 STATUS GetSummaryValue(const SearchSummary* summary, const char* name, uint16_t* type, const void** value,
                        uint16_t* length) {
+    if (STATUS s = RequireProcess()) return s;
     if (summary == nullptr || name == nullptr) return ERR_MISSING_ARGUMENT;
     for (const auto& [itemName, bytes] : summary->items) {
         if (strcasecmp(itemName.c_str(), name) != 0) continue;

@@ -195,6 +195,12 @@ TEST_F(DatabaseFileTest, CallsAfterTermProcessAnswerWithAStatus) {
     EXPECT_EQ(UpdateNote(1, 0), ERR_NOT_INITIALIZED);
     EXPECT_EQ(DeleteNote(db, 1, 0), ERR_NOT_INITIALIZED);
     EXPECT_EQ(FindItemByName(1, "a", 1, nullptr, nullptr, nullptr, nullptr), ERR_NOT_INITIALIZED);
+    EXPECT_EQ(GetInfoField(info, INFOFIELD_TITLE, info, sizeof info), ERR_NOT_INITIALIZED);
+    EXPECT_EQ(SetInfoField(info, INFOFIELD_TITLE, "x"), ERR_NOT_INITIALIZED);
+    DHANDLE table;
+    EXPECT_EQ(GetModifiedNoteTable(db, NOTE_CLASS_ALL, nullptr, nullptr, &table), ERR_NOT_INITIALIZED);
+    EXPECT_EQ(SearchDatabase(db, NULLHANDLE, 0, NOTE_CLASS_ALL, nullptr, nullptr, nullptr, nullptr),
+              ERR_NOT_INITIALIZED);
     ASSERT_EQ(InitProcess(0, nullptr), NOERROR);
     // Handles from before are dead.
     EXPECT_EQ(GetDatabaseInfo(db, info), ERR_DB_HANDLE);
