@@ -108,13 +108,16 @@ std::string LetterRtf() {
 
 std::string Records(int count) {
     std::string data;
-    for (size_t i = 0; i < std::size(kTitles); ++i)
-        data += (i ? "\t" : "") + std::string(kTitles[i]);
+    for (size_t i = 0; i < std::size(kTitles); ++i) {
+        if (i > 0) data += '\t';
+        data += kTitles[i];
+    }
     data += "\r\n";
     for (int r = 1; r <= count; ++r) {
         std::string n = std::to_string(r);
-        data += (r % 2 ? "Ms" : "Mr") + std::string("\tFirstname") + n + "\tLastname" + n + "\t" + n +
-                " High Street\tLS" + std::to_string(r % 30) + " 1AB\tLeeds\tUnited Kingdom\tC" + n + "\r\n";
+        data += r % 2 ? "Ms" : "Mr";
+        data += "\tFirstname" + n + "\tLastname" + n + "\t" + n + " High Street\tLS" + std::to_string(r % 30);
+        data += " 1AB\tLeeds\tUnited Kingdom\tC" + n + "\r\n";
     }
     return data;
 }

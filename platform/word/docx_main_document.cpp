@@ -57,8 +57,7 @@ public:
         pugi::xml_node finalSection = MarkRecordBreak(body, w);
         ReadBody(body, finalSection);
 
-        pugi::xml_node marker = finalSection ? body.insert_child_before(pugi::node_pi, finalSection)
-                                             : body.append_child(pugi::node_pi);
+        pugi::xml_node marker = body.insert_child_before(pugi::node_pi, finalSection);
         marker.set_name(std::string(kBodyMarker).c_str());
         std::string text = XmlText(document);
         std::string markerText = "<?" + std::string(kBodyMarker) + "?>";
@@ -200,13 +199,14 @@ private:
         pugi::xml_node finalSection = body.last_child();
         while (finalSection && finalSection.type() != pugi::node_element)
             finalSection = finalSection.previous_sibling();
-        if (finalSection && !w.Is(finalSection, "sectPr")) finalSection = pugi::xml_node();
+        // A body without final section properties has the default page: say so, to have them to repeat.
+        if (!finalSection || !w.Is(finalSection, "sectPr"))
+            finalSection = body.append_child(w("sectPr").c_str());
 
         pugi::xml_node firstInner = body.select_node((".//" + w("pPr") + "/" + w("sectPr")).c_str()).node();
-        pugi::xml_node startingSection = firstInner ? firstInner : finalSection;
-        if (startingSection) startingSection.remove_child(w("type").c_str());
+        (firstInner ? firstInner : finalSection).remove_child(w("type").c_str());
 
-        pugi::xml_node last = finalSection ? finalSection.previous_sibling() : body.last_child();
+        pugi::xml_node last = finalSection.previous_sibling();
         while (last && last.type() != pugi::node_element)
             last = last.previous_sibling();
         pugi::xml_node properties;
@@ -216,8 +216,7 @@ private:
             if (properties.child(w("sectPr").c_str())) properties = pugi::xml_node();
         }
         if (!properties) {
-            pugi::xml_node paragraph = finalSection ? body.insert_child_before(w("p").c_str(), finalSection)
-                                                    : body.append_child(w("p").c_str());
+            pugi::xml_node paragraph = body.insert_child_before(w("p").c_str(), finalSection);
             properties = paragraph.append_child(w("pPr").c_str());
         }
         pugi::xml_node change = properties.child(w("pPrChange").c_str());
@@ -225,7 +224,7 @@ private:
                                        : properties.append_child(pugi::node_pi);
         marker.set_name(std::string(kBreakMarker).c_str());
 
-        recordBreak_ = finalSection ? XmlText(finalSection) : "<" + w("sectPr") + "/>";
+        recordBreak_ = XmlText(finalSection);
         return finalSection;
     }
 

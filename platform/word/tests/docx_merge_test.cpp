@@ -220,6 +220,18 @@ TEST(DocxMerge, UnendedAndNestedFieldsAreReadInOnePass) {
     EXPECT_EQ(Merge(nested, {{"a"}, {"x"}}).text, "x\n");
 }
 
+TEST(DocxMerge, ABodyWithoutSectionPropertiesGetsTheDefaultPageAndItsBreaks) {
+    Package package = Package::Read(BuildDocx({}));
+    package.Set(
+        "word/document.xml",
+        "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>" +
+            Paragraph(kSimpleField) + "</w:body></w:document>");
+    std::string merged = ReadDocxMainDocument(package.Write())
+                             ->Merge(Data(DataFile({{"First_Name"}, {"A"}, {"B"}}), "d"))
+                             .Join();
+    EXPECT_EQ(Pages(ReadDocxContent(merged).text), (std::vector<std::string>{"A\n", "B\n"}));
+}
+
 // Some operations of the XML library recurse once per level, so parts nested deeper than any real document
 // are refused instead of risking the stack.
 TEST(DocxMerge, NestingIsBounded) {
