@@ -153,7 +153,8 @@ STATUS Note::Adopt(uint16_t flags, std::string_view name, BLOCKID value, uint32_
     if (value.pool == NULLHANDLE || GetBlockSize(value.pool, &blockSize) != NOERROR) return ERR_VALUE_BLOCK;
     if (length < sizeof(uint16_t) || uint64_t{value.block} + length > blockSize) return ERR_VALUE_BLOCK;
     // Also within what a pool can hold, so that the stored value can be placed again when the note is read.
-    if (uint64_t{value.block} + length > kPoolLimit || length > kPoolLimit - kFirstOffset) return ERR_ITEM_TOO_BIG;
+    if (uint64_t{value.block} + length > kPoolLimit || length > kPoolLimit - kFirstOffset)
+        return ERR_ITEM_TOO_BIG;
     const auto* at = static_cast<const char*>(LockBlock(value.pool)) + value.block;
     uint16_t type;
     std::memcpy(&type, at, sizeof type);

@@ -209,7 +209,7 @@ TEST_F(DirectorySearchTest, DatabaseFilesAreReportedWithTheirPaths) {
     char path[MAXPATH];
     ASSERT_EQ(LocateDatabaseById(dir, &id, path), NOERROR);
     EXPECT_STREQ(path, "mail/m.nsf");
-    id.words[1] ^= 0x00100000;  // far from every identifier made in this test
+    id.words[1] ^= 0x00100000; // far from every identifier made in this test
     EXPECT_EQ(LocateDatabaseById(dir, &id, path), ERR_DB_ID_NOT_FOUND);
     EXPECT_EQ(CloseDatabase(dir), NOERROR);
 }
