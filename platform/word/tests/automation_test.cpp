@@ -146,17 +146,21 @@ TEST_F(Automation, TemplateCreationWritesAFieldPerParagraphAndTheHeaderSource) {
 }
 
 TEST_F(Automation, ACreatedTemplateMergesInBothFormats) {
+    std::string data =
+        Write("mm2.tmp", DataFile({{"First Name", "Ville {é}", "Odd \"1\""}, {"Ann", "Sète", "a<b"}}));
     for (const std::string name : {"created.doc", "created.docx"}) {
         auto word = CreateObject(kProgramId);
         word->Invoke("FileNewDefault");
         word->Invoke("InsertMergeField", {Named("mergefield", "First_Name")});
-        word->Invoke("InsertMergeField", {Named("MergeField", "Town")});
+        word->Invoke("InsertMergeField", {Named("MergeField", "Ville_{é}")});
+        word->Invoke("InsertMergeField", {Named("MergeField", "Odd_\"1\"")});
         word->Invoke("FileSaveAs", {Positional(Path(name))});
         word->Invoke("FileClose", {Positional(2)});
         EXPECT_EQ(ReadDocumentContent(Read(name)).format,
                   name.ends_with(".docx") ? DocumentFormat::Docx : DocumentFormat::Rtf);
-        MergeStartedHere(Path(name), Data(), Path("merged-" + name));
-        EXPECT_EQ(ReadDocumentContent(Read("merged-" + name)).text, "Ann\nLeeds\n\fBo\nYork\n") << name;
+        EXPECT_EQ(ReadDocumentContent(Read(name)).text, "«First_Name»\n«Ville_{é}»\n«Odd_\"1\"»\n");
+        MergeStartedHere(Path(name), data, Path("merged-" + name));
+        EXPECT_EQ(ReadDocumentContent(Read("merged-" + name)).text, "Ann\nSète\na<b\n") << name;
         word->Invoke("AppClose");
     }
 }
