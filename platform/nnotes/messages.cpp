@@ -126,7 +126,22 @@ constexpr Message kMessages[] = {
     {ERR_ENV_NOT_SET, "Environment variable is not set"},
     {ERR_NO_USER_NAME, "No user name is configured"},
     // ==== access control lists (0x0A00-0x0AFF)
+    {ERR_ACL_DAMAGED, "Access control list is damaged"},
+    {ERR_ACL_NOT_FOUND, "Access control list entry not found"},
+    {ERR_ACL_ENTRY_EXISTS, "Access control list entry already exists"},
+    {ERR_ACL_BAD_NAME, "Access control list entry name is empty or too long"},
+    {ERR_ACL_BAD_LEVEL, "Invalid access level"},
+    {ERR_ACL_BAD_PRIVILEGE, "Invalid privilege or role number"},
+    {ERR_ACL_PRIVNAME_TOO_LONG, "Privilege or role name is too long"},
+    {ERR_ACL_FULL, "Access control list has no room for more entries"},
+    {ERR_ACL_DEFAULT_ENTRY, "The -Default- entry cannot be deleted or renamed"},
+    {ERR_PORT_NOT_CONFIGURED, "Port is not configured"},
     // ==== server add-ins and log entries (0x0B00-0x0BFF)
+    {ERR_STATUS_LINE, "Invalid add-in status line"},
+    {ERR_LOG_HANDLE, "Invalid or closed log entry"},
+    {ERR_LOG_HANDLES, "No more log entries can be opened"},
+    {ERR_LOG_FULL, "Log entry has no room for more lines"},
+    {ERR_LOG_NAME, "Log entry name is empty or too long"},
     // ==== full text (0x0F00-0x0FFF)
     {ERR_FT_NOT_INDEXED, "Database is not full text indexed"},
     {ERR_FT_QUERY, "Full text query cannot be read: check its quotes, parentheses, operators and wildcards"},

@@ -1010,11 +1010,124 @@ STATUS FTGetIndexInfo(DBHANDLE db, Instant* lastIndexed);
 // ==== end Full text
 
 // ==== Access control lists =============================================================================
-// reading and writing a database's access list
+// An access list is held in a memory block of its own (ReadACL, CreateACL) and changed there; StoreACL writes
+// it into a database, FreeBlock drops it. A database that never had one stored reads as a list holding only
+// "-Default-" at ACL_LEVEL_MANAGER: nothing here enforces access, so an unset list grants everything.
+// Entry names are matched without regard to case; a null name stands for "-Default-". An ACL has
+// ACL_PRIVCOUNT privilege slots, each with a name (at most ACL_PRIVNAMEMAX - 1 bytes); an entry's
+// privileges are one bit per slot, bit (slot & 7) of byte slot / 8. Levels, entry flags and the ACL flags are
+// stored as given. The same handle is used by one thread at a time.
+constexpr uint16_t ACL_LEVEL_NOACCESS = 0, ACL_LEVEL_DEPOSITOR = 1, ACL_LEVEL_READER = 2, ACL_LEVEL_AUTHOR = 3,
+                   ACL_LEVEL_EDITOR = 4, ACL_LEVEL_DESIGNER = 5, ACL_LEVEL_MANAGER = 6;
+constexpr uint16_t ACL_PRIVCOUNT = 80;
+constexpr uint16_t ACL_PRIVNAMEMAX = 32;  // privilege names, with their terminator
+constexpr const char* ACL_DEFAULT_NAME = "-Default-";
+struct ACL_PRIVILEGES {
+    uint8_t BitMask[(ACL_PRIVCOUNT + 7) / 8];
+};
+
+// UpdateACLEntry: which of the given values replace the entry's.
+constexpr uint16_t ACL_UPDATE_NAME = 0x0001, ACL_UPDATE_LEVEL = 0x0002, ACL_UPDATE_PRIVILEGES = 0x0004,
+                   ACL_UPDATE_FLAGS = 0x0008;
+
+constexpr STATUS ERR_ACL_DAMAGED = 0x0A01;        // the block is no access list, or the stored list is damaged
+constexpr STATUS ERR_ACL_NOT_FOUND = 0x0A02;      // no entry of that name
+constexpr STATUS ERR_ACL_ENTRY_EXISTS = 0x0A03;   // an entry of that name is there already
+constexpr STATUS ERR_ACL_BAD_NAME = 0x0A04;       // entry name empty or of MAXPATH bytes or more
+constexpr STATUS ERR_ACL_BAD_LEVEL = 0x0A05;      // level above ACL_LEVEL_MANAGER
+constexpr STATUS ERR_ACL_BAD_PRIVILEGE = 0x0A06;  // slot number not below ACL_PRIVCOUNT
+constexpr STATUS ERR_ACL_PRIVNAME_TOO_LONG = 0x0A07;  // privilege name of ACL_PRIVNAMEMAX bytes or more
+constexpr STATUS ERR_ACL_FULL = 0x0A08;           // 65535 entries already
+constexpr STATUS ERR_ACL_DEFAULT_ENTRY = 0x0A09;  // "-Default-" cannot be deleted or renamed
+// Not an access-list status, kept in this range: a port missing from the "Ports" environment lines, as the
+// object layer reports it.
+constexpr STATUS ERR_PORT_NOT_CONFIGURED = 2597;
+
+// A new list holding "-Default-" at ACL_LEVEL_NOACCESS, no privilege names and flags 0.
+STATUS CreateACL(DHANDLE* acl);
+// A copy of the database's list in a new block.
+STATUS ReadACL(DBHANDLE db, DHANDLE* acl);
+// Replaces the database's list by the one in the block (in one transaction).
+STATUS StoreACL(DBHANDLE db, DHANDLE acl);
+
+// privileges may be null (none).
+STATUS AddACLEntry(DHANDLE acl, const char* name, uint16_t level, const ACL_PRIVILEGES* privileges,
+                   uint16_t flags);
+STATUS DeleteACLEntry(DHANDLE acl, const char* name);
+// Replaces what updateFlags names; the values not named are not read (and may be null).
+STATUS UpdateACLEntry(DHANDLE acl, const char* name, uint16_t updateFlags, const char* newName, uint16_t level,
+                      const ACL_PRIVILEGES* privileges, uint16_t flags);
+// Calls back once per entry, in list order. The privileges point into the list itself: what the callback
+// changes there is kept. The callback must not call the other operations of this list.
+using ACLEntryCallback = void (*)(void* context, const char* name, uint16_t level, ACL_PRIVILEGES* privileges,
+                                  uint16_t flags);
+STATUS EnumerateACL(DHANDLE acl, ACLEntryCallback callback, void* context);
+
+// Slot names, bounded by ACL_PRIVNAMEMAX (terminated); an unnamed slot gives "".
+STATUS GetPrivilegeName(DHANDLE acl, uint16_t slot, char* name);
+STATUS SetPrivilegeName(DHANDLE acl, uint16_t slot, const char* name);
+STATUS GetACLFlags(DHANDLE acl, uint32_t* flags);
+STATUS SetACLFlags(DHANDLE acl, uint32_t flags);
+// The administration server (MAXPATH bytes; "" when none); null or "" clears it.
+STATUS GetACLAdminServer(DHANDLE acl, char* server);
+STATUS SetACLAdminServer(DHANDLE acl, const char* server);
 // ==== end Access control lists
 
 // ==== Server add-ins and logs ==========================================================================
-// add-in status lines, add-in messages, log entries
+// Status lines are the lines of the server console's task list; they live in the process (until their
+// FreeStatusLineHandle or TermProcess). The task's default line is the one SetTaskDefaults names.
+// Messages (WriteLogText) and closed log entries are stored as documents of the log database LOG_DATABASE in
+// the local data directory, which is created on first use: a message holds the items "Form" "Event",
+// "Text" and "Status"; a log entry "Form" "Activity", "Name", "Value" (its last value, a number) and "Lines"
+// (a text list of the lines written, oldest first).
+constexpr const char* LOG_DATABASE = "log.nsf";
+
+constexpr STATUS ERR_STATUS_LINE = 0x0B01;  // unknown or freed status line
+constexpr STATUS ERR_LOG_HANDLE = 0x0B02;   // unknown, closed or discarded log entry
+constexpr STATUS ERR_LOG_HANDLES = 0x0B03;  // every log entry handle is in use
+constexpr STATUS ERR_LOG_FULL = 0x0B04;     // the entry's lines would exceed a text list
+constexpr STATUS ERR_LOG_NAME = 0x0B05;     // log entry name empty or of MAXPATH bytes or more
+
+// A new status line showing name and an empty text.
+STATUS NewStatusLineHandle(const char* name, DHANDLE* line);
+STATUS FreeStatusLineHandle(DHANDLE line);
+STATUS SetStatusLineHandleText(DHANDLE line, const char* text);
+// The name and text of a line (MAXPATH bytes each, terminated); either may be null.
+STATUS GetStatusLineHandleText(DHANDLE line, char* name, char* text);
+// Sets the text of the task's default line; ERR_STATUS_LINE when there is none.
+STATUS SetTaskStatusText(const char* text);
+// The task's default line; *exists false (and NULLHANDLE) when there is none.
+STATUS GetTaskDefaults(DHANDLE* defaultLine, bool* exists);
+// Makes newDefault the default line in place of oldDefault (NULLHANDLE: none); freeing lines stays the
+// caller's.
+STATUS SetTaskDefaults(DHANDLE oldDefault, DHANDLE newDefault);
+// Stores text, with a status whose message it explains (0: none), as a message of the log database.
+STATUS WriteLogText(const char* text, STATUS status);
+
+// Timers of the task. SecondsElapsedQuery: true when seconds have passed since the last call that answered
+// true for the same interval (the first call starts the interval and answers seconds == 0).
+bool SecondsElapsedQuery(uint32_t seconds);
+// True once the environment value "AddinStop" is a non-zero number: the task should end.
+bool AddinStateQuery1();
+// True when a new local day has begun since the last call that answered true (the first call starts it).
+bool AddinStateQuery2();
+// As SecondsElapsedQuery, for minutes, with a timer of its own.
+bool AddinStateQuery3(uint32_t minutes);
+// True when a new local hour has begun since the last call that answered true (the first call starts it).
+bool AddinStateQuery4();
+
+// Log entries: an entry gathers lines until it is closed (and stored) or discarded. value is the caller's
+// word for the entry; the last one given is stored with it.
+using LOGHANDLE = uint16_t;  // never 0
+STATUS OpenLogEntry(const char* name, LOGHANDLE* entry);
+// The line "text: detail".
+STATUS LogAddText(LOGHANDLE entry, uint32_t value, const char* text, const char* detail);
+// The line "text: number".
+STATUS LogAddNumber(LOGHANDLE entry, uint32_t value, const char* text, int32_t number);
+// The line "time text" (the instant in the default text format).
+STATUS LogAddTime(LOGHANDLE entry, uint32_t value, const char* text, const Instant* time);
+STATUS CloseLogEntry(LOGHANDLE entry, uint32_t value);
+STATUS DiscardLogEntry(LOGHANDLE entry, uint32_t value);
 // ==== end Server add-ins and logs
 
 }  // namespace nnotes

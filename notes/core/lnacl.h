@@ -1,0 +1,216 @@
+// Access control lists: LNACL reads a database's list into memory, changes it and stores it back;
+// LNACLEntry (over LNACLEntryBody) is one entry whose changes are written through to the in-memory list at
+// once; LNACLEntryArray and LNACLRoleArray are snapshots for listing. Levels run from 0 (no access) to 6
+// (manager). Role names are given plain ("Admin") and stored in brackets ("[Admin]").
+#pragma once
+
+#include "lnobjlist.h"
+#include "lnstring.h"
+#include "nnotes.h"
+
+#include <memory>
+
+class LNACL;
+class LNACLEntryArray;
+class LNACLRoleArray;
+class LNDatabase;
+class LNDatabaseBody;
+
+class LNACLRoleArray : public LNNotesClass {
+public:
+    LNACLRoleArray() = default;
+    LNACLRoleArray(const LNACLRoleArray& other) = default;
+    LNACLRoleArray& operator=(const LNACLRoleArray& other) = default;
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNACLROLEARRAY; }
+
+    uint32_t GetCount() const { return Count; }
+    // Role i in its stored form; i not below GetCount throws LNERR_SUBSCRIPT_OUT_OF_RANGE.
+    LNString operator[](uint32_t index) const;
+
+private:
+    friend class LNACL;
+    friend class LNACLEntryBody;
+    static constexpr uint32_t kAllRoles = 1, kEntryRoles = 2;
+
+    nnotes::DHANDLE Acl = nnotes::NULLHANDLE;
+    uint32_t Count = 0;
+    uint32_t Source = 0;
+    // Entry roles: the names joined; all roles: read from the list's slots when asked.
+    LNString Joined;
+};
+
+class LNACLEntryBody : public LNBody {
+public:
+    LNACLEntryBody(nnotes::DHANDLE acl, const LNString& name, uint32_t level, uint16_t flags,
+                   const nnotes::ACL_PRIVILEGES& privileges);
+    ~LNACLEntryBody() override;
+    LNACLEntryBody(const LNACLEntryBody&) = delete;
+    LNACLEntryBody& operator=(const LNACLEntryBody&) = delete;
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNACLENTRYBODY; }
+
+private:
+    friend class LNACLEntry;
+    friend class LNACLEntryArray;
+    friend class LNACL;
+
+    static constexpr uint16_t kName = 1, kLevel = 2, kFlags = 8;
+
+    LNSTATUS Require() const;
+    // Writes the pending changes through to the list.
+    LNSTATUS Save();
+    LNSTATUS SetFlagBits(uint16_t set, uint16_t clear);
+    // 1 set, 0 clear for IsRoleEnabled; sets or clears the bit otherwise.
+    enum class RoleAction { Query, Enable, Disable };
+    LNSTATUS ChangeRole(const LNString& role, RoleAction action, bool* enabled);
+    const char* NotesName() const;
+
+    nnotes::DHANDLE Acl;
+    uint16_t Flags;
+    uint32_t AccessLevel;
+    LNString Name;
+    LNString NewName;
+    nnotes::ACL_PRIVILEGES Privileges;
+    std::unique_ptr<LNACLRoleArray> Roles;
+    uint16_t Pending = 0;
+    uint32_t EntryType = 0;
+};
+
+class LNACLEntry : public LNSmartPtr {
+public:
+    LNACLEntry() = default;
+    LNACLEntry(const LNACLEntry& other) = default;
+    LNACLEntry& operator=(const LNACLEntry& other) = default;
+    ~LNACLEntry() = default;
+    LNACLEntry& AssignBody(LNACLEntryBody* body);
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNACLENTRY; }
+
+    LNString GetName() const;
+    uint32_t GetAccessLevel() const;
+    LNSTATUS SetName(const LNString& name);
+    LNSTATUS SetAccessLevel(uint32_t level);
+
+    bool GetEntryOption8000() const;
+    bool GetEntryOption0001() const;
+    bool GetEntryOption0100() const;
+    bool GetEntryOption0008() const;
+    bool GetEntryOption0010() const;
+    bool GetEntryOption0080() const;
+    bool GetEntryOption0004() const;
+    LNSTATUS SetEntryOption8000(bool flag);
+    LNSTATUS SetEntryOption0001(bool flag);
+    LNSTATUS SetEntryOption0100(bool flag);
+    LNSTATUS SetEntryOption0008(bool flag);
+    LNSTATUS SetEntryOption0010(bool flag);
+    LNSTATUS SetEntryOption0080(bool flag);
+    LNSTATUS SetEntryOption0004(bool flag);
+
+    bool IsEntryType0040() const;
+    bool IsEntryType0020() const;
+    bool IsEntryType0002() const;
+    uint32_t GetEntryType() const;
+    // 0, 1 or 2, else LNERR_INVALID_PARAMETER.
+    LNSTATUS SetEntryType(uint32_t type);
+
+    LNSTATUS GetRoles(LNACLRoleArray* roles) const;
+    bool IsRoleEnabled(const LNString& role) const;
+    LNSTATUS EnableRole(const LNString& role);
+    LNSTATUS DisableRole(const LNString& role);
+    LNSTATUS Save();
+
+private:
+    LNACLEntryBody* Body() const;
+    bool Flag(uint16_t bit) const;
+    LNSTATUS SetFlag(uint16_t bit, bool set);
+};
+
+class LNACLEntryArray : public LNNotesClass {
+public:
+    LNACLEntryArray() = default;
+    // A copy shares the entries with the original.
+    LNACLEntryArray(const LNACLEntryArray& other);
+    LNACLEntryArray& operator=(const LNACLEntryArray& other);
+    // Entries that handles still hold survive it.
+    ~LNACLEntryArray() override;
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNACLENTRYARRAY; }
+
+    uint32_t GetCount() const { return Count; }
+    // i not below GetCount throws LNERR_SUBSCRIPT_OUT_OF_RANGE.
+    LNACLEntry operator[](uint32_t index) const;
+    // Saves every entry's pending changes; the first failure is returned.
+    LNSTATUS SaveAll();
+
+private:
+    friend class LNACL;
+
+    void CopyFrom(const LNACLEntryArray& other);
+    void Clear();
+    LNSTATUS Append(LNACLEntryBody* entry);
+
+    nnotes::DHANDLE Acl = nnotes::NULLHANDLE;
+    uint32_t MinimumLevel = 0;
+    bool Stale = false;
+    uint32_t Count = 0;
+    LNObjectList Entries;
+};
+
+class LNACL : public LNNotesClass {
+public:
+    LNACL() = default;
+    // Copies share the in-memory list; the last copy to close frees it.
+    LNACL(const LNACL& other);
+    LNACL& operator=(const LNACL& other);
+    ~LNACL() override;
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNACL; }
+
+    LNSTATUS Open(LNDatabase* database);
+    LNSTATUS Close() override;
+    bool IsOpen() const { return Acl != nnotes::NULLHANDLE; }
+
+    LNSTATUS CreateEntry(const LNString& name, uint32_t level, LNACLEntry* entry = nullptr);
+    LNSTATUS CreateEntry(const LNACLEntry& from, LNACLEntry* entry = nullptr);
+    LNSTATUS DeleteEntry(const LNString& name);
+    LNSTATUS DeleteEntry(const LNACLEntry& entry);
+    LNSTATUS DeleteAllEntries();
+    LNSTATUS GetEntry(const LNString& name, LNACLEntry* entry);
+    LNSTATUS GetEntries(LNACLEntryArray* entries, uint32_t minimumLevel = 0);
+    uint32_t GetAccessLevel(const LNString& name);
+    uint32_t GetDefaultAccessLevel();
+    LNSTATUS SetAccessLevel(const LNString& name, uint32_t level);
+    LNSTATUS SetDefaultAccessLevel(uint32_t level);
+
+    LNSTATUS CreateRole(const LNString& name);
+    LNSTATUS GetRoles(LNACLRoleArray* roles);
+    bool RoleExists(const LNString& name);
+
+    LNSTATUS GetAdminServer(LNString* server);
+    LNSTATUS SetAdminServer(const LNString& server);
+    LNSTATUS SetAdminServer();
+    bool GetACLFlag();
+    LNSTATUS SetACLFlag(bool flag);
+
+    LNSTATUS Save();
+
+private:
+    LNSTATUS Check() const;
+    void Require() const;
+    // Enumerates the list into Cached for minimumLevel unless it is current.
+    LNSTATUS Refresh(uint32_t minimumLevel);
+    LNSTATUS FindEntry(const LNString& name, LNACLEntryBody** entry);
+    void DropCaches();
+
+    nnotes::DHANDLE Acl = nnotes::NULLHANDLE;
+    bool DefaultLevelValid = false;
+    LNDatabaseBody* Database = nullptr;
+    uint32_t DefaultLevel = 0;
+    uint32_t Flags = 0;
+    std::unique_ptr<LNACLEntryArray> Cached;
+    uint32_t CachedMinimum = 0;
+    std::unique_ptr<LNACLRoleArray> CachedRoles;
+    // Holders of Acl among the copies: the last one frees it.
+    std::shared_ptr<int> Holders;
+};
