@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <set>
+#include <sqlite3.h>
 #include <vector>
 
 namespace nnotes::testing {
@@ -197,6 +198,32 @@ TEST_F(NoteTest, ResponsesAreFoundThroughTheirRef) {
     ASSERT_EQ(GetNoteInfo(note, NOTE_INFO_RESPONSES, &table), NOERROR);
     EXPECT_EQ(table, NULLHANDLE);
     EXPECT_EQ(CloseNote(note), NOERROR);
+}
+
+TEST_F(NoteTest, StoredRowsThatFormNoNoteAreReported) {
+    const NOTEID good = SaveNote(db_, {{"Subject", "fine"}});
+    const NOTEID shortValue = SaveNote(db_, {{"Subject", "x"}});
+    const NOTEID longName = SaveNote(db_, {{"Subject", "x"}});
+    const NOTEID badOid = SaveNote(db_, {{"Subject", "x"}});
+    ASSERT_EQ(CloseDatabase(db_), NOERROR);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((data_ + "/notes.nsf").c_str(), &raw), SQLITE_OK);
+    const std::string damage = "UPDATE items SET value=x'05' WHERE note=" + std::to_string(shortValue) +
+                               "; UPDATE items SET name='" + std::string(40, 'n') +
+                               "' WHERE note=" + std::to_string(longName) +
+                               "; UPDATE notes SET oid=x'0102' WHERE id=" + std::to_string(badOid) + ";";
+    ASSERT_EQ(sqlite3_exec(raw, damage.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    ASSERT_EQ(OpenDatabase("notes.nsf", &db_), NOERROR);
+    NOTEHANDLE note = 0;
+    for (NOTEID id : {shortValue, longName, badOid})
+        EXPECT_EQ(OpenNote(db_, id, 0, &note), ERR_NOTE_DAMAGED) << id;
+    EXPECT_EQ(TextOf(db_, good, "Subject"), "fine");
+    // A note whose header is damaged is no candidate; one whose items are still counts.
+    DHANDLE table = NULLHANDLE;
+    ASSERT_EQ(GetModifiedNoteTable(db_, NOTE_CLASS_DOCUMENT, nullptr, nullptr, &table), NOERROR);
+    EXPECT_EQ(IDEntries(table), 3u);
+    DestroyIDTable(table);
 }
 
 } // namespace
