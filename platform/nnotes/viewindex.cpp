@@ -5,17 +5,6 @@
 namespace nnotes::views {
 namespace {
 
-STATUS IndexedViews(store::Connection& sql, std::vector<NOTEID>& views) {
-    STATUS s;
-    store::Statement* q = sql.Prepare("SELECT view FROM view_index ORDER BY view", &s);
-    if (q == nullptr) return s;
-    int rc;
-    while ((rc = q->Step()) == SQLITE_ROW)
-        views.push_back(static_cast<NOTEID>(q->Int(0)));
-    q->Reset();
-    return store::StatusOf(rc);
-}
-
 // A view note saved: its index is made again, or dropped when its design cannot be read.
 STATUS ViewSaved(store::Database& db, const store::StoredNote& viewNote) {
     std::shared_ptr<const ViewDefinition> view;
@@ -23,32 +12,34 @@ STATUS ViewSaved(store::Database& db, const store::StoredNote& viewNote) {
     return RebuildIndex(db, viewNote, *view);
 }
 
-// A document saved: its rows join each view whose index is current; an index that is not current is made
-// whole again when the view is next opened.
+// The definition of an indexed view, when the stored index was made from the view note as it is now; an
+// index that is not current is left alone and made whole again when the view is next opened.
+STATUS CurrentDefinition(store::Database& db, NOTEID viewId, const std::string& stamp,
+                         std::shared_ptr<const ViewDefinition>& view) {
+    if ((view = CachedDefinition(db, viewId, stamp))) return NOERROR;
+    store::StoredNote viewNote;
+    const STATUS s = store::LoadNote(db.Sql(), viewId, viewNote);
+    if (s == ERR_NOTE_NOT_FOUND || s == ERR_NOTE_DAMAGED) return DropIndex(db.Sql(), viewId);
+    if (s != NOERROR) return s;
+    if (StampOf(viewNote) == stamp && DefinitionOf(db, viewNote, view) != NOERROR) view.reset();
+    return NOERROR;
+}
+
+// A document saved: its rows join each view whose index is current.
 STATUS DocumentSaved(store::Database& db, const store::StoredNote& doc) {
     store::Connection& sql = db.Sql();
-    std::vector<NOTEID> views;
-    if (STATUS s = IndexedViews(sql, views)) return s;
+    std::vector<std::pair<NOTEID, std::string>> views;
+    if (STATUS s = ReadableIndexes(sql, views)) return s;
     std::vector<ViewRow> rows;
-    for (NOTEID viewId : views) {
-        store::StoredNote viewNote;
-        STATUS s = store::LoadNote(sql, viewId, viewNote);
-        bool current = false;
-        if (s == NOERROR) s = IndexIsCurrent(sql, viewNote, current);
+    for (const auto& [viewId, stamp] : views) {
         std::shared_ptr<const ViewDefinition> view;
-        if (s == NOERROR && current && DefinitionOf(db, viewNote, view) == NOERROR) {
-            if (STATUS r = RowsOfDocument(*view, doc, rows)) return r;
-            for (const ViewRow& row : rows)
-                if (STATUS r = InsertRow(sql, viewId, row)) return r;
-            if (!rows.empty())
-                if (STATUS r = CountChange(sql, viewId)) return r;
-        } else if (s == ERR_NOTE_NOT_FOUND || s == ERR_NOTE_DAMAGED || s == NOERROR) {
-            // Left for the next open to make whole; a view note that is gone takes its index along.
-            if (s != NOERROR)
-                if (STATUS r = DropIndex(sql, viewId)) return r;
-        } else {
-            return s;
-        }
+        if (STATUS s = CurrentDefinition(db, viewId, stamp, view)) return s;
+        if (!view) continue;
+        if (STATUS s = RowsOfDocument(*view, doc, rows)) return s;
+        for (const ViewRow& row : rows)
+            if (STATUS s = InsertRow(sql, viewId, row)) return s;
+        if (!rows.empty())
+            if (STATUS s = CountChange(sql, viewId)) return s;
     }
     return NOERROR;
 }

@@ -66,12 +66,25 @@ STATUS EachDocumentRow(store::Database& db, const ViewDefinition& view, Take tak
 
 } // namespace
 
-STATUS DefinitionOf(store::Database& db, const store::StoredNote& viewNote,
-                    std::shared_ptr<const ViewDefinition>& out) {
+namespace {
+
+std::string CacheKey(store::Database& db, NOTEID viewId, const std::string& stamp) {
     std::string key = db.FilePath();
     key.push_back('\0');
-    key.append(reinterpret_cast<const char*>(&viewNote.id), sizeof viewNote.id);
-    key.append(reinterpret_cast<const char*>(&viewNote.oid), sizeof viewNote.oid);
+    key.append(reinterpret_cast<const char*>(&viewId), sizeof viewId);
+    return key + stamp;
+}
+
+} // namespace
+
+std::shared_ptr<const ViewDefinition> CachedDefinition(store::Database& db, NOTEID viewId,
+                                                       const std::string& stamp) {
+    return TheCache().Find(CacheKey(db, viewId, stamp));
+}
+
+STATUS DefinitionOf(store::Database& db, const store::StoredNote& viewNote,
+                    std::shared_ptr<const ViewDefinition>& out) {
+    const std::string key = CacheKey(db, viewNote.id, StampOf(viewNote));
     if ((out = TheCache().Find(key))) return NOERROR;
     auto view = std::make_shared<ViewDefinition>();
     if (STATUS s = ReadViewDefinition(viewNote, *view)) return s;

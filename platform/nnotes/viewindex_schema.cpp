@@ -28,12 +28,11 @@ CREATE TABLE IF NOT EXISTS view_rows(
 CREATE INDEX IF NOT EXISTS view_rows_by_note ON view_rows(note, view);
 )sql";
 
-// What the index was made from: the view note's originator id names one saved state of it.
-std::string_view StampOf(const store::StoredNote& viewNote) {
-    return std::string_view(reinterpret_cast<const char*>(&viewNote.oid), sizeof viewNote.oid);
-}
-
 } // namespace
+
+std::string StampOf(const store::StoredNote& viewNote) {
+    return std::string(reinterpret_cast<const char*>(&viewNote.oid), sizeof viewNote.oid);
+}
 
 STATUS HasIndexTables(store::Connection& sql, bool& has) {
     STATUS s;
@@ -67,6 +66,20 @@ STATUS IndexIsCurrent(store::Connection& sql, const store::StoredNote& viewNote,
     return store::StatusOf(rc);
 }
 
+STATUS ReadableIndexes(store::Connection& sql, std::vector<std::pair<NOTEID, std::string>>& views) {
+    STATUS s;
+    store::Statement* q =
+        sql.Prepare("SELECT view, stamp FROM view_index WHERE collation=? AND layout=? ORDER BY view", &s);
+    if (q == nullptr) return s;
+    const std::string collation = CollationVersion();
+    q->BindBlob(1, collation.data(), collation.size()).Bind(2, kIndexLayout);
+    int rc;
+    while ((rc = q->Step()) == SQLITE_ROW)
+        views.emplace_back(static_cast<NOTEID>(q->Int(0)), std::string(q->Blob(1)));
+    q->Reset();
+    return store::StatusOf(rc);
+}
+
 STATUS IndexChanges(store::Connection& sql, NOTEID viewId, int64_t& changes) {
     changes = -1;
     bool has = false;
@@ -88,7 +101,7 @@ STATUS MarkIndexMade(store::Connection& sql, const store::StoredNote& viewNote) 
         " ON CONFLICT(view) DO UPDATE SET stamp=?2, collation=?3, layout=?4, changes=changes+1",
         &s);
     if (q == nullptr) return s;
-    const std::string_view stamp = StampOf(viewNote);
+    const std::string stamp = StampOf(viewNote);
     const std::string collation = CollationVersion();
     q->Bind(1, viewNote.id).BindBlob(2, stamp.data(), stamp.size());
     q->BindBlob(3, collation.data(), collation.size()).Bind(4, kIndexLayout);

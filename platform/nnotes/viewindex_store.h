@@ -27,12 +27,21 @@ using RowSink = std::function<STATUS(const RowRef&)>;
 STATUS HasIndexTables(store::Connection& sql, bool& has);
 STATUS CreateIndexTables(store::Connection& sql);
 
-// The definition of view note viewId, read once per saved state of the view note and then shared.
+// What names one saved state of a view note: its originator id.
+std::string StampOf(const store::StoredNote& viewNote);
+
+// The definition of a view note, read once per saved state of it and then shared.
 STATUS DefinitionOf(store::Database& db, const store::StoredNote& viewNote,
                     std::shared_ptr<const ViewDefinition>& out);
+// The definition of the view whose saved state has that stamp, when it has been read before.
+std::shared_ptr<const ViewDefinition> CachedDefinition(store::Database& db, NOTEID viewId,
+                                                       const std::string& stamp);
 
 // Whether the stored index of the view was made from this saved state of it, by this layout and collation.
 STATUS IndexIsCurrent(store::Connection& sql, const store::StoredNote& viewNote, bool& current);
+
+// The views whose stored index this layout and collation read, with the stamp each was made from.
+STATUS ReadableIndexes(store::Connection& sql, std::vector<std::pair<NOTEID, std::string>>& views);
 
 // Makes the index of the view again from every document, inside the caller's transaction.
 STATUS RebuildIndex(store::Database& db, const store::StoredNote& viewNote, const ViewDefinition& view);
