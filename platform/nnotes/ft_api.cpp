@@ -62,19 +62,22 @@ STATUS FTSearch(DBHANDLE db, FTSEARCHHANDLE* search, HCOLLECTION collection, con
         return s;
     if (options & FT_SEARCH_REFINE)
         if (STATUS s = fulltext::KeepHitsIn(refine, hits)) return s;
+    // The maximum counts documents the collection shows, so those it does not show go first.
+    if (options & FT_SEARCH_SET_COLL)
+        if (STATUS s = fulltext::KeepShownHits(collection, hits)) return s;
+    fulltext::ScoreHits(hits);
     fulltext::OrderHits(options, maxDocuments, hits);
 
     const bool scores = (options & FT_SEARCH_SCORES) != 0;
-    uint32_t found = static_cast<uint32_t>(hits.size());
     if (options & FT_SEARCH_SET_COLL)
-        if (STATUS s = fulltext::AttachToCollection(collection, hits, scores, &found)) return s;
-    if (found == 0) return ERR_FT_NO_MATCHES;
+        if (STATUS s = fulltext::AttachToCollection(collection, hits, scores)) return s;
+    if (hits.empty()) return ERR_FT_NO_MATCHES;
     if (results != nullptr) {
         const STATUS s = (options & FT_SEARCH_RET_IDTABLE) ? fulltext::MakeHitTable(hits, results)
                                                            : fulltext::MakeResultBlock(hits, scores, results);
         if (s != NOERROR) return s;
     }
-    if (count != nullptr) *count = found;
+    if (count != nullptr) *count = static_cast<uint32_t>(hits.size());
     return NOERROR;
 }
 

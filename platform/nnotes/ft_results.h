@@ -11,7 +11,10 @@ STATUS MakeResultBlock(const std::vector<Hit>& hits, bool scores, DHANDLE* block
 // A new ID table of the hits.
 STATUS MakeHitTable(const std::vector<Hit>& hits, DHANDLE* table);
 
-// Makes the hits the collection's hit list; *kept gets the number the collection shows.
-STATUS AttachToCollection(HCOLLECTION collection, const std::vector<Hit>& hits, bool scores, uint32_t* kept);
+// Keeps the hits that the collection shows.
+STATUS KeepShownHits(HCOLLECTION collection, std::vector<Hit>& hits);
+
+// Makes the hits the collection's hit list, in their order.
+STATUS AttachToCollection(HCOLLECTION collection, const std::vector<Hit>& hits, bool scores);
 
 } // namespace nnotes::fulltext

@@ -7,10 +7,8 @@
 #include <unordered_set>
 
 namespace nnotes::fulltext {
-namespace {
 
-// Relevance as a score from 1 to 100, relative to the best hit of the search.
-void Score(std::vector<Hit>& hits) {
+void ScoreHits(std::vector<Hit>& hits) {
     double best = 0;
     for (const Hit& h : hits)
         best = std::min(best, h.rank);
@@ -19,8 +17,6 @@ void Score(std::vector<Hit>& hits) {
         h.score = static_cast<uint8_t>(std::clamp(std::lround(100 * share), 1L, 100L));
     }
 }
-
-} // namespace
 
 STATUS FindHits(store::Database& db, const std::string& match, std::vector<Hit>& hits) {
     store::Connection& sql = db.Sql();
@@ -44,9 +40,7 @@ STATUS FindHits(store::Database& db, const std::string& match, std::vector<Hit>&
     q->Reset();
     // FTS5 reports an expression it cannot use as a plain SQL error.
     if (rc == SQLITE_ERROR) return ERR_FT_QUERY;
-    if (rc != SQLITE_DONE) return store::StatusOf(rc);
-    Score(hits);
-    return NOERROR;
+    return rc == SQLITE_DONE ? NOERROR : store::StatusOf(rc);
 }
 
 STATUS KeepHitsIn(DHANDLE table, std::vector<Hit>& hits) {

@@ -14,12 +14,15 @@ struct Hit {
     uint8_t score = 0;    // 1-100, the most relevant hit 100
 };
 
-// The stored documents that match an FTS5 expression, each with its score. ERR_FT_NOT_INDEXED without an
-// index; ERR_FT_QUERY when the index refuses the expression.
+// The stored documents that match an FTS5 expression, with their ranks. ERR_FT_NOT_INDEXED without an index;
+// ERR_FT_QUERY when the index refuses the expression.
 STATUS FindHits(store::Database& db, const std::string& match, std::vector<Hit>& hits);
 
 // Keeps the hits whose ids the ID table holds (read from a copy, so the caller's scan stays where it was).
 STATUS KeepHitsIn(DHANDLE table, std::vector<Hit>& hits);
+
+// Scores the hits from their ranks: 1 to 100, relative to the most relevant of them.
+void ScoreHits(std::vector<Hit>& hits);
 
 // Orders the hits by the FT_SEARCH_ options and keeps at most maxDocuments (0: all) of them.
 void OrderHits(uint32_t options, uint16_t maxDocuments, std::vector<Hit>& hits);

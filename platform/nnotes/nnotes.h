@@ -984,7 +984,8 @@ constexpr uint32_t FT_SEARCH_STEM_WORDS = 0x0200;
 constexpr uint32_t FT_SEARCH_THESAURUS_WORDS = 0x0400;
 
 // The result block: 32-bit count, 32-bit flags (FT_RESULTS_SCORES), count 32-bit note ids in result order,
-// then, with scores, count score bytes (1-100, the most relevant hit 100). Host byte order.
+// then, with scores, count score bytes (1-100, the most relevant hit before the maximum cuts 100). Host byte
+// order.
 constexpr uint32_t FT_RESULTS_SCORES = 0x0001;
 
 // A search handle: what FTSearch needs between FTOpenSearch and FTCloseSearch.
@@ -992,12 +993,13 @@ using FTSEARCHHANDLE = uint32_t;
 STATUS FTOpenSearch(FTSEARCHHANDLE* search);
 STATUS FTCloseSearch(FTSEARCHHANDLE search);
 
-// Runs query over db's index. maxDocuments 0 means no limit; otherwise the first maxDocuments hits in result
-// order are kept (with FT_SEARCH_TOP_SCORES the most relevant ones). *count (may be null) gets the number
-// of hits. results (may be null) receives a new block the caller frees: the result block, or with
-// FT_SEARCH_RET_IDTABLE an ID table of the hits. With FT_SEARCH_SET_COLL the hits (those the collection
-// shows, in result order, with their scores) become the collection's hit list, and *count is their number.
-// No hit gives ERR_FT_NO_MATCHES, *count 0 and no block; no index ERR_FT_NOT_INDEXED. reserved must be null.
+// Runs query over db's index. With FT_SEARCH_SET_COLL only documents that the collection shows are hits, and
+// they (in result order, with their scores) become the collection's hit list; a search without hits empties
+// it. maxDocuments 0 means no limit; otherwise the first maxDocuments hits in result order are kept (with
+// FT_SEARCH_TOP_SCORES the most relevant ones). *count (may be null) gets the number of hits. results (may be
+// null) receives a new block the caller frees: the result block, or with FT_SEARCH_RET_IDTABLE an ID table
+// of the hits. No hit gives ERR_FT_NO_MATCHES, *count 0 and no block; no index ERR_FT_NOT_INDEXED. reserved
+// must be null.
 STATUS FTSearch(DBHANDLE db, FTSEARCHHANDLE* search, HCOLLECTION collection, const char* query, uint32_t options,
                 uint16_t maxDocuments, DHANDLE refine, uint32_t* count, const void* reserved, DHANDLE* results);
 

@@ -8,6 +8,15 @@
 
 namespace nnotes::testing {
 
+// The ids of an ID table, in its order.
+inline std::vector<NOTEID> IdsOf(DHANDLE table) {
+    std::vector<NOTEID> ids;
+    NOTEID id = 0;
+    for (bool first = true; IDScan(table, first, &id) == NOERROR; first = false)
+        ids.push_back(id);
+    return ids;
+}
+
 class FullTextTest : public StoreTest {
 protected:
     void SetUp() override {
@@ -55,14 +64,6 @@ protected:
         UnlockBlock(block);
         FreeBlock(block);
         return r;
-    }
-
-    static std::vector<NOTEID> IdsOf(DHANDLE table) {
-        std::vector<NOTEID> ids;
-        NOTEID id = 0;
-        for (bool first = true; IDScan(table, first, &id) == NOERROR; first = false)
-            ids.push_back(id);
-        return ids;
     }
 
     DBHANDLE db_ = 0;

@@ -1,5 +1,6 @@
 // A search handed to an open collection: its hit list holds the documents the view shows, in result order,
 // with their scores, and a search without hits empties it.
+#include "ft_fixture.h"
 #include "view_fixture.h"
 
 #include <cstring>
@@ -71,6 +72,20 @@ TEST_F(FullTextHits, TheCollectionShowsItsOwnHitsByRelevanceWithScores) {
     EXPECT_GE(hits[0].second, hits[1].second);
     EXPECT_GT(hits[1].second, 0);
     EXPECT_NE(IDEntries(table), 0u);
+    DestroyIDTable(table);
+}
+
+TEST_F(FullTextHits, TheMaximumCountsTheDocumentsTheViewShows) {
+    // The most relevant document of the database is one the view does not select.
+    uint32_t count = 0;
+    DHANDLE table = NULLHANDLE;
+    ASSERT_EQ(FTSearch(db_, &search_, collection_, "budget",
+                       FT_SEARCH_SET_COLL | FT_SEARCH_RET_IDTABLE | FT_SEARCH_SCORES | FT_SEARCH_TOP_SCORES,
+                       1, NULLHANDLE, &count, nullptr, &table),
+              NOERROR);
+    EXPECT_EQ(count, 1u);
+    EXPECT_EQ(Hits(), (std::vector<std::pair<NOTEID, uint16_t>>{{heavy_, 100}}));
+    EXPECT_EQ(IdsOf(table), std::vector<NOTEID>{heavy_});
     DestroyIDTable(table);
 }
 

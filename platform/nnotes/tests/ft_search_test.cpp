@@ -151,6 +151,9 @@ TEST_F(FullTextSearch, RefiningKeepsTheHitsOfTheTableAndLeavesItsScanAlone) {
     ASSERT_EQ(IDScan(table, true, &first), NOERROR);
     EXPECT_EQ(Search("budg*", FT_SEARCH_REFINE, 0, table).ids, (std::vector<NOTEID>{tips_, heavy_}));
     EXPECT_EQ(Search("review", FT_SEARCH_REFINE, 0, table).status, ERR_FT_NO_MATCHES);
+    // Scores are relative to the best hit that is left.
+    EXPECT_EQ(Search("budget", FT_SEARCH_REFINE | FT_SEARCH_SCORES, 0, table).scores,
+              std::vector<uint8_t>{100});
     NOTEID next = 0;
     ASSERT_EQ(IDScan(table, false, &next), NOERROR);
     EXPECT_GT(next, first);
