@@ -822,9 +822,11 @@ STATUS ComputeStop(HCOMPUTE compute);
 //
 // The collection of a view is kept in the database file and brought up to date by every UpdateNote and
 // DeleteNote, so opening it costs one read. Entries, in order: for each categorised column a level of
-// category entries, then the documents, sorted by the sorted columns (case-insensitive collation; descending
-// where the column says); with a response column, responses under their parents (responses whose parent is
-// not in the view are left out); with a totalling column, one total entry at the end holding the sums.
+// category entries (showing the value of their first document; a document with several values sits under
+// each, one without any under an empty category), then the documents, sorted by the categorised columns and
+// then the other sorted columns, each group in column order (case-insensitive collation; descending where the
+// column says); with a response column, responses under their parents (responses whose parent is not in the
+// view are left out); with a totalling column, one total entry at the end holding the sums.
 // Every entry carries the same summary items in column order (an ITEM_TABLE): a category entry fills its
 // categorised column's item only, a document entry all but the categorised columns' items.
 constexpr uint16_t TYPE_VIEW_FORMAT = 5;
@@ -1041,9 +1043,10 @@ constexpr STATUS ERR_ACL_BAD_PRIVILEGE = 0x0A06;  // slot number not below ACL_P
 constexpr STATUS ERR_ACL_PRIVNAME_TOO_LONG = 0x0A07;  // privilege name of ACL_PRIVNAMEMAX bytes or more
 constexpr STATUS ERR_ACL_FULL = 0x0A08;           // 65535 entries already
 constexpr STATUS ERR_ACL_DEFAULT_ENTRY = 0x0A09;  // "-Default-" cannot be deleted or renamed
-// Not an access-list status, kept in this range: a port missing from the "Ports" environment lines, as the
-// object layer reports it.
-constexpr STATUS ERR_PORT_NOT_CONFIGURED = 2597;
+// Not access-list statuses, kept in this range: conditions that the object layer reports itself, with a text
+// here like every other status.
+constexpr STATUS ERR_DB_REMOTE = 0x0A20;            // the operation works on local databases only
+constexpr STATUS ERR_PORT_NOT_CONFIGURED = 2597;    // the port is not in the "Ports" environment lines
 
 // A new list holding "-Default-" at ACL_LEVEL_NOACCESS, no privilege names and flags 0.
 STATUS CreateACL(DHANDLE* acl);
