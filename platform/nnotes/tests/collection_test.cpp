@@ -188,6 +188,44 @@ TEST_F(CollectionTest, DocumentsSitUnderEachOfTheirCategoriesAndEmptyOnesUnderAn
     EXPECT_EQ(CloseCollection(c), NOERROR);
 }
 
+TEST_F(CollectionTest, TwoCategoryLevelsNestAndLevelLimitsHoldMovesInside) {
+    view_ = SaveView("Nested", {{"Country", "Country", VIEW_COLUMN_CATEGORY},
+                                {"City", "City", VIEW_COLUMN_CATEGORY | VIEW_COLUMN_DESCENDING},
+                                {"Name", "Name", VIEW_COLUMN_SORT}});
+    SaveDocument({Text("Country", "CH"), Text("City", "Bern"), Text("Name", "a")});
+    SaveDocument({Text("Country", "CH"), Text("City", "Zug"), Text("Name", "b")});
+    SaveDocument({Text("Country", "CH"), Text("City", "Zug"), Text("Name", "c")});
+    SaveDocument({Text("Country", "DE"), Text("City", "Ulm"), Text("Name", "d")});
+    const HCOLLECTION c = Open(view_);
+    const auto rows = ReadAll(c);
+    std::vector<std::string> shown;
+    for (const EntryRow& row : rows)
+        shown.push_back(row.values[0] + "/" + row.values[1] + "/" + row.values[2]);
+    EXPECT_EQ(shown, (std::vector<std::string>{"CH//", "/Zug/", "//b", "//c", "/Bern/", "//a", "DE//",
+                                               "/Ulm/", "//d"}));
+
+    // From Zug's last document the next category is Bern, one level up; then DE.
+    CollectionPosition pos = Position({1, 1, 2});
+    Do(c, pos, NAVIGATE_NEXT_CATEGORY, 1, NAVIGATE_CURRENT, 0);
+    EXPECT_EQ(PathOf(pos), "1.2");
+    Do(c, pos, NAVIGATE_NEXT_CATEGORY, 1, NAVIGATE_CURRENT, 0);
+    EXPECT_EQ(PathOf(pos), "2");
+
+    // Held to CH's subtree and to the city level: Zug and Bern only.
+    pos = Position({1});
+    pos.MinLevel = 1;
+    pos.MaxLevel = 1;
+    auto r = Do(c, pos, NAVIGATE_NEXT | NAVIGATE_MINLEVEL | NAVIGATE_MAXLEVEL, kAll, NAVIGATE_CURRENT, 0);
+    EXPECT_EQ(r.skipped, 2u);
+    EXPECT_EQ(PathOf(pos), "1.2");
+    r = Do(c, pos, NAVIGATE_PREV | NAVIGATE_MAXLEVEL, 1, NAVIGATE_CURRENT, 1);
+    EXPECT_EQ(PathOf(pos), "1.1");
+    // A child below the maximum level is out of reach.
+    r = Do(c, pos, NAVIGATE_CHILD | NAVIGATE_MAXLEVEL, 1, NAVIGATE_CURRENT, 1);
+    EXPECT_EQ(r.skipped, 0u);
+    EXPECT_EQ(CloseCollection(c), NOERROR);
+}
+
 TEST_F(CollectionTest, ResponsesFollowTheirParentsWithTheirDepth) {
     view_ = SaveView("Threads",
                      {{"Subject", "Subject", VIEW_COLUMN_SORT}, {"Reply", "Reply", VIEW_COLUMN_RESPONSE}});
