@@ -78,6 +78,24 @@ TEST_F(ViewListing, AViewGivenByNameAloneShowsEveryDocumentInOneEmptyColumn) {
     EXPECT_EQ(listing[listing.size() - 2], '\t');
 }
 
+TEST_F(ViewListing, ResponsesSitOneLevelBelowTheirParents) {
+    ASSERT_EQ(area_.Build(R"({"path": "talk.nsf", "views": [{"name": "Threads", "columns": [
+                                {"title": "Subject", "item": "Subject", "sorted": true},
+                                {"title": "Reply", "item": "Subject", "response": true}]}],
+                              "documents": [{"Subject": "B topic"}, {"Subject": "A topic"},
+                                            {"Subject": "re B", "$Parent": 0},
+                                            {"Subject": "re re B", "$Parent": 2}]})"),
+              "");
+    std::ostringstream out;
+    ASSERT_EQ(ListView("talk.nsf", "Threads", "", out), "");
+    std::vector<std::string> levelsAndSubjects;
+    std::istringstream lines(out.str());
+    for (std::string kind, level, id, subject; lines >> kind >> level >> id && std::getline(lines, subject);)
+        levelsAndSubjects.push_back(level + subject);
+    EXPECT_EQ(levelsAndSubjects, (std::vector<std::string>{"0\tA topic\tA topic", "0\tB topic\tB topic",
+                                                           "1\tre B\tre B", "2\tre re B\tre re B"}));
+}
+
 TEST_F(ViewListing, AnUnknownViewOrDatabaseIsNamed) {
     std::ostringstream out;
     EXPECT_NE(ListView("sales/contacts.nsf", "Nope", "", out).find("view \"Nope\""), std::string::npos);
