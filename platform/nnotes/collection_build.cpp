@@ -29,6 +29,7 @@ struct CollectionBuilder::State {
     std::vector<Record> responses;
     std::unordered_map<std::string, std::vector<size_t>> responsesOf; // parent unid -> responses
     std::string previousKey;
+    std::vector<TableItem> scratch;
 
     uint32_t Keep(std::string_view bytes) {
         const auto offset = static_cast<uint32_t>(data.arena.size());
@@ -180,6 +181,14 @@ CollectionBuilder::~CollectionBuilder() = default;
 
 STATUS CollectionBuilder::Add(const RowRef& row) {
     State& s = *state_;
+    // Stored rows are read back as they are, so each is checked before it can reach a caller's buffer.
+    size_t size = 0;
+    if (row.summary.size() > kMaxSummary ||
+        !ParseItemTable(row.summary.data(), row.summary.size(), s.scratch, &size) ||
+        size != row.summary.size() ||
+        !ParseItemTable(row.sortValues.data(), row.sortValues.size(), s.scratch, &size) ||
+        size != row.sortValues.size() || s.scratch.size() < s.data.view->categoryLevels)
+        return ERR_VIEW_INDEX_DAMAGED;
     Record r;
     r.note = row.note;
     r.unid = row.unid;

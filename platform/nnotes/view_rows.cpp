@@ -10,8 +10,6 @@ namespace {
 
 // A document with many values in several categorised columns would otherwise fill the index alone.
 constexpr size_t kMaxParts = 256;
-// Room for the entry header and statistics in front of a summary within one read buffer.
-constexpr size_t kMaxSummary = MAXREADBUFFER - 64;
 
 class StoredFormulaNote : public formula::FormulaNote {
 public:

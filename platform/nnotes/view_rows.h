@@ -8,6 +8,10 @@
 
 namespace nnotes::views {
 
+// The largest summary an entry keeps: with the entry's other fields it always fits one read buffer, so that
+// every read gives at least one entry.
+constexpr size_t kMaxSummary = MAXREADBUFFER - 64;
+
 struct ViewRow {
     NOTEID note = 0;
     uint32_t part = 0;      // which combination of category values

@@ -114,6 +114,12 @@ TEST_F(ViewIndexTest, AMissingOrDamagedStoredIndexIsMadeAgainOrReported) {
     c = Open(view);
     EXPECT_EQ(Names(ReadAll(c)).size(), 2u);
     EXPECT_EQ(CloseCollection(c), NOERROR);
+
+    // A summary whose lengths run past its bytes never reaches a caller.
+    CloseDatabase(db_);
+    RunSql("UPDATE view_rows SET summary = x'40000100'");
+    ASSERT_EQ(OpenDatabase("views.nsf", &db_), NOERROR);
+    EXPECT_EQ(OpenStatus(view), ERR_VIEW_INDEX_DAMAGED);
 }
 
 TEST_F(ViewIndexTest, AViewOfAnotherDatabaseIsMadeInMemory) {
