@@ -7,6 +7,7 @@
 #include "value_text.h"
 #include "view_format.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <strings.h>
@@ -119,11 +120,17 @@ std::string Line(std::string_view entry, uint16_t level, const std::vector<Store
     line += "\t" + std::to_string(level) + "\t" + std::to_string(total || category ? 0 : id);
     for (const StoredColumn& c : columns) {
         auto value = c.item.empty() ? summary.end() : summary.find(c.item);
-        line += "\t";
+        std::string text;
         if (value != summary.end())
-            line += ColumnText(value->second);
+            text = ColumnText(value->second);
         else if (c.item.empty() && !total && !category)
-            line += c.constant;
+            text = c.constant;
+        // One entry, one line: tabs and line breaks inside values (stored line feeds are NUL bytes) become
+        // spaces.
+        std::replace_if(
+            text.begin(), text.end(),
+            [](char ch) { return ch == '\t' || ch == '\n' || ch == '\r' || ch == '\0'; }, ' ');
+        line += "\t" + text;
     }
     return line;
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace nsfadmin {
@@ -16,6 +17,7 @@ constexpr const char* kContacts = R"({"path": "sales/contacts.nsf", "title": "Co
                             { "title": "Full Name", "formula": "FirstName + \" \" + LastName" },
                             { "title": "Kind", "constant": "contact" },
                             { "title": "Tags", "item": "Tags" } ] },
+             { "name": "Notes", "selection": "SELECT Form = \"Memo\"", "columns": [ { "item": "Subject" } ] },
              { "name": "Ages", "selection": "SELECT Form = \"Contact\"",
                "columns": [ { "title": "Age", "item": "Age", "sorted": true, "descending": true, "totals": true } ] },
              { "name": "Plain" } ],
@@ -23,7 +25,7 @@ constexpr const char* kContacts = R"({"path": "sales/contacts.nsf", "title": "Co
                    "Tags": ["a", "b"] },
                  { "Form": "Contact", "FirstName": "Bob", "LastName": "Adams", "Region": "North", "Age": 3.5 },
                  { "Form": "Contact", "FirstName": "Cy", "LastName": "Zed", "Region": "South", "Age": 20 },
-                 { "Form": "Memo", "Subject": "not a contact" } ] })";
+                 { "Form": "Memo", "Subject": "not a\tcontact\nat all" } ] })";
 
 class ViewListing : public ::testing::Test {
 protected:
@@ -94,6 +96,12 @@ TEST_F(ViewListing, ResponsesSitOneLevelBelowTheirParents) {
         levelsAndSubjects.push_back(level + subject);
     EXPECT_EQ(levelsAndSubjects, (std::vector<std::string>{"0\tA topic\tA topic", "0\tB topic\tB topic",
                                                            "1\tre B\tre B", "2\tre re B\tre re B"}));
+}
+
+TEST_F(ViewListing, TabsAndLineBreaksInValuesNeverSplitALine) {
+    const std::string listing = List("Notes");
+    EXPECT_EQ(listing.substr(listing.rfind('\t')), "\tnot a contact at all\n");
+    EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 1);
 }
 
 TEST_F(ViewListing, AnUnknownViewOrDatabaseIsNamed) {
