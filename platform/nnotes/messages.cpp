@@ -135,6 +135,7 @@ constexpr Message kMessages[] = {
     {ERR_ACL_PRIVNAME_TOO_LONG, "Privilege or role name is too long"},
     {ERR_ACL_FULL, "Access control list has no room for more entries"},
     {ERR_ACL_DEFAULT_ENTRY, "The -Default- entry cannot be deleted or renamed"},
+    {ERR_DB_REMOTE, "This operation works on local databases only"},
     {ERR_PORT_NOT_CONFIGURED, "Port is not configured"},
     // ==== server add-ins and log entries (0x0B00-0x0BFF)
     {ERR_STATUS_LINE, "Invalid add-in status line"},

@@ -1122,7 +1122,8 @@ bool AddinStateQuery3(uint32_t minutes);
 bool AddinStateQuery4();
 
 // Log entries: an entry gathers lines until it is closed (and stored) or discarded. value is the caller's
-// word for the entry; the last one given is stored with it.
+// word for the entry; the one given to CloseLogEntry is stored with it. An entry whose closing fails to
+// store it stays open.
 using LOGHANDLE = uint16_t;  // never 0
 STATUS OpenLogEntry(const char* name, LOGHANDLE* entry);
 // The line "text: detail".
