@@ -1,0 +1,76 @@
+// Range lists: LNDatetimeRanges (handle), LNDatetimeRangesBody and LNDatetimeRangesElement. A TYPE_TIME_RANGE
+// value holds single instants and then instant pairs; the entries are indexed as one sequence, the instants
+// first. Every edit is written through at once.
+#pragma once
+
+#include "lndatetimerange.h"
+#include "lnitem.h"
+#include "lnlistbody.h"
+
+class LNDatetimeRanges;
+
+class LNDatetimeRangesBody : public LNListBody {
+public:
+    LNDatetimeRangesBody(nnotes::BLOCKID value, uint32_t size);
+    // From raw item data (after the type word) of TYPE_TIME_RANGE.
+    LNDatetimeRangesBody(const void* value, uint16_t nsfType, uint32_t size);
+    LNDatetimeRangesBody(LNNoteBody* note, nnotes::BLOCKID item, uint16_t nsfType, uint16_t flags,
+                         nnotes::BLOCKID value, uint32_t size);
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNDATETIMERANGESBODY; }
+
+    uint32_t GetCount() { return GetSingleCount() + GetPairCount(); }
+    uint32_t GetDatetimeCount() { return GetSingleCount(); }
+    uint32_t GetRangeCount() { return GetPairCount(); }
+    // An instant reads as a range of that instant alone. Throws a failure to read.
+    LNDatetimeRange GetEntry(uint32_t index);
+    // Statuses are unfiltered. Instants go among the instants, ranges among the ranges.
+    LNSTATUS Insert(uint32_t index, const LNDatetime& date);
+    LNSTATUS Insert(uint32_t index, const LNDatetimeRange& range);
+    LNSTATUS Delete(uint32_t index, uint32_t count) { return DeleteRun(index, count, true); }
+
+protected:
+    // Always a list.
+    uint16_t DetachedType(const LNListValue&) const override { return nnotes::TYPE_TIME_RANGE; }
+};
+
+class LNDatetimeRangesElement : public LNNotesClass {
+public:
+    LNDatetimeRangesElement(LNDatetimeRangesBody* body, uint32_t index);
+    LNDatetimeRangesElement(const LNDatetimeRangesElement& other);
+    ~LNDatetimeRangesElement() override;
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNDATETIMERANGESELEMENT; }
+
+    LNDatetimeRange GetValue() const { return Body->GetEntry(Index); }
+    operator LNDatetimeRange() const { return GetValue(); }
+    LNDatetimeRangesElement& operator=(const LNDatetimeRangesElement&) = delete;
+
+private:
+    LNDatetimeRangesBody* Body;
+    uint32_t Index;
+};
+
+class LNDatetimeRanges : public LNItem {
+public:
+    LNDatetimeRanges() = default;
+    LNDatetimeRanges(const LNDatetimeRanges& other) = default;
+    // Throws LNERR_CONVERSION unless the item is empty or a range item.
+    LNDatetimeRanges(const LNItem& item);
+    ~LNDatetimeRanges() override = default;
+    LNDatetimeRanges& operator=(const LNDatetimeRanges& other);
+    LNDatetimeRanges& operator=(const LNItem& item);
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNDATETIMERANGES; }
+
+    uint32_t GetCount() const;
+    LNDatetimeRangesElement operator[](uint32_t index) const;
+    // Without a body, index 0 makes a new detached value.
+    LNSTATUS Insert(uint32_t index, const LNDatetime& date);
+    LNSTATUS Insert(uint32_t index, const LNDatetimeRange& range);
+    LNSTATUS Append(const LNDatetimeRange& range) { return Insert(GetCount(), range); }
+    LNSTATUS Delete(uint32_t index, uint32_t count);
+    LNSTATUS DeleteAll();
+
+    LNDatetimeRangesBody* GetRangesBody() const { return static_cast<LNDatetimeRangesBody*>(GetBody()); }
+};

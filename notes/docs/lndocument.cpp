@@ -1,0 +1,149 @@
+#include "lndocument.h"
+
+#include "lnerrors.h"
+
+LNDocumentBody::LNDocumentBody(nnotes::NOTEHANDLE handle, LNDatabaseBody* database, LNSTATUS* status,
+                               uint32_t value)
+    : LNNoteBody(handle, database, status), Value(value) {}
+
+LNDocumentBody::LNDocumentBody(LNDatabaseBody* database, LNSTATUS* status, LNMAILMSGTYPE type)
+    : LNNoteBody(database, LNNOTECLASS{LNNOTECLASS_DOCUMENT}, status) {
+    if (type != LNMAILMSGTYPE_DOCUMENT && type != LNMAILMSGTYPE_MEMO) {
+        *status = LNERR_INVALID_PARAMETER;
+        return;
+    }
+    if (*status != LNNOERROR || type != LNMAILMSGTYPE_MEMO) return;
+    MailType = type;
+    *status = SetForm(LNString("Memo"));
+}
+
+LNDocumentBody::LNDocumentBody(LNDatabaseBody* database, nnotes::NOTEID noteId, LNMAILMSGTYPE type,
+                               LNSTATUS* status)
+    : LNNoteBody(database, noteId, status), MailType(type) {}
+
+LNSTATUS LNDocumentBody::Open(uint32_t options) {
+    if (IsOpen()) return LNWARN_ALREADY_OPEN;
+    if (MailType != LNMAILMSGTYPE_DOCUMENT) {
+        LNDatabaseBody* database = GetDatabaseBody();
+        const LNSTATUS status = database->Open(LNDBOPENOPTION_SESSION_DEFAULT);
+        if (status != LNNOERROR && status != LNWARN_ALREADY_OPEN) return LNReturnOrThrow(status);
+    }
+    return LNNoteBody::Open(options);
+}
+
+LNSTATUS LNDocumentBody::Close() {
+    if (!IsOpen()) return LNWARN_NOT_OPEN;
+    const LNSTATUS status = LNNoteBody::Close();
+    if (MailType != LNMAILMSGTYPE_DOCUMENT) GetDatabaseBody()->Close();
+    return status;
+}
+
+LNSTATUS LNDocumentBody::SetForm(const LNString& name) {
+    if (name.IsEmpty()) return LNReturnOrThrow(LNERR_NULL_STRING);
+    LNText form;
+    if (const LNSTATUS status = form.SetText(name)) return status;
+    return CreateItem(LNString("Form"), form, nnotes::ITEM_SUMMARY, LNITEMDUP_REPLACE, nullptr);
+}
+
+LNSTATUS LNDocumentBody::SetForm(const LNText& name) {
+    return CreateItem(LNString("Form"), name, nnotes::ITEM_SUMMARY, LNITEMDUP_REPLACE, nullptr);
+}
+
+LNText LNDocumentBody::GetCategories() {
+    if (!IsOpen()) throw LNERR_NOTE_NOT_OPEN;
+    LNText categories;
+    if (HasItem(LNString("Categories"))) GetItem(LNString("Categories"), &categories);
+    return categories;
+}
+
+LNSTATUS LNDocumentBody::GetFormName(LNString* name) {
+    if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
+    if (name == nullptr) return LNReturnOrThrow(LNERR_NULL_POINTER);
+    LNText form;
+    if (!HasItem(LNString("Form")) || GetItem(LNString("Form"), &form) != LNNOERROR || form.GetCount() == 0) {
+        *name = LNString("");
+        return LNWARN_NOT_FOUND;
+    }
+    *name = form[0].GetText();
+    return LNNOERROR;
+}
+
+bool LNDocumentBody::IsResponse() {
+    LNDatabaseBody* database = GetDatabaseBody();
+    if (database == nullptr || !database->IsOpen()) throw LNERR_DATABASE_NOT_OPEN;
+    if (!IsOpen()) throw LNERR_NOTE_NOT_OPEN;
+    return HasItem(LNString(nnotes::FIELD_REF));
+}
+
+LNDocument::LNDocument(LNDatabaseBody* database, nnotes::NOTEID noteId, LNMAILMSGTYPE type)
+    : LNNote(database, noteId), MailType(type) {}
+
+LNDocument::LNDocument(const LNNote& note, LNMAILMSGTYPE type) : LNNote(note), MailType(type) {
+    if ((note.GetNoteClass() & LNNOTECLASS_DOCUMENT) == 0) throw LNERR_CONVERSION;
+}
+
+LNDocument& LNDocument::operator=(const LNDocument& other) {
+    LNNote::operator=(other);
+    MailType = other.MailType;
+    return *this;
+}
+
+LNDocument& LNDocument::operator=(const LNNote& note) {
+    if ((note.GetNoteClass() & LNNOTECLASS_DOCUMENT) == 0) throw LNERR_CONVERSION;
+    LNNote::operator=(note);
+    MailType = 0;
+    return *this;
+}
+
+LNDocument& LNDocument::SetNoteBody(LNDocumentBody* body) {
+    LNNote::SetNoteBody(body);
+    MailType = body != nullptr ? body->GetMailType() : 0;
+    return *this;
+}
+
+LNSTATUS LNDocument::Open(uint32_t options) {
+    if (GetBody() == nullptr) {
+        LNDatabaseBody* database = Database.GetDatabaseBody();
+        if (database == nullptr || NoteID == 0) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+        LNSTATUS status = LNNOERROR;
+        auto* body = new LNDocumentBody(database, NoteID, MailType, &status);
+        SetNoteBody(body);
+        if (status != LNNOERROR) return LNReturnOrThrow(status);
+    }
+    return GetDocumentBody()->Open(options);
+}
+
+LNSTATUS LNDocument::Close() {
+    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
+    return GetDocumentBody()->Close();
+}
+
+LNMAILMSGTYPE LNDocument::GetMailType() const {
+    if (GetBody() == nullptr && NoteID == 0) throw LNERR_NOT_INITIALIZED;
+    return MailType;
+}
+
+LNText LNDocument::GetCategories() const {
+    if (GetBody() == nullptr) throw LNERR_NOT_INITIALIZED;
+    return GetDocumentBody()->GetCategories();
+}
+
+LNSTATUS LNDocument::GetFormName(LNString* name) const {
+    if (GetBody() == nullptr) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return GetDocumentBody()->GetFormName(name);
+}
+
+bool LNDocument::IsResponse() const {
+    if (GetBody() == nullptr) throw LNERR_NOT_INITIALIZED;
+    return GetDocumentBody()->IsResponse();
+}
+
+LNSTATUS LNDocument::SetForm(const LNString& name) {
+    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
+    return GetDocumentBody()->SetForm(name);
+}
+
+LNSTATUS LNDocument::SetForm(const LNText& name) {
+    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
+    return GetDocumentBody()->SetForm(name);
+}

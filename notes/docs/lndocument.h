@@ -1,0 +1,82 @@
+// LNDocument and LNDocumentBody: a note of class document. Beyond every note's operations the body knows the
+// document's mail role, reads its form name and categories and sets its form.
+#pragma once
+
+#include "lnnote.h"
+#include "lntext.h"
+
+using LNMAILMSGTYPE = uint32_t;
+constexpr LNMAILMSGTYPE LNMAILMSGTYPE_FORWARD = 0;
+constexpr LNMAILMSGTYPE LNMAILMSGTYPE_REPLY = 1;
+constexpr LNMAILMSGTYPE LNMAILMSGTYPE_REPLY_WITH_HISTORY = 2;
+constexpr LNMAILMSGTYPE LNMAILMSGTYPE_REPLY_TO_ALL = 3;
+constexpr LNMAILMSGTYPE LNMAILMSGTYPE_REPLY_TO_ALL_WITH_HISTORY = 4;
+constexpr LNMAILMSGTYPE LNMAILMSGTYPE_MEMO = 5;
+constexpr LNMAILMSGTYPE LNMAILMSGTYPE_DOCUMENT = 6;
+
+class LNDocumentBody : public LNNoteBody {
+public:
+    // Adopts an open note handle of a document.
+    LNDocumentBody(nnotes::NOTEHANDLE handle, LNDatabaseBody* database, LNSTATUS* status, uint32_t value = 0);
+    // A new document (LNMAILMSGTYPE_DOCUMENT) or memo (LNMAILMSGTYPE_MEMO, whose "Form" is "Memo").
+    LNDocumentBody(LNDatabaseBody* database, LNSTATUS* status, LNMAILMSGTYPE type);
+    // A document of the database, to be opened later.
+    LNDocumentBody(LNDatabaseBody* database, nnotes::NOTEID noteId, LNMAILMSGTYPE type, LNSTATUS* status);
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNDOCUMENTBODY; }
+    // A mail document (type other than LNMAILMSGTYPE_DOCUMENT) also opens and closes its database.
+    LNSTATUS Open(uint32_t options) override;
+    LNSTATUS Close() override;
+
+    LNMAILMSGTYPE GetMailType() const { return MailType; }
+
+    // An empty name: LNERR_NULL_STRING.
+    LNSTATUS SetForm(const LNString& name);
+    LNSTATUS SetForm(const LNText& name);
+    // The "Categories" item (empty when absent); throws LNERR_NOTE_NOT_OPEN.
+    LNText GetCategories();
+    // The first entry of "Form"; a missing item gives the empty text and LNWARN_NOT_FOUND.
+    LNSTATUS GetFormName(LNString* name);
+    // Whether the document has "$REF"; throws when the database or the note is not open.
+    bool IsResponse();
+
+private:
+    uint32_t Value = 0;
+    LNMAILMSGTYPE MailType = LNMAILMSGTYPE_DOCUMENT;
+};
+
+class LNDocument : public LNNote {
+public:
+    LNDocument() = default;
+    LNDocument(const LNDocument& other) = default;
+    // A document not yet open.
+    LNDocument(LNDatabaseBody* database, nnotes::NOTEID noteId, LNMAILMSGTYPE type = LNMAILMSGTYPE_DOCUMENT);
+    // Throws LNERR_CONVERSION unless the note is a document.
+    LNDocument(const LNNote& note, LNMAILMSGTYPE type);
+    ~LNDocument() override = default;
+
+    LNDocument& operator=(const LNDocument& other);
+    // Throws LNERR_CONVERSION unless the note is a document.
+    LNDocument& operator=(const LNNote& note);
+    LNDocument& SetNoteBody(LNDocumentBody* body);
+    LNDocument& AssignBody(LNDocumentBody* body) { return SetNoteBody(body); }
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNDOCUMENT; }
+    // Without a body a new unopened document body is made for the note id (the class is not probed).
+    LNSTATUS Open(uint32_t options) override;
+    LNSTATUS Close() override;
+
+    // Throws LNERR_NOT_INITIALIZED for a handle with neither body nor note id.
+    LNMAILMSGTYPE GetMailType() const;
+
+    LNText GetCategories() const;
+    LNSTATUS GetFormName(LNString* name) const;
+    bool IsResponse() const;
+    LNSTATUS SetForm(const LNString& name);
+    LNSTATUS SetForm(const LNText& name);
+
+    LNDocumentBody* GetDocumentBody() const { return static_cast<LNDocumentBody*>(GetBody()); }
+
+private:
+    LNMAILMSGTYPE MailType = 0;
+};

@@ -1,0 +1,424 @@
+// The items of an open note: the factory that builds one typed body per item when the note is opened, item
+// lookup, and the operations that create, copy, delete and rename items.
+#include "lndatetimeranges.h"
+#include "lndatetimes.h"
+#include "lnerrors.h"
+#include "lnitemarray.h"
+#include "lnnote.h"
+#include "lnnumbers.h"
+#include "lnstringcompare.h"
+#include "lntext.h"
+
+#include <cstring>
+
+namespace {
+
+const char* Chars(const LNString& text) {
+    return reinterpret_cast<const char*>(text.GetTextPtr());
+}
+
+uint16_t Length(const LNString& text) {
+    return static_cast<uint16_t>(text.GetByteLength());
+}
+
+// Item names are at most MAXITEMNAME bytes; an empty one names nothing.
+bool IsValidName(const LNString& name) {
+    return !name.IsEmpty() && name.GetByteLength() <= nnotes::MAXITEMNAME;
+}
+
+// The range-entry count of a TYPE_TIME_RANGE value (its third 16-bit word); 0 when the value is too short.
+uint16_t RangeEntries(nnotes::BLOCKID value, uint32_t size) {
+    if (size < 6) return 0;
+    const auto* at = static_cast<const uint8_t*>(nnotes::LockBlock(value.pool));
+    if (at == nullptr) return 0;
+    uint16_t ranges = 0;
+    std::memcpy(&ranges, at + value.block + 4, sizeof ranges);
+    nnotes::UnlockBlock(value.pool);
+    return ranges;
+}
+
+// A copy of size bytes of a value in a new block.
+LNSTATUS CopyValueBlock(LNItemBody* body, nnotes::BLOCKID* copy) {
+    const uint32_t size = body->GetValueSize();
+    nnotes::DHANDLE block = nnotes::NULLHANDLE;
+    if (size == 0) return LNERR_ITEM_NOT_DEFINED;
+    if (const nnotes::STATUS status = nnotes::AllocateBlock(0, size, &block)) return LNToNotesStatus(status);
+    std::memcpy(nnotes::LockBlock(block), body->LockValue(), size);
+    body->UnlockValue();
+    nnotes::UnlockBlock(block);
+    *copy = nnotes::BLOCKID{block, 0};
+    return LNNOERROR;
+}
+
+} // namespace
+
+LNSTATUS LNNoteBody::QueryItem(nnotes::BLOCKID item, NewItem* found) const {
+    found->item = item;
+    return LNToNotesStatus(nnotes::QueryItemByBlock(Handle, item, nullptr, 0, nullptr, &found->flags,
+                                                    &found->nsfType, &found->value, &found->size));
+}
+
+LNItemBody* LNNoteBody::NewItemBody(LNITEMTYPE type, const NewItem& item) {
+    switch (type) {
+    case LNITEMTYPE_TEXT:
+        return new LNTextBody(this, item.item, item.nsfType, item.flags, item.value, item.size);
+    case LNITEMTYPE_NUMBERS:
+        return new LNNumbersBody(this, item.item, item.nsfType, item.flags, item.value, item.size);
+    case LNITEMTYPE_DATETIMES:
+    case LNITEMTYPE_DATETIMERANGES:
+        if (item.nsfType == nnotes::TYPE_TIME_RANGE && RangeEntries(item.value, item.size) != 0)
+            return new LNDatetimeRangesBody(this, item.item, item.nsfType, item.flags, item.value, item.size);
+        return new LNDatetimesBody(this, item.item, item.nsfType, item.flags, item.value, item.size);
+    default:
+        // Rich text and font tables get their typed bodies from the rich-text module; until then their
+        // values are reached as plain items.
+        return new LNItemBody(this, item.item, item.nsfType, item.flags, item.value, item.size);
+    }
+}
+
+LNSTATUS LNNoteBody::AddItemBody(LNItemBody* body) {
+    body->AddReference();
+    if (const LNSTATUS status = Items.AddObject(body)) {
+        body->ReleaseReference();
+        delete body;
+        return status;
+    }
+    return LNNOERROR;
+}
+
+LNSTATUS LNNoteBody::LoadItems() {
+    NewItem item{};
+    nnotes::STATUS status = nnotes::FindItemByName(Handle, nullptr, 0, &item.item, nullptr, nullptr, nullptr);
+    while (status == nnotes::NOERROR) {
+        if (const LNSTATUS queried = QueryItem(item.item, &item)) return queried;
+        const LNITEMTYPE type = LNItemTypeFromNSFType(item.nsfType, item.flags, LNCLASSID_LNITEMBODY);
+        if (const LNSTATUS added = AddItemBody(NewItemBody(type, item))) throw added;
+        status =
+            nnotes::FindNextItemByName(Handle, nullptr, 0, item.item, &item.item, nullptr, nullptr, nullptr);
+    }
+    if (nnotes::ERR(status) != nnotes::ERR_ITEM_NOT_FOUND) return LNToNotesStatus(status);
+    Modified = 0;
+    return LNNOERROR;
+}
+
+uint32_t LNNoteBody::GetItemCount() const {
+    GetNoteHandle();
+    uint32_t count = 0;
+    for (LNNotesClass* object = Items.GetFirstObject(); object != nullptr;
+         object = Items.GetNextObject(object))
+        ++count;
+    return count;
+}
+
+LNSTATUS LNNoteBody::FindItemBodyByBlock(nnotes::BLOCKID item, LNItem* handle) const {
+    for (LNNotesClass* object = Items.GetFirstObject(); object != nullptr;
+         object = Items.GetNextObject(object)) {
+        auto* body = static_cast<LNItemBody*>(object);
+        if (!body->IsItemBlock(item)) continue;
+        if (handle == nullptr) return LNNOERROR;
+        if (handle->GetClassID() != LNCLASSID_LNITEM) {
+            LNITEMTYPE wanted = 0;
+            LNItemTypeForClass(handle->GetClassID(), &wanted, nullptr);
+            if (wanted != body->GetType()) return LNERR_INVALID_PARAMETER;
+        }
+        handle->SetItemBody(const_cast<LNNoteBody*>(this), body);
+        return LNNOERROR;
+    }
+    return LNERR_NO_MATCH;
+}
+
+LNItemBody* LNNoteBody::FindItemBodyByName(const LNString& name, uint16_t nsfType) const {
+    for (LNNotesClass* object = Items.GetFirstObject(); object != nullptr;
+         object = Items.GetNextObject(object)) {
+        auto* body = static_cast<LNItemBody*>(object);
+        if (body->GetNSFType() == nsfType && LNStringCompare(body->GetName(), name, 0) == 0) return body;
+    }
+    return nullptr;
+}
+
+LNSTATUS LNNoteBody::FindNewItemByName(const LNString& name, NewItem* found) const {
+    nnotes::BLOCKID item{};
+    nnotes::STATUS status =
+        nnotes::FindItemByName(Handle, Chars(name), Length(name), &item, nullptr, nullptr, nullptr);
+    while (status == nnotes::NOERROR) {
+        if (FindItemBodyByBlock(item, nullptr) == LNERR_NO_MATCH) return QueryItem(item, found);
+        status = nnotes::FindNextItemByName(Handle, Chars(name), Length(name), item, &item, nullptr, nullptr,
+                                            nullptr);
+    }
+    return LNToNotesStatus(status);
+}
+
+LNSTATUS LNNoteBody::GetItem(const LNString& name, LNItem* item) {
+    if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
+    if (!IsValidName(name) || item == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    nnotes::BLOCKID found{};
+    if (const nnotes::STATUS status =
+            nnotes::FindItemByName(Handle, Chars(name), Length(name), &found, nullptr, nullptr, nullptr))
+        return LNReturnOrThrowNotesStatus(status);
+    return LNReturnOrThrow(FindItemBodyByBlock(found, item));
+}
+
+bool LNNoteBody::HasItem(const LNString& name) {
+    if (!IsOpen()) throw LNERR_NOTE_NOT_OPEN;
+    if (!IsValidName(name)) throw LNERR_INVALID_PARAMETER;
+    return nnotes::FindItemByName(Handle, Chars(name), Length(name), nullptr, nullptr, nullptr, nullptr) ==
+           nnotes::NOERROR;
+}
+
+LNSTATUS LNNoteBody::ApplyDuplicateRule(const LNString& name, uint32_t duplicateRule,
+                                        const LNItemBody* value) {
+    if (!HasItem(name)) return LNNOERROR;
+    if (duplicateRule == LNITEMDUP_REFUSE) return LNERR_ITEM_EXISTS;
+    if (duplicateRule != LNITEMDUP_REPLACE) return LNNOERROR;
+    // Replacing an item by itself would delete the value being copied.
+    if (value != nullptr && value->GetNoteBody() == this && LNStringCompare(value->GetName(), name, 1) == 0)
+        return LNERR_INVALID_PARAMETER;
+    return DeleteItem(name);
+}
+
+LNSTATUS LNNoteBody::AdoptNewItem(const LNString& name, LNITEMTYPE type, LNItem* typed) {
+    NewItem item{};
+    if (const LNSTATUS status = FindNewItemByName(name, &item)) return status;
+    LNItemBody* body = NewItemBody(type, item);
+    if (type == LNITEMTYPE_FONTTABLE && FontTable == nullptr) FontTable = body;
+    if (const LNSTATUS status = AddItemBody(body)) return status;
+    if (typed != nullptr) typed->SetItemBody(this, body);
+    Modified = 1;
+    return LNNOERROR;
+}
+
+LNSTATUS LNNoteBody::CreateItem(const LNString& name, const LNItem& value, uint16_t flags,
+                                uint32_t duplicateRule, LNItem* typed) {
+    if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
+    LNItemBody* body = value.GetItemBody();
+    if (!IsValidName(name) || body == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    LNITEMTYPE type = body->GetType();
+    if (typed != nullptr) {
+        LNITEMTYPE wanted = 0;
+        LNItemTypeForClass(typed->GetClassID(), &wanted, nullptr);
+        if (wanted != type) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    }
+    if (!body->IsOpen() || body->IsUnstored() || body->GetValueBlockID().pool == nnotes::NULLHANDLE)
+        return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (body->IsDirty()) {
+        if (const LNSTATUS status = body->Flush(nullptr)) return LNReturnOrThrow(status);
+    }
+    if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, body)) return LNReturnOrThrow(status);
+    if (body->IsInNote()) {
+        nnotes::BLOCKID copy{};
+        if (const LNSTATUS status = CopyValueBlock(body, &copy)) return LNReturnOrThrow(status);
+        if (const nnotes::STATUS status = nnotes::AppendItemByBlock(Handle, flags, Chars(name), Length(name),
+                                                                    copy, body->GetValueSize(), nullptr)) {
+            nnotes::FreeBlock(copy.pool);
+            return LNReturnOrThrowNotesStatus(status);
+        }
+    } else {
+        // A detached value is always a list; a single value is stored without its list header.
+        const uint16_t nsfType = body->GetNSFType();
+        const bool single =
+            nsfType == nnotes::TYPE_NUMBER || nsfType == nnotes::TYPE_TIME || nsfType == nnotes::TYPE_TEXT;
+        const uint32_t size = body->GetValueSize();
+        // An empty detached text (type word and a count of 0) stores the empty text.
+        const uint32_t skip = single ? (size < 6 ? size : 6) : 2;
+        if (size < 4) return LNReturnOrThrow(LNERR_CORRUPTED);
+        const uint8_t* at = body->LockValue();
+        const nnotes::STATUS status = nnotes::AppendItem(Handle, flags, Chars(name), Length(name), nsfType,
+                                                         at + skip, size - skip, nullptr);
+        body->UnlockValue();
+        if (status != nnotes::NOERROR) return LNReturnOrThrowNotesStatus(status);
+    }
+    return LNReturnOrThrow(AdoptNewItem(name, type, typed));
+}
+
+LNSTATUS LNNoteBody::CreateItem(const LNString& name, LNItem* typed, uint16_t flags, uint32_t duplicateRule) {
+    if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
+    if (!IsValidName(name) || typed == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    LNITEMTYPE type = 0;
+    uint16_t nsfType = 0;
+    LNItemTypeForClass(typed->GetClassID(), &type, &nsfType);
+    // Rich text has no empty value here until the rich-text module builds it.
+    if (type != LNITEMTYPE_NUMBERS && type != LNITEMTYPE_DATETIMERANGES && type != LNITEMTYPE_TEXT &&
+        type != LNITEMTYPE_DATETIMES)
+        return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, nullptr))
+        return LNReturnOrThrow(status);
+    nnotes::STATUS status = nnotes::NOERROR;
+    if (type == LNITEMTYPE_TEXT) {
+        nnotes::DHANDLE list = nnotes::NULLHANDLE;
+        uint16_t size = 0;
+        status = nnotes::NewTextList(false, &list, &size);
+        if (status == nnotes::NOERROR) {
+            status = nnotes::AppendItem(Handle, flags, Chars(name), Length(name), nsfType,
+                                        nnotes::LockBlock(list), size, nullptr);
+            nnotes::FreeBlock(list);
+        }
+    } else {
+        const uint8_t empty[4] = {};
+        status = nnotes::AppendItem(Handle, flags, Chars(name), Length(name), nsfType, empty, sizeof empty,
+                                    nullptr);
+    }
+    if (status != nnotes::NOERROR) return LNReturnOrThrowNotesStatus(status);
+    return LNReturnOrThrow(AdoptNewItem(name, type, typed));
+}
+
+LNSTATUS LNNoteBody::CreateItem(const LNString& name, uint16_t nsfType, const void* data, uint32_t length,
+                                uint16_t flags, uint32_t duplicateRule, LNItem* typed) {
+    if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
+    if (!IsValidName(name) || data == nullptr || length == 0) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, nullptr))
+        return LNReturnOrThrow(status);
+    // The body follows the NSF type; a range value that holds pairs gets a range body.
+    const LNITEMTYPE type = LNItemTypeFromNSFType(nsfType, flags, LNCLASSID_LNITEMBODY);
+    if (typed != nullptr) {
+        LNITEMTYPE wanted = 0;
+        LNItemTypeForClass(typed->GetClassID(), &wanted, nullptr);
+        if (wanted != type && !(wanted == LNITEMTYPE_DATETIMERANGES && type == LNITEMTYPE_DATETIMES))
+            return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    }
+    if (const nnotes::STATUS status =
+            nnotes::AppendItem(Handle, flags, Chars(name), Length(name), nsfType, data, length, nullptr))
+        return LNReturnOrThrowNotesStatus(status);
+    return LNReturnOrThrow(AdoptNewItem(name, type, typed));
+}
+
+LNSTATUS LNNoteBody::CopyItem(const LNItem& item, uint32_t duplicateRule, LNItem* typed) {
+    if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
+    LNItemBody* body = item.GetItemBody();
+    if (body == nullptr || !body->IsInNote()) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    const LNITEMTYPE type = body->GetType();
+    if (typed != nullptr) {
+        LNITEMTYPE wanted = 0;
+        LNItemTypeForClass(typed->GetClassID(), &wanted, nullptr);
+        if (wanted != type) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    }
+    if (!body->IsOpen() || body->IsUnstored()) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (body->IsDirty()) {
+        if (const LNSTATUS status = body->Flush(nullptr)) return LNReturnOrThrow(status);
+    }
+    const LNString name = body->GetName();
+    if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, body)) return LNReturnOrThrow(status);
+    if (const nnotes::STATUS status = nnotes::CopyItemToNote(body->GetItemBlockID(), Handle, nullptr))
+        return LNReturnOrThrowNotesStatus(status);
+    return LNReturnOrThrow(AdoptNewItem(name, type, typed));
+}
+
+LNSTATUS LNNoteBody::CheckOwnItem(const LNItem* item) const {
+    if (!IsOpen()) return LNERR_NOTE_NOT_OPEN;
+    LNItemBody* body = item != nullptr ? item->GetItemBody() : nullptr;
+    if (body == nullptr || !body->IsOpen() || body->GetNoteBody() != this || body->IsUnstored())
+        return LNERR_INVALID_PARAMETER;
+    return LNNOERROR;
+}
+
+LNSTATUS LNNoteBody::DeleteItem(LNItem* item) {
+    if (const LNSTATUS status = CheckOwnItem(item)) return LNReturnOrThrow(status);
+    LNItemBody* body = item->GetItemBody();
+    if (const nnotes::STATUS status = nnotes::DeleteItemByBlock(Handle, body->GetItemBlockID()))
+        return LNReturnOrThrowNotesStatus(status);
+    body->SetItemBlockID(nnotes::NULLBLOCKID);
+    item->SetItemBody(nullptr, nullptr);
+    if (body == FontTable) FontTable = nullptr;
+    Modified = 1;
+    // The note's reference goes; a body that handles still hold is closed and kept for them.
+    body->ReleaseReference();
+    body->Close();
+    return LNReturnOrThrow(Items.DeleteObject(body));
+}
+
+LNSTATUS LNNoteBody::DeleteItem(const LNString& name) {
+    if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
+    if (!IsValidName(name)) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    bool first = true;
+    for (;;) {
+        nnotes::BLOCKID found{};
+        const nnotes::STATUS status =
+            nnotes::FindItemByName(Handle, Chars(name), Length(name), &found, nullptr, nullptr, nullptr);
+        if (status != nnotes::NOERROR) {
+            if (!first && nnotes::ERR(status) == nnotes::ERR_ITEM_NOT_FOUND) return LNNOERROR;
+            return LNReturnOrThrowNotesStatus(status);
+        }
+        first = false;
+        LNItem handle;
+        if (const LNSTATUS lookup = FindItemBodyByBlock(found, &handle)) return LNReturnOrThrow(lookup);
+        if (const LNSTATUS deleted = DeleteItem(&handle)) return deleted;
+    }
+}
+
+LNSTATUS LNNoteBody::DeleteAllItems() {
+    if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
+    while (LNNotesClass* object = Items.GetFirstObject()) {
+        auto* body = static_cast<LNItemBody*>(object);
+        if (const nnotes::STATUS status = nnotes::DeleteItemByBlock(Handle, body->GetItemBlockID()))
+            return LNReturnOrThrowNotesStatus(status);
+        body->SetItemBlockID(nnotes::NULLBLOCKID);
+        body->ReleaseReference();
+        body->Close();
+        if (const LNSTATUS status = Items.DeleteObject(body)) return LNReturnOrThrow(status);
+    }
+    Modified = 1;
+    FontTable = nullptr;
+    return LNNOERROR;
+}
+
+LNSTATUS LNNoteBody::StoreItemUnderName(LNItemBody* body, const LNString& name) {
+    if (const LNSTATUS status = body->Flush(&name)) return status;
+    nnotes::BLOCKID copy{};
+    if (const LNSTATUS status = CopyValueBlock(body, &copy)) return status;
+    nnotes::BLOCKID item{};
+    if (const nnotes::STATUS status = nnotes::AppendItemByBlock(
+            Handle, body->GetItemFlags(), Chars(name), Length(name), copy, body->GetValueSize(), &item)) {
+        nnotes::FreeBlock(copy.pool);
+        return LNToNotesStatus(status);
+    }
+    // Appended before the old item goes, so that a failure never loses the value.
+    if (const nnotes::STATUS status = nnotes::DeleteItemByBlock(Handle, body->GetItemBlockID())) {
+        nnotes::DeleteItemByBlock(Handle, item);
+        return LNToNotesStatus(status);
+    }
+    NewItem found{};
+    if (const LNSTATUS status = QueryItem(item, &found)) return status;
+    body->SetItemBlockID(found.item);
+    body->SetValueBlockID(found.value);
+    body->SetValueSize(found.size);
+    Modified = 1;
+    return LNNOERROR;
+}
+
+LNSTATUS LNNoteBody::RenameItem(LNItem* item, const LNString& newName) {
+    if (const LNSTATUS status = CheckOwnItem(item)) return LNReturnOrThrow(status);
+    if (!IsValidName(newName)) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (HasItem(newName)) return LNReturnOrThrow(LNERR_ITEM_EXISTS);
+    return LNReturnOrThrow(StoreItemUnderName(item->GetItemBody(), newName));
+}
+
+LNSTATUS LNNoteBody::RenameItem(const LNString& oldName, const LNString& newName) {
+    if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
+    if (!IsValidName(oldName) || !IsValidName(newName)) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (HasItem(newName)) return LNReturnOrThrow(LNERR_ITEM_EXISTS);
+    nnotes::BLOCKID found{};
+    nnotes::STATUS status =
+        nnotes::FindItemByName(Handle, Chars(oldName), Length(oldName), &found, nullptr, nullptr, nullptr);
+    if (nnotes::ERR(status) == nnotes::ERR_ITEM_NOT_FOUND) return LNWARN_NOT_FOUND;
+    while (status == nnotes::NOERROR) {
+        LNItem handle;
+        if (const LNSTATUS lookup = FindItemBodyByBlock(found, &handle)) return LNReturnOrThrow(lookup);
+        if (const LNSTATUS stored = StoreItemUnderName(handle.GetItemBody(), newName))
+            return LNReturnOrThrow(stored);
+        status = nnotes::FindItemByName(Handle, Chars(oldName), Length(oldName), &found, nullptr, nullptr,
+                                        nullptr);
+    }
+    if (nnotes::ERR(status) != nnotes::ERR_ITEM_NOT_FOUND) return LNReturnOrThrowNotesStatus(status);
+    return LNNOERROR;
+}
+
+LNSTATUS LNNoteBody::GetItems(LNItemArray* items, LNITEMTYPE type) {
+    if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
+    if (items == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    auto* body = new LNItemArrayBody(this, type);
+    if (const LNSTATUS status = ItemArrays.AddObject(body)) {
+        delete body;
+        return LNReturnOrThrow(status);
+    }
+    items->SetBody(this, body);
+    return body->GetCount() == 0 ? LNWARN_NOT_FOUND : LNNOERROR;
+}
