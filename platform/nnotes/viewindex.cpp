@@ -48,12 +48,15 @@ STATUS DocumentSaved(store::Database& db, const store::StoredNote& doc) {
 
 STATUS IndexNoteSaved(store::Database& db, NOTEID id) {
     store::Connection& sql = db.Sql();
-    store::StoredNote note;
-    if (STATUS s = store::LoadNote(sql, id, note)) return s;
     bool has = false;
     if (STATUS s = HasIndexTables(sql, has)) return s;
     if (has)
         if (STATUS s = RemoveNoteRows(sql, id)) return s;
+    store::StoredNote note;
+    const STATUS loaded = store::LoadNote(sql, id, note);
+    // A note that does not read back whole shows in no view; its save stands.
+    if (loaded == ERR_NOTE_DAMAGED) return has ? DropIndex(sql, id) : NOERROR;
+    if (loaded != NOERROR) return loaded;
     if (note.noteClass & NOTE_CLASS_VIEW) return ViewSaved(db, note);
     if (!has) return NOERROR;
     if (STATUS s = DropIndex(sql, id)) return s; // a view note saved as another class
