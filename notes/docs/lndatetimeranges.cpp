@@ -5,16 +5,6 @@
 
 #include <cstring>
 
-namespace {
-
-LNDatetimeRangesBody* RangesBodyOf(const LNItem& item) {
-    LNItemBody* body = item.GetItemBody();
-    if (body != nullptr && body->GetClassID() != LNCLASSID_LNDATETIMERANGESBODY) throw LNERR_CONVERSION;
-    return static_cast<LNDatetimeRangesBody*>(body);
-}
-
-} // namespace
-
 LNDatetimeRangesBody::LNDatetimeRangesBody(nnotes::BLOCKID value, uint32_t size)
     : LNListBody(value, size, nnotes::TYPE_TIME_RANGE, nnotes::TYPE_TIME_RANGE) {}
 
@@ -56,75 +46,4 @@ LNSTATUS LNDatetimeRangesBody::Insert(uint32_t index, const LNDatetimeRange& ran
     std::memcpy(pair.data(), range.GetRawValue(), pair.size());
     value.pairs.insert(value.pairs.begin() + (index - singles), pair);
     return Store(value);
-}
-
-LNDatetimeRangesElement::LNDatetimeRangesElement(LNDatetimeRangesBody* body, uint32_t index)
-    : Body(body), Index(index) {
-    LN_ASSERT(body != nullptr, "lndtrs", 191);
-    LN_ASSERT(index < body->GetCount(), "lndtrs", 194);
-    Body->AddReference();
-}
-
-LNDatetimeRangesElement::LNDatetimeRangesElement(const LNDatetimeRangesElement& other)
-    : LNNotesClass(other), Body(other.Body), Index(other.Index) {
-    Body->AddReference();
-}
-
-LNDatetimeRangesElement::~LNDatetimeRangesElement() {
-    try {
-        if (Body->ReleaseReference() == 0) delete Body;
-    } catch (LNSTATUS) {
-        // Reported by the assertion box already.
-    }
-}
-
-LNDatetimeRanges::LNDatetimeRanges(const LNItem& item) : LNItem(item) {
-    RangesBodyOf(item);
-}
-
-LNDatetimeRanges& LNDatetimeRanges::operator=(const LNDatetimeRanges& other) {
-    LNItem::operator=(other);
-    return *this;
-}
-
-LNDatetimeRanges& LNDatetimeRanges::operator=(const LNItem& item) {
-    RangesBodyOf(item);
-    LNItem::operator=(item);
-    return *this;
-}
-
-uint32_t LNDatetimeRanges::GetCount() const {
-    return IsNull() ? 0 : GetRangesBody()->GetCount();
-}
-
-LNDatetimeRangesElement LNDatetimeRanges::operator[](uint32_t index) const {
-    if (IsNull()) throw LNERR_NOT_INITIALIZED;
-    if (index >= GetCount()) throw LNERR_INVALID_PARAMETER;
-    return LNDatetimeRangesElement(GetRangesBody(), index);
-}
-
-LNSTATUS LNDatetimeRanges::Insert(uint32_t index, const LNDatetime& date) {
-    if (IsNull()) {
-        if (index != 0) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-        SetItemBody(nullptr, new LNDatetimeRangesBody(nnotes::NULLBLOCKID, 0));
-    }
-    return LNReturnOrThrow(GetRangesBody()->Insert(index, date));
-}
-
-LNSTATUS LNDatetimeRanges::Insert(uint32_t index, const LNDatetimeRange& range) {
-    if (IsNull()) {
-        if (index != 0) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-        SetItemBody(nullptr, new LNDatetimeRangesBody(nnotes::NULLBLOCKID, 0));
-    }
-    return LNReturnOrThrow(GetRangesBody()->Insert(index, range));
-}
-
-LNSTATUS LNDatetimeRanges::Delete(uint32_t index, uint32_t count) {
-    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
-    return LNReturnOrThrow(GetRangesBody()->Delete(index, count));
-}
-
-LNSTATUS LNDatetimeRanges::DeleteAll() {
-    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
-    return LNReturnOrThrow(GetRangesBody()->DeleteAll());
 }

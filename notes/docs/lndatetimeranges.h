@@ -4,8 +4,8 @@
 #pragma once
 
 #include "lndatetimerange.h"
-#include "lnitem.h"
 #include "lnlistbody.h"
+#include "lnlisthandle.h"
 
 class LNDatetimeRanges;
 
@@ -34,43 +34,35 @@ protected:
     uint16_t DetachedType(const LNListValue&) const override { return nnotes::TYPE_TIME_RANGE; }
 };
 
-class LNDatetimeRangesElement : public LNNotesClass {
+class LNDatetimeRangesElement : public LNListElement<LNDatetimeRangesBody, LNDatetimeRange> {
 public:
-    LNDatetimeRangesElement(LNDatetimeRangesBody* body, uint32_t index);
-    LNDatetimeRangesElement(const LNDatetimeRangesElement& other);
-    ~LNDatetimeRangesElement() override;
+    LNDatetimeRangesElement(LNDatetimeRangesBody* body, uint32_t index)
+        : LNListElement(body, index, "lndtrs") {}
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNDATETIMERANGESELEMENT; }
-
-    LNDatetimeRange GetValue() const { return Body->GetEntry(Index); }
-    operator LNDatetimeRange() const { return GetValue(); }
     LNDatetimeRangesElement& operator=(const LNDatetimeRangesElement&) = delete;
-
-private:
-    LNDatetimeRangesBody* Body;
-    uint32_t Index;
 };
 
-class LNDatetimeRanges : public LNItem {
+class LNDatetimeRanges
+    : public LNListHandle<LNDatetimeRangesBody, LNDatetimeRangesElement, LNCLASSID_LNDATETIMERANGESBODY> {
 public:
     LNDatetimeRanges() = default;
     LNDatetimeRanges(const LNDatetimeRanges& other) = default;
     // Throws LNERR_CONVERSION unless the item is empty or a range item.
-    LNDatetimeRanges(const LNItem& item);
+    LNDatetimeRanges(const LNItem& item) : LNListHandle(item) {}
     ~LNDatetimeRanges() override = default;
-    LNDatetimeRanges& operator=(const LNDatetimeRanges& other);
-    LNDatetimeRanges& operator=(const LNItem& item);
+    LNDatetimeRanges& operator=(const LNDatetimeRanges& other) = default;
+    LNDatetimeRanges& operator=(const LNItem& item) {
+        Assign(item);
+        return *this;
+    }
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNDATETIMERANGES; }
 
-    uint32_t GetCount() const;
-    LNDatetimeRangesElement operator[](uint32_t index) const;
     // Without a body, index 0 makes a new detached value.
-    LNSTATUS Insert(uint32_t index, const LNDatetime& date);
-    LNSTATUS Insert(uint32_t index, const LNDatetimeRange& range);
+    LNSTATUS Insert(uint32_t index, const LNDatetime& date) { return InsertValue(index, date); }
+    LNSTATUS Insert(uint32_t index, const LNDatetimeRange& range) { return InsertValue(index, range); }
     LNSTATUS Append(const LNDatetimeRange& range) { return Insert(GetCount(), range); }
-    LNSTATUS Delete(uint32_t index, uint32_t count);
-    LNSTATUS DeleteAll();
 
-    LNDatetimeRangesBody* GetRangesBody() const { return static_cast<LNDatetimeRangesBody*>(GetBody()); }
+    LNDatetimeRangesBody* GetRangesBody() const { return ListBody(); }
 };

@@ -3,12 +3,17 @@
 #pragma once
 
 #include "lndatetime.h"
-#include "lnitem.h"
 #include "lnlistbody.h"
+#include "lnlisthandle.h"
 
 class LNDatetimes;
 
-class LNDatetimesBody : public LNListBody {
+template <>
+LNDatetime LNSingleListBody<LNDatetime>::FromEntry(const std::array<uint8_t, 8>& entry);
+template <>
+std::array<uint8_t, 8> LNSingleListBody<LNDatetime>::ToEntry(const LNDatetime& value);
+
+class LNDatetimesBody : public LNSingleListBody<LNDatetime> {
 public:
     LNDatetimesBody(nnotes::BLOCKID value, uint32_t size);
     // From raw item data (after the type word) of TYPE_TIME or TYPE_TIME_RANGE.
@@ -18,59 +23,46 @@ public:
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNDATETIMESBODY; }
 
-    uint32_t GetCount() { return GetSingleCount(); }
-    // Throws a failure to read; index must be below the count.
-    LNDatetime GetEntry(uint32_t index);
+    using LNSingleListBody<LNDatetime>::Insert;
     // Statuses are unfiltered.
-    LNSTATUS Insert(uint32_t index, const LNDatetime& date);
     LNSTATUS Insert(uint32_t index, const LNDatetimes& other);
-    LNSTATUS Delete(uint32_t index, uint32_t count) { return DeleteRun(index, count, false); }
 };
 
-class LNDatetimesElement : public LNNotesClass {
+class LNDatetimesElement : public LNListElement<LNDatetimesBody, LNDatetime> {
 public:
-    LNDatetimesElement(LNDatetimesBody* body, uint32_t index);
-    LNDatetimesElement(const LNDatetimesElement& other);
-    ~LNDatetimesElement() override;
+    LNDatetimesElement(LNDatetimesBody* body, uint32_t index) : LNListElement(body, index, "lndts") {}
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNDATETIMESELEMENT; }
 
-    LNDatetime GetValue() const { return Body->GetEntry(Index); }
-    operator LNDatetime() const { return GetValue(); }
-    // Replaces the entry; a failure is thrown.
-    LNDatetimesElement& operator=(const LNDatetime& date);
+    LNDatetimesElement& operator=(const LNDatetime& date) {
+        Replace(date);
+        return *this;
+    }
     LNDatetimesElement& operator=(const LNDatetimesElement& other) { return *this = other.GetValue(); }
-
-private:
-    LNDatetimesBody* Body;
-    uint32_t Index;
 };
 
-class LNDatetimes : public LNItem {
+class LNDatetimes : public LNListHandle<LNDatetimesBody, LNDatetimesElement, LNCLASSID_LNDATETIMESBODY> {
 public:
     LNDatetimes() = default;
     LNDatetimes(const LNDatetimes& other) = default;
     // Throws LNERR_CONVERSION unless the item is empty or a date/time item.
-    LNDatetimes(const LNItem& item);
+    LNDatetimes(const LNItem& item) : LNListHandle(item) {}
     ~LNDatetimes() override = default;
-    LNDatetimes& operator=(const LNDatetimes& other);
-    LNDatetimes& operator=(const LNItem& item);
+    LNDatetimes& operator=(const LNDatetimes& other) = default;
+    LNDatetimes& operator=(const LNItem& item) {
+        Assign(item);
+        return *this;
+    }
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNDATETIMES; }
 
-    uint32_t GetCount() const;
-    // Throws LNERR_NOT_INITIALIZED without a body and LNERR_INVALID_PARAMETER past the count.
-    LNDatetimesElement operator[](uint32_t index) const;
-    // Without a body, index 0 makes a new detached value.
-    LNSTATUS Insert(uint32_t index, const LNDatetime& date);
-    LNSTATUS Insert(uint32_t index, const LNDatetimes& other);
+    LNSTATUS Insert(uint32_t index, const LNDatetime& date) { return InsertValue(index, date); }
+    LNSTATUS Insert(uint32_t index, const LNDatetimes& other) { return InsertValue(index, other); }
     LNSTATUS Append(const LNDatetime& date) { return Insert(GetCount(), date); }
     LNSTATUS Append(const LNDatetimes& other) { return Insert(GetCount(), other); }
     // Append, throwing a failure.
     LNDatetimes& operator+=(const LNDatetime& date);
     LNDatetimes& operator+=(const LNDatetimes& other);
-    LNSTATUS Delete(uint32_t index, uint32_t count);
-    LNSTATUS DeleteAll();
 
-    LNDatetimesBody* GetDatetimesBody() const { return static_cast<LNDatetimesBody*>(GetBody()); }
+    LNDatetimesBody* GetDatetimesBody() const { return ListBody(); }
 };

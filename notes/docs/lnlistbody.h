@@ -5,6 +5,7 @@
 // (always in list layout).
 #pragma once
 
+#include "lnerrors.h"
 #include "lnitembody.h"
 
 #include <array>
@@ -54,4 +55,40 @@ private:
 
     uint16_t SingleNSFType;
     uint16_t ListNSFType;
+};
+
+// A list body whose entries are single values of one kind (numbers or instants); FromEntry and ToEntry are
+// given for each kind.
+template <class Value>
+class LNSingleListBody : public LNListBody {
+public:
+    uint32_t GetCount() { return GetSingleCount(); }
+    // Throws a failure to read; index must be below the count.
+    Value GetEntry(uint32_t index) {
+        LNListValue value;
+        if (const LNSTATUS status = Read(&value)) throw status;
+        if (index >= value.singles.size()) throw LNERR_INVALID_PARAMETER;
+        return FromEntry(value.singles[index]);
+    }
+    LNSTATUS Insert(uint32_t index, const Value& entry) {
+        LNListValue value;
+        value.singles.push_back(ToEntry(entry));
+        return InsertSingles(index, value);
+    }
+    LNSTATUS Delete(uint32_t index, uint32_t count) { return DeleteRun(index, count, false); }
+
+protected:
+    using LNListBody::LNListBody;
+
+    // Inserts every entry of other (null: LNERR_INVALID_PARAMETER) before index.
+    LNSTATUS InsertList(uint32_t index, LNSingleListBody* other) {
+        if (other == nullptr) return LNERR_INVALID_PARAMETER;
+        LNListValue entries;
+        if (const LNSTATUS status = other->Read(&entries)) return status;
+        return InsertSingles(index, entries);
+    }
+
+private:
+    static Value FromEntry(const std::array<uint8_t, 8>& entry);
+    static std::array<uint8_t, 8> ToEntry(const Value& value);
 };

@@ -3,47 +3,8 @@
 #include "lnassert.h"
 #include "lnerrors.h"
 
-namespace {
-
-LNTextBody* TextBodyOf(const LNItem& item) {
-    LNItemBody* body = item.GetItemBody();
-    if (body != nullptr && body->GetClassID() != LNCLASSID_LNTEXTBODY) throw LNERR_CONVERSION;
-    return static_cast<LNTextBody*>(body);
-}
-
-} // namespace
-
-LNTextElement::LNTextElement(LNTextBody* body, uint32_t index) : Body(body), Index(index) {
-    LN_ASSERT(body != nullptr, "lntext", 84);
-    LN_ASSERT(index < body->GetCount(), "lntext", 87);
-    Body->AddReference();
-}
-
-LNTextElement::LNTextElement(const LNTextElement& other)
-    : LNNotesClass(other), Body(other.Body), Index(other.Index) {
-    Body->AddReference();
-}
-
-LNTextElement::~LNTextElement() {
-    try {
-        if (Body->ReleaseReference() == 0) delete Body;
-    } catch (LNSTATUS) {
-        // Reported by the assertion box already.
-    }
-}
-
-LNString LNTextElement::GetText() const {
-    return Body->GetEntry(Index);
-}
-
-LNTextElement& LNTextElement::operator=(const LNString& text) {
-    if (const LNSTATUS status = Body->Insert(Index, text)) throw status;
-    if (const LNSTATUS status = Body->Delete(Index + 1, 1)) throw status;
-    return *this;
-}
-
 LNText::LNText(const LNItem& item) : LNItem(item) {
-    TextBodyOf(item);
+    LNBodyOfClass<LNTextBody>(item, LNCLASSID_LNTEXTBODY);
 }
 
 LNText& LNText::operator=(const LNText& other) {
@@ -52,7 +13,7 @@ LNText& LNText::operator=(const LNText& other) {
 }
 
 LNText& LNText::operator=(const LNItem& item) {
-    TextBodyOf(item);
+    LNBodyOfClass<LNTextBody>(item, LNCLASSID_LNTEXTBODY);
     LNItem::operator=(item);
     return *this;
 }

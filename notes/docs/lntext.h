@@ -4,6 +4,7 @@
 #pragma once
 
 #include "lnitem.h"
+#include "lnlisthandle.h"
 
 #include <functional>
 #include <string>
@@ -46,25 +47,21 @@ private:
     LNSTATUS StoreList(nnotes::DHANDLE list, uint16_t size);
 };
 
-class LNTextElement : public LNNotesClass {
+class LNTextElement : public LNListElement<LNTextBody, LNString> {
 public:
     // index must be below body's count.
-    LNTextElement(LNTextBody* body, uint32_t index);
-    LNTextElement(const LNTextElement& other);
-    LNTextElement& operator=(const LNTextElement&) = delete;
-    ~LNTextElement() override;
+    LNTextElement(LNTextBody* body, uint32_t index) : LNListElement(body, index, "lntext") {}
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNTEXTELEMENT; }
 
-    LNString GetText() const;
-    operator LNString() const { return GetText(); }
+    LNString GetText() const { return GetValue(); }
     // Replaces the entry; a failure is thrown.
-    LNTextElement& operator=(const LNString& text);
+    LNTextElement& operator=(const LNString& text) {
+        Replace(text);
+        return *this;
+    }
     LNTextElement& operator=(const char* text) { return *this = LNString(text); }
-
-private:
-    LNTextBody* Body;
-    uint32_t Index;
+    LNTextElement& operator=(const LNTextElement& other) { return *this = other.GetText(); }
 };
 
 class LNText : public LNItem {
