@@ -1,7 +1,9 @@
-// The three phases of the store benchmark, each timed over the same number of notes.
+// The three phases of the store benchmark. The store and the reference run them in turn, phase by phase, so
+// that both meet the same disk and system load.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace bench {
@@ -12,15 +14,16 @@ constexpr int kItemsPerNote = 8;
 std::string ItemText(int n, int i);
 std::string UpdatedText(int n);
 
-// Seconds taken by each phase.
-struct PhaseTimes {
-    double create = 0;
-    double read = 0;
-    double update = 0;
+// One side of the comparison. Each phase returns false (with a message on stderr) when a call fails.
+class Runner {
+public:
+    virtual ~Runner() = default;
+    virtual bool Create(int notes) = 0; // notes notes of kItemsPerNote text items, one save each
+    virtual bool Read() = 0;            // every note read back, every item touched
+    virtual bool Update() = 0;          // one item changed in each note, one save each
 };
 
-// The same work with plain SQLite statements on a file at path. Returns false (with a message on stderr)
-// when a statement fails.
-bool RunPlainSqlite(const std::string& path, int notes, PhaseTimes& times);
+// The reference: plain SQLite statements on a file at path, with the store's durability.
+std::unique_ptr<Runner> PlainSqliteRunner(const std::string& path);
 
 } // namespace bench

@@ -2,19 +2,13 @@
 // synchronous=FULL, one transaction per note) and its tables (a row per note, a row per item).
 #include "store_bench.h"
 
-#include <chrono>
 #include <cstdio>
+#include <memory>
 #include <sqlite3.h>
 #include <vector>
 
 namespace bench {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Since(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 class Db {
 public:
@@ -57,63 +51,79 @@ void BindText(sqlite3_stmt* s, int index, const std::string& text) {
     sqlite3_bind_text(s, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
+class SqliteRunner : public Runner {
+public:
+    explicit SqliteRunner(const std::string& path) : db_(path) {
+        db_.Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;"
+                 "CREATE TABLE notes(id INTEGER PRIMARY KEY AUTOINCREMENT, modified INTEGER NOT NULL);"
+                 "CREATE TABLE items(note INTEGER NOT NULL, seq INTEGER NOT NULL, name TEXT NOT NULL,"
+                 " value BLOB NOT NULL, PRIMARY KEY(note, seq)) WITHOUT ROWID;");
+        insertNote_ = db_.Prepare("INSERT INTO notes(modified) VALUES(?)");
+        insertItem_ = db_.Prepare("INSERT INTO items(note, seq, name, value) VALUES(?, ?, ?, ?)");
+        selectItems_ = db_.Prepare("SELECT name, value FROM items WHERE note=? ORDER BY seq");
+        updateItem_ = db_.Prepare("UPDATE items SET value=? WHERE note=? AND seq=?");
+        touchNote_ = db_.Prepare("UPDATE notes SET modified=? WHERE id=?");
+    }
+
+    bool Create(int notes) override {
+        ids_.resize(notes);
+        for (int n = 0; n < notes && db_.Ok(); ++n) {
+            db_.Exec("BEGIN IMMEDIATE");
+            sqlite3_bind_int64(insertNote_, 1, n);
+            db_.Run(insertNote_);
+            ids_[n] = db_.LastId();
+            for (int i = 0; i < kItemsPerNote; ++i) {
+                sqlite3_bind_int64(insertItem_, 1, ids_[n]);
+                sqlite3_bind_int(insertItem_, 2, i + 1);
+                BindText(insertItem_, 3, "Field" + std::to_string(i));
+                BindText(insertItem_, 4, ItemText(n, i));
+                db_.Run(insertItem_);
+            }
+            db_.Exec("COMMIT");
+        }
+        return db_.Ok();
+    }
+
+    bool Read() override {
+        size_t bytes = 0;
+        for (int64_t id : ids_) {
+            sqlite3_bind_int64(selectItems_, 1, id);
+            while (sqlite3_step(selectItems_) == SQLITE_ROW)
+                bytes += sqlite3_column_bytes(selectItems_, 1);
+            sqlite3_reset(selectItems_);
+        }
+        return db_.Ok() && bytes > 0;
+    }
+
+    bool Update() override {
+        for (size_t n = 0; n < ids_.size() && db_.Ok(); ++n) {
+            db_.Exec("BEGIN IMMEDIATE");
+            BindText(updateItem_, 1, UpdatedText(static_cast<int>(n)));
+            sqlite3_bind_int64(updateItem_, 2, ids_[n]);
+            sqlite3_bind_int(updateItem_, 3, 4);
+            db_.Run(updateItem_);
+            sqlite3_bind_int64(touchNote_, 1, static_cast<int64_t>(n));
+            sqlite3_bind_int64(touchNote_, 2, ids_[n]);
+            db_.Run(touchNote_);
+            db_.Exec("COMMIT");
+        }
+        return db_.Ok();
+    }
+
+private:
+    Db db_;
+    sqlite3_stmt* insertNote_;
+    sqlite3_stmt* insertItem_;
+    sqlite3_stmt* selectItems_;
+    sqlite3_stmt* updateItem_;
+    sqlite3_stmt* touchNote_;
+    std::vector<int64_t> ids_;
+};
+
 } // namespace
 
-bool RunPlainSqlite(const std::string& path, int notes, PhaseTimes& times) {
-    Db db(path);
-    db.Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;"
-            "CREATE TABLE notes(id INTEGER PRIMARY KEY AUTOINCREMENT, modified INTEGER NOT NULL);"
-            "CREATE TABLE items(note INTEGER NOT NULL, seq INTEGER NOT NULL, name TEXT NOT NULL,"
-            " value BLOB NOT NULL, PRIMARY KEY(note, seq)) WITHOUT ROWID;");
-    sqlite3_stmt* insertNote = db.Prepare("INSERT INTO notes(modified) VALUES(?)");
-    sqlite3_stmt* insertItem = db.Prepare("INSERT INTO items(note, seq, name, value) VALUES(?, ?, ?, ?)");
-    sqlite3_stmt* selectItems = db.Prepare("SELECT name, value FROM items WHERE note=? ORDER BY seq");
-    sqlite3_stmt* updateItem = db.Prepare("UPDATE items SET value=? WHERE note=? AND seq=?");
-    sqlite3_stmt* touchNote = db.Prepare("UPDATE notes SET modified=? WHERE id=?");
-    if (!db.Ok()) return false;
-
-    std::vector<int64_t> ids(notes);
-    auto start = Clock::now();
-    for (int n = 0; n < notes && db.Ok(); ++n) {
-        db.Exec("BEGIN IMMEDIATE");
-        sqlite3_bind_int64(insertNote, 1, n);
-        db.Run(insertNote);
-        ids[n] = db.LastId();
-        for (int i = 0; i < kItemsPerNote; ++i) {
-            sqlite3_bind_int64(insertItem, 1, ids[n]);
-            sqlite3_bind_int(insertItem, 2, i + 1);
-            BindText(insertItem, 3, "Field" + std::to_string(i));
-            BindText(insertItem, 4, ItemText(n, i));
-            db.Run(insertItem);
-        }
-        db.Exec("COMMIT");
-    }
-    times.create = Since(start);
-
-    start = Clock::now();
-    size_t bytes = 0;
-    for (int64_t id : ids) {
-        sqlite3_bind_int64(selectItems, 1, id);
-        while (sqlite3_step(selectItems) == SQLITE_ROW)
-            bytes += sqlite3_column_bytes(selectItems, 1);
-        sqlite3_reset(selectItems);
-    }
-    times.read = Since(start);
-
-    start = Clock::now();
-    for (int n = 0; n < notes && db.Ok(); ++n) {
-        db.Exec("BEGIN IMMEDIATE");
-        BindText(updateItem, 1, UpdatedText(n));
-        sqlite3_bind_int64(updateItem, 2, ids[n]);
-        sqlite3_bind_int(updateItem, 3, 4);
-        db.Run(updateItem);
-        sqlite3_bind_int64(touchNote, 1, n);
-        sqlite3_bind_int64(touchNote, 2, ids[n]);
-        db.Run(touchNote);
-        db.Exec("COMMIT");
-    }
-    times.update = Since(start);
-    return db.Ok() && bytes > 0;
+std::unique_ptr<Runner> PlainSqliteRunner(const std::string& path) {
+    return std::make_unique<SqliteRunner>(path);
 }
 
 } // namespace bench
