@@ -2,6 +2,8 @@
 // twice in one process, so a stale handle finds nothing instead of someone else's object.
 #pragma once
 
+#include "process.h"
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -60,5 +62,25 @@ private:
     std::unordered_map<uint32_t, std::shared_ptr<T>> objects_;
     uint32_t next_ = 1;
 };
+
+// The process-wide table of T. It is emptied at the last TermProcess (while blocks can still be freed) and
+// never destroyed: at exit its objects would free blocks of a memory registry that may be gone already.
+template <class T>
+HandleTable<T>& ProcessTable() {
+    static auto* table = new HandleTable<T>;
+    return *table;
+}
+
+template <class T>
+void EmptyProcessTable() {
+    ProcessTable<T>().RemoveAll();
+}
+
+// Adds object to the process-wide table of T; 0 when every handle has been used.
+template <class T>
+uint32_t AddToProcessTable(std::shared_ptr<T> object) {
+    AtTermProcess(EmptyProcessTable<T>);
+    return ProcessTable<T>().Add(std::move(object));
+}
 
 } // namespace nnotes::store
