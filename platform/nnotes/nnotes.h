@@ -598,7 +598,7 @@ STATUS SetDatabaseOptions(DBHANDLE db, uint32_t first);
 // Sets the bits of mask in the first option word to those of bits.
 STATUS SetDatabaseOptionBits(DBHANDLE db, uint32_t bits, uint32_t mask);
 
-// The database's identifier: an instant of its creation, unique among the databases this library made.
+// The database's identifier: an instant of its creation (distinct for every database one process makes).
 STATUS GetDatabaseId(DBHANDLE db, Instant* id);
 // The path, relative to the directory's root (the data directory or the server's folder), of the database
 // below an open directory that has identifier id; ERR_DB_ID_NOT_FOUND when there is none.
