@@ -6,15 +6,15 @@
 #include <cstring>
 
 LNDatetimeRangesBody::LNDatetimeRangesBody(nnotes::BLOCKID value, uint32_t size)
-    : LNListBody(value, size, nnotes::TYPE_TIME_RANGE, nnotes::TYPE_TIME_RANGE) {}
+    : LNListBody(value, size, nnotes::TYPE_TIME, nnotes::TYPE_TIME_RANGE) {}
 
 LNDatetimeRangesBody::LNDatetimeRangesBody(const void* value, uint16_t nsfType, uint32_t size)
     : LNListBody((LN_ASSERT(value != nullptr && nsfType == nnotes::TYPE_TIME_RANGE, "lndtrs", 1223), value),
-                 nsfType, size, nnotes::TYPE_TIME_RANGE, nnotes::TYPE_TIME_RANGE) {}
+                 nsfType, size, nnotes::TYPE_TIME, nnotes::TYPE_TIME_RANGE) {}
 
 LNDatetimeRangesBody::LNDatetimeRangesBody(LNNoteBody* note, nnotes::BLOCKID item, uint16_t nsfType,
                                            uint16_t flags, nnotes::BLOCKID value, uint32_t size)
-    : LNListBody(note, item, nsfType, flags, value, size, nnotes::TYPE_TIME_RANGE, nnotes::TYPE_TIME_RANGE) {}
+    : LNListBody(note, item, nsfType, flags, value, size, nnotes::TYPE_TIME, nnotes::TYPE_TIME_RANGE) {}
 
 LNDatetimeRange LNDatetimeRangesBody::GetEntry(uint32_t index) {
     LNListValue value;
