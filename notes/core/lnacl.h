@@ -4,17 +4,18 @@
 // (manager). Role names are given plain ("Admin") and stored in brackets ("[Admin]").
 #pragma once
 
+#include "lndatabase.h"
 #include "lnobjlist.h"
 #include "lnstring.h"
 #include "nnotes.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class LNACL;
 class LNACLEntryArray;
 class LNACLRoleArray;
-class LNDatabase;
-class LNDatabaseBody;
 
 class LNACLRoleArray : public LNNotesClass {
 public:
@@ -24,8 +25,8 @@ public:
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNACLROLEARRAY; }
 
-    uint32_t GetCount() const { return Count; }
-    // Role i in its stored form; i not below GetCount throws LNERR_SUBSCRIPT_OUT_OF_RANGE.
+    uint32_t GetCount() const { return static_cast<uint32_t>(Names.size()); }
+    // Role i in its stored form ("[Admin]"); i not below GetCount throws LNERR_SUBSCRIPT_OUT_OF_RANGE.
     LNString operator[](uint32_t index) const;
 
 private:
@@ -33,11 +34,12 @@ private:
     friend class LNACLEntryBody;
     static constexpr uint32_t kAllRoles = 1, kEntryRoles = 2;
 
+    // The roles of the list; with privileges, only those that the privileges hold.
+    LNSTATUS Build(nnotes::DHANDLE acl, const nnotes::ACL_PRIVILEGES* privileges);
+
     nnotes::DHANDLE Acl = nnotes::NULLHANDLE;
-    uint32_t Count = 0;
     uint32_t Source = 0;
-    // Entry roles: the names joined; all roles: read from the list's slots when asked.
-    LNString Joined;
+    std::vector<std::string> Names;
 };
 
 class LNACLEntryBody : public LNBody {
@@ -61,7 +63,6 @@ private:
     // Writes the pending changes through to the list.
     LNSTATUS Save();
     LNSTATUS SetFlagBits(uint16_t set, uint16_t clear);
-    // 1 set, 0 clear for IsRoleEnabled; sets or clears the bit otherwise.
     enum class RoleAction { Query, Enable, Disable };
     LNSTATUS ChangeRole(const LNString& role, RoleAction action, bool* enabled);
     const char* NotesName() const;
@@ -72,7 +73,7 @@ private:
     LNString Name;
     LNString NewName;
     nnotes::ACL_PRIVILEGES Privileges;
-    std::unique_ptr<LNACLRoleArray> Roles;
+    LNACLRoleArray Roles;
     uint16_t Pending = 0;
     uint32_t EntryType = 0;
 };
@@ -129,15 +130,13 @@ private:
 class LNACLEntryArray : public LNNotesClass {
 public:
     LNACLEntryArray() = default;
-    // A copy shares the entries with the original.
-    LNACLEntryArray(const LNACLEntryArray& other);
-    LNACLEntryArray& operator=(const LNACLEntryArray& other);
-    // Entries that handles still hold survive it.
-    ~LNACLEntryArray() override;
+    // A copy shares the entries with the original; entries that handles still hold survive the array.
+    LNACLEntryArray(const LNACLEntryArray& other) = default;
+    LNACLEntryArray& operator=(const LNACLEntryArray& other) = default;
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNACLENTRYARRAY; }
 
-    uint32_t GetCount() const { return Count; }
+    uint32_t GetCount() const { return static_cast<uint32_t>(Entries.size()); }
     // i not below GetCount throws LNERR_SUBSCRIPT_OUT_OF_RANGE.
     LNACLEntry operator[](uint32_t index) const;
     // Saves every entry's pending changes; the first failure is returned.
@@ -146,15 +145,9 @@ public:
 private:
     friend class LNACL;
 
-    void CopyFrom(const LNACLEntryArray& other);
-    void Clear();
-    LNSTATUS Append(LNACLEntryBody* entry);
-
     nnotes::DHANDLE Acl = nnotes::NULLHANDLE;
     uint32_t MinimumLevel = 0;
-    bool Stale = false;
-    uint32_t Count = 0;
-    LNObjectList Entries;
+    std::vector<LNACLEntry> Entries;
 };
 
 class LNACL : public LNNotesClass {
@@ -198,19 +191,17 @@ public:
 private:
     LNSTATUS Check() const;
     void Require() const;
-    // Enumerates the list into Cached for minimumLevel unless it is current.
-    LNSTATUS Refresh(uint32_t minimumLevel);
-    LNSTATUS FindEntry(const LNString& name, LNACLEntryBody** entry);
-    void DropCaches();
+    // A fresh snapshot of the entries of at least minimumLevel.
+    LNSTATUS Enumerate(uint32_t minimumLevel, LNACLEntryArray* entries) const;
+    // The entry of exactly that name; LNERR_NO_MATCH (unfiltered) when there is none.
+    LNSTATUS FindEntry(const LNString& name, LNACLEntry* entry) const;
 
     nnotes::DHANDLE Acl = nnotes::NULLHANDLE;
     bool DefaultLevelValid = false;
-    LNDatabaseBody* Database = nullptr;
+    // Holding the database keeps its body alive for copies that outlive the handle they were read through.
+    LNDatabase Database;
     uint32_t DefaultLevel = 0;
     uint32_t Flags = 0;
-    std::unique_ptr<LNACLEntryArray> Cached;
-    uint32_t CachedMinimum = 0;
-    std::unique_ptr<LNACLRoleArray> CachedRoles;
     // Holders of Acl among the copies: the last one frees it.
     std::shared_ptr<int> Holders;
 };

@@ -31,7 +31,11 @@ public:
     bool IsFromTemplate() const { return (Behaviour & kFromTemplate) != 0; }
     uint32_t GetLevel() const { return Level; }
     uint32_t GetSizeLimit() const { return SizeLimit; }
-    uint32_t GetSizeLimitBytes() const { return SizeLimit * 1048576u; }
+    // 4096 megabytes do not fit 32 bits: the largest limit is the largest byte count, never 0 (no limit).
+    uint32_t GetSizeLimitBytes() const {
+        const uint64_t bytes = uint64_t{SizeLimit} * 1048576u;
+        return bytes > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(bytes);
+    }
     uint32_t GetFlags32() const { return Flags32; }
     uint16_t GetFlags16() const { return Flags16; }
 

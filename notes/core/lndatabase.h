@@ -226,6 +226,8 @@ private:
     LNDatabaseBody* Require() const;
     // The body when open, else LNERR_NOT_INITIALIZED or LNERR_DATABASE_NOT_OPEN thrown.
     LNDatabaseBody* RequireOpen() const;
+    // The body when open; else LNERR_NOT_INITIALIZED or LNERR_DATABASE_NOT_OPEN through LNReturnOrThrow.
+    LNSTATUS Opened(LNDatabaseBody** body) const;
     LNSTATUS ReadOptions(uint32_t* word) const;
     LNSTATUS SetOptionBit(uint32_t bit, bool set);
     bool GetOptionBit(uint32_t bit) const;

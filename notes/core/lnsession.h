@@ -111,7 +111,11 @@ private:
                           bool replica);
     // Registers body and points db at it; a failed registration is an assertion.
     void Hand(LNDatabaseBody* body, LNDatabase* db, unsigned line);
+    // Opens the new database at (path, server) and stores its first access list; LNERR_ACL_IN_NEW_DB when
+    // that fails.
     LNSTATUS AddDefaultACL(const LNString& path, const LNString& server, LNDatabaseBody** body);
+    LNSTATUS CreateFromTemplate(LNDatabase& templateDb, const LNString& path, const LNString& server,
+                                const LNCreateDatabaseOptions& options, LNDatabase* db);
 
     uint32_t DefaultOpenOptions = 0;
     char* DataDirectory = nullptr;
