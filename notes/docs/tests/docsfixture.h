@@ -1,0 +1,90 @@
+// Document tests run with a started session over a temporary settings file and data directory, with one open
+// database, "docs.nsf", made through the store.
+#pragma once
+
+#include "lndatabase.h"
+#include "lnsession.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+class DocsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "qvldocsXXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
+        std::filesystem::create_directories(root_ + "/data");
+        std::ofstream(root_ + "/notes.ini") << "[Notes]\nUserName=CN=Test User/O=Acme\n";
+        setenv("NOTES_INI", (root_ + "/notes.ini").c_str(), 1);
+        ASSERT_EQ(session_.Init(), 0u);
+        ASSERT_EQ(nnotes::CreateDatabase("docs.nsf", 0, false, 0, 0, 0), nnotes::NOERROR);
+        ASSERT_EQ(session_.GetDatabase("docs.nsf", &db_), 0u);
+        ASSERT_EQ(db_.Open(0), 0u);
+    }
+
+    void TearDown() override {
+        LNSetThrowAllErrors(false);
+        db_ = LNDatabase();
+        session_.Term();
+        unsetenv("NOTES_INI");
+        std::filesystem::remove_all(root_);
+    }
+
+    // Stores a document with one text item per pair and gives its id.
+    nnotes::NOTEID SaveNote(std::initializer_list<std::pair<const char*, const char*>> texts,
+                            uint16_t noteClass = nnotes::NOTE_CLASS_DOCUMENT) {
+        nnotes::NOTEHANDLE note = 0;
+        EXPECT_EQ(nnotes::CreateNote(db_.GetHandle(), &note), nnotes::NOERROR);
+        EXPECT_EQ(nnotes::SetNoteInfo(note, nnotes::NOTE_INFO_CLASS, &noteClass), nnotes::NOERROR);
+        for (const auto& [name, text] : texts)
+            EXPECT_EQ(nnotes::SetItemText(note, name, text, static_cast<uint16_t>(std::strlen(text))),
+                      nnotes::NOERROR);
+        EXPECT_EQ(nnotes::UpdateNote(note, 0), nnotes::NOERROR);
+        nnotes::NOTEID id = 0;
+        nnotes::GetNoteInfo(note, nnotes::NOTE_INFO_ID, &id);
+        nnotes::CloseNote(note);
+        return id;
+    }
+
+    // The raw value (type word first) of the first item of name in a stored note; "" when missing.
+    std::string StoredValue(nnotes::NOTEID id, const char* name) {
+        nnotes::NOTEHANDLE note = 0;
+        if (nnotes::OpenNote(db_.GetHandle(), id, 0, &note) != nnotes::NOERROR) return "";
+        nnotes::BLOCKID value{};
+        uint32_t length = 0;
+        std::string bytes;
+        if (nnotes::FindItemByName(note, name, static_cast<uint16_t>(std::strlen(name)), nullptr, nullptr,
+                                   &value, &length) == nnotes::NOERROR) {
+            const char* at = static_cast<const char*>(nnotes::LockBlock(value.pool)) + value.block;
+            bytes.assign(at, length);
+            nnotes::UnlockBlock(value.pool);
+        }
+        nnotes::CloseNote(note);
+        return bytes;
+    }
+
+    LNNotesSession session_;
+    LNDatabase db_;
+    std::string root_;
+};
+
+// The status that f throws; 0 when it throws none.
+template <typename F>
+LNSTATUS Thrown(F f) {
+    try {
+        f();
+    } catch (LNSTATUS status) {
+        return status;
+    }
+    return 0;
+}
+
+inline std::string Text(const LNString& s) {
+    return std::string(s.GetPlatformTextPtr(), s.GetPlatformTextLength());
+}

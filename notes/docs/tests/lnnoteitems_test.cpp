@@ -1,0 +1,194 @@
+// Items of open notes: the factory's typed bodies, typed lists written through to the note, item arrays,
+// renaming, deleting, copying and the note's own information.
+#include "docsfixture.h"
+#include "lndatetimeranges.h"
+#include "lndatetimes.h"
+#include "lndocument.h"
+#include "lnitemarray.h"
+#include "lnnumbers.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+// A document with a number, a time, a time list with pairs and a text list, saved and opened again.
+class NoteItemsTest : public DocsTest {
+protected:
+    void SetUp() override {
+        DocsTest::SetUp();
+        LNSTATUS status = 1;
+        auto* body = new LNDocumentBody(db_.GetDatabaseBody(), &status, LNMAILMSGTYPE_DOCUMENT);
+        ASSERT_EQ(status, 0u);
+        doc_.SetNoteBody(body);
+        const double number = 2.5;
+        ASSERT_EQ(doc_.CreateItem("Number", nnotes::TYPE_NUMBER, &number, sizeof number), 0u);
+        const nnotes::Instant instant{{100, 2460000}};
+        ASSERT_EQ(doc_.CreateItem("Time", nnotes::TYPE_TIME, &instant, sizeof instant), 0u);
+        // One instant and one pair.
+        const uint8_t ranges[] = {1, 0, 1,    0,    1,    0, 0, 0, 0x60, 0x89, 0x25, 0,    1,    0,
+                                  0, 0, 0x60, 0x89, 0x25, 0, 2, 0, 0,    0,    0x60, 0x89, 0x25, 0};
+        ASSERT_EQ(doc_.CreateItem("Ranges", nnotes::TYPE_TIME_RANGE, ranges, sizeof ranges), 0u);
+        LNText text;
+        text << "a"
+             << "b";
+        ASSERT_EQ(doc_.CreateItem("List", text, nnotes::ITEM_SUMMARY), 0u);
+        ASSERT_EQ(doc_.Save(0), 0u);
+        id_ = doc_.GetNoteID();
+        ASSERT_EQ(doc_.Close(), 0u);
+        ASSERT_EQ(doc_.Open(0), 0u);
+    }
+
+    LNDocument doc_;
+    nnotes::NOTEID id_ = 0;
+};
+
+} // namespace
+
+TEST_F(NoteItemsTest, TheFactoryBuildsTypedBodies) {
+    EXPECT_EQ(doc_.GetItemCount(), 4u);
+    LNNumbers numbers;
+    ASSERT_EQ(doc_.GetItem("Number", &numbers), 0u);
+    EXPECT_EQ(numbers.GetCount(), 1u);
+    EXPECT_EQ(numbers[0].GetValue(), 2.5);
+    LNDatetimes times;
+    ASSERT_EQ(doc_.GetItem("Time", &times), 0u);
+    EXPECT_EQ(times[0].GetValue().GetRawValue()->words[0], 100u);
+    LNDatetimeRanges ranges;
+    ASSERT_EQ(doc_.GetItem("Ranges", &ranges), 0u);
+    EXPECT_EQ(ranges.GetCount(), 2u);
+    EXPECT_EQ(ranges[1].GetValue().GetRawValue()->end.words[0], 2u);
+    // A typed handle that does not fit the item is refused; a plain item takes any.
+    EXPECT_EQ(doc_.GetItem("Number", &times), LNERR_INVALID_PARAMETER);
+    LNItem plain;
+    ASSERT_EQ(doc_.GetItem("Ranges", &plain), 0u);
+    EXPECT_EQ(plain.GetType(), LNITEMTYPE_DATETIMERANGES);
+    EXPECT_EQ(Thrown([&] { LNText text(plain); }), LNERR_CONVERSION);
+    EXPECT_EQ(doc_.GetItem("Missing", &plain), nnotes::ERR_ITEM_NOT_FOUND);
+    EXPECT_EQ(doc_.GetItem("", &plain), LNERR_INVALID_PARAMETER);
+    EXPECT_FALSE(doc_.IsModified());
+}
+
+TEST_F(NoteItemsTest, ListEditsAreWrittenThroughAtOnce) {
+    LNNumbers numbers;
+    ASSERT_EQ(doc_.GetItem("Number", &numbers), 0u);
+    ASSERT_EQ(numbers.Append(4.0), 0u);
+    EXPECT_EQ(numbers.GetItemBody()->GetNSFType(), nnotes::TYPE_NUMBER_RANGE);
+    EXPECT_TRUE(doc_.IsModified());
+    LNDatetimes times;
+    ASSERT_EQ(doc_.GetItem("Time", &times), 0u);
+    EXPECT_EQ(times.Delete(0, 2), LNERR_INVALID_PARAMETER);
+    ASSERT_EQ(times.Delete(0, 1), 0u);
+    EXPECT_EQ(times.GetCount(), 0u);
+    ASSERT_EQ(doc_.Save(0), 0u);
+    doc_.Close();
+    const double two[2] = {2.5, 4.0};
+    EXPECT_EQ(StoredValue(id_, "Number"),
+              "\x01\x03\x02\x00\x00\x00"s + std::string(reinterpret_cast<const char*>(two), 16));
+    EXPECT_EQ(StoredValue(id_, "Time"), "\x01\x04\x00\x00\x00\x00"s);
+}
+
+TEST_F(NoteItemsTest, TextItemsOfANote) {
+    LNText list;
+    ASSERT_EQ(doc_.GetItem("List", &list), 0u);
+    EXPECT_EQ(list.GetCount(), 2u);
+    ASSERT_EQ(list.Delete(0, 1), 0u);
+    EXPECT_EQ(Text(list[0].GetText()), "b");
+    list[0] = "c";
+    EXPECT_EQ(Text(list[0].GetText()), "c");
+    ASSERT_EQ(list.SetText("x"), 0u);
+    ASSERT_EQ(list.DeleteAll(), 0u);
+    EXPECT_EQ(list.GetCount(), 0u);
+    EXPECT_EQ(list.GetFlags(), nnotes::ITEM_SUMMARY);
+    // A plain text of a note counts one entry, even when empty; appending makes it a list, old text first.
+    const nnotes::NOTEID plain = SaveNote({{"Empty", ""}, {"One", "old"}});
+    LNDocument other(db_.GetDatabaseBody(), plain);
+    ASSERT_EQ(other.Open(0), 0u);
+    LNText empty, one;
+    ASSERT_EQ(other.GetItem("Empty", &empty), 0u);
+    EXPECT_EQ(empty.GetCount(), 1u);
+    EXPECT_EQ(Thrown([&] { empty[1]; }), LNERR_INVALID_PARAMETER);
+    ASSERT_EQ(other.GetItem("One", &one), 0u);
+    EXPECT_EQ(one.Insert(2, "new"), LNERR_INVALID_PARAMETER);
+    ASSERT_EQ(one.Insert(0, "new"), 0u);
+    EXPECT_EQ(one.GetItemBody()->GetNSFType(), nnotes::TYPE_TEXT_LIST);
+    EXPECT_EQ(Text(one[0].GetText()), "new");
+    EXPECT_EQ(Text(one[1].GetText()), "old");
+}
+
+TEST_F(NoteItemsTest, ItemArraysByType) {
+    LNItemArray all;
+    ASSERT_EQ(doc_.GetItems(&all), 0u);
+    EXPECT_EQ(all.GetCount(), 4u);
+    EXPECT_EQ(Text(all[3].GetName()), "List");
+    LNItemArray texts;
+    ASSERT_EQ(doc_.GetItems(&texts, LNITEMTYPE_TEXT), 0u);
+    EXPECT_EQ(texts.GetCount(), 1u);
+    LNItemArray none;
+    EXPECT_EQ(doc_.GetItems(&none, LNITEMTYPE_RICHTEXT), LNWARN_NOT_FOUND);
+    EXPECT_EQ(none.GetCount(), 0u);
+    EXPECT_EQ(Thrown([&] { none[0]; }), LNERR_SUBSCRIPT_OUT_OF_RANGE);
+    EXPECT_EQ(Thrown([] { LNItemArray().GetCount(); }), LNERR_NOT_INITIALIZED);
+    // Items the array holds survive the note's close as closed bodies.
+    LNItem kept = all[0];
+    doc_.Close();
+    EXPECT_FALSE(kept.GetItemBody()->IsOpen());
+}
+
+TEST_F(NoteItemsTest, RenameDeleteAndCopy) {
+    EXPECT_EQ(doc_.RenameItem("Number", "List"), LNERR_ITEM_EXISTS);
+    EXPECT_EQ(doc_.RenameItem("Nothing", "Other"), LNWARN_NOT_FOUND);
+    ASSERT_EQ(doc_.RenameItem("Number", "Amount"), 0u);
+    EXPECT_FALSE(doc_.HasItem("Number"));
+    LNNumbers amount;
+    ASSERT_EQ(doc_.GetItem("Amount", &amount), 0u);
+    EXPECT_EQ(amount[0].GetValue(), 2.5);
+    ASSERT_EQ(doc_.RenameItem(&amount, "Sum"), 0u);
+    EXPECT_EQ(Text(amount.GetName()), "Sum");
+
+    LNDocument other(db_.GetDatabaseBody(), SaveNote({{"Keep", "k"}}));
+    ASSERT_EQ(other.Open(0), 0u);
+    ASSERT_EQ(other.CopyItem(amount), 0u);
+    EXPECT_EQ(other.CopyItem(amount, LNITEMDUP_REFUSE), LNERR_ITEM_EXISTS);
+    LNNumbers copied;
+    ASSERT_EQ(other.GetItem("Sum", &copied), 0u);
+    EXPECT_EQ(copied[0].GetValue(), 2.5);
+    EXPECT_EQ(doc_.CopyItem(amount, LNITEMDUP_REPLACE), LNERR_INVALID_PARAMETER);
+
+    EXPECT_EQ(other.DeleteItem(&amount), LNERR_INVALID_PARAMETER);
+    ASSERT_EQ(doc_.DeleteItem(&amount), 0u);
+    EXPECT_TRUE(amount.IsNull());
+    EXPECT_EQ(doc_.DeleteItem("Sum"), nnotes::ERR_ITEM_NOT_FOUND);
+    ASSERT_EQ(doc_.DeleteAllItems(), 0u);
+    EXPECT_EQ(doc_.GetItemCount(), 0u);
+}
+
+TEST_F(NoteItemsTest, EmptyTypedItemsAndRawItems) {
+    LNNumbers numbers;
+    ASSERT_EQ(doc_.CreateItem("Counts", &numbers, 0), 0u);
+    EXPECT_EQ(numbers.GetCount(), 0u);
+    ASSERT_EQ(numbers.Append(7.0), 0u);
+    LNText text;
+    ASSERT_EQ(doc_.CreateItem("Names", &text, 0), 0u);
+    ASSERT_EQ(text.Append("n"), 0u);
+    EXPECT_EQ(doc_.CreateItem("Names", &text, 0, LNITEMDUP_REFUSE), LNERR_ITEM_EXISTS);
+    LNItem plain;
+    EXPECT_EQ(doc_.CreateItem("Plain", &plain, 0), 0u); // a plain handle stands for text
+    EXPECT_EQ(doc_.CreateItem("Raw", nnotes::TYPE_TEXT, "", 0), LNERR_INVALID_PARAMETER);
+    const double number = 1;
+    EXPECT_EQ(doc_.CreateItem("Raw", nnotes::TYPE_NUMBER, &number, sizeof number, 0, LNITEMDUP_ADD, &text),
+              LNERR_INVALID_PARAMETER);
+    ASSERT_EQ(doc_.Save(0), 0u);
+    doc_.Close();
+    EXPECT_EQ(StoredValue(id_, "Names"), "\x01\x05\x01\x00\x01\x00n"s);
+}
+
+TEST_F(NoteItemsTest, NoteInformation) {
+    EXPECT_EQ(doc_.GetSize(), 8u + 8u + 28u + 8u);
+    EXPECT_TRUE(doc_.GetLastModified().IsDateDefined());
+    EXPECT_TRUE(doc_.GetCreated() <= doc_.GetLastModified());
+    LNNote copy;
+    ASSERT_EQ(doc_.Duplicate(&copy), 0u);
+    EXPECT_EQ(copy.GetItemCount(), 4u);
+    doc_.Close();
+    EXPECT_EQ(Thrown([&] { doc_.GetSize(); }), LNERR_NOTE_NOT_OPEN);
+}
