@@ -1,0 +1,95 @@
+#include "frm_filter.h"
+
+#include "forms.h"
+#include "frm_main.h"
+#include "grid_routines.h"
+#include "library_text.h"
+#include "modal.h"
+#include "program_state.h"
+#include "qvllib.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+TfrmFilter::TfrmFilter(QWidget* parent) : QDialog(parent) {
+    setWindowTitle("Add Records Where...");
+    cbFields = new QComboBox;
+    cbOperator = new QComboBox;
+    cbOperator->addItems({"is equal to", "is not equal to", "starts with", "does not start with", "contains",
+                          "does not contain"});
+    edValue = new QLineEdit;
+    cbValue = new QComboBox;
+    cbValue->hide();
+    cbCaseSensitive = new QCheckBox("Do a &case sensitive search");
+    btnOk = new QPushButton("OK");
+    btnOk->setDefault(true);
+    btnCancel = new QPushButton("Cancel");
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(cbFields, 0, 0);
+    layout->addWidget(cbOperator, 0, 1);
+    layout->addWidget(edValue, 0, 2);
+    layout->addWidget(cbValue, 0, 2);
+    layout->addWidget(cbCaseSensitive, 1, 0, 1, 3);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+    layout->addLayout(buttons, 2, 0, 1, 3);
+
+    SelectAllOnEnter(*edValue);
+    connect(cbFields, &QComboBox::activated, this, &TfrmFilter::FieldChosen);
+    connect(cbOperator, &QComboBox::currentIndexChanged, this, &TfrmFilter::UpdateOk);
+    connect(cbValue, &QComboBox::currentIndexChanged, this, &TfrmFilter::UpdateOk);
+    connect(edValue, &QLineEdit::textChanged, this, &TfrmFilter::UpdateOk);
+    connect(btnOk, &QPushButton::clicked, this, &TfrmFilter::OkClick);
+    connect(btnCancel, &QPushButton::clicked, this, [this] { done(mrCancel); });
+}
+
+void TfrmFilter::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CentreOverForm(this, frmMain);
+    cbFields->clear();
+    cbFields->addItem("Any Field");
+    for (int i = 0; i < State().ColumnCount; ++i) {
+        cbFields->addItem(ReadLibraryText(256, [i](char* buf, int size) { GetHeader(i, buf, size); }));
+    }
+    cbFields->setCurrentIndex(-1);
+    cbOperator->setCurrentIndex(-1);
+    edValue->clear();
+    UpdateOk();
+}
+
+void TfrmFilter::FieldChosen(int index) {
+    QStringList values;
+    if (frmMain->LoadKeywordValues(index, values)) {
+        cbValue->clear();
+        cbValue->addItems(values);
+        cbValue->setCurrentIndex(-1);
+        edValue->hide();
+        cbValue->show();
+    } else {
+        cbValue->hide();
+        edValue->show();
+    }
+    UpdateOk();
+}
+
+void TfrmFilter::UpdateOk() {
+    bool valueGiven = cbValue->isHidden() ? !edValue->text().isEmpty() : cbValue->currentIndex() >= 0;
+    btnOk->setEnabled(cbFields->currentIndex() >= 0 && cbOperator->currentIndex() >= 0 && valueGiven);
+}
+
+void TfrmFilter::OkClick() {
+    int op = cbOperator->currentIndex();
+    Condition.FieldIndex = cbFields->currentIndex();
+    Condition.MatchKind = op / 2;
+    Condition.MatchPositive = op % 2 == 0;
+    Condition.MatchValue = cbValue->isHidden() ? edValue->text() : cbValue->currentText();
+    Condition.CaseSensitive = cbCaseSensitive->isChecked();
+    done(mrOk);
+}

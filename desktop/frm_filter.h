@@ -1,0 +1,38 @@
+// "Add Records Where...": the search condition of "Search and Add", with keyword values offered from the
+// data source's lookups.
+#pragma once
+
+#include "record_match.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+class TfrmFilter : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmFilter(QWidget* parent = nullptr);
+
+    QComboBox* cbFields;
+    QComboBox* cbOperator;
+    QLineEdit* edValue;
+    QComboBox* cbValue;
+    QCheckBox* cbCaseSensitive;
+    QPushButton* btnOk;
+    QPushButton* btnCancel;
+
+    // The condition handed out after OK (the value as typed or chosen).
+    SearchCondition Condition;
+
+    void FieldChosen(int index);
+    void OkClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void UpdateOk();
+};

@@ -1,0 +1,62 @@
+#include "frm_open.h"
+
+#include "forms.h"
+#include "frm_main.h"
+#include "frm_wait.h"
+#include "grid_routines.h"
+#include "library_text.h"
+#include "modal.h"
+#include "program_state.h"
+#include "qvllib.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TfrmOpen::TfrmOpen(QWidget* parent) : QDialog(parent) {
+    setWindowTitle("Open Data Source");
+    resize(300, 260);
+    lblSelect = new QLabel("Select Data Source:");
+    lbDataSources = new QListWidget;
+    btnOpen = new QPushButton("Open");
+    btnOpen->setDefault(true);
+    btnCancel = new QPushButton("Cancel");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOpen);
+    buttons->addWidget(btnCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblSelect);
+    layout->addWidget(lbDataSources);
+    layout->addLayout(buttons);
+
+    connect(lbDataSources, &QListWidget::itemSelectionChanged, this, &TfrmOpen::UpdateOpenButton);
+    connect(btnOpen, &QPushButton::clicked, this, &TfrmOpen::OpenClick);
+    connect(lbDataSources, &QListWidget::itemDoubleClicked, this, &TfrmOpen::OpenClick);
+    connect(btnCancel, &QPushButton::clicked, this, [this] { done(mrCancel); });
+}
+
+void TfrmOpen::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CentreOverForm(this, frmMain);
+    lbDataSources->clear();
+    int count = DSGetCount();
+    for (int i = 0; i < count; ++i) {
+        lbDataSources->addItem(ReadLibraryText(51, [i](char* buf, int size) { DSGetName(i, buf, size); }));
+    }
+    UpdateOpenButton();
+}
+
+void TfrmOpen::UpdateOpenButton() {
+    btnOpen->setEnabled(!lbDataSources->selectedItems().isEmpty());
+}
+
+void TfrmOpen::OpenClick() {
+    QList<QListWidgetItem*> selected = lbDataSources->selectedItems();
+    if (selected.isEmpty()) return;
+    State().SelectedSourceName = selected.front()->text();
+    done(mrOk);
+    frmWait->ShowWaitMessage("Connecting to Notes Database");
+}

@@ -1,0 +1,27 @@
+// "Open Data Source": the list of the library's data sources, from which the user picks one.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+class TfrmOpen : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmOpen(QWidget* parent = nullptr);
+
+    QLabel* lblSelect;
+    QListWidget* lbDataSources;
+    QPushButton* btnOpen;
+    QPushButton* btnCancel;
+
+    void OpenClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void UpdateOpenButton();
+};

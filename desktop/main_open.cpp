@@ -1,0 +1,125 @@
+// Opening a data source: the one-time library start, the choice of a source, the column table and grid
+// layouts, and the categories of a categorised view.
+#include "category_text.h"
+#include "column_table.h"
+#include "forms.h"
+#include "frm_main.h"
+#include "frm_open.h"
+#include "frm_wait.h"
+#include "grid_routines.h"
+#include "messages.h"
+#include "modal.h"
+#include "program_state.h"
+#include "qvllib.h"
+#include "string_grid.h"
+
+#include <QComboBox>
+#include <QLabel>
+
+void TfrmMain::OpenAndLoadCategories() {
+    frmWait->ShowWaitMessage("Opening Data Source");
+    bool opened = OpenDataSource();
+    frmWait->hide();
+    if (opened) LoadCategoryCombo();
+}
+
+bool TfrmMain::OpenDataSource() {
+    ProgramState& state = State();
+    if (!state.LibraryOpened) {
+        if (LibOpen() == 0) return false;
+        state.LibraryOpened = true;
+    }
+    frmWait->hide();
+    if (ShowModal(*frmOpen) != mrOk) return false;
+    QByteArray name = state.SelectedSourceName.toUtf8();
+    state.ColumnCount = DSOpen(name.constData());
+    if (state.ColumnCount > 0) {
+        EnableRecordCommands(true);
+        LoadColumnTable();
+        SetupGridColumns(*gridSel, *gridselHeader);
+        SetupGridColumns(*gridAll, *gridallheader);
+        StatusPanel0->setText("Data Source: " + state.SelectedSourceName);
+        return true;
+    }
+    ShowError("The data source \"" + state.SelectedSourceName + "\" could not be opened.");
+    EnableRecordCommands(false);
+    return false;
+}
+
+void TfrmMain::LoadCategoryCombo() {
+    ProgramState& state = State();
+    state.RetrievalInterrupted = false;
+    state.AllCategoriesRetrieved = true;
+    state.IgnoreDuplicates = false;
+    state.OfferedCategories.clear();
+    state.RetrievedCategories.clear();
+    if (IsCategorised() != 0) {
+        cbCategories->clear();
+        cbCategories->setCurrentIndex(-1);
+        lblGotoCategory->show();
+        cbCategories->show();
+        QStringList categories;
+        if (LoadCategories(categories)) {
+            state.OfferedCategories = categories;
+            state.AllCategoriesRetrieved = false;
+            for (const QString& category : categories)
+                AddCategoryItem(*cbCategories, category);
+            cbCategories->setCurrentIndex(-1);
+            cbCategories->setEnabled(true);
+        } else {
+            cbCategories->setEnabled(false);
+        }
+    } else {
+        lblGotoCategory->hide();
+        cbCategories->hide();
+    }
+    RetrieveRecords();
+}
+
+bool TfrmMain::LoadCategories(QStringList& list) {
+    ProgramState& state = State();
+    if (state.CategoryListState == 1) return false;
+    if (state.CategoryListState == 2) {
+        list = state.CategoryList;
+        return true;
+    }
+    state.CategoryList.clear();
+    HourglassCursor hourglass;
+    char buffer[257] = {};
+    if (CategoryGetFirst(buffer, 256) == 0) {
+        state.CategoryListState = 1;
+        return false;
+    }
+    frmWait->ShowWaitMessage("Loading categories...");
+    do {
+        QString category = QString::fromUtf8(buffer);
+        state.CategoryList.append(category.isEmpty() ? kNotCategorised : category);
+        buffer[0] = '\0';
+    } while (CategoryGetNext(buffer, 256) != 0);
+    frmWait->hide();
+    state.CategoryListState = 2;
+    list = state.CategoryList;
+    return true;
+}
+
+void TfrmMain::CategoryChosen(int index) {
+    if (index < 0) return;
+    ProgramState& state = State();
+    QString category = StoredCategory(*cbCategories, index);
+    if (!state.AllCategoriesRetrieved && !state.RetrievedCategories.contains(category)) {
+        if (Confirm("Category \"" + DisplayForm(category) + "\" has not been loaded.\n\n" +
+                    "Do you want to load records now?")) {
+            RetrieveRecords();
+        }
+        return;
+    }
+    if (category == kNotCategorised) category.clear();
+    for (int row = 1; row <= gridAll->Tag; ++row) {
+        if (gridAll->Cell(1, row) == category) {
+            gridAll->SetTopRow(row == 1 ? row : row - 1);
+            gridAll->SetCurrentRow(row);
+            return;
+        }
+    }
+    ScrollGridToEnd(*gridAll, 7);
+}

@@ -1,0 +1,6 @@
+#include "program_state.h"
+
+ProgramState& State() {
+    static ProgramState state;
+    return state;
+}
