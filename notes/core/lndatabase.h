@@ -234,5 +234,8 @@ private:
     LNString GetInfo(uint16_t field) const;
     LNSTATUS SetInfo(uint16_t field, const LNString& text);
     LNSTATUS DeleteDesign(const LNString& name, uint16_t noteClass);
+    // restrict null: the whole database.
+    LNSTATUS Search(const LNString& query, LNDocumentArray* result, const LNFTSearchOptions& options,
+                    const LNNoteArray* restrict);
     bool DesignExists(const LNString& name, uint16_t noteClass) const;
 };

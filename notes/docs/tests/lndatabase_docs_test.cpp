@@ -1,0 +1,136 @@
+// What databases and the session hand out to documents: note tables, searches, full-text results, categories,
+// times, server names and log lines with a time.
+#include "docsfixture.h"
+
+#include "lndocument.h"
+#include "lnerrors.h"
+#include "lnftsearch.h"
+#include "lnlogentry.h"
+#include "lnnotearray.h"
+#include "lnsearchoptions.h"
+#include "lntext.h"
+
+namespace {
+
+using DatabaseDocsTest = DocsTest;
+
+TEST_F(DatabaseDocsTest, DocumentTablesAreEmptyWithAWarningOrHoldEveryDocument) {
+    LNDocumentArray documents;
+    EXPECT_EQ(db_.GetDocuments(&documents), LNWARN_NOT_FOUND);
+    EXPECT_EQ(documents.GetCount(), 0u);
+    const nnotes::NOTEID first = SaveNote({{"Subject", "a"}});
+    SaveNote({{"Subject", "b"}});
+    ASSERT_EQ(db_.GetDocuments(&documents), LNNOERROR);
+    ASSERT_EQ(documents.GetCount(), 2u);
+    EXPECT_EQ(documents[0], first);
+
+    LNDocument document;
+    ASSERT_EQ(db_.GetDocument(first, &document), LNNOERROR);
+    ASSERT_EQ(document.Open(0), LNNOERROR);
+    EXPECT_TRUE(document.HasItem("Subject"));
+    document.Close();
+}
+
+TEST_F(DatabaseDocsTest, ClosingTheDatabaseEndsItsArrays) {
+    SaveNote({{"Subject", "a"}});
+    LNDocumentArray documents;
+    ASSERT_EQ(db_.GetDocuments(&documents), LNNOERROR);
+    ASSERT_EQ(db_.Close(), LNNOERROR);
+    EXPECT_EQ(Thrown([&] { documents.GetCount(); }), LNERR_NOT_INITIALIZED);
+}
+
+TEST_F(DatabaseDocsTest, SearchesStopAtTheirMaximumAndKeepToTheirWindow) {
+    for (int i = 0; i < 10; ++i)
+        SaveNote({{"Kind", i % 2 == 0 ? "even" : "odd"}});
+    LNNoteArray found;
+    ASSERT_EQ(db_.Search("Kind = \"even\"", &found), LNNOERROR);
+    EXPECT_EQ(found.GetCount(), 5u);
+
+    LNSearchOptions options;
+    options.SetMaxNotes(3);
+    ASSERT_EQ(db_.Search("", &found, &options), LNNOERROR);
+    EXPECT_EQ(found.GetCount(), 3u);
+    EXPECT_GE(options.GetEndDateReached().GetYear(), 2020) << "the search reports how far it looked";
+
+    LNSearchOptions later;
+    ASSERT_EQ(later.SetBeginDate(LNString("01/01/2200")), LNNOERROR);
+    EXPECT_EQ(db_.Search("", &found, &later), LNWARN_NOT_FOUND);
+    EXPECT_EQ(found.GetCount(), 0u);
+    EXPECT_EQ(later.SetEndDate(LNString("")), LNERR_INVALID_PARAMETER);
+    EXPECT_TRUE(LNIsNotesStatus(db_.Search("@Nonsense(", &found)));
+}
+
+TEST_F(DatabaseDocsTest, FullTextSearchesGiveRankedDocuments) {
+    SaveNote({{"Body", "annual budget report"}});
+    const nnotes::NOTEID second = SaveNote({{"Body", "budget budget budget"}});
+    LNDocumentArray hits;
+    EXPECT_EQ(db_.FTSearch("budget", &hits), nnotes::ERR_FT_NOT_INDEXED);
+    ASSERT_EQ(db_.CreateFTIndex(0, LNString()), LNNOERROR);
+    ASSERT_EQ(db_.FTSearch("budget", &hits), LNNOERROR);
+    ASSERT_EQ(hits.GetCount(), 2u);
+    EXPECT_EQ(hits[0], second) << "most relevant first";
+    EXPECT_EQ(hits.GetScore(0), 100u);
+    EXPECT_EQ(db_.FTSearch("nothing", &hits), LNWARN_NOT_FOUND);
+    EXPECT_EQ(hits.GetCount(), 0u);
+    EXPECT_EQ(db_.FTSearch(LNString(), &hits), LNERR_NULL_STRING);
+
+    LNNoteArray only;
+    ASSERT_EQ(db_.Search("Body = \"annual budget report\"", &only), LNNOERROR);
+    ASSERT_EQ(db_.FTSearch("budget", &hits, LNFTSearchOptions(), only), LNNOERROR);
+    EXPECT_EQ(hits.GetCount(), 1u);
+    EXPECT_EQ(db_.FTSearch("budget", &hits, LNFTSearchOptions(), LNNoteArray()), LNERR_UNINITIALIZED_OBJECT);
+}
+
+TEST_F(DatabaseDocsTest, CategoriesAreCommaSeparatedInformation) {
+    LNText categories;
+    categories << "Sales"
+               << "North";
+    ASSERT_EQ(db_.SetCategories(categories), LNNOERROR);
+    const LNText read = db_.GetCategories();
+    ASSERT_EQ(read.GetCount(), 2u);
+    EXPECT_EQ(Text(read[1]), "North");
+    EXPECT_EQ(db_.GetCategories().GetCount(), 2u);
+}
+
+TEST_F(DatabaseDocsTest, TimesOfTheDatabase) {
+    SaveNote({{"Subject", "a"}});
+    const LNDatetime id = db_.GetDatabaseId();
+    EXPECT_GE(id.GetYear(), 2020);
+    EXPECT_EQ(*db_.GetLastModified().GetRawValue()->words, *db_.GetFirstModifiedTime().GetRawValue()->words)
+        << "a document was the last change";
+    LNDatetime indexed;
+    EXPECT_EQ(db_.GetLastFTIndexTime(&indexed), nnotes::ERR_FT_NOT_INDEXED);
+}
+
+TEST_F(DatabaseDocsTest, DeletingANoteEmptiesItsHandle) {
+    LNDocument document;
+    ASSERT_EQ(db_.GetDocument(SaveNote({{"Subject", "a"}}), &document), LNNOERROR);
+    ASSERT_EQ(db_.DeleteNote(&document), LNNOERROR);
+    EXPECT_EQ(document.GetNoteID(), 0u);
+    LNDocumentArray documents;
+    EXPECT_EQ(db_.GetDocuments(&documents), LNWARN_NOT_FOUND);
+    EXPECT_EQ(db_.GetSpecialNote(3, &document), LNERR_INVALID_PARAMETER);
+    LNNote icon;
+    ASSERT_EQ(db_.GetSpecialNote(nnotes::NOTE_CLASS_ICON, &icon), LNNOERROR);
+    EXPECT_EQ(icon.Open(0), LNNOERROR);
+}
+
+TEST_F(DatabaseDocsTest, SessionServerNamesAndTime) {
+    std::ofstream(root_ + "/notes.ini", std::ios::app)
+        << "[Servers]\nAlpha/Acme=" << root_ << "\nBeta/Acme=" << root_ << "\n";
+    LNText names;
+    ASSERT_EQ(session_.GetServerNames(&names), LNNOERROR);
+    ASSERT_EQ(names.GetCount(), 2u);
+    EXPECT_EQ(Text(names[0]), "Alpha/Acme");
+    EXPECT_EQ(session_.GetServerNames(nullptr), LNERR_NULL_POINTER);
+    EXPECT_GE(session_.GetCurrentDatetime().GetYear(), 2020);
+}
+
+TEST_F(DatabaseDocsTest, LogLinesCarryTheirTime) {
+    LNLogEntry entry;
+    ASSERT_EQ(session_.OpenLogEntry(&entry, "Merge"), LNNOERROR);
+    EXPECT_EQ(entry.WriteWithDatetime(session_.GetCurrentDatetime(), "started"), LNNOERROR);
+    EXPECT_EQ(session_.CloseLogEntry(&entry), LNNOERROR);
+}
+
+} // namespace
