@@ -105,8 +105,11 @@ LNSTATUS LNDocument::Open(uint32_t options) {
     if (GetBody() == nullptr) {
         LNDatabaseBody* database = Database.GetDatabaseBody();
         if (database == nullptr || NoteID == 0) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+        // A handle's mail type 0 is an ordinary document: a body of a mail role would close the whole
+        // database (and every view opened from it) when the document closes.
+        const LNMAILMSGTYPE type = MailType == 0 ? LNMAILMSGTYPE_DOCUMENT : MailType;
         LNSTATUS status = LNNOERROR;
-        auto* body = new LNDocumentBody(database, NoteID, MailType, &status);
+        auto* body = new LNDocumentBody(database, NoteID, type, &status);
         SetNoteBody(body);
         if (status != LNNOERROR) return LNReturnOrThrow(status);
     }

@@ -138,3 +138,17 @@ TEST_F(DocsTest, ANoteWithoutItemsOpensEmpty) {
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(doc.GetSize(), 0u);
 }
+
+TEST_F(DocsTest, ADocumentFromTheDatabaseLeavesItOpen) {
+    const nnotes::NOTEID id = SaveNote({{"History", "h"}});
+    LNDocument doc;
+    ASSERT_EQ(db_.GetDocument(id, &doc), 0u);
+    ASSERT_EQ(doc.Open(0), 0u);
+    LNText history;
+    ASSERT_EQ(doc.GetItem("History", &history), 0u);
+    ASSERT_EQ(history.Append("merged"), 0u);
+    ASSERT_EQ(doc.Save(0), 0u);
+    ASSERT_EQ(doc.Close(), 0u);
+    EXPECT_TRUE(db_.IsOpen());
+    EXPECT_EQ(StoredValue(id, "History"), "\x01\x05\x02\x00\x01\x00\x06\x00hmerged"s);
+}
