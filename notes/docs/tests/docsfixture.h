@@ -2,6 +2,7 @@
 // database, "docs.nsf", made through the store.
 #pragma once
 
+#include "apifixture.h"
 #include "lndatabase.h"
 #include "lnsession.h"
 
@@ -73,18 +74,3 @@ protected:
     LNDatabase db_;
     std::string root_;
 };
-
-// The status that f throws; 0 when it throws none.
-template <typename F>
-LNSTATUS Thrown(F f) {
-    try {
-        f();
-    } catch (LNSTATUS status) {
-        return status;
-    }
-    return 0;
-}
-
-inline std::string Text(const LNString& s) {
-    return std::string(s.GetPlatformTextPtr(), s.GetPlatformTextLength());
-}

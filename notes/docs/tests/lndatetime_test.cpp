@@ -1,51 +1,25 @@
 // Dates beyond reading and writing text: what needs the API, setters and adjusters, copies and ranges.
-#include "lnapi.h"
+#include "apifixture.h"
 #include "lndatetimerange.h"
-#include "lnerrors.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <string>
 
 namespace {
 
-template <typename F>
-LNSTATUS Thrown(F f) {
-    try {
-        f();
-    } catch (LNSTATUS status) {
-        return status;
-    }
-    return 0;
-}
-
-class DatetimeTest : public ::testing::Test {
+class DatetimeTest : public ApiTest {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qvldateXXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        setenv("NOTES_INI", (root_ + "/notes.ini").c_str(), 1);
         // UTC keeps the local readings of these tests free of daylight-saving steps.
         const char* zone = std::getenv("TZ");
         zone_ = zone != nullptr ? zone : "";
         hadZone_ = zone != nullptr;
         setenv("TZ", "UTC", 1);
-        ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
-        ASSERT_EQ(LNInitAPI(LNAPI_VERSION), 0u);
+        ApiTest::SetUp();
     }
     void TearDown() override {
-        LNSetThrowAllErrors(false);
-        LNTermAPI();
-        nnotes::TermProcess();
-        unsetenv("NOTES_INI");
+        ApiTest::TearDown();
         if (hadZone_)
             setenv("TZ", zone_.c_str(), 1);
         else
             unsetenv("TZ");
-        std::filesystem::remove_all(root_);
     }
 
     static LNDatetime Parse(const char* text) {
@@ -55,7 +29,6 @@ protected:
         return date;
     }
 
-    std::string root_;
     std::string zone_;
     bool hadZone_ = false;
 };

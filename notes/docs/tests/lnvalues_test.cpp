@@ -1,35 +1,13 @@
 // Dates, free-standing text values and number, date and range lists, with the store and the API started.
-#include "lnapi.h"
+#include "apifixture.h"
 #include "lndatetimeranges.h"
 #include "lndatetimes.h"
-#include "lnerrors.h"
 #include "lnnumbers.h"
 #include "lntext.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <string>
 
 using namespace std::string_literals;
 
 namespace {
-
-template <typename F>
-LNSTATUS Thrown(F f) {
-    try {
-        f();
-    } catch (LNSTATUS status) {
-        return status;
-    }
-    return 0;
-}
-
-std::string Text(const LNString& s) {
-    return std::string(s.GetPlatformTextPtr(), s.GetPlatformTextLength());
-}
 
 std::string Value(LNItem& item) {
     std::string bytes(item.GetValueSize(), '\0');
@@ -37,26 +15,7 @@ std::string Value(LNItem& item) {
     return bytes;
 }
 
-class ValuesTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qvlvaluesXXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        setenv("NOTES_INI", (root_ + "/notes.ini").c_str(), 1);
-        ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
-        ASSERT_EQ(LNInitAPI(LNAPI_VERSION), 0u);
-    }
-    void TearDown() override {
-        LNSetThrowAllErrors(false);
-        EXPECT_EQ(LNTermAPI(), 0u) << "a body outlived its handles";
-        nnotes::TermProcess();
-        unsetenv("NOTES_INI");
-        std::filesystem::remove_all(root_);
-    }
-
-    std::string root_;
-};
+using ValuesTest = ApiTest;
 
 } // namespace
 
