@@ -5,7 +5,6 @@
 #include "lnidtable.h"
 #include "lnsession.h"
 #include "lnsessiontext.h"
-#include "lnstringtext.h"
 
 #include <cstring>
 

@@ -3,7 +3,6 @@
 #include "lnerrors.h"
 #include "lnftsearch.h"
 #include "lnsessiontext.h"
-#include "lnstringtext.h"
 
 LNSTATUS LNDatabase::CreateFTIndex(uint16_t options, const LNString& stopFile,
                                    LNFTIndexStatistics* statistics) {

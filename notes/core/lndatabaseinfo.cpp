@@ -2,7 +2,6 @@
 #include "lndatabase.h"
 #include "lnerrors.h"
 #include "lnsessiontext.h"
-#include "lnstringtext.h"
 
 namespace {
 

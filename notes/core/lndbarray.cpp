@@ -3,7 +3,6 @@
 #include "lnerrors.h"
 #include "lnsession.h"
 #include "lnsessiontext.h"
-#include "lnstringtext.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -5,7 +5,6 @@
 #include "lnerrors.h"
 #include "lnsession.h"
 #include "lnsessiontext.h"
-#include "lnstringtext.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 #include "lnserveraddin.h"
 #include "lnsession.h"
 #include "lnsessiontext.h"
-#include "lnstringtext.h"
 
 LNSTATUS LNNotesSession::OpenLogEntry(LNLogEntry* entry, const LNString& name) {
     if (const LNSTATUS status = Check()) return status;
