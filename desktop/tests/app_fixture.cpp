@@ -10,6 +10,7 @@
 #include "word.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -135,6 +136,16 @@ fake::Source AppTest::Regions() {
                    {{"C", "Di", "Bath"}, 14},
                    {{"C", "Ed", "Ely"}, 15}};
     return source;
+}
+
+void AppTest::ChooseCategories(std::vector<int> rows, bool ignoreDuplicates) {
+    On<TfrmCategory>([rows, ignoreDuplicates](TfrmCategory& form) {
+        for (int row : rows)
+            form.lbCategories->item(row)->setSelected(true);
+        form.chkIgnoreDuplicates->setChecked(ignoreDuplicates);
+        form.btnOk->click();
+        return form.result();
+    });
 }
 
 void AppTest::OpenSource(const std::string& name) {

@@ -48,6 +48,8 @@ protected:
     static fake::Source Contacts(int rows);
     // A categorised source: "Region", "Name", "Town"; categories A (2 rows), B (1), C (2).
     static fake::Source Regions();
+    // Scripts the category form to choose the categories in these list rows (none: all categories).
+    void ChooseCategories(std::vector<int> rows, bool ignoreDuplicates = false);
     // Adds sources to the fake library, opens the named one through the menu and retrieves every record.
     void OpenSource(const std::string& name);
 
