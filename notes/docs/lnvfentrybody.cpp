@@ -1,0 +1,168 @@
+// An entry as it was read: its header, its summary items, its statistics and the document it stands for.
+#include "lnassert.h"
+#include "lnerrors.h"
+#include "lnvfentry.h"
+#include "lnvfnavigatorbody.h"
+
+#include <cstring>
+
+namespace {
+
+// The fixed part of an entry in the read buffer: note id, note class, indent levels, and in full-text results
+// the score.
+constexpr uint16_t kEntryHeader = 8, kFTEntryHeader = 10;
+constexpr uint32_t kAllEntries = 0xFFFFFFFF;
+constexpr uint8_t kDeepestLevel = 31;
+
+template <class T>
+T Get(const uint8_t* at) {
+    T value{};
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+} // namespace
+
+LNVFEntryBody::LNVFEntryBody(LNVFNavigatorBody* navigator, const LNVFPosition& position,
+                             nnotes::DHANDLE buffer, uint16_t length, LNSTATUS* status)
+    : Buffer(buffer), Length(length) {
+    LN_ASSERT(navigator && buffer != nnotes::NULLHANDLE && length, "ventbody", 79);
+    Navigator.Attach(navigator);
+    Position = position;
+    const bool hits = navigator->IsFTSearch();
+    HeaderSize = hits ? kFTEntryHeader : kEntryHeader;
+    const auto* bytes = static_cast<const uint8_t*>(nnotes::LockBlock(Buffer));
+    *status = LNERR_VIEW_ENTRY_CREATE;
+    if (bytes == nullptr) return;
+    if (length >= HeaderSize + 2u && Get<uint16_t>(bytes + HeaderSize) == length - HeaderSize) {
+        NoteID = Get<nnotes::NOTEID>(bytes);
+        IndentLevels = Get<uint16_t>(bytes + 6);
+        if (hits) {
+            Flags = kFTEntry | kStatisticsKnown;
+            SiblingCount = navigator->GetEntryCount();
+            if (navigator->HasScores()) Score = Get<uint16_t>(bytes + 8);
+        }
+        *status = LNNOERROR;
+    }
+    nnotes::UnlockBlock(Buffer);
+    if ((NoteID & nnotes::NOTEID_CATEGORY) != 0)
+        EntryType = (NoteID & nnotes::NOTEID_TOTAL) == nnotes::NOTEID_TOTAL ? LNVFENTRYTYPE_TOTAL
+                                                                            : LNVFENTRYTYPE_CATEGORY;
+    else
+        EntryType = IndentLevels != 0 ? LNVFENTRYTYPE_RESPONSE : LNVFENTRYTYPE_MAIN_DOCUMENT;
+    RefreshTime = navigator->GetRefreshTime();
+}
+
+LNVFEntryBody::~LNVFEntryBody() {
+    Close();
+}
+
+LNSTATUS LNVFEntryBody::Close() {
+    if (Buffer != nnotes::NULLHANDLE) nnotes::FreeBlock(Buffer);
+    Buffer = nnotes::NULLHANDLE;
+    Length = 0;
+    return LNNOERROR;
+}
+
+void LNVFEntryBody::ReadSummary(std::vector<std::string>* names, std::vector<std::string>* values) const {
+    const auto* base = static_cast<const uint8_t*>(nnotes::LockBlock(Buffer));
+    if (base == nullptr) throw LNERR_VIEW_ENTRY_CREATE;
+    const uint8_t* table = base + HeaderSize;
+    const size_t size = Length - HeaderSize;
+    const size_t count = Get<uint16_t>(table + 2);
+    size_t at = 4 + 4 * count;
+    bool whole = size >= 4 && at <= size;
+    for (size_t i = 0; whole && i < count; ++i) {
+        const size_t nameLength = Get<uint16_t>(table + 4 + 4 * i);
+        const size_t valueLength = Get<uint16_t>(table + 6 + 4 * i);
+        whole = nameLength + valueLength <= size - at;
+        if (!whole) break;
+        const char* name = reinterpret_cast<const char*>(table + at);
+        if (names != nullptr) names->emplace_back(name, nameLength);
+        if (values != nullptr) values->emplace_back(name + nameLength, valueLength);
+        at += nameLength + valueLength;
+    }
+    nnotes::UnlockBlock(Buffer);
+    if (!whole) throw LNERR_VIEW_ENTRY_CREATE;
+}
+
+void LNVFEntryBody::ReadStatistics() {
+    if ((Flags & kStatisticsKnown) != 0) return;
+    LNVFNavigatorBody* navigator = Navigator.GetVFNavigatorBody();
+    if (!navigator->IsOpen()) throw navigator->GetStatus();
+    LNVFPosition at = Position;
+    LNVFNavigatorBody::Read read;
+    read.returnCount = 1;
+    read.mask = LNVFNavigatorBody::kStatisticsMask;
+    read.wantBuffer = true;
+    const LNSTATUS status = navigator->ReadEntries(at.GetPositionData(), read);
+    if (status == LNWARN_NOT_FOUND) throw LNERR_READ_ENTRIES_FAILED;
+    if (status != LNNOERROR) throw status;
+    uint32_t statistics[4] = {};
+    const auto* bytes = static_cast<const uint8_t*>(nnotes::LockBlock(read.buffer));
+    if (bytes != nullptr && read.length >= sizeof statistics)
+        std::memcpy(statistics, bytes, sizeof statistics);
+    if (bytes != nullptr) nnotes::UnlockBlock(read.buffer);
+    nnotes::FreeBlock(read.buffer);
+    SiblingCount = statistics[0];
+    ChildCount = statistics[1];
+    DescendantCount = statistics[2];
+    PeerNumber = statistics[3];
+    Flags |= kStatisticsKnown;
+    const nnotes::CollectionPosition& start = *navigator->GetStartPosition().GetPositionData();
+    if (navigator->IsRestricted() && Position.GetPositionData()->Level >= start.MaxLevel) {
+        ChildCount = 0;
+        DescendantCount = 0;
+    }
+    if (!navigator->IsRestricted() && !navigator->IsCategorized()) return;
+    LNVFNavigatorBody::Read recount;
+    recount.skipCode = nnotes::NAVIGATE_NEXT_DESCENDANT;
+    recount.skipCount = kAllEntries;
+    at = Position;
+    if (navigator->IsRestricted() && start.MaxLevel < kDeepestLevel) {
+        LN_ASSERT(start.MaxLevel, "ventbody", 590);
+        at.GetPositionData()->MaxLevel = start.MaxLevel;
+        recount.skipCode |= nnotes::NAVIGATE_MAXLEVEL;
+    }
+    const LNSTATUS counted = navigator->ReadEntries(at.GetPositionData(), recount);
+    if (counted != LNNOERROR) {
+        DescendantCount = 0;
+        throw counted == LNWARN_NOT_FOUND ? LNERR_READ_ENTRIES_FAILED : counted;
+    }
+    DescendantCount = recount.skipped;
+}
+
+uint32_t LNVFEntryBody::GetChildCount() {
+    ReadStatistics();
+    return ChildCount;
+}
+
+uint32_t LNVFEntryBody::GetDescendantCount() {
+    ReadStatistics();
+    return DescendantCount;
+}
+
+uint32_t LNVFEntryBody::GetSiblingCount() {
+    ReadStatistics();
+    return SiblingCount;
+}
+
+LNSTATUS LNVFEntryBody::GetDocument(LNDocument* document) const {
+    if (document == nullptr) return LNERR_NULL_POINTER;
+    if (EntryType != LNVFENTRYTYPE_MAIN_DOCUMENT && EntryType != LNVFENTRYTYPE_RESPONSE)
+        return LNERR_CATEGORY_DOCUMENT;
+    const LNVFNavigatorBody* navigator = Navigator.GetVFNavigatorBody();
+    LN_ASSERT(navigator, "ventbody", 676);
+    const LNViewFolderBody* view = navigator->GetViewFolderBody();
+    if (view == nullptr) return navigator->GetStatus();
+    LNDatabaseBody* database = view->GetViewDatabase().GetDatabaseBody();
+    if (database == nullptr) return LNERR_NOT_INITIALIZED;
+    LNSTATUS status = LNNOERROR;
+    auto* body = new LNDocumentBody(database, NoteID, LNMAILMSGTYPE_DOCUMENT, &status);
+    if (status != LNNOERROR) {
+        delete body;
+        return status;
+    }
+    document->SetNoteBody(body);
+    return LNNOERROR;
+}

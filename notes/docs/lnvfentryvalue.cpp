@@ -1,0 +1,162 @@
+// Column values of an entry: from the summary the view keeps for the row, from the column's constant, or from
+// its formula evaluated without a document.
+#include "lnassert.h"
+#include "lndatetimeranges.h"
+#include "lndatetimes.h"
+#include "lnerrors.h"
+#include "lnnumbers.h"
+#include "lntext.h"
+#include "lnvfentry.h"
+#include "lnvfnavigatorbody.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The escape byte that starts a special value in a constant text.
+constexpr char kSpecialEscape = 0x7F;
+constexpr size_t kMinimumTranslation = 128, kTranslationFactor = 4, kLongConstant = 32;
+
+std::string WithType(uint16_t type, const char* data, size_t length) {
+    std::string value(reinterpret_cast<const char*>(&type), sizeof type);
+    return value.append(data, length);
+}
+
+// Frees an evaluation's result block, however the reading of it ends.
+class ResultBlock {
+public:
+    ~ResultBlock() {
+        if (Handle != nnotes::NULLHANDLE) nnotes::FreeBlock(Handle);
+    }
+    nnotes::DHANDLE Handle = nnotes::NULLHANDLE;
+};
+
+std::string Evaluate(const std::string& formula) {
+    nnotes::HCOMPUTE compute = 0;
+    if (nnotes::ComputeStart(formula.data(), static_cast<uint16_t>(formula.size()), &compute) !=
+        nnotes::NOERROR)
+        throw LNERR_COLUMN_FORMULA;
+    ResultBlock result;
+    uint32_t length = 0;
+    const nnotes::STATUS evaluated =
+        nnotes::ComputeEvaluate(compute, nnotes::NULLHANDLE, &result.Handle, &length, nullptr);
+    const nnotes::STATUS stopped = nnotes::ComputeStop(compute);
+    if (evaluated != nnotes::NOERROR || stopped != nnotes::NOERROR) throw LNERR_COLUMN_FORMULA;
+    const char* bytes = static_cast<const char*>(nnotes::LockBlock(result.Handle));
+    if (bytes == nullptr) throw LNERR_COLUMN_FORMULA;
+    std::string value(bytes, length);
+    nnotes::UnlockBlock(result.Handle);
+    return value;
+}
+
+// The item for a value (type word first); values of no more than their type, or of other types, are empty.
+LNItem MakeItem(const std::string& value) {
+    if (value.size() <= 2) return LNItem();
+    uint16_t type = 0;
+    std::memcpy(&type, value.data(), sizeof type);
+    const char* data = value.data() + 2;
+    const auto size = static_cast<uint32_t>(value.size() - 2);
+    LNItemBody* body = nullptr;
+    switch (type) {
+    case nnotes::TYPE_TEXT:
+    case nnotes::TYPE_TEXT_LIST:
+        body = new LNTextBody(data, type, size);
+        break;
+    case nnotes::TYPE_NUMBER:
+    case nnotes::TYPE_NUMBER_RANGE:
+        body = new LNNumbersBody(data, type, size);
+        break;
+    case nnotes::TYPE_TIME:
+        body = new LNDatetimesBody(data, type, size);
+        break;
+    case nnotes::TYPE_TIME_RANGE: {
+        // A range list without ranges is a plain list of instants.
+        uint16_t ranges = 0;
+        if (size >= 4) std::memcpy(&ranges, data + 2, sizeof ranges);
+        if (ranges == 0)
+            body = new LNDatetimesBody(data, type, size);
+        else
+            body = new LNDatetimeRangesBody(data, type, size);
+        break;
+    }
+    default:
+        return LNItem();
+    }
+    return LNItem(body, nullptr);
+}
+
+} // namespace
+
+bool LNVFEntryBody::IsEmptyColumn(const LNViewFolderBody& view, uint32_t column) const {
+    const uint16_t flags = view.GetColumn(column).format.Flags;
+    const bool categorises = (flags & LNViewFolderBody::kColumnCategory) != 0;
+    if ((EntryType == LNVFENTRYTYPE_CATEGORY) != categorises) return true;
+    if (EntryType != LNVFENTRYTYPE_RESPONSE && (flags & LNViewFolderBody::kColumnResponse) != 0) return true;
+    if (EntryType == LNVFENTRYTYPE_RESPONSE &&
+        view.GetFirstResponseColumn() != LNViewFolderBody::kNoResponseColumn &&
+        column > view.GetFirstResponseColumn())
+        return true;
+    return (flags & LNViewFolderBody::kColumnHidden) != 0;
+}
+
+std::string LNVFEntryBody::TranslateConstant(const LNViewFolderBody& view, const std::string& constant) {
+    const size_t size =
+        constant.size() >= kLongConstant ? kTranslationFactor * constant.size() : kMinimumTranslation;
+    std::string out(std::min<size_t>(size, 0xFFFF), '\0');
+    uint16_t length = 0;
+    try {
+        ReadStatistics();
+        const uint32_t statistics[4] = {SiblingCount, ChildCount, DescendantCount, PeerNumber};
+        const LNString title = view.GetViewDatabase().GetTitle();
+        const std::string titleText(reinterpret_cast<const char*>(title.GetTextPtr()), title.GetByteLength());
+        const std::string viewName(reinterpret_cast<const char*>(view.GetName().GetTextPtr()),
+                                   view.GetName().GetByteLength());
+        if (nnotes::TranslateSpecialText(constant.data(), static_cast<uint16_t>(constant.size()), NoteID,
+                                         Position.GetPositionData(), statistics, titleText.c_str(),
+                                         viewName.c_str(), out.data(), static_cast<uint16_t>(out.size()),
+                                         &length) != nnotes::NOERROR)
+            throw LNERR_SPECIAL_FUNCTION_VALUE;
+    } catch (LNSTATUS status) {
+        throw status == LNERR_NO_MEMORY ? status : LNERR_SPECIAL_FUNCTION_VALUE;
+    }
+    out.resize(length);
+    return out;
+}
+
+LNItem LNVFEntryBody::GetColumnValue(uint32_t index) {
+    const LNVFNavigatorBody* navigator = Navigator.GetVFNavigatorBody();
+    LNViewFolderBody* view = navigator->GetViewFolderBody();
+    if (view == nullptr) throw navigator->GetStatus();
+    if (index >= view->GetColumnCount()) throw LNERR_OUT_OF_RANGE;
+    if (IsEmptyColumn(*view, index)) return LNItem();
+    if (!view->IsSummaryMapped()) {
+        std::vector<std::string> names;
+        ReadSummary(&names, nullptr);
+        view->MapSummary(names, EntryType != LNVFENTRYTYPE_CATEGORY);
+    }
+    const LNViewFolderBody::Column& column = view->GetColumn(index);
+    if (column.summaryIndex != LNViewFolderBody::kNotMapped) {
+        std::vector<std::string> values;
+        ReadSummary(nullptr, &values);
+        LN_ASSERT(column.summaryIndex < values.size(), "ventbody", 274);
+        return MakeItem(values[column.summaryIndex]);
+    }
+    // The store keeps a column's constant as plain text.
+    if (!column.constant.empty()) {
+        const bool special = column.constant.find(kSpecialEscape) != std::string::npos;
+        const std::string text = special ? TranslateConstant(*view, column.constant) : column.constant;
+        return MakeItem(WithType(nnotes::TYPE_TEXT, text.data(), text.size()));
+    }
+    if (!column.formula.empty()) return MakeItem(Evaluate(column.formula));
+    return LNItem();
+}
+
+LNItem LNVFEntryBody::GetColumnValueByTitle(const LNString& title) {
+    const LNVFNavigatorBody* navigator = Navigator.GetVFNavigatorBody();
+    const LNViewFolderBody* view = navigator->GetViewFolderBody();
+    if (view == nullptr) throw navigator->GetStatus();
+    uint32_t index = 0;
+    if (const LNSTATUS status = view->FindColumn(title, &index)) throw status;
+    return GetColumnValue(index);
+}
