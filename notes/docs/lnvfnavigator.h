@@ -4,6 +4,7 @@
 #pragma once
 
 #include "lndatetime.h"
+#include "lnerrors.h"
 #include "lnvffindkey.h"
 #include "lnvfposition.h"
 
