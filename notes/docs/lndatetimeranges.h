@@ -38,6 +38,7 @@ class LNDatetimeRangesElement : public LNListElement<LNDatetimeRangesBody, LNDat
 public:
     LNDatetimeRangesElement(LNDatetimeRangesBody* body, uint32_t index)
         : LNListElement(body, index, "lndtrs") {}
+    LNDatetimeRangesElement(const LNDatetimeRangesElement& other) = default;
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNDATETIMERANGESELEMENT; }
     LNDatetimeRangesElement& operator=(const LNDatetimeRangesElement&) = delete;

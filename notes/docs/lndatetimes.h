@@ -31,6 +31,7 @@ public:
 class LNDatetimesElement : public LNListElement<LNDatetimesBody, LNDatetime> {
 public:
     LNDatetimesElement(LNDatetimesBody* body, uint32_t index) : LNListElement(body, index, "lndts") {}
+    LNDatetimesElement(const LNDatetimesElement& other) = default;
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNDATETIMESELEMENT; }
 

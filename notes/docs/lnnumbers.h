@@ -30,6 +30,7 @@ public:
 class LNNumbersElement : public LNListElement<LNNumbersBody, double> {
 public:
     LNNumbersElement(LNNumbersBody* body, uint32_t index) : LNListElement(body, index, "lnnum") {}
+    LNNumbersElement(const LNNumbersElement& other) = default;
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNNUMBERSELEMENT; }
 

@@ -51,6 +51,7 @@ class LNTextElement : public LNListElement<LNTextBody, LNString> {
 public:
     // index must be below body's count.
     LNTextElement(LNTextBody* body, uint32_t index) : LNListElement(body, index, "lntext") {}
+    LNTextElement(const LNTextElement& other) = default;
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNTEXTELEMENT; }
 
