@@ -1,0 +1,10 @@
+// The bodies of composite items, for the note's item factory: a font table for "$Fonts" values read as
+// LNITEMTYPE_FONTTABLE, rich text for every other composite item. Further items of a rich-text field's name
+// join the first item's body through LNRichTextBody::AddItemBlock.
+#pragma once
+
+#include "lnfonttable.h"
+#include "lnrichtext.h"
+
+LNItemBody* LNNewCompositeItemBody(LNITEMTYPE type, LNNoteBody* note, nnotes::BLOCKID item, uint16_t nsfType,
+                                   uint16_t flags, nnotes::BLOCKID value, uint32_t size);

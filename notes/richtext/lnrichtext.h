@@ -1,0 +1,130 @@
+// LNRichText and LNRichTextBody: a rich-text field of a note. The field may be stored as several composite
+// items of one name; the body joins them into one tree of rich-text objects under one top container, parsed
+// on first use, and lays the tree out again on Flush in items of at most LNRICHTEXT_BLOCK_SIZE bytes. A
+// record is never split between items.
+#pragma once
+
+#include "lncompositeitembody.h"
+#include "lnfontstyle.h"
+#include "lnitem.h"
+#include "lnrtcontainer.h"
+
+#include <memory>
+#include <vector>
+
+constexpr uint32_t LNRICHTEXT_BLOCK_SIZE = 40960;
+
+class LNRichText;
+
+class LNRichTextBody : public LNCompositeItemBody {
+public:
+    LNRichTextBody() = default;
+    // The first item of a rich-text field of an open note; further items come through AddItemBlock.
+    LNRichTextBody(LNNoteBody* note, nnotes::BLOCKID item, uint16_t nsfType, uint16_t flags,
+                   nnotes::BLOCKID value, uint32_t size);
+    ~LNRichTextBody() override;
+
+    LNSTATUS Close() override;
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNRICHTEXTBODY; }
+    // The value sizes of every item of the field.
+    uint32_t GetValueSize() const override;
+    bool IsItemBlock(nnotes::BLOCKID item) const override;
+    bool IsDirty() const override;
+    bool ShouldCloseOnRelease() const override;
+    LNSTATUS Flush(const LNString* name) override;
+    LNSTATUS BuildValue() override;
+    // Takes a copy of other's contents.
+    virtual LNSTATUS Assign(LNRichTextBody* other);
+    // Appends the text of the whole rich text.
+    virtual LNSTATUS GetText(LNString* text);
+
+    LNSTATUS Append(const LNString& text);
+    LNSTATUS Append(LNRichTextBody* other);
+    LNSTATUS Append(const LNRTObject& object);
+    LNSTATUS RemoveChild(LNRTObject* object);
+    LNSTATUS GetFirstChild(LNRTObject* out);
+    LNSTATUS GetRTContainer(LNRTContainer* out);
+
+    // The font table of the note (or of this free-standing rich text); LNWARN_NOT_FOUND when none.
+    LNSTATUS GetFontTable(LNFontTable* table) const;
+    // A style whose face id is valid in this rich text: a face of another table is looked up or added
+    // here. mask selects the bits of style's font id that are taken over.
+    LNSTATUS AdoptFontStyle(const LNFontStyle& style, LNFontStyle* adopted, uint32_t mask);
+
+    // A further item of the field, in item order.
+    LNSTATUS AddItemBlock(nnotes::BLOCKID item, nnotes::BLOCKID value, uint32_t length);
+    uint32_t GetItemBlockCount() const { return static_cast<uint32_t>(ItemBlocks.size()); }
+    // A block with room for length bytes at *offset, starting a new output block (and moving *offset)
+    // when the current one is full.
+    LNSTATUS GetWriteBlock(uint32_t length, uint32_t* offset, LNMemoryBlock** block);
+    uint32_t GetFirstBlockUsed() const { return FirstBlockUsed; }
+
+    bool IsValid() const;
+    bool IsLoaded() const { return !Top.IsNull(); }
+    bool IsClosed() const { return Closed != 0; }
+    LNSTATUS Load();
+
+private:
+    struct ItemBlock {
+        nnotes::BLOCKID item;
+        nnotes::BLOCKID value;
+        uint32_t length;
+        bool owned; // a free-standing value that this body frees
+    };
+    struct OutputBlock {
+        std::unique_ptr<LNMemoryBlock> block;
+        uint32_t used;
+    };
+
+    // Closed, not loadable or invalid bodies stop a content operation: the status, or 0 to go on.
+    LNSTATUS Ready();
+    LNSTATUS LoadValue(nnotes::BLOCKID value, uint32_t size, const LNFontTable& fonts, LNRTObject* last);
+    LNSTATUS WriteAll();
+    // Appends the output blocks to the note as items of the field, recording them in written.
+    LNSTATUS AppendItems(const LNString* name, std::vector<ItemBlock>* written);
+    LNSTATUS DeleteOldItems();
+    void ResetOutput();
+    void FreeOwned();
+
+    uint32_t FirstBlockUsed = 0;
+    uint32_t Closed = 0;
+    LNFontTable NonItemFontTable;
+    LNRTContainer Top;
+    std::vector<ItemBlock> ItemBlocks;
+    std::vector<OutputBlock> MemBlocks;
+    uint32_t LastIndex = 0xFFFF;
+    uint32_t TotalSize = 0;
+    // Blocks that may still be viewed by objects after a failed write; freed on Close.
+    std::vector<nnotes::DHANDLE> Orphans;
+};
+
+class LNRichText : public LNItem {
+public:
+    LNRichText() = default;
+    // A new free-standing rich text holding text.
+    explicit LNRichText(const LNString& text);
+    LNRichText(const LNRichText& other) = default;
+    LNRichText& operator=(const LNRichText& other) = default;
+    // A body that is not rich text throws LNERR_CONVERSION.
+    LNRichText& operator=(const LNItem& item);
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNRICHTEXT; }
+    LNRichTextBody* GetRichTextBody() const { return static_cast<LNRichTextBody*>(GetBody()); }
+
+    LNSTATUS GetText(LNString* text) const;
+    uint32_t GetValueSize() const;
+    // This handle takes a new body holding a copy of item's rich text.
+    LNSTATUS Assign(const LNItem& item);
+    LNSTATUS Flush(const LNString* name = nullptr);
+
+    // The appends give an empty handle a new free-standing body first.
+    LNSTATUS Append(const LNString& text);
+    LNSTATUS Append(const LNRichText& other);
+    LNSTATUS Append(const LNRTObject& object);
+    LNSTATUS GetFirstChild(LNRTObject* out) const;
+    LNSTATUS RemoveChild(LNRTObject* object);
+    LNSTATUS GetRTContainer(LNRTContainer* out) const;
+
+private:
+    LNRichTextBody* Ensure();
+};

@@ -1,0 +1,240 @@
+#include "lnassert.h"
+#include "lncdrecord.h"
+#include "lnerrors.h"
+#include "lnnote.h"
+#include "lnrichtext.h"
+
+LNRichTextBody::LNRichTextBody(LNNoteBody* note, nnotes::BLOCKID item, uint16_t nsfType, uint16_t flags,
+                               nnotes::BLOCKID value, uint32_t size)
+    : LNCompositeItemBody(note, item, nsfType, flags, value, size) {}
+
+LNRichTextBody::~LNRichTextBody() {
+    if (!Closed) LNRichTextBody::Close();
+}
+
+LNSTATUS LNRichTextBody::Close() {
+    if (Closed) return LNWARN_NOT_OPEN;
+    Closed = 1;
+    NonItemFontTable = LNFontTable();
+    LNSTATUS status = LNNOERROR;
+    if (!Top.IsNull()) status = Top.GetObjectBody()->Close();
+    Top = LNRTContainer();
+    // The objects are gone: the memory they viewed can go too.
+    FreeOwned();
+    const LNSTATUS closed = LNCompositeItemBody::Close();
+    return LNIsError(status) ? status : closed;
+}
+
+void LNRichTextBody::FreeOwned() {
+    for (const ItemBlock& entry : ItemBlocks)
+        if (entry.owned) nnotes::FreeBlock(entry.value.pool);
+    ItemBlocks.clear();
+    for (OutputBlock& output : MemBlocks)
+        if (output.block != nullptr) Orphans.push_back(output.block->GetBlockID().pool);
+    MemBlocks.clear();
+    for (const nnotes::DHANDLE pool : Orphans)
+        nnotes::FreeBlock(pool);
+    Orphans.clear();
+}
+
+uint32_t LNRichTextBody::GetValueSize() const {
+    uint64_t size = LNItemBody::GetValueSize();
+    for (const ItemBlock& entry : ItemBlocks)
+        size += entry.length;
+    return size > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(size);
+}
+
+bool LNRichTextBody::IsItemBlock(nnotes::BLOCKID item) const {
+    if (LNItemBody::IsItemBlock(item)) return true;
+    for (const ItemBlock& entry : ItemBlocks)
+        if (entry.item.pool == item.pool && entry.item.block == item.block) return true;
+    return false;
+}
+
+bool LNRichTextBody::IsDirty() const {
+    if (Closed) return false;
+    if (!Top.IsNull() && Top.GetObjectBody()->IsDirty()) return true;
+    LNFontTable fonts;
+    if (GetFontTable(&fonts) == LNNOERROR && fonts.GetItemBody()->IsDirty()) return true;
+    return LNItemBody::IsDirty();
+}
+
+bool LNRichTextBody::ShouldCloseOnRelease() const {
+    // The tree holds no counted link back to this body: only the last handle's release closes it.
+    return !Closed && GetRefCount() <= 1;
+}
+
+LNSTATUS LNRichTextBody::AddItemBlock(nnotes::BLOCKID item, nnotes::BLOCKID value, uint32_t length) {
+    if (Closed) return LNReturnOrThrow(LNERR_ALREADY_CLOSED);
+    ItemBlocks.push_back(ItemBlock{item, value, length, false});
+    return LNNOERROR;
+}
+
+bool LNRichTextBody::IsValid() const {
+    if (Closed || Top.IsNull()) return false;
+    if (IsInNote() && !NonItemFontTable.IsNull()) return false;
+    return Top.IsValid();
+}
+
+LNSTATUS LNRichTextBody::Ready() {
+    if (Closed) return LNERR_ALREADY_CLOSED;
+    if (!IsLoaded())
+        if (const LNSTATUS status = Load()) return status;
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    return LNNOERROR;
+}
+
+LNSTATUS LNRichTextBody::GetFontTable(LNFontTable* table) const {
+    if (Closed) return LNERR_ALREADY_CLOSED;
+    *table = LNFontTable();
+    if (IsInNote()) {
+        LN_ASSERT(NonItemFontTable.IsNull(), "lnrtitem", 801);
+        if (!IsNoteOpen()) return LNWARN_NOT_FOUND;
+        LNItemBody* body =
+            GetNoteBody()->FindItemBodyByName(LNString(LNFONTTABLE_ITEM), nnotes::TYPE_COMPOSITE);
+        if (body != nullptr && body->GetClassID() == LNCLASSID_LNFONTTABLEBODY)
+            *table = static_cast<LNFontTableBody*>(body);
+    } else {
+        *table = NonItemFontTable;
+    }
+    return table->IsNull() ? LNWARN_NOT_FOUND : LNNOERROR;
+}
+
+LNSTATUS LNRichTextBody::AdoptFontStyle(const LNFontStyle& style, LNFontStyle* adopted, uint32_t mask) {
+    LN_ASSERT(adopted != nullptr, "lnrtitem", 902);
+    const uint32_t fontId = style.GetFontID() & mask;
+    const uint8_t face = static_cast<uint8_t>(fontId);
+    LNFontTable source;
+    style.GetFontTable(&source);
+    LNFontTable own;
+    if (const LNSTATUS status = GetFontTable(&own); LNIsError(status)) return status;
+    if (face <= LNFONT_STANDARD_FACES || source.IsNull() || source == own) {
+        *adopted = LNFontStyle(fontId, face <= LNFONT_STANDARD_FACES ? LNFontTable() : own);
+        return LNNOERROR;
+    }
+    LNFontFace found{};
+    if (const LNSTATUS status = source.GetFace(face, &found); LNIsError(status)) return status;
+    uint8_t id = found.Face;
+    if (own.IsNull()) {
+        // A note's "$Fonts" item comes from the note itself; without one the face id is kept as it is.
+        if (IsInNote()) {
+            *adopted = LNFontStyle(fontId, source);
+            return LNNOERROR;
+        }
+        NonItemFontTable = new LNFontTableBody(found);
+        own = NonItemFontTable;
+    } else if (const LNSTATUS status = own.AddFaceByName(found.Family, found.Name, &id); LNIsError(status)) {
+        return status;
+    }
+    *adopted = LNFontStyle((fontId & ~0xFFu) | id, own);
+    return LNNOERROR;
+}
+
+LNSTATUS LNRichTextBody::LoadValue(nnotes::BLOCKID value, uint32_t size, const LNFontTable& fonts,
+                                   LNRTObject* last) {
+    if (value.pool == nnotes::NULLHANDLE || size == 0) return LNNOERROR;
+    // Record views name their bytes by 16-bit block offsets.
+    if (size < 2 || uint32_t{value.block} + size > 0xFFFFu + 1u) return LNERR_CORRUPTED;
+    const uint8_t* bytes = MemoryBlockLockCache::Lock(value.pool, value.block);
+    if (bytes == nullptr) return LNERR_CORRUPTED;
+    LNRTContainerBody* top = Top.GetContainerBody();
+    const LNSTATUS status = LNWalkCDRecords(
+        bytes + 2, size - 2, [&](uint32_t offset, const LNCDRecordHeader& header, uint32_t span) -> LNSTATUS {
+            const uint32_t at = value.block + 2u + offset;
+            if (at + span > 0xFFFFu + 1u) return LNERR_CORRUPTED;
+            LNRTObject object;
+            try {
+                object.SetObjectBody(LNRTObjectBody::FromRecord(header.signature, value.pool,
+                                                                static_cast<uint16_t>(at), span, fonts));
+            } catch (LNSTATUS thrown) {
+                return thrown;
+            }
+            // Records arrive in order: each goes after the one before, not through a walk to the end.
+            const LNSTATUS linked =
+                last->IsNull() ? top->AppendChild(&object) : last->GetObjectBody()->InsertAfter(&object);
+            *last = object;
+            return linked;
+        });
+    MemoryBlockLockCache::Release();
+    return status;
+}
+
+LNSTATUS LNRichTextBody::Load() {
+    if (Closed) return LNERR_CORRUPTED;
+    auto* top = new LNRTContainerBody();
+    Top = LNRTObject(top);
+    top->AttachToRichText(this);
+    LNFontTable fonts;
+    LNSTATUS status = GetFontTable(&fonts);
+    if (status == LNWARN_NOT_FOUND) status = LNNOERROR;
+    LNRTObject last;
+    if (status == LNNOERROR) status = LoadValue(GetValueBlockID(), LNItemBody::GetValueSize(), fonts, &last);
+    for (size_t i = 0; status == LNNOERROR && i < ItemBlocks.size(); ++i)
+        status = LoadValue(ItemBlocks[i].value, ItemBlocks[i].length, fonts, &last);
+    last = LNRTObject();
+    if (status != LNNOERROR) {
+        // A value that cannot be read whole is not loaded at all.
+        top->Close();
+        Top = LNRTContainer();
+        return status;
+    }
+    return top->SetDirty(false);
+}
+
+LNSTATUS LNRichTextBody::GetText(LNString* text) {
+    if (text == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (const LNSTATUS status = Ready()) return LNReturnOrThrow(status);
+    return LNReturnOrThrow(Top.GetObjectBody()->GetText(text));
+}
+
+LNSTATUS LNRichTextBody::Append(const LNString& text) {
+    if (const LNSTATUS status = Ready()) return LNReturnOrThrow(status);
+    return LNReturnOrThrow(Top.GetContainerBody()->Append(text));
+}
+
+LNSTATUS LNRichTextBody::Append(LNRichTextBody* other) {
+    if (other == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (const LNSTATUS status = Ready()) return LNReturnOrThrow(status);
+    if (other != this)
+        if (const LNSTATUS status = other->Ready()) return LNReturnOrThrow(status);
+    return LNReturnOrThrow(Top.GetContainerBody()->AppendChildrenOf(other->Top.GetContainerBody()));
+}
+
+LNSTATUS LNRichTextBody::Append(const LNRTObject& object) {
+    if (const LNSTATUS status = Ready()) return LNReturnOrThrow(status);
+    return LNReturnOrThrow(Top.GetContainerBody()->Append(object));
+}
+
+LNSTATUS LNRichTextBody::RemoveChild(LNRTObject* object) {
+    if (const LNSTATUS status = Ready()) return LNReturnOrThrow(status);
+    return LNReturnOrThrow(Top.GetContainerBody()->RemoveChild(object));
+}
+
+LNSTATUS LNRichTextBody::GetFirstChild(LNRTObject* out) {
+    if (out == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (const LNSTATUS status = Ready()) return LNReturnOrThrow(status);
+    return Top.GetContainerBody()->GetFirstChild(out);
+}
+
+LNSTATUS LNRichTextBody::GetRTContainer(LNRTContainer* out) {
+    if (out == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (const LNSTATUS status = Ready()) return LNReturnOrThrow(status);
+    *out = Top;
+    return LNNOERROR;
+}
+
+LNSTATUS LNRichTextBody::Assign(LNRichTextBody* other) {
+    LN_ASSERT(other != nullptr, "lnrtitem", 1501);
+    if (other == this) return LNERR_INVALID_PARAMETER;
+    if (Closed || other->Closed) return LNERR_ALREADY_CLOSED;
+    if (!ItemBlocks.empty()) return LNERR_UNEXPECTED_CALLED;
+    if (const LNSTATUS status = other->Ready()) return status;
+    NonItemFontTable = other->NonItemFontTable;
+    if (!Top.IsNull()) Top.GetObjectBody()->Close();
+    Top = LNRTContainer();
+    LNRTObject copy;
+    if (const LNSTATUS status = copy.CopyObject(other->Top, true)) return status;
+    Top = copy;
+    Top.GetContainerBody()->AttachToRichText(this);
+    return Top.GetObjectBody()->SetDirty(true);
+}

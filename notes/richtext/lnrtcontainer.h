@@ -1,0 +1,79 @@
+// LNRTContainer and LNRTContainerBody: the inner nodes of a rich-text tree. A container owns the interval
+// [index value, end index value] and spreads its children over it; the top container of a rich text spans
+// the whole range and has no record of its own.
+#pragma once
+
+#include "lnrtobject.h"
+
+class LNRTContainerBody : public LNRTObjectBody {
+public:
+    LNRTContainerBody();
+    // Over a record, as objects are (stylized text is a container with a record).
+    LNRTContainerBody(nnotes::DHANDLE pool, uint16_t block, uint32_t length);
+    ~LNRTContainerBody() override;
+
+    LNSTATUS Close() override;
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNRTCONTAINERBODY; }
+    LNSTATUS Assign(LNRTObjectBody* source, bool deep) override;
+    LNRTObjectBody* NewOfSameKind() const override;
+    LNSTATUS GetFirstOfType(uint32_t type, LNRTObject* out) override;
+    LNSTATUS GetLastOfType(uint32_t type, LNRTObject* out) override;
+    uint32_t GetEndIndexValue() const override { return EndIndexValue; }
+    bool HasChildren() const override { return !FirstChild.IsNull(); }
+    bool CanContain(uint32_t) const override { return true; }
+    LNSTATUS Detach() override;
+    LNSTATUS AppendChild(LNRTObject* child) override;
+    LNRichTextBody* GetRichText() const override;
+    uint32_t GetRecordLength() const override;
+    LNSTATUS GetText(LNString* text) const override;
+    LNSTATUS RenumberChildren() override;
+    LNSTATUS SetDirty(bool dirty) override;
+    void SetEndIndexValue(uint32_t value) override { EndIndexValue = value; }
+    LNSTATUS WriteRecord(uint32_t* offset) override;
+
+    // Appends text: it joins a last child that is stylized text, else starts a new run.
+    virtual LNSTATUS Append(const LNString& text);
+    // Appends a deep copy of object; the object itself stays where it is.
+    LNSTATUS Append(const LNRTObject& object);
+    // Appends copies of the children of another container (a copy is taken first when it is this one).
+    LNSTATUS AppendChildrenOf(LNRTContainerBody* source);
+    LNSTATUS RemoveChild(LNRTObject* object);
+    virtual LNSTATUS DeleteChildren();
+    virtual LNSTATUS GetFirstChild(LNRTObject* out) const;
+    virtual LNSTATUS GetLastChild(LNRTObject* out) const;
+    uint32_t GetChildCount() const;
+    void AttachToRichText(LNRichTextBody* richText);
+
+protected:
+    // Opens the interval for a first child and links it.
+    LNSTATUS LinkFirstChild(LNRTObject* child);
+
+private:
+    friend class LNRTObjectBody;
+    LNRTObject FirstChild;
+    uint32_t EndIndexValue = LNRT_NO_INDEX_VALUE;
+    // Set on the top container only; the rich text outlives its tree.
+    LNRichTextBody* RichText = nullptr;
+};
+
+class LNRTContainer : public LNRTObject {
+public:
+    LNRTContainer() = default;
+    // A non-container object throws LNERR_CONVERSION.
+    explicit LNRTContainer(const LNRTObject& object);
+    LNRTContainer& operator=(const LNRTObject& object);
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNRTCONTAINER; }
+    LNRTContainerBody* GetContainerBody() const;
+
+    // An empty handle gets a new free-standing container first.
+    LNSTATUS Append(const LNString& text);
+    LNSTATUS Append(const LNRTObject& object);
+    LNSTATUS GetFirstChild(LNRTObject* out) const;
+    LNSTATUS GetLastChild(LNRTObject* out) const;
+    LNSTATUS RemoveChild(LNRTObject* object);
+    uint32_t GetChildCount() const;
+
+private:
+    LNRTContainerBody* Ensure();
+};

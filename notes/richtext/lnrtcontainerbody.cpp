@@ -1,0 +1,275 @@
+#include "lnassert.h"
+#include "lnerrors.h"
+#include "lnrtcontainer.h"
+#include "lnstylizedtext.h"
+
+#include <vector>
+
+LNRTContainerBody::LNRTContainerBody() {
+    SetType(LNRTTYPE_CONTAINER);
+}
+
+LNRTContainerBody::LNRTContainerBody(nnotes::DHANDLE pool, uint16_t block, uint32_t length)
+    : LNRTObjectBody(pool, block, length) {
+    SetType(LNRTTYPE_CONTAINER);
+}
+
+LNRTContainerBody::~LNRTContainerBody() {
+    if (!IsClosed()) LNRTContainerBody::Close();
+}
+
+LNSTATUS LNRTContainerBody::Close() {
+    if (IsClosed()) return LNWARN_NOT_OPEN;
+    MarkClosed();
+    const LNSTATUS status = DeleteChildren();
+    LN_ASSERT(FirstChild.IsNull(), "lnrtcont", 388);
+    RichText = nullptr;
+    EndIndexValue = LNRT_NO_INDEX_VALUE;
+    const LNSTATUS closed = LNRTObjectBody::Close();
+    return status != LNNOERROR ? status : closed;
+}
+
+LNRTObjectBody* LNRTContainerBody::NewOfSameKind() const {
+    return new LNRTContainerBody();
+}
+
+LNSTATUS LNRTContainerBody::Assign(LNRTObjectBody* source, bool deep) {
+    if (source == nullptr || source == this) return LNERR_INVALID_PARAMETER;
+    if (IsClosed() || source->IsClosed()) return LNERR_ALREADY_CLOSED;
+    if (!source->IsType(LNRTTYPE_CONTAINER)) return LNERR_INAPPROPRIATE_FOR_OBJECT;
+    if (HasChildren()) return LNERR_INVALID_RICHTEXT;
+    if (const LNSTATUS status = LNRTObjectBody::Assign(source, false)) return status;
+    EndIndexValue = source->GetEndIndexValue();
+    RichText = nullptr;
+    if (!deep) return LNNOERROR;
+    return AppendChildrenOf(static_cast<LNRTContainerBody*>(source));
+}
+
+LNSTATUS LNRTContainerBody::GetFirstOfType(uint32_t type, LNRTObject* out) {
+    if (IsType(type)) {
+        out->SetObjectBody(this);
+        return LNNOERROR;
+    }
+    out->SetObjectBody(nullptr);
+    for (LNRTObjectBody* child = FirstChild.GetObjectBody(); child != nullptr;
+         child = child->GetNextSibling()) {
+        const LNSTATUS status = child->GetFirstOfType(type, out);
+        if (status != LNWARN_NOT_FOUND) return status;
+    }
+    return LNWARN_NOT_FOUND;
+}
+
+LNSTATUS LNRTContainerBody::GetLastOfType(uint32_t type, LNRTObject* out) {
+    if (IsType(type)) {
+        out->SetObjectBody(this);
+        return LNNOERROR;
+    }
+    out->SetObjectBody(nullptr);
+    LNRTObject last;
+    if (GetLastChild(&last) != LNNOERROR) return LNWARN_NOT_FOUND;
+    for (LNRTObjectBody* child = last.GetObjectBody(); child != nullptr;
+         child = child->GetPreviousSibling()) {
+        const LNSTATUS status = child->GetLastOfType(type, out);
+        if (status != LNWARN_NOT_FOUND) return status;
+    }
+    return LNWARN_NOT_FOUND;
+}
+
+LNSTATUS LNRTContainerBody::Detach() {
+    if (const LNSTATUS status = DeleteChildren()) return status;
+    LN_ASSERT(FirstChild.IsNull(), "lnrtcont", 512);
+    return LNRTObjectBody::Detach();
+}
+
+LNSTATUS LNRTContainerBody::LinkFirstChild(LNRTObject* child) {
+    LNRTObjectBody* body = child->GetObjectBody();
+    uint32_t span = EndIndexValue > GetIndexValue() ? EndIndexValue - GetIndexValue() : 0;
+    if (span < 10) {
+        if (const LNSTATUS status = GetTopContainer()->RenumberChildren()) return status;
+        span = EndIndexValue > GetIndexValue() ? EndIndexValue - GetIndexValue() : 0;
+    }
+    const uint32_t step = LNRTIndexStep(span);
+    const uint32_t index = GetIndexValue();
+    if (step == 0 || index + 2 * step >= EndIndexValue) return LNERR_CORRUPTED;
+    body->SetIndexValue(index + step);
+    body->SetEndIndexValue(index + 2 * step);
+    body->PreviousSibling = nullptr;
+    body->NextSibling.SetObjectBody(nullptr);
+    body->Parent = this;
+    FirstChild.SetObjectBody(body);
+    if (const LNSTATUS status = body->RenumberChildren()) return status;
+    return SetDirty(true);
+}
+
+LNSTATUS LNRTContainerBody::AppendChild(LNRTObject* child) {
+    LN_ASSERT(child != nullptr && !child->IsNull(), "lnrtcont", 640);
+    LNRTObjectBody* body = child->GetObjectBody();
+    if (body->GetParent() != nullptr) return LNERR_ALREADY_IN_CONTAINER;
+    if (!HasChildren()) return LinkFirstChild(child);
+    LNRTObject last;
+    if (const LNSTATUS status = GetLastChild(&last)) return status;
+    return last.GetObjectBody()->InsertAfter(child);
+}
+
+LNRichTextBody* LNRTContainerBody::GetRichText() const {
+    return GetParent() != nullptr ? GetParent()->GetRichText() : RichText;
+}
+
+uint32_t LNRTContainerBody::GetRecordLength() const {
+    uint64_t length = LNRTObjectBody::GetRecordLength();
+    for (const LNRTObjectBody* child = FirstChild.GetObjectBody(); child != nullptr;
+         child = child->GetNextSibling())
+        length += child->GetRecordLength();
+    if (length > 0xFFFFFFFFu) throw LNERR_CORRUPTED;
+    return static_cast<uint32_t>(length);
+}
+
+LNSTATUS LNRTContainerBody::GetText(LNString* text) const {
+    if (IsClosed()) return LNERR_ALREADY_CLOSED;
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    for (const LNRTObjectBody* child = FirstChild.GetObjectBody(); child != nullptr;
+         child = child->GetNextSibling())
+        if (const LNSTATUS status = child->GetText(text)) return status;
+    return LNNOERROR;
+}
+
+uint32_t LNRTContainerBody::GetChildCount() const {
+    uint32_t count = 0;
+    for (const LNRTObjectBody* child = FirstChild.GetObjectBody(); child != nullptr;
+         child = child->GetNextSibling())
+        ++count;
+    return count;
+}
+
+LNSTATUS LNRTContainerBody::RenumberChildren() {
+    if (!HasChildren()) return LNNOERROR;
+    const uint32_t count = GetChildCount();
+    LN_ASSERT(count > 0, "lnrtcont", 1311);
+    const uint32_t span = EndIndexValue > GetIndexValue() ? EndIndexValue - GetIndexValue() : 0;
+    const uint32_t step = static_cast<uint32_t>(span / (2 * uint64_t{count} + 1));
+    if (step == 0) return LNERR_CORRUPTED;
+    uint32_t position = GetIndexValue();
+    LNSTATUS first = LNNOERROR;
+    for (LNRTObjectBody* child = FirstChild.GetObjectBody(); child != nullptr;
+         child = child->GetNextSibling()) {
+        position += step;
+        child->SetIndexValue(position);
+        position += step;
+        child->SetEndIndexValue(position);
+        const LNSTATUS status = child->RenumberChildren();
+        if (first == LNNOERROR) first = status;
+    }
+    return first;
+}
+
+LNSTATUS LNRTContainerBody::SetDirty(bool dirty) {
+    if (dirty) return LNRTObjectBody::SetDirty(true);
+    LNSTATUS first = LNRTObjectBody::SetDirty(false);
+    for (LNRTObjectBody* child = FirstChild.GetObjectBody(); child != nullptr;
+         child = child->GetNextSibling()) {
+        const LNSTATUS status = child->SetDirty(false);
+        if (first == LNNOERROR) first = status;
+    }
+    return first;
+}
+
+LNSTATUS LNRTContainerBody::WriteRecord(uint32_t* offset) {
+    if (LNRTObjectBody::GetRecordLength() != 0)
+        if (const LNSTATUS status = LNRTObjectBody::WriteRecord(offset)) return status;
+    for (LNRTObjectBody* child = FirstChild.GetObjectBody(); child != nullptr;
+         child = child->GetNextSibling())
+        if (const LNSTATUS status = child->WriteRecord(offset)) return status;
+    return LNNOERROR;
+}
+
+LNSTATUS LNRTContainerBody::Append(const LNString& text) {
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    if (!CanContain(LNRTTYPE_STYLIZED_TEXT)) return LNERR_CANNOT_INSERT_TYPE;
+    LNRTObject last;
+    if (HasChildren()) {
+        if (const LNSTATUS status = GetLastChild(&last)) return status;
+        if (last.IsType(LNRTTYPE_STYLIZED_TEXT))
+            return static_cast<LNStylizedTextBody*>(last.GetObjectBody())->Append(text);
+    }
+    LNRTObject run(new LNStylizedTextBody(text));
+    return last.IsNull() ? AppendChild(&run) : last.GetObjectBody()->InsertAfter(&run);
+}
+
+LNSTATUS LNRTContainerBody::Append(const LNRTObject& object) {
+    if (!IsValid() || !object.IsValid()) throw LNERR_INVALID_RICHTEXT;
+    LNRTObject copy;
+    if (const LNSTATUS status = copy.CopyObject(object, true)) return status;
+    return AppendChild(&copy);
+}
+
+LNSTATUS LNRTContainerBody::AppendChildrenOf(LNRTContainerBody* source) {
+    // Copies are taken before any is linked, so a container can take its own children once.
+    std::vector<LNRTObject> copies;
+    for (LNRTObjectBody* child = source->FirstChild.GetObjectBody(); child != nullptr;
+         child = child->GetNextSibling()) {
+        copies.emplace_back();
+        if (const LNSTATUS status = copies.back().CopyObject(LNRTObject(child), true)) return status;
+    }
+    for (LNRTObject& copy : copies)
+        if (const LNSTATUS status = AppendChild(&copy)) return status;
+    return LNNOERROR;
+}
+
+LNSTATUS LNRTContainerBody::RemoveChild(LNRTObject* object) {
+    if (object == nullptr || !object->IsValid()) throw LNERR_INVALID_RICHTEXT;
+    LNRTObjectBody* body = object->GetObjectBody();
+    if (body->GetParent() != this) return LNERR_NOT_IN_CONTAINER;
+    if (const LNSTATUS status = body->Detach()) return status;
+    if (const LNSTATUS status = SetDirty(true)) return status;
+    object->SetObjectBody(nullptr);
+    return LNNOERROR;
+}
+
+LNSTATUS LNRTContainerBody::DeleteChildren() {
+    if (!HasChildren()) return LNNOERROR;
+    LNRTObject last;
+    GetLastChild(&last);
+    LNSTATUS first = LNNOERROR;
+    // From the end, so that no release runs down a long chain of siblings at once.
+    for (LNRTObjectBody* child = last.GetObjectBody(); child->PreviousSibling != nullptr;) {
+        LNRTObjectBody* previous = child->PreviousSibling;
+        const LNRTObject hold(child);
+        previous->NextSibling.SetObjectBody(nullptr);
+        const LNSTATUS status = child->Close();
+        if (first == LNNOERROR && LNIsError(status)) first = status;
+        child = previous;
+    }
+    last.SetObjectBody(nullptr);
+    // Handles held elsewhere may keep the first child alive: it must not point back at this container.
+    FirstChild.GetObjectBody()->Parent = nullptr;
+    FirstChild.SetObjectBody(nullptr);
+    const LNSTATUS dirty = SetDirty(true);
+    return first != LNNOERROR ? first : dirty;
+}
+
+LNSTATUS LNRTContainerBody::GetFirstChild(LNRTObject* out) const {
+    out->SetObjectBody(FirstChild.GetObjectBody());
+    return out->IsNull() ? LNWARN_NOT_FOUND : LNNOERROR;
+}
+
+LNSTATUS LNRTContainerBody::GetLastChild(LNRTObject* out) const {
+    LNRTObjectBody* child = FirstChild.GetObjectBody();
+    if (child == nullptr) {
+        out->SetObjectBody(nullptr);
+        return LNWARN_NOT_FOUND;
+    }
+    for (uint32_t i = 0; child->GetNextSibling() != nullptr; ++i) {
+        LN_ASSERT(i < 1000000, "lnrtobj", 1044);
+        child = child->GetNextSibling();
+    }
+    out->SetObjectBody(child);
+    return LNNOERROR;
+}
+
+void LNRTContainerBody::AttachToRichText(LNRichTextBody* richText) {
+    LN_ASSERT(richText != nullptr, "lnrtcont", 2571);
+    SetType(LNRTTYPE_RICHTEXT);
+    RichText = richText;
+    SetIndexValue(LNRT_MIN_INDEX_VALUE);
+    EndIndexValue = LNRT_MAX_INDEX_VALUE;
+}

@@ -1,0 +1,87 @@
+// Elements: the leaves of a rich-text tree that are not text. LNRTElement is the general element,
+// LNCompositeData reads and writes any element's record as raw bytes or on-disk structures, and LNFormField
+// reads the field-definition records.
+#pragma once
+
+#include "lnrtobject.h"
+
+class LNRTElementBody : public LNRTObjectBody {
+public:
+    // A new element without a record, of the given type bits.
+    explicit LNRTElementBody(uint32_t type = LNRTTYPE_ELEMENT);
+    LNRTElementBody(nnotes::DHANDLE pool, uint16_t block, uint32_t length);
+    ~LNRTElementBody() override;
+
+    LNSTATUS Close() override;
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNRTELEMENTBODY; }
+    LNSTATUS Assign(LNRTObjectBody* source, bool deep) override;
+    LNRTObjectBody* NewOfSameKind() const override;
+};
+
+class LNFormFieldBody : public LNRTElementBody {
+public:
+    LNFormFieldBody(nnotes::DHANDLE pool, uint16_t block, uint32_t length);
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNFORMFIELDBODY; }
+    LNRTObjectBody* NewOfSameKind() const override;
+
+    // The field's name and a terminating zero; size must hold both.
+    LNSTATUS GetName(char* buffer, uint32_t size) const;
+    LNSTATUS GetFontID(uint32_t* fontId) const;
+    LNSTATUS GetDataType(uint32_t* dataType) const;
+    LNSTATUS GetNumberFormat(uint32_t* format) const;
+    LNSTATUS GetTimeFormat(uint32_t* format) const;
+};
+
+// The fixed part of the field record (signature 0xFF8A or 0xFF84, else LNERR_WRONG_RICHTEXT_TYPE) held by
+// record, and its on-disk length.
+LNSTATUS LNReadFormField(const LNRTObjectBody& record, nnotes::ODSFieldRecord* field, uint32_t* fixedLength);
+// The field's name (after the fixed part and the three formulas) and a terminating zero.
+LNSTATUS LNReadFormFieldName(const LNRTObjectBody& record, char* buffer, uint32_t size);
+
+class LNRTElement : public LNRTObject {
+public:
+    LNRTElement() = default;
+    // An object that is not an element throws LNERR_CONVERSION.
+    explicit LNRTElement(const LNRTObject& object);
+    LNRTElement& operator=(const LNRTObject& object);
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNRTELEMENT; }
+    LNSTATUS CopyObject(const LNRTObject& source, bool deep = true) override;
+};
+
+class LNCompositeData : public LNRTElement {
+public:
+    LNCompositeData() = default;
+    // An object that is not an element holding a record (type 7) throws LNERR_CONVERSION.
+    explicit LNCompositeData(const LNRTObject& object);
+    LNCompositeData& operator=(const LNRTObject& object);
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNCOMPOSITEDATA; }
+    LNSTATUS CopyObject(const LNRTObject& source, bool deep = true) override;
+
+    // Throws LNERR_NOT_INITIALIZED without a body.
+    uint16_t GetSignature() const;
+    LNSTATUS ReadData(uint32_t count, void* destination, uint32_t offset) const;
+    LNSTATUS ReadStructure(uint16_t type, void* destination) const;
+    // An empty handle first gets a new element; the record grows to hold what is written.
+    LNSTATUS WriteData(uint32_t count, const void* source, uint32_t offset);
+    LNSTATUS WriteStructure(uint16_t type, const void* source);
+
+private:
+    LNRTObjectBody* Ensure();
+};
+
+class LNFormField : public LNRTElement {
+public:
+    LNFormField() = default;
+    // An object that is not a field record throws LNERR_CONVERSION.
+    explicit LNFormField(const LNRTObject& object);
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNFORMFIELD; }
+    LNSTATUS CopyObject(const LNRTObject&, bool = true) override;
+
+    LNSTATUS GetName(char* buffer, uint32_t size) const;
+    LNSTATUS GetFontID(uint32_t* fontId) const;
+    LNSTATUS GetDataType(uint32_t* dataType) const;
+};

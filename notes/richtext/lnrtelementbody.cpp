@@ -1,0 +1,105 @@
+#include "lncdrecord.h"
+#include "lnerrors.h"
+#include "lnrtelement.h"
+
+LNRTElementBody::LNRTElementBody(uint32_t type) {
+    SetType(type);
+}
+
+LNRTElementBody::LNRTElementBody(nnotes::DHANDLE pool, uint16_t block, uint32_t length)
+    : LNRTObjectBody(pool, block, length) {
+    SetType(LNRTTYPE_ELEMENT);
+}
+
+LNRTElementBody::~LNRTElementBody() {
+    if (!IsClosed()) LNRTElementBody::Close();
+}
+
+LNSTATUS LNRTElementBody::Close() {
+    if (IsClosed()) return LNWARN_NOT_OPEN;
+    MarkClosed();
+    return LNRTObjectBody::Close();
+}
+
+LNSTATUS LNRTElementBody::Assign(LNRTObjectBody* source, bool deep) {
+    if (source != nullptr && !source->IsType(LNRTTYPE_ELEMENT)) return LNERR_INAPPROPRIATE_FOR_OBJECT;
+    if (const LNSTATUS status = LNRTObjectBody::Assign(source, deep)) return status;
+    SetType(source->GetType());
+    return LNNOERROR;
+}
+
+LNRTObjectBody* LNRTElementBody::NewOfSameKind() const {
+    return new LNRTElementBody(GetType());
+}
+
+LNFormFieldBody::LNFormFieldBody(nnotes::DHANDLE pool, uint16_t block, uint32_t length)
+    : LNRTElementBody(pool, block, length) {
+    SetType(LNRTTYPE_FORM_FIELD);
+}
+
+LNRTObjectBody* LNFormFieldBody::NewOfSameKind() const {
+    return new LNRTElementBody(GetType());
+}
+
+LNSTATUS LNReadFormField(const LNRTObjectBody& record, nnotes::ODSFieldRecord* field, uint32_t* fixedLength) {
+    const uint16_t signature = record.GetSignature();
+    const uint16_t type = signature == LNRTSIG_FIELD       ? nnotes::ODS_FIELD_RECORD
+                          : signature == LNRTSIG_FIELD_OLD ? nnotes::ODS_FIELD_RECORD_OLD
+                                                           : 0;
+    if (type == 0) return LNERR_WRONG_RICHTEXT_TYPE;
+    *fixedLength = nnotes::ODSLength(type);
+    return record.ReadStructure(type, field, 0);
+}
+
+LNSTATUS LNReadFormFieldName(const LNRTObjectBody& record, char* buffer, uint32_t size) {
+    if (buffer == nullptr) return LNERR_INVALID_PARAMETER;
+    nnotes::ODSFieldRecord field{};
+    uint32_t fixed = 0;
+    if (const LNSTATUS status = LNReadFormField(record, &field, &fixed)) return status;
+    if (size < uint32_t{field.NameLength} + 1) return LNERR_BUFFER_TOO_SMALL;
+    const uint32_t at = fixed + field.DefaultValueFormulaLength + field.InputTranslationFormulaLength +
+                        field.InputValidationFormulaLength;
+    if (field.NameLength > 0)
+        if (const LNSTATUS status = record.ReadBytes(field.NameLength, buffer, at)) return status;
+    buffer[field.NameLength] = '\0';
+    return LNNOERROR;
+}
+
+namespace {
+
+LNSTATUS ReadFieldValue(const LNRTObjectBody& record, uint32_t* out,
+                        uint32_t nnotes::ODSFieldRecord::*member) {
+    if (out == nullptr) return LNERR_INVALID_PARAMETER;
+    nnotes::ODSFieldRecord field{};
+    uint32_t fixed = 0;
+    if (const LNSTATUS status = LNReadFormField(record, &field, &fixed)) return status;
+    *out = field.*member;
+    return LNNOERROR;
+}
+
+} // namespace
+
+LNSTATUS LNFormFieldBody::GetName(char* buffer, uint32_t size) const {
+    return LNReadFormFieldName(*this, buffer, size);
+}
+
+LNSTATUS LNFormFieldBody::GetFontID(uint32_t* fontId) const {
+    return ReadFieldValue(*this, fontId, &nnotes::ODSFieldRecord::FontID);
+}
+
+LNSTATUS LNFormFieldBody::GetNumberFormat(uint32_t* format) const {
+    return ReadFieldValue(*this, format, &nnotes::ODSFieldRecord::NumberFormat);
+}
+
+LNSTATUS LNFormFieldBody::GetTimeFormat(uint32_t* format) const {
+    return ReadFieldValue(*this, format, &nnotes::ODSFieldRecord::TimeFormat);
+}
+
+LNSTATUS LNFormFieldBody::GetDataType(uint32_t* dataType) const {
+    if (dataType == nullptr) return LNERR_INVALID_PARAMETER;
+    nnotes::ODSFieldRecord field{};
+    uint32_t fixed = 0;
+    if (const LNSTATUS status = LNReadFormField(*this, &field, &fixed)) return status;
+    *dataType = field.DataType;
+    return LNNOERROR;
+}

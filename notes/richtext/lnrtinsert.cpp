@@ -1,0 +1,79 @@
+// Placing an object beside another: the new object takes the middle of the free span next to its
+// neighbour, and a span too small to split is widened by renumbering the parent, then the whole tree.
+#include "lnassert.h"
+#include "lnerrors.h"
+#include "lnrtcontainer.h"
+
+uint32_t LNRTObjectBody::FreeSpan(bool after, uint32_t* bound) const {
+    if (after) {
+        if (GetNextSibling() != nullptr)
+            *bound = GetNextSibling()->GetIndexValue();
+        else
+            *bound = Parent != nullptr ? Parent->GetEndIndexValue() : LNRT_MAX_INDEX_VALUE;
+        const uint32_t end = GetEndIndexValue();
+        return *bound > end ? *bound - end : 0;
+    }
+    if (PreviousSibling != nullptr)
+        *bound = PreviousSibling->GetEndIndexValue();
+    else
+        *bound = Parent != nullptr ? Parent->GetIndexValue() : LNRT_MIN_INDEX_VALUE;
+    return IndexValue > *bound ? IndexValue - *bound : 0;
+}
+
+LNSTATUS LNRTObjectBody::MakeRoom(bool after, uint32_t* bound, uint32_t* step) {
+    uint32_t span = FreeSpan(after, bound);
+    if (span < 10) {
+        if (Parent == nullptr) return LNERR_NOT_INITIALIZED;
+        if (const LNSTATUS status = Parent->RenumberChildren()) return status;
+        span = FreeSpan(after, bound);
+    }
+    if (span < 10) {
+        if (const LNSTATUS status = GetTopContainer()->RenumberChildren()) return status;
+        span = FreeSpan(after, bound);
+    }
+    if (span < 10) return LNERR_CORRUPTED;
+    *step = LNRTIndexStep(span);
+    return LNNOERROR;
+}
+
+LNSTATUS LNRTObjectBody::InsertAfter(LNRTObject* object) {
+    LN_ASSERT(object != nullptr && !object->IsNull(), "lnrtobj", 2214);
+    LNRTObjectBody* inserted = object->GetObjectBody();
+    if (inserted->Parent != nullptr) return LNERR_ALREADY_IN_CONTAINER;
+    uint32_t bound = 0;
+    uint32_t step = 0;
+    if (const LNSTATUS status = MakeRoom(true, &bound, &step)) return status;
+    const uint32_t end = GetEndIndexValue();
+    if (step == 0 || end + 2 * step >= bound) return LNERR_CORRUPTED;
+    inserted->SetIndexValue(end + step);
+    inserted->SetEndIndexValue(end + 2 * step);
+    inserted->PreviousSibling = this;
+    inserted->NextSibling = NextSibling;
+    if (GetNextSibling() != nullptr) GetNextSibling()->PreviousSibling = inserted;
+    inserted->Parent = Parent;
+    NextSibling.SetObjectBody(inserted);
+    if (const LNSTATUS status = inserted->RenumberChildren()) return status;
+    return SetDirty(true);
+}
+
+LNSTATUS LNRTObjectBody::InsertBefore(LNRTObject* object) {
+    LN_ASSERT(object != nullptr && !object->IsNull(), "lnrtobj", 2301);
+    LNRTObjectBody* inserted = object->GetObjectBody();
+    if (inserted->Parent != nullptr) return LNERR_ALREADY_IN_CONTAINER;
+    uint32_t bound = 0;
+    uint32_t step = 0;
+    if (const LNSTATUS status = MakeRoom(false, &bound, &step)) return status;
+    if (step == 0 || IndexValue - 2 * step <= bound) return LNERR_CORRUPTED;
+    inserted->SetIndexValue(IndexValue - 2 * step);
+    inserted->SetEndIndexValue(IndexValue - step);
+    inserted->NextSibling.SetObjectBody(this);
+    inserted->PreviousSibling = PreviousSibling;
+    inserted->Parent = Parent;
+    if (PreviousSibling != nullptr)
+        PreviousSibling->NextSibling.SetObjectBody(inserted);
+    else if (Parent != nullptr)
+        Parent->FirstChild.SetObjectBody(inserted);
+    PreviousSibling = inserted;
+    if (const LNSTATUS status = inserted->RenumberChildren()) return status;
+    return SetDirty(true);
+}

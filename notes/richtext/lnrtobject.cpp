@@ -1,0 +1,118 @@
+#include "lnerrors.h"
+#include "lnrtcontainer.h"
+
+LNRTObject::LNRTObject(LNRTObjectBody* body) : LNSmartPtr(body) {}
+
+LNRTObject& LNRTObject::operator=(const LNRTObject& other) {
+    LNSmartPtr::operator=(other);
+    return *this;
+}
+
+LNRTObjectBody* LNRTObject::GetObjectBody() const {
+    return static_cast<LNRTObjectBody*>(GetBody());
+}
+
+LNRTObject& LNRTObject::SetObjectBody(LNRTObjectBody* body) {
+    AssignBody(body);
+    return *this;
+}
+
+LNRTObjectBody* LNRTObject::Require() const {
+    if (IsNull()) throw LNERR_NOT_INITIALIZED;
+    return GetObjectBody();
+}
+
+LNSTATUS LNRTObject::GetText(LNString* text) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (text == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    return LNReturnOrThrow(GetObjectBody()->GetText(text));
+}
+
+bool LNRTObject::IsType(uint32_t type) const {
+    return Require()->IsType(type);
+}
+
+uint32_t LNRTObject::GetType() const {
+    return Require()->GetType();
+}
+
+LNSTATUS LNRTObject::AppendChild(LNRTObject* child) {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return LNReturnOrThrow(GetObjectBody()->AppendChild(child));
+}
+
+LNSTATUS LNRTObject::CopyObject(const LNRTObject& source, bool deep) {
+    if (source.IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    LNRTObjectBody* from = source.GetObjectBody();
+    const LNRTObject copy(from->NewOfSameKind());
+    if (const LNSTATUS status = copy.GetObjectBody()->Assign(from, deep)) return LNReturnOrThrow(status);
+    return SetObjectBody(copy.GetObjectBody()), LNNOERROR;
+}
+
+uint32_t LNRTObject::GetIndexValue() const {
+    return Require()->GetIndexValue();
+}
+
+uint32_t LNRTObject::GetEndIndexValue() const {
+    return Require()->GetEndIndexValue();
+}
+
+uint32_t LNRTObject::GetRecordLength() const {
+    return Require()->GetRecordLength();
+}
+
+uint16_t LNRTObject::GetSignature() const {
+    return Require()->GetSignature();
+}
+
+bool LNRTObject::IsValid() const {
+    return !IsNull() && GetObjectBody()->IsValid();
+}
+
+bool LNRTObject::IsDirty() const {
+    return Require()->IsDirty();
+}
+
+namespace {
+
+LNSTATUS Found(LNRTObjectBody* body, LNRTObject* out) {
+    if (out == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    out->SetObjectBody(body);
+    return body != nullptr ? LNNOERROR : LNWARN_NOT_FOUND;
+}
+
+} // namespace
+
+LNSTATUS LNRTObject::GetNext(LNRTObject* out) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return Found(GetObjectBody()->GetNextSibling(), out);
+}
+
+LNSTATUS LNRTObject::GetPrevious(LNRTObject* out) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return Found(GetObjectBody()->GetPreviousSibling(), out);
+}
+
+LNSTATUS LNRTObject::GetParent(LNRTObject* out) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return Found(GetObjectBody()->GetParent(), out);
+}
+
+LNSTATUS LNRTObject::InsertAfter(LNRTObject* object) {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return LNReturnOrThrow(GetObjectBody()->InsertAfter(object));
+}
+
+LNSTATUS LNRTObject::InsertBefore(LNRTObject* object) {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return LNReturnOrThrow(GetObjectBody()->InsertBefore(object));
+}
+
+LNSTATUS LNRTObject::Detach() {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return LNReturnOrThrow(GetObjectBody()->Detach());
+}
+
+bool LNRTObject::IsBefore(const LNRTObject& other) const {
+    return Require()->CheckIndexValues(other.GetObjectBody());
+}

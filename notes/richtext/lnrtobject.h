@@ -1,0 +1,180 @@
+// LNRTObject and LNRTObjectBody: one node of a rich-text tree, standing for one CD record. A body reads its
+// record in place through a view of the item memory until it is changed; a change gives it a value block of
+// its own (dirty, CD outdated) until the record is written out again. Index values order the objects in
+// document order: each object covers [index value, end index value], children lie strictly inside their
+// container's interval, and gaps are left so that most insertions need no renumbering.
+//
+// Ownership runs one way: a container owns its first child, each object owns its next sibling; parent and
+// previous-sibling links are plain pointers, so a tree never keeps itself alive.
+#pragma once
+
+#include "lnclass.h"
+#include "lnmemoryblock.h"
+#include "lnstring.h"
+
+#include <cstdint>
+
+constexpr uint32_t LNRTTYPE_OBJECT = 1;
+constexpr uint32_t LNRTTYPE_ELEMENT = 3; // any object a cursor can stand on
+constexpr uint32_t LNRTTYPE_COMPOSITE_DATA = 7;
+constexpr uint32_t LNRTTYPE_FORM_FIELD = 11;
+constexpr uint32_t LNRTTYPE_CHAR = 0x13;
+constexpr uint32_t LNRTTYPE_CONTAINER = 0x21;
+constexpr uint32_t LNRTTYPE_STYLIZED_TEXT = 0x61;
+constexpr uint32_t LNRTTYPE_RICHTEXT = 0x221;
+
+constexpr uint32_t LNRT_MIN_INDEX_VALUE = 1;
+constexpr uint32_t LNRT_MAX_INDEX_VALUE = 4000000000u;
+constexpr uint32_t LNRT_NO_INDEX_VALUE = 4000000001u;
+
+constexpr uint32_t LNRTOBJECTBODY_DIRTY = 0x01;
+constexpr uint32_t LNRTOBJECTBODY_INVALID = 0x02;
+constexpr uint32_t LNRTOBJECTBODY_CDOUTDATED = 0x10;
+
+class LNFontTable;
+class LNRTContainerBody;
+class LNRTObjectBody;
+class LNRichTextBody;
+
+class LNRTObject : public LNSmartPtr {
+public:
+    LNRTObject() = default;
+    explicit LNRTObject(LNRTObjectBody* body);
+    LNRTObject(const LNRTObject& other) = default;
+    LNRTObject& operator=(const LNRTObject& other);
+    virtual ~LNRTObject() = default;
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNRTOBJECT; }
+    LNRTObjectBody* GetObjectBody() const;
+    LNRTObject& SetObjectBody(LNRTObjectBody* body);
+
+    // Appends the object's text to text.
+    LNSTATUS GetText(LNString* text) const;
+    bool IsType(uint32_t type) const;
+    uint32_t GetType() const;
+    LNSTATUS AppendChild(LNRTObject* child);
+    // This handle takes a new body: a copy of source (deep: with its children).
+    virtual LNSTATUS CopyObject(const LNRTObject& source, bool deep = true);
+    uint32_t GetIndexValue() const;
+    uint32_t GetEndIndexValue() const;
+    uint32_t GetRecordLength() const;
+    uint16_t GetSignature() const;
+    bool IsValid() const;
+    bool IsDirty() const;
+    // Next or previous sibling, or the parent; none: LNWARN_NOT_FOUND and an empty out.
+    LNSTATUS GetNext(LNRTObject* out) const;
+    LNSTATUS GetPrevious(LNRTObject* out) const;
+    LNSTATUS GetParent(LNRTObject* out) const;
+    // Places object (not yet in any container) after or before this object.
+    LNSTATUS InsertAfter(LNRTObject* object);
+    LNSTATUS InsertBefore(LNRTObject* object);
+    LNSTATUS Detach();
+    // By index values: this object lies wholly before other.
+    bool IsBefore(const LNRTObject& other) const;
+    bool operator==(const LNRTObject& other) const { return GetBody() == other.GetBody(); }
+
+protected:
+    // The body, or LNERR_NOT_INITIALIZED thrown.
+    LNRTObjectBody* Require() const;
+};
+
+class LNRTObjectBody : public LNBody {
+public:
+    LNRTObjectBody() = default;
+    // Over the record of length bytes (held rounded up to even) at {pool, block}.
+    LNRTObjectBody(nnotes::DHANDLE pool, uint16_t block, uint32_t length);
+    LNRTObjectBody(const LNRTObjectBody&) = delete;
+    LNRTObjectBody& operator=(const LNRTObjectBody&) = delete;
+    ~LNRTObjectBody() override;
+
+    // Builds the body for the record at {pool, block}: text records become stylized text, every other
+    // record an element. A record that cannot be read is thrown as its status.
+    static LNRTObjectBody* FromRecord(uint16_t signature, nnotes::DHANDLE pool, uint16_t block,
+                                      uint32_t length, const LNFontTable& fonts);
+
+    LNSTATUS Close() override;
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNRTOBJECTBODY; }
+    // Copies source's record (not its links); deep is for containers.
+    virtual LNSTATUS Assign(LNRTObjectBody* source, bool deep);
+    // A new unlinked body of the same kind (without record bytes).
+    virtual LNRTObjectBody* NewOfSameKind() const;
+    virtual LNSTATUS GetFirstOfType(uint32_t type, LNRTObject* out);
+    virtual LNSTATUS GetLastOfType(uint32_t type, LNRTObject* out);
+    virtual uint32_t GetEndIndexValue() const { return IndexValue; }
+    uint32_t GetIndexValue() const { return IndexValue; }
+    virtual bool HasChildren() const { return false; }
+    virtual bool CanContain(uint32_t) const { return false; }
+    bool IsType(uint32_t type) const { return (Type & type) == type; }
+    uint32_t GetType() const { return Type; }
+    virtual LNSTATUS Detach();
+    virtual LNSTATUS AppendChild(LNRTObject* child);
+    // The rich text that holds the tree; null when none.
+    virtual LNRichTextBody* GetRichText() const;
+    virtual uint32_t GetRecordLength() const;
+    virtual LNSTATUS GetText(LNString* text) const;
+    virtual LNSTATUS RenumberChildren() { return LNNOERROR; }
+    virtual LNSTATUS SetDirty(bool dirty);
+    virtual void SetEndIndexValue(uint32_t) {}
+    void SetIndexValue(uint32_t value) { IndexValue = value; }
+    // Writes the record into the rich text's output blocks at *offset and views it there.
+    virtual LNSTATUS WriteRecord(uint32_t* offset);
+    LNSTATUS WriteBackValueBlock();
+
+    // Record bytes, from the block in use.
+    uint16_t GetSignature() const;
+    LNSTATUS ReadBytes(uint32_t count, void* destination, uint32_t offset) const;
+    LNSTATUS ReadStructure(uint16_t type, void* destination, uint32_t offset) const;
+    LNSTATUS WriteBytes(uint32_t count, const void* source, uint32_t offset);
+    LNSTATUS WriteStructure(uint16_t type, const void* source, uint32_t offset);
+    LNSTATUS ShiftBytes(uint32_t count, uint32_t shift, uint32_t offset);
+    // Gives the object a value block of size bytes (0: its current size) holding its record.
+    LNSTATUS SetRecordSize(uint32_t size);
+    bool IsRecordComplete() const;
+    bool UseValueBlock() const { return ValueBlock.GetSize() != 0; }
+    uint32_t GetBlockSize() const { return BlockInUse().GetSize(); }
+    bool IsValid() const;
+    bool IsDirty() const { return (Flags & LNRTOBJECTBODY_DIRTY) != 0; }
+    bool IsClosed() const { return Closed != 0; }
+
+    LNRTContainerBody* GetParent() const { return Parent; }
+    LNRTObjectBody* GetNextSibling() const { return NextSibling.GetObjectBody(); }
+    LNRTObjectBody* GetPreviousSibling() const { return PreviousSibling; }
+    // Whether this object lies wholly before other by index values.
+    bool CheckIndexValues(const LNRTObjectBody* other) const;
+    // The parentless container at the root of the tree; null when the root is no container.
+    LNRTContainerBody* GetTopContainer();
+    bool IsInside(const LNRTContainerBody* container) const;
+
+    LNSTATUS InsertAfter(LNRTObject* object);
+    LNSTATUS InsertBefore(LNRTObject* object);
+
+protected:
+    const LNMemoryBlock& BlockInUse() const { return UseValueBlock() ? ValueBlock : RecordView; }
+    // Record length from the header of the block in use; decoding failures are thrown.
+    uint32_t HeaderLength() const;
+    void SetType(uint32_t type) { Type = type; }
+    void MarkClosed() { Closed = 1; }
+
+private:
+    friend class LNRTContainerBody;
+    // The free span beside this object (after it, or before it) and the step that places a new object
+    // there, renumbering the parent and then the whole tree when the span is below 10.
+    LNSTATUS MakeRoom(bool after, uint32_t* bound, uint32_t* step);
+    uint32_t FreeSpan(bool after, uint32_t* bound) const;
+
+    uint32_t Closed = 0;
+    uint32_t Flags = 0;
+    LNRTContainerBody* Parent = nullptr;
+    LNRTObjectBody* PreviousSibling = nullptr;
+    LNRTObject NextSibling;
+    uint32_t IndexValue = LNRT_NO_INDEX_VALUE;
+    uint32_t Type = LNRTTYPE_OBJECT;
+    LNMemoryBlock RecordView;
+    LNMemoryBlock ValueBlock;
+};
+
+// The step that places a new object in a free span: an eighth while the span is at most 1,000,000, else a
+// fixed 100,000.
+constexpr uint32_t LNRTIndexStep(uint32_t span) {
+    return span <= 1000000u ? span >> 3 : 100000u;
+}

@@ -1,0 +1,222 @@
+#include "lnerrors.h"
+#include "lnrichtext.h"
+#include "lnstylizedtext.h"
+
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kHeader = 8; // the on-disk text record header
+// A record must fit one output block beside the block's type word.
+constexpr uint32_t kMaxRecord = LNRICHTEXT_BLOCK_SIZE - 2;
+
+const nnotes::NLSInfo* NLS() {
+    const nnotes::NLSInfo* info = nullptr;
+    if (nnotes::GetNLSInfo(&info) != nnotes::NOERROR || info == nullptr) throw LNERR_STRING_SIZE;
+    return info;
+}
+
+const char* Chars(const LNString& text) {
+    return reinterpret_cast<const char*>(text.GetTextPtr());
+}
+
+} // namespace
+
+LNStylizedTextBody::LNStylizedTextBody() : FontStyle(LNFONTID_DEFAULT, LNFontTable()) {
+    SetType(LNRTTYPE_STYLIZED_TEXT);
+}
+
+LNStylizedTextBody::LNStylizedTextBody(nnotes::DHANDLE pool, uint16_t block, uint32_t length,
+                                       const LNFontTable& fonts)
+    : LNRTContainerBody(pool, block, length) {
+    SetType(LNRTTYPE_STYLIZED_TEXT);
+    nnotes::ODSTextRecord header{};
+    if (const LNSTATUS status = ReadHeader(&header)) throw status;
+    if (header.Signature != LNRTSIG_TEXT) throw LNERR_WRONG_RICHTEXT_TYPE;
+    if (header.Length < kHeader ||
+        ((header.FontID >> 8) & LNFONT_EXCLUSIVE_ATTRIBUTES) == LNFONT_EXCLUSIVE_ATTRIBUTES)
+        throw LNERR_CORRUPTED;
+    FontStyle = LNFontStyle(header.FontID, fonts);
+}
+
+LNStylizedTextBody::LNStylizedTextBody(const LNString& text) : LNStylizedTextBody() {
+    if (const LNSTATUS status = InsertText(0, text)) throw status;
+}
+
+LNStylizedTextBody::~LNStylizedTextBody() {
+    if (!IsClosed()) LNStylizedTextBody::Close();
+}
+
+LNSTATUS LNStylizedTextBody::Close() {
+    if (IsClosed()) return LNWARN_NOT_OPEN;
+    MarkClosed();
+    FontStyle = LNFontStyle();
+    return LNRTObjectBody::Close();
+}
+
+LNRTObjectBody* LNStylizedTextBody::NewOfSameKind() const {
+    return new LNStylizedTextBody();
+}
+
+LNSTATUS LNStylizedTextBody::Assign(LNRTObjectBody* source, bool) {
+    if (source == nullptr || source == this) return LNERR_INVALID_PARAMETER;
+    if (IsClosed() || source->IsClosed()) return LNERR_ALREADY_CLOSED;
+    if (!source->IsType(LNRTTYPE_STYLIZED_TEXT)) return LNERR_INAPPROPRIATE_FOR_OBJECT;
+    const LNFontStyle& style = static_cast<LNStylizedTextBody*>(source)->FontStyle;
+    LNFontTable table;
+    style.GetFontTable(&table);
+    FontStyle = LNFontStyle(style.GetFontID(), table);
+    return LNRTObjectBody::Assign(source, false);
+}
+
+LNSTATUS LNStylizedTextBody::ReadHeader(nnotes::ODSTextRecord* header) const {
+    return ReadStructure(nnotes::ODS_TEXT_RECORD, header, 0);
+}
+
+uint32_t LNStylizedTextBody::GetTextLength() const {
+    if (GetBlockSize() == 0) return 0;
+    nnotes::ODSTextRecord header{};
+    if (ReadHeader(&header) != LNNOERROR || header.Length < kHeader || header.Length > GetBlockSize())
+        return 0;
+    return header.Length - kHeader;
+}
+
+LNSTATUS LNStylizedTextBody::CopyText(LNString* text) const {
+    const uint32_t length = GetTextLength();
+    if (length == 0) {
+        *text = LNString();
+        return LNNOERROR;
+    }
+    std::vector<LNUCHAR> bytes(length);
+    if (const LNSTATUS status = ReadBytes(length, bytes.data(), kHeader)) return status;
+    *text = LNString(bytes.data(), length);
+    return LNNOERROR;
+}
+
+uint32_t LNStylizedTextBody::BytePosition(const LNString& text, uint32_t characters) {
+    if (characters == 0) return 0;
+    uint16_t bytes = 0;
+    if (nnotes::NLSStringBytes(Chars(text), static_cast<uint16_t>(text.GetByteLength()),
+                               static_cast<uint16_t>(characters), &bytes, NLS()) != nnotes::NOERROR)
+        throw LNERR_STRING_SIZE;
+    return bytes;
+}
+
+uint32_t LNStylizedTextBody::GetCharacterCount() const {
+    LNString text;
+    if (CopyText(&text) != LNNOERROR || text.GetByteLength() == 0) return 0;
+    uint16_t chars = 0;
+    if (nnotes::NLSStringChars(Chars(text), static_cast<uint16_t>(text.GetByteLength()), &chars, NLS()) !=
+        nnotes::NOERROR)
+        throw LNERR_STRING_SIZE;
+    return chars;
+}
+
+LNSTATUS LNStylizedTextBody::GetText(LNString* text) const {
+    if (GetBlockSize() != 0 && GetSignature() != LNRTSIG_TEXT) return LNERR_WRONG_RICHTEXT_TYPE;
+    LNString own;
+    if (CopyText(&own) != LNNOERROR || own.GetByteLength() == 0) return LNNOERROR;
+    return text->Append(own);
+}
+
+LNSTATUS LNStylizedTextBody::InsertText(uint32_t position, const LNString& text) {
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    if (position > GetCharacterCount()) return LNERR_INVALID_PARAMETER;
+    LNString old;
+    if (const LNSTATUS status = CopyText(&old)) return status;
+    const uint32_t oldBytes = old.GetByteLength();
+    const uint32_t newBytes = text.GetByteLength();
+    const uint64_t length = uint64_t{kHeader} + oldBytes + newBytes;
+    if (length > kMaxRecord) return LNERR_STRING_TOO_LONG;
+    nnotes::ODSTextRecord header{LNRTSIG_TEXT, 0,
+                                 FontStyle.IsNull() ? LNFONTID_DEFAULT : FontStyle.GetFontID()};
+    if (GetBlockSize() != 0)
+        if (const LNSTATUS status = ReadHeader(&header)) return status;
+    const uint32_t at = BytePosition(old, position);
+    if (const LNSTATUS status = SetRecordSize(static_cast<uint32_t>((length + 1) & ~uint64_t{1})))
+        return status;
+    if (oldBytes > at && newBytes > 0)
+        if (const LNSTATUS status = ShiftBytes(oldBytes - at, newBytes, kHeader + at)) return status;
+    if (newBytes > 0)
+        if (const LNSTATUS status = WriteBytes(newBytes, text.GetTextPtr(), kHeader + at)) return status;
+    header.Length = static_cast<uint16_t>(length);
+    return WriteStructure(nnotes::ODS_TEXT_RECORD, &header, 0);
+}
+
+LNSTATUS LNStylizedTextBody::Append(const LNString& text) {
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    return InsertText(GetCharacterCount(), text);
+}
+
+LNSTATUS LNStylizedTextBody::SplitAt(uint32_t offset) {
+    const uint32_t count = GetCharacterCount();
+    if (count <= 1 || offset <= 1 || offset > count) return LNERR_INVALID_PARAMETER;
+    LNString text;
+    if (const LNSTATUS status = CopyText(&text)) return status;
+    const uint32_t cut = BytePosition(text, offset - 1);
+    const LNString tail(text.GetTextPtr() + cut, text.GetByteLength() - cut);
+    LNStylizedText rest(tail);
+    LNFontTable table;
+    FontStyle.GetFontTable(&table);
+    static_cast<LNStylizedTextBody*>(rest.GetObjectBody())->FontStyle =
+        LNFontStyle(FontStyle.GetFontID(), table);
+    if (const LNSTATUS status = InsertAfter(&rest)) return status;
+    nnotes::ODSTextRecord header{};
+    if (const LNSTATUS status = ReadHeader(&header)) return status;
+    if (const LNSTATUS status = SetRecordSize((kHeader + cut + 1) & ~1u)) return status;
+    header.Length = static_cast<uint16_t>(kHeader + cut);
+    if (const LNSTATUS status = WriteStructure(nnotes::ODS_TEXT_RECORD, &header, 0)) return status;
+    // The pad byte of an odd text is zero, never a byte of the text that moved away.
+    if (cut % 2 == 1) {
+        const uint8_t zero = 0;
+        if (const LNSTATUS status = WriteBytes(1, &zero, kHeader + cut)) return status;
+    }
+    if (const LNSTATUS status = rest.GetObjectBody()->SetDirty(true)) return status;
+    return SetDirty(true);
+}
+
+LNSTATUS LNStylizedTextBody::SetFontStyle(const LNFontStyle& style) {
+    if (const LNSTATUS status = SetDirty(true)) return status;
+    FontStyle = style;
+    return LNNOERROR;
+}
+
+LNSTATUS LNStylizedTextBody::GetFirstOfType(uint32_t type, LNRTObject* out) {
+    if (IsType(type) && HasChildren()) {
+        out->SetObjectBody(this);
+        return LNNOERROR;
+    }
+    out->SetObjectBody(nullptr);
+    return LNWARN_NOT_FOUND;
+}
+
+LNSTATUS LNStylizedTextBody::GetLastOfType(uint32_t type, LNRTObject* out) {
+    return GetFirstOfType(type, out);
+}
+
+LNSTATUS LNStylizedTextBody::AppendChild(LNRTObject*) {
+    return LNERR_RTCHAR_ACCESS;
+}
+
+LNSTATUS LNStylizedTextBody::GetFirstChild(LNRTObject* out) const {
+    out->SetObjectBody(nullptr);
+    return LNERR_RTCHAR_ACCESS;
+}
+
+LNSTATUS LNStylizedTextBody::GetLastChild(LNRTObject* out) const {
+    return GetFirstChild(out);
+}
+
+LNSTATUS LNStylizedTextBody::WriteRecord(uint32_t* offset) {
+    if (LNRichTextBody* richText = GetRichText(); richText != nullptr && !FontStyle.IsNull()) {
+        LNFontStyle adopted;
+        if (const LNSTATUS status = richText->AdoptFontStyle(FontStyle, &adopted, 0xFFFFFFFFu)) return status;
+        nnotes::ODSTextRecord header{};
+        if (const LNSTATUS status = ReadHeader(&header)) return status;
+        if (header.FontID != adopted.GetFontID()) {
+            header.FontID = adopted.GetFontID();
+            if (const LNSTATUS status = WriteStructure(nnotes::ODS_TEXT_RECORD, &header, 0)) return status;
+        }
+    }
+    return LNRTObjectBody::WriteRecord(offset);
+}

@@ -1,0 +1,119 @@
+// Rich-text tests: RichTextTest runs with the store and the object API started; NoteRichTextTest adds a
+// session over a temporary settings file and data directory with one open database, "rt.nsf". Composite
+// values are built in code as byte strings: type word, then CD records.
+#pragma once
+
+#include "lnapi.h"
+#include "lndatabase.h"
+#include "lnerrors.h"
+#include "lnsession.h"
+#include "nnotes.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+class RichTextTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
+        ASSERT_EQ(LNInitAPI(LNAPI_VERSION), 0u);
+    }
+    void TearDown() override {
+        LNSetThrowAllErrors(false);
+        EXPECT_EQ(LNTermAPI(), 0u) << "a rich-text object outlived its handles";
+        nnotes::TermProcess();
+    }
+};
+
+class NoteRichTextTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "qvlrtXXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
+        std::filesystem::create_directories(root_ + "/data");
+        std::ofstream(root_ + "/notes.ini") << "[Notes]\nUserName=CN=Test User/O=Acme\n";
+        setenv("NOTES_INI", (root_ + "/notes.ini").c_str(), 1);
+        ASSERT_EQ(session_.Init(), 0u);
+        ASSERT_EQ(nnotes::CreateDatabase("rt.nsf", 0, false, 0, 0, 0), nnotes::NOERROR);
+        ASSERT_EQ(session_.GetDatabase("rt.nsf", &db_), 0u);
+        ASSERT_EQ(db_.Open(0), 0u);
+    }
+
+    void TearDown() override {
+        LNSetThrowAllErrors(false);
+        db_ = LNDatabase();
+        session_.Term();
+        unsetenv("NOTES_INI");
+        std::filesystem::remove_all(root_);
+    }
+
+    // Stores a document whose items named name hold the given composite values (each after its type word).
+    nnotes::NOTEID SaveComposite(const char* name, std::initializer_list<std::string> values) {
+        nnotes::NOTEHANDLE note = 0;
+        EXPECT_EQ(nnotes::CreateNote(db_.GetHandle(), &note), nnotes::NOERROR);
+        for (const std::string& value : values)
+            EXPECT_EQ(nnotes::AppendItem(note, 0, name, static_cast<uint16_t>(std::strlen(name)),
+                                         nnotes::TYPE_COMPOSITE, value.data(),
+                                         static_cast<uint32_t>(value.size()), nullptr),
+                      nnotes::NOERROR);
+        EXPECT_EQ(nnotes::UpdateNote(note, 0), nnotes::NOERROR);
+        nnotes::NOTEID id = 0;
+        nnotes::GetNoteInfo(note, nnotes::NOTE_INFO_ID, &id);
+        nnotes::CloseNote(note);
+        return id;
+    }
+
+    // The raw values (type word first) of every item of name in a stored note, in item order.
+    std::vector<std::string> StoredValues(nnotes::NOTEID id, const char* name) {
+        std::vector<std::string> values;
+        nnotes::NOTEHANDLE note = 0;
+        if (nnotes::OpenNote(db_.GetHandle(), id, 0, &note) != nnotes::NOERROR) return values;
+        const auto length = static_cast<uint16_t>(std::strlen(name));
+        nnotes::BLOCKID item{};
+        nnotes::BLOCKID value{};
+        uint32_t size = 0;
+        nnotes::STATUS status = nnotes::FindItemByName(note, name, length, &item, nullptr, &value, &size);
+        while (status == nnotes::NOERROR) {
+            const char* at = static_cast<const char*>(nnotes::LockBlock(value.pool)) + value.block;
+            values.emplace_back(at, size);
+            nnotes::UnlockBlock(value.pool);
+            status = nnotes::FindNextItemByName(note, name, length, item, &item, nullptr, &value, &size);
+        }
+        nnotes::CloseNote(note);
+        return values;
+    }
+
+    LNNotesSession session_;
+    LNDatabase db_;
+    std::string root_;
+};
+
+// Little-endian helpers for building records.
+inline std::string Word(uint16_t value) {
+    return std::string{static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+}
+inline std::string Dword(uint32_t value) {
+    return Word(static_cast<uint16_t>(value)) + Word(static_cast<uint16_t>(value >> 16));
+}
+// A text record (padded to even) holding text in font fontId.
+inline std::string TextRecord(const std::string& text, uint32_t fontId = 0x0A000001) {
+    std::string record = Word(0xFF85) + Word(static_cast<uint16_t>(8 + text.size())) + Dword(fontId) + text;
+    if (record.size() % 2) record.push_back('\0');
+    return record;
+}
+// A byte-form paragraph record.
+inline std::string Paragraph() {
+    return Word(0x0281);
+}
+// A word-form record of signature and total length (zero filled).
+inline std::string WordRecord(uint16_t signature, uint16_t length) {
+    std::string record = Word(signature) + Word(length);
+    record.resize((length + 1u) & ~1u, '\0');
+    return record;
+}
