@@ -280,7 +280,13 @@ LNSTATUS LNItemBody::StoreValueInNote(nnotes::BLOCKID value, uint32_t size) {
         nnotes::FreeBlock(value.pool);
         return LNERR_NOTE_NOT_OPEN;
     }
-    const LNString name = GetName();
+    LNString name;
+    try {
+        name = GetName();
+    } catch (LNSTATUS status) {
+        nnotes::FreeBlock(value.pool);
+        return status;
+    }
     nnotes::BLOCKID item = nnotes::NULLBLOCKID;
     if (const nnotes::STATUS status =
             nnotes::AppendItemByBlock(note, ItemFlags, reinterpret_cast<const char*>(name.GetTextPtr()),

@@ -192,3 +192,11 @@ TEST_F(NoteItemsTest, NoteInformation) {
     doc_.Close();
     EXPECT_EQ(Thrown([&] { doc_.GetSize(); }), LNERR_NOTE_NOT_OPEN);
 }
+
+TEST_F(NoteItemsTest, BodiesFoundByNameAndType) {
+    LNItemBody* list = doc_.GetNoteBody()->FindItemBodyByName("List", nnotes::TYPE_TEXT_LIST);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(Text(list->GetName()), "List");
+    EXPECT_EQ(doc_.GetNoteBody()->FindItemBodyByName("List", nnotes::TYPE_TEXT), nullptr);
+    EXPECT_EQ(doc_.GetNoteBody()->FindItemBodyByName("Nothing", nnotes::TYPE_TEXT_LIST), nullptr);
+}
