@@ -134,3 +134,31 @@ TEST_F(DatabaseDocsTest, LogLinesCarryTheirTime) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DatabaseDocsTest, CopiedNotesAreNewNotesOfTheTargetDatabase) {
+    ASSERT_EQ(nnotes::CreateDatabase("target.nsf", 0, false, 0, 0, 0), nnotes::NOERROR);
+    LNDatabase target;
+    ASSERT_EQ(session_.GetDatabase("target.nsf", &target), LNNOERROR);
+    LNDocument source;
+    ASSERT_EQ(db_.GetDocument(SaveNote({{"Subject", "copied"}}), &source), LNNOERROR);
+    LNNote copy;
+    EXPECT_EQ(target.CopyNote(source, &copy), LNERR_DATABASE_NOT_OPEN);
+    ASSERT_EQ(target.Open(0), LNNOERROR);
+    EXPECT_EQ(target.CopyNote(LNNote(), &copy), LNERR_DATABASE_NOT_OPEN);
+    EXPECT_EQ(target.CopyNote(source, nullptr), LNERR_INVALID_PARAMETER);
+    ASSERT_EQ(target.CopyNote(source, &copy), LNNOERROR);
+    EXPECT_FALSE(source.IsOpen()) << "a source opened for the copy is closed again";
+    EXPECT_EQ(copy.GetNoteID(), 0u);
+    ASSERT_EQ(copy.Save(0), LNNOERROR);
+    LNDocumentArray documents;
+    ASSERT_EQ(target.GetDocuments(&documents), LNNOERROR);
+    ASSERT_EQ(documents.GetCount(), 1u);
+    LNDocumentArray originals;
+    ASSERT_EQ(db_.GetDocuments(&originals), LNNOERROR);
+    EXPECT_EQ(originals.GetCount(), 1u) << "the source database keeps its note alone";
+    copy = LNNote();
+}
+
+} // namespace
