@@ -1,0 +1,66 @@
+// Opening and closing a data source, and selecting its rows.
+#include "datasourceopen.h"
+#include "exportguard.h"
+#include "libstate.h"
+#include "qvllib.h"
+
+#include <cstring>
+
+namespace {
+
+// The index of the first record of that name (compared case-sensitively), -1 when none has it.
+int32_t FindDataSource(const char* name) {
+    for (size_t i = 0; i < DataSourceTable.size(); ++i)
+        if (std::strcmp(DataSourceTable[i].DataSourceName, name) == 0) return static_cast<int32_t>(i);
+    return -1;
+}
+
+// The new data source is opened beside the open one, which is replaced only once the new one stands: a
+// failed open leaves the open data source, its rows and its database as they were.
+int OpenDataSource(int32_t index) {
+    const DataSourceRecord& record = DataSourceTable[static_cast<size_t>(index)];
+    LNDatabase db;
+    Session.GetDatabase(LNString(record.DatabaseName), &db, LNString(record.ServerName));
+    if (db.Open() != LNNOERROR) return -1;
+    LNViewFolder view;
+    db.GetViewFolder(LNString(record.ViewName), &view);
+    if (view.Open(0) != LNNOERROR) return -1;
+
+    CurrentDb = db;
+    CurrentView = view;
+    CurrentViewCategorised = view.IsCategorized();
+    CurrentColumnValues.assign(view.GetColumnCount(), std::string());
+    Search(nullptr);
+    CurrentSourceIndex = index;
+    return static_cast<int>(CurrentColumnValues.size());
+}
+
+} // namespace
+
+int DSOpen(const char* name) {
+    return Shielded(-1, [name] {
+        const int32_t index = name != nullptr ? FindDataSource(name) : -1;
+        return index < 0 ? -1 : OpenDataSource(index);
+    });
+}
+
+void CloseDataSource() {
+    if (CurrentSourceIndex == -1) return;
+    CurrentView.Close();
+    CurrentDb.Close();
+    CurrentSourceIndex = -1;
+}
+
+void DSClose(void) {
+    Shielded(CloseDataSource);
+}
+
+int Search(const char* query) {
+    return Shielded(0, [query] {
+        if (query == nullptr)
+            CurrentView.GetEntries(&CurrentNavigator);
+        else if (CurrentView.FTSearch(LNString(query), &CurrentNavigator) != LNNOERROR)
+            return 0;
+        return GotoFirst();
+    });
+}

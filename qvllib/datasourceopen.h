@@ -1,0 +1,5 @@
+// Closing the open data source from inside the library, where a thrown status belongs to the caller.
+#pragma once
+
+// Closes the open data source's view and database; nothing when none is open.
+void CloseDataSource();

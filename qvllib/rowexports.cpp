@@ -1,0 +1,76 @@
+// The exports that walk the open data source's rows and read them.
+#include "exportguard.h"
+#include "libstate.h"
+#include "qvllib.h"
+#include "rowwalk.h"
+#include "textout.h"
+
+namespace {
+
+int StepTo(LNVFNAVIGATION code) {
+    return Shielded(0, [code] { return MoveCurrentRow(code) ? ReadCurrentRow() : 0; });
+}
+
+// The category readers move the row walk's own navigator; they read the row they reach as it is.
+int CategoryStep(LNVFNAVIGATION code, char* buffer, int size) {
+    return Shielded(0, [=] {
+        if (!MoveCurrentRow(code)) return 0;
+        ReadEntryColumns(CurrentEntry);
+        CopyOut(buffer, size, CurrentColumnValues.empty() ? std::string() : CurrentColumnValues[0]);
+        return -1;
+    });
+}
+
+bool IsColumn(int column) {
+    return column >= 0 && static_cast<size_t>(column) < CurrentColumnValues.size();
+}
+
+} // namespace
+
+int GotoFirst(void) {
+    CurrentCategory.clear();
+    return StepTo(LNVFNAVIGATION_FIRST);
+}
+
+int GotoNext(void) {
+    return StepTo(LNVFNAVIGATION_NEXT);
+}
+
+int GotoNextCategory(void) {
+    return StepTo(LNVFNAVIGATION_NEXT_CATEGORY);
+}
+
+int IsCategorised(void) {
+    return CurrentViewCategorised ? -1 : 0;
+}
+
+int CategoryGetFirst(char* buffer, int size) {
+    return CategoryStep(LNVFNAVIGATION_FIRST, buffer, size);
+}
+
+int CategoryGetNext(char* buffer, int size) {
+    return CategoryStep(LNVFNAVIGATION_NEXT_CATEGORY, buffer, size);
+}
+
+void GetHeader(int column, char* buffer, int size) {
+    Shielded([=] {
+        const auto index = static_cast<uint32_t>(column);
+        CopyOut(buffer, size,
+                IsColumn(column) ? PlatformText(CurrentView.GetColumnTitle(index)) : std::string());
+    });
+}
+
+void GetData(int column, char* buffer, int size) {
+    Shielded([=] {
+        CopyOut(buffer, size,
+                IsColumn(column) ? CurrentColumnValues[static_cast<size_t>(column)] : std::string());
+    });
+}
+
+int GetNoteID(void) {
+    return Shielded(0, [] {
+        LNDocument document;
+        CurrentEntry.GetDocument(&document);
+        return static_cast<int>(document.GetNoteID());
+    });
+}

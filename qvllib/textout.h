@@ -1,0 +1,19 @@
+// Texts between the object layer and the exports' callers.
+#pragma once
+
+#include "lnitem.h"
+#include "lnstring.h"
+
+#include <string>
+#include <string_view>
+
+// The bounded copy of every text result: at most size - 1 bytes and a terminating zero. A null buffer or a
+// size of 0 or less receives nothing.
+void CopyOut(char* buffer, int size, std::string_view text);
+
+// The platform form of a Notes text; empty for an empty handle.
+std::string PlatformText(const LNString& text);
+
+// The platform text of the first entry of a text value, empty when it has none. A value that is not text
+// throws the conversion status.
+std::string FirstEntryText(const LNItem& value);

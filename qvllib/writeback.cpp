@@ -1,0 +1,34 @@
+// The merge-history write-back: one more line of history in one document of the open data source.
+#include "exportguard.h"
+#include "libstate.h"
+#include "lndocument.h"
+#include "lntext.h"
+#include "qvllib.h"
+
+namespace {
+
+// Item flags and duplicate rule of a new history item: summary, and never a second item of the name.
+constexpr uint16_t kHistoryItemFlags = 4;
+constexpr uint32_t kRefuseDuplicate = 2;
+
+// Appends value to the text item, or creates the item holding value alone; the status of that change.
+LNSTATUS AddHistory(LNDocument& document, const LNString& item, const LNString& value) {
+    LNText history;
+    if (document.GetItem(item, &history) == LNNOERROR) return history.Append(value);
+    history = LNText();
+    history.Append(value);
+    return document.CreateItem(item, history, kHistoryItemFlags, kRefuseDuplicate, nullptr);
+}
+
+} // namespace
+
+void UpdateDocument(const char* item, const char* value, int noteId) {
+    if (item == nullptr || value == nullptr) return;
+    Shielded([=] {
+        LNDocument document;
+        CurrentDb.GetDocument(static_cast<nnotes::NOTEID>(noteId), &document);
+        document.Open(0);
+        if (AddHistory(document, LNString(item), LNString(value)) == LNNOERROR) document.Save(0);
+        document.Close();
+    });
+}
