@@ -136,6 +136,14 @@ TEST_F(CreateDatabaseTest, DatabasesAreFoundByTheirIdentifier) {
     EXPECT_STREQ(found.GetFilepath().GetPlatformTextPtr(), "sub/found.nsf");
     id.words[0] ^= 1;
     EXPECT_EQ(session_.GetDatabaseById(id, &found), nnotes::ERR_DB_ID_NOT_FOUND);
+
+    MakeFile("Alpha/Acme!!apps/remote.nsf");
+    ASSERT_EQ(session_.GetDatabase(T("apps/remote.nsf"), &db, T("Alpha/Acme")), LNNOERROR);
+    ASSERT_EQ(db.Open(), LNNOERROR);
+    ASSERT_EQ(nnotes::GetDatabaseId(db.GetHandle(), &id), nnotes::NOERROR);
+    ASSERT_EQ(session_.GetDatabaseById(id, &found, T("Alpha/Acme")), LNNOERROR);
+    EXPECT_STREQ(found.GetFilepath().GetPlatformTextPtr(), "apps/remote.nsf");
+    EXPECT_TRUE(found.IsRemote());
 }
 
 TEST_F(CreateDatabaseTest, TheLogDatabaseWordIsCachedLocally) {
