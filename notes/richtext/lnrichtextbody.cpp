@@ -4,6 +4,8 @@
 #include "lnnote.h"
 #include "lnrichtext.h"
 
+#include <cstring>
+
 LNRichTextBody::LNRichTextBody(LNNoteBody* note, nnotes::BLOCKID item, uint16_t nsfType, uint16_t flags,
                                nnotes::BLOCKID value, uint32_t size)
     : LNCompositeItemBody(note, item, nsfType, flags, value, size) {}
@@ -90,10 +92,15 @@ LNSTATUS LNRichTextBody::GetFontTable(LNFontTable* table) const {
     if (IsInNote()) {
         LN_ASSERT(NonItemFontTable.IsNull(), "lnrtitem", 801);
         if (!IsNoteOpen()) return LNWARN_NOT_FOUND;
-        LNItemBody* body =
-            GetNoteBody()->FindItemBodyByName(LNString(LNFONTTABLE_ITEM), nnotes::TYPE_COMPOSITE);
-        if (body != nullptr && body->GetClassID() == LNCLASSID_LNFONTTABLEBODY)
-            *table = static_cast<LNFontTableBody*>(body);
+        // Found by the store's item, not by asking every body of the note for its name.
+        const auto length = static_cast<uint16_t>(std::strlen(LNFONTTABLE_ITEM));
+        nnotes::BLOCKID item{};
+        LNItem found;
+        if (nnotes::FindItemByName(GetNoteHandle(), LNFONTTABLE_ITEM, length, &item, nullptr, nullptr,
+                                   nullptr) == nnotes::NOERROR &&
+            GetNoteBody()->FindItemBodyByBlock(item, &found) == LNNOERROR &&
+            found.GetItemBody()->GetClassID() == LNCLASSID_LNFONTTABLEBODY)
+            *table = static_cast<LNFontTableBody*>(found.GetItemBody());
     } else {
         *table = NonItemFontTable;
     }

@@ -1,0 +1,215 @@
+#include "lnnote.h"
+#include "lnrichtext.h"
+#include "lnrtelement.h"
+#include "richtextfixture.h"
+
+namespace {
+
+class RichTextItemTest : public NoteRichTextTest {
+protected:
+    // Opens the note and gives a rich-text handle over every item of name, joined in item order.
+    LNRichText Open(nnotes::NOTEID id, const char* name) {
+        note_ = LNNote(static_cast<LNDatabaseBody*>(db_.GetBody()), id);
+        EXPECT_EQ(note_.Open(0), 0u);
+        LNNoteBody* body = note_.GetNoteBody();
+        const nnotes::NOTEHANDLE handle = body->GetNoteHandle();
+        const auto length = static_cast<uint16_t>(std::strlen(name));
+        nnotes::BLOCKID item{};
+        nnotes::BLOCKID value{};
+        uint32_t size = 0;
+        uint16_t flags = 0;
+        LNRichText richText;
+        nnotes::STATUS status = nnotes::FindItemByName(handle, name, length, &item, nullptr, &value, &size);
+        while (status == nnotes::NOERROR) {
+            if (richText.IsNull()) {
+                nnotes::QueryItemByBlock(handle, item, nullptr, 0, nullptr, &flags, nullptr, nullptr,
+                                         nullptr);
+                richText.SetItemBody(
+                    body, new LNRichTextBody(body, item, nnotes::TYPE_COMPOSITE, flags, value, size));
+            } else {
+                EXPECT_EQ(richText.GetRichTextBody()->AddItemBlock(item, value, size), 0u);
+            }
+            status = nnotes::FindNextItemByName(handle, name, length, item, &item, nullptr, &value, &size);
+        }
+        return richText;
+    }
+
+    std::string Text(const LNRichText& richText) {
+        LNString text;
+        EXPECT_EQ(richText.GetText(&text), 0u);
+        return std::string(reinterpret_cast<const char*>(text.GetTextPtr()), text.GetByteLength());
+    }
+
+    // Writes the field under its own name and stores the note.
+    void FlushAndSave(LNRichText& richText, const char* name) {
+        const LNString itemName(name);
+        ASSERT_EQ(richText.Flush(&itemName), 0u);
+        ASSERT_EQ(note_.Save(0), 0u);
+    }
+
+    LNNote note_;
+};
+
+std::string Value(const std::string& records) {
+    return Word(nnotes::TYPE_COMPOSITE) + records;
+}
+
+TEST_F(RichTextItemTest, FieldOfThreeItemsLoadsAsOneTree) {
+    const nnotes::NOTEID id = SaveComposite(
+        "Body", {TextRecord("one") + Paragraph(), TextRecord("two"), Word(0x02A4) + TextRecord("three")});
+    LNRichText richText = Open(id, "Body");
+    EXPECT_EQ(Text(richText), "one\ntwo\tthree");
+    LNRTContainer top;
+    ASSERT_EQ(richText.GetRTContainer(&top), 0u);
+    EXPECT_EQ(top.GetChildCount(), 5u);
+    EXPECT_FALSE(richText.IsDirty());
+}
+
+TEST_F(RichTextItemTest, RewrittenValueMatchesByteForByte) {
+    // Records with 2-, 4- and 6-byte headers, an odd record and an empty one.
+    const std::string records = TextRecord("Dear reader,") + Paragraph() + Word(0x0781) + "abcde" + '\0' +
+                                Word(0x0001) + Dword(10) + "wxyz" + WordRecord(0xFFA8, 0) + TextRecord("odd");
+    const nnotes::NOTEID id = SaveComposite("Body", {records});
+    {
+        LNRichText richText = Open(id, "Body");
+        FlushAndSave(richText, "Body");
+    }
+    note_ = LNNote();
+    EXPECT_EQ(StoredValues(id, "Body"), std::vector<std::string>{Value(records)});
+}
+
+TEST_F(RichTextItemTest, HundredBytesOfRecordsIsOneItem) {
+    const nnotes::NOTEID id = SaveComposite("Body", {WordRecord(0xFF99, 100)});
+    {
+        LNRichText richText = Open(id, "Body");
+        FlushAndSave(richText, "Body");
+    }
+    note_ = LNNote();
+    const std::vector<std::string> stored = StoredValues(id, "Body");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].size(), 102u);
+}
+
+TEST_F(RichTextItemTest, LargeFieldIsSplitIntoItemsOfAtMost40960Bytes) {
+    const std::string record = WordRecord(0xFF99, 100);
+    const nnotes::NOTEID id = SaveComposite("Body", {record});
+    {
+        LNRichText richText = Open(id, "Body");
+        LNCompositeData data;
+        ASSERT_EQ(data.WriteData(100, record.data(), 0), 0u);
+        for (int i = 1; i < 500; ++i)
+            ASSERT_EQ(richText.Append(data), 0u);
+        EXPECT_TRUE(richText.IsDirty());
+        FlushAndSave(richText, "Body");
+        EXPECT_FALSE(richText.IsDirty());
+        EXPECT_EQ(richText.GetValueSize(), 50004u);
+    }
+    note_ = LNNote();
+    const std::vector<std::string> stored = StoredValues(id, "Body");
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0].size(), 40902u);
+    EXPECT_EQ(stored[1].size(), 9102u);
+    EXPECT_EQ(stored[1].substr(0, 2), Word(nnotes::TYPE_COMPOSITE));
+    // Read back as one field and written again, it keeps the same two items.
+    {
+        LNRichText again = Open(id, "Body");
+        LNRTContainer top;
+        ASSERT_EQ(again.GetRTContainer(&top), 0u);
+        EXPECT_EQ(top.GetChildCount(), 500u);
+        FlushAndSave(again, "Body");
+    }
+    note_ = LNNote();
+    EXPECT_EQ(StoredValues(id, "Body"), stored);
+}
+
+TEST_F(RichTextItemTest, EditsAreWrittenBack) {
+    const nnotes::NOTEID id = SaveComposite("Body", {TextRecord("Hello") + Paragraph()});
+    {
+        LNRichText richText = Open(id, "Body");
+        ASSERT_EQ(richText.Append(LNString("again")), 0u);
+        ASSERT_EQ(richText.Flush(), 0u);
+        ASSERT_EQ(note_.Save(0), 0u);
+    }
+    note_ = LNNote();
+    EXPECT_EQ(StoredValues(id, "Body"),
+              std::vector<std::string>{Value(TextRecord("Hello") + Paragraph() + TextRecord("again"))});
+}
+
+TEST_F(RichTextItemTest, UnchangedFieldIsNotWritten) {
+    const nnotes::NOTEID id = SaveComposite("Body", {TextRecord("same")});
+    LNRichText richText = Open(id, "Body");
+    const nnotes::BLOCKID before = richText.GetItemBody()->GetItemBlockID();
+    EXPECT_EQ(Text(richText), "same");
+    ASSERT_EQ(richText.Flush(), 0u);
+    const nnotes::BLOCKID after = richText.GetItemBody()->GetItemBlockID();
+    EXPECT_EQ(before.pool, after.pool);
+    EXPECT_EQ(before.block, after.block);
+}
+
+TEST_F(RichTextItemTest, DamagedValuesAreRefusedWhole) {
+    const nnotes::NOTEID past = SaveComposite("Body", {TextRecord("ok") + Word(0xFF99) + Word(200)});
+    LNRichText richText = Open(past, "Body");
+    LNString text;
+    EXPECT_EQ(richText.GetText(&text), LNERR_CORRUPTED);
+    EXPECT_EQ(text.GetByteLength(), 0u);
+    EXPECT_FALSE(richText.GetRichTextBody()->IsLoaded());
+    richText = LNRichText();
+    note_ = LNNote();
+    // A text record whose length is shorter than its own header.
+    const nnotes::NOTEID shortText = SaveComposite("Body", {Word(0xFF85) + Word(6) + Word(0)});
+    LNRichText damaged = Open(shortText, "Body");
+    EXPECT_EQ(damaged.GetText(&text), LNERR_INVALID_RICHTEXT);
+    LNSetThrowAllErrors(true);
+    EXPECT_THROW(damaged.GetText(&text), LNSTATUS);
+}
+
+TEST_F(RichTextItemTest, ByteOperationsOfPlainItemsAreRefused) {
+    const nnotes::NOTEID id = SaveComposite("Body", {TextRecord("x")});
+    LNRichText richText = Open(id, "Body");
+    char byte = 0;
+    LNItemBody* body = richText.GetItemBody();
+    EXPECT_EQ(body->ReadValue(0, 1, &byte), LNERR_UNEXPECTED_CALLED);
+    EXPECT_EQ(body->ReadCanonical(0, nnotes::ODS_WORD, &byte), LNERR_UNEXPECTED_CALLED);
+    EXPECT_EQ(body->WriteValue(0, 1, &byte), LNERR_UNEXPECTED_CALLED);
+    EXPECT_EQ(body->WriteCanonical(0, nnotes::ODS_WORD, &byte), LNERR_UNEXPECTED_CALLED);
+    EXPECT_EQ(body->Close(), 0u);
+    EXPECT_EQ(body->Close(), LNWARN_NOT_OPEN);
+    LNString text;
+    EXPECT_EQ(richText.GetText(&text), LNERR_ALREADY_CLOSED);
+    EXPECT_EQ(richText.Append(LNString("x")), LNERR_ALREADY_CLOSED);
+}
+
+using FreeRichTextTest = RichTextTest;
+
+TEST_F(FreeRichTextTest, FreeStandingTextAndSelfAppend) {
+    LNRichText richText(LNString("ab"));
+    ASSERT_EQ(richText.Append(LNRTObject(new LNRTElementBody(LNRTTYPE_COMPOSITE_DATA))), 0u);
+    ASSERT_EQ(richText.Append(richText), 0u);
+    LNString text;
+    ASSERT_EQ(richText.GetText(&text), 0u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(text.GetTextPtr()), "abab");
+    LNRTContainer top;
+    ASSERT_EQ(richText.GetRTContainer(&top), 0u);
+    EXPECT_EQ(top.GetChildCount(), 4u);
+    ASSERT_EQ(richText.Flush(), 0u);
+    EXPECT_EQ(richText.GetValueSize(), 2u + 2 * 10u);
+    LNRichText copy;
+    ASSERT_EQ(copy.Assign(richText), 0u);
+    ASSERT_EQ(richText.Append(LNString("c")), 0u);
+    LNString copied;
+    ASSERT_EQ(copy.GetText(&copied), 0u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(copied.GetTextPtr()), "abab");
+}
+
+TEST_F(FreeRichTextTest, ConversionsAndEmptyHandles) {
+    LNRichText empty;
+    LNString text;
+    EXPECT_EQ(empty.GetText(&text), LNERR_NOT_INITIALIZED);
+    LNItem plain;
+    plain.SetItemBody(nullptr, new LNItemBody());
+    EXPECT_THROW(empty = plain, LNSTATUS);
+    EXPECT_EQ(empty.Assign(plain), LNERR_INAPPROPRIATE_FOR_OBJECT);
+    EXPECT_EQ(empty.Assign(LNItem()), LNERR_NOT_INITIALIZED);
+}
+
+} // namespace
