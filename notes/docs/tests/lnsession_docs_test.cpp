@@ -2,6 +2,7 @@
 #include "docsfixture.h"
 
 #include "lnerrors.h"
+#include "test_area.h"
 
 namespace {
 
@@ -35,6 +36,63 @@ TEST_F(MailDatabaseTest, ALocationWithoutAddressBookFallsBackAndRestoresThrowing
     ASSERT_EQ(session_.GetMailDatabase(&mail), LNNOERROR);
     EXPECT_EQ(Text(mail.GetFilepath()), "mail/fallback.nsf");
     EXPECT_TRUE(LNGetThrowAllErrors());
+}
+
+// An address book whose location documents name mail files: one of the test user's, one for everybody.
+constexpr const char* kAddressBook = R"json({
+  "path": "names.nsf",
+  "views": [ { "name": "($Locations)",
+               "columns": [ { "title": "Owner", "item": "Owner", "sorted": true },
+                            { "title": "Name", "item": "Name", "sorted": true } ] } ],
+  "documents": [
+    { "Owner": "CN=Test User/O=Acme", "Name": "Office (Net)", "MailFile": "mail/tuser.nsf", "MailType": "0",
+      "MailServer": "Alpha/Acme" },
+    { "Owner": "*", "Name": "Home", "MailFile": "mail/home.nsf", "MailType": "1", "MailServer": "Beta/Acme" },
+    { "Owner": "*", "Name": "Island", "MailFile": "mail/island.nsf", "MailType": "0" }
+  ]
+})json";
+
+class LocationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(area_.Build(kAddressBook), "");
+        ASSERT_EQ(session_.Init(), 0u);
+    }
+    void TearDown() override {
+        LNSetThrowAllErrors(false);
+        session_.Term();
+    }
+
+    // The mail database for a location value, as "server!!file" ("" when there is none).
+    std::string MailFor(const char* location) {
+        EXPECT_EQ(session_.SetEnvironmentString("Location", location), LNNOERROR);
+        LNDatabase mail;
+        if (session_.GetMailDatabase(&mail) != LNNOERROR) return "";
+        return Text(mail.GetServer()) + "!!" + Text(mail.GetFilepath());
+    }
+
+    nsfadmin::TestArea area_;
+    LNNotesSession session_;
+};
+
+TEST_F(LocationTest, TheUsersOwnLocationNamesFileAndServer) {
+    EXPECT_EQ(MailFor("Office (Net),1024,ignored"), "Alpha/Acme!!mail/tuser.nsf");
+    EXPECT_EQ(MailFor("office (net)"), "Alpha/Acme!!mail/tuser.nsf") << "keys are matched without case";
+}
+
+TEST_F(LocationTest, MailTypeOneMeansALocalMailFile) {
+    EXPECT_EQ(MailFor("Home"), "!!mail/home.nsf");
+}
+
+TEST_F(LocationTest, WithoutAMailServerItemTheEnvironmentNamesIt) {
+    ASSERT_EQ(session_.SetEnvironmentString("MailServer", "Gamma/Acme"), LNNOERROR);
+    EXPECT_EQ(MailFor("Island"), "Gamma/Acme!!mail/island.nsf");
+}
+
+TEST_F(LocationTest, AnUnknownLocationFallsBackToTheEnvironment) {
+    EXPECT_EQ(MailFor("Travel"), "");
+    ASSERT_EQ(session_.SetEnvironmentString("MailFile", "mail/env.nsf"), LNNOERROR);
+    EXPECT_EQ(MailFor("Travel"), "!!mail/env.nsf");
 }
 
 } // namespace
