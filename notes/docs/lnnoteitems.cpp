@@ -50,6 +50,14 @@ LNSTATUS CopyValueBlock(LNItemBody* body, nnotes::BLOCKID* copy) {
     return LNNOERROR;
 }
 
+// Whether a typed handle may hold a body of the type (a plain LNItem holds any).
+bool Fits(const LNItem* handle, LNITEMTYPE type) {
+    if (handle == nullptr || handle->GetClassID() == LNCLASSID_LNITEM) return true;
+    LNITEMTYPE wanted = 0;
+    LNItemTypeForClass(handle->GetClassID(), &wanted, nullptr);
+    return wanted == type;
+}
+
 } // namespace
 
 LNSTATUS LNNoteBody::QueryItem(nnotes::BLOCKID item, NewItem* found) const {
@@ -64,8 +72,9 @@ LNItemBody* LNNoteBody::NewItemBody(LNITEMTYPE type, const NewItem& item) {
         return new LNTextBody(this, item.item, item.nsfType, item.flags, item.value, item.size);
     case LNITEMTYPE_NUMBERS:
         return new LNNumbersBody(this, item.item, item.nsfType, item.flags, item.value, item.size);
-    case LNITEMTYPE_DATETIMES:
     case LNITEMTYPE_DATETIMERANGES:
+        return new LNDatetimeRangesBody(this, item.item, item.nsfType, item.flags, item.value, item.size);
+    case LNITEMTYPE_DATETIMES:
         if (item.nsfType == nnotes::TYPE_TIME_RANGE && RangeEntries(item.value, item.size) != 0)
             return new LNDatetimeRangesBody(this, item.item, item.nsfType, item.flags, item.value, item.size);
         return new LNDatetimesBody(this, item.item, item.nsfType, item.flags, item.value, item.size);
@@ -116,11 +125,7 @@ LNSTATUS LNNoteBody::FindItemBodyByBlock(nnotes::BLOCKID item, LNItem* handle) c
         auto* body = static_cast<LNItemBody*>(object);
         if (!body->IsItemBlock(item)) continue;
         if (handle == nullptr) return LNNOERROR;
-        if (handle->GetClassID() != LNCLASSID_LNITEM) {
-            LNITEMTYPE wanted = 0;
-            LNItemTypeForClass(handle->GetClassID(), &wanted, nullptr);
-            if (wanted != body->GetType()) return LNERR_INVALID_PARAMETER;
-        }
+        if (!Fits(handle, body->GetType())) return LNERR_INVALID_PARAMETER;
         handle->SetItemBody(const_cast<LNNoteBody*>(this), body);
         return LNNOERROR;
     }
@@ -182,9 +187,9 @@ LNSTATUS LNNoteBody::AdoptNewItem(const LNString& name, LNITEMTYPE type, LNItem*
     LNItemBody* body = NewItemBody(type, item);
     if (type == LNITEMTYPE_FONTTABLE && FontTable == nullptr) FontTable = body;
     if (const LNSTATUS status = AddItemBody(body)) return status;
-    if (typed != nullptr) typed->SetItemBody(this, body);
     Modified = 1;
-    return LNNOERROR;
+    // Handed out through the lookup, which gives a typed handle only a body of its own kind.
+    return typed != nullptr ? FindItemBodyByBlock(item.item, typed) : LNNOERROR;
 }
 
 LNSTATUS LNNoteBody::CreateItem(const LNString& name, const LNItem& value, uint16_t flags,
@@ -192,12 +197,8 @@ LNSTATUS LNNoteBody::CreateItem(const LNString& name, const LNItem& value, uint1
     if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
     LNItemBody* body = value.GetItemBody();
     if (!IsValidName(name) || body == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-    LNITEMTYPE type = body->GetType();
-    if (typed != nullptr) {
-        LNITEMTYPE wanted = 0;
-        LNItemTypeForClass(typed->GetClassID(), &wanted, nullptr);
-        if (wanted != type) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-    }
+    const LNITEMTYPE type = body->GetType();
+    if (!Fits(typed, type)) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     if (!body->IsOpen() || body->IsUnstored() || body->GetValueBlockID().pool == nnotes::NULLHANDLE)
         return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     if (body->IsDirty()) {
@@ -243,7 +244,10 @@ LNSTATUS LNNoteBody::CreateItem(const LNString& name, LNItem* typed, uint16_t fl
     if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, nullptr))
         return LNReturnOrThrow(status);
     nnotes::STATUS status = nnotes::NOERROR;
-    if (type == LNITEMTYPE_TEXT) {
+    if (nsfType == nnotes::TYPE_TEXT) {
+        // A plain text holds no list: its empty value is no bytes at all.
+        status = nnotes::AppendItem(Handle, flags, Chars(name), Length(name), nsfType, "", 0, nullptr);
+    } else if (type == LNITEMTYPE_TEXT) {
         nnotes::DHANDLE list = nnotes::NULLHANDLE;
         uint16_t size = 0;
         status = nnotes::NewTextList(false, &list, &size);
@@ -265,16 +269,14 @@ LNSTATUS LNNoteBody::CreateItem(const LNString& name, uint16_t nsfType, const vo
                                 uint16_t flags, uint32_t duplicateRule, LNItem* typed) {
     if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
     if (!IsValidName(name) || data == nullptr || length == 0) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    // The body follows the NSF type: raw range data always gets a range body. Every check comes before the
+    // duplicate rule deletes anything.
+    const LNITEMTYPE type = nsfType == nnotes::TYPE_TIME_RANGE
+                                ? LNITEMTYPE_DATETIMERANGES
+                                : LNItemTypeFromNSFType(nsfType, flags, LNCLASSID_LNITEMBODY);
+    if (!Fits(typed, type)) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, nullptr))
         return LNReturnOrThrow(status);
-    // The body follows the NSF type; a range value that holds pairs gets a range body.
-    const LNITEMTYPE type = LNItemTypeFromNSFType(nsfType, flags, LNCLASSID_LNITEMBODY);
-    if (typed != nullptr) {
-        LNITEMTYPE wanted = 0;
-        LNItemTypeForClass(typed->GetClassID(), &wanted, nullptr);
-        if (wanted != type && !(wanted == LNITEMTYPE_DATETIMERANGES && type == LNITEMTYPE_DATETIMES))
-            return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-    }
     if (const nnotes::STATUS status =
             nnotes::AppendItem(Handle, flags, Chars(name), Length(name), nsfType, data, length, nullptr))
         return LNReturnOrThrowNotesStatus(status);
@@ -286,11 +288,7 @@ LNSTATUS LNNoteBody::CopyItem(const LNItem& item, uint32_t duplicateRule, LNItem
     LNItemBody* body = item.GetItemBody();
     if (body == nullptr || !body->IsInNote()) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     const LNITEMTYPE type = body->GetType();
-    if (typed != nullptr) {
-        LNITEMTYPE wanted = 0;
-        LNItemTypeForClass(typed->GetClassID(), &wanted, nullptr);
-        if (wanted != type) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-    }
+    if (!Fits(typed, type)) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     if (!body->IsOpen() || body->IsUnstored()) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     if (body->IsDirty()) {
         if (const LNSTATUS status = body->Flush(nullptr)) return LNReturnOrThrow(status);

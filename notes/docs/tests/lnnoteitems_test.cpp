@@ -177,9 +177,22 @@ TEST_F(NoteItemsTest, EmptyTypedItemsAndRawItems) {
     const double number = 1;
     EXPECT_EQ(doc_.CreateItem("Raw", nnotes::TYPE_NUMBER, &number, sizeof number, 0, LNITEMDUP_ADD, &text),
               LNERR_INVALID_PARAMETER);
+    // Raw range data always makes a range body, so a date list handle cannot take it.
+    const uint8_t ranges[4] = {};
+    LNDatetimes dates;
+    EXPECT_EQ(doc_.CreateItem("Span", nnotes::TYPE_TIME_RANGE, ranges, 4, 0, LNITEMDUP_ADD, &dates),
+              LNERR_INVALID_PARAMETER);
+    LNDatetimeRanges spans;
+    ASSERT_EQ(doc_.CreateItem("Span", nnotes::TYPE_TIME_RANGE, ranges, 4, 0, LNITEMDUP_ADD, &spans), 0u);
+    ASSERT_EQ(spans.Insert(0, LNDatetime(nnotes::Instant{{5, 2460000}})), 0u);
+    LNDatetimeRanges empty;
+    ASSERT_EQ(doc_.CreateItem("Empty", &empty, 0), 0u);
+    EXPECT_EQ(empty.GetRangesBody()->GetClassID(), LNCLASSID_LNDATETIMERANGESBODY);
     ASSERT_EQ(doc_.Save(0), 0u);
     doc_.Close();
     EXPECT_EQ(StoredValue(id_, "Names"), "\x01\x05\x01\x00\x01\x00n"s);
+    EXPECT_EQ(StoredValue(id_, "Plain"), "\x00\x05"s);
+    EXPECT_EQ(StoredValue(id_, "Span").size(), 14u);
 }
 
 TEST_F(NoteItemsTest, NoteInformation) {
