@@ -109,8 +109,8 @@ private:
     LNSTATUS CopyDatabase(const LNString& sourcePath, const LNString& sourceServer, const LNString& path,
                           const LNString& server, const LNCreateDatabaseOptions& options, LNDatabase* db,
                           bool replica);
-    // Registers body and points db at it; a failed registration is an assertion.
-    void Hand(LNDatabaseBody* body, LNDatabase* db, unsigned line);
+    // Registers the body of named and points db at it; a failed registration is an assertion.
+    void Hand(const LNDatabase& named, LNDatabase* db, unsigned line);
     // Opens the new database at (path, server) and stores its first access list; LNERR_ACL_IN_NEW_DB when
     // that fails.
     LNSTATUS AddDefaultACL(const LNString& path, const LNString& server, LNDatabaseBody** body);

@@ -58,7 +58,7 @@ LNSTATUS LNNotesSession::CreateDatabase(const LNString& path, const LNString& se
     if (server.IsEmpty() && options.CreatesFTIndex())
         if (const LNSTATUS status = made.CreateFTIndex(256, LNString())) return status;
     if (db == nullptr) return LNNOERROR;
-    Hand(body, db, 1520);
+    Hand(made, db, 1520);
     return LNNOERROR;
 }
 
@@ -83,13 +83,13 @@ LNSTATUS LNNotesSession::CopyDatabase(const LNString& sourcePath, const LNString
         return LNReturnOrThrowNotesStatus(status);
     if (db == nullptr) return LNReturnOrThrowNotesStatus(nnotes::CloseDatabase(handle));
     LNSTATUS status = LNNOERROR;
-    auto* body = new LNDatabaseBody(this, destination, handle, &status);
+    LNDatabase copied;
+    copied.AssignBody(new LNDatabaseBody(this, destination, handle, &status));
     if (status != LNNOERROR) {
         nnotes::CloseDatabase(handle);
-        delete body;
         return LNReturnOrThrow(status);
     }
-    Hand(body, db, 1630);
+    Hand(copied, db, 1630);
     return LNNOERROR;
 }
 

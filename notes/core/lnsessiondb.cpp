@@ -24,11 +24,10 @@ LNSTATUS LNNotesSession::GetNetPath(const LNString& path, const LNString& server
     return nnotes::BuildNetPath(PortFor(server), LNNotesText(server), LNNotesText(path), buffer);
 }
 
-void LNNotesSession::Hand(LNDatabaseBody* body, LNDatabase* db, unsigned line) {
-    const LNSTATUS error = Objects.AddObject(body);
-    if (error != 0) delete body;
+void LNNotesSession::Hand(const LNDatabase& named, LNDatabase* db, unsigned line) {
+    const LNSTATUS error = Objects.AddObject(named.GetDatabaseBody());
     LN_ASSERT(error == 0, "session", line);
-    db->AssignBody(body);
+    *db = named;
 }
 
 LNSTATUS LNNotesSession::GetDatabase(const LNString& path, LNDatabase* db, const LNString& server) {
@@ -36,7 +35,7 @@ LNSTATUS LNNotesSession::GetDatabase(const LNString& path, LNDatabase* db, const
     if (db == nullptr) return LNReturnOrThrow(LNERR_NULL_POINTER);
     LNDatabase named;
     if (const LNSTATUS status = named.Initialize(this, path, server)) return status;
-    Hand(named.GetDatabaseBody(), db, 1071);
+    Hand(named, db, 1071);
     return LNNOERROR;
 }
 
