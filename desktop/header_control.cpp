@@ -7,6 +7,7 @@ HeaderControl::HeaderControl(QWidget* parent) : QHeaderView(Qt::Horizontal, pare
     setStretchLastSection(false);
     setSectionsClickable(false);
     setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setFixedHeight(fontMetrics().height() + 6);
     connect(this, &QHeaderView::sectionResized, this, [this] {
         if (!settingWidth_) emit SectionResizedByUser();
     });

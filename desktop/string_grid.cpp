@@ -7,6 +7,9 @@
 namespace {
 constexpr int kDefaultColWidth = 64;
 constexpr int kDefaultRowHeight = 15;
+// A header section is this much wider than its column (a grid line and the frame); the view draws each
+// column that much wider, so that the titles above stay over their columns.
+constexpr int kSectionExtra = 2;
 } // namespace
 
 StringGrid::StringGrid(QWidget* parent) : QTableView(parent) {
@@ -46,7 +49,7 @@ void StringGrid::SetColWidth(int col, int width) {
     if (col < 0 || col >= ColCount()) return;
     widths_[col] = std::max(width, 0);
     setColumnHidden(col, widths_[col] == 0);
-    if (widths_[col] > 0) setColumnWidth(col, widths_[col]);
+    if (widths_[col] > 0) setColumnWidth(col, widths_[col] + kSectionExtra);
 }
 
 void StringGrid::SetRowHeight(int row, int height) {
