@@ -60,7 +60,11 @@ LNNoteBody::LNNoteBody(LNDatabaseBody* database, nnotes::NOTEID noteId, LNSTATUS
 }
 
 LNNoteBody::~LNNoteBody() {
-    if (IsOpen()) Close();
+    try {
+        if (IsOpen()) LNNoteBody::Close();
+    } catch (LNSTATUS) {
+        // With ThrowAllErrors on, a failed close is thrown; a destructor must not pass it on.
+    }
 }
 
 LNDatabaseBody* LNNoteBody::GetDatabaseBody() const {
