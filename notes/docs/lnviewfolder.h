@@ -121,7 +121,7 @@ public:
     LNSTATUS GetEntries(LNVFNavigator* navigator, uint32_t levels);
     uint32_t GetEntryCount() const;
     LNVFEntry operator[](uint32_t index);
-    LNSTATUS Goto(LNVFNAVIGATION code, LNVFEntry* entry);
+    LNSTATUS Goto(LNVFNAVIGATION code, LNVFEntry* entry = nullptr);
     LNSTATUS GetEntry(LNVFEntry* entry);
     LNSTATUS GetEntry(LNVFEntry* entry, const LNVFPosition& position);
     LNSTATUS GetPosition(LNVFPosition* position) const;

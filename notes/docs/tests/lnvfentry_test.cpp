@@ -1,0 +1,124 @@
+// Entries: column values from the summary, constants and formulas, the empty values of category, document
+// and response rows, statistics, and the documents behind entries.
+#include "lnnumbers.h"
+#include "lnviewfolderfixture.h"
+
+namespace {
+
+TEST_F(ViewsTest, CategoryAndDocumentRowsShowTheirOwnColumns) {
+    LNViewFolder view = OpenView("By Region");
+    LNVFEntry entry;
+    ASSERT_EQ(view.Goto(LNVFNAVIGATION_FIRST, &entry), 0u);
+    ASSERT_TRUE(entry.IsCategory());
+    EXPECT_EQ(ColumnText(entry, 0), "A");
+    for (uint32_t column = 1; column < 4; ++column)
+        EXPECT_TRUE(entry[column].IsNull()) << "category row, column " << column;
+    ASSERT_EQ(view.Goto(LNVFNAVIGATION_NEXT, &entry), 0u);
+    EXPECT_TRUE(entry.IsMainDocument());
+    EXPECT_TRUE(entry[0].IsNull()) << "a document row leaves the categorising column empty";
+    EXPECT_EQ(ColumnText(entry, 1), "Ann");
+    EXPECT_EQ(ColumnText(entry, 2), "Ann of A") << "a formula column's value comes from the summary";
+    EXPECT_EQ(ColumnText(entry, 3), "Contact") << "a constant column";
+    EXPECT_EQ(Thrown([&] { entry[4]; }), LNERR_OUT_OF_RANGE);
+    LNItem byTitle;
+    entry.GetColumnValueByTitle(&byTitle, "Label");
+    EXPECT_EQ(Text(LNText(byTitle)[0].GetText()), "Ann of A");
+    EXPECT_EQ(Thrown([&] { entry.GetColumnValueByTitle(&byTitle, "label"); }), LNERR_NO_MATCH);
+    EXPECT_EQ(Thrown([&] { entry.GetColumnValueByTitle(&byTitle, ""); }), LNERR_NULL_STRING);
+}
+
+TEST_F(ViewsTest, NumbersAndHiddenColumns) {
+    LNViewFolder view = OpenView("Flat");
+    const LNVFEntry entry = view[0];
+    LNNumbers age = entry[1];
+    ASSERT_EQ(age.GetCount(), 1u);
+    EXPECT_EQ(age[0], 30.0);
+    EXPECT_EQ(Thrown([&] { LNText text = entry[1]; }), LNERR_CONVERSION);
+    EXPECT_TRUE(entry[2].IsNull()) << "hidden columns give nothing";
+}
+
+TEST_F(ViewsTest, TotalRowSumsAndHasNoDocument) {
+    LNViewFolder view = OpenView("Totals");
+    LNVFEntry entry;
+    ASSERT_EQ(view.Goto(LNVFNAVIGATION_LAST, &entry), 0u);
+    ASSERT_TRUE(entry.IsTotal());
+    LNNumbers sum = entry[1];
+    EXPECT_EQ(sum[0], 120.0);
+    LNDocument document;
+    EXPECT_EQ(entry.GetDocument(&document), LNERR_CATEGORY_DOCUMENT);
+    EXPECT_TRUE(document.IsNull());
+}
+
+TEST_F(ViewsTest, DocumentsBehindEntries) {
+    LNViewFolder view = OpenView("By Region");
+    LNVFEntry category = view[0];
+    LNDocument document;
+    EXPECT_EQ(category.GetDocument(&document), LNERR_CATEGORY_DOCUMENT);
+    EXPECT_EQ(category.GetDocument(nullptr), LNERR_NULL_POINTER);
+    LNVFEntry entry = view[2];
+    ASSERT_EQ(entry.GetDocument(&document), 0u);
+    EXPECT_EQ(document.GetNoteID(), entry.GetNoteID());
+    ASSERT_EQ(document.Open(0), 0u);
+    LNText name;
+    ASSERT_EQ(document.GetItem("Name", &name), 0u);
+    EXPECT_EQ(Text(name[0].GetText()), "Bob");
+    document.Close();
+    LNViewFolder parent;
+    ASSERT_EQ(entry.GetViewFolder(&parent), 0u);
+    EXPECT_EQ(Text(parent.GetName()), "By Region");
+}
+
+TEST_F(ViewsTest, StatisticsOfEntries) {
+    LNViewFolder view = OpenView("By Region");
+    LNVFEntry a = view[0];
+    EXPECT_EQ(a.GetChildCount(), 2u);
+    EXPECT_EQ(a.GetDescendantCount(), 2u);
+    EXPECT_EQ(a.GetSiblingCount(), 2u);
+    LNVFEntry ann = view[1];
+    EXPECT_EQ(ann.GetChildCount(), 0u);
+    EXPECT_EQ(ann.GetSiblingCount(), 2u);
+    LNViewFolder threads = OpenView("Threads");
+    LNVFEntry budget = threads[0];
+    EXPECT_EQ(budget.GetChildCount(), 1u);
+    EXPECT_EQ(budget.GetDescendantCount(), 2u);
+}
+
+TEST_F(ViewsTest, ConstantsWithSpecialValuesAreFilledIn) {
+    LNViewFolder view = OpenView("Special");
+    EXPECT_EQ(ColumnText(view[1], 1), "2 in Special");
+}
+
+TEST_F(ViewsTest, ColumnsOutsideTheSummaryAreComputedWithoutADocument) {
+    const std::vector<RawColumn> columns = {{nnotes::VIEW_COLUMN_SORT, "Name", "Name", "", ""},
+                                            {0, "", "Fixed", "\"to\" + \"gether\"", ""},
+                                            {0, "", "Needs", "Name + \"!\"", ""},
+                                            {0, "", "Nothing", "", ""}};
+    LNViewFolder view(db_.GetDatabaseBody(), WriteView("Computed", Format(columns)));
+    ASSERT_EQ(view.Open(0), 0u);
+    // The two replies have no name and sort first.
+    const LNVFEntry entry = view[2];
+    EXPECT_EQ(ColumnText(entry, 0), "Ann");
+    EXPECT_EQ(ColumnText(entry, 1), "together");
+    EXPECT_EQ(Thrown([&] { entry[2]; }), LNERR_COLUMN_FORMULA);
+    EXPECT_TRUE(entry[3].IsNull());
+    LNSetThrowAllErrors(true);
+    EXPECT_EQ(Thrown([&] { entry[2]; }), LNERR_COLUMN_FORMULA);
+    LNSetThrowAllErrors(false);
+}
+
+TEST_F(ViewsTest, EntriesOutliveTheirNavigator) {
+    LNVFEntry entry;
+    {
+        LNViewFolder view = OpenView("Flat");
+        LNVFNavigator navigator;
+        ASSERT_EQ(view.GetEntries(&navigator), 0u);
+        ASSERT_EQ(navigator.Goto(LNVFNAVIGATION_FIRST, &entry), 0u);
+        EXPECT_EQ(ColumnText(entry, 0), "Ann");
+        view.Close();
+    }
+    EXPECT_NE(entry.GetNoteID(), 0u);
+    EXPECT_EQ(Thrown([&] { entry[0]; }), LNERR_NO_COLLECTION);
+    EXPECT_EQ(Thrown([&] { entry.GetChildCount(); }), LNERR_NO_COLLECTION);
+}
+
+} // namespace
