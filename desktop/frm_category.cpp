@@ -1,6 +1,7 @@
 #include "frm_category.h"
 
 #include "category_text.h"
+#include "dialog_buttons.h"
 #include "forms.h"
 #include "frm_main.h"
 #include "grid_routines.h"
@@ -9,7 +10,6 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -30,17 +30,13 @@ TfrmCategory::TfrmCategory(QWidget* parent) : QDialog(parent) {
     groupLayout->addWidget(rbSelectedCategories);
     groupLayout->addWidget(lbCategories);
     chkIgnoreDuplicates = new QCheckBox("&Ignore duplicate documents");
-    btnOk = new QPushButton("OK");
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton("Cancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
+    DialogButtons buttons = MakeDialogButtons("OK");
+    btnOk = buttons.ok;
+    btnCancel = buttons.cancel;
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addWidget(chkIgnoreDuplicates);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
 
     connect(lbCategories, &QListWidget::itemSelectionChanged, this, &TfrmCategory::ListClicked);
     connect(btnOk, &QPushButton::clicked, this, &TfrmCategory::OkClick);

@@ -1,5 +1,6 @@
 #include "frm_filter.h"
 
+#include "dialog_buttons.h"
 #include "forms.h"
 #include "frm_main.h"
 #include "grid_routines.h"
@@ -11,7 +12,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,20 +26,16 @@ TfrmFilter::TfrmFilter(QWidget* parent) : QDialog(parent) {
     cbValue = new QComboBox;
     cbValue->hide();
     cbCaseSensitive = new QCheckBox("Do a &case sensitive search");
-    btnOk = new QPushButton("OK");
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton("Cancel");
+    DialogButtons buttons = MakeDialogButtons("OK");
+    btnOk = buttons.ok;
+    btnCancel = buttons.cancel;
     auto* layout = new QGridLayout(this);
     layout->addWidget(cbFields, 0, 0);
     layout->addWidget(cbOperator, 0, 1);
     layout->addWidget(edValue, 0, 2);
     layout->addWidget(cbValue, 0, 2);
     layout->addWidget(cbCaseSensitive, 1, 0, 1, 3);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons, 2, 0, 1, 3);
+    layout->addLayout(buttons.row, 2, 0, 1, 3);
 
     SelectAllOnEnter(*edValue);
     connect(cbFields, &QComboBox::activated, this, &TfrmFilter::FieldChosen);

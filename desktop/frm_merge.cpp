@@ -1,5 +1,6 @@
 #include "frm_merge.h"
 
+#include "dialog_buttons.h"
 #include "forms.h"
 #include "frm_main.h"
 #include "grid_routines.h"
@@ -10,7 +11,6 @@
 #include "qvllib.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,9 +35,9 @@ TfrmMerge::TfrmMerge(QWidget* parent)
     lblOutput->setBuddy(edOutput);
     btnBrowseTemplate = new QPushButton("&Browse...");
     btnBrowseOutput = new QPushButton("B&rowse...");
-    btnRun = new QPushButton("&Merge");
-    btnRun->setDefault(true);
-    btnCancel = new QPushButton("Cancel");
+    DialogButtons buttons = MakeDialogButtons("&Merge");
+    btnRun = buttons.ok;
+    btnCancel = buttons.cancel;
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblTemplate, 0, 0);
     layout->addWidget(edTemplate, 0, 1);
@@ -47,11 +47,7 @@ TfrmMerge::TfrmMerge(QWidget* parent)
     layout->addWidget(btnBrowseOutput, 1, 2);
     layout->addWidget(lblName, 2, 0);
     layout->addWidget(edName, 2, 1, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnRun);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons, 3, 0, 1, 3);
+    layout->addLayout(buttons.row, 3, 0, 1, 3);
 
     for (QLineEdit* edit : {edTemplate, edOutput, edName})
         SelectAllOnEnter(*edit);

@@ -1,5 +1,6 @@
 #include "frm_open.h"
 
+#include "dialog_buttons.h"
 #include "forms.h"
 #include "frm_main.h"
 #include "frm_wait.h"
@@ -9,7 +10,6 @@
 #include "program_state.h"
 #include "qvllib.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -20,17 +20,13 @@ TfrmOpen::TfrmOpen(QWidget* parent) : QDialog(parent) {
     resize(300, 260);
     lblSelect = new QLabel("Select Data Source:");
     lbDataSources = new QListWidget;
-    btnOpen = new QPushButton("Open");
-    btnOpen->setDefault(true);
-    btnCancel = new QPushButton("Cancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOpen);
-    buttons->addWidget(btnCancel);
+    DialogButtons buttons = MakeDialogButtons("Open");
+    btnOpen = buttons.ok;
+    btnCancel = buttons.cancel;
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblSelect);
     layout->addWidget(lbDataSources);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
 
     connect(lbDataSources, &QListWidget::itemSelectionChanged, this, &TfrmOpen::UpdateOpenButton);
     connect(btnOpen, &QPushButton::clicked, this, &TfrmOpen::OpenClick);
