@@ -1,6 +1,7 @@
 // ReadEntries: skip, then return entries into one buffer.
 #include "collection_handle.h"
 #include "collection_navigate.h"
+#include "memory.h"
 
 #include <cstring>
 
@@ -140,20 +141,6 @@ private:
     uint32_t anchor_ = kNoEntry;
 };
 
-STATUS ToBlock(const std::string& bytes, DHANDLE* buffer) {
-    DHANDLE h = NULLHANDLE;
-    if (STATUS s = AllocateBlock(0, static_cast<uint32_t>(bytes.size()), &h)) return s;
-    void* p = LockBlock(h);
-    if (p == nullptr) {
-        FreeBlock(h);
-        return ERR_BAD_HANDLE;
-    }
-    std::memcpy(p, bytes.data(), bytes.size());
-    UnlockBlock(h);
-    *buffer = h;
-    return NOERROR;
-}
-
 } // namespace
 } // namespace views
 
@@ -213,7 +200,7 @@ STATUS ReadEntries(HCOLLECTION collection, CollectionPosition* position, uint16_
     if (entriesReturned) *entriesReturned = returned;
     if (signalFlags) *signalFlags = signal;
     if (returned > 0 && returnMask != 0 && buffer != nullptr) {
-        if (STATUS s = ToBlock(out, buffer)) return s;
+        if (STATUS s = CopyToNewBlock(out.data(), out.size(), buffer)) return s;
         if (bufferLength) *bufferLength = static_cast<uint16_t>(out.size());
     }
     return NOERROR;

@@ -1,6 +1,7 @@
 // The library's formula operations: compile, and start, evaluate and stop a computation.
 #include "formula_engine.h"
 #include "formula_error.h"
+#include "memory.h"
 #include "process.h"
 
 #include <algorithm>
@@ -58,22 +59,6 @@ void ClearComputations() {
     TheComputations().Clear();
 }
 
-// Copies bytes into a new memory block; the caller frees it.
-STATUS ToBlock(const std::vector<uint8_t>& bytes, DHANDLE* handle) {
-    DHANDLE h = NULLHANDLE;
-    STATUS s = AllocateBlock(0, static_cast<uint32_t>(bytes.size()), &h);
-    if (s != NOERROR) return s;
-    void* p = LockBlock(h);
-    if (p == nullptr) {
-        FreeBlock(h);
-        return ERR_BAD_HANDLE;
-    }
-    std::memcpy(p, bytes.data(), bytes.size());
-    UnlockBlock(h);
-    *handle = h;
-    return NOERROR;
-}
-
 } // namespace
 
 STATUS CompileFormula(const char* text, uint16_t textLength, DHANDLE* formula, uint16_t* formulaLength) {
@@ -83,7 +68,7 @@ STATUS CompileFormula(const char* text, uint16_t textLength, DHANDLE* formula, u
                                     "CompileFormula needs its text and both outputs");
     std::vector<uint8_t> compiled;
     STATUS s = formula::Compile(std::string_view(text == nullptr ? "" : text, textLength), &compiled);
-    if (s == NOERROR) s = ToBlock(compiled, formula);
+    if (s == NOERROR) s = CopyToNewBlock(compiled.data(), compiled.size(), formula);
     if (s == NOERROR) *formulaLength = static_cast<uint16_t>(compiled.size());
     return s;
 }
@@ -129,7 +114,7 @@ STATUS ComputeEvaluate(HCOMPUTE compute, NOTEHANDLE note, DHANDLE* result, uint3
         std::vector<uint8_t> bytes;
         s = formula::EncodeValue(outcome.value, &bytes);
         if (s != NOERROR) return formula::ReportPlain(s, "Formula result does not fit an item");
-        s = ToBlock(bytes, result);
+        s = CopyToNewBlock(bytes.data(), bytes.size(), result);
         if (s != NOERROR) return s;
         *resultLength = static_cast<uint32_t>(bytes.size());
     }

@@ -4,6 +4,7 @@
 #include "memory_region.h"
 #include "process.h"
 
+#include <cstring>
 #include <limits>
 #include <mutex>
 #include <unordered_map>
@@ -115,6 +116,21 @@ std::byte* PeekBlock(DHANDLE handle, uint32_t* size) {
     if (block == nullptr) return nullptr;
     *size = block->size;
     return block->base;
+}
+
+STATUS CopyToNewBlock(const void* bytes, size_t size, DHANDLE* handle) {
+    if (size > MAXBLOCKSIZE) return ERR_BLOCK_TOO_LARGE;
+    DHANDLE h = NULLHANDLE;
+    if (STATUS s = AllocateBlock(0, static_cast<uint32_t>(size), &h)) return s;
+    void* p = LockBlock(h);
+    if (p == nullptr) {
+        FreeBlock(h);
+        return ERR_BAD_HANDLE;
+    }
+    if (size != 0) std::memcpy(p, bytes, size);
+    UnlockBlock(h);
+    *handle = h;
+    return NOERROR;
 }
 
 void ReleaseAllBlocks() {

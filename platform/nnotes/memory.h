@@ -11,6 +11,9 @@ namespace nnotes {
 // own data in blocks (text lists, ID tables) and check sizes themselves.
 std::byte* PeekBlock(DHANDLE handle, uint32_t* size);
 
+// A new block holding a copy of size bytes; the caller frees it. For results handed to callers in a block.
+STATUS CopyToNewBlock(const void* bytes, size_t size, DHANDLE* handle);
+
 // Frees every block; run by the last TermProcess.
 void ReleaseAllBlocks();
 

@@ -1,6 +1,7 @@
 // The environment, user name, data directory and server list operations of the public header.
 #include "nnotes.h"
 
+#include "memory.h"
 #include "netpath.h"
 #include "os.h"
 #include "process.h"
@@ -90,12 +91,7 @@ STATUS GetServerList(const char*, DHANDLE* list) {
     }
     std::string bytes(reinterpret_cast<const char*>(&count), sizeof count);
     bytes += lengths + texts;
-    DHANDLE handle = NULLHANDLE;
-    if (STATUS s = AllocateBlock(0, static_cast<uint32_t>(bytes.size()), &handle)) return s;
-    std::memcpy(LockBlock(handle), bytes.data(), bytes.size());
-    UnlockBlock(handle);
-    *list = handle;
-    return NOERROR;
+    return CopyToNewBlock(bytes.data(), bytes.size(), list);
 }
 
 STATUS BuildNetPath(const char* port, const char* server, const char* file, char* netpath) {
