@@ -1,7 +1,7 @@
 // The database operations that hand out views and folders.
 #include "lndatabase.h"
 #include "lnerrors.h"
-#include "lnviewfolder.h"
+#include "lnviewfolderarray.h"
 
 LNSTATUS LNDatabase::GetViewFolder(const LNString& name, LNViewFolder* view) const {
     LNDatabaseBody* body = nullptr;
@@ -16,4 +16,14 @@ LNSTATUS LNDatabase::GetViewFolder(const LNString& name, LNViewFolder* view) con
 
 LNSTATUS LNDatabase::DeleteViewFolder(LNViewFolder* view) {
     return DeleteNote(view);
+}
+
+LNSTATUS LNDatabase::GetViewFolders(LNViewFolderArray* views) {
+    LNDatabaseBody* body = nullptr;
+    if (const LNSTATUS status = Opened(&body)) return status;
+    if (views == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    LNIDTable* table = nullptr;
+    const LNSTATUS status = body->GetNoteTable(LNNOTECLASS_VIEW, &table);
+    if (status == LNNOERROR || status == LNWARN_NOT_FOUND) views->SetBody(body, table, LNNOTECLASS_VIEW);
+    return status;
 }

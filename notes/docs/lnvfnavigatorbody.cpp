@@ -60,13 +60,7 @@ LNSTATUS LNVFNavigatorBody::Open(LNViewFolderBody* view, const LNDatabase& data,
         return LNNOERROR;
     }
     if (found != LNNOERROR) return found;
-    nnotes::NOTEID id = 0;
-    if (const void* bytes = nnotes::LockBlock(read.buffer)) {
-        std::memcpy(&id, bytes, sizeof id);
-        nnotes::UnlockBlock(read.buffer);
-    }
-    nnotes::FreeBlock(read.buffer);
-    if ((id & nnotes::NOTEID_CATEGORY) != 0) Flags |= kCategorized;
+    if ((TakeNoteID(read) & nnotes::NOTEID_CATEGORY) != 0) Flags |= kCategorized;
     if (start == nullptr) return LNNOERROR;
 
     // The navigator covers what lies under the start entry: its first child begins the range.
@@ -85,6 +79,9 @@ LNSTATUS LNVFNavigatorBody::Open(LNViewFolderBody* view, const LNDatabase& data,
 }
 
 LNVFNavigatorBody::~LNVFNavigatorBody() {
+    // Leave the view's list first: releasing the view below may end the view, which would delete what its
+    // list still holds.
+    if (View != nullptr && !Owner.IsNull()) View->ForgetNavigator(this);
     try {
         Close();
     } catch (LNSTATUS) {
@@ -134,6 +131,17 @@ LNSTATUS LNVFNavigatorBody::ReadEntries(nnotes::CollectionPosition* position, Re
         return LNWARN_NOT_FOUND;
     }
     return LNNOERROR;
+}
+
+nnotes::NOTEID LNVFNavigatorBody::TakeNoteID(Read& read) {
+    nnotes::NOTEID id = 0;
+    if (const void* bytes = nnotes::LockBlock(read.buffer)) {
+        if (read.length >= sizeof id) std::memcpy(&id, bytes, sizeof id);
+        nnotes::UnlockBlock(read.buffer);
+    }
+    nnotes::FreeBlock(read.buffer);
+    read.buffer = nnotes::NULLHANDLE;
+    return id;
 }
 
 bool LNVFNavigatorBody::IsValidPosition(const nnotes::CollectionPosition& position) const {

@@ -69,6 +69,8 @@ public:
         uint16_t signal = 0;
     };
     LNSTATUS ReadEntries(nnotes::CollectionPosition* position, Read& read) const;
+    // The note id at the start of a read's buffer, which it frees.
+    static nnotes::NOTEID TakeNoteID(Read& read);
     // True when the position lies in what this navigator covers.
     bool IsValidPosition(const nnotes::CollectionPosition& position) const;
 

@@ -4,8 +4,6 @@
 #include "lnvfentry.h"
 #include "lnvfnavigatorbody.h"
 
-#include <cstring>
-
 namespace {
 
 constexpr uint32_t kAllEntries = 0xFFFFFFFF;
@@ -61,13 +59,7 @@ LNSTATUS LNVFNavigatorBody::IsCategoryAt(const nnotes::CollectionPosition& posit
     const LNSTATUS status = ReadEntries(&at, read);
     if (status == LNWARN_NOT_FOUND) return LNERR_READ_ENTRIES_FAILED;
     if (status != LNNOERROR) return status;
-    nnotes::NOTEID id = 0;
-    if (const void* bytes = nnotes::LockBlock(read.buffer)) {
-        std::memcpy(&id, bytes, sizeof id);
-        nnotes::UnlockBlock(read.buffer);
-    }
-    nnotes::FreeBlock(read.buffer);
-    *category = (id & nnotes::NOTEID_CATEGORY) != 0;
+    *category = (TakeNoteID(read) & nnotes::NOTEID_CATEGORY) != 0;
     return LNNOERROR;
 }
 

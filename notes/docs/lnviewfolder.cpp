@@ -52,6 +52,13 @@ LNVFNavigator& LNViewFolder::ViewNavigator() const {
     return RequireView()->GetNavigator();
 }
 
+template <class Work>
+LNSTATUS LNViewFolder::WithNavigator(Work work) const {
+    LNViewFolderBody* body = GetViewFolderBody();
+    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
+    return work(body->GetNavigator());
+}
+
 LNSTATUS LNViewFolder::MakeBody() {
     if (GetViewFolderBody() != nullptr) return LNNOERROR;
     LNDatabaseBody* database = Database.GetDatabaseBody();
@@ -134,45 +141,31 @@ LNVFEntry LNViewFolder::operator[](uint32_t index) {
 }
 
 LNSTATUS LNViewFolder::Goto(LNVFNAVIGATION code, LNVFEntry* entry) {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().Goto(code, entry);
+    return WithNavigator([&](LNVFNavigator& navigator) { return navigator.Goto(code, entry); });
 }
 
 LNSTATUS LNViewFolder::GetEntry(LNVFEntry* entry) {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().GetEntry(entry);
+    return WithNavigator([&](LNVFNavigator& navigator) { return navigator.GetEntry(entry); });
 }
 
 LNSTATUS LNViewFolder::GetEntry(LNVFEntry* entry, const LNVFPosition& position) {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().GetEntry(entry, position);
+    return WithNavigator([&](LNVFNavigator& navigator) { return navigator.GetEntry(entry, position); });
 }
 
 LNSTATUS LNViewFolder::GetPosition(LNVFPosition* position) const {
-    const LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return const_cast<LNViewFolderBody*>(body)->GetNavigator().GetPosition(position);
+    return WithNavigator([&](LNVFNavigator& navigator) { return navigator.GetPosition(position); });
 }
 
 LNSTATUS LNViewFolder::SetPosition(const LNVFPosition& position) {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().SetPosition(position);
+    return WithNavigator([&](LNVFNavigator& navigator) { return navigator.SetPosition(position); });
 }
 
 LNSTATUS LNViewFolder::GotoStart() {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().GotoStart();
+    return WithNavigator([&](LNVFNavigator& navigator) { return navigator.GotoStart(); });
 }
 
 LNSTATUS LNViewFolder::Refresh() {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().Refresh();
+    return WithNavigator([&](LNVFNavigator& navigator) { return navigator.Refresh(); });
 }
 
 bool LNViewFolder::IsCategorized() const {
@@ -180,67 +173,52 @@ bool LNViewFolder::IsCategorized() const {
 }
 
 LNSTATUS LNViewFolder::DeleteEntry(LNVFEntry* entry, bool descendants) {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().DeleteEntry(entry, descendants);
+    return WithNavigator([&](LNVFNavigator& navigator) { return navigator.DeleteEntry(entry, descendants); });
 }
 
 LNSTATUS LNViewFolder::DeleteEntry(const LNVFPosition& position, bool descendants) {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().DeleteEntry(position, descendants);
+    return WithNavigator(
+        [&](LNVFNavigator& navigator) { return navigator.DeleteEntry(position, descendants); });
 }
 
 LNSTATUS LNViewFolder::FindByKey(const LNString& key, LNVFEntry* entry, uint32_t* count) {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().FindByKey(key, entry, count);
+    return WithNavigator([&](LNVFNavigator& navigator) { return navigator.FindByKey(key, entry, count); });
 }
 
 LNSTATUS LNViewFolder::FindByKey(const LNString& key, const LNVFFindOptions& options, LNVFEntry* entry,
                                  uint32_t* count) {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().FindByKey(key, options, entry, count);
+    return WithNavigator(
+        [&](LNVFNavigator& navigator) { return navigator.FindByKey(key, options, entry, count); });
 }
 
 LNSTATUS LNViewFolder::FindByKey(double key, LNVFEntry* entry, uint32_t* count) {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().FindByKey(key, entry, count);
+    return WithNavigator([&](LNVFNavigator& navigator) { return navigator.FindByKey(key, entry, count); });
 }
 
 LNSTATUS LNViewFolder::FindByKey(double key, const LNVFFindOptions& options, LNVFEntry* entry,
                                  uint32_t* count) {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().FindByKey(key, options, entry, count);
+    return WithNavigator(
+        [&](LNVFNavigator& navigator) { return navigator.FindByKey(key, options, entry, count); });
 }
 
 LNSTATUS LNViewFolder::FindByKey(const LNDatetime& key, LNVFEntry* entry, uint32_t* count) {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().FindByKey(key, entry, count);
+    return WithNavigator([&](LNVFNavigator& navigator) { return navigator.FindByKey(key, entry, count); });
 }
 
 LNSTATUS LNViewFolder::FindByKey(const LNDatetime& key, const LNVFFindOptions& options, LNVFEntry* entry,
                                  uint32_t* count) {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().FindByKey(key, options, entry, count);
+    return WithNavigator(
+        [&](LNVFNavigator& navigator) { return navigator.FindByKey(key, options, entry, count); });
 }
 
 LNSTATUS LNViewFolder::FindByKeys(LNVFFindKeys& keys, LNVFEntry* entry, uint32_t* count) {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().FindByKeys(keys, entry, count);
+    return WithNavigator([&](LNVFNavigator& navigator) { return navigator.FindByKeys(keys, entry, count); });
 }
 
 LNSTATUS LNViewFolder::FindByKeys(LNVFFindKeys& keys, const LNVFFindOptions& options, LNVFEntry* entry,
                                   uint32_t* count) {
-    LNViewFolderBody* body = GetViewFolderBody();
-    if (body == nullptr) return LNReturnOrThrow(MissingBodyStatus());
-    return body->GetNavigator().FindByKeys(keys, options, entry, count);
+    return WithNavigator(
+        [&](LNVFNavigator& navigator) { return navigator.FindByKeys(keys, options, entry, count); });
 }
 
 LNSTATUS LNViewFolder::FTSearch(const LNString& query, LNVFNavigator* navigator) {

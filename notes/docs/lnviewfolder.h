@@ -70,6 +70,8 @@ public:
     LNSTATUS GetEntries(LNVFNavigator* navigator, const LNVFPosition* start, uint32_t levels);
     LNSTATUS FTSearch(const LNString* query, LNVFNavigator* navigator, const LNFTSearchOptions* options,
                       LNVFNavigator* restrict);
+    // Takes a dying navigator body off the list of those made from this view.
+    void ForgetNavigator(LNVFNavigatorBody* navigator);
 
 private:
     LNSTATUS ReadColumnLayout();
@@ -159,6 +161,10 @@ private:
     LNViewFolderBody* RequireView() const;
     // The view's navigator, or the missing-body status thrown.
     LNVFNavigator& ViewNavigator() const;
+    // Runs work on the view's navigator; without a body the missing-body status passes through the
+    // throw-or-return rule.
+    template <class Work>
+    LNSTATUS WithNavigator(Work work) const;
     // Makes the body on the first Open.
     LNSTATUS MakeBody();
     void Convert(const LNNote& note);

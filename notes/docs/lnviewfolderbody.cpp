@@ -152,3 +152,11 @@ LNSTATUS LNViewFolderBody::FTSearch(const LNString* query, LNVFNavigator* naviga
     if (const LNSTATUS status = GetEntries(navigator, nullptr, 0)) return status;
     return LNReturnOrThrow(navigator->GetVFNavigatorBody()->FTSearch(*query, options, restrictBody));
 }
+
+void LNViewFolderBody::ForgetNavigator(LNVFNavigatorBody* navigator) {
+    try {
+        Navigators.RemoveObject(navigator);
+    } catch (LNSTATUS) {
+        // A navigator that never joined the list has nothing to leave.
+    }
+}

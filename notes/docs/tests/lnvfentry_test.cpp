@@ -106,6 +106,21 @@ TEST_F(ViewsTest, ColumnsOutsideTheSummaryAreComputedWithoutADocument) {
     LNSetThrowAllErrors(false);
 }
 
+TEST_F(ViewsTest, NavigatorKeepsItsViewAlive) {
+    LNVFNavigator navigator;
+    LNVFEntry entry;
+    {
+        LNViewFolder view = OpenView("By Region");
+        ASSERT_EQ(view.GetEntries(&navigator), 0u);
+    }
+    ASSERT_EQ(navigator.Goto(LNVFNAVIGATION_FIRST, &entry), 0u);
+    ASSERT_EQ(navigator.Goto(LNVFNAVIGATION_NEXT, &entry), 0u);
+    EXPECT_EQ(ColumnText(entry, 1), "Ann");
+    navigator = LNVFNavigator();
+    EXPECT_EQ(ColumnText(entry, 2), "Ann of A") << "the entry holds its navigator and view";
+    entry = LNVFEntry();
+}
+
 TEST_F(ViewsTest, EntriesOutliveTheirNavigator) {
     LNVFEntry entry;
     {

@@ -1,5 +1,8 @@
 // Views: opening and closing, names from "$TITLE", the column layout and its faults, handles without bodies.
+#include "lnviewfolderarray.h"
 #include "lnviewfolderfixture.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -63,6 +66,24 @@ TEST_F(ViewsTest, LookupsOfViewsByName) {
     EXPECT_EQ(db_.GetViewFolder("Flat", nullptr), LNERR_INVALID_PARAMETER);
     EXPECT_TRUE(LNIsNotesStatus(db_.GetViewFolder("No Such View", &view)));
     EXPECT_EQ(db_.GetViewFolder("ByRegion", &view), 0u) << "a view is found by its alias too";
+}
+
+TEST_F(ViewsTest, EveryViewOfTheDatabase) {
+    LNViewFolderArray views;
+    ASSERT_EQ(db_.GetViewFolders(&views), 0u);
+    ASSERT_EQ(views.GetCount(), 6u);
+    std::vector<std::string> names;
+    for (uint32_t i = 0; i < views.GetCount(); ++i) {
+        LNViewFolder view = views[i];
+        EXPECT_FALSE(view.IsOpen());
+        ASSERT_EQ(view.Open(0), 0u);
+        names.push_back(Text(view.GetName()));
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"By Region", "Empty", "Flat", "Special", "Threads", "Totals"}));
+    EXPECT_EQ(Thrown([&] { views[6]; }), LNERR_SUBSCRIPT_OUT_OF_RANGE);
+    EXPECT_EQ(db_.GetViewFolders(nullptr), LNERR_INVALID_PARAMETER);
 }
 
 TEST_F(ViewsTest, TitlesSplitIntoNameAndAlias) {
