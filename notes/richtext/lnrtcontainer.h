@@ -5,6 +5,8 @@
 
 #include "lnrtobject.h"
 
+class LNRTCursor;
+
 class LNRTContainerBody : public LNRTObjectBody {
 public:
     LNRTContainerBody();
@@ -43,6 +45,16 @@ public:
     virtual LNSTATUS GetLastChild(LNRTObject* out) const;
     uint32_t GetChildCount() const;
     void AttachToRichText(LNRichTextBody* richText);
+
+    // A cursor on the first stop of this container, or after its last one; none: LNWARN_NOT_FOUND and an
+    // empty cursor.
+    LNSTATUS GetStartCursor(LNRTCursor* cursor);
+    LNSTATUS GetEndCursor(LNRTCursor* cursor);
+    // Puts text at the cursor: into the run it stands in, else into a neighbouring run, else as a new run.
+    LNSTATUS InsertTextAtCursor(const LNString& text, const LNRTCursor& cursor);
+    // Deletes from a up to b (runs cut at either end are split first); a then stands where the range was
+    // and b equals a. Both must lie in one container of this tree.
+    LNSTATUS DeleteRange(LNRTCursor* a, LNRTCursor* b);
 
 protected:
     // Opens the interval for a first child and links it.

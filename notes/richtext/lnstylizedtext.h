@@ -6,6 +6,10 @@
 #include "lnfontstyle.h"
 #include "lnrtcontainer.h"
 
+#include <vector>
+
+class LNRTCursorBody;
+
 class LNStylizedTextBody : public LNRTContainerBody {
 public:
     // Over a text record of the item; another signature throws LNERR_WRONG_RICHTEXT_TYPE.
@@ -46,6 +50,12 @@ public:
     const LNFontStyle& GetFontStyle() const { return FontStyle; }
     LNSTATUS SetFontStyle(const LNFontStyle& style);
 
+    // Cursors standing on characters of this run, moved when its text moves; at most 20 (else
+    // LNERR_SUBSCRIPT_OUT_OF_RANGE thrown).
+    void RegisterCursor(LNRTCursorBody* cursor);
+    void UnregisterCursor(LNRTCursorBody* cursor);
+    uint32_t GetCursorCount() const { return static_cast<uint32_t>(RTCharArray.size()); }
+
 private:
     LNStylizedTextBody();
     LNSTATUS ReadHeader(nnotes::ODSTextRecord* header) const;
@@ -55,6 +65,7 @@ private:
     static uint32_t BytePosition(const LNString& text, uint32_t characters);
 
     LNFontStyle FontStyle;
+    std::vector<LNRTCursorBody*> RTCharArray;
 };
 
 class LNStylizedText : public LNRTContainer {

@@ -1,7 +1,9 @@
 #include "lnerrors.h"
 #include "lnrichtext.h"
+#include "lnrtcursor.h"
 #include "lnstylizedtext.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -51,6 +53,9 @@ LNSTATUS LNStylizedTextBody::Close() {
     if (IsClosed()) return LNWARN_NOT_OPEN;
     MarkClosed();
     FontStyle = LNFontStyle();
+    // From the last registered cursor back; each leaves the array as it is cleared.
+    while (!RTCharArray.empty())
+        RTCharArray.back()->Clear();
     return LNRTObjectBody::Close();
 }
 
@@ -140,7 +145,27 @@ LNSTATUS LNStylizedTextBody::InsertText(uint32_t position, const LNString& text)
     if (newBytes > 0)
         if (const LNSTATUS status = WriteBytes(newBytes, text.GetTextPtr(), kHeader + at)) return status;
     header.Length = static_cast<uint16_t>(length);
-    return WriteStructure(nnotes::ODS_TEXT_RECORD, &header, 0);
+    if (const LNSTATUS status = WriteStructure(nnotes::ODS_TEXT_RECORD, &header, 0)) return status;
+    // Only cursors on characters after the insertion point move: one on character `position` stays
+    // before the new text.
+    if (!RTCharArray.empty() && newBytes > 0) {
+        uint16_t added = 0;
+        if (nnotes::NLSStringChars(Chars(text), static_cast<uint16_t>(newBytes), &added, NLS()) !=
+            nnotes::NOERROR)
+            throw LNERR_STRING_SIZE;
+        for (LNRTCursorBody* cursor : RTCharArray)
+            if (cursor->GetStop().offset > position) cursor->MoveTo(this, cursor->GetStop().offset + added);
+    }
+    return LNNOERROR;
+}
+
+void LNStylizedTextBody::RegisterCursor(LNRTCursorBody* cursor) {
+    if (RTCharArray.size() >= 20) throw LNERR_SUBSCRIPT_OUT_OF_RANGE;
+    RTCharArray.push_back(cursor);
+}
+
+void LNStylizedTextBody::UnregisterCursor(LNRTCursorBody* cursor) {
+    RTCharArray.erase(std::remove(RTCharArray.begin(), RTCharArray.end(), cursor), RTCharArray.end());
 }
 
 LNSTATUS LNStylizedTextBody::Append(const LNString& text) {
@@ -171,7 +196,16 @@ LNSTATUS LNStylizedTextBody::SplitAt(uint32_t offset) {
         const uint8_t zero = 0;
         if (const LNSTATUS status = WriteBytes(1, &zero, kHeader + cut)) return status;
     }
-    if (const LNSTATUS status = rest.GetObjectBody()->SetDirty(true)) return status;
+    auto* second = static_cast<LNStylizedTextBody*>(rest.GetObjectBody());
+    for (size_t i = RTCharArray.size(); i-- > 0;) {
+        LNRTCursorBody* cursor = RTCharArray[i];
+        const uint32_t at = cursor->GetStop().offset;
+        if (at < offset) continue;
+        RTCharArray.erase(RTCharArray.begin() + static_cast<std::ptrdiff_t>(i));
+        second->RegisterCursor(cursor);
+        cursor->MoveTo(second, at - offset + 1);
+    }
+    if (const LNSTATUS status = second->SetDirty(true)) return status;
     return SetDirty(true);
 }
 

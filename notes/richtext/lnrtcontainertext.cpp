@@ -1,0 +1,90 @@
+// Cursors over a container, and text put in at a cursor.
+#include "lnerrors.h"
+#include "lnrtcursor.h"
+#include "lnstylizedtext.h"
+
+LNSTATUS LNRTContainerBody::GetStartCursor(LNRTCursor* cursor) {
+    if (cursor == nullptr) return LNERR_INVALID_PARAMETER;
+    const LNRTStop stop = LNRTFirstStop(this);
+    *cursor = stop.object != nullptr ? LNRTCursor(stop, false) : LNRTCursor();
+    return stop.object != nullptr ? LNNOERROR : LNWARN_NOT_FOUND;
+}
+
+LNSTATUS LNRTContainerBody::GetEndCursor(LNRTCursor* cursor) {
+    if (cursor == nullptr) return LNERR_INVALID_PARAMETER;
+    const LNRTStop stop = LNRTLastStop(this);
+    *cursor = stop.object != nullptr ? LNRTCursor(stop, true) : LNRTCursor();
+    return stop.object != nullptr ? LNNOERROR : LNWARN_NOT_FOUND;
+}
+
+LNSTATUS LNRTContainerBody::InsertTextAtCursor(const LNString& text, const LNRTCursor& cursor) {
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    if (!cursor.IsValid() || !cursor.GetCursorBody()->GetStop().object->IsInside(this))
+        throw LNERR_INVALID_RTCURSOR;
+    if (!cursor.CanInsert(LNRTTYPE_STYLIZED_TEXT)) return LNERR_CANNOT_INSERT_TYPE;
+    const LNRTCursorBody* body = cursor.GetCursorBody();
+    const LNRTStop stop = body->GetStop();
+    // Inside a run, or just after its last character: the run takes the text.
+    if (stop.offset > 0)
+        return static_cast<LNStylizedTextBody*>(stop.object)
+            ->InsertText(body->IsAfter() ? stop.offset : stop.offset - 1, text);
+    const LNRTStop next = body->IsAfter() ? LNRTNextStop(stop, body->Scope()) : stop;
+    const LNRTStop previous = body->IsAfter() ? stop : LNRTPreviousStop(stop, body->Scope());
+    if (next.offset > 0) return static_cast<LNStylizedTextBody*>(next.object)->InsertText(0, text);
+    if (previous.offset > 0) {
+        auto* run = static_cast<LNStylizedTextBody*>(previous.object);
+        return run->InsertText(run->GetCharacterCount(), text);
+    }
+    LNRTObject run(new LNStylizedTextBody(text));
+    if (previous.object != nullptr) return previous.object->InsertAfter(&run);
+    return next.object->InsertBefore(&run);
+}
+
+namespace {
+
+// Splits the run that the cursor stands inside (not on its first character), so that the cursor stands at
+// the start of the new run.
+LNSTATUS SplitAtCursor(const LNRTCursor& cursor) {
+    const LNRTCursorBody* body = cursor.GetCursorBody();
+    const LNRTStop stop = body->GetStop();
+    if (body->IsAfter() || stop.offset <= 1) return LNNOERROR;
+    return static_cast<LNStylizedTextBody*>(stop.object)->SplitAt(stop.offset);
+}
+
+} // namespace
+
+LNSTATUS LNRTContainerBody::DeleteRange(LNRTCursor* a, LNRTCursor* b) {
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    for (const LNRTCursor* cursor : {a, b})
+        if (cursor == nullptr || !cursor->IsValid() ||
+            !cursor->GetCursorBody()->GetStop().object->IsInside(this))
+            throw LNERR_INVALID_RTCURSOR;
+    if (!(*a < *b)) return LNERR_INVALID_SELECTION;
+    const LNRTStop from = a->GetCursorBody()->GetStop();
+    const LNRTStop to = b->GetCursorBody()->GetStop();
+    if (from.object->GetParent() != to.object->GetParent()) return LNERR_INVALID_SELECTION;
+    if (const LNSTATUS status = SplitAtCursor(*b)) return status;
+    if (const LNSTATUS status = SplitAtCursor(*a)) return status;
+    LNRTObjectBody* first = a->GetCursorBody()->GetStop().object;
+    // The range ends before b's object, or takes it too when b stands after it.
+    LNRTObjectBody* following = b->GetCursorBody()->GetStop().object;
+    if (b->GetCursorBody()->IsAfter()) following = following->GetNextSibling();
+    LNRTContainerBody* parent = first->GetParent();
+    const LNRTStop next = LNRTFirstStop(following);
+    for (LNRTObjectBody* at = first; at != nullptr && at != following;) {
+        LNRTObject object(at);
+        at = at->GetNextSibling();
+        if (const LNSTATUS status = parent->RemoveChild(&object)) return status;
+    }
+    if (next.object != nullptr) {
+        a->GetCursorBody()->Place(next, false);
+    } else {
+        const LNRTStop last = LNRTLastStop(this);
+        if (last.object != nullptr)
+            a->GetCursorBody()->Place(last, true);
+        else
+            *a = LNRTCursor();
+    }
+    *b = *a;
+    return LNNOERROR;
+}

@@ -1,0 +1,105 @@
+// LNRTCursor and LNRTCursorBody: a position in a rich-text tree, on or just after one of its smallest parts
+// (a character of a text run, or a non-text element). A cursor on a character registers with its run, so
+// that inserting text before it and splitting the run carry it along. A scope container, when set, limits
+// the cursor's moves.
+#pragma once
+
+#include "lnrtcontainer.h"
+
+class LNStylizedTextBody;
+
+// A place a cursor can stand on: an element (offset 0) or character `offset` (from 1) of a text run.
+struct LNRTStop {
+    LNRTObjectBody* object = nullptr;
+    uint32_t offset = 0;
+};
+
+// The first or last stop inside object (itself when it is one), none when it holds none.
+LNRTStop LNRTFirstStop(LNRTObjectBody* object);
+LNRTStop LNRTLastStop(LNRTObjectBody* object);
+// The stop after or before `from` in document order, without leaving scope (null: the whole tree).
+LNRTStop LNRTNextStop(const LNRTStop& from, const LNRTContainerBody* scope);
+LNRTStop LNRTPreviousStop(const LNRTStop& from, const LNRTContainerBody* scope);
+
+class LNRTCursorBody : public LNBody {
+public:
+    // On stop (after it when after is set); an empty stop throws LNERR_CORRUPTED.
+    LNRTCursorBody(const LNRTStop& stop, bool after);
+    // An invalid source throws LNERR_INVALID_RTCURSOR.
+    LNRTCursorBody(const LNRTCursorBody& other);
+    ~LNRTCursorBody() override;
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNRTCURSORBODY; }
+
+    LNRTStop GetStop() const { return LNRTStop{Element.GetObjectBody(), Offset}; }
+    bool IsAfter() const { return After != 0; }
+    // Moves onto stop (unregistering from the old run, registering with the new one).
+    void Place(const LNRTStop& stop, bool after);
+    // Forgets the position: the run that held it is closing.
+    void Clear();
+    // Called by a run whose text moved: the cursor now stands on character offset of run.
+    void MoveTo(LNStylizedTextBody* run, uint32_t offset);
+    const LNRTContainer& GetContainer() const { return Container; }
+    void SetContainer(const LNRTContainer& container) { Container = container; }
+    // The container that limits the cursor's moves: the set scope, else the element's container.
+    const LNRTContainerBody* Scope() const;
+    bool IsValid() const;
+
+    uint32_t SearchOptions = 0;
+
+private:
+    LNRTObject Element;
+    uint32_t Offset = 0;
+    LNRTContainer Container;
+    uint32_t After = 0;
+};
+
+class LNRTCursor : public LNSmartPtr {
+public:
+    LNRTCursor() = default;
+    LNRTCursor(const LNRTCursor& other) = default;
+    LNRTCursor& operator=(const LNRTCursor& other);
+    // On the first stop inside object (after its last one when after is set).
+    LNRTCursor(const LNRTObject& object, bool after);
+    LNRTCursor(const LNRTStop& stop, bool after);
+    virtual ~LNRTCursor() = default;
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNRTCURSOR; }
+    LNRTCursorBody* GetCursorBody() const { return static_cast<LNRTCursorBody*>(GetBody()); }
+
+    LNRTCursor& operator++();
+    LNRTCursor& operator--();
+    LNRTCursor& operator+=(uint32_t count);
+    LNRTCursor& operator-=(uint32_t count);
+    // Signed number of steps from other to this cursor.
+    int64_t operator-(const LNRTCursor& other) const;
+    bool operator<(const LNRTCursor& other) const;
+    bool operator==(const LNRTCursor& other) const;
+    bool operator!=(const LNRTCursor& other) const { return !(*this == other); }
+    bool operator<=(const LNRTCursor& other) const { return *this == other || *this < other; }
+    bool operator>(const LNRTCursor& other) const { return other < *this; }
+    bool operator>=(const LNRTCursor& other) const { return other <= *this; }
+
+    // This handle gets a body of its own at other's position.
+    LNSTATUS SetPosition(const LNRTCursor& other);
+    // The character offset (plus 1 after it); 0 on a non-text element.
+    uint32_t GetOffset() const;
+    // The object at the cursor: the element, or the run of a character.
+    LNSTATUS GetObject(LNRTObject* object) const;
+    bool IsAtStart() const;
+    bool IsAtEnd() const;
+    bool IsValid() const { return !IsNull() && GetCursorBody()->IsValid(); }
+    // Whether an object of type may be inserted here.
+    bool CanInsert(uint32_t type) const;
+    // The scope must be valid and hold the cursor's element.
+    LNSTATUS SetContainer(const LNRTContainer& container);
+    void ClearContainer();
+
+private:
+    // The body of a valid cursor, else LNERR_INVALID_RTCURSOR thrown.
+    LNRTCursorBody* Valid() const;
+    // The stop this cursor stands on once an after-flag not at the end is turned into the next stop.
+    LNRTStop Normalised(bool* after) const;
+    bool Next();
+    bool Previous();
+};

@@ -1,0 +1,65 @@
+// The stops of a rich-text tree in document order: non-text elements, and each character of a text run.
+#include "lnrtcursor.h"
+#include "lnstylizedtext.h"
+
+namespace {
+
+bool IsRun(const LNRTObjectBody* object) {
+    return object->IsType(LNRTTYPE_STYLIZED_TEXT);
+}
+
+uint32_t Characters(LNRTObjectBody* run) {
+    return static_cast<LNStylizedTextBody*>(run)->GetCharacterCount();
+}
+
+LNRTObjectBody* LastChild(const LNRTObjectBody* container) {
+    LNRTObject last;
+    static_cast<const LNRTContainerBody*>(container)->GetLastChild(&last);
+    return last.GetObjectBody();
+}
+
+} // namespace
+
+LNRTStop LNRTFirstStop(LNRTObjectBody* object) {
+    if (object == nullptr) return {};
+    if (IsRun(object)) return Characters(object) > 0 ? LNRTStop{object, 1} : LNRTStop{};
+    if (object->IsType(LNRTTYPE_ELEMENT)) return {object, 0};
+    if (!object->IsType(LNRTTYPE_CONTAINER)) return {};
+    LNRTObject child;
+    static_cast<LNRTContainerBody*>(object)->GetFirstChild(&child);
+    for (LNRTObjectBody* at = child.GetObjectBody(); at != nullptr; at = at->GetNextSibling())
+        if (const LNRTStop stop = LNRTFirstStop(at); stop.object != nullptr) return stop;
+    return {};
+}
+
+LNRTStop LNRTLastStop(LNRTObjectBody* object) {
+    if (object == nullptr) return {};
+    if (IsRun(object)) {
+        const uint32_t count = Characters(object);
+        return count > 0 ? LNRTStop{object, count} : LNRTStop{};
+    }
+    if (object->IsType(LNRTTYPE_ELEMENT)) return {object, 0};
+    if (!object->IsType(LNRTTYPE_CONTAINER)) return {};
+    for (LNRTObjectBody* at = LastChild(object); at != nullptr; at = at->GetPreviousSibling())
+        if (const LNRTStop stop = LNRTLastStop(at); stop.object != nullptr) return stop;
+    return {};
+}
+
+LNRTStop LNRTNextStop(const LNRTStop& from, const LNRTContainerBody* scope) {
+    if (from.object == nullptr) return {};
+    if (from.offset > 0 && from.offset < Characters(from.object)) return {from.object, from.offset + 1};
+    for (const LNRTObjectBody* at = from.object; at != nullptr && at != scope; at = at->GetParent())
+        for (LNRTObjectBody* next = at->GetNextSibling(); next != nullptr; next = next->GetNextSibling())
+            if (const LNRTStop stop = LNRTFirstStop(next); stop.object != nullptr) return stop;
+    return {};
+}
+
+LNRTStop LNRTPreviousStop(const LNRTStop& from, const LNRTContainerBody* scope) {
+    if (from.object == nullptr) return {};
+    if (from.offset > 1) return {from.object, from.offset - 1};
+    for (const LNRTObjectBody* at = from.object; at != nullptr && at != scope; at = at->GetParent())
+        for (LNRTObjectBody* previous = at->GetPreviousSibling(); previous != nullptr;
+             previous = previous->GetPreviousSibling())
+            if (const LNRTStop stop = LNRTLastStop(previous); stop.object != nullptr) return stop;
+    return {};
+}

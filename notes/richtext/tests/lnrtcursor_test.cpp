@@ -1,0 +1,188 @@
+#include "lnrtcursor.h"
+#include "lnrtelement.h"
+#include "lnstylizedtext.h"
+#include "richtextfixture.h"
+
+namespace {
+
+using CursorTest = RichTextTest;
+
+LNRTObject Record(const std::string& bytes) {
+    LNCompositeData data;
+    EXPECT_EQ(data.WriteData(static_cast<uint32_t>(bytes.size()), bytes.data(), 0), 0u);
+    return data;
+}
+
+std::string Text(const LNRTContainer& box) {
+    LNString text;
+    EXPECT_EQ(box.GetText(&text), 0u);
+    return std::string(reinterpret_cast<const char*>(text.GetTextPtr()), text.GetByteLength());
+}
+
+// "abcde", a paragraph record, "xy".
+class CursorTreeTest : public CursorTest {
+protected:
+    void SetUp() override {
+        CursorTest::SetUp();
+        ASSERT_EQ(box_.Append(LNString("abcde")), 0u);
+        ASSERT_EQ(box_.Append(Record(Paragraph())), 0u);
+        ASSERT_EQ(box_.Append(LNString("xy")), 0u);
+    }
+    void TearDown() override {
+        box_ = LNRTContainer();
+        CursorTest::TearDown();
+    }
+    LNRTContainerBody* Box() { return box_.GetContainerBody(); }
+    LNRTContainer box_;
+};
+
+TEST_F(CursorTreeTest, StepsThroughCharactersAndElements) {
+    LNRTCursor cursor;
+    ASSERT_EQ(Box()->GetStartCursor(&cursor), 0u);
+    EXPECT_TRUE(cursor.IsAtStart());
+    EXPECT_EQ(cursor.GetOffset(), 1u);
+    cursor += 5;
+    EXPECT_EQ(cursor.GetOffset(), 0u);
+    LNRTObject on;
+    ASSERT_EQ(cursor.GetObject(&on), 0u);
+    EXPECT_EQ(on.GetSignature(), 0x81);
+    ++cursor;
+    ++cursor;
+    EXPECT_EQ(cursor.GetOffset(), 2u);
+    EXPECT_FALSE(cursor.IsAtEnd());
+    // The last Next goes after the last character; a second one changes nothing.
+    ++cursor;
+    EXPECT_TRUE(cursor.IsAtEnd());
+    EXPECT_EQ(cursor.GetOffset(), 3u);
+    ++cursor;
+    EXPECT_EQ(cursor.GetOffset(), 3u);
+    --cursor;
+    EXPECT_EQ(cursor.GetOffset(), 2u);
+    EXPECT_FALSE(cursor.IsAtEnd());
+}
+
+TEST_F(CursorTreeTest, AddingPastTheEndStopsAfterTheLastStop) {
+    LNRTCursor cursor;
+    ASSERT_EQ(Box()->GetEndCursor(&cursor), 0u);
+    cursor -= 2;
+    cursor += 3;
+    EXPECT_TRUE(cursor.IsAtEnd());
+}
+
+TEST_F(CursorTreeTest, ComparisonAndDistance) {
+    LNRTCursor on;
+    ASSERT_EQ(Box()->GetStartCursor(&on), 0u);
+    ++on;
+    LNRTCursor after;
+    after.SetPosition(on);
+    ++after;
+    EXPECT_TRUE(on < after);
+    EXPECT_FALSE(after < on);
+    EXPECT_EQ(after - on, 1);
+    EXPECT_EQ(on - after, -1);
+    LNRTCursor end;
+    ASSERT_EQ(Box()->GetEndCursor(&end), 0u);
+    EXPECT_EQ(end - on, 7);
+    EXPECT_TRUE(on <= after && after >= on && end > on && on != end);
+}
+
+TEST_F(CursorTreeTest, CopiesShareAndSetPositionSeparates) {
+    LNRTCursor a;
+    ASSERT_EQ(Box()->GetStartCursor(&a), 0u);
+    LNRTCursor shared(a);
+    LNRTCursor own;
+    own.SetPosition(a);
+    ++a;
+    EXPECT_EQ(shared.GetOffset(), 2u);
+    EXPECT_EQ(own.GetOffset(), 1u);
+}
+
+TEST_F(CursorTreeTest, TextEditsCarryCursorsAlong) {
+    LNRTObject first;
+    ASSERT_EQ(box_.GetFirstChild(&first), 0u);
+    LNStylizedText run(first);
+    auto* body = static_cast<LNStylizedTextBody*>(run.GetObjectBody());
+    LNRTCursor cursor(LNRTStop{body, 4}, false);
+    ASSERT_EQ(body->InsertText(2, LNString("XYZ")), 0u);
+    EXPECT_EQ(cursor.GetOffset(), 7u);
+    // Splitting carries the cursor into the new run.
+    ASSERT_EQ(run.SplitAt(5), 0u);
+    LNRTObject on;
+    ASSERT_EQ(cursor.GetObject(&on), 0u);
+    EXPECT_FALSE(on == run);
+    EXPECT_EQ(cursor.GetOffset(), 3u);
+    EXPECT_EQ(body->GetCursorCount(), 0u);
+}
+
+TEST_F(CursorTreeTest, RunsHoldAtMost20Cursors) {
+    LNRTObject first;
+    ASSERT_EQ(box_.GetFirstChild(&first), 0u);
+    LNRTStop stop{first.GetObjectBody(), 1};
+    std::vector<LNRTCursor> cursors;
+    for (int i = 0; i < 20; ++i)
+        cursors.emplace_back(stop, false);
+    EXPECT_THROW(LNRTCursor(stop, false), LNSTATUS);
+    EXPECT_EQ(static_cast<LNStylizedTextBody*>(first.GetObjectBody())->GetCursorCount(), 20u);
+}
+
+TEST_F(CursorTreeTest, ClosingTheRunInvalidatesItsCursors) {
+    LNRTCursor cursor;
+    ASSERT_EQ(Box()->GetStartCursor(&cursor), 0u);
+    LNRTObject first;
+    ASSERT_EQ(box_.GetFirstChild(&first), 0u);
+    first.GetObjectBody()->Close();
+    EXPECT_FALSE(cursor.IsValid());
+    EXPECT_THROW(++cursor, LNSTATUS);
+}
+
+TEST_F(CursorTreeTest, InsertAtCursorPrefersNeighbouringRuns) {
+    LNRTCursor cursor;
+    ASSERT_EQ(Box()->GetStartCursor(&cursor), 0u);
+    cursor += 2;
+    ASSERT_EQ(Box()->InsertTextAtCursor(LNString("__"), cursor), 0u);
+    EXPECT_EQ(Text(box_), "ab__cde\nxy");
+    EXPECT_EQ(cursor.GetOffset(), 5u);
+    LNRTCursor end;
+    ASSERT_EQ(Box()->GetEndCursor(&end), 0u);
+    ASSERT_EQ(Box()->InsertTextAtCursor(LNString("!"), end), 0u);
+    EXPECT_EQ(Text(box_), "ab__cde\nxy!");
+    EXPECT_EQ(box_.GetChildCount(), 3u);
+}
+
+TEST_F(CursorTreeTest, DeleteRangeSplitsRunsAtBothEnds) {
+    LNRTCursor a;
+    ASSERT_EQ(Box()->GetStartCursor(&a), 0u);
+    a += 1;
+    LNRTCursor b;
+    b.SetPosition(a);
+    b += 3;
+    ASSERT_EQ(Box()->DeleteRange(&a, &b), 0u);
+    EXPECT_EQ(Text(box_), "ae\nxy");
+    EXPECT_TRUE(a == b);
+    EXPECT_EQ(a.GetOffset(), 1u);
+    LNRTCursor end;
+    ASSERT_EQ(Box()->GetEndCursor(&end), 0u);
+    ASSERT_EQ(Box()->DeleteRange(&a, &end), 0u);
+    EXPECT_EQ(Text(box_), "a");
+    EXPECT_TRUE(a.IsAtEnd());
+    EXPECT_EQ(Box()->DeleteRange(&a, &end), LNERR_INVALID_SELECTION);
+}
+
+TEST_F(CursorTest, CanInsertAfterParagraphs) {
+    LNRTContainer box;
+    ASSERT_EQ(box.Append(Record(WordRecord(0xFF99, 4))), 0u);
+    ASSERT_EQ(box.Append(Record(Paragraph())), 0u);
+    ASSERT_EQ(box.Append(Record(WordRecord(0xFF98, 4))), 0u);
+    ASSERT_EQ(box.Append(Record(WordRecord(0xFF97, 4))), 0u);
+    LNRTCursor cursor;
+    ASSERT_EQ(box.GetContainerBody()->GetStartCursor(&cursor), 0u);
+    cursor += 2;
+    EXPECT_FALSE(cursor.CanInsert(LNRTTYPE_COMPOSITE_DATA));
+    EXPECT_TRUE(cursor.CanInsert(LNRTTYPE_STYLIZED_TEXT));
+    ++cursor;
+    EXPECT_FALSE(cursor.CanInsert(LNRTTYPE_STYLIZED_TEXT));
+    EXPECT_TRUE(box.GetContainerBody()->InsertTextAtCursor(LNString("x"), cursor) ==
+                LNERR_CANNOT_INSERT_TYPE);
+}
+
+} // namespace
