@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 // The status that f throws; 0 when it throws none.
@@ -27,13 +28,36 @@ inline std::string Text(const LNString& s) {
     return std::string(s.GetPlatformTextPtr(), s.GetPlatformTextLength());
 }
 
+// A fresh temporary folder with a settings file (and a data folder), named by NOTES_INI while it lives.
+class ScopedSettings {
+public:
+    ScopedSettings() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "qvldocsXXXXXX").string();
+        root_ = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+        std::filesystem::create_directories(root_ + "/data");
+        std::ofstream(root_ + "/notes.ini") << "[Notes]\nUserName=CN=Test User/O=Acme\n";
+        setenv("NOTES_INI", (root_ + "/notes.ini").c_str(), 1);
+    }
+    ~ScopedSettings() {
+        unsetenv("NOTES_INI");
+        std::error_code ignored;
+        if (!root_.empty()) std::filesystem::remove_all(root_, ignored);
+    }
+    ScopedSettings(const ScopedSettings&) = delete;
+    ScopedSettings& operator=(const ScopedSettings&) = delete;
+
+    bool IsReady() const { return !root_.empty(); }
+    // The folder that holds notes.ini and data/.
+    const std::string& Root() const { return root_; }
+
+private:
+    std::string root_;
+};
+
 class ApiTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qvlapiXXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        setenv("NOTES_INI", (root_ + "/notes.ini").c_str(), 1);
+        ASSERT_TRUE(settings_.IsReady());
         ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
         ASSERT_EQ(LNInitAPI(LNAPI_VERSION), 0u);
     }
@@ -41,9 +65,7 @@ protected:
         LNSetThrowAllErrors(false);
         EXPECT_EQ(LNTermAPI(), 0u) << "a body outlived its handles";
         nnotes::TermProcess();
-        unsetenv("NOTES_INI");
-        std::filesystem::remove_all(root_);
     }
 
-    std::string root_;
+    ScopedSettings settings_;
 };

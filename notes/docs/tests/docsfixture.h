@@ -8,21 +8,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 class DocsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qvldocsXXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        std::filesystem::create_directories(root_ + "/data");
-        std::ofstream(root_ + "/notes.ini") << "[Notes]\nUserName=CN=Test User/O=Acme\n";
-        setenv("NOTES_INI", (root_ + "/notes.ini").c_str(), 1);
+        ASSERT_TRUE(settings_.IsReady());
+        root_ = settings_.Root();
         ASSERT_EQ(session_.Init(), 0u);
         ASSERT_EQ(nnotes::CreateDatabase("docs.nsf", 0, false, 0, 0, 0), nnotes::NOERROR);
         ASSERT_EQ(session_.GetDatabase("docs.nsf", &db_), 0u);
@@ -33,8 +26,6 @@ protected:
         LNSetThrowAllErrors(false);
         db_ = LNDatabase();
         session_.Term();
-        unsetenv("NOTES_INI");
-        std::filesystem::remove_all(root_);
     }
 
     // Stores a document with one text item per pair and gives its id.
@@ -70,6 +61,7 @@ protected:
         return bytes;
     }
 
+    ScopedSettings settings_;
     LNNotesSession session_;
     LNDatabase db_;
     std::string root_;
