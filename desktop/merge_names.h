@@ -6,7 +6,7 @@
 // "mailmerge" + characters 4-5, 1-2 and 7-8 of a short date text + ".doc": 25/12/97 gives
 // mailmerge122597.doc. Characters beyond the end of a shorter text contribute nothing.
 QString DefaultOutputName(const QString& shortDate);
-// Today's date in the system's short date format.
+// Today's date as a short date text: dd/MM/yy.
 QString TodayShortDate();
 // A name as a dialog with that initial folder would give it: a full path stays as it is, a bare name lies
 // in the folder (or stays bare when there is none).

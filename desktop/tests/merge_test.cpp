@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 namespace {
@@ -241,6 +242,9 @@ TEST(MergeNames, DefaultOutputNameAndDialogPaths) {
     EXPECT_EQ(DefaultOutputName("25/12/97"), "mailmerge122597.doc");
     EXPECT_EQ(DefaultOutputName("1/2/3"), "mailmerge/31/.doc");
     EXPECT_EQ(DefaultOutputName("12"), "mailmerge12.doc");
+    EXPECT_TRUE(
+        QRegularExpression("^mailmerge[0-9]{6}\\.doc$").match(DefaultOutputName(TodayShortDate())).hasMatch())
+        << "whatever the locale, a name without separators";
     EXPECT_EQ(DialogPath("/home/u/Documents", "a.doc"), "/home/u/Documents/a.doc");
     EXPECT_EQ(DialogPath("/home/u/Documents", "/t/a.doc"), "/t/a.doc");
     EXPECT_EQ(DialogPath("", "a.doc"), "a.doc");
