@@ -21,6 +21,7 @@ struct Snapshot {
     nnotes::DHANDLE acl;
     uint32_t minimumLevel;
     std::vector<LNACLEntry>* entries;
+    std::string slots[nnotes::ACL_PRIVCOUNT];
     LNSTATUS status = LNNOERROR;
 };
 
@@ -30,7 +31,8 @@ void TakeEntry(void* context, const char* name, uint16_t level, nnotes::ACL_PRIV
     if (snapshot->status != LNNOERROR || name[0] == '\0' || level < snapshot->minimumLevel) return;
     try {
         LNACLEntry entry;
-        entry.AssignBody(new LNACLEntryBody(snapshot->acl, LNNotesString(name), level, flags, *privileges));
+        entry.AssignBody(new LNACLEntryBody(snapshot->acl, LNNotesString(name), level, flags, *privileges,
+                                            snapshot->slots));
         snapshot->entries->push_back(entry);
     } catch (LNSTATUS status) {
         // The enumeration is the store's: nothing may be thrown through it.
@@ -102,7 +104,8 @@ LNSTATUS LNACL::Enumerate(uint32_t minimumLevel, LNACLEntryArray* entries) const
     LNACLEntryArray fresh;
     fresh.Acl = Acl;
     fresh.MinimumLevel = minimumLevel;
-    Snapshot snapshot{Acl, minimumLevel, &fresh.Entries};
+    Snapshot snapshot{Acl, minimumLevel, &fresh.Entries, {}};
+    if (const LNSTATUS status = lnacl::ReadSlotNames(Acl, snapshot.slots)) return status;
     if (const nnotes::STATUS status = nnotes::EnumerateACL(Acl, TakeEntry, &snapshot)) return status;
     if (snapshot.status != LNNOERROR) return snapshot.status;
     *entries = fresh;
@@ -128,7 +131,7 @@ LNSTATUS LNACL::CreateEntry(const LNString& name, uint32_t level, LNACLEntry* en
             nnotes::AddACLEntry(Acl, LNNotesText(name), static_cast<uint16_t>(level), nullptr, 0))
         return LNReturnOrThrowNotesStatus(status);
     if (entry != nullptr && entry->IsNull())
-        entry->AssignBody(new LNACLEntryBody(Acl, name, level, 0, nnotes::ACL_PRIVILEGES{}));
+        entry->AssignBody(new LNACLEntryBody(Acl, name, level, 0, nnotes::ACL_PRIVILEGES{}, nullptr));
     return LNNOERROR;
 }
 

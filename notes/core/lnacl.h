@@ -36,6 +36,8 @@ private:
 
     // The roles of the list; with privileges, only those that the privileges hold.
     LNSTATUS Build(nnotes::DHANDLE acl, const nnotes::ACL_PRIVILEGES* privileges);
+    // The same from the list's slot names, read once for many entries (null: no roles).
+    void Fill(nnotes::DHANDLE acl, const nnotes::ACL_PRIVILEGES* privileges, const std::string* slots);
 
     nnotes::DHANDLE Acl = nnotes::NULLHANDLE;
     uint32_t Source = 0;
@@ -44,8 +46,10 @@ private:
 
 class LNACLEntryBody : public LNBody {
 public:
+    // slots: the list's privilege slot names (nnotes::ACL_PRIVCOUNT of them), or null for an entry without
+    // roles.
     LNACLEntryBody(nnotes::DHANDLE acl, const LNString& name, uint32_t level, uint16_t flags,
-                   const nnotes::ACL_PRIVILEGES& privileges);
+                   const nnotes::ACL_PRIVILEGES& privileges, const std::string* slots);
     ~LNACLEntryBody() override;
     LNACLEntryBody(const LNACLEntryBody&) = delete;
     LNACLEntryBody& operator=(const LNACLEntryBody&) = delete;

@@ -15,9 +15,9 @@ constexpr uint16_t kKindBits[] = {0x0020, 0x0002, 0x0040};
 // The entry's flags are kept as the list holds them: a rename rewrites them under the new name, so clearing
 // any here would lose them.
 LNACLEntryBody::LNACLEntryBody(nnotes::DHANDLE acl, const LNString& name, uint32_t level, uint16_t flags,
-                               const nnotes::ACL_PRIVILEGES& privileges)
+                               const nnotes::ACL_PRIVILEGES& privileges, const std::string* slots)
     : Acl(acl), Flags(flags), AccessLevel(level), Name(name), Privileges(privileges) {
-    Roles.Build(acl, &privileges);
+    Roles.Fill(acl, &privileges, slots);
 }
 
 LNACLEntryBody::~LNACLEntryBody() = default;
@@ -104,7 +104,8 @@ LNSTATUS LNACLEntryBody::ChangeRole(const LNString& role, RoleAction action, boo
     if (!search.found) return LNERR_NO_MATCH;
     if (enabled != nullptr) *enabled = search.enabled;
     Privileges = search.privileges;
-    return Roles.Build(Acl, &Privileges);
+    Roles.Fill(Acl, &Privileges, slots);
+    return LNNOERROR;
 }
 
 LNACLEntry& LNACLEntry::AssignBody(LNACLEntryBody* body) {

@@ -57,12 +57,7 @@ namespace acl {
 STATUS NewListBlock(const List& list, DHANDLE* handle) {
     if (handle == nullptr) return ERR_MISSING_ARGUMENT;
     const std::string bytes = Encode(list);
-    DHANDLE block = NULLHANDLE;
-    if (STATUS s = AllocateBlock(0, static_cast<uint32_t>(bytes.size()), &block)) return s;
-    uint32_t size = 0;
-    std::memcpy(PeekBlock(block, &size), bytes.data(), bytes.size());
-    *handle = block;
-    return NOERROR;
+    return CopyToNewBlock(bytes.data(), bytes.size(), handle);
 }
 
 STATUS ReadListBlock(DHANDLE handle, List& list) {
