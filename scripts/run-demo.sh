@@ -26,7 +26,15 @@ export NOTES_INI="$demo/notes.ini"
 # An empty server: qvlds.nsf lies in the local data directory.
 printf '[General]\nServer=\n' >"$out/qvllib.ini"
 
-"$out/nsfadmin" build "$root/desktop/demo/qvlds.json" "$root/desktop/demo/contacts.json"
+# Built once, and again when a description changes, so that merge history written in one session is still
+# there in the next.
+for name in qvlds contacts; do
+  json="$root/desktop/demo/$name.json"
+  nsf="$demo/data/$([ "$name" = qvlds ] && echo qvlds.nsf || echo demo/contacts.nsf)"
+  if [ ! -e "$nsf" ] || [ "$json" -nt "$nsf" ]; then
+    "$out/nsfadmin" build "$json"
+  fi
+done
 
 # The documents folder the program starts its dialogs in, with the default merge template.
 printf 'XDG_DOCUMENTS_DIR="%s"\n' "$demo/Documents" >"$demo/config/user-dirs.dirs"
