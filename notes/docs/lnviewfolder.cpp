@@ -75,7 +75,7 @@ LNSTATUS LNViewFolder::Open(uint32_t options) {
 
 LNSTATUS LNViewFolder::Open(uint32_t options, const LNDatabase& data) {
     if (const LNSTATUS status = MakeBody()) return status;
-    return GetViewFolderBody()->OpenView(static_cast<uint16_t>(options), data);
+    return GetViewFolderBody()->OpenView(options, data);
 }
 
 LNSTATUS LNViewFolder::Open(uint32_t options, const LNString& path, const LNString& server) {
@@ -83,7 +83,7 @@ LNSTATUS LNViewFolder::Open(uint32_t options, const LNString& path, const LNStri
     LNDatabase data;
     if (const LNSTATUS status = data.Initialize(GetViewFolderBody()->GetSession(), path, server))
         return status;
-    return GetViewFolderBody()->OpenView(static_cast<uint16_t>(options), data);
+    return GetViewFolderBody()->OpenView(options, data);
 }
 
 LNSTATUS LNViewFolder::Close() {

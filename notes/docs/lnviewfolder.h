@@ -15,7 +15,7 @@ class LNVFEntry;
 using LNVFNOTETYPE = uint32_t;
 constexpr LNVFNOTETYPE LNVFNOTETYPE_VIEW = 0, LNVFNOTETYPE_FOLDER = 1, LNVFNOTETYPE_UNKNOWN = 2;
 
-// Open options of a view; other bits are refused.
+// Open options of a view; other bits, also above the 16 that the view keeps, are refused.
 constexpr uint16_t LNVFOPENOPTION_ALLOWED = 0x0017;
 
 class LNViewFolderBody : public LNNoteBody {
@@ -45,7 +45,7 @@ public:
     // Opens the view with the note's own database as the data database.
     LNSTATUS Open(uint32_t options) override;
     // Opens the view over the documents of data; statuses pass through the throw-or-return rule.
-    LNSTATUS OpenView(uint16_t options, const LNDatabase& data);
+    LNSTATUS OpenView(uint32_t options, const LNDatabase& data);
 
     bool IsViewOpen() const { return (Flags & kOpen) != 0; }
     LNSTATUS GetNotOpenStatus() const { return NotOpenStatus; }

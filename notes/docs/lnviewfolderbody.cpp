@@ -4,12 +4,6 @@
 #include "lnvfnavigatorbody.h"
 #include "lnviewfolder.h"
 
-namespace {
-
-constexpr uint16_t kRefusedOptions = 0xFFE8;
-
-} // namespace
-
 LNViewFolderBody::LNViewFolderBody(LNDatabaseBody* database, nnotes::NOTEID noteId, LNVFNOTETYPE type,
                                    LNSTATUS* status)
     : LNNoteBody(database, noteId, status), NoteType(type) {
@@ -38,14 +32,14 @@ LNViewFolderBody::~LNViewFolderBody() {
 }
 
 LNSTATUS LNViewFolderBody::Open(uint32_t options) {
-    return OpenView(static_cast<uint16_t>(options), GetDatabase());
+    return OpenView(options, GetDatabase());
 }
 
-LNSTATUS LNViewFolderBody::OpenView(uint16_t options, const LNDatabase& data) {
+LNSTATUS LNViewFolderBody::OpenView(uint32_t options, const LNDatabase& data) {
     if (IsViewOpen()) return LNWARN_ALREADY_OPEN;
-    if ((options & kRefusedOptions) != 0) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if ((options & ~uint32_t{LNVFOPENOPTION_ALLOWED}) != 0) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     if (data.IsNull()) return LNReturnOrThrow(LNERR_UNINITIALIZED_OBJECT);
-    OpenOptions = options;
+    OpenOptions = static_cast<uint16_t>(options);
     LNDatabase database = data;
     const bool noteWasOpen = IsOpen();
     LNVFNavigatorBody* navigator = nullptr;

@@ -39,6 +39,7 @@ TEST_F(ViewsTest, OpenOptionsAreChecked) {
     LNViewFolder view;
     ASSERT_EQ(db_.GetViewFolder("Flat", &view), 0u);
     EXPECT_EQ(view.Open(0x0008), LNERR_INVALID_PARAMETER);
+    EXPECT_EQ(view.Open(0x10000), LNERR_INVALID_PARAMETER) << "bits beyond the options word are not dropped";
     EXPECT_EQ(view.Open(0x0010), LNERR_NOT_IMPLEMENTED) << "the navigator refuses what the view lets through";
     EXPECT_EQ(view.Open(0x0001), 0u);
     EXPECT_EQ(view.Close(), 0u);
