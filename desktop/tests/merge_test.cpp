@@ -6,6 +6,7 @@
 #include "frm_main.h"
 #include "frm_merge.h"
 #include "frm_merge_progress.h"
+#include "merge_data_file.h"
 #include "merge_names.h"
 #include "reader.h"
 #include "string_grid.h"
@@ -236,6 +237,22 @@ TEST_F(Merge, BrowsedTemplateIsUsedAsAFullPath) {
     std::vector<std::string> commands = word::ReceivedCommands();
     ASSERT_GE(commands.size(), 3u);
     EXPECT_EQ(commands[2], "FileOpen(name:=\"" + Path("elsewhere.doc") + "\")");
+}
+
+TEST_F(Merge, SeparatorsInsideValuesDoNotSplitRecords) {
+    StringGrid& grid = *frmMain->gridSel;
+    grid.SetCell(1, 1, "a\tb");
+    grid.SetCell(2, 2, "c\r\nd");
+    EXPECT_EQ(MergeDataText(grid, 2, true), "First Name\tTown\r\na b\tLeeds\r\nBo\tc  d\r\n");
+    EXPECT_EQ(MergeDataText(grid, 2, false), "First Name\tTown\r\n");
+}
+
+TEST_F(Merge, NoteIdThatIsNotANumberStopsTheWriteBackThere) {
+    frmMain->gridSel->SetCell(3, 2, "x");
+    frmMain->MergeClick();
+    EXPECT_EQ(BoxTexts().back(), "'x' is not a valid integer value");
+    EXPECT_EQ(fake::Lib().updates, (std::vector<fake::Update>{{"MergeHistory", "Spring letter", 7}}));
+    EXPECT_FALSE(frmMergeProgress->lblSteps[6]->font().bold()) << "not reported as finished";
 }
 
 TEST(MergeNames, DefaultOutputNameAndDialogPaths) {
