@@ -6,9 +6,12 @@ LNRTContainer::LNRTContainer(const LNRTObject& object) {
 }
 
 LNRTContainer& LNRTContainer::operator=(const LNRTObject& object) {
-    if (!object.IsNull() && !object.IsType(LNRTTYPE_CONTAINER)) throw LNERR_CONVERSION;
-    SetObjectBody(object.GetObjectBody());
+    AssignOfType(object, LNRTTYPE_CONTAINER);
     return *this;
+}
+
+LNSTATUS LNRTContainer::CopyObject(const LNRTObject& source, bool deep) {
+    return CopyObjectOfType(source, LNRTTYPE_CONTAINER, deep);
 }
 
 LNRTContainerBody* LNRTContainer::GetContainerBody() const {

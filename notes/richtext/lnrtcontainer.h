@@ -76,6 +76,7 @@ public:
     LNRTContainer& operator=(const LNRTObject& object);
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNRTCONTAINER; }
+    LNSTATUS CopyObject(const LNRTObject& source, bool deep = true) override;
     LNRTContainerBody* GetContainerBody() const;
 
     // An empty handle gets a new free-standing container first.

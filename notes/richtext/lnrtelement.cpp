@@ -6,15 +6,12 @@ LNRTElement::LNRTElement(const LNRTObject& object) {
 }
 
 LNRTElement& LNRTElement::operator=(const LNRTObject& object) {
-    if (!object.IsNull() && !object.IsType(LNRTTYPE_ELEMENT)) throw LNERR_CONVERSION;
-    SetObjectBody(object.GetObjectBody());
+    AssignOfType(object, LNRTTYPE_ELEMENT);
     return *this;
 }
 
 LNSTATUS LNRTElement::CopyObject(const LNRTObject& source, bool deep) {
-    if (source.IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
-    if (!source.IsType(LNRTTYPE_ELEMENT)) return LNReturnOrThrow(LNERR_INAPPROPRIATE_FOR_OBJECT);
-    return LNRTObject::CopyObject(source, deep);
+    return CopyObjectOfType(source, LNRTTYPE_ELEMENT, deep);
 }
 
 LNCompositeData::LNCompositeData(const LNRTObject& object) {
@@ -22,15 +19,12 @@ LNCompositeData::LNCompositeData(const LNRTObject& object) {
 }
 
 LNCompositeData& LNCompositeData::operator=(const LNRTObject& object) {
-    if (!object.IsNull() && !object.IsType(LNRTTYPE_COMPOSITE_DATA)) throw LNERR_CONVERSION;
-    SetObjectBody(object.GetObjectBody());
+    AssignOfType(object, LNRTTYPE_COMPOSITE_DATA);
     return *this;
 }
 
 LNSTATUS LNCompositeData::CopyObject(const LNRTObject& source, bool deep) {
-    if (source.IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
-    if (!source.IsType(LNRTTYPE_COMPOSITE_DATA)) return LNReturnOrThrow(LNERR_INAPPROPRIATE_FOR_OBJECT);
-    return LNRTObject::CopyObject(source, deep);
+    return CopyObjectOfType(source, LNRTTYPE_COMPOSITE_DATA, deep);
 }
 
 LNRTObjectBody* LNCompositeData::Ensure() {
@@ -76,20 +70,10 @@ LNSTATUS LNFormField::GetName(char* buffer, uint32_t size) const {
 
 LNSTATUS LNFormField::GetFontID(uint32_t* fontId) const {
     if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
-    nnotes::ODSFieldRecord field{};
-    uint32_t fixed = 0;
-    if (const LNSTATUS status = LNReadFormField(*GetObjectBody(), &field, &fixed))
-        return LNReturnOrThrow(status);
-    *fontId = field.FontID;
-    return LNNOERROR;
+    return LNReturnOrThrow(LNReadFormFieldValue(*GetObjectBody(), LNFormFieldValue::FontID, fontId));
 }
 
 LNSTATUS LNFormField::GetDataType(uint32_t* dataType) const {
     if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
-    nnotes::ODSFieldRecord field{};
-    uint32_t fixed = 0;
-    if (const LNSTATUS status = LNReadFormField(*GetObjectBody(), &field, &fixed))
-        return LNReturnOrThrow(status);
-    *dataType = field.DataType;
-    return LNNOERROR;
+    return LNReturnOrThrow(LNReadFormFieldValue(*GetObjectBody(), LNFormFieldValue::DataType, dataType));
 }

@@ -39,6 +39,10 @@ LNSTATUS LNReadFormField(const LNRTObjectBody& record, nnotes::ODSFieldRecord* f
 // The field's name (after the fixed part and the three formulas) and a terminating zero.
 LNSTATUS LNReadFormFieldName(const LNRTObjectBody& record, char* buffer, uint32_t size);
 
+enum class LNFormFieldValue { DataType, NumberFormat, TimeFormat, FontID };
+// One number of the field record, widened to 32 bits.
+LNSTATUS LNReadFormFieldValue(const LNRTObjectBody& record, LNFormFieldValue which, uint32_t* value);
+
 class LNRTElement : public LNRTObject {
 public:
     LNRTElement() = default;

@@ -65,41 +65,44 @@ LNSTATUS LNReadFormFieldName(const LNRTObjectBody& record, char* buffer, uint32_
     return LNNOERROR;
 }
 
-namespace {
-
-LNSTATUS ReadFieldValue(const LNRTObjectBody& record, uint32_t* out,
-                        uint32_t nnotes::ODSFieldRecord::*member) {
-    if (out == nullptr) return LNERR_INVALID_PARAMETER;
+LNSTATUS LNReadFormFieldValue(const LNRTObjectBody& record, LNFormFieldValue which, uint32_t* value) {
+    if (value == nullptr) return LNERR_INVALID_PARAMETER;
     nnotes::ODSFieldRecord field{};
     uint32_t fixed = 0;
     if (const LNSTATUS status = LNReadFormField(record, &field, &fixed)) return status;
-    *out = field.*member;
+    switch (which) {
+    case LNFormFieldValue::DataType:
+        *value = field.DataType;
+        break;
+    case LNFormFieldValue::NumberFormat:
+        *value = field.NumberFormat;
+        break;
+    case LNFormFieldValue::TimeFormat:
+        *value = field.TimeFormat;
+        break;
+    case LNFormFieldValue::FontID:
+        *value = field.FontID;
+        break;
+    }
     return LNNOERROR;
 }
-
-} // namespace
 
 LNSTATUS LNFormFieldBody::GetName(char* buffer, uint32_t size) const {
     return LNReadFormFieldName(*this, buffer, size);
 }
 
 LNSTATUS LNFormFieldBody::GetFontID(uint32_t* fontId) const {
-    return ReadFieldValue(*this, fontId, &nnotes::ODSFieldRecord::FontID);
+    return LNReadFormFieldValue(*this, LNFormFieldValue::FontID, fontId);
 }
 
 LNSTATUS LNFormFieldBody::GetNumberFormat(uint32_t* format) const {
-    return ReadFieldValue(*this, format, &nnotes::ODSFieldRecord::NumberFormat);
+    return LNReadFormFieldValue(*this, LNFormFieldValue::NumberFormat, format);
 }
 
 LNSTATUS LNFormFieldBody::GetTimeFormat(uint32_t* format) const {
-    return ReadFieldValue(*this, format, &nnotes::ODSFieldRecord::TimeFormat);
+    return LNReadFormFieldValue(*this, LNFormFieldValue::TimeFormat, format);
 }
 
 LNSTATUS LNFormFieldBody::GetDataType(uint32_t* dataType) const {
-    if (dataType == nullptr) return LNERR_INVALID_PARAMETER;
-    nnotes::ODSFieldRecord field{};
-    uint32_t fixed = 0;
-    if (const LNSTATUS status = LNReadFormField(*this, &field, &fixed)) return status;
-    *dataType = field.DataType;
-    return LNNOERROR;
+    return LNReadFormFieldValue(*this, LNFormFieldValue::DataType, dataType);
 }

@@ -22,6 +22,17 @@ LNRTObjectBody* LNRTObject::Require() const {
     return GetObjectBody();
 }
 
+void LNRTObject::AssignOfType(const LNRTObject& object, uint32_t type) {
+    if (!object.IsNull() && !object.IsType(type)) throw LNERR_CONVERSION;
+    SetObjectBody(object.GetObjectBody());
+}
+
+LNSTATUS LNRTObject::CopyObjectOfType(const LNRTObject& source, uint32_t type, bool deep) {
+    if (source.IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (!source.IsType(type)) return LNReturnOrThrow(LNERR_INAPPROPRIATE_FOR_OBJECT);
+    return LNRTObject::CopyObject(source, deep);
+}
+
 LNSTATUS LNRTObject::GetText(LNString* text) const {
     if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
     if (text == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);

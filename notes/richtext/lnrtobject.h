@@ -76,6 +76,10 @@ public:
 protected:
     // The body, or LNERR_NOT_INITIALIZED thrown.
     LNRTObjectBody* Require() const;
+    // Takes object's body when it is empty or of type, else throws LNERR_CONVERSION.
+    void AssignOfType(const LNRTObject& object, uint32_t type);
+    // CopyObject for a source that must be of type (else LNERR_INAPPROPRIATE_FOR_OBJECT).
+    LNSTATUS CopyObjectOfType(const LNRTObject& source, uint32_t type, bool deep);
 };
 
 class LNRTObjectBody : public LNBody {

@@ -10,8 +10,7 @@ LNStylizedText::LNStylizedText(const LNRTObject& object) {
 }
 
 LNStylizedText& LNStylizedText::operator=(const LNRTObject& object) {
-    if (!object.IsNull() && !object.IsType(LNRTTYPE_STYLIZED_TEXT)) throw LNERR_CONVERSION;
-    SetObjectBody(object.GetObjectBody());
+    AssignOfType(object, LNRTTYPE_STYLIZED_TEXT);
     return *this;
 }
 
@@ -21,9 +20,7 @@ LNStylizedTextBody* LNStylizedText::Run() const {
 }
 
 LNSTATUS LNStylizedText::CopyObject(const LNRTObject& source, bool deep) {
-    if (source.IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
-    if (!source.IsType(LNRTTYPE_STYLIZED_TEXT)) return LNReturnOrThrow(LNERR_INAPPROPRIATE_FOR_OBJECT);
-    return LNRTObject::CopyObject(source, deep);
+    return CopyObjectOfType(source, LNRTTYPE_STYLIZED_TEXT, deep);
 }
 
 uint32_t LNStylizedText::GetTextLength() const {

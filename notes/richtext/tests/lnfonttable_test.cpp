@@ -15,6 +15,17 @@ LNFontFace Face(uint8_t id, const char* name, uint8_t family = 0) {
     return face;
 }
 
+// A table that reads its faces from value, which it does not own.
+LNFontTable Over(const LNMemoryBlock& value) {
+    LNFontTable table;
+    table = new LNFontTableBody();
+    LNMemoryBlock view;
+    view.Attach(value.GetBlockID().pool, value.GetBlockID().block, value.GetSize());
+    EXPECT_EQ(table.GetFontTableBody()->ReplaceFirstBlock(&view), 0u);
+    table.GetFontTableBody()->SetValueOwned(false);
+    return table;
+}
+
 // The table's value read back from its first block.
 std::string StoredValue(LNFontTableBody* body) {
     std::string bytes(body->GetValueSize(), '\0');
@@ -72,13 +83,7 @@ TEST_F(FontTableTest, ValueLayoutAndReadingBack) {
     EXPECT_EQ(value[9], 2);
     EXPECT_EQ(std::string(value.data() + 10), "Garamond");
     // A second body over the same bytes reads the faces from the value.
-    auto* reader = new LNFontTableBody();
-    LNMemoryBlock view;
-    view.Attach(body->GetValueBlockID().pool, body->GetValueBlockID().block, body->GetValueSize());
-    ASSERT_EQ(reader->ReplaceFirstBlock(&view), 0u);
-    reader->SetValueOwned(false);
-    LNFontTable copy;
-    copy = reader;
+    LNFontTable copy = Over(*body->GetFirstBlock());
     uint8_t id = 0;
     ASSERT_EQ(copy.FindFaceByName("Garamond", &id), 0u);
     EXPECT_EQ(id, 9);
@@ -87,26 +92,14 @@ TEST_F(FontTableTest, ValueLayoutAndReadingBack) {
 TEST_F(FontTableTest, StoredCountOf256IsRefused) {
     LNMemoryBlock value;
     ASSERT_EQ(value.Allocate(8), 0u);
-    const std::string bytes = Word(1) + Word(0xFF8B) + Word(8) + Word(256);
-    ASSERT_EQ(value.Write(8, bytes.data(), 0), 0u);
-    LNFontTable table;
-    table = new LNFontTableBody();
-    LNMemoryBlock view;
-    view.Attach(value.GetBlockID().pool, 0, 8);
-    ASSERT_EQ(table.GetFontTableBody()->ReplaceFirstBlock(&view), 0u);
-    table.GetFontTableBody()->SetValueOwned(false);
     uint8_t id = 0;
-    EXPECT_EQ(table.FindFaceByName("x", &id), LNERR_TOO_MANY_FONTS);
+    const std::string tooMany = Word(1) + Word(0xFF8B) + Word(8) + Word(256);
+    ASSERT_EQ(value.Write(8, tooMany.data(), 0), 0u);
+    EXPECT_EQ(Over(value).FindFaceByName("x", &id), LNERR_TOO_MANY_FONTS);
     // Faces that the header promises but the value does not hold are refused, not read.
     const std::string truncated = Word(1) + Word(0xFF8B) + Word(8) + Word(1);
     ASSERT_EQ(value.Write(8, truncated.data(), 0), 0u);
-    LNFontTable other;
-    other = new LNFontTableBody();
-    LNMemoryBlock second;
-    second.Attach(value.GetBlockID().pool, 0, 8);
-    ASSERT_EQ(other.GetFontTableBody()->ReplaceFirstBlock(&second), 0u);
-    other.GetFontTableBody()->SetValueOwned(false);
-    EXPECT_EQ(other.FindFaceByName("x", &id), LNERR_INVALID_RICHTEXT);
+    EXPECT_EQ(Over(value).FindFaceByName("x", &id), LNERR_INVALID_RICHTEXT);
 }
 
 TEST_F(FontTableTest, MergeAddsMissingFaces) {
