@@ -26,6 +26,9 @@ int OpenDataSource(int32_t index) {
     db.GetViewFolder(LNString(record.ViewName), &view);
     if (view.Open(0) != LNNOERROR) return -1;
 
+    // The replaced data source is closed before its handles let go of it, so that no view or row body is
+    // the last to release a database that is still open.
+    CloseDataSource();
     CurrentDb = db;
     CurrentView = view;
     CurrentViewCategorised = view.IsCategorized();

@@ -32,7 +32,8 @@ std::string Keyword(const LNVFEntry& entry) {
 
 int OpenKeywordView(const char* viewName) {
     KeywordViewOpen = false;
-    CurrentDb.GetViewFolder(LNString(viewName), &KeywordView);
+    // A view that is not found must not leave the previous keyword view in the handle to be opened again.
+    if (CurrentDb.GetViewFolder(LNString(viewName), &KeywordView) != LNNOERROR) return 0;
     if (KeywordView.Open(0) != LNNOERROR) return 0;
     KeywordViewOpen = true;
     KeywordView.GetEntries(&KeywordNavigator);
@@ -63,7 +64,7 @@ int LoadKeywordView(const char* viewName) {
         // Nothing was loaded yet, or it is closed already.
     }
     LoadedKeywordCount = -1;
-    CurrentDb.GetViewFolder(LNString(viewName), &LoadedKeywordView);
+    if (CurrentDb.GetViewFolder(LNString(viewName), &LoadedKeywordView) != LNNOERROR) return 0;
     if (LoadedKeywordView.Open(0) != LNNOERROR) return 0;
     LoadedKeywordCount = static_cast<int32_t>(LoadedKeywordView.GetEntryCount());
     return LoadedKeywordCount;

@@ -1,0 +1,158 @@
+// Opening a data source and walking its rows: categories passed on, column values, headers and note ids.
+#include "libfixture.h"
+#include "nsfadmin.h"
+
+namespace qvltest {
+namespace {
+
+using RowWalkTest = LibraryTest;
+
+TEST_F(RowWalkTest, DSOpenGivesTheColumnCountOrMinusOne) {
+    OpenStandard();
+    EXPECT_EQ(DSOpen("Ages"), 2);
+    EXPECT_EQ(DSOpen("Contacts"), 3);
+    EXPECT_EQ(DSOpen("contacts"), -1);
+    EXPECT_EQ(DSOpen(nullptr), -1);
+    EXPECT_EQ(DSOpen("Missing Database"), -1);
+    EXPECT_EQ(DSOpen("Missing View"), -1);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(RowWalkTest, AFailedDSOpenLeavesTheOpenDataSourceAsItWas) {
+    OpenStandard();
+    ASSERT_EQ(DSOpen("Everyone"), 3);
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(DSOpen("Unknown"), -1);
+    EXPECT_EQ(DSOpen("Missing View"), -1);
+    EXPECT_EQ(DSOpen("Missing Database"), -1);
+    EXPECT_EQ(Row(3), "Marsh|Bob|North");
+    char text[256];
+    ASSERT_EQ(DSGetInfo(1, text, sizeof text), 1);
+    EXPECT_EQ(Header(0), "Last Name");
+    EXPECT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(3), "Noor|Cid|South");
+}
+
+TEST_F(RowWalkTest, ACategorisedWalkGivesDocumentRowsWithTheirCategoryInColumnZero) {
+    OpenStandard();
+    ASSERT_EQ(DSOpen("Contacts"), 3);
+    EXPECT_EQ(IsCategorised(), -1);
+    EXPECT_EQ(Header(0), "Region");
+    EXPECT_EQ(Header(1), "Last Name");
+    EXPECT_EQ(Header(2), "First Name");
+
+    // DSOpen has read the first row already.
+    EXPECT_EQ(Row(3), "North|Lee|Ann");
+    EXPECT_NE(GetNoteID(), 0);
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(3), "North|Marsh|Bob");
+    const int marsh = GetNoteID();
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(3), "South|Noor|Cid");
+    EXPECT_NE(GetNoteID(), marsh);
+    EXPECT_EQ(GotoNext(), 0);
+    EXPECT_EQ(LastErrorText(), "");
+
+    ASSERT_EQ(GotoFirst(), 1);
+    EXPECT_EQ(Row(3), "North|Lee|Ann");
+    ASSERT_EQ(GotoNextCategory(), 1);
+    EXPECT_EQ(Row(3), "South|Noor|Cid");
+    EXPECT_EQ(GotoNextCategory(), 0);
+}
+
+TEST_F(RowWalkTest, AFlatViewGivesItsRowsAsTheyAre) {
+    OpenStandard();
+    ASSERT_EQ(DSOpen("Everyone"), 3);
+    EXPECT_EQ(IsCategorised(), 0);
+    EXPECT_EQ(Row(3), "Lee|Ann|North");
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(3), "Marsh|Bob|North");
+    ASSERT_EQ(GotoNext(), 1);
+    ASSERT_EQ(GotoNext(), 0);
+}
+
+TEST_F(RowWalkTest, CategoryReadersStepThroughTheCategoriesOfTheWalksNavigator) {
+    OpenStandard();
+    ASSERT_EQ(DSOpen("Contacts"), 3);
+    char category[256];
+    ASSERT_EQ(CategoryGetFirst(category, sizeof category), -1);
+    EXPECT_STREQ(category, "North");
+    EXPECT_EQ(GetNoteID(), 0); // a category row has no document
+    ASSERT_EQ(CategoryGetNext(category, sizeof category), -1);
+    EXPECT_STREQ(category, "South");
+    EXPECT_EQ(CategoryGetNext(category, sizeof category), 0);
+
+    // The walk starts again at the first row.
+    ASSERT_EQ(GotoFirst(), 1);
+    EXPECT_EQ(Row(3), "North|Lee|Ann");
+    char small[3];
+    ASSERT_EQ(CategoryGetFirst(small, sizeof small), -1);
+    EXPECT_STREQ(small, "No");
+}
+
+TEST_F(RowWalkTest, AColumnHoldingNumbersEmptiesEveryColumnOfItsRows) {
+    OpenStandard();
+    ASSERT_EQ(DSOpen("Ages"), 2);
+    EXPECT_EQ(Row(2), "|");
+    EXPECT_NE(GetNoteID(), 0);
+    EXPECT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(2), "|");
+}
+
+TEST_F(RowWalkTest, ColumnsOutsideTheViewGiveEmptyTexts) {
+    OpenStandard();
+    ASSERT_EQ(DSOpen("Everyone"), 3);
+    EXPECT_EQ(Data(-1), "");
+    EXPECT_EQ(Data(3), "");
+    EXPECT_EQ(Header(3), "");
+    EXPECT_EQ(Header(-1), "");
+    char text[4] = "abc";
+    GetData(0, text, 0);
+    EXPECT_STREQ(text, "abc");
+    GetData(0, text, sizeof text);
+    EXPECT_STREQ(text, "Lee");
+    GetHeader(0, text, sizeof text);
+    EXPECT_STREQ(text, "Las");
+    GetData(0, nullptr, 10);
+}
+
+TEST_F(RowWalkTest, SearchSelectsRowsAndNullRestartsAtTheFirst) {
+    OpenStandard();
+    ASSERT_EQ(nsfadmin::Index("contacts.nsf", ""), "");
+    ASSERT_EQ(DSOpen("Everyone"), 3);
+    ASSERT_EQ(GotoNext(), 1);
+    ASSERT_EQ(Search(nullptr), 1);
+    EXPECT_EQ(Row(3), "Lee|Ann|North");
+
+    ASSERT_EQ(Search("Noor"), 1);
+    EXPECT_EQ(Row(3), "Noor|Cid|South");
+    EXPECT_EQ(GotoNext(), 0);
+}
+
+TEST_F(RowWalkTest, AFailedSearchGivesZeroAndLeavesTheErrorText) {
+    UseServer("Nowhere/Acme");
+    ASSERT_EQ(LibOpen(), 0);
+    const std::string shown = LastErrorText();
+    OpenStandard();
+    ASSERT_EQ(DSOpen("Everyone"), 3);
+    EXPECT_EQ(LastErrorText(), shown);
+    EXPECT_EQ(Search("(("), 0);
+    EXPECT_EQ(LastErrorText(), shown);
+    EXPECT_EQ(GotoNextCategory(), 0); // a flat view has no next category
+    EXPECT_EQ(LastErrorText(), "");
+}
+
+TEST_F(RowWalkTest, DSCloseEndsTheOpenDataSource) {
+    OpenStandard();
+    ASSERT_EQ(DSOpen("Everyone"), 3);
+    DSClose();
+    EXPECT_EQ(CurrentSourceIndex, -1);
+    DSClose();
+    char text[256];
+    EXPECT_EQ(DSGetInfo(1, text, sizeof text), 0);
+    EXPECT_EQ(DSOpen("Contacts"), 3);
+    EXPECT_EQ(Row(3), "North|Lee|Ann");
+}
+
+} // namespace
+} // namespace qvltest
