@@ -25,6 +25,10 @@ TfrmFilter::TfrmFilter(QWidget* parent) : QDialog(parent) {
     edValue = new QLineEdit;
     cbValue = new QComboBox;
     cbValue->hide();
+    cbFields->setMinimumWidth(150);
+    cbOperator->setMinimumWidth(150);
+    edValue->setMinimumWidth(170);
+    cbValue->setMinimumWidth(170);
     cbCaseSensitive = new QCheckBox("Do a &case sensitive search");
     DialogButtons buttons = MakeDialogButtons("OK");
     btnOk = buttons.ok;
