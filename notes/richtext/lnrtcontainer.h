@@ -5,6 +5,7 @@
 
 #include "lnrtobject.h"
 
+class LNFontStyle;
 class LNRTCursor;
 
 class LNRTContainerBody : public LNRTObjectBody {
@@ -55,10 +56,19 @@ public:
     // Deletes from a up to b (runs cut at either end are split first); a then stands where the range was
     // and b equals a. Both must lie in one container of this tree.
     LNSTATUS DeleteRange(LNRTCursor* a, LNRTCursor* b);
+    // Gives the text from a up to b the bits of style that mask selects (runs cut at either end are split
+    // first); elements are left as they are.
+    LNSTATUS SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style, uint32_t mask);
+    // Puts a deep copy of object at the cursor; a run the cursor stands inside is split around it.
+    LNSTATUS InsertObjectAtCursor(const LNRTCursor& cursor, const LNRTObject& object);
 
 protected:
     // Opens the interval for a first child and links it.
     LNSTATUS LinkFirstChild(LNRTObject* child);
+    // Checks that both cursors stand in this tree (else LNERR_INVALID_RTCURSOR thrown), a before b and in
+    // one container, splits the runs they cut, and gives the first object of the range and the object
+    // after it (null at the end).
+    LNSTATUS SplitRange(LNRTCursor* a, LNRTCursor* b, LNRTObjectBody** first, LNRTObjectBody** following);
 
 private:
     friend class LNRTObjectBody;

@@ -46,11 +46,7 @@ LNSTATUS LNRTContainerBody::Assign(LNRTObjectBody* source, bool deep) {
 }
 
 LNSTATUS LNRTContainerBody::GetFirstOfType(uint32_t type, LNRTObject* out) {
-    if (IsType(type)) {
-        out->SetObjectBody(this);
-        return LNNOERROR;
-    }
-    out->SetObjectBody(nullptr);
+    if (LNRTObjectBody::GetFirstOfType(type, out) == LNNOERROR) return LNNOERROR;
     for (LNRTObjectBody* child = FirstChild.GetObjectBody(); child != nullptr;
          child = child->GetNextSibling()) {
         const LNSTATUS status = child->GetFirstOfType(type, out);
@@ -60,11 +56,7 @@ LNSTATUS LNRTContainerBody::GetFirstOfType(uint32_t type, LNRTObject* out) {
 }
 
 LNSTATUS LNRTContainerBody::GetLastOfType(uint32_t type, LNRTObject* out) {
-    if (IsType(type)) {
-        out->SetObjectBody(this);
-        return LNNOERROR;
-    }
-    out->SetObjectBody(nullptr);
+    if (LNRTObjectBody::GetFirstOfType(type, out) == LNNOERROR) return LNNOERROR;
     LNRTObject last;
     if (GetLastChild(&last) != LNNOERROR) return LNWARN_NOT_FOUND;
     for (LNRTObjectBody* child = last.GetObjectBody(); child != nullptr;

@@ -53,22 +53,30 @@ LNSTATUS SplitAtCursor(const LNRTCursor& cursor) {
 
 } // namespace
 
-LNSTATUS LNRTContainerBody::DeleteRange(LNRTCursor* a, LNRTCursor* b) {
+LNSTATUS LNRTContainerBody::SplitRange(LNRTCursor* a, LNRTCursor* b, LNRTObjectBody** first,
+                                       LNRTObjectBody** following) {
     if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
     for (const LNRTCursor* cursor : {a, b})
         if (cursor == nullptr || !cursor->IsValid() ||
             !cursor->GetCursorBody()->GetStop().object->IsInside(this))
             throw LNERR_INVALID_RTCURSOR;
     if (!(*a < *b)) return LNERR_INVALID_SELECTION;
-    const LNRTStop from = a->GetCursorBody()->GetStop();
-    const LNRTStop to = b->GetCursorBody()->GetStop();
-    if (from.object->GetParent() != to.object->GetParent()) return LNERR_INVALID_SELECTION;
+    if (a->GetCursorBody()->GetStop().object->GetParent() !=
+        b->GetCursorBody()->GetStop().object->GetParent())
+        return LNERR_INVALID_SELECTION;
     if (const LNSTATUS status = SplitAtCursor(*b)) return status;
     if (const LNSTATUS status = SplitAtCursor(*a)) return status;
-    LNRTObjectBody* first = a->GetCursorBody()->GetStop().object;
+    *first = a->GetCursorBody()->GetStop().object;
     // The range ends before b's object, or takes it too when b stands after it.
-    LNRTObjectBody* following = b->GetCursorBody()->GetStop().object;
-    if (b->GetCursorBody()->IsAfter()) following = following->GetNextSibling();
+    *following = b->GetCursorBody()->GetStop().object;
+    if (b->GetCursorBody()->IsAfter()) *following = (*following)->GetNextSibling();
+    return LNNOERROR;
+}
+
+LNSTATUS LNRTContainerBody::DeleteRange(LNRTCursor* a, LNRTCursor* b) {
+    LNRTObjectBody* first = nullptr;
+    LNRTObjectBody* following = nullptr;
+    if (const LNSTATUS status = SplitRange(a, b, &first, &following)) return status;
     LNRTContainerBody* parent = first->GetParent();
     const LNRTStop next = LNRTFirstStop(following);
     for (LNRTObjectBody* at = first; at != nullptr && at != following;) {
@@ -87,4 +95,36 @@ LNSTATUS LNRTContainerBody::DeleteRange(LNRTCursor* a, LNRTCursor* b) {
     }
     *b = *a;
     return LNNOERROR;
+}
+
+LNSTATUS LNRTContainerBody::SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style,
+                                                uint32_t mask) {
+    if (style.IsNull()) return LNERR_INVALID_PARAMETER;
+    LNRTObjectBody* first = nullptr;
+    LNRTObjectBody* following = nullptr;
+    if (const LNSTATUS status = SplitRange(a, b, &first, &following)) return status;
+    for (LNRTObjectBody* at = first; at != nullptr && at != following; at = at->GetNextSibling()) {
+        if (!at->IsType(LNRTTYPE_STYLIZED_TEXT)) continue;
+        auto* run = static_cast<LNStylizedTextBody*>(at);
+        LNFontTable table;
+        run->GetFontStyle().GetFontTable(&table);
+        LNFontStyle merged(run->GetFontStyle().GetFontID(), table);
+        if (const LNSTATUS status = merged.SetStyle(style, mask)) return status;
+        if (const LNSTATUS status = run->SetFontStyle(merged)) return status;
+    }
+    return LNNOERROR;
+}
+
+LNSTATUS LNRTContainerBody::InsertObjectAtCursor(const LNRTCursor& cursor, const LNRTObject& object) {
+    if (!IsValid() || !object.IsValid()) throw LNERR_INVALID_RICHTEXT;
+    if (!cursor.IsValid() || !cursor.GetCursorBody()->GetStop().object->IsInside(this))
+        throw LNERR_INVALID_RTCURSOR;
+    if (!CanContain(object.GetType())) return LNERR_CANNOT_INSERT_TYPE;
+    LNRTObject copy;
+    if (const LNSTATUS status = copy.CopyObject(object, true)) return status;
+    if (cursor.IsAtEnd()) return cursor.GetCursorBody()->GetStop().object->GetParent()->AppendChild(&copy);
+    if (const LNSTATUS status = SplitAtCursor(cursor)) return status;
+    const LNRTCursorBody* body = cursor.GetCursorBody();
+    const LNRTStop stop = body->IsAfter() ? LNRTNextStop(body->GetStop(), body->Scope()) : body->GetStop();
+    return stop.object->InsertBefore(&copy);
 }

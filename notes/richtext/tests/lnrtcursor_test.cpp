@@ -168,6 +168,44 @@ TEST_F(CursorTreeTest, DeleteRangeSplitsRunsAtBothEnds) {
     EXPECT_EQ(Box()->DeleteRange(&a, &end), LNERR_INVALID_SELECTION);
 }
 
+TEST_F(CursorTreeTest, RestylingInsideARunMakesThreeRuns) {
+    LNRTCursor a;
+    ASSERT_EQ(Box()->GetStartCursor(&a), 0u);
+    ++a;
+    LNRTCursor b;
+    b.SetPosition(a);
+    b += 2;
+    const LNFontStyle bold(0x0A000101u, LNFontTable());
+    ASSERT_EQ(Box()->SetFontStyleInRange(&a, &b, bold, 0x0000FF00u), 0u);
+    EXPECT_EQ(box_.GetChildCount(), 5u);
+    EXPECT_EQ(Text(box_), "abcde\nxy");
+    LNRTObject run;
+    ASSERT_EQ(box_.GetFirstChild(&run), 0u);
+    uint32_t fonts[3] = {};
+    for (uint32_t& font : fonts) {
+        LNFontStyle style;
+        ASSERT_EQ(LNStylizedText(run).GetFontStyle(&style), 0u);
+        font = style.GetFontID();
+        run.GetNext(&run);
+    }
+    EXPECT_EQ(fonts[0], 0x0A000001u);
+    EXPECT_EQ(fonts[1], 0x0A000101u);
+    EXPECT_EQ(fonts[2], 0x0A000001u);
+    EXPECT_EQ(Box()->SetFontStyleInRange(&b, &a, bold, 0xFFFFFFFFu), LNERR_INVALID_SELECTION);
+}
+
+TEST_F(CursorTreeTest, ObjectsInsertedInsideARunSplitIt) {
+    LNRTCursor cursor;
+    ASSERT_EQ(Box()->GetStartCursor(&cursor), 0u);
+    cursor += 2;
+    ASSERT_EQ(Box()->InsertObjectAtCursor(cursor, Record(Word(0x02A4))), 0u);
+    EXPECT_EQ(Text(box_), "ab\tcde\nxy");
+    LNRTCursor end;
+    ASSERT_EQ(Box()->GetEndCursor(&end), 0u);
+    ASSERT_EQ(Box()->InsertObjectAtCursor(end, Record(Paragraph())), 0u);
+    EXPECT_EQ(Text(box_), "ab\tcde\nxy\n");
+}
+
 TEST_F(CursorTest, CanInsertAfterParagraphs) {
     LNRTContainer box;
     ASSERT_EQ(box.Append(Record(WordRecord(0xFF99, 4))), 0u);
