@@ -120,6 +120,38 @@ TEST_F(LibOpenTest, AnUnwritableLogDoesNotStopTheStart) {
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
+TEST_F(LibOpenTest, AfterLibCloseEveryExportFailsQuietly) {
+    OpenStandard();
+    ASSERT_EQ(DSOpen("Contacts"), 3);
+    ASSERT_EQ(KWOpen("Region"), 1);
+    ASSERT_EQ(KWLoad("Status"), 2);
+    LibClose();
+
+    char text[16] = "untouched";
+    EXPECT_EQ(DSGetCount(), 0);
+    EXPECT_EQ(DSGetName(0, text, sizeof text), 0);
+    EXPECT_EQ(DSGetInfo(1, text, sizeof text), 0);
+    EXPECT_EQ(DSOpen("Contacts"), -1);
+    EXPECT_EQ(GotoFirst(), 0);
+    EXPECT_EQ(GotoNext(), 0);
+    EXPECT_EQ(GotoNextCategory(), 0);
+    EXPECT_EQ(Search(nullptr), 0);
+    EXPECT_EQ(GetNoteID(), 0);
+    EXPECT_EQ(KWGetFirst(text, sizeof text), 0);
+    EXPECT_EQ(KWGetNext(text, sizeof text), 0);
+    EXPECT_EQ(KWGet(0, text, sizeof text), 0);
+    EXPECT_EQ(KWOpen("Region"), 0);
+    EXPECT_EQ(KWLoad("Region"), 0);
+    EXPECT_STREQ(text, "untouched");
+    EXPECT_EQ(Data(0), "");
+    EXPECT_EQ(Header(0), "");
+    UpdateDocument("MergeHistory", "late", 1);
+    KWClose();
+    DSClose();
+    LibClose();
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
 TEST(ProfileFile, TheTextAfterTheLastDotOfTheFileNameBecomesIni) {
     EXPECT_EQ(ProfileFileFor("/opt/quorvel/qvllib.so"), "/opt/quorvel/qvllib.ini");
     EXPECT_EQ(ProfileFileFor("/opt/quorvel/qvllib.so.1"), "/opt/quorvel/qvllib.so.ini");
