@@ -6,6 +6,7 @@
 #include "lnrtobject.h"
 
 class LNFontStyle;
+class LNRichText;
 class LNRTCursor;
 
 class LNRTContainerBody : public LNRTObjectBody {
@@ -61,6 +62,9 @@ public:
     LNSTATUS SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style, uint32_t mask);
     // Puts a deep copy of object at the cursor; a run the cursor stands inside is split around it.
     LNSTATUS InsertObjectAtCursor(const LNRTCursor& cursor, const LNRTObject& object);
+    // A new free-standing rich text holding copies of what lies from a up to b (one container's children;
+    // runs cut at either end are copied in part). This tree is not changed.
+    LNSTATUS CopyRangeToRichText(const LNRTCursor& a, const LNRTCursor& b, LNRichText* out);
 
 protected:
     // Opens the interval for a first child and links it.

@@ -47,6 +47,8 @@ public:
     LNSTATUS InsertText(uint32_t position, const LNString& text);
     // Keeps characters 1 to offset - 1; a new run after this one takes the rest.
     LNSTATUS SplitAt(uint32_t offset);
+    // Cuts the run to characters first through last.
+    LNSTATUS KeepCharacters(uint32_t first, uint32_t last);
     const LNFontStyle& GetFontStyle() const { return FontStyle; }
     LNSTATUS SetFontStyle(const LNFontStyle& style);
 

@@ -186,16 +186,7 @@ LNSTATUS LNStylizedTextBody::SplitAt(uint32_t offset) {
     static_cast<LNStylizedTextBody*>(rest.GetObjectBody())->FontStyle =
         LNFontStyle(FontStyle.GetFontID(), table);
     if (const LNSTATUS status = InsertAfter(&rest)) return status;
-    nnotes::ODSTextRecord header{};
-    if (const LNSTATUS status = ReadHeader(&header)) return status;
-    if (const LNSTATUS status = SetRecordSize((kHeader + cut + 1) & ~1u)) return status;
-    header.Length = static_cast<uint16_t>(kHeader + cut);
-    if (const LNSTATUS status = WriteStructure(nnotes::ODS_TEXT_RECORD, &header, 0)) return status;
-    // The pad byte of an odd text is zero, never a byte of the text that moved away.
-    if (cut % 2 == 1) {
-        const uint8_t zero = 0;
-        if (const LNSTATUS status = WriteBytes(1, &zero, kHeader + cut)) return status;
-    }
+    if (const LNSTATUS status = KeepCharacters(1, offset - 1)) return status;
     auto* second = static_cast<LNStylizedTextBody*>(rest.GetObjectBody());
     for (size_t i = RTCharArray.size(); i-- > 0;) {
         LNRTCursorBody* cursor = RTCharArray[i];
@@ -207,6 +198,27 @@ LNSTATUS LNStylizedTextBody::SplitAt(uint32_t offset) {
     }
     if (const LNSTATUS status = second->SetDirty(true)) return status;
     return SetDirty(true);
+}
+
+LNSTATUS LNStylizedTextBody::KeepCharacters(uint32_t first, uint32_t last) {
+    const uint32_t count = GetCharacterCount();
+    if (first < 1 || last < first || last > count) return LNERR_INVALID_PARAMETER;
+    LNString text;
+    if (const LNSTATUS status = CopyText(&text)) return status;
+    const uint32_t from = BytePosition(text, first - 1);
+    const uint32_t kept = BytePosition(text, last) - from;
+    nnotes::ODSTextRecord header{};
+    if (const LNSTATUS status = ReadHeader(&header)) return status;
+    if (const LNSTATUS status = SetRecordSize((kHeader + kept + 1) & ~1u)) return status;
+    if (const LNSTATUS status = WriteBytes(kept, text.GetTextPtr() + from, kHeader)) return status;
+    header.Length = static_cast<uint16_t>(kHeader + kept);
+    if (const LNSTATUS status = WriteStructure(nnotes::ODS_TEXT_RECORD, &header, 0)) return status;
+    // The pad byte of an odd text is zero, never a byte of the text that was cut away.
+    if (kept % 2 == 1) {
+        const uint8_t zero = 0;
+        if (const LNSTATUS status = WriteBytes(1, &zero, kHeader + kept)) return status;
+    }
+    return LNNOERROR;
 }
 
 LNSTATUS LNStylizedTextBody::SetFontStyle(const LNFontStyle& style) {

@@ -1,3 +1,4 @@
+#include "lnrichtext.h"
 #include "lnrtcursor.h"
 #include "lnrtelement.h"
 #include "lnstylizedtext.h"
@@ -204,6 +205,29 @@ TEST_F(CursorTreeTest, ObjectsInsertedInsideARunSplitIt) {
     ASSERT_EQ(Box()->GetEndCursor(&end), 0u);
     ASSERT_EQ(Box()->InsertObjectAtCursor(end, Record(Paragraph())), 0u);
     EXPECT_EQ(Text(box_), "ab\tcde\nxy\n");
+}
+
+TEST_F(CursorTreeTest, CopyRangeLeavesTheTreeAlone) {
+    LNRTCursor a;
+    ASSERT_EQ(Box()->GetStartCursor(&a), 0u);
+    a += 3;
+    LNRTCursor b;
+    b.SetPosition(a);
+    b += 4;
+    LNRichText copy;
+    ASSERT_EQ(Box()->CopyRangeToRichText(a, b, &copy), 0u);
+    LNString text;
+    ASSERT_EQ(copy.GetText(&text), 0u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(text.GetTextPtr()), "de\nx");
+    EXPECT_EQ(Text(box_), "abcde\nxy");
+    EXPECT_EQ(box_.GetChildCount(), 3u);
+    LNRTCursor end;
+    ASSERT_EQ(Box()->GetEndCursor(&end), 0u);
+    ASSERT_EQ(Box()->CopyRangeToRichText(a, end, &copy), 0u);
+    LNString rest;
+    ASSERT_EQ(copy.GetText(&rest), 0u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(rest.GetTextPtr()), "de\nxy");
+    EXPECT_EQ(Box()->CopyRangeToRichText(end, a, &copy), LNERR_INVALID_SELECTION);
 }
 
 TEST_F(CursorTest, CanInsertAfterParagraphs) {
