@@ -133,9 +133,13 @@ TEST(DemoRoad, OpenRetrieveSearchMergeAndWriteBack) {
     os::SetMessageBoxHandler({});
     word::ResetAutomation();
     ASSERT_EQ(chdir(cwd), 0);
-    qputenv("HOME", home);
-    qputenv("TMPDIR", tmp);
-    qputenv("XDG_CONFIG_HOME", config);
+    for (auto [variable, value] : {std::pair{"HOME", home}, {"TMPDIR", tmp}, {"XDG_CONFIG_HOME", config}}) {
+        if (value.isNull()) {
+            qunsetenv(variable);
+        } else {
+            qputenv(variable, value);
+        }
+    }
 }
 
 } // namespace
