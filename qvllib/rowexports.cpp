@@ -53,18 +53,16 @@ int CategoryGetNext(char* buffer, int size) {
 }
 
 void GetHeader(int column, char* buffer, int size) {
-    Shielded([=] {
-        const auto index = static_cast<uint32_t>(column);
-        CopyOut(buffer, size,
-                IsColumn(column) ? PlatformText(CurrentView.GetColumnTitle(index)) : std::string());
+    const std::string title = Shielded(std::string(), [column] {
+        return IsColumn(column) ? PlatformText(CurrentView.GetColumnTitle(static_cast<uint32_t>(column)))
+                                : std::string();
     });
+    CopyOut(buffer, size, title);
 }
 
 void GetData(int column, char* buffer, int size) {
-    Shielded([=] {
-        CopyOut(buffer, size,
-                IsColumn(column) ? CurrentColumnValues[static_cast<size_t>(column)] : std::string());
-    });
+    CopyOut(buffer, size,
+            IsColumn(column) ? CurrentColumnValues[static_cast<size_t>(column)] : std::string());
 }
 
 int GetNoteID(void) {

@@ -147,6 +147,7 @@ TEST_F(RowWalkTest, DSCloseEndsTheOpenDataSource) {
     ASSERT_EQ(DSOpen("Everyone"), 3);
     DSClose();
     EXPECT_EQ(CurrentSourceIndex, -1);
+    EXPECT_EQ(Header(0), "");
     DSClose();
     char text[256];
     EXPECT_EQ(DSGetInfo(1, text, sizeof text), 0);
