@@ -91,6 +91,18 @@ public:
     bool IsValid() const { return !IsNull() && GetCursorBody()->IsValid(); }
     // Whether an object of type may be inserted here.
     bool CanInsert(uint32_t type) const;
+    // Onto the first (or last) object of type in the scope; none: LNWARN_NOT_FOUND, the cursor stays. out,
+    // when given, receives the object.
+    LNSTATUS GotoFirst(uint32_t type, LNRTObject* out = nullptr);
+    LNSTATUS GotoLast(uint32_t type, LNRTObject* out = nullptr);
+    // Onto the first character of the first, next or last occurrence of text in the text of the scope's
+    // runs (a match may run on from one run into the next). FindNext starts one character after the
+    // cursor, so that repeated calls move on. None: LNWARN_NOT_FOUND, the cursor stays. SearchOptions bit
+    // 0 set keeps case, bit 1 set keeps accents.
+    LNSTATUS FindFirst(const LNString& text);
+    LNSTATUS FindNext(const LNString& text);
+    LNSTATUS FindLast(const LNString& text);
+    void SetSearchOptions(uint32_t options) { Valid()->SearchOptions = options; }
     // The scope must be valid and hold the cursor's element.
     LNSTATUS SetContainer(const LNRTContainer& container);
     void ClearContainer();
@@ -102,4 +114,7 @@ private:
     LNRTStop Normalised(bool* after) const;
     bool Next();
     bool Previous();
+    LNSTATUS Goto(uint32_t type, bool last, LNRTObject* out);
+    // Searches from character start of the scope's text; last: the last match at or after start.
+    LNSTATUS Find(const LNString& text, uint32_t start, bool last);
 };

@@ -230,6 +230,35 @@ TEST_F(CursorTreeTest, CopyRangeLeavesTheTreeAlone) {
     EXPECT_EQ(Box()->CopyRangeToRichText(end, a, &copy), LNERR_INVALID_SELECTION);
 }
 
+TEST_F(CursorTest, SearchesRunAcrossRunsAndFoldCase) {
+    LNRTContainer box;
+    ASSERT_EQ(box.Append(LNString("One fish, ")), 0u);
+    ASSERT_EQ(box.Append(Record(Paragraph())), 0u);
+    ASSERT_EQ(box.Append(LNString("two Fi")), 0u);
+    ASSERT_EQ(box.Append(Record(WordRecord(0xFF99, 4))), 0u);
+    ASSERT_EQ(box.Append(LNString("sh")), 0u);
+    LNRTCursor cursor;
+    ASSERT_EQ(box.GetContainerBody()->GetStartCursor(&cursor), 0u);
+    ASSERT_EQ(cursor.FindFirst(LNString("fish")), 0u);
+    EXPECT_EQ(cursor.GetOffset(), 5u);
+    // The next match begins in the second run and ends in the third.
+    ASSERT_EQ(cursor.FindNext(LNString("fish")), 0u);
+    LNRTObject on;
+    ASSERT_EQ(cursor.GetObject(&on), 0u);
+    EXPECT_EQ(cursor.GetOffset(), 5u);
+    EXPECT_EQ(LNStylizedText(on).GetCharacterCount(), 6u);
+    EXPECT_EQ(cursor.FindNext(LNString("fish")), LNWARN_NOT_FOUND);
+    EXPECT_EQ(cursor.GetOffset(), 5u);
+    cursor.SetSearchOptions(1);
+    ASSERT_EQ(cursor.FindLast(LNString("fish")), 0u);
+    EXPECT_EQ(cursor.GetOffset(), 5u);
+    ASSERT_EQ(cursor.GotoFirst(LNRTTYPE_COMPOSITE_DATA, &on), 0u);
+    EXPECT_EQ(on.GetSignature(), 0x81);
+    ASSERT_EQ(cursor.GotoLast(LNRTTYPE_COMPOSITE_DATA), 0u);
+    EXPECT_EQ(cursor.GetOffset(), 0u);
+    EXPECT_EQ(cursor.GotoFirst(LNRTTYPE_FORM_FIELD), LNWARN_NOT_FOUND);
+}
+
 TEST_F(CursorTest, CanInsertAfterParagraphs) {
     LNRTContainer box;
     ASSERT_EQ(box.Append(Record(WordRecord(0xFF99, 4))), 0u);
