@@ -161,6 +161,19 @@ TEST_F(Open, EmptyCategoryIsNotCategorisedDrawnEmptyAndFound) {
     EXPECT_EQ(frmMain->gridAll->CurrentRow(), 5) << "first row of C";
 }
 
+TEST_F(Open, ChosenCategoryShowsItsFirstRowBelowOneRowOfContext) {
+    fake::Source source{"Many", "", {"Region", "Name"}, true, {}, {}, true};
+    for (int i = 0; i < 120; ++i)
+        source.rows.push_back({{std::string(1, char('A' + i / 30)), "N"}, i + 1});
+    fake::Lib().sources = {source};
+    OpenSource("Many");
+    frmMain->CategoryChosen(3);
+    EXPECT_EQ(frmMain->gridAll->CurrentRow(), 91);
+    EXPECT_EQ(frmMain->gridAll->TopRow(), 90);
+    frmMain->CategoryChosen(0);
+    EXPECT_EQ(frmMain->gridAll->TopRow(), 1);
+}
+
 TEST_F(Open, HiddenSegmentsAreNotShownButKeptForComparison) {
     EXPECT_EQ(DisplayForm("North(\x7f"
                           "01)"),
