@@ -52,9 +52,7 @@ TEST_F(DatabaseTest, MissingFilesAndUnknownServersAreNotesStatuses) {
 
 TEST_F(DatabaseTest, ServerDatabasesLieInTheServersFolder) {
     MakeFile("Alpha/Acme!!mail/jdoe.nsf");
-    LNDatabase db;
-    ASSERT_EQ(session_.GetDatabase(T("mail/jdoe.nsf"), &db, T("CN=Alpha/O=Acme")), LNNOERROR);
-    ASSERT_EQ(db.Open(), LNNOERROR);
+    LNDatabase db = OpenDb("mail/jdoe.nsf", "CN=Alpha/O=Acme");
     EXPECT_TRUE(db.IsRemote());
     EXPECT_STREQ(db.GetServer().GetPlatformTextPtr(), "CN=Alpha/O=Acme");
     EXPECT_STREQ(db.GetFileName().GetPlatformTextPtr(), "jdoe.nsf");
@@ -90,9 +88,7 @@ TEST_F(DatabaseTest, FileNamesAreWhatFollowsTheLastSeparator) {
 
 TEST_F(DatabaseTest, InformationFieldsRoundTrip) {
     MakeFile("info.nsf");
-    LNDatabase db;
-    ASSERT_EQ(session_.GetDatabase(T("info.nsf"), &db), LNNOERROR);
-    ASSERT_EQ(db.Open(), LNNOERROR);
+    LNDatabase db = OpenDb("info.nsf");
     EXPECT_STREQ(db.GetTitle().GetPlatformTextPtr(), "");
     ASSERT_EQ(db.SetTitle(T("Customers")), LNNOERROR);
     ASSERT_EQ(db.SetDesignTemplateName(T("StdCustomers")), LNNOERROR);
@@ -116,9 +112,7 @@ TEST_F(DatabaseTest, InformationFieldsRoundTrip) {
 
 TEST_F(DatabaseTest, OptionBitsAreSetAndReadOneByOne) {
     MakeFile("opt.nsf");
-    LNDatabase db;
-    ASSERT_EQ(session_.GetDatabase(T("opt.nsf"), &db), LNNOERROR);
-    ASSERT_EQ(db.Open(), LNNOERROR);
+    LNDatabase db = OpenDb("opt.nsf");
     EXPECT_FALSE(db.GetOption0004());
     EXPECT_TRUE(db.GetOption0040()) << "0x0040 reads TRUE while its bit is clear";
     ASSERT_EQ(db.SetOption0004(true), LNNOERROR);
@@ -154,9 +148,7 @@ TEST_F(DatabaseTest, DesignLookupsByName) {
 
 TEST_F(DatabaseTest, FullTextIndexLifetime) {
     MakeFile("ft.nsf");
-    LNDatabase db;
-    ASSERT_EQ(session_.GetDatabase(T("ft.nsf"), &db), LNNOERROR);
-    ASSERT_EQ(db.Open(), LNNOERROR);
+    LNDatabase db = OpenDb("ft.nsf");
     EXPECT_FALSE(db.IsFTIndexed());
     uint16_t options = 0;
     EXPECT_EQ(db.GetFTIndexOptions(&options), nnotes::ERR_FT_NOT_INDEXED);

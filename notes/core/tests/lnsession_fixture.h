@@ -51,6 +51,17 @@ protected:
         ASSERT_EQ(nnotes::CreateDatabase(netpath.c_str(), 0, false, 0, 0, 0), nnotes::NOERROR) << netpath;
     }
 
+    // A database of the session, opened (server null: local).
+    LNDatabase OpenDb(const char* path, const char* server = nullptr) {
+        LNDatabase db;
+        EXPECT_EQ(
+            session_.GetDatabase(LNString(path), &db, server != nullptr ? LNString(server) : LNString()),
+            LNNOERROR)
+            << path;
+        EXPECT_EQ(db.Open(), LNNOERROR) << path;
+        return db;
+    }
+
     // The status that f throws; 0 when it throws none.
     template <typename F>
     static LNSTATUS Thrown(F f) {

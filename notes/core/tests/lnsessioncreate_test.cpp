@@ -40,9 +40,7 @@ TEST_F(CreateDatabaseTest, ServerDatabasesAreMadeInTheServersFolder) {
 
 TEST_F(CreateDatabaseTest, CopiesRefuseAnExistingDestinationUnlessForced) {
     MakeFile("source.nsf");
-    LNDatabase source;
-    ASSERT_EQ(session_.GetDatabase(T("source.nsf"), &source), LNNOERROR);
-    ASSERT_EQ(source.Open(), LNNOERROR);
+    LNDatabase source = OpenDb("source.nsf");
     ASSERT_EQ(source.SetTitle(T("Original")), LNNOERROR);
     source.Close();
 
@@ -62,9 +60,7 @@ TEST_F(CreateDatabaseTest, CopiesRefuseAnExistingDestinationUnlessForced) {
 TEST_F(CreateDatabaseTest, CopiesOfServerDatabasesComeFromTheServer) {
     MakeFile("Alpha/Acme!!shared.nsf");
     MakeFile("shared.nsf");
-    LNDatabase remote;
-    ASSERT_EQ(session_.GetDatabase(T("shared.nsf"), &remote, T("Alpha/Acme")), LNNOERROR);
-    ASSERT_EQ(remote.Open(), LNNOERROR);
+    LNDatabase remote = OpenDb("shared.nsf", "Alpha/Acme");
     ASSERT_EQ(remote.SetTitle(T("On the server")), LNNOERROR);
     LNDatabase copy;
     ASSERT_EQ(session_.CopyDatabase(remote, T("local.nsf"), LNString(), LNCreateDatabaseOptions(), &copy),
@@ -75,9 +71,7 @@ TEST_F(CreateDatabaseTest, CopiesOfServerDatabasesComeFromTheServer) {
 TEST_F(CreateDatabaseTest, TemplatesGiveTheirDesignAndName) {
     MakeFile("plain.ntf");
     MakeFile("std.ntf");
-    LNDatabase templ;
-    ASSERT_EQ(session_.GetDatabase(T("std.ntf"), &templ), LNNOERROR);
-    ASSERT_EQ(templ.Open(), LNNOERROR);
+    LNDatabase templ = OpenDb("std.ntf");
     ASSERT_EQ(templ.SetDesignTemplateName(T("StdApp")), LNNOERROR);
     templ.Close();
 
@@ -126,9 +120,7 @@ TEST_F(CreateDatabaseTest, FileFiguresOfClosedLocalDatabasesOnly) {
 
 TEST_F(CreateDatabaseTest, DatabasesAreFoundByTheirIdentifier) {
     MakeFile("sub/found.nsf");
-    LNDatabase db;
-    ASSERT_EQ(session_.GetDatabase(T("sub/found.nsf"), &db), LNNOERROR);
-    ASSERT_EQ(db.Open(), LNNOERROR);
+    LNDatabase db = OpenDb("sub/found.nsf");
     nnotes::Instant id;
     ASSERT_EQ(nnotes::GetDatabaseId(db.GetHandle(), &id), nnotes::NOERROR);
     LNDatabase found;
