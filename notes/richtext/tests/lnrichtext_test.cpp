@@ -1,3 +1,4 @@
+#include "lnfonttable.h"
 #include "lnnote.h"
 #include "lnrichtext.h"
 #include "lnrtelement.h"
@@ -210,6 +211,45 @@ TEST_F(FreeRichTextTest, ConversionsAndEmptyHandles) {
     EXPECT_THROW(empty = plain, LNSTATUS);
     EXPECT_EQ(empty.Assign(plain), LNERR_INAPPROPRIATE_FOR_OBJECT);
     EXPECT_EQ(empty.Assign(LNItem()), LNERR_NOT_INITIALIZED);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RichTextItemTest, FontTableIsWrittenBackAsANewItem) {
+    const std::string stored = Word(0xFF8B) + Word(42) + Word(1) + std::string(1, '\x09') +
+                               std::string(1, '\x02') + std::string("Garamond") + std::string(24, '\0');
+    const nnotes::NOTEID id = SaveComposite("$Fonts", {stored});
+    note_ = LNNote(static_cast<LNDatabaseBody*>(db_.GetBody()), id);
+    ASSERT_EQ(note_.Open(0), 0u);
+    LNNoteBody* noteBody = note_.GetNoteBody();
+    nnotes::BLOCKID item{};
+    nnotes::BLOCKID value{};
+    uint32_t size = 0;
+    ASSERT_EQ(nnotes::FindItemByName(noteBody->GetNoteHandle(), "$Fonts", 6, &item, nullptr, &value, &size),
+              nnotes::NOERROR);
+    {
+        LNFontTable table;
+        table.SetItemBody(noteBody,
+                          new LNFontTableBody(noteBody, item, nnotes::TYPE_COMPOSITE, 0, value, size));
+        // Unchanged, it is not written.
+        ASSERT_EQ(table.GetItemBody()->Flush(nullptr), 0u);
+        EXPECT_EQ(table.GetItemBody()->GetItemBlockID().block, item.block);
+        uint8_t face = 0;
+        ASSERT_EQ(table.AddFaceByName(1, "Courier", &face), 0u);
+        EXPECT_EQ(face, 10);
+        ASSERT_EQ(table.GetItemBody()->Flush(nullptr), 0u);
+        EXPECT_FALSE(table.GetItemBody()->IsDirty());
+        ASSERT_EQ(note_.Save(0), 0u);
+    }
+    note_ = LNNote();
+    const std::vector<std::string> values = StoredValues(id, "$Fonts");
+    ASSERT_EQ(values.size(), 1u);
+    ASSERT_EQ(values[0].size(), 2u + 6u + 2 * 34u);
+    EXPECT_EQ(values[0].substr(2, 6), Word(0xFF8B) + Word(76) + Word(2));
+    EXPECT_EQ(values[0][42], 10);
+    EXPECT_EQ(std::string(values[0].data() + 44), "Courier");
 }
 
 } // namespace
