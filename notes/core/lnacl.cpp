@@ -44,8 +44,7 @@ void TakeEntry(void* context, const char* name, uint16_t level, nnotes::ACL_PRIV
 
 LNACL::LNACL(const LNACL& other)
     : LNNotesClass(other), Acl(other.Acl), DefaultLevelValid(other.DefaultLevelValid),
-      Database(other.Database), DefaultLevel(other.DefaultLevel), Flags(other.Flags), Holders(other.Holders) {
-}
+      Database(other.Database), DefaultLevel(other.DefaultLevel), Holders(other.Holders) {}
 
 LNACL& LNACL::operator=(const LNACL& other) {
     if (this == &other) return *this;
@@ -55,7 +54,6 @@ LNACL& LNACL::operator=(const LNACL& other) {
     DefaultLevelValid = other.DefaultLevelValid;
     Database = other.Database;
     DefaultLevel = other.DefaultLevel;
-    Flags = other.Flags;
     Holders = other.Holders;
     return *this;
 }
@@ -92,7 +90,6 @@ LNSTATUS LNACL::Close() {
     LNDatabaseBody* body = Database.GetDatabaseBody();
     if (body != nullptr && body->AclObject == this) body->AclObject = nullptr;
     DefaultLevelValid = false;
-    Flags = 0;
     if (Acl != nnotes::NULLHANDLE && Holders.use_count() == 1) nnotes::FreeBlock(Acl);
     Acl = nnotes::NULLHANDLE;
     Holders.reset();
@@ -102,8 +99,6 @@ LNSTATUS LNACL::Close() {
 
 LNSTATUS LNACL::Enumerate(uint32_t minimumLevel, LNACLEntryArray* entries) const {
     LNACLEntryArray fresh;
-    fresh.Acl = Acl;
-    fresh.MinimumLevel = minimumLevel;
     Snapshot snapshot{Acl, minimumLevel, &fresh.Entries, {}};
     if (const LNSTATUS status = lnacl::ReadSlotNames(Acl, snapshot.slots)) return status;
     if (const nnotes::STATUS status = nnotes::EnumerateACL(Acl, TakeEntry, &snapshot)) return status;
@@ -263,7 +258,6 @@ bool LNACL::GetACLFlag() {
     Require();
     uint32_t flags = 0;
     if (const nnotes::STATUS status = nnotes::GetACLFlags(Acl, &flags)) throw LNToNotesStatus(status);
-    Flags = flags;
     return (flags & 1u) != 0;
 }
 

@@ -32,15 +32,12 @@ public:
 private:
     friend class LNACL;
     friend class LNACLEntryBody;
-    static constexpr uint32_t kAllRoles = 1, kEntryRoles = 2;
 
     // The roles of the list; with privileges, only those that the privileges hold.
     LNSTATUS Build(nnotes::DHANDLE acl, const nnotes::ACL_PRIVILEGES* privileges);
     // The same from the list's slot names, read once for many entries (null: no roles).
-    void Fill(nnotes::DHANDLE acl, const nnotes::ACL_PRIVILEGES* privileges, const std::string* slots);
+    void Fill(const nnotes::ACL_PRIVILEGES* privileges, const std::string* slots);
 
-    nnotes::DHANDLE Acl = nnotes::NULLHANDLE;
-    uint32_t Source = 0;
     std::vector<std::string> Names;
 };
 
@@ -149,8 +146,6 @@ public:
 private:
     friend class LNACL;
 
-    nnotes::DHANDLE Acl = nnotes::NULLHANDLE;
-    uint32_t MinimumLevel = 0;
     std::vector<LNACLEntry> Entries;
 };
 
@@ -205,7 +200,6 @@ private:
     // Holding the database keeps its body alive for copies that outlive the handle they were read through.
     LNDatabase Database;
     uint32_t DefaultLevel = 0;
-    uint32_t Flags = 0;
     // Holders of Acl among the copies: the last one frees it.
     std::shared_ptr<int> Holders;
 };

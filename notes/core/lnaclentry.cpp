@@ -17,7 +17,7 @@ constexpr uint16_t kKindBits[] = {0x0020, 0x0002, 0x0040};
 LNACLEntryBody::LNACLEntryBody(nnotes::DHANDLE acl, const LNString& name, uint32_t level, uint16_t flags,
                                const nnotes::ACL_PRIVILEGES& privileges, const std::string* slots)
     : Acl(acl), Flags(flags), AccessLevel(level), Name(name), Privileges(privileges) {
-    Roles.Fill(acl, &privileges, slots);
+    Roles.Fill(&privileges, slots);
 }
 
 LNACLEntryBody::~LNACLEntryBody() = default;
@@ -104,7 +104,7 @@ LNSTATUS LNACLEntryBody::ChangeRole(const LNString& role, RoleAction action, boo
     if (!search.found) return LNERR_NO_MATCH;
     if (enabled != nullptr) *enabled = search.enabled;
     Privileges = search.privileges;
-    Roles.Fill(Acl, &Privileges, slots);
+    Roles.Fill(&Privileges, slots);
     return LNNOERROR;
 }
 

@@ -30,14 +30,11 @@ LNSTATUS ReadSlotNames(nnotes::DHANDLE acl, std::string (&names)[nnotes::ACL_PRI
 LNSTATUS LNACLRoleArray::Build(nnotes::DHANDLE acl, const nnotes::ACL_PRIVILEGES* privileges) {
     std::string slots[nnotes::ACL_PRIVCOUNT];
     if (const LNSTATUS status = lnacl::ReadSlotNames(acl, slots)) return status;
-    Fill(acl, privileges, slots);
+    Fill(privileges, slots);
     return LNNOERROR;
 }
 
-void LNACLRoleArray::Fill(nnotes::DHANDLE acl, const nnotes::ACL_PRIVILEGES* privileges,
-                          const std::string* slots) {
-    Acl = acl;
-    Source = privileges == nullptr ? kAllRoles : kEntryRoles;
+void LNACLRoleArray::Fill(const nnotes::ACL_PRIVILEGES* privileges, const std::string* slots) {
     Names.clear();
     for (unsigned slot = 0; slots != nullptr && slot < nnotes::ACL_PRIVCOUNT; ++slot)
         if (!slots[slot].empty() && lnacl::IsRoleSlot(slots[slot].c_str()) &&
