@@ -13,7 +13,7 @@ bool SameName(const LNFontFace& face, const char* name) {
 
 void SetName(LNFontFace* face, const char* name) {
     std::memset(face->Name, 0, sizeof face->Name);
-    std::strncpy(face->Name, name, sizeof face->Name - 1);
+    std::memcpy(face->Name, name, strnlen(name, sizeof face->Name - 1));
 }
 
 uint32_t FaceOffset(uint32_t i) {

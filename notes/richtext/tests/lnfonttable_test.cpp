@@ -11,7 +11,7 @@ LNFontFace Face(uint8_t id, const char* name, uint8_t family = 0) {
     LNFontFace face{};
     face.Face = id;
     face.Family = family;
-    std::strncpy(face.Name, name, sizeof face.Name - 1);
+    std::memcpy(face.Name, name, strnlen(name, sizeof face.Name - 1));
     return face;
 }
 
