@@ -3,6 +3,8 @@
 #include "lnstylizedtext.h"
 #include "richtextfixture.h"
 
+#include <cstdio>
+
 namespace {
 
 using FontTableTest = RichTextTest;
@@ -66,8 +68,11 @@ TEST_F(FontTableTest, AtMost255Faces) {
     LNFontTable table;
     table = new LNFontTableBody(Face(5, "F5"));
     uint8_t id = 0;
-    for (int i = 1; i < 251; ++i)
-        ASSERT_EQ(table.AddFaceByName(0, ("F" + std::to_string(i + 5)).c_str(), &id), 0u);
+    for (int i = 1; i < 251; ++i) {
+        char name[8] = {};
+        std::snprintf(name, sizeof name, "F%d", i + 5);
+        ASSERT_EQ(table.AddFaceByName(0, name, &id), 0u);
+    }
     EXPECT_EQ(id, 255);
     EXPECT_EQ(table.AddFaceByName(0, "One too many", &id), LNERR_TOO_MANY_FONTS);
 }
