@@ -69,7 +69,7 @@ TEST_F(FontTableTest, AtMost255Faces) {
     table = new LNFontTableBody(Face(5, "F5"));
     uint8_t id = 0;
     for (int i = 1; i < 251; ++i) {
-        char name[8] = {};
+        char name[16] = {};
         std::snprintf(name, sizeof name, "F%d", i + 5);
         ASSERT_EQ(table.AddFaceByName(0, name, &id), 0u);
     }
