@@ -15,6 +15,7 @@
 constexpr uint32_t LNRICHTEXT_BLOCK_SIZE = 40960;
 
 class LNRichText;
+class LNRTCursor;
 
 class LNRichTextBody : public LNCompositeItemBody {
 public:
@@ -125,6 +126,18 @@ public:
     LNSTATUS RemoveChild(LNRTObject* object);
     LNSTATUS GetRTContainer(LNRTContainer* out) const;
 
+    // The range and cursor operations of the top container (lnrtcontainer.h), on the loaded tree.
+    LNSTATUS GetStartCursor(LNRTCursor* cursor) const;
+    LNSTATUS GetEndCursor(LNRTCursor* cursor) const;
+    LNSTATUS InsertTextAtCursor(const LNString& text, const LNRTCursor& cursor);
+    LNSTATUS InsertObjectAtCursor(const LNRTCursor& cursor, const LNRTObject& object);
+    LNSTATUS DeleteRange(LNRTCursor* a, LNRTCursor* b);
+    LNSTATUS CopyRangeToRichText(const LNRTCursor& a, const LNRTCursor& b, LNRichText* out) const;
+    LNSTATUS SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style, uint32_t mask);
+
 private:
     LNRichTextBody* Ensure();
+    // Runs operation on the top container; a body that cannot load gives its status.
+    template <typename Operation>
+    LNSTATUS OnTop(Operation operation) const;
 };

@@ -1,6 +1,7 @@
 #include "lnfonttable.h"
 #include "lnnote.h"
 #include "lnrichtext.h"
+#include "lnrtcursor.h"
 #include "lnrtelement.h"
 #include "richtextfixture.h"
 
@@ -134,6 +135,29 @@ TEST_F(RichTextItemTest, EditsAreWrittenBack) {
     note_ = LNNote();
     EXPECT_EQ(StoredValues(id, "Body"),
               std::vector<std::string>{Value(TextRecord("Hello") + Paragraph() + TextRecord("again"))});
+}
+
+TEST_F(RichTextItemTest, RangeEditsOfAStoredField) {
+    const nnotes::NOTEID id =
+        SaveComposite("Body", {TextRecord("Dear Sir,") + Paragraph() + TextRecord("Regards")});
+    {
+        LNRichText richText = Open(id, "Body");
+        LNRTCursor a;
+        ASSERT_EQ(richText.GetStartCursor(&a), 0u);
+        a += 5;
+        LNRTCursor b;
+        b.SetPosition(a);
+        b += 3;
+        ASSERT_EQ(richText.DeleteRange(&a, &b), 0u);
+        ASSERT_EQ(richText.InsertTextAtCursor(LNString("Madam"), a), 0u);
+        EXPECT_EQ(Text(richText), "Dear Madam,\nRegards");
+        ASSERT_EQ(richText.Flush(), 0u);
+        ASSERT_EQ(note_.Save(0), 0u);
+    }
+    note_ = LNNote();
+    EXPECT_EQ(StoredValues(id, "Body"),
+              std::vector<std::string>{
+                  Value(TextRecord("Dear ") + TextRecord("Madam,") + Paragraph() + TextRecord("Regards"))});
 }
 
 TEST_F(RichTextItemTest, UnchangedFieldIsNotWritten) {
