@@ -143,6 +143,11 @@ constexpr Message kMessages[] = {
     {ERR_LOG_HANDLES, "No more log entries can be opened"},
     {ERR_LOG_FULL, "Log entry has no room for more lines"},
     {ERR_LOG_NAME, "Log entry name is empty or too long"},
+    // ==== agents and rich-text builder (0x0D00-0x0DFF)
+    {ERR_AGENT_HANDLE, "Invalid or closed agent or agent run context"},
+    {ERR_NOT_AN_AGENT, "Note is not an agent"},
+    {ERR_RT_BUILDER, "Invalid or closed rich text builder"},
+    {ERR_RT_TOO_BIG, "Rich text is too large for the note"},
     // ==== full text (0x0F00-0x0FFF)
     {ERR_FT_NOT_INDEXED, "Database is not full text indexed"},
     {ERR_FT_QUERY, "Full text query cannot be read: check its quotes, parentheses, operators and wildcards"},
