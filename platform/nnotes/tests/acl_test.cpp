@@ -1,6 +1,8 @@
 // Access lists in memory blocks and in databases.
 #include "store_fixture.h"
 
+#include <sqlite3.h>
+
 #include <string>
 #include <vector>
 
@@ -157,6 +159,25 @@ TEST_F(AclTest, BlocksThatAreNoListAreRefused) {
         uint32_t flags;
         EXPECT_EQ(GetACLFlags(acl_, &flags), ERR_ACL_DAMAGED) << cut;
     }
+}
+
+TEST_F(AclTest, ADamagedStoredListIsReportedNotRead) {
+    CloseDatabase(MakeDatabase("damaged.nsf"));
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((data_ + "/damaged.nsf").c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "INSERT OR REPLACE INTO info(key, value) VALUES('acl', x'5141434c0100')",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    DBHANDLE db = 0;
+    ASSERT_EQ(OpenDatabase("damaged.nsf", &db), NOERROR);
+    DHANDLE read = NULLHANDLE;
+    EXPECT_EQ(ReadACL(db, &read), ERR_ACL_DAMAGED);
+    EXPECT_EQ(read, NULLHANDLE);
+    ASSERT_EQ(StoreACL(db, acl_), NOERROR) << "a sound list replaces the damaged one";
+    ASSERT_EQ(ReadACL(db, &read), NOERROR);
+    FreeBlock(read);
+    CloseDatabase(db);
 }
 
 } // namespace
