@@ -69,12 +69,12 @@ LNSTATUS LNRTObjectBody::GetLastOfType(uint32_t type, LNRTObject* out) {
 }
 
 LNSTATUS LNRTObjectBody::Detach() {
+    // Hold on to this body while the links that own it are rewritten.
+    const LNRTObject self(this);
     if (Parent != nullptr && Parent->FirstChild.GetObjectBody() == this) {
         LN_ASSERT(PreviousSibling == nullptr, "lnrtobj", 902);
         Parent->FirstChild = NextSibling;
     }
-    // Hold on to this body while the links that own it are rewritten.
-    const LNRTObject self(this);
     LNRTObject next = NextSibling;
     if (next.GetObjectBody() != nullptr) next.GetObjectBody()->PreviousSibling = PreviousSibling;
     if (PreviousSibling != nullptr) PreviousSibling->NextSibling = next;
