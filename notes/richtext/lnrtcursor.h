@@ -95,6 +95,14 @@ public:
     // when given, receives the object.
     LNSTATUS GotoFirst(uint32_t type, LNRTObject* out = nullptr);
     LNSTATUS GotoLast(uint32_t type, LNRTObject* out = nullptr);
+    // Onto the next (or previous) object of type that does not hold the cursor's element, within the scope.
+    LNSTATUS GotoNextObject(uint32_t type, LNRTObject* out = nullptr);
+    LNSTATUS GotoPreviousObject(uint32_t type, LNRTObject* out = nullptr);
+    // Onto the first stop of, or after the last stop of, the innermost object of type that holds the
+    // cursor's element (the element itself when it is of the type). None: LNWARN_NOT_FOUND; one outside
+    // the scope: LNERR_NOT_IN_CONTAINER.
+    LNSTATUS GotoStartOf(uint32_t type);
+    LNSTATUS GotoEndOf(uint32_t type);
     // Onto the first character of the first, next or last occurrence of text in the text of the scope's
     // runs (a match may run on from one run into the next). FindNext starts one character after the
     // cursor, so that repeated calls move on. None: LNWARN_NOT_FOUND, the cursor stays. SearchOptions bit
@@ -115,6 +123,8 @@ private:
     bool Next();
     bool Previous();
     LNSTATUS Goto(uint32_t type, bool last, LNRTObject* out);
+    LNSTATUS GotoObject(uint32_t type, bool forward, LNRTObject* out);
+    LNSTATUS GotoEnclosing(uint32_t type, bool end);
     // Searches from character start of the scope's text; last: the last match at or after start.
     LNSTATUS Find(const LNString& text, uint32_t start, bool last);
 };

@@ -259,6 +259,28 @@ TEST_F(CursorTest, SearchesRunAcrossRunsAndFoldCase) {
     EXPECT_EQ(cursor.GotoFirst(LNRTTYPE_FORM_FIELD), LNWARN_NOT_FOUND);
 }
 
+TEST_F(CursorTreeTest, JumpsByType) {
+    LNRTCursor cursor;
+    ASSERT_EQ(Box()->GetStartCursor(&cursor), 0u);
+    ++cursor;
+    LNRTObject found;
+    // The run that holds the cursor is not "next": the next run is.
+    ASSERT_EQ(cursor.GotoNextObject(LNRTTYPE_STYLIZED_TEXT, &found), 0u);
+    EXPECT_EQ(LNStylizedText(found).GetCharacterCount(), 2u);
+    EXPECT_EQ(cursor.GetOffset(), 1u);
+    EXPECT_EQ(cursor.GotoNextObject(LNRTTYPE_STYLIZED_TEXT), LNWARN_NOT_FOUND);
+    ASSERT_EQ(cursor.GotoPreviousObject(LNRTTYPE_COMPOSITE_DATA, &found), 0u);
+    EXPECT_EQ(found.GetSignature(), 0x81);
+    ASSERT_EQ(cursor.GotoPreviousObject(LNRTTYPE_STYLIZED_TEXT), 0u);
+    EXPECT_EQ(cursor.GetOffset(), 1u);
+    ++cursor;
+    ASSERT_EQ(cursor.GotoEndOf(LNRTTYPE_STYLIZED_TEXT), 0u);
+    EXPECT_EQ(cursor.GetOffset(), 6u);
+    ASSERT_EQ(cursor.GotoStartOf(LNRTTYPE_CONTAINER), 0u);
+    EXPECT_TRUE(cursor.IsAtStart());
+    EXPECT_EQ(cursor.GotoStartOf(LNRTTYPE_FORM_FIELD), LNWARN_NOT_FOUND);
+}
+
 TEST_F(CursorTest, CanInsertAfterParagraphs) {
     LNRTContainer box;
     ASSERT_EQ(box.Append(Record(WordRecord(0xFF99, 4))), 0u);
