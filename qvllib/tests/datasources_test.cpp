@@ -7,7 +7,7 @@ namespace {
 
 using DataSourceTableTest = LibraryTest;
 
-TEST_F(DataSourceTableTest, RecordsFollowTheViewsRows) {
+TEST_F(DataSourceTableTest, RecordsFollowTheViewsRowsAndIndexesOutsideThemAreRefused) {
     OpenStandard();
     ASSERT_EQ(DSGetCount(), 5);
     const char* names[] = {"Ages", "Contacts", "Everyone", "Missing Database", "Missing View"};
@@ -16,6 +16,10 @@ TEST_F(DataSourceTableTest, RecordsFollowTheViewsRows) {
         ASSERT_EQ(DSGetName(i, name, sizeof name), 1);
         EXPECT_STREQ(name, names[i]);
     }
+    char name[51] = "untouched";
+    EXPECT_EQ(DSGetName(-1, name, sizeof name), 0);
+    EXPECT_EQ(DSGetName(5, name, sizeof name), 0);
+    EXPECT_STREQ(name, "untouched");
     const DataSourceRecord& contacts = DataSourceTable[1];
     EXPECT_STREQ(contacts.ServerName, "");
     EXPECT_STREQ(contacts.DatabaseName, "contacts.nsf");
@@ -28,14 +32,6 @@ TEST_F(DataSourceTableTest, RecordsFollowTheViewsRows) {
     EXPECT_STREQ(contacts.Lookups[1].LookupName, "Status");
     EXPECT_STREQ(contacts.Lookups[1].KeywordViewName, "Statuses");
     EXPECT_EQ(DataSourceTable[0].LookupCount, 0);
-}
-
-TEST_F(DataSourceTableTest, DSGetNameRefusesIndexesOutsideTheTableAndLeavesTheBuffer) {
-    OpenStandard();
-    char name[51] = "untouched";
-    EXPECT_EQ(DSGetName(-1, name, sizeof name), 0);
-    EXPECT_EQ(DSGetName(5, name, sizeof name), 0);
-    EXPECT_STREQ(name, "untouched");
 }
 
 TEST_F(DataSourceTableTest, LongValuesAreCutToTheirFieldAndToTheCallersBuffer) {
