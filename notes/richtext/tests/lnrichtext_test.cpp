@@ -145,9 +145,7 @@ TEST_F(RichTextItemTest, RangeEditsOfAStoredField) {
         LNRTCursor a;
         ASSERT_EQ(richText.GetStartCursor(&a), 0u);
         a += 5;
-        LNRTCursor b;
-        b.SetPosition(a);
-        b += 3;
+        LNRTCursor b = Ahead(a, 3);
         ASSERT_EQ(richText.DeleteRange(&a, &b), 0u);
         ASSERT_EQ(richText.InsertTextAtCursor(LNString("Madam"), a), 0u);
         EXPECT_EQ(Text(richText), "Dear Madam,\nRegards");

@@ -74,9 +74,7 @@ TEST_F(CursorTreeTest, ComparisonAndDistance) {
     LNRTCursor on;
     ASSERT_EQ(Box()->GetStartCursor(&on), 0u);
     ++on;
-    LNRTCursor after;
-    after.SetPosition(on);
-    ++after;
+    LNRTCursor after = Ahead(on, 1);
     EXPECT_TRUE(on < after);
     EXPECT_FALSE(after < on);
     EXPECT_EQ(after - on, 1);
@@ -154,9 +152,7 @@ TEST_F(CursorTreeTest, DeleteRangeSplitsRunsAtBothEnds) {
     LNRTCursor a;
     ASSERT_EQ(Box()->GetStartCursor(&a), 0u);
     a += 1;
-    LNRTCursor b;
-    b.SetPosition(a);
-    b += 3;
+    LNRTCursor b = Ahead(a, 3);
     ASSERT_EQ(Box()->DeleteRange(&a, &b), 0u);
     EXPECT_EQ(Text(box_), "ae\nxy");
     EXPECT_TRUE(a == b);
@@ -173,9 +169,7 @@ TEST_F(CursorTreeTest, RestylingInsideARunMakesThreeRuns) {
     LNRTCursor a;
     ASSERT_EQ(Box()->GetStartCursor(&a), 0u);
     ++a;
-    LNRTCursor b;
-    b.SetPosition(a);
-    b += 2;
+    LNRTCursor b = Ahead(a, 2);
     const LNFontStyle bold(0x0A000101u, LNFontTable());
     ASSERT_EQ(Box()->SetFontStyleInRange(&a, &b, bold, 0x0000FF00u), 0u);
     EXPECT_EQ(box_.GetChildCount(), 5u);
@@ -211,9 +205,7 @@ TEST_F(CursorTreeTest, CopyRangeLeavesTheTreeAlone) {
     LNRTCursor a;
     ASSERT_EQ(Box()->GetStartCursor(&a), 0u);
     a += 3;
-    LNRTCursor b;
-    b.SetPosition(a);
-    b += 4;
+    LNRTCursor b = Ahead(a, 4);
     LNRichText copy;
     ASSERT_EQ(Box()->CopyRangeToRichText(a, b, &copy), 0u);
     LNString text;

@@ -6,6 +6,7 @@
 #include "lnapi.h"
 #include "lndatabase.h"
 #include "lnerrors.h"
+#include "lnrtcursor.h"
 #include "lnsession.h"
 #include "nnotes.h"
 
@@ -93,6 +94,14 @@ protected:
     LNDatabase db_;
     std::string root_;
 };
+
+// A cursor of its own, steps cursors on from start.
+inline LNRTCursor Ahead(const LNRTCursor& start, uint32_t steps) {
+    LNRTCursor cursor;
+    cursor.SetPosition(start);
+    cursor += steps;
+    return cursor;
+}
 
 // Little-endian helpers for building records.
 inline std::string Word(uint16_t value) {
