@@ -134,6 +134,7 @@ public:
     LNSTATUS DeleteRange(LNRTCursor* a, LNRTCursor* b);
     LNSTATUS CopyRangeToRichText(const LNRTCursor& a, const LNRTCursor& b, LNRichText* out) const;
     LNSTATUS SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style, uint32_t mask);
+    LNSTATUS SetFontStyleFromCursor(const LNRTCursor& cursor, const LNFontStyle& style);
 
 private:
     LNRichTextBody* Ensure();

@@ -36,3 +36,7 @@ LNSTATUS LNRichText::SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNF
                                          uint32_t mask) {
     return OnTop([&](LNRTContainerBody* top) { return top->SetFontStyleInRange(a, b, style, mask); });
 }
+
+LNSTATUS LNRichText::SetFontStyleFromCursor(const LNRTCursor& cursor, const LNFontStyle& style) {
+    return OnTop([&](LNRTContainerBody* top) { return top->SetFontStyleFromCursor(cursor, style); });
+}

@@ -60,6 +60,9 @@ public:
     // Gives the text from a up to b the bits of style that mask selects (runs cut at either end are split
     // first); elements are left as they are.
     LNSTATUS SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style, uint32_t mask);
+    // Restyles the run the cursor stands in from the cursor on (a run cut by the cursor is split first);
+    // a cursor on no run gives LNERR_OUT_OF_RANGE.
+    LNSTATUS SetFontStyleFromCursor(const LNRTCursor& cursor, const LNFontStyle& style);
     // Puts a deep copy of object at the cursor; a run the cursor stands inside is split around it.
     LNSTATUS InsertObjectAtCursor(const LNRTCursor& cursor, const LNRTObject& object);
     // A new free-standing rich text holding copies of what lies from a up to b (one container's children;

@@ -115,6 +115,16 @@ LNSTATUS LNRTContainerBody::SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, co
     return LNNOERROR;
 }
 
+LNSTATUS LNRTContainerBody::SetFontStyleFromCursor(const LNRTCursor& cursor, const LNFontStyle& style) {
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    if (!cursor.IsValid() || !cursor.GetCursorBody()->GetStop().object->IsInside(this))
+        throw LNERR_INVALID_RTCURSOR;
+    if (cursor.GetCursorBody()->GetStop().offset == 0 || cursor.GetCursorBody()->IsAfter())
+        return LNERR_OUT_OF_RANGE;
+    if (const LNSTATUS status = SplitAtCursor(cursor)) return status;
+    return static_cast<LNStylizedTextBody*>(cursor.GetCursorBody()->GetStop().object)->SetFontStyle(style);
+}
+
 LNSTATUS LNRTContainerBody::InsertObjectAtCursor(const LNRTCursor& cursor, const LNRTObject& object) {
     if (!IsValid() || !object.IsValid()) throw LNERR_INVALID_RICHTEXT;
     if (!cursor.IsValid() || !cursor.GetCursorBody()->GetStop().object->IsInside(this))

@@ -189,6 +189,25 @@ TEST_F(CursorTreeTest, RestylingInsideARunMakesThreeRuns) {
     EXPECT_EQ(Box()->SetFontStyleInRange(&b, &a, bold, 0xFFFFFFFFu), LNERR_INVALID_SELECTION);
 }
 
+TEST_F(CursorTreeTest, RestylingFromACursorSplitsItsRun) {
+    LNRTCursor cursor;
+    ASSERT_EQ(Box()->GetStartCursor(&cursor), 0u);
+    const LNFontStyle italic(0x0A000201u, LNFontTable());
+    ASSERT_EQ(Box()->SetFontStyleFromCursor(cursor, italic), 0u);
+    EXPECT_EQ(box_.GetChildCount(), 3u);
+    cursor += 2;
+    ASSERT_EQ(Box()->SetFontStyleFromCursor(cursor, LNFontStyle(0x0C000001u, LNFontTable())), 0u);
+    EXPECT_EQ(box_.GetChildCount(), 4u);
+    LNRTObject run;
+    ASSERT_EQ(cursor.GetObject(&run), 0u);
+    LNFontStyle style;
+    ASSERT_EQ(LNStylizedText(run).GetFontStyle(&style), 0u);
+    EXPECT_EQ(style.GetFontID(), 0x0C000001u);
+    EXPECT_EQ(Text(box_), "abcde\nxy");
+    cursor += 3;
+    EXPECT_EQ(Box()->SetFontStyleFromCursor(cursor, italic), LNERR_OUT_OF_RANGE);
+}
+
 TEST_F(CursorTreeTest, ObjectsInsertedInsideARunSplitIt) {
     LNRTCursor cursor;
     ASSERT_EQ(Box()->GetStartCursor(&cursor), 0u);
