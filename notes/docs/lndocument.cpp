@@ -150,3 +150,59 @@ LNSTATUS LNDocument::SetForm(const LNText& name) {
     if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
     return GetDocumentBody()->SetForm(name);
 }
+
+LNSTATUS LNDocument::CreateForward(LNDocument* forward) const {
+    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
+    return GetDocumentBody()->CreateReplyOrForward(LNMAILMSGTYPE_FORWARD, forward);
+}
+
+LNSTATUS LNDocument::CreateReply(LNDocument* reply, uint16_t kind) const {
+    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
+    if (kind > 3) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    return GetDocumentBody()->CreateReplyOrForward(LNMAILMSGTYPE_REPLY + kind, reply);
+}
+
+LNSTATUS LNDocument::Send(bool attachForm) {
+    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
+    return GetDocumentBody()->Send(attachForm);
+}
+
+LNSTATUS LNDocument::Send(const LNString& recipients, bool attachForm) {
+    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
+    return GetDocumentBody()->Send(recipients, attachForm);
+}
+
+LNSTATUS LNDocument::Send(const LNText& recipients, bool attachForm) {
+    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
+    return GetDocumentBody()->Send(recipients, attachForm);
+}
+
+LNSTATUS LNDocument::MakeResponse(const LNDocument& parent) {
+    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
+    return GetDocumentBody()->MakeResponse(parent);
+}
+
+LNSTATUS LNDocument::GetParentDocument(LNDocument* parent) const {
+    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
+    return GetDocumentBody()->GetParentDocument(parent);
+}
+
+uint32_t LNDocument::GetResponseCount() const {
+    if (GetBody() == nullptr) throw NoBodyStatus();
+    return GetDocumentBody()->GetResponseCount();
+}
+
+LNSTATUS LNDocument::GetResponses(LNDocumentArray* responses) const {
+    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
+    return GetDocumentBody()->GetResponses(responses);
+}
+
+LNSTATUS LNDocument::GetAllResponses(LNDocumentArray* responses) const {
+    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
+    return GetDocumentBody()->GetAllResponses(responses);
+}
+
+LNSTATUS LNDocument::GetForm(LNForm* form) const {
+    if (GetBody() == nullptr) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return GetDocumentBody()->GetForm(form);
+}

@@ -3,7 +3,11 @@
 #pragma once
 
 #include "lnnote.h"
+#include "lnnotearray.h"
 #include "lntext.h"
+
+class LNDocument;
+class LNForm;
 
 using LNMAILMSGTYPE = uint32_t;
 constexpr LNMAILMSGTYPE LNMAILMSGTYPE_FORWARD = 0;
@@ -22,6 +26,8 @@ public:
     LNDocumentBody(LNDatabaseBody* database, LNSTATUS* status, LNMAILMSGTYPE type);
     // A document of the database, to be opened later.
     LNDocumentBody(LNDatabaseBody* database, nnotes::NOTEID noteId, LNMAILMSGTYPE type, LNSTATUS* status);
+    // A new reply (types 1-4) or forward (type 0) of source, in database.
+    LNDocumentBody(LNDocumentBody* source, LNDatabaseBody* database, LNSTATUS* status, LNMAILMSGTYPE type);
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNDOCUMENTBODY; }
     // A mail document (type other than LNMAILMSGTYPE_DOCUMENT) also opens and closes its database.
@@ -40,7 +46,35 @@ public:
     // Whether the document has "$REF"; throws when the database or the note is not open.
     bool IsResponse();
 
+    // Mail. A new reply or forward (types 0-4) in the user's mail database, handed to out.
+    LNSTATUS CreateReplyOrForward(LNMAILMSGTYPE type, LNDocument* out);
+    // Deposits a copy in "mail.box" of the mail server; with attachForm the form goes into the document.
+    LNSTATUS Send(bool attachForm);
+    LNSTATUS Send(const LNString& recipients, bool attachForm);
+    LNSTATUS Send(const LNText& recipients, bool attachForm);
+
+    // Responses and form.
+    LNSTATUS MakeResponse(const LNDocument& parent);
+    LNSTATUS GetParentDocument(LNDocument* parent);
+    // Throws its failures.
+    uint32_t GetResponseCount();
+    LNSTATUS GetResponses(LNDocumentArray* responses);
+    // Every response below this document, at any depth.
+    LNSTATUS GetAllResponses(LNDocumentArray* responses);
+    LNSTATUS GetForm(LNForm* form);
+
 private:
+    // Subject, form and recipients of a reply; only the form of a forward.
+    LNSTATUS SetUpReply(LNDocumentBody* source);
+    // The source rendered into "Body", under a header for a forward.
+    LNSTATUS AddForwardBody(LNDocumentBody* source);
+    // The document's form and subforms, copied into it.
+    LNSTATUS StoreForm();
+    // A copy of the document, with its "Recipients", saved in the mail router's mailbox.
+    LNSTATUS Deposit();
+    // Database and note open, else the status (unfiltered).
+    LNSTATUS CheckOpen() const;
+
     uint32_t Value = 0;
     LNMAILMSGTYPE MailType = LNMAILMSGTYPE_DOCUMENT;
 };
@@ -74,6 +108,20 @@ public:
     bool IsResponse() const;
     LNSTATUS SetForm(const LNString& name);
     LNSTATUS SetForm(const LNText& name);
+
+    LNSTATUS CreateForward(LNDocument* forward) const;
+    // kind: 0 reply, 1 reply with history, 2 reply to all, 3 reply to all with history.
+    LNSTATUS CreateReply(LNDocument* reply, uint16_t kind) const;
+    LNSTATUS Send(bool attachForm = false);
+    LNSTATUS Send(const LNString& recipients, bool attachForm = false);
+    LNSTATUS Send(const LNText& recipients, bool attachForm = false);
+    LNSTATUS MakeResponse(const LNDocument& parent);
+    LNSTATUS GetParentDocument(LNDocument* parent) const;
+    // Throws its failures.
+    uint32_t GetResponseCount() const;
+    LNSTATUS GetResponses(LNDocumentArray* responses) const;
+    LNSTATUS GetAllResponses(LNDocumentArray* responses) const;
+    LNSTATUS GetForm(LNForm* form) const;
 
     LNDocumentBody* GetDocumentBody() const { return static_cast<LNDocumentBody*>(GetBody()); }
 

@@ -1,18 +1,25 @@
 // LNNote: the handle of a note. Without a body it may still name a note (database and id) for a later Open.
 #include "lnnote.h"
 
+#include "lnagent.h"
 #include "lndocument.h"
 #include "lnerrors.h"
+#include "lnform.h"
 #include "lnitem.h"
 #include "lnitemarray.h"
+#include "lnviewfolder.h"
 
 namespace {
 
-// The body class for a note's class word. Documents open as plain documents: a mail role would make closing
-// the note close its database too.
+// The body class for a note's class word, agents first. Documents open as plain documents: a mail role would
+// make closing the note close its database too.
 LNNoteBody* NewBodyFor(LNNOTECLASS noteClass, LNDatabaseBody* database, nnotes::NOTEID id, LNSTATUS* status) {
+    if ((noteClass & LNNOTECLASS_AGENT) != 0) return new LNAgentBody(database, id, status);
     if ((noteClass & LNNOTECLASS_DOCUMENT) != 0)
         return new LNDocumentBody(database, id, LNMAILMSGTYPE_DOCUMENT, status);
+    if ((noteClass & LNNOTECLASS_FORM) != 0) return new LNFormBody(database, id, status);
+    if ((noteClass & LNNOTECLASS_VIEW) != 0)
+        return new LNViewFolderBody(database, id, LNVFNOTETYPE_VIEW, status);
     return new LNNoteBody(database, id, status);
 }
 

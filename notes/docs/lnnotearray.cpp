@@ -1,5 +1,6 @@
 #include "lnnotearray.h"
 
+#include "lndocument.h"
 #include "lnerrors.h"
 #include "lnftsearch.h"
 
@@ -44,4 +45,9 @@ uint32_t LNNoteArray::GetScore(uint32_t index) const {
     LNIDTable* table = Table();
     if (!IsFTSearchResult()) return 0;
     return static_cast<LNFTArrayBody*>(table)->GetScore(index);
+}
+
+LNDocument LNDocumentArray::GetDocument(uint32_t index) const {
+    const nnotes::NOTEID id = LNNoteArray::operator[](index);
+    return LNDocument(Database.GetDatabaseBody(), id);
 }

@@ -5,6 +5,8 @@
 #include "lndatabase.h"
 #include "lnidtable.h"
 
+class LNDocument;
+
 class LNNoteArray : public LNSmartPtr {
 public:
     LNNoteArray() = default;
@@ -45,4 +47,8 @@ public:
     LNDocumentArray& operator=(const LNDocumentArray& other) = default;
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNDOCUMENTARRAY; }
+
+    // The document at index as a handle that is not open; past the count: LNERR_SUBSCRIPT_OUT_OF_RANGE
+    // (thrown).
+    LNDocument GetDocument(uint32_t index) const;
 };

@@ -1,0 +1,29 @@
+// The database operations that hand out forms.
+#include "lndatabase.h"
+#include "lnerrors.h"
+#include "lnform.h"
+
+LNSTATUS LNDatabase::GetForm(const LNString& name, LNForm* form) const {
+    LNDatabaseBody* body = nullptr;
+    if (const LNSTATUS status = Opened(&body)) return status;
+    if (name.IsEmpty() || form == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    nnotes::NOTEID id = 0;
+    if (const LNSTATUS status = body->FindDesignNote(name, LNNOTECLASS_FORM, &id))
+        return LNReturnOrThrow(status);
+    form->SetNoteID(body, id);
+    return LNNOERROR;
+}
+
+LNSTATUS LNDatabase::DeleteForm(LNForm* form) {
+    return DeleteNote(form);
+}
+
+LNSTATUS LNDatabase::GetForms(LNFormArray* forms) {
+    LNDatabaseBody* body = nullptr;
+    if (const LNSTATUS status = Opened(&body)) return status;
+    if (forms == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    LNIDTable* table = nullptr;
+    const LNSTATUS status = body->GetNoteTable(LNNOTECLASS_FORM, &table);
+    if (status == LNNOERROR || status == LNWARN_NOT_FOUND) forms->SetBody(body, table, LNNOTECLASS_FORM);
+    return status;
+}
