@@ -7,8 +7,7 @@
 #include <string>
 
 // Rebuilds DataSourceTable from DataSourcesView, one record per row in view order. Runs with ThrowAllErrors
-// on: a view that does not open, a missing column or a value that is not text throws, and leaves the table
-// empty.
+// on: a view that does not open, a missing column or a value that is not text throws.
 void LoadDataSources();
 
 // The platform text of the first entry of the entry's value in the column titled valueName; empty when the

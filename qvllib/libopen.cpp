@@ -32,6 +32,8 @@ int OpenDataSourceDatabase(const std::string& server) {
         LoadDataSources();
         return 1;
     } catch (LNSTATUS status) {
+        // A failed start leaves no table behind, not even one of an earlier start.
+        DataSourceTable.clear();
         ReportNotesError(status, true);
         return 0;
     }

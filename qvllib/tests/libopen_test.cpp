@@ -42,8 +42,10 @@ TEST_F(LibOpenTest, WithoutAServerKeyTheDataSourceDatabaseIsLocal) {
 }
 
 TEST_F(LibOpenTest, AnUnknownServerIsShownWithTheServerText) {
+    OpenStandard();
     UseServer("Nowhere/Acme");
     EXPECT_EQ(LibOpen(), 0);
+    EXPECT_EQ(DSGetCount(), 0);
     const std::string text = "The Notes Server can not be opened, check the server name in qvllib.ini";
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
     EXPECT_EQ(boxes_.Boxes()[0].text, text);
@@ -61,6 +63,7 @@ TEST_F(LibOpenTest, AMissingDataSourceDatabaseIsShownWithTheNotFoundText) {
     EXPECT_EQ(boxes_.Boxes()[0].text, "the File qvlds.nsf can not be found on the Notes file server");
     EXPECT_EQ(ReadFile("qvllog.txt"), "Alpha/Acme");
     EXPECT_FALSE(Session.IsInitialized());
+    EXPECT_EQ(DSGetCount(), 0);
 
     // The next start begins from the beginning.
     Build(DataSourceDatabase(kServer, DataSource("One", "a.nsf", "v")));
