@@ -63,12 +63,26 @@ nnotes::STATUS AddRun(nnotes::HRTBUILDER builder, uint32_t font, const LNString&
                                   static_cast<uint16_t>(text.GetByteLength()), kLineDelimiter, flags);
 }
 
+// Keeps a body that is still being built alive while item handles of it come and go: the last of them would
+// otherwise delete it.
+class HoldReference {
+public:
+    explicit HoldReference(LNBody* body) : Body(body) { Body->AddReference(); }
+    ~HoldReference() { Body->ReleaseReference(); }
+    HoldReference(const HoldReference&) = delete;
+    HoldReference& operator=(const HoldReference&) = delete;
+
+private:
+    LNBody* Body;
+};
+
 } // namespace
 
 LNDocumentBody::LNDocumentBody(LNDocumentBody* source, LNDatabaseBody* database, LNSTATUS* status,
                                LNMAILMSGTYPE type)
     : LNNoteBody(database, LNNOTECLASS{LNNOTECLASS_DOCUMENT}, status), MailType(type) {
     LN_ASSERT(source && type <= LNMAILMSGTYPE_REPLY_TO_ALL_WITH_HISTORY, "lndocb", 201);
+    const HoldReference building(this);
     if (*status == LNNOERROR) *status = SetUpReply(source);
     if (*status == LNNOERROR && (type == LNMAILMSGTYPE_FORWARD || type == LNMAILMSGTYPE_REPLY_WITH_HISTORY ||
                                  type == LNMAILMSGTYPE_REPLY_TO_ALL_WITH_HISTORY))
@@ -161,11 +175,15 @@ LNSTATUS LNDocumentBody::AddForwardBody(LNDocumentBody* source) {
     }
     LNSTATUS status = LNNOERROR;
     auto* scratch = new LNNoteBody(scratchHandle, GetDatabaseBody(), &status);
-    for (LNNotesClass* object = scratch->GetItemList().GetFirstObject();
-         status == LNNOERROR && object != nullptr; object = scratch->GetItemList().GetNextObject(object)) {
-        LNItem item;
-        status = scratch->FindItemBodyByBlock(static_cast<LNItemBody*>(object)->GetItemBlockID(), &item);
-        if (status == LNNOERROR) status = CopyItem(item, LNITEMDUP_ADD, nullptr);
+    {
+        const HoldReference copying(scratch);
+        const LNObjectList& items = scratch->GetItemList();
+        for (LNNotesClass* object = items.GetFirstObject(); status == LNNOERROR && object != nullptr;
+             object = items.GetNextObject(object)) {
+            LNItem item;
+            status = scratch->FindItemBodyByBlock(static_cast<LNItemBody*>(object)->GetItemBlockID(), &item);
+            if (status == LNNOERROR) status = CopyItem(item, LNITEMDUP_ADD, nullptr);
+        }
     }
     delete scratch;
     if (status == LNNOERROR && source->HasItem(LNString("$Fonts"))) {

@@ -1,0 +1,168 @@
+// Replies and forwards made in the user's mail file, and a form stored in a document that is sent.
+#include "lnform.h"
+#include "lnmailmessage.h"
+#include "lnmailmessage_fixture.h"
+
+using Strings = std::vector<std::string>;
+
+class DocumentMailTest : public MailTest {
+protected:
+    LNDocument Reply(size_t source, uint16_t kind) {
+        LNDocument doc = Doc(source);
+        LNDocument reply;
+        EXPECT_EQ(doc.CreateReply(&reply, kind), 0u);
+        doc.Close();
+        return reply;
+    }
+
+    // The text of every text record of the first "Body" item, one after another.
+    static std::string BodyText(const LNNote& note) {
+        const nnotes::NOTEHANDLE handle = note.GetNoteBody()->GetNoteHandle();
+        nnotes::BLOCKID value{};
+        uint32_t length = 0;
+        std::string text;
+        if (nnotes::FindItemByName(handle, "Body", 4, nullptr, nullptr, &value, &length) != nnotes::NOERROR)
+            return "<missing>";
+        const auto* at = static_cast<const uint8_t*>(nnotes::LockBlock(value.pool)) + value.block + 2;
+        for (uint32_t i = 0; i + 1 < length - 2;) {
+            const uint16_t word = static_cast<uint16_t>(at[i] | at[i + 1] << 8);
+            const uint32_t size =
+                word == 0xFF85 ? static_cast<uint32_t>(at[i + 2] | at[i + 3] << 8) : at[i + 1];
+            if (word == 0xFF85) text.append(reinterpret_cast<const char*>(at + i + 8), size - 8).append("|");
+            i += size + size % 2;
+        }
+        nnotes::UnlockBlock(value.pool);
+        return text;
+    }
+};
+
+TEST_F(DocumentMailTest, ReplySubjectsGetOnePrefix) {
+    LNDocument reply = Reply(0, 0);
+    EXPECT_EQ(Entries(reply, "Subject"), Strings{"Re: Hello"});
+    EXPECT_EQ(Entries(reply, "Form"), Strings{"Reply"});
+    EXPECT_EQ(reply.GetMailType(), LNMAILMSGTYPE_REPLY);
+    EXPECT_EQ(Text(reply.GetDatabase().GetFilepath()), "mail/tuser.nsf");
+    reply.Close();
+    reply = Reply(1, 0);
+    EXPECT_EQ(Entries(reply, "Subject"), Strings{"Re: Hi"});
+    reply.Close();
+    reply = Reply(2, 0);
+    EXPECT_EQ(Entries(reply, "Subject"), Strings{"Re: "});
+    reply.Close();
+}
+
+TEST_F(DocumentMailTest, TheSenderBecomesTheRecipient) {
+    LNDocument reply = Reply(0, 0);
+    EXPECT_EQ(Entries(reply, "SendTo"), Strings{"CN=Ann Lee/O=Acme"});
+    EXPECT_FALSE(reply.HasItem("CopyTo"));
+    reply.Close();
+    reply = Reply(1, 0);
+    EXPECT_EQ(Entries(reply, "SendTo"), Strings{"Dan @ Beta"});
+    reply.Close();
+    reply = Reply(2, 0);
+    EXPECT_EQ(Entries(reply, "SendTo"), Strings{"Eve"}) << "an empty domain is left out";
+    reply.Close();
+}
+
+TEST_F(DocumentMailTest, ReplyToAllCopiesEveryRecipient) {
+    LNDocument reply = Reply(0, 2);
+    EXPECT_EQ(reply.GetMailType(), LNMAILMSGTYPE_REPLY_TO_ALL);
+    EXPECT_EQ(Entries(reply, "CopyTo"), (Strings{"Test User", "Bob", "Carol"}));
+    EXPECT_EQ(BodyText(reply), "<missing>") << "no history";
+    reply.Close();
+    reply = Reply(0, 3);
+    EXPECT_EQ(Entries(reply, "Form"), Strings{"Reply With History"});
+    EXPECT_EQ(BodyText(reply),
+              "|Form: Memo|Subject: Hello|From: CN=Ann Lee/O=Acme|SendTo: Test User, Bob|CopyTo: Carol|");
+    reply.Close();
+    LNDocument doc = Doc(0);
+    LNDocument none;
+    EXPECT_EQ(doc.CreateReply(&none, 4), LNERR_INVALID_PARAMETER);
+    EXPECT_EQ(doc.CreateReply(nullptr, 0), LNERR_NULL_POINTER);
+    doc.Close();
+}
+
+TEST_F(DocumentMailTest, AForwardCarriesTheDocumentUnderAHeader) {
+    LNDocument doc = Doc(1);
+    LNDocument forward;
+    ASSERT_EQ(doc.CreateForward(&forward), 0u);
+    EXPECT_EQ(Entries(forward, "Form"), Strings{"Memo"});
+    EXPECT_EQ(Entries(forward, "Subject"), Strings{"Re: Hi"});
+    EXPECT_FALSE(forward.HasItem("SendTo"));
+    const std::string body = BodyText(forward);
+    EXPECT_EQ(body.rfind("|---------------------- |Forwarded by Test User/Acme on ", 0), 0u) << body;
+    EXPECT_NE(body.find("| ---------------------------\n|Subject: Re: Hi|From: Dan|FromDomain: Beta|"),
+              std::string::npos)
+        << body;
+    // The forward saves into the mail file and can be sent.
+    ASSERT_EQ(forward.Send(LNString("Zed")), 0u);
+    EXPECT_EQ(Deposited("Subject"), (std::vector<Strings>{{"Re: Hi"}}));
+    forward.Close();
+    doc.Close();
+}
+
+TEST_F(DocumentMailTest, AKeepPrivateDocumentIsForwardedWithoutItsContents) {
+    LNMailMessage doc;
+    doc = Doc(0);
+    ASSERT_EQ(doc.SetKeepPrivate(true), 0u);
+    LNDocument forward;
+    ASSERT_EQ(doc.CreateForward(&forward), 0u);
+    EXPECT_EQ(BodyText(forward), "<missing>");
+    forward.Close();
+    doc.Close();
+}
+
+TEST_F(DocumentMailTest, UnopenedDocumentsCannotBeAnswered) {
+    LNDocument named(docs_.GetDatabaseBody(), ids_[0]);
+    LNDocument reply;
+    EXPECT_EQ(named.CreateReply(&reply, 0), LNERR_NOTE_NOT_OPEN);
+    EXPECT_EQ(LNDocument().CreateForward(&reply), LNERR_NOT_INITIALIZED);
+    ASSERT_EQ(named.Open(0), 0u);
+    ASSERT_EQ(named.Close(), 0u);
+    EXPECT_EQ(named.CreateForward(&reply), LNERR_NOTE_NOT_OPEN);
+    EXPECT_EQ(named.Send(), LNERR_NOTE_NOT_OPEN);
+}
+
+TEST_F(DocumentMailTest, SendingWithItsFormStoresTheFormInTheDocument) {
+    // A form with a subform; the document names the form.
+    LNSTATUS status = 0;
+    auto* form = new LNFormBody(docs_.GetDatabaseBody(), LNString("Order"), &status);
+    ASSERT_EQ(status, 0u);
+    LNForm orderForm;
+    orderForm.SetNoteBody(form);
+    LNText value;
+    value.Append("x");
+    for (const char* name : {"$Body", "$Class", "$Info", "Plain"})
+        ASSERT_EQ(orderForm.CreateItem(name, value, 4, LNITEMDUP_REPLACE), 0u);
+    LNText subforms;
+    subforms.Append("Missing");
+    subforms.Append("Footer");
+    ASSERT_EQ(orderForm.CreateItem("$SubForms", subforms, 4, LNITEMDUP_REPLACE), 0u);
+    ASSERT_EQ(orderForm.Save(0), 0u);
+    auto* sub = new LNFormBody(docs_.GetDatabaseBody(), LNString("Footer"), &status);
+    ASSERT_EQ(status, 0u);
+    LNForm footer;
+    footer.SetNoteBody(sub);
+    for (const char* name : {"$Script", "$$Script_O", "$Info", "$Footer"})
+        ASSERT_EQ(footer.CreateItem(name, value, 4, LNITEMDUP_REPLACE), 0u);
+    ASSERT_EQ(footer.Save(0), 0u);
+
+    LNDocument doc = Doc(3);
+    ASSERT_EQ(doc.SetForm(LNString("Order")), 0u);
+    ASSERT_EQ(doc.Send(LNString("Ann"), true), 0u);
+    const std::pair<const char*, Strings> stored[] = {
+        {"$Body", {"x"}},    {"$TITLE", {"Order"}},  {"$Footer", {"x"}},
+        {"$Script3", {"x"}}, {"$$Script3_O", {"x"}}, {"$SubForms", {"Missing", "Footer"}}};
+    for (const auto& [name, entries] : stored)
+        EXPECT_EQ(Deposited(name).at(0), entries) << name;
+    for (const char* name : {"$Class", "Plain", "Form", "$Script"})
+        EXPECT_EQ(Deposited(name).at(0), Strings{"<missing>"}) << name;
+    doc.Close();
+
+    // A document whose form cannot be found is not sent.
+    doc = Doc(2);
+    ASSERT_EQ(doc.SetForm(LNString("Nowhere")), 0u);
+    EXPECT_EQ(doc.Send(LNString("Ann"), true), nnotes::ERR_NOTE_NOT_FOUND);
+    EXPECT_FALSE(doc.HasItem("PostedDate"));
+    doc.Close();
+}
