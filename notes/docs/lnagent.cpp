@@ -12,9 +12,12 @@ LNAgentBody::LNAgentBody(LNDatabaseBody* database, const LNString& name, LNSTATU
         *status = LNERR_NAME_REQUIRED;
         return;
     }
-    if (HasItem(LNString(nnotes::FIELD_TITLE)))
-        if ((*status = DeleteItem(LNString(nnotes::FIELD_TITLE))) != LNNOERROR) return;
-    *status = LNAppendDesignTitle(this, name);
+    // Deleting by name goes through an item handle, whose end would delete this body while it has no
+    // reference of its own yet.
+    AddReference();
+    if (HasItem(LNString(nnotes::FIELD_TITLE))) *status = DeleteItem(LNString(nnotes::FIELD_TITLE));
+    ReleaseReference();
+    if (*status == LNNOERROR) *status = LNAppendDesignTitle(this, name);
 }
 
 LNAgentBody::~LNAgentBody() {
