@@ -3,6 +3,7 @@
 #include "lnagent.h"
 #include "lndatabase.h"
 #include "lnerrors.h"
+#include "lnform.h"
 
 #include <cstring>
 
@@ -40,12 +41,7 @@ nnotes::STATUS FilterAgents(nnotes::DBHANDLE db, nnotes::DHANDLE all, nnotes::DH
 LNSTATUS LNDatabase::GetAgent(const LNString& name, LNAgent* agent) const {
     LNDatabaseBody* body = nullptr;
     if (const LNSTATUS status = Opened(&body)) return status;
-    if (name.IsEmpty() || agent == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-    nnotes::NOTEID id = 0;
-    if (const LNSTATUS status = body->FindDesignNote(name, LNNOTECLASS_AGENT, &id))
-        return LNReturnOrThrow(status);
-    agent->SetNoteID(body, id);
-    return LNNOERROR;
+    return LNPointAtDesignNote(body, name, LNNOTECLASS_AGENT, agent);
 }
 
 LNSTATUS LNDatabase::DeleteAgent(LNAgent* agent) {

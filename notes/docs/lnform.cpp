@@ -9,6 +9,16 @@ LNSTATUS LNAppendDesignTitle(LNNoteBody* note, const LNString& name) {
                             name.GetByteLength(), nnotes::ITEM_SUMMARY, LNITEMDUP_ADD, nullptr);
 }
 
+LNSTATUS LNPointAtDesignNote(LNDatabaseBody* database, const LNString& name, uint16_t noteClass,
+                             LNNote* note) {
+    if (name.IsEmpty() || note == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    nnotes::NOTEID id = 0;
+    if (const LNSTATUS status = database->FindDesignNote(name, noteClass, &id))
+        return LNReturnOrThrow(status);
+    note->SetNoteID(database, id);
+    return LNNOERROR;
+}
+
 LNFormBody::LNFormBody(LNDatabaseBody* database, const LNString& name, LNSTATUS* status)
     : LNNoteBody(database, LNNOTECLASS{LNNOTECLASS_FORM}, status) {
     LN_ASSERT(database && status, "lnform", 120);

@@ -56,5 +56,9 @@ public:
     }
 };
 
+// Points note, not opened, at the design note of noteClass named name in an open database.
+LNSTATUS LNPointAtDesignNote(LNDatabaseBody* database, const LNString& name, uint16_t noteClass,
+                             LNNote* note);
+
 // Appends the title item of a new form or agent: the name as one text, summary flag.
 LNSTATUS LNAppendDesignTitle(LNNoteBody* note, const LNString& name);

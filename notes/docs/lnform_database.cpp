@@ -6,12 +6,7 @@
 LNSTATUS LNDatabase::GetForm(const LNString& name, LNForm* form) const {
     LNDatabaseBody* body = nullptr;
     if (const LNSTATUS status = Opened(&body)) return status;
-    if (name.IsEmpty() || form == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-    nnotes::NOTEID id = 0;
-    if (const LNSTATUS status = body->FindDesignNote(name, LNNOTECLASS_FORM, &id))
-        return LNReturnOrThrow(status);
-    form->SetNoteID(body, id);
-    return LNNOERROR;
+    return LNPointAtDesignNote(body, name, LNNOTECLASS_FORM, form);
 }
 
 LNSTATUS LNDatabase::DeleteForm(LNForm* form) {
