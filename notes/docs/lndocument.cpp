@@ -151,40 +151,42 @@ LNSTATUS LNDocument::SetForm(const LNText& name) {
     return GetDocumentBody()->SetForm(name);
 }
 
-LNSTATUS LNDocument::CreateForward(LNDocument* forward) const {
+template <class Work>
+LNSTATUS LNDocument::WithBody(Work work) const {
     if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
-    return GetDocumentBody()->CreateReplyOrForward(LNMAILMSGTYPE_FORWARD, forward);
+    return work(GetDocumentBody());
+}
+
+LNSTATUS LNDocument::CreateForward(LNDocument* forward) const {
+    return WithBody(
+        [&](LNDocumentBody* body) { return body->CreateReplyOrForward(LNMAILMSGTYPE_FORWARD, forward); });
 }
 
 LNSTATUS LNDocument::CreateReply(LNDocument* reply, uint16_t kind) const {
-    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
-    if (kind > 3) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-    return GetDocumentBody()->CreateReplyOrForward(LNMAILMSGTYPE_REPLY + kind, reply);
+    return WithBody([&](LNDocumentBody* body) {
+        if (kind > 3) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+        return body->CreateReplyOrForward(LNMAILMSGTYPE_REPLY + kind, reply);
+    });
 }
 
 LNSTATUS LNDocument::Send(bool attachForm) {
-    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
-    return GetDocumentBody()->Send(attachForm);
+    return WithBody([&](LNDocumentBody* body) { return body->Send(attachForm); });
 }
 
 LNSTATUS LNDocument::Send(const LNString& recipients, bool attachForm) {
-    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
-    return GetDocumentBody()->Send(recipients, attachForm);
+    return WithBody([&](LNDocumentBody* body) { return body->Send(recipients, attachForm); });
 }
 
 LNSTATUS LNDocument::Send(const LNText& recipients, bool attachForm) {
-    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
-    return GetDocumentBody()->Send(recipients, attachForm);
+    return WithBody([&](LNDocumentBody* body) { return body->Send(recipients, attachForm); });
 }
 
 LNSTATUS LNDocument::MakeResponse(const LNDocument& parent) {
-    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
-    return GetDocumentBody()->MakeResponse(parent);
+    return WithBody([&](LNDocumentBody* body) { return body->MakeResponse(parent); });
 }
 
 LNSTATUS LNDocument::GetParentDocument(LNDocument* parent) const {
-    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
-    return GetDocumentBody()->GetParentDocument(parent);
+    return WithBody([&](LNDocumentBody* body) { return body->GetParentDocument(parent); });
 }
 
 uint32_t LNDocument::GetResponseCount() const {
@@ -193,13 +195,11 @@ uint32_t LNDocument::GetResponseCount() const {
 }
 
 LNSTATUS LNDocument::GetResponses(LNDocumentArray* responses) const {
-    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
-    return GetDocumentBody()->GetResponses(responses);
+    return WithBody([&](LNDocumentBody* body) { return body->GetResponses(responses); });
 }
 
 LNSTATUS LNDocument::GetAllResponses(LNDocumentArray* responses) const {
-    if (GetBody() == nullptr) return LNReturnOrThrow(NoBodyStatus());
-    return GetDocumentBody()->GetAllResponses(responses);
+    return WithBody([&](LNDocumentBody* body) { return body->GetAllResponses(responses); });
 }
 
 LNSTATUS LNDocument::GetForm(LNForm* form) const {

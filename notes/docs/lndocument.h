@@ -115,6 +115,10 @@ public:
     LNSTATUS Send(bool attachForm = false);
     LNSTATUS Send(const LNString& recipients, bool attachForm = false);
     LNSTATUS Send(const LNText& recipients, bool attachForm = false);
+    // Without it a literal list of recipients would be taken for the attach-form flag.
+    LNSTATUS Send(const char* recipients, bool attachForm = false) {
+        return Send(LNString(recipients), attachForm);
+    }
     LNSTATUS MakeResponse(const LNDocument& parent);
     LNSTATUS GetParentDocument(LNDocument* parent) const;
     // Throws its failures.
@@ -126,5 +130,9 @@ public:
     LNDocumentBody* GetDocumentBody() const { return static_cast<LNDocumentBody*>(GetBody()); }
 
 private:
+    // work (the open body) when there is a body, else the status of a handle without one.
+    template <class Work>
+    LNSTATUS WithBody(Work work) const;
+
     LNMAILMSGTYPE MailType = 0;
 };

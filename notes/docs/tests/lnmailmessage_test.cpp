@@ -144,7 +144,7 @@ TEST_F(MailMessageTest, SendingWithoutPrimaryRecipientsFails) {
     EXPECT_FALSE(memo.HasItem("PostedDate"));
     EXPECT_EQ(Entries(memo, "From"), Strings{"CN=Test User/O=Acme"}) << "the new sender stays";
     EXPECT_TRUE(Deposited("Subject").empty());
-    EXPECT_EQ(memo.Send(LNString("")), LNERR_NULL_STRING);
+    EXPECT_EQ(memo.Send(""), LNERR_NULL_STRING) << "a literal is a list of recipients, not the form flag";
     EXPECT_EQ(memo.Send(LNText()), LNERR_NULL_POINTER);
     memo.Close();
 }
