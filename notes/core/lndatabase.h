@@ -75,6 +75,10 @@ public:
     LNSTATUS GetNoteTable(uint16_t noteClass, class LNIDTable** table);
 
     LNSTATUS AddObject(LNNotesClass* object);
+    // Takes object off the list without deleting it; an object that is not listed is left alone. A body
+    // that holds this database leaves before it lets go of it, so that closing the database on that last
+    // release never reaches the body again.
+    void ForgetObject(LNNotesClass* object);
 
 private:
     friend class LNDatabase;

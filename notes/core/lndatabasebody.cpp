@@ -111,3 +111,11 @@ LNSTATUS LNDatabaseBody::GetNoteTable(uint16_t noteClass, LNIDTable** table) {
 LNSTATUS LNDatabaseBody::AddObject(LNNotesClass* object) {
     return Objects.AddObject(object);
 }
+
+void LNDatabaseBody::ForgetObject(LNNotesClass* object) {
+    try {
+        Objects.RemoveObject(object);
+    } catch (LNSTATUS) {
+        // Not listed (ThrowAllErrors on): nothing to leave.
+    }
+}

@@ -65,6 +65,9 @@ LNNoteBody::~LNNoteBody() {
     } catch (LNSTATUS) {
         // With ThrowAllErrors on, a failed close is thrown; a destructor must not pass it on.
     }
+    // Database, released after this, may be the database's last holder; closing the database deletes what
+    // its list still holds, which must no longer include this half-destroyed note.
+    if (LNDatabaseBody* database = GetDatabaseBody()) database->ForgetObject(this);
 }
 
 LNDatabaseBody* LNNoteBody::GetDatabaseBody() const {
