@@ -166,3 +166,29 @@ TEST_F(MailMessageTest, AnOrdinaryDocumentGoesToTheMailServer) {
     EXPECT_EQ(Deposited("Recipients"), (std::vector<Strings>{{"Ann", "Carol"}}));
     doc.Close();
 }
+
+TEST_F(MailMessageTest, WithoutAMailFileNothingIsMade) {
+    ASSERT_EQ(nnotes::SetEnvironmentText("MailFile", "mail/nobody.nsf"), nnotes::NOERROR);
+    LNMailMessage memo;
+    EXPECT_EQ(session_.CreateMailMessage(&memo), nnotes::ERR_NOEXIST);
+    EXPECT_TRUE(memo.IsNull());
+    LNDocument doc = Doc(0), reply;
+    EXPECT_EQ(doc.CreateReply(&reply, 0), nnotes::ERR_NOEXIST);
+    EXPECT_TRUE(reply.IsNull());
+    ASSERT_EQ(nnotes::SetEnvironmentText("MailFile", nullptr), nnotes::NOERROR);
+    EXPECT_EQ(session_.CreateMailMessage(&memo), LNERR_NO_MAIL_DATABASE);
+    // An ordinary document is sent through the user's mail server, so it cannot go either.
+    EXPECT_EQ(doc.Send("Ann"), LNERR_NO_MAIL_DATABASE);
+    EXPECT_FALSE(doc.HasItem("PostedDate"));
+    doc.Close();
+}
+
+TEST_F(MailMessageTest, AServerWithoutAMailboxRefusesTheMessage) {
+    area_.AddServer("Beta/Acme"); // rewrites the settings
+    ASSERT_EQ(nnotes::SetEnvironmentText("MailServer", "Beta/Acme"), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::SetEnvironmentText("MailFile", "mail/tuser.nsf"), nnotes::NOERROR);
+    LNDocument doc = Doc(0);
+    EXPECT_EQ(doc.Send("Ann"), nnotes::ERR_NOEXIST);
+    EXPECT_FALSE(doc.HasItem("PostedDate"));
+    doc.Close();
+}
