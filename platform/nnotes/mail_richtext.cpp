@@ -72,7 +72,7 @@ STATUS SplitRecords(std::string_view bytes, std::vector<std::string>* records) {
         }
         uint64_t span = length < header ? header : length;
         span += span % 2;
-        if (span > bytes.size() - at || span > RT_ITEM_LIMIT) return ERR_ITEM_LAYOUT;
+        if (span > bytes.size() - at) return ERR_ITEM_LAYOUT;
         records->emplace_back(bytes.substr(at, span));
         at += span;
     }
@@ -178,7 +178,8 @@ STATUS CloseRichTextBuilder(HRTBUILDER builder) {
     if (STATUS s = store::NoteOf(b->note, note)) return s;
     std::vector<std::string> items(1);
     for (const std::string& record : b->records) {
-        if (items.back().size() + record.size() > RT_ITEM_LIMIT) items.emplace_back();
+        if (!items.back().empty() && items.back().size() + record.size() > RT_ITEM_LIMIT)
+            items.emplace_back();
         items.back() += record;
     }
     // Appended whole or not at all.

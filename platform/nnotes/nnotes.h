@@ -1160,7 +1160,8 @@ STATUS DestroyRunContext(HAGENTCTX context);
 // Rich-text builder: composes a composite item of an open note from runs of text, paragraph by paragraph,
 // as CD records (a paragraph record, signature byte 0x81, before each paragraph; a text record, signature
 // 0xFF85, with the run's 32-bit font id for each run). Closing appends the result to the note as items of
-// the builder's name, of at most RT_ITEM_LIMIT bytes each, split between records.
+// the builder's name, of at most RT_ITEM_LIMIT bytes each, split between records (a record larger than that
+// has an item of its own).
 using HRTBUILDER = uint32_t; // never 0
 constexpr uint32_t RT_ITEM_LIMIT = 40960;
 

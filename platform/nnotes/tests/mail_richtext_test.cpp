@@ -120,6 +120,25 @@ TEST_F(RichTextBuilderTest, LargeTextIsSplitIntoItemsBetweenRecords) {
     EXPECT_TRUE(values[1] == TextRecord(1, line));
 }
 
+TEST_F(RichTextBuilderTest, ARecordAboveTheLimitHasAnItemOfItsOwn) {
+    NOTEHANDLE source = 0;
+    ASSERT_EQ(CreateNote(db_, &source), NOERROR);
+    const std::string big = TextRecord(1, std::string(RT_ITEM_LIMIT, 'x'));
+    ASSERT_EQ(AppendItem(source, 0, "Body", 4, TYPE_COMPOSITE, big.data(), static_cast<uint32_t>(big.size()),
+                         nullptr),
+              NOERROR);
+    HRTBUILDER b = 0;
+    ASSERT_EQ(CreateRichTextBuilder(note_, "Body", &b), NOERROR);
+    ASSERT_EQ(RichTextAddRenderedNote(b, source), NOERROR);
+    ASSERT_EQ(RichTextAddRun(b, 1, "after", 5, nullptr, 0), NOERROR);
+    ASSERT_EQ(CloseRichTextBuilder(b), NOERROR);
+    const auto values = Values(note_, "Body");
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_TRUE(values[0] == big);
+    EXPECT_EQ(values[1], TextRecord(1, "after"));
+    CloseNote(source);
+}
+
 TEST_F(RichTextBuilderTest, BadArgumentsAreRefused) {
     HRTBUILDER b = 0;
     EXPECT_EQ(CreateRichTextBuilder(note_, "", &b), ERR_ITEM_NAME);
