@@ -1,5 +1,6 @@
 // The items of an open note: the factory that builds one typed body per item when the note is opened, item
 // lookup, and the operations that create, copy, delete and rename items.
+#include "lncompositehook.h"
 #include "lndatetimeranges.h"
 #include "lndatetimes.h"
 #include "lnerrors.h"
@@ -10,6 +11,7 @@
 #include "lntext.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -37,6 +39,19 @@ uint16_t RangeEntries(nnotes::BLOCKID value, uint32_t size) {
     return ranges;
 }
 
+// The name of an item, cut to MAXITEMNAME bytes; *length gets its whole length.
+LNSTATUS ItemName(nnotes::NOTEHANDLE note, nnotes::BLOCKID item, char (&name)[nnotes::MAXITEMNAME + 1],
+                  uint16_t* length) {
+    return LNToNotesStatus(
+        nnotes::QueryItemByBlock(note, item, name, sizeof name, length, nullptr, nullptr, nullptr, nullptr));
+}
+
+// A composite item is the font table when its name is "$Fonts" or a leading part of it, byte for byte.
+bool IsFontTableName(const char* name, uint16_t length) {
+    static constexpr char kFonts[] = "$Fonts";
+    return length < sizeof kFonts && std::memcmp(name, kFonts, length) == 0;
+}
+
 // A copy of size bytes of a value in a new block.
 LNSTATUS CopyValueBlock(LNItemBody* body, nnotes::BLOCKID* copy) {
     const uint32_t size = body->GetValueSize();
@@ -47,6 +62,103 @@ LNSTATUS CopyValueBlock(LNItemBody* body, nnotes::BLOCKID* copy) {
     body->UnlockValue();
     nnotes::UnlockBlock(block);
     *copy = nnotes::BLOCKID{block, 0};
+    return LNNOERROR;
+}
+
+// One further item of a rich-text field.
+struct Segment {
+    nnotes::BLOCKID item;
+    nnotes::BLOCKID value;
+    uint32_t length;
+};
+
+bool IsRichText(const LNItemBody* body) {
+    return body != nullptr && body->GetClassID() == LNCLASSID_LNRICHTEXTBODY;
+}
+
+// The further items of a rich-text field in item order; none for any other body.
+std::vector<Segment> FurtherItems(const LNItemBody* body) {
+    std::vector<Segment> segments;
+    const LNCompositeItemHooks* hooks = LNGetCompositeItemHooks();
+    if (hooks == nullptr || !IsRichText(body)) return segments;
+    Segment segment{};
+    for (uint32_t i = 0;
+         hooks->GetItemBlock(body, i, &segment.item, &segment.value, &segment.length) == LNNOERROR; ++i)
+        segments.push_back(segment);
+    return segments;
+}
+
+// Appends a copy of size bytes of a value (type word first) as an item of name.
+nnotes::STATUS AppendCopy(nnotes::NOTEHANDLE note, uint16_t flags, const LNString& name,
+                          nnotes::BLOCKID value, uint32_t size) {
+    if (value.pool == nnotes::NULLHANDLE || size < 2) return nnotes::ERR_ITEM_NOT_FOUND;
+    nnotes::DHANDLE block = nnotes::NULLHANDLE;
+    if (const nnotes::STATUS status = nnotes::AllocateBlock(0, size, &block)) return status;
+    const auto* from = static_cast<const uint8_t*>(nnotes::LockBlock(value.pool));
+    std::memcpy(nnotes::LockBlock(block), from + value.block, size);
+    nnotes::UnlockBlock(value.pool);
+    nnotes::UnlockBlock(block);
+    const nnotes::STATUS status = nnotes::AppendItemByBlock(note, flags, Chars(name), Length(name),
+                                                            nnotes::BLOCKID{block, 0}, size, nullptr);
+    if (status != nnotes::NOERROR) nnotes::FreeBlock(block);
+    return status;
+}
+
+// Every composite item of name that no body of the note stands for joins field, in item order.
+LNSTATUS JoinNewItems(const LNNoteBody* note, nnotes::NOTEHANDLE handle, const LNString& name,
+                      LNItemBody* field) {
+    const LNCompositeItemHooks* hooks = LNGetCompositeItemHooks();
+    nnotes::BLOCKID item{};
+    nnotes::BLOCKID value{};
+    uint32_t size = 0;
+    uint16_t type = 0;
+    nnotes::STATUS status =
+        nnotes::FindItemByName(handle, Chars(name), Length(name), &item, &type, &value, &size);
+    while (status == nnotes::NOERROR) {
+        if (type == nnotes::TYPE_COMPOSITE && note->FindItemBodyByBlock(item, nullptr) == LNERR_NO_MATCH) {
+            if (const LNSTATUS joined = hooks->AddItemBlock(field, item, value, size)) return joined;
+        }
+        status =
+            nnotes::FindNextItemByName(handle, Chars(name), Length(name), item, &item, &type, &value, &size);
+    }
+    return nnotes::ERR(status) == nnotes::ERR_ITEM_NOT_FOUND ? LNNOERROR : LNToNotesStatus(status);
+}
+
+// The rich-text body of name in the note, if any.
+LNItemBody* RichTextNamed(const LNNoteBody* note, const LNString& name) {
+    LNItemBody* body = note->FindItemBodyByName(name, nnotes::TYPE_COMPOSITE);
+    return IsRichText(body) ? body : nullptr;
+}
+
+// After the items of a rich-text field were appended under name: existing (a rich text of the name that was
+// here before) takes them all; else adoptFirst builds the body of the first one and the rest join it.
+// typed, if given, takes the field's body.
+template <typename AdoptFirst>
+LNSTATUS AdoptRichText(LNNoteBody* note, nnotes::NOTEHANDLE handle, const LNString& name,
+                       LNItemBody* existing, LNItem* typed, AdoptFirst adoptFirst) {
+    LNItemBody* field = existing;
+    if (field == nullptr) {
+        if (const LNSTATUS status = adoptFirst()) return status;
+        field = RichTextNamed(note, name);
+        if (field == nullptr) return LNNOERROR;
+    }
+    if (const LNSTATUS status = JoinNewItems(note, handle, name, field)) return status;
+    note->SetModified();
+    return existing != nullptr && typed != nullptr
+               ? note->FindItemBodyByBlock(existing->GetItemBlockID(), typed)
+               : LNNOERROR;
+}
+
+// Deletes the item of a body, and every further item of a rich-text field; the body forgets its item.
+LNSTATUS DeleteItemsOf(nnotes::NOTEHANDLE note, LNItemBody* body) {
+    const std::vector<Segment> further = FurtherItems(body);
+    if (const nnotes::STATUS status = nnotes::DeleteItemByBlock(note, body->GetItemBlockID()))
+        return LNToNotesStatus(status);
+    body->SetItemBlockID(nnotes::NULLBLOCKID);
+    for (const Segment& segment : further) {
+        if (const nnotes::STATUS status = nnotes::DeleteItemByBlock(note, segment.item))
+            return LNToNotesStatus(status);
+    }
     return LNNOERROR;
 }
 
@@ -78,9 +190,12 @@ LNItemBody* LNNoteBody::NewItemBody(LNITEMTYPE type, const NewItem& item) {
         if (item.nsfType == nnotes::TYPE_TIME_RANGE && RangeEntries(item.value, item.size) != 0)
             return new LNDatetimeRangesBody(this, item.item, item.nsfType, item.flags, item.value, item.size);
         return new LNDatetimesBody(this, item.item, item.nsfType, item.flags, item.value, item.size);
+    case LNITEMTYPE_RICHTEXT:
+    case LNITEMTYPE_FONTTABLE:
+        if (const LNCompositeItemHooks* hooks = LNGetCompositeItemHooks())
+            return hooks->NewBody(type, this, item.item, item.nsfType, item.flags, item.value, item.size);
+        return new LNItemBody(this, item.item, item.nsfType, item.flags, item.value, item.size);
     default:
-        // Rich text and font tables get their typed bodies from the rich-text module; until then their
-        // values are reached as plain items.
         return new LNItemBody(this, item.item, item.nsfType, item.flags, item.value, item.size);
     }
 }
@@ -96,14 +211,42 @@ LNSTATUS LNNoteBody::AddItemBody(LNItemBody* body) {
 }
 
 LNSTATUS LNNoteBody::LoadItems() {
+    const LNCompositeItemHooks* hooks = LNGetCompositeItemHooks();
     NewItem item{};
     nnotes::STATUS status = nnotes::FindItemByName(Handle, nullptr, 0, &item.item, nullptr, nullptr, nullptr);
-    while (status == nnotes::NOERROR) {
+    if (status == nnotes::NOERROR) {
         if (const LNSTATUS queried = QueryItem(item.item, &item)) return queried;
-        const LNITEMTYPE type = LNItemTypeFromNSFType(item.nsfType, item.flags, LNCLASSID_LNITEMBODY);
-        if (const LNSTATUS added = AddItemBody(NewItemBody(type, item))) throw added;
-        status =
-            nnotes::FindNextItemByName(Handle, nullptr, 0, item.item, &item.item, nullptr, nullptr, nullptr);
+    }
+    while (status == nnotes::NOERROR) {
+        LNITEMTYPE type = LNItemTypeFromNSFType(item.nsfType, item.flags, LNCLASSID_LNITEMBODY);
+        char name[nnotes::MAXITEMNAME + 1] = {};
+        uint16_t length = 0;
+        if (type == LNITEMTYPE_RICHTEXT && hooks != nullptr) {
+            if (const LNSTATUS named = ItemName(Handle, item.item, name, &length)) return named;
+            // A note has one font table; a further "$Fonts" item is damage, kept as a plain item so that
+            // the note still opens.
+            if (IsFontTableName(name, length))
+                type = FontTable == nullptr ? LNITEMTYPE_FONTTABLE : LNITEMTYPE_UNSUPPORTED;
+        }
+        LNItemBody* body = NewItemBody(type, item);
+        if (type == LNITEMTYPE_FONTTABLE) FontTable = body;
+        if (const LNSTATUS added = AddItemBody(body)) {
+            if (body == FontTable) FontTable = nullptr;
+            throw added;
+        }
+        // Further composite items of a rich-text field already met join its body, in item order.
+        for (;;) {
+            status = nnotes::FindNextItemByName(Handle, nullptr, 0, item.item, &item.item, nullptr, nullptr,
+                                                nullptr);
+            if (status != nnotes::NOERROR) break;
+            if (const LNSTATUS queried = QueryItem(item.item, &item)) return queried;
+            if (item.nsfType != nnotes::TYPE_COMPOSITE || hooks == nullptr) break;
+            if (const LNSTATUS named = ItemName(Handle, item.item, name, &length)) return named;
+            LNItemBody* field = FindItemBodyByName(LNString(name), nnotes::TYPE_COMPOSITE);
+            if (field == nullptr || field->GetClassID() != LNCLASSID_LNRICHTEXTBODY) break;
+            if (const LNSTATUS joined = hooks->AddItemBlock(field, item.item, item.value, item.size))
+                return joined;
+        }
     }
     if (nnotes::ERR(status) != nnotes::ERR_ITEM_NOT_FOUND) return LNToNotesStatus(status);
     Modified = 0;
@@ -199,12 +342,26 @@ LNSTATUS LNNoteBody::CreateItem(const LNString& name, const LNItem& value, uint1
     if (!IsValidName(name) || body == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     const LNITEMTYPE type = body->GetType();
     if (!Fits(typed, type)) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-    if (!body->IsOpen() || body->IsUnstored() || body->GetValueBlockID().pool == nnotes::NULLHANDLE)
-        return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (!body->IsOpen() || body->IsUnstored()) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     if (body->IsDirty()) {
         if (const LNSTATUS status = body->Flush(nullptr)) return LNReturnOrThrow(status);
     }
+    // A free-standing rich text has its value only once it is flushed.
+    if (body->GetValueBlockID().pool == nnotes::NULLHANDLE) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, body)) return LNReturnOrThrow(status);
+    if (IsRichText(body) && LNGetCompositeItemHooks() != nullptr) {
+        // Every item of the field is copied, in order; a rich text of the name already here takes them.
+        LNItemBody* existing = RichTextNamed(this, name);
+        nnotes::STATUS status =
+            AppendCopy(Handle, flags, name, body->GetValueBlockID(), body->LNItemBody::GetValueSize());
+        for (const Segment& segment : FurtherItems(body)) {
+            if (status != nnotes::NOERROR) break;
+            status = AppendCopy(Handle, flags, name, segment.value, segment.length);
+        }
+        if (status != nnotes::NOERROR) return LNReturnOrThrowNotesStatus(status);
+        return LNReturnOrThrow(AdoptRichText(this, Handle, name, existing, typed,
+                                             [&] { return AdoptNewItem(name, LNITEMTYPE_RICHTEXT, typed); }));
+    }
     if (body->IsInNote()) {
         nnotes::BLOCKID copy{};
         if (const LNSTATUS status = CopyValueBlock(body, &copy)) return LNReturnOrThrow(status);
@@ -237,14 +394,22 @@ LNSTATUS LNNoteBody::CreateItem(const LNString& name, LNItem* typed, uint16_t fl
     LNITEMTYPE type = 0;
     uint16_t nsfType = 0;
     LNItemTypeForClass(typed->GetClassID(), &type, &nsfType);
-    // Rich text has no empty value here until the rich-text module builds it.
+    // The empty value of rich text comes from the rich-text module; without it none can be made.
+    const LNCompositeItemHooks* hooks = LNGetCompositeItemHooks();
+    const bool richText = type == LNITEMTYPE_RICHTEXT && hooks != nullptr;
     if (type != LNITEMTYPE_NUMBERS && type != LNITEMTYPE_DATETIMERANGES && type != LNITEMTYPE_TEXT &&
-        type != LNITEMTYPE_DATETIMES)
+        type != LNITEMTYPE_DATETIMES && !richText)
         return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, nullptr))
         return LNReturnOrThrow(status);
     nnotes::STATUS status = nnotes::NOERROR;
-    if (nsfType == nnotes::TYPE_TEXT) {
+    if (richText) {
+        nnotes::BLOCKID value{};
+        uint32_t size = 0;
+        if (const LNSTATUS built = hooks->NewEmptyValue(&value, &size)) return LNReturnOrThrow(built);
+        status = nnotes::AppendItemByBlock(Handle, flags, Chars(name), Length(name), value, size, nullptr);
+        if (status != nnotes::NOERROR) nnotes::FreeBlock(value.pool);
+    } else if (nsfType == nnotes::TYPE_TEXT) {
         // A plain text holds no list: its empty value is no bytes at all.
         status = nnotes::AppendItem(Handle, flags, Chars(name), Length(name), nsfType, "", 0, nullptr);
     } else if (type == LNITEMTYPE_TEXT) {
@@ -295,9 +460,16 @@ LNSTATUS LNNoteBody::CopyItem(const LNItem& item, uint32_t duplicateRule, LNItem
     }
     const LNString name = body->GetName();
     if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, body)) return LNReturnOrThrow(status);
+    LNItemBody* existing = IsRichText(body) ? RichTextNamed(this, name) : nullptr;
     if (const nnotes::STATUS status = nnotes::CopyItemToNote(body->GetItemBlockID(), Handle, nullptr))
         return LNReturnOrThrowNotesStatus(status);
-    return LNReturnOrThrow(AdoptNewItem(name, type, typed));
+    if (!IsRichText(body)) return LNReturnOrThrow(AdoptNewItem(name, type, typed));
+    for (const Segment& segment : FurtherItems(body)) {
+        if (const nnotes::STATUS status = nnotes::CopyItemToNote(segment.item, Handle, nullptr))
+            return LNReturnOrThrowNotesStatus(status);
+    }
+    return LNReturnOrThrow(
+        AdoptRichText(this, Handle, name, existing, typed, [&] { return AdoptNewItem(name, type, typed); }));
 }
 
 LNSTATUS LNNoteBody::CheckOwnItem(const LNItem* item) const {
@@ -311,9 +483,7 @@ LNSTATUS LNNoteBody::CheckOwnItem(const LNItem* item) const {
 LNSTATUS LNNoteBody::DeleteItem(LNItem* item) {
     if (const LNSTATUS status = CheckOwnItem(item)) return LNReturnOrThrow(status);
     LNItemBody* body = item->GetItemBody();
-    if (const nnotes::STATUS status = nnotes::DeleteItemByBlock(Handle, body->GetItemBlockID()))
-        return LNReturnOrThrowNotesStatus(status);
-    body->SetItemBlockID(nnotes::NULLBLOCKID);
+    if (const LNSTATUS status = DeleteItemsOf(Handle, body)) return LNReturnOrThrow(status);
     item->SetItemBody(nullptr, nullptr);
     if (body == FontTable) FontTable = nullptr;
     Modified = 1;
@@ -346,9 +516,7 @@ LNSTATUS LNNoteBody::DeleteAllItems() {
     if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
     while (LNNotesClass* object = Items.GetFirstObject()) {
         auto* body = static_cast<LNItemBody*>(object);
-        if (const nnotes::STATUS status = nnotes::DeleteItemByBlock(Handle, body->GetItemBlockID()))
-            return LNReturnOrThrowNotesStatus(status);
-        body->SetItemBlockID(nnotes::NULLBLOCKID);
+        if (const LNSTATUS status = DeleteItemsOf(Handle, body)) return LNReturnOrThrow(status);
         body->ReleaseReference();
         body->Close();
         if (const LNSTATUS status = Items.DeleteObject(body)) return LNReturnOrThrow(status);
@@ -360,6 +528,11 @@ LNSTATUS LNNoteBody::DeleteAllItems() {
 
 LNSTATUS LNNoteBody::StoreItemUnderName(LNItemBody* body, const LNString& name) {
     if (const LNSTATUS status = body->Flush(&name)) return status;
+    // Rich text has written its items under the new name and removed the old ones.
+    if (IsRichText(body)) {
+        Modified = 1;
+        return LNNOERROR;
+    }
     nnotes::BLOCKID copy{};
     if (const LNSTATUS status = CopyValueBlock(body, &copy)) return status;
     nnotes::BLOCKID item{};

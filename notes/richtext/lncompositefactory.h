@@ -8,3 +8,7 @@
 
 LNItemBody* LNNewCompositeItemBody(LNITEMTYPE type, LNNoteBody* note, nnotes::BLOCKID item, uint16_t nsfType,
                                    uint16_t flags, nnotes::BLOCKID value, uint32_t size);
+
+// Lets the note's item factory build these bodies. Every program that uses rich text has it done before
+// main; a program that only opens notes may call it itself. Calling it again does no harm.
+void LNInstallRichTextFactory();

@@ -55,6 +55,9 @@ public:
     // A further item of the field, in item order.
     LNSTATUS AddItemBlock(nnotes::BLOCKID item, nnotes::BLOCKID value, uint32_t length);
     uint32_t GetItemBlockCount() const { return static_cast<uint32_t>(ItemBlocks.size()); }
+    // Further item index (from 0); LNWARN_NOT_FOUND past the last one.
+    LNSTATUS GetItemBlock(uint32_t index, nnotes::BLOCKID* item, nnotes::BLOCKID* value,
+                          uint32_t* length) const;
     // A block with room for length bytes at *offset, starting a new output block (and moving *offset)
     // when the current one is full.
     LNSTATUS GetWriteBlock(uint32_t length, uint32_t* offset, LNMemoryBlock** block);

@@ -1,10 +1,19 @@
 #include "lnassert.h"
 #include "lncdrecord.h"
+#include "lncompositefactory.h"
 #include "lnerrors.h"
 #include "lnnote.h"
 #include "lnrichtext.h"
 
 #include <cstring>
+
+namespace {
+
+// Lives beside the constructor, so that any program that links rich-text bodies lets the note's item
+// factory build them before main starts.
+[[maybe_unused]] const bool FactoryInstalled = (LNInstallRichTextFactory(), true);
+
+} // namespace
 
 LNRichTextBody::LNRichTextBody(LNNoteBody* note, nnotes::BLOCKID item, uint16_t nsfType, uint16_t flags,
                                nnotes::BLOCKID value, uint32_t size)
@@ -69,6 +78,26 @@ bool LNRichTextBody::ShouldCloseOnRelease() const {
 LNSTATUS LNRichTextBody::AddItemBlock(nnotes::BLOCKID item, nnotes::BLOCKID value, uint32_t length) {
     if (Closed) return LNReturnOrThrow(LNERR_ALREADY_CLOSED);
     ItemBlocks.push_back(ItemBlock{item, value, length, false});
+    if (!IsLoaded()) return LNNOERROR;
+    // A tree already read takes the item's records at its end; otherwise the next Flush, which replaces
+    // every item of the field, would drop them.
+    LNRTContainerBody* top = Top.GetContainerBody();
+    const bool wasDirty = top->IsDirty();
+    LNRTObject last;
+    if (top->HasChildren())
+        if (const LNSTATUS status = top->GetLastChild(&last)) return LNReturnOrThrow(status);
+    LNFontTable fonts;
+    GetFontTable(&fonts);
+    if (const LNSTATUS status = LoadValue(value, length, fonts, &last)) return LNReturnOrThrow(status);
+    return wasDirty ? LNNOERROR : LNReturnOrThrow(top->SetDirty(false));
+}
+
+LNSTATUS LNRichTextBody::GetItemBlock(uint32_t index, nnotes::BLOCKID* item, nnotes::BLOCKID* value,
+                                      uint32_t* length) const {
+    if (index >= ItemBlocks.size()) return LNWARN_NOT_FOUND;
+    if (item != nullptr) *item = ItemBlocks[index].item;
+    if (value != nullptr) *value = ItemBlocks[index].value;
+    if (length != nullptr) *length = ItemBlocks[index].length;
     return LNNOERROR;
 }
 

@@ -9,30 +9,12 @@ namespace {
 
 class RichTextItemTest : public NoteRichTextTest {
 protected:
-    // Opens the note and gives a rich-text handle over every item of name, joined in item order.
+    // Opens the note and gives the rich-text handle of name, whose body joins every item of the name.
     LNRichText Open(nnotes::NOTEID id, const char* name) {
         note_ = LNNote(static_cast<LNDatabaseBody*>(db_.GetBody()), id);
         EXPECT_EQ(note_.Open(0), 0u);
-        LNNoteBody* body = note_.GetNoteBody();
-        const nnotes::NOTEHANDLE handle = body->GetNoteHandle();
-        const auto length = static_cast<uint16_t>(std::strlen(name));
-        nnotes::BLOCKID item{};
-        nnotes::BLOCKID value{};
-        uint32_t size = 0;
-        uint16_t flags = 0;
         LNRichText richText;
-        nnotes::STATUS status = nnotes::FindItemByName(handle, name, length, &item, nullptr, &value, &size);
-        while (status == nnotes::NOERROR) {
-            if (richText.IsNull()) {
-                nnotes::QueryItemByBlock(handle, item, nullptr, 0, nullptr, &flags, nullptr, nullptr,
-                                         nullptr);
-                richText.SetItemBody(
-                    body, new LNRichTextBody(body, item, nnotes::TYPE_COMPOSITE, flags, value, size));
-            } else {
-                EXPECT_EQ(richText.GetRichTextBody()->AddItemBlock(item, value, size), 0u);
-            }
-            status = nnotes::FindNextItemByName(handle, name, length, item, &item, nullptr, &value, &size);
-        }
+        EXPECT_EQ(note_.GetItem(LNString(name), &richText), 0u);
         return richText;
     }
 
@@ -247,14 +229,12 @@ TEST_F(RichTextItemTest, FontTableIsWrittenBackAsANewItem) {
     ASSERT_EQ(note_.Open(0), 0u);
     LNNoteBody* noteBody = note_.GetNoteBody();
     nnotes::BLOCKID item{};
-    nnotes::BLOCKID value{};
-    uint32_t size = 0;
-    ASSERT_EQ(nnotes::FindItemByName(noteBody->GetNoteHandle(), "$Fonts", 6, &item, nullptr, &value, &size),
-              nnotes::NOERROR);
+    ASSERT_EQ(
+        nnotes::FindItemByName(noteBody->GetNoteHandle(), "$Fonts", 6, &item, nullptr, nullptr, nullptr),
+        nnotes::NOERROR);
     {
         LNFontTable table;
-        table.SetItemBody(noteBody,
-                          new LNFontTableBody(noteBody, item, nnotes::TYPE_COMPOSITE, 0, value, size));
+        ASSERT_EQ(note_.GetItem(LNString("$Fonts"), &table), 0u);
         // Unchanged, it is not written.
         ASSERT_EQ(table.GetItemBody()->Flush(nullptr), 0u);
         EXPECT_EQ(table.GetItemBody()->GetItemBlockID().block, item.block);
