@@ -78,7 +78,7 @@ TEST_F(DocsTest, NoteOpenChoosesTheBodyByClass) {
     const nnotes::NOTEID form = SaveNote({{"$TITLE", "Memo"}}, nnotes::NOTE_CLASS_FORM);
     LNNote note(db_.GetDatabaseBody(), form);
     ASSERT_EQ(note.Open(0), 0u);
-    EXPECT_EQ(note.GetBody()->GetClassID(), LNCLASSID_LNNOTEBODY);
+    EXPECT_EQ(note.GetBody()->GetClassID(), LNCLASSID_LNFORMBODY);
     EXPECT_EQ(Thrown([&] { LNDocument doc(note, 0); }), LNERR_CONVERSION);
     const nnotes::NOTEID id = SaveNote({{"A", "x"}});
     LNNote docNote(db_.GetDatabaseBody(), id);
