@@ -6,6 +6,7 @@
 #include "lnerrors.h"
 #include "lnsession.h"
 #include "nnotes.h"
+#include "testobjects.h"
 
 #include <gtest/gtest.h>
 
@@ -63,16 +64,6 @@ protected:
     }
 
     // The status that f throws; 0 when it throws none.
-    template <typename F>
-    static LNSTATUS Thrown(F f) {
-        try {
-            f();
-        } catch (LNSTATUS status) {
-            return status;
-        }
-        return 0;
-    }
-
     LNNotesSession session_;
     std::string root_, data_, server_;
 };

@@ -5,6 +5,7 @@
 #include "lnapi.h"
 #include "lnerrors.h"
 #include "lnstring.h"
+#include "testobjects.h"
 
 #include <gtest/gtest.h>
 
@@ -13,16 +14,6 @@
 #include <fstream>
 #include <string>
 
-// The status that f throws; 0 when it throws none.
-template <typename F>
-LNSTATUS Thrown(F f) {
-    try {
-        f();
-    } catch (LNSTATUS status) {
-        return status;
-    }
-    return 0;
-}
 
 inline std::string Text(const LNString& s) {
     return std::string(s.GetPlatformTextPtr(), s.GetPlatformTextLength());
