@@ -4,23 +4,13 @@
 #include "lnapi.h"
 #include "lnstring.h"
 #include "nnotes.h"
+#include "startedapitest.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-class TextTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
-        ASSERT_EQ(LNInitAPI(LNAPI_VERSION), 0u);
-    }
-    void TearDown() override {
-        LNSetThrowAllErrors(false);
-        EXPECT_EQ(LNTermAPI(), 0u) << "a string body outlived its handles";
-        nnotes::TermProcess();
-    }
-};
+class TextTest : public StartedApiTest {};
 
 // The Notes bytes of a string.
 inline std::string Bytes(const LNString& s) {

@@ -5,6 +5,7 @@
 #include "lnapi.h"
 #include "lnerrors.h"
 #include "lnstring.h"
+#include "startedapitest.h"
 #include "testobjects.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-
 
 inline std::string Text(const LNString& s) {
     return std::string(s.GetPlatformTextPtr(), s.GetPlatformTextLength());
@@ -45,17 +45,11 @@ private:
     std::string root_;
 };
 
-class ApiTest : public ::testing::Test {
+class ApiTest : public StartedApiTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(settings_.IsReady());
-        ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
-        ASSERT_EQ(LNInitAPI(LNAPI_VERSION), 0u);
-    }
-    void TearDown() override {
-        LNSetThrowAllErrors(false);
-        EXPECT_EQ(LNTermAPI(), 0u) << "a body outlived its handles";
-        nnotes::TermProcess();
+        StartedApiTest::SetUp();
     }
 
     ScopedSettings settings_;

@@ -33,32 +33,18 @@ protected:
 };
 
 TEST_F(LifetimeTest, ViewNavigatorAndEntryOutliveTheDatabaseHandleInAnyOrder) {
-    {
+    // 0 = view, 1 = navigator, 2 = entry: the order in which the three handles let go.
+    const int orders[][3] = {{0, 1, 2}, {2, 1, 0}, {1, 0, 2}};
+    for (const auto& order : orders) {
         LNViewFolder view;
         LNVFNavigator navigator;
         LNVFEntry entry;
         OpenAndDropDatabase(&view, &navigator, &entry);
-        view = LNViewFolder();
-        navigator = LNVFNavigator();
-        entry = LNVFEntry();
-    }
-    {
-        LNViewFolder view;
-        LNVFNavigator navigator;
-        LNVFEntry entry;
-        OpenAndDropDatabase(&view, &navigator, &entry);
-        entry = LNVFEntry();
-        navigator = LNVFNavigator();
-        view = LNViewFolder();
-    }
-    {
-        LNViewFolder view;
-        LNVFNavigator navigator;
-        LNVFEntry entry;
-        OpenAndDropDatabase(&view, &navigator, &entry);
-        navigator = LNVFNavigator();
-        view = LNViewFolder();
-        entry = LNVFEntry();
+        for (int which : order) {
+            if (which == 0) view = LNViewFolder();
+            if (which == 1) navigator = LNVFNavigator();
+            if (which == 2) entry = LNVFEntry();
+        }
     }
     ExpectDatabaseUsable();
 }

@@ -9,6 +9,7 @@
 #include "lnrtcursor.h"
 #include "lnsession.h"
 #include "nnotes.h"
+#include "startedapitest.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +19,7 @@
 #include <fstream>
 #include <string>
 
-class RichTextTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
-        ASSERT_EQ(LNInitAPI(LNAPI_VERSION), 0u);
-    }
-    void TearDown() override {
-        LNSetThrowAllErrors(false);
-        EXPECT_EQ(LNTermAPI(), 0u) << "a rich-text object outlived its handles";
-        nnotes::TermProcess();
-    }
-};
+class RichTextTest : public StartedApiTest {};
 
 class NoteRichTextTest : public ::testing::Test {
 protected:

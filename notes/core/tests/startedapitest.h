@@ -1,0 +1,22 @@
+// A test fixture that starts the store and the object API for each test and checks, at the end, that no
+// object outlived its handles.
+#pragma once
+
+#include "lnapi.h"
+#include "lnerrors.h"
+#include "nnotes.h"
+
+#include <gtest/gtest.h>
+
+class StartedApiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
+        ASSERT_EQ(LNInitAPI(LNAPI_VERSION), 0u);
+    }
+    void TearDown() override {
+        LNSetThrowAllErrors(false);
+        EXPECT_EQ(LNTermAPI(), 0u) << "an object outlived its handles";
+        nnotes::TermProcess();
+    }
+};
