@@ -9,6 +9,9 @@ RUN_DIR   ?= build/debug
 BENCH_DIR ?= build/release
 WERROR    := $(if $(CI),ON,OFF)
 
+# Paths below the checkout are hashed relative to it, so other checkouts hit the same ccache entries.
+export CCACHE_BASEDIR := $(CURDIR)
+
 .PHONY: all deps test build-test run build-run bench clean format
 
 all: build-run
