@@ -64,4 +64,20 @@ TEST_F(RichTextEditTest, CopiesOfAContainerHoldOnlyTheirOwnRecord) {
     EXPECT_EQ(Text(copy), "abcdef");
 }
 
+TEST_F(RichTextEditTest, LongTextsAreAppendedAsSeveralRuns) {
+    LNRichText once;
+    ASSERT_EQ(once.Append(LNString(std::string(50000, 'a').c_str())), 0u);
+    EXPECT_EQ(Text(once).size(), 50000u);
+    ASSERT_EQ(once.Flush(), 0u);
+    LNRichText pieces;
+    const std::string piece(100, 'b');
+    for (int i = 0; i < 500; ++i)
+        ASSERT_EQ(pieces.Append(LNString(piece.c_str())), 0u);
+    EXPECT_EQ(Text(pieces).size(), 50000u);
+    LNRTContainer top;
+    ASSERT_EQ(pieces.GetRTContainer(&top), 0u);
+    EXPECT_EQ(top.GetChildCount(), 2u);
+    ASSERT_EQ(pieces.Flush(), 0u);
+}
+
 } // namespace
