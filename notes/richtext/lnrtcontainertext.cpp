@@ -22,22 +22,34 @@ LNSTATUS LNRTContainerBody::InsertTextAtCursor(const LNString& text, const LNRTC
     if (!cursor.IsValid() || !cursor.GetCursorBody()->GetStop().object->IsInside(this))
         throw LNERR_INVALID_RTCURSOR;
     if (!cursor.CanInsert(LNRTTYPE_STYLIZED_TEXT)) return LNERR_CANNOT_INSERT_TYPE;
-    const LNRTCursorBody* body = cursor.GetCursorBody();
+    LNRTCursorBody* body = cursor.GetCursorBody();
     const LNRTStop stop = body->GetStop();
-    // Inside a run, or just after its last character: the run takes the text.
+    // Inside a run, or just after its last character: the run takes the text (and moves the cursor).
     if (stop.offset > 0)
         return static_cast<LNStylizedTextBody*>(stop.object)
             ->InsertText(body->IsAfter() ? stop.offset : stop.offset - 1, text);
     const LNRTStop next = body->IsAfter() ? LNRTNextStop(stop, body->Scope()) : stop;
     const LNRTStop previous = body->IsAfter() ? stop : LNRTPreviousStop(stop, body->Scope());
-    if (next.offset > 0) return static_cast<LNStylizedTextBody*>(next.object)->InsertText(0, text);
-    if (previous.offset > 0) {
-        auto* run = static_cast<LNStylizedTextBody*>(previous.object);
-        return run->InsertText(run->GetCharacterCount(), text);
+    LNStylizedTextBody* into = nullptr;
+    uint32_t at = 0;
+    if (next.offset > 0) {
+        into = static_cast<LNStylizedTextBody*>(next.object);
+    } else if (previous.offset > 0) {
+        into = static_cast<LNStylizedTextBody*>(previous.object);
+        at = into->GetCharacterCount();
     }
-    LNRTObject run(new LNStylizedTextBody(text));
-    if (previous.object != nullptr) return previous.object->InsertAfter(&run);
-    return next.object->InsertBefore(&run);
+    if (into != nullptr) {
+        if (const LNSTATUS status = into->InsertText(at, text)) return status;
+    } else {
+        LNRTObject run(new LNStylizedTextBody(text));
+        const LNSTATUS status =
+            previous.object != nullptr ? previous.object->InsertAfter(&run) : next.object->InsertBefore(&run);
+        if (status != LNNOERROR) return status;
+        into = static_cast<LNStylizedTextBody*>(run.GetObjectBody());
+    }
+    // A cursor after an element stays after what was typed there, so that typing on goes on in order.
+    if (!body->IsAfter() || text.GetByteLength() == 0) return LNNOERROR;
+    return body->Place(LNRTStop{into, at + LNStylizedTextBody::CharacterCount(text)}, true);
 }
 
 namespace {

@@ -1,3 +1,4 @@
+#include "lnassert.h"
 #include "lnerrors.h"
 #include "lnrichtext.h"
 #include "lnrtcursor.h"
@@ -51,11 +52,11 @@ LNStylizedTextBody::~LNStylizedTextBody() {
 
 LNSTATUS LNStylizedTextBody::Close() {
     if (IsClosed()) return LNWARN_NOT_OPEN;
+    // Character handles hold references to this run: one of its own keeps it alive while they let go.
+    const LNRTObject self(RTCharArray.GetCount() > 0 ? this : nullptr);
     MarkClosed();
     FontStyle = LNFontStyle();
-    // From the last registered cursor back; each leaves the array as it is cleared.
-    while (!RTCharArray.empty())
-        RTCharArray.back()->Clear();
+    RTCharArray.DetachAll();
     return LNRTObjectBody::Close();
 }
 
@@ -130,7 +131,12 @@ uint32_t LNStylizedTextBody::FitBytes(const LNString& text, uint32_t room) {
 
 uint32_t LNStylizedTextBody::GetCharacterCount() const {
     LNString text;
-    if (CopyText(&text) != LNNOERROR || text.GetByteLength() == 0) return 0;
+    if (CopyText(&text) != LNNOERROR) return 0;
+    return CharacterCount(text);
+}
+
+uint32_t LNStylizedTextBody::CharacterCount(const LNString& text) {
+    if (text.GetByteLength() == 0) return 0;
     uint16_t chars = 0;
     if (nnotes::NLSStringChars(Chars(text), static_cast<uint16_t>(text.GetByteLength()), &chars, NLS()) !=
         nnotes::NOERROR)
@@ -167,26 +173,54 @@ LNSTATUS LNStylizedTextBody::InsertText(uint32_t position, const LNString& text)
         if (const LNSTATUS status = WriteBytes(newBytes, text.GetTextPtr(), kHeader + at)) return status;
     header.Length = static_cast<uint16_t>(length);
     if (const LNSTATUS status = WriteStructure(nnotes::ODS_TEXT_RECORD, &header, 0)) return status;
-    // Only cursors on characters after the insertion point move: one on character `position` stays
-    // before the new text.
-    if (!RTCharArray.empty() && newBytes > 0) {
-        uint16_t added = 0;
-        if (nnotes::NLSStringChars(Chars(text), static_cast<uint16_t>(newBytes), &added, NLS()) !=
-            nnotes::NOERROR)
-            throw LNERR_STRING_SIZE;
-        for (LNRTCursorBody* cursor : RTCharArray)
-            if (cursor->GetStop().offset > position) cursor->MoveTo(this, cursor->GetStop().offset + added);
+    // Handles on characters after the insertion point move, and so does one just after character
+    // `position` (a cursor at the insertion point): the new text goes before it. A handle on character
+    // `position` itself stays in front of the new text.
+    if (RTCharArray.GetCount() > 0 && newBytes > 0) {
+        const uint32_t added = CharacterCount(text);
+        for (uint32_t i = 0; i < RTCharArray.GetCount(); ++i) {
+            LNRTObject* handle = nullptr;
+            RTCharArray.Get(i, &handle);
+            const uint32_t at = handle->GetCharacterOffset();
+            if (at > position || (at == position && handle->StandsAfter()))
+                handle->MoveCharacter(this, at + added);
+        }
     }
     return LNNOERROR;
 }
 
-void LNStylizedTextBody::RegisterCursor(LNRTCursorBody* cursor) {
-    if (RTCharArray.size() >= 20) throw LNERR_SUBSCRIPT_OUT_OF_RANGE;
-    RTCharArray.push_back(cursor);
+LNSTATUS LNRTCharArray::Add(LNRTObject* handle) {
+    LN_ASSERT(handle != nullptr, "lnrtchar", 120);
+    if (Count >= Capacity) return LNERR_SUBSCRIPT_OUT_OF_RANGE;
+    Entries[Count++] = handle;
+    return LNNOERROR;
 }
 
-void LNStylizedTextBody::UnregisterCursor(LNRTCursorBody* cursor) {
-    RTCharArray.erase(std::remove(RTCharArray.begin(), RTCharArray.end(), cursor), RTCharArray.end());
+LNSTATUS LNRTCharArray::Get(uint32_t index, LNRTObject** handle) const {
+    if (index >= Count || handle == nullptr) return LNERR_SUBSCRIPT_OUT_OF_RANGE;
+    *handle = Entries[index];
+    return LNNOERROR;
+}
+
+void LNRTCharArray::Remove(LNRTObject* handle) {
+    LN_ASSERT(handle != nullptr, "lnrtchar", 160);
+    uint32_t i = 0;
+    while (i < Count && Entries[i] != handle)
+        ++i;
+    LN_ASSERT(i < Count, "lnrtchar", 164);
+    RemoveAt(i);
+}
+
+void LNRTCharArray::RemoveAt(uint32_t index) {
+    LN_ASSERT(Count > index, "lnrtchar", 170);
+    for (uint32_t i = index + 1; i < Count; ++i)
+        Entries[i - 1] = Entries[i];
+    Entries[--Count] = nullptr;
+}
+
+void LNRTCharArray::DetachAll() {
+    while (Count > 0)
+        Entries[Count - 1]->SetObjectBody(nullptr);
 }
 
 LNSTATUS LNStylizedTextBody::Append(const LNString& text) {
@@ -209,13 +243,15 @@ LNSTATUS LNStylizedTextBody::SplitAt(uint32_t offset) {
     if (const LNSTATUS status = InsertAfter(&rest)) return status;
     if (const LNSTATUS status = KeepCharacters(1, offset - 1)) return status;
     auto* second = static_cast<LNStylizedTextBody*>(rest.GetObjectBody());
-    for (size_t i = RTCharArray.size(); i-- > 0;) {
-        LNRTCursorBody* cursor = RTCharArray[i];
-        const uint32_t at = cursor->GetStop().offset;
+    for (uint32_t i = RTCharArray.GetCount(); i-- > 0;) {
+        LNRTObject* handle = nullptr;
+        RTCharArray.Get(i, &handle);
+        const uint32_t at = handle->GetCharacterOffset();
         if (at < offset) continue;
-        RTCharArray.erase(RTCharArray.begin() + static_cast<std::ptrdiff_t>(i));
-        second->RegisterCursor(cursor);
-        cursor->MoveTo(second, at - offset + 1);
+        RTCharArray.RemoveAt(i);
+        // The new run starts empty of handles, so it has room for every one that moves.
+        second->RTCharArray.Add(handle);
+        handle->MoveCharacter(second, at - offset + 1);
     }
     if (const LNSTATUS status = second->SetDirty(true)) return status;
     return SetDirty(true);

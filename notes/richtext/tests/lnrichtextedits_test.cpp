@@ -64,6 +64,22 @@ TEST_F(RichTextEditTest, CopiesOfAContainerHoldOnlyTheirOwnRecord) {
     EXPECT_EQ(Text(copy), "abcdef");
 }
 
+TEST_F(RichTextEditTest, TypingAtTheEndKeepsTheOrder) {
+    LNRichText richText(LNString("Hello"));
+    LNRTCursor end = End(richText);
+    ASSERT_EQ(richText.InsertTextAtCursor(LNString("A"), end), 0u);
+    ASSERT_EQ(richText.InsertTextAtCursor(LNString("B"), end), 0u);
+    EXPECT_EQ(Text(richText), "HelloAB");
+    EXPECT_TRUE(end.IsAtEnd());
+    // A cursor on the character before the insertion point stays on it.
+    LNRTCursor onO = Ahead(Start(richText), 4);
+    LNRTCursor afterO = After(onO);
+    ASSERT_EQ(afterO.GetOffset(), 6u);
+    ASSERT_EQ(richText.InsertTextAtCursor(LNString("-"), afterO), 0u);
+    EXPECT_EQ(Text(richText), "Hello-AB");
+    EXPECT_EQ(onO.GetOffset(), 5u);
+}
+
 TEST_F(RichTextEditTest, LongTextsAreAppendedAsSeveralRuns) {
     LNRichText once;
     ASSERT_EQ(once.Append(LNString(std::string(50000, 'a').c_str())), 0u);
@@ -78,6 +94,58 @@ TEST_F(RichTextEditTest, LongTextsAreAppendedAsSeveralRuns) {
     ASSERT_EQ(pieces.GetRTContainer(&top), 0u);
     EXPECT_EQ(top.GetChildCount(), 2u);
     ASSERT_EQ(pieces.Flush(), 0u);
+}
+
+TEST_F(RichTextEditTest, TemporaryWalkersAndRefusalsOfAFullRun) {
+    LNRichText richText(LNString("abcdefghijklmnopqrstuvwxyz"));
+    ASSERT_EQ(richText.Append(ParagraphRecord()), 0u);
+    ASSERT_EQ(richText.Append(LNString("z")), 0u);
+    std::vector<LNRTCursor> cursors{Start(richText)};
+    for (uint32_t i = 1; i < 20; ++i)
+        cursors.push_back(Ahead(cursors[0], i));
+    // Measuring and comparing need no cursors of their own.
+    EXPECT_EQ(cursors[19] - cursors[0], 19);
+    EXPECT_TRUE(cursors[0] < cursors[19]);
+    // A 21st cursor is refused with a status, and the cursor stays where it was.
+    LNRTCursor last;
+    ASSERT_EQ(richText.GetEndCursor(&last), 0u);
+    EXPECT_EQ(last.GotoFirst(LNRTTYPE_STYLIZED_TEXT), LNERR_SUBSCRIPT_OUT_OF_RANGE);
+    EXPECT_TRUE(last.IsAtEnd());
+}
+
+TEST_F(RichTextEditTest, DistanceBetweenTwoRichTextsIsRefused) {
+    LNRichText one(LNString("one"));
+    LNRichText two(LNString("two"));
+    const LNRTCursor a = Start(one);
+    const LNRTCursor b = End(two);
+    try {
+        (void)(b - a);
+        FAIL() << "a distance across two rich texts";
+    } catch (LNSTATUS status) {
+        EXPECT_EQ(status, LNERR_INVALID_RTCURSOR);
+    }
+}
+
+TEST_F(RichTextEditTest, CursorsStepIntoAndOutOfNestedContainers) {
+    LNRichText richText = Nested();
+    LNRTCursor cursor = Ahead(Start(richText), 2);
+    LNRTObject on;
+    ASSERT_EQ(cursor.GetObject(&on), 0u);
+    LNRTObject parent;
+    ASSERT_EQ(on.GetParent(&parent), 0u);
+    EXPECT_FALSE(parent.IsType(LNRTTYPE_RICHTEXT));
+    cursor += 2;
+    EXPECT_FALSE(cursor.IsAtEnd());
+    EXPECT_EQ(cursor.GetOffset(), 1u);
+    ASSERT_EQ(cursor.GetObject(&on), 0u);
+    LNString text;
+    ASSERT_EQ(on.GetText(&text), 0u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(text.GetTextPtr()), "ef");
+    cursor += 2;
+    EXPECT_TRUE(cursor.IsAtEnd());
+    EXPECT_EQ(cursor - Start(richText), 6);
+    cursor -= 3;
+    EXPECT_EQ(cursor.GetOffset(), 2u); // on "d" again
 }
 
 } // namespace
