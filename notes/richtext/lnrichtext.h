@@ -46,6 +46,12 @@ public:
     LNSTATUS GetFirstChild(LNRTObject* out);
     LNSTATUS GetRTContainer(LNRTContainer* out);
 
+    // Fills this rich text with a copy of what selection holds: the top container becomes a shallow copy
+    // of the selection's container and takes copies of the selected part of its children.
+    LNSTATUS CopySelection(const RTSelection& selection);
+    // A new free-standing rich text holding a copy of what selection holds.
+    static LNSTATUS NewFromSelection(const RTSelection& selection, LNRichText* out);
+
     // The font table of the note (or of this free-standing rich text); LNWARN_NOT_FOUND when none.
     LNSTATUS GetFontTable(LNFontTable* table) const;
     // A style whose face id is valid in this rich text: a face of another table is looked up or added

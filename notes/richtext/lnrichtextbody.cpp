@@ -4,6 +4,7 @@
 #include "lnerrors.h"
 #include "lnnote.h"
 #include "lnrichtext.h"
+#include "lnrtselection.h"
 
 #include <cstring>
 
@@ -273,4 +274,31 @@ LNSTATUS LNRichTextBody::Assign(LNRichTextBody* other) {
     Top = copy;
     Top.GetContainerBody()->AttachToRichText(this);
     return Top.GetObjectBody()->SetDirty(true);
+}
+
+LNSTATUS LNRichTextBody::CopySelection(const RTSelection& selection) {
+    if (const LNSTATUS status = Ready()) return status;
+    LNRTObjectBody* container = selection.Container.GetObjectBody();
+    if (container == nullptr) return LNERR_INVALID_SELECTION;
+    LNRTObject copy;
+    if (!container->IsType(LNRTTYPE_CONTAINER) || container->IsType(LNRTTYPE_STYLIZED_TEXT)) {
+        // One object selected whole: it is the one child.
+        if (const LNSTATUS status = copy.CopyObject(LNRTObject(container), true)) return status;
+        return Top.GetContainerBody()->AppendChild(&copy);
+    }
+    if (const LNSTATUS status = copy.CopyObject(LNRTObject(container), false)) return status;
+    Top.GetObjectBody()->Close();
+    Top = copy;
+    Top.GetContainerBody()->AttachToRichText(this);
+    if (!container->HasChildren()) return LNNOERROR;
+    return Top.GetContainerBody()->CopyChildrenInSelection(selection, container, nullptr);
+}
+
+LNSTATUS LNRichTextBody::NewFromSelection(const RTSelection& selection, LNRichText* out) {
+    if (out == nullptr) return LNERR_INVALID_PARAMETER;
+    LNRichText copy;
+    copy.SetItemBody(nullptr, new LNRichTextBody());
+    if (const LNSTATUS status = copy.GetRichTextBody()->CopySelection(selection)) return status;
+    *out = copy;
+    return LNNOERROR;
 }

@@ -35,6 +35,7 @@ class LNFontTable;
 class LNRTContainerBody;
 class LNRTObjectBody;
 class LNRichTextBody;
+struct RTSelection;
 
 // A handle stands for an object, or, with a character offset (from 1), for one character of a stylized-text
 // run. A character handle registers with its run (at most 20 per run) so that text edits and splits carry
@@ -140,6 +141,11 @@ public:
     uint32_t GetType() const { return Type; }
     virtual LNSTATUS Detach();
     virtual LNSTATUS AppendChild(LNRTObject* child);
+    // Copies into this copy of source the part of source's children that selection holds (before, when
+    // given, is a child of this object that the copies go in front of). A leaf has none: with before it
+    // gives LNERR_INVALID_PARAMETER.
+    virtual LNSTATUS CopyChildrenInSelection(const RTSelection& selection, LNRTObjectBody* source,
+                                             LNRTObject* before);
     // The rich text that holds the tree; null when none.
     virtual LNRichTextBody* GetRichText() const;
     virtual uint32_t GetRecordLength() const;

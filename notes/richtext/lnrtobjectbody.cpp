@@ -89,6 +89,10 @@ LNSTATUS LNRTObjectBody::AppendChild(LNRTObject*) {
     return LNERR_ELEMENT_CHILD;
 }
 
+LNSTATUS LNRTObjectBody::CopyChildrenInSelection(const RTSelection&, LNRTObjectBody*, LNRTObject* before) {
+    return before != nullptr && !before->IsNull() ? LNERR_INVALID_PARAMETER : LNNOERROR;
+}
+
 LNRichTextBody* LNRTObjectBody::GetRichText() const {
     return Parent != nullptr ? Parent->GetRichText() : nullptr;
 }

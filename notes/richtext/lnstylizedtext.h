@@ -47,6 +47,9 @@ public:
         return (type & LNRTTYPE_STYLIZED_TEXT) == LNRTTYPE_STYLIZED_TEXT;
     }
     LNSTATUS AppendChild(LNRTObject*) override;
+    // Cuts this copy of source to the characters of source that selection holds.
+    LNSTATUS CopyChildrenInSelection(const RTSelection& selection, LNRTObjectBody* source,
+                                     LNRTObject* before) override;
     uint32_t GetRecordLength() const override { return LNRTObjectBody::GetRecordLength(); }
     LNSTATUS GetText(LNString* text) const override;
     LNSTATUS RenumberChildren() override { return LNNOERROR; }

@@ -2,6 +2,7 @@
 #include "lnerrors.h"
 #include "lnrichtext.h"
 #include "lnrtcursor.h"
+#include "lnrtselection.h"
 #include "lnstylizedtext.h"
 
 #include <algorithm>
@@ -322,4 +323,18 @@ LNSTATUS LNStylizedTextBody::WriteRecord(uint32_t* offset) {
         }
     }
     return LNRTObjectBody::WriteRecord(offset);
+}
+
+LNSTATUS LNStylizedTextBody::CopyChildrenInSelection(const RTSelection& selection, LNRTObjectBody* source,
+                                                     LNRTObject* before) {
+    if (before != nullptr && !before->IsNull()) return LNERR_INVALID_PARAMETER;
+    const uint32_t count = GetCharacterCount();
+    uint32_t first = 1;
+    uint32_t last = count;
+    if (selection.First.GetObjectBody() == source && selection.First.HasOffset())
+        first = selection.First.GetCharacterOffset();
+    if (selection.Last.GetObjectBody() == source && selection.Last.HasOffset())
+        last = selection.Last.GetCharacterOffset();
+    if (last >= count && first < 2) return LNNOERROR;
+    return KeepCharacters(first, last);
 }

@@ -52,6 +52,42 @@ LNRichText Nested() {
     return richText;
 }
 
+TEST_F(RichTextEditTest, RangesStartingJustAfterAnObjectKeepThatObject) {
+    // "Hello", a paragraph, "World", deleted from just after the "o" to the end.
+    LNRichText letter(LNString("Hello"));
+    ASSERT_EQ(letter.Append(ParagraphRecord()), 0u);
+    ASSERT_EQ(letter.Append(LNString("World")), 0u);
+    LNRTCursor a = After(Ahead(Start(letter), 4));
+    ASSERT_EQ(a.GetOffset(), 6u);
+    LNRTCursor b = End(letter);
+    ASSERT_EQ(letter.DeleteRange(&a, &b), 0u);
+    EXPECT_EQ(Text(letter), "Hello");
+
+    // Two runs "He" and "llo", deleted from after "e" up to the "o".
+    LNRichText runs(LNString("He"));
+    ASSERT_EQ(runs.Append(LNStylizedText(LNString("llo"))), 0u);
+    LNRTCursor from = After(Ahead(Start(runs), 1));
+    LNRTCursor to = Ahead(Start(runs), 4);
+    ASSERT_EQ(to.GetOffset(), 3u);
+    ASSERT_EQ(runs.DeleteRange(&from, &to), 0u);
+    EXPECT_EQ(Text(runs), "Heo");
+
+    // Restyling from just after an object leaves that object's style alone.
+    LNRichText styled(LNString("Hello"));
+    ASSERT_EQ(styled.Append(ParagraphRecord()), 0u);
+    ASSERT_EQ(styled.Append(LNString("World")), 0u);
+    LNRTCursor s = After(Ahead(Start(styled), 4));
+    LNRTCursor e = End(styled);
+    LNFontStyle bold;
+    ASSERT_EQ(bold.SetAttributes(1), 0u);
+    ASSERT_EQ(styled.SetFontStyleInRange(&s, &e, bold, 0xFF00), 0u);
+    LNRTObject first;
+    ASSERT_EQ(styled.GetFirstChild(&first), 0u);
+    LNFontStyle style;
+    ASSERT_EQ(LNStylizedText(first).GetFontStyle(&style), 0u);
+    EXPECT_EQ(style.GetAttributes(), 0);
+}
+
 TEST_F(RichTextEditTest, CopiesOfAContainerHoldOnlyTheirOwnRecord) {
     LNRichText richText = Nested();
     ASSERT_EQ(richText.Flush(), 0u);
@@ -146,6 +182,20 @@ TEST_F(RichTextEditTest, CursorsStepIntoAndOutOfNestedContainers) {
     EXPECT_EQ(cursor - Start(richText), 6);
     cursor -= 3;
     EXPECT_EQ(cursor.GetOffset(), 2u); // on "d" again
+}
+
+TEST_F(RichTextEditTest, RangesWithAnEndInsideANestedContainer) {
+    LNRichText into = Nested();
+    LNRTCursor a = Ahead(Start(into), 1);
+    LNRTCursor b = Ahead(Start(into), 3);
+    ASSERT_EQ(into.DeleteRange(&a, &b), 0u);
+    EXPECT_EQ(Text(into), "adef");
+
+    LNRichText outOf = Nested();
+    LNRTCursor c = Ahead(Start(outOf), 3);
+    LNRTCursor d = Ahead(Start(outOf), 5);
+    ASSERT_EQ(outOf.DeleteRange(&c, &d), 0u);
+    EXPECT_EQ(Text(outOf), "abcf");
 }
 
 } // namespace

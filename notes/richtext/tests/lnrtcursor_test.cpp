@@ -186,7 +186,9 @@ TEST_F(CursorTreeTest, RestylingInsideARunMakesThreeRuns) {
     EXPECT_EQ(fonts[0], 0x0A000001u);
     EXPECT_EQ(fonts[1], 0x0A000101u);
     EXPECT_EQ(fonts[2], 0x0A000001u);
-    EXPECT_EQ(Box()->SetFontStyleInRange(&b, &a, bold, 0xFFFFFFFFu), LNERR_INVALID_SELECTION);
+    // B before A is a bad argument; a range of nothing restyles nothing.
+    EXPECT_EQ(Box()->SetFontStyleInRange(&b, &a, bold, 0xFFFFFFFFu), LNERR_INVALID_PARAMETER);
+    EXPECT_EQ(Box()->SetFontStyleInRange(&a, &a, bold, 0xFFFFFFFFu), 0u);
 }
 
 TEST_F(CursorTreeTest, RestylingFromACursorSplitsItsRun) {
