@@ -140,6 +140,39 @@ TEST_F(RichTextItemTest, RangeEditsOfAStoredField) {
                   Value(TextRecord("Dear ") + TextRecord("Madam,") + Paragraph() + TextRecord("Regards"))});
 }
 
+TEST_F(RichTextItemTest, AFailedFlushLeavesTheFieldAsItWas) {
+    const nnotes::NOTEID id = SaveComposite("Body", {TextRecord("Hello")});
+    // How many items a note opened as this one can still take.
+    nnotes::NOTEHANDLE probe = 0;
+    ASSERT_EQ(nnotes::OpenNote(db_.GetHandle(), id, 0, &probe), nnotes::NOERROR);
+    uint32_t room = 0;
+    while (nnotes::AppendItem(probe, 0, "Pad", 3, nnotes::TYPE_TEXT, "x", 1, nullptr) == nnotes::NOERROR)
+        ++room;
+    nnotes::CloseNote(probe);
+    ASSERT_GT(room, 1u);
+    LNRichText richText = Open(id, "Body");
+    ASSERT_EQ(richText.Append(LNString(std::string(50000, 'a').c_str())), 0u);
+    // Room for the field's first item, not for its second.
+    const nnotes::NOTEHANDLE note = note_.GetNoteBody()->GetNoteHandle();
+    for (uint32_t i = 0; i + 1 < room; ++i)
+        ASSERT_EQ(nnotes::AppendItem(note, 0, "Pad", 3, nnotes::TYPE_TEXT, "x", 1, nullptr), nnotes::NOERROR);
+    EXPECT_NE(richText.Flush(), 0u);
+    std::vector<std::string> values;
+    nnotes::BLOCKID item{};
+    nnotes::BLOCKID value{};
+    uint32_t size = 0;
+    for (nnotes::STATUS status = nnotes::FindItemByName(note, "Body", 4, &item, nullptr, &value, &size);
+         status == nnotes::NOERROR;
+         status = nnotes::FindNextItemByName(note, "Body", 4, item, &item, nullptr, &value, &size))
+        values.emplace_back(static_cast<const char*>(nnotes::LockBlock(value.pool)) + value.block, size),
+            nnotes::UnlockBlock(value.pool);
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0], Value(TextRecord("Hello")));
+    // The edit is still there to be written.
+    EXPECT_TRUE(richText.IsDirty());
+    EXPECT_EQ(Text(richText).size(), 50005u);
+}
+
 TEST_F(RichTextItemTest, UnchangedFieldIsNotWritten) {
     const nnotes::NOTEID id = SaveComposite("Body", {TextRecord("same")});
     LNRichText richText = Open(id, "Body");
