@@ -314,7 +314,8 @@ LNSTATUS LNStylizedTextBody::GetLastChild(LNRTObject* out) const {
 LNSTATUS LNStylizedTextBody::WriteRecord(uint32_t* offset) {
     if (LNRichTextBody* richText = GetRichText(); richText != nullptr && !FontStyle.IsNull()) {
         LNFontStyle adopted;
-        if (const LNSTATUS status = richText->AdoptFontStyle(FontStyle, &adopted, 0xFFFFFFFFu)) return status;
+        if (const LNSTATUS status = richText->AdoptFontStyle(FontStyle, &adopted, 0xFFFFFFFFu, false))
+            return status;
         nnotes::ODSTextRecord header{};
         if (const LNSTATUS status = ReadHeader(&header)) return status;
         if (header.FontID != adopted.GetFontID()) {
