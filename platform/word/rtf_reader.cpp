@@ -60,8 +60,13 @@ private:
             out += '\t';
         else if (name == "line")
             out += '\v';
-        else if (name == "page" || name == "sect")
+        else if (name == "page")
             out += '\f';
+        else if (name == "sect") {
+            out += '\f';
+            sectionBreak_ = out.size();
+        } else if ((name == "sbknone" || name == "sbkcol") && sectionBreak_ == out.size() && !out.empty())
+            out.pop_back(); // the section after the break runs on on the same page
         else if ((name == "paperw" || name == "pgwsxn") && token.hasParameter)
             content_.pageWidth = token.parameter;
         else if ((name == "paperh" || name == "pghsxn") && token.hasParameter)
@@ -89,6 +94,7 @@ private:
     std::string_view source_;
     RtfTokens rtf_;
     DocumentContent content_;
+    size_t sectionBreak_ = 0; // the length of the text just after the last section break
 };
 
 } // namespace
