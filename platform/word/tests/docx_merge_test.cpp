@@ -8,6 +8,7 @@
 #include "word.h"
 
 #include <pugixml.hpp>
+#include <set>
 
 namespace word::test {
 namespace {
@@ -58,6 +59,30 @@ TEST(DocxMerge, SimpleAndComplexFieldsBecomeValuesInTheResultFormatting) {
     EXPECT_TRUE(ann.parent().child("w:rPr").child("w:b"));
     pugi::xml_node leeds = document.select_node("//w:t[text()='Leeds']").node();
     EXPECT_TRUE(leeds.parent().child("w:rPr").child("w:i"));
+}
+
+// Some programs write a field's characters into the runs of the text around it.
+TEST(DocxMerge, TextSharingARunWithAFieldIsKept) {
+    DocxTemplate docx;
+    docx.body = Paragraph(
+        "<w:r><w:rPr><w:i/></w:rPr><w:t xml:space=\"preserve\">Dear </w:t><w:fldChar "
+        "w:fldCharType=\"begin\"/>"
+        "<w:instrText xml:space=\"preserve\"> MERGEFIELD Title </w:instrText>"
+        "<w:fldChar w:fldCharType=\"separate\"/><w:t>«Title»</w:t><w:fldChar w:fldCharType=\"end\"/>"
+        "<w:t xml:space=\"preserve\"> and </w:t><w:fldChar w:fldCharType=\"begin\"/></w:r>"
+        "<w:r><w:instrText>MERGEFIELD Name</w:instrText><w:fldChar w:fldCharType=\"end\"/>"
+        "<w:t xml:space=\"preserve\"> friends</w:t><w:tab/><w:t>!</w:t></w:r>");
+    std::string merged = ReadDocxMainDocument(BuildDocx(docx))
+                             ->Merge(Data(DataFile({{"Title", "Name"}, {"Dr", "Bo"}, {"Ms", "Cy"}}), "d"))
+                             .Join();
+    EXPECT_EQ(Pages(ReadDocxContent(merged).text),
+              (std::vector<std::string>{"Dear Dr and Bo friends\t!\n", "Dear Ms and Cy friends\t!\n"}));
+    // The pieces of the split run keep its formatting.
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_string(DocumentPart(merged).c_str()));
+    for (const char* text : {"Dear ", " and "})
+        EXPECT_TRUE(document.select_node((std::string("//w:r[w:t='") + text + "']/w:rPr/w:i").c_str()))
+            << text;
 }
 
 TEST(DocxMerge, OtherFieldsStayAsTheyAre) {
@@ -165,6 +190,48 @@ TEST(DocxMerge, PageSetupStylesHeadersAndFootersAreKept) {
     pugi::xml_document document;
     ASSERT_TRUE(document.load_string(DocumentPart(merged).c_str()));
     EXPECT_EQ(document.select_nodes("//w:sectPr/w:headerReference[@r:id='rId2']").size(), 2u);
+}
+
+// Each record's pages carry its own header, footer and footnote values; the last record takes the
+// template's own parts, to which the body's final section refers.
+TEST(DocxMerge, FieldsInHeadersFootersAndFootnotesAreMergedPerRecord) {
+    DocxTemplate docx;
+    docx.body = Paragraph(TextRun("Dear ") + kSimpleField + "<w:r><w:footnoteReference w:id=\"2\"/></w:r>") +
+                Paragraph("<w:pPr><w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/></w:sectPr></w:pPr>") +
+                Paragraph(TextRun("Second section"));
+    docx.headerText = TextRun("To ") + ComplexField({"MERGEFIELD Last_Name"}, "<w:b/>");
+    docx.footerText = "<w:fldSimple w:instr=\" MERGEFIELD Town \"><w:r><w:t>«Town»</w:t></w:r></w:fldSimple>";
+    docx.firstHeaderText =
+        "<w:fldSimple w:instr=\"MERGEFIELD First_Name\"><w:r><w:t>x</w:t></w:r></w:fldSimple>";
+    docx.footnote = TextRun("Note for ") + ComplexField({"MERGEFIELD Last_Name"}, "");
+    std::vector<std::vector<std::string>> records = {{"First Name", "Last Name", "Town"}};
+    for (int count : {1, 2, 50}) {
+        records.resize(1);
+        for (int i = 1; i <= count; ++i)
+            records.push_back({"F" + std::to_string(i), "L" + std::to_string(i), "T" + std::to_string(i)});
+        std::string merged =
+            ReadDocxMainDocument(BuildDocx(docx))->Merge(Data(DataFile(records), "d")).Join();
+        DocumentContent content = ReadDocxContent(merged);
+        ASSERT_EQ(Pages(content.text).size(), static_cast<size_t>(2 * count)) << count;
+        // Two sections per record: the inner one and the one that ends the copy.
+        ASSERT_EQ(content.sections.size(), static_cast<size_t>(2 * count)) << count;
+        ASSERT_EQ(content.notes.size(), static_cast<size_t>(count));
+        for (int i = 1; i <= count; ++i) {
+            std::string n = std::to_string(i);
+            EXPECT_EQ(Pages(content.text)[2 * (i - 1)], "Dear F" + n + "\n\n");
+            EXPECT_EQ(content.sections[2 * (i - 1) + 1],
+                      (std::vector<std::string>{"To L" + n + "\n", "T" + n + "\n", "F" + n + "\n"}))
+                << count;
+            EXPECT_EQ(content.notes[i - 1], "Note for L" + n + "\n");
+        }
+        // Every note reference finds its own note.
+        pugi::xml_document document;
+        ASSERT_TRUE(document.load_string(DocumentPart(merged).c_str()));
+        std::set<std::string> ids;
+        for (pugi::xpath_node reference : document.select_nodes("//w:footnoteReference"))
+            ids.insert(reference.node().attribute("w:id").value());
+        EXPECT_EQ(ids.size(), static_cast<size_t>(count));
+    }
 }
 
 TEST(DocxMerge, TheMergedDocumentIsNoMainDocumentAndCarriesNoBookmarks) {
