@@ -53,6 +53,7 @@ class DocxMainDocument : public MainDocument {
 public:
     explicit DocxMainDocument(std::string content) : package_(Package::Read(content)) {
         documentPart_ = MainDocumentPart(package_);
+        CheckXmlParts(package_);
         ReadHeadersAndFooters();
         ReadNotes();
         if (!parts_.empty()) {
@@ -92,10 +93,12 @@ public:
         for (const MergedPart& part : parts_) {
             MergedText text(part.cut.body, data, encode, part.cut.prefix, part.cut.suffix);
             const std::string* partRelationships = package_.Find(RelationshipsPart(part.name));
+            std::optional<MergedText> sharedRelationships;
+            if (partRelationships) sharedRelationships.emplace(*partRelationships);
             for (size_t copy = 0; copy + 1 < copies; ++copy) {
                 std::string name = CopyName(part.name, copy);
                 merged.Set(name, text.Copy(copy));
-                if (partRelationships) merged.Set(RelationshipsPart(name), *partRelationships);
+                if (sharedRelationships) merged.Set(RelationshipsPart(name), *sharedRelationships);
             }
             merged.Set(part.name, text.Copy(copies - 1));
             AddCopyReferences(part, *relationships, *types);

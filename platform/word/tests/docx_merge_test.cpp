@@ -9,6 +9,7 @@
 
 #include <pugixml.hpp>
 #include <set>
+#include <tuple>
 
 namespace word::test {
 namespace {
@@ -347,6 +348,69 @@ TEST(DocxMerge, TemplateProblemsAreAutomationErrors) {
     DocxTemplate nameless;
     nameless.body = Paragraph("<w:fldSimple w:instr=\" MERGEFIELD \\* Upper \"/>");
     EXPECT_THROW(read(BuildDocx(nameless)), AutomationError);
+}
+
+// A part's stated size is checked before it is inflated: a few hundred kilobytes that unpack to hundreds of
+// megabytes cost nothing. The sizes of a small part are raised in both of the zip file's headers.
+TEST(DocxMerge, APartUnpackingToMoreThan256MiBIsRefusedBeforeItIsInflated) {
+    Package package = Package::Read(BuildDocx({}));
+    package.Set("word/media/image1.png", std::string(1000, 'x'));
+    std::string zip = package.Write();
+    const std::string name = "word/media/image1.png";
+    const auto setSize = [&](size_t header, size_t sizeOffset) {
+        std::uint32_t size = 600u << 20;
+        for (int i = 0; i < 4; ++i)
+            zip[header + sizeOffset + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+    };
+    for (const auto& [signature, sizeOffset, nameOffset] :
+         {std::tuple{std::string("PK\x03\x04", 4), 22, 30},
+          std::tuple{std::string("PK\x01\x02", 4), 24, 46}}) {
+        for (size_t at = zip.find(signature); at != std::string::npos; at = zip.find(signature, at + 4))
+            if (zip.compare(at + nameOffset, name.size(), name) == 0) setSize(at, sizeOffset);
+    }
+    try {
+        ReadDocxMainDocument(zip);
+        FAIL() << "read a part of 600 MiB";
+    } catch (const AutomationError& e) {
+        EXPECT_NE(std::string(e.what()).find("word/media/image1.png unpacks to 600 MiB"), std::string::npos)
+            << e.what();
+    }
+}
+
+TEST(DocxMerge, LargePicturesBelowTheLimitMergeUnchanged) {
+    DocxTemplate docx;
+    docx.body = Paragraph(kSimpleField);
+    Package package = Package::Read(BuildDocx(docx));
+    std::string picture(size_t{24} << 20, '\0');
+    for (size_t i = 0; i < picture.size(); ++i)
+        picture[i] = static_cast<char>((i * 2654435761u) >> 13);
+    package.Set("word/media/image1.png", picture);
+    std::string merged = ReadDocxMainDocument(package.Write())
+                             ->Merge(Data(DataFile({{"First_Name"}, {"A"}, {"B"}}), "d"))
+                             .Join();
+    Package result = Package::Read(merged);
+    ASSERT_NE(result.Find("word/media/image1.png"), nullptr);
+    EXPECT_TRUE(*result.Find("word/media/image1.png") == picture);
+}
+
+// Every XML part that a merge copies or rewrites must be well-formed, or the merged document would not open.
+TEST(DocxMerge, ADamagedPartIsAnErrorNamingIt) {
+    DocxTemplate docx;
+    docx.body = Paragraph(kSimpleField);
+    docx.headerText = "Acme";
+    for (const std::string& part :
+         {"word/header1.xml", "customXml/item1.xml", "word/_rels/document.xml.rels"}) {
+        Package package = Package::Read(BuildDocx(docx));
+        package.Set(part, "<?xml version=\"1.0\"?><w:hdr><w:p></w:hdr>");
+        try {
+            ReadDocxMainDocument(package.Write());
+            ADD_FAILURE() << "read a template with a damaged " << part;
+        } catch (const AutomationError& e) {
+            EXPECT_NE(std::string(e.what()).find("The package part " + part + " is not well-formed XML"),
+                      std::string::npos)
+                << e.what();
+        }
+    }
 }
 
 TEST(DocxMerge, AFieldNamingNoColumnIsAnErrorNamingIt) {
