@@ -91,7 +91,7 @@ public:
         auto relationships = std::make_shared<MergeBody>();
         auto types = std::make_shared<MergeBody>();
         for (const MergedPart& part : parts_) {
-            MergedText text(part.cut.body, data, encode, part.cut.prefix, part.cut.suffix);
+            MergedText text(part.cut.body, body, encode, part.cut.prefix, part.cut.suffix);
             const std::string* partRelationships = package_.Find(RelationshipsPart(part.name));
             std::optional<MergedText> sharedRelationships;
             if (partRelationships) sharedRelationships.emplace(*partRelationships);
@@ -105,13 +105,13 @@ public:
         }
         for (const NotesPart& notes : notes_)
             merged.Set(notes.name,
-                       MergedText(notes.cut.body, data, encode, notes.cut.prefix, notes.cut.suffix));
+                       MergedText(notes.cut.body, body, encode, notes.cut.prefix, notes.cut.suffix));
         if (!parts_.empty()) {
             merged.Set(documentRelationships_.name,
-                       MergedText(relationships, data, nullptr, documentRelationships_.prefix,
+                       MergedText(relationships, body, nullptr, documentRelationships_.prefix,
                                   documentRelationships_.suffix));
             merged.Set(contentTypes_.name,
-                       MergedText(types, data, nullptr, contentTypes_.prefix, contentTypes_.suffix));
+                       MergedText(types, body, nullptr, contentTypes_.prefix, contentTypes_.suffix));
         }
         return MergedText(merged.Write());
     }

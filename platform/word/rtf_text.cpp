@@ -103,6 +103,78 @@ std::string FieldInstruction(const RtfTokens& rtf, std::string_view source, size
     return text;
 }
 
+namespace {
+
+// The text of a group, leaving out ignorable and non-text destinations (so the instructions of fields in
+// it, but not their results).
+std::string GroupText(const RtfTokens& rtf, std::string_view source, size_t group) {
+    RtfTextDecoder decoder(source);
+    std::string text;
+    for (size_t i = group + 1; i < rtf.groupEnd[group]; ++i) {
+        const RtfToken& token = rtf.tokens[i];
+        if (token.kind == RtfToken::Kind::GroupStart) {
+            bool ignorable = false;
+            if (IsNonTextDestination(GroupDestination(rtf, i, &ignorable)) || ignorable)
+                i = rtf.groupEnd[i];
+            else
+                decoder.EnterGroup();
+        } else if (token.kind == RtfToken::Kind::GroupEnd) {
+            decoder.LeaveGroup();
+        } else {
+            decoder.Append(token, text);
+        }
+    }
+    return text;
+}
+
+FieldCode ReadCode(const RtfTokens& rtf, std::string_view source, size_t group, size_t depth) {
+    FieldCode code;
+    for (size_t i = group + 1; i < rtf.groupEnd[group]; ++i) {
+        if (rtf.tokens[i].kind != RtfToken::Kind::GroupStart) continue;
+        std::string_view destination = GroupDestination(rtf, i);
+        if (destination == "fldrslt") code.result = GroupText(rtf, source, i);
+        if (destination != "fldinst") {
+            i = rtf.groupEnd[i];
+            continue;
+        }
+        RtfTextDecoder decoder(source);
+        size_t instruction = i;
+        for (++i; i < rtf.groupEnd[instruction]; ++i) {
+            const RtfToken& token = rtf.tokens[i];
+            if (token.kind == RtfToken::Kind::GroupStart) {
+                bool ignorable = false;
+                std::string_view inner = GroupDestination(rtf, i, &ignorable);
+                if (inner == "field") {
+                    code.instruction += kNestedField;
+                    if (depth < kMaxFieldNesting)
+                        code.nested.push_back(ReadCode(rtf, source, i, depth + 1));
+                    else
+                        code.nested.push_back({"", {}, GroupText(rtf, source, i)});
+                    i = rtf.groupEnd[i];
+                } else if (ignorable) {
+                    i = rtf.groupEnd[i];
+                } else {
+                    decoder.EnterGroup();
+                }
+            } else if (token.kind == RtfToken::Kind::GroupEnd) {
+                decoder.LeaveGroup();
+            } else {
+                std::string text;
+                decoder.Append(token, text);
+                std::erase(text, kNestedField);
+                code.instruction += text;
+            }
+        }
+    }
+    return code;
+}
+
+} // namespace
+
+FieldCode ReadFieldCode(const RtfTokens& rtf, std::string_view source, size_t group) {
+    return ReadCode(rtf, source, group, 0);
+}
+
 void EncodeRtfText(std::string_view text, std::string& out) {
     const auto unicode = [&out](char32_t unit) {
         out += "\\u" + std::to_string(static_cast<int16_t>(unit)) + "?";

@@ -1,6 +1,7 @@
 // The merge data file and the merge field instruction: how titles, records and switches are read.
 
 #include "data_source.h"
+#include "field_evaluation.h"
 #include "merge_field.h"
 #include "word.h"
 
@@ -78,6 +79,37 @@ TEST(MergeFieldInstruction, CaseSwitches) {
     EXPECT_EQ(apply("Caps", "mary  o'neil\tjones"), "Mary  O'neil\tJones");
     EXPECT_EQ(apply("FirstCap", "  mary jones"), "  Mary jones");
     EXPECT_EQ(apply("CHARFORMAT", "Mary"), "Mary");
+}
+
+// IF compares numbers as numbers and other texts character by character, with wildcards for = and <>.
+TEST(MergeFieldInstruction, IfComparisons) {
+    DataSource data = DataSource::FromHeaderRecord("a");
+    std::vector<size_t> columns;
+    const auto result = [&](const std::string& comparison) {
+        std::optional<MergeField> field = ParseMergeField("IF " + comparison + " \"yes\" \"no\"");
+        return Evaluate(*field, MergeState{data, columns, 0, 1});
+    };
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"10 > 9", "yes"},
+        {"\"10\" > \"9\"", "yes"},
+        {"1,000 = 1000.00", "yes"},
+        {"-2.5 < -2", "yes"},
+        {"abc < abd", "yes"},
+        {"b <= a", "no"},
+        {"Smith = \"Sm*\"", "yes"},
+        {"Smith = \"S?ith\"", "yes"},
+        {"Smith = smith", "no"},
+        {"Jones <> \"J?nes\"", "no"},
+        {"\"\" = \"\"", "yes"},
+        {"x >= x", "yes"},
+        {"0", "no"},
+        {"x", "yes"},
+        {"\"\"", "no"},
+    };
+    for (const auto& [comparison, expected] : cases)
+        EXPECT_EQ(result(comparison), expected) << comparison;
+    EXPECT_EQ(Evaluate(*ParseMergeField("IF 1 = 1 yes no \\* Upper"), MergeState{data, columns, 0, 1}),
+              "YES");
 }
 
 TEST(MergeFieldInstruction, WrittenInstructionsReadBack) {

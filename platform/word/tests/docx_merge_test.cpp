@@ -86,6 +86,28 @@ TEST(DocxMerge, TextSharingARunWithAFieldIsKept) {
             << text;
 }
 
+// An IF with a nested MERGEFIELD, in runs as word processors write it, becomes the chosen text.
+TEST(DocxMerge, IfFieldsWithNestedFieldsAreEvaluatedPerRecord) {
+    const auto instruction = [](const std::string& text) {
+        return "<w:r><w:instrText xml:space=\"preserve\">" + text + "</w:instrText></w:r>";
+    };
+    const std::string begin = "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>";
+    const std::string separate = "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>";
+    const std::string end = "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
+    const std::string title = begin + instruction(" MERGEFIELD Title ") + separate + TextRun("«Title»") + end;
+    DocxTemplate docx;
+    docx.body = Paragraph(begin + instruction("IF ") + title + instruction(" = \"Mr\" \"Dear Sir\" \"Dear ") +
+                          title + instruction("\" \\* Upper") + separate +
+                          "<w:r><w:rPr><w:b/></w:rPr><w:t>Dear Sir</w:t></w:r>" + end + TextRun("!"));
+    docx.headerText = "<w:fldSimple w:instr=\"IF 1 = 1 Page\"><w:r><w:t>x</w:t></w:r></w:fldSimple>" +
+                      TextRun(" ") +
+                      "<w:fldSimple w:instr=\"MERGESEQ\"><w:r><w:t>1</w:t></w:r></w:fldSimple>";
+    DocumentContent content = Merge(docx, {{"Title"}, {"Mr"}, {"Ms"}});
+    EXPECT_EQ(Pages(content.text), (std::vector<std::string>{"DEAR SIR!\n", "DEAR MS!\n"}));
+    EXPECT_TRUE(content.fields.empty());
+    EXPECT_EQ(content.sections, (std::vector<std::vector<std::string>>{{"Page 1\n"}, {"Page 2\n"}}));
+}
+
 TEST(DocxMerge, OtherFieldsStayAsTheyAre) {
     DocxTemplate docx;
     docx.body =
