@@ -1,5 +1,7 @@
 #include "merge_field.h"
 
+#include "field_evaluation.h"
+#include "field_pictures.h"
 #include "unicode_text.h"
 #include "word.h"
 
@@ -146,6 +148,14 @@ void ReadComparison(MergeField& field, std::vector<Token>& arguments) {
 
 std::string MergeField::Apply(std::string_view value) const {
     if (value.empty()) return "";
+    // A picture shapes a value that reads as a number or a date; any other value is left as it is.
+    std::string shaped(value);
+    if (numberPicture) {
+        if (std::optional<double> number = ReadNumber(value)) shaped = FormatNumber(*number, *numberPicture);
+    } else if (datePicture) {
+        if (std::optional<DateTime> date = ReadDate(value)) shaped = FormatDate(*date, *datePicture);
+    }
+    value = shaped;
     std::string text;
     switch (textCase) {
     case Case::AsIs:

@@ -6,6 +6,7 @@
 #include "word.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace word {
 namespace {
@@ -110,6 +111,59 @@ TEST(MergeFieldInstruction, IfComparisons) {
         EXPECT_EQ(result(comparison), expected) << comparison;
     EXPECT_EQ(Evaluate(*ParseMergeField("IF 1 = 1 yes no \\* Upper"), MergeState{data, columns, 0, 1}),
               "YES");
+}
+
+TEST(MergeFieldInstruction, NumericPictures) {
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"1234.5", "#,##0.00", "1,234.50"},
+        {"1234567.891", "#,##0.00", "1,234,567.89"},
+        {"5", "#,##0.00", "   5.00"},
+        {"2.675", "0.00", "2.68"},
+        {"0.125", "0.00", "0.13"},
+        {"-1234.5", "#,##0.00", "-1,234.50"},
+        {"-42", "0;(0)", "(42)"},
+        {"0", "0.0;-0.0;'none'", "none"},
+        {"7", "-0", " 7"},
+        {"7", "+0", "+7"},
+        {"-7", "+0", "-7"},
+        {"1234", "$#,##0", "$1,234"},
+        {"98765", "x00", "765"},
+        {"12", "000", "012"},
+        {"12.5", "0 'kg'", "13 kg"},
+        {"1,500", "0.0", "1500.0"},
+        {"twelve", "0.00", "twelve"},
+        {"12 apples", "0.00", "12 apples"},
+    };
+    for (const auto& [value, picture, expected] : cases) {
+        std::optional<MergeField> field = ParseMergeField("MERGEFIELD a \\# \"" + picture + "\"");
+        ASSERT_TRUE(field);
+        EXPECT_EQ(field->Apply(value), expected) << value << " with " << picture;
+    }
+    EXPECT_EQ(ParseMergeField("MERGEFIELD a \\#0.0")->Apply("3"), "3.0");
+}
+
+TEST(MergeFieldInstruction, DatePictures) {
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"2024-03-01", "d MMMM yyyy", "1 March 2024"},
+        {"2024-03-01", "dddd, dd/MM/yy", "Friday, 01/03/24"},
+        {"03/01/2024", "MMM d, yyyy", "Mar 1, 2024"},
+        {"01.03.2024", "yyyy-MM-dd", "2024-03-01"},
+        {"2024-03-01T14:05:09", "h:mm:ss am/pm", "2:05:09 pm"},
+        {"2024-03-01 00:30", "HH:mm AM/PM 'on' ddd", "00:30 AM on Fri"},
+        {"03/01/2024 02:30 PM", "H:mm", "14:30"},
+        {"2000-02-29", "d MMM yyyy", "29 Feb 2000"},
+        {"1900-02-29", "d MMM yyyy", "1900-02-29"},
+        {"2024-13-01", "d MMMM yyyy", "2024-13-01"},
+        {"next Tuesday", "d MMMM yyyy", "next Tuesday"},
+    };
+    for (const auto& [value, picture, expected] : cases) {
+        std::optional<MergeField> field = ParseMergeField("MERGEFIELD a \\@ \"" + picture + "\"");
+        ASSERT_TRUE(field);
+        EXPECT_EQ(field->Apply(value), expected) << value << " with " << picture;
+    }
+    // Pictures apply before the case and the texts around a value.
+    EXPECT_EQ(ParseMergeField("MERGEFIELD a \\@ \"MMMM\" \\* Upper \\b \"in \"")->Apply("2024-03-01"),
+              "in MARCH");
 }
 
 TEST(MergeFieldInstruction, WrittenInstructionsReadBack) {
