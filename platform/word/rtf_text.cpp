@@ -16,6 +16,11 @@ char32_t FromCp1252(unsigned char byte) {
     return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
 }
 
+// Words that separate the words of a field instruction as a blank does (some programs write a tab there).
+bool IsBlankWord(const RtfToken& token) {
+    return token.IsWord("tab") || token.IsWord("line") || token.IsWord("par");
+}
+
 } // namespace
 
 void RtfTextDecoder::EnterGroup() {
@@ -96,8 +101,8 @@ std::string FieldInstruction(const RtfTokens& rtf, std::string_view source, size
                 decoder.EnterGroup();
         } else if (token.kind == RtfToken::Kind::GroupEnd) {
             decoder.LeaveGroup();
-        } else {
-            decoder.Append(token, text);
+        } else if (!decoder.Append(token, text) && IsBlankWord(token)) {
+            text += '\t';
         }
     }
     return text;
@@ -160,7 +165,7 @@ FieldCode ReadCode(const RtfTokens& rtf, std::string_view source, size_t group, 
                 decoder.LeaveGroup();
             } else {
                 std::string text;
-                decoder.Append(token, text);
+                if (!decoder.Append(token, text) && IsBlankWord(token)) text = "\t";
                 std::erase(text, kNestedField);
                 code.instruction += text;
             }

@@ -180,6 +180,20 @@ TEST(RtfMerge, MailMergeSettingsAreLeftOut) {
     EXPECT_EQ(ReadRtfContent(merged).text, "A\n");
 }
 
+// As some programs write them: a tab between the words of an instruction, a byte-order mark first.
+TEST(RtfMerge, TabsInInstructionsAndAByteOrderMarkAreRead) {
+    std::string rtf =
+        "\xEF\xBB\xBF" + BuildRtf("\\pard " + Field("MERGEFIELD\\tab Postcode", "\\'abPostcode\\'bb") + " " +
+                                  Field("MERGEFIELD\\tab Town\\tab \\\\* Upper", "") + "\\par");
+    EXPECT_EQ(DetectFormat(rtf, "letter.rtf"), DocumentFormat::Rtf);
+    std::string merged =
+        ReadRtfMainDocument(rtf)->Merge(Data(DataFile({{"Postcode", "Town"}, {"LS1", "Leeds"}}), "d")).Join();
+    DocumentContent content = ReadRtfContent(merged);
+    EXPECT_EQ(content.text, "LS1 LEEDS\n");
+    EXPECT_TRUE(content.fields.empty());
+    EXPECT_EQ(ReadRtfContent(rtf).fields[0], "MERGEFIELD\tPostcode");
+}
+
 TEST(RtfMerge, UnicodeAndCodePageTextInTemplatesIsRead) {
     std::string body = "\\pard \\uc2\\u8364\\'80\\'80 \\'80 " + Field("MERGEFIELD \\'e9t\\'e9", "") + "\\par";
     EXPECT_EQ(MergeAndRead(body, {{"été"}, {"x"}}).text, "€ € x\n");
