@@ -6,16 +6,6 @@
 namespace word {
 namespace {
 
-// Windows-1252 in 0x80..0x9F; the other bytes above 0x7F are Latin-1.
-constexpr char16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                      0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-char32_t FromCp1252(unsigned char byte) {
-    return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
-}
-
 // Words that separate the words of a field instruction as a blank does (some programs write a tab there).
 bool IsBlankWord(const RtfToken& token) {
     return token.IsWord("tab") || token.IsWord("line") || token.IsWord("par");
@@ -42,7 +32,7 @@ bool RtfTextDecoder::Append(const RtfToken& token, std::string& out) {
                 --pendingSkip_;
                 continue;
             }
-            AppendUtf8(out, FromCp1252(static_cast<unsigned char>(c)));
+            AppendUtf8(out, FromWindows1252(static_cast<unsigned char>(c)));
         }
         return true;
     }
@@ -52,7 +42,7 @@ bool RtfTextDecoder::Append(const RtfToken& token, std::string& out) {
             if (pendingSkip_ > 0)
                 --pendingSkip_;
             else
-                AppendUtf8(out, FromCp1252(static_cast<unsigned char>(token.parameter)));
+                AppendUtf8(out, FromWindows1252(static_cast<unsigned char>(token.parameter)));
         } else if (symbol == '\\' || symbol == '{' || symbol == '}') {
             out += symbol;
         } else if (symbol == '~') {

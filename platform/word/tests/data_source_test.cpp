@@ -30,6 +30,38 @@ TEST(DataSource, LoneLineEndsInsideCrLfLinesBelongToTheValue) {
     EXPECT_EQ(DataSource::Parse("a\nx\ny", "d").RecordCount(), 2u); // a file without CR LF splits at LF
 }
 
+// Data files from other programs: Windows-1252 bytes, UTF-16 with a byte-order mark, CR-only line ends.
+TEST(DataSource, EncodingsAndLineEndsOfOtherProgramsAreRead) {
+    DataSource cp1252 = DataSource::Parse("Nom\tVille\r\nJos\xE9\tK\xF6ln \x80\r\n", "d");
+    EXPECT_EQ(cp1252.Value(0, 0), "José");
+    EXPECT_EQ(cp1252.Value(0, 1), "Köln €");
+    // Valid UTF-8 stays, the odd byte among it is taken as Windows-1252.
+    EXPECT_EQ(DataSource::Parse("a\r\n\xC3\xA9t\xE9\r\n", "d").Value(0, 0), "été");
+
+    const auto utf16 = [](const std::u16string& text, bool bigEndian) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t unit : text) {
+            char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+            bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        return bytes;
+    };
+    for (bool bigEndian : {false, true}) {
+        DataSource data =
+            DataSource::Parse(utf16(u"First Name\tTown\r\nZo\u00EB\t\U0001F600\r\n", bigEndian), "d");
+        EXPECT_EQ(data.Titles(), (std::vector<std::string>{"First Name", "Town"}));
+        EXPECT_EQ(data.FindColumn("First_Name"), 0u);
+        EXPECT_EQ(data.Value(0, 0), "Zoë");
+        EXPECT_EQ(data.Value(0, 1), "\xF0\x9F\x98\x80");
+    }
+
+    DataSource cr = DataSource::Parse("a\tb\rx\ty\rz\r", "d");
+    EXPECT_EQ(cr.Titles(), (std::vector<std::string>{"a", "b"}));
+    ASSERT_EQ(cr.RecordCount(), 2u);
+    EXPECT_EQ(cr.Value(0, 1), "y");
+    EXPECT_EQ(cr.Value(1, 0), "z");
+}
+
 TEST(DataSource, ColumnsAreFoundByTitleWithUnderscoresForSpacesIgnoringCase) {
     DataSource data = DataSource::Parse("First Name\tpost_code\tFirst_Name\r\n", "d");
     EXPECT_EQ(data.FindColumn("first_name"), 0u);
