@@ -15,6 +15,7 @@ void AppendCopyNumber(const CopyNumber& number, size_t copy, std::string& out) {
         out += std::to_string(value);
         return;
     }
+    value &= 0x7FFFFFFF; // paragraph ids stay below 0x80000000
     static constexpr char kDigits[] = "0123456789ABCDEF";
     for (int shift = 28; shift >= 0; shift -= 4)
         out += kDigits[(value >> shift) & 0xF];

@@ -19,7 +19,8 @@ namespace word {
 using ValueEncoder = std::function<void(std::string_view value, std::string& out)>;
 
 // A number that differs from copy to copy, so that what must be unique in a document (ids, part names)
-// is: offset + scale * copy, in decimal or as eight hexadecimal digits.
+// is: offset + scale * copy, in decimal or as eight hexadecimal digits (below 0x80000000, as paragraph ids
+// must be).
 struct CopyNumber {
     std::uint64_t offset = 0;
     std::uint64_t scale = 1;

@@ -258,6 +258,40 @@ TEST(DocxMerge, FieldsInHeadersFootersAndFootnotesAreMergedPerRecord) {
     }
 }
 
+// Word processors offer to repair a document whose drawing or paragraph ids repeat.
+TEST(DocxMerge, DrawingAndParagraphIdsAreUniqueInTheMergedDocument) {
+    const std::string drawing = "<w:r><w:drawing><wp:inline><wp:extent cx=\"10\" cy=\"10\"/>"
+                                "<wp:docPr id=\"7\" name=\"Picture 7\"/></wp:inline></w:drawing></w:r>";
+    DocxTemplate docx;
+    docx.body = "<w:p w14:paraId=\"1A2B3C4D\" w14:textId=\"77777777\">" + kSimpleField + drawing + "</w:p>" +
+                "<w:p w14:paraId=\"0000AAAA\">" + TextRun("x") + "</w:p>";
+    docx.headerText = "<w:fldSimple w:instr=\"MERGEFIELD First_Name\"><w:r><w:t>x</w:t></w:r></w:fldSimple>" +
+                      std::string("<w:r><w:drawing><wp:anchor><wp:docPr id=\"3\" name=\"Logo\"/></wp:anchor>"
+                                  "</w:drawing></w:r>");
+    std::string merged = ReadDocxMainDocument(BuildDocx(docx))
+                             ->Merge(Data(DataFile({{"First_Name"}, {"A"}, {"B"}, {"C"}}), "d"))
+                             .Join();
+    Package package = Package::Read(merged);
+    std::multiset<std::string> drawingIds, paragraphIds;
+    for (const std::string& name : package.Names()) {
+        if (!name.ends_with(".xml") || name.find("word/") != 0) continue;
+        pugi::xml_document part;
+        ASSERT_TRUE(part.load_string(package.Find(name)->c_str())) << name;
+        for (pugi::xpath_node node : part.select_nodes("//wp:docPr"))
+            drawingIds.insert(node.node().attribute("id").value());
+        for (pugi::xpath_node id : part.select_nodes("//@w14:paraId | //@w14:textId")) {
+            paragraphIds.insert(id.attribute().value());
+            EXPECT_EQ(std::string(id.attribute().value()).size(), 8u);
+            EXPECT_LT(std::stoul(id.attribute().value(), nullptr, 16), 0x80000000u);
+        }
+    }
+    EXPECT_EQ(drawingIds.size(), 6u); // a picture in each body copy and a logo in each header copy
+    EXPECT_EQ(std::set<std::string>(drawingIds.begin(), drawingIds.end()).size(), drawingIds.size());
+    EXPECT_EQ(paragraphIds.size(), 9u);
+    EXPECT_EQ(std::set<std::string>(paragraphIds.begin(), paragraphIds.end()).size(), paragraphIds.size());
+    EXPECT_EQ(Pages(ReadDocxContent(merged).text), (std::vector<std::string>{"A\nx\n", "B\nx\n", "C\nx\n"}));
+}
+
 TEST(DocxMerge, TheMergedDocumentIsNoMainDocumentAndCarriesNoBookmarks) {
     DocxTemplate docx;
     docx.body = Paragraph("<w:bookmarkStart w:id=\"0\" w:name=\"here\"/>" + kSimpleField +
