@@ -90,13 +90,30 @@ TEST_F(RowWalkTest, CategoryReadersStepThroughTheCategoriesOfTheWalksNavigator) 
     EXPECT_STREQ(small, "No");
 }
 
-TEST_F(RowWalkTest, AColumnHoldingNumbersEmptiesEveryColumnOfItsRows) {
-    OpenStandard();
+TEST_F(RowWalkTest, NumberAndDateColumnsReadAsTextBesideTheOtherColumns) {
+    OpenWithValues();
     ASSERT_EQ(DSOpen("Ages"), 2);
-    EXPECT_EQ(Row(2), "|");
-    EXPECT_NE(GetNoteID(), 0);
-    EXPECT_EQ(GotoNext(), 1);
-    EXPECT_EQ(Row(2), "|");
+    EXPECT_EQ(Row(2), "Lee|41");
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(2), "Marsh|52");
+
+    ASSERT_EQ(DSOpen("Values"), 5);
+    EXPECT_EQ(Row(5), "Ann|3.5|-2.25|03/01/2019 09:00:00 AM|12/24/2020 06:30:00 PM");
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(5), "Bob|1234567|0.1|11/30/1999 11:59:59 PM|");
+}
+
+TEST_F(RowWalkTest, ACategoryColumnOfNumbersGivesItsCategoriesAsText) {
+    OpenWithValues();
+    ASSERT_EQ(DSOpen("By Score"), 2);
+    EXPECT_EQ(Row(2), "3.5|Ann");
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(2), "1234567|Bob");
+    char category[256];
+    ASSERT_EQ(CategoryGetFirst(category, sizeof category), -1);
+    EXPECT_STREQ(category, "3.5");
+    ASSERT_EQ(CategoryGetNext(category, sizeof category), -1);
+    EXPECT_STREQ(category, "1234567");
 }
 
 TEST_F(RowWalkTest, ColumnsOutsideTheViewGiveEmptyTexts) {
