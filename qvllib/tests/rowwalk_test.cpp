@@ -159,6 +159,27 @@ TEST_F(RowWalkTest, AFailedSearchGivesZeroAndLeavesTheErrorText) {
     EXPECT_EQ(LastErrorText(), "");
 }
 
+TEST_F(RowWalkTest, AFailedSearchLeavesTheWalkWhereItWas) {
+    OpenStandard();
+    ASSERT_EQ(DSOpen("Everyone"), 3);
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Search("Noor"), 0); // no full-text index yet
+    EXPECT_EQ(Row(3), "Marsh|Bob|North");
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(3), "Noor|Cid|South");
+
+    ASSERT_EQ(nsfadmin::Index("contacts.nsf", ""), "");
+    ASSERT_EQ(Search("Marsh"), 1);
+    EXPECT_EQ(Search("(("), 0);
+    EXPECT_EQ(Row(3), "Marsh|Bob|North");
+    EXPECT_EQ(GotoNext(), 0); // still the search's one row
+    ASSERT_EQ(GotoFirst(), 1);
+    EXPECT_EQ(Row(3), "Marsh|Bob|North");
+    ASSERT_EQ(Search(nullptr), 1);
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(3), "Marsh|Bob|North");
+}
+
 TEST_F(RowWalkTest, DSCloseEndsTheOpenDataSource) {
     OpenStandard();
     ASSERT_EQ(DSOpen("Everyone"), 3);
