@@ -62,6 +62,21 @@ TEST_F(KeywordTest, TheWalkingSlotStepsThroughTheRowsUntilItIsClosed) {
     EXPECT_EQ(Next(), "<none>");
 }
 
+TEST_F(KeywordTest, AKeywordViewWithoutColumnsGivesZeroYetStaysOpenUntilKWClose) {
+    OpenStandard();
+    ASSERT_EQ(DSOpen("Contacts"), 3);
+    EXPECT_EQ(KWOpen("Empty"), 0);
+    EXPECT_TRUE(KeywordViewOpen);
+    EXPECT_TRUE(KeywordView.IsOpen());
+    EXPECT_EQ(First(), ""); // its rows have no keyword to give
+    KWClose();
+    EXPECT_FALSE(KeywordViewOpen);
+    EXPECT_FALSE(KeywordView.IsOpen());
+    EXPECT_EQ(First(), "<none>");
+    EXPECT_EQ(KWLoad("Empty"), 2);
+    EXPECT_EQ(Get(0), "");
+}
+
 TEST_F(KeywordTest, AViewThatIsNotFoundNeverReopensThePreviousOne) {
     OpenStandard();
     ASSERT_EQ(DSOpen("Contacts"), 3);
