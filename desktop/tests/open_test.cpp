@@ -97,6 +97,20 @@ TEST_F(Open, CancelInTheOpenFormLeavesThePreviousSource) {
     EXPECT_EQ(State().ColumnTable.size(), 4u);
 }
 
+TEST_F(Open, ANewOpenClearsTheLastRetrievalStatus) {
+    fake::Lib().sources = {Contacts(2), Regions()};
+    OpenSource("Contacts");
+    EXPECT_EQ(frmMain->StatusPanel1->text(), "All records retrieved.");
+    On<TfrmCategory>([](TfrmCategory& form) {
+        form.btnCancel->click();
+        return form.result();
+    });
+    OpenSource("Regions");
+    EXPECT_EQ(frmMain->gridAll->Tag, 0);
+    EXPECT_EQ(frmMain->StatusPanel1->text(), "");
+    EXPECT_EQ(frmMain->StatusPanel0->text(), "Data Source: Regions");
+}
+
 TEST_F(Open, WithoutDataSourcesOpenStaysDisabled) {
     On<TfrmOpen>([](TfrmOpen& form) {
         EXPECT_EQ(form.lbDataSources->count(), 0);
