@@ -43,7 +43,8 @@ LNSTATUS LNRTObjectBody::Assign(LNRTObjectBody* source, bool) {
     ValueBlock.Release();
     Flags = 0;
     IndexValue = source->IndexValue;
-    const uint32_t length = source->GetRecordLength();
+    // The object's own record: a container's children are copied as objects of their own.
+    const uint32_t length = source->LNRTObjectBody::GetRecordLength();
     if (length == 0) return LNNOERROR;
     if (const LNSTATUS status = SetRecordSize(length)) return status;
     return ValueBlock.CopyFrom(source->BlockInUse(), 0, std::min(length, source->GetBlockSize()));

@@ -41,6 +41,10 @@ public:
 
     // Bytes of text (without header and pad byte).
     uint32_t GetTextLength() const;
+    // The most text bytes one run holds: its record must fit an output block beside the type word.
+    static uint32_t MaxTextLength();
+    // Bytes of the longest prefix of text, whole characters only, that fits in room bytes.
+    static uint32_t FitBytes(const LNString& text, uint32_t room);
     // Characters of text; a text the string services cannot measure throws LNERR_STRING_SIZE.
     uint32_t GetCharacterCount() const;
     // Inserts text after the first position characters.

@@ -107,6 +107,27 @@ uint32_t LNStylizedTextBody::BytePosition(const LNString& text, uint32_t charact
     return bytes;
 }
 
+uint32_t LNStylizedTextBody::MaxTextLength() {
+    return kMaxRecord - kHeader;
+}
+
+uint32_t LNStylizedTextBody::FitBytes(const LNString& text, uint32_t room) {
+    const uint32_t length = std::min(text.GetByteLength(), room);
+    if (length == text.GetByteLength() || length == 0) return length;
+    // Counted over the cut bytes; a character the cut splits is left out.
+    uint16_t chars = 0;
+    if (nnotes::NLSStringChars(Chars(text), static_cast<uint16_t>(length), &chars, NLS()) != nnotes::NOERROR)
+        throw LNERR_STRING_SIZE;
+    for (; chars > 0; --chars) {
+        uint16_t bytes = 0;
+        if (nnotes::NLSStringBytes(Chars(text), static_cast<uint16_t>(length), chars, &bytes, NLS()) !=
+            nnotes::NOERROR)
+            throw LNERR_STRING_SIZE;
+        if (bytes <= length) return bytes;
+    }
+    return 0;
+}
+
 uint32_t LNStylizedTextBody::GetCharacterCount() const {
     LNString text;
     if (CopyText(&text) != LNNOERROR || text.GetByteLength() == 0) return 0;

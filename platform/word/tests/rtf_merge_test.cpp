@@ -104,6 +104,24 @@ TEST(RtfMerge, EachRecordStartsANewPageInRecordOrder) {
               (std::vector<std::string>{"Dear A\nRegards\n", "Dear B\nRegards\n", "Dear C\nRegards\n"}));
 }
 
+// Word processors save the first section as continuous (it follows nothing); repeated per record, that
+// would run the records together. Even- and odd-page breaks are left out too: one page per record.
+TEST(RtfMerge, EachRecordStartsANewPageWhateverBreakTheFirstSectionCarries) {
+    for (std::string kind : {"\\sbknone", "\\sbkcol", "\\sbkodd", "\\sbkeven"}) {
+        std::string body = "\\sectd" + kind + "\\pgndec\\pard\\plain Dear " + Field("MERGEFIELD a", "") +
+                           "\\par\\sect\\sectd\\sbknone\\pard Second section\\par";
+        std::string merged = Merge(body, {{"a"}, {"A"}, {"B"}});
+        EXPECT_EQ(Pages(ReadRtfContent(merged).text),
+                  (std::vector<std::string>{"Dear A\nSecond section\n", "Dear B\nSecond section\n"}))
+            << kind;
+        // Only the second sections, which follow the first on its page, keep a continuous break.
+        size_t kept = 0;
+        for (size_t at = merged.find(kind); at != std::string::npos; at = merged.find(kind, at + 1))
+            ++kept;
+        EXPECT_EQ(kept, kind == "\\sbknone" ? 2u : 0u) << kind;
+    }
+}
+
 TEST(RtfMerge, PageSetupStylesHeadersAndFootersAreKept) {
     std::string body = "\\sectd{\\header \\pard Acme Ltd\\par}{\\footer \\pard Page " + Field("PAGE", "1") +
                        "\\par}\\pard\\plain " + Field("MERGEFIELD a", "") + "\\par";
