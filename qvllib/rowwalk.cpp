@@ -4,6 +4,7 @@
 #include "libstate.h"
 #include "textout.h"
 #include "throwallerrors.h"
+#include "valuetext.h"
 
 #include <algorithm>
 
@@ -43,7 +44,7 @@ void ReadEntryColumns(LNVFEntry entry) {
     ThrowAllErrorsOn throwing;
     try {
         for (uint32_t column = 0; column < CurrentColumnValues.size(); ++column)
-            CurrentColumnValues[column] = FirstEntryText(entry[column]);
+            CurrentColumnValues[column] = FirstEntryValueText(entry[column]);
     } catch (...) {
         std::fill(CurrentColumnValues.begin(), CurrentColumnValues.end(), std::string());
     }
