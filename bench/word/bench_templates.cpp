@@ -80,24 +80,35 @@ std::string Text(const std::string& text) {
     return "<w:r><w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
 }
 
-std::string Docx(const std::string& body) {
-    const std::string declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
-    const std::string w = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+constexpr const char* kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
+
+// A package with its content types (the defaults, the document part and the given further entries) and
+// its relationship to the document part.
+Package BasePackage(const std::string& moreTypes) {
+    const std::string declaration = kDeclaration;
     Package package;
     package.Set("[Content_Types].xml",
-                declaration + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-                              "<Default Extension=\"rels\" "
-                              "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-                              "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-                              "<Override PartName=\"/word/document.xml\" "
-                              "ContentType=\"application/"
-                              "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
-                              "</Types>");
+                declaration +
+                    "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                    "<Default Extension=\"rels\" "
+                    "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+                    "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+                    "<Override PartName=\"/word/document.xml\" "
+                    "ContentType=\"application/"
+                    "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>" +
+                    moreTypes + "</Types>");
     package.Set("_rels/.rels",
                 declaration +
                     "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
                     "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/"
                     "2006/relationships/officeDocument\" Target=\"word/document.xml\"/></Relationships>");
+    return package;
+}
+
+std::string Docx(const std::string& body) {
+    const std::string declaration = kDeclaration;
+    const std::string w = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+    Package package = BasePackage("");
     package.Set("word/document.xml", declaration + "<w:document " + w + "><w:body>" + body +
                                          "<w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/></w:sectPr></w:body>"
                                          "</w:document>");
@@ -135,26 +146,11 @@ std::string RichLetterDocx() {
     body += Paragraph(IfRuns("Country", "United Kingdom", "Postage is paid.", "Please add postage.")) +
             Paragraph(Text("Yours sincerely,"));
 
-    Package package;
-    package.Set("[Content_Types].xml",
-                declaration + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-                              "<Default Extension=\"rels\" "
-                              "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-                              "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-                              "<Default Extension=\"png\" ContentType=\"image/png\"/>"
-                              "<Override PartName=\"/word/document.xml\" ContentType=\"application/"
-                              "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
-                              "<Override PartName=\"/word/header1.xml\" ContentType=\"application/"
-                              "vnd.openxmlformats-officedocument.wordprocessingml.header+xml\"/>"
-                              "<Override PartName=\"/word/footer1.xml\" ContentType=\"application/"
-                              "vnd.openxmlformats-officedocument.wordprocessingml.footer+xml\"/></Types>");
-    package.Set("_rels/.rels",
-                declaration +
-                    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                    "<Relationship Id=\"rId1\" Type=\"" +
-                    relationships +
-                    "officeDocument\" "
-                    "Target=\"word/document.xml\"/></Relationships>");
+    Package package = BasePackage("<Default Extension=\"png\" ContentType=\"image/png\"/>"
+                                  "<Override PartName=\"/word/header1.xml\" ContentType=\"application/"
+                                  "vnd.openxmlformats-officedocument.wordprocessingml.header+xml\"/>"
+                                  "<Override PartName=\"/word/footer1.xml\" ContentType=\"application/"
+                                  "vnd.openxmlformats-officedocument.wordprocessingml.footer+xml\"/>");
     package.Set("word/_rels/document.xml.rels",
                 declaration +
                     "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
