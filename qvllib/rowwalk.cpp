@@ -4,6 +4,7 @@
 #include "libstate.h"
 #include "textout.h"
 #include "throwallerrors.h"
+#include "valuetext.h"
 
 #include <algorithm>
 
@@ -50,7 +51,7 @@ void ReadEntryColumns(LNVFEntry entry) {
             if (body != nullptr && body->GetSummaryText(column, &text))
                 CurrentColumnValues[column] = text;
             else
-                CurrentColumnValues[column] = FirstEntryText(entry[column]);
+                CurrentColumnValues[column] = FirstEntryValueText(entry[column]);
         }
     } catch (...) {
         std::fill(CurrentColumnValues.begin(), CurrentColumnValues.end(), std::string());

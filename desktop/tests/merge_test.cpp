@@ -239,6 +239,34 @@ TEST_F(Merge, BrowsedTemplateIsUsedAsAFullPath) {
     EXPECT_EQ(commands[2], "FileOpen(name:=\"" + Path("elsewhere.doc") + "\")");
 }
 
+TEST_F(Merge, ATemplateChosenForOneSourceIsNotOfferedForTheNext) {
+    MakeTemplate(Path("elsewhere.doc"));
+    dialogAnswer = Path("elsewhere.doc");
+    On<TfrmMerge>([](TfrmMerge& form) {
+        form.btnBrowseTemplate->click();
+        form.btnRun->click();
+        return form.result();
+    });
+    frmMain->MergeClick();
+    std::vector<std::string> offered;
+    On<TfrmMerge>([&offered](TfrmMerge& form) {
+        offered.push_back(form.edTemplate->text().toStdString());
+        form.btnRun->click();
+        return form.result();
+    });
+    frmMain->MergeClick();
+
+    OpenSource("People");
+    frmMain->AddAllClick();
+    word::ResetAutomation();
+    frmMain->MergeClick();
+    EXPECT_EQ(offered, (std::vector<std::string>{Path("elsewhere.doc"), "wordmergetemplate.doc"}));
+    const std::vector<std::string> commands = word::ReceivedCommands();
+    ASSERT_GE(commands.size(), 3u);
+    EXPECT_EQ(commands[2], MergeCommands()[0]);
+    EXPECT_TRUE(frmMergeProgress->lblSteps[6]->font().bold()) << "the merge finished";
+}
+
 TEST_F(Merge, SeparatorsInsideValuesDoNotSplitRecords) {
     StringGrid& grid = *frmMain->gridSel;
     grid.SetCell(1, 1, "a\tb");

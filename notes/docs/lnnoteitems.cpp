@@ -359,8 +359,16 @@ LNSTATUS LNNoteBody::CreateItem(const LNString& name, const LNItem& value, uint1
             status = AppendCopy(Handle, flags, name, segment.value, segment.length);
         }
         if (status != nnotes::NOERROR) return LNReturnOrThrowNotesStatus(status);
-        return LNReturnOrThrow(AdoptRichText(this, Handle, name, existing, typed,
-                                             [&] { return AdoptNewItem(name, LNITEMTYPE_RICHTEXT, typed); }));
+        if (const LNSTATUS adopted = AdoptRichText(this, Handle, name, existing, typed, [&] {
+                return AdoptNewItem(name, LNITEMTYPE_RICHTEXT, typed);
+            }))
+            return LNReturnOrThrow(adopted);
+        // A new field copied from a free-standing rich text names faces by that rich text's own table.
+        LNItemBody* field = existing == nullptr ? RichTextNamed(this, name) : nullptr;
+        const LNCompositeItemHooks* hooks = LNGetCompositeItemHooks();
+        if (field != nullptr && hooks->AdoptFonts != nullptr)
+            return LNReturnOrThrow(hooks->AdoptFonts(field, body));
+        return LNNOERROR;
     }
     if (body->IsInNote()) {
         nnotes::BLOCKID copy{};

@@ -46,11 +46,27 @@ public:
     LNSTATUS GetFirstChild(LNRTObject* out);
     LNSTATUS GetRTContainer(LNRTContainer* out);
 
+    // Fills this rich text with a copy of what selection holds: the top container becomes a shallow copy
+    // of the selection's container and takes copies of the selected part of its children.
+    LNSTATUS CopySelection(const RTSelection& selection);
+    // A new free-standing rich text holding a copy of what selection holds.
+    static LNSTATUS NewFromSelection(const RTSelection& selection, LNRichText* out);
+
     // The font table of the note (or of this free-standing rich text); LNWARN_NOT_FOUND when none.
     LNSTATUS GetFontTable(LNFontTable* table) const;
     // A style whose face id is valid in this rich text: a face of another table is looked up or added
-    // here. mask selects the bits of style's font id that are taken over.
-    LNSTATUS AdoptFontStyle(const LNFontStyle& style, LNFontStyle* adopted, uint32_t mask);
+    // here. mask selects the bits of style's font id that are taken over. A rich text of a note without a
+    // font table gives the note its "$Fonts" item (created through the note) when createTable is set;
+    // without it (while the note writes its items) the face id is kept as it is.
+    LNSTATUS AdoptFontStyle(const LNFontStyle& style, LNFontStyle* adopted, uint32_t mask,
+                            bool createTable = true);
+    // Every run inside object takes its style adopted into this rich text's font table.
+    LNSTATUS AdoptRunFonts(LNRTObjectBody* object);
+    // This field of a note was copied from source: its runs name their faces by source's own table.
+    LNSTATUS AdoptFontsOf(const LNRichTextBody* source);
+    // Restyles the range (the style adopted first) and the run from a cursor on (full mask).
+    LNSTATUS SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style, uint32_t mask);
+    LNSTATUS SetFontStyleFromCursor(const LNRTCursor& cursor, const LNFontStyle& style);
 
     // A further item of the field, in item order.
     LNSTATUS AddItemBlock(nnotes::BLOCKID item, nnotes::BLOCKID value, uint32_t length);

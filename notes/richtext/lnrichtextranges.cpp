@@ -34,9 +34,11 @@ LNSTATUS LNRichText::CopyRangeToRichText(const LNRTCursor& a, const LNRTCursor& 
 
 LNSTATUS LNRichText::SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style,
                                          uint32_t mask) {
-    return OnTop([&](LNRTContainerBody* top) { return top->SetFontStyleInRange(a, b, style, mask); });
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return GetRichTextBody()->SetFontStyleInRange(a, b, style, mask);
 }
 
 LNSTATUS LNRichText::SetFontStyleFromCursor(const LNRTCursor& cursor, const LNFontStyle& style) {
-    return OnTop([&](LNRTContainerBody* top) { return top->SetFontStyleFromCursor(cursor, style); });
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return GetRichTextBody()->SetFontStyleFromCursor(cursor, style);
 }

@@ -27,6 +27,8 @@ public:
     bool CanContain(uint32_t) const override { return true; }
     LNSTATUS Detach() override;
     LNSTATUS AppendChild(LNRTObject* child) override;
+    LNSTATUS CopyChildrenInSelection(const RTSelection& selection, LNRTObjectBody* source,
+                                     LNRTObject* before) override;
     LNRichTextBody* GetRichText() const override;
     uint32_t GetRecordLength() const override;
     LNSTATUS GetText(LNString* text) const override;
@@ -54,8 +56,8 @@ public:
     LNSTATUS GetEndCursor(LNRTCursor* cursor);
     // Puts text at the cursor: into the run it stands in, else into a neighbouring run, else as a new run.
     LNSTATUS InsertTextAtCursor(const LNString& text, const LNRTCursor& cursor);
-    // Deletes from a up to b (runs cut at either end are split first); a then stands where the range was
-    // and b equals a. Both must lie in one container of this tree.
+    // Deletes from a up to b (runs cut at either end are split first; either end may lie in a nested
+    // container); a then stands where the range was and b equals a.
     LNSTATUS DeleteRange(LNRTCursor* a, LNRTCursor* b);
     // Gives the text from a up to b the bits of style that mask selects (runs cut at either end are split
     // first); elements are left as they are.
@@ -72,10 +74,8 @@ public:
 protected:
     // Opens the interval for a first child and links it.
     LNSTATUS LinkFirstChild(LNRTObject* child);
-    // Checks that both cursors stand in this tree (else LNERR_INVALID_RTCURSOR thrown), a before b and in
-    // one container, splits the runs they cut, and gives the first object of the range and the object
-    // after it (null at the end).
-    LNSTATUS SplitRange(LNRTCursor* a, LNRTCursor* b, LNRTObjectBody** first, LNRTObjectBody** following);
+    // A cursor that does not stand in this tree throws LNERR_INVALID_RTCURSOR.
+    void CheckCursor(const LNRTCursor* cursor) const;
 
 private:
     friend class LNRTObjectBody;

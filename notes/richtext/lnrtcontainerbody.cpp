@@ -178,13 +178,30 @@ LNSTATUS LNRTContainerBody::Append(const LNString& text) {
     if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
     if (!CanContain(LNRTTYPE_STYLIZED_TEXT)) return LNERR_CANNOT_INSERT_TYPE;
     LNRTObject last;
-    if (HasChildren()) {
+    if (HasChildren())
         if (const LNSTATUS status = GetLastChild(&last)) return status;
-        if (last.IsType(LNRTTYPE_STYLIZED_TEXT))
-            return static_cast<LNStylizedTextBody*>(last.GetObjectBody())->Append(text);
+    const uint32_t max = LNStylizedTextBody::MaxTextLength();
+    LNString rest = text;
+    if (!last.IsNull() && last.IsType(LNRTTYPE_STYLIZED_TEXT)) {
+        // The text joins the last run as far as that run can hold it; the rest starts new runs.
+        auto* run = static_cast<LNStylizedTextBody*>(last.GetObjectBody());
+        const uint32_t used = run->GetTextLength();
+        const uint32_t joined = LNStylizedTextBody::FitBytes(rest, max > used ? max - used : 0);
+        if (joined == rest.GetByteLength()) return run->Append(rest);
+        if (joined > 0) {
+            if (const LNSTATUS status = run->Append(LNString(rest.GetTextPtr(), joined))) return status;
+            rest = LNString(rest.GetTextPtr() + joined, rest.GetByteLength() - joined);
+        }
     }
-    LNRTObject run(new LNStylizedTextBody(text));
-    return last.IsNull() ? AppendChild(&run) : last.GetObjectBody()->InsertAfter(&run);
+    do {
+        const uint32_t bytes = LNStylizedTextBody::FitBytes(rest, max);
+        LNRTObject run(new LNStylizedTextBody(LNString(rest.GetTextPtr(), bytes)));
+        const LNSTATUS status = last.IsNull() ? AppendChild(&run) : last.GetObjectBody()->InsertAfter(&run);
+        if (status != LNNOERROR) return status;
+        last = run;
+        rest = LNString(rest.GetTextPtr() + bytes, rest.GetByteLength() - bytes);
+    } while (rest.GetByteLength() > 0);
+    return LNNOERROR;
 }
 
 LNSTATUS LNRTContainerBody::Append(const LNRTObject& object) {

@@ -1,10 +1,35 @@
+#include "lnassert.h"
 #include "lnerrors.h"
 #include "lnrtcontainer.h"
+#include "lnstylizedtext.h"
+
+namespace {
+
+LNStylizedTextBody* RunOf(LNRTObjectBody* body) {
+    return static_cast<LNStylizedTextBody*>(body);
+}
+
+} // namespace
 
 LNRTObject::LNRTObject(LNRTObjectBody* body) : LNSmartPtr(body) {}
 
+LNRTObject::LNRTObject(LNRTObjectBody* body, uint32_t offset) {
+    if (body != nullptr && offset == 0) throw LNERR_CORRUPTED;
+    if (const LNSTATUS status = SetBodyAndOffset(body, offset)) throw status;
+}
+
+LNRTObject::LNRTObject(const LNRTObject& other) : LNSmartPtr() {
+    *this = other;
+}
+
+LNRTObject::~LNRTObject() {
+    SetObjectBody(nullptr);
+}
+
 LNRTObject& LNRTObject::operator=(const LNRTObject& other) {
-    LNSmartPtr::operator=(other);
+    if (this == &other) return *this;
+    if (other.Offset == 0) return SetObjectBody(other.GetObjectBody());
+    if (const LNSTATUS status = SetBodyAndOffset(other.GetObjectBody(), other.Offset)) throw status;
     return *this;
 }
 
@@ -13,8 +38,40 @@ LNRTObjectBody* LNRTObject::GetObjectBody() const {
 }
 
 LNRTObject& LNRTObject::SetObjectBody(LNRTObjectBody* body) {
+    if (Offset != 0) {
+        RunOf(GetObjectBody())->RTCharArray.Remove(this);
+        Offset = 0;
+    }
     AssignBody(body);
     return *this;
+}
+
+void LNRTObject::SetCharacterOffset(uint32_t offset) {
+    if ((Offset == 0) != (offset == 0)) throw LNERR_CORRUPTED;
+    Offset = offset;
+}
+
+LNSTATUS LNRTObject::SetBodyAndOffset(LNRTObjectBody* body, uint32_t offset) {
+    if (body == nullptr) {
+        SetObjectBody(nullptr);
+        return LNNOERROR;
+    }
+    if (offset == 0) throw LNERR_CORRUPTED;
+    LN_ASSERT(body->IsType(LNRTTYPE_STYLIZED_TEXT), "lnrtobj", 310);
+    if (Offset != 0 && body == GetObjectBody()) {
+        Offset = offset;
+        return LNNOERROR;
+    }
+    // Registered with the new run first: a full run refuses, and the handle stays as it was.
+    if (const LNSTATUS status = RunOf(body)->RTCharArray.Add(this)) return status;
+    SetObjectBody(body);
+    Offset = offset;
+    return LNNOERROR;
+}
+
+void LNRTObject::MoveCharacter(LNRTObjectBody* body, uint32_t offset) {
+    AssignBody(body);
+    Offset = offset;
 }
 
 LNRTObjectBody* LNRTObject::Require() const {

@@ -35,18 +35,40 @@ class LNFontTable;
 class LNRTContainerBody;
 class LNRTObjectBody;
 class LNRichTextBody;
+struct RTSelection;
 
+// A handle stands for an object, or, with a character offset (from 1), for one character of a stylized-text
+// run. A character handle registers with its run (at most 20 per run) so that text edits and splits carry
+// it along; emptying or re-pointing it, or closing the run, ends that.
 class LNRTObject : public LNSmartPtr {
 public:
     LNRTObject() = default;
     explicit LNRTObject(LNRTObjectBody* body);
-    LNRTObject(const LNRTObject& other) = default;
+    // Character offset of the run body; offset 0 with a body throws LNERR_CORRUPTED, a full run
+    // LNERR_SUBSCRIPT_OUT_OF_RANGE.
+    LNRTObject(LNRTObjectBody* body, uint32_t offset);
+    // A copy of a character handle registers too (a full run throws LNERR_SUBSCRIPT_OUT_OF_RANGE).
+    LNRTObject(const LNRTObject& other);
     LNRTObject& operator=(const LNRTObject& other);
-    virtual ~LNRTObject() = default;
+    virtual ~LNRTObject();
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNRTOBJECT; }
     LNRTObjectBody* GetObjectBody() const;
+    // The handle takes body as an object (a character handle stops being one).
     LNRTObject& SetObjectBody(LNRTObjectBody* body);
+
+    uint32_t GetCharacterOffset() const { return Offset; }
+    bool HasOffset() const { return Offset != 0; }
+    // Moves a character handle within its run; turning an object handle into a character handle or back
+    // throws LNERR_CORRUPTED.
+    void SetCharacterOffset(uint32_t offset);
+    // Body and offset together, for a character (a body with offset 0 throws LNERR_CORRUPTED); a null body
+    // empties the handle. A run that already holds 20 character handles gives LNERR_SUBSCRIPT_OUT_OF_RANGE
+    // and leaves the handle as it was.
+    LNSTATUS SetBodyAndOffset(LNRTObjectBody* body, uint32_t offset);
+    // Whether a character handle stands just after its character: text put in right after that character
+    // then goes before the handle.
+    virtual bool StandsAfter() const { return false; }
 
     // Appends the object's text to text.
     LNSTATUS GetText(LNString* text) const;
@@ -80,6 +102,13 @@ protected:
     void AssignOfType(const LNRTObject& object, uint32_t type);
     // CopyObject for a source that must be of type (else LNERR_INAPPROPRIATE_FOR_OBJECT).
     LNSTATUS CopyObjectOfType(const LNRTObject& source, uint32_t type, bool deep);
+
+private:
+    friend class LNStylizedTextBody;
+    // Set by the run that this character handle is registered with, which keeps its own records.
+    void MoveCharacter(LNRTObjectBody* body, uint32_t offset);
+
+    uint32_t Offset = 0;
 };
 
 class LNRTObjectBody : public LNBody {
@@ -112,6 +141,11 @@ public:
     uint32_t GetType() const { return Type; }
     virtual LNSTATUS Detach();
     virtual LNSTATUS AppendChild(LNRTObject* child);
+    // Copies into this copy of source the part of source's children that selection holds (before, when
+    // given, is a child of this object that the copies go in front of). A leaf has none: with before it
+    // gives LNERR_INVALID_PARAMETER.
+    virtual LNSTATUS CopyChildrenInSelection(const RTSelection& selection, LNRTObjectBody* source,
+                                             LNRTObject* before);
     // The rich text that holds the tree; null when none.
     virtual LNRichTextBody* GetRichText() const;
     virtual uint32_t GetRecordLength() const;

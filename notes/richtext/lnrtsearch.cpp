@@ -48,7 +48,7 @@ LNSTATUS LNRTCursor::Goto(uint32_t type, bool last, LNRTObject* out) {
     const LNSTATUS status = last ? scope->GetLastOfType(type, &found) : scope->GetFirstOfType(type, &found);
     const LNRTStop stop = last ? LNRTLastStop(found.GetObjectBody()) : LNRTFirstStop(found.GetObjectBody());
     if (status != LNNOERROR || stop.object == nullptr) return LNWARN_NOT_FOUND;
-    body->Place(stop, last && body->IsAfter());
+    if (const LNSTATUS placed = body->Place(stop, last && body->IsAfter())) return LNReturnOrThrow(placed);
     if (out != nullptr) *out = found;
     return LNNOERROR;
 }
@@ -82,8 +82,7 @@ LNSTATUS LNRTCursor::Find(const LNString& text, uint32_t start, bool last) {
     if (!any) return LNWARN_NOT_FOUND;
     for (size_t i = runs.size(); i-- > 0;) {
         if (runs[i].first <= found) {
-            body->Place(LNRTStop{runs[i].run, found - runs[i].first + 1}, false);
-            return LNNOERROR;
+            return LNReturnOrThrow(body->Place(LNRTStop{runs[i].run, found - runs[i].first + 1}, false));
         }
     }
     return LNWARN_NOT_FOUND;
