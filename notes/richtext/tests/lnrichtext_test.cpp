@@ -194,7 +194,12 @@ std::string FirstRunFace(LNNote& note, const char* field) {
     LNFontStyle style;
     EXPECT_EQ(LNStylizedText(run).GetFontStyle(&style), 0u);
     LNFontTable table;
-    if (note.GetItem(LNString("$Fonts"), &table) != 0u) return "(no font table)";
+    if (note.GetFontTable(&table) != 0u) return "(no font table)";
+    // A style made over the note takes the same table.
+    LNFontStyle overNote(style.GetFontID(), note);
+    LNFontTable styleTable;
+    EXPECT_EQ(overNote.GetFontTable(&styleTable), 0u);
+    EXPECT_TRUE(styleTable == table);
     LNFontFace face{};
     if (table.GetFace(style.GetFaceID(), &face) != 0u) return "(unknown face)";
     return face.Name;
@@ -204,6 +209,10 @@ TEST_F(RichTextItemTest, NewFacesGiveANoteWithoutFontsItsFontTable) {
     const nnotes::NOTEID id = SaveComposite("Body", {TextRecord("Hello")});
     {
         LNRichText richText = Open(id, "Body");
+        LNFontTable none;
+        EXPECT_EQ(note_.GetFontTable(&none), LNWARN_NOT_FOUND);
+        EXPECT_EQ(note_.GetFontTable(nullptr), LNERR_INVALID_PARAMETER);
+        EXPECT_EQ(LNFontStyle(0x0A000001u, note_).GetFontTable(&none), LNWARN_NOT_FOUND);
         LNRTCursor a;
         LNRTCursor b;
         ASSERT_EQ(richText.GetStartCursor(&a), 0u);
