@@ -30,7 +30,7 @@ std::string MarkText(std::string_view name) {
 // A complex field while its runs are read; its runs are those from its begin run to its end run.
 struct OpenField {
     size_t beginRun; // index in the part's runs
-    std::string instruction;
+    FieldCode code;
     bool separated = false;
     std::optional<std::string> resultProperties;
 };
@@ -41,6 +41,17 @@ struct Replacement {
     size_t endRun;
     size_t slot;
 };
+
+// A field that ended inside another: part of its instruction, or of its result.
+void Nest(FieldCode code, OpenField& parent, size_t depth) {
+    if (parent.separated) {
+        parent.code.result += code.result;
+        return;
+    }
+    if (depth > kMaxFieldNesting) code = {"", {}, std::move(code.result)};
+    parent.code.instruction += kNestedField;
+    parent.code.nested.push_back(std::move(code));
+}
 
 pugi::xml_node Paragraph(pugi::xml_node node, const WordNames& w) {
     while (node && !w.Is(node, "p"))
@@ -80,7 +91,12 @@ void PartCutter::ReplaceSimpleFields(pugi::xml_node container) {
         fields.push_back(node.node());
     std::vector<pugi::xml_node> replaced;
     for (pugi::xml_node field : fields) {
-        std::optional<MergeField> merge = ParseMergeField(field.attribute(w_("instr").c_str()).value());
+        std::string result;
+        for (pugi::xpath_node text : field.select_nodes((".//" + w_("t")).c_str()))
+            result += text.node().text().get();
+        std::string instruction = field.attribute(w_("instr").c_str()).value();
+        std::erase(instruction, kNestedField);
+        std::optional<MergeField> merge = ParseField({instruction, {}, result});
         if (!merge) continue;
         pugi::xml_node properties = field.child(w_("r").c_str()).child(w_("rPr").c_str());
         InsertMark(field.parent(), field, kFieldMark, std::to_string(slots_.size()));
@@ -134,7 +150,7 @@ void PartCutter::ReplaceComplexFields(pugi::xml_node container) {
     std::vector<OpenField> open;
     std::vector<Replacement> replacements; // ordered by their begin runs
     const auto endField = [&](const OpenField& field, size_t endRun) {
-        std::optional<MergeField> merge = ParseMergeField(field.instruction);
+        std::optional<MergeField> merge = ParseField(field.code);
         if (!merge) return;
         pugi::xml_node beginRun = runs[field.beginRun];
         if (Paragraph(beginRun, w_) != Paragraph(runs[endRun], w_))
@@ -156,17 +172,22 @@ void PartCutter::ReplaceComplexFields(pugi::xml_node container) {
             if (w_.Is(child, "fldChar")) {
                 std::string_view type = child.attribute(w_("fldCharType").c_str()).value();
                 if (type == "begin") {
-                    open.push_back({index, "", false, std::nullopt});
+                    open.push_back({index, {}, false, std::nullopt});
                 } else if (type == "separate" && !open.empty()) {
                     open.back().separated = true;
                 } else if (type == "end" && !open.empty()) {
                     endField(open.back(), index);
+                    OpenField ended = std::move(open.back());
                     open.pop_back();
+                    if (!open.empty()) Nest(std::move(ended.code), open.back(), open.size());
                 }
             } else if (w_.Is(child, "instrText") && !open.empty() && !open.back().separated) {
-                open.back().instruction += child.text().get();
-            } else if (w_.Is(child, "t") && !open.empty() && open.back().separated &&
-                       !open.back().resultProperties) {
+                std::string text = child.text().get();
+                std::erase(text, kNestedField);
+                open.back().code.instruction += text;
+            } else if (w_.Is(child, "t") && !open.empty() && open.back().separated) {
+                open.back().code.result += child.text().get();
+                if (open.back().resultProperties) continue;
                 pugi::xml_node properties = run.child(w_("rPr").c_str());
                 open.back().resultProperties = properties ? XmlText(properties) : "";
             }

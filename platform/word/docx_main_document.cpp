@@ -54,6 +54,7 @@ public:
     explicit DocxMainDocument(std::string content) : package_(Package::Read(content)) {
         documentPart_ = MainDocumentPart(package_);
         CheckXmlParts(package_);
+        CountIds();
         ReadHeadersAndFooters();
         ReadNotes();
         if (!parts_.empty()) {
@@ -75,6 +76,7 @@ public:
         for (pugi::xml_node child : body.children())
             if (child != finalSection) copied.push_back(child);
         MarkReferences(copied, cutter);
+        MarkIds(copied, cutter);
         document_ = cutter.Cut(document, copied);
         LeaveOutMailMergeSettings();
     }
@@ -91,7 +93,7 @@ public:
         auto relationships = std::make_shared<MergeBody>();
         auto types = std::make_shared<MergeBody>();
         for (const MergedPart& part : parts_) {
-            MergedText text(part.cut.body, data, encode, part.cut.prefix, part.cut.suffix);
+            MergedText text(part.cut.body, body, encode, part.cut.prefix, part.cut.suffix);
             const std::string* partRelationships = package_.Find(RelationshipsPart(part.name));
             std::optional<MergedText> sharedRelationships;
             if (partRelationships) sharedRelationships.emplace(*partRelationships);
@@ -105,13 +107,13 @@ public:
         }
         for (const NotesPart& notes : notes_)
             merged.Set(notes.name,
-                       MergedText(notes.cut.body, data, encode, notes.cut.prefix, notes.cut.suffix));
+                       MergedText(notes.cut.body, body, encode, notes.cut.prefix, notes.cut.suffix));
         if (!parts_.empty()) {
             merged.Set(documentRelationships_.name,
-                       MergedText(relationships, data, nullptr, documentRelationships_.prefix,
+                       MergedText(relationships, body, nullptr, documentRelationships_.prefix,
                                   documentRelationships_.suffix));
             merged.Set(contentTypes_.name,
-                       MergedText(types, data, nullptr, contentTypes_.prefix, contentTypes_.suffix));
+                       MergedText(types, body, nullptr, contentTypes_.prefix, contentTypes_.suffix));
         }
         return MergedText(merged.Write());
     }
@@ -160,6 +162,7 @@ private:
             std::vector<pugi::xml_node> content;
             for (pugi::xml_node child : root.children())
                 content.push_back(child);
+            MarkIds(content, cutter);
             parts_.push_back({rel.target, rel.type, rel.id, ContentTypeOverride(rel.target),
                               cutter.Cut(document, content)});
         }
@@ -184,6 +187,7 @@ private:
                 if (kind.empty() || kind == "normal") content.push_back(child);
             }
             if (content.empty()) continue;
+            MarkIds(content, cutter);
             for (pugi::xml_node child : content) {
                 pugi::xml_attribute id = child.attribute(w("id").c_str());
                 cutter.MarkNumber(id, {static_cast<std::uint64_t>(id.as_llong()),
@@ -191,6 +195,67 @@ private:
             }
             notes.cut = cutter.Cut(document, content);
             notes_.push_back(std::move(notes));
+        }
+    }
+
+    static std::string_view LocalName(std::string_view name) {
+        size_t colon = name.find(':');
+        return colon == std::string_view::npos ? name : name.substr(colon + 1);
+    }
+
+    // The parts that may be written per copy: the document part, its headers, footers and notes.
+    std::vector<std::string> CopiedParts() const {
+        std::vector<std::string> parts{documentPart_};
+        for (const Relationship& rel : PartRelationships(package_, documentPart_)) {
+            std::string_view type = LastSegment(rel.type);
+            if ((type == "header" || type == "footer" || type == "footnotes" || type == "endnotes") &&
+                package_.Find(rel.target))
+                parts.push_back(rel.target);
+        }
+        return parts;
+    }
+
+    // Drawing ids and paragraph ids must be unique in a document: copy c's drawing ids are the template's
+    // + c * (the largest + 1), its paragraph and text ids are numbered anew, as many per copy as the parts
+    // that may be copied hold.
+    void CountIds() {
+        for (const std::string& part : CopiedParts()) {
+            pugi::xml_document document;
+            ParsePart(package_, part, document);
+            Walk(
+                document,
+                [&](pugi::xml_node node) {
+                    if (LocalName(node.name()) == "docPr")
+                        drawingIdStride_ =
+                            std::max<std::uint64_t>(drawingIdStride_, node.attribute("id").as_ullong() + 1);
+                    for (pugi::xml_attribute attribute : node.attributes()) {
+                        std::string_view name = LocalName(attribute.name());
+                        if (name == "paraId" || name == "textId") ++paragraphIds_;
+                    }
+                },
+                [](pugi::xml_node) {});
+        }
+    }
+
+    void MarkIds(const std::vector<pugi::xml_node>& content, PartCutter& cutter) {
+        const auto mark = [&](pugi::xml_node node) {
+            if (LocalName(node.name()) == "docPr") {
+                pugi::xml_attribute id = node.attribute("id");
+                if (id) cutter.MarkNumber(id, {id.as_ullong(), drawingIdStride_, false});
+            }
+            std::vector<pugi::xml_attribute> ids;
+            for (pugi::xml_attribute attribute : node.attributes()) {
+                std::string_view name = LocalName(attribute.name());
+                if (name == "paraId" || name == "textId") ids.push_back(attribute);
+            }
+            for (pugi::xml_attribute id : ids)
+                cutter.MarkNumber(id, {1 + paragraphIdsMarked_++, paragraphIds_, true});
+        };
+        for (pugi::xml_node top : content) {
+            if (top.type() != pugi::node_element) continue;
+            mark(top);
+            for (pugi::xpath_node found : top.select_nodes(".//*"))
+                mark(found.node());
         }
     }
 
@@ -293,6 +358,8 @@ private:
     std::vector<MergedPart> parts_;
     std::vector<NotesPart> notes_;
     ListPart contentTypes_, documentRelationships_;
+    std::uint64_t drawingIdStride_ = 1;
+    std::uint64_t paragraphIds_ = 0, paragraphIdsMarked_ = 0;
 };
 
 } // namespace

@@ -19,7 +19,8 @@ namespace word {
 using ValueEncoder = std::function<void(std::string_view value, std::string& out)>;
 
 // A number that differs from copy to copy, so that what must be unique in a document (ids, part names)
-// is: offset + scale * copy, in decimal or as eight hexadecimal digits.
+// is: offset + scale * copy, in decimal or as eight hexadecimal digits (below 0x80000000, as paragraph ids
+// must be).
 struct CopyNumber {
     std::uint64_t offset = 0;
     std::uint64_t scale = 1;
@@ -29,7 +30,8 @@ struct CopyNumber {
 class MergeBody {
 public:
     void AddLiteral(std::string_view text);
-    // A field whose value is written between open and close (the formatting of the field's result).
+    // A field whose value is written between open and close (the formatting of the field's result). A
+    // field that moves through the records (NEXT, NEXTIF, SKIPIF) writes nothing.
     void AddField(MergeField field, std::string open, std::string close);
     void AddCopyNumber(CopyNumber number);
     // What lies between these two is written in every copy but the last: what makes the next copy start
@@ -41,15 +43,27 @@ public:
     // True when a copy differs from the others by more than its copy numbers.
     bool HasFields() const;
 
-    // For each piece, the column its field takes its value from. Throws AutomationError when a field names
-    // no column.
+    // For each name that the fields take values from, its column. Throws AutomationError when a field
+    // names no column.
     std::vector<size_t> Columns(const DataSource& data) const;
-    // Appends the copy of the body for one record: copy is its number in the merged document, last tells
-    // whether it is the last one.
-    void WriteCopy(const DataSource& data, size_t record, size_t copy, bool last,
-                   const std::vector<size_t>& columns, const ValueEncoder& encode, std::string& out) const;
+
+    // The copies a merge of the body makes: the record each starts with (NEXT and NEXTIF take further
+    // records into a copy; SKIPIF leaves a copy out and starts the next with the record after it), and
+    // the number of records merged before each.
+    struct Plan {
+        std::vector<size_t> starts;
+        std::vector<size_t> mergedBefore;
+    };
+    Plan MakePlan(const DataSource& data, const std::vector<size_t>& columns) const;
+
+    // Appends one copy of the body: copy is its number in the merged document, last tells whether it is
+    // the last one.
+    void WriteCopy(const DataSource& data, const Plan& plan, size_t copy, const std::vector<size_t>& columns,
+                   const ValueEncoder& encode, std::string& out) const;
 
 private:
+    void AddNames(MergeField& field);
+
     enum class Kind { Literal, Field, CopyNumber, BreakBegin, BreakEnd };
     struct Piece {
         Kind kind;
@@ -59,6 +73,7 @@ private:
         CopyNumber number;
     };
     std::vector<Piece> pieces_;
+    std::vector<std::string> names_; // the names fields take values from
 };
 
 // A text made when it is read: a prefix, one copy of a body per record of a data source, a suffix. Copies
@@ -67,10 +82,14 @@ class MergedText {
 public:
     // A text that is just the given text.
     explicit MergedText(std::string text);
-    // The merge of data into body. Throws AutomationError when a field names no column or the data source
-    // holds no records.
+    // The merge of data into body. Throws AutomationError when a field names no column or the merge makes
+    // no copy (the data source holds no records, or SKIPIF left out every one).
     MergedText(std::shared_ptr<const MergeBody> body, std::shared_ptr<const DataSource> data,
                ValueEncoder encode, std::string prefix, std::string suffix);
+    // A merge of the same data into another body with the copies of the given merge, each starting with
+    // the same record as there (the header of a copy takes the values of the copy's first record).
+    MergedText(std::shared_ptr<const MergeBody> body, const MergedText& copiesOf, ValueEncoder encode,
+               std::string prefix, std::string suffix);
 
     // The number of copies of the body.
     size_t Copies() const { return count_; }
@@ -97,6 +116,7 @@ private:
     struct Merge {
         std::shared_ptr<const MergeBody> body;
         std::shared_ptr<const DataSource> data;
+        std::shared_ptr<const MergeBody::Plan> plan;
         std::vector<size_t> columns;
         ValueEncoder encode;
         std::string prefix, suffix;

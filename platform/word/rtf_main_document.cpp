@@ -123,20 +123,17 @@ private:
     }
 
     std::optional<RtfMergeField> ReadField(size_t group) const {
-        std::string instruction;
         std::optional<std::string> instructionFormat, resultFormat;
         for (size_t i = group + 2; i < rtf_.groupEnd[group]; ++i) {
             if (Token(i).kind != RtfToken::Kind::GroupStart) continue;
             std::string_view destination = GroupDestination(rtf_, i);
-            if (destination == "fldinst") {
-                instruction = FieldInstruction(rtf_, source_, i);
+            if (destination == "fldinst")
                 instructionFormat = FormattingAtFirstText(i);
-            } else if (destination == "fldrslt") {
+            else if (destination == "fldrslt")
                 resultFormat = FormattingAtFirstText(i);
-            }
             i = rtf_.groupEnd[i];
         }
-        std::optional<MergeField> field = ParseMergeField(instruction);
+        std::optional<MergeField> field = ParseField(ReadFieldCode(rtf_, source_, group));
         if (!field) return std::nullopt;
         return RtfMergeField{std::move(*field),
                              resultFormat ? *resultFormat : instructionFormat.value_or("")};

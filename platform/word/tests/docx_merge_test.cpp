@@ -86,6 +86,28 @@ TEST(DocxMerge, TextSharingARunWithAFieldIsKept) {
             << text;
 }
 
+// An IF with a nested MERGEFIELD, in runs as word processors write it, becomes the chosen text.
+TEST(DocxMerge, IfFieldsWithNestedFieldsAreEvaluatedPerRecord) {
+    const auto instruction = [](const std::string& text) {
+        return "<w:r><w:instrText xml:space=\"preserve\">" + text + "</w:instrText></w:r>";
+    };
+    const std::string begin = "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>";
+    const std::string separate = "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>";
+    const std::string end = "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
+    const std::string title = begin + instruction(" MERGEFIELD Title ") + separate + TextRun("«Title»") + end;
+    DocxTemplate docx;
+    docx.body = Paragraph(begin + instruction("IF ") + title + instruction(" = \"Mr\" \"Dear Sir\" \"Dear ") +
+                          title + instruction("\" \\* Upper") + separate +
+                          "<w:r><w:rPr><w:b/></w:rPr><w:t>Dear Sir</w:t></w:r>" + end + TextRun("!"));
+    docx.headerText = "<w:fldSimple w:instr=\"IF 1 = 1 Page\"><w:r><w:t>x</w:t></w:r></w:fldSimple>" +
+                      TextRun(" ") +
+                      "<w:fldSimple w:instr=\"MERGESEQ\"><w:r><w:t>1</w:t></w:r></w:fldSimple>";
+    DocumentContent content = Merge(docx, {{"Title"}, {"Mr"}, {"Ms"}});
+    EXPECT_EQ(Pages(content.text), (std::vector<std::string>{"DEAR SIR!\n", "DEAR MS!\n"}));
+    EXPECT_TRUE(content.fields.empty());
+    EXPECT_EQ(content.sections, (std::vector<std::vector<std::string>>{{"Page 1\n"}, {"Page 2\n"}}));
+}
+
 TEST(DocxMerge, OtherFieldsStayAsTheyAre) {
     DocxTemplate docx;
     docx.body =
@@ -138,11 +160,12 @@ TEST(DocxMerge, RunContentWritesTabsAndLineBreaksAsMarkup) {
     EXPECT_EQ(ReadDocxContent(BuildDocx(docx)).text, "a\tb\vc\n");
 }
 
-TEST(DocxMerge, InvalidUtf8InValuesBecomesReplacementCharacters) {
+// The program writes its data file in the system's ANSI code page: bytes that are not UTF-8 are letters.
+TEST(DocxMerge, BytesInValuesThatAreNotUtf8AreTakenAsWindows1252) {
     DocxTemplate docx;
     docx.body = Paragraph(kSimpleField);
     DocumentContent content = Merge(docx, {{"First_Name"}, {"a\xFF\xC0z"}});
-    EXPECT_EQ(content.text, "a\xEF\xBF\xBD\xEF\xBF\xBDz\n");
+    EXPECT_EQ(content.text, "a\xC3\xBF\xC3\x80z\n");
 }
 
 TEST(DocxMerge, LongValuesArriveWhole) {
@@ -233,6 +256,40 @@ TEST(DocxMerge, FieldsInHeadersFootersAndFootnotesAreMergedPerRecord) {
             ids.insert(reference.node().attribute("w:id").value());
         EXPECT_EQ(ids.size(), static_cast<size_t>(count));
     }
+}
+
+// Word processors offer to repair a document whose drawing or paragraph ids repeat.
+TEST(DocxMerge, DrawingAndParagraphIdsAreUniqueInTheMergedDocument) {
+    const std::string drawing = "<w:r><w:drawing><wp:inline><wp:extent cx=\"10\" cy=\"10\"/>"
+                                "<wp:docPr id=\"7\" name=\"Picture 7\"/></wp:inline></w:drawing></w:r>";
+    DocxTemplate docx;
+    docx.body = "<w:p w14:paraId=\"1A2B3C4D\" w14:textId=\"77777777\">" + kSimpleField + drawing + "</w:p>" +
+                "<w:p w14:paraId=\"0000AAAA\">" + TextRun("x") + "</w:p>";
+    docx.headerText = "<w:fldSimple w:instr=\"MERGEFIELD First_Name\"><w:r><w:t>x</w:t></w:r></w:fldSimple>" +
+                      std::string("<w:r><w:drawing><wp:anchor><wp:docPr id=\"3\" name=\"Logo\"/></wp:anchor>"
+                                  "</w:drawing></w:r>");
+    std::string merged = ReadDocxMainDocument(BuildDocx(docx))
+                             ->Merge(Data(DataFile({{"First_Name"}, {"A"}, {"B"}, {"C"}}), "d"))
+                             .Join();
+    Package package = Package::Read(merged);
+    std::multiset<std::string> drawingIds, paragraphIds;
+    for (const std::string& name : package.Names()) {
+        if (!name.ends_with(".xml") || name.find("word/") != 0) continue;
+        pugi::xml_document part;
+        ASSERT_TRUE(part.load_string(package.Find(name)->c_str())) << name;
+        for (pugi::xpath_node node : part.select_nodes("//wp:docPr"))
+            drawingIds.insert(node.node().attribute("id").value());
+        for (pugi::xpath_node id : part.select_nodes("//@w14:paraId | //@w14:textId")) {
+            paragraphIds.insert(id.attribute().value());
+            EXPECT_EQ(std::string(id.attribute().value()).size(), 8u);
+            EXPECT_LT(std::stoul(id.attribute().value(), nullptr, 16), 0x80000000u);
+        }
+    }
+    EXPECT_EQ(drawingIds.size(), 6u); // a picture in each body copy and a logo in each header copy
+    EXPECT_EQ(std::set<std::string>(drawingIds.begin(), drawingIds.end()).size(), drawingIds.size());
+    EXPECT_EQ(paragraphIds.size(), 9u);
+    EXPECT_EQ(std::set<std::string>(paragraphIds.begin(), paragraphIds.end()).size(), paragraphIds.size());
+    EXPECT_EQ(Pages(ReadDocxContent(merged).text), (std::vector<std::string>{"A\nx\n", "B\nx\n", "C\nx\n"}));
 }
 
 TEST(DocxMerge, TheMergedDocumentIsNoMainDocumentAndCarriesNoBookmarks) {

@@ -63,7 +63,9 @@ namespace {
 const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
 const std::string kNamespaces =
     "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
-    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
+    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+    "xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\" "
+    "xmlns:w14=\"http://schemas.microsoft.com/office/word/2010/wordml\"";
 const std::string kRelationships = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 
 std::string Relationship(const std::string& id, const std::string& type, const std::string& target) {
