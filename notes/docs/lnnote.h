@@ -14,6 +14,7 @@
 
 class LNItem;
 class LNItemArray;
+class LNFontTable;
 class LNNote;
 
 // Note class words a new note may have.
@@ -116,6 +117,8 @@ public:
     // The first body of that NSF type and name; null when none.
     LNItemBody* FindItemBodyByName(const LNString& name, uint16_t nsfType) const;
     void SetModified() { Modified = 1; }
+    // The body of the note's "$Fonts" item; null when it has none.
+    LNItemBody* GetFontTableBody() const { return FontTable; }
     const LNObjectList& GetItemList() const { return Items; }
 
     // Items appended to the open note by store calls: the blocks of every item it holds now, then bodies for
@@ -212,6 +215,9 @@ public:
     LNSTATUS RenameItem(LNItem* item, const LNString& newName);
     LNSTATUS RenameItem(const LNString& oldName, const LNString& newName);
     LNSTATUS GetItems(LNItemArray* items, LNITEMTYPE type = LNITEMTYPE_ANY) const;
+    // The note's font table ("$Fonts"); none: LNWARN_NOT_FOUND. Built by the rich-text module, which
+    // knows font tables.
+    LNSTATUS GetFontTable(LNFontTable* table) const;
 
     LNDatetime GetAddedToFile() const;
     LNDatetime GetLastModified() const;

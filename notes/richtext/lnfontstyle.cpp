@@ -8,13 +8,15 @@ namespace {
 LNFontTable NoteFontTable(LNNoteBody* note) {
     LNFontTable table;
     if (note == nullptr) return table;
-    LNItemBody* body = note->FindItemBodyByName(LNString(LNFONTTABLE_ITEM), nnotes::TYPE_COMPOSITE);
-    if (body != nullptr && body->GetClassID() == LNCLASSID_LNFONTTABLEBODY)
-        table = static_cast<LNFontTableBody*>(body);
+    if (const LNSTATUS status = LNNote(note).GetFontTable(&table); LNIsError(status)) throw status;
     return table;
 }
 
 } // namespace
+
+LNFontStyleBody::LNFontStyleBody() {
+    throw LNERR_INAPPROPRIATE_FOR_OBJECT;
+}
 
 LNFontStyleBody::LNFontStyleBody(uint32_t fontId, const LNFontTable& table) : FontID(fontId), Table(table) {
     LN_ASSERT(IsValid(), "lnfontst", 118);
@@ -43,6 +45,9 @@ LNSTATUS LNFontStyleBody::Assign(const LNFontStyleBody* other) {
 
 LNFontStyle::LNFontStyle(uint32_t fontId, const LNFontTable& table)
     : LNSmartPtr(new LNFontStyleBody(fontId, table)) {}
+
+LNFontStyle::LNFontStyle(uint32_t fontId, const LNNote& note)
+    : LNSmartPtr(new LNFontStyleBody(fontId, note.GetNoteBody())) {}
 
 LNFontStyle& LNFontStyle::operator=(const LNFontStyle& other) {
     LNSmartPtr::operator=(other);
@@ -116,5 +121,24 @@ LNSTATUS LNFontStyle::SetStyle(const LNFontStyle& other, uint32_t mask) {
     if (face != static_cast<uint8_t>(body->FontID) && face > LNFONT_STANDARD_FACES)
         body->Table = other.Style()->Table;
     body->FontID = fontId;
+    return LNNOERROR;
+}
+
+LNString LNFontStyle::GetFaceName() const {
+    LNFontFace face{};
+    const LNSTATUS status = GetFace(&face);
+    if (LNIsError(status)) throw status;
+    return LNString(face.Name);
+}
+
+LNSTATUS LNFontStyle::SetFaceByName(const char* name) {
+    if (name == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    LNFontStyleBody* body = Ensure();
+    if (body->Table.IsNull()) return LNReturnOrThrow(LNERR_NO_MATCH);
+    uint8_t id = 0;
+    const LNSTATUS status = body->Table.FindFaceByName(name, &id);
+    if (LNIsError(status)) return status;
+    if (status == LNWARN_NOT_FOUND) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    SetByte(0, id);
     return LNNOERROR;
 }

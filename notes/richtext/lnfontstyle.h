@@ -8,8 +8,12 @@ constexpr uint32_t LNFONTID_DEFAULT = 0x0A000001u; // face 1, plain, colour 0, 1
 // Attribute bits that may not be set together.
 constexpr uint8_t LNFONT_EXCLUSIVE_ATTRIBUTES = 0x30;
 
+class LNNote;
+
 class LNFontStyleBody : public LNBody {
 public:
+    // A style always has a font: this throws LNERR_INAPPROPRIATE_FOR_OBJECT.
+    LNFontStyleBody();
     LNFontStyleBody(uint32_t fontId, const LNFontTable& table);
     // The note's font table, when it has one; other failures are thrown.
     LNFontStyleBody(uint32_t fontId, LNNoteBody* note);
@@ -30,6 +34,8 @@ class LNFontStyle : public LNSmartPtr {
 public:
     LNFontStyle() = default;
     LNFontStyle(uint32_t fontId, const LNFontTable& table);
+    // The font of the note's font table (none when the note has no "$Fonts").
+    LNFontStyle(uint32_t fontId, const LNNote& note);
     LNFontStyle(const LNFontStyle& other) = default;
     LNFontStyle& operator=(const LNFontStyle& other);
     virtual ~LNFontStyle() = default;
@@ -45,6 +51,9 @@ public:
     // LNWARN_NOT_FOUND when the style knows no table.
     LNSTATUS GetFontTable(LNFontTable* table) const;
     LNSTATUS GetFace(LNFontFace* face) const;
+    // The face's name in the style's table; a failure of the lookup (no table, a standard face) is
+    // thrown.
+    LNString GetFaceName() const;
 
     // Setters give an empty handle a default style first.
     LNSTATUS SetAttributes(uint8_t attributes);
@@ -53,6 +62,9 @@ public:
     void SetFaceID(uint8_t id) { SetByte(0, id); }
     void SetPointSize(uint8_t size) { SetByte(3, size); }
     LNSTATUS SetFace(const LNFontFace& face);
+    // The face of that name in the style's table: no table LNERR_NO_MATCH, no such face
+    // LNERR_INVALID_PARAMETER.
+    LNSTATUS SetFaceByName(const char* name);
     // Takes the bits of other's font id that mask selects.
     LNSTATUS SetStyle(const LNFontStyle& other, uint32_t mask);
 

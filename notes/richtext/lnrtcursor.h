@@ -120,6 +120,12 @@ public:
 
     LNRTCursor& operator++();
     LNRTCursor& operator--();
+    // Postfix: the result is a cursor of its own at the old position.
+    LNRTCursor operator++(int);
+    LNRTCursor operator--(int);
+    // A new cursor n steps away; a step asked for must move it (else an assertion).
+    LNRTCursor operator+(uint32_t n) const;
+    LNRTCursor operator-(uint32_t n) const;
     LNRTCursor& operator+=(uint32_t count);
     LNRTCursor& operator-=(uint32_t count);
     // Signed number of steps from other to this cursor.
@@ -133,6 +139,22 @@ public:
 
     // This handle gets a body of its own at other's position.
     LNSTATUS SetPosition(const LNRTCursor& other);
+    // Onto the first element of object (a character handle: that character); an empty handle gets a
+    // body. An object with no element gives LNWARN_NOT_FOUND.
+    LNSTATUS SetPosition(const LNRTObject& object);
+    // The container of the element the cursor stands on (a character's is its run).
+    LNSTATUS GetParent(LNRTObject* out) const;
+    LNSTATUS GetContainerOfType(uint32_t type, LNRTObject* out) const;
+    // The style of the run at the cursor: its character's run, else the next run within the scope.
+    LNSTATUS GetFontStyle(LNFontStyle* style) const;
+    // Onto the first element of, or after the last element of, a valid object inside the scope (an
+    // empty handle gets a body).
+    LNSTATUS GotoStartOfObject(const LNRTObject& object);
+    LNSTATUS GotoEndOfObject(const LNRTObject& object);
+    // Whether the cursor's element lies inside container (which must not be empty).
+    bool IsInContainer(const LNRTContainer& container) const;
+    // Valid, and standing in object (itself or inside it).
+    bool IsValidFor(const LNRTObject& object) const;
     // The character offset (plus 1 after it); 0 on a non-text element.
     uint32_t GetOffset() const;
     // The object at the cursor: the element, or the run of a character.
@@ -177,5 +199,6 @@ private:
     LNSTATUS Goto(uint32_t type, bool last, LNRTObject* out);
     LNSTATUS GotoObject(uint32_t type, bool forward, LNRTObject* out);
     LNSTATUS GotoEnclosing(uint32_t type, bool end);
+    LNSTATUS GotoObject(const LNRTObject& object, bool end);
     LNSTATUS Find(const LNString& text, LNRTFindDirection direction, bool fromCursor);
 };

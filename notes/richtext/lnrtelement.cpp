@@ -1,5 +1,6 @@
 #include "lnrtelement.h"
 #include "lnerrors.h"
+#include "lnrtcursor.h"
 
 LNRTElement::LNRTElement(const LNRTObject& object) {
     *this = object;
@@ -10,8 +11,54 @@ LNRTElement& LNRTElement::operator=(const LNRTObject& object) {
     return *this;
 }
 
+LNRTElement::LNRTElement(const LNRTObject& object, LNRTUnchecked) : LNRTObject(object) {}
+
+LNRTElement::LNRTElement(LNRTObjectBody* body) : LNRTObject(body) {}
+
+LNRTElement::LNRTElement(LNRTObjectBody* body, uint32_t offset) : LNRTObject(body, offset) {}
+
+LNRTElement& LNRTElement::operator=(LNRTObjectBody* body) {
+    SetObjectBody(body);
+    return *this;
+}
+
 LNSTATUS LNRTElement::CopyObject(const LNRTObject& source, bool deep) {
     return CopyObjectOfType(source, LNRTTYPE_ELEMENT, deep);
+}
+
+void LNRTElement::SetElement(const LNRTObject& object) {
+    if (!object.IsNull() && !object.IsType(LNRTTYPE_ELEMENT)) throw LNERR_INAPPROPRIATE_FOR_OBJECT;
+    LNRTObject::operator=(object);
+}
+
+LNSTATUS LNRTElement::GetCursor(LNRTCursor* cursor) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (HasOffset()) {
+        if (cursor == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+        return cursor->SetPosition(*this);
+    }
+    if (!GetObjectBody()->IsType(LNRTTYPE_ELEMENT) || GetObjectBody()->IsType(LNRTTYPE_CONTAINER))
+        return LNReturnOrThrow(LNERR_INAPPROPRIATE_FOR_OBJECT);
+    return LNReturnOrThrow(static_cast<LNRTElementBody*>(GetObjectBody())->GetCursor(cursor));
+}
+
+LNRTChar::LNRTChar(const LNRTObject& object) {
+    if (!object.IsNull() && !object.HasOffset()) throw LNERR_CONVERSION;
+    LNRTObject::operator=(object);
+}
+
+LNRTChar::LNRTChar(LNRTObjectBody* run, uint32_t offset) : LNRTElement(run, offset) {
+    if (run == nullptr) throw LNERR_CORRUPTED;
+}
+
+LNRTChar& LNRTChar::operator=(LNRTObjectBody* body) {
+    if (body != nullptr) throw LNERR_CORRUPTED;
+    SetObjectBody(nullptr);
+    return *this;
+}
+
+LNSTATUS LNRTChar::CopyObject(const LNRTObject&, bool) {
+    return LNReturnOrThrow(LNERR_NOT_IMPLEMENTED);
 }
 
 LNCompositeData::LNCompositeData(const LNRTObject& object) {
@@ -76,4 +123,14 @@ LNSTATUS LNFormField::GetFontID(uint32_t* fontId) const {
 LNSTATUS LNFormField::GetDataType(uint32_t* dataType) const {
     if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
     return LNReturnOrThrow(LNReadFormFieldValue(*GetObjectBody(), LNFormFieldValue::DataType, dataType));
+}
+
+LNSTATUS LNFormField::GetNumberFormat(uint32_t* format) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return LNReturnOrThrow(LNReadFormFieldValue(*GetObjectBody(), LNFormFieldValue::NumberFormat, format));
+}
+
+LNSTATUS LNFormField::GetTimeFormat(uint32_t* format) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return LNReturnOrThrow(LNReadFormFieldValue(*GetObjectBody(), LNFormFieldValue::TimeFormat, format));
 }

@@ -1,5 +1,6 @@
 #include "lncdrecord.h"
 #include "lnerrors.h"
+#include "lnrtcursor.h"
 #include "lnrtelement.h"
 
 LNRTElementBody::LNRTElementBody(uint32_t type) {
@@ -105,4 +106,50 @@ LNSTATUS LNFormFieldBody::GetTimeFormat(uint32_t* format) const {
 
 LNSTATUS LNFormFieldBody::GetDataType(uint32_t* dataType) const {
     return LNReadFormFieldValue(*this, LNFormFieldValue::DataType, dataType);
+}
+
+LNSTATUS LNRTElementBody::GetCursor(LNRTCursor* cursor) {
+    if (cursor == nullptr) return LNERR_INVALID_PARAMETER;
+    const LNRTObject self(this);
+    return cursor->SetPosition(self);
+}
+
+LNSTATUS LNFormFieldBody::SetName(const char*) {
+    return LNERR_NOT_IMPLEMENTED;
+}
+
+LNSTATUS LNFormFieldBody::SetFontID(uint32_t) {
+    return LNERR_NOT_IMPLEMENTED;
+}
+
+LNSTATUS LNFormFieldBody::SetDataType(uint32_t) {
+    return LNERR_NOT_IMPLEMENTED;
+}
+
+LNSTATUS LNFormFieldBody::SetNumberFormat(uint32_t) {
+    return LNERR_NOT_IMPLEMENTED;
+}
+
+LNSTATUS LNFormFieldBody::SetTimeFormat(uint32_t) {
+    return LNERR_NOT_IMPLEMENTED;
+}
+
+LNSTATUS LNFormFieldBody::GetDefaultValueFormula(char*, uint32_t) const {
+    return LNERR_NOT_IMPLEMENTED;
+}
+
+LNSTATUS LNFormFieldBody::GetInputTranslationFormula(char*, uint32_t) const {
+    return LNERR_NOT_IMPLEMENTED;
+}
+
+LNSTATUS LNFormFieldBody::GetInputValidationFormula(char*, uint32_t) const {
+    return LNERR_NOT_IMPLEMENTED;
+}
+
+LNSTATUS LNFormFieldBody::SetFormulas(const char*, const char*, const char*) {
+    return LNERR_NOT_IMPLEMENTED;
+}
+
+LNSTATUS LNFormFieldBody::GetFormulas(char*, char*, char*, uint32_t) const {
+    return LNERR_NOT_IMPLEMENTED;
 }

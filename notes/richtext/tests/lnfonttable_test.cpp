@@ -35,6 +35,23 @@ std::string StoredValue(LNFontTableBody* body) {
     return bytes;
 }
 
+TEST_F(FontTableTest, FaceNamesOfStyles) {
+    LNFontTable table;
+    table = new LNFontTableBody(Face(9, "Garamond", 2));
+    uint8_t courier = 0;
+    ASSERT_EQ(table.AddFaceByName(1, "Courier", &courier), 0u);
+    LNFontStyle style(0x0A000009u, table);
+    EXPECT_STREQ(reinterpret_cast<const char*>(style.GetFaceName().GetTextPtr()), "Garamond");
+    ASSERT_EQ(style.SetFaceByName("Courier"), 0u);
+    EXPECT_EQ(style.GetFaceID(), courier);
+    EXPECT_EQ(style.SetFaceByName("Arial"), LNERR_INVALID_PARAMETER);
+    EXPECT_EQ(style.GetFaceID(), courier);
+    LNFontStyle plain(0x0A000001u, LNFontTable());
+    EXPECT_EQ(plain.SetFaceByName("Courier"), LNERR_NO_MATCH);
+    EXPECT_THROW(plain.GetFaceName(), LNSTATUS);
+    EXPECT_THROW(LNFontStyleBody(), LNSTATUS);
+}
+
 TEST_F(FontTableTest, LongFaceNamesAreFoundInTheirStoredForm) {
     LNFontTable table;
     table = new LNFontTableBody(Face(9, "Garamond"));

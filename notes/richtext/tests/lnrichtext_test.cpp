@@ -194,7 +194,12 @@ std::string FirstRunFace(LNNote& note, const char* field) {
     LNFontStyle style;
     EXPECT_EQ(LNStylizedText(run).GetFontStyle(&style), 0u);
     LNFontTable table;
-    if (note.GetItem(LNString("$Fonts"), &table) != 0u) return "(no font table)";
+    if (note.GetFontTable(&table) != 0u) return "(no font table)";
+    // A style made over the note takes the same table.
+    LNFontStyle overNote(style.GetFontID(), note);
+    LNFontTable styleTable;
+    EXPECT_EQ(overNote.GetFontTable(&styleTable), 0u);
+    EXPECT_TRUE(styleTable == table);
     LNFontFace face{};
     if (table.GetFace(style.GetFaceID(), &face) != 0u) return "(unknown face)";
     return face.Name;
@@ -204,6 +209,10 @@ TEST_F(RichTextItemTest, NewFacesGiveANoteWithoutFontsItsFontTable) {
     const nnotes::NOTEID id = SaveComposite("Body", {TextRecord("Hello")});
     {
         LNRichText richText = Open(id, "Body");
+        LNFontTable none;
+        EXPECT_EQ(note_.GetFontTable(&none), LNWARN_NOT_FOUND);
+        EXPECT_EQ(note_.GetFontTable(nullptr), LNERR_INVALID_PARAMETER);
+        EXPECT_EQ(LNFontStyle(0x0A000001u, note_).GetFontTable(&none), LNWARN_NOT_FOUND);
         LNRTCursor a;
         LNRTCursor b;
         ASSERT_EQ(richText.GetStartCursor(&a), 0u);
@@ -345,6 +354,119 @@ TEST_F(RichTextItemTest, FontTableIsWrittenBackAsANewItem) {
     EXPECT_EQ(values[0].substr(2, 6), Word(0xFF8B) + Word(76) + Word(2));
     EXPECT_EQ(values[0][42], 10);
     EXPECT_EQ(std::string(values[0].data() + 44), "Courier");
+}
+
+} // namespace
+
+namespace {
+
+struct RunInfo {
+    std::string text;
+    uint8_t attributes;
+    uint8_t size;
+    std::string face;
+    bool operator==(const RunInfo& other) const {
+        return text == other.text && attributes == other.attributes && size == other.size &&
+               face == other.face;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const RunInfo& run) {
+    return out << "{" << run.text << " " << int{run.attributes} << " " << int{run.size} << " " << run.face
+               << "}";
+}
+
+// Every run of the rich text in document order, with its style and face name.
+std::vector<RunInfo> Runs(const LNRichText& richText) {
+    std::vector<RunInfo> runs;
+    LNRTContainer top;
+    EXPECT_EQ(richText.GetRTContainer(&top), 0u);
+    LNRTObject run;
+    for (LNSTATUS status = top.GetFirstOfType(LNRTTYPE_STYLIZED_TEXT, &run); status == LNNOERROR;
+         status = run.GetNextOfType(LNRTTYPE_STYLIZED_TEXT, &run)) {
+        LNString text;
+        EXPECT_EQ(run.GetText(&text), 0u);
+        LNFontStyle style;
+        EXPECT_EQ(LNStylizedText(run).GetFontStyle(&style), 0u);
+        std::string face = "standard " + std::to_string(style.GetFaceID());
+        if (style.GetFaceID() > LNFONT_STANDARD_FACES)
+            face = reinterpret_cast<const char*>(style.GetFaceName().GetTextPtr());
+        runs.push_back(
+            RunInfo{std::string(reinterpret_cast<const char*>(text.GetTextPtr()), text.GetByteLength()),
+                    style.GetAttributes(), style.GetPointSize(), face});
+    }
+    return runs;
+}
+
+TEST_F(RichTextItemTest, EditedRichTextSurvivesSaveAndReopen) {
+    const nnotes::NOTEID id = SaveComposite("Other", {TextRecord("x")});
+    note_ = LNNote(static_cast<LNDatabaseBody*>(db_.GetBody()), id);
+    ASSERT_EQ(note_.Open(0), 0u);
+    LNRichText richText;
+    ASSERT_EQ(note_.CreateItem(LNString("Body"), &richText), 0u);
+    // Runs, a paragraph, a nested container, then a run of its own.
+    ASSERT_EQ(richText.Append(LNString("Hello world")), 0u);
+    LNCompositeData paragraph;
+    ASSERT_EQ(paragraph.WriteData(2, Paragraph().data(), 0), 0u);
+    ASSERT_EQ(richText.Append(paragraph), 0u);
+    LNRTContainer inner;
+    ASSERT_EQ(inner.Append(LNString("inner text")), 0u);
+    ASSERT_EQ(richText.Append(inner), 0u);
+    ASSERT_EQ(richText.Append(LNString("tail")), 0u);
+
+    // Styles: "world" bold and 12 points, "tail" in a face of another table.
+    LNRTCursor a;
+    LNRTCursor b;
+    ASSERT_EQ(richText.GetStartCursor(&a), 0u);
+    a += 6;
+    b.SetPosition(a);
+    b += 5;
+    ASSERT_EQ(richText.SetFontStyleInRange(&a, &b, LNFontStyle(0x0C000101u, LNFontTable()), 0xFF00FF00u), 0u);
+    ASSERT_EQ(a.FindFirst(LNString("tail")), 0u);
+    ASSERT_EQ(richText.GetEndCursor(&b), 0u);
+    ASSERT_EQ(richText.SetFontStyleInRange(&a, &b, LNFontStyle(0x0A000009u, Garamond()), 0x000000FFu), 0u);
+
+    // Typing at the start, in the middle, at the end and just after the paragraph.
+    LNRTCursor at;
+    ASSERT_EQ(richText.GetStartCursor(&at), 0u);
+    ASSERT_EQ(richText.InsertTextAtCursor(LNString("A: "), at), 0u);
+    ASSERT_EQ(at.FindFirst(LNString("world")), 0u);
+    ASSERT_EQ(richText.InsertTextAtCursor(LNString("big "), at), 0u);
+    ASSERT_EQ(richText.GetEndCursor(&at), 0u);
+    ASSERT_EQ(richText.InsertTextAtCursor(LNString("!"), at), 0u);
+    ASSERT_EQ(richText.InsertTextAtCursor(LNString("?"), at), 0u);
+    LNRTCursor afterParagraph;
+    ASSERT_EQ(richText.GetStartCursor(&afterParagraph), 0u);
+    ASSERT_EQ(afterParagraph.GotoFirst(LNRTTYPE_COMPOSITE_DATA), 0u);
+    LNRTCursor typed(afterParagraph.GetCursorBody()->GetStop(), true);
+    ASSERT_EQ(richText.InsertTextAtCursor(LNString("P"), typed), 0u);
+    EXPECT_EQ(Text(richText), "A: Hello big world\nPinner texttail!?");
+
+    // A range from just after the paragraph into the nested container, then restyling inside it.
+    LNRTCursor from(afterParagraph.GetCursorBody()->GetStop(), true);
+    LNRTCursor to;
+    to.SetPosition(from);
+    ASSERT_EQ(to.FindFirst(LNString("text")), 0u);
+    ASSERT_EQ(richText.DeleteRange(&from, &to), 0u);
+    EXPECT_EQ(Text(richText), "A: Hello big world\ntexttail!?");
+    LNRTCursor italicTo;
+    italicTo.SetPosition(from);
+    italicTo += 4;
+    ASSERT_EQ(
+        richText.SetFontStyleInRange(&from, &italicTo, LNFontStyle(0x0A000201u, LNFontTable()), 0xFF00u), 0u);
+
+    const std::vector<RunInfo> before = Runs(richText);
+    ASSERT_EQ(before.size(), 4u);
+    EXPECT_EQ(before[0], (RunInfo{"A: Hello ", 0, 10, "standard 1"}));
+    EXPECT_EQ(before[1], (RunInfo{"big world", 1, 12, "standard 1"}));
+    EXPECT_EQ(before[2], (RunInfo{"text", 2, 10, "standard 1"}));
+    EXPECT_EQ(before[3], (RunInfo{"tail!?", 0, 10, "Garamond"}));
+    ASSERT_EQ(note_.Save(0), 0u);
+    richText = LNRichText();
+
+    LNRichText again = Open(id, "Body");
+    EXPECT_EQ(Text(again), "A: Hello big world\ntexttail!?");
+    EXPECT_EQ(Runs(again), before);
 }
 
 } // namespace

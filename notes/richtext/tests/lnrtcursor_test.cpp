@@ -85,6 +85,65 @@ TEST_F(CursorTreeTest, ComparisonAndDistance) {
     EXPECT_TRUE(on <= after && after >= on && end > on && on != end);
 }
 
+TEST_F(CursorTreeTest, ArithmeticAndPostfixSteps) {
+    LNRTCursor start;
+    ASSERT_EQ(Box()->GetStartCursor(&start), 0u);
+    const LNRTCursor third = start + 2;
+    EXPECT_EQ(third.GetOffset(), 3u);
+    EXPECT_EQ(start.GetOffset(), 1u);
+    EXPECT_EQ(third - start, 2);
+    EXPECT_TRUE((third - 2) == start);
+    LNRTCursor walker;
+    walker.SetPosition(start);
+    const LNRTCursor old = walker++;
+    EXPECT_EQ(old.GetOffset(), 1u);
+    EXPECT_EQ(walker.GetOffset(), 2u);
+    const LNRTCursor before = walker--;
+    EXPECT_EQ(before.GetOffset(), 2u);
+    EXPECT_TRUE(walker == start);
+    // A step asked for that cannot be made is an assertion.
+    EXPECT_THROW(start - 1, LNSTATUS);
+}
+
+TEST_F(CursorTreeTest, PlacingOnObjectsAndWhatACursorTells) {
+    LNRTObject run;
+    ASSERT_EQ(box_.GetFirstChild(&run), 0u);
+    LNRTObject paragraph;
+    ASSERT_EQ(run.GetNext(&paragraph), 0u);
+    LNRTCursor cursor;
+    ASSERT_EQ(cursor.SetPosition(paragraph), 0u);
+    EXPECT_EQ(cursor.GetOffset(), 0u);
+    LNFontStyle style;
+    ASSERT_EQ(cursor.GetFontStyle(&style), 0u); // the next run's
+    EXPECT_EQ(style.GetFontID(), LNFONTID_DEFAULT);
+    LNRTObject parent;
+    ASSERT_EQ(cursor.GetParent(&parent), 0u);
+    EXPECT_TRUE(parent == box_);
+    ASSERT_EQ(cursor.GotoEndOfObject(run), 0u);
+    EXPECT_EQ(cursor.GetOffset(), 6u);
+    ASSERT_EQ(cursor.GotoStartOfObject(run), 0u);
+    EXPECT_EQ(cursor.GetOffset(), 1u);
+    ASSERT_EQ(cursor.GetParent(&parent), 0u);
+    EXPECT_TRUE(parent == run); // a character's container is its run
+    ASSERT_EQ(cursor.GetContainerOfType(LNRTTYPE_CONTAINER, &parent), 0u);
+    EXPECT_TRUE(parent == run);
+    EXPECT_TRUE(cursor.IsInContainer(box_));
+    EXPECT_TRUE(cursor.IsValidFor(run));
+    EXPECT_TRUE(cursor.IsValidFor(box_));
+    EXPECT_FALSE(cursor.IsValidFor(paragraph));
+    ASSERT_EQ(cursor.SetPosition(LNRTObject(run.GetObjectBody(), 4)), 0u);
+    EXPECT_EQ(cursor.GetOffset(), 4u);
+    LNRTCursor fresh;
+    ASSERT_EQ(fresh.GotoEndOfObject(paragraph), 0u);
+    EXPECT_EQ(fresh.GetOffset(), 0u);
+    EXPECT_TRUE(fresh.GetCursorBody()->IsAfter());
+    // A body cannot be made without a position, and Assign copies one.
+    EXPECT_THROW(LNRTCursorBody(), LNSTATUS);
+    EXPECT_EQ(fresh.GetCursorBody()->Assign(cursor.GetCursorBody()), 0u);
+    EXPECT_TRUE(fresh == cursor);
+    EXPECT_EQ(fresh.GetCursorBody()->Assign(fresh.GetCursorBody()), LNERR_INVALID_PARAMETER);
+}
+
 TEST_F(CursorTreeTest, CopiesShareAndSetPositionSeparates) {
     LNRTCursor a;
     ASSERT_EQ(Box()->GetStartCursor(&a), 0u);

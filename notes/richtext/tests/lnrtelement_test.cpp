@@ -1,4 +1,5 @@
 #include "lncdrecord.h"
+#include "lnrtcursor.h"
 #include "lnrtelement.h"
 #include "lnstylizedtext.h"
 #include "richtextfixture.h"
@@ -19,6 +20,66 @@ std::string FieldRecord(uint16_t defaultLength, uint16_t translationLength, uint
               std::string(validationLength, 'v') + name;
     if (record.size() % 2) record.push_back('\0');
     return record;
+}
+
+TEST_F(ElementTest, FormFieldFormatsAndOperationsNotBuilt) {
+    LNCompositeData data;
+    const std::string record = FieldRecord(0, 0, 0, "F");
+    ASSERT_EQ(data.WriteData(static_cast<uint32_t>(record.size()), record.data(), 0), 0u);
+    LNFormField field(data);
+    uint32_t value = 0;
+    ASSERT_EQ(field.GetNumberFormat(&value), 0u);
+    EXPECT_EQ(value, 0x11u);
+    ASSERT_EQ(field.GetTimeFormat(&value), 0u);
+    EXPECT_EQ(value, 0x22u);
+    EXPECT_EQ(LNFormField().GetTimeFormat(&value), LNERR_NOT_INITIALIZED);
+    LNFormFieldBody body(0, 0, 0);
+    char buffer[4] = {};
+    EXPECT_EQ(body.SetName("x"), LNERR_NOT_IMPLEMENTED);
+    EXPECT_EQ(body.SetNumberFormat(1), LNERR_NOT_IMPLEMENTED);
+    EXPECT_EQ(body.GetInputValidationFormula(buffer, sizeof buffer), LNERR_NOT_IMPLEMENTED);
+    EXPECT_EQ(body.GetFormulas(buffer, buffer, buffer, sizeof buffer), LNERR_NOT_IMPLEMENTED);
+}
+
+TEST_F(ElementTest, CursorsOnElementsAndCharacters) {
+    LNRTContainer box;
+    ASSERT_EQ(box.Append(LNString("ab")), 0u);
+    LNCompositeData data;
+    const std::string paragraph = Paragraph();
+    ASSERT_EQ(data.WriteData(static_cast<uint32_t>(paragraph.size()), paragraph.data(), 0), 0u);
+    ASSERT_EQ(box.Append(data), 0u);
+    LNRTObject last;
+    ASSERT_EQ(box.GetLastChild(&last), 0u);
+    LNRTElement element(last);
+    LNRTCursor cursor;
+    ASSERT_EQ(element.GetCursor(&cursor), 0u);
+    EXPECT_EQ(cursor.GetOffset(), 0u);
+    EXPECT_FALSE(cursor.IsAtEnd());
+    EXPECT_EQ(element.GetCursor(nullptr), LNERR_INVALID_PARAMETER);
+    EXPECT_EQ(LNRTElement().GetCursor(&cursor), LNERR_NOT_INITIALIZED);
+
+    LNRTObject run;
+    ASSERT_EQ(box.GetFirstChild(&run), 0u);
+    LNRTChar b(run.GetObjectBody(), 2);
+    EXPECT_EQ(b.GetClassID(), LNCLASSID_LNRTCHAR);
+    ASSERT_EQ(b.GetCursor(&cursor), 0u);
+    EXPECT_EQ(cursor.GetOffset(), 2u);
+    EXPECT_EQ(b.GetCursor(nullptr), LNERR_INVALID_PARAMETER);
+    LNRTObject copy;
+    EXPECT_EQ(b.CopyObject(run), LNERR_NOT_IMPLEMENTED);
+    EXPECT_THROW(LNRTChar(run.GetObjectBody(), 0), LNSTATUS);
+    EXPECT_THROW(LNRTChar{run}, LNSTATUS);
+    EXPECT_THROW(b = run.GetObjectBody(), LNSTATUS);
+    b = static_cast<LNRTObjectBody*>(nullptr);
+    EXPECT_TRUE(b.IsNull());
+
+    // SetElement takes elements only; the unchecked constructor takes anything.
+    LNRTElement holder;
+    EXPECT_THROW(holder.SetElement(run), LNSTATUS);
+    holder.SetElement(last);
+    EXPECT_TRUE(holder == last);
+    const LNRTElement any(run, LNRTUnchecked{});
+    EXPECT_TRUE(any.IsType(LNRTTYPE_STYLIZED_TEXT));
 }
 
 TEST_F(ElementTest, FormFieldReadsNameAfterFormulas) {

@@ -1,3 +1,4 @@
+#include "lnrtcursor.h"
 #include "lnrtelement.h"
 #include "lnstylizedtext.h"
 #include "richtextfixture.h"
@@ -37,6 +38,20 @@ TEST_F(StylizedTextTest, InsertInsideMovesTheRest) {
     EXPECT_EQ(Text(run), "abXYZcde");
     EXPECT_EQ(run.GetCharacterCount(), 8u);
     EXPECT_EQ(body->InsertText(9, LNString("!")), LNERR_INVALID_PARAMETER);
+}
+
+TEST_F(StylizedTextTest, ARunTakesTextAtItsOwnCursor) {
+    LNStylizedText run(LNString("held"));
+    LNRTCursor cursor;
+    ASSERT_EQ(run.GetStartCursor(&cursor), 0u);
+    ++cursor;
+    ASSERT_EQ(run.InsertTextAtCursor(LNString("x"), cursor), 0u);
+    LNString text;
+    ASSERT_EQ(run.GetText(&text), 0u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(text.GetTextPtr()), "hxeld");
+    EXPECT_EQ(cursor.GetOffset(), 3u);
+    LNStylizedText other(LNString("other"));
+    EXPECT_THROW(other.InsertTextAtCursor(LNString("y"), cursor), LNSTATUS);
 }
 
 TEST_F(StylizedTextTest, OddTextKeepsAZeroPadByte) {
