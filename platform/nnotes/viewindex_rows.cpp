@@ -44,8 +44,9 @@ namespace {
 STATUS StoredRowsMatch(store::Connection& sql, NOTEID viewId, NOTEID note, const std::vector<ViewRow>& rows,
                        bool& same) {
     STATUS s;
+    // Without statistics the planner would take the primary key's view prefix and read the whole view.
     store::Statement* q = sql.Prepare("SELECT part, key, unid, parent, sortvalues, summary FROM view_rows"
-                                      " WHERE note=? AND view=? ORDER BY part",
+                                      " INDEXED BY view_rows_by_note WHERE note=? AND view=? ORDER BY part",
                                       &s);
     if (q == nullptr) return s;
     q->Bind(1, note).Bind(2, viewId);
