@@ -3,6 +3,8 @@
 // of the file carry them.
 #include "database.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 

@@ -3,6 +3,10 @@
 #include "lndocument.h"
 #include "lnviewfolderfixture.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
 namespace {
 
 constexpr int kBigCategory = 17000; // more than one read buffer of note ids (16,383) holds
@@ -11,8 +15,9 @@ constexpr int kBigCategory = 17000; // more than one read buffer of note ids (16
 class OwnViewTest : public ::testing::Test {
 protected:
     void Open(const std::string& views, const std::string& documents) {
-        ASSERT_EQ(area_.Build(R"({ "path": "own.nsf", "title": "Own", "views": )" + views +
-                              R"(, "documents": )" + documents + "}"),
+        MakeArea();
+        ASSERT_EQ(area_->Build(R"({ "path": "own.nsf", "title": "Own", "views": )" + views +
+                               R"(, "documents": )" + documents + "}"),
                   "");
         ASSERT_EQ(session_.Init(), 0u);
         ASSERT_EQ(session_.GetDatabase("own.nsf", &db_), 0u);
@@ -36,7 +41,21 @@ protected:
                R"({ "title": "Name", "item": "Name", "sorted": true } ] } ])";
     }
 
-    nsfadmin::TestArea area_;
+    // Every saved document is synced: thousands of them are written to a file system in memory where the
+    // machine has one.
+    void MakeArea() {
+        const char* given = std::getenv("TMPDIR");
+        const std::string previous = given != nullptr ? given : "";
+        std::error_code ec;
+        if (std::filesystem::is_directory("/dev/shm", ec)) setenv("TMPDIR", "/dev/shm", 1);
+        area_.emplace();
+        if (given != nullptr)
+            setenv("TMPDIR", previous.c_str(), 1);
+        else
+            unsetenv("TMPDIR");
+    }
+
+    std::optional<nsfadmin::TestArea> area_;
     LNNotesSession session_;
     LNDatabase db_;
     LNViewFolder view_;
