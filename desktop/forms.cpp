@@ -45,7 +45,7 @@ Form* Create(Form*& reference) {
 } // namespace
 
 void CreateForms() {
-    QApplication::setApplicationDisplayName(kApplicationTitle);
+    // The application name only: a display name would be appended by Qt to every caption.
     QApplication::setApplicationName(kApplicationTitle);
     State() = ProgramState{};
     Created().clear();

@@ -1,5 +1,6 @@
 #include "frm_category.h"
 
+#include "category_item_delegate.h"
 #include "category_text.h"
 #include "dialog_buttons.h"
 #include "forms.h"
@@ -25,6 +26,7 @@ TfrmCategory::TfrmCategory(QWidget* parent) : QDialog(parent) {
     rbAllCategories->setChecked(true);
     lbCategories = new QListWidget;
     lbCategories->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lbCategories->setItemDelegate(new CategoryItemDelegate(lbCategories));
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(rbAllCategories);
     groupLayout->addWidget(rbSelectedCategories);

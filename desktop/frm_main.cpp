@@ -1,5 +1,6 @@
 #include "frm_main.h"
 
+#include "category_item_delegate.h"
 #include "forms.h"
 #include "frm_splash.h"
 #include "grid_routines.h"
@@ -99,6 +100,7 @@ QWidget* TfrmMain::BuildGrids() {
     lblGotoCategory = new QLabel("Goto Category:");
     cbCategories = new QComboBox;
     cbCategories->setMinimumWidth(200);
+    cbCategories->setItemDelegate(new CategoryItemDelegate(cbCategories));
     lblGotoCategory->hide();
     cbCategories->hide();
     retrievedRow->addWidget(lblGotoCategory);

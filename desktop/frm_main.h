@@ -104,6 +104,7 @@ private:
     void SyncHeaderToGrid(StringGrid& grid, HeaderControl& header);
     void SyncGridToHeader(StringGrid& grid, HeaderControl& header);
     void ConnectTemplateWord();
+    void ForgetPreviousSource();
 
     bool libraryClosed_ = false;
 };

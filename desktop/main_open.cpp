@@ -4,6 +4,7 @@
 #include "column_table.h"
 #include "forms.h"
 #include "frm_main.h"
+#include "frm_merge.h"
 #include "frm_open.h"
 #include "frm_wait.h"
 #include "grid_routines.h"
@@ -15,6 +16,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 
 void TfrmMain::OpenAndLoadCategories() {
     frmWait->ShowWaitMessage("Opening Data Source");
@@ -39,11 +41,22 @@ bool TfrmMain::OpenDataSource() {
         SetupGridColumns(*gridSel, *gridselHeader);
         SetupGridColumns(*gridAll, *gridallheader);
         StatusPanel0->setText("Data Source: " + state.SelectedSourceName);
+        ForgetPreviousSource();
         return true;
     }
     ShowError("The data source \"" + state.SelectedSourceName + "\" could not be opened.");
     EnableRecordCommands(false);
     return false;
+}
+
+// What the last retrieval said belongs to the grids it filled, and a template chosen for the previous source
+// holds that source's merge fields: the new source starts with no status and the default template, in the
+// folder the merge form's dialogs start in.
+void TfrmMain::ForgetPreviousSource() {
+    SetStatusMessage(QString());
+    frmMerge->edTemplate->clear();
+    frmMerge->OpenDialog1.FileName.clear();
+    DialogFoldersSet = false;
 }
 
 void TfrmMain::LoadCategoryCombo() {

@@ -60,10 +60,15 @@ void DSClose(void) {
 
 int Search(const char* query) {
     return Shielded(0, [query] {
-        if (query == nullptr)
+        if (query == nullptr) {
             CurrentView.GetEntries(&CurrentNavigator);
-        else if (CurrentView.FTSearch(LNString(query), &CurrentNavigator) != LNNOERROR)
-            return 0;
+            return GotoFirst();
+        }
+        // The search fills a navigator of its own, which replaces the walk's only once it stands: a query
+        // that does not parse, or a database without a full-text index, leaves the walk where it was.
+        LNVFNavigator found;
+        if (CurrentView.FTSearch(LNString(query), &found) != LNNOERROR) return 0;
+        CurrentNavigator = found;
         return GotoFirst();
     });
 }

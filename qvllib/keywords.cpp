@@ -5,6 +5,7 @@
 #include "libstate.h"
 #include "qvllib.h"
 #include "textout.h"
+#include "valuetext.h"
 
 #include <cstring>
 
@@ -21,10 +22,11 @@ const char* FindKeywordView(const char* name) {
     return nullptr;
 }
 
-// The keyword of a row: its column 0's first text, empty when that has no entries, is no text or is missing.
+// The keyword of a row: its column 0's first entry as text, empty when that has no entries, cannot be read
+// as text or is missing.
 std::string Keyword(const LNVFEntry& entry) {
     try {
-        return FirstEntryText(entry[0]);
+        return FirstEntryValueText(entry[0]);
     } catch (...) {
         return {};
     }

@@ -4,6 +4,7 @@
 #include "libstate.h"
 #include "textout.h"
 #include "throwallerrors.h"
+#include "valuetext.h"
 
 #include <algorithm>
 
@@ -42,8 +43,16 @@ int ReadCurrentRow() {
 void ReadEntryColumns(LNVFEntry entry) {
     ThrowAllErrorsOn throwing;
     try {
-        for (uint32_t column = 0; column < CurrentColumnValues.size(); ++column)
-            CurrentColumnValues[column] = FirstEntryText(entry[column]);
+        // Plain text columns are read straight from the entry's summary: building an item per column of
+        // every row would cost the walk most of its time.
+        LNVFEntryBody* body = entry.GetVFEntryBody();
+        std::string text;
+        for (uint32_t column = 0; column < CurrentColumnValues.size(); ++column) {
+            if (body != nullptr && body->GetSummaryText(column, &text))
+                CurrentColumnValues[column] = text;
+            else
+                CurrentColumnValues[column] = FirstEntryValueText(entry[column]);
+        }
     } catch (...) {
         std::fill(CurrentColumnValues.begin(), CurrentColumnValues.end(), std::string());
     }

@@ -1,8 +1,9 @@
-// Notes per second through the store, against plain SQLite doing the same work with the same durability.
+// The store's create, read and update of notes against plain SQLite doing the same work with the same
+// durability, in interleaved rounds, with the bytes each side writes per save.
 #include "store_bench.h"
+#include "bench_report.h"
 #include "nnotes.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,12 +25,6 @@ std::string UpdatedText(int n) {
 namespace {
 
 using nnotes::STATUS;
-using Clock = std::chrono::steady_clock;
-
-double Since(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 bool Check(STATUS s, const char* what) {
     if (s == nnotes::NOERROR) return true;
     char text[256];
@@ -52,9 +47,9 @@ public:
         nnotes::TermProcess();
     }
 
-    bool Create(int notes) override {
-        ids_.resize(notes);
-        for (int n = 0; ok_ && n < notes; ++n) {
+    bool Create(int from, int count) override {
+        if (static_cast<int>(ids_.size()) < from + count) ids_.resize(from + count);
+        for (int n = from; ok_ && n < from + count; ++n) {
             nnotes::NOTEHANDLE note = 0;
             if (!Check(nnotes::CreateNote(db_, &note), "CreateNote")) return false;
             for (int i = 0; i < kItemsPerNote; ++i) {
@@ -72,11 +67,11 @@ public:
         return ok_;
     }
 
-    bool Read() override {
+    bool Read(int from, int count) override {
         size_t bytes = 0;
-        for (nnotes::NOTEID id : ids_) {
+        for (int n = from; n < from + count; ++n) {
             nnotes::NOTEHANDLE note = 0;
-            if (!Check(nnotes::OpenNote(db_, id, 0, &note), "OpenNote")) return false;
+            if (!Check(nnotes::OpenNote(db_, ids_[n], 0, &note), "OpenNote")) return false;
             nnotes::BLOCKID item{}, value{};
             uint32_t length = 0;
             for (STATUS s = nnotes::FindItemByName(note, nullptr, 0, &item, nullptr, &value, &length); s == 0;
@@ -90,12 +85,12 @@ public:
         return bytes > 0;
     }
 
-    bool Update() override {
+    bool Update(int from, int count) override {
         const std::string name = ItemName(3);
-        for (size_t n = 0; n < ids_.size(); ++n) {
+        for (int n = from; n < from + count; ++n) {
             nnotes::NOTEHANDLE note = 0;
             if (!Check(nnotes::OpenNote(db_, ids_[n], 0, &note), "OpenNote")) return false;
-            const std::string text = UpdatedText(static_cast<int>(n));
+            const std::string text = UpdatedText(n);
             if (!Check(
                     nnotes::SetItemText(note, name.c_str(), text.data(), static_cast<uint16_t>(text.size())),
                     "SetItemText"))
@@ -114,21 +109,19 @@ private:
     std::vector<nnotes::NOTEID> ids_;
 };
 
-// Runs one phase on both sides, store first; the seconds each took.
+// One phase of a round on both sides, in the given order: each side's seconds and bytes written per note.
 template <class Phase>
-bool Time(Runner& store, Runner& sqlite, Phase phase, double& storeSeconds, double& sqliteSeconds) {
-    auto start = Clock::now();
-    if (!phase(store)) return false;
-    storeSeconds = Since(start);
-    start = Clock::now();
-    if (!phase(sqlite)) return false;
-    sqliteSeconds = Since(start);
+bool Time(Runner& store, Runner& sqlite, bool storeFirst, int count, Phase phase, double seconds[2],
+          double bytes[2]) {
+    for (int turn = 0; turn < 2; ++turn) {
+        const int side = (turn == 0) == storeFirst ? 0 : 1;
+        const long long written = bench_bytes_written();
+        const double start = bench_now();
+        if (!phase(side == 0 ? store : sqlite)) return false;
+        seconds[side] = (bench_now() - start) / count;
+        bytes[side] = static_cast<double>(bench_bytes_written() - written) / count;
+    }
     return true;
-}
-
-void Print(const char* phase, int notes, double store, double sqlite) {
-    std::printf("%-8s store %10.0f notes/s   sqlite %10.0f notes/s   store/sqlite %.2f\n", phase,
-                notes / store, notes / sqlite, sqlite / store);
 }
 
 } // namespace
@@ -136,37 +129,64 @@ void Print(const char* phase, int notes, double store, double sqlite) {
 
 int main(int argc, char** argv) {
     const int notes = argc > 1 ? std::atoi(argv[1]) : 100000;
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : 10;
     std::string folder = argc > 2 ? argv[2] : "";
-    if (notes <= 0) {
-        std::fprintf(stderr, "usage: %s [notes] [folder]\n", argv[0]);
+    const bool ownFolder = folder.empty();
+    if (notes <= 0 || rounds <= 0 || rounds > BENCH_MAX_ROUNDS || notes < rounds) {
+        std::fprintf(stderr, "usage: %s [notes] [folder] [rounds 1-%d]\n", argv[0], BENCH_MAX_ROUNDS);
         return 2;
     }
+    // By default the files lie in memory, so that the code is measured rather than the disk's flushes.
     if (folder.empty()) {
         const char* tmp = std::getenv("TMPDIR");
-        folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/nnotes-bench-XXXXXX";
+        folder = std::string(tmp && *tmp ? tmp : "/dev/shm") + "/nnotes-bench-XXXXXX";
         if (mkdtemp(folder.data()) == nullptr) return 1;
     }
     std::filesystem::create_directories(folder);
-    bool ok;
-    double store[3] = {}, sqlite[3] = {};
+    bench_measure measures[3] = {};
+    const char* names[] = {"store create (one save per note)", "store read (every item)",
+                           "store update (one item, one save)"};
+    double bytes[3][2] = {};
+    bool ok = true;
     {
         bench::StoreRunner storeRunner(folder);
         const auto sqliteRunner = bench::PlainSqliteRunner(folder + "/plain.db");
-        ok =
-            bench::Time(
-                storeRunner, *sqliteRunner, [&](bench::Runner& r) { return r.Create(notes); }, store[0],
-                sqlite[0]) &&
-            bench::Time(
-                storeRunner, *sqliteRunner, [](bench::Runner& r) { return r.Read(); }, store[1], sqlite[1]) &&
-            bench::Time(
-                storeRunner, *sqliteRunner, [](bench::Runner& r) { return r.Update(); }, store[2], sqlite[2]);
+        const int slice = notes / rounds;
+        for (int r = 0; ok && r < rounds; ++r) {
+            const int from = r * slice;
+            const bool storeFirst = r % 2 == 0;
+            double seconds[3][2] = {}, written[3][2] = {};
+            ok = bench::Time(
+                     storeRunner, *sqliteRunner, storeFirst, slice,
+                     [&](bench::Runner& x) { return x.Create(from, slice); }, seconds[0], written[0]) &&
+                 bench::Time(
+                     storeRunner, *sqliteRunner, !storeFirst, slice,
+                     [&](bench::Runner& x) { return x.Read(from, slice); }, seconds[1], written[1]) &&
+                 bench::Time(
+                     storeRunner, *sqliteRunner, storeFirst, slice,
+                     [&](bench::Runner& x) { return x.Update(from, slice); }, seconds[2], written[2]);
+            for (int p = 0; ok && p < 3; ++p) {
+                bench_add(&measures[p], seconds[p][0], seconds[p][1]);
+                bytes[p][0] += written[p][0] / rounds;
+                bytes[p][1] += written[p][1] / rounds;
+            }
+        }
     }
-    if (argc <= 2) std::filesystem::remove_all(folder);
+    if (ownFolder) std::filesystem::remove_all(folder);
     if (!ok) return 1;
-    std::printf("%d notes, %d text items each, one transaction per save (WAL, synchronous=FULL)\n", notes,
-                bench::kItemsPerNote);
-    const char* phases[] = {"create", "read", "update"};
-    for (int i = 0; i < 3; ++i)
-        bench::Print(phases[i], notes, store[i], sqlite[i]);
+    std::printf("%d notes of %d text items in %d rounds, one transaction per save (WAL, synchronous=FULL), "
+                "in %s; medians\n",
+                notes, bench::kItemsPerNote, rounds, folder.c_str());
+    for (int p = 0; p < 3; ++p) {
+        measures[p].name = names[p];
+        measures[p].unit = "us/note";
+        measures[p].scale = 1e6;
+        measures[p].goal = 1.25; // at least 0.8 times SQLite's notes per second
+        std::snprintf(measures[p].note, sizeof measures[p].note,
+                      "written per note: ours %.0f B (%.1f pages), reference %.0f B (%.1f pages)",
+                      bytes[p][0], bytes[p][0] / 4096, bytes[p][1], bytes[p][1] / 4096);
+        bench_print_line(&measures[p]);
+    }
+    bench_print_json("nnotes_store", measures, 3);
     return 0;
 }

@@ -1,5 +1,8 @@
 // The reference: the benchmark's three phases as plain SQLite statements, with the store's durability (WAL,
-// synchronous=FULL, one transaction per note) and its tables (a row per note, a row per item).
+// synchronous=FULL, one transaction per note) and what the store needs of its tables: a row per note with
+// its class, universal id (unique), originator id and parent, indexed as the store indexes them, and a row
+// per item with its name, type and flags. A save checks the stored sequence before it writes, as the
+// store's conflict check does.
 #include "store_bench.h"
 
 #include <cstdio>
@@ -55,28 +58,38 @@ class SqliteRunner : public Runner {
 public:
     explicit SqliteRunner(const std::string& path) : db_(path) {
         db_.Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;"
-                 "CREATE TABLE notes(id INTEGER PRIMARY KEY AUTOINCREMENT, modified INTEGER NOT NULL);"
-                 "CREATE TABLE items(note INTEGER NOT NULL, seq INTEGER NOT NULL, name TEXT NOT NULL,"
-                 " value BLOB NOT NULL, PRIMARY KEY(note, seq)) WITHOUT ROWID;");
-        insertNote_ = db_.Prepare("INSERT INTO notes(modified) VALUES(?)");
-        insertItem_ = db_.Prepare("INSERT INTO items(note, seq, name, value) VALUES(?, ?, ?, ?)");
-        selectItems_ = db_.Prepare("SELECT name, value FROM items WHERE note=? ORDER BY seq");
+                 "CREATE TABLE notes(id INTEGER PRIMARY KEY AUTOINCREMENT, class INTEGER NOT NULL,"
+                 " unid BLOB NOT NULL UNIQUE, oid BLOB NOT NULL, added BLOB NOT NULL, parent BLOB);"
+                 "CREATE INDEX notes_by_class ON notes(class);"
+                 "CREATE INDEX notes_by_parent ON notes(parent) WHERE parent IS NOT NULL;"
+                 "CREATE TABLE items(note INTEGER NOT NULL, seq INTEGER NOT NULL, name TEXT NOT NULL"
+                 " COLLATE NOCASE, type INTEGER NOT NULL, flags INTEGER NOT NULL, value BLOB NOT NULL,"
+                 " PRIMARY KEY(note, seq)) WITHOUT ROWID;");
+        insertNote_ = db_.Prepare("INSERT INTO notes(class, unid, oid, added) VALUES(1, ?, ?, ?)");
+        insertItem_ = db_.Prepare("INSERT INTO items(note, seq, name, type, flags, value)"
+                                  " VALUES(?, ?, ?, 1280, 4, ?)");
+        selectNote_ = db_.Prepare("SELECT n.class, n.oid, i.name, i.value FROM notes n JOIN items i"
+                                  " ON i.note = n.id WHERE n.id=? ORDER BY i.seq");
+        selectOid_ = db_.Prepare("SELECT oid FROM notes WHERE id=?");
         updateItem_ = db_.Prepare("UPDATE items SET value=? WHERE note=? AND seq=?");
-        touchNote_ = db_.Prepare("UPDATE notes SET modified=? WHERE id=?");
+        touchNote_ = db_.Prepare("UPDATE notes SET oid=? WHERE id=?");
     }
 
-    bool Create(int notes) override {
-        ids_.resize(notes);
-        for (int n = 0; n < notes && db_.Ok(); ++n) {
+    bool Create(int from, int count) override {
+        if (static_cast<int>(ids_.size()) < from + count) ids_.resize(from + count);
+        for (int n = from; n < from + count && db_.Ok(); ++n) {
             db_.Exec("BEGIN IMMEDIATE");
-            sqlite3_bind_int64(insertNote_, 1, n);
+            const std::string unid = Identity(n, 0), oid = Identity(n, 1);
+            sqlite3_bind_blob(insertNote_, 1, unid.data(), 16, SQLITE_TRANSIENT);
+            sqlite3_bind_blob(insertNote_, 2, oid.data(), static_cast<int>(oid.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_blob(insertNote_, 3, oid.data(), 8, SQLITE_TRANSIENT);
             db_.Run(insertNote_);
             ids_[n] = db_.LastId();
             for (int i = 0; i < kItemsPerNote; ++i) {
                 sqlite3_bind_int64(insertItem_, 1, ids_[n]);
                 sqlite3_bind_int(insertItem_, 2, i + 1);
                 BindText(insertItem_, 3, "Field" + std::to_string(i));
-                BindText(insertItem_, 4, ItemText(n, i));
+                BindBlob(insertItem_, 4, ItemText(n, i));
                 db_.Run(insertItem_);
             }
             db_.Exec("COMMIT");
@@ -84,37 +97,54 @@ public:
         return db_.Ok();
     }
 
-    bool Read() override {
+    bool Read(int from, int count) override {
         size_t bytes = 0;
-        for (int64_t id : ids_) {
-            sqlite3_bind_int64(selectItems_, 1, id);
-            while (sqlite3_step(selectItems_) == SQLITE_ROW)
-                bytes += sqlite3_column_bytes(selectItems_, 1);
-            sqlite3_reset(selectItems_);
+        for (int n = from; n < from + count; ++n) {
+            sqlite3_bind_int64(selectNote_, 1, ids_[n]);
+            while (sqlite3_step(selectNote_) == SQLITE_ROW)
+                bytes += sqlite3_column_bytes(selectNote_, 3);
+            sqlite3_reset(selectNote_);
         }
         return db_.Ok() && bytes > 0;
     }
 
-    bool Update() override {
-        for (size_t n = 0; n < ids_.size() && db_.Ok(); ++n) {
+    bool Update(int from, int count) override {
+        for (int n = from; n < from + count && db_.Ok(); ++n) {
             db_.Exec("BEGIN IMMEDIATE");
-            BindText(updateItem_, 1, UpdatedText(static_cast<int>(n)));
+            sqlite3_bind_int64(selectOid_, 1, ids_[n]);
+            const bool found = sqlite3_step(selectOid_) == SQLITE_ROW;
+            sqlite3_reset(selectOid_);
+            BindBlob(updateItem_, 1, UpdatedText(n));
             sqlite3_bind_int64(updateItem_, 2, ids_[n]);
             sqlite3_bind_int(updateItem_, 3, 4);
             db_.Run(updateItem_);
-            sqlite3_bind_int64(touchNote_, 1, static_cast<int64_t>(n));
+            const std::string oid = Identity(n, 2);
+            sqlite3_bind_blob(touchNote_, 1, oid.data(), static_cast<int>(oid.size()), SQLITE_TRANSIENT);
             sqlite3_bind_int64(touchNote_, 2, ids_[n]);
             db_.Run(touchNote_);
-            db_.Exec("COMMIT");
+            db_.Exec(found ? "COMMIT" : "ROLLBACK");
         }
         return db_.Ok();
     }
 
 private:
+    // 36 bytes, as the store's originator id: unique per note, its tail changing with every save.
+    static std::string Identity(int n, int save) {
+        std::string id(36, '\0');
+        std::snprintf(id.data(), id.size(), "note-%d-save-%d", n, save);
+        return id;
+    }
+    static void BindBlob(sqlite3_stmt* s, int index, const std::string& text) {
+        std::string value("\0\5", 2); // a stored value starts with its type word
+        value += text;
+        sqlite3_bind_blob(s, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    }
+
     Db db_;
     sqlite3_stmt* insertNote_;
     sqlite3_stmt* insertItem_;
-    sqlite3_stmt* selectItems_;
+    sqlite3_stmt* selectNote_;
+    sqlite3_stmt* selectOid_;
     sqlite3_stmt* updateItem_;
     sqlite3_stmt* touchNote_;
     std::vector<int64_t> ids_;

@@ -2,6 +2,7 @@
 // categories combo and its hidden segments.
 #include "app_fixture.h"
 
+#include "category_item_delegate.h"
 #include "category_text.h"
 #include "forms.h"
 #include "frm_category.h"
@@ -12,10 +13,13 @@
 #include "program_state.h"
 #include "string_grid.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 
 namespace {
@@ -97,6 +101,20 @@ TEST_F(Open, CancelInTheOpenFormLeavesThePreviousSource) {
     EXPECT_EQ(State().ColumnTable.size(), 4u);
 }
 
+TEST_F(Open, ANewOpenClearsTheLastRetrievalStatus) {
+    fake::Lib().sources = {Contacts(2), Regions()};
+    OpenSource("Contacts");
+    EXPECT_EQ(frmMain->StatusPanel1->text(), "All records retrieved.");
+    On<TfrmCategory>([](TfrmCategory& form) {
+        form.btnCancel->click();
+        return form.result();
+    });
+    OpenSource("Regions");
+    EXPECT_EQ(frmMain->gridAll->Tag, 0);
+    EXPECT_EQ(frmMain->StatusPanel1->text(), "");
+    EXPECT_EQ(frmMain->StatusPanel0->text(), "Data Source: Regions");
+}
+
 TEST_F(Open, WithoutDataSourcesOpenStaysDisabled) {
     On<TfrmOpen>([](TfrmOpen& form) {
         EXPECT_EQ(form.lbDataSources->count(), 0);
@@ -159,6 +177,66 @@ TEST_F(Open, EmptyCategoryIsNotCategorisedDrawnEmptyAndFound) {
     EXPECT_EQ(frmMain->gridAll->CurrentRow(), 1);
     frmMain->CategoryChosen(3);
     EXPECT_EQ(frmMain->gridAll->CurrentRow(), 5) << "first row of C";
+}
+
+// Each item of the list as its delegate paints it into a line of the list's width over a grey ground, and
+// the line heights it asks for.
+struct PaintedItems {
+    std::vector<QImage> lines;
+    std::vector<int> heights;
+};
+
+PaintedItems PaintItems(QAbstractItemView& view) {
+    PaintedItems painted;
+    for (int row = 0; row < view.model()->rowCount(); ++row) {
+        const QModelIndex index = view.model()->index(row, 0);
+        QStyleOptionViewItem option;
+        option.initFrom(&view);
+        option.rect = QRect(0, 0, 160, CategoryItemDelegate::kItemHeight);
+        painted.heights.push_back(view.itemDelegateForIndex(index)->sizeHint(option, index).height());
+        QImage line(option.rect.size(), QImage::Format_RGB32);
+        line.fill(Qt::gray);
+        QPainter painter(&line);
+        view.itemDelegateForIndex(index)->paint(&painter, option, index);
+        painter.end();
+        painted.lines.push_back(line);
+    }
+    return painted;
+}
+
+bool AllWhite(const QImage& line) {
+    for (int y = 0; y < line.height(); ++y)
+        for (int x = 0; x < line.width(); ++x)
+            if (line.pixelColor(x, y) != Qt::white) return false;
+    return true;
+}
+
+TEST_F(Open, CategoriesAreWhiteLinesThirteenPixelsHigh) {
+    fake::Source source = Regions();
+    source.rows.insert(source.rows.begin(), {{"", "Zed", "Wells"}, 10});
+    fake::Lib().sources = {source};
+    OpenSource("Regions");
+    QAbstractItemView& view = *frmMain->cbCategories->view();
+    ASSERT_EQ(view.model()->rowCount(), 4);
+    EXPECT_EQ(view.sizeHintForRow(0), 13);
+    const PaintedItems painted = PaintItems(view);
+    EXPECT_EQ(painted.heights, (std::vector<int>{13, 13, 13, 13}));
+    EXPECT_TRUE(AllWhite(painted.lines[0])) << "the not-categorised line shows no text";
+    for (int row = 1; row < 4; ++row) {
+        const QImage& line = painted.lines[static_cast<size_t>(row)];
+        EXPECT_FALSE(AllWhite(line)) << row << ": its category's letter is drawn";
+        EXPECT_EQ(line.pixelColor(line.width() - 1, 0), Qt::white) << row;
+        EXPECT_EQ(line.pixelColor(line.width() - 1, line.height() - 1), Qt::white) << row;
+    }
+
+    On<TfrmCategory>([](TfrmCategory& form) {
+        const PaintedItems list = PaintItems(*form.lbCategories);
+        EXPECT_EQ(list.heights, (std::vector<int>{13, 13, 13, 13}));
+        EXPECT_TRUE(AllWhite(list.lines[0]));
+        form.btnCancel->click();
+        return form.result();
+    });
+    frmMain->RetrieveRecords();
 }
 
 TEST_F(Open, ChosenCategoryShowsItsFirstRowBelowOneRowOfContext) {

@@ -33,6 +33,16 @@ TEST_F(Startup, CreatesThirteenFormsMainFirstAndShowsTheSplash) {
     EXPECT_EQ(fake::Lib().calls["LibOpen"], 0) << "nothing opens before the splash closes";
 }
 
+// Qt adds the application display name, once one is set, to every caption it hands the window system, where
+// the short captions of the dialogs and boxes are then cut.
+TEST_F(Startup, CaptionsGetNoApplicationNameAppended) {
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName("probe");
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe") << "a display name of its own is set";
+    QCoreApplication::setApplicationName(name);
+    EXPECT_EQ(name, "Quorvel");
+}
+
 TEST_F(Startup, MainWindowStartsWithoutDataSource) {
     EXPECT_EQ(frmMain->StatusPanel0->text(), "Data Source: None");
     for (QAction* item : {frmMain->mnuRetrieve, frmMain->mnuAddHighlighted, frmMain->mnuAddAll,

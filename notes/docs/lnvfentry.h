@@ -7,6 +7,7 @@
 #include "lnitem.h"
 #include "lnvfnavigator.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,11 @@ public:
 
     // All throw their failures.
     LNItem GetColumnValue(uint32_t column);
+    // The platform text of a column's plain text value, read straight from the summary for walks that read
+    // every column of every row; empty for a column that shows nothing on this entry. False where the value
+    // is of another kind or comes from elsewhere (a list, a constant, a formula, an unmapped summary): the
+    // caller then takes GetColumnValue, which also reports what is wrong.
+    bool GetSummaryText(uint32_t column, std::string* platformText);
     LNItem GetColumnValueByTitle(const LNString& title);
     uint32_t GetChildCount();
     uint32_t GetDescendantCount();
@@ -56,6 +62,9 @@ private:
     // The summary items of the read buffer: names, and values with their type word first. Throws
     // LNERR_VIEW_ENTRY_CREATE when the buffer does not hold them whole.
     void ReadSummary(std::vector<std::string>* names, std::vector<std::string>* values) const;
+    // The value of summary item index alone (type word first), read as ReadSummary reads it; nothing when the
+    // summary has fewer items.
+    std::optional<std::string> ReadSummaryValue(size_t index) const;
     // Whether the column gives an empty value on this row without anything being read.
     bool IsEmptyColumn(const LNViewFolderBody& view, uint32_t column) const;
     // A constant text with its special values filled in for this entry.

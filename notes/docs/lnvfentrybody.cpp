@@ -86,6 +86,30 @@ void LNVFEntryBody::ReadSummary(std::vector<std::string>* names, std::vector<std
     if (!whole) throw LNERR_VIEW_ENTRY_CREATE;
 }
 
+std::optional<std::string> LNVFEntryBody::ReadSummaryValue(size_t index) const {
+    // A row walk reads every column of every row: one value is copied, the others only checked for their
+    // bounds as ReadSummary checks them.
+    const auto* base = static_cast<const uint8_t*>(nnotes::LockBlock(Buffer));
+    if (base == nullptr) throw LNERR_VIEW_ENTRY_CREATE;
+    const uint8_t* table = base + HeaderSize;
+    const size_t size = Length - HeaderSize;
+    const size_t count = size >= 4 ? Get<uint16_t>(table + 2) : 0;
+    size_t at = 4 + 4 * count;
+    bool whole = size >= 4 && at <= size;
+    std::optional<std::string> value;
+    for (size_t i = 0; whole && i < count; ++i) {
+        const size_t nameLength = Get<uint16_t>(table + 4 + 4 * i);
+        const size_t valueLength = Get<uint16_t>(table + 6 + 4 * i);
+        whole = nameLength + valueLength <= size - at;
+        if (whole && i == index)
+            value.emplace(reinterpret_cast<const char*>(table + at + nameLength), valueLength);
+        at += nameLength + valueLength;
+    }
+    nnotes::UnlockBlock(Buffer);
+    if (!whole) throw LNERR_VIEW_ENTRY_CREATE;
+    return value;
+}
+
 void LNVFEntryBody::ReadStatistics() {
     if ((Flags & kStatisticsKnown) != 0) return;
     LNVFNavigatorBody* navigator = Navigator.GetVFNavigatorBody();

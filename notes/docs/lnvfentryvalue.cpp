@@ -5,6 +5,7 @@
 #include "lndatetimes.h"
 #include "lnerrors.h"
 #include "lnnumbers.h"
+#include "lnstringtext.h"
 #include "lntext.h"
 #include "lnvfentry.h"
 #include "lnvfnavigatorbody.h"
@@ -137,10 +138,9 @@ LNItem LNVFEntryBody::GetColumnValue(uint32_t index) {
     }
     const LNViewFolderBody::Column& column = view->GetColumn(index);
     if (column.summaryIndex != LNViewFolderBody::kNotMapped) {
-        std::vector<std::string> values;
-        ReadSummary(nullptr, &values);
-        LN_ASSERT(column.summaryIndex < values.size(), "ventbody", 274);
-        return MakeItem(values[column.summaryIndex]);
+        const std::optional<std::string> value = ReadSummaryValue(column.summaryIndex);
+        LN_ASSERT(value.has_value(), "ventbody", 274);
+        return MakeItem(*value);
     }
     // The store keeps a column's constant as plain text.
     if (!column.constant.empty()) {
@@ -150,6 +150,28 @@ LNItem LNVFEntryBody::GetColumnValue(uint32_t index) {
     }
     if (!column.formula.empty()) return MakeItem(Evaluate(column.formula));
     return LNItem();
+}
+
+bool LNVFEntryBody::GetSummaryText(uint32_t index, std::string* platformText) {
+    std::string& text = *platformText;
+    const LNViewFolderBody* view = Navigator.GetVFNavigatorBody()->GetViewFolderBody();
+    if (view == nullptr || index >= view->GetColumnCount()) return false;
+    text.clear();
+    if (IsEmptyColumn(*view, index)) return true;
+    if (!view->IsSummaryMapped()) return false;
+    const LNViewFolderBody::Column& column = view->GetColumn(index);
+    if (column.summaryIndex == LNViewFolderBody::kNotMapped) return false;
+    const std::optional<std::string> value = ReadSummaryValue(column.summaryIndex);
+    if (!value) return false;
+    if (value->size() <= 2) return true; // as MakeItem: a value of no more than its type shows nothing
+    uint16_t type = 0;
+    std::memcpy(&type, value->data(), sizeof type);
+    if (type != nnotes::TYPE_TEXT) return false;
+    const auto length = static_cast<uint32_t>(value->size() - 2);
+    text.resize(3 * size_t{length});
+    text.resize(
+        lntext::Translate(nnotes::TRANSLATE_NOTES_TO_PLATFORM, value->data() + 2, length, text.data()));
+    return true;
 }
 
 LNItem LNVFEntryBody::GetColumnValueByTitle(const LNString& title) {

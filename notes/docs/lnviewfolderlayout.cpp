@@ -41,8 +41,8 @@ LNSTATUS LNViewFolderBody::ReadColumnLayout() {
                                                         nullptr, &type, &value, &valueLength);
     if (nnotes::ERR(found) == nnotes::ERR_ITEM_NOT_FOUND) return LNERR_INVALID_VIEW;
     if (found != nnotes::NOERROR) return LNToNotesStatus(found);
-    if (type != nnotes::TYPE_VIEW_FORMAT || valueLength < headerLength + columnLength + 2)
-        return LNERR_INVALID_VIEW;
+    // A layout of no columns is a view all the same: its entries have note ids and no values.
+    if (type != nnotes::TYPE_VIEW_FORMAT || valueLength < headerLength + 2) return LNERR_INVALID_VIEW;
 
     LockedValue locked(value);
     if (locked.Bytes == nullptr) return LNERR_INVALID_VIEW;
@@ -54,7 +54,7 @@ LNSTATUS LNViewFolderBody::ReadColumnLayout() {
     if (header.Version != nnotes::VIEW_FORMAT_VERSION || header.Reserved != 0)
         return LNERR_UNSUPPORTED_VIEW_VERSION;
     left -= headerLength;
-    if (header.Columns == 0 || left / columnLength < header.Columns) return LNERR_INVALID_VIEW;
+    if (left / columnLength < header.Columns) return LNERR_INVALID_VIEW;
 
     std::vector<nnotes::ODSViewColumnFormat> records(header.Columns);
     if (nnotes::ReadOnDiskStructure(&at, left, nnotes::ODS_VIEW_COLUMN_FORMAT, records.data(),

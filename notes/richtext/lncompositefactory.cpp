@@ -18,6 +18,17 @@ LNSTATUS GetItemBlock(const LNItemBody* body, uint32_t index, nnotes::BLOCKID* i
     return static_cast<const LNRichTextBody*>(body)->GetItemBlock(index, item, value, length);
 }
 
+LNSTATUS AdoptFonts(LNItemBody* field, const LNItemBody* source) {
+    if (field == nullptr || source == nullptr || field->GetClassID() != LNCLASSID_LNRICHTEXTBODY ||
+        source->GetClassID() != LNCLASSID_LNRICHTEXTBODY)
+        return LNNOERROR;
+    try {
+        return static_cast<LNRichTextBody*>(field)->AdoptFontsOf(static_cast<const LNRichTextBody*>(source));
+    } catch (LNSTATUS status) {
+        return status;
+    }
+}
+
 // A new rich-text item holds what a rich text with an empty text appended writes.
 LNSTATUS NewEmptyValue(nnotes::BLOCKID* value, uint32_t* size) {
     try {
@@ -50,6 +61,6 @@ LNItemBody* LNNewCompositeItemBody(LNITEMTYPE type, LNNoteBody* note, nnotes::BL
 
 void LNInstallRichTextFactory() {
     static constexpr LNCompositeItemHooks kHooks{LNNewCompositeItemBody, AddItemBlock, GetItemBlock,
-                                                 NewEmptyValue};
+                                                 NewEmptyValue, AdoptFonts};
     LNSetCompositeItemHooks(&kHooks);
 }

@@ -7,8 +7,11 @@
 
 namespace {
 
+// Names are stored cut to the face's field (its last byte is the terminator): a longer name matches the
+// face that holds its cut form.
 bool SameName(const LNFontFace& face, const char* name) {
-    return std::strncmp(face.Name, name, sizeof face.Name) == 0;
+    const size_t length = strnlen(name, sizeof face.Name - 1);
+    return strnlen(face.Name, sizeof face.Name) == length && std::memcmp(face.Name, name, length) == 0;
 }
 
 void SetName(LNFontFace* face, const char* name) {

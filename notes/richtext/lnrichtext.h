@@ -46,11 +46,27 @@ public:
     LNSTATUS GetFirstChild(LNRTObject* out);
     LNSTATUS GetRTContainer(LNRTContainer* out);
 
+    // Fills this rich text with a copy of what selection holds: the top container becomes a shallow copy
+    // of the selection's container and takes copies of the selected part of its children.
+    LNSTATUS CopySelection(const RTSelection& selection);
+    // A new free-standing rich text holding a copy of what selection holds.
+    static LNSTATUS NewFromSelection(const RTSelection& selection, LNRichText* out);
+
     // The font table of the note (or of this free-standing rich text); LNWARN_NOT_FOUND when none.
     LNSTATUS GetFontTable(LNFontTable* table) const;
     // A style whose face id is valid in this rich text: a face of another table is looked up or added
-    // here. mask selects the bits of style's font id that are taken over.
-    LNSTATUS AdoptFontStyle(const LNFontStyle& style, LNFontStyle* adopted, uint32_t mask);
+    // here. mask selects the bits of style's font id that are taken over. A rich text of a note without a
+    // font table gives the note its "$Fonts" item (created through the note) when createTable is set;
+    // without it (while the note writes its items) the face id is kept as it is.
+    LNSTATUS AdoptFontStyle(const LNFontStyle& style, LNFontStyle* adopted, uint32_t mask,
+                            bool createTable = true);
+    // Every run inside object takes its style adopted into this rich text's font table.
+    LNSTATUS AdoptRunFonts(LNRTObjectBody* object);
+    // This field of a note was copied from source: its runs name their faces by source's own table.
+    LNSTATUS AdoptFontsOf(const LNRichTextBody* source);
+    // Restyles the range (the style adopted first) and the run from a cursor on (full mask).
+    LNSTATUS SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style, uint32_t mask);
+    LNSTATUS SetFontStyleFromCursor(const LNRTCursor& cursor, const LNFontStyle& style);
 
     // A further item of the field, in item order.
     LNSTATUS AddItemBlock(nnotes::BLOCKID item, nnotes::BLOCKID value, uint32_t length);
@@ -62,6 +78,11 @@ public:
     // when the current one is full.
     LNSTATUS GetWriteBlock(uint32_t length, uint32_t* offset, LNMemoryBlock** block);
     uint32_t GetFirstBlockUsed() const { return FirstBlockUsed; }
+    void SetFirstBlockUsed(uint32_t used) { FirstBlockUsed = used; }
+    // Fills further item index (from 0); past the last: LNERR_SUBSCRIPT_OUT_OF_RANGE.
+    LNSTATUS SetItemBlock(uint32_t index, nnotes::BLOCKID item, nnotes::BLOCKID value, uint32_t length);
+    // The further items, in item order.
+    LNSTATUS GetItemBlocks(std::vector<nnotes::BLOCKID>* items, uint32_t* count) const;
 
     bool IsValid() const;
     bool IsLoaded() const { return !Top.IsNull(); }
@@ -134,8 +155,19 @@ public:
     LNSTATUS GetEndCursor(LNRTCursor* cursor) const;
     LNSTATUS InsertTextAtCursor(const LNString& text, const LNRTCursor& cursor);
     LNSTATUS InsertObjectAtCursor(const LNRTCursor& cursor, const LNRTObject& object);
+    LNSTATUS InsertRichTextAtCursor(const LNRTCursor& cursor, const LNRichText& richText);
     LNSTATUS DeleteRange(LNRTCursor* a, LNRTCursor* b);
+    LNSTATUS DeleteCount(LNRTCursor* cursor, uint32_t count);
     LNSTATUS CopyRangeToRichText(const LNRTCursor& a, const LNRTCursor& b, LNRichText* out) const;
+    LNSTATUS CopyCountToRichText(const LNRTCursor& cursor, uint32_t count, LNRichText* out) const;
+    LNSTATUS CopyCountToRichText(const LNRTCursor* cursor, uint32_t count, LNRichText* out) const;
+    LNSTATUS CopyObjectToRichText(const LNRTObject& object, LNRichText* out) const;
+    // The top container's links: it has no siblings nor parent (LNWARN_NOT_FOUND).
+    LNSTATUS GetNext(LNRTObject* out) const;
+    LNSTATUS GetPrevious(LNRTObject* out) const;
+    LNSTATUS GetParent(LNRTObject* out) const;
+    // The top container's type bits (this hides the item's type); failures are thrown.
+    uint32_t GetType() const;
     LNSTATUS SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style, uint32_t mask);
     LNSTATUS SetFontStyleFromCursor(const LNRTCursor& cursor, const LNFontStyle& style);
 
@@ -144,4 +176,7 @@ private:
     // Runs operation on the top container; a body that cannot load gives its status.
     template <typename Operation>
     LNSTATUS OnTop(Operation operation) const;
+    // As OnTop, for operations that bring in objects: their runs' faces are adopted afterwards.
+    template <typename Operation>
+    LNSTATUS OnTopAdopting(Operation operation);
 };

@@ -4,6 +4,7 @@
 #include "lnerrors.h"
 #include "lnnote.h"
 #include "lnrichtext.h"
+#include "lnrtselection.h"
 
 #include <cstring>
 
@@ -101,6 +102,24 @@ LNSTATUS LNRichTextBody::GetItemBlock(uint32_t index, nnotes::BLOCKID* item, nno
     return LNNOERROR;
 }
 
+LNSTATUS LNRichTextBody::SetItemBlock(uint32_t index, nnotes::BLOCKID item, nnotes::BLOCKID value,
+                                      uint32_t length) {
+    if (index >= ItemBlocks.size()) return LNERR_SUBSCRIPT_OUT_OF_RANGE;
+    ItemBlocks[index].item = item;
+    ItemBlocks[index].value = value;
+    ItemBlocks[index].length = length;
+    return LNNOERROR;
+}
+
+LNSTATUS LNRichTextBody::GetItemBlocks(std::vector<nnotes::BLOCKID>* items, uint32_t* count) const {
+    if (items == nullptr || count == nullptr) return LNERR_INVALID_PARAMETER;
+    items->clear();
+    for (const ItemBlock& entry : ItemBlocks)
+        items->push_back(entry.item);
+    *count = static_cast<uint32_t>(ItemBlocks.size());
+    return LNNOERROR;
+}
+
 bool LNRichTextBody::IsValid() const {
     if (Closed || Top.IsNull()) return false;
     if (IsInNote() && !NonItemFontTable.IsNull()) return false;
@@ -134,36 +153,6 @@ LNSTATUS LNRichTextBody::GetFontTable(LNFontTable* table) const {
         *table = NonItemFontTable;
     }
     return table->IsNull() ? LNWARN_NOT_FOUND : LNNOERROR;
-}
-
-LNSTATUS LNRichTextBody::AdoptFontStyle(const LNFontStyle& style, LNFontStyle* adopted, uint32_t mask) {
-    LN_ASSERT(adopted != nullptr, "lnrtitem", 902);
-    const uint32_t fontId = style.GetFontID() & mask;
-    const uint8_t face = static_cast<uint8_t>(fontId);
-    LNFontTable source;
-    style.GetFontTable(&source);
-    LNFontTable own;
-    if (const LNSTATUS status = GetFontTable(&own); LNIsError(status)) return status;
-    if (face <= LNFONT_STANDARD_FACES || source.IsNull() || source == own) {
-        *adopted = LNFontStyle(fontId, face <= LNFONT_STANDARD_FACES ? LNFontTable() : own);
-        return LNNOERROR;
-    }
-    LNFontFace found{};
-    if (const LNSTATUS status = source.GetFace(face, &found); LNIsError(status)) return status;
-    uint8_t id = found.Face;
-    if (own.IsNull()) {
-        // A note's "$Fonts" item comes from the note itself; without one the face id is kept as it is.
-        if (IsInNote()) {
-            *adopted = LNFontStyle(fontId, source);
-            return LNNOERROR;
-        }
-        NonItemFontTable = new LNFontTableBody(found);
-        own = NonItemFontTable;
-    } else if (const LNSTATUS status = own.AddFaceByName(found.Family, found.Name, &id); LNIsError(status)) {
-        return status;
-    }
-    *adopted = LNFontStyle((fontId & ~0xFFu) | id, own);
-    return LNNOERROR;
 }
 
 LNSTATUS LNRichTextBody::LoadValue(nnotes::BLOCKID value, uint32_t size, const LNFontTable& fonts,
@@ -233,12 +222,15 @@ LNSTATUS LNRichTextBody::Append(LNRichTextBody* other) {
     if (const LNSTATUS status = Ready()) return LNReturnOrThrow(status);
     if (other != this)
         if (const LNSTATUS status = other->Ready()) return LNReturnOrThrow(status);
-    return LNReturnOrThrow(Top.GetContainerBody()->AppendChildrenOf(other->Top.GetContainerBody()));
+    if (const LNSTATUS status = Top.GetContainerBody()->AppendChildrenOf(other->Top.GetContainerBody()))
+        return LNReturnOrThrow(status);
+    return LNReturnOrThrow(AdoptRunFonts(Top.GetObjectBody()));
 }
 
 LNSTATUS LNRichTextBody::Append(const LNRTObject& object) {
     if (const LNSTATUS status = Ready()) return LNReturnOrThrow(status);
-    return LNReturnOrThrow(Top.GetContainerBody()->Append(object));
+    if (const LNSTATUS status = Top.GetContainerBody()->Append(object)) return LNReturnOrThrow(status);
+    return LNReturnOrThrow(AdoptRunFonts(Top.GetObjectBody()));
 }
 
 LNSTATUS LNRichTextBody::RemoveChild(LNRTObject* object) {
@@ -273,4 +265,31 @@ LNSTATUS LNRichTextBody::Assign(LNRichTextBody* other) {
     Top = copy;
     Top.GetContainerBody()->AttachToRichText(this);
     return Top.GetObjectBody()->SetDirty(true);
+}
+
+LNSTATUS LNRichTextBody::CopySelection(const RTSelection& selection) {
+    if (const LNSTATUS status = Ready()) return status;
+    LNRTObjectBody* container = selection.Container.GetObjectBody();
+    if (container == nullptr) return LNERR_INVALID_SELECTION;
+    LNRTObject copy;
+    if (!container->IsType(LNRTTYPE_CONTAINER) || container->IsType(LNRTTYPE_STYLIZED_TEXT)) {
+        // One object selected whole: it is the one child.
+        if (const LNSTATUS status = copy.CopyObject(LNRTObject(container), true)) return status;
+        return Top.GetContainerBody()->AppendChild(&copy);
+    }
+    if (const LNSTATUS status = copy.CopyObject(LNRTObject(container), false)) return status;
+    Top.GetObjectBody()->Close();
+    Top = copy;
+    Top.GetContainerBody()->AttachToRichText(this);
+    if (!container->HasChildren()) return LNNOERROR;
+    return Top.GetContainerBody()->CopyChildrenInSelection(selection, container, nullptr);
+}
+
+LNSTATUS LNRichTextBody::NewFromSelection(const RTSelection& selection, LNRichText* out) {
+    if (out == nullptr) return LNERR_INVALID_PARAMETER;
+    LNRichText copy;
+    copy.SetItemBody(nullptr, new LNRichTextBody());
+    if (const LNSTATUS status = copy.GetRichTextBody()->CopySelection(selection)) return status;
+    *out = copy;
+    return LNNOERROR;
 }

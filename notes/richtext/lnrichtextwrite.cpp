@@ -183,10 +183,18 @@ LNSTATUS LNRichTextBody::Flush(const LNString* name) {
     // Blocks that did not reach the note are still viewed by objects: they go when the body closes.
     for (OutputBlock& output : MemBlocks)
         if (output.block != nullptr) Orphans.push_back(output.block->GetBlockID().pool);
-    if (status == LNNOERROR) status = DeleteOldItems();
     if (status != LNNOERROR) {
+        // The items already appended go again, so that the note holds the field as it was; the tree
+        // keeps its edits for a later Flush.
+        for (const ItemBlock& entry : written)
+            if (IsInNote()) nnotes::DeleteItemByBlock(GetNoteHandle(), entry.item);
         ResetOutput();
+        Top.GetObjectBody()->SetDirty(true);
         return LNReturnOrThrow(status);
+    }
+    if (const LNSTATUS deleted = DeleteOldItems()) {
+        ResetOutput();
+        return LNReturnOrThrow(deleted);
     }
     if (IsInNote()) {
         SetItemBlockID(written.front().item);

@@ -45,6 +45,32 @@ LNSTATUS LNRTContainerBody::Assign(LNRTObjectBody* source, bool deep) {
     return AppendChildrenOf(static_cast<LNRTContainerBody*>(source));
 }
 
+LNSTATUS LNRTContainerBody::GetContainerOfType(uint32_t type, LNRTObject* out) {
+    if (IsType(type)) {
+        out->SetObjectBody(this);
+        return LNNOERROR;
+    }
+    return LNRTObjectBody::GetContainerOfType(type, out);
+}
+
+LNSTATUS LNRTContainerBody::FindFirstInChildren(uint32_t type, bool* found, LNRTObject* out) {
+    *found = false;
+    for (LNRTObjectBody* child = FirstChild.GetObjectBody(); child != nullptr && !*found;
+         child = child->GetNextSibling())
+        *found = child->GetFirstOfType(type, out) != LNWARN_NOT_FOUND;
+    return LNNOERROR;
+}
+
+LNSTATUS LNRTContainerBody::FindLastInChildren(uint32_t type, bool* found, LNRTObject* out) {
+    *found = false;
+    LNRTObject last;
+    if (GetLastChild(&last) != LNNOERROR) return LNNOERROR;
+    for (LNRTObjectBody* child = last.GetObjectBody(); child != nullptr && !*found;
+         child = child->GetPreviousSibling())
+        *found = child->GetLastOfType(type, out) != LNWARN_NOT_FOUND;
+    return LNNOERROR;
+}
+
 LNSTATUS LNRTContainerBody::GetFirstOfType(uint32_t type, LNRTObject* out) {
     if (LNRTObjectBody::GetFirstOfType(type, out) == LNNOERROR) return LNNOERROR;
     for (LNRTObjectBody* child = FirstChild.GetObjectBody(); child != nullptr;
@@ -178,13 +204,30 @@ LNSTATUS LNRTContainerBody::Append(const LNString& text) {
     if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
     if (!CanContain(LNRTTYPE_STYLIZED_TEXT)) return LNERR_CANNOT_INSERT_TYPE;
     LNRTObject last;
-    if (HasChildren()) {
+    if (HasChildren())
         if (const LNSTATUS status = GetLastChild(&last)) return status;
-        if (last.IsType(LNRTTYPE_STYLIZED_TEXT))
-            return static_cast<LNStylizedTextBody*>(last.GetObjectBody())->Append(text);
+    const uint32_t max = LNStylizedTextBody::MaxTextLength();
+    LNString rest = text;
+    if (!last.IsNull() && last.IsType(LNRTTYPE_STYLIZED_TEXT)) {
+        // The text joins the last run as far as that run can hold it; the rest starts new runs.
+        auto* run = static_cast<LNStylizedTextBody*>(last.GetObjectBody());
+        const uint32_t used = run->GetTextLength();
+        const uint32_t joined = LNStylizedTextBody::FitBytes(rest, max > used ? max - used : 0);
+        if (joined == rest.GetByteLength()) return run->Append(rest);
+        if (joined > 0) {
+            if (const LNSTATUS status = run->Append(LNString(rest.GetTextPtr(), joined))) return status;
+            rest = LNString(rest.GetTextPtr() + joined, rest.GetByteLength() - joined);
+        }
     }
-    LNRTObject run(new LNStylizedTextBody(text));
-    return last.IsNull() ? AppendChild(&run) : last.GetObjectBody()->InsertAfter(&run);
+    do {
+        const uint32_t bytes = LNStylizedTextBody::FitBytes(rest, max);
+        LNRTObject run(new LNStylizedTextBody(LNString(rest.GetTextPtr(), bytes)));
+        const LNSTATUS status = last.IsNull() ? AppendChild(&run) : last.GetObjectBody()->InsertAfter(&run);
+        if (status != LNNOERROR) return status;
+        last = run;
+        rest = LNString(rest.GetTextPtr() + bytes, rest.GetByteLength() - bytes);
+    } while (rest.GetByteLength() > 0);
+    return LNNOERROR;
 }
 
 LNSTATUS LNRTContainerBody::Append(const LNRTObject& object) {

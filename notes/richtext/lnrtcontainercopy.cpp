@@ -1,57 +1,39 @@
-// Copying a range of a tree into a new rich text, leaving the tree as it is.
+// Copying a selected part of a tree, leaving the tree as it is.
 #include "lnerrors.h"
 #include "lnrichtext.h"
-#include "lnrtcursor.h"
-#include "lnstylizedtext.h"
+#include "lnrtselection.h"
 
-namespace {
-
-// The stop a cursor stands before: its own, or for a cursor after a stop the next one (none at the end).
-LNRTStop StopBefore(const LNRTCursor& cursor, bool* atEnd) {
-    const LNRTCursorBody* body = cursor.GetCursorBody();
-    *atEnd = false;
-    if (!body->IsAfter()) return body->GetStop();
-    const LNRTStop next = LNRTNextStop(body->GetStop(), body->Scope());
-    *atEnd = next.object == nullptr;
-    return *atEnd ? body->GetStop() : next;
+LNSTATUS LNRTContainerBody::CopyChildrenInSelection(const RTSelection& selection, LNRTObjectBody* source,
+                                                    LNRTObject* before) {
+    if (source == nullptr || !source->HasChildren()) return LNERR_CORRUPTED;
+    if (before != nullptr && !before->IsNull() && before->GetObjectBody()->GetParent() != this)
+        return LNERR_INVALID_PARAMETER;
+    const LNRTObjectBody* first = selection.First.GetObjectBody();
+    const LNRTObjectBody* last = selection.Last.GetObjectBody();
+    LNRTObject child;
+    static_cast<LNRTContainerBody*>(source)->GetFirstChild(&child);
+    for (LNRTObjectBody* at = child.GetObjectBody(); at != nullptr; at = at->GetNextSibling()) {
+        if (first != nullptr && at->CheckIndexValues(first)) continue;
+        if (last != nullptr && last->CheckIndexValues(at)) break;
+        LNRTObject copy;
+        if (const LNSTATUS status = copy.CopyObject(LNRTObject(at), false)) return status;
+        const LNSTATUS linked = before != nullptr && !before->IsNull()
+                                    ? before->GetObjectBody()->InsertBefore(&copy)
+                                    : AppendChild(&copy);
+        if (linked != LNNOERROR) return linked;
+        if (at->HasChildren())
+            if (const LNSTATUS status = copy.GetObjectBody()->CopyChildrenInSelection(selection, at, nullptr))
+                return status;
+    }
+    return HasChildren() ? LNNOERROR : LNERR_CORRUPTED;
 }
-
-} // namespace
 
 LNSTATUS LNRTContainerBody::CopyRangeToRichText(const LNRTCursor& a, const LNRTCursor& b, LNRichText* out) {
     if (out == nullptr) return LNERR_INVALID_PARAMETER;
     if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
-    for (const LNRTCursor* cursor : {&a, &b})
-        if (!cursor->IsValid() || !cursor->GetCursorBody()->GetStop().object->IsInside(this))
-            throw LNERR_INVALID_RTCURSOR;
-    if (!(a < b)) return LNERR_INVALID_SELECTION;
-    bool ignored = false;
-    bool toEnd = false;
-    const LNRTStop from = StopBefore(a, &ignored);
-    const LNRTStop to = StopBefore(b, &toEnd);
-    if (from.object->GetParent() != to.object->GetParent()) return LNERR_INVALID_SELECTION;
-    auto* body = new LNRichTextBody();
-    LNRichText copy;
-    copy.SetItemBody(nullptr, body);
-    if (const LNSTATUS status = body->Load()) return status;
-    LNRTContainer top;
-    if (const LNSTATUS status = body->GetRTContainer(&top)) return status;
-    for (LNRTObjectBody* at = from.object; at != nullptr; at = at->GetNextSibling()) {
-        const bool last = at == to.object;
-        // A range that ends on the first stop of an object leaves that object out.
-        if (last && !toEnd && to.offset <= 1) break;
-        LNRTObject object;
-        if (const LNSTATUS status = object.CopyObject(LNRTObject(at), true)) return status;
-        if (at->IsType(LNRTTYPE_STYLIZED_TEXT)) {
-            auto* run = static_cast<LNStylizedTextBody*>(object.GetObjectBody());
-            const uint32_t first = at == from.object && from.offset > 0 ? from.offset : 1;
-            const uint32_t end = last && !toEnd ? to.offset - 1 : run->GetCharacterCount();
-            if (first > 1 || end < run->GetCharacterCount())
-                if (const LNSTATUS status = run->KeepCharacters(first, end)) return status;
-        }
-        if (const LNSTATUS status = top.AppendChild(&object)) return status;
-        if (last) break;
-    }
-    *out = copy;
-    return LNNOERROR;
+    CheckCursor(&a);
+    CheckCursor(&b);
+    RTSelection selection;
+    if (const LNSTATUS status = BuildSelection(a, b, false, &selection)) return status;
+    return LNRichTextBody::NewFromSelection(selection, out);
 }

@@ -1,6 +1,7 @@
 // Cursors over a container, and text put in at a cursor.
 #include "lnerrors.h"
 #include "lnrtcursor.h"
+#include "lnrtselection.h"
 #include "lnstylizedtext.h"
 
 LNSTATUS LNRTContainerBody::GetStartCursor(LNRTCursor* cursor) {
@@ -22,97 +23,101 @@ LNSTATUS LNRTContainerBody::InsertTextAtCursor(const LNString& text, const LNRTC
     if (!cursor.IsValid() || !cursor.GetCursorBody()->GetStop().object->IsInside(this))
         throw LNERR_INVALID_RTCURSOR;
     if (!cursor.CanInsert(LNRTTYPE_STYLIZED_TEXT)) return LNERR_CANNOT_INSERT_TYPE;
-    const LNRTCursorBody* body = cursor.GetCursorBody();
+    LNRTCursorBody* body = cursor.GetCursorBody();
     const LNRTStop stop = body->GetStop();
-    // Inside a run, or just after its last character: the run takes the text.
+    // Inside a run, or just after its last character: the run takes the text (and moves the cursor).
     if (stop.offset > 0)
         return static_cast<LNStylizedTextBody*>(stop.object)
             ->InsertText(body->IsAfter() ? stop.offset : stop.offset - 1, text);
     const LNRTStop next = body->IsAfter() ? LNRTNextStop(stop, body->Scope()) : stop;
     const LNRTStop previous = body->IsAfter() ? stop : LNRTPreviousStop(stop, body->Scope());
-    if (next.offset > 0) return static_cast<LNStylizedTextBody*>(next.object)->InsertText(0, text);
-    if (previous.offset > 0) {
-        auto* run = static_cast<LNStylizedTextBody*>(previous.object);
-        return run->InsertText(run->GetCharacterCount(), text);
+    LNStylizedTextBody* into = nullptr;
+    uint32_t at = 0;
+    if (next.offset > 0) {
+        into = static_cast<LNStylizedTextBody*>(next.object);
+    } else if (previous.offset > 0) {
+        into = static_cast<LNStylizedTextBody*>(previous.object);
+        at = into->GetCharacterCount();
     }
-    LNRTObject run(new LNStylizedTextBody(text));
-    if (previous.object != nullptr) return previous.object->InsertAfter(&run);
-    return next.object->InsertBefore(&run);
+    if (into != nullptr) {
+        if (const LNSTATUS status = into->InsertText(at, text)) return status;
+    } else {
+        LNRTObject run(new LNStylizedTextBody(text));
+        const LNSTATUS status =
+            previous.object != nullptr ? previous.object->InsertAfter(&run) : next.object->InsertBefore(&run);
+        if (status != LNNOERROR) return status;
+        into = static_cast<LNStylizedTextBody*>(run.GetObjectBody());
+    }
+    // A cursor after an element stays after what was typed there, so that typing on goes on in order.
+    if (!body->IsAfter() || text.GetByteLength() == 0) return LNNOERROR;
+    return body->Place(LNRTStop{into, at + LNStylizedTextBody::CharacterCount(text)}, true);
 }
 
-namespace {
-
-// Splits the run that the cursor stands inside (not on its first character), so that the cursor stands at
-// the start of the new run.
-LNSTATUS SplitAtCursor(const LNRTCursor& cursor) {
+LNSTATUS LNRTSplitAtCursor(const LNRTCursor& cursor) {
     const LNRTCursorBody* body = cursor.GetCursorBody();
     const LNRTStop stop = body->GetStop();
     if (body->IsAfter() || stop.offset <= 1) return LNNOERROR;
     return static_cast<LNStylizedTextBody*>(stop.object)->SplitAt(stop.offset);
 }
 
-} // namespace
-
-LNSTATUS LNRTContainerBody::SplitRange(LNRTCursor* a, LNRTCursor* b, LNRTObjectBody** first,
-                                       LNRTObjectBody** following) {
-    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
-    for (const LNRTCursor* cursor : {a, b})
-        if (cursor == nullptr || !cursor->IsValid() ||
-            !cursor->GetCursorBody()->GetStop().object->IsInside(this))
-            throw LNERR_INVALID_RTCURSOR;
-    if (!(*a < *b)) return LNERR_INVALID_SELECTION;
-    if (a->GetCursorBody()->GetStop().object->GetParent() !=
-        b->GetCursorBody()->GetStop().object->GetParent())
-        return LNERR_INVALID_SELECTION;
-    if (const LNSTATUS status = SplitAtCursor(*b)) return status;
-    if (const LNSTATUS status = SplitAtCursor(*a)) return status;
-    *first = a->GetCursorBody()->GetStop().object;
-    // The range ends before b's object, or takes it too when b stands after it.
-    *following = b->GetCursorBody()->GetStop().object;
-    if (b->GetCursorBody()->IsAfter()) *following = (*following)->GetNextSibling();
-    return LNNOERROR;
+void LNRTContainerBody::CheckCursor(const LNRTCursor* cursor) const {
+    if (cursor == nullptr || !cursor->IsValid() || !cursor->GetCursorBody()->GetStop().object->IsInside(this))
+        throw LNERR_INVALID_RTCURSOR;
 }
 
 LNSTATUS LNRTContainerBody::DeleteRange(LNRTCursor* a, LNRTCursor* b) {
-    LNRTObjectBody* first = nullptr;
-    LNRTObjectBody* following = nullptr;
-    if (const LNSTATUS status = SplitRange(a, b, &first, &following)) return status;
-    LNRTContainerBody* parent = first->GetParent();
-    const LNRTStop next = LNRTFirstStop(following);
-    for (LNRTObjectBody* at = first; at != nullptr && at != following;) {
-        LNRTObject object(at);
-        at = at->GetNextSibling();
-        if (const LNSTATUS status = parent->RemoveChild(&object)) return status;
-    }
-    if (next.object != nullptr) {
-        a->GetCursorBody()->Place(next, false);
-    } else {
-        const LNRTStop last = LNRTLastStop(this);
-        if (last.object != nullptr)
-            a->GetCursorBody()->Place(last, true);
-        else
-            *a = LNRTCursor();
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    CheckCursor(a);
+    CheckCursor(b);
+    RTSelection selection;
+    if (const LNSTATUS status = BuildSelection(*a, *b, true, &selection)) return status;
+    // Where the range was: on what followed it, else just after what came before it.
+    LNRTPosition where{LNRTFirstStop(selection.Following.GetObjectBody()), false};
+    if (where.stop.object == nullptr)
+        where = LNRTPosition{LNRTPreviousStop(LNRTFirstStop(selection.First.GetObjectBody()), nullptr), true};
+    if (const LNSTATUS status = DeleteSelection(&selection)) return status;
+    if (where.stop.object == nullptr) {
+        *a = LNRTCursor();
+    } else if (const LNSTATUS status = a->GetCursorBody()->Place(where)) {
+        return status;
     }
     *b = *a;
     return LNNOERROR;
 }
 
-LNSTATUS LNRTContainerBody::SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style,
-                                                uint32_t mask) {
-    if (style.IsNull()) return LNERR_INVALID_PARAMETER;
-    LNRTObjectBody* first = nullptr;
-    LNRTObjectBody* following = nullptr;
-    if (const LNSTATUS status = SplitRange(a, b, &first, &following)) return status;
-    for (LNRTObjectBody* at = first; at != nullptr && at != following; at = at->GetNextSibling()) {
-        if (!at->IsType(LNRTTYPE_STYLIZED_TEXT)) continue;
-        auto* run = static_cast<LNStylizedTextBody*>(at);
+namespace {
+
+// Gives every run inside object (itself when it is one) the bits of style that mask selects.
+LNSTATUS Restyle(LNRTObjectBody* object, const LNFontStyle& style, uint32_t mask) {
+    if (object->IsType(LNRTTYPE_STYLIZED_TEXT)) {
+        auto* run = static_cast<LNStylizedTextBody*>(object);
         LNFontTable table;
         run->GetFontStyle().GetFontTable(&table);
         LNFontStyle merged(run->GetFontStyle().GetFontID(), table);
         if (const LNSTATUS status = merged.SetStyle(style, mask)) return status;
-        if (const LNSTATUS status = run->SetFontStyle(merged)) return status;
+        return run->SetFontStyle(merged);
     }
+    if (!object->IsType(LNRTTYPE_CONTAINER)) return LNNOERROR;
+    LNRTObject child;
+    static_cast<LNRTContainerBody*>(object)->GetFirstChild(&child);
+    for (LNRTObjectBody* at = child.GetObjectBody(); at != nullptr; at = at->GetNextSibling())
+        if (const LNSTATUS status = Restyle(at, style, mask)) return status;
     return LNNOERROR;
+}
+
+} // namespace
+
+LNSTATUS LNRTContainerBody::SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style,
+                                                uint32_t mask) {
+    if (style.IsNull()) return LNERR_INVALID_PARAMETER;
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    CheckCursor(a);
+    CheckCursor(b);
+    if (*b < *a) return LNERR_INVALID_PARAMETER;
+    if (*a == *b) return LNNOERROR;
+    RTSelection selection;
+    if (const LNSTATUS status = BuildSelection(*a, *b, true, &selection)) return status;
+    return LNForEachSelected(selection, [&](LNRTObjectBody* object) { return Restyle(object, style, mask); });
 }
 
 LNSTATUS LNRTContainerBody::SetFontStyleFromCursor(const LNRTCursor& cursor, const LNFontStyle& style) {
@@ -121,20 +126,6 @@ LNSTATUS LNRTContainerBody::SetFontStyleFromCursor(const LNRTCursor& cursor, con
         throw LNERR_INVALID_RTCURSOR;
     if (cursor.GetCursorBody()->GetStop().offset == 0 || cursor.GetCursorBody()->IsAfter())
         return LNERR_OUT_OF_RANGE;
-    if (const LNSTATUS status = SplitAtCursor(cursor)) return status;
+    if (const LNSTATUS status = LNRTSplitAtCursor(cursor)) return status;
     return static_cast<LNStylizedTextBody*>(cursor.GetCursorBody()->GetStop().object)->SetFontStyle(style);
-}
-
-LNSTATUS LNRTContainerBody::InsertObjectAtCursor(const LNRTCursor& cursor, const LNRTObject& object) {
-    if (!IsValid() || !object.IsValid()) throw LNERR_INVALID_RICHTEXT;
-    if (!cursor.IsValid() || !cursor.GetCursorBody()->GetStop().object->IsInside(this))
-        throw LNERR_INVALID_RTCURSOR;
-    if (!CanContain(object.GetType())) return LNERR_CANNOT_INSERT_TYPE;
-    LNRTObject copy;
-    if (const LNSTATUS status = copy.CopyObject(object, true)) return status;
-    if (cursor.IsAtEnd()) return cursor.GetCursorBody()->GetStop().object->GetParent()->AppendChild(&copy);
-    if (const LNSTATUS status = SplitAtCursor(cursor)) return status;
-    const LNRTCursorBody* body = cursor.GetCursorBody();
-    const LNRTStop stop = body->IsAfter() ? LNRTNextStop(body->GetStop(), body->Scope()) : body->GetStop();
-    return stop.object->InsertBefore(&copy);
 }

@@ -5,16 +5,6 @@
 
 namespace {
 
-bool SameStop(const LNRTStop& a, const LNRTStop& b) {
-    return a.object == b.object && a.offset == b.offset;
-}
-
-// Whether stop a lies wholly before stop b.
-bool StopBefore(const LNRTStop& a, const LNRTStop& b) {
-    if (a.object == b.object) return a.offset < b.offset;
-    return a.object->CheckIndexValues(b.object);
-}
-
 constexpr uint16_t kBreakSignatures[] = {0xFFA2, 0xAA, 0xFFA8, 0xA5};
 constexpr uint16_t kParagraphSignatures[] = {0x81, 0xFF82, 0x83};
 
@@ -48,96 +38,69 @@ LNRTCursorBody* LNRTCursor::Valid() const {
     return GetCursorBody();
 }
 
-bool LNRTCursor::Next() {
+LNSTATUS LNRTCursor::Step(bool forward, bool* moved) {
     LNRTCursorBody* body = Valid();
-    const LNRTStop next = LNRTNextStop(body->GetStop(), body->Scope());
-    if (next.object == nullptr) {
-        // The end is one step past the last stop.
-        if (body->IsAfter()) return false;
-        body->Place(body->GetStop(), true);
-        return true;
-    }
-    body->Place(next, false);
-    return true;
-}
-
-bool LNRTCursor::Previous() {
-    LNRTCursorBody* body = Valid();
-    if (body->IsAfter()) {
-        body->Place(body->GetStop(), false);
-        return true;
-    }
-    const LNRTStop previous = LNRTPreviousStop(body->GetStop(), body->Scope());
-    if (previous.object == nullptr) return false;
-    body->Place(previous, false);
-    return true;
+    LNRTPosition pos = body->GetPosition();
+    *moved = forward ? LNRTStepForward(&pos, body->Scope()) : LNRTStepBack(&pos, body->Scope());
+    return *moved ? body->Place(pos) : LNNOERROR;
 }
 
 LNRTCursor& LNRTCursor::operator++() {
-    Next();
+    bool moved = false;
+    if (const LNSTATUS status = Step(true, &moved)) throw status;
     return *this;
 }
 
 LNRTCursor& LNRTCursor::operator--() {
-    Previous();
+    bool moved = false;
+    if (const LNSTATUS status = Step(false, &moved)) throw status;
     return *this;
 }
 
 LNRTCursor& LNRTCursor::operator+=(uint32_t count) {
-    Valid();
-    for (uint32_t i = 0; i < count && Next(); ++i) {
-    }
-    return *this;
+    return Move(true, count);
 }
 
 LNRTCursor& LNRTCursor::operator-=(uint32_t count) {
-    Valid();
-    for (uint32_t i = 0; i < count && Previous(); ++i) {
-    }
+    return Move(false, count);
+}
+
+LNRTCursor& LNRTCursor::Move(bool forward, uint32_t count) {
+    LNRTCursorBody* body = Valid();
+    // Walked without registering, so only the final place counts against the run's handles.
+    LNRTPosition pos = body->GetPosition();
+    const LNRTContainerBody* scope = body->Scope();
+    for (uint32_t i = 0; i < count; ++i)
+        if (!(forward ? LNRTStepForward(&pos, scope) : LNRTStepBack(&pos, scope))) break;
+    if (const LNSTATUS status = body->Place(pos)) throw status;
     return *this;
 }
 
-LNRTStop LNRTCursor::Normalised(bool* after) const {
-    const LNRTCursorBody* body = Valid();
-    *after = body->IsAfter();
-    if (!*after) return body->GetStop();
-    const LNRTStop next = LNRTNextStop(body->GetStop(), body->Scope());
-    if (next.object == nullptr) return body->GetStop();
-    *after = false;
-    return next;
-}
-
 bool LNRTCursor::operator==(const LNRTCursor& other) const {
-    bool after = false;
-    bool otherAfter = false;
-    const LNRTStop stop = Normalised(&after);
-    const LNRTStop otherStop = other.Normalised(&otherAfter);
-    return after == otherAfter && SameStop(stop, otherStop);
+    const LNRTCursorBody* body = Valid();
+    return LNRTSamePosition(body->GetPosition(), other.Valid()->GetPosition(), body->Scope());
 }
 
 bool LNRTCursor::operator<(const LNRTCursor& other) const {
-    bool after = false;
-    bool otherAfter = false;
-    const LNRTStop stop = Normalised(&after);
-    const LNRTStop otherStop = other.Normalised(&otherAfter);
-    if (SameStop(stop, otherStop)) return !after && otherAfter;
-    return StopBefore(stop, otherStop);
+    const LNRTCursorBody* body = Valid();
+    return LNRTPositionBefore(body->GetPosition(), other.Valid()->GetPosition(), body->Scope());
 }
 
 int64_t LNRTCursor::operator-(const LNRTCursor& other) const {
-    Valid();
-    other.Valid();
-    if (*this == other) return 0;
-    LNRTCursor walker;
-    walker.SetPosition(*this);
+    const LNRTCursorBody* body = Valid();
+    const LNRTCursorBody* from = other.Valid();
+    // Positions of two trees have no distance: a number cannot say so, so the status is thrown.
+    if (body->GetStop().object->GetTopContainer() != from->GetStop().object->GetTopContainer())
+        throw LNERR_INVALID_RTCURSOR;
+    const LNRTContainerBody* scope = body->Scope();
+    const LNRTPosition target = from->GetPosition();
+    LNRTPosition pos = body->GetPosition();
+    if (LNRTSamePosition(pos, target, scope)) return 0;
+    const bool back = LNRTPositionBefore(target, pos, scope);
     int64_t count = 0;
-    if (other < *this) {
-        while (!(walker == other) && walker.Previous())
-            ++count;
-    } else {
-        while (!(walker == other) && walker.Next())
-            --count;
-    }
+    while (!LNRTSamePosition(pos, target, scope) &&
+           (back ? LNRTStepBack(&pos, scope) : LNRTStepForward(&pos, scope)))
+        count += back ? 1 : -1;
     return count;
 }
 

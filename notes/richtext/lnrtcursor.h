@@ -6,6 +6,7 @@
 
 #include "lnrtcontainer.h"
 
+class LNRTCursor;
 class LNStylizedTextBody;
 
 // A place a cursor can stand on: an element (offset 0) or character `offset` (from 1) of a text run.
@@ -21,35 +22,85 @@ LNRTStop LNRTLastStop(LNRTObjectBody* object);
 LNRTStop LNRTNextStop(const LNRTStop& from, const LNRTContainerBody* scope);
 LNRTStop LNRTPreviousStop(const LNRTStop& from, const LNRTContainerBody* scope);
 
+// A position: on a stop, or just after it (only the end of a scope is ever held that way once normalised).
+struct LNRTPosition {
+    LNRTStop stop;
+    bool after = false;
+};
+
+// One step forward or back within scope; false (and pos unchanged) when there is none. These walk without
+// registering with any run, so they serve as temporary cursors.
+bool LNRTStepForward(LNRTPosition* pos, const LNRTContainerBody* scope);
+bool LNRTStepBack(LNRTPosition* pos, const LNRTContainerBody* scope);
+// A position after a stop that is not the end becomes the position on the next stop.
+LNRTPosition LNRTNormalise(const LNRTPosition& pos, const LNRTContainerBody* scope);
+bool LNRTSamePosition(const LNRTPosition& a, const LNRTPosition& b, const LNRTContainerBody* scope);
+// Whether a lies before b (both normalised first).
+bool LNRTPositionBefore(const LNRTPosition& a, const LNRTPosition& b, const LNRTContainerBody* scope);
+
+enum class LNRTFindDirection {
+    From,   // the first match at or after the position
+    After,  // the first match after the position's character
+    Before, // the last match that starts before the position (anywhere without one)
+};
+// Searches the text of the runs inside `within` (a match may run on from one run into the next);
+// found is the match's first character. options bit 0 keeps case, bit 1 keeps accents.
+LNSTATUS LNRTFindText(const LNRTObjectBody* within, const LNString& text, uint32_t options,
+                      const LNRTStop* position, LNRTFindDirection direction, LNRTStop* found);
+
+// Splits the run that the cursor stands inside (not on its first character), so that the cursor stands
+// at the start of the second part.
+LNSTATUS LNRTSplitAtCursor(const LNRTCursor& cursor);
+
 class LNRTCursorBody : public LNBody {
 public:
-    // On stop (after it when after is set); an empty stop throws LNERR_CORRUPTED.
+    // A cursor body always has a position: this throws LNERR_INAPPROPRIATE_FOR_OBJECT.
+    LNRTCursorBody();
+    // On stop (after it when after is set); an empty stop throws LNERR_CORRUPTED, a full run
+    // LNERR_SUBSCRIPT_OUT_OF_RANGE.
     LNRTCursorBody(const LNRTStop& stop, bool after);
     // An invalid source throws LNERR_INVALID_RTCURSOR.
     LNRTCursorBody(const LNRTCursorBody& other);
     ~LNRTCursorBody() override;
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNRTCURSORBODY; }
+    // Takes other's position, scope and search options; null or itself gives LNERR_INVALID_PARAMETER.
+    LNSTATUS Assign(const LNRTCursorBody* other);
 
-    LNRTStop GetStop() const { return LNRTStop{Element.GetObjectBody(), Offset}; }
+    LNRTStop GetStop() const { return LNRTStop{Element.GetObjectBody(), Element.GetCharacterOffset()}; }
+    LNRTPosition GetPosition() const { return LNRTPosition{GetStop(), IsAfter()}; }
     bool IsAfter() const { return After != 0; }
-    // Moves onto stop (unregistering from the old run, registering with the new one).
-    void Place(const LNRTStop& stop, bool after);
-    // Forgets the position: the run that held it is closing.
+    // The element the cursor stands on: a character handle on a run, or the element itself.
+    const LNRTObject& GetElement() const { return Element; }
+    // Moves onto stop. A run that already holds 20 character handles gives LNERR_SUBSCRIPT_OUT_OF_RANGE
+    // and the cursor stays where it was.
+    LNSTATUS Place(const LNRTStop& stop, bool after);
+    LNSTATUS Place(const LNRTPosition& pos) { return Place(pos.stop, pos.after); }
+    // Forgets the position.
     void Clear();
-    // Called by a run whose text moved: the cursor now stands on character offset of run.
-    void MoveTo(LNStylizedTextBody* run, uint32_t offset);
     const LNRTContainer& GetContainer() const { return Container; }
     void SetContainer(const LNRTContainer& container) { Container = container; }
-    // The container that limits the cursor's moves: the set scope, else the element's container.
+    // The container that limits the cursor's moves: the set scope, else the whole tree that holds the
+    // element, so that a cursor walks into and out of nested containers.
     const LNRTContainerBody* Scope() const;
     bool IsValid() const;
 
     uint32_t SearchOptions = 0;
 
 private:
-    LNRTObject Element;
-    uint32_t Offset = 0;
+    // The cursor's character handle: it stands after its character when the cursor does.
+    class Anchor : public LNRTObject {
+    public:
+        explicit Anchor(const LNRTCursorBody* owner) : Owner(owner) {}
+        Anchor(const Anchor&) = delete;
+        Anchor& operator=(const Anchor&) = delete;
+        bool StandsAfter() const override { return Owner->IsAfter(); }
+
+    private:
+        const LNRTCursorBody* Owner;
+    };
+
+    Anchor Element{this};
     LNRTContainer Container;
     uint32_t After = 0;
 };
@@ -110,6 +161,8 @@ public:
     LNSTATUS FindFirst(const LNString& text);
     LNSTATUS FindNext(const LNString& text);
     LNSTATUS FindLast(const LNString& text);
+    // Onto the last occurrence that starts before the cursor.
+    LNSTATUS FindPrevious(const LNString& text);
     void SetSearchOptions(uint32_t options) { Valid()->SearchOptions = options; }
     // The scope must be valid and hold the cursor's element.
     LNSTATUS SetContainer(const LNRTContainer& container);
@@ -118,13 +171,11 @@ public:
 private:
     // The body of a valid cursor, else LNERR_INVALID_RTCURSOR thrown.
     LNRTCursorBody* Valid() const;
-    // The stop this cursor stands on once an after-flag not at the end is turned into the next stop.
-    LNRTStop Normalised(bool* after) const;
-    bool Next();
-    bool Previous();
+    // One step; moved tells whether there was one. A full run refuses the new place.
+    LNSTATUS Step(bool forward, bool* moved);
+    LNRTCursor& Move(bool forward, uint32_t count);
     LNSTATUS Goto(uint32_t type, bool last, LNRTObject* out);
     LNSTATUS GotoObject(uint32_t type, bool forward, LNRTObject* out);
     LNSTATUS GotoEnclosing(uint32_t type, bool end);
-    // Searches from character start of the scope's text; last: the last match at or after start.
-    LNSTATUS Find(const LNString& text, uint32_t start, bool last);
+    LNSTATUS Find(const LNString& text, LNRTFindDirection direction, bool fromCursor);
 };

@@ -28,7 +28,8 @@ LNSTATUS LNRTCursor::GotoObject(uint32_t type, bool forward, LNRTObject* out) {
          stop.object != nullptr;) {
         LNRTObjectBody* found = OfTypeAround(stop, type, scope);
         if (found != nullptr && !Holds(found, from.object)) {
-            body->Place(LNRTFirstStop(found), forward && body->IsAfter());
+            if (const LNSTATUS status = body->Place(LNRTFirstStop(found), forward && body->IsAfter()))
+                return LNReturnOrThrow(status);
             if (out != nullptr) out->SetObjectBody(found);
             return LNNOERROR;
         }
@@ -59,8 +60,7 @@ LNSTATUS LNRTCursor::GotoEnclosing(uint32_t type, bool end) {
         return LNReturnOrThrow(LNERR_NOT_IN_CONTAINER);
     const LNRTStop target = end ? LNRTLastStop(found) : LNRTFirstStop(found);
     if (target.object == nullptr) return LNReturnOrThrow(LNERR_NOT_IN_CONTAINER);
-    body->Place(target, end);
-    return LNNOERROR;
+    return LNReturnOrThrow(body->Place(target, end));
 }
 
 LNSTATUS LNRTCursor::GotoStartOf(uint32_t type) {

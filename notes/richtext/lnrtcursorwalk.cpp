@@ -63,3 +63,54 @@ LNRTStop LNRTPreviousStop(const LNRTStop& from, const LNRTContainerBody* scope) 
             if (const LNRTStop stop = LNRTLastStop(previous); stop.object != nullptr) return stop;
     return {};
 }
+
+bool LNRTStepForward(LNRTPosition* pos, const LNRTContainerBody* scope) {
+    const LNRTStop next = LNRTNextStop(pos->stop, scope);
+    if (next.object == nullptr) {
+        // The end is one step past the last stop.
+        if (pos->after) return false;
+        pos->after = true;
+        return true;
+    }
+    *pos = LNRTPosition{next, false};
+    return true;
+}
+
+bool LNRTStepBack(LNRTPosition* pos, const LNRTContainerBody* scope) {
+    if (pos->after) {
+        pos->after = false;
+        return true;
+    }
+    const LNRTStop previous = LNRTPreviousStop(pos->stop, scope);
+    if (previous.object == nullptr) return false;
+    *pos = LNRTPosition{previous, false};
+    return true;
+}
+
+LNRTPosition LNRTNormalise(const LNRTPosition& pos, const LNRTContainerBody* scope) {
+    if (!pos.after) return pos;
+    const LNRTStop next = LNRTNextStop(pos.stop, scope);
+    return next.object == nullptr ? pos : LNRTPosition{next, false};
+}
+
+namespace {
+
+bool SameStop(const LNRTStop& a, const LNRTStop& b) {
+    return a.object == b.object && a.offset == b.offset;
+}
+
+} // namespace
+
+bool LNRTSamePosition(const LNRTPosition& a, const LNRTPosition& b, const LNRTContainerBody* scope) {
+    const LNRTPosition x = LNRTNormalise(a, scope);
+    const LNRTPosition y = LNRTNormalise(b, scope);
+    return x.after == y.after && SameStop(x.stop, y.stop);
+}
+
+bool LNRTPositionBefore(const LNRTPosition& a, const LNRTPosition& b, const LNRTContainerBody* scope) {
+    const LNRTPosition x = LNRTNormalise(a, scope);
+    const LNRTPosition y = LNRTNormalise(b, scope);
+    if (SameStop(x.stop, y.stop)) return !x.after && y.after;
+    if (x.stop.object == y.stop.object) return x.stop.offset < y.stop.offset;
+    return x.stop.object->CheckIndexValues(y.stop.object);
+}

@@ -43,7 +43,8 @@ LNSTATUS LNRTObjectBody::Assign(LNRTObjectBody* source, bool) {
     ValueBlock.Release();
     Flags = 0;
     IndexValue = source->IndexValue;
-    const uint32_t length = source->GetRecordLength();
+    // The object's own record: a container's children are copied as objects of their own.
+    const uint32_t length = source->LNRTObjectBody::GetRecordLength();
     if (length == 0) return LNNOERROR;
     if (const LNSTATUS status = SetRecordSize(length)) return status;
     return ValueBlock.CopyFrom(source->BlockInUse(), 0, std::min(length, source->GetBlockSize()));
@@ -62,6 +63,26 @@ LNSTATUS LNRTObjectBody::GetFirstOfType(uint32_t type, LNRTObject* out) {
     }
     out->SetObjectBody(nullptr);
     return LNWARN_NOT_FOUND;
+}
+
+LNSTATUS LNRTObjectBody::GetContainerOfType(uint32_t type, LNRTObject* out) {
+    if (Parent != nullptr) return Parent->GetContainerOfType(type, out);
+    out->SetObjectBody(nullptr);
+    return LNWARN_NOT_FOUND;
+}
+
+LNSTATUS LNRTObjectBody::FindFirstInChildren(uint32_t, bool* found, LNRTObject*) {
+    *found = false;
+    return LNNOERROR;
+}
+
+LNSTATUS LNRTObjectBody::FindLastInChildren(uint32_t, bool* found, LNRTObject*) {
+    *found = false;
+    return LNNOERROR;
+}
+
+LNSTATUS LNRTObjectBody::InsertAtCursor(LNRTObject*, const LNRTCursor&) {
+    return LNERR_ELEMENT_CHILD;
 }
 
 LNSTATUS LNRTObjectBody::GetLastOfType(uint32_t type, LNRTObject* out) {
@@ -86,6 +107,10 @@ LNSTATUS LNRTObjectBody::Detach() {
 
 LNSTATUS LNRTObjectBody::AppendChild(LNRTObject*) {
     return LNERR_ELEMENT_CHILD;
+}
+
+LNSTATUS LNRTObjectBody::CopyChildrenInSelection(const RTSelection&, LNRTObjectBody*, LNRTObject* before) {
+    return before != nullptr && !before->IsNull() ? LNERR_INVALID_PARAMETER : LNNOERROR;
 }
 
 LNRichTextBody* LNRTObjectBody::GetRichText() const {

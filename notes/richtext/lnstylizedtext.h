@@ -8,7 +8,25 @@
 
 #include <vector>
 
-class LNRTCursorBody;
+// The character handles registered with one run, in registration order (at most 20).
+class LNRTCharArray {
+public:
+    static constexpr uint32_t Capacity = 20;
+
+    // A 21st handle is refused with LNERR_SUBSCRIPT_OUT_OF_RANGE.
+    LNSTATUS Add(LNRTObject* handle);
+    // Index from 0; past the last: LNERR_SUBSCRIPT_OUT_OF_RANGE.
+    LNSTATUS Get(uint32_t index, LNRTObject** handle) const;
+    uint32_t GetCount() const { return Count; }
+    void Remove(LNRTObject* handle);
+    void RemoveAt(uint32_t index);
+    // Empties every handle, the last first; each leaves the array as it goes.
+    void DetachAll();
+
+private:
+    LNRTObject* Entries[Capacity] = {};
+    uint32_t Count = 0;
+};
 
 class LNStylizedTextBody : public LNRTContainerBody {
 public:
@@ -29,6 +47,11 @@ public:
         return (type & LNRTTYPE_STYLIZED_TEXT) == LNRTTYPE_STYLIZED_TEXT;
     }
     LNSTATUS AppendChild(LNRTObject*) override;
+    // The text goes in at the cursor, which must stand on this run.
+    LNSTATUS InsertTextAtCursor(const LNString& text, const LNRTCursor& cursor) override;
+    // Cuts this copy of source to the characters of source that selection holds.
+    LNSTATUS CopyChildrenInSelection(const RTSelection& selection, LNRTObjectBody* source,
+                                     LNRTObject* before) override;
     uint32_t GetRecordLength() const override { return LNRTObjectBody::GetRecordLength(); }
     LNSTATUS GetText(LNString* text) const override;
     LNSTATUS RenumberChildren() override { return LNNOERROR; }
@@ -41,8 +64,13 @@ public:
 
     // Bytes of text (without header and pad byte).
     uint32_t GetTextLength() const;
+    // The most text bytes one run holds: its record must fit an output block beside the type word.
+    static uint32_t MaxTextLength();
+    // Bytes of the longest prefix of text, whole characters only, that fits in room bytes.
+    static uint32_t FitBytes(const LNString& text, uint32_t room);
     // Characters of text; a text the string services cannot measure throws LNERR_STRING_SIZE.
     uint32_t GetCharacterCount() const;
+    static uint32_t CharacterCount(const LNString& text);
     // Inserts text after the first position characters.
     LNSTATUS InsertText(uint32_t position, const LNString& text);
     // Keeps characters 1 to offset - 1; a new run after this one takes the rest.
@@ -52,14 +80,12 @@ public:
     const LNFontStyle& GetFontStyle() const { return FontStyle; }
     LNSTATUS SetFontStyle(const LNFontStyle& style);
 
-    // Cursors standing on characters of this run, moved when its text moves; at most 20 (else
-    // LNERR_SUBSCRIPT_OUT_OF_RANGE thrown).
-    void RegisterCursor(LNRTCursorBody* cursor);
-    void UnregisterCursor(LNRTCursorBody* cursor);
-    uint32_t GetCursorCount() const { return static_cast<uint32_t>(RTCharArray.size()); }
+    // The character handles (cursors' included) that stand on this run's characters.
+    LNRTCharArray RTCharArray;
 
 private:
     LNStylizedTextBody();
+    LNSTATUS FirstOrLastOfType(uint32_t type, LNRTObject* out, bool last);
     LNSTATUS ReadHeader(nnotes::ODSTextRecord* header) const;
     // The text bytes, copied out.
     LNSTATUS CopyText(LNString* text) const;
@@ -67,7 +93,6 @@ private:
     static uint32_t BytePosition(const LNString& text, uint32_t characters);
 
     LNFontStyle FontStyle;
-    std::vector<LNRTCursorBody*> RTCharArray;
 };
 
 class LNStylizedText : public LNRTContainer {

@@ -1,6 +1,8 @@
+#include "lnassert.h"
 #include "lnerrors.h"
 #include "lnrichtext.h"
 #include "lnrtcursor.h"
+#include "lnrtselection.h"
 #include "lnstylizedtext.h"
 
 #include <algorithm>
@@ -51,11 +53,11 @@ LNStylizedTextBody::~LNStylizedTextBody() {
 
 LNSTATUS LNStylizedTextBody::Close() {
     if (IsClosed()) return LNWARN_NOT_OPEN;
+    // Character handles hold references to this run: one of its own keeps it alive while they let go.
+    const LNRTObject self(RTCharArray.GetCount() > 0 ? this : nullptr);
     MarkClosed();
     FontStyle = LNFontStyle();
-    // From the last registered cursor back; each leaves the array as it is cleared.
-    while (!RTCharArray.empty())
-        RTCharArray.back()->Clear();
+    RTCharArray.DetachAll();
     return LNRTObjectBody::Close();
 }
 
@@ -107,9 +109,35 @@ uint32_t LNStylizedTextBody::BytePosition(const LNString& text, uint32_t charact
     return bytes;
 }
 
+uint32_t LNStylizedTextBody::MaxTextLength() {
+    return kMaxRecord - kHeader;
+}
+
+uint32_t LNStylizedTextBody::FitBytes(const LNString& text, uint32_t room) {
+    const uint32_t length = std::min(text.GetByteLength(), room);
+    if (length == text.GetByteLength() || length == 0) return length;
+    // Counted over the cut bytes; a character the cut splits is left out.
+    uint16_t chars = 0;
+    if (nnotes::NLSStringChars(Chars(text), static_cast<uint16_t>(length), &chars, NLS()) != nnotes::NOERROR)
+        throw LNERR_STRING_SIZE;
+    for (; chars > 0; --chars) {
+        uint16_t bytes = 0;
+        if (nnotes::NLSStringBytes(Chars(text), static_cast<uint16_t>(length), chars, &bytes, NLS()) !=
+            nnotes::NOERROR)
+            throw LNERR_STRING_SIZE;
+        if (bytes <= length) return bytes;
+    }
+    return 0;
+}
+
 uint32_t LNStylizedTextBody::GetCharacterCount() const {
     LNString text;
-    if (CopyText(&text) != LNNOERROR || text.GetByteLength() == 0) return 0;
+    if (CopyText(&text) != LNNOERROR) return 0;
+    return CharacterCount(text);
+}
+
+uint32_t LNStylizedTextBody::CharacterCount(const LNString& text) {
+    if (text.GetByteLength() == 0) return 0;
     uint16_t chars = 0;
     if (nnotes::NLSStringChars(Chars(text), static_cast<uint16_t>(text.GetByteLength()), &chars, NLS()) !=
         nnotes::NOERROR)
@@ -146,26 +174,54 @@ LNSTATUS LNStylizedTextBody::InsertText(uint32_t position, const LNString& text)
         if (const LNSTATUS status = WriteBytes(newBytes, text.GetTextPtr(), kHeader + at)) return status;
     header.Length = static_cast<uint16_t>(length);
     if (const LNSTATUS status = WriteStructure(nnotes::ODS_TEXT_RECORD, &header, 0)) return status;
-    // Only cursors on characters after the insertion point move: one on character `position` stays
-    // before the new text.
-    if (!RTCharArray.empty() && newBytes > 0) {
-        uint16_t added = 0;
-        if (nnotes::NLSStringChars(Chars(text), static_cast<uint16_t>(newBytes), &added, NLS()) !=
-            nnotes::NOERROR)
-            throw LNERR_STRING_SIZE;
-        for (LNRTCursorBody* cursor : RTCharArray)
-            if (cursor->GetStop().offset > position) cursor->MoveTo(this, cursor->GetStop().offset + added);
+    // Handles on characters after the insertion point move, and so does one just after character
+    // `position` (a cursor at the insertion point): the new text goes before it. A handle on character
+    // `position` itself stays in front of the new text.
+    if (RTCharArray.GetCount() > 0 && newBytes > 0) {
+        const uint32_t added = CharacterCount(text);
+        for (uint32_t i = 0; i < RTCharArray.GetCount(); ++i) {
+            LNRTObject* handle = nullptr;
+            RTCharArray.Get(i, &handle);
+            const uint32_t at = handle->GetCharacterOffset();
+            if (at > position || (at == position && handle->StandsAfter()))
+                handle->MoveCharacter(this, at + added);
+        }
     }
     return LNNOERROR;
 }
 
-void LNStylizedTextBody::RegisterCursor(LNRTCursorBody* cursor) {
-    if (RTCharArray.size() >= 20) throw LNERR_SUBSCRIPT_OUT_OF_RANGE;
-    RTCharArray.push_back(cursor);
+LNSTATUS LNRTCharArray::Add(LNRTObject* handle) {
+    LN_ASSERT(handle != nullptr, "lnrtchar", 120);
+    if (Count >= Capacity) return LNERR_SUBSCRIPT_OUT_OF_RANGE;
+    Entries[Count++] = handle;
+    return LNNOERROR;
 }
 
-void LNStylizedTextBody::UnregisterCursor(LNRTCursorBody* cursor) {
-    RTCharArray.erase(std::remove(RTCharArray.begin(), RTCharArray.end(), cursor), RTCharArray.end());
+LNSTATUS LNRTCharArray::Get(uint32_t index, LNRTObject** handle) const {
+    if (index >= Count || handle == nullptr) return LNERR_SUBSCRIPT_OUT_OF_RANGE;
+    *handle = Entries[index];
+    return LNNOERROR;
+}
+
+void LNRTCharArray::Remove(LNRTObject* handle) {
+    LN_ASSERT(handle != nullptr, "lnrtchar", 160);
+    uint32_t i = 0;
+    while (i < Count && Entries[i] != handle)
+        ++i;
+    LN_ASSERT(i < Count, "lnrtchar", 164);
+    RemoveAt(i);
+}
+
+void LNRTCharArray::RemoveAt(uint32_t index) {
+    LN_ASSERT(Count > index, "lnrtchar", 170);
+    for (uint32_t i = index + 1; i < Count; ++i)
+        Entries[i - 1] = Entries[i];
+    Entries[--Count] = nullptr;
+}
+
+void LNRTCharArray::DetachAll() {
+    while (Count > 0)
+        Entries[Count - 1]->SetObjectBody(nullptr);
 }
 
 LNSTATUS LNStylizedTextBody::Append(const LNString& text) {
@@ -188,13 +244,15 @@ LNSTATUS LNStylizedTextBody::SplitAt(uint32_t offset) {
     if (const LNSTATUS status = InsertAfter(&rest)) return status;
     if (const LNSTATUS status = KeepCharacters(1, offset - 1)) return status;
     auto* second = static_cast<LNStylizedTextBody*>(rest.GetObjectBody());
-    for (size_t i = RTCharArray.size(); i-- > 0;) {
-        LNRTCursorBody* cursor = RTCharArray[i];
-        const uint32_t at = cursor->GetStop().offset;
+    for (uint32_t i = RTCharArray.GetCount(); i-- > 0;) {
+        LNRTObject* handle = nullptr;
+        RTCharArray.Get(i, &handle);
+        const uint32_t at = handle->GetCharacterOffset();
         if (at < offset) continue;
-        RTCharArray.erase(RTCharArray.begin() + static_cast<std::ptrdiff_t>(i));
-        second->RegisterCursor(cursor);
-        cursor->MoveTo(second, at - offset + 1);
+        RTCharArray.RemoveAt(i);
+        // The new run starts empty of handles, so it has room for every one that moves.
+        second->RTCharArray.Add(handle);
+        handle->MoveCharacter(second, at - offset + 1);
     }
     if (const LNSTATUS status = second->SetDirty(true)) return status;
     return SetDirty(true);
@@ -227,17 +285,42 @@ LNSTATUS LNStylizedTextBody::SetFontStyle(const LNFontStyle& style) {
     return LNNOERROR;
 }
 
-LNSTATUS LNStylizedTextBody::GetFirstOfType(uint32_t type, LNRTObject* out) {
-    if (IsType(type) && HasChildren()) {
+namespace {
+
+// Characters fit the types 3 (any element) and 0x13 (characters) and their parts.
+bool CharacterFits(uint32_t type) {
+    return (type & ~LNRTTYPE_ELEMENT) == 0 || (type & ~LNRTTYPE_CHAR) == 0;
+}
+
+} // namespace
+
+LNSTATUS LNStylizedTextBody::FirstOrLastOfType(uint32_t type, LNRTObject* out, bool last) {
+    LN_ASSERT(out != nullptr, "lnstyltx", 801);
+    const uint32_t count = GetCharacterCount();
+    if (count > 0 && IsType(type)) {
         out->SetObjectBody(this);
         return LNNOERROR;
     }
+    if (count > 0 && CharacterFits(type)) return out->SetBodyAndOffset(this, last ? count : 1);
     out->SetObjectBody(nullptr);
     return LNWARN_NOT_FOUND;
 }
 
+LNSTATUS LNStylizedTextBody::GetFirstOfType(uint32_t type, LNRTObject* out) {
+    return FirstOrLastOfType(type, out, false);
+}
+
 LNSTATUS LNStylizedTextBody::GetLastOfType(uint32_t type, LNRTObject* out) {
-    return GetFirstOfType(type, out);
+    return FirstOrLastOfType(type, out, true);
+}
+
+LNSTATUS LNStylizedTextBody::InsertTextAtCursor(const LNString& text, const LNRTCursor& cursor) {
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    const LNRTCursorBody* body = cursor.IsValid() ? cursor.GetCursorBody() : nullptr;
+    if (body == nullptr || body->GetStop().object != this) throw LNERR_INVALID_RTCURSOR;
+    if (!CanContain(LNRTTYPE_STYLIZED_TEXT)) return LNERR_CANNOT_INSERT_TYPE;
+    const uint32_t offset = body->GetStop().offset;
+    return InsertText(body->IsAfter() ? offset : offset - 1, text);
 }
 
 LNSTATUS LNStylizedTextBody::AppendChild(LNRTObject*) {
@@ -256,7 +339,8 @@ LNSTATUS LNStylizedTextBody::GetLastChild(LNRTObject* out) const {
 LNSTATUS LNStylizedTextBody::WriteRecord(uint32_t* offset) {
     if (LNRichTextBody* richText = GetRichText(); richText != nullptr && !FontStyle.IsNull()) {
         LNFontStyle adopted;
-        if (const LNSTATUS status = richText->AdoptFontStyle(FontStyle, &adopted, 0xFFFFFFFFu)) return status;
+        if (const LNSTATUS status = richText->AdoptFontStyle(FontStyle, &adopted, 0xFFFFFFFFu, false))
+            return status;
         nnotes::ODSTextRecord header{};
         if (const LNSTATUS status = ReadHeader(&header)) return status;
         if (header.FontID != adopted.GetFontID()) {
@@ -265,4 +349,18 @@ LNSTATUS LNStylizedTextBody::WriteRecord(uint32_t* offset) {
         }
     }
     return LNRTObjectBody::WriteRecord(offset);
+}
+
+LNSTATUS LNStylizedTextBody::CopyChildrenInSelection(const RTSelection& selection, LNRTObjectBody* source,
+                                                     LNRTObject* before) {
+    if (before != nullptr && !before->IsNull()) return LNERR_INVALID_PARAMETER;
+    const uint32_t count = GetCharacterCount();
+    uint32_t first = 1;
+    uint32_t last = count;
+    if (selection.First.GetObjectBody() == source && selection.First.HasOffset())
+        first = selection.First.GetCharacterOffset();
+    if (selection.Last.GetObjectBody() == source && selection.Last.HasOffset())
+        last = selection.Last.GetCharacterOffset();
+    if (last >= count && first < 2) return LNNOERROR;
+    return KeepCharacters(first, last);
 }

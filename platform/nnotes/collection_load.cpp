@@ -13,14 +13,16 @@ STATUS ReadViewNote(DBHANDLE viewDb, NOTEID viewId, store::StoredNote& note, std
     });
 }
 
-// Makes the stored index current when it is not; false in made when the file cannot take it now.
+// Makes the stored index current when it is not; false in stored when the file cannot take it now. A reader
+// never waits for another process's writer: while one holds the file, the rows are made in memory and the
+// stored index is made at a later open.
 STATUS MakeCurrent(store::Database& db, const store::StoredNote& viewNote, const ViewDefinition& view,
                    bool& stored) {
     bool current = false;
     if (STATUS s = IndexIsCurrent(db.Sql(), viewNote, current)) return s;
     stored = true;
     if (current) return NOERROR;
-    store::Transaction t(db.Sql());
+    store::Transaction t(db.Sql(), false);
     STATUS s = t.Begun();
     if (s == NOERROR) s = RebuildIndex(db, viewNote, view);
     if (s == NOERROR) s = t.Commit();

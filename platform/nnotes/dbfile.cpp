@@ -5,6 +5,7 @@
 #include "netpath.h"
 #include "note_identity.h"
 #include "process.h"
+#include "viewindex_store.h"
 
 #include <cerrno>
 #include <cstring>
@@ -91,6 +92,7 @@ STATUS CopyContents(store::Connection& sql, const std::string& source, uint16_t 
                                 " source.sqlite_sequence WHERE name='notes' AND NOT EXISTS"
                                 " (SELECT 1 FROM main.sqlite_sequence WHERE name='notes');"))
             return s;
+        if (STATUS s = views::CopyIndexes(sql, noteClassMask)) return s;
         // The copy is a database of its own: it gets an identifier of its own.
         Instant id;
         if (STATUS s = store::UniqueNow(&id)) return s;

@@ -57,8 +57,9 @@ STATUS FTSearch(DBHANDLE db, FTSEARCHHANDLE* search, HCOLLECTION collection, con
     std::string match;
     if (STATUS s = fulltext::TranslateQuery(query, match)) return s;
     std::vector<fulltext::Hit> hits;
-    if (STATUS s =
-            store::WithDatabase(db, [&](store::Database& d) { return fulltext::FindHits(d, match, hits); }))
+    if (STATUS s = store::WithDatabase(db, [&](store::Database& d) {
+            return fulltext::FindHits(d, match, fulltext::FieldsFor(options), hits);
+        }))
         return s;
     if (options & FT_SEARCH_REFINE)
         if (STATUS s = fulltext::KeepHitsIn(refine, hits)) return s;

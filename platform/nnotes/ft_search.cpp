@@ -18,28 +18,45 @@ void ScoreHits(std::vector<Hit>& hits) {
     }
 }
 
-STATUS FindHits(store::Database& db, const std::string& match, std::vector<Hit>& hits) {
-    store::Connection& sql = db.Sql();
-    store::ReadTransaction read(sql);
-    bool exists = false;
-    if (STATUS s = IndexExists(sql, exists)) return s;
-    if (!exists) return ERR_FT_NOT_INDEXED;
+HitFields FieldsFor(uint32_t options) {
+    HitFields fields;
+    fields.rank = (options & (FT_SEARCH_SCORES | FT_SEARCH_TOP_SCORES)) != 0;
+    fields.modified = (options & FT_SEARCH_SORT_DATE) != 0;
+    return fields;
+}
+
+STATUS FindHits(store::Database& db, const std::string& match, HitFields fields, std::vector<Hit>& hits) {
     // Documents deleted since the index was last updated are still in it; only stored ones are hits. The
-    // statement layer reads integers, so the rank comes in billionths.
+    // match drives the joins (CROSS JOIN fixes the order): a membership test on the notes would make the
+    // planner run the match once per stored note. Ranking reads each hit's sizes and the date its row of
+    // ft_docs, so each is read only when the search asks for it. The statement layer reads integers, so the
+    // rank comes in billionths.
+    static constexpr const char* kQueries[2][2] = {
+        {"SELECT t.rowid, 0, 0 FROM ft_text t CROSS JOIN notes n ON n.id = t.rowid WHERE ft_text MATCH ?",
+         "SELECT t.rowid, 0, d.modified FROM ft_text t CROSS JOIN ft_docs d ON d.note = t.rowid"
+         " CROSS JOIN notes n ON n.id = t.rowid WHERE ft_text MATCH ?"},
+        {"SELECT t.rowid, CAST(bm25(ft_text) * 1e9 AS INTEGER), 0 FROM ft_text t"
+         " CROSS JOIN notes n ON n.id = t.rowid WHERE ft_text MATCH ?",
+         "SELECT t.rowid, CAST(bm25(ft_text) * 1e9 AS INTEGER), d.modified FROM ft_text t"
+         " CROSS JOIN ft_docs d ON d.note = t.rowid CROSS JOIN notes n ON n.id = t.rowid"
+         " WHERE ft_text MATCH ?"}};
+    store::Connection& sql = db.Sql();
+    // One statement reads one snapshot; only when it fails is it asked whether there is an index at all.
+    const auto failed = [&](STATUS otherwise) {
+        bool exists = false;
+        if (STATUS s = IndexExists(sql, exists)) return s;
+        return exists ? otherwise : ERR_FT_NOT_INDEXED;
+    };
     STATUS s;
-    store::Statement* q = sql.Prepare("SELECT t.rowid, CAST(bm25(ft_text) * 1e9 AS INTEGER), d.modified"
-                                      " FROM ft_text t"
-                                      " JOIN ft_docs d ON d.note = t.rowid"
-                                      " WHERE ft_text MATCH ? AND t.rowid IN (SELECT id FROM notes)",
-                                      &s);
-    if (q == nullptr) return s;
+    store::Statement* q = sql.Prepare(kQueries[fields.rank][fields.modified], &s);
+    if (q == nullptr) return failed(s);
     q->Bind(1, match);
     int rc;
     while ((rc = q->Step()) == SQLITE_ROW)
         hits.push_back({static_cast<NOTEID>(q->Int(0)), static_cast<double>(q->Int(1)) / 1e9, q->Int(2), 0});
     q->Reset();
     // FTS5 reports an expression it cannot use as a plain SQL error.
-    if (rc == SQLITE_ERROR) return ERR_FT_QUERY;
+    if (rc == SQLITE_ERROR) return failed(ERR_FT_QUERY);
     return rc == SQLITE_DONE ? NOERROR : store::StatusOf(rc);
 }
 

@@ -14,9 +14,16 @@ struct Hit {
     uint8_t score = 0;    // 1-100, the most relevant hit 100
 };
 
-// The stored documents that match an FTS5 expression, with their ranks. ERR_FT_NOT_INDEXED without an index;
-// ERR_FT_QUERY when the index refuses the expression.
-STATUS FindHits(store::Database& db, const std::string& match, std::vector<Hit>& hits);
+// What a search needs of each hit beyond its id, from its FT_SEARCH_ options.
+struct HitFields {
+    bool rank = false;     // relevance: scores, or the most relevant kept
+    bool modified = false; // date order
+};
+HitFields FieldsFor(uint32_t options);
+
+// The stored documents that match an FTS5 expression, with the fields asked for (others stay 0).
+// ERR_FT_NOT_INDEXED without an index; ERR_FT_QUERY when the index refuses the expression.
+STATUS FindHits(store::Database& db, const std::string& match, HitFields fields, std::vector<Hit>& hits);
 
 // Keeps the hits whose ids the ID table holds (read from a copy, so the caller's scan stays where it was).
 STATUS KeepHitsIn(DHANDLE table, std::vector<Hit>& hits);

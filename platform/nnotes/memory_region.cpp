@@ -14,6 +14,7 @@
 #include <mutex>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -38,6 +39,7 @@ namespace {
 
 constexpr size_t kSpareBytesLimit = 16u << 20; // resident bytes kept in spare regions
 constexpr size_t kSpareRegionLimit = 4096;
+constexpr size_t kSpareRegionBytes = 64u << 10; // the most of one region that is kept
 
 size_t PageSize() {
     static const size_t size = static_cast<size_t>(sysconf(_SC_PAGESIZE));
@@ -56,8 +58,8 @@ size_t GuardEnd(uint32_t size) {
 
 struct Spares {
     std::mutex mutex;
-    std::vector<std::byte*> regions; // wholly zero, and wholly unpoisoned
-    size_t bytes = 0;                // one page counted for each
+    std::vector<std::pair<std::byte*, size_t>> regions; // wholly zero and unpoisoned; the pages once touched
+    size_t bytes = 0;                                   // their touched pages
 };
 
 Spares& TheSpares() {
@@ -69,22 +71,24 @@ std::byte* TakeSpare() {
     Spares& spares = TheSpares();
     std::lock_guard lock(spares.mutex);
     if (spares.regions.empty()) return nullptr;
-    std::byte* base = spares.regions.back();
+    const auto [base, bytes] = spares.regions.back();
     spares.regions.pop_back();
-    spares.bytes -= PageSize();
+    spares.bytes -= bytes;
     return base;
 }
 
-// Keeps a region that used at most one page; larger ones go back to the system.
+// Keeps a region that used at most kSpareRegionBytes; larger ones go back to the system. Zeroing a few pages
+// costs far less than a fresh mapping's page-table set-up and faults, which blocks of a few pages (search
+// results, read buffers) would otherwise pay on every allocation.
 bool KeepSpare(std::byte* base, uint32_t size) {
-    if (size > PageSize()) return false;
+    const size_t touched = RoundUpToPage(std::max<size_t>(size, 1));
+    if (touched > kSpareRegionBytes) return false;
     Spares& spares = TheSpares();
     std::lock_guard lock(spares.mutex);
-    if (spares.regions.size() >= kSpareRegionLimit || spares.bytes + PageSize() > kSpareBytesLimit)
-        return false;
-    std::memset(base, 0, PageSize());
-    spares.regions.push_back(base);
-    spares.bytes += PageSize();
+    if (spares.regions.size() >= kSpareRegionLimit || spares.bytes + touched > kSpareBytesLimit) return false;
+    std::memset(base, 0, touched);
+    spares.regions.emplace_back(base, touched);
+    spares.bytes += touched;
     return true;
 }
 

@@ -79,7 +79,7 @@ STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<s
         if (whole) r.lastSeq = 0;
         if (STATUS s = WriteItems(sql, note, values, whole, r)) return s;
     }
-    if (STATUS s = views::IndexNoteSaved(db, r.id)) return s;
+    if (STATUS s = views::IndexNoteSaved(db, r.id, note.noteClass)) return s;
     if (STATUS s = db.TouchModified(note.noteClass, now)) return s;
     return t.Commit();
 }

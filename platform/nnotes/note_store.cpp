@@ -131,14 +131,20 @@ STATUS InsertNoteRow(Connection& sql, uint16_t noteClass, const ORIGINATORID& oi
 
 STATUS UpdateNoteRow(Connection& sql, NOTEID id, uint16_t noteClass, const ORIGINATORID& oid,
                      const std::optional<UNIVERSALID>& parent) {
+    // SQLite rewrites the index entries of every column an UPDATE names, changed or not: the columns that
+    // carry indexes are named only in a statement that changes them, which a save seldom does.
     STATUS s;
-    Statement* q = sql.Prepare("UPDATE notes SET class=?, unid=?, oid=?, parent=? WHERE id=?", &s);
+    Statement* q = sql.Prepare("UPDATE notes SET oid=? WHERE id=?", &s);
     if (q == nullptr) return s;
-    q->Bind(1, noteClass).BindBlob(2, &oid, sizeof(UNIVERSALID)).BindBlob(3, &oid, sizeof oid);
-    BindParent(*q, 4, parent);
-    q->Bind(5, id);
-    if (STATUS s = q->Run()) return s;
-    return sqlite3_changes(sql.Raw()) == 1 ? NOERROR : ERR_NOTE_CONFLICT;
+    if (STATUS s = q->BindBlob(1, &oid, sizeof oid).Bind(2, id).Run()) return s;
+    if (sqlite3_changes(sql.Raw()) != 1) return ERR_NOTE_CONFLICT;
+    Statement* keys = sql.Prepare("UPDATE notes SET class=?1, unid=?2, parent=?3 WHERE id=?4"
+                                  " AND (class IS NOT ?1 OR unid IS NOT ?2 OR parent IS NOT ?3)",
+                                  &s);
+    if (keys == nullptr) return s;
+    keys->Bind(1, noteClass).BindBlob(2, &oid, sizeof(UNIVERSALID));
+    BindParent(*keys, 3, parent);
+    return keys->Bind(4, id).Run();
 }
 
 STATUS DeleteNoteRows(Connection& sql, NOTEID id, uint16_t& noteClass) {

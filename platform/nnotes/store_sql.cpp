@@ -169,6 +169,13 @@ STATUS Connection::Exec(const char* sql) {
     return StatusOf(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr), db_);
 }
 
+STATUS Connection::ExecWithoutWaiting(const char* sql) {
+    sqlite3_busy_timeout(db_, 0);
+    const STATUS s = Exec(sql);
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    return s;
+}
+
 Statement* Connection::Prepare(const char* sql, STATUS* status) {
     auto it = statements_.find(sql);
     if (it != statements_.end()) {
@@ -186,8 +193,10 @@ Statement* Connection::Prepare(const char* sql, STATUS* status) {
     return statements_.emplace(sql, std::make_unique<Statement>(stmt)).first->second.get();
 }
 
-Transaction::Transaction(Connection& c)
-    : c_(c), begun_(c.WriteRefusal() ? c.WriteRefusal() : c.Exec("BEGIN IMMEDIATE")),
+Transaction::Transaction(Connection& c, bool waitForWriter)
+    : c_(c), begun_(c.WriteRefusal() ? c.WriteRefusal()
+                    : waitForWriter  ? c.Exec("BEGIN IMMEDIATE")
+                                     : c.ExecWithoutWaiting("BEGIN IMMEDIATE")),
       open_(begun_ == NOERROR) {}
 
 Transaction::~Transaction() {

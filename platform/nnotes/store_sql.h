@@ -66,6 +66,8 @@ public:
 
     // Runs statements that return no rows.
     STATUS Exec(const char* sql);
+    // Runs statements as Exec does, failing with ERR_DB_BUSY at once where a lock is held elsewhere.
+    STATUS ExecWithoutWaiting(const char* sql);
     // A statement prepared once per connection and reset before each use; null when it does not compile.
     Statement* Prepare(const char* sql, STATUS* status);
 
@@ -79,9 +81,11 @@ private:
 
 // BEGIN IMMEDIATE on construction (taking the write lock at once, so two writers never deadlock), ROLLBACK on
 // destruction unless Commit succeeded. An exception thrown in between leaves nothing half-done.
+// With waitForWriter false, a write lock that another connection holds fails the transaction at once with
+// ERR_DB_BUSY rather than after the busy timeout: for work that can be done later.
 class Transaction {
 public:
-    explicit Transaction(Connection& c);
+    explicit Transaction(Connection& c, bool waitForWriter = true);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

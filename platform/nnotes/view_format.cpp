@@ -24,8 +24,8 @@ STATUS ReadColumns(std::string_view value, std::vector<ViewColumn>& columns) {
     ODSViewTableFormat header;
     if (ReadOnDiskStructure(&at, left, ODS_VIEW_TABLE_FORMAT, &header, 1) != NOERROR) return ERR_VIEW_FORMAT;
     left -= ODSLength(ODS_VIEW_TABLE_FORMAT);
-    if (header.Version != VIEW_FORMAT_VERSION || header.Reserved != 0 || header.Columns == 0)
-        return ERR_VIEW_FORMAT;
+    // A view may show no columns at all: its entries then carry note ids and positions alone.
+    if (header.Version != VIEW_FORMAT_VERSION || header.Reserved != 0) return ERR_VIEW_FORMAT;
     std::vector<ODSViewColumnFormat> records(header.Columns);
     if (ReadOnDiskStructure(&at, left, ODS_VIEW_COLUMN_FORMAT, records.data(), header.Columns) != NOERROR)
         return ERR_VIEW_FORMAT;

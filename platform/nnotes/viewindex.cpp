@@ -2,6 +2,8 @@
 
 #include "viewindex_store.h"
 
+#include <algorithm>
+
 namespace nnotes::views {
 namespace {
 
@@ -25,7 +27,9 @@ STATUS CurrentDefinition(store::Database& db, NOTEID viewId, const std::string& 
     return NOERROR;
 }
 
-// A document saved: its rows join each view whose index is current.
+// A document saved: its rows take their new places in each view whose index is current. Rows that the save
+// left as they were (most saves change items that no view shows) are not written again, and their view does
+// not count a change. Indexes that are not current are made whole again at their next open.
 STATUS DocumentSaved(store::Database& db, const store::StoredNote& doc) {
     store::Connection& sql = db.Sql();
     std::vector<std::pair<NOTEID, std::string>> views;
@@ -36,9 +40,11 @@ STATUS DocumentSaved(store::Database& db, const store::StoredNote& doc) {
         if (STATUS s = CurrentDefinition(db, viewId, stamp, view)) return s;
         if (!view) continue;
         if (STATUS s = RowsOfDocument(*view, doc, rows)) return s;
-        for (const ViewRow& row : rows)
-            if (STATUS s = InsertRow(sql, viewId, row)) return s;
-        if (!rows.empty())
+        std::sort(rows.begin(), rows.end(),
+                  [](const ViewRow& a, const ViewRow& b) { return a.part < b.part; });
+        bool changed = false;
+        if (STATUS s = ReplaceNoteRows(sql, viewId, doc.id, rows, changed)) return s;
+        if (changed)
             if (STATUS s = CountChange(sql, viewId)) return s;
     }
     return NOERROR;
@@ -46,16 +52,23 @@ STATUS DocumentSaved(store::Database& db, const store::StoredNote& doc) {
 
 } // namespace
 
-STATUS IndexNoteSaved(store::Database& db, NOTEID id) {
+STATUS IndexNoteSaved(store::Database& db, NOTEID id, uint16_t noteClass) {
     store::Connection& sql = db.Sql();
     bool has = false;
     if (STATUS s = HasIndexTables(sql, has)) return s;
-    if (has)
+    // Without index tables only a view note has something to make: nothing is read back.
+    if (!has && !(noteClass & NOTE_CLASS_VIEW)) return NOERROR;
+    // A document keeps its rows where the save leaves them as they were; other notes show in no view.
+    if (has && noteClass != NOTE_CLASS_DOCUMENT)
         if (STATUS s = RemoveNoteRows(sql, id)) return s;
     store::StoredNote note;
     const STATUS loaded = store::LoadNote(sql, id, note);
     // A note that does not read back whole shows in no view; its save stands.
-    if (loaded == ERR_NOTE_DAMAGED) return has ? DropIndex(sql, id) : NOERROR;
+    if (loaded == ERR_NOTE_DAMAGED) {
+        if (!has) return NOERROR;
+        if (STATUS s = RemoveNoteRows(sql, id)) return s;
+        return DropIndex(sql, id);
+    }
     if (loaded != NOERROR) return loaded;
     if (note.noteClass & NOTE_CLASS_VIEW) return ViewSaved(db, note);
     if (!has) return NOERROR;

@@ -39,6 +39,51 @@ STATUS RemoveNoteRows(store::Connection& sql, NOTEID note) {
     return q->Bind(1, note).Run();
 }
 
+namespace {
+
+STATUS StoredRowsMatch(store::Connection& sql, NOTEID viewId, NOTEID note, const std::vector<ViewRow>& rows,
+                       bool& same) {
+    STATUS s;
+    // Without statistics the planner would take the primary key's view prefix and read the whole view.
+    store::Statement* q = sql.Prepare("SELECT part, key, unid, parent, sortvalues, summary FROM view_rows"
+                                      " INDEXED BY view_rows_by_note WHERE note=? AND view=? ORDER BY part",
+                                      &s);
+    if (q == nullptr) return s;
+    q->Bind(1, note).Bind(2, viewId);
+    const auto bytes = [](const auto& value) {
+        return std::string_view(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    size_t i = 0;
+    same = true;
+    int rc;
+    while (same && (rc = q->Step()) == SQLITE_ROW) {
+        const ViewRow* row = i < rows.size() ? &rows[i++] : nullptr;
+        same = row != nullptr && q->Int(0) == row->part && q->Blob(1) == row->key &&
+               q->Blob(2) == bytes(row->unid) && q->Blob(3) == (row->parent ? bytes(*row->parent) : "") &&
+               q->Blob(4) == row->sortValues && q->Blob(5) == row->summary;
+    }
+    if (same) same = i == rows.size();
+    q->Reset();
+    return same ? store::StatusOf(rc) : NOERROR;
+}
+
+} // namespace
+
+STATUS ReplaceNoteRows(store::Connection& sql, NOTEID viewId, NOTEID note, const std::vector<ViewRow>& rows,
+                       bool& changed) {
+    bool same = false;
+    if (STATUS s = StoredRowsMatch(sql, viewId, note, rows, same)) return s;
+    changed = !same;
+    if (same) return NOERROR;
+    STATUS s;
+    store::Statement* remove = sql.Prepare("DELETE FROM view_rows WHERE view=? AND note=?", &s);
+    if (remove == nullptr) return s;
+    if (STATUS s = remove->Bind(1, viewId).Bind(2, note).Run()) return s;
+    for (const ViewRow& row : rows)
+        if (STATUS s = InsertRow(sql, viewId, row)) return s;
+    return NOERROR;
+}
+
 STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowSink& sink) {
     STATUS s;
     store::Statement* q = sql.Prepare("SELECT note, unid, parent, sortvalues, summary, key FROM view_rows"

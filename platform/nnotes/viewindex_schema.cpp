@@ -50,6 +50,26 @@ STATUS CreateIndexTables(store::Connection& sql) {
     return sql.Exec(kTables);
 }
 
+STATUS CopyIndexes(store::Connection& sql, uint16_t noteClassMask) {
+    const uint16_t needed = NOTE_CLASS_DOCUMENT | NOTE_CLASS_VIEW;
+    if ((noteClassMask & needed) != needed) return NOERROR;
+    STATUS s;
+    store::Statement* q = sql.Prepare("SELECT count(*) FROM source.sqlite_master WHERE type='table'"
+                                      " AND name IN ('view_index', 'view_rows')",
+                                      &s);
+    if (q == nullptr) return s;
+    const int rc = q->Step();
+    const bool has = rc == SQLITE_ROW && q->Int(0) == 2;
+    q->Reset();
+    if (rc != SQLITE_ROW) return store::StatusOf(rc);
+    if (!has) return NOERROR;
+    if (STATUS s = CreateIndexTables(sql)) return s;
+    return sql.Exec("INSERT INTO main.view_index SELECT * FROM source.view_index"
+                    " WHERE view IN (SELECT id FROM main.notes);"
+                    "INSERT INTO main.view_rows SELECT * FROM source.view_rows"
+                    " WHERE view IN (SELECT view FROM main.view_index);");
+}
+
 STATUS IndexIsCurrent(store::Connection& sql, const store::StoredNote& viewNote, bool& current) {
     current = false;
     bool has = false;

@@ -27,6 +27,11 @@ using RowSink = std::function<STATUS(const RowRef&)>;
 STATUS HasIndexTables(store::Connection& sql, bool& has);
 STATUS CreateIndexTables(store::Connection& sql);
 
+// Inside a copy's transaction, with the source file attached as "source" and its notes of noteClassMask
+// already copied: the stored indexes come along when the copy holds every document and view they were made
+// from, so the copy's views open without being made again.
+STATUS CopyIndexes(store::Connection& sql, uint16_t noteClassMask);
+
 // What names one saved state of a view note: its originator id.
 std::string StampOf(const store::StoredNote& viewNote);
 
@@ -53,6 +58,10 @@ STATUS MarkIndexMade(store::Connection& sql, const store::StoredNote& viewNote);
 // had one; inserting counts none (the caller counts once per document with CountChange).
 STATUS InsertRow(store::Connection& sql, NOTEID viewId, const ViewRow& row);
 STATUS RemoveNoteRows(store::Connection& sql, NOTEID note);
+// Replaces the note's rows in one view by rows (sorted by part), unless they are stored already as they are;
+// changed says whether anything was written.
+STATUS ReplaceNoteRows(store::Connection& sql, NOTEID viewId, NOTEID note, const std::vector<ViewRow>& rows,
+                       bool& changed);
 STATUS CountChange(store::Connection& sql, NOTEID viewId);
 
 // Counts changes to the view's rows; a collection compares it to know whether it is behind.

@@ -31,10 +31,13 @@ DataSource DataSource::Parse(std::string content, const std::string& name) {
     static_assert(kMaxFileSize <= UINT32_MAX, "value offsets are 32-bit");
     if (content.size() > kMaxFileSize) throw AutomationError("The data source " + name + " is too large");
     DataSource source;
-    source.text_ = std::move(content);
+    source.text_ = TextToUtf8(std::move(content));
+    if (source.text_.size() > kMaxFileSize)
+        throw AutomationError("The data source " + name + " is too large");
     std::string_view text = source.text_;
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    std::string_view lineEnd = text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
+    std::string_view lineEnd = text.find("\r\n") != std::string_view::npos ? "\r\n"
+                               : text.find('\n') != std::string_view::npos ? "\n"
+                                                                           : "\r";
     if (text.ends_with(lineEnd)) text.remove_suffix(lineEnd.size());
     size_t header = std::min(text.find(lineEnd), text.size());
     if (header == 0) throw AutomationError("The data source " + name + " has no header record");

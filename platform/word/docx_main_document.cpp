@@ -1,201 +1,314 @@
 // A DOCX main document: the document part is cut at its body; the body's content is written once per
 // record and the body's final section properties once at the end. Every copy but the last ends with a
 // section break (the final section properties, as a next-page break) in its last paragraph, so each record
-// starts a page with the template's page setup, headers and footers. Every MERGEFIELD field, simple or
-// complex (begin, instruction, separator, result and end in several runs), becomes one run that holds the
-// value in the formatting of the field's result.
+// starts a page with the template's page setup. Every MERGEFIELD field, simple or complex (begin,
+// instruction, separator, result and end in several runs), becomes one run that holds the value in the
+// formatting of the field's result. Headers and footers with fields are merged too: each copy gets parts of
+// its own, which its sections refer to; the last copy takes the template's parts and relationships, to
+// which the body's final section properties refer. Footnotes and endnotes are written once per copy, with
+// ids of their own.
 
+#include "docx_cut.h"
 #include "docx_parts.h"
 #include "docx_text.h"
 #include "main_document.h"
 #include "merge_body.h"
 #include "word.h"
 
+#include <algorithm>
+
 namespace word {
 namespace {
 
-constexpr std::string_view kFieldMarker = "qvl-field";
-constexpr std::string_view kBreakMarker = "qvl-break";
-constexpr std::string_view kBodyMarker = "qvl-body";
+std::string_view LastSegment(std::string_view uri) {
+    size_t slash = uri.find_last_of('/');
+    return slash == std::string_view::npos ? uri : uri.substr(slash + 1);
+}
 
-struct FieldSlot {
-    MergeField field;
-    std::string runProperties;
+// The relationships part of a part.
+std::string RelationshipsPart(const std::string& part) {
+    size_t slash = part.find_last_of('/');
+    return slash == std::string::npos ? "_rels/" + part + ".rels"
+                                      : part.substr(0, slash) + "/_rels/" + part.substr(slash + 1) + ".rels";
+}
+
+// A header or footer with fields: one part per copy.
+struct MergedPart {
+    std::string name;        // the template's part, which the last copy takes
+    std::string type;        // the relationship type
+    std::string id;          // the relationship id
+    std::string contentType; // the part's own content type, empty when its extension gives it
+    CutPart cut;
 };
 
-// A complex field while its runs are read; its runs are those from its begin run to its end run.
-struct OpenField {
-    size_t beginRun; // index in the body's runs
-    std::string instruction;
-    bool separated = false;
-    std::optional<std::string> resultProperties;
-};
-
-// A merge field's runs, to be replaced by its value.
-struct Replacement {
-    size_t beginRun;
-    size_t endRun;
-    size_t slot;
+// A footnotes or endnotes part: its notes are written once per copy.
+struct NotesPart {
+    std::string name;
+    std::string referenceName; // the body's reference element, footnoteReference or endnoteReference
+    long long stride = 1; // one more than the largest note id: copy c's ids are the template's + c * stride
+    CutPart cut;
 };
 
 class DocxMainDocument : public MainDocument {
 public:
     explicit DocxMainDocument(std::string content) : package_(Package::Read(content)) {
         documentPart_ = MainDocumentPart(package_);
+        CheckXmlParts(package_);
+        CountIds();
+        ReadHeadersAndFooters();
+        ReadNotes();
+        if (!parts_.empty()) {
+            contentTypes_ = CutAtEnd(package_, "[Content_Types].xml");
+            documentRelationships_ = CutAtEnd(package_, RelationshipsPart(documentPart_));
+        }
+
         pugi::xml_document document;
         ParsePart(package_, documentPart_, document);
         pugi::xml_node root = document.document_element();
-        WordNames w(root);
+        PartCutter cutter(document, root.child(WordNames(root)("body").c_str()));
+        const WordNames& w = cutter.Names();
         prefix_ = w("");
         pugi::xml_node body = root.child(w("body").c_str());
         if (!body) throw AutomationError("The document part " + documentPart_ + " has no body");
 
-        RemoveProcessingInstructions(document);
-        RemoveBookmarks(body, w);
-        ReplaceSimpleFields(body, w);
-        ReplaceComplexFields(body, w);
         pugi::xml_node finalSection = MarkRecordBreak(body, w);
-        ReadBody(body, finalSection);
-
-        pugi::xml_node marker = body.insert_child_before(pugi::node_pi, finalSection);
-        marker.set_name(std::string(kBodyMarker).c_str());
-        std::string text = XmlText(document);
-        std::string markerText = "<?" + std::string(kBodyMarker) + "?>";
-        size_t at = text.find(markerText);
-        documentPrefix_ = text.substr(0, at);
-        documentSuffix_ = text.substr(at + markerText.size());
+        std::vector<pugi::xml_node> copied;
+        for (pugi::xml_node child : body.children())
+            if (child != finalSection) copied.push_back(child);
+        MarkReferences(copied, cutter);
+        MarkIds(copied, cutter);
+        document_ = cutter.Cut(document, copied);
         LeaveOutMailMergeSettings();
     }
 
     MergedText Merge(std::shared_ptr<const DataSource> data) const override {
         Package merged = package_;
-        merged.Set(documentPart_, MergedText(
-                                      body_, std::move(data),
-                                      [prefix = prefix_](std::string_view value, std::string& out) {
-                                          EncodeRunContent(value, prefix, out);
-                                      },
-                                      documentPrefix_, documentSuffix_));
+        const auto encode = [prefix = prefix_](std::string_view value, std::string& out) {
+            EncodeRunContent(value, prefix, out);
+        };
+        MergedText body(document_.body, data, encode, document_.prefix, document_.suffix);
+        size_t copies = body.Copies();
+        merged.Set(documentPart_, body);
+
+        auto relationships = std::make_shared<MergeBody>();
+        auto types = std::make_shared<MergeBody>();
+        for (const MergedPart& part : parts_) {
+            MergedText text(part.cut.body, body, encode, part.cut.prefix, part.cut.suffix);
+            const std::string* partRelationships = package_.Find(RelationshipsPart(part.name));
+            std::optional<MergedText> sharedRelationships;
+            if (partRelationships) sharedRelationships.emplace(*partRelationships);
+            for (size_t copy = 0; copy + 1 < copies; ++copy) {
+                std::string name = CopyName(part.name, copy);
+                merged.Set(name, text.Copy(copy));
+                if (sharedRelationships) merged.Set(RelationshipsPart(name), *sharedRelationships);
+            }
+            merged.Set(part.name, text.Copy(copies - 1));
+            AddCopyReferences(part, *relationships, *types);
+        }
+        for (const NotesPart& notes : notes_)
+            merged.Set(notes.name,
+                       MergedText(notes.cut.body, body, encode, notes.cut.prefix, notes.cut.suffix));
+        if (!parts_.empty()) {
+            merged.Set(documentRelationships_.name,
+                       MergedText(relationships, body, nullptr, documentRelationships_.prefix,
+                                  documentRelationships_.suffix));
+            merged.Set(contentTypes_.name,
+                       MergedText(types, body, nullptr, contentTypes_.prefix, contentTypes_.suffix));
+        }
         return MergedText(merged.Write());
     }
 
 private:
-    // The cut marks are processing instructions; the document keeps none of its own (Word ignores them).
-    static void RemoveProcessingInstructions(pugi::xml_document& document) {
-        std::vector<pugi::xml_node> instructions;
-        for (pugi::xpath_node node : document.select_nodes("//processing-instruction()"))
-            instructions.push_back(node.node());
-        for (pugi::xml_node node : instructions)
-            node.parent().remove_child(node);
-        pugi::xml_node declaration = document.first_child();
-        if (declaration.type() == pugi::node_declaration && declaration.attribute("encoding"))
-            declaration.attribute("encoding").set_value("UTF-8");
+    // A part of the package cut at the end of its root element, where entries for the copies go.
+    struct ListPart {
+        std::string name;
+        std::string prefix, suffix;
+    };
+
+    static ListPart CutAtEnd(const Package& package, const std::string& name) {
+        pugi::xml_document document;
+        ParsePart(package, name, document);
+        pugi::xml_node mark = document.document_element().append_child(pugi::node_pi);
+        mark.set_name("qvl-end");
+        std::string text = XmlText(document);
+        size_t at = text.find("<?qvl-end?>");
+        return {name, text.substr(0, at), text.substr(at + 11)};
     }
 
-    // Bookmark names must be unique in a document, so the copies carry none.
-    static void RemoveBookmarks(pugi::xml_node body, const WordNames& w) {
-        std::vector<pugi::xml_node> bookmarks;
-        for (pugi::xpath_node node :
-             body.select_nodes((".//" + w("bookmarkStart") + " | .//" + w("bookmarkEnd")).c_str()))
-            bookmarks.push_back(node.node());
-        for (pugi::xml_node node : bookmarks)
-            node.parent().remove_child(node);
+    static std::string CopyName(const std::string& part, size_t copy) {
+        size_t dot = part.find_last_of('.');
+        if (dot == std::string::npos || part.find('/', dot) != std::string::npos) dot = part.size();
+        return part.substr(0, dot) + "-copy" + std::to_string(copy + 1) + part.substr(dot);
     }
 
-    // Marks where the value of slot goes: the fields themselves are removed afterwards.
-    static void InsertFieldMarker(pugi::xml_node before, size_t slot) {
-        pugi::xml_node marker = before.parent().insert_child_before(pugi::node_pi, before);
-        marker.set_name(std::string(kFieldMarker).c_str());
-        marker.set_value(std::to_string(slot).c_str());
+    std::string ContentTypeOverride(const std::string& part) const {
+        pugi::xml_document types;
+        ParsePart(package_, "[Content_Types].xml", types);
+        for (pugi::xml_node entry : types.document_element().children("Override"))
+            if (std::string_view(entry.attribute("PartName").value()) == "/" + part)
+                return entry.attribute("ContentType").value();
+        return "";
     }
 
-    void ReplaceSimpleFields(pugi::xml_node body, const WordNames& w) {
-        std::vector<pugi::xml_node> fields;
-        for (pugi::xpath_node node : body.select_nodes((".//" + w("fldSimple")).c_str()))
-            fields.push_back(node.node());
-        std::vector<pugi::xml_node> replaced;
-        for (pugi::xml_node field : fields) {
-            std::optional<MergeField> merge = ParseMergeField(field.attribute(w("instr").c_str()).value());
-            if (!merge) continue;
-            pugi::xml_node properties = field.child(w("r").c_str()).child(w("rPr").c_str());
-            InsertFieldMarker(field, slots_.size());
-            slots_.push_back({std::move(*merge), properties ? XmlText(properties) : ""});
-            replaced.push_back(field);
+    void ReadHeadersAndFooters() {
+        for (const Relationship& rel : PartRelationships(package_, documentPart_)) {
+            std::string_view type = LastSegment(rel.type);
+            if ((type != "header" && type != "footer") || package_.Find(rel.target) == nullptr) continue;
+            pugi::xml_document document;
+            ParsePart(package_, rel.target, document);
+            pugi::xml_node root = document.document_element();
+            PartCutter cutter(document, root);
+            if (!cutter.HasFields()) continue;
+            std::vector<pugi::xml_node> content;
+            for (pugi::xml_node child : root.children())
+                content.push_back(child);
+            MarkIds(content, cutter);
+            parts_.push_back({rel.target, rel.type, rel.id, ContentTypeOverride(rel.target),
+                              cutter.Cut(document, content)});
         }
-        // Inner fields first (reverse document order), so that no node is removed after its ancestor.
-        for (auto it = replaced.rbegin(); it != replaced.rend(); ++it)
-            it->parent().remove_child(*it);
     }
 
-    // Fields nest: the runs of one may hold whole other fields. Merge fields inside a merge field go with
-    // it, so the replacements left are disjoint ranges of runs, and every run is looked at a bounded number
-    // of times however the fields nest.
-    void ReplaceComplexFields(pugi::xml_node body, const WordNames& w) {
-        std::vector<pugi::xml_node> runs;
-        for (pugi::xpath_node node : body.select_nodes((".//" + w("r")).c_str()))
-            runs.push_back(node.node());
+    void ReadNotes() {
+        for (const Relationship& rel : PartRelationships(package_, documentPart_)) {
+            std::string_view type = LastSegment(rel.type);
+            if ((type != "footnotes" && type != "endnotes") || package_.Find(rel.target) == nullptr) continue;
+            std::string note = type == "footnotes" ? "footnote" : "endnote";
+            pugi::xml_document document;
+            ParsePart(package_, rel.target, document);
+            pugi::xml_node root = document.document_element();
+            PartCutter cutter(document, root);
+            const WordNames& w = cutter.Names();
+            NotesPart notes{rel.target, w(note + "Reference"), 1, {}};
+            std::vector<pugi::xml_node> content;
+            const std::string noteName = w(note);
+            for (pugi::xml_node child : root.children(noteName.c_str())) {
+                notes.stride = std::max(notes.stride, child.attribute(w("id").c_str()).as_llong() + 1);
+                std::string_view kind = child.attribute(w("type").c_str()).value();
+                if (kind.empty() || kind == "normal") content.push_back(child);
+            }
+            if (content.empty()) continue;
+            MarkIds(content, cutter);
+            for (pugi::xml_node child : content) {
+                pugi::xml_attribute id = child.attribute(w("id").c_str());
+                cutter.MarkNumber(id, {static_cast<std::uint64_t>(id.as_llong()),
+                                       static_cast<std::uint64_t>(notes.stride), false});
+            }
+            notes.cut = cutter.Cut(document, content);
+            notes_.push_back(std::move(notes));
+        }
+    }
 
-        std::vector<OpenField> open;
-        std::vector<Replacement> replacements; // ordered by their begin runs
-        for (size_t index = 0; index < runs.size(); ++index) {
-            pugi::xml_node run = runs[index];
-            for (pugi::xml_node child : run.children()) {
-                if (w.Is(child, "fldChar")) {
-                    std::string_view type = child.attribute(w("fldCharType").c_str()).value();
-                    if (type == "begin") {
-                        open.push_back({index, "", false, std::nullopt});
-                    } else if (type == "separate" && !open.empty()) {
-                        open.back().separated = true;
-                    } else if (type == "end" && !open.empty()) {
-                        EndField(open.back(), runs, index, w, replacements);
-                        open.pop_back();
+    static std::string_view LocalName(std::string_view name) {
+        size_t colon = name.find(':');
+        return colon == std::string_view::npos ? name : name.substr(colon + 1);
+    }
+
+    // The parts that may be written per copy: the document part, its headers, footers and notes.
+    std::vector<std::string> CopiedParts() const {
+        std::vector<std::string> parts{documentPart_};
+        for (const Relationship& rel : PartRelationships(package_, documentPart_)) {
+            std::string_view type = LastSegment(rel.type);
+            if ((type == "header" || type == "footer" || type == "footnotes" || type == "endnotes") &&
+                package_.Find(rel.target))
+                parts.push_back(rel.target);
+        }
+        return parts;
+    }
+
+    // Drawing ids and paragraph ids must be unique in a document: copy c's drawing ids are the template's
+    // + c * (the largest + 1), its paragraph and text ids are numbered anew, as many per copy as the parts
+    // that may be copied hold.
+    void CountIds() {
+        for (const std::string& part : CopiedParts()) {
+            pugi::xml_document document;
+            ParsePart(package_, part, document);
+            Walk(
+                document,
+                [&](pugi::xml_node node) {
+                    if (LocalName(node.name()) == "docPr")
+                        drawingIdStride_ =
+                            std::max<std::uint64_t>(drawingIdStride_, node.attribute("id").as_ullong() + 1);
+                    for (pugi::xml_attribute attribute : node.attributes()) {
+                        std::string_view name = LocalName(attribute.name());
+                        if (name == "paraId" || name == "textId") ++paragraphIds_;
                     }
-                } else if (w.Is(child, "instrText") && !open.empty() && !open.back().separated) {
-                    open.back().instruction += child.text().get();
-                } else if (w.Is(child, "t") && !open.empty() && open.back().separated &&
-                           !open.back().resultProperties) {
-                    pugi::xml_node properties = run.child(w("rPr").c_str());
-                    open.back().resultProperties = properties ? XmlText(properties) : "";
+                },
+                [](pugi::xml_node) {});
+        }
+    }
+
+    void MarkIds(const std::vector<pugi::xml_node>& content, PartCutter& cutter) {
+        const auto mark = [&](pugi::xml_node node) {
+            if (LocalName(node.name()) == "docPr") {
+                pugi::xml_attribute id = node.attribute("id");
+                if (id) cutter.MarkNumber(id, {id.as_ullong(), drawingIdStride_, false});
+            }
+            std::vector<pugi::xml_attribute> ids;
+            for (pugi::xml_attribute attribute : node.attributes()) {
+                std::string_view name = LocalName(attribute.name());
+                if (name == "paraId" || name == "textId") ids.push_back(attribute);
+            }
+            for (pugi::xml_attribute id : ids)
+                cutter.MarkNumber(id, {1 + paragraphIdsMarked_++, paragraphIds_, true});
+        };
+        for (pugi::xml_node top : content) {
+            if (top.type() != pugi::node_element) continue;
+            mark(top);
+            for (pugi::xpath_node found : top.select_nodes(".//*"))
+                mark(found.node());
+        }
+    }
+
+    // In the body's copies, references to merged headers and footers and to notes get their copy's ids.
+    void MarkReferences(const std::vector<pugi::xml_node>& content, PartCutter& cutter) {
+        const WordNames& w = cutter.Names();
+        for (pugi::xml_node top : content) {
+            for (pugi::xpath_node found : top.select_nodes(".//*")) {
+                pugi::xml_node node = found.node();
+                if (w.Is(node, "headerReference") || w.Is(node, "footerReference")) {
+                    for (pugi::xml_attribute attribute : node.attributes()) {
+                        std::string_view name = attribute.name();
+                        if (!name.ends_with(":id") && name != "id") continue;
+                        bool merged = std::any_of(parts_.begin(), parts_.end(), [&](const MergedPart& part) {
+                            return part.id == attribute.value();
+                        });
+                        if (merged && name != w("id")) cutter.MarkRelationshipId(attribute);
+                    }
+                    continue;
+                }
+                for (const NotesPart& notes : notes_) {
+                    if (node.name() != notes.referenceName) continue;
+                    pugi::xml_attribute id = node.attribute(w("id").c_str());
+                    cutter.MarkNumber(id, {static_cast<std::uint64_t>(id.as_llong()),
+                                           static_cast<std::uint64_t>(notes.stride), false});
                 }
             }
         }
-        // Last first: a run may hold others (in a text box), which come after it in document order, so no
-        // node is removed after an ancestor of it.
-        for (auto replacement = replacements.rbegin(); replacement != replacements.rend(); ++replacement) {
-            InsertFieldMarker(runs[replacement->beginRun], replacement->slot);
-            for (size_t index = replacement->endRun + 1; index-- > replacement->beginRun;)
-                runs[index].parent().remove_child(runs[index]);
-        }
     }
 
-    void EndField(const OpenField& field, const std::vector<pugi::xml_node>& runs, size_t endRun,
-                  const WordNames& w, std::vector<Replacement>& replacements) {
-        std::optional<MergeField> merge = ParseMergeField(field.instruction);
-        if (!merge) return;
-        pugi::xml_node beginRun = runs[field.beginRun];
-        if (Paragraph(beginRun, w) != Paragraph(runs[endRun], w))
-            throw AutomationError("The merge field " + merge->name + " spans several paragraphs");
-        std::string properties;
-        if (field.resultProperties) {
-            properties = *field.resultProperties;
-        } else if (pugi::xml_node codeProperties = beginRun.child(w("rPr").c_str())) {
-            properties = XmlText(codeProperties);
-        }
-        while (!replacements.empty() && replacements.back().beginRun > field.beginRun)
-            replacements.pop_back(); // a merge field inside this one goes with it
-        replacements.push_back({field.beginRun, endRun, slots_.size()});
-        slots_.push_back({std::move(*merge), std::move(properties)});
+    // The relationship and content type of a merged part's copy, for every copy but the last.
+    static void AddCopyReferences(const MergedPart& part, MergeBody& relationships, MergeBody& types) {
+        size_t dot = part.name.find_last_of('.');
+        std::string stem = part.name.substr(0, dot), extension = part.name.substr(dot);
+        relationships.BeginRecordBreak();
+        relationships.AddLiteral("<Relationship Id=\"qvl");
+        relationships.AddCopyNumber({});
+        relationships.AddLiteral("_" + part.id + "\" Type=\"" + part.type + "\" Target=\"/" + stem + "-copy");
+        relationships.AddCopyNumber({1, 1, false});
+        relationships.AddLiteral(extension + "\"/>");
+        relationships.EndRecordBreak();
+        if (part.contentType.empty()) return;
+        types.BeginRecordBreak();
+        types.AddLiteral("<Override PartName=\"/" + stem + "-copy");
+        types.AddCopyNumber({1, 1, false});
+        types.AddLiteral(extension + "\" ContentType=\"" + part.contentType + "\"/>");
+        types.EndRecordBreak();
     }
 
-    static pugi::xml_node Paragraph(pugi::xml_node node, const WordNames& w) {
-        while (node && !w.Is(node, "p"))
-            node = node.parent();
-        return node;
-    }
-
-    // Puts the break marker where a copy's section ends (the properties of its last paragraph) and gives
-    // the body's final section properties. The copies must each start a page: the section that starts a
-    // copy loses any other break type.
-    pugi::xml_node MarkRecordBreak(pugi::xml_node body, const WordNames& w) {
+    // Puts a copy of the final section properties where a copy's section ends (the properties of its last
+    // paragraph), as a record break, and gives the body's final section properties. The copies must each
+    // start a page: the section that starts a copy loses any other break type.
+    static pugi::xml_node MarkRecordBreak(pugi::xml_node body, const WordNames& w) {
         pugi::xml_node finalSection = body.last_child();
         while (finalSection && finalSection.type() != pugi::node_element)
             finalSection = finalSection.previous_sibling();
@@ -220,44 +333,11 @@ private:
             properties = paragraph.append_child(w("pPr").c_str());
         }
         pugi::xml_node change = properties.child(w("pPrChange").c_str());
-        pugi::xml_node marker = change ? properties.insert_child_before(pugi::node_pi, change)
-                                       : properties.append_child(pugi::node_pi);
-        marker.set_name(std::string(kBreakMarker).c_str());
-
-        recordBreak_ = XmlText(finalSection);
+        pugi::xml_node copy = change ? properties.insert_copy_before(finalSection, change)
+                                     : properties.append_copy(finalSection);
+        PartCutter::MarkBreak(copy, properties, true);
+        PartCutter::MarkBreak(copy.next_sibling(), properties, false);
         return finalSection;
-    }
-
-    void ReadBody(pugi::xml_node body, pugi::xml_node finalSection) {
-        std::string text;
-        std::vector<pugi::xml_node> content;
-        for (pugi::xml_node child : body.children()) {
-            if (child == finalSection) continue;
-            text += XmlText(child);
-            content.push_back(child);
-        }
-        for (pugi::xml_node child : content)
-            body.remove_child(child);
-
-        const std::string fieldStart = "<?" + std::string(kFieldMarker) + " ";
-        const std::string breakMarker = "<?" + std::string(kBreakMarker) + "?>";
-        size_t from = 0;
-        while (true) {
-            size_t at = text.find("<?qvl-", from);
-            if (at == std::string::npos) break;
-            body_->AddLiteral(std::string_view(text).substr(from, at - from));
-            if (text.compare(at, breakMarker.size(), breakMarker) == 0) {
-                body_->AddRecordBreak(recordBreak_);
-                from = at + breakMarker.size();
-                continue;
-            }
-            size_t end = text.find("?>", at);
-            size_t slot = std::stoul(text.substr(at + fieldStart.size(), end - at - fieldStart.size()));
-            body_->AddField(std::move(slots_.at(slot).field),
-                            "<" + prefix_ + "r>" + slots_[slot].runProperties, "</" + prefix_ + "r>");
-            from = end + 2;
-        }
-        body_->AddLiteral(std::string_view(text).substr(from));
     }
 
     // A merged document is no main document: Word would ask for the data source on opening it.
@@ -274,10 +354,12 @@ private:
     Package package_;
     std::string documentPart_;
     std::string prefix_;
-    std::vector<FieldSlot> slots_;
-    std::string recordBreak_;
-    std::string documentPrefix_, documentSuffix_;
-    std::shared_ptr<MergeBody> body_ = std::make_shared<MergeBody>();
+    CutPart document_;
+    std::vector<MergedPart> parts_;
+    std::vector<NotesPart> notes_;
+    ListPart contentTypes_, documentRelationships_;
+    std::uint64_t drawingIdStride_ = 1;
+    std::uint64_t paragraphIds_ = 0, paragraphIdsMarked_ = 0;
 };
 
 } // namespace

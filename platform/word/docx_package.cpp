@@ -131,10 +131,13 @@ Package Package::Read(std::string_view zip) {
             throw AutomationError("The package has an unreadable entry");
         std::string name = st.name;
         if (!name.empty() && name.back() == '/') continue;
+        if (st.size > kMaxPartSize)
+            throw AutomationError("The package part " + name + " unpacks to " +
+                                  std::to_string(st.size >> 20) +
+                                  " MiB, more than the 256 MiB a part may have");
         if (st.size > kMaxFileSize - total) throw AutomationError("The package unpacks to too much data");
         total += static_cast<size_t>(st.size);
-        package.parts_.emplace_back(name,
-                                    ReadEntry(archive.get(), static_cast<zip_uint64_t>(i), st.size, name));
+        package.Set(name, ReadEntry(archive.get(), static_cast<zip_uint64_t>(i), st.size, name));
     }
     return package;
 }
@@ -151,8 +154,8 @@ std::string Package::Write() const {
 
     for (const auto& [name, data] : parts_) {
         zip_source_t* part = nullptr;
-        if (const auto* text = std::get_if<std::string>(&data)) {
-            part = zip_source_buffer(archive.get(), text->data(), text->size(), 0);
+        if (const auto* text = std::get_if<std::shared_ptr<const std::string>>(&data)) {
+            part = zip_source_buffer(archive.get(), (*text)->data(), (*text)->size(), 0);
         } else {
             part = zip_source_function(archive.get(), MergedPartSource::Callback,
                                        new MergedPartSource(std::get<MergedText>(data)));
@@ -181,9 +184,10 @@ std::string Package::Write() const {
 }
 
 const std::string* Package::Find(std::string_view name) const {
-    for (const auto& part : parts_)
-        if (part.first == name) return std::get_if<std::string>(&part.second);
-    return nullptr;
+    auto found = index_.find(std::string(name));
+    if (found == index_.end()) return nullptr;
+    const auto* text = std::get_if<std::shared_ptr<const std::string>>(&parts_[found->second].second);
+    return text ? text->get() : nullptr;
 }
 
 std::vector<std::string> Package::Names() const {
@@ -193,14 +197,20 @@ std::vector<std::string> Package::Names() const {
     return names;
 }
 
-void Package::Set(std::string_view name, std::variant<std::string, MergedText> data) {
-    for (auto& part : parts_) {
-        if (part.first == name) {
-            part.second = std::move(data);
-            return;
-        }
-    }
-    parts_.emplace_back(std::string(name), std::move(data));
+void Package::Set(std::string_view name, std::string data) {
+    Put(name, std::make_shared<const std::string>(std::move(data)));
+}
+
+void Package::Set(std::string_view name, MergedText data) {
+    Put(name, std::move(data));
+}
+
+void Package::Put(std::string_view name, Data data) {
+    auto [found, added] = index_.try_emplace(std::string(name), parts_.size());
+    if (added)
+        parts_.emplace_back(std::string(name), std::move(data));
+    else
+        parts_[found->second].second = std::move(data);
 }
 
 } // namespace word

@@ -4,8 +4,10 @@
 
 #include "merge_body.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -13,8 +15,12 @@ namespace word {
 
 class Package {
 public:
-    // Reads a zip file; throws AutomationError when it is not a readable zip file or unpacks to more than
-    // kMaxFileSize bytes.
+    // The largest part that is unpacked: a larger one (a few hundred kilobytes may unpack to gigabytes) is
+    // refused before it is inflated.
+    static constexpr size_t kMaxPartSize = size_t{256} << 20;
+
+    // Reads a zip file; throws AutomationError when it is not a readable zip file, a part unpacks to more
+    // than kMaxPartSize bytes or the whole to more than kMaxFileSize bytes.
     static Package Read(std::string_view zip);
     // The zip file of the parts.
     std::string Write() const;
@@ -22,12 +28,18 @@ public:
     // The part of that name (without a leading "/"), or null (also for a merged text).
     const std::string* Find(std::string_view name) const;
     // Replaces the part of that name, or adds it at the end.
-    void Set(std::string_view name, std::variant<std::string, MergedText> data);
+    void Set(std::string_view name, std::string data);
+    void Set(std::string_view name, MergedText data);
     // The names of the parts in order.
     std::vector<std::string> Names() const;
 
 private:
-    std::vector<std::pair<std::string, std::variant<std::string, MergedText>>> parts_;
+    // Parts are shared between copies of a package: a merge copies the template's.
+    using Data = std::variant<std::shared_ptr<const std::string>, MergedText>;
+    void Put(std::string_view name, Data data);
+    std::vector<std::pair<std::string, Data>> parts_;
+    // The index of each part by name: a merge adds parts for every copy, which may be hundreds of thousands.
+    std::unordered_map<std::string, size_t> index_;
 };
 
 } // namespace word

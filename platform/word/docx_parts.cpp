@@ -2,6 +2,7 @@
 
 #include "word.h"
 
+#include <cctype>
 #include <sstream>
 
 namespace word {
@@ -51,6 +52,18 @@ void ParsePart(const Package& package, const std::string& name, pugi::xml_docume
     if (tooDeep) {
         throw AutomationError("The package part " + name + " nests elements more than " +
                               std::to_string(kMaxXmlDepth) + " deep");
+    }
+}
+
+void CheckXmlParts(const Package& package) {
+    for (const std::string& name : package.Names()) {
+        size_t dot = name.find_last_of('.');
+        std::string extension = dot == std::string::npos ? "" : name.substr(dot + 1);
+        for (char& c : extension)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (extension != "xml" && extension != "rels") continue;
+        pugi::xml_document document;
+        ParsePart(package, name, document);
     }
 }
 

@@ -15,6 +15,10 @@ namespace word {
 // part when it is missing or not well-formed.
 void ParsePart(const Package& package, const std::string& name, pugi::xml_document& document);
 
+// Checks that every XML part of the package (by its name's extension, .xml or .rels) is well-formed, so that
+// no damaged part passes into a merged document; throws AutomationError naming the first that is not.
+void CheckXmlParts(const Package& package);
+
 // The deepest nesting of elements that a part may have: enough for any real document, and shallow enough
 // for the XML library, some of whose operations recurse once per level.
 inline constexpr int kMaxXmlDepth = 1000;

@@ -16,7 +16,10 @@ public:
         ParsePart(package_, mainPart, document);
         WordNames w(document.document_element());
         pugi::xml_node body = document.document_element().child(w("body").c_str());
+        relationships_ = PartRelationships(package_, mainPart);
         content_.text = PartText(body, w, true);
+        for (pugi::xpath_node section : body.select_nodes((".//" + w("sectPr")).c_str()))
+            ReadSection(section.node(), w);
 
         pugi::xml_node pageSize = body.child(w("sectPr").c_str()).child(w("pgSz").c_str());
         content_.pageWidth = pageSize.attribute(w("w").c_str()).as_int();
@@ -26,6 +29,8 @@ public:
             std::string_view type = rel.type;
             if (type.ends_with("/header") || type.ends_with("/footer")) ReadHeaderOrFooter(rel.target);
             if (type.ends_with("/styles")) ReadStyles(rel.target);
+            if (type.ends_with("/footnotes")) ReadNotes(rel.target, "footnote");
+            if (type.ends_with("/endnotes")) ReadNotes(rel.target, "endnote");
         }
         return std::move(content_);
     }
@@ -77,6 +82,33 @@ private:
         content_.headersAndFooters.push_back(PartText(document.document_element(), w, false));
     }
 
+    void ReadSection(pugi::xml_node section, const WordNames& w) {
+        std::vector<std::string>& texts = content_.sections.emplace_back();
+        for (pugi::xml_node reference : section.children()) {
+            if (!w.Is(reference, "headerReference") && !w.Is(reference, "footerReference")) continue;
+            std::string id;
+            for (pugi::xml_attribute attribute : reference.attributes())
+                if (std::string_view(attribute.name()).ends_with(":id")) id = attribute.value();
+            for (const Relationship& rel : relationships_) {
+                if (rel.id != id) continue;
+                pugi::xml_document part;
+                ParsePart(package_, rel.target, part);
+                texts.push_back(PartText(part.document_element(), WordNames(part.document_element()), false));
+            }
+        }
+    }
+
+    void ReadNotes(const std::string& part, const std::string& kind) {
+        pugi::xml_document document;
+        ParsePart(package_, part, document);
+        WordNames w(document.document_element());
+        const std::string noteName = w(kind);
+        for (pugi::xml_node note : document.document_element().children(noteName.c_str())) {
+            std::string_view type = note.attribute(w("type").c_str()).value();
+            if (type.empty() || type == "normal") content_.notes.push_back(PartText(note, w, false));
+        }
+    }
+
     void ReadStyles(const std::string& part) {
         pugi::xml_document document;
         ParsePart(package_, part, document);
@@ -87,6 +119,7 @@ private:
     }
 
     Package package_;
+    std::vector<Relationship> relationships_;
     DocumentContent content_;
 };
 

@@ -32,6 +32,34 @@ mode_t NewFileMode() {
     return 0666 & ~mask;
 }
 
+// Whether a file stands at path that a save may replace: only a regular file that the user may write. A
+// symbolic link, a FIFO, a device, a folder or a read-only file (read-only to root too, whom the system
+// would let write it) is refused, as a word processor refuses it.
+bool CheckTarget(const std::string& path, struct stat& st) {
+    if (lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return false;
+        throw AutomationError("Cannot write " + path + ": " + std::strerror(errno));
+    }
+    const auto refuse = [&](const std::string& what) {
+        throw AutomationError("Cannot write " + path + ": " + what);
+    };
+    if (S_ISLNK(st.st_mode)) refuse("it is a symbolic link");
+    if (S_ISDIR(st.st_mode)) refuse("it is a folder");
+    if (!S_ISREG(st.st_mode)) refuse("it is no regular file (a device, FIFO or socket)");
+    if ((st.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0) refuse("the file is read-only");
+    return true;
+}
+
+// Gives a new file its name, failing when something has taken the name meanwhile.
+bool RenameNew(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without that kind of rename: a hard link fails in the same way.
+    if (link(from.c_str(), to.c_str()) != 0) return false;
+    unlink(from.c_str());
+    return true;
+}
+
 } // namespace
 
 std::string ReadWholeFile(const std::string& path, const std::string& what) {
@@ -50,13 +78,13 @@ std::string ReadWholeFile(const std::string& path, const std::string& what) {
 
 void WriteWholeFile(const std::string& path, const std::function<size_t(char* out, size_t size)>& read) {
     if (path.empty()) throw AutomationError("No file name was given");
-    size_t slash = path.find_last_of('/');
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temp = os::CreateTempFile("." + base + ".", ".tmp", os::DirectoryOf(path));
+    struct stat existing {};
+    bool replacing = CheckTarget(path, existing);
+    // The temporary name does not grow with the target's, so that every name the file system takes saves.
+    std::string temp = os::CreateTempFile(".~qvl", ".tmp", os::DirectoryOf(path));
     if (temp.empty()) throw AutomationError("Cannot write " + path + ": " + std::strerror(errno));
 
-    struct stat existing {};
-    mode_t mode = stat(path.c_str(), &existing) == 0 ? existing.st_mode & 07777 : NewFileMode();
+    mode_t mode = replacing ? existing.st_mode & 07777 : NewFileMode();
     int fd = open(temp.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     bool ok = fd >= 0;
     std::vector<char> buffer(size_t{1} << 20);
@@ -70,7 +98,21 @@ void WriteWholeFile(const std::string& path, const std::function<size_t(char* ou
     }
     ok = ok && fchmod(fd, mode) == 0 && fsync(fd) == 0;
     if (fd >= 0 && close(fd) != 0) ok = false;
-    ok = ok && rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        int error = errno;
+        unlink(temp.c_str());
+        throw AutomationError("Cannot write " + path + ": " + std::strerror(error));
+    }
+    try {
+        // What stands at the path may have changed while the document was written.
+        struct stat now {};
+        if (replacing != CheckTarget(path, now) || (replacing && now.st_ino != existing.st_ino))
+            throw AutomationError("Cannot write " + path + ": it was changed while the document was written");
+        ok = replacing ? rename(temp.c_str(), path.c_str()) == 0 : RenameNew(temp, path);
+    } catch (...) {
+        unlink(temp.c_str());
+        throw;
+    }
     if (!ok) {
         int error = errno;
         unlink(temp.c_str());

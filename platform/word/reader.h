@@ -14,9 +14,12 @@ struct DocumentContent {
     // The body text: '\n' ends a paragraph, '\t' is a tab, '\v' a line break, '\f' a page or section break.
     std::string text;
     std::vector<std::string> headersAndFooters; // the text of each, in document order
-    std::vector<std::string> styles;            // style names
-    std::vector<std::string> fields;            // instructions of the fields left in the body
-    int pageWidth = 0;                          // twips, 0 when not given
+    // For each section of the body, the text of the headers and footers it refers to (in RTF: holds).
+    std::vector<std::vector<std::string>> sections;
+    std::vector<std::string> notes;  // the text of each footnote and endnote (in DOCX: but separators)
+    std::vector<std::string> styles; // style names
+    std::vector<std::string> fields; // instructions of the fields left in the body
+    int pageWidth = 0;               // twips, 0 when not given
     int pageHeight = 0;
 };
 

@@ -31,6 +31,7 @@ public:
     explicit Lexer(std::string_view source) : src_(source) {}
 
     RtfTokens Run() {
+        if (src_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3; // a byte-order mark some programs write
         while (pos_ < src_.size() && std::isspace(static_cast<unsigned char>(src_[pos_])))
             ++pos_;
         if (src_.substr(pos_, 5) != "{\\rtf")

@@ -34,6 +34,10 @@ bool CarriesFormatting(std::string_view name) {
     return name != "fldrslt" && name != "fldinst" && name != "uc" && name != "pard" && name != "bin";
 }
 
+bool IsSectionBreakWord(std::string_view name) {
+    return name == "sbknone" || name == "sbkcol" || name == "sbkeven" || name == "sbkodd";
+}
+
 struct RtfMergeField {
     MergeField field;
     std::string formatting;
@@ -89,7 +93,19 @@ private:
     void ReadBody(size_t start, size_t last) {
         size_t literalFrom = Token(start).offset;
         size_t i = start;
+        bool firstSection = true;
         while (i < last) {
+            if (Token(i).IsWord("sect")) firstSection = false;
+            // Each copy must start a page, so its first section may not run on from the one before it
+            // (word processors save a first section as continuous: it follows nothing in the template).
+            if (firstSection && Token(i).kind == RtfToken::Kind::ControlWord &&
+                IsSectionBreakWord(Token(i).name)) {
+                body_->AddLiteral(Span(literalFrom, Token(i).offset));
+                body_->AddLiteral("\\sbkpage ");
+                literalFrom = EndOffset(i);
+                ++i;
+                continue;
+            }
             std::optional<RtfMergeField> field;
             if (Token(i).kind == RtfToken::Kind::GroupStart && GroupDestination(rtf_, i) == "field")
                 field = ReadField(i);
@@ -107,20 +123,17 @@ private:
     }
 
     std::optional<RtfMergeField> ReadField(size_t group) const {
-        std::string instruction;
         std::optional<std::string> instructionFormat, resultFormat;
         for (size_t i = group + 2; i < rtf_.groupEnd[group]; ++i) {
             if (Token(i).kind != RtfToken::Kind::GroupStart) continue;
             std::string_view destination = GroupDestination(rtf_, i);
-            if (destination == "fldinst") {
-                instruction = FieldInstruction(rtf_, source_, i);
+            if (destination == "fldinst")
                 instructionFormat = FormattingAtFirstText(i);
-            } else if (destination == "fldrslt") {
+            else if (destination == "fldrslt")
                 resultFormat = FormattingAtFirstText(i);
-            }
             i = rtf_.groupEnd[i];
         }
-        std::optional<MergeField> field = ParseMergeField(instruction);
+        std::optional<MergeField> field = ParseField(ReadFieldCode(rtf_, source_, group));
         if (!field) return std::nullopt;
         return RtfMergeField{std::move(*field),
                              resultFormat ? *resultFormat : instructionFormat.value_or("")};

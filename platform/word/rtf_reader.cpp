@@ -2,6 +2,8 @@
 #include "rtf_text.h"
 #include "rtf_words.h"
 
+#include <algorithm>
+
 namespace word {
 namespace {
 
@@ -38,6 +40,12 @@ private:
                     std::string text;
                     ReadRange(i + 1, rtf_.groupEnd[i], text, false);
                     content_.headersAndFooters.push_back(text);
+                    content_.sections.resize(std::max(content_.sections.size(), section_ + 1));
+                    content_.sections[section_].push_back(text);
+                } else if (collectHeaders && destination == "footnote") {
+                    std::string text;
+                    ReadRange(i + 1, rtf_.groupEnd[i], text, false);
+                    content_.notes.push_back(text);
                 } else if (!ignorable && !IsNonTextDestination(destination) &&
                            !IsHeaderOrFooter(destination)) {
                     decoder.EnterGroup();
@@ -60,8 +68,14 @@ private:
             out += '\t';
         else if (name == "line")
             out += '\v';
-        else if (name == "page" || name == "sect")
+        else if (name == "page")
             out += '\f';
+        else if (name == "sect") {
+            out += '\f';
+            ++section_;
+            sectionBreak_ = out.size();
+        } else if ((name == "sbknone" || name == "sbkcol") && sectionBreak_ == out.size() && !out.empty())
+            out.pop_back(); // the section after the break runs on on the same page
         else if ((name == "paperw" || name == "pgwsxn") && token.hasParameter)
             content_.pageWidth = token.parameter;
         else if ((name == "paperh" || name == "pghsxn") && token.hasParameter)
@@ -89,6 +103,8 @@ private:
     std::string_view source_;
     RtfTokens rtf_;
     DocumentContent content_;
+    size_t sectionBreak_ = 0; // the length of the text just after the last section break
+    size_t section_ = 0;      // the number of section breaks read
 };
 
 } // namespace

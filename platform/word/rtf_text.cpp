@@ -6,14 +6,9 @@
 namespace word {
 namespace {
 
-// Windows-1252 in 0x80..0x9F; the other bytes above 0x7F are Latin-1.
-constexpr char16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                      0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-char32_t FromCp1252(unsigned char byte) {
-    return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
+// Words that separate the words of a field instruction as a blank does (some programs write a tab there).
+bool IsBlankWord(const RtfToken& token) {
+    return token.IsWord("tab") || token.IsWord("line") || token.IsWord("par");
 }
 
 } // namespace
@@ -37,7 +32,7 @@ bool RtfTextDecoder::Append(const RtfToken& token, std::string& out) {
                 --pendingSkip_;
                 continue;
             }
-            AppendUtf8(out, FromCp1252(static_cast<unsigned char>(c)));
+            AppendUtf8(out, FromWindows1252(static_cast<unsigned char>(c)));
         }
         return true;
     }
@@ -47,7 +42,7 @@ bool RtfTextDecoder::Append(const RtfToken& token, std::string& out) {
             if (pendingSkip_ > 0)
                 --pendingSkip_;
             else
-                AppendUtf8(out, FromCp1252(static_cast<unsigned char>(token.parameter)));
+                AppendUtf8(out, FromWindows1252(static_cast<unsigned char>(token.parameter)));
         } else if (symbol == '\\' || symbol == '{' || symbol == '}') {
             out += symbol;
         } else if (symbol == '~') {
@@ -96,11 +91,83 @@ std::string FieldInstruction(const RtfTokens& rtf, std::string_view source, size
                 decoder.EnterGroup();
         } else if (token.kind == RtfToken::Kind::GroupEnd) {
             decoder.LeaveGroup();
+        } else if (!decoder.Append(token, text) && IsBlankWord(token)) {
+            text += '\t';
+        }
+    }
+    return text;
+}
+
+namespace {
+
+// The text of a group, leaving out ignorable and non-text destinations (so the instructions of fields in
+// it, but not their results).
+std::string GroupText(const RtfTokens& rtf, std::string_view source, size_t group) {
+    RtfTextDecoder decoder(source);
+    std::string text;
+    for (size_t i = group + 1; i < rtf.groupEnd[group]; ++i) {
+        const RtfToken& token = rtf.tokens[i];
+        if (token.kind == RtfToken::Kind::GroupStart) {
+            bool ignorable = false;
+            if (IsNonTextDestination(GroupDestination(rtf, i, &ignorable)) || ignorable)
+                i = rtf.groupEnd[i];
+            else
+                decoder.EnterGroup();
+        } else if (token.kind == RtfToken::Kind::GroupEnd) {
+            decoder.LeaveGroup();
         } else {
             decoder.Append(token, text);
         }
     }
     return text;
+}
+
+FieldCode ReadCode(const RtfTokens& rtf, std::string_view source, size_t group, size_t depth) {
+    FieldCode code;
+    for (size_t i = group + 1; i < rtf.groupEnd[group]; ++i) {
+        if (rtf.tokens[i].kind != RtfToken::Kind::GroupStart) continue;
+        std::string_view destination = GroupDestination(rtf, i);
+        if (destination == "fldrslt") code.result = GroupText(rtf, source, i);
+        if (destination != "fldinst") {
+            i = rtf.groupEnd[i];
+            continue;
+        }
+        RtfTextDecoder decoder(source);
+        size_t instruction = i;
+        for (++i; i < rtf.groupEnd[instruction]; ++i) {
+            const RtfToken& token = rtf.tokens[i];
+            if (token.kind == RtfToken::Kind::GroupStart) {
+                bool ignorable = false;
+                std::string_view inner = GroupDestination(rtf, i, &ignorable);
+                if (inner == "field") {
+                    code.instruction += kNestedField;
+                    if (depth < kMaxFieldNesting)
+                        code.nested.push_back(ReadCode(rtf, source, i, depth + 1));
+                    else
+                        code.nested.push_back({"", {}, GroupText(rtf, source, i)});
+                    i = rtf.groupEnd[i];
+                } else if (ignorable) {
+                    i = rtf.groupEnd[i];
+                } else {
+                    decoder.EnterGroup();
+                }
+            } else if (token.kind == RtfToken::Kind::GroupEnd) {
+                decoder.LeaveGroup();
+            } else {
+                std::string text;
+                if (!decoder.Append(token, text) && IsBlankWord(token)) text = "\t";
+                std::erase(text, kNestedField);
+                code.instruction += text;
+            }
+        }
+    }
+    return code;
+}
+
+} // namespace
+
+FieldCode ReadFieldCode(const RtfTokens& rtf, std::string_view source, size_t group) {
+    return ReadCode(rtf, source, group, 0);
 }
 
 void EncodeRtfText(std::string_view text, std::string& out) {

@@ -1,6 +1,7 @@
 // Text in RTF: decoding what tokens stand for, and writing text as RTF.
 #pragma once
 
+#include "merge_field.h"
 #include "rtf_lexer.h"
 
 #include <string>
@@ -32,6 +33,10 @@ private:
 // over groups as it may be, leaving out nested fields and ignorable destinations, so that every token is
 // read once however deeply fields nest.
 std::string FieldInstruction(const RtfTokens& rtf, std::string_view source, size_t group);
+
+// The field whose group starts at tokens[group]: its instruction with the fields nested in it (down to
+// kMaxFieldNesting levels; deeper ones keep only their result), and its result text.
+FieldCode ReadFieldCode(const RtfTokens& rtf, std::string_view source, size_t group);
 
 // Writes UTF-8 text as RTF text: backslashes and braces escaped, tabs as \tab, line breaks as \line,
 // other control characters dropped, non-ASCII as \u escapes (with one '?' fallback each; the caller sets

@@ -88,6 +88,84 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+namespace {
+
+// Windows-1252 in 0x80..0x9F; the other bytes above 0x7F are Latin-1.
+constexpr char16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                      0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
+// The length of the valid UTF-8 sequence at pos, 0 when there is none.
+size_t ValidSequence(std::string_view text, size_t pos) {
+    size_t next = pos;
+    char32_t cp = DecodeUtf8(text, next);
+    if (cp != kReplacementCharacter) return next - pos;
+    return text.substr(pos, 3) == "\xEF\xBF\xBD" ? 3 : 0;
+}
+
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+    std::string out;
+    out.reserve(bytes.size());
+    char32_t high = 0;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        auto b0 = static_cast<unsigned char>(bytes[i]), b1 = static_cast<unsigned char>(bytes[i + 1]);
+        char32_t unit = bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0);
+        if (unit >= 0xD800 && unit < 0xDC00) {
+            if (high) AppendUtf8(out, kReplacementCharacter);
+            high = unit;
+            continue;
+        }
+        if (unit >= 0xDC00 && unit < 0xE000) {
+            AppendUtf8(out,
+                       high ? 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00) : kReplacementCharacter);
+            high = 0;
+            continue;
+        }
+        if (high) AppendUtf8(out, kReplacementCharacter);
+        high = 0;
+        AppendUtf8(out, unit);
+    }
+    if (high) AppendUtf8(out, kReplacementCharacter);
+    return out;
+}
+
+} // namespace
+
+char32_t FromWindows1252(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
+}
+
+std::string TextToUtf8(std::string bytes) {
+    std::string_view text = bytes;
+    if (text.starts_with("\xFF\xFE")) return Utf16ToUtf8(text.substr(2), false);
+    if (text.starts_with("\xFE\xFF")) return Utf16ToUtf8(text.substr(2), true);
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    size_t pos = 0;
+    while (pos < text.size()) {
+        if (static_cast<unsigned char>(text[pos]) < 0x80) {
+            ++pos;
+            continue;
+        }
+        size_t length = ValidSequence(text, pos);
+        if (length == 0) break;
+        pos += length;
+    }
+    if (pos == text.size()) return text.size() == bytes.size() ? bytes : std::string(text);
+    std::string out(text.substr(0, pos));
+    while (pos < text.size()) {
+        size_t length = static_cast<unsigned char>(text[pos]) < 0x80 ? 1 : ValidSequence(text, pos);
+        if (length == 0) {
+            AppendUtf8(out, FromWindows1252(static_cast<unsigned char>(text[pos])));
+            ++pos;
+        } else {
+            out.append(text.substr(pos, length));
+            pos += length;
+        }
+    }
+    return out;
+}
+
 std::string ToUpper(std::string_view text) {
     return MapCodePoints(text, Upper);
 }

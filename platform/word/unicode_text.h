@@ -15,6 +15,15 @@ char32_t DecodeUtf8(std::string_view text, size_t& pos);
 
 void AppendUtf8(std::string& out, char32_t cp);
 
+// The character a byte stands for in Windows-1252 (Latin-1 but for 0x80..0x9F; bytes it leaves undefined
+// give U+FFFD).
+char32_t FromWindows1252(unsigned char byte);
+
+// Text of unknown encoding as UTF-8: UTF-16 (little- or big-endian) when it starts with that byte-order
+// mark, UTF-8 otherwise (a UTF-8 byte-order mark is left out), where every byte that is not part of a valid
+// UTF-8 sequence is taken as Windows-1252.
+std::string TextToUtf8(std::string bytes);
+
 // Walks a merged value the way both document formats write it: tab(), lineBreak() for CR, LF, CR LF or
 // VT, nothing for other control characters and non-characters (no format can hold them), text(cp) for
 // the rest.

@@ -62,6 +62,21 @@ TEST_F(KeywordTest, TheWalkingSlotStepsThroughTheRowsUntilItIsClosed) {
     EXPECT_EQ(Next(), "<none>");
 }
 
+TEST_F(KeywordTest, AKeywordViewWithoutColumnsGivesZeroYetStaysOpenUntilKWClose) {
+    OpenStandard();
+    ASSERT_EQ(DSOpen("Contacts"), 3);
+    EXPECT_EQ(KWOpen("Empty"), 0);
+    EXPECT_TRUE(KeywordViewOpen);
+    EXPECT_TRUE(KeywordView.IsOpen());
+    EXPECT_EQ(First(), ""); // its rows have no keyword to give
+    KWClose();
+    EXPECT_FALSE(KeywordViewOpen);
+    EXPECT_FALSE(KeywordView.IsOpen());
+    EXPECT_EQ(First(), "<none>");
+    EXPECT_EQ(KWLoad("Empty"), 2);
+    EXPECT_EQ(Get(0), "");
+}
+
 TEST_F(KeywordTest, AViewThatIsNotFoundNeverReopensThePreviousOne) {
     OpenStandard();
     ASSERT_EQ(DSOpen("Contacts"), 3);
@@ -73,13 +88,21 @@ TEST_F(KeywordTest, AViewThatIsNotFoundNeverReopensThePreviousOne) {
     EXPECT_EQ(Get(0), "<none>");
 }
 
-TEST_F(KeywordTest, AKeywordThatIsANumberIsEmpty) {
-    OpenStandard();
+TEST_F(KeywordTest, NumberAndDateKeywordsReadAsText) {
+    OpenWithValues();
     ASSERT_EQ(DSOpen("Contacts"), 3);
     ASSERT_EQ(KWOpen("Age"), 1);
-    EXPECT_EQ(First(), "");
+    EXPECT_EQ(First(), "33");
+    EXPECT_EQ(Next(), "41");
     EXPECT_EQ(KWLoad("Age"), 3);
-    EXPECT_EQ(Get(0), "");
+    EXPECT_EQ(Get(2), "52");
+
+    ASSERT_EQ(DSOpen("Values"), 5);
+    ASSERT_EQ(KWOpen("Since"), 1);
+    EXPECT_EQ(First(), "11/30/1999 11:59:59 PM");
+    EXPECT_EQ(Next(), "03/01/2019 09:00:00 AM");
+    ASSERT_EQ(KWLoad("Since"), 2);
+    EXPECT_EQ(Get(1), "03/01/2019 09:00:00 AM");
 }
 
 TEST_F(KeywordTest, TheLoadedSlotIsReadByRowIndex) {

@@ -78,6 +78,24 @@ inline const char* ContactsDatabase() {
         {"Form": "Keyword", "Name": "K10"}, {"Form": "Keyword", "Name": "K11"}, {"Form": "Keyword", "Name": "K12"}]})";
 }
 
+// Numbers, number lists, times and time lists (in local time), flat and categorised by a number, with a
+// keyword view of times; OpenWithValues adds its data sources "Values" and "By Score" to the standard ones.
+inline const char* ValuesDatabase() {
+    return R"({"path": "values.nsf", "views": [
+        {"name": "Values", "columns": [
+            {"title": "Name", "item": "Name", "sorted": true}, {"title": "Score", "item": "Score"},
+            {"title": "Scores", "item": "Scores"}, {"title": "Since", "item": "Since"},
+            {"title": "Dates", "item": "Dates"}]},
+        {"name": "By Score", "columns": [
+            {"title": "Score", "item": "Score", "sorted": true, "categorised": true},
+            {"title": "Name", "item": "Name"}]},
+        {"name": "SinceKeywords", "columns": [{"title": "Since", "item": "Since", "sorted": true}]}],
+      "documents": [
+        {"Name": "Ann", "Score": 3.5, "Scores": [-2.25, 7], "Since": {"datetime": "2019-03-01T09:00:00"},
+         "Dates": [{"datetime": "2020-12-24T18:30:00"}, {"datetime": "2021-01-01T00:00:00"}]},
+        {"Name": "Bob", "Score": 1234567, "Scores": [0.1], "Since": {"datetime": "1999-11-30T23:59:59"}}]})";
+}
+
 // The data sources of the standard fixture, in view order.
 inline std::string StandardDataSources() {
     const std::string lookups =
@@ -115,6 +133,17 @@ protected:
     void OpenStandard() {
         Build(DataSourceDatabase(kServer, StandardDataSources()));
         Build(ContactsDatabase());
+        UseServer(kServer);
+        ASSERT_EQ(LibOpen(), 1) << LastErrorText();
+    }
+
+    void OpenWithValues() {
+        Build(DataSourceDatabase(
+            kServer, StandardDataSources() + "," +
+                         DataSource("Values", "values.nsf", "Values", R"(["Since=SinceKeywords"])") + "," +
+                         DataSource("By Score", "values.nsf", "By Score")));
+        Build(ContactsDatabase());
+        Build(ValuesDatabase());
         UseServer(kServer);
         ASSERT_EQ(LibOpen(), 1) << LastErrorText();
     }

@@ -90,13 +90,30 @@ TEST_F(RowWalkTest, CategoryReadersStepThroughTheCategoriesOfTheWalksNavigator) 
     EXPECT_STREQ(small, "No");
 }
 
-TEST_F(RowWalkTest, AColumnHoldingNumbersEmptiesEveryColumnOfItsRows) {
-    OpenStandard();
+TEST_F(RowWalkTest, NumberAndDateColumnsReadAsTextBesideTheOtherColumns) {
+    OpenWithValues();
     ASSERT_EQ(DSOpen("Ages"), 2);
-    EXPECT_EQ(Row(2), "|");
-    EXPECT_NE(GetNoteID(), 0);
-    EXPECT_EQ(GotoNext(), 1);
-    EXPECT_EQ(Row(2), "|");
+    EXPECT_EQ(Row(2), "Lee|41");
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(2), "Marsh|52");
+
+    ASSERT_EQ(DSOpen("Values"), 5);
+    EXPECT_EQ(Row(5), "Ann|3.5|-2.25|03/01/2019 09:00:00 AM|12/24/2020 06:30:00 PM");
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(5), "Bob|1234567|0.1|11/30/1999 11:59:59 PM|");
+}
+
+TEST_F(RowWalkTest, ACategoryColumnOfNumbersGivesItsCategoriesAsText) {
+    OpenWithValues();
+    ASSERT_EQ(DSOpen("By Score"), 2);
+    EXPECT_EQ(Row(2), "3.5|Ann");
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(2), "1234567|Bob");
+    char category[256];
+    ASSERT_EQ(CategoryGetFirst(category, sizeof category), -1);
+    EXPECT_STREQ(category, "3.5");
+    ASSERT_EQ(CategoryGetNext(category, sizeof category), -1);
+    EXPECT_STREQ(category, "1234567");
 }
 
 TEST_F(RowWalkTest, ColumnsOutsideTheViewGiveEmptyTexts) {
@@ -140,6 +157,27 @@ TEST_F(RowWalkTest, AFailedSearchGivesZeroAndLeavesTheErrorText) {
     EXPECT_EQ(LastErrorText(), shown);
     EXPECT_EQ(GotoNextCategory(), 0); // a flat view has no next category
     EXPECT_EQ(LastErrorText(), "");
+}
+
+TEST_F(RowWalkTest, AFailedSearchLeavesTheWalkWhereItWas) {
+    OpenStandard();
+    ASSERT_EQ(DSOpen("Everyone"), 3);
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Search("Noor"), 0); // no full-text index yet
+    EXPECT_EQ(Row(3), "Marsh|Bob|North");
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(3), "Noor|Cid|South");
+
+    ASSERT_EQ(nsfadmin::Index("contacts.nsf", ""), "");
+    ASSERT_EQ(Search("Marsh"), 1);
+    EXPECT_EQ(Search("(("), 0);
+    EXPECT_EQ(Row(3), "Marsh|Bob|North");
+    EXPECT_EQ(GotoNext(), 0); // still the search's one row
+    ASSERT_EQ(GotoFirst(), 1);
+    EXPECT_EQ(Row(3), "Marsh|Bob|North");
+    ASSERT_EQ(Search(nullptr), 1);
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(3), "Marsh|Bob|North");
 }
 
 TEST_F(RowWalkTest, DSCloseEndsTheOpenDataSource) {

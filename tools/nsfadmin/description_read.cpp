@@ -114,10 +114,11 @@ private:
         if (v.name.find('|') != std::string::npos) Fail(Step(place, "name"), "a view name may not hold '|'");
         v.alias = OptionalString(j, place, "alias");
         v.selection = OptionalString(j, place, "selection");
+        // A view described by its name alone gets one column that shows nothing; "columns": [] asks for a
+        // view without columns.
+        if (!j.contains("columns")) v.columns.emplace_back();
         for (const auto& [entry, at] : Array(j, place, "columns"))
             v.columns.push_back(Column(entry, at));
-        // A view shows at least one column; a view described by its name alone gets one that shows nothing.
-        if (v.columns.empty()) v.columns.emplace_back();
         return v;
     }
 

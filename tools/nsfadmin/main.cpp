@@ -18,8 +18,12 @@ int Usage(const std::string& problem) {
     return 2;
 }
 
-int Report(const std::string& error) {
+// One line per failure, so that scripts and logs keep each error whole; line breaks inside the store's texts
+// (a formula's fault, say) become spaces.
+int Report(std::string error) {
     if (error.empty()) return 0;
+    for (char& c : error)
+        if (c == '\n' || c == '\r') c = ' ';
     std::cerr << "nsfadmin: " << error << "\n";
     return 1;
 }
@@ -29,6 +33,10 @@ int Report(const std::string& error) {
 int main(int argc, char** argv) {
     if (argc < 2) return Usage("no command given");
     const std::string command = argv[1];
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::cout << kUsage;
+        return 0;
+    }
     std::vector<std::string> operands;
     std::string server;
     for (int i = 2; i < argc; ++i) {

@@ -110,7 +110,7 @@ TEST_F(ViewsTest, DamagedLayoutsAreRefused) {
     std::string cut = Format({{0, "Name", "Name", "", ""}});
     cut.resize(cut.size() - 3);
     const std::vector<std::pair<std::string, LNSTATUS>> cases = {
-        {Format({}), LNERR_INVALID_VIEW},
+        {Format({}).substr(0, 8), LNERR_INVALID_VIEW},
         {Format({{0, "Name", "Name", "", ""}}, 2), LNERR_UNSUPPORTED_VIEW_VERSION},
         {cut, LNERR_INVALID_VIEW},
         {cut.substr(0, 12), LNERR_INVALID_VIEW}};
@@ -121,6 +121,20 @@ TEST_F(ViewsTest, DamagedLayoutsAreRefused) {
         EXPECT_FALSE(view.IsOpen()) << name << ": a failed open closes the note again";
         EXPECT_EQ(view.Close(), LNWARN_NOT_OPEN) << name;
     }
+}
+
+TEST_F(ViewsTest, AViewWithoutColumnsOpensAndGivesItsEntries) {
+    LNViewFolder view(db_.GetDatabaseBody(), WriteView("Bare", Format({})));
+    ASSERT_EQ(view.Open(0), 0u);
+    EXPECT_EQ(view.GetColumnCount(), 0u);
+    EXPECT_EQ(Text(view.GetName()), "Bare");
+    EXPECT_EQ(view.GetEntryCount(), 5u);
+    LNVFEntry first;
+    ASSERT_EQ(view.Goto(LNVFNAVIGATION_FIRST, &first), 0u);
+    EXPECT_NE(first.GetNoteID(), 0u);
+    EXPECT_EQ(Thrown([&] { first[0]; }), LNERR_OUT_OF_RANGE);
+    EXPECT_EQ(Thrown([&] { view.GetColumnTitle(0); }), LNERR_OUT_OF_RANGE);
+    EXPECT_EQ(view.Close(), 0u);
 }
 
 TEST_F(ViewsTest, OnlyViewNotesBecomeViews) {

@@ -35,6 +35,26 @@ std::string StoredValue(LNFontTableBody* body) {
     return bytes;
 }
 
+TEST_F(FontTableTest, LongFaceNamesAreFoundInTheirStoredForm) {
+    LNFontTable table;
+    table = new LNFontTableBody(Face(9, "Garamond"));
+    const char* name = "An Extraordinarily Long Face Name of Fifty-One Bytes";
+    uint8_t first = 0;
+    uint8_t second = 0;
+    ASSERT_EQ(table.AddFaceByName(2, name, &first), 0u);
+    ASSERT_EQ(table.AddFaceByName(2, name, &second), 0u);
+    EXPECT_EQ(first, 10);
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(table.GetFontTableBody()->GetFaceCount(), 2u);
+    uint8_t found = 0;
+    ASSERT_EQ(table.FindFaceByName(name, &found), 0u);
+    EXPECT_EQ(found, first);
+    // The cut form names the same face; a name that only shares its start does not.
+    ASSERT_EQ(table.FindFaceByName(std::string(name, 31).c_str(), &found), 0u);
+    EXPECT_EQ(found, first);
+    EXPECT_EQ(table.FindFaceByName("Garamond Bold", &found), LNWARN_NOT_FOUND);
+}
+
 TEST_F(FontTableTest, FacesByIdAndName) {
     LNFontTable table;
     table = new LNFontTableBody(Face(9, "Garamond", 2));

@@ -1,8 +1,10 @@
+#include "lnfontstyle.h"
 #include "lnfonttable.h"
 #include "lnnote.h"
 #include "lnrichtext.h"
 #include "lnrtcursor.h"
 #include "lnrtelement.h"
+#include "lnstylizedtext.h"
 #include "richtextfixture.h"
 
 namespace {
@@ -138,6 +140,97 @@ TEST_F(RichTextItemTest, RangeEditsOfAStoredField) {
     EXPECT_EQ(StoredValues(id, "Body"),
               std::vector<std::string>{
                   Value(TextRecord("Dear ") + TextRecord("Madam,") + Paragraph() + TextRecord("Regards"))});
+}
+
+TEST_F(RichTextItemTest, AFailedFlushLeavesTheFieldAsItWas) {
+    const nnotes::NOTEID id = SaveComposite("Body", {TextRecord("Hello")});
+    // How many items a note opened as this one can still take.
+    nnotes::NOTEHANDLE probe = 0;
+    ASSERT_EQ(nnotes::OpenNote(db_.GetHandle(), id, 0, &probe), nnotes::NOERROR);
+    uint32_t room = 0;
+    while (nnotes::AppendItem(probe, 0, "Pad", 3, nnotes::TYPE_TEXT, "x", 1, nullptr) == nnotes::NOERROR)
+        ++room;
+    nnotes::CloseNote(probe);
+    ASSERT_GT(room, 1u);
+    LNRichText richText = Open(id, "Body");
+    ASSERT_EQ(richText.Append(LNString(std::string(50000, 'a').c_str())), 0u);
+    // Room for the field's first item, not for its second.
+    const nnotes::NOTEHANDLE note = note_.GetNoteBody()->GetNoteHandle();
+    for (uint32_t i = 0; i + 1 < room; ++i)
+        ASSERT_EQ(nnotes::AppendItem(note, 0, "Pad", 3, nnotes::TYPE_TEXT, "x", 1, nullptr), nnotes::NOERROR);
+    EXPECT_NE(richText.Flush(), 0u);
+    std::vector<std::string> values;
+    nnotes::BLOCKID item{};
+    nnotes::BLOCKID value{};
+    uint32_t size = 0;
+    for (nnotes::STATUS status = nnotes::FindItemByName(note, "Body", 4, &item, nullptr, &value, &size);
+         status == nnotes::NOERROR;
+         status = nnotes::FindNextItemByName(note, "Body", 4, item, &item, nullptr, &value, &size))
+        values.emplace_back(static_cast<const char*>(nnotes::LockBlock(value.pool)) + value.block, size),
+            nnotes::UnlockBlock(value.pool);
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0], Value(TextRecord("Hello")));
+    // The edit is still there to be written.
+    EXPECT_TRUE(richText.IsDirty());
+    EXPECT_EQ(Text(richText).size(), 50005u);
+}
+
+LNFontTable Garamond() {
+    LNFontFace face{};
+    face.Face = 9;
+    face.Family = 2;
+    std::memcpy(face.Name, "Garamond", 8);
+    LNFontTable table;
+    table = new LNFontTableBody(face);
+    return table;
+}
+
+// The name of the face of the first run of the field, as the note's font table gives it.
+std::string FirstRunFace(LNNote& note, const char* field) {
+    LNRichText richText;
+    EXPECT_EQ(note.GetItem(LNString(field), &richText), 0u);
+    LNRTObject run;
+    EXPECT_EQ(richText.GetFirstChild(&run), 0u);
+    LNFontStyle style;
+    EXPECT_EQ(LNStylizedText(run).GetFontStyle(&style), 0u);
+    LNFontTable table;
+    if (note.GetItem(LNString("$Fonts"), &table) != 0u) return "(no font table)";
+    LNFontFace face{};
+    if (table.GetFace(style.GetFaceID(), &face) != 0u) return "(unknown face)";
+    return face.Name;
+}
+
+TEST_F(RichTextItemTest, NewFacesGiveANoteWithoutFontsItsFontTable) {
+    const nnotes::NOTEID id = SaveComposite("Body", {TextRecord("Hello")});
+    {
+        LNRichText richText = Open(id, "Body");
+        LNRTCursor a;
+        LNRTCursor b;
+        ASSERT_EQ(richText.GetStartCursor(&a), 0u);
+        ASSERT_EQ(richText.GetEndCursor(&b), 0u);
+        ASSERT_EQ(richText.SetFontStyleInRange(&a, &b, LNFontStyle(0x0C000009u, Garamond()), 0xFFFFFFFFu),
+                  0u);
+        ASSERT_EQ(note_.Save(0), 0u);
+    }
+    note_ = LNNote(static_cast<LNDatabaseBody*>(db_.GetBody()), id);
+    ASSERT_EQ(note_.Open(0), 0u);
+    EXPECT_EQ(FirstRunFace(note_, "Body"), "Garamond");
+
+    // A free-standing rich text in that face, copied into another note without fonts.
+    LNRichText free(LNString("Free"));
+    LNRTCursor a;
+    LNRTCursor b;
+    ASSERT_EQ(free.GetStartCursor(&a), 0u);
+    ASSERT_EQ(free.GetEndCursor(&b), 0u);
+    ASSERT_EQ(free.SetFontStyleInRange(&a, &b, LNFontStyle(0x0C000009u, Garamond()), 0xFFFFFFFFu), 0u);
+    const nnotes::NOTEID other = SaveComposite("Other", {TextRecord("x")});
+    note_ = LNNote(static_cast<LNDatabaseBody*>(db_.GetBody()), other);
+    ASSERT_EQ(note_.Open(0), 0u);
+    ASSERT_EQ(note_.CreateItem(LNString("Body"), free), 0u);
+    ASSERT_EQ(note_.Save(0), 0u);
+    note_ = LNNote(static_cast<LNDatabaseBody*>(db_.GetBody()), other);
+    ASSERT_EQ(note_.Open(0), 0u);
+    EXPECT_EQ(FirstRunFace(note_, "Body"), "Garamond");
 }
 
 TEST_F(RichTextItemTest, UnchangedFieldIsNotWritten) {

@@ -110,7 +110,7 @@ TEST_F(CursorTreeTest, TextEditsCarryCursorsAlong) {
     ASSERT_EQ(cursor.GetObject(&on), 0u);
     EXPECT_FALSE(on == run);
     EXPECT_EQ(cursor.GetOffset(), 3u);
-    EXPECT_EQ(body->GetCursorCount(), 0u);
+    EXPECT_EQ(body->RTCharArray.GetCount(), 0u);
 }
 
 TEST_F(CursorTreeTest, RunsHoldAtMost20Cursors) {
@@ -121,7 +121,7 @@ TEST_F(CursorTreeTest, RunsHoldAtMost20Cursors) {
     for (int i = 0; i < 20; ++i)
         cursors.emplace_back(stop, false);
     EXPECT_THROW(LNRTCursor(stop, false), LNSTATUS);
-    EXPECT_EQ(static_cast<LNStylizedTextBody*>(first.GetObjectBody())->GetCursorCount(), 20u);
+    EXPECT_EQ(static_cast<LNStylizedTextBody*>(first.GetObjectBody())->RTCharArray.GetCount(), 20u);
 }
 
 TEST_F(CursorTreeTest, ClosingTheRunInvalidatesItsCursors) {
@@ -186,7 +186,9 @@ TEST_F(CursorTreeTest, RestylingInsideARunMakesThreeRuns) {
     EXPECT_EQ(fonts[0], 0x0A000001u);
     EXPECT_EQ(fonts[1], 0x0A000101u);
     EXPECT_EQ(fonts[2], 0x0A000001u);
-    EXPECT_EQ(Box()->SetFontStyleInRange(&b, &a, bold, 0xFFFFFFFFu), LNERR_INVALID_SELECTION);
+    // B before A is a bad argument; a range of nothing restyles nothing.
+    EXPECT_EQ(Box()->SetFontStyleInRange(&b, &a, bold, 0xFFFFFFFFu), LNERR_INVALID_PARAMETER);
+    EXPECT_EQ(Box()->SetFontStyleInRange(&a, &a, bold, 0xFFFFFFFFu), 0u);
 }
 
 TEST_F(CursorTreeTest, RestylingFromACursorSplitsItsRun) {

@@ -80,6 +80,42 @@ TEST_F(NoteTest, HeaderFieldsOriginatorIdAndTimes) {
     EXPECT_EQ(CloseNote(note), NOERROR);
 }
 
+TEST_F(NoteTest, ASaveThatChangesClassOrParentIsFoundByThem) {
+    const NOTEID parent = SaveNote(db_, {{"Subject", "parent"}});
+    const NOTEID child = SaveNote(db_, {{"Subject", "child"}});
+    NOTEHANDLE note = 0;
+    ORIGINATORID parentOid{};
+    ASSERT_EQ(OpenNote(db_, parent, 0, &note), NOERROR);
+    ASSERT_EQ(GetNoteInfo(note, NOTE_INFO_OID, &parentOid), NOERROR);
+    ASSERT_EQ(CloseNote(note), NOERROR);
+
+    ASSERT_EQ(OpenNote(db_, child, 0, &note), NOERROR);
+    unsigned char ref[18] = {1, 0};
+    std::memcpy(ref + 2, &parentOid, 16);
+    ASSERT_EQ(AppendItem(note, ITEM_SUMMARY, FIELD_REF, 4, TYPE_NOTEREF_LIST, ref, sizeof ref, nullptr),
+              NOERROR);
+    ASSERT_EQ(UpdateNote(note, 0), NOERROR);
+    const uint16_t help = NOTE_CLASS_HELP;
+    ASSERT_EQ(SetNoteInfo(note, NOTE_INFO_CLASS, &help), NOERROR);
+    ASSERT_EQ(UpdateNote(note, 0), NOERROR);
+    ASSERT_EQ(CloseNote(note), NOERROR);
+
+    ASSERT_EQ(OpenNote(db_, NOTE_ID_SPECIAL | NOTE_CLASS_HELP, 0, &note), NOERROR);
+    NOTEID id = 0, up = 0;
+    ASSERT_EQ(GetNoteInfo(note, NOTE_INFO_ID, &id), NOERROR);
+    ASSERT_EQ(GetNoteInfo(note, NOTE_INFO_PARENT_NOTEID, &up), NOERROR);
+    EXPECT_EQ(id, child);
+    EXPECT_EQ(up, parent);
+    ASSERT_EQ(DeleteItem(note, FIELD_REF, 4), NOERROR);
+    ASSERT_EQ(UpdateNote(note, 0), NOERROR);
+    ASSERT_EQ(CloseNote(note), NOERROR);
+    ASSERT_EQ(OpenNote(db_, parent, 0, &note), NOERROR);
+    uint32_t responses = 1;
+    ASSERT_EQ(GetNoteInfo(note, NOTE_INFO_RESPONSE_COUNT, &responses), NOERROR);
+    EXPECT_EQ(responses, 0u);
+    EXPECT_EQ(CloseNote(note), NOERROR);
+}
+
 TEST_F(NoteTest, SpecialIdsNameTheFirstNoteOfAClass) {
     NOTEHANDLE icon = 0;
     ASSERT_EQ(OpenNote(db_, NOTE_ID_SPECIAL | NOTE_CLASS_ICON, 0, &icon), NOERROR); // made with the database

@@ -2,7 +2,10 @@
 // stored index cannot be used, and refused views that are not views or whose design does not read.
 #include "view_fixture.h"
 
+#include <poll.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace nnotes::testing {
 namespace {
@@ -33,6 +36,23 @@ protected:
             << (error ? error : "");
         sqlite3_free(error);
         sqlite3_close(raw);
+    }
+
+    // The layout number the stored index of the view was made by, or -1 without one.
+    int64_t StoredLayout(NOTEID view, const std::string& file = "views.nsf") {
+        return IndexField("layout", view, file);
+    }
+    int64_t IndexField(const std::string& field, NOTEID view, const std::string& file = "views.nsf") {
+        sqlite3* raw = nullptr;
+        EXPECT_EQ(sqlite3_open((data_ + "/" + file).c_str(), &raw), SQLITE_OK);
+        sqlite3_stmt* q = nullptr;
+        const std::string sql = "SELECT " + field + " FROM view_index WHERE view=?";
+        sqlite3_prepare_v2(raw, sql.c_str(), -1, &q, nullptr);
+        sqlite3_bind_int64(q, 1, view);
+        const int64_t layout = sqlite3_step(q) == SQLITE_ROW ? sqlite3_column_int64(q, 0) : -1;
+        sqlite3_finalize(q);
+        sqlite3_close(raw);
+        return layout;
     }
 
     STATUS OpenStatus(NOTEID view) {
@@ -72,6 +92,23 @@ TEST_F(ViewIndexTest, SavesAndDeletesReachAnOpenCollectionOnUpdate) {
     const HCOLLECTION again = Open(view);
     EXPECT_EQ(Names(ReadAll(again)), (std::vector<std::string>{"Carol"}));
     EXPECT_EQ(CloseCollection(again), NOERROR);
+}
+
+TEST_F(ViewIndexTest, OnlySavesThatChangeAViewsRowsCountAsItsChanges) {
+    const NOTEID view = MakeNames();
+    const NOTEID dave = SaveDocument({Text("Form", "Person"), Text("Name", "Dave"), Text("Note", "a")});
+    const HCOLLECTION c = Open(view);
+    const int64_t before = IndexField("changes", view);
+    UpdateDocument(dave, {Text("Note", "b")}); // an item the view does not show
+    EXPECT_EQ(IndexField("changes", view), before);
+    UpdateDocument(dave, {Text("Name", "Abe")});
+    EXPECT_GT(IndexField("changes", view), before);
+    ASSERT_EQ(UpdateCollection(c), NOERROR);
+    EXPECT_EQ(Names(ReadAll(c)), (std::vector<std::string>{"Abe", "alice", "Carol"}));
+    UpdateDocument(dave, {Text("Form", "Thing")});
+    ASSERT_EQ(UpdateCollection(c), NOERROR);
+    EXPECT_EQ(Names(ReadAll(c)), (std::vector<std::string>{"alice", "Carol"}));
+    EXPECT_EQ(CloseCollection(c), NOERROR);
 }
 
 TEST_F(ViewIndexTest, ChangingTheViewMakesItsIndexAgain) {
@@ -122,6 +159,78 @@ TEST_F(ViewIndexTest, AMissingOrDamagedStoredIndexIsMadeAgainOrReported) {
     EXPECT_EQ(OpenStatus(view), ERR_VIEW_INDEX_DAMAGED);
 }
 
+// Another process holds the write lock of the file from when it has written a byte to ready until release
+// is closed (or, should the reader never let go, until a bound passes: its exit status then says so).
+pid_t HoldWriteLock(const std::string& path, const int ready[2], const int release[2]) {
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    close(ready[0]);
+    close(release[1]);
+    sqlite3* raw = nullptr;
+    if (sqlite3_open(path.c_str(), &raw) != SQLITE_OK) _exit(2);
+    if (sqlite3_exec(raw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) _exit(3);
+    if (write(ready[1], "x", 1) != 1) _exit(4);
+    pollfd wait{release[0], POLLIN, 0};
+    const int released = poll(&wait, 1, 10000);
+    sqlite3_exec(raw, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(raw);
+    _exit(released == 1 ? 0 : 1);
+}
+
+TEST_F(ViewIndexTest, AStaleIndexIsReadWithoutWaitingForAnotherProcessWriting) {
+    const NOTEID view = MakeNames();
+    const int64_t layout = StoredLayout(view);
+    CloseDatabase(db_);
+    RunSql("UPDATE view_index SET layout = 0");
+    ASSERT_EQ(OpenDatabase("views.nsf", &db_), NOERROR);
+    int ready[2], release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t writer = HoldWriteLock(data_ + "/views.nsf", ready, release);
+    ASSERT_GT(writer, 0);
+    close(ready[1]);
+    close(release[0]);
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
+
+    HCOLLECTION c = 0;
+    const STATUS opened = OpenCollection(db_, db_, view, 0, NULLHANDLE, &c);
+    close(release[1]);
+    int status = 0;
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the open waited for the writer";
+    ASSERT_EQ(opened, NOERROR);
+    EXPECT_EQ(Names(ReadAll(c)), (std::vector<std::string>{"alice", "Carol"}));
+    EXPECT_EQ(StoredLayout(view), 0); // nothing written while the writer held the file
+
+    // Once the writer is gone, the index is made again for the next reader.
+    ASSERT_EQ(UpdateCollection(c), NOERROR);
+    EXPECT_EQ(Names(ReadAll(c)), (std::vector<std::string>{"alice", "Carol"}));
+    EXPECT_EQ(CloseCollection(c), NOERROR);
+    EXPECT_EQ(StoredLayout(view), layout);
+}
+
+TEST_F(ViewIndexTest, ACopyOfEveryNoteTakesTheStoredIndexesAlong) {
+    const NOTEID view = MakeNames();
+    ASSERT_EQ(CopyDatabase("views.nsf", "copy.nsf", NOTE_CLASS_ALL, 0, 0, nullptr), NOERROR);
+    EXPECT_EQ(StoredLayout(view, "copy.nsf"), StoredLayout(view));
+    DBHANDLE copy = 0;
+    ASSERT_EQ(OpenDatabase("copy.nsf", &copy), NOERROR);
+    const DBHANDLE mine = db_;
+    db_ = copy;
+    const HCOLLECTION c = Open(view);
+    EXPECT_EQ(Names(ReadAll(c)), (std::vector<std::string>{"alice", "Carol"}));
+    EXPECT_EQ(CloseCollection(c), NOERROR);
+    db_ = mine;
+    CloseDatabase(copy);
+
+    // Without the documents, an index would show what the copy does not hold.
+    ASSERT_EQ(CopyDatabase("views.nsf", "design.nsf", NOTE_CLASS_VIEW, 0, 0, nullptr), NOERROR);
+    EXPECT_EQ(StoredLayout(view, "design.nsf"), -1);
+}
+
 TEST_F(ViewIndexTest, AViewOfAnotherDatabaseIsMadeInMemory) {
     const NOTEID view = SaveView("All", {{"Name", "Name", VIEW_COLUMN_SORT}});
     DBHANDLE other = MakeDatabase("other.nsf");
@@ -152,7 +261,9 @@ TEST_F(ViewIndexTest, NotesThatAreNoReadableViewsAreRefused) {
     EXPECT_EQ(OpenStatus(viewWith(TYPE_VIEW_FORMAT, "")), ERR_VIEW_FORMAT);
     EXPECT_EQ(OpenStatus(viewWith(TYPE_VIEW_FORMAT, FormatValue({{"Name", "Name"}}, 2).substr(2))),
               ERR_VIEW_FORMAT);
-    EXPECT_EQ(OpenStatus(viewWith(TYPE_VIEW_FORMAT, FormatValue({}).substr(2))), ERR_VIEW_FORMAT);
+    EXPECT_EQ(OpenStatus(viewWith(TYPE_VIEW_FORMAT, FormatValue({}).substr(2, 8))), ERR_VIEW_FORMAT);
+    // A layout of no columns is a view all the same.
+    EXPECT_EQ(OpenStatus(viewWith(TYPE_VIEW_FORMAT, FormatValue({}).substr(2))), NOERROR);
     std::string huge = good;
     huge[2] = '\xFF'; // column count far beyond the bytes
     huge[3] = '\xFF';

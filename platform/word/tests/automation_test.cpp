@@ -5,6 +5,8 @@
 #include "test_support.h"
 #include "word.h"
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace word::test {
@@ -250,6 +252,70 @@ TEST_F(Automation, MergeFailuresLeaveNothingWritten) {
     }
     std::filesystem::remove(dir_ / "locked");
     EXPECT_EQ(Files(), before);
+}
+
+// A save replaces only a regular file that the user may write; whatever else stands at the path (even to
+// root, who may write anything) is refused with an error naming it, and left as it was.
+TEST_F(Automation, SavingReplacesOnlyAWritableRegularFile) {
+    std::string templatePath = Template(), dataPath = Data();
+    Write("kept.txt", "kept");
+    Write("read-only.doc", "read-only");
+    std::filesystem::permissions(dir_ / "read-only.doc", std::filesystem::perms::owner_read);
+    std::filesystem::create_symlink(dir_ / "kept.txt", dir_ / "link.doc");
+    ASSERT_EQ(mkfifo(Path("fifo.doc").c_str(), 0644), 0);
+    std::filesystem::create_directory(dir_ / "folder.doc");
+    // A device node: a copy of the null device, where the system lets this process make one.
+    bool device = mknod(Path("device.doc").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    std::vector<std::string> before = Files();
+
+    auto word = CreateObject(kProgramId);
+    word->Invoke("FileOpen", {Named("name", templatePath)});
+    word->Invoke("MailMergeOpenDataSource", {Named("Name", dataPath)});
+    word->Invoke("MailMergeToDoc");
+    std::vector<std::pair<std::string, std::string>> refused = {{"read-only.doc", "read-only"},
+                                                                {"link.doc", "symbolic link"},
+                                                                {"fifo.doc", "no regular file"},
+                                                                {"folder.doc", "folder"},
+                                                                {"folder.doc/", "folder"}};
+    if (device) refused.push_back({"device.doc", "no regular file"});
+    for (const auto& [name, reason] : refused) {
+        ExpectError([&] { word->Invoke("FileSaveAs", {Named("Name", Path(name))}); }, Path(name));
+        ExpectError([&] { word->Invoke("FileSaveAs", {Named("Name", Path(name))}); }, reason);
+    }
+    EXPECT_EQ(Files(), before);
+    EXPECT_EQ(Read("kept.txt"), "kept");
+    EXPECT_EQ(Read("read-only.doc"), "read-only");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir_ / "link.doc"));
+    EXPECT_TRUE(std::filesystem::is_fifo(dir_ / "fifo.doc"));
+    if (device) EXPECT_TRUE(std::filesystem::is_character_file(dir_ / "device.doc"));
+
+    // A writable file is replaced, keeping its permissions.
+    Write("old.doc", "old");
+    std::filesystem::permissions(dir_ / "old.doc", std::filesystem::perms::owner_read |
+                                                       std::filesystem::perms::owner_write |
+                                                       std::filesystem::perms::group_read);
+    word->Invoke("FileSaveAs", {Named("Name", Path("old.doc"))});
+    EXPECT_EQ(ReadDocumentContent(Read("old.doc")).text, "Dear Ann\n\fDear Bo\n");
+    EXPECT_EQ(std::filesystem::status(dir_ / "old.doc").permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read);
+}
+
+// The temporary file of a save is named independently of the target, so names up to the file system's
+// limit of 255 bytes save, new or replaced.
+TEST_F(Automation, NamesUpToTheFileSystemsLimitSave) {
+    std::string templatePath = Template(), dataPath = Data();
+    auto word = CreateObject(kProgramId);
+    word->Invoke("FileOpen", {Named("name", templatePath)});
+    word->Invoke("MailMergeOpenDataSource", {Named("Name", dataPath)});
+    word->Invoke("MailMergeToDoc");
+    for (size_t length : {240u, 244u, 250u, 255u}) {
+        std::string name = std::string(length - 4, 'n') + ".doc";
+        word->Invoke("FileSaveAs", {Named("Name", Path(name))});
+        word->Invoke("FileSaveAs", {Named("Name", Path(name))});
+        EXPECT_EQ(ReadDocumentContent(Read(name)).text, "Dear Ann\n\fDear Bo\n") << length;
+    }
+    EXPECT_EQ(Files().size(), 6u); // the template, the data file and the four documents
 }
 
 TEST_F(Automation, HeaderSourceOnlyDataHasNoRecordsToMerge) {

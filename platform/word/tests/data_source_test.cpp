@@ -1,10 +1,12 @@
 // The merge data file and the merge field instruction: how titles, records and switches are read.
 
 #include "data_source.h"
+#include "field_evaluation.h"
 #include "merge_field.h"
 #include "word.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace word {
 namespace {
@@ -26,6 +28,38 @@ TEST(DataSource, LoneLineEndsInsideCrLfLinesBelongToTheValue) {
     ASSERT_EQ(data.RecordCount(), 1u);
     EXPECT_EQ(data.Value(0, 0), "line one\nline two\rthree");
     EXPECT_EQ(DataSource::Parse("a\nx\ny", "d").RecordCount(), 2u); // a file without CR LF splits at LF
+}
+
+// Data files from other programs: Windows-1252 bytes, UTF-16 with a byte-order mark, CR-only line ends.
+TEST(DataSource, EncodingsAndLineEndsOfOtherProgramsAreRead) {
+    DataSource cp1252 = DataSource::Parse("Nom\tVille\r\nJos\xE9\tK\xF6ln \x80\r\n", "d");
+    EXPECT_EQ(cp1252.Value(0, 0), "José");
+    EXPECT_EQ(cp1252.Value(0, 1), "Köln €");
+    // Valid UTF-8 stays, the odd byte among it is taken as Windows-1252.
+    EXPECT_EQ(DataSource::Parse("a\r\n\xC3\xA9t\xE9\r\n", "d").Value(0, 0), "été");
+
+    const auto utf16 = [](const std::u16string& text, bool bigEndian) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t unit : text) {
+            char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+            bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        return bytes;
+    };
+    for (bool bigEndian : {false, true}) {
+        DataSource data =
+            DataSource::Parse(utf16(u"First Name\tTown\r\nZo\u00EB\t\U0001F600\r\n", bigEndian), "d");
+        EXPECT_EQ(data.Titles(), (std::vector<std::string>{"First Name", "Town"}));
+        EXPECT_EQ(data.FindColumn("First_Name"), 0u);
+        EXPECT_EQ(data.Value(0, 0), "Zoë");
+        EXPECT_EQ(data.Value(0, 1), "\xF0\x9F\x98\x80");
+    }
+
+    DataSource cr = DataSource::Parse("a\tb\rx\ty\rz\r", "d");
+    EXPECT_EQ(cr.Titles(), (std::vector<std::string>{"a", "b"}));
+    ASSERT_EQ(cr.RecordCount(), 2u);
+    EXPECT_EQ(cr.Value(0, 1), "y");
+    EXPECT_EQ(cr.Value(1, 0), "z");
 }
 
 TEST(DataSource, ColumnsAreFoundByTitleWithUnderscoresForSpacesIgnoringCase) {
@@ -78,6 +112,90 @@ TEST(MergeFieldInstruction, CaseSwitches) {
     EXPECT_EQ(apply("Caps", "mary  o'neil\tjones"), "Mary  O'neil\tJones");
     EXPECT_EQ(apply("FirstCap", "  mary jones"), "  Mary jones");
     EXPECT_EQ(apply("CHARFORMAT", "Mary"), "Mary");
+}
+
+// IF compares numbers as numbers and other texts character by character, with wildcards for = and <>.
+TEST(MergeFieldInstruction, IfComparisons) {
+    DataSource data = DataSource::FromHeaderRecord("a");
+    std::vector<size_t> columns;
+    const auto result = [&](const std::string& comparison) {
+        std::optional<MergeField> field = ParseMergeField("IF " + comparison + " \"yes\" \"no\"");
+        return Evaluate(*field, MergeState{data, columns, 0, 1});
+    };
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"10 > 9", "yes"},
+        {"\"10\" > \"9\"", "yes"},
+        {"1,000 = 1000.00", "yes"},
+        {"-2.5 < -2", "yes"},
+        {"abc < abd", "yes"},
+        {"b <= a", "no"},
+        {"Smith = \"Sm*\"", "yes"},
+        {"Smith = \"S?ith\"", "yes"},
+        {"Smith = smith", "no"},
+        {"Jones <> \"J?nes\"", "no"},
+        {"\"\" = \"\"", "yes"},
+        {"x >= x", "yes"},
+        {"0", "no"},
+        {"x", "yes"},
+        {"\"\"", "no"},
+    };
+    for (const auto& [comparison, expected] : cases)
+        EXPECT_EQ(result(comparison), expected) << comparison;
+    EXPECT_EQ(Evaluate(*ParseMergeField("IF 1 = 1 yes no \\* Upper"), MergeState{data, columns, 0, 1}),
+              "YES");
+}
+
+TEST(MergeFieldInstruction, NumericPictures) {
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"1234.5", "#,##0.00", "1,234.50"},
+        {"1234567.891", "#,##0.00", "1,234,567.89"},
+        {"5", "#,##0.00", "   5.00"},
+        {"2.675", "0.00", "2.68"},
+        {"0.125", "0.00", "0.13"},
+        {"-1234.5", "#,##0.00", "-1,234.50"},
+        {"-42", "0;(0)", "(42)"},
+        {"0", "0.0;-0.0;'none'", "none"},
+        {"7", "-0", " 7"},
+        {"7", "+0", "+7"},
+        {"-7", "+0", "-7"},
+        {"1234", "$#,##0", "$1,234"},
+        {"98765", "x00", "765"},
+        {"12", "000", "012"},
+        {"12.5", "0 'kg'", "13 kg"},
+        {"1,500", "0.0", "1500.0"},
+        {"twelve", "0.00", "twelve"},
+        {"12 apples", "0.00", "12 apples"},
+    };
+    for (const auto& [value, picture, expected] : cases) {
+        std::optional<MergeField> field = ParseMergeField("MERGEFIELD a \\# \"" + picture + "\"");
+        ASSERT_TRUE(field);
+        EXPECT_EQ(field->Apply(value), expected) << value << " with " << picture;
+    }
+    EXPECT_EQ(ParseMergeField("MERGEFIELD a \\#0.0")->Apply("3"), "3.0");
+}
+
+TEST(MergeFieldInstruction, DatePictures) {
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"2024-03-01", "d MMMM yyyy", "1 March 2024"},
+        {"2024-03-01", "dddd, dd/MM/yy", "Friday, 01/03/24"},
+        {"03/01/2024", "MMM d, yyyy", "Mar 1, 2024"},
+        {"01.03.2024", "yyyy-MM-dd", "2024-03-01"},
+        {"2024-03-01T14:05:09", "h:mm:ss am/pm", "2:05:09 pm"},
+        {"2024-03-01 00:30", "HH:mm AM/PM 'on' ddd", "00:30 AM on Fri"},
+        {"03/01/2024 02:30 PM", "H:mm", "14:30"},
+        {"2000-02-29", "d MMM yyyy", "29 Feb 2000"},
+        {"1900-02-29", "d MMM yyyy", "1900-02-29"},
+        {"2024-13-01", "d MMMM yyyy", "2024-13-01"},
+        {"next Tuesday", "d MMMM yyyy", "next Tuesday"},
+    };
+    for (const auto& [value, picture, expected] : cases) {
+        std::optional<MergeField> field = ParseMergeField("MERGEFIELD a \\@ \"" + picture + "\"");
+        ASSERT_TRUE(field);
+        EXPECT_EQ(field->Apply(value), expected) << value << " with " << picture;
+    }
+    // Pictures apply before the case and the texts around a value.
+    EXPECT_EQ(ParseMergeField("MERGEFIELD a \\@ \"MMMM\" \\* Upper \\b \"in \"")->Apply("2024-03-01"),
+              "in MARCH");
 }
 
 TEST(MergeFieldInstruction, WrittenInstructionsReadBack) {

@@ -8,6 +8,8 @@
 #include "word.h"
 
 #include <pugixml.hpp>
+#include <set>
+#include <tuple>
 
 namespace word::test {
 namespace {
@@ -58,6 +60,52 @@ TEST(DocxMerge, SimpleAndComplexFieldsBecomeValuesInTheResultFormatting) {
     EXPECT_TRUE(ann.parent().child("w:rPr").child("w:b"));
     pugi::xml_node leeds = document.select_node("//w:t[text()='Leeds']").node();
     EXPECT_TRUE(leeds.parent().child("w:rPr").child("w:i"));
+}
+
+// Some programs write a field's characters into the runs of the text around it.
+TEST(DocxMerge, TextSharingARunWithAFieldIsKept) {
+    DocxTemplate docx;
+    docx.body = Paragraph(
+        "<w:r><w:rPr><w:i/></w:rPr><w:t xml:space=\"preserve\">Dear </w:t><w:fldChar "
+        "w:fldCharType=\"begin\"/>"
+        "<w:instrText xml:space=\"preserve\"> MERGEFIELD Title </w:instrText>"
+        "<w:fldChar w:fldCharType=\"separate\"/><w:t>«Title»</w:t><w:fldChar w:fldCharType=\"end\"/>"
+        "<w:t xml:space=\"preserve\"> and </w:t><w:fldChar w:fldCharType=\"begin\"/></w:r>"
+        "<w:r><w:instrText>MERGEFIELD Name</w:instrText><w:fldChar w:fldCharType=\"end\"/>"
+        "<w:t xml:space=\"preserve\"> friends</w:t><w:tab/><w:t>!</w:t></w:r>");
+    std::string merged = ReadDocxMainDocument(BuildDocx(docx))
+                             ->Merge(Data(DataFile({{"Title", "Name"}, {"Dr", "Bo"}, {"Ms", "Cy"}}), "d"))
+                             .Join();
+    EXPECT_EQ(Pages(ReadDocxContent(merged).text),
+              (std::vector<std::string>{"Dear Dr and Bo friends\t!\n", "Dear Ms and Cy friends\t!\n"}));
+    // The pieces of the split run keep its formatting.
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_string(DocumentPart(merged).c_str()));
+    for (const char* text : {"Dear ", " and "})
+        EXPECT_TRUE(document.select_node((std::string("//w:r[w:t='") + text + "']/w:rPr/w:i").c_str()))
+            << text;
+}
+
+// An IF with a nested MERGEFIELD, in runs as word processors write it, becomes the chosen text.
+TEST(DocxMerge, IfFieldsWithNestedFieldsAreEvaluatedPerRecord) {
+    const auto instruction = [](const std::string& text) {
+        return "<w:r><w:instrText xml:space=\"preserve\">" + text + "</w:instrText></w:r>";
+    };
+    const std::string begin = "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>";
+    const std::string separate = "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>";
+    const std::string end = "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
+    const std::string title = begin + instruction(" MERGEFIELD Title ") + separate + TextRun("«Title»") + end;
+    DocxTemplate docx;
+    docx.body = Paragraph(begin + instruction("IF ") + title + instruction(" = \"Mr\" \"Dear Sir\" \"Dear ") +
+                          title + instruction("\" \\* Upper") + separate +
+                          "<w:r><w:rPr><w:b/></w:rPr><w:t>Dear Sir</w:t></w:r>" + end + TextRun("!"));
+    docx.headerText = "<w:fldSimple w:instr=\"IF 1 = 1 Page\"><w:r><w:t>x</w:t></w:r></w:fldSimple>" +
+                      TextRun(" ") +
+                      "<w:fldSimple w:instr=\"MERGESEQ\"><w:r><w:t>1</w:t></w:r></w:fldSimple>";
+    DocumentContent content = Merge(docx, {{"Title"}, {"Mr"}, {"Ms"}});
+    EXPECT_EQ(Pages(content.text), (std::vector<std::string>{"DEAR SIR!\n", "DEAR MS!\n"}));
+    EXPECT_TRUE(content.fields.empty());
+    EXPECT_EQ(content.sections, (std::vector<std::vector<std::string>>{{"Page 1\n"}, {"Page 2\n"}}));
 }
 
 TEST(DocxMerge, OtherFieldsStayAsTheyAre) {
@@ -112,11 +160,12 @@ TEST(DocxMerge, RunContentWritesTabsAndLineBreaksAsMarkup) {
     EXPECT_EQ(ReadDocxContent(BuildDocx(docx)).text, "a\tb\vc\n");
 }
 
-TEST(DocxMerge, InvalidUtf8InValuesBecomesReplacementCharacters) {
+// The program writes its data file in the system's ANSI code page: bytes that are not UTF-8 are letters.
+TEST(DocxMerge, BytesInValuesThatAreNotUtf8AreTakenAsWindows1252) {
     DocxTemplate docx;
     docx.body = Paragraph(kSimpleField);
     DocumentContent content = Merge(docx, {{"First_Name"}, {"a\xFF\xC0z"}});
-    EXPECT_EQ(content.text, "a\xEF\xBF\xBD\xEF\xBF\xBDz\n");
+    EXPECT_EQ(content.text, "a\xC3\xBF\xC3\x80z\n");
 }
 
 TEST(DocxMerge, LongValuesArriveWhole) {
@@ -165,6 +214,82 @@ TEST(DocxMerge, PageSetupStylesHeadersAndFootersAreKept) {
     pugi::xml_document document;
     ASSERT_TRUE(document.load_string(DocumentPart(merged).c_str()));
     EXPECT_EQ(document.select_nodes("//w:sectPr/w:headerReference[@r:id='rId2']").size(), 2u);
+}
+
+// Each record's pages carry its own header, footer and footnote values; the last record takes the
+// template's own parts, to which the body's final section refers.
+TEST(DocxMerge, FieldsInHeadersFootersAndFootnotesAreMergedPerRecord) {
+    DocxTemplate docx;
+    docx.body = Paragraph(TextRun("Dear ") + kSimpleField + "<w:r><w:footnoteReference w:id=\"2\"/></w:r>") +
+                Paragraph("<w:pPr><w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/></w:sectPr></w:pPr>") +
+                Paragraph(TextRun("Second section"));
+    docx.headerText = TextRun("To ") + ComplexField({"MERGEFIELD Last_Name"}, "<w:b/>");
+    docx.footerText = "<w:fldSimple w:instr=\" MERGEFIELD Town \"><w:r><w:t>«Town»</w:t></w:r></w:fldSimple>";
+    docx.firstHeaderText =
+        "<w:fldSimple w:instr=\"MERGEFIELD First_Name\"><w:r><w:t>x</w:t></w:r></w:fldSimple>";
+    docx.footnote = TextRun("Note for ") + ComplexField({"MERGEFIELD Last_Name"}, "");
+    std::vector<std::vector<std::string>> records = {{"First Name", "Last Name", "Town"}};
+    for (int count : {1, 2, 50}) {
+        records.resize(1);
+        for (int i = 1; i <= count; ++i)
+            records.push_back({"F" + std::to_string(i), "L" + std::to_string(i), "T" + std::to_string(i)});
+        std::string merged =
+            ReadDocxMainDocument(BuildDocx(docx))->Merge(Data(DataFile(records), "d")).Join();
+        DocumentContent content = ReadDocxContent(merged);
+        ASSERT_EQ(Pages(content.text).size(), static_cast<size_t>(2 * count)) << count;
+        // Two sections per record: the inner one and the one that ends the copy.
+        ASSERT_EQ(content.sections.size(), static_cast<size_t>(2 * count)) << count;
+        ASSERT_EQ(content.notes.size(), static_cast<size_t>(count));
+        for (int i = 1; i <= count; ++i) {
+            std::string n = std::to_string(i);
+            EXPECT_EQ(Pages(content.text)[2 * (i - 1)], "Dear F" + n + "\n\n");
+            EXPECT_EQ(content.sections[2 * (i - 1) + 1],
+                      (std::vector<std::string>{"To L" + n + "\n", "T" + n + "\n", "F" + n + "\n"}))
+                << count;
+            EXPECT_EQ(content.notes[i - 1], "Note for L" + n + "\n");
+        }
+        // Every note reference finds its own note.
+        pugi::xml_document document;
+        ASSERT_TRUE(document.load_string(DocumentPart(merged).c_str()));
+        std::set<std::string> ids;
+        for (pugi::xpath_node reference : document.select_nodes("//w:footnoteReference"))
+            ids.insert(reference.node().attribute("w:id").value());
+        EXPECT_EQ(ids.size(), static_cast<size_t>(count));
+    }
+}
+
+// Word processors offer to repair a document whose drawing or paragraph ids repeat.
+TEST(DocxMerge, DrawingAndParagraphIdsAreUniqueInTheMergedDocument) {
+    const std::string drawing = "<w:r><w:drawing><wp:inline><wp:extent cx=\"10\" cy=\"10\"/>"
+                                "<wp:docPr id=\"7\" name=\"Picture 7\"/></wp:inline></w:drawing></w:r>";
+    DocxTemplate docx;
+    docx.body = "<w:p w14:paraId=\"1A2B3C4D\" w14:textId=\"77777777\">" + kSimpleField + drawing + "</w:p>" +
+                "<w:p w14:paraId=\"0000AAAA\">" + TextRun("x") + "</w:p>";
+    docx.headerText = "<w:fldSimple w:instr=\"MERGEFIELD First_Name\"><w:r><w:t>x</w:t></w:r></w:fldSimple>" +
+                      std::string("<w:r><w:drawing><wp:anchor><wp:docPr id=\"3\" name=\"Logo\"/></wp:anchor>"
+                                  "</w:drawing></w:r>");
+    std::string merged = ReadDocxMainDocument(BuildDocx(docx))
+                             ->Merge(Data(DataFile({{"First_Name"}, {"A"}, {"B"}, {"C"}}), "d"))
+                             .Join();
+    Package package = Package::Read(merged);
+    std::multiset<std::string> drawingIds, paragraphIds;
+    for (const std::string& name : package.Names()) {
+        if (!name.ends_with(".xml") || name.find("word/") != 0) continue;
+        pugi::xml_document part;
+        ASSERT_TRUE(part.load_string(package.Find(name)->c_str())) << name;
+        for (pugi::xpath_node node : part.select_nodes("//wp:docPr"))
+            drawingIds.insert(node.node().attribute("id").value());
+        for (pugi::xpath_node id : part.select_nodes("//@w14:paraId | //@w14:textId")) {
+            paragraphIds.insert(id.attribute().value());
+            EXPECT_EQ(std::string(id.attribute().value()).size(), 8u);
+            EXPECT_LT(std::stoul(id.attribute().value(), nullptr, 16), 0x80000000u);
+        }
+    }
+    EXPECT_EQ(drawingIds.size(), 6u); // a picture in each body copy and a logo in each header copy
+    EXPECT_EQ(std::set<std::string>(drawingIds.begin(), drawingIds.end()).size(), drawingIds.size());
+    EXPECT_EQ(paragraphIds.size(), 9u);
+    EXPECT_EQ(std::set<std::string>(paragraphIds.begin(), paragraphIds.end()).size(), paragraphIds.size());
+    EXPECT_EQ(Pages(ReadDocxContent(merged).text), (std::vector<std::string>{"A\nx\n", "B\nx\n", "C\nx\n"}));
 }
 
 TEST(DocxMerge, TheMergedDocumentIsNoMainDocumentAndCarriesNoBookmarks) {
@@ -280,6 +405,69 @@ TEST(DocxMerge, TemplateProblemsAreAutomationErrors) {
     DocxTemplate nameless;
     nameless.body = Paragraph("<w:fldSimple w:instr=\" MERGEFIELD \\* Upper \"/>");
     EXPECT_THROW(read(BuildDocx(nameless)), AutomationError);
+}
+
+// A part's stated size is checked before it is inflated: a few hundred kilobytes that unpack to hundreds of
+// megabytes cost nothing. The sizes of a small part are raised in both of the zip file's headers.
+TEST(DocxMerge, APartUnpackingToMoreThan256MiBIsRefusedBeforeItIsInflated) {
+    Package package = Package::Read(BuildDocx({}));
+    package.Set("word/media/image1.png", std::string(1000, 'x'));
+    std::string zip = package.Write();
+    const std::string name = "word/media/image1.png";
+    const auto setSize = [&](size_t header, size_t sizeOffset) {
+        std::uint32_t size = 600u << 20;
+        for (int i = 0; i < 4; ++i)
+            zip[header + sizeOffset + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+    };
+    for (const auto& [signature, sizeOffset, nameOffset] :
+         {std::tuple{std::string("PK\x03\x04", 4), 22, 30},
+          std::tuple{std::string("PK\x01\x02", 4), 24, 46}}) {
+        for (size_t at = zip.find(signature); at != std::string::npos; at = zip.find(signature, at + 4))
+            if (zip.compare(at + nameOffset, name.size(), name) == 0) setSize(at, sizeOffset);
+    }
+    try {
+        ReadDocxMainDocument(zip);
+        FAIL() << "read a part of 600 MiB";
+    } catch (const AutomationError& e) {
+        EXPECT_NE(std::string(e.what()).find("word/media/image1.png unpacks to 600 MiB"), std::string::npos)
+            << e.what();
+    }
+}
+
+TEST(DocxMerge, LargePicturesBelowTheLimitMergeUnchanged) {
+    DocxTemplate docx;
+    docx.body = Paragraph(kSimpleField);
+    Package package = Package::Read(BuildDocx(docx));
+    std::string picture(size_t{24} << 20, '\0');
+    for (size_t i = 0; i < picture.size(); ++i)
+        picture[i] = static_cast<char>((i * 2654435761u) >> 13);
+    package.Set("word/media/image1.png", picture);
+    std::string merged = ReadDocxMainDocument(package.Write())
+                             ->Merge(Data(DataFile({{"First_Name"}, {"A"}, {"B"}}), "d"))
+                             .Join();
+    Package result = Package::Read(merged);
+    ASSERT_NE(result.Find("word/media/image1.png"), nullptr);
+    EXPECT_TRUE(*result.Find("word/media/image1.png") == picture);
+}
+
+// Every XML part that a merge copies or rewrites must be well-formed, or the merged document would not open.
+TEST(DocxMerge, ADamagedPartIsAnErrorNamingIt) {
+    DocxTemplate docx;
+    docx.body = Paragraph(kSimpleField);
+    docx.headerText = "Acme";
+    for (const char* part : {"word/header1.xml", "customXml/item1.xml", "word/_rels/document.xml.rels"}) {
+        Package package = Package::Read(BuildDocx(docx));
+        package.Set(part, "<?xml version=\"1.0\"?><w:hdr><w:p></w:hdr>");
+        try {
+            ReadDocxMainDocument(package.Write());
+            ADD_FAILURE() << "read a template with a damaged " << part;
+        } catch (const AutomationError& e) {
+            EXPECT_NE(std::string(e.what()).find("The package part " + std::string(part) +
+                                                 " is not well-formed XML"),
+                      std::string::npos)
+                << e.what();
+        }
+    }
 }
 
 TEST(DocxMerge, AFieldNamingNoColumnIsAnErrorNamingIt) {

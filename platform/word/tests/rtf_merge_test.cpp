@@ -57,6 +57,37 @@ TEST(RtfMerge, SwitchesShapeTheValue) {
               "ÖMER DE LA CRUZ|ömer de la cruz|Ömer De La Cruz|Ömer de la cruz|(ömer de la cruz)|\n");
 }
 
+// IF chooses between its texts by its comparison, with nested fields, for each record; SKIPIF leaves a
+// record out; MERGEREC and MERGESEQ count the records of the data source and those merged. Every result
+// is plain text: no field is left for a reader to show its cached result.
+TEST(RtfMerge, IfSkipIfAndRecordNumbersAreEvaluatedPerRecord) {
+    std::string title = "{\\field{\\*\\fldinst MERGEFIELD Title}{\\fldrslt \\'abTitle\\'bb}}";
+    std::string body = "\\sectd\\pard " +
+                       Field("IF " + title + " = \"Mr\" \"Dear Sir\" \"Dear " + title + " " +
+                                 "{\\field{\\*\\fldinst MERGEFIELD Name}{\\fldrslt x}}\"",
+                             "Dear Sir") +
+                       ", " + Field("MERGEREC", "1") + "/" + Field("MERGESEQ", "1") +
+                       Field("SKIPIF {\\field{\\*\\fldinst MERGEFIELD Skip}} = yes", "") + "\\par";
+    DocumentContent content = MergeAndRead(
+        body, {{"Title", "Name", "Skip"}, {"Mr", "Ash", "no"}, {"Ms", "Bell", "yes"}, {"Dr", "Cole", "no"}});
+    EXPECT_EQ(Pages(content.text), (std::vector<std::string>{"Dear Sir, 1/1\n", "Dear Dr Cole, 3/2\n"}));
+    EXPECT_TRUE(content.fields.empty());
+}
+
+// NEXT puts the next record on the same page (labels, lists); NEXTIF does when its comparison holds.
+// Past the last record the fields are empty.
+TEST(RtfMerge, NextAndNextIfTakeFurtherRecordsIntoACopy) {
+    std::string name = Field("MERGEFIELD Name", "");
+    std::string body = "\\sectd\\pard " + name + Field("NEXT", "") + "|" + name +
+                       Field("NEXTIF {\\field{\\*\\fldinst MERGEFIELD Town}} = Leeds", "") + "|" + name +
+                       "\\par";
+    DocumentContent content = MergeAndRead(
+        body, {{"Name", "Town"}, {"A", "York"}, {"B", "Leeds"}, {"C", "York"}, {"D", "Hull"}, {"E", "Hull"}});
+    EXPECT_EQ(Pages(content.text), (std::vector<std::string>{"A|B|C\n", "D|E|E\n"}));
+    DocumentContent past = MergeAndRead(body, {{"Name", "Town"}, {"A", "x"}, {"B", "Leeds"}});
+    EXPECT_EQ(Pages(past.text), (std::vector<std::string>{"A|B|\n"}));
+}
+
 TEST(RtfMerge, FieldNamesMatchTitlesWithUnderscoresForSpacesIgnoringCase) {
     std::string body =
         "\\pard " + Field("MERGEFIELD POST_code", "") + "/" + Field("MERGEFIELD \"Post Code\"", "") + "\\par";
@@ -104,6 +135,24 @@ TEST(RtfMerge, EachRecordStartsANewPageInRecordOrder) {
               (std::vector<std::string>{"Dear A\nRegards\n", "Dear B\nRegards\n", "Dear C\nRegards\n"}));
 }
 
+// Word processors save the first section as continuous (it follows nothing); repeated per record, that
+// would run the records together. Even- and odd-page breaks are left out too: one page per record.
+TEST(RtfMerge, EachRecordStartsANewPageWhateverBreakTheFirstSectionCarries) {
+    for (std::string kind : {"\\sbknone", "\\sbkcol", "\\sbkodd", "\\sbkeven"}) {
+        std::string body = "\\sectd" + kind + "\\pgndec\\pard\\plain Dear " + Field("MERGEFIELD a", "") +
+                           "\\par\\sect\\sectd\\sbknone\\pard Second section\\par";
+        std::string merged = Merge(body, {{"a"}, {"A"}, {"B"}});
+        EXPECT_EQ(Pages(ReadRtfContent(merged).text),
+                  (std::vector<std::string>{"Dear A\nSecond section\n", "Dear B\nSecond section\n"}))
+            << kind;
+        // Only the second sections, which follow the first on its page, keep a continuous break.
+        size_t kept = 0;
+        for (size_t at = merged.find(kind); at != std::string::npos; at = merged.find(kind, at + 1))
+            ++kept;
+        EXPECT_EQ(kept, kind == "\\sbknone" ? 2u : 0u) << kind;
+    }
+}
+
 TEST(RtfMerge, PageSetupStylesHeadersAndFootersAreKept) {
     std::string body = "\\sectd{\\header \\pard Acme Ltd\\par}{\\footer \\pard Page " + Field("PAGE", "1") +
                        "\\par}\\pard\\plain " + Field("MERGEFIELD a", "") + "\\par";
@@ -129,6 +178,20 @@ TEST(RtfMerge, MailMergeSettingsAreLeftOut) {
                              .Join();
     EXPECT_EQ(merged.find("mailmerge"), std::string::npos);
     EXPECT_EQ(ReadRtfContent(merged).text, "A\n");
+}
+
+// As some programs write them: a tab between the words of an instruction, a byte-order mark first.
+TEST(RtfMerge, TabsInInstructionsAndAByteOrderMarkAreRead) {
+    std::string rtf =
+        "\xEF\xBB\xBF" + BuildRtf("\\pard " + Field("MERGEFIELD\\tab Postcode", "\\'abPostcode\\'bb") + " " +
+                                  Field("MERGEFIELD\\tab Town\\tab \\\\* Upper", "") + "\\par");
+    EXPECT_EQ(DetectFormat(rtf, "letter.rtf"), DocumentFormat::Rtf);
+    std::string merged =
+        ReadRtfMainDocument(rtf)->Merge(Data(DataFile({{"Postcode", "Town"}, {"LS1", "Leeds"}}), "d")).Join();
+    DocumentContent content = ReadRtfContent(merged);
+    EXPECT_EQ(content.text, "LS1 LEEDS\n");
+    EXPECT_TRUE(content.fields.empty());
+    EXPECT_EQ(ReadRtfContent(rtf).fields[0], "MERGEFIELD\tPostcode");
 }
 
 TEST(RtfMerge, UnicodeAndCodePageTextInTemplatesIsRead) {

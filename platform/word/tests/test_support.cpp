@@ -63,7 +63,9 @@ namespace {
 const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
 const std::string kNamespaces =
     "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
-    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
+    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+    "xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\" "
+    "xmlns:w14=\"http://schemas.microsoft.com/office/word/2010/wordml\"";
 const std::string kRelationships = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 
 std::string Relationship(const std::string& id, const std::string& type, const std::string& target) {
@@ -90,19 +92,34 @@ std::string BuildDocx(const DocxTemplate& docx) {
         kDeclaration +
         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
         Relationship("rId1", "styles", "styles.xml");
-    std::string references;
+    std::string references, trailing;
     Package package;
-    const auto part = [&](const std::string& kind, const std::string& text, const std::string& id) {
+    const auto part = [&](const std::string& kind, const std::string& text, const std::string& id,
+                          const std::string& type, const std::string& file) {
         std::string tag = kind == "header" ? "hdr" : "ftr";
-        package.Set("word/" + kind + "1.xml", kDeclaration + "<w:" + tag + " " + kNamespaces +
-                                                  "><w:p><w:r><w:t>" + text + "</w:t></w:r></w:p></w:" + tag +
-                                                  ">");
-        types += Override(kind + "1.xml", kind);
-        rels += Relationship(id, kind, kind + "1.xml");
-        references += "<w:" + kind + "Reference w:type=\"default\" r:id=\"" + id + "\"/>";
+        std::string runs = text[0] == '<' ? text : "<w:r><w:t>" + text + "</w:t></w:r>";
+        package.Set("word/" + file, kDeclaration + "<w:" + tag + " " + kNamespaces + "><w:p>" + runs +
+                                        "</w:p></w:" + tag + ">");
+        types += Override(file, kind);
+        rels += Relationship(id, kind, file);
+        references += "<w:" + kind + "Reference w:type=\"" + type + "\" r:id=\"" + id + "\"/>";
     };
-    if (!docx.headerText.empty()) part("header", docx.headerText, "rId2");
-    if (!docx.footerText.empty()) part("footer", docx.footerText, "rId3");
+    if (!docx.headerText.empty()) part("header", docx.headerText, "rId2", "default", "header1.xml");
+    if (!docx.footerText.empty()) part("footer", docx.footerText, "rId3", "default", "footer1.xml");
+    if (!docx.firstHeaderText.empty()) {
+        part("header", docx.firstHeaderText, "rId5", "first", "header2.xml");
+        trailing = "<w:titlePg/>";
+    }
+    if (!docx.footnote.empty()) {
+        package.Set("word/footnotes.xml",
+                    kDeclaration + "<w:footnotes " + kNamespaces +
+                        "><w:footnote w:type=\"separator\" w:id=\"0\"><w:p><w:r><w:separator/></w:r></w:p>"
+                        "</w:footnote><w:footnote w:type=\"continuationSeparator\" w:id=\"1\"><w:p><w:r>"
+                        "<w:continuationSeparator/></w:r></w:p></w:footnote><w:footnote w:id=\"2\"><w:p>" +
+                        docx.footnote + "</w:p></w:footnote></w:footnotes>");
+        types += Override("footnotes.xml", "footnotes");
+        rels += Relationship("rId6", "footnotes", "footnotes.xml");
+    }
     if (!docx.settings.empty()) {
         package.Set("word/settings.xml",
                     kDeclaration + "<w:settings " + kNamespaces + ">" + docx.settings + "</w:settings>");
@@ -115,7 +132,7 @@ std::string BuildDocx(const DocxTemplate& docx) {
                     "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
                     Relationship("rId1", "officeDocument", "word/document.xml") + "</Relationships>");
     package.Set("word/document.xml", kDeclaration + "<w:document " + kNamespaces + "><w:body>" + docx.body +
-                                         "<w:sectPr>" + references + docx.sectionProperties +
+                                         "<w:sectPr>" + references + docx.sectionProperties + trailing +
                                          "</w:sectPr></w:body></w:document>");
     package.Set("word/_rels/document.xml.rels", rels + "</Relationships>");
     package.Set("word/styles.xml",

@@ -37,12 +37,16 @@ std::string DataFile(const std::vector<std::vector<std::string>>& lines);
 std::shared_ptr<const DataSource> Data(const std::string& content, const std::string& name);
 
 // A DOCX package around body content (paragraphs, tables) and the final section properties. With
-// headerText or footerText the section refers to a header or footer part holding that paragraph text.
+// headerText, footerText or firstHeaderText the section refers to a header or footer part holding one
+// paragraph with that text (or those runs, when it starts with "<"). With footnote, the package has a
+// footnotes part (with the two separators, ids 0 and 1) holding that paragraph content as footnote 2.
 struct DocxTemplate {
     std::string body;
     std::string sectionProperties = "<w:pgSz w:w=\"11906\" w:h=\"16838\"/>";
     std::string headerText;
     std::string footerText;
+    std::string firstHeaderText;
+    std::string footnote;
     std::string settings; // the content of word/settings.xml, empty for none
 };
 std::string BuildDocx(const DocxTemplate& docx);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -85,6 +86,40 @@ TEST_F(Program, IndexMakesTheDatabaseSearchable) {
     nnotes::FTCloseSearch(search);
     nnotes::CloseDatabase(db);
     nnotes::TermProcess();
+}
+
+TEST_F(Program, HelpPrintsTheUsageAndSucceeds) {
+    for (const char* arguments : {"--help", "-h", "help"}) {
+        const Outcome o = Run(arguments);
+        EXPECT_EQ(o.exitCode, 0) << arguments;
+        EXPECT_EQ(o.out.rfind("usage: nsfadmin build FILE.json", 0), 0u) << arguments << ": " << o.out;
+        EXPECT_NE(o.out.find("nsfadmin index DATABASE"), std::string::npos) << arguments;
+        EXPECT_EQ(o.err, "") << arguments;
+    }
+}
+
+TEST_F(Program, EachFailedCommandGivesOneLineNamingItsFile) {
+    const std::string good = Write("good.json", R"({"path": "good.nsf"})");
+    ASSERT_EQ(Run("build '" + good + "'").exitCode, 0);
+    const std::string formula = Write("formula.json", R"({"path": "f.nsf", "views": [{"name": "V",
+        "columns": [{"title": "T", "formula": "@Left("a"; "}]}]})");
+    const std::string malformed = Write("malformed.json", "{\"path\": \"m.nsf\",\n \"documents\": [\n {]}");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"build '" + area_.Root() + "/absent.json'", "absent.json"},
+        {"build '" + formula + "'", "formula.json"},
+        {"build '" + malformed + "'", "malformed.json"},
+        {"dump absent.nsf", "absent.nsf"},
+        {"view absent.nsf V", "absent.nsf"},
+        {"view good.nsf Missing", "good.nsf"},
+        {"index absent.nsf", "absent.nsf"}};
+    for (const auto& [arguments, file] : cases) {
+        const Outcome o = Run(arguments);
+        EXPECT_EQ(o.exitCode, 1) << arguments;
+        EXPECT_EQ(o.err.rfind("nsfadmin: ", 0), 0u) << arguments << ": " << o.err;
+        EXPECT_NE(o.err.find(file), std::string::npos) << arguments << ": " << o.err;
+        EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << arguments << ": " << o.err;
+        EXPECT_EQ(o.err.back(), '\n') << arguments;
+    }
 }
 
 TEST_F(Program, WrongUseGivesTheUsageAndExitCode2) {

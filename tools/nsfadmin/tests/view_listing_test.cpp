@@ -20,7 +20,8 @@ constexpr const char* kContacts = R"({"path": "sales/contacts.nsf", "title": "Co
              { "name": "Notes", "selection": "SELECT Form = \"Memo\"", "columns": [ { "item": "Subject" } ] },
              { "name": "Ages", "selection": "SELECT Form = \"Contact\"",
                "columns": [ { "title": "Age", "item": "Age", "sorted": true, "descending": true, "totals": true } ] },
-             { "name": "Plain" } ],
+             { "name": "Plain" },
+             { "name": "Bare", "selection": "SELECT Form = \"Memo\"", "columns": [] } ],
   "documents": [ { "Form": "Contact", "FirstName": "Ann", "LastName": "Lee", "Region": "North", "Age": 42,
                    "Tags": ["a", "b"] },
                  { "Form": "Contact", "FirstName": "Bob", "LastName": "Adams", "Region": "North", "Age": 3.5 },
@@ -78,6 +79,13 @@ TEST_F(ViewListing, AViewGivenByNameAloneShowsEveryDocumentInOneEmptyColumn) {
     EXPECT_EQ(lines, 4u) << listing;
     EXPECT_EQ(listing.back(), '\n');
     EXPECT_EQ(listing[listing.size() - 2], '\t');
+}
+
+TEST_F(ViewListing, AViewWithAnEmptyColumnListHasNoColumns) {
+    const std::string listing = List("Bare");
+    ASSERT_EQ(listing.rfind("document\t0\t", 0), 0u) << listing;
+    EXPECT_EQ(std::count(listing.begin(), listing.end(), '\t'), 2) << listing;
+    EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 1) << listing;
 }
 
 TEST_F(ViewListing, ResponsesSitOneLevelBelowTheirParents) {

@@ -1,0 +1,377 @@
+/* The library through its C header, on a database of many documents built by nsfadmin: opening a data
+ * source, walking every row of a categorised view (GotoNext, GetData of every column, GetNoteID) and
+ * appending merge history with UpdateDocument, each against SQLite doing the same reads or writes on the
+ * same file through a connection of the benchmark's own, interleaved in rounds. */
+#define _GNU_SOURCE
+#include "bench_report.h"
+#include "qvllib.h"
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <limits.h>
+#include <sqlite3.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#define COLUMNS 5
+#define SERVER "Alpha/Acme"
+
+/* The exports used, loaded from the benchmark's folder so that qvllib.ini beside them is read. */
+static struct {
+    int (*LibOpen)(void);
+    void (*LibClose)(void);
+    void (*LastError)(char*, int);
+    int (*DSOpen)(const char*);
+    void (*DSClose)(void);
+    int (*GotoFirst)(void);
+    int (*GotoNext)(void);
+    void (*GetData)(int, char*, int);
+    int (*GetNoteID)(void);
+    void (*UpdateDocument)(const char*, const char*, int);
+} lib;
+
+static void fail(const char* what) {
+    fprintf(stderr, "qvllib_bench: %s\n", what);
+    exit(1);
+}
+
+static void load_library(const char* folder) {
+    char path[PATH_MAX];
+    snprintf(path, sizeof path, "%s/qvllib.so", folder);
+    void* h = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    if (h == NULL) fail(dlerror());
+#define LOAD(name)                                                                                           \
+    if ((*(void**)& lib.name = dlsym(h, #name)) == NULL) fail("missing export " #name)
+    LOAD(LibOpen);
+    LOAD(LibClose);
+    LOAD(LastError);
+    LOAD(DSOpen);
+    LOAD(DSClose);
+    LOAD(GotoFirst);
+    LOAD(GotoNext);
+    LOAD(GetData);
+    LOAD(GetNoteID);
+    LOAD(UpdateDocument);
+#undef LOAD
+}
+
+/* The shared libraries of the build folder, linked into folder so that they load from there. */
+static void link_libraries(const char* build, const char* folder) {
+    DIR* d = opendir(build);
+    struct dirent* e;
+    char from[PATH_MAX], to[PATH_MAX];
+    if (d == NULL) fail("cannot list the build folder");
+    while ((e = readdir(d)) != NULL) {
+        if (strstr(e->d_name, ".so") == NULL) continue;
+        snprintf(from, sizeof from, "%s/%s", build, e->d_name);
+        snprintf(to, sizeof to, "%s/%s", folder, e->d_name);
+        if (symlink(from, to) != 0) fail("cannot link a library");
+    }
+    closedir(d);
+}
+
+static void write_file(const char* path, const char* text) {
+    FILE* f = fopen(path, "w");
+    if (f == NULL || fputs(text, f) < 0 || fclose(f) != 0) fail(path);
+}
+
+/* Orders by region (categorised), then customer; fixed-width texts so that byte order and collation agree. */
+static void write_orders(const char* path, int documents) {
+    FILE* f = fopen(path, "w");
+    if (f == NULL) fail(path);
+    fprintf(f, "{\"path\": \"orders.nsf\", \"views\": [{\"name\": \"By Region\","
+               " \"selection\": \"SELECT Form = \\\"Order\\\"\", \"columns\": ["
+               "{\"title\": \"Region\", \"item\": \"Region\", \"sorted\": true, \"categorised\": true},"
+               "{\"title\": \"Customer\", \"item\": \"Customer\", \"sorted\": true},"
+               "{\"title\": \"Product\", \"item\": \"Product\"},"
+               "{\"title\": \"City\", \"item\": \"City\"},"
+               "{\"title\": \"Code\", \"item\": \"Code\"}]}],\n \"documents\": [\n");
+    for (unsigned i = 0; i < (unsigned)documents; ++i)
+        fprintf(f,
+                "%s{\"Form\": \"Order\", \"Region\": \"region%02u\", \"Customer\": \"customer%07u\","
+                " \"Product\": \"product%04u\", \"City\": \"city%03u\", \"Code\": \"code%08u\","
+                " \"MergeHistory\": \"\"}\n",
+                i ? "," : "", (i * 7919u) % 40u, (i * 104729u) % 1000003u, i % 5000u, i % 700u, i);
+    fprintf(f, "]}\n");
+    if (fclose(f) != 0) fail(path);
+}
+
+static void write_data_sources(const char* path) {
+    write_file(
+        path,
+        "{\"server\": \"" SERVER "\", \"path\": \"qvlds.nsf\", \"views\": [{\"name\": \"DataSources\","
+        " \"columns\": [{\"title\": \"DataSourceName\", \"item\": \"DataSourceName\", \"sorted\": true},"
+        "{\"title\": \"ServerName\", \"item\": \"ServerName\"},"
+        "{\"title\": \"DatabaseName\", \"item\": \"DatabaseName\"},"
+        "{\"title\": \"ViewName\", \"item\": \"ViewName\"},"
+        "{\"title\": \"MergeHistField\", \"item\": \"MergeHistField\"},"
+        "{\"title\": \"PrimarySearchField\", \"item\": \"PrimarySearchField\"},"
+        "{\"title\": \"LookupFields\", \"item\": \"LookupFields\"}]}],"
+        " \"documents\": [{\"DataSourceName\": \"Orders\", \"ServerName\": \"\","
+        " \"DatabaseName\": \"orders.nsf\", \"ViewName\": \"By Region\","
+        " \"MergeHistField\": \"MergeHistory\", \"PrimarySearchField\": \"Customer\","
+        " \"LookupFields\": []}]}\n");
+}
+
+/* The library's walk: every row's columns and note id. The number of rows. */
+static long walk_library(unsigned long* checksum) {
+    char value[256];
+    long rows = 0;
+    for (int more = lib.GotoFirst(); more; more = lib.GotoNext()) {
+        for (int c = 0; c < COLUMNS; ++c) {
+            lib.GetData(c, value, sizeof value);
+            *checksum += (unsigned char)value[0];
+        }
+        *checksum += (unsigned long)lib.GetNoteID();
+        ++rows;
+    }
+    return rows;
+}
+
+static unsigned get16(const unsigned char* p) {
+    return (unsigned)p[0] | (unsigned)p[1] << 8;
+}
+
+/* The reference walk: the stored index rows in view order, each column's text copied out of the row's
+ * summary as GetData copies it, the category taken from the row's key order as the library carries it. */
+static long walk_stored(sqlite3_stmt* q, long long view, unsigned long* checksum) {
+    char value[COLUMNS][256];
+    long rows = 0;
+    sqlite3_bind_int64(q, 1, view);
+    while (sqlite3_step(q) == SQLITE_ROW) {
+        const unsigned char* s = sqlite3_column_blob(q, 1);
+        const size_t size = (size_t)sqlite3_column_bytes(q, 1);
+        memset(value, 0, sizeof value);
+        if (s != NULL && size >= 4) {
+            const unsigned count = get16(s + 2);
+            size_t at = 4 + 4 * (size_t)count;
+            for (unsigned i = 0; i < count && at <= size; ++i) {
+                const size_t name = get16(s + 4 + 4 * i), length = get16(s + 6 + 4 * i);
+                if (name + length > size - at) break;
+                if (i < COLUMNS && length >= 2) {
+                    size_t text = length - 2;
+                    if (text > sizeof value[i] - 1) text = sizeof value[i] - 1;
+                    memcpy(value[i], s + at + name + 2, text);
+                    value[i][text] = 0;
+                }
+                at += name + length;
+            }
+        }
+        for (int c = 0; c < COLUMNS; ++c)
+            *checksum += (unsigned char)value[c][0];
+        *checksum += (unsigned long)sqlite3_column_int64(q, 0);
+        ++rows;
+    }
+    sqlite3_reset(q);
+    return rows;
+}
+
+/* The reference write-back: one transaction per call that reads a row's value and writes it back longer. */
+static int append_stored(sqlite3* db, sqlite3_stmt* read, sqlite3_stmt* write, long long note,
+                         const char* text) {
+    char value[4096];
+    size_t length = 0;
+    if (sqlite3_exec(db, "BEGIN IMMEDIATE", NULL, NULL, NULL) != SQLITE_OK) return 0;
+    sqlite3_bind_int64(read, 1, note);
+    if (sqlite3_step(read) == SQLITE_ROW) {
+        length = (size_t)sqlite3_column_bytes(read, 0);
+        if (length > sizeof value - 64) length = 0;
+        memcpy(value, sqlite3_column_blob(read, 0), length);
+    }
+    sqlite3_reset(read);
+    length += (size_t)snprintf(value + length, sizeof value - length, "%s%s", length ? "\n" : "", text);
+    sqlite3_bind_blob(write, 1, value, (int)length, SQLITE_STATIC);
+    sqlite3_bind_int64(write, 2, note);
+    const int ok = sqlite3_step(write) == SQLITE_DONE;
+    sqlite3_reset(write);
+    return sqlite3_exec(db, ok ? "COMMIT" : "ROLLBACK", NULL, NULL, NULL) == SQLITE_OK && ok;
+}
+
+static int exec(sqlite3* db, const char* sql) {
+    char* error = NULL;
+    const int rc = sqlite3_exec(db, sql, NULL, NULL, &error);
+    if (rc != SQLITE_OK) fprintf(stderr, "sqlite: %s\n", error ? error : "?");
+    sqlite3_free(error);
+    return rc == SQLITE_OK;
+}
+
+int main(int argc, char** argv) {
+    const int documents = argc > 1 ? atoi(argv[1]) : 100000;
+    const int rounds = argc > 2 ? atoi(argv[2]) : 7;
+    const int updates = argc > 3 ? atoi(argv[3]) : 10000;
+    if (documents < 100 || rounds < 1 || rounds > BENCH_MAX_ROUNDS || updates < rounds ||
+        updates > documents) {
+        fprintf(stderr, "usage: %s [documents >= 100] [rounds 1-%d] [updates]\n", argv[0], BENCH_MAX_ROUNDS);
+        return 2;
+    }
+    char build[PATH_MAX], root[PATH_MAX], path[PATH_MAX], text[PATH_MAX * 2];
+    const ssize_t n = readlink("/proc/self/exe", build, sizeof build - 1);
+    if (n <= 0) fail("cannot find the build folder");
+    build[n] = 0;
+    *strrchr(build, '/') = 0;
+    const char* tmp = getenv("TMPDIR");
+    snprintf(root, sizeof root, "%s/qvllib-bench-XXXXXX", tmp && *tmp ? tmp : "/dev/shm");
+    if (mkdtemp(root) == NULL) fail("cannot make a folder");
+
+    snprintf(path, sizeof path, "%s/lib", root);
+    mkdir(path, 0700);
+    link_libraries(build, path);
+    snprintf(path, sizeof path, "%s/lib/qvllib.ini", root);
+    write_file(path, "[General]\nServer=" SERVER "\n");
+    snprintf(path, sizeof path, "%s/data", root);
+    mkdir(path, 0700);
+    snprintf(path, sizeof path, "%s/server", root);
+    mkdir(path, 0700);
+    snprintf(path, sizeof path, "%s/notes.ini", root);
+    snprintf(text, sizeof text,
+             "[Notes]\nUserName=CN=Bench/O=Acme\nDirectory=%s/data\n[Servers]\n" SERVER "=%s/server\n", root,
+             root);
+    write_file(path, text);
+    setenv("NOTES_INI", path, 1);
+    snprintf(path, sizeof path, "%s/orders.json", root);
+    write_orders(path, documents);
+    snprintf(path, sizeof path, "%s/qvlds.json", root);
+    write_data_sources(path);
+    double start = bench_now();
+    snprintf(text, sizeof text, "'%s/nsfadmin' build '%s/qvlds.json' '%s/orders.json'", build, root, root);
+    if (system(text) != 0) fail("nsfadmin build failed");
+    const double built = bench_now() - start;
+    if (chdir(root) != 0) fail("cannot enter the folder");
+
+    snprintf(path, sizeof path, "%s/lib", root);
+    load_library(path);
+    if (lib.LibOpen() != 1) fail("LibOpen failed");
+
+    /* The reference's connection, and a table of its own for the write-back in the same file. */
+    sqlite3* db = NULL;
+    sqlite3_stmt *walk = NULL, *view = NULL, *first = NULL, *read = NULL, *write = NULL;
+    snprintf(path, sizeof path, "%s/data/orders.nsf", root);
+    if (sqlite3_open(path, &db) != SQLITE_OK || !exec(db, "PRAGMA synchronous=FULL") ||
+        !exec(db, "CREATE TABLE bench_history(note INTEGER PRIMARY KEY, value BLOB NOT NULL);"
+                  "INSERT INTO bench_history SELECT id, x'' FROM notes") ||
+        sqlite3_prepare_v2(db, "SELECT note, summary FROM view_rows WHERE view=? ORDER BY key, note, part",
+                           -1, &walk, NULL) != SQLITE_OK ||
+        sqlite3_prepare_v2(db,
+                           "SELECT (SELECT view FROM view_index), (SELECT min(id) FROM notes WHERE class=1)",
+                           -1, &view, NULL) != SQLITE_OK ||
+        sqlite3_prepare_v2(
+            db, "SELECT note, summary FROM view_rows WHERE view=? ORDER BY key, note, part LIMIT 200", -1,
+            &first, NULL) != SQLITE_OK ||
+        sqlite3_prepare_v2(db, "SELECT value FROM bench_history WHERE note=?", -1, &read, NULL) !=
+            SQLITE_OK ||
+        sqlite3_prepare_v2(db, "UPDATE bench_history SET value=? WHERE note=?", -1, &write, NULL) !=
+            SQLITE_OK)
+        fail(sqlite3_errmsg(db));
+
+    /* The first open of the built database, against the opens that follow. */
+    start = bench_now();
+    const int columns = lib.DSOpen("Orders");
+    const double firstOpen = bench_now() - start;
+    if (columns != COLUMNS) fail("DSOpen failed");
+    lib.DSClose();
+    long long viewId = 0;
+    int firstDocument = 0;
+    if (sqlite3_step(view) == SQLITE_ROW) {
+        viewId = sqlite3_column_int64(view, 0);
+        firstDocument = sqlite3_column_int(view, 1);
+    }
+    sqlite3_reset(view);
+
+    bench_measure m[4];
+    memset(m, 0, sizeof m);
+    long rows[2] = {0, 0};
+    unsigned long sums[2] = {0, 0};
+    long long writtenOurs = 0, writtenReference = 0;
+    const int perRound = updates / rounds;
+    int same = 1;
+    for (int r = 0; r < rounds; ++r) {
+        /* Opening: DSOpen against the reference reading the first rows of the stored index. */
+        unsigned long ignored = 0;
+        double t = bench_now();
+        if (lib.DSOpen("Orders") != COLUMNS) fail("DSOpen failed");
+        const double open = bench_now() - t;
+        t = bench_now();
+        walk_stored(first, viewId, &ignored);
+        bench_add(&m[0], open, bench_now() - t);
+
+        /* The walk of every row. */
+        sums[0] = sums[1] = 0;
+        t = bench_now();
+        rows[0] = walk_library(&sums[0]);
+        const double ours = bench_now() - t;
+        t = bench_now();
+        rows[1] = walk_stored(walk, viewId, &sums[1]);
+        bench_add(&m[1], ours / (double)rows[0], (bench_now() - t) / (double)rows[1]);
+        same = same && rows[0] == rows[1] && rows[0] == documents;
+
+        /* The write-back, calls spread over the documents. */
+        long long w = bench_bytes_written();
+        t = bench_now();
+        for (int i = 0; i < perRound; ++i)
+            lib.UpdateDocument("MergeHistory", "Spring letter",
+                               firstDocument + (r * perRound + i) % documents);
+        const double appended = (bench_now() - t) / perRound;
+        writtenOurs += bench_bytes_written() - w;
+        w = bench_bytes_written();
+        t = bench_now();
+        for (int i = 0; i < perRound; ++i)
+            if (!append_stored(db, read, write, firstDocument + (r * perRound + i) % documents,
+                               "Spring letter"))
+                fail("reference append failed");
+        bench_add(&m[2], appended, (bench_now() - t) / perRound);
+        writtenReference += bench_bytes_written() - w;
+        lib.DSClose();
+    }
+    bench_add(&m[3], firstOpen, bench_median(m[0].ours, m[0].rounds));
+    /* Every call must have written: UpdateDocument reports nothing. */
+    sqlite3_stmt* written = NULL;
+    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM items WHERE name='MergeHistory' AND length(value) > 2",
+                           -1, &written, NULL) != SQLITE_OK ||
+        sqlite3_step(written) != SQLITE_ROW || sqlite3_column_int(written, 0) != perRound * rounds)
+        same = 0;
+    sqlite3_finalize(written);
+
+    m[0].name = "DSOpen";
+    m[0].unit = "ms";
+    m[0].scale = 1e3;
+    snprintf(m[0].note, sizeof m[0].note, "reference: first 200 stored rows; absolute goal <= 50 ms %s",
+             bench_median(m[0].ours, m[0].rounds) <= 0.050 ? "met" : "MISSED");
+    m[1].name = "row walk (GotoNext, GetData, GetNoteID)";
+    m[1].unit = "us/row";
+    m[1].scale = 1e6;
+    m[1].goal = 2.0;
+    snprintf(m[1].note, sizeof m[1].note,
+             "%ld rows of %d columns; reference: stored index rows in view order", rows[0], COLUMNS);
+    m[2].name = "UpdateDocument";
+    m[2].unit = "us/call";
+    m[2].scale = 1e6;
+    m[2].goal = 1.5;
+    snprintf(m[2].note, sizeof m[2].note,
+             "written per call: ours %.0f B, reference %.0f B (WAL, synchronous=FULL)",
+             (double)writtenOurs / (perRound * rounds), (double)writtenReference / (perRound * rounds));
+    m[3].name = "first DSOpen after nsfadmin build";
+    m[3].unit = "ms";
+    m[3].scale = 1e3;
+    m[3].goal = 1.5;
+    snprintf(m[3].note, sizeof m[3].note, "reference: a warm DSOpen (median above)");
+    printf(
+        "%d documents (built by nsfadmin in %.1f s) in %s, %d rounds, medians; walks and writes agree: %s\n",
+        documents, built, root, rounds, same ? "yes" : "NO");
+    for (int i = 0; i < 4; ++i)
+        bench_print_line(&m[i]);
+    bench_print_json("qvllib", m, 4);
+
+    sqlite3_finalize(walk);
+    sqlite3_finalize(view);
+    sqlite3_finalize(first);
+    sqlite3_finalize(read);
+    sqlite3_finalize(write);
+    sqlite3_close(db);
+    lib.LibClose();
+    snprintf(text, sizeof text, "rm -rf '%s'", root);
+    if (system(text) != 0) return 1;
+    return same ? 0 : 2;
+}

@@ -1,0 +1,110 @@
+// The faces of a rich text: styles brought from other font tables are adopted into this rich text's own
+// table (the note's "$Fonts", or the table of a free-standing rich text), so that face ids stay valid.
+#include "lnassert.h"
+#include "lnerrors.h"
+#include "lnnote.h"
+#include "lnrichtext.h"
+#include "lnrtcursor.h"
+#include "lnstylizedtext.h"
+
+LNSTATUS LNRichTextBody::AdoptFontStyle(const LNFontStyle& style, LNFontStyle* adopted, uint32_t mask,
+                                        bool createTable) {
+    LN_ASSERT(adopted != nullptr, "lnrtitem", 902);
+    const uint32_t fontId = style.GetFontID() & mask;
+    const uint8_t face = static_cast<uint8_t>(fontId);
+    LNFontTable source;
+    style.GetFontTable(&source);
+    LNFontTable own;
+    if (const LNSTATUS status = GetFontTable(&own); LNIsError(status)) return status;
+    if (face <= LNFONT_STANDARD_FACES || source.IsNull() || source == own) {
+        *adopted = LNFontStyle(fontId, face <= LNFONT_STANDARD_FACES ? LNFontTable() : own);
+        return LNNOERROR;
+    }
+    LNFontFace found{};
+    if (const LNSTATUS status = source.GetFace(face, &found); LNIsError(status)) return status;
+    uint8_t id = found.Face;
+    if (own.IsNull()) {
+        if (IsInNote()) {
+            if (!createTable) {
+                *adopted = LNFontStyle(fontId, source);
+                return LNNOERROR;
+            }
+            // The note makes the item, so that it knows the body as its font table.
+            LNFontTable fresh;
+            fresh = new LNFontTableBody(found);
+            if (const LNSTATUS status =
+                    GetNoteBody()->CreateItem(LNString(LNFONTTABLE_ITEM), fresh, 0, LNITEMDUP_REFUSE, &own))
+                return status;
+        } else {
+            NonItemFontTable = new LNFontTableBody(found);
+            own = NonItemFontTable;
+        }
+    } else if (const LNSTATUS status = own.AddFaceByName(found.Family, found.Name, &id); LNIsError(status)) {
+        return status;
+    }
+    *adopted = LNFontStyle((fontId & ~0xFFu) | id, own);
+    return LNNOERROR;
+}
+
+LNSTATUS LNRichTextBody::AdoptRunFonts(LNRTObjectBody* object) {
+    if (object->IsType(LNRTTYPE_STYLIZED_TEXT)) {
+        auto* run = static_cast<LNStylizedTextBody*>(object);
+        const LNFontStyle& style = run->GetFontStyle();
+        if (style.IsNull() || style.GetFaceID() <= LNFONT_STANDARD_FACES) return LNNOERROR;
+        LNFontStyle adopted;
+        if (const LNSTATUS status = AdoptFontStyle(style, &adopted, 0xFFFFFFFFu)) return status;
+        return adopted.GetFontID() == style.GetFontID() ? LNNOERROR : run->SetFontStyle(adopted);
+    }
+    if (!object->IsType(LNRTTYPE_CONTAINER)) return LNNOERROR;
+    LNRTObject child;
+    static_cast<LNRTContainerBody*>(object)->GetFirstChild(&child);
+    for (LNRTObjectBody* at = child.GetObjectBody(); at != nullptr; at = at->GetNextSibling())
+        if (const LNSTATUS status = AdoptRunFonts(at)) return status;
+    return LNNOERROR;
+}
+
+LNSTATUS LNRichTextBody::AdoptFontsOf(const LNRichTextBody* source) {
+    if (source == nullptr || source->Closed || source->IsInNote() || source->NonItemFontTable.IsNull())
+        return LNNOERROR;
+    if (const LNSTATUS status = Ready()) return status;
+    // The copied runs hold face ids of source's table: they take that table first, then adopt from it.
+    std::vector<LNStylizedTextBody*> runs;
+    for (LNRTStop stop = LNRTFirstStop(Top.GetObjectBody()); stop.object != nullptr;) {
+        auto* run = static_cast<LNStylizedTextBody*>(stop.object);
+        if (stop.offset == 0) {
+            stop = LNRTNextStop(stop, nullptr);
+            continue;
+        }
+        runs.push_back(run);
+        stop = LNRTNextStop(LNRTStop{run, run->GetCharacterCount()}, nullptr);
+    }
+    for (LNStylizedTextBody* run : runs) {
+        const uint32_t fontId =
+            run->GetFontStyle().IsNull() ? LNFONTID_DEFAULT : run->GetFontStyle().GetFontID();
+        if (static_cast<uint8_t>(fontId) <= LNFONT_STANDARD_FACES) continue;
+        LNFontStyle adopted;
+        if (const LNSTATUS status =
+                AdoptFontStyle(LNFontStyle(fontId, source->NonItemFontTable), &adopted, 0xFFFFFFFFu))
+            return status;
+        // Written back even when the id stays: the stored field was copied with the old table in mind.
+        if (const LNSTATUS status = run->SetFontStyle(adopted)) return status;
+    }
+    return LNNOERROR;
+}
+
+LNSTATUS LNRichTextBody::SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style,
+                                             uint32_t mask) {
+    if (style.IsNull()) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (const LNSTATUS status = Ready()) return LNReturnOrThrow(status);
+    LNFontStyle adopted;
+    if (const LNSTATUS status = AdoptFontStyle(style, &adopted, mask)) return LNReturnOrThrow(status);
+    return LNReturnOrThrow(Top.GetContainerBody()->SetFontStyleInRange(a, b, adopted, mask));
+}
+
+LNSTATUS LNRichTextBody::SetFontStyleFromCursor(const LNRTCursor& cursor, const LNFontStyle& style) {
+    if (style.IsNull()) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (const LNSTATUS status = Ready()) return LNReturnOrThrow(status);
+    LNFontStyle adopted;
+    if (const LNSTATUS status = AdoptFontStyle(style, &adopted, 0xFFFFFFFFu)) return LNReturnOrThrow(status);
+    return LNReturnOrThrow(Top.GetContainerBody()->SetFontStyleFromCursor(cursor, adopted));
+}

@@ -1,0 +1,294 @@
+#include "docx_cut.h"
+
+#include "word.h"
+
+namespace word {
+namespace {
+
+// The marks are processing instructions, which the part keeps none of its own of (word processors ignore
+// them), so no text of the template can be taken for one: in text and attribute values "<" is escaped.
+constexpr std::string_view kMarkStart = "<?qvl-";
+constexpr std::string_view kFieldMark = "field";
+constexpr std::string_view kAttributeMark = "attr";
+constexpr std::string_view kBreakBeginMark = "break-begin";
+constexpr std::string_view kBreakEndMark = "break-end";
+constexpr std::string_view kContentMark = "content";
+
+pugi::xml_node InsertMark(pugi::xml_node parent, pugi::xml_node before, std::string_view name,
+                          const std::string& value = "") {
+    pugi::xml_node mark =
+        before ? parent.insert_child_before(pugi::node_pi, before) : parent.append_child(pugi::node_pi);
+    mark.set_name(("qvl-" + std::string(name)).c_str());
+    if (!value.empty()) mark.set_value(value.c_str());
+    return mark;
+}
+
+std::string MarkText(std::string_view name) {
+    return std::string(kMarkStart) + std::string(name);
+}
+
+// A complex field while its runs are read; its runs are those from its begin run to its end run.
+struct OpenField {
+    size_t beginRun; // index in the part's runs
+    FieldCode code;
+    bool separated = false;
+    std::optional<std::string> resultProperties;
+};
+
+// A merge field's runs, to be replaced by its value.
+struct Replacement {
+    size_t beginRun;
+    size_t endRun;
+    size_t slot;
+};
+
+// A field that ended inside another: part of its instruction, or of its result.
+void Nest(FieldCode code, OpenField& parent, size_t depth) {
+    if (parent.separated) {
+        parent.code.result += code.result;
+        return;
+    }
+    if (depth > kMaxFieldNesting) code = {"", {}, std::move(code.result)};
+    parent.code.instruction += kNestedField;
+    parent.code.nested.push_back(std::move(code));
+}
+
+pugi::xml_node Paragraph(pugi::xml_node node, const WordNames& w) {
+    while (node && !w.Is(node, "p"))
+        node = node.parent();
+    return node;
+}
+
+} // namespace
+
+PartCutter::PartCutter(pugi::xml_document& document, pugi::xml_node container)
+    : w_(document.document_element()), prefix_(w_("")) {
+    std::vector<pugi::xml_node> instructions;
+    for (pugi::xpath_node node : document.select_nodes("//processing-instruction()"))
+        instructions.push_back(node.node());
+    for (pugi::xml_node node : instructions)
+        node.parent().remove_child(node);
+    pugi::xml_node declaration = document.first_child();
+    if (declaration.type() == pugi::node_declaration && declaration.attribute("encoding"))
+        declaration.attribute("encoding").set_value("UTF-8");
+
+    // Bookmark names must be unique in a document, so the copies carry none.
+    std::vector<pugi::xml_node> bookmarks;
+    for (pugi::xpath_node node :
+         container.select_nodes((".//" + w_("bookmarkStart") + " | .//" + w_("bookmarkEnd")).c_str()))
+        bookmarks.push_back(node.node());
+    for (pugi::xml_node node : bookmarks)
+        node.parent().remove_child(node);
+
+    ReplaceSimpleFields(container);
+    IsolateFieldCharacters(container);
+    ReplaceComplexFields(container);
+}
+
+void PartCutter::ReplaceSimpleFields(pugi::xml_node container) {
+    std::vector<pugi::xml_node> fields;
+    for (pugi::xpath_node node : container.select_nodes((".//" + w_("fldSimple")).c_str()))
+        fields.push_back(node.node());
+    std::vector<pugi::xml_node> replaced;
+    for (pugi::xml_node field : fields) {
+        std::string result;
+        for (pugi::xpath_node text : field.select_nodes((".//" + w_("t")).c_str()))
+            result += text.node().text().get();
+        std::string instruction = field.attribute(w_("instr").c_str()).value();
+        std::erase(instruction, kNestedField);
+        std::optional<MergeField> merge = ParseField({instruction, {}, result});
+        if (!merge) continue;
+        pugi::xml_node properties = field.child(w_("r").c_str()).child(w_("rPr").c_str());
+        InsertMark(field.parent(), field, kFieldMark, std::to_string(slots_.size()));
+        slots_.push_back({std::move(*merge), properties ? XmlText(properties) : ""});
+        replaced.push_back(field);
+    }
+    // Inner fields first (reverse document order), so that no node is removed after its ancestor.
+    for (auto it = replaced.rbegin(); it != replaced.rend(); ++it)
+        it->parent().remove_child(*it);
+}
+
+// A field is replaced run by run, so a run that holds a field character besides other content (text
+// before or after the field, as some programs write) is first split into runs of its own, each with the
+// run's properties: a field character alone, and what lies between field characters.
+void PartCutter::IsolateFieldCharacters(pugi::xml_node container) {
+    std::vector<pugi::xml_node> runs;
+    for (pugi::xpath_node node :
+         container.select_nodes((".//" + w_("r") + "[" + w_("fldChar") + "]").c_str()))
+        runs.push_back(node.node());
+    for (pugi::xml_node run : runs) {
+        std::vector<pugi::xml_node> content;
+        for (pugi::xml_node child : run.children())
+            if (!w_.Is(child, "rPr")) content.push_back(child);
+        if (content.size() < 2) continue;
+        pugi::xml_node properties = run.child(w_("rPr").c_str());
+        pugi::xml_node piece;
+        bool afterFieldCharacter = false;
+        for (pugi::xml_node child : content) {
+            bool fieldCharacter = w_.Is(child, "fldChar");
+            if (!piece || fieldCharacter || afterFieldCharacter) {
+                piece = run.parent().insert_child_before(w_("r").c_str(), run);
+                for (pugi::xml_attribute attribute : run.attributes())
+                    piece.append_copy(attribute);
+                if (properties) piece.append_copy(properties);
+            }
+            piece.append_move(child);
+            afterFieldCharacter = fieldCharacter;
+        }
+        run.parent().remove_child(run);
+    }
+}
+
+// Fields nest: the runs of one may hold whole other fields. Merge fields inside a merge field go with it,
+// so the replacements left are disjoint ranges of runs, and every run is looked at a bounded number of
+// times however the fields nest.
+void PartCutter::ReplaceComplexFields(pugi::xml_node container) {
+    std::vector<pugi::xml_node> runs;
+    for (pugi::xpath_node node : container.select_nodes((".//" + w_("r")).c_str()))
+        runs.push_back(node.node());
+
+    std::vector<OpenField> open;
+    std::vector<Replacement> replacements; // ordered by their begin runs
+    const auto endField = [&](const OpenField& field, size_t endRun) {
+        std::optional<MergeField> merge = ParseField(field.code);
+        if (!merge) return;
+        pugi::xml_node beginRun = runs[field.beginRun];
+        if (Paragraph(beginRun, w_) != Paragraph(runs[endRun], w_))
+            throw AutomationError("The merge field " + merge->name + " spans several paragraphs");
+        std::string properties;
+        if (field.resultProperties) {
+            properties = *field.resultProperties;
+        } else if (pugi::xml_node codeProperties = beginRun.child(w_("rPr").c_str())) {
+            properties = XmlText(codeProperties);
+        }
+        while (!replacements.empty() && replacements.back().beginRun > field.beginRun)
+            replacements.pop_back(); // a merge field inside this one goes with it
+        replacements.push_back({field.beginRun, endRun, slots_.size()});
+        slots_.push_back({std::move(*merge), std::move(properties)});
+    };
+    for (size_t index = 0; index < runs.size(); ++index) {
+        pugi::xml_node run = runs[index];
+        for (pugi::xml_node child : run.children()) {
+            if (w_.Is(child, "fldChar")) {
+                std::string_view type = child.attribute(w_("fldCharType").c_str()).value();
+                if (type == "begin") {
+                    open.push_back({index, {}, false, std::nullopt});
+                } else if (type == "separate" && !open.empty()) {
+                    open.back().separated = true;
+                } else if (type == "end" && !open.empty()) {
+                    endField(open.back(), index);
+                    OpenField ended = std::move(open.back());
+                    open.pop_back();
+                    if (!open.empty()) Nest(std::move(ended.code), open.back(), open.size());
+                }
+            } else if (w_.Is(child, "instrText") && !open.empty() && !open.back().separated) {
+                std::string text = child.text().get();
+                std::erase(text, kNestedField);
+                open.back().code.instruction += text;
+            } else if (w_.Is(child, "t") && !open.empty() && open.back().separated) {
+                open.back().code.result += child.text().get();
+                if (open.back().resultProperties) continue;
+                pugi::xml_node properties = run.child(w_("rPr").c_str());
+                open.back().resultProperties = properties ? XmlText(properties) : "";
+            }
+        }
+    }
+    // Last first: a run may hold others (in a text box), which come after it in document order, so no
+    // node is removed after an ancestor of it.
+    for (auto replacement = replacements.rbegin(); replacement != replacements.rend(); ++replacement) {
+        pugi::xml_node begin = runs[replacement->beginRun];
+        InsertMark(begin.parent(), begin, kFieldMark, std::to_string(replacement->slot));
+        for (size_t index = replacement->endRun + 1; index-- > replacement->beginRun;)
+            runs[index].parent().remove_child(runs[index]);
+    }
+}
+
+// The attribute's name becomes the mark, which the writer puts before the attribute's value.
+void PartCutter::MarkRelationshipId(pugi::xml_attribute attribute) {
+    attributes_.push_back({attribute.name(), attribute.value(), true, {}});
+    attribute.set_name(
+        ("<?qvl-" + std::string(kAttributeMark) + " " + std::to_string(attributes_.size() - 1) + "?>")
+            .c_str());
+}
+
+void PartCutter::MarkNumber(pugi::xml_attribute attribute, CopyNumber number) {
+    attributes_.push_back({attribute.name(), attribute.value(), false, number});
+    attribute.set_name(
+        ("<?qvl-" + std::string(kAttributeMark) + " " + std::to_string(attributes_.size() - 1) + "?>")
+            .c_str());
+}
+
+void PartCutter::MarkBreak(pugi::xml_node before, pugi::xml_node parent, bool begin) {
+    InsertMark(parent, before, begin ? kBreakBeginMark : kBreakEndMark);
+}
+
+CutPart PartCutter::Cut(pugi::xml_document& document, const std::vector<pugi::xml_node>& content) {
+    CutPart cut;
+    std::string text;
+    for (pugi::xml_node node : content)
+        text += XmlText(node);
+    pugi::xml_node parent = content.empty() ? document.document_element() : content.front().parent();
+    pugi::xml_node after = content.empty() ? pugi::xml_node() : content.back().next_sibling();
+    for (pugi::xml_node node : content)
+        parent.remove_child(node);
+    pugi::xml_node mark = InsertMark(parent, after, kContentMark);
+    std::string whole = XmlText(document);
+    parent.remove_child(mark);
+    std::string markText = MarkText(kContentMark) + "?>";
+    size_t at = whole.find(markText);
+    cut.prefix = whole.substr(0, at);
+    cut.suffix = whole.substr(at + markText.size());
+    AddToBody(text, *cut.body);
+    return cut;
+}
+
+void PartCutter::AddToBody(const std::string& text, MergeBody& body) {
+    const std::string breakBegin = MarkText(kBreakBeginMark) + "?>";
+    const std::string breakEnd = MarkText(kBreakEndMark) + "?>";
+    const std::string field = MarkText(kFieldMark) + " ";
+    const std::string attribute = MarkText(kAttributeMark) + " ";
+    size_t from = 0;
+    while (true) {
+        size_t at = text.find(kMarkStart, from);
+        if (at == std::string::npos) break;
+        body.AddLiteral(std::string_view(text).substr(from, at - from));
+        if (text.compare(at, breakBegin.size(), breakBegin) == 0) {
+            body.BeginRecordBreak();
+            from = at + breakBegin.size();
+            continue;
+        }
+        if (text.compare(at, breakEnd.size(), breakEnd) == 0) {
+            body.EndRecordBreak();
+            from = at + breakEnd.size();
+            continue;
+        }
+        size_t end = text.find("?>", at);
+        if (text.compare(at, field.size(), field) == 0) {
+            size_t slot = std::stoul(text.substr(at + field.size(), end - at - field.size()));
+            body.AddField(std::move(slots_.at(slot).field), "<" + prefix_ + "r>" + slots_[slot].runProperties,
+                          "</" + prefix_ + "r>");
+            from = end + 2;
+            continue;
+        }
+        // An attribute: its mark, then ="value" as the part held it.
+        const AttributeSlot& slot =
+            attributes_.at(std::stoul(text.substr(at + attribute.size(), end - at - attribute.size())));
+        size_t valueEnd = text.find('"', end + 4);
+        body.AddLiteral(slot.name + "=\"");
+        if (slot.relationshipId) {
+            body.BeginRecordBreak();
+            body.AddLiteral("qvl");
+            body.AddCopyNumber({});
+            body.AddLiteral("_");
+            body.EndRecordBreak();
+            body.AddLiteral(slot.value);
+        } else {
+            body.AddCopyNumber(slot.number);
+        }
+        body.AddLiteral("\"");
+        from = valueEnd + 1;
+    }
+    body.AddLiteral(std::string_view(text).substr(from));
+}
+
+} // namespace word
