@@ -1,5 +1,7 @@
 #include "database_hold.h"
 
+#include "store_sql.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <map>
@@ -10,28 +12,6 @@
 #include <utility>
 
 namespace nnotes::store {
-
-STATUS StatusOfErrno(int error) {
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return ERR_NOEXIST;
-    case EMFILE:
-    case ENFILE:
-        return ERR_DB_TOO_MANY_FILES;
-    case ENOSPC:
-    case EDQUOT:
-        return ERR_DB_DISK_FULL;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return ERR_DB_READ_ONLY;
-    case ENOMEM:
-        return ERR_INSUFFICIENT_MEMORY;
-    default:
-        return ERR_DB_IO;
-    }
-}
 
 namespace {
 

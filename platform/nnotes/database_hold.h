@@ -59,7 +59,4 @@ STATUS HoldExclusive(const std::string& fsPath, ExclusiveHold& out);
 // receives how many were read; a file that cannot be opened gives its status.
 STATUS ReadFileHead(const std::string& fsPath, void* buf, size_t size, size_t* got);
 
-// The status for an errno value of a failed file operation.
-STATUS StatusOfErrno(int error);
-
 } // namespace nnotes::store

@@ -55,21 +55,35 @@ STATUS StatusOf(int rc) {
     }
 }
 
-STATUS StatusOf(int rc, sqlite3* db) {
-    const STATUS s = StatusOf(rc);
-    if (s == NOERROR || db == nullptr) return s;
-    const int primary = rc & 0xFF;
-    if (primary != SQLITE_IOERR && primary != SQLITE_CANTOPEN && primary != SQLITE_FULL) return s;
-    switch (sqlite3_system_errno(db)) {
+STATUS StatusOfErrno(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return ERR_NOEXIST;
     case EMFILE:
     case ENFILE:
         return ERR_DB_TOO_MANY_FILES;
     case ENOSPC:
     case EDQUOT:
         return ERR_DB_DISK_FULL;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ERR_DB_READ_ONLY;
+    case ENOMEM:
+        return ERR_INSUFFICIENT_MEMORY;
     default:
-        return s;
+        return ERR_DB_IO;
     }
+}
+
+STATUS StatusOf(int rc, sqlite3* db) {
+    const STATUS s = StatusOf(rc);
+    if (s == NOERROR || db == nullptr) return s;
+    const int primary = rc & 0xFF;
+    if (primary != SQLITE_IOERR && primary != SQLITE_CANTOPEN && primary != SQLITE_FULL) return s;
+    const STATUS system = StatusOfErrno(sqlite3_system_errno(db));
+    return system == ERR_DB_TOO_MANY_FILES || system == ERR_DB_DISK_FULL ? system : s;
 }
 
 Statement& Statement::Bind(int index, int64_t value) {

@@ -18,6 +18,8 @@ STATUS StatusOf(int rc);
 // The same, told apart by the system error behind it where SQLite only says "I/O error" or "cannot open":
 // a full disk, or a process that may open no more files.
 STATUS StatusOf(int rc, sqlite3* db);
+// The status for an errno value of a failed file operation.
+STATUS StatusOfErrno(int error);
 
 class Statement {
 public:

@@ -116,7 +116,7 @@ private:
         v.selection = OptionalString(j, place, "selection");
         // A view described by its name alone gets one column that shows nothing; "columns": [] asks for a
         // view without columns.
-        if (!j.contains("columns")) v.columns.emplace_back();
+        if (j.Find("columns") == nullptr) v.columns.emplace_back();
         for (const auto& [entry, at] : Array(j, place, "columns"))
             v.columns.push_back(Column(entry, at));
         return v;

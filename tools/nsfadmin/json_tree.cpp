@@ -45,7 +45,7 @@ public:
     bool binary(binary_t&) { return false; } // JSON text has none
     bool start_object(std::size_t) { return Open(JsonValue::Kind::Object); }
     bool key(std::string& k) {
-        stack_.back()->members.emplace_back(std::move(k), JsonValue());
+        stack_.back()->members.push_back(JsonMember{std::move(k), JsonValue()});
         return true;
     }
     bool end_object() {
@@ -73,7 +73,7 @@ private:
                 container->elements.emplace_back();
                 value = &container->elements.back();
             } else {
-                value = &container->members.back().second;
+                value = &container->members.back().value;
             }
         }
         value->kind = kind;

@@ -6,27 +6,33 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace nsfadmin {
+
+struct JsonMember;
 
 struct JsonValue {
     enum class Kind { Null, Boolean, Integer, Unsigned, Float, String, Array, Object };
 
     Kind kind = Kind::Null;
     bool boolean = false;
-    int64_t integer = 0;                                    // Integer (negative numbers)
-    uint64_t unsignedInteger = 0;                           // Unsigned
-    double floating = 0;                                    // Float
-    std::string text;                                       // String
-    std::vector<JsonValue> elements;                        // Array
-    std::vector<std::pair<std::string, JsonValue>> members; // Object, in the order written
+    int64_t integer = 0;             // Integer (negative numbers)
+    uint64_t unsignedInteger = 0;    // Unsigned
+    double floating = 0;             // Float
+    std::string text;                // String
+    std::vector<JsonValue> elements; // Array
+    std::vector<JsonMember> members; // Object, in the order written
 
     bool IsNumber() const { return kind == Kind::Integer || kind == Kind::Unsigned || kind == Kind::Float; }
     double Number() const;
     // The first member of that name, or null; objects this is asked of have a handful of members.
     const JsonValue* Find(std::string_view key) const;
+};
+
+struct JsonMember {
+    std::string name;
+    JsonValue value;
 };
 
 // Objects and arrays nested deeper than this are refused.
