@@ -2,6 +2,7 @@
 // database handles.
 #pragma once
 
+#include "database_hold.h"
 #include "nnotes.h"
 #include "store_sql.h"
 
@@ -14,7 +15,9 @@ namespace nnotes::store {
 class Database {
 public:
     // Opens the file or directory at fsPath. A missing path gives ERR_NOEXIST; a file that is not one of our
-    // databases ERR_NOT_A_DATABASE.
+    // databases ERR_NOT_A_DATABASE. An open file is held (database_hold.h) until the database is destroyed.
+    // On a full disk a database opens for reading only (its saves then answer ERR_DB_DISK_FULL or
+    // ERR_DB_READ_ONLY).
     static STATUS Open(const std::string& fsPath, const std::string& netpath, std::shared_ptr<Database>& out);
 
     bool IsDirectory() const { return directory_; }
@@ -31,24 +34,38 @@ public:
     STATUS ReadInfoNumber(const char* key, uint32_t& out);
     STATUS WriteInfoNumber(const char* key, uint32_t value);
 
-    // Records that a note of class noteClass changed now (data or design modified time); runs inside the
+    // Records that a note of class noteClass changed at stamp (data or design modified time); runs inside the
     // caller's transaction.
-    STATUS TouchModified(uint16_t noteClass, const Instant& now);
+    STATUS TouchModified(uint16_t noteClass, const Instant& stamp);
+
+    // The stamp of a change made now, inside the caller's write transaction: the present moment, but always
+    // later than every stamp the database gave before (so under more than a hundred changes a second the
+    // stamps run ahead of the clock for a while). Since each change is stamped under the write lock, a
+    // change that a reader does not see yet gets a stamp later than every one the reader sees.
+    STATUS NextStamp(Instant& stamp);
+    // The latest stamp given, as the caller's transaction (or the current snapshot) sees the database.
+    STATUS LastStamp(Instant& stamp);
 
 private:
     bool directory_ = false;
     std::string fsPath_;
     std::string netpath_;
+    std::shared_ptr<FileHold> hold_; // declared before sql_: released only after the connection closed
     Connection sql_;
     std::recursive_mutex lock_;
 };
 
 // Makes a new database file at fsPath holding the schema, an identifier and an icon note. The file appears
-// whole or not at all. An existing file is refused with ERR_DB_EXISTS.
-STATUS CreateDatabaseFile(const std::string& fsPath);
+// whole or not at all. An existing file is refused with ERR_DB_EXISTS, or with replace put aside in the
+// same step (ERR_DB_IN_USE while any process has it open).
+STATUS CreateDatabaseFile(const std::string& fsPath, bool replace);
 
-// True when the file at fsPath starts like one of our databases (the SQLite header and our application id).
-bool LooksLikeDatabase(const std::string& fsPath);
+// NOERROR when the file at fsPath starts like one of our databases (the SQLite header and our application
+// id), ERR_NOT_A_DATABASE when it does not, or the status of reading it.
+STATUS CheckDatabaseHead(const std::string& fsPath);
+inline bool LooksLikeDatabase(const std::string& fsPath) {
+    return CheckDatabaseHead(fsPath) == NOERROR;
+}
 
 // Bytes in use and bytes free inside the file.
 STATUS SpaceOf(Database& db, uint32_t* used, uint32_t* unused);
@@ -57,8 +74,6 @@ STATUS SpaceOf(Database& db, uint32_t* used, uint32_t* unused);
 DBHANDLE AddDatabase(std::shared_ptr<Database> db);
 std::shared_ptr<Database> FindDatabase(DBHANDLE handle);
 std::shared_ptr<Database> RemoveDatabase(DBHANDLE handle);
-// True when some handle of this process has the file open.
-bool IsDatabaseOpen(const std::string& fsPath);
 
 // The open database (not a directory) of a handle, or a status: a combination of checks every note and
 // database operation begins with.

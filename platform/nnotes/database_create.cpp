@@ -1,10 +1,8 @@
 #include "database.h"
+#include "database_files.h"
 #include "database_schema.h"
 #include "note_identity.h"
 #include "note_store.h"
-
-#include <filesystem>
-#include <unistd.h>
 
 namespace nnotes::store {
 namespace {
@@ -42,27 +40,15 @@ STATUS Populate(Connection& sql) {
 
 } // namespace
 
-STATUS CreateDatabaseFile(const std::string& fsPath) {
-    std::error_code ec;
-    if (std::filesystem::exists(fsPath, ec)) return ERR_DB_EXISTS;
-    const std::filesystem::path target(fsPath);
-    std::filesystem::create_directories(target.parent_path(), ec);
-    if (ec) return ERR_DB_CREATE;
-
-    // Built under a temporary name and linked into place, so the database appears whole or not at all and
-    // a file that appeared meanwhile is never overwritten.
-    const std::string temp = fsPath + ".creating-" + std::to_string(RandomBits());
-    STATUS s;
+STATUS CreateDatabaseFile(const std::string& fsPath, bool replace) {
+    TempDatabaseFile temp;
+    if (STATUS s = temp.Make(fsPath, "creating")) return s;
     {
         Connection sql;
-        s = sql.Open(temp, true);
-        if (s == NOERROR) s = Populate(sql);
+        if (STATUS s = sql.Open(temp.Path(), true)) return s;
+        if (STATUS s = Populate(sql)) return s;
     }
-    if (s == NOERROR && ::link(temp.c_str(), fsPath.c_str()) != 0)
-        s = errno == EEXIST ? ERR_DB_EXISTS : ERR_DB_CREATE;
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-        std::filesystem::remove(temp + suffix, ec);
-    return s;
+    return replace ? temp.PlaceOver(fsPath) : temp.PlaceNew(fsPath);
 }
 
 } // namespace nnotes::store

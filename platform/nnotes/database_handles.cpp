@@ -15,10 +15,6 @@ std::shared_ptr<Database> RemoveDatabase(DBHANDLE handle) {
     return ProcessTable<Database>().Remove(handle);
 }
 
-bool IsDatabaseOpen(const std::string& fsPath) {
-    return ProcessTable<Database>().Any([&](const Database& db) { return db.FilePath() == fsPath; });
-}
-
 STATUS DatabaseOf(DBHANDLE handle, std::shared_ptr<Database>& out) {
     if (STATUS s = RequireProcess()) return s;
     out = FindDatabase(handle);

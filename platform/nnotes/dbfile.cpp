@@ -1,13 +1,14 @@
 // Opening, closing, creating, copying and deleting database files.
 #include "database.h"
+#include "database_files.h"
 #include "database_schema.h"
 #include "netpath.h"
 #include "note_identity.h"
 #include "process.h"
 #include "viewindex_store.h"
 
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <sys/stat.h>
 
 namespace nnotes {
@@ -15,11 +16,19 @@ namespace {
 
 enum class PathKind { Missing, Directory, Database, Foreign };
 
-PathKind KindOf(const std::string& fsPath) {
+STATUS KindOf(const std::string& fsPath, PathKind& kind) {
     struct stat st;
-    if (::stat(fsPath.c_str(), &st) != 0) return PathKind::Missing;
-    if (S_ISDIR(st.st_mode)) return PathKind::Directory;
-    return store::LooksLikeDatabase(fsPath) ? PathKind::Database : PathKind::Foreign;
+    if (::stat(fsPath.c_str(), &st) != 0) {
+        kind = PathKind::Missing;
+        return errno == ENOENT ? NOERROR : store::StatusOfErrno(errno);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        kind = PathKind::Directory;
+        return NOERROR;
+    }
+    const STATUS s = store::CheckDatabaseHead(fsPath);
+    kind = s == NOERROR ? PathKind::Database : PathKind::Foreign;
+    return s == ERR_NOT_A_DATABASE ? NOERROR : s;
 }
 
 // Resolves a network path given by a caller.
@@ -30,9 +39,11 @@ STATUS Resolve(const char* netpath, std::string& fsPath) {
     return netpath::ResolveNetPath(netpath, fsPath);
 }
 
-// A database file that may be removed: ours, and not open in this process.
-STATUS Removable(const std::string& fsPath) {
-    switch (KindOf(fsPath)) {
+// A path that names one of our database files (whether a process holds it is found out when it is taken).
+STATUS IsDatabaseFile(const std::string& fsPath) {
+    PathKind kind;
+    if (STATUS s = KindOf(fsPath, kind)) return s;
+    switch (kind) {
     case PathKind::Missing:
         return ERR_NOEXIST;
     case PathKind::Directory:
@@ -42,13 +53,7 @@ STATUS Removable(const std::string& fsPath) {
     case PathKind::Database:
         break;
     }
-    return store::IsDatabaseOpen(fsPath) ? ERR_DB_IN_USE : NOERROR;
-}
-
-void RemoveFiles(const std::string& fsPath) {
-    std::error_code ec;
-    for (const char* suffix : {"", "-wal", "-shm"})
-        std::filesystem::remove(fsPath + suffix, ec);
+    return NOERROR;
 }
 
 STATUS OpenResolved(const std::string& fsPath, const std::string& netpath, DBHANDLE* db) {
@@ -116,12 +121,12 @@ STATUS CloseDatabase(DBHANDLE db) {
 STATUS CreateDatabase(const char* netpath, uint16_t, bool force, uint16_t, uint8_t, uint32_t) {
     std::string fsPath;
     if (STATUS s = Resolve(netpath, fsPath)) return s;
-    if (KindOf(fsPath) != PathKind::Missing) {
-        if (!force) return ERR_DB_EXISTS;
-        if (STATUS s = Removable(fsPath)) return s;
-        RemoveFiles(fsPath);
-    }
-    return store::CreateDatabaseFile(fsPath);
+    PathKind kind;
+    if (STATUS s = KindOf(fsPath, kind)) return s;
+    if (kind == PathKind::Missing) return store::CreateDatabaseFile(fsPath, false);
+    if (!force) return ERR_DB_EXISTS;
+    if (STATUS s = IsDatabaseFile(fsPath)) return s;
+    return store::CreateDatabaseFile(fsPath, true);
 }
 
 STATUS CopyDatabase(const char* source, const char* destination, uint16_t noteClassMask, uint32_t, uint32_t,
@@ -129,37 +134,31 @@ STATUS CopyDatabase(const char* source, const char* destination, uint16_t noteCl
     std::string sourcePath, destinationPath;
     if (STATUS s = Resolve(source, sourcePath)) return s;
     if (STATUS s = Resolve(destination, destinationPath)) return s;
-    std::shared_ptr<store::Database> checked; // refuses a source that is not one of our databases
-    if (STATUS s = store::Database::Open(sourcePath, source, checked)) return s;
-    if (checked->IsDirectory()) return ERR_DB_IS_DIRECTORY;
-    const PathKind target = KindOf(destinationPath);
+    // Refuses a source that is not one of our databases, and holds it while it is read.
+    std::shared_ptr<store::Database> held;
+    if (STATUS s = store::Database::Open(sourcePath, source, held)) return s;
+    if (held->IsDirectory()) return ERR_DB_IS_DIRECTORY;
+    PathKind target;
+    if (STATUS s = KindOf(destinationPath, target)) return s;
     if (target == PathKind::Directory) return ERR_DB_IS_DIRECTORY;
-    if (target != PathKind::Missing && store::IsDatabaseOpen(destinationPath)) return ERR_DB_IN_USE;
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(destinationPath).parent_path(), ec);
 
     // Written beside the destination and renamed over it: the destination is replaced whole or not at all.
-    const std::string temp = destinationPath + ".copying-" + std::to_string(store::RandomBits());
-    STATUS s;
+    store::TempDatabaseFile temp;
+    if (STATUS s = temp.Make(destinationPath, "copying")) return s;
     {
         store::Connection sql;
-        s = sql.Open(temp, true);
-        if (s == NOERROR) s = CopyContents(sql, sourcePath, noteClassMask);
+        if (STATUS s = sql.Open(temp.Path(), true)) return s;
+        if (STATUS s = CopyContents(sql, sourcePath, noteClassMask)) return s;
     }
-    if (s == NOERROR && std::rename(temp.c_str(), destinationPath.c_str()) != 0) s = ERR_DB_CREATE;
-    if (s != NOERROR) {
-        RemoveFiles(temp);
-        return s;
-    }
+    if (STATUS s = temp.PlaceOver(destinationPath)) return s;
     return db == nullptr ? NOERROR : OpenResolved(destinationPath, destination, db);
 }
 
 STATUS DeleteDatabase(const char* netpath) {
     std::string fsPath;
     if (STATUS s = Resolve(netpath, fsPath)) return s;
-    if (STATUS s = Removable(fsPath)) return s;
-    RemoveFiles(fsPath);
-    return NOERROR;
+    if (STATUS s = IsDatabaseFile(fsPath)) return s;
+    return store::DeleteDatabaseFile(fsPath);
 }
 
 STATUS GetDatabaseFileInfo(const char* netpath, uint32_t, uint32_t* used, uint32_t* unused) {

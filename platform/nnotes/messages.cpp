@@ -45,8 +45,9 @@ constexpr Message kMessages[] = {
     {ERR_DB_ID_NOT_FOUND, "No database with that identifier was found"},
     {ERR_DB_DISK_FULL, "Disk is full"},
     {ERR_DB_READ_ONLY, "Database file is read-only"},
-    {ERR_DB_IN_USE, "Database file is in use"},
+    {ERR_DB_IN_USE, "Database is in use: a process has it open"},
     {ERR_DB_CREATE, "Database file could not be created"},
+    {ERR_DB_TOO_MANY_FILES, "Too many files are open"},
     // ==== notes and items (0x0200-0x02FF)
     {ERR_NOTE_HANDLE, "Invalid note handle"},
     {ERR_NOTE_NOT_FOUND, "Note does not exist"},

@@ -555,8 +555,9 @@ constexpr STATUS ERR_DB_NEWER_VERSION = 0x010C;  // written by a later version o
 constexpr STATUS ERR_DB_ID_NOT_FOUND = 0x010D;   // no database with that identifier in the directory
 constexpr STATUS ERR_DB_DISK_FULL = 0x010E;      // the disk is full
 constexpr STATUS ERR_DB_READ_ONLY = 0x010F;      // the file may only be read
-constexpr STATUS ERR_DB_IN_USE = 0x0110;         // the file is open in this process
+constexpr STATUS ERR_DB_IN_USE = 0x0110;         // a process (this one or another) has the database open
 constexpr STATUS ERR_DB_CREATE = 0x0111;         // the file or its folder could not be made
+constexpr STATUS ERR_DB_TOO_MANY_FILES = 0x0112; // the process may open no more files
 
 // Opens a database file, or a directory, named by a network path. ERR_NOEXIST for a missing file,
 // ERR_SERVER_NOT_KNOWN for an unknown or unreachable server, ERR_NOT_A_DATABASE for any other file.
@@ -569,13 +570,32 @@ STATUS CloseDatabase(DBHANDLE db);
 STATUS CreateDatabase(const char* netpath, uint16_t fileClass, bool force, uint16_t options, uint8_t level,
                       uint32_t sizeLimit);
 // Copies the notes whose class is in noteClassMask, with the information buffer and option words, into a new
-// file that replaces destination whole (unless destination is open in this process). The copy gets an
+// file that replaces destination whole (unless a process has destination open). The copy gets an
 // identifier of its own; notes keep their ids and universal ids. db, when not null, receives an open handle
 // to the copy. sizeLimit and options are accepted and have no effect here.
 STATUS CopyDatabase(const char* source, const char* destination, uint16_t noteClassMask, uint32_t sizeLimit,
                     uint32_t options, DBHANDLE* db);
-// Deletes a database file (not a directory, not a foreign file, not one open in this process).
+// Deletes a database file (not a directory, not a foreign file, not one open in any process).
 STATUS DeleteDatabase(const char* netpath);
+//
+// What the store promises about database files:
+// - Durability: a save or delete that returned NOERROR is in the file, and survives a crash or kill of any
+//   process, the saving one included, at any moment after it returned.
+// - Sharing: any number of processes (and threads) may have a database open and read and write it at once;
+//   a writer waits for another's write to end (ERR_DB_BUSY after 30 seconds). A save of a note that another
+//   process saved or deleted since it was opened answers ERR_NOTE_CONFLICT, so no update is lost unseen.
+//   Readers never see half a save.
+// - Replacing and deleting: CreateDatabase with force, CopyDatabase over an existing destination and
+//   DeleteDatabase refuse a database that any process has open with ERR_DB_IN_USE. Replacement is one step:
+//   whatever happens, the old database or the new one is there, whole. Temporary files beside the target
+//   ("<target>.creating-*", ".copying-*", and ".building-*" for databases a program builds before copying
+//   them over the target) that a killed process left behind are removed by the next creation or copy of the
+//   target.
+// - Damage: a file that is not one of ours opens as ERR_NOT_A_DATABASE and is never replaced; a damaged one
+//   gives ERR_DB_DAMAGED (or ERR_NOTE_DAMAGED for one note) from the operations that meet the damage, never a
+//   crash.
+// - Shortage: a full disk gives ERR_DB_DISK_FULL, and a database can still be opened and read on it; a
+//   process out of file descriptors gets ERR_DB_TOO_MANY_FILES.
 // Bytes in use and bytes free inside the file at netpath; flags have no effect.
 STATUS GetDatabaseFileInfo(const char* netpath, uint32_t flags, uint32_t* used, uint32_t* unused);
 // The same two figures for an open database.
@@ -615,7 +635,14 @@ STATUS FindDesignNote(DBHANDLE db, const char* name, uint16_t noteClass, NOTEID*
 // Search. For every note of noteClassMask changed after *since (null: every note) that the compiled formula
 // selects (NULLHANDLE: every note), the callback is called once; a non-zero result ends the search and is
 // returned. Callbacks may call into the library and may throw: the search then leaves nothing locked or
-// half-done. *until (may be null) receives the time the search began, for the next search's since.
+// half-done. *until (may be null) receives the time up to which the search looked: the stamp of the latest
+// change it saw (for SEARCH_FILETYPE, the time it began).
+//
+// Changes since a time. Every save and delete in a database gets a stamp (the note's NOTE_INFO_MODIFIED for a
+// save): the time of the change, but always later than every earlier stamp of that database, so that under
+// more than a hundred changes a second the stamps run ahead of the clock for a while. A caller that passes the
+// *until of one search or GetModifiedNoteTable as the since of the next sees every note saved after the
+// first one looked, exactly once, whatever other processes save meanwhile.
 // With SEARCH_FILETYPE the handle is a directory and noteClassMask one of the FILE_ values: the callback is
 // called once per database file, with a summary holding "$Path" (text, relative to the directory's root).
 constexpr uint16_t SEARCH_SUMMARY = 0x0002;   // pass each note's summary items to the callback
@@ -640,7 +667,8 @@ STATUS SearchDatabase(DBHANDLE db, DHANDLE formula, uint16_t flags, uint16_t not
 STATUS GetSummaryValue(const SearchSummary* summary, const char* name, uint16_t* type, const void** value,
                        uint16_t* length);
 // A new ID table of the notes of noteClassMask changed after *since (null: all). ERR_NO_MODIFIED_NOTES when
-// there are none: never an empty table.
+// there are none: never an empty table. *until (may be null) is set as by SearchDatabase, also when there
+// are none.
 STATUS GetModifiedNoteTable(DBHANDLE db, uint16_t noteClassMask, const Instant* since, Instant* until,
                             DHANDLE* table);
 // ==== end Databases

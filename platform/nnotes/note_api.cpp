@@ -65,9 +65,9 @@ STATUS DeleteNote(DBHANDLE db, NOTEID id, uint16_t) {
         uint16_t noteClass = 0;
         if (STATUS s = store::DeleteNoteRows(sql, resolved, noteClass)) return s;
         if (STATUS s = views::IndexNoteDeleted(database, resolved)) return s;
-        Instant now;
-        if (STATUS s = CurrentTime(&now)) return s;
-        if (STATUS s = database.TouchModified(noteClass, now)) return s;
+        Instant stamp;
+        if (STATUS s = database.NextStamp(stamp)) return s;
+        if (STATUS s = database.TouchModified(noteClass, stamp)) return s;
         return t.Commit();
     });
 }

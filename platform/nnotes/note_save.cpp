@@ -53,8 +53,8 @@ STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<s
     Connection& sql = db.Sql();
     Transaction t(sql);
     if (STATUS s = t.Begun()) return s;
-    Instant now;
-    if (STATUS s = CurrentTime(&now)) return s;
+    Instant now; // the save's stamp: later than any change a search has reported
+    if (STATUS s = db.NextStamp(now)) return s;
     const auto parent = ParentOf(note, values);
     r.oid = note.oid;
     r.oid.sequenceTime = now;

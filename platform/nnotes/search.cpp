@@ -46,14 +46,14 @@ STATUS LoadCandidate(Database& db, DBHANDLE handle, NOTEID id, std::shared_ptr<N
 }
 
 STATUS SearchNotes(DBHANDLE handle, Database& db, DHANDLE formula, uint16_t flags, uint16_t noteClassMask,
-                   const Instant* since, SearchCallback callback, void* context) {
+                   const Instant* since, SearchCallback callback, void* context, Instant& until) {
     formula::Program program;
     if (formula != NULLHANDLE)
         if (STATUS s = LoadFormula(formula, program)) return s;
     std::vector<Candidate> candidates;
     {
         std::lock_guard<std::recursive_mutex> guard(db.Lock());
-        if (STATUS s = Candidates(db, noteClassMask, since, candidates)) return s;
+        if (STATUS s = ChangedSince(db, noteClassMask, since, candidates, until)) return s;
     }
     const bool needNote = formula != NULLHANDLE || (flags & SEARCH_SUMMARY);
     // No lock is held while the callback runs: it may call back into the library, or throw.
@@ -115,6 +115,13 @@ STATUS Candidates(Database& db, uint16_t noteClassMask, const Instant* since, st
     return StatusOf(rc);
 }
 
+STATUS ChangedSince(Database& db, uint16_t noteClassMask, const Instant* since, std::vector<Candidate>& out,
+                    Instant& until) {
+    ReadTransaction snapshot(db.Sql());
+    if (STATUS s = Candidates(db, noteClassMask, since, out)) return s;
+    return db.LastStamp(until);
+}
+
 STATUS IDTableOf(const std::vector<NOTEID>& ids, DHANDLE& table) {
     DHANDLE made = NULLHANDLE;
     if (STATUS s = CreateIDTable(&made)) return s;
@@ -136,18 +143,18 @@ STATUS SearchDatabase(DBHANDLE db, DHANDLE formula, uint16_t flags, uint16_t not
     if (callback == nullptr) return ERR_MISSING_ARGUMENT;
     const auto database = store::FindDatabase(db);
     if (database == nullptr) return ERR_DB_HANDLE;
-    Instant start;
-    if (STATUS s = CurrentTime(&start)) return s;
+    Instant reached;
     STATUS s;
     if (flags & SEARCH_FILETYPE) {
+        if (STATUS s = CurrentTime(&reached)) return s;
         s = database->IsDirectory() ? store::SearchFiles(*database, noteClassMask, callback, context)
                                     : ERR_DB_NOT_DIRECTORY;
     } else {
-        s = database->IsDirectory()
-                ? ERR_DB_IS_DIRECTORY
-                : store::SearchNotes(db, *database, formula, flags, noteClassMask, since, callback, context);
+        s = database->IsDirectory() ? ERR_DB_IS_DIRECTORY
+                                    : store::SearchNotes(db, *database, formula, flags, noteClassMask, since,
+                                                         callback, context, reached);
     }
-    if (s == NOERROR && until != nullptr) *until = start;
+    if (s == NOERROR && until != nullptr) *until = reached;
     return s;
 }
 
@@ -169,17 +176,15 @@ STATUS GetModifiedNoteTable(DBHANDLE db, uint16_t noteClassMask, const Instant* 
                             DHANDLE* table) {
     return store::WithDatabase(db, [&](store::Database& database) {
         if (table == nullptr) return ERR_MISSING_ARGUMENT;
-        Instant start;
-        if (STATUS s = CurrentTime(&start)) return s;
+        Instant reached;
         std::vector<store::Candidate> candidates;
-        if (STATUS s = store::Candidates(database, noteClassMask, since, candidates)) return s;
+        if (STATUS s = store::ChangedSince(database, noteClassMask, since, candidates, reached)) return s;
+        if (until != nullptr) *until = reached; // also without changes: the next call starts from here
         if (candidates.empty()) return ERR_NO_MODIFIED_NOTES;
         std::vector<NOTEID> ids;
         for (const auto& c : candidates)
             ids.push_back(c.id);
-        if (STATUS s = store::IDTableOf(ids, *table)) return s;
-        if (until != nullptr) *until = start;
-        return NOERROR;
+        return store::IDTableOf(ids, *table);
     });
 }
 

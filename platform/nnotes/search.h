@@ -28,6 +28,11 @@ struct Candidate {
 // The notes of noteClassMask last saved after *since (every one when since is null), in id order.
 STATUS Candidates(Database& db, uint16_t noteClassMask, const Instant* since, std::vector<Candidate>& out);
 
+// Candidates() and the stamp of the latest change, read from one snapshot: a caller that passes until back
+// as the next since sees every later change, and no change twice.
+STATUS ChangedSince(Database& db, uint16_t noteClassMask, const Instant* since, std::vector<Candidate>& out,
+                    Instant& until);
+
 // A new ID table holding ids (none is made on failure).
 STATUS IDTableOf(const std::vector<NOTEID>& ids, DHANDLE& table);
 

@@ -1,10 +1,31 @@
 #include "store_sql.h"
 
+#include <cctype>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace nnotes::store {
 
 namespace {
 // Long enough for another process's save to finish, short enough that a stuck writer surfaces as a status.
 constexpr int kBusyTimeoutMs = 30000;
+
+// A file name as the path of a "file:" URI: every byte but the unreserved ones and "/" percent-encoded.
+std::string UriPath(const std::string& path) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : path) {
+        if (isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
 } // namespace
 
 STATUS StatusOf(int rc) {
@@ -34,6 +55,37 @@ STATUS StatusOf(int rc) {
     }
 }
 
+STATUS StatusOfErrno(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return ERR_NOEXIST;
+    case EMFILE:
+    case ENFILE:
+        return ERR_DB_TOO_MANY_FILES;
+    case ENOSPC:
+    case EDQUOT:
+        return ERR_DB_DISK_FULL;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ERR_DB_READ_ONLY;
+    case ENOMEM:
+        return ERR_INSUFFICIENT_MEMORY;
+    default:
+        return ERR_DB_IO;
+    }
+}
+
+STATUS StatusOf(int rc, sqlite3* db) {
+    const STATUS s = StatusOf(rc);
+    if (s == NOERROR || db == nullptr) return s;
+    const int primary = rc & 0xFF;
+    if (primary != SQLITE_IOERR && primary != SQLITE_CANTOPEN && primary != SQLITE_FULL) return s;
+    const STATUS system = StatusOfErrno(sqlite3_system_errno(db));
+    return system == ERR_DB_TOO_MANY_FILES || system == ERR_DB_DISK_FULL ? system : s;
+}
+
 Statement& Statement::Bind(int index, int64_t value) {
     sqlite3_bind_int64(stmt_, index, value);
     return *this;
@@ -60,7 +112,7 @@ STATUS Statement::Run() {
     int rc;
     while ((rc = Step()) == SQLITE_ROW) {
     }
-    const STATUS s = StatusOf(rc);
+    const STATUS s = StatusOf(rc, sqlite3_db_handle(stmt_));
     Reset();
     return s;
 }
@@ -94,22 +146,41 @@ STATUS Connection::Open(const std::string& path, bool create) {
         sqlite3_close(db_);
         rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READONLY, nullptr);
     }
+    return Opened(rc);
+}
+
+STATUS Connection::OpenReadingOnly(const std::string& path, STATUS refusal) {
+    Close();
+    writeRefusal_ = refusal;
+    // A read-only connection wants the index file to exist, if only empty; making an empty file needs no
+    // space. Nothing of this process has it open (it would exist then), so closing it drops no lock.
+    const std::string index = path + "-shm";
+    const int fd = ::open(index.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) ::close(fd);
+    const std::string uri = "file:" + UriPath(path) + "?mode=ro&readonly_shm=1";
+    const int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+    return Opened(sqlite3_open_v2(uri.c_str(), &db_, flags, nullptr));
+}
+
+STATUS Connection::Opened(int rc) {
     if (rc != SQLITE_OK) {
+        const STATUS s = StatusOf(rc, db_);
         Close();
-        return StatusOf(rc);
+        return s;
     }
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     return NOERROR;
 }
 
 void Connection::Close() {
+    writeRefusal_ = NOERROR;
     statements_.clear();
     if (db_ != nullptr) sqlite3_close(db_);
     db_ = nullptr;
 }
 
 STATUS Connection::Exec(const char* sql) {
-    return StatusOf(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr));
+    return StatusOf(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr), db_);
 }
 
 STATUS Connection::ExecWithoutWaiting(const char* sql) {
@@ -137,7 +208,9 @@ Statement* Connection::Prepare(const char* sql, STATUS* status) {
 }
 
 Transaction::Transaction(Connection& c, bool waitForWriter)
-    : c_(c), begun_(waitForWriter ? c.Exec("BEGIN IMMEDIATE") : c.ExecWithoutWaiting("BEGIN IMMEDIATE")),
+    : c_(c), begun_(c.WriteRefusal() ? c.WriteRefusal()
+                    : waitForWriter  ? c.Exec("BEGIN IMMEDIATE")
+                                     : c.ExecWithoutWaiting("BEGIN IMMEDIATE")),
       open_(begun_ == NOERROR) {}
 
 Transaction::~Transaction() {

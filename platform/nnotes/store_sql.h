@@ -15,6 +15,11 @@ namespace nnotes::store {
 
 // The status for an SQLite result code (NOERROR for SQLITE_OK, SQLITE_ROW and SQLITE_DONE).
 STATUS StatusOf(int rc);
+// The same, told apart by the system error behind it where SQLite only says "I/O error" or "cannot open":
+// a full disk, or a process that may open no more files.
+STATUS StatusOf(int rc, sqlite3* db);
+// The status for an errno value of a failed file operation.
+STATUS StatusOfErrno(int error);
 
 class Statement {
 public:
@@ -53,6 +58,11 @@ public:
 
     // Opens an existing file (read-write, else read-only) or, with create, makes it.
     STATUS Open(const std::string& path, bool create);
+    // Opens an existing file for reading only, making nothing beside it but an empty file: for a disk so
+    // full that not even the log's shared index can be set up. Its write transactions answer why: refusal.
+    STATUS OpenReadingOnly(const std::string& path, STATUS refusal);
+    // NOERROR, or why this connection may not write.
+    STATUS WriteRefusal() const { return writeRefusal_; }
     void Close();
     sqlite3* Raw() const { return db_; }
 
@@ -64,7 +74,10 @@ public:
     Statement* Prepare(const char* sql, STATUS* status);
 
 private:
+    STATUS Opened(int rc);
+
     sqlite3* db_ = nullptr;
+    STATUS writeRefusal_ = NOERROR;
     std::map<const char*, std::unique_ptr<Statement>> statements_;
 };
 

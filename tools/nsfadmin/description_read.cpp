@@ -1,16 +1,25 @@
 #include "description.h"
 
 #include "failure.h"
+#include "json_tree.h"
 
-#include <nlohmann/json.hpp>
-
+#include <cctype>
 #include <cstring>
-#include <strings.h>
+#include <unordered_set>
 
 namespace nsfadmin {
 namespace {
 
-using json = nlohmann::ordered_json;
+using json = JsonValue;
+using Kind = JsonValue::Kind;
+
+// Item names are told apart without regard to (ASCII) case.
+std::string Folded(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folded;
+}
 
 // A JSON pointer step: "~" and "/" in keys are escaped so that the place can be followed back.
 std::string Step(const std::string& place, const std::string& key) {
@@ -49,43 +58,48 @@ private:
     }
 
     void RequireObject(const json& j, const std::string& place) const {
-        if (!j.is_object()) Fail(place, "an object is expected here");
+        if (j.kind != Kind::Object) Fail(place, "an object is expected here");
     }
 
+    // Refuses keys not in keys, and keys given twice.
     void OnlyKeys(const json& object, const std::string& place,
                   std::initializer_list<const char*> keys) const {
-        for (const auto& [key, value] : object.items()) {
+        std::vector<std::string_view> seen;
+        for (const auto& [key, value] : object.members) {
             bool known = false;
             for (const char* k : keys)
                 known = known || key == k;
             if (!known) Fail(Step(place, key), "unknown key \"" + key + "\"");
+            for (std::string_view earlier : seen)
+                if (earlier == key) Fail(Step(place, key), "key \"" + key + "\" is given twice");
+            seen.push_back(key);
         }
     }
 
     std::string OptionalString(const json& object, const std::string& place, const char* key) const {
-        auto it = object.find(key);
-        if (it == object.end()) return {};
-        if (!it->is_string()) Fail(Step(place, key), "a string is expected here");
-        return it->get<std::string>();
+        const json* value = object.Find(key);
+        if (value == nullptr) return {};
+        if (value->kind != Kind::String) Fail(Step(place, key), "a string is expected here");
+        return value->text;
     }
 
     bool OptionalFlag(const json& object, const std::string& place, const char* key) const {
-        auto it = object.find(key);
-        if (it == object.end()) return false;
-        if (!it->is_boolean()) Fail(Step(place, key), "true or false is expected here");
-        return it->get<bool>();
+        const json* value = object.Find(key);
+        if (value == nullptr) return false;
+        if (value->kind != Kind::Boolean) Fail(Step(place, key), "true or false is expected here");
+        return value->boolean;
     }
 
     // The entries of an optional array, each with its place.
     std::vector<std::pair<const json&, std::string>> Array(const json& object, const std::string& place,
                                                            const char* key) const {
         std::vector<std::pair<const json&, std::string>> entries;
-        auto it = object.find(key);
-        if (it == object.end()) return entries;
+        const json* array = object.Find(key);
+        if (array == nullptr) return entries;
         const std::string at = Step(place, key);
-        if (!it->is_array()) Fail(at, "an array is expected here");
-        for (size_t i = 0; i < it->size(); ++i)
-            entries.emplace_back((*it)[i], Step(at, i));
+        if (array->kind != Kind::Array) Fail(at, "an array is expected here");
+        for (size_t i = 0; i < array->elements.size(); ++i)
+            entries.emplace_back(array->elements[i], Step(at, i));
         return entries;
     }
 
@@ -102,7 +116,7 @@ private:
         v.selection = OptionalString(j, place, "selection");
         // A view described by its name alone gets one column that shows nothing; "columns": [] asks for a
         // view without columns.
-        if (!j.contains("columns")) v.columns.emplace_back();
+        if (j.Find("columns") == nullptr) v.columns.emplace_back();
         for (const auto& [entry, at] : Array(j, place, "columns"))
             v.columns.push_back(Column(entry, at));
         return v;
@@ -139,57 +153,61 @@ private:
         RequireObject(j, place);
         DocumentDescription d;
         d.place = place;
-        for (const auto& [name, value] : j.items()) {
+        std::unordered_set<std::string> names;
+        for (const auto& [name, value] : j.members) {
             const std::string at = Step(place, name);
             if (name == "$Parent") {
-                if (!value.is_number_unsigned() || value.get<uint64_t>() >= index)
+                if (d.parent || value.kind != Kind::Unsigned || value.unsignedInteger >= index)
                     Fail(at, "the position of an earlier document (0-based) is expected here");
-                d.parent = value.get<size_t>();
+                d.parent = static_cast<size_t>(value.unsignedInteger);
                 continue;
             }
             if (name.empty() || name.size() > nnotes::MAXITEMNAME || name.find('\0') != std::string::npos)
                 Fail(at, "an item name holds 1 to 31 bytes and no NUL");
-            for (const auto& other : d.items)
-                if (strcasecmp(other.name.c_str(), name.c_str()) == 0)
-                    Fail(at, "item \"" + name + "\" is given twice (item names ignore case)");
+            if (!names.insert(Folded(name)).second)
+                Fail(at, "item \"" + name + "\" is given twice (item names ignore case)");
             d.items.push_back({name, Value(value, at)});
         }
         return d;
     }
 
     ItemValue Value(const json& j, const std::string& place) const {
-        if (j.is_string()) return TextValue(j.get<std::string>());
-        if (j.is_number()) return NumberValue(j.get<double>());
-        if (j.is_object()) return TimeValue(Time(j, place));
-        if (!j.is_array())
+        if (j.kind == Kind::String) return TextValue(j.text);
+        if (j.IsNumber()) return NumberValue(j.Number());
+        if (j.kind == Kind::Object) return TimeValue(Time(j, place));
+        if (j.kind != Kind::Array)
             Fail(place,
                  "a string, a number, {\"datetime\": ...} or an array of one of these is expected here");
-        if (j.empty() || j[0].is_string()) {
+        const auto& entries = j.elements;
+        if (entries.empty() || entries[0].kind == Kind::String) {
             std::vector<std::string> texts;
-            for (size_t i = 0; i < j.size(); ++i) {
-                if (!j[i].is_string()) Fail(Step(place, i), "every entry of a text list must be a string");
-                texts.push_back(j[i].get<std::string>());
+            for (size_t i = 0; i < entries.size(); ++i) {
+                if (entries[i].kind != Kind::String)
+                    Fail(Step(place, i), "every entry of a text list must be a string");
+                texts.push_back(entries[i].text);
             }
             return TextListValue(texts, place);
         }
-        if (j[0].is_number()) {
+        if (entries[0].IsNumber()) {
             std::vector<double> numbers;
-            for (size_t i = 0; i < j.size(); ++i) {
-                if (!j[i].is_number()) Fail(Step(place, i), "every entry of a number list must be a number");
-                numbers.push_back(j[i].get<double>());
+            for (size_t i = 0; i < entries.size(); ++i) {
+                if (!entries[i].IsNumber())
+                    Fail(Step(place, i), "every entry of a number list must be a number");
+                numbers.push_back(entries[i].Number());
             }
             return NumberListValue(numbers, place);
         }
         std::vector<nnotes::Instant> times;
-        for (size_t i = 0; i < j.size(); ++i)
-            times.push_back(Time(j[i], Step(place, i)));
+        for (size_t i = 0; i < entries.size(); ++i)
+            times.push_back(Time(entries[i], Step(place, i)));
         return TimeListValue(times, place);
     }
 
     nnotes::Instant Time(const json& j, const std::string& place) const {
-        if (!j.is_object() || j.size() != 1 || !j.contains("datetime") || !j["datetime"].is_string())
+        const json* datetime = j.kind == Kind::Object && j.members.size() == 1 ? j.Find("datetime") : nullptr;
+        if (datetime == nullptr || datetime->kind != Kind::String)
             Fail(place, "{\"datetime\": \"<ISO 8601 time>\"} is expected here");
-        const std::string text = j["datetime"].get<std::string>();
+        const std::string& text = datetime->text;
         nnotes::Instant t{};
         if (text.empty() || text.size() > 80 || text.find('\0') != std::string::npos ||
             nnotes::ConvertTextToTime(nullptr, nullptr, text.c_str(), static_cast<uint16_t>(text.size()), &t))
@@ -203,16 +221,7 @@ private:
 } // namespace
 
 DatabaseDescription ReadDescription(std::string_view text, const std::string& sourceName) {
-    json root;
-    try {
-        root = json::parse(text);
-    } catch (const json::parse_error& e) {
-        // nlohmann's text names line and column after its own "[json.exception...] " tag.
-        std::string what = e.what();
-        const size_t tag = what.find("] ");
-        throw Failure(sourceName + ": " + (tag == std::string::npos ? what : what.substr(tag + 2)));
-    }
-    return Reader(sourceName).Database(root);
+    return Reader(sourceName).Database(ParseJson(text, sourceName));
 }
 
 } // namespace nsfadmin

@@ -28,6 +28,8 @@ std::string Run(Fn fn) {
         return {};
     } catch (const Failure& f) {
         return f.what();
+    } catch (const std::exception& e) { // out of memory and the like: the command fails, the program goes on
+        return std::string("internal error: ") + e.what();
     }
 }
 

@@ -129,6 +129,28 @@ TEST_F(SearchTest, ModifiedNoteTableIsNeverEmpty) {
     EXPECT_EQ(GetModifiedNoteTable(db_, NOTE_CLASS_DOCUMENT, &until, nullptr, &table), ERR_NO_MODIFIED_NOTES);
 }
 
+TEST_F(SearchTest, PassingBackTheTimeReachedGivesEverySaveOnceEvenWithinOneHundredth) {
+    Instant until{};
+    DHANDLE table = NULLHANDLE;
+    ASSERT_EQ(GetModifiedNoteTable(db_, NOTE_CLASS_DOCUMENT, nullptr, &until, &table), NOERROR);
+    DestroyIDTable(table);
+    // Saves follow each call at once, mostly within the hundredth of a second the call ended in.
+    for (int round = 0; round < 40; ++round) {
+        const NOTEID saved = SaveNote(db_, {{"Subject", "quick"}});
+        ASSERT_EQ(GetModifiedNoteTable(db_, NOTE_CLASS_DOCUMENT, &until, &until, &table), NOERROR)
+            << "round " << round;
+        EXPECT_EQ(IDEntries(table), 1u);
+        NOTEID id = 0;
+        EXPECT_EQ(IDScan(table, true, &id), NOERROR);
+        EXPECT_EQ(id, saved);
+        DestroyIDTable(table);
+        Collected found;
+        ASSERT_EQ(SearchDatabase(db_, NULLHANDLE, 0, NOTE_CLASS_DOCUMENT, &until, Collect, &found, &until),
+                  NOERROR);
+        EXPECT_EQ(found.ids, std::vector<NOTEID>{});
+    }
+}
+
 TEST_F(SearchTest, DesignNotesAreFoundByAnyOfTheirNames) {
     NOTEID id = 0;
     ASSERT_EQ(FindDesignNote(db_, "memo", NOTE_CLASS_FORM, &id), NOERROR);

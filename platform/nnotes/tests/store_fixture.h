@@ -4,6 +4,7 @@
 #include "nnotes.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -69,6 +70,22 @@ protected:
         const STATUS s = GetItemText(note, name, buf, sizeof buf, nullptr);
         CloseNote(note);
         return s == NOERROR ? buf : "<missing>";
+    }
+
+    // What SQLite itself says of the file's structure ("ok" when sound); call with no handle of it open.
+    std::string IntegrityOf(const std::string& name) {
+        sqlite3* raw = nullptr;
+        std::string result = "cannot open";
+        if (sqlite3_open_v2((data_ + "/" + name).c_str(), &raw, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_stmt* q = nullptr;
+            sqlite3_prepare_v2(raw, "PRAGMA integrity_check", -1, &q, nullptr);
+            result = q != nullptr && sqlite3_step(q) == SQLITE_ROW
+                         ? reinterpret_cast<const char*>(sqlite3_column_text(q, 0))
+                         : "cannot read";
+            sqlite3_finalize(q);
+        }
+        sqlite3_close(raw);
+        return result;
     }
 
     static std::string ReadFile(const std::string& path) {

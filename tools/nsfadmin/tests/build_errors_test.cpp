@@ -66,12 +66,41 @@ TEST_F(BuildErrors, FaultsDeepInTheDescriptionNameTheirPlace) {
         {R"({"path": "a.nsf", "views": [{"name": "v", "columns": [{"item": "A", "formula": "B"}]}]})",
          "/views/0/columns/0", "not both"},
         {R"({"path": "a/b~c.nsf", "documents": [{"x/y": null}]})", "/documents/0/x~1y", "expected"},
+        {R"({"path": "a.nsf", "documents": [{"Same": 1, "Same": 2}]})", "/documents/0/Same", "twice"},
+        {R"({"path": "a.nsf", "title": "x", "title": "y"})", "/title", "twice"},
+        {R"({"path": "a.nsf", "documents": [{"A": 1}, {"$Parent": 0, "$Parent": 0}]})",
+         "/documents/1/$Parent", "earlier document"},
     };
     for (const auto& c : cases) {
         const std::string error = BuildFromText(c.json, "case.json");
         EXPECT_NE(error.find(std::string("case.json: ") + c.place + ": "), std::string::npos) << error;
         EXPECT_NE(error.find(c.what), std::string::npos) << error;
     }
+    EXPECT_TRUE(DataFiles().empty());
+}
+
+TEST_F(BuildErrors, NumbersOutOfRangeAndDeepNestingAreRefusedNotFatal) {
+    for (const char* number : {"1e400", "-1e400", "123456789012345678901234567890e300"}) {
+        const std::string error = BuildFromText(
+            std::string(R"({"path": "n.nsf", "documents": [{"N": )") + number + "}]}", "n.json");
+        EXPECT_EQ(error.rfind("n.json: ", 0), 0u) << error;
+        EXPECT_NE(error.find("number"), std::string::npos) << error;
+    }
+    const std::string deep =
+        std::string(R"({"path": "n.nsf", "documents": [{"N": )") + std::string(100000, '[');
+    EXPECT_NE(BuildFromText(deep, "deep.json").find("nested"), std::string::npos);
+    EXPECT_TRUE(DataFiles().empty());
+}
+
+TEST_F(BuildErrors, ADocumentWithTooManyItemsIsRefusedInTimeProportionalToItsSize) {
+    // Twice the items a note can hold, with names that differ only late: a check that compares every name
+    // with every other one would take many minutes here.
+    std::string json = R"({"path": "big.nsf", "documents": [{)";
+    for (int i = 0; i < 140000; ++i)
+        json += (i ? ",\"" : "\"") + std::string("Item_number_") + std::to_string(i) + "\": 1";
+    json += "}]}";
+    const std::string error = BuildFromText(json, "big.json");
+    EXPECT_NE(error.find("big.json: /documents/0/Item_number_65535: "), std::string::npos) << error;
     EXPECT_TRUE(DataFiles().empty());
 }
 

@@ -134,5 +134,48 @@ TEST_F(Program, WrongUseGivesTheUsageAndExitCode2) {
     EXPECT_NE(missing.err.find("nowhere.nsf"), std::string::npos);
 }
 
+// The program is another process than this test: while the test holds a database open, a build over it is
+// refused and the holder's saves go on into the database that stays.
+TEST_F(Program, ABuildOverADatabaseAnotherProcessHoldsIsRefusedAndLosesNothing) {
+    const std::string first = Write("first.json", R"({"path": "held.nsf", "documents": [{"Name": "Ann"}]})");
+    const std::string second =
+        Write("second.json", R"({"path": "held.nsf", "documents": [{"Name": "Bob"}]})");
+    ASSERT_EQ(Run("build '" + first + "'").exitCode, 0);
+    ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
+    nnotes::DBHANDLE db = 0;
+    ASSERT_EQ(nnotes::OpenDatabase("held.nsf", &db), nnotes::NOERROR);
+
+    const Outcome refused = Run("build '" + second + "'");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("in use"), std::string::npos) << refused.err;
+    nnotes::NOTEHANDLE note = 0;
+    ASSERT_EQ(nnotes::CreateNote(db, &note), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::SetItemText(note, "Name", "Cid", 3), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::UpdateNote(note, 0), nnotes::NOERROR);
+    nnotes::CloseNote(note);
+    nnotes::CloseDatabase(db);
+    nnotes::TermProcess();
+    const Outcome kept = Run("dump held.nsf");
+    EXPECT_NE(kept.out.find("Ann"), std::string::npos) << kept.out;
+    EXPECT_NE(kept.out.find("Cid"), std::string::npos) << kept.out;
+
+    // Released, the database is rebuilt.
+    ASSERT_EQ(Run("build '" + second + "'").exitCode, 0);
+    EXPECT_NE(Run("dump held.nsf").out.find("Bob"), std::string::npos);
+}
+
+TEST_F(Program, ABuildRemovesWhatAnInterruptedBuildLeftBehind) {
+    // What a build killed half-way leaves: its database under a temporary name, held by nobody.
+    ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::CreateDatabase("x.nsf.building-99999999", 0, false, 0, 0, 0), nnotes::NOERROR);
+    nnotes::TermProcess();
+    const std::string file = Write("x.json", R"({"path": "x.nsf", "documents": [{"Name": "Ann"}]})");
+    ASSERT_EQ(Run("build '" + file + "'").exitCode, 0);
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(area_.DataDirectory()))
+        names.push_back(e.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"x.nsf"});
+}
+
 } // namespace
 } // namespace nsfadmin

@@ -1,0 +1,44 @@
+// Composite item values: whatever the bytes, rich text over them loads whole or gives a status, and a value
+// that loads can be changed and written back.
+#include "lnapi.h"
+#include "lnerrors.h"
+#include "lnmemoryblock.h"
+#include "lnrichtext.h"
+
+#include "nnotes.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const bool started =
+        nnotes::InitProcess(0, nullptr) == nnotes::NOERROR && LNInitAPI(LNAPI_VERSION) == 0;
+    if (!started || size > 60000) return 0;
+    // A composite value: the type word, then the bytes.
+    std::string value(2, '\0');
+    value[0] = static_cast<char>(nnotes::TYPE_COMPOSITE & 0xFF);
+    value[1] = static_cast<char>(nnotes::TYPE_COMPOSITE >> 8);
+    value.append(reinterpret_cast<const char*>(data), size);
+
+    LNMemoryBlock block;
+    if (block.Allocate(static_cast<uint32_t>(value.size())) != 0) return 0;
+    if (block.Write(static_cast<uint32_t>(value.size()), value.data(), 0) != 0) return 0;
+    auto* body = new LNRichTextBody();
+    LNMemoryBlock view;
+    view.Attach(block.GetBlockID().pool, 0, block.GetSize());
+    if (body->ReplaceFirstBlock(&view) != 0) {
+        delete body;
+        return 0;
+    }
+    body->SetValueOwned(false);
+    LNRichText richText;
+    richText.SetItemBody(nullptr, body);
+    LNString text;
+    if (richText.GetText(&text) == LNNOERROR && richText.Append(LNString("+")) == LNNOERROR &&
+        richText.Flush() == LNNOERROR) {
+        LNString again;
+        richText.GetText(&again);
+    }
+    return 0;
+}
