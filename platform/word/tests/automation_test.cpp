@@ -287,7 +287,9 @@ TEST_F(Automation, SavingReplacesOnlyAWritableRegularFile) {
     EXPECT_EQ(Read("read-only.doc"), "read-only");
     EXPECT_TRUE(std::filesystem::is_symlink(dir_ / "link.doc"));
     EXPECT_TRUE(std::filesystem::is_fifo(dir_ / "fifo.doc"));
-    if (device) EXPECT_TRUE(std::filesystem::is_character_file(dir_ / "device.doc"));
+    if (device) {
+        EXPECT_TRUE(std::filesystem::is_character_file(dir_ / "device.doc"));
+    }
 
     // A writable file is replaced, keeping its permissions.
     Write("old.doc", "old");
