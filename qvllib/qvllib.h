@@ -48,7 +48,8 @@ QVL_EXPORT int CategoryGetFirst(char* buffer, int size);
 QVL_EXPORT int CategoryGetNext(char* buffer, int size);
 // Copies the title of a column (from 0) of the open view.
 QVL_EXPORT void GetHeader(int column, char* buffer, int size);
-// Copies the value of a column (from 0) of the current row.
+// Copies the value of a column (from 0) of the current row: the first entry of a list, numbers and times
+// written as text in the session's international settings.
 QVL_EXPORT void GetData(int column, char* buffer, int size);
 // Note id of the current row's document; 0 for a row without a document.
 QVL_EXPORT int GetNoteID(void);
@@ -59,7 +60,8 @@ QVL_EXPORT int GetNoteID(void);
 QVL_EXPORT int KWOpen(const char* name);
 // Closes the walked keyword view, if open.
 QVL_EXPORT void KWClose(void);
-// Move to the first or next keyword row and copy its keyword; -1 with a keyword, 0 at the end.
+// Move to the first or next keyword row and copy its keyword (column 0's value, read as GetData reads a
+// value); -1 with a keyword, 0 at the end.
 QVL_EXPORT int KWGetFirst(char* buffer, int size);
 QVL_EXPORT int KWGetNext(char* buffer, int size);
 // Loads the keyword view of that lookup for reading by index; its number of rows, or 0.

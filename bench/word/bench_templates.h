@@ -16,6 +16,11 @@ std::string LetterRtf();
 // in a page break.
 std::string LetterDocxTemplater();
 
+// A richer letter: a picture, a table of fields, header and footer fields and IF fields (with nested
+// MERGEFIELDs), as DOCX and as RTF.
+std::string RichLetterDocx();
+std::string RichLetterRtf();
+
 // The merge data file with count records.
 std::string Records(int count);
 

@@ -19,6 +19,7 @@ LNSTATUS UpdateStatus(nnotes::STATUS status) {
 
 struct Snapshot {
     nnotes::DHANDLE acl;
+    std::weak_ptr<int> list;
     uint32_t minimumLevel;
     std::vector<LNACLEntry>* entries;
     std::string slots[nnotes::ACL_PRIVCOUNT];
@@ -32,7 +33,7 @@ void TakeEntry(void* context, const char* name, uint16_t level, nnotes::ACL_PRIV
     try {
         LNACLEntry entry;
         entry.AssignBody(new LNACLEntryBody(snapshot->acl, LNNotesString(name), level, flags, *privileges,
-                                            snapshot->slots));
+                                            snapshot->slots, snapshot->list));
         snapshot->entries->push_back(entry);
     } catch (LNSTATUS status) {
         // The enumeration is the store's: nothing may be thrown through it.
@@ -81,13 +82,14 @@ LNSTATUS LNACL::Open(LNDatabase* database) {
         return LNReturnOrThrowNotesStatus(status);
     Acl = acl;
     Database = *database;
-    Holders = std::make_shared<int>(0);
+    Holders = std::make_shared<int>(1);
     return LNNOERROR;
 }
 
 // Closing a closed list does nothing: the database and the destructor both close it.
 LNSTATUS LNACL::Close() {
     LNDatabaseBody* body = Database.GetDatabaseBody();
+    // Another copy may still hold the list: the database watches it through AclHolders.
     if (body != nullptr && body->AclObject == this) body->AclObject = nullptr;
     DefaultLevelValid = false;
     if (Acl != nnotes::NULLHANDLE && Holders.use_count() == 1) nnotes::FreeBlock(Acl);
@@ -99,7 +101,7 @@ LNSTATUS LNACL::Close() {
 
 LNSTATUS LNACL::Enumerate(uint32_t minimumLevel, LNACLEntryArray* entries) const {
     LNACLEntryArray fresh;
-    Snapshot snapshot{Acl, minimumLevel, &fresh.Entries, {}};
+    Snapshot snapshot{Acl, Holders, minimumLevel, &fresh.Entries, {}};
     if (const LNSTATUS status = lnacl::ReadSlotNames(Acl, snapshot.slots)) return status;
     if (const nnotes::STATUS status = nnotes::EnumerateACL(Acl, TakeEntry, &snapshot)) return status;
     if (snapshot.status != LNNOERROR) return snapshot.status;
@@ -125,8 +127,10 @@ LNSTATUS LNACL::CreateEntry(const LNString& name, uint32_t level, LNACLEntry* en
     if (const nnotes::STATUS status =
             nnotes::AddACLEntry(Acl, LNNotesText(name), static_cast<uint16_t>(level), nullptr, 0))
         return LNReturnOrThrowNotesStatus(status);
-    if (entry != nullptr && entry->IsNull())
-        entry->AssignBody(new LNACLEntryBody(Acl, name, level, 0, nnotes::ACL_PRIVILEGES{}, nullptr));
+    if (entry != nullptr && entry->IsNull()) {
+        entry->AssignBody(
+            new LNACLEntryBody(Acl, name, level, 0, nnotes::ACL_PRIVILEGES{}, nullptr, Holders));
+    }
     return LNNOERROR;
 }
 

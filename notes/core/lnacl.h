@@ -46,7 +46,8 @@ public:
     // slots: the list's privilege slot names (nnotes::ACL_PRIVCOUNT of them), or null for an entry without
     // roles.
     LNACLEntryBody(nnotes::DHANDLE acl, const LNString& name, uint32_t level, uint16_t flags,
-                   const nnotes::ACL_PRIVILEGES& privileges, const std::string* slots);
+                   const nnotes::ACL_PRIVILEGES& privileges, const std::string* slots,
+                   std::weak_ptr<int> list);
     ~LNACLEntryBody() override;
     LNACLEntryBody(const LNACLEntryBody&) = delete;
     LNACLEntryBody& operator=(const LNACLEntryBody&) = delete;
@@ -69,6 +70,7 @@ private:
     const char* NotesName() const;
 
     nnotes::DHANDLE Acl;
+    std::weak_ptr<int> List; // the open state of the list the entry came from
     uint16_t Flags;
     uint32_t AccessLevel;
     LNString Name;
@@ -123,7 +125,10 @@ public:
     LNSTATUS Save();
 
 private:
+    // Throws when there is no body or its list is closed.
     LNACLEntryBody* Body() const;
+    // The same as a status (through the throw-or-return rule).
+    LNSTATUS Checked(LNACLEntryBody** body) const;
     bool Flag(uint16_t bit) const;
     LNSTATUS SetFlag(uint16_t bit, bool set);
 };
@@ -161,7 +166,8 @@ public:
 
     LNSTATUS Open(LNDatabase* database);
     LNSTATUS Close() override;
-    bool IsOpen() const { return Acl != nnotes::NULLHANDLE; }
+    // Closing the database closes the list for every copy.
+    bool IsOpen() const { return Acl != nnotes::NULLHANDLE && Holders != nullptr && *Holders != 0; }
 
     LNSTATUS CreateEntry(const LNString& name, uint32_t level, LNACLEntry* entry = nullptr);
     LNSTATUS CreateEntry(const LNACLEntry& from, LNACLEntry* entry = nullptr);
@@ -200,6 +206,10 @@ private:
     // Holding the database keeps its body alive for copies that outlive the handle they were read through.
     LNDatabase Database;
     uint32_t DefaultLevel = 0;
-    // Holders of Acl among the copies: the last one frees it.
+    // Holders of Acl among the copies: the last one frees it. The value is 1 while the list is open and 0
+    // once its database has closed it; entries and the database watch it without holding it.
     std::shared_ptr<int> Holders;
+
+    friend class LNDatabase;
+    friend class LNDatabaseBody;
 };

@@ -15,15 +15,18 @@ constexpr uint16_t kKindBits[] = {0x0020, 0x0002, 0x0040};
 // The entry's flags are kept as the list holds them: a rename rewrites them under the new name, so clearing
 // any here would lose them.
 LNACLEntryBody::LNACLEntryBody(nnotes::DHANDLE acl, const LNString& name, uint32_t level, uint16_t flags,
-                               const nnotes::ACL_PRIVILEGES& privileges, const std::string* slots)
-    : Acl(acl), Flags(flags), AccessLevel(level), Name(name), Privileges(privileges) {
+                               const nnotes::ACL_PRIVILEGES& privileges, const std::string* slots,
+                               std::weak_ptr<int> list)
+    : Acl(acl), List(std::move(list)), Flags(flags), AccessLevel(level), Name(name), Privileges(privileges) {
     Roles.Fill(&privileges, slots);
 }
 
 LNACLEntryBody::~LNACLEntryBody() = default;
 
 LNSTATUS LNACLEntryBody::Require() const {
-    return Acl != nnotes::NULLHANDLE ? LNNOERROR : LNERR_ACL_NOT_OPEN;
+    // The list's memory goes with its last holder: an entry must not reach the store's freed block.
+    const std::shared_ptr<int> list = List.lock();
+    return Acl != nnotes::NULLHANDLE && list != nullptr && *list != 0 ? LNNOERROR : LNERR_ACL_NOT_OPEN;
 }
 
 const char* LNACLEntryBody::NotesName() const {
@@ -120,6 +123,12 @@ LNACLEntryBody* LNACLEntry::Body() const {
     return body;
 }
 
+LNSTATUS LNACLEntry::Checked(LNACLEntryBody** body) const {
+    *body = static_cast<LNACLEntryBody*>(GetBody());
+    if (*body == nullptr) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return LNReturnOrThrow((*body)->Require());
+}
+
 LNString LNACLEntry::GetName() const {
     return Body()->Name;
 }
@@ -129,7 +138,8 @@ uint32_t LNACLEntry::GetAccessLevel() const {
 }
 
 LNSTATUS LNACLEntry::SetName(const LNString& name) {
-    LNACLEntryBody* body = Body();
+    LNACLEntryBody* body = nullptr;
+    if (const LNSTATUS status = Checked(&body)) return status;
     if (name.IsEmpty()) return LNReturnOrThrow(LNERR_NULL_STRING);
     body->NewName = name;
     body->Pending |= LNACLEntryBody::kName;
@@ -137,7 +147,8 @@ LNSTATUS LNACLEntry::SetName(const LNString& name) {
 }
 
 LNSTATUS LNACLEntry::SetAccessLevel(uint32_t level) {
-    LNACLEntryBody* body = Body();
+    LNACLEntryBody* body = nullptr;
+    if (const LNSTATUS status = Checked(&body)) return status;
     if (level > nnotes::ACL_LEVEL_MANAGER) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     body->AccessLevel = level;
     body->Pending |= LNACLEntryBody::kLevel;
@@ -149,7 +160,9 @@ bool LNACLEntry::Flag(uint16_t bit) const {
 }
 
 LNSTATUS LNACLEntry::SetFlag(uint16_t bit, bool set) {
-    return set ? Body()->SetFlagBits(bit, 0) : Body()->SetFlagBits(0, bit);
+    LNACLEntryBody* body = nullptr;
+    if (const LNSTATUS status = Checked(&body)) return status;
+    return set ? body->SetFlagBits(bit, 0) : body->SetFlagBits(0, bit);
 }
 
 // Options 0x0001 and 0x0004 are true while their bit is clear.
@@ -211,7 +224,8 @@ uint32_t LNACLEntry::GetEntryType() const {
 }
 
 LNSTATUS LNACLEntry::SetEntryType(uint32_t type) {
-    LNACLEntryBody* body = Body();
+    LNACLEntryBody* body = nullptr;
+    if (const LNSTATUS status = Checked(&body)) return status;
     if (type >= std::size(kKindBits)) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     body->SetFlagBits(kKindBits[type], 0);
     body->EntryType = type;
@@ -219,7 +233,8 @@ LNSTATUS LNACLEntry::SetEntryType(uint32_t type) {
 }
 
 LNSTATUS LNACLEntry::GetRoles(LNACLRoleArray* roles) const {
-    const LNACLEntryBody* body = Body();
+    LNACLEntryBody* body = nullptr;
+    if (const LNSTATUS status = Checked(&body)) return status;
     if (roles == nullptr) return LNReturnOrThrow(LNERR_NULL_POINTER);
     *roles = body->Roles;
     return LNNOERROR;
@@ -233,13 +248,19 @@ bool LNACLEntry::IsRoleEnabled(const LNString& role) const {
 }
 
 LNSTATUS LNACLEntry::EnableRole(const LNString& role) {
-    return LNReturnOrThrow(Body()->ChangeRole(role, LNACLEntryBody::RoleAction::Enable, nullptr));
+    LNACLEntryBody* body = nullptr;
+    if (const LNSTATUS status = Checked(&body)) return status;
+    return LNReturnOrThrow(body->ChangeRole(role, LNACLEntryBody::RoleAction::Enable, nullptr));
 }
 
 LNSTATUS LNACLEntry::DisableRole(const LNString& role) {
-    return LNReturnOrThrow(Body()->ChangeRole(role, LNACLEntryBody::RoleAction::Disable, nullptr));
+    LNACLEntryBody* body = nullptr;
+    if (const LNSTATUS status = Checked(&body)) return status;
+    return LNReturnOrThrow(body->ChangeRole(role, LNACLEntryBody::RoleAction::Disable, nullptr));
 }
 
 LNSTATUS LNACLEntry::Save() {
-    return LNReturnOrThrow(Body()->Save());
+    LNACLEntryBody* body = nullptr;
+    if (const LNSTATUS status = Checked(&body)) return status;
+    return LNReturnOrThrow(body->Save());
 }

@@ -4,7 +4,9 @@
 #include "lnerrors.h"
 #include "lnstringtext.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -16,27 +18,44 @@ constexpr size_t kCharRoom = 3 * 4 + 1;
 LNChar::LNChar(LNStringBody* body, uint32_t position) : LNChar(body, position, true) {}
 
 LNChar::LNChar(LNStringBody* body, uint32_t position, bool writer)
-    : LNNotesClass(body != nullptr ? body->GetSession() : nullptr), Body(body), Position(position),
+    : LNNotesClass(body != nullptr ? body->GetSession() : nullptr), Body(nullptr), Position(position),
       Writer(writer) {
     LNAssertionFailed(body != nullptr, "string", "lnstring", 101);
     LNAssertionFailed(position < body->GetLength(), "pos < string->GetLength()", "lnstring", 104);
-    Body->AddReference();
-    if (Writer) ++Body->Writers;
+    Attach(body);
 }
 
 LNChar::LNChar(const LNChar& other)
-    : LNNotesClass(other), Body(other.Body), Position(other.Position), Writer(other.Writer) {
-    Body->AddReference();
-    if (Writer) ++Body->Writers;
+    : LNNotesClass(other), Body(nullptr), Position(other.Position), Writer(other.Writer) {
+    Attach(other.Body);
 }
 
 LNChar::~LNChar() {
-    if (Writer) --Body->Writers;
     try {
-        if (Body->ReleaseReference() == 0) delete Body;
+        Detach();
     } catch (LNSTATUS) {
         // The failed check has already shown its box; a destructor must not throw.
     }
+}
+
+void LNChar::Attach(LNStringBody* body) {
+    Body = body;
+    Body->AddReference();
+    ++Body->Chars;
+    if (Writer) Body->WriterChars.push_back(this);
+}
+
+void LNChar::Detach() {
+    LNStringBody* body = Body;
+    Body = nullptr;
+    --body->Chars;
+    if (Writer) std::erase(body->WriterChars, this);
+    if (body->ReleaseReference() == 0) delete body;
+}
+
+void LNChar::Rebind(LNStringBody* body) {
+    Detach();
+    Attach(body);
 }
 
 LNChar& LNChar::operator=(const LNChar& other) {
@@ -50,8 +69,10 @@ LNChar& LNChar::operator=(const LNChar& other) {
 
 LNChar& LNChar::operator=(char c) {
     lntext::RequireAPI();
+    char platform[3];
     char notes[kCharRoom];
-    const uint32_t length = lntext::Translate(nnotes::TRANSLATE_PLATFORM_TO_NOTES, &c, 1, notes);
+    const uint32_t length = lntext::Translate(nnotes::TRANSLATE_PLATFORM_TO_NOTES, platform,
+                                              lntext::EncodeLatin1(c, platform), notes);
     ReplaceBy(notes, length);
     return *this;
 }
@@ -71,7 +92,7 @@ LNChar::operator char() const {
     const char* bytes = Bytes(&size);
     char platform[kCharRoom];
     const uint32_t length = lntext::Translate(nnotes::TRANSLATE_NOTES_TO_PLATFORM, bytes, size, platform);
-    return length > 0 ? platform[0] : '\0';
+    return lntext::DecodeLatin1(platform, length);
 }
 
 const LNUCHAR* LNChar::GetTextPtr() const {
@@ -150,12 +171,15 @@ void LNChar::ReplaceBy(const char* notes, uint32_t length) {
     lntext::RequireAPI();
     // Copied out first: the bytes may come from the very text that the replacement changes.
     const std::string text(notes, length);
-    if (!Writer && Body->GetRefCount() > 1) {
+    if (Writer) {
+        // Other strings share the text: this character's string (and its other characters) take a copy. A
+        // character made from a body, or outliving its string, writes into that body itself.
+        if (Body->Owner != nullptr && Body->GetHandleCount() > 1) LNString::Detach(Body, Body->Owner);
+    } else if (Body->GetRefCount() > 1) {
         // A reading character changes only its own copy of the text.
         auto* own = new LNStringBody(*Body);
-        own->AddReference();
-        Body->ReleaseReference();
-        Body = own;
+        Detach();
+        Attach(own);
     }
     if (const LNSTATUS status = Body->Replace(Position, 1, reinterpret_cast<const LNUCHAR*>(text.c_str())))
         throw status;

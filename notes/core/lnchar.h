@@ -1,8 +1,9 @@
 // LNChar: one character of a string, by position. It holds a reference to the string's body.
 //
-// A character taken from a non-const string (or made from a body) writes into that body as that string's own
-// text; while it lives, copies of the string take bodies of their own. A character taken from a const string
-// only reads: writing through it first gives it a private copy of the text, so no string changes.
+// A character taken from a non-const string (or made from a body) writes into that string's own text: the
+// first write while other strings share the body gives the string, and all its characters, a copy. While it
+// lives, copies of the string take bodies of their own. A character taken from a const string only reads:
+// writing through it first gives it a private copy of the text, so no string changes.
 // Every operation but construction needs the API started (else LNERR_SESSION_NOT_INITIALIZED).
 #pragma once
 
@@ -48,6 +49,10 @@ private:
     friend int LNStringCompare(const LNChar& a, const LNChar& b, uint32_t flags);
 
     LNChar(LNStringBody* body, uint32_t position, bool writer);
+    void Attach(LNStringBody* body);
+    void Detach();
+    // Moves the character to another body (a writer keeps writing there).
+    void Rebind(LNStringBody* body);
 
     // The character's Notes bytes (not terminated) and their number.
     const char* Bytes(uint32_t* size) const;

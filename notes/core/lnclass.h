@@ -19,6 +19,9 @@ class LNObjectListElement;
 // Every API object is allocated by the class's own operator new from the object heap (LNNew), so the heap can
 // tell API objects from others and delete what is left when the API ends. An API class derives from
 // LNNotesClass through its first base, so that the heap block and the object share one address.
+// False for a session that has been terminated or destroyed (until it is started again); true otherwise.
+bool LNIsLiveSession(const LNNotesSession* session);
+
 class LNNotesClass {
 public:
     LNNotesClass() = default;
@@ -35,7 +38,11 @@ public:
     virtual LNSTATUS Close() { return LNNOERROR; }
     virtual LNCLASSID GetClassID() const = 0;
     virtual const char* GetClassName() const { return LNGetClassName(GetClassID()); }
-    virtual LNNotesSession* GetSession() const { return OwnerSession; }
+    // Null once the session has been terminated or destroyed: objects outlive their session, its memory
+    // does not.
+    virtual LNNotesSession* GetSession() const {
+        return LNIsLiveSession(OwnerSession) ? OwnerSession : nullptr;
+    }
     virtual bool IsBody() const { return false; }
     // True for objects made with the class's operator new.
     virtual bool IsOnHeap() const;

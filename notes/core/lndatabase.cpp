@@ -154,9 +154,13 @@ LNSTATUS LNDatabase::GetACL(LNACL* acl) {
     LNDatabaseBody* body = nullptr;
     if (const LNSTATUS status = Opened(&body)) return status;
     if (acl == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-    if (body->AclObject != nullptr) return LNReturnOrThrow(LNERR_ONE_ACL_ONLY);
+    // Copies of the list count: the database has one list while any of them holds it open.
+    const std::shared_ptr<int> held = body->AclHolders.lock();
+    if (body->AclObject != nullptr || (held != nullptr && *held != 0))
+        return LNReturnOrThrow(LNERR_ONE_ACL_ONLY);
     if (const LNSTATUS status = acl->Open(this)) return status;
     body->AclObject = acl;
+    body->AclHolders = acl->Holders;
     return LNNOERROR;
 }
 

@@ -9,6 +9,8 @@
 #include "lnstring.h"
 #include "nnotes.h"
 
+#include <memory>
+
 class LNACL;
 class LNAgent;
 class LNAgentArray;
@@ -89,6 +91,7 @@ private:
     LNSTATUS Split();
 
     LNACL* AclObject = nullptr;
+    std::weak_ptr<int> AclHolders; // the open state shared by AclObject and its copies
     nnotes::Instant DatabaseId = {};
     nnotes::DBHANDLE Handle = 0;
     uint16_t BodyFlags = 0;

@@ -48,7 +48,9 @@ LNSTATUS LNDatabaseBody::Split() {
 
 LNSTATUS LNDatabaseBody::Open(uint32_t options) {
     if (IsOpen()) return LNWARN_ALREADY_OPEN;
-    if (options == LNDBOPENOPTION_SESSION_DEFAULT) options = GetSession()->GetDefaultOpenOptions();
+    LNNotesSession* session = GetSession();
+    if (session == nullptr) return LNReturnOrThrow(LNERR_SESSION_NOT_INITIALIZED);
+    if (options == LNDBOPENOPTION_SESSION_DEFAULT) options = session->GetDefaultOpenOptions();
     nnotes::DBHANDLE handle = 0;
     if (const nnotes::STATUS status = nnotes::OpenDatabase(NetPath, &handle))
         return LNReturnOrThrowNotesStatus(status);
@@ -67,6 +69,9 @@ LNSTATUS LNDatabaseBody::Close() {
     Handle = 0;
     Objects.DeleteAllObjects();
     LNSTATUS aclStatus = LNNOERROR;
+    // The list closes for every copy of it, not only for the one the database handed out.
+    if (const std::shared_ptr<int> held = AclHolders.lock()) *held = 0;
+    AclHolders.reset();
     if (AclObject != nullptr) {
         LNACL* acl = AclObject;
         AclObject = nullptr;

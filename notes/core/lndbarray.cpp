@@ -107,6 +107,7 @@ LNDatabase LNDatabaseArray::operator[](uint32_t index) const {
     if (body == nullptr) throw LNERR_NOT_INITIALIZED;
     if (index >= body->Count) throw LNERR_SUBSCRIPT_OUT_OF_RANGE;
     LNNotesSession* session = body->GetSession();
+    if (session == nullptr) throw LNERR_SESSION_NOT_INITIALIZED;
     LNDatabase db;
     const LNString path(reinterpret_cast<const LNUCHAR*>(body->Entries[index]->Path));
     if (const LNSTATUS status = db.Initialize(session, path, body->ServerName)) throw status;

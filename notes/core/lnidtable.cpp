@@ -24,7 +24,7 @@ LNSTATUS LNIDTable::Close() {
     if (const nnotes::STATUS status = nnotes::DestroyIDTable(Table))
         return LNReturnOrThrowNotesStatus(status);
     Closed = true;
-    Positioned = false;
+    IDs.clear();
     return LNNOERROR;
 }
 
@@ -33,24 +33,25 @@ uint32_t LNIDTable::GetCount() const {
     return NumberOfIDs;
 }
 
-void LNIDTable::Scan(bool first) {
-    if (const nnotes::STATUS status = nnotes::IDScan(Table, first, &CurrentID)) {
-        Positioned = false;
-        throw LNToNotesStatus(status);
+void LNIDTable::ReadIDs() {
+    std::vector<nnotes::NOTEID> ids;
+    ids.reserve(NumberOfIDs);
+    nnotes::NOTEID id = 0;
+    for (bool first = true;; first = false) {
+        const nnotes::STATUS status = nnotes::IDScan(Table, first, &id);
+        if (status == nnotes::ERR_IDTABLE_END) break;
+        if (status != nnotes::NOERROR) throw LNToNotesStatus(status);
+        ids.push_back(id);
     }
+    IDs = std::move(ids);
 }
 
 nnotes::NOTEID LNIDTable::operator[](uint32_t index) {
     if (Closed) throw LNERR_NOT_INITIALIZED;
     if (index >= NumberOfIDs) throw LNERR_SUBSCRIPT_OUT_OF_RANGE;
-    if (!Positioned || index == 0 || index < CurrentIndex) {
-        Scan(true);
-        CurrentIndex = 0;
-        Positioned = true;
-    }
-    while (CurrentIndex < index) {
-        Scan(false);
-        ++CurrentIndex;
-    }
-    return CurrentID;
+    // The owner of the handle may have changed the table: the copy is read again when the count moved.
+    if (IDs.size() != nnotes::IDEntries(Table)) ReadIDs();
+    // A table that lost ids since it was counted answers as the store does past its end.
+    if (index >= IDs.size()) throw LNToNotesStatus(nnotes::ERR_IDTABLE_END);
+    return IDs[index];
 }

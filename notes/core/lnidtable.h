@@ -1,10 +1,13 @@
 // LNIDTable: owns one Notes ID table (a set of note ids) and gives its ids by index, 0 .. count - 1, in the
-// table's ascending order. The store's tables are read by scanning only, so the table keeps a scan cursor:
-// the next index costs one scan step, and only a step backwards starts the scan again.
+// table's ascending order. The store's tables are read by scanning only, and the scan position belongs to the
+// table, so anyone holding the handle can move it. The ids are therefore read once, on the first index, into
+// a copy of this object's own; every index after that costs nothing and no outside scan can disturb it.
 #pragma once
 
 #include "lnclass.h"
 #include "nnotes.h"
+
+#include <vector>
 
 class LNIDTable : public LNBody {
 public:
@@ -28,13 +31,11 @@ public:
     virtual uint32_t GetCount() const;
 
 private:
-    // One scan step (the first id, or the next); on failure the cursor is lost and the status thrown.
-    void Scan(bool first);
+    // Reads every id of the table into IDs; a scan failure is thrown and leaves IDs empty.
+    void ReadIDs();
 
     bool Closed;
-    bool Positioned = false; // CurrentID is the id at CurrentIndex
-    nnotes::NOTEID CurrentID = 0;
-    uint32_t CurrentIndex = 0;
+    std::vector<nnotes::NOTEID> IDs; // filled by the first index
     uint32_t NumberOfIDs = 0;
     nnotes::DHANDLE Table;
 };

@@ -45,6 +45,7 @@ public:
     // Empties the list, newest first; bodies that handles still share are closed and survive.
     void DeleteAllObjects();
 
+    bool Contains(const LNNotesClass* object) const { return ElementOf(object) != nullptr; }
     LNNotesClass* GetFirstObject() const;
     LNNotesClass* GetLastObject() const;
     // The neighbour of object in this list; null gives the first (last) object.

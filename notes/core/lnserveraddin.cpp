@@ -84,13 +84,18 @@ LNSTATUS LNServerAddin::AddLine(LNAddinStatusLine* line, uint32_t id) {
 
 LNSTATUS LNServerAddin::CreateStatusLine(const LNString& name, const LNString& text, uint32_t* id) {
     if (id == nullptr) return LNReturnOrThrow(LNERR_NULL_POINTER);
-    const uint32_t next = ++LastStatusLineID;
+    // Ids that callers chose are passed over, and so is the default line's.
+    uint32_t next = ++LastStatusLineID;
+    while (next == kDefaultStatusLineID || Find(next) != nullptr)
+        next = ++LastStatusLineID;
     if (const LNSTATUS status = AddLine(new LNAddinStatusLine(name, text), next)) return status;
     *id = next;
     return LNNOERROR;
 }
 
 LNSTATUS LNServerAddin::CreateStatusLine(const LNString& name, const LNString& text, uint32_t id) {
+    // A line under the default line's id, or under an id in use, could never be found or deleted.
+    if (id == kDefaultStatusLineID || Find(id) != nullptr) return LNReturnOrThrow(LNERR_INVALID_STATUS_LINE);
     return AddLine(new LNAddinStatusLine(name, text), id);
 }
 

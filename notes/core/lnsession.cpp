@@ -5,7 +5,34 @@
 #include "lnsessiontext.h"
 
 #include <cstdlib>
+#include <mutex>
 #include <new>
+#include <unordered_set>
+
+namespace {
+
+// Sessions that have ended (terminated or destroyed), until a session starts again at that address.
+std::mutex gEndedLock;
+std::unordered_set<const LNNotesSession*>& EndedSessions() {
+    static auto* ended = new std::unordered_set<const LNNotesSession*>;
+    return *ended;
+}
+
+void SetLive(const LNNotesSession* session, bool live) {
+    const std::lock_guard<std::mutex> guard(gEndedLock);
+    if (live)
+        EndedSessions().erase(session);
+    else
+        EndedSessions().insert(session);
+}
+
+} // namespace
+
+bool LNIsLiveSession(const LNNotesSession* session) {
+    if (session == nullptr) return false;
+    const std::lock_guard<std::mutex> guard(gEndedLock);
+    return EndedSessions().count(session) == 0;
+}
 
 void* LNNotesSession::operator new(std::size_t size) {
     if (void* block = std::malloc(size)) return block;
@@ -16,7 +43,9 @@ void LNNotesSession::operator delete(void* object) noexcept {
     std::free(object);
 }
 
-LNNotesSession::LNNotesSession() : LNNotesClass(this) {}
+LNNotesSession::LNNotesSession() : LNNotesClass(this) {
+    SetLive(this, true);
+}
 
 LNNotesSession::~LNNotesSession() {
     try {
@@ -27,6 +56,7 @@ LNNotesSession::~LNNotesSession() {
     } catch (LNSTATUS) {
         // ThrowAllErrors may make Term throw; a destructor must not.
     }
+    SetLive(this, false);
     std::free(DataDirectory);
     std::free(UserName);
 }
@@ -48,6 +78,7 @@ LNSTATUS LNNotesSession::Init(uint32_t version, int argc, char** argv) {
     }
     if (PortName.IsNull()) PortName = LNNotesString("");
     Flags |= kProcess;
+    SetLive(this, true);
     return LNNOERROR;
 }
 
@@ -56,6 +87,7 @@ LNSTATUS LNNotesSession::InitThread() {
     if (!LNIsAPIInitialized()) return LNReturnOrThrow(LNERR_SESSION_NOT_INITIALIZED);
     if (const nnotes::STATUS status = nnotes::InitThread()) return LNReturnOrThrowNotesStatus(status);
     Flags |= kThread;
+    SetLive(this, true);
     return LNNOERROR;
 }
 
@@ -63,6 +95,8 @@ LNSTATUS LNNotesSession::Term() {
     if ((Flags & kProcess) == 0) return LNReturnOrThrow(LNERR_SESSION_NOT_INITIALIZED);
     Objects.DeleteAllObjects();
     Flags &= ~kProcess;
+    // What survives the termination (bodies that handles still hold) no longer reaches this session.
+    SetLive(this, false);
     if (ServerAddin != nullptr) ServerAddin->Close();
     PortName.ReleaseBody();
     const LNSTATUS status = LNTermAPI();
@@ -74,6 +108,7 @@ LNSTATUS LNNotesSession::TermThread() {
     if ((Flags & kThread) == 0) return LNReturnOrThrow(LNERR_SESSION_NOT_INITIALIZED);
     Objects.DeleteAllObjects();
     Flags &= ~kThread;
+    SetLive(this, false);
     nnotes::TermThread();
     return LNNOERROR;
 }

@@ -52,7 +52,11 @@ LNSTATUS LNNotesSession::CreateDatabase(const LNString& path, const LNString& se
                                    static_cast<uint8_t>(options.GetLevel()), options.GetSizeLimitBytes()))
         return LNReturnOrThrowNotesStatus(status);
     LNDatabaseBody* body = nullptr;
-    if (const LNSTATUS status = AddDefaultACL(path, server, &body)) return LNReturnOrThrow(status);
+    if (const LNSTATUS status = AddDefaultACL(path, server, &body)) {
+        // A half-made database would only refuse the retry as existing.
+        nnotes::DeleteDatabase(netPath);
+        return LNReturnOrThrow(status);
+    }
     LNDatabase made;
     made.AssignBody(body);
     if (server.IsEmpty() && options.CreatesFTIndex())

@@ -84,6 +84,8 @@ LNSTATUS LNNotesSession::DeleteDatabase(LNDatabase* db) {
     if (db == nullptr) return LNReturnOrThrow(LNERR_NULL_POINTER);
     LNDatabaseBody* body = db->GetDatabaseBody();
     if (body == nullptr) return LNReturnOrThrow(LNERR_UNINITIALIZED_OBJECT);
+    // Only a database this session handed out: another session's (or one already deleted) keeps its file.
+    if (!Objects.Contains(body)) return LNReturnOrThrow(LNERR_NULL_POINTER);
     if (body->IsOpen()) body->Close();
     const nnotes::STATUS status = nnotes::DeleteDatabase(body->GetNetPathText());
     if (status != nnotes::NOERROR) return LNReturnOrThrowNotesStatus(status);

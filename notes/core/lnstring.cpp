@@ -23,6 +23,15 @@ LNString::LNString(const LNString& other) : LNSmartPtr() {
     LNSmartPtr::AssignBody(BodyForCopy(other.Body()));
 }
 
+LNString::~LNString() {
+    if (Body() != nullptr && Body()->Owner == this) Body()->Owner = nullptr;
+}
+
+void LNString::TakeBody(LNStringBody* body) {
+    if (Body() != nullptr && Body()->Owner == this) Body()->Owner = nullptr;
+    LNSmartPtr::AssignBody(body);
+}
+
 LNString::LNString(const char* text)
     : LNSmartPtr(lntext::NewPlatformBody(text, text != nullptr ? std::strlen(text) : 0)) {}
 
@@ -36,7 +45,7 @@ LNString::LNString(const LNUCHAR* text, uint32_t length) : LNSmartPtr(lntext::Ne
 LNString::LNString(LNStringBody* body) : LNSmartPtr(body) {}
 
 LNString& LNString::operator=(const LNString& other) {
-    if (this != &other) LNSmartPtr::AssignBody(BodyForCopy(other.Body()));
+    if (this != &other) TakeBody(BodyForCopy(other.Body()));
     return *this;
 }
 
@@ -49,7 +58,7 @@ LNString& LNString::operator=(const LNUCHAR* text) {
 }
 
 LNString& LNString::AssignBody(LNStringBody* body) {
-    LNSmartPtr::AssignBody(body);
+    TakeBody(body);
     return *this;
 }
 
@@ -93,16 +102,38 @@ const LNChar LNString::operator[](uint32_t position) const {
 
 LNChar LNString::operator[](uint32_t position) {
     if (position >= GetLength()) throw LNERR_INVALID_PARAMETER;
-    return LNChar(CopyOnWrite(), position, true);
+    LNStringBody* body = Body();
+    // Characters of another string already write into this body: this string takes its own copy.
+    if (body->GetWriterCount() > 0 && body->Owner != this) TakeBody(new LNStringBody(*body));
+    Body()->Owner = this;
+    return LNChar(Body(), position, true);
 }
 
 LNStringBody* LNString::CopyOnWrite() {
     LNStringBody* body = Body();
-    if (body == nullptr)
+    if (body == nullptr) {
         LNSmartPtr::AssignBody(new LNStringBody);
-    else if (body->GetWriterCount() == 0 && body->GetRefCount() >= 2)
-        LNSmartPtr::AssignBody(new LNStringBody(*body));
+        return Body();
+    }
+    if (body->GetHandleCount() < 2) return body;
+    if (body->Owner == this) return Detach(body, this);
+    TakeBody(new LNStringBody(*body));
     return Body();
+}
+
+LNStringBody* LNString::Detach(LNStringBody* body, const LNString* owner) {
+    auto* own = new LNStringBody(*body);
+    // The string's characters follow it to the copy.
+    const std::vector<LNChar*> writers = body->WriterChars;
+    for (LNChar* c : writers)
+        c->Rebind(own);
+    body->Owner = nullptr;
+    if (owner != nullptr) {
+        // Assigning through the base keeps the characters just moved.
+        const_cast<LNString*>(owner)->LNSmartPtr::AssignBody(own);
+        own->Owner = owner;
+    }
+    return own;
 }
 
 LNSTATUS LNString::Append(const LNString& other) {

@@ -2,14 +2,17 @@
 // demand. Positions and counts are in characters, never in bytes.
 //
 // Handles share one body and copy it before they change it. An LNChar taken from a non-const string writes
-// into that string only: the string makes its body its own first, and while such characters live, copies of
-// the string get bodies of their own instead of sharing.
+// into that string only, yet taking it changes nothing: only a write through it (or a change of the string)
+// makes the body the string's own, taking the string's live characters along. Reading through such a
+// character therefore never moves the string to a new body, so pointers into its text stay good. While such
+// characters live, copies of the string get bodies of their own instead of sharing.
 #pragma once
 
 #include "lnclass.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // A byte of Notes text; a type of its own, so that Notes text and platform text (char) take different
 // overloads.
@@ -20,6 +23,7 @@ using LNUCHAR = unsigned char;
 constexpr uint32_t LNSTRING_MAX_BYTES = 0xFFFF;
 
 class LNChar;
+class LNString;
 
 class LNStringBody : public LNBody {
 public:
@@ -55,10 +59,14 @@ public:
     LNSTATUS Translate(uint16_t mode);
 
     // Characters that write into this body as the text of one string (see LNChar).
-    uint32_t GetWriterCount() const { return Writers; }
+    uint32_t GetWriterCount() const { return static_cast<uint32_t>(WriterChars.size()); }
 
 private:
     friend class LNChar;
+    friend class LNString;
+
+    // References held by handles, not by characters.
+    uint32_t GetHandleCount() const { return GetRefCount() - Chars; }
 
     void ResetCaches();
     // Takes text (allocated by LNAllocText) as the new Notes text.
@@ -70,7 +78,9 @@ private:
     char* PlatformText = nullptr;
     LNUCHAR* NotesText = nullptr;
     uint32_t ByteLength = 0;
-    uint32_t Writers = 0;
+    uint32_t Chars = 0;               // characters that hold a reference
+    std::vector<LNChar*> WriterChars; // characters that write as Owner's text
+    const LNString* Owner = nullptr;  // the string of WriterChars, while it lives
 };
 
 class LNString : public LNSmartPtr {
@@ -82,7 +92,7 @@ public:
     LNString(const LNUCHAR* text);
     LNString(const LNUCHAR* text, uint32_t length);
     explicit LNString(LNStringBody* body);
-    ~LNString() = default;
+    ~LNString();
 
     LNString& operator=(const LNString& other);
     LNString& operator=(const char* text);
@@ -98,7 +108,7 @@ public:
     uint32_t GetLength() const;
     bool IsEmpty() const;
     const LNChar operator[](uint32_t position) const;
-    // Makes the body this string's own first: writing through the character never changes a copy.
+    // Writing through the character never changes a copy; reading through it never detaches the body.
     LNChar operator[](uint32_t position);
     operator const LNUCHAR*() const { return GetTextPtr(); }
 
@@ -131,6 +141,12 @@ private:
     LNStringBody* Body() const { return static_cast<LNStringBody*>(GetBody()); }
     // Makes the body this handle's own before a change.
     LNStringBody* CopyOnWrite();
+    // Points the handle at body, giving up the characters it wrote through on the old one.
+    void TakeBody(LNStringBody* body);
+    // The body this string's characters write into stays theirs; a write by one of them (writer) or by the
+    // string gives the string and all of them a copy when handles of other strings share it.
+    static LNStringBody* Detach(LNStringBody* body, const LNString* owner);
+    friend class LNChar;
     LNSTATUS Translate(uint16_t mode);
     LNSTATUS Search(const LNString& pattern, bool wholePattern, uint32_t start, uint32_t* position) const;
     LNSTATUS Move(bool forward, bool words, uint32_t start, uint32_t* position) const;

@@ -23,12 +23,14 @@ int Collate(const char* a, size_t aLength, const char* b, size_t bLength, uint32
     return result;
 }
 
-// The Notes form of one platform character: one byte in, at most three out.
+// The Notes form of one platform character, taken as Latin-1.
 struct NotesChar {
     explicit NotesChar(char c) {
-        length = lntext::Translate(nnotes::TRANSLATE_PLATFORM_TO_NOTES, &c, 1, text);
+        char platform[3];
+        length = lntext::Translate(nnotes::TRANSLATE_PLATFORM_TO_NOTES, platform,
+                                   lntext::EncodeLatin1(c, platform), text);
     }
-    char text[3];
+    char text[3 * 3];
     uint32_t length;
 };
 

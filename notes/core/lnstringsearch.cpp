@@ -48,7 +48,8 @@ LNSTATUS LNString::FindChar(const LNString& pattern, uint32_t start, uint32_t* p
 }
 
 LNSTATUS LNString::FindChar(char c, uint32_t start, uint32_t* position) const {
-    const char character[2] = {c, '\0'};
+    char character[4] = {};
+    lntext::EncodeLatin1(c, character);
     return FindPlatformChar(*this, character, start, position);
 }
 

@@ -97,4 +97,19 @@ uint32_t EncodeUnit(char16_t c, char* out) {
     return 3;
 }
 
+uint32_t EncodeLatin1(char c, char* out) {
+    return EncodeUnit(static_cast<char16_t>(static_cast<unsigned char>(c)), out);
+}
+
+char DecodeLatin1(const char* text, uint32_t length) {
+    if (length == 0) return '\0';
+    const auto lead = static_cast<unsigned char>(text[0]);
+    // Two-byte forms that start with 0xC2 or 0xC3 hold U+0080 to U+00FF.
+    if ((lead == 0xC2 || lead == 0xC3) && length >= 2) {
+        const auto trail = static_cast<unsigned char>(text[1]);
+        if ((trail & 0xC0) == 0x80) return static_cast<char>(((lead & 0x03) << 6) | (trail & 0x3F));
+    }
+    return text[0];
+}
+
 } // namespace lntext

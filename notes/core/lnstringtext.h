@@ -38,4 +38,11 @@ LNStringBody* NewNotesBody(const LNUCHAR* text, size_t length);
 // The platform text of one UTF-16 unit (a lone surrogate gives U+FFFD) in out (3 bytes); returns its length.
 uint32_t EncodeUnit(char16_t c, char* out);
 
+// A lone char of platform text stands for one Latin-1 character (byte value = code point): a single byte of
+// a multi-byte platform text means nothing on its own.
+uint32_t EncodeLatin1(char c, char* out);
+// The Latin-1 byte of the first character of a platform text; a character beyond Latin-1 gives the text's
+// first byte.
+char DecodeLatin1(const char* text, uint32_t length);
+
 } // namespace lntext

@@ -1,7 +1,7 @@
 // Copying a note of any open database into this one, as a new unsaved note.
 #include "lndatabase.h"
-#include "lndocument.h"
 #include "lnerrors.h"
+#include "lnnotebodyfactory.h"
 
 LNSTATUS LNDatabase::CopyNote(const LNNote& source, LNNote* copy) {
     LNDatabaseBody* body = nullptr;
@@ -32,8 +32,7 @@ LNSTATUS LNDatabase::CopyNote(const LNNote& source, LNNote* copy) {
         return LNReturnOrThrowNotesStatus(status);
     }
     LNSTATUS made = LNNOERROR;
-    LNNoteBody* typed = noteClass == LNNOTECLASS_DOCUMENT ? new LNDocumentBody(duplicate, body, &made)
-                                                          : new LNNoteBody(duplicate, body, &made);
+    LNNoteBody* typed = LNNewNoteBodyForClass(noteClass, duplicate, body, &made);
     if (made != LNNOERROR) {
         delete typed;
         return LNReturnOrThrow(made);

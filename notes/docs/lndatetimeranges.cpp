@@ -3,6 +3,7 @@
 #include "lnassert.h"
 #include "lnerrors.h"
 
+#include <algorithm>
 #include <cstring>
 
 LNDatetimeRangesBody::LNDatetimeRangesBody(nnotes::BLOCKID value, uint32_t size)
@@ -46,4 +47,118 @@ LNSTATUS LNDatetimeRangesBody::Insert(uint32_t index, const LNDatetimeRange& ran
     std::memcpy(pair.data(), range.GetRawValue(), pair.size());
     value.pairs.insert(value.pairs.begin() + (index - singles), pair);
     return Store(value);
+}
+
+namespace {
+
+std::array<uint8_t, 8> InstantEntry(const LNDatetime& date) {
+    std::array<uint8_t, 8> entry;
+    std::memcpy(entry.data(), date.GetRawValue(), entry.size());
+    return entry;
+}
+
+std::array<uint8_t, 16> PairEntry(const LNDatetimeRange& range) {
+    std::array<uint8_t, 16> entry;
+    std::memcpy(entry.data(), range.GetRawValue(), entry.size());
+    return entry;
+}
+
+} // namespace
+
+LNSTATUS LNDatetimeRangesBody::Insert(uint32_t index, const LNDatetimeRanges& other) {
+    LNListValue entries;
+    if (other.IsNull()) return LNERR_INVALID_PARAMETER;
+    if (const LNSTATUS status = other.GetRangesBody()->Read(&entries)) return status;
+    LNListValue value;
+    if (const LNSTATUS status = Read(&value)) return status;
+    const uint64_t singles = value.singles.size();
+    if (index > singles + value.pairs.size()) return LNERR_INVALID_PARAMETER;
+    const uint64_t instantsAt = std::min<uint64_t>(index, singles);
+    const uint64_t rangesAt = index > singles ? index - singles : 0;
+    value.singles.insert(value.singles.begin() + instantsAt, entries.singles.begin(), entries.singles.end());
+    value.pairs.insert(value.pairs.begin() + rangesAt, entries.pairs.begin(), entries.pairs.end());
+    return Store(value);
+}
+
+LNSTATUS LNDatetimeRangesBody::Replace(uint32_t index, const LNDatetime& date) {
+    LNListValue value;
+    if (const LNSTATUS status = Read(&value)) return status;
+    const uint64_t singles = value.singles.size();
+    if (index >= singles + value.pairs.size()) return LNERR_INVALID_PARAMETER;
+    if (index < singles) {
+        value.singles[index] = InstantEntry(date);
+    } else {
+        value.pairs.erase(value.pairs.begin() + (index - singles));
+        value.singles.push_back(InstantEntry(date));
+    }
+    return Store(value);
+}
+
+LNSTATUS LNDatetimeRangesBody::Replace(uint32_t index, const LNDatetimeRange& range) {
+    LNListValue value;
+    if (const LNSTATUS status = Read(&value)) return status;
+    const uint64_t singles = value.singles.size();
+    if (index >= singles + value.pairs.size()) return LNERR_INVALID_PARAMETER;
+    if (index >= singles) {
+        value.pairs[index - singles] = PairEntry(range);
+    } else {
+        value.singles.erase(value.singles.begin() + index);
+        value.pairs.insert(value.pairs.begin(), PairEntry(range));
+    }
+    return Store(value);
+}
+
+LNDatetimeRangesElement& LNDatetimeRangesElement::operator=(const LNDatetimeRange& range) {
+    if (const LNSTATUS status = Body()->Replace(GetIndex(), range)) throw status;
+    return *this;
+}
+
+LNDatetimeRangesElement& LNDatetimeRangesElement::operator=(const LNDatetime& date) {
+    if (const LNSTATUS status = Body()->Replace(GetIndex(), date)) throw status;
+    return *this;
+}
+
+LNDatetimeRangesElement& LNDatetimeRangesElement::operator=(const LNDatetimeRangesElement& other) {
+    if (this == &other) return *this;
+    const LNDatetimeRange range = other.GetValue();
+    if (other.Body()->IsDatetime(other.GetIndex())) return *this = range.GetBegin();
+    return *this = range;
+}
+
+LNSTATUS LNDatetimeRanges::Append(const LNDatetimeRanges& other) {
+    if (IsNull()) return Insert(0, other);
+    LNListValue entries;
+    if (const LNSTATUS status = EntriesOf(other, &entries)) return LNReturnOrThrow(status);
+    LNListValue value;
+    if (const LNSTATUS status = ListBody()->Read(&value)) return LNReturnOrThrow(status);
+    value.singles.insert(value.singles.end(), entries.singles.begin(), entries.singles.end());
+    value.pairs.insert(value.pairs.end(), entries.pairs.begin(), entries.pairs.end());
+    return SetEntries(value);
+}
+
+LNDatetimeRanges& LNDatetimeRanges::operator+=(const LNDatetimeRange& range) {
+    if (const LNSTATUS status = Append(range)) throw status;
+    return *this;
+}
+
+LNDatetimeRanges& LNDatetimeRanges::operator+=(const LNDatetime& date) {
+    if (const LNSTATUS status = Append(date)) throw status;
+    return *this;
+}
+
+LNDatetimeRanges& LNDatetimeRanges::operator+=(const LNDatetimeRanges& other) {
+    if (const LNSTATUS status = Append(other)) throw status;
+    return *this;
+}
+
+LNSTATUS LNDatetimeRanges::SetValue(const LNDatetimeRange& range) {
+    LNListValue value;
+    value.pairs.push_back(PairEntry(range));
+    return SetEntries(value);
+}
+
+LNSTATUS LNDatetimeRanges::SetValue(const LNDatetime& date) {
+    LNListValue value;
+    value.singles.push_back(InstantEntry(date));
+    return SetEntries(value);
 }

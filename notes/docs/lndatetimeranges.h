@@ -27,7 +27,17 @@ public:
     // Statuses are unfiltered. Instants go among the instants, ranges among the ranges.
     LNSTATUS Insert(uint32_t index, const LNDatetime& date);
     LNSTATUS Insert(uint32_t index, const LNDatetimeRange& range);
+    // Another list's instants join the instants at index (at their end when index lies among the pairs),
+    // its ranges join the ranges at index (at their front when index lies among the instants). index past
+    // the count, or a list without a body: LNERR_INVALID_PARAMETER.
+    LNSTATUS Insert(uint32_t index, const LNDatetimeRanges& other);
     LNSTATUS Delete(uint32_t index, uint32_t count) { return DeleteRun(index, count, true); }
+    // Entry index becomes the value, in one store: an instant stays among the instants (at their end in place
+    // of a range), a range among the ranges (at their front in place of an instant).
+    LNSTATUS Replace(uint32_t index, const LNDatetime& date);
+    LNSTATUS Replace(uint32_t index, const LNDatetimeRange& range);
+    // Whether entry index is a single instant.
+    bool IsDatetime(uint32_t index) { return index < GetSingleCount(); }
 
 protected:
     // Always a list.
@@ -41,7 +51,11 @@ public:
     LNDatetimeRangesElement(const LNDatetimeRangesElement& other) = default;
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNDATETIMERANGESELEMENT; }
-    LNDatetimeRangesElement& operator=(const LNDatetimeRangesElement&) = delete;
+    // Each replaces the entry (LNDatetimeRangesBody::Replace); a failure is thrown. Another element's entry
+    // keeps its kind: an instant stays an instant.
+    LNDatetimeRangesElement& operator=(const LNDatetimeRange& range);
+    LNDatetimeRangesElement& operator=(const LNDatetime& date);
+    LNDatetimeRangesElement& operator=(const LNDatetimeRangesElement& other);
 };
 
 class LNDatetimeRanges
@@ -63,7 +77,24 @@ public:
     // Without a body, index 0 makes a new detached value.
     LNSTATUS Insert(uint32_t index, const LNDatetime& date) { return InsertValue(index, date); }
     LNSTATUS Insert(uint32_t index, const LNDatetimeRange& range) { return InsertValue(index, range); }
+    LNSTATUS Insert(uint32_t index, const LNDatetimeRanges& other) { return InsertValue(index, other); }
     LNSTATUS Append(const LNDatetimeRange& range) { return Insert(GetCount(), range); }
+    // An appended instant joins the end of the instants, which come before every range.
+    LNSTATUS Append(const LNDatetime& date) { return Insert(GetDatetimeCount(), date); }
+    // Its instants join the end of the instants, its ranges the end of the ranges.
+    LNSTATUS Append(const LNDatetimeRanges& other);
+    // Append, throwing a failure.
+    LNDatetimeRanges& operator+=(const LNDatetimeRange& range);
+    LNDatetimeRanges& operator+=(const LNDatetime& date);
+    LNDatetimeRanges& operator+=(const LNDatetimeRanges& other);
+    // Replaces the whole value: by another list's (which must have a body, else LNERR_INVALID_PARAMETER), by
+    // one range or by one instant; without a body of its own the handle takes a new detached value.
+    LNSTATUS SetValue(const LNDatetimeRanges& other) { return SetEntriesOf(other); }
+    LNSTATUS SetValue(const LNDatetimeRange& range);
+    LNSTATUS SetValue(const LNDatetime& date);
+
+    uint32_t GetDatetimeCount() const { return IsNull() ? 0 : ListBody()->GetDatetimeCount(); }
+    uint32_t GetRangeCount() const { return IsNull() ? 0 : ListBody()->GetRangeCount(); }
 
     LNDatetimeRangesBody* GetRangesBody() const { return ListBody(); }
 };

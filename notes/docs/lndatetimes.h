@@ -64,6 +64,10 @@ public:
     // Append, throwing a failure.
     LNDatetimes& operator+=(const LNDatetime& date);
     LNDatetimes& operator+=(const LNDatetimes& other);
+    // Replaces the whole value by another list's (which must have a body, else LNERR_INVALID_PARAMETER) or by
+    // one instant; without a body of its own the handle takes a new detached value.
+    LNSTATUS SetValue(const LNDatetimes& other) { return SetEntriesOf(other); }
+    LNSTATUS SetValue(const LNDatetime& date) { return SetEntries(LNDatetimesBody::ValueOf(date)); }
 
     LNDatetimesBody* GetDatetimesBody() const { return ListBody(); }
 };

@@ -27,6 +27,14 @@ LNSTATUS LNDocumentBody::Open(uint32_t options) {
         LNDatabaseBody* database = GetDatabaseBody();
         const LNSTATUS status = database->Open(LNDBOPENOPTION_SESSION_DEFAULT);
         if (status != LNNOERROR && status != LNWARN_ALREADY_OPEN) return LNReturnOrThrow(status);
+        const LNSTATUS opened = LNNoteBody::Open(options);
+        if (status == LNNOERROR) {
+            if (opened == LNNOERROR)
+                OpenedDatabase = true;
+            else
+                database->Close();
+        }
+        return opened;
     }
     return LNNoteBody::Open(options);
 }
@@ -34,7 +42,11 @@ LNSTATUS LNDocumentBody::Open(uint32_t options) {
 LNSTATUS LNDocumentBody::Close() {
     if (!IsOpen()) return LNWARN_NOT_OPEN;
     const LNSTATUS status = LNNoteBody::Close();
-    if (MailType != LNMAILMSGTYPE_DOCUMENT) GetDatabaseBody()->Close();
+    // Only a database that this document opened; one the caller opened stays open for the caller's views.
+    if (OpenedDatabase) {
+        OpenedDatabase = false;
+        GetDatabaseBody()->Close();
+    }
     return status;
 }
 
@@ -78,9 +90,20 @@ bool LNDocumentBody::IsResponse() {
 LNDocument::LNDocument(LNDatabaseBody* database, nnotes::NOTEID noteId, LNMAILMSGTYPE type)
     : LNNote(database, noteId), MailType(type) {}
 
-LNDocument::LNDocument(const LNNote& note, LNMAILMSGTYPE type) : LNNote(note), MailType(type) {
+namespace {
+
+// A document handle forwards to a document body, so a note that has a body of another class (a copy made
+// before the body classes were told apart, say) is no document, whatever its class word.
+void RequireDocument(const LNNote& note) {
+    const LNNoteBody* body = note.GetNoteBody();
+    if (body != nullptr && body->GetClassID() != LNCLASSID_LNDOCUMENTBODY) throw LNERR_CONVERSION;
     if ((note.GetNoteClass() & LNNOTECLASS_DOCUMENT) == 0) throw LNERR_CONVERSION;
 }
+
+} // namespace
+
+LNDocument::LNDocument(const LNNote& note, LNMAILMSGTYPE type)
+    : LNNote((RequireDocument(note), note)), MailType(type) {}
 
 LNDocument& LNDocument::operator=(const LNDocument& other) {
     LNNote::operator=(other);
@@ -89,7 +112,7 @@ LNDocument& LNDocument::operator=(const LNDocument& other) {
 }
 
 LNDocument& LNDocument::operator=(const LNNote& note) {
-    if ((note.GetNoteClass() & LNNOTECLASS_DOCUMENT) == 0) throw LNERR_CONVERSION;
+    RequireDocument(note);
     LNNote::operator=(note);
     MailType = 0;
     return *this;

@@ -35,6 +35,8 @@ public:
     LNSTATUS Close() override;
 
     LNMAILMSGTYPE GetMailType() const { return MailType; }
+    // The database was opened for this new mail document, which closes it again on Close.
+    void TakeDatabaseOpen() { OpenedDatabase = MailType != LNMAILMSGTYPE_DOCUMENT; }
 
     // An empty name: LNERR_NULL_STRING.
     LNSTATUS SetForm(const LNString& name);
@@ -68,8 +70,16 @@ private:
     LNSTATUS SetUpReply(LNDocumentBody* source);
     // The source rendered into "Body", under a header for a forward.
     LNSTATUS AddForwardBody(LNDocumentBody* source);
-    // The document's form and subforms, copied into it.
-    LNSTATUS StoreForm();
+    // The document's form and subforms, copied into it; before holds the items the document had.
+    LNSTATUS StoreForm(const std::vector<nnotes::BLOCKID>& before);
+    struct FormBackup {
+        std::vector<nnotes::BLOCKID> before;
+        bool hadForm = false;
+        uint16_t flags = 0;
+        LNText form;
+    };
+    // After a failed send: the items the form brought in go, "Form" comes back.
+    void RestoreForm(const FormBackup& backup);
     // A copy of the document, with its "Recipients", saved in the mail router's mailbox.
     LNSTATUS Deposit();
     // Database and note open, else the status (unfiltered).
@@ -77,6 +87,7 @@ private:
 
     uint32_t Value = 0;
     LNMAILMSGTYPE MailType = LNMAILMSGTYPE_DOCUMENT;
+    bool OpenedDatabase = false; // Close closes the database too
 };
 
 class LNDocument : public LNNote {

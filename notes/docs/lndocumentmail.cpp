@@ -7,6 +7,7 @@
 #include "lnmailmessage.h"
 #include "lnsession.h"
 #include "lnsessiontext.h"
+#include "lnstringcompare.h"
 
 #include <string>
 
@@ -14,6 +15,7 @@ namespace {
 
 constexpr uint32_t kFontPlain = 0x0A000001, kFontRule = 0x0A0B0001, kFontHeader = 0x080B0001;
 constexpr const char* kLineDelimiter = "\r\n";
+constexpr uint32_t kIgnoreCase = 1;
 
 // The first entry of a text item of the note; "" when it is missing or empty.
 LNString FirstEntry(LNNoteBody* note, const char* name) {
@@ -108,7 +110,9 @@ LNSTATUS LNDocumentBody::SetUpReply(LNDocumentBody* source) {
     if ((status = GetItem(subject, &text)) != LNNOERROR) return status;
     const LNString old = text.GetCount() > 0 ? text[0].GetText() : LNString("");
     LNString prefix;
-    if (old.GetLength() >= 4 && old.GetSubstring(0, 4, &prefix) == LNNOERROR && prefix == "Re: ") {
+    // "RE: " and "re: " answer something as well: a second prefix would only pile up.
+    if (old.GetLength() >= 4 && old.GetSubstring(0, 4, &prefix) == LNNOERROR &&
+        LNStringCompare(prefix, LNString("Re: "), kIgnoreCase) == 0) {
         // The subject already answers something.
     } else {
         LNString answered("Re: ");
@@ -119,7 +123,9 @@ LNSTATUS LNDocumentBody::SetUpReply(LNDocumentBody* source) {
             return status;
     }
 
-    if (source->HasItem(LNString("From"))) {
+    // A reply goes back to the sender: without one there is no one to answer.
+    if (!source->HasItem(LNString("From"))) return LNERR_INVALID_MAIL_MESSAGE;
+    {
         LNItem from;
         if ((status = source->GetItem(LNString("From"), &from)) != LNNOERROR) return status;
         if ((status = CreateItem(LNString("SendTo"), from, from.GetFlags(), LNITEMDUP_REPLACE, nullptr)) !=
@@ -198,16 +204,20 @@ LNSTATUS LNDocumentBody::CreateReplyOrForward(LNMAILMSGTYPE type, LNDocument* ou
     if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
     LN_ASSERT(type <= LNMAILMSGTYPE_REPLY_TO_ALL_WITH_HISTORY, "lndocb", 860);
     if (out == nullptr) return LNReturnOrThrow(LNERR_NULL_POINTER);
+    LNNotesSession* session = GetSession();
+    if (session == nullptr) return LNReturnOrThrow(LNERR_SESSION_NOT_INITIALIZED);
     LNDatabase mail;
-    if (const LNSTATUS status = GetSession()->GetMailDatabase(&mail)) return status;
+    if (const LNSTATUS status = session->GetMailDatabase(&mail)) return status;
     const LNSTATUS opened = mail.Open();
     if (opened != LNNOERROR && opened != LNWARN_ALREADY_OPEN) return opened;
     LNSTATUS status = LNNOERROR;
     auto* made = new LNDocumentBody(this, mail.GetDatabaseBody(), &status, type);
     if (status != LNNOERROR) {
         delete made;
+        if (opened == LNNOERROR) mail.Close();
         return LNReturnOrThrow(status);
     }
+    if (opened == LNNOERROR) made->TakeDatabaseOpen();
     out->SetNoteBody(made);
     return LNNOERROR;
 }
@@ -231,22 +241,47 @@ LNSTATUS LNDocumentBody::Send(const LNText& recipients, bool attachForm) {
 LNSTATUS LNDocumentBody::Send(bool attachForm) {
     if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
     LNNotesSession* session = GetSession();
+    if (session == nullptr) return LNReturnOrThrow(LNERR_SESSION_NOT_INITIALIZED);
     if (session->GetEnvironmentLong(LNString("KitType")) == 2)
         return LNReturnOrThrow(LNERR_SERVER_MAIL_UNSUPPORTED);
     if (const LNSTATUS status = WriteText(this, "From", session->GetUserName(), 0x45)) return status;
-    if (attachForm)
-        if (const LNSTATUS status = StoreForm()) return status;
+    // A failed send gives the document back its form name and drops the form's items.
+    FormBackup backup;
+    if (attachForm) {
+        backup.before = GetItemBlocks();
+        LNText form;
+        if (HasItem(LNString("Form")) && GetItem(LNString("Form"), &form) == LNNOERROR) {
+            backup.hadForm = true;
+            backup.flags = form.GetFlags();
+            for (uint32_t i = 0; i < form.GetCount(); ++i)
+                backup.form << form[i].GetText();
+        }
+        if (const LNSTATUS status = StoreForm(backup.before)) {
+            RestoreForm(backup);
+            return status;
+        }
+    }
     LNDatetimes posted;
-    if (const LNSTATUS status = posted.Append(session->GetCurrentDatetime())) return status;
-    if (const LNSTATUS status = CreateItem(LNString("PostedDate"), posted, 0x04, LNITEMDUP_REPLACE, nullptr))
-        return status;
-    const LNSTATUS status = Deposit();
-    if (status != LNNOERROR) DeleteItem(LNString("PostedDate"));
+    LNSTATUS status = posted.Append(session->GetCurrentDatetime());
+    if (status == LNNOERROR)
+        status = CreateItem(LNString("PostedDate"), posted, 0x04, LNITEMDUP_REPLACE, nullptr);
+    if (status == LNNOERROR) {
+        status = Deposit();
+        if (status != LNNOERROR) DeleteItem(LNString("PostedDate"));
+    }
+    if (status != LNNOERROR && attachForm) RestoreForm(backup);
     return status;
+}
+
+void LNDocumentBody::RestoreForm(const FormBackup& backup) {
+    // The send's own failure is what the caller hears of; this undoes what it can.
+    DeleteItemsExcept(backup.before);
+    if (backup.hadForm) CreateItem(LNString("Form"), backup.form, backup.flags, LNITEMDUP_REPLACE, nullptr);
 }
 
 LNSTATUS LNDocumentBody::Deposit() {
     LNNotesSession* session = GetSession();
+    if (session == nullptr) return LNReturnOrThrow(LNERR_SESSION_NOT_INITIALIZED);
     LNString server;
     if (MailType == LNMAILMSGTYPE_DOCUMENT) {
         LNDatabase mail;

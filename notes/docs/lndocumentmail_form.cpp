@@ -120,7 +120,7 @@ nnotes::STATUS CopySubforms(nnotes::DBHANDLE db, nnotes::NOTEHANDLE form, nnotes
 
 } // namespace
 
-LNSTATUS LNDocumentBody::StoreForm() {
+LNSTATUS LNDocumentBody::StoreForm(const std::vector<nnotes::BLOCKID>& before) {
     LNString name;
     if (GetFormName(&name) != LNNOERROR || name.IsEmpty()) return LNNOERROR;
     const nnotes::DBHANDLE db = GetDatabaseBody()->GetHandle();
@@ -130,6 +130,9 @@ LNSTATUS LNDocumentBody::StoreForm() {
     nnotes::STATUS status = CopyFormItems(form, GetNoteHandle(), kFormExcluded, 0);
     if (status == nnotes::NOERROR) status = CopySubforms(db, form, GetNoteHandle());
     nnotes::CloseNote(form);
+    // The copied items get their bodies, as if the document had been opened with them.
+    const LNSTATUS adopted = AdoptItemsExcept(before);
     if (status != nnotes::NOERROR) return LNReturnOrThrowNotesStatus(status);
+    if (adopted != LNNOERROR) return LNReturnOrThrow(adopted);
     return DeleteItem(LNString("Form"));
 }

@@ -76,6 +76,12 @@ public:
         return InsertSingles(index, value);
     }
     LNSTATUS Delete(uint32_t index, uint32_t count) { return DeleteRun(index, count, false); }
+    // A value of the one entry.
+    static LNListValue ValueOf(const Value& entry) {
+        LNListValue value;
+        value.singles.push_back(ToEntry(entry));
+        return value;
+    }
 
 protected:
     using LNListBody::LNListBody;

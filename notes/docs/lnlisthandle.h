@@ -6,6 +6,7 @@
 #include "lnassert.h"
 #include "lnerrors.h"
 #include "lnitem.h"
+#include "lnlistbody.h"
 
 // The body of item when it is of class bodyClass (or item is empty: null); else LNERR_CONVERSION is thrown.
 template <class BodyType>
@@ -40,6 +41,9 @@ public:
     operator Value() const { return GetValue(); }
 
 protected:
+    BodyType* Body() const { return ListBody; }
+    uint32_t GetIndex() const { return Index; }
+
     // Replaces the entry: the new value goes in before it, then the old one goes; a failure is thrown.
     void Replace(const Value& value) {
         if (const LNSTATUS status = ListBody->Insert(Index, value)) throw status;
@@ -94,5 +98,28 @@ protected:
         }
         SetItemBody(nullptr, body);
         return LNNOERROR;
+    }
+
+    // Makes entries the whole value (the family's value replacement): written through to the note for an
+    // item of a note; without a body, a new detached value. A failure leaves the old value.
+    LNSTATUS SetEntries(const LNListValue& entries) {
+        if (!IsNull()) return LNReturnOrThrow(ListBody()->Store(entries));
+        auto* body = new BodyType(nnotes::NULLBLOCKID, 0);
+        if (const LNSTATUS status = body->Store(entries)) {
+            delete body;
+            return LNReturnOrThrow(status);
+        }
+        SetItemBody(nullptr, body);
+        return LNNOERROR;
+    }
+    // The whole value of another list of the family; a list without a body gives LNERR_INVALID_PARAMETER.
+    static LNSTATUS EntriesOf(const LNListHandle& other, LNListValue* entries) {
+        if (other.IsNull()) return LNERR_INVALID_PARAMETER;
+        return other.ListBody()->Read(entries);
+    }
+    LNSTATUS SetEntriesOf(const LNListHandle& other) {
+        LNListValue entries;
+        if (const LNSTATUS status = EntriesOf(other, &entries)) return LNReturnOrThrow(status);
+        return SetEntries(entries);
     }
 };

@@ -9,6 +9,11 @@ namespace {
 constexpr const char* kRecipientItems[] = {"SendTo", "CopyTo", "BlindCopyTo"};
 constexpr uint16_t kRecipientFlags[] = {0x45, 0x45, 0x44};
 
+// A caller's number, not an internal fault: one outside the three kinds is refused with a status.
+bool IsRecipientType(LNRECIPIENTTYPE type) {
+    return type == LNRECIPIENTTYPE_PRIMARY || type == LNRECIPIENTTYPE_CC || type == LNRECIPIENTTYPE_BCC;
+}
+
 } // namespace
 
 LNSTATUS LNMailMessage::OpenBody(LNDocumentBody** body) const {
@@ -52,14 +57,12 @@ LNSTATUS LNMailMessage::WriteText(const char* name, const LNString& text, uint16
 }
 
 LNSTATUS LNMailMessage::GetRecipients(LNRECIPIENTTYPE type, LNText* names) const {
-    LN_ASSERT(type == LNRECIPIENTTYPE_PRIMARY || type == LNRECIPIENTTYPE_CC || type == LNRECIPIENTTYPE_BCC,
-              "lnmail", 535);
+    if (!IsRecipientType(type)) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     return ReadText(kRecipientItems[type], names);
 }
 
 LNSTATUS LNMailMessage::SetRecipients(LNRECIPIENTTYPE type, const LNText& names) {
-    LN_ASSERT(type == LNRECIPIENTTYPE_PRIMARY || type == LNRECIPIENTTYPE_CC || type == LNRECIPIENTTYPE_BCC,
-              "lnmail", 1143);
+    if (!IsRecipientType(type)) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     LNDocumentBody* body = nullptr;
     if (const LNSTATUS status = OpenBody(&body)) return LNReturnOrThrow(status);
     return body->CreateItem(LNString(kRecipientItems[type]), names, kRecipientFlags[type], LNITEMDUP_REPLACE,
@@ -67,6 +70,7 @@ LNSTATUS LNMailMessage::SetRecipients(LNRECIPIENTTYPE type, const LNText& names)
 }
 
 LNSTATUS LNMailMessage::SetRecipients(LNRECIPIENTTYPE type, const LNString& names) {
+    if (!IsRecipientType(type)) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     LNText list;
     uint32_t start = 0;
     while (true) {

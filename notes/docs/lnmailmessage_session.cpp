@@ -16,6 +16,7 @@ LNSTATUS LNNotesSession::CreateMailMessage(LNMailMessage* message) {
         delete body;
         return LNReturnOrThrow(status);
     }
+    if (opened == LNNOERROR) body->TakeDatabaseOpen();
     message->SetNoteBody(body);
     return LNNOERROR;
 }

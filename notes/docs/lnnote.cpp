@@ -7,23 +7,8 @@
 #include "lnform.h"
 #include "lnitem.h"
 #include "lnitemarray.h"
+#include "lnnotebodyfactory.h"
 #include "lnviewfolder.h"
-
-namespace {
-
-// The body class for a note's class word, agents first. Documents open as plain documents: a mail role would
-// make closing the note close its database too.
-LNNoteBody* NewBodyFor(LNNOTECLASS noteClass, LNDatabaseBody* database, nnotes::NOTEID id, LNSTATUS* status) {
-    if ((noteClass & LNNOTECLASS_AGENT) != 0) return new LNAgentBody(database, id, status);
-    if ((noteClass & LNNOTECLASS_DOCUMENT) != 0)
-        return new LNDocumentBody(database, id, LNMAILMSGTYPE_DOCUMENT, status);
-    if ((noteClass & LNNOTECLASS_FORM) != 0) return new LNFormBody(database, id, status);
-    if ((noteClass & LNNOTECLASS_VIEW) != 0)
-        return new LNViewFolderBody(database, id, LNVFNOTETYPE_VIEW, status);
-    return new LNNoteBody(database, id, status);
-}
-
-} // namespace
 
 LNNote::LNNote(LNDatabaseBody* database, nnotes::NOTEID noteId) : NoteID(noteId) {
     Database.AssignBody(database);
@@ -92,7 +77,7 @@ LNSTATUS LNNote::Open(uint32_t options) {
         nnotes::GetNoteInfo(probe, nnotes::NOTE_INFO_CLASS, &noteClass);
         if (const nnotes::STATUS status = nnotes::CloseNote(probe)) return LNReturnOrThrowNotesStatus(status);
         LNSTATUS status = LNNOERROR;
-        LNNoteBody* body = NewBodyFor(noteClass, database, NoteID, &status);
+        LNNoteBody* body = LNNewNoteBodyForClass(noteClass, database, NoteID, &status);
         if (status != LNNOERROR) {
             delete body;
             return LNReturnOrThrow(status);

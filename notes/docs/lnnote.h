@@ -10,6 +10,7 @@
 #include "lnobjlist.h"
 
 #include <cstdint>
+#include <vector>
 
 class LNItem;
 class LNItemArray;
@@ -89,6 +90,25 @@ public:
     // A copy of the open note, in memory, that the handle takes.
     LNSTATUS Duplicate(LNNote* copy);
 
+    // What the store's note calls answer, each operation named after its call (open note, else
+    // LNERR_NOTE_NOT_OPEN thrown; a failing call is thrown as its Notes status): the note identity (the
+    // first 16 bytes of the originator id), the text of GetNoteTextByLength, the two texts of GetNoteTexts
+    // and the two values of GetNoteFlagPair.
+    nnotes::UNIVERSALID GetNoteIdentity() const;
+    LNString GetNoteTextByLength() const;
+    LNString GetNoteTextsFirst() const;
+    LNString GetNoteTextsSecond() const;
+    uint32_t GetNoteFlagPairFirst() const;
+    uint32_t GetNoteFlagPairSecond() const;
+    // The store's three note actions; success marks the note modified, a failure is its Notes status.
+    LNSTATUS NoteActionA();
+    LNSTATUS NoteActionB();
+    LNSTATUS NoteActionC();
+    // Not provided: LNERR_NOT_IMPLEMENTED.
+    LNSTATUS ReservedA();
+    LNSTATUS ReservedB();
+    LNSTATUS ReservedC();
+
     // Used by the item bodies of this note.
     // The body that stands for the item; none gives LNERR_NO_MATCH. With a handle, the handle takes it when
     // its class fits the body's type (else LNERR_INVALID_PARAMETER).
@@ -98,9 +118,15 @@ public:
     void SetModified() { Modified = 1; }
     const LNObjectList& GetItemList() const { return Items; }
 
+    // Items appended to the open note by store calls: the blocks of every item it holds now, then bodies for
+    // every item not among them (as the note's open builds them), or their deletion.
+    std::vector<nnotes::BLOCKID> GetItemBlocks() const;
+    LNSTATUS AdoptItemsExcept(const std::vector<nnotes::BLOCKID>& known);
+    LNSTATUS DeleteItemsExcept(const std::vector<nnotes::BLOCKID>& known);
+
 protected:
-    // Walks every item of the open note and builds its body.
-    LNSTATUS LoadItems();
+    // Walks every item of the open note and builds its body; with known, only for the items not in it.
+    LNSTATUS LoadItems(const std::vector<nnotes::BLOCKID>* known = nullptr);
 
 private:
     struct NewItem {
@@ -112,6 +138,9 @@ private:
     };
 
     nnotes::DBHANDLE GetDatabaseHandle() const;
+    LNSTATUS NoteAction(nnotes::STATUS (*action)(nnotes::NOTEHANDLE));
+    // The size of the database object that an item of TYPE_OBJECT names; throws LNERR_NOTE_SIZE.
+    uint32_t ObjectSize(nnotes::BLOCKID value, uint32_t length) const;
     void ReadInfo(uint16_t selector, void* value) const;
     LNDatetime InfoTime(uint16_t selector) const;
     // The body for an item, by its type code.
@@ -192,7 +221,23 @@ public:
     bool IsModified() const;
     LNSTATUS Duplicate(LNNote* copy) const;
 
+    // Forwarded to the body (LNNoteBody above); without a body the values throw and the statuses return
+    // LNERR_NOTE_NOT_OPEN for a handle that names a note, else LNERR_NOT_INITIALIZED.
+    nnotes::UNIVERSALID GetNoteIdentity() const;
+    LNString GetNoteTextByLength() const;
+    LNString GetNoteTextsFirst() const;
+    LNString GetNoteTextsSecond() const;
+    uint32_t GetNoteFlagPairFirst() const;
+    uint32_t GetNoteFlagPairSecond() const;
+    LNSTATUS NoteActionA();
+    LNSTATUS NoteActionB();
+    LNSTATUS NoteActionC();
+    LNSTATUS ReservedA();
+    LNSTATUS ReservedB();
+    LNSTATUS ReservedC();
+
 protected:
+    LNSTATUS ForwardStatus(LNSTATUS (LNNoteBody::*operation)()) const;
     // The status of an operation on a handle without a body.
     LNSTATUS NoBodyStatus() const;
     // The open body, or the status thrown when there is none.

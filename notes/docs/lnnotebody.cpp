@@ -1,5 +1,6 @@
 // The open note: opening, closing and saving, and what the store tells about the note.
 #include "lnnote.h"
+#include "lnnotebodyfactory.h"
 
 #include "lnerrors.h"
 
@@ -174,17 +175,35 @@ LNDatetime LNNoteBody::GetCreated() const {
     return LNDatetime(GetOriginatorID().note);
 }
 
+uint32_t LNNoteBody::ObjectSize(nnotes::BLOCKID value, uint32_t length) const {
+    const auto* bytes = static_cast<const uint8_t*>(nnotes::LockBlock(value.pool));
+    if (bytes == nullptr) throw LNERR_NOTE_SIZE;
+    const void* at = bytes + value.block + 2;
+    nnotes::ODSObjectDescriptor descriptor{};
+    const nnotes::STATUS read =
+        nnotes::ReadOnDiskStructure(&at, length - 2, nnotes::ODS_OBJECT_DESCRIPTOR, &descriptor, 1);
+    nnotes::UnlockBlock(value.pool);
+    uint32_t size = 0;
+    if (read != nnotes::NOERROR || nnotes::GetObjectSize(GetDatabaseHandle(), descriptor.ObjectID,
+                                                         descriptor.ObjectType, &size) != nnotes::NOERROR)
+        throw LNERR_NOTE_SIZE;
+    return size;
+}
+
 uint32_t LNNoteBody::GetSize() const {
     const nnotes::NOTEHANDLE note = GetNoteHandle();
     uint64_t total = 0;
-    nnotes::BLOCKID item{};
+    nnotes::BLOCKID item{}, value{};
+    uint16_t type = 0;
     uint32_t length = 0;
-    nnotes::STATUS status = nnotes::FindItemByName(note, nullptr, 0, &item, nullptr, nullptr, &length);
+    nnotes::STATUS status = nnotes::FindItemByName(note, nullptr, 0, &item, &type, &value, &length);
     while (status == nnotes::NOERROR) {
         // Every value holds at least its type word.
         if (length < 2) throw LNERR_NOTE_SIZE;
         total += length - 2;
-        status = nnotes::FindNextItemByName(note, nullptr, 0, item, &item, nullptr, nullptr, &length);
+        // An object item stands for bytes kept outside the note.
+        if (type == nnotes::TYPE_OBJECT) total += ObjectSize(value, length);
+        status = nnotes::FindNextItemByName(note, nullptr, 0, item, &item, &type, &value, &length);
     }
     if (nnotes::ERR(status) != nnotes::ERR_ITEM_NOT_FOUND || total > UINT32_MAX) throw LNERR_NOTE_SIZE;
     return static_cast<uint32_t>(total);
@@ -202,7 +221,7 @@ LNSTATUS LNNoteBody::Duplicate(LNNote* copy) {
     if (const nnotes::STATUS status = nnotes::DuplicateNote(GetNoteHandle(), 0, &handle))
         return LNReturnOrThrowNotesStatus(status);
     LNSTATUS status = LNNOERROR;
-    auto* body = new LNNoteBody(handle, GetDatabaseBody(), &status);
+    LNNoteBody* body = LNNewNoteBodyForClass(GetNoteClass(), handle, GetDatabaseBody(), &status);
     if (status != LNNOERROR) {
         delete body;
         return LNReturnOrThrow(status);

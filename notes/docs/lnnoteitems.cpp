@@ -210,7 +210,58 @@ LNSTATUS LNNoteBody::AddItemBody(LNItemBody* body) {
     return LNNOERROR;
 }
 
-LNSTATUS LNNoteBody::LoadItems() {
+namespace {
+
+bool Contains(const std::vector<nnotes::BLOCKID>& blocks, nnotes::BLOCKID item) {
+    for (const nnotes::BLOCKID& b : blocks)
+        if (b.pool == item.pool && b.block == item.block) return true;
+    return false;
+}
+
+} // namespace
+
+std::vector<nnotes::BLOCKID> LNNoteBody::GetItemBlocks() const {
+    std::vector<nnotes::BLOCKID> blocks;
+    nnotes::BLOCKID item{};
+    for (nnotes::STATUS status = nnotes::FindItemByName(Handle, nullptr, 0, &item, nullptr, nullptr, nullptr);
+         status == nnotes::NOERROR;
+         status = nnotes::FindNextItemByName(Handle, nullptr, 0, item, &item, nullptr, nullptr, nullptr))
+        blocks.push_back(item);
+    return blocks;
+}
+
+LNSTATUS LNNoteBody::AdoptItemsExcept(const std::vector<nnotes::BLOCKID>& known) {
+    GetNoteHandle();
+    const LNSTATUS status = LoadItems(&known);
+    Modified = 1;
+    return status;
+}
+
+LNSTATUS LNNoteBody::DeleteItemsExcept(const std::vector<nnotes::BLOCKID>& known) {
+    GetNoteHandle();
+    // Items with bodies go through their bodies (every segment of rich text with them)...
+    for (LNNotesClass* object = Items.GetLastObject(); object != nullptr;) {
+        auto* body = static_cast<LNItemBody*>(object);
+        object = Items.GetPreviousObject(object);
+        bool kept = false;
+        for (const nnotes::BLOCKID& b : known)
+            kept = kept || body->IsItemBlock(b);
+        if (kept) continue;
+        LNItem handle;
+        handle.SetItemBody(this, body);
+        if (const LNSTATUS status = DeleteItem(&handle)) return status;
+    }
+    // ...and any left without one straight from the note.
+    for (const nnotes::BLOCKID& item : GetItemBlocks()) {
+        if (Contains(known, item)) continue;
+        if (const nnotes::STATUS status = nnotes::DeleteItemByBlock(Handle, item))
+            return LNReturnOrThrowNotesStatus(status);
+        Modified = 1;
+    }
+    return LNNOERROR;
+}
+
+LNSTATUS LNNoteBody::LoadItems(const std::vector<nnotes::BLOCKID>* known) {
     const LNCompositeItemHooks* hooks = LNGetCompositeItemHooks();
     NewItem item{};
     nnotes::STATUS status = nnotes::FindItemByName(Handle, nullptr, 0, &item.item, nullptr, nullptr, nullptr);
@@ -218,6 +269,14 @@ LNSTATUS LNNoteBody::LoadItems() {
         if (const LNSTATUS queried = QueryItem(item.item, &item)) return queried;
     }
     while (status == nnotes::NOERROR) {
+        // Items already bound to bodies are passed over when only the new ones are wanted.
+        if (known != nullptr && Contains(*known, item.item)) {
+            status = nnotes::FindNextItemByName(Handle, nullptr, 0, item.item, &item.item, nullptr, nullptr,
+                                                nullptr);
+            if (status == nnotes::NOERROR)
+                if (const LNSTATUS queried = QueryItem(item.item, &item)) return queried;
+            continue;
+        }
         LNITEMTYPE type = LNItemTypeFromNSFType(item.nsfType, item.flags, LNCLASSID_LNITEMBODY);
         char name[nnotes::MAXITEMNAME + 1] = {};
         uint16_t length = 0;
@@ -241,15 +300,18 @@ LNSTATUS LNNoteBody::LoadItems() {
             if (status != nnotes::NOERROR) break;
             if (const LNSTATUS queried = QueryItem(item.item, &item)) return queried;
             if (item.nsfType != nnotes::TYPE_COMPOSITE || hooks == nullptr) break;
+            if (known != nullptr && Contains(*known, item.item)) break;
             if (const LNSTATUS named = ItemName(Handle, item.item, name, &length)) return named;
             LNItemBody* field = FindItemBodyByName(LNString(name), nnotes::TYPE_COMPOSITE);
+            // New items join only a field that is new as well.
+            if (known != nullptr && field != body) break;
             if (field == nullptr || field->GetClassID() != LNCLASSID_LNRICHTEXTBODY) break;
             if (const LNSTATUS joined = hooks->AddItemBlock(field, item.item, item.value, item.size))
                 return joined;
         }
     }
     if (nnotes::ERR(status) != nnotes::ERR_ITEM_NOT_FOUND) return LNToNotesStatus(status);
-    Modified = 0;
+    if (known == nullptr) Modified = 0;
     return LNNOERROR;
 }
 

@@ -63,6 +63,10 @@ public:
     // Append, throwing a failure.
     LNNumbers& operator+=(double number);
     LNNumbers& operator+=(const LNNumbers& other);
+    // Replaces the whole value by another list's (which must have a body, else LNERR_INVALID_PARAMETER) or by
+    // one number; without a body of its own the handle takes a new detached value.
+    LNSTATUS SetValue(const LNNumbers& other) { return SetEntriesOf(other); }
+    LNSTATUS SetValue(double number) { return SetEntries(LNNumbersBody::ValueOf(number)); }
 
     LNNumbersBody* GetNumbersBody() const { return ListBody(); }
 };

@@ -49,18 +49,15 @@ LNSTATUS LNVFNavigatorBody::Open(LNViewFolderBody* view, const LNDatabase& data,
     Collection = collection;
 
     LNVFPosition first;
-    Read read;
-    read.returnCount = 1;
-    read.mask = kNoteIDMask;
-    read.wantBuffer = true;
-    const LNSTATUS found = ReadEntries(first.GetPositionData(), read);
+    nnotes::NOTEID id = 0;
+    const LNSTATUS found = ReadNoteID(first.GetPositionData(), &id);
     if (found == LNWARN_NOT_FOUND) {
         if (start != nullptr) return LNERR_NO_MATCH;
         Flags |= kCountKnown;
         return LNNOERROR;
     }
     if (found != LNNOERROR) return found;
-    if ((TakeNoteID(read) & nnotes::NOTEID_CATEGORY) != 0) Flags |= kCategorized;
+    if ((id & nnotes::NOTEID_CATEGORY) != 0) Flags |= kCategorized;
     if (start == nullptr) return LNNOERROR;
 
     // The navigator covers what lies under the start entry: its first child begins the range.
@@ -131,6 +128,16 @@ LNSTATUS LNVFNavigatorBody::ReadEntries(nnotes::CollectionPosition* position, Re
         return LNWARN_NOT_FOUND;
     }
     return LNNOERROR;
+}
+
+LNSTATUS LNVFNavigatorBody::ReadNoteID(nnotes::CollectionPosition* position, nnotes::NOTEID* id) const {
+    Read read;
+    read.returnCount = 1;
+    read.mask = kNoteIDMask;
+    read.wantBuffer = true;
+    const LNSTATUS status = ReadEntries(position, read);
+    if (status == LNNOERROR) *id = TakeNoteID(read);
+    return status;
 }
 
 nnotes::NOTEID LNVFNavigatorBody::TakeNoteID(Read& read) {

@@ -71,6 +71,8 @@ public:
     LNSTATUS ReadEntries(nnotes::CollectionPosition* position, Read& read) const;
     // The note id at the start of a read's buffer, which it frees.
     static nnotes::NOTEID TakeNoteID(Read& read);
+    // The note id of the entry at position (one read, note id only): LNWARN_NOT_FOUND when there is none.
+    LNSTATUS ReadNoteID(nnotes::CollectionPosition* position, nnotes::NOTEID* id) const;
     // True when the position lies in what this navigator covers.
     bool IsValidPosition(const nnotes::CollectionPosition& position) const;
 

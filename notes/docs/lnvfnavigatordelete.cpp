@@ -11,16 +11,6 @@ bool IsDocumentID(nnotes::NOTEID id) {
     return (id & nnotes::NOTEID_CATEGORY) == 0;
 }
 
-// Deletes every document of the table; the first failure ends the work.
-LNSTATUS DeleteDocuments(LNDatabase& database, nnotes::DHANDLE table) {
-    nnotes::NOTEID id = 0;
-    for (bool first = true; nnotes::IDScan(table, first, &id) == nnotes::NOERROR; first = false) {
-        if (!IsDocumentID(id)) continue;
-        if (const LNSTATUS status = database.DeleteNote(id)) return status;
-    }
-    return LNNOERROR;
-}
-
 } // namespace
 
 LNSTATUS LNVFNavigatorBody::DeleteEntry(LNVFEntry* entry, bool descendants) {
@@ -39,13 +29,20 @@ LNSTATUS LNVFNavigatorBody::DeleteEntry(LNVFEntry* entry, bool descendants) {
             IsDocumentID(body->GetNoteID()) ? database.DeleteNote(body->GetNoteID()) : LNERR_DELETE_CATEGORY;
     } else {
         if (IsRestricted() && StartPos.GetPositionData()->MaxLevel < 31) return LNERR_FOREIGN_ENTRIES;
+        // The descendants are the entries that follow in order while they stay deeper than the entry. A
+        // lower bound on the level says so to every read, including the reads that go on after a full
+        // buffer (the store's "next inside this entry" would re-anchor there and stop).
         LNVFPosition under = body->GetPosition();
+        nnotes::CollectionPosition* position = under.GetPositionData();
+        position->MinLevel = static_cast<uint8_t>(position->Level + 1);
+        const auto inside = static_cast<uint16_t>(nnotes::NAVIGATE_NEXT | nnotes::NAVIGATE_MINLEVEL);
         nnotes::DHANDLE table = nnotes::NULLHANDLE;
-        status = CollectIDs(under.GetPositionData(), nnotes::NAVIGATE_NEXT, 1,
-                            nnotes::NAVIGATE_NEXT_DESCENDANT, &table);
+        status = CollectIDs(position, inside, 1, inside, &table);
         if (status != LNNOERROR) return status;
-        status = LNToNotesStatus(nnotes::InsertID(table, body->GetNoteID(), nullptr));
-        if (status == LNNOERROR) status = DeleteDocuments(database, table);
+        if (IsDocumentID(body->GetNoteID()))
+            status = LNToNotesStatus(nnotes::InsertID(table, body->GetNoteID(), nullptr));
+        if (status == LNNOERROR && nnotes::IDEntries(table) != 0)
+            status = LNToNotesStatus(nnotes::DeleteNotes(database.GetHandle(), table, 0));
         nnotes::DestroyIDTable(table);
     }
     if (status == LNNOERROR) entry->Attach(nullptr);

@@ -109,12 +109,18 @@ LNSTATUS LNVFNavigatorBody::Refresh() {
     IDTable = nnotes::NULLHANDLE;
     nnotes::CurrentTime(&RefreshTime);
     LNVFPosition start = StartPos;
-    Read read;
-    read.returnCount = 1;
-    read.mask = kNoteIDMask;
-    read.wantBuffer = true;
-    const LNSTATUS status = ReadEntries(start.GetPositionData(), read);
-    if (status == LNNOERROR) nnotes::FreeBlock(read.buffer);
+    nnotes::NOTEID id = 0;
+    const LNSTATUS status = ReadNoteID(start.GetPositionData(), &id);
     if (status == LNWARN_NOT_FOUND) Flags |= kCountKnown;
-    return status == LNWARN_NOT_FOUND ? LNNOERROR : status;
+    if (status != LNNOERROR && status != LNWARN_NOT_FOUND) return status;
+    // Categories may have come or gone with the documents: the first entry of the view says, as at opening.
+    LNVFPosition first;
+    const LNSTATUS found = ReadNoteID(first.GetPositionData(), &id);
+    if (found == LNNOERROR && (id & nnotes::NOTEID_CATEGORY) != 0)
+        Flags |= kCategorized;
+    else if (found == LNNOERROR || found == LNWARN_NOT_FOUND)
+        Flags &= static_cast<uint16_t>(~kCategorized);
+    else
+        return found;
+    return LNNOERROR;
 }

@@ -34,10 +34,11 @@ LNSTATUS LNVFNavigatorBody::FindByKeys(LNVFFindKeys& keys, const LNVFFindOptions
         return LNWARN_NOT_FOUND;
     }
     if (s != nnotes::NOERROR) return LNToNotesStatus(s);
-    // One key on the sorting of a categorised view stands for the category that holds the documents found.
+    // One key on the sorting of a categorised view stands for the category that holds the documents found:
+    // the top one, however many category levels lie between it and the documents.
     if (keys.GetCount() == 1 && (flags & LNVFFindOptions::kComparisonMask) == 0 && found.Level > 0 &&
         found.Level < nnotes::MAXTUMBLERLEVELS) {
-        --found.Level;
+        found.Level = 0;
         if (count != nullptr) *count = 1;
     }
     if (!IsValidPosition(found)) {
@@ -111,6 +112,8 @@ LNSTATUS LNVFNavigatorBody::CollectIDs(nnotes::CollectionPosition* position, uin
             for (uint32_t at = 0; ids != nullptr && inserted == LNNOERROR && at + 4 <= read.length; at += 4) {
                 nnotes::NOTEID id = 0;
                 std::memcpy(&id, ids + at, sizeof id);
+                // Categories and totals have pseudo ids that name no note.
+                if ((id & nnotes::NOTEID_CATEGORY) != 0) continue;
                 inserted = LNToNotesStatus(nnotes::InsertID(*table, id, nullptr));
             }
             if (ids != nullptr) nnotes::UnlockBlock(read.buffer);

@@ -80,9 +80,10 @@ LNSTATUS LNViewFolder::Open(uint32_t options, const LNDatabase& data) {
 
 LNSTATUS LNViewFolder::Open(uint32_t options, const LNString& path, const LNString& server) {
     if (const LNSTATUS status = MakeBody()) return status;
+    LNNotesSession* session = GetViewFolderBody()->GetSession();
+    if (session == nullptr) return LNReturnOrThrow(LNERR_SESSION_NOT_INITIALIZED);
     LNDatabase data;
-    if (const LNSTATUS status = data.Initialize(GetViewFolderBody()->GetSession(), path, server))
-        return status;
+    if (const LNSTATUS status = data.Initialize(session, path, server)) return status;
     return GetViewFolderBody()->OpenView(options, data);
 }
 

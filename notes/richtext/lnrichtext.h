@@ -78,6 +78,11 @@ public:
     // when the current one is full.
     LNSTATUS GetWriteBlock(uint32_t length, uint32_t* offset, LNMemoryBlock** block);
     uint32_t GetFirstBlockUsed() const { return FirstBlockUsed; }
+    void SetFirstBlockUsed(uint32_t used) { FirstBlockUsed = used; }
+    // Fills further item index (from 0); past the last: LNERR_SUBSCRIPT_OUT_OF_RANGE.
+    LNSTATUS SetItemBlock(uint32_t index, nnotes::BLOCKID item, nnotes::BLOCKID value, uint32_t length);
+    // The further items, in item order.
+    LNSTATUS GetItemBlocks(std::vector<nnotes::BLOCKID>* items, uint32_t* count) const;
 
     bool IsValid() const;
     bool IsLoaded() const { return !Top.IsNull(); }
@@ -150,8 +155,19 @@ public:
     LNSTATUS GetEndCursor(LNRTCursor* cursor) const;
     LNSTATUS InsertTextAtCursor(const LNString& text, const LNRTCursor& cursor);
     LNSTATUS InsertObjectAtCursor(const LNRTCursor& cursor, const LNRTObject& object);
+    LNSTATUS InsertRichTextAtCursor(const LNRTCursor& cursor, const LNRichText& richText);
     LNSTATUS DeleteRange(LNRTCursor* a, LNRTCursor* b);
+    LNSTATUS DeleteCount(LNRTCursor* cursor, uint32_t count);
     LNSTATUS CopyRangeToRichText(const LNRTCursor& a, const LNRTCursor& b, LNRichText* out) const;
+    LNSTATUS CopyCountToRichText(const LNRTCursor& cursor, uint32_t count, LNRichText* out) const;
+    LNSTATUS CopyCountToRichText(const LNRTCursor* cursor, uint32_t count, LNRichText* out) const;
+    LNSTATUS CopyObjectToRichText(const LNRTObject& object, LNRichText* out) const;
+    // The top container's links: it has no siblings nor parent (LNWARN_NOT_FOUND).
+    LNSTATUS GetNext(LNRTObject* out) const;
+    LNSTATUS GetPrevious(LNRTObject* out) const;
+    LNSTATUS GetParent(LNRTObject* out) const;
+    // The top container's type bits (this hides the item's type); failures are thrown.
+    uint32_t GetType() const;
     LNSTATUS SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style, uint32_t mask);
     LNSTATUS SetFontStyleFromCursor(const LNRTCursor& cursor, const LNFontStyle& style);
 
@@ -160,4 +176,7 @@ private:
     // Runs operation on the top container; a body that cannot load gives its status.
     template <typename Operation>
     LNSTATUS OnTop(Operation operation) const;
+    // As OnTop, for operations that bring in objects: their runs' faces are adopted afterwards.
+    template <typename Operation>
+    LNSTATUS OnTopAdopting(Operation operation);
 };

@@ -102,6 +102,24 @@ LNSTATUS LNRichTextBody::GetItemBlock(uint32_t index, nnotes::BLOCKID* item, nno
     return LNNOERROR;
 }
 
+LNSTATUS LNRichTextBody::SetItemBlock(uint32_t index, nnotes::BLOCKID item, nnotes::BLOCKID value,
+                                      uint32_t length) {
+    if (index >= ItemBlocks.size()) return LNERR_SUBSCRIPT_OUT_OF_RANGE;
+    ItemBlocks[index].item = item;
+    ItemBlocks[index].value = value;
+    ItemBlocks[index].length = length;
+    return LNNOERROR;
+}
+
+LNSTATUS LNRichTextBody::GetItemBlocks(std::vector<nnotes::BLOCKID>* items, uint32_t* count) const {
+    if (items == nullptr || count == nullptr) return LNERR_INVALID_PARAMETER;
+    items->clear();
+    for (const ItemBlock& entry : ItemBlocks)
+        items->push_back(entry.item);
+    *count = static_cast<uint32_t>(ItemBlocks.size());
+    return LNNOERROR;
+}
+
 bool LNRichTextBody::IsValid() const {
     if (Closed || Top.IsNull()) return false;
     if (IsInNote() && !NonItemFontTable.IsNull()) return false;

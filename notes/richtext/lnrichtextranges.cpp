@@ -8,6 +8,14 @@ LNSTATUS LNRichText::OnTop(Operation operation) const {
     return LNReturnOrThrow(operation(top.GetContainerBody()));
 }
 
+template <typename Operation>
+LNSTATUS LNRichText::OnTopAdopting(Operation operation) {
+    LNRTContainer top;
+    if (const LNSTATUS status = GetRTContainer(&top)) return status;
+    if (const LNSTATUS status = operation(top.GetContainerBody())) return LNReturnOrThrow(status);
+    return LNReturnOrThrow(GetRichTextBody()->AdoptRunFonts(top.GetObjectBody()));
+}
+
 LNSTATUS LNRichText::GetStartCursor(LNRTCursor* cursor) const {
     return OnTop([&](LNRTContainerBody* top) { return top->GetStartCursor(cursor); });
 }
@@ -21,7 +29,53 @@ LNSTATUS LNRichText::InsertTextAtCursor(const LNString& text, const LNRTCursor& 
 }
 
 LNSTATUS LNRichText::InsertObjectAtCursor(const LNRTCursor& cursor, const LNRTObject& object) {
-    return OnTop([&](LNRTContainerBody* top) { return top->InsertObjectAtCursor(cursor, object); });
+    return OnTopAdopting([&](LNRTContainerBody* top) { return top->InsertObjectAtCursor(cursor, object); });
+}
+
+LNSTATUS LNRichText::InsertRichTextAtCursor(const LNRTCursor& cursor, const LNRichText& richText) {
+    return OnTopAdopting(
+        [&](LNRTContainerBody* top) { return top->InsertRichTextAtCursor(cursor, richText); });
+}
+
+LNSTATUS LNRichText::DeleteCount(LNRTCursor* cursor, uint32_t count) {
+    return OnTop([&](LNRTContainerBody* top) { return top->DeleteCount(cursor, count); });
+}
+
+LNSTATUS LNRichText::CopyCountToRichText(const LNRTCursor& cursor, uint32_t count, LNRichText* out) const {
+    return OnTop([&](LNRTContainerBody* top) { return top->CopyCountToRichText(cursor, count, out); });
+}
+
+LNSTATUS LNRichText::CopyCountToRichText(const LNRTCursor* cursor, uint32_t count, LNRichText* out) const {
+    return OnTop([&](LNRTContainerBody* top) { return top->CopyCountToRichText(cursor, count, out); });
+}
+
+LNSTATUS LNRichText::CopyObjectToRichText(const LNRTObject& object, LNRichText* out) const {
+    return OnTop([&](LNRTContainerBody* top) { return top->CopyObjectToRichText(object, out); });
+}
+
+LNSTATUS LNRichText::GetNext(LNRTObject* out) const {
+    LNRTContainer top;
+    if (const LNSTATUS status = GetRTContainer(&top)) return status;
+    return top.GetNext(out);
+}
+
+LNSTATUS LNRichText::GetPrevious(LNRTObject* out) const {
+    LNRTContainer top;
+    if (const LNSTATUS status = GetRTContainer(&top)) return status;
+    return top.GetPrevious(out);
+}
+
+LNSTATUS LNRichText::GetParent(LNRTObject* out) const {
+    LNRTContainer top;
+    if (const LNSTATUS status = GetRTContainer(&top)) return status;
+    return top.GetParent(out);
+}
+
+uint32_t LNRichText::GetType() const {
+    if (IsNull()) throw LNERR_NOT_INITIALIZED;
+    LNRTContainer top;
+    if (const LNSTATUS status = GetRTContainer(&top)) throw status;
+    return top.GetType();
 }
 
 LNSTATUS LNRichText::DeleteRange(LNRTCursor* a, LNRTCursor* b) {

@@ -1,5 +1,7 @@
 #include "lnrtcontainer.h"
 #include "lnerrors.h"
+#include "lnrichtext.h"
+#include "lnrtcursor.h"
 
 LNRTContainer::LNRTContainer(const LNRTObject& object) {
     *this = object;
@@ -55,4 +57,94 @@ LNSTATUS LNRTContainer::RemoveChild(LNRTObject* object) {
 uint32_t LNRTContainer::GetChildCount() const {
     if (IsNull()) throw LNERR_NOT_INITIALIZED;
     return GetContainerBody()->GetChildCount();
+}
+
+template <typename Operation>
+LNSTATUS LNRTContainer::OnBody(Operation operation) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return LNReturnOrThrow(operation(GetContainerBody()));
+}
+
+LNSTATUS LNRTContainer::Append(const LNRichText& richText) {
+    return LNReturnOrThrow(Ensure()->Append(richText));
+}
+
+void LNRTContainer::AppendOrThrow(const LNString& text) {
+    Ensure()->AppendOrThrow(text);
+}
+
+void LNRTContainer::AppendOrThrow(const LNRTObject& object) {
+    Ensure()->AppendOrThrow(object);
+}
+
+void LNRTContainer::AppendOrThrow(const LNRichText& richText) {
+    Ensure()->AppendOrThrow(richText);
+}
+
+void LNRTContainer::AttachToRichText(LNRichTextBody* richText) {
+    Ensure()->AttachToRichText(richText);
+}
+
+LNSTATUS LNRTContainer::GetStartCursor(LNRTCursor* cursor) const {
+    return OnBody([&](LNRTContainerBody* body) { return body->GetStartCursor(cursor); });
+}
+
+LNSTATUS LNRTContainer::GetEndCursor(LNRTCursor* cursor) const {
+    return OnBody([&](LNRTContainerBody* body) { return body->GetEndCursor(cursor); });
+}
+
+LNSTATUS LNRTContainer::InsertTextAtCursor(const LNString& text, const LNRTCursor& cursor) {
+    return OnBody([&](LNRTContainerBody* body) { return body->InsertTextAtCursor(text, cursor); });
+}
+
+LNSTATUS LNRTContainer::InsertObjectAtCursor(const LNRTCursor& cursor, const LNRTObject& object) {
+    return OnBody([&](LNRTContainerBody* body) { return body->InsertObjectAtCursor(cursor, object); });
+}
+
+LNSTATUS LNRTContainer::InsertRichTextAtCursor(const LNRTCursor& cursor, const LNRichText& richText) {
+    return OnBody([&](LNRTContainerBody* body) { return body->InsertRichTextAtCursor(cursor, richText); });
+}
+
+LNSTATUS LNRTContainer::InsertAtCursor(LNRTObject* object, const LNRTCursor& cursor) {
+    return OnBody([&](LNRTContainerBody* body) { return body->InsertAtCursor(object, cursor); });
+}
+
+LNSTATUS LNRTContainer::DeleteRange(LNRTCursor* a, LNRTCursor* b) {
+    return OnBody([&](LNRTContainerBody* body) { return body->DeleteRange(a, b); });
+}
+
+LNSTATUS LNRTContainer::DeleteCount(LNRTCursor* cursor, uint32_t count) {
+    return OnBody([&](LNRTContainerBody* body) { return body->DeleteCount(cursor, count); });
+}
+
+LNSTATUS LNRTContainer::CopyRangeToRichText(const LNRTCursor& a, const LNRTCursor& b, LNRichText* out) const {
+    return OnBody([&](LNRTContainerBody* body) { return body->CopyRangeToRichText(a, b, out); });
+}
+
+LNSTATUS LNRTContainer::CopyCountToRichText(const LNRTCursor& cursor, uint32_t count, LNRichText* out) const {
+    return OnBody([&](LNRTContainerBody* body) { return body->CopyCountToRichText(cursor, count, out); });
+}
+
+LNSTATUS LNRTContainer::CopyCountToRichText(const LNRTCursor* cursor, uint32_t count, LNRichText* out) const {
+    return OnBody([&](LNRTContainerBody* body) { return body->CopyCountToRichText(cursor, count, out); });
+}
+
+LNSTATUS LNRTContainer::CopyObjectToRichText(const LNRTObject& object, LNRichText* out) const {
+    return OnBody([&](LNRTContainerBody* body) { return body->CopyObjectToRichText(object, out); });
+}
+
+LNSTATUS LNRTContainer::CopyChildrenInSelection(const RTSelection& selection, const LNRTObject& source,
+                                                LNRTObject* before) {
+    return OnBody([&](LNRTContainerBody* body) {
+        return body->CopyChildrenInSelection(selection, source.GetObjectBody(), before);
+    });
+}
+
+LNSTATUS LNRTContainer::SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style,
+                                            uint32_t mask) {
+    return OnBody([&](LNRTContainerBody* body) { return body->SetFontStyleInRange(a, b, style, mask); });
+}
+
+LNSTATUS LNRTContainer::SetFontStyleFromCursor(const LNRTCursor& cursor, const LNFontStyle& style) {
+    return OnBody([&](LNRTContainerBody* body) { return body->SetFontStyleFromCursor(cursor, style); });
 }

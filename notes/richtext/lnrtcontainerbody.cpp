@@ -45,6 +45,32 @@ LNSTATUS LNRTContainerBody::Assign(LNRTObjectBody* source, bool deep) {
     return AppendChildrenOf(static_cast<LNRTContainerBody*>(source));
 }
 
+LNSTATUS LNRTContainerBody::GetContainerOfType(uint32_t type, LNRTObject* out) {
+    if (IsType(type)) {
+        out->SetObjectBody(this);
+        return LNNOERROR;
+    }
+    return LNRTObjectBody::GetContainerOfType(type, out);
+}
+
+LNSTATUS LNRTContainerBody::FindFirstInChildren(uint32_t type, bool* found, LNRTObject* out) {
+    *found = false;
+    for (LNRTObjectBody* child = FirstChild.GetObjectBody(); child != nullptr && !*found;
+         child = child->GetNextSibling())
+        *found = child->GetFirstOfType(type, out) != LNWARN_NOT_FOUND;
+    return LNNOERROR;
+}
+
+LNSTATUS LNRTContainerBody::FindLastInChildren(uint32_t type, bool* found, LNRTObject* out) {
+    *found = false;
+    LNRTObject last;
+    if (GetLastChild(&last) != LNNOERROR) return LNNOERROR;
+    for (LNRTObjectBody* child = last.GetObjectBody(); child != nullptr && !*found;
+         child = child->GetPreviousSibling())
+        *found = child->GetLastOfType(type, out) != LNWARN_NOT_FOUND;
+    return LNNOERROR;
+}
+
 LNSTATUS LNRTContainerBody::GetFirstOfType(uint32_t type, LNRTObject* out) {
     if (LNRTObjectBody::GetFirstOfType(type, out) == LNNOERROR) return LNNOERROR;
     for (LNRTObjectBody* child = FirstChild.GetObjectBody(); child != nullptr;

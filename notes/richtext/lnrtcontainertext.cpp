@@ -53,18 +53,12 @@ LNSTATUS LNRTContainerBody::InsertTextAtCursor(const LNString& text, const LNRTC
     return body->Place(LNRTStop{into, at + LNStylizedTextBody::CharacterCount(text)}, true);
 }
 
-namespace {
-
-// Splits the run that the cursor stands inside (not on its first character), so that the cursor stands at
-// the start of the new run.
-LNSTATUS SplitAtCursor(const LNRTCursor& cursor) {
+LNSTATUS LNRTSplitAtCursor(const LNRTCursor& cursor) {
     const LNRTCursorBody* body = cursor.GetCursorBody();
     const LNRTStop stop = body->GetStop();
     if (body->IsAfter() || stop.offset <= 1) return LNNOERROR;
     return static_cast<LNStylizedTextBody*>(stop.object)->SplitAt(stop.offset);
 }
-
-} // namespace
 
 void LNRTContainerBody::CheckCursor(const LNRTCursor* cursor) const {
     if (cursor == nullptr || !cursor->IsValid() || !cursor->GetCursorBody()->GetStop().object->IsInside(this))
@@ -132,20 +126,6 @@ LNSTATUS LNRTContainerBody::SetFontStyleFromCursor(const LNRTCursor& cursor, con
         throw LNERR_INVALID_RTCURSOR;
     if (cursor.GetCursorBody()->GetStop().offset == 0 || cursor.GetCursorBody()->IsAfter())
         return LNERR_OUT_OF_RANGE;
-    if (const LNSTATUS status = SplitAtCursor(cursor)) return status;
+    if (const LNSTATUS status = LNRTSplitAtCursor(cursor)) return status;
     return static_cast<LNStylizedTextBody*>(cursor.GetCursorBody()->GetStop().object)->SetFontStyle(style);
-}
-
-LNSTATUS LNRTContainerBody::InsertObjectAtCursor(const LNRTCursor& cursor, const LNRTObject& object) {
-    if (!IsValid() || !object.IsValid()) throw LNERR_INVALID_RICHTEXT;
-    if (!cursor.IsValid() || !cursor.GetCursorBody()->GetStop().object->IsInside(this))
-        throw LNERR_INVALID_RTCURSOR;
-    if (!CanContain(object.GetType())) return LNERR_CANNOT_INSERT_TYPE;
-    LNRTObject copy;
-    if (const LNSTATUS status = copy.CopyObject(object, true)) return status;
-    if (cursor.IsAtEnd()) return cursor.GetCursorBody()->GetStop().object->GetParent()->AppendChild(&copy);
-    if (const LNSTATUS status = SplitAtCursor(cursor)) return status;
-    const LNRTCursorBody* body = cursor.GetCursorBody();
-    const LNRTStop stop = body->IsAfter() ? LNRTNextStop(body->GetStop(), body->Scope()) : body->GetStop();
-    return stop.object->InsertBefore(&copy);
 }

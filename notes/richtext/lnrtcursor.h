@@ -6,6 +6,7 @@
 
 #include "lnrtcontainer.h"
 
+class LNRTCursor;
 class LNStylizedTextBody;
 
 // A place a cursor can stand on: an element (offset 0) or character `offset` (from 1) of a text run.
@@ -36,6 +37,20 @@ LNRTPosition LNRTNormalise(const LNRTPosition& pos, const LNRTContainerBody* sco
 bool LNRTSamePosition(const LNRTPosition& a, const LNRTPosition& b, const LNRTContainerBody* scope);
 // Whether a lies before b (both normalised first).
 bool LNRTPositionBefore(const LNRTPosition& a, const LNRTPosition& b, const LNRTContainerBody* scope);
+
+enum class LNRTFindDirection {
+    From,   // the first match at or after the position
+    After,  // the first match after the position's character
+    Before, // the last match that starts before the position (anywhere without one)
+};
+// Searches the text of the runs inside `within` (a match may run on from one run into the next);
+// found is the match's first character. options bit 0 keeps case, bit 1 keeps accents.
+LNSTATUS LNRTFindText(const LNRTObjectBody* within, const LNString& text, uint32_t options,
+                      const LNRTStop* position, LNRTFindDirection direction, LNRTStop* found);
+
+// Splits the run that the cursor stands inside (not on its first character), so that the cursor stands
+// at the start of the second part.
+LNSTATUS LNRTSplitAtCursor(const LNRTCursor& cursor);
 
 class LNRTCursorBody : public LNBody {
 public:
@@ -146,6 +161,8 @@ public:
     LNSTATUS FindFirst(const LNString& text);
     LNSTATUS FindNext(const LNString& text);
     LNSTATUS FindLast(const LNString& text);
+    // Onto the last occurrence that starts before the cursor.
+    LNSTATUS FindPrevious(const LNString& text);
     void SetSearchOptions(uint32_t options) { Valid()->SearchOptions = options; }
     // The scope must be valid and hold the cursor's element.
     LNSTATUS SetContainer(const LNRTContainer& container);
@@ -160,6 +177,5 @@ private:
     LNSTATUS Goto(uint32_t type, bool last, LNRTObject* out);
     LNSTATUS GotoObject(uint32_t type, bool forward, LNRTObject* out);
     LNSTATUS GotoEnclosing(uint32_t type, bool end);
-    // Searches from character start of the scope's text; last: the last match at or after start.
-    LNSTATUS Find(const LNString& text, uint32_t start, bool last);
+    LNSTATUS Find(const LNString& text, LNRTFindDirection direction, bool fromCursor);
 };

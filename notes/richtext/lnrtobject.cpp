@@ -1,5 +1,6 @@
 #include "lnassert.h"
 #include "lnerrors.h"
+#include "lnrichtext.h"
 #include "lnrtcontainer.h"
 #include "lnstylizedtext.h"
 
@@ -92,29 +93,108 @@ LNSTATUS LNRTObject::CopyObjectOfType(const LNRTObject& source, uint32_t type, b
 
 LNSTATUS LNRTObject::GetText(LNString* text) const {
     if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (Offset != 0) return LNReturnOrThrow(LNERR_UNEXPECTED_CALLED);
     if (text == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     return LNReturnOrThrow(GetObjectBody()->GetText(text));
 }
 
 bool LNRTObject::IsType(uint32_t type) const {
-    return Require()->IsType(type);
+    LNRTObjectBody* body = Require();
+    if (Offset != 0) return (LNRTTYPE_CHAR & type) == type;
+    return body->IsType(type);
 }
 
 uint32_t LNRTObject::GetType() const {
-    return Require()->GetType();
+    LNRTObjectBody* body = Require();
+    return Offset != 0 ? LNRTTYPE_CHAR : body->GetType();
 }
 
 LNSTATUS LNRTObject::AppendChild(LNRTObject* child) {
     if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (Offset != 0) return LNReturnOrThrow(LNERR_ELEMENT_CHILD);
+    if (child == nullptr || child->IsNull()) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (child->HasOffset()) return LNReturnOrThrow(LNERR_INAPPROPRIATE_FOR_OBJECT);
     return LNReturnOrThrow(GetObjectBody()->AppendChild(child));
 }
 
 LNSTATUS LNRTObject::CopyObject(const LNRTObject& source, bool deep) {
     if (source.IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (Offset != 0 || source.Offset != 0) return LNReturnOrThrow(LNERR_INAPPROPRIATE_FOR_OBJECT);
     LNRTObjectBody* from = source.GetObjectBody();
     const LNRTObject copy(from->NewOfSameKind());
     if (const LNSTATUS status = copy.GetObjectBody()->Assign(from, deep)) return LNReturnOrThrow(status);
     return SetObjectBody(copy.GetObjectBody()), LNNOERROR;
+}
+
+namespace {
+
+// Characters fit the types 3 (any element) and 0x13 (characters) and their parts.
+bool CharacterFits(uint32_t type) {
+    return (type & ~LNRTTYPE_ELEMENT) == 0 || (type & ~LNRTTYPE_CHAR) == 0;
+}
+
+LNSTATUS Found(LNRTObjectBody* body, LNRTObject* out) {
+    if (out == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    out->SetObjectBody(body);
+    return body != nullptr ? LNNOERROR : LNWARN_NOT_FOUND;
+}
+
+LNSTATUS FoundCharacter(LNRTObjectBody* run, uint32_t offset, LNRTObject* out) {
+    if (out == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    return LNReturnOrThrow(out->SetBodyAndOffset(run, offset));
+}
+
+} // namespace
+
+LNSTATUS LNRTObject::GetContainerOfType(uint32_t type, LNRTObject* out) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (out == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    // A character's containers are its run's.
+    return LNReturnOrThrow(GetObjectBody()->GetContainerOfType(type, out));
+}
+
+LNSTATUS LNRTObject::GetFirstOfType(uint32_t type, LNRTObject* out) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (out == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (Offset != 0) {
+        if (CharacterFits(type)) return FoundCharacter(GetObjectBody(), Offset, out);
+        out->SetObjectBody(nullptr);
+        return LNWARN_NOT_FOUND;
+    }
+    return LNReturnOrThrow(GetObjectBody()->GetFirstOfType(type, out));
+}
+
+LNSTATUS LNRTObject::GetLastOfType(uint32_t type, LNRTObject* out) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (out == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (Offset != 0) return GetFirstOfType(type, out);
+    return LNReturnOrThrow(GetObjectBody()->GetLastOfType(type, out));
+}
+
+LNSTATUS LNRTObject::FindFirstInChildren(uint32_t type, bool* found, LNRTObject* out) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (found == nullptr || out == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (Offset != 0) return LNReturnOrThrow(LNERR_INAPPROPRIATE_FOR_OBJECT);
+    return LNReturnOrThrow(GetObjectBody()->FindFirstInChildren(type, found, out));
+}
+
+LNSTATUS LNRTObject::FindLastInChildren(uint32_t type, bool* found, LNRTObject* out) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (found == nullptr || out == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (Offset != 0) return LNReturnOrThrow(LNERR_INAPPROPRIATE_FOR_OBJECT);
+    return LNReturnOrThrow(GetObjectBody()->FindLastInChildren(type, found, out));
+}
+
+LNSTATUS LNRTObject::FindFirstString(const LNString& text, uint32_t options, LNRTObject* position,
+                                     bool* found) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return LNReturnOrThrow(GetObjectBody()->FindFirstString(text, options, position, found));
+}
+
+LNSTATUS LNRTObject::FindLastString(const LNString& text, uint32_t options, LNRTObject* position,
+                                    bool* found) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return LNReturnOrThrow(GetObjectBody()->FindLastString(text, options, position, found));
 }
 
 uint32_t LNRTObject::GetIndexValue() const {
@@ -126,7 +206,8 @@ uint32_t LNRTObject::GetEndIndexValue() const {
 }
 
 uint32_t LNRTObject::GetRecordLength() const {
-    return Require()->GetRecordLength();
+    LNRTObjectBody* body = Require();
+    return Offset != 0 ? 0 : body->GetRecordLength();
 }
 
 uint16_t LNRTObject::GetSignature() const {
@@ -134,53 +215,152 @@ uint16_t LNRTObject::GetSignature() const {
 }
 
 bool LNRTObject::IsValid() const {
-    return !IsNull() && GetObjectBody()->IsValid();
+    if (IsNull() || !GetObjectBody()->IsValid()) return false;
+    if (Offset == 0) return true;
+    return GetObjectBody()->IsType(LNRTTYPE_STYLIZED_TEXT) &&
+           Offset <= RunOf(GetObjectBody())->GetCharacterCount();
 }
 
 bool LNRTObject::IsDirty() const {
     return Require()->IsDirty();
 }
 
-namespace {
-
-LNSTATUS Found(LNRTObjectBody* body, LNRTObject* out) {
-    if (out == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-    out->SetObjectBody(body);
-    return body != nullptr ? LNNOERROR : LNWARN_NOT_FOUND;
+LNSTATUS LNRTObject::SetDirty(bool dirty) {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return LNReturnOrThrow(GetObjectBody()->SetDirty(dirty));
 }
 
-} // namespace
+LNSTATUS LNRTObject::WriteRecord(uint32_t* offset) {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (Offset != 0) return LNReturnOrThrow(LNERR_INAPPROPRIATE_FOR_OBJECT);
+    if (offset == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    return LNReturnOrThrow(GetObjectBody()->WriteRecord(offset));
+}
 
 LNSTATUS LNRTObject::GetNext(LNRTObject* out) const {
     if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (Offset != 0) {
+        if (Offset < RunOf(GetObjectBody())->GetCharacterCount())
+            return FoundCharacter(GetObjectBody(), Offset + 1, out);
+        return Found(nullptr, out);
+    }
     return Found(GetObjectBody()->GetNextSibling(), out);
 }
 
 LNSTATUS LNRTObject::GetPrevious(LNRTObject* out) const {
     if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (Offset != 0)
+        return Offset > 1 ? FoundCharacter(GetObjectBody(), Offset - 1, out) : Found(nullptr, out);
     return Found(GetObjectBody()->GetPreviousSibling(), out);
 }
 
 LNSTATUS LNRTObject::GetParent(LNRTObject* out) const {
     if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (Offset != 0) return Found(GetObjectBody(), out);
     return Found(GetObjectBody()->GetParent(), out);
+}
+
+LNSTATUS LNRTObject::GetNextOfType(uint32_t type, LNRTObject* out) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (out == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    LNRTObjectBody* body = GetObjectBody();
+    if (Offset != 0 && CharacterFits(type) && Offset < RunOf(body)->GetCharacterCount())
+        return FoundCharacter(body, Offset + 1, out);
+    // The object's own children first (a run's characters are not its children here).
+    if (Offset == 0 && !body->IsType(LNRTTYPE_STYLIZED_TEXT)) {
+        bool found = false;
+        if (const LNSTATUS status = body->FindFirstInChildren(type, &found, out))
+            return LNReturnOrThrow(status);
+        if (found) return LNNOERROR;
+    }
+    for (LNRTObjectBody* at = body; at != nullptr; at = at->GetParent())
+        for (LNRTObjectBody* next = at->GetNextSibling(); next != nullptr; next = next->GetNextSibling())
+            if (next->GetFirstOfType(type, out) == LNNOERROR) return LNNOERROR;
+    out->SetObjectBody(nullptr);
+    return LNWARN_NOT_FOUND;
+}
+
+LNSTATUS LNRTObject::GetPreviousOfType(uint32_t type, LNRTObject* out) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (out == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    LNRTObjectBody* body = GetObjectBody();
+    if (Offset > 1 && CharacterFits(type)) return FoundCharacter(body, Offset - 1, out);
+    for (LNRTObjectBody* at = body; at != nullptr; at = at->GetParent())
+        for (LNRTObjectBody* previous = at->GetPreviousSibling(); previous != nullptr;
+             previous = previous->GetPreviousSibling())
+            if (previous->GetLastOfType(type, out) == LNNOERROR) return LNNOERROR;
+    out->SetObjectBody(nullptr);
+    return LNWARN_NOT_FOUND;
+}
+
+LNSTATUS LNRTObject::GetTopContainer(LNRTObject* out) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    return Found(GetObjectBody()->GetTopContainer(), out);
+}
+
+LNSTATUS LNRTObject::RenumberChildren() {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (Offset != 0) return LNReturnOrThrow(LNERR_INAPPROPRIATE_FOR_OBJECT);
+    return LNReturnOrThrow(GetObjectBody()->RenumberChildren());
 }
 
 LNSTATUS LNRTObject::InsertAfter(LNRTObject* object) {
     if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (Offset != 0 || (object != nullptr && object->HasOffset()))
+        return LNReturnOrThrow(LNERR_INAPPROPRIATE_FOR_OBJECT);
     return LNReturnOrThrow(GetObjectBody()->InsertAfter(object));
 }
 
 LNSTATUS LNRTObject::InsertBefore(LNRTObject* object) {
     if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (Offset != 0 || (object != nullptr && object->HasOffset()))
+        return LNReturnOrThrow(LNERR_INAPPROPRIATE_FOR_OBJECT);
     return LNReturnOrThrow(GetObjectBody()->InsertBefore(object));
 }
 
 LNSTATUS LNRTObject::Detach() {
     if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (Offset != 0) return LNReturnOrThrow(LNERR_INAPPROPRIATE_FOR_OBJECT);
     return LNReturnOrThrow(GetObjectBody()->Detach());
 }
 
+bool LNRTObject::IsMember() const {
+    LNRTObjectBody* body = Require();
+    return Offset != 0 || body->GetParent() != nullptr;
+}
+
+bool LNRTObject::IsAncestorOf(const LNRTObject& object) const {
+    LNRTObjectBody* body = Require();
+    if (object.IsNull() || Offset != 0) return false;
+    // A run holds its characters.
+    if (object.HasOffset() && object.GetObjectBody() == body) return true;
+    return body->IsType(LNRTTYPE_CONTAINER) &&
+           object.GetObjectBody()->IsInside(static_cast<LNRTContainerBody*>(body));
+}
+
 bool LNRTObject::IsBefore(const LNRTObject& other) const {
-    return Require()->CheckIndexValues(other.GetObjectBody());
+    LNRTObjectBody* body = Require();
+    if (Offset != 0 && other.Offset != 0 && body == other.GetObjectBody()) return Offset < other.Offset;
+    return body->CheckIndexValues(other.GetObjectBody());
+}
+
+void LNRTObject::SetIndexValue(uint32_t value) {
+    LNRTObjectBody* body = Require();
+    if (Offset != 0) throw LNERR_INAPPROPRIATE_FOR_OBJECT;
+    body->SetIndexValue(value);
+}
+
+void LNRTObject::SetEndIndexValue(uint32_t value) {
+    LNRTObjectBody* body = Require();
+    if (Offset != 0) throw LNERR_INAPPROPRIATE_FOR_OBJECT;
+    body->SetEndIndexValue(value);
+}
+
+LNSTATUS LNRTObject::GetRichText(LNRichText* out) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (out == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    LNRichTextBody* richText = GetObjectBody()->GetRichText();
+    out->SetItemBody(richText != nullptr ? richText->GetNoteBody() : nullptr, richText);
+    return LNNOERROR;
 }

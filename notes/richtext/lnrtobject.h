@@ -31,8 +31,11 @@ constexpr uint32_t LNRTOBJECTBODY_DIRTY = 0x01;
 constexpr uint32_t LNRTOBJECTBODY_INVALID = 0x02;
 constexpr uint32_t LNRTOBJECTBODY_CDOUTDATED = 0x10;
 
+class LNFontStyle;
 class LNFontTable;
+class LNRichText;
 class LNRTContainerBody;
+class LNRTCursor;
 class LNRTObjectBody;
 class LNRichTextBody;
 struct RTSelection;
@@ -70,30 +73,71 @@ public:
     // then goes before the handle.
     virtual bool StandsAfter() const { return false; }
 
-    // Appends the object's text to text.
+    // Appends the object's text to text (a character: LNERR_UNEXPECTED_CALLED).
     LNSTATUS GetText(LNString* text) const;
+    // A character is of type LNRTTYPE_CHAR alone.
     bool IsType(uint32_t type) const;
     uint32_t GetType() const;
     LNSTATUS AppendChild(LNRTObject* child);
-    // This handle takes a new body: a copy of source (deep: with its children).
+    // This handle takes a new body: a copy of source (deep: with its children). A character cannot be
+    // copied (LNERR_INAPPROPRIATE_FOR_OBJECT).
     virtual LNSTATUS CopyObject(const LNRTObject& source, bool deep = true);
+    // The innermost container of type that holds the object (a container: itself when of the type).
+    LNSTATUS GetContainerOfType(uint32_t type, LNRTObject* out) const;
+    // The first or last object of type in the object (itself included; a run gives a character handle
+    // for the character types 3 and 0x13). None: LNWARN_NOT_FOUND and an empty out.
+    LNSTATUS GetFirstOfType(uint32_t type, LNRTObject* out) const;
+    LNSTATUS GetLastOfType(uint32_t type, LNRTObject* out) const;
+    // The first or last object of type among the children (found tells whether there was one).
+    LNSTATUS FindFirstInChildren(uint32_t type, bool* found, LNRTObject* out) const;
+    LNSTATUS FindLastInChildren(uint32_t type, bool* found, LNRTObject* out) const;
+    // The first (or last) occurrence of text in the object's runs after (before) position, a character
+    // handle (empty: from the start, or the end); found, the position is the match's first character.
+    // options bit 0 keeps case, bit 1 keeps accents. None: LNWARN_NOT_FOUND.
+    LNSTATUS FindFirstString(const LNString& text, uint32_t options, LNRTObject* position, bool* found) const;
+    LNSTATUS FindLastString(const LNString& text, uint32_t options, LNRTObject* position, bool* found) const;
+    // The rich text that holds the tree (empty when none).
+    LNSTATUS GetRichText(LNRichText* out) const;
     uint32_t GetIndexValue() const;
     uint32_t GetEndIndexValue() const;
+    // A character has none: 0.
     uint32_t GetRecordLength() const;
     uint16_t GetSignature() const;
     bool IsValid() const;
     bool IsDirty() const;
-    // Next or previous sibling, or the parent; none: LNWARN_NOT_FOUND and an empty out.
+    LNSTATUS SetDirty(bool dirty);
+    // Writes the record into its rich text's output blocks at *offset.
+    LNSTATUS WriteRecord(uint32_t* offset);
+    // Next or previous sibling (a character: the next or previous character of its run), or the parent
+    // (a character's is its run); none: LNWARN_NOT_FOUND and an empty out.
     LNSTATUS GetNext(LNRTObject* out) const;
     LNSTATUS GetPrevious(LNRTObject* out) const;
     LNSTATUS GetParent(LNRTObject* out) const;
+    // The next or previous object of type in document order (a character looks at the rest of its run
+    // first); none: LNWARN_NOT_FOUND and an empty out.
+    LNSTATUS GetNextOfType(uint32_t type, LNRTObject* out) const;
+    LNSTATUS GetPreviousOfType(uint32_t type, LNRTObject* out) const;
+    // The parentless container at the root; none: LNWARN_NOT_FOUND.
+    LNSTATUS GetTopContainer(LNRTObject* out) const;
+    LNSTATUS RenumberChildren();
     // Places object (not yet in any container) after or before this object.
     LNSTATUS InsertAfter(LNRTObject* object);
     LNSTATUS InsertBefore(LNRTObject* object);
     LNSTATUS Detach();
-    // By index values: this object lies wholly before other.
+    // In a container (a character always is).
+    bool IsMember() const;
+    // Whether object lies inside this one.
+    bool IsAncestorOf(const LNRTObject& object) const;
+    // This object lies wholly before other: by index values, and two characters of one run by offset.
     bool IsBefore(const LNRTObject& other) const;
-    bool operator==(const LNRTObject& other) const { return GetBody() == other.GetBody(); }
+    // Same body and same character offset.
+    bool operator==(const LNRTObject& other) const {
+        return GetBody() == other.GetBody() && Offset == other.Offset;
+    }
+    bool operator!=(const LNRTObject& other) const { return !(*this == other); }
+    // A character has no index values of its own: LNERR_INAPPROPRIATE_FOR_OBJECT thrown.
+    void SetIndexValue(uint32_t value);
+    void SetEndIndexValue(uint32_t value);
 
 protected:
     // The body, or LNERR_NOT_INITIALIZED thrown.
@@ -131,8 +175,25 @@ public:
     virtual LNSTATUS Assign(LNRTObjectBody* source, bool deep);
     // A new unlinked body of the same kind (without record bytes).
     virtual LNRTObjectBody* NewOfSameKind() const;
+    // The innermost container of type holding this object (itself for a container of the type).
+    virtual LNSTATUS GetContainerOfType(uint32_t type, LNRTObject* out);
     virtual LNSTATUS GetFirstOfType(uint32_t type, LNRTObject* out);
     virtual LNSTATUS GetLastOfType(uint32_t type, LNRTObject* out);
+    // A leaf has no children: nothing found.
+    virtual LNSTATUS FindFirstInChildren(uint32_t type, bool* found, LNRTObject* out);
+    virtual LNSTATUS FindLastInChildren(uint32_t type, bool* found, LNRTObject* out);
+    // Text searches over the runs of this object (see LNRTObject).
+    virtual LNSTATUS FindFirstString(const LNString& text, uint32_t options, LNRTObject* position,
+                                     bool* found);
+    virtual LNSTATUS FindLastString(const LNString& text, uint32_t options, LNRTObject* position,
+                                    bool* found);
+    // Objects take a style only where they hold text: a leaf does nothing.
+    virtual LNSTATUS SetFontStyleFromCursor(const LNRTCursor&, const LNFontStyle&) { return LNNOERROR; }
+    virtual LNSTATUS SetFontStyleInRange(LNRTCursor*, LNRTCursor*, const LNFontStyle&, uint32_t) {
+        return LNNOERROR;
+    }
+    // A leaf cannot hold object: LNERR_ELEMENT_CHILD.
+    virtual LNSTATUS InsertAtCursor(LNRTObject* object, const LNRTCursor& cursor);
     virtual uint32_t GetEndIndexValue() const { return IndexValue; }
     uint32_t GetIndexValue() const { return IndexValue; }
     virtual bool HasChildren() const { return false; }

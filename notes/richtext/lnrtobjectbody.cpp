@@ -65,6 +65,26 @@ LNSTATUS LNRTObjectBody::GetFirstOfType(uint32_t type, LNRTObject* out) {
     return LNWARN_NOT_FOUND;
 }
 
+LNSTATUS LNRTObjectBody::GetContainerOfType(uint32_t type, LNRTObject* out) {
+    if (Parent != nullptr) return Parent->GetContainerOfType(type, out);
+    out->SetObjectBody(nullptr);
+    return LNWARN_NOT_FOUND;
+}
+
+LNSTATUS LNRTObjectBody::FindFirstInChildren(uint32_t, bool* found, LNRTObject*) {
+    *found = false;
+    return LNNOERROR;
+}
+
+LNSTATUS LNRTObjectBody::FindLastInChildren(uint32_t, bool* found, LNRTObject*) {
+    *found = false;
+    return LNNOERROR;
+}
+
+LNSTATUS LNRTObjectBody::InsertAtCursor(LNRTObject*, const LNRTCursor&) {
+    return LNERR_ELEMENT_CHILD;
+}
+
 LNSTATUS LNRTObjectBody::GetLastOfType(uint32_t type, LNRTObject* out) {
     return GetFirstOfType(type, out);
 }

@@ -47,6 +47,8 @@ public:
         return (type & LNRTTYPE_STYLIZED_TEXT) == LNRTTYPE_STYLIZED_TEXT;
     }
     LNSTATUS AppendChild(LNRTObject*) override;
+    // The text goes in at the cursor, which must stand on this run.
+    LNSTATUS InsertTextAtCursor(const LNString& text, const LNRTCursor& cursor) override;
     // Cuts this copy of source to the characters of source that selection holds.
     LNSTATUS CopyChildrenInSelection(const RTSelection& selection, LNRTObjectBody* source,
                                      LNRTObject* before) override;
@@ -83,6 +85,7 @@ public:
 
 private:
     LNStylizedTextBody();
+    LNSTATUS FirstOrLastOfType(uint32_t type, LNRTObject* out, bool last);
     LNSTATUS ReadHeader(nnotes::ODSTextRecord* header) const;
     // The text bytes, copied out.
     LNSTATUS CopyText(LNString* text) const;

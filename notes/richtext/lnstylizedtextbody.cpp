@@ -285,17 +285,42 @@ LNSTATUS LNStylizedTextBody::SetFontStyle(const LNFontStyle& style) {
     return LNNOERROR;
 }
 
-LNSTATUS LNStylizedTextBody::GetFirstOfType(uint32_t type, LNRTObject* out) {
-    if (IsType(type) && HasChildren()) {
+namespace {
+
+// Characters fit the types 3 (any element) and 0x13 (characters) and their parts.
+bool CharacterFits(uint32_t type) {
+    return (type & ~LNRTTYPE_ELEMENT) == 0 || (type & ~LNRTTYPE_CHAR) == 0;
+}
+
+} // namespace
+
+LNSTATUS LNStylizedTextBody::FirstOrLastOfType(uint32_t type, LNRTObject* out, bool last) {
+    LN_ASSERT(out != nullptr, "lnstyltx", 801);
+    const uint32_t count = GetCharacterCount();
+    if (count > 0 && IsType(type)) {
         out->SetObjectBody(this);
         return LNNOERROR;
     }
+    if (count > 0 && CharacterFits(type)) return out->SetBodyAndOffset(this, last ? count : 1);
     out->SetObjectBody(nullptr);
     return LNWARN_NOT_FOUND;
 }
 
+LNSTATUS LNStylizedTextBody::GetFirstOfType(uint32_t type, LNRTObject* out) {
+    return FirstOrLastOfType(type, out, false);
+}
+
 LNSTATUS LNStylizedTextBody::GetLastOfType(uint32_t type, LNRTObject* out) {
-    return GetFirstOfType(type, out);
+    return FirstOrLastOfType(type, out, true);
+}
+
+LNSTATUS LNStylizedTextBody::InsertTextAtCursor(const LNString& text, const LNRTCursor& cursor) {
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    const LNRTCursorBody* body = cursor.IsValid() ? cursor.GetCursorBody() : nullptr;
+    if (body == nullptr || body->GetStop().object != this) throw LNERR_INVALID_RTCURSOR;
+    if (!CanContain(LNRTTYPE_STYLIZED_TEXT)) return LNERR_CANNOT_INSERT_TYPE;
+    const uint32_t offset = body->GetStop().offset;
+    return InsertText(body->IsAfter() ? offset : offset - 1, text);
 }
 
 LNSTATUS LNStylizedTextBody::AppendChild(LNRTObject*) {

@@ -46,13 +46,9 @@ private:
     bool ok_ = true;
 };
 
+// Byte for byte: "Jane Doe" and "jane doe" are two entries, as the object layer sees them.
 bool SameName(const std::string& a, const char* b) {
-    const size_t n = std::strlen(b);
-    if (a.size() != n) return false;
-    int result = 1;
-    return CompareText(a.data(), static_cast<uint16_t>(a.size()), b, static_cast<uint16_t>(n),
-                       COMPARE_IGNORE_CASE, &result) == NOERROR &&
-           result == 0;
+    return a == b;
 }
 
 } // namespace

@@ -63,6 +63,8 @@ constexpr Message kMessages[] = {
     {ERR_NOTE_DAMAGED, "Stored note is damaged"},
     {ERR_VALUE_BLOCK, "Invalid item value block"},
     {ERR_ITEM_TYPE, "Item is not of the required data type"},
+    {ERR_OBJECT_NOT_FOUND, "No database object of that id and type"},
+    {ERR_OBJECT_IDS_EXHAUSTED, "The database has no more object ids"},
     {ERR_ITEM_NOT_FOUND, "Note item not found"},
     {ERR_NO_MODIFIED_NOTES, "No notes of the requested class"},
     // ==== time (0x0300-0x03FF)

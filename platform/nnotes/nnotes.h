@@ -717,6 +717,8 @@ constexpr STATUS ERR_NOTE_INFO_SELECTOR = 0x020C;   // unknown selector, or one 
 constexpr STATUS ERR_NOTE_DAMAGED = 0x020D;         // the stored note is damaged
 constexpr STATUS ERR_VALUE_BLOCK = 0x020E;          // value block id of no block, or shorter than the length
 constexpr STATUS ERR_ITEM_TYPE = 0x020F;            // item is not of a type the operation reads
+constexpr STATUS ERR_OBJECT_NOT_FOUND = 0x0220;     // no database object of that id and type
+constexpr STATUS ERR_OBJECT_IDS_EXHAUSTED = 0x0221; // the database has handed out every object id
 
 STATUS CreateNote(DBHANDLE db, NOTEHANDLE* note);
 // flags are accepted and have no effect: the whole note is always read.
@@ -726,12 +728,38 @@ STATUS CloseNote(NOTEHANDLE note);
 STATUS UpdateNote(NOTEHANDLE note, uint16_t flags);
 // Deletes a stored note in one transaction; flags are accepted and have no effect.
 STATUS DeleteNote(DBHANDLE db, NOTEID id, uint16_t flags);
+// Deletes every note of the ID table in one transaction: all of them, or none when one fails (an id of no
+// note gives ERR_NOTE_NOT_FOUND). flags are accepted and have no effect.
+STATUS DeleteNotes(DBHANDLE db, DHANDLE table, uint16_t flags);
 // An in-memory copy of an open note: same database, id, originator id and items, saved like the original.
 STATUS DuplicateNote(NOTEHANDLE note, uint16_t flags, NOTEHANDLE* copy);
 STATUS GetNoteInfo(NOTEHANDLE note, uint16_t selector, void* value);
 STATUS SetNoteInfo(NOTEHANDLE note, uint16_t selector, const void* value);
 // A fresh originator id for a note about to be stored as a new note of db (sequence 0).
 STATUS NewOriginatorId(DBHANDLE db, ORIGINATORID* oid);
+
+// Texts, flags and small actions of an open note. GetNoteTextByLength: the note's universal id as 32
+// hexadecimal digits (file part, then note part, each high word first), cut to size - 1 bytes and
+// terminated; *length (may be null) gets the bytes written. GetNoteTexts: into first the kind of note
+// ("Document", "Form", "View", "Agent", ..., "Note"), into second its note id as "NT" and 8 hexadecimal
+// digits; each buffer holds MAXPATH bytes. GetNoteFlagPair: first the note's class word, second 1 for a note
+// that was never stored (or was moved to another database or id) and 0 for one read from its database.
+// NoteActionA counts one more change of the open note (its sequence number and time; storing the note
+// numbers it afresh); NoteActionB marks the note read now and NoteActionC marks it unread (its accessed time,
+// NOTE_INFO_ACCESSED, becomes now or zero). flags and reserved are accepted and have no effect.
+STATUS GetNoteTextByLength(NOTEHANDLE note, char* buffer, uint16_t size, uint16_t* length, uint16_t flags);
+STATUS GetNoteTexts(NOTEHANDLE note, uint16_t flags, uint16_t reserved, char* first, char* second);
+STATUS GetNoteFlagPair(NOTEHANDLE note, uint32_t* first, uint32_t* second);
+STATUS NoteActionA(NOTEHANDLE note, uint16_t flags, uint16_t reserved);
+STATUS NoteActionB(NOTEHANDLE note);
+STATUS NoteActionC(NOTEHANDLE note);
+
+// Database objects: stores that items of TYPE_OBJECT name by an ODSObjectDescriptor (type and id) after
+// their type word. AllocateObject records a new object of size bytes (ids count from 1); GetObjectSize gives
+// the size of the object of that id and type (ERR_OBJECT_NOT_FOUND when there is none).
+constexpr uint16_t TYPE_OBJECT = 3;
+STATUS AllocateObject(DBHANDLE db, uint16_t objectType, uint32_t size, uint32_t* objectId);
+STATUS GetObjectSize(DBHANDLE db, uint32_t objectId, uint16_t objectType, uint32_t* size);
 
 // Finds the first item of name (null or length 0: of any name), or the next one after item `after`. Any
 // output may be null. ERR_ITEM_NOT_FOUND when there is none.
@@ -1017,7 +1045,7 @@ STATUS FTGetIndexInfo(DBHANDLE db, Instant* lastIndexed);
 // An access list is held in a memory block of its own (ReadACL, CreateACL) and changed there; StoreACL writes
 // it into a database, FreeBlock drops it. A database that never had one stored reads as a list holding only
 // "-Default-" at ACL_LEVEL_MANAGER: nothing here enforces access, so an unset list grants everything.
-// Entry names are matched without regard to case; a null name stands for "-Default-". An ACL has
+// Entry names are matched exactly, case counting; a null name stands for "-Default-". An ACL has
 // ACL_PRIVCOUNT privilege slots, each with a name (at most ACL_PRIVNAMEMAX - 1 bytes); an entry's
 // privileges are one bit per slot, bit (slot & 7) of byte slot / 8. Levels, entry flags and the ACL flags are
 // stored as given. The same handle is used by one thread at a time.

@@ -184,12 +184,10 @@ std::string Package::Write() const {
 }
 
 const std::string* Package::Find(std::string_view name) const {
-    for (const auto& part : parts_)
-        if (part.first == name) {
-            const auto* text = std::get_if<std::shared_ptr<const std::string>>(&part.second);
-            return text ? text->get() : nullptr;
-        }
-    return nullptr;
+    auto found = index_.find(std::string(name));
+    if (found == index_.end()) return nullptr;
+    const auto* text = std::get_if<std::shared_ptr<const std::string>>(&parts_[found->second].second);
+    return text ? text->get() : nullptr;
 }
 
 std::vector<std::string> Package::Names() const {
@@ -208,13 +206,11 @@ void Package::Set(std::string_view name, MergedText data) {
 }
 
 void Package::Put(std::string_view name, Data data) {
-    for (auto& part : parts_) {
-        if (part.first == name) {
-            part.second = std::move(data);
-            return;
-        }
-    }
-    parts_.emplace_back(std::string(name), std::move(data));
+    auto [found, added] = index_.try_emplace(std::string(name), parts_.size());
+    if (added)
+        parts_.emplace_back(std::string(name), std::move(data));
+    else
+        parts_[found->second].second = std::move(data);
 }
 
 } // namespace word

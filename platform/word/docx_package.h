@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -37,6 +38,8 @@ private:
     using Data = std::variant<std::shared_ptr<const std::string>, MergedText>;
     void Put(std::string_view name, Data data);
     std::vector<std::pair<std::string, Data>> parts_;
+    // The index of each part by name: a merge adds parts for every copy, which may be hundreds of thousands.
+    std::unordered_map<std::string, size_t> index_;
 };
 
 } // namespace word

@@ -196,3 +196,48 @@ TEST_F(AclTest, CopiesShareTheListUntilTheLastCloses) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(AclTest, EntriesOfAClosedListAskForItOpen) {
+    LNACLEntry entry;
+    ASSERT_EQ(acl_.CreateEntry(T("Jane Doe"), 4, &entry), LNNOERROR);
+    LNACLEntryArray entries;
+    ASSERT_EQ(acl_.GetEntries(&entries), LNNOERROR);
+    acl_.Close();
+    EXPECT_EQ(entry.SetAccessLevel(3), LNERR_ACL_NOT_OPEN);
+    EXPECT_EQ(entries.SaveAll(), LNERR_ACL_NOT_OPEN);
+    LNACLEntry listed = entries[entries.GetCount() - 1];
+    EXPECT_EQ(listed.SetName(T("Other")), LNERR_ACL_NOT_OPEN);
+    EXPECT_EQ(Thrown([&] { listed.IsRoleEnabled(T("Admin")); }), LNERR_ACL_NOT_OPEN);
+}
+
+TEST_F(AclTest, NamesCountTheirCaseEverywhere) {
+    ASSERT_EQ(acl_.CreateEntry(T("Jane Doe"), 4), LNNOERROR);
+    ASSERT_EQ(acl_.CreateEntry(T("jane doe"), 2), LNNOERROR) << "another entry";
+    EXPECT_EQ(acl_.GetAccessLevel(T("Jane Doe")), 4u);
+    EXPECT_EQ(acl_.GetAccessLevel(T("jane doe")), 2u);
+    EXPECT_EQ(acl_.SetAccessLevel(T("JANE DOE"), 1), LNERR_NO_MATCH);
+    EXPECT_EQ(acl_.DeleteEntry(T("JANE DOE")), LNERR_NO_MATCH);
+    ASSERT_EQ(acl_.DeleteEntry(T("jane doe")), LNNOERROR);
+    EXPECT_EQ(acl_.GetAccessLevel(T("Jane Doe")), 4u);
+}
+
+TEST_F(AclTest, CopiesAreTheDatabasesOneList) {
+    LNACL copy(acl_);
+    acl_.Close();
+    LNACL another;
+    EXPECT_EQ(db_.GetACL(&another), LNERR_ONE_ACL_ONLY) << "the copy still holds the list";
+    EXPECT_TRUE(copy.IsOpen());
+    copy.Close();
+    ASSERT_EQ(db_.GetACL(&another), LNNOERROR);
+    LNACL later(another);
+    db_.Close();
+    EXPECT_FALSE(later.IsOpen()) << "the database closes every copy";
+    EXPECT_EQ(later.CreateEntry(T("X"), 1), LNERR_ACL_NOT_OPEN);
+    ASSERT_EQ(db_.Open(), LNNOERROR);
+    LNACL fresh;
+    EXPECT_EQ(db_.GetACL(&fresh), LNNOERROR);
+}
+
+} // namespace

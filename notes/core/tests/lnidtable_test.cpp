@@ -62,6 +62,18 @@ TEST_F(IDTableTest, LongWalksForwardAndBack) {
         ASSERT_EQ(table[i], ids[i]) << i;
 }
 
+TEST_F(IDTableTest, OutsideScansOfTheHandleDoNotMoveTheIndex) {
+    LNIDTable table(MakeTable({3, 5, 7, 9}));
+    EXPECT_EQ(table[1], 5u);
+    nnotes::NOTEID seen = 0;
+    ASSERT_EQ(nnotes::IDScan(table.GetHandle(), true, &seen), nnotes::NOERROR);
+    EXPECT_EQ(table[2], 7u);
+    ASSERT_EQ(nnotes::IDScan(table.GetHandle(), false, &seen), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::IDScan(table.GetHandle(), false, &seen), nnotes::NOERROR);
+    EXPECT_EQ(table[3], 9u);
+    EXPECT_EQ(table[0], 3u);
+}
+
 TEST_F(IDTableTest, EmptyTableIsSimplyEmpty) {
     LNIDTable table(MakeTable({}));
     EXPECT_EQ(table.GetCount(), 0u);

@@ -38,6 +38,25 @@ TEST_F(AddinTest, LinesGetConsecutiveIdsOrTheCallersOwn) {
     EXPECT_EQ(addin_.DeleteStatusLine(LNServerAddin::kDefaultStatusLineID), LNERR_INVALID_STATUS_LINE);
 }
 
+TEST_F(AddinTest, IdsThatCouldNotBeFoundAgainAreRefused) {
+    EXPECT_EQ(addin_.CreateStatusLine(T("Hidden"), T("x"), LNServerAddin::kDefaultStatusLineID),
+              LNERR_INVALID_STATUS_LINE);
+    uint32_t next = 0;
+    ASSERT_EQ(addin_.CreateStatusLine(T("Counted"), T("x"), &next), LNNOERROR);
+    EXPECT_EQ(addin_.CreateStatusLine(T("Twin"), T("y"), next), LNERR_INVALID_STATUS_LINE);
+    LNString name;
+    ASSERT_EQ(addin_.GetStatusLineName(next, &name), LNNOERROR);
+    EXPECT_EQ(Text(name), "Counted") << "the line of that id is still the first one";
+    // A caller's id ahead of the counter is passed over when the counter reaches it.
+    ASSERT_EQ(addin_.CreateStatusLine(T("Ahead"), T("z"), next + 1), LNNOERROR);
+    uint32_t after = 0;
+    ASSERT_EQ(addin_.CreateStatusLine(T("After"), T("w"), &after), LNNOERROR);
+    EXPECT_EQ(after, next + 2);
+    ASSERT_EQ(addin_.DeleteStatusLine(next + 1), LNNOERROR);
+    ASSERT_EQ(addin_.GetStatusLineName(after, &name), LNNOERROR);
+    EXPECT_EQ(Text(name), "After");
+}
+
 TEST_F(AddinTest, TheTaskLineCarriesNameAndStatus) {
     LNString name, text;
     ASSERT_EQ(addin_.GetTaskName(&name), LNNOERROR);

@@ -4,6 +4,27 @@
 #include "lnacl.h"
 #include "lncreatedboptions.h"
 
+#include <dlfcn.h>
+
+namespace {
+
+// Set to make the next stores of an access list fail.
+int gFailingACLStores = 0;
+
+} // namespace
+
+// Stands in for the store's call in this test program, so that the access-list step of a creation can be
+// made to fail; otherwise the store's own call does the work.
+nnotes::STATUS nnotes::StoreACL(nnotes::DBHANDLE db, nnotes::DHANDLE acl) {
+    if (gFailingACLStores > 0) {
+        --gFailingACLStores;
+        return nnotes::ERR_BAD_HANDLE;
+    }
+    using Store = nnotes::STATUS (*)(nnotes::DBHANDLE, nnotes::DHANDLE);
+    static const auto store = reinterpret_cast<Store>(dlsym(RTLD_NEXT, "_ZN6nnotes8StoreACLEjj"));
+    return store(db, acl);
+}
+
 namespace {
 
 using CreateDatabaseTest = SessionTest;
@@ -100,6 +121,35 @@ TEST_F(CreateDatabaseTest, DeletedDatabasesLeaveAnEmptyHandle) {
     EXPECT_FALSE(std::filesystem::exists(data_ + "/gone.nsf"));
     ASSERT_EQ(session_.DeleteDatabase(T("byname.nsf")), LNNOERROR);
     EXPECT_EQ(session_.DeleteDatabase(T("byname.nsf")), nnotes::ERR_NOEXIST);
+}
+
+TEST_F(CreateDatabaseTest, OnlyDatabasesOfThisSessionAreDeleted) {
+    MakeFile("foreign.nsf");
+    LNDatabase foreign;
+    ASSERT_EQ(foreign.Initialize(&session_, T("foreign.nsf"), LNString()), LNNOERROR);
+    EXPECT_EQ(session_.DeleteDatabase(&foreign), LNERR_NULL_POINTER);
+    EXPECT_TRUE(std::filesystem::exists(data_ + "/foreign.nsf"));
+    EXPECT_FALSE(foreign.IsNull());
+    // A second handle of a database already deleted names a body the session let go.
+    MakeFile("twice.nsf");
+    LNDatabase db;
+    ASSERT_EQ(session_.GetDatabase(T("twice.nsf"), &db), LNNOERROR);
+    LNDatabase copy = db;
+    ASSERT_EQ(session_.DeleteDatabase(&db), LNNOERROR);
+    MakeFile("twice.nsf");
+    EXPECT_EQ(session_.DeleteDatabase(&copy), LNERR_NULL_POINTER);
+    EXPECT_TRUE(std::filesystem::exists(data_ + "/twice.nsf")) << "a new file of the old name stays";
+}
+
+TEST_F(CreateDatabaseTest, AFailedAccessListLeavesNoDatabaseBehind) {
+    LNCreateDatabaseOptions options;
+    gFailingACLStores = 1;
+    EXPECT_EQ(session_.CreateDatabase(T("half.nsf"), LNString(), options), LNERR_ACL_IN_NEW_DB);
+    EXPECT_FALSE(std::filesystem::exists(data_ + "/half.nsf"));
+    LNDatabase db;
+    ASSERT_EQ(session_.CreateDatabase(T("half.nsf"), LNString(), options, &db), LNNOERROR)
+        << "a retry is not refused as existing";
+    EXPECT_TRUE(db.IsOpen());
 }
 
 TEST_F(CreateDatabaseTest, FileFiguresOfClosedLocalDatabasesOnly) {

@@ -1,8 +1,10 @@
 #include "lnerrors.h"
+#include "lnstringcompare.h"
 #include "lnstringfixture.h"
 #include "testobjects.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
@@ -110,6 +112,33 @@ TEST_F(StringTest, WritingThroughACharacterNeverChangesACopy) {
     a.Append("!");
     c = 'w';
     EXPECT_EQ(Bytes(a), "xbw!");
+}
+
+TEST_F(StringTest, ReadingThroughACharacterKeepsTheSharedText) {
+    LNString a("abc");
+    std::optional<LNString> b(a);
+    const char* platform = a.GetPlatformTextPtr();
+    const LNBody* shared = a.GetBody();
+    EXPECT_EQ(char(a[1]), 'b');
+    EXPECT_TRUE(a[2].IsClassB());
+    EXPECT_EQ(a.GetBody(), shared) << "a read moves the string to no new text";
+    b.reset();
+    EXPECT_STREQ(platform, "abc") << "pointers taken before the read stay good";
+
+    // Characters taken for reading still write as the string's own text, all of them together.
+    LNString c(a);
+    LNChar first = a[0];
+    LNChar last = a[2];
+    first = 'x';
+    EXPECT_EQ(Bytes(a), "xbc");
+    EXPECT_EQ(Bytes(c), "abc");
+    last = 'z';
+    EXPECT_EQ(Bytes(a), "xbz");
+    EXPECT_EQ(Bytes(c), "abc");
+    a.Append("!");
+    first = 'y';
+    EXPECT_EQ(Bytes(a), "ybz!");
+    EXPECT_EQ(Bytes(c), "abc");
 }
 
 TEST_F(StringTest, ACharacterOfAConstStringWritesOnlyItsOwnCopy) {
@@ -282,6 +311,34 @@ TEST(StringWithoutApiTest, TextServicesNeedTheApiStarted) {
     uint32_t position = 0;
     EXPECT_EQ(notes.Find(notes, 0, &position), LNERR_SESSION_NOT_INITIALIZED) << "returned, not thrown";
     EXPECT_EQ(notes.FindChar('b', 0, &position), LNERR_SESSION_NOT_INITIALIZED);
+}
+
+} // namespace
+
+namespace {
+
+// A lone char is one Latin-1 character wherever a character is given or taken as char.
+TEST_F(StringTest, LoneCharsAreLatin1) {
+    const struct {
+        char latin1;
+        const char* platform;
+    } cases[] = {{'\xE9', "é"}, {'\xDF', "ß"}, {'\xFF', "ÿ"}};
+    for (const auto& c : cases) {
+        LNString s("a-b");
+        s[1] = c.latin1;
+        EXPECT_STREQ(s.GetPlatformTextPtr(), (std::string("a") + c.platform + "b").c_str());
+        EXPECT_EQ(char(s[1]), c.latin1) << c.platform;
+        uint32_t at = 0;
+        ASSERT_EQ(s.FindChar(c.latin1, 0, &at), 0u) << c.platform;
+        EXPECT_EQ(at, 1u);
+        EXPECT_EQ(LNStringCompare(c.latin1, c.latin1, 0), 0) << c.platform;
+        EXPECT_EQ(LNStringCompare(s[1], c.latin1, 0), 0) << c.platform;
+        EXPECT_NE(LNStringCompare('e', c.latin1, 0), 0) << c.platform;
+    }
+    EXPECT_NE(LNStringCompare('\xE9', '\xDF', 0), 0);
+    EXPECT_NE(LNStringCompare('\xDF', '\xFF', 0), 0);
+    uint32_t at = 0;
+    EXPECT_EQ(LNString("aéb").FindChar('\xFF', 0, &at), LNWARN_NOT_FOUND);
 }
 
 } // namespace

@@ -161,4 +161,27 @@ TEST_F(DatabaseDocsTest, CopiedNotesAreNewNotesOfTheTargetDatabase) {
     copy = LNNote();
 }
 
+TEST_F(DatabaseDocsTest, CopiesOfDesignNotesGetTheirOwnBodies) {
+    const struct {
+        uint16_t noteClass;
+        LNCLASSID body;
+    } cases[] = {{nnotes::NOTE_CLASS_DOCUMENT, LNCLASSID_LNDOCUMENTBODY},
+                 {nnotes::NOTE_CLASS_FORM, LNCLASSID_LNFORMBODY},
+                 {nnotes::NOTE_CLASS_VIEW, LNCLASSID_LNVIEWFOLDERBODY},
+                 {nnotes::NOTE_CLASS_FILTER, LNCLASSID_LNAGENTBODY},
+                 {nnotes::NOTE_CLASS_HELP, LNCLASSID_LNNOTEBODY}};
+    for (const auto& c : cases) {
+        // Opened as a plain note: a view without a design would not open as a view.
+        LNSTATUS made = 1;
+        LNNote source(
+            new LNNoteBody(db_.GetDatabaseBody(), SaveNote({{"$TITLE", "design"}}, c.noteClass), &made));
+        ASSERT_EQ(made, 0u);
+        ASSERT_EQ(source.GetNoteBody()->Open(0), 0u);
+        LNNote copy;
+        ASSERT_EQ(db_.CopyNote(source, &copy), LNNOERROR) << c.noteClass;
+        EXPECT_EQ(copy.GetNoteBody()->GetClassID(), c.body) << c.noteClass;
+        EXPECT_EQ(copy.GetNoteClass(), c.noteClass);
+    }
+}
+
 } // namespace

@@ -43,6 +43,21 @@ TEST_F(DocumentTest, FormAndCategories) {
     EXPECT_EQ(Thrown([&] { doc.IsResponse(); }), LNERR_NOTE_NOT_OPEN);
 }
 
+TEST_F(DocumentTest, AMailDocumentClosesOnlyTheDatabaseItOpened) {
+    const nnotes::NOTEID id = SaveNote({{"Subject", "s"}});
+    LNDocument reply(db_.GetDatabaseBody(), id, LNMAILMSGTYPE_REPLY);
+    ASSERT_EQ(reply.Open(0), 0u);
+    ASSERT_EQ(reply.Close(), 0u);
+    EXPECT_TRUE(db_.IsOpen()) << "the caller opened it";
+    LNDatabase other;
+    ASSERT_EQ(session_.GetDatabase("docs.nsf", &other), 0u);
+    LNDocument mail(other.GetDatabaseBody(), id, LNMAILMSGTYPE_REPLY_TO_ALL);
+    ASSERT_EQ(mail.Open(0), 0u);
+    EXPECT_TRUE(other.IsOpen());
+    ASSERT_EQ(mail.Close(), 0u);
+    EXPECT_FALSE(other.IsOpen()) << "the document opened it";
+}
+
 TEST_F(DocumentTest, ConversionsFromNotesProbeTheClass) {
     const nnotes::NOTEID id = SaveNote({{"A", "x"}});
     const LNNote unopened(db_.GetDatabaseBody(), id);

@@ -15,6 +15,24 @@ protected:
         return reply;
     }
 
+    // A form (or subform) of docs.nsf whose items each hold the text "x", and further items of its own.
+    LNForm MakeForm(const char* name, std::initializer_list<const char*> items,
+                    std::initializer_list<std::pair<const char*, LNText>> lists = {}) {
+        LNSTATUS status = 0;
+        auto* body = new LNFormBody(docs_.GetDatabaseBody(), LNString(name), &status);
+        EXPECT_EQ(status, 0u);
+        LNForm form;
+        form.SetNoteBody(body);
+        LNText value;
+        value.Append("x");
+        for (const char* item : items)
+            EXPECT_EQ(form.CreateItem(item, value, 4, LNITEMDUP_REPLACE), 0u);
+        for (const auto& [item, list] : lists)
+            EXPECT_EQ(form.CreateItem(item, list, 4, LNITEMDUP_REPLACE), 0u);
+        EXPECT_EQ(form.Save(0), 0u);
+        return form;
+    }
+
     // The text of every text record of the first "Body" item, one after another.
     static std::string BodyText(const LNNote& note) {
         const nnotes::NOTEHANDLE handle = note.GetNoteBody()->GetNoteHandle();
@@ -49,6 +67,32 @@ TEST_F(DocumentMailTest, ReplySubjectsGetOnePrefix) {
     reply = Reply(2, 0);
     EXPECT_EQ(Entries(reply, "Subject"), Strings{"Re: "});
     reply.Close();
+}
+
+TEST_F(DocumentMailTest, APrefixInAnyCaseIsKept) {
+    LNDocument doc;
+    ASSERT_EQ(docs_.CreateDocument(&doc), 0u);
+    for (const auto& [name, value] : {std::pair{"Subject", "RE: Hi"}, {"From", "Dan"}}) {
+        LNText text;
+        text << value;
+        ASSERT_EQ(doc.CreateItem(name, text), 0u);
+    }
+    LNDocument reply;
+    ASSERT_EQ(doc.CreateReply(&reply, 0), 0u);
+    EXPECT_EQ(Entries(reply, "Subject"), Strings{"RE: Hi"});
+    reply.Close();
+    doc.Close();
+}
+
+TEST_F(DocumentMailTest, AMessageWithoutSenderCannotBeAnswered) {
+    LNDocument doc = Doc(3);
+    LNDocument reply;
+    EXPECT_EQ(doc.CreateReply(&reply, 0), LNERR_INVALID_MAIL_MESSAGE);
+    EXPECT_TRUE(reply.IsNull());
+    LNDocument forward;
+    EXPECT_EQ(doc.CreateForward(&forward), 0u) << "a forward names its recipients later";
+    forward.Close();
+    doc.Close();
 }
 
 TEST_F(DocumentMailTest, TheSenderBecomesTheRecipient) {
@@ -125,27 +169,11 @@ TEST_F(DocumentMailTest, UnopenedDocumentsCannotBeAnswered) {
 
 TEST_F(DocumentMailTest, SendingWithItsFormStoresTheFormInTheDocument) {
     // A form with a subform; the document names the form.
-    LNSTATUS status = 0;
-    auto* form = new LNFormBody(docs_.GetDatabaseBody(), LNString("Order"), &status);
-    ASSERT_EQ(status, 0u);
-    LNForm orderForm;
-    orderForm.SetNoteBody(form);
-    LNText value;
-    value.Append("x");
-    for (const char* name : {"$Body", "$Class", "$Info", "Plain"})
-        ASSERT_EQ(orderForm.CreateItem(name, value, 4, LNITEMDUP_REPLACE), 0u);
     LNText subforms;
     subforms.Append("Missing");
     subforms.Append("Footer");
-    ASSERT_EQ(orderForm.CreateItem("$SubForms", subforms, 4, LNITEMDUP_REPLACE), 0u);
-    ASSERT_EQ(orderForm.Save(0), 0u);
-    auto* sub = new LNFormBody(docs_.GetDatabaseBody(), LNString("Footer"), &status);
-    ASSERT_EQ(status, 0u);
-    LNForm footer;
-    footer.SetNoteBody(sub);
-    for (const char* name : {"$Script", "$$Script_O", "$Info", "$Footer"})
-        ASSERT_EQ(footer.CreateItem(name, value, 4, LNITEMDUP_REPLACE), 0u);
-    ASSERT_EQ(footer.Save(0), 0u);
+    MakeForm("Order", {"$Body", "$Class", "$Info", "Plain"}, {{"$SubForms", subforms}});
+    MakeForm("Footer", {"$Script", "$$Script_O", "$Info", "$Footer"});
 
     LNDocument doc = Doc(3);
     ASSERT_EQ(doc.SetForm(LNString("Order")), 0u);
@@ -166,3 +194,46 @@ TEST_F(DocumentMailTest, SendingWithItsFormStoresTheFormInTheDocument) {
     EXPECT_FALSE(doc.HasItem("PostedDate"));
     doc.Close();
 }
+
+namespace {
+
+class FormMailTest : public DocumentMailTest {
+protected:
+    // A form "Order" with a design item and a field of its own.
+    void MakeForm() { DocumentMailTest::MakeForm("Order", {"$Body", "Plain"}); }
+};
+
+TEST_F(FormMailTest, ItemsASendStoresHaveBodies) {
+    MakeForm();
+    LNDocument doc = Doc(3);
+    ASSERT_EQ(doc.SetForm(LNString("Order")), 0u);
+    ASSERT_EQ(doc.Send(LNString("Ann"), true), 0u);
+    for (const char* name : {"$Body", "$TITLE"}) {
+        EXPECT_TRUE(doc.HasItem(name)) << name;
+        LNItem item;
+        EXPECT_EQ(doc.GetItem(name, &item), 0u) << name;
+    }
+    EXPECT_EQ(Entries(doc, "$Body"), Strings{"x"});
+    EXPECT_EQ(doc.DeleteItem("$Body"), 0u);
+    EXPECT_FALSE(doc.HasItem("$Body"));
+    EXPECT_FALSE(doc.HasItem("Form"));
+    ASSERT_EQ(doc.Save(0), 0u);
+    doc.Close();
+}
+
+TEST_F(FormMailTest, AFailedSendGivesTheFormBack) {
+    MakeForm();
+    LNDocument doc = Doc(3); // no recipients: the mail router refuses it
+    ASSERT_EQ(doc.SetForm(LNString("Order")), 0u);
+    const uint32_t items = doc.GetItemCount();
+    EXPECT_EQ(doc.Send(true), LNERR_INVALID_MAIL_MESSAGE);
+    EXPECT_EQ(Entries(doc, "Form"), Strings{"Order"});
+    EXPECT_FALSE(doc.HasItem("$Body"));
+    EXPECT_FALSE(doc.HasItem("$TITLE"));
+    EXPECT_FALSE(doc.HasItem("PostedDate"));
+    EXPECT_TRUE(doc.HasItem("From")) << "the sender stays";
+    EXPECT_EQ(doc.GetItemCount(), items + 1) << "only \"From\" was added";
+    doc.Close();
+}
+
+} // namespace

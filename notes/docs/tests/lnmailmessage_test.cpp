@@ -44,6 +44,21 @@ TEST_F(MailMessageTest, RecipientsFromACommaSeparatedString) {
     memo.Close();
 }
 
+TEST_F(MailMessageTest, RecipientTypesOutsideTheThreeKindsAreRefused) {
+    LNMailMessage memo = Memo();
+    LNText names;
+    names << "Ann";
+    for (const LNRECIPIENTTYPE type : {LNRECIPIENTTYPE(3), LNRECIPIENTTYPE(0xFFFFFFFF)}) {
+        EXPECT_EQ(memo.GetRecipients(type, &names), LNERR_INVALID_PARAMETER);
+        EXPECT_EQ(memo.SetRecipients(type, names), LNERR_INVALID_PARAMETER);
+        EXPECT_EQ(memo.SetRecipients(type, LNString("Ann")), LNERR_INVALID_PARAMETER);
+    }
+    LNSetThrowAllErrors(true);
+    EXPECT_EQ(Thrown([&] { memo.GetRecipients(LNRECIPIENTTYPE(7), &names); }), LNERR_INVALID_PARAMETER);
+    LNSetThrowAllErrors(false);
+    EXPECT_EQ(memo.Close(), 0u);
+}
+
 TEST_F(MailMessageTest, MissingItemsGiveNoMatch) {
     LNMailMessage memo = Memo();
     LNString from("x");

@@ -202,6 +202,17 @@ TEST_F(NoteItemsTest, NoteInformation) {
     LNNote copy;
     ASSERT_EQ(doc_.Duplicate(&copy), 0u);
     EXPECT_EQ(copy.GetItemCount(), 4u);
+    // A copy of a document is a document body, so document handles may take it.
+    ASSERT_EQ(copy.GetNoteBody()->GetClassID(), LNCLASSID_LNDOCUMENTBODY);
+    LNDocument copied(copy, LNMAILMSGTYPE_DOCUMENT);
+    EXPECT_FALSE(copied.IsResponse());
+    // A plain body over a document note is refused by the conversion, whatever the class word says.
+    LNSTATUS made = 1;
+    LNNote plain(new LNNoteBody(db_.GetDatabaseBody(), id_, &made));
+    ASSERT_EQ(made, 0u);
+    ASSERT_EQ(plain.GetNoteBody()->Open(0), 0u);
+    EXPECT_EQ(Thrown([&] { LNDocument refused(plain, LNMAILMSGTYPE_DOCUMENT); }), LNERR_CONVERSION);
+    EXPECT_EQ(Thrown([&] { copied = plain; }), LNERR_CONVERSION);
     doc_.Close();
     EXPECT_EQ(Thrown([&] { doc_.GetSize(); }), LNERR_NOTE_NOT_OPEN);
 }

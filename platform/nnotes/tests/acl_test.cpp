@@ -49,14 +49,15 @@ TEST_F(AclTest, NewListHoldsOnlyTheDefaultEntryWithoutAccess) {
     EXPECT_EQ(seen[0].level, ACL_LEVEL_NOACCESS);
 }
 
-TEST_F(AclTest, EntriesAreAddedChangedRenamedAndDeletedByNameWithoutRegardToCase) {
+TEST_F(AclTest, EntriesAreAddedChangedRenamedAndDeletedByTheirExactName) {
     ASSERT_EQ(AddACLEntry(acl_, "Jane Doe", ACL_LEVEL_EDITOR, nullptr, 0x42), NOERROR);
-    EXPECT_EQ(AddACLEntry(acl_, "jane doe", ACL_LEVEL_READER, nullptr, 0), ERR_ACL_ENTRY_EXISTS);
+    EXPECT_EQ(AddACLEntry(acl_, "Jane Doe", ACL_LEVEL_READER, nullptr, 0), ERR_ACL_ENTRY_EXISTS);
+    EXPECT_EQ(UpdateACLEntry(acl_, "JANE DOE", ACL_UPDATE_LEVEL, nullptr, 1, nullptr, 0), ERR_ACL_NOT_FOUND);
     EXPECT_EQ(AddACLEntry(acl_, "X", 7, nullptr, 0), ERR_ACL_BAD_LEVEL);
     EXPECT_EQ(AddACLEntry(acl_, "", 1, nullptr, 0), ERR_ACL_BAD_NAME);
     EXPECT_EQ(AddACLEntry(acl_, std::string(MAXPATH, 'a').c_str(), 1, nullptr, 0), ERR_ACL_BAD_NAME);
 
-    ASSERT_EQ(UpdateACLEntry(acl_, "JANE DOE", ACL_UPDATE_NAME | ACL_UPDATE_LEVEL, "Jane Roe",
+    ASSERT_EQ(UpdateACLEntry(acl_, "Jane Doe", ACL_UPDATE_NAME | ACL_UPDATE_LEVEL, "Jane Roe",
                              ACL_LEVEL_AUTHOR, nullptr, 0),
               NOERROR);
     auto seen = Entries(acl_);
@@ -70,7 +71,8 @@ TEST_F(AclTest, EntriesAreAddedChangedRenamedAndDeletedByNameWithoutRegardToCase
     EXPECT_EQ(UpdateACLEntry(acl_, nullptr, ACL_UPDATE_LEVEL, nullptr, ACL_LEVEL_READER, nullptr, 0),
               NOERROR);
     EXPECT_EQ(DeleteACLEntry(acl_, nullptr), ERR_ACL_DEFAULT_ENTRY);
-    EXPECT_EQ(DeleteACLEntry(acl_, "jane roe"), NOERROR);
+    EXPECT_EQ(DeleteACLEntry(acl_, "jane roe"), ERR_ACL_NOT_FOUND);
+    EXPECT_EQ(DeleteACLEntry(acl_, "Jane Roe"), NOERROR);
     EXPECT_EQ(DeleteACLEntry(acl_, "Jane Roe"), ERR_ACL_NOT_FOUND);
     seen = Entries(acl_);
     ASSERT_EQ(seen.size(), 1u);

@@ -455,15 +455,15 @@ TEST(DocxMerge, ADamagedPartIsAnErrorNamingIt) {
     DocxTemplate docx;
     docx.body = Paragraph(kSimpleField);
     docx.headerText = "Acme";
-    for (const std::string& part :
-         {"word/header1.xml", "customXml/item1.xml", "word/_rels/document.xml.rels"}) {
+    for (const char* part : {"word/header1.xml", "customXml/item1.xml", "word/_rels/document.xml.rels"}) {
         Package package = Package::Read(BuildDocx(docx));
         package.Set(part, "<?xml version=\"1.0\"?><w:hdr><w:p></w:hdr>");
         try {
             ReadDocxMainDocument(package.Write());
             ADD_FAILURE() << "read a template with a damaged " << part;
         } catch (const AutomationError& e) {
-            EXPECT_NE(std::string(e.what()).find("The package part " + part + " is not well-formed XML"),
+            EXPECT_NE(std::string(e.what()).find("The package part " + std::string(part) +
+                                                 " is not well-formed XML"),
                       std::string::npos)
                 << e.what();
         }
