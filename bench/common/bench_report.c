@@ -102,6 +102,13 @@ long long bench_peak_rss(void) {
     return kb < 0 ? -1 : kb * 1024;
 }
 
+void bench_reset_peak(void) {
+    FILE* f = fopen("/proc/self/clear_refs", "w");
+    if (f == NULL) return;
+    fputs("5", f);
+    fclose(f);
+}
+
 long long bench_bytes_written(void) {
     return read_status_number("/proc/self/io", "wchar:");
 }

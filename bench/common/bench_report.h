@@ -33,8 +33,10 @@ double bench_ratio(const bench_measure* m);
 void bench_print_line(const bench_measure* m);
 /* One JSON object on one line: {"bench": name, "measures": [...]}. */
 void bench_print_json(const char* bench, const bench_measure* measures, int count);
-/* Peak resident memory of the process so far, in bytes (VmHWM). */
+/* Peak resident memory of the process since the last bench_reset_peak (or its start), in bytes (VmHWM). */
 long long bench_peak_rss(void);
+/* Starts the peak over from the present resident memory, so that a later peak measures what came after. */
+void bench_reset_peak(void);
 /* Bytes this process has written through write calls so far (wchar of /proc/self/io). */
 long long bench_bytes_written(void);
 

@@ -2,6 +2,7 @@
 // on the same file through a connection of the benchmark's own, interleaved in rounds.
 #include "bench_report.h"
 #include "nnotes.h"
+#include "store_check.h"
 
 #include <sqlite3.h>
 
@@ -13,15 +14,8 @@
 
 namespace {
 
+using bench::Check;
 using nnotes::STATUS;
-
-bool Check(STATUS s, const char* what) {
-    if (s == nnotes::NOERROR) return true;
-    char text[256];
-    nnotes::LoadNotesMessage(s, text, sizeof text);
-    std::fprintf(stderr, "%s failed: 0x%04X %s\n", what, s, text);
-    return false;
-}
 
 // Document n holds a word of its own ("uniq<n>"), one that every tenth document holds ("tenth") and text
 // that every document shares.

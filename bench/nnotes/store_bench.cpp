@@ -3,6 +3,7 @@
 #include "store_bench.h"
 #include "bench_report.h"
 #include "nnotes.h"
+#include "store_check.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,13 +26,6 @@ std::string UpdatedText(int n) {
 namespace {
 
 using nnotes::STATUS;
-bool Check(STATUS s, const char* what) {
-    if (s == nnotes::NOERROR) return true;
-    char text[256];
-    nnotes::LoadNotesMessage(s, text, sizeof text);
-    std::fprintf(stderr, "%s failed: 0x%04X %s\n", what, s, text);
-    return false;
-}
 
 class StoreRunner : public Runner {
 public:

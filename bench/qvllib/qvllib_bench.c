@@ -39,7 +39,7 @@ static void fail(const char* what) {
 }
 
 static void load_library(const char* folder) {
-    char path[PATH_MAX];
+    char path[PATH_MAX + 16];
     snprintf(path, sizeof path, "%s/qvllib.so", folder);
     void* h = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (h == NULL) fail(dlerror());
@@ -62,7 +62,7 @@ static void load_library(const char* folder) {
 static void link_libraries(const char* build, const char* folder) {
     DIR* d = opendir(build);
     struct dirent* e;
-    char from[PATH_MAX], to[PATH_MAX];
+    char from[PATH_MAX + 512], to[PATH_MAX + 512];
     if (d == NULL) fail("cannot list the build folder");
     while ((e = readdir(d)) != NULL) {
         if (strstr(e->d_name, ".so") == NULL) continue;
@@ -207,7 +207,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: %s [documents >= 100] [rounds 1-%d] [updates]\n", argv[0], BENCH_MAX_ROUNDS);
         return 2;
     }
-    char build[PATH_MAX], root[PATH_MAX], path[PATH_MAX], text[PATH_MAX * 2];
+    /* Bounded below PATH_MAX so that every path made from them fits. */
+    char build[1024], root[1024], path[PATH_MAX], text[PATH_MAX * 2];
     const ssize_t n = readlink("/proc/self/exe", build, sizeof build - 1);
     if (n <= 0) fail("cannot find the build folder");
     build[n] = 0;

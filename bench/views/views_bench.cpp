@@ -114,6 +114,7 @@ void SaveOrder(DBHANDLE db, uint32_t i) {
 // Opens the view and reads every entry in 64 KiB buffers; gives the document ids in view order, the time to
 // the first buffer and the peak memory growth of the open.
 std::vector<NOTEID> ReadView(DBHANDLE db, NOTEID view, double& firstBuffer, long long& peakGrowth) {
+    bench_reset_peak();
     const long long peakBefore = bench_peak_rss();
     const double start = bench_now();
     HCOLLECTION c = 0;

@@ -116,6 +116,23 @@ TEST_F(RowWalkTest, ACategoryColumnOfNumbersGivesItsCategoriesAsText) {
     EXPECT_STREQ(category, "1234567");
 }
 
+TEST_F(RowWalkTest, TextColumnsReadAsTheirItemsGiveThem) {
+    Build(DataSourceDatabase(kServer, DataSource("Texts", "texts.nsf", "Texts")));
+    Build(R"({"path": "texts.nsf", "views": [{"name": "Texts", "columns": [
+        {"title": "Name", "item": "Name", "sorted": true}, {"title": "Tags", "item": "Tags"},
+        {"title": "Fixed", "constant": "fixed"}, {"title": "Lines", "item": "Lines"},
+        {"title": "Blank", "item": "Blank"}]}],
+      "documents": [{"Name": "Zoë", "Tags": ["bè", "a"], "Lines": "one\ntwo", "Blank": ""},
+                    {"Name": "Åsa", "Tags": [], "Lines": ""}]})");
+    UseServer(kServer);
+    ASSERT_EQ(LibOpen(), 1) << LastErrorText();
+    ASSERT_EQ(DSOpen("Texts"), 5);
+    EXPECT_EQ(Row(5), "\u00c5sa||fixed||");
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(5), "Zo\u00eb|b\u00e8|fixed|one\ntwo|");
+    EXPECT_EQ(GotoNext(), 0);
+}
+
 TEST_F(RowWalkTest, ColumnsOutsideTheViewGiveEmptyTexts) {
     OpenStandard();
     ASSERT_EQ(DSOpen("Everyone"), 3);
