@@ -12,19 +12,6 @@ namespace {
 
 using RichTextEditTest = RichTextTest;
 
-std::string Text(const LNRichText& richText) {
-    LNString text;
-    EXPECT_EQ(richText.GetText(&text), 0u);
-    return std::string(reinterpret_cast<const char*>(text.GetTextPtr()), text.GetByteLength());
-}
-
-LNRTObject ParagraphRecord() {
-    LNCompositeData data;
-    const std::string bytes = Paragraph();
-    EXPECT_EQ(data.WriteData(static_cast<uint32_t>(bytes.size()), bytes.data(), 0), 0u);
-    return data;
-}
-
 LNRTCursor Start(const LNRichText& richText) {
     LNRTCursor cursor;
     EXPECT_EQ(richText.GetStartCursor(&cursor), 0u);
@@ -61,7 +48,7 @@ TEST_F(RichTextEditTest, RangesStartingJustAfterAnObjectKeepThatObject) {
     ASSERT_EQ(a.GetOffset(), 6u);
     LNRTCursor b = End(letter);
     ASSERT_EQ(letter.DeleteRange(&a, &b), 0u);
-    EXPECT_EQ(Text(letter), "Hello");
+    EXPECT_EQ(TextOf(letter), "Hello");
 
     // Two runs "He" and "llo", deleted from after "e" up to the "o".
     LNRichText runs(LNString("He"));
@@ -70,7 +57,7 @@ TEST_F(RichTextEditTest, RangesStartingJustAfterAnObjectKeepThatObject) {
     LNRTCursor to = Ahead(Start(runs), 4);
     ASSERT_EQ(to.GetOffset(), 3u);
     ASSERT_EQ(runs.DeleteRange(&from, &to), 0u);
-    EXPECT_EQ(Text(runs), "Heo");
+    EXPECT_EQ(TextOf(runs), "Heo");
 
     // Restyling from just after an object leaves that object's style alone.
     LNRichText styled(LNString("Hello"));
@@ -97,7 +84,7 @@ TEST_F(RichTextEditTest, CopiesOfAContainerHoldOnlyTheirOwnRecord) {
     ASSERT_EQ(copy.Assign(richText), 0u);
     ASSERT_EQ(copy.Flush(), 0u);
     EXPECT_EQ(copy.GetValueSize(), size);
-    EXPECT_EQ(Text(copy), "abcdef");
+    EXPECT_EQ(TextOf(copy), "abcdef");
 }
 
 TEST_F(RichTextEditTest, TypingAtTheEndKeepsTheOrder) {
@@ -105,27 +92,27 @@ TEST_F(RichTextEditTest, TypingAtTheEndKeepsTheOrder) {
     LNRTCursor end = End(richText);
     ASSERT_EQ(richText.InsertTextAtCursor(LNString("A"), end), 0u);
     ASSERT_EQ(richText.InsertTextAtCursor(LNString("B"), end), 0u);
-    EXPECT_EQ(Text(richText), "HelloAB");
+    EXPECT_EQ(TextOf(richText), "HelloAB");
     EXPECT_TRUE(end.IsAtEnd());
     // A cursor on the character before the insertion point stays on it.
     LNRTCursor onO = Ahead(Start(richText), 4);
     LNRTCursor afterO = After(onO);
     ASSERT_EQ(afterO.GetOffset(), 6u);
     ASSERT_EQ(richText.InsertTextAtCursor(LNString("-"), afterO), 0u);
-    EXPECT_EQ(Text(richText), "Hello-AB");
+    EXPECT_EQ(TextOf(richText), "Hello-AB");
     EXPECT_EQ(onO.GetOffset(), 5u);
 }
 
 TEST_F(RichTextEditTest, LongTextsAreAppendedAsSeveralRuns) {
     LNRichText once;
     ASSERT_EQ(once.Append(LNString(std::string(50000, 'a').c_str())), 0u);
-    EXPECT_EQ(Text(once).size(), 50000u);
+    EXPECT_EQ(TextOf(once).size(), 50000u);
     ASSERT_EQ(once.Flush(), 0u);
     LNRichText pieces;
     const std::string piece(100, 'b');
     for (int i = 0; i < 500; ++i)
         ASSERT_EQ(pieces.Append(LNString(piece.c_str())), 0u);
-    EXPECT_EQ(Text(pieces).size(), 50000u);
+    EXPECT_EQ(TextOf(pieces).size(), 50000u);
     LNRTContainer top;
     ASSERT_EQ(pieces.GetRTContainer(&top), 0u);
     EXPECT_EQ(top.GetChildCount(), 2u);
@@ -189,13 +176,13 @@ TEST_F(RichTextEditTest, RangesWithAnEndInsideANestedContainer) {
     LNRTCursor a = Ahead(Start(into), 1);
     LNRTCursor b = Ahead(Start(into), 3);
     ASSERT_EQ(into.DeleteRange(&a, &b), 0u);
-    EXPECT_EQ(Text(into), "adef");
+    EXPECT_EQ(TextOf(into), "adef");
 
     LNRichText outOf = Nested();
     LNRTCursor c = Ahead(Start(outOf), 3);
     LNRTCursor d = Ahead(Start(outOf), 5);
     ASSERT_EQ(outOf.DeleteRange(&c, &d), 0u);
-    EXPECT_EQ(Text(outOf), "abcf");
+    EXPECT_EQ(TextOf(outOf), "abcf");
 }
 
 } // namespace

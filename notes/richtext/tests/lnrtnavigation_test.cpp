@@ -13,19 +13,6 @@ namespace {
 
 using NavigationTest = RichTextTest;
 
-std::string TextOf(const LNRichText& richText) {
-    LNString text;
-    EXPECT_EQ(richText.GetText(&text), 0u);
-    return std::string(reinterpret_cast<const char*>(text.GetTextPtr()), text.GetByteLength());
-}
-
-LNRTObject ParagraphRecord() {
-    LNCompositeData data;
-    const std::string bytes = Paragraph();
-    EXPECT_EQ(data.WriteData(static_cast<uint32_t>(bytes.size()), bytes.data(), 0), 0u);
-    return data;
-}
-
 // "ab", a nested container holding "cd", a paragraph, then "ef".
 LNRichText Tree() {
     LNRichText richText(LNString("ab"));

@@ -6,7 +6,9 @@
 #include "lnapi.h"
 #include "lndatabase.h"
 #include "lnerrors.h"
+#include "lnrichtext.h"
 #include "lnrtcursor.h"
+#include "lnrtelement.h"
 #include "lnsession.h"
 #include "nnotes.h"
 #include "startedapitest.h"
@@ -111,6 +113,21 @@ inline std::string Paragraph() {
     return Word(0x0281);
 }
 // A word-form record of signature and total length (zero filled).
+// The whole text of a rich text, as the tests compare it.
+inline std::string TextOf(const LNRichText& richText) {
+    LNString text;
+    EXPECT_EQ(richText.GetText(&text), 0u);
+    return std::string(reinterpret_cast<const char*>(text.GetTextPtr()), text.GetByteLength());
+}
+
+// A paragraph record as an object of its own.
+inline LNRTObject ParagraphRecord() {
+    LNCompositeData data;
+    const std::string bytes = Paragraph();
+    EXPECT_EQ(data.WriteData(static_cast<uint32_t>(bytes.size()), bytes.data(), 0), 0u);
+    return data;
+}
+
 inline std::string WordRecord(uint16_t signature, uint16_t length) {
     std::string record = Word(signature) + Word(length);
     record.resize((length + 1u) & ~1u, '\0');
