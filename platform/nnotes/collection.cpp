@@ -73,8 +73,10 @@ void ResolveHits(Collection& c) {
     c.hits.clear();
     if (c.hitNotes.empty() || !c.data) return;
     std::unordered_map<NOTEID, uint32_t> first;
-    for (uint32_t i = 0; i < c.data->entries.size(); ++i) {
-        const Entry& e = c.data->entries[i];
+    CollectionData& d = *c.data;
+    const uint32_t count = d.Size();
+    for (uint32_t i = 0; i < count; ++i) {
+        const Entry& e = d[i];
         if (e.kind == EntryKind::Document || e.kind == EntryKind::Response) first.emplace(e.id, i);
     }
     std::vector<std::pair<NOTEID, uint16_t>> kept;

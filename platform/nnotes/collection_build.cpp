@@ -13,9 +13,12 @@ namespace nnotes::views {
 
 namespace {
 
+// Rows read per batch as a collection grows: few for the first rows, more as a reader goes on.
+constexpr size_t kFirstBatch = 256, kLargestBatch = 8192;
+
 struct Record {
     NOTEID note = 0;
-    std::string unid;
+    std::string unid; // hierarchical views only
     uint32_t summaryOffset = 0, summaryLength = 0;
     uint32_t sortOffset = 0, sortLength = 0;
     size_t breakLevel = 0; // main rows: the first category level that differs from the row before
@@ -23,22 +26,27 @@ struct Record {
 
 } // namespace
 
-struct CollectionBuilder::State {
-    CollectionData data;
+struct CollectionData::Builder {
+    explicit Builder(CollectionData& data) : d(data) {}
+
+    CollectionData& d;
+    bool first = true;
+    std::string previousKey;
+    std::vector<uint32_t> open; // the open category of each level
+    std::vector<TableItem> scratch;
+    // Hierarchical views place their main rows once every response is known.
     std::vector<Record> mains;
     std::vector<Record> responses;
     std::unordered_map<std::string, std::vector<size_t>> responsesOf; // parent unid -> responses
-    std::string previousKey;
-    std::vector<TableItem> scratch;
 
     uint32_t Keep(std::string_view bytes) {
-        const auto offset = static_cast<uint32_t>(data.arena.size());
-        data.arena.append(bytes);
+        const auto offset = static_cast<uint32_t>(d.arena_.size());
+        d.arena_.append(bytes);
         return offset;
     }
 
     STATUS BreakLevel(std::string_view key, size_t& level) const {
-        const ViewDefinition& view = *data.view;
+        const ViewDefinition& view = d.View();
         size_t at = 0;
         for (level = 0; level < view.categoryLevels; ++level) {
             const size_t end = SegmentEnd(key, at, view.columns[view.sortColumns[level]].Descending());
@@ -52,17 +60,29 @@ struct CollectionBuilder::State {
     }
 
     uint32_t Push(Entry e) {
-        data.entries.push_back(e);
-        return static_cast<uint32_t>(data.entries.size() - 1);
+        const auto index = static_cast<uint32_t>(d.entries_.size());
+        std::vector<uint32_t>* peers = &d.top_;
+        if (e.parent != kNoEntry) {
+            uint32_t& list = d.entries_[e.parent].children;
+            if (list == kNoEntry) {
+                list = static_cast<uint32_t>(d.lists_.size());
+                d.lists_.emplace_back();
+            }
+            peers = &d.lists_[list];
+        }
+        peers->push_back(index);
+        e.rank = static_cast<uint32_t>(peers->size());
+        d.entries_.push_back(e);
+        return index;
     }
 
-    void Close(uint32_t index) { data.entries[index].end = static_cast<uint32_t>(data.entries.size()); }
+    void Close(uint32_t index) { d.entries_[index].end = static_cast<uint32_t>(d.entries_.size()); }
 
     // The summary of an entry that fills one column's item (or none, with column npos) with value.
     uint32_t EntrySummary(size_t column, std::string_view value, uint32_t& length) {
         std::vector<TableItem> items;
-        for (size_t i = 0; i < data.view->columns.size(); ++i) {
-            const ViewColumn& c = data.view->columns[i];
+        for (size_t i = 0; i < d.View().columns.size(); ++i) {
+            const ViewColumn& c = d.View().columns[i];
             if (c.InSummary()) items.push_back({c.itemName, i == column ? value : std::string_view()});
         }
         const std::string table = BuildItemTable(items);
@@ -98,27 +118,48 @@ struct CollectionBuilder::State {
 
     STATUS PushCategory(size_t level, const Record& r, uint32_t parent, uint32_t& index) {
         std::vector<TableItem> values;
-        if (!ParseItemTable(data.arena.data() + r.sortOffset, r.sortLength, values) || values.size() <= level)
+        if (!ParseItemTable(d.arena_.data() + r.sortOffset, r.sortLength, values) || values.size() <= level)
             return ERR_VIEW_INDEX_DAMAGED;
         Entry e;
         e.kind = EntryKind::Category;
         e.level = static_cast<uint16_t>(level);
         e.parent = parent;
         const std::string value(values[level].value);
-        e.summaryOffset = EntrySummary(data.view->sortColumns[level], value, e.summaryLength);
+        e.summaryOffset = EntrySummary(d.View().sortColumns[level], value, e.summaryLength);
         index = Push(e);
-        data.entries[index].id = NOTEID_CATEGORY | (index & ~NOTEID_TOTAL);
+        d.entries_[index].id = NOTEID_CATEGORY | (index & ~NOTEID_TOTAL);
+        return NOERROR;
+    }
+
+    // Places a main row: closes the categories it leaves, opens the ones it starts, then the document and
+    // (in a hierarchical view) its responses.
+    STATUS Place(const Record& r) {
+        const size_t levels = d.View().categoryLevels;
+        for (size_t level = open.size(); level-- > r.breakLevel;) {
+            Close(open[level]);
+            open.pop_back();
+        }
+        while (open.size() < levels) {
+            uint32_t index = 0;
+            if (STATUS status = PushCategory(open.size(), r, open.empty() ? kNoEntry : open.back(), index))
+                return status;
+            open.push_back(index);
+        }
+        const auto level = static_cast<uint16_t>(levels);
+        const uint32_t doc = PushDocument(r, open.empty() ? kNoEntry : open.back(), level, 0);
+        PushResponses(r.unid, doc, static_cast<uint16_t>(level + 1), 1);
+        Close(doc);
         return NOERROR;
     }
 
     void PushTotal() {
-        const ViewDefinition& view = *data.view;
+        const ViewDefinition& view = d.View();
         std::vector<double> sums(view.columns.size(), 0);
         std::unordered_set<NOTEID> seen;
         std::vector<TableItem> items;
-        for (const Entry& e : data.entries) {
+        for (const Entry& e : d.entries_) {
             if (e.kind == EntryKind::Category || !seen.insert(e.id).second) continue;
-            if (!ParseItemTable(data.arena.data() + e.summaryOffset, e.summaryLength, items)) continue;
+            if (!ParseItemTable(d.arena_.data() + e.summaryOffset, e.summaryLength, items)) continue;
             size_t item = 0;
             for (size_t i = 0; i < view.columns.size() && item < items.size(); ++i) {
                 if (!view.columns[i].InSummary()) continue;
@@ -147,97 +188,127 @@ struct CollectionBuilder::State {
         e.summaryLength = static_cast<uint32_t>(table.size());
         e.summaryOffset = Keep(table);
         const uint32_t index = Push(e);
-        data.entries[index].id = NOTEID_TOTAL | (index & ~NOTEID_TOTAL);
+        d.entries_[index].id = NOTEID_TOTAL | (index & ~NOTEID_TOTAL);
         Close(index);
-    }
-
-    void LinkPeers() {
-        std::vector<Entry>& entries = data.entries;
-        data.topCount = 0;
-        for (const Entry& e : entries)
-            (e.parent == kNoEntry ? data.topCount : entries[e.parent].childCount)++;
-        uint32_t next = data.topCount;
-        for (Entry& e : entries) {
-            e.childBegin = next;
-            next += e.childCount;
-        }
-        data.children.assign(entries.size(), 0);
-        uint32_t topFill = 0;
-        std::vector<uint32_t> fill(entries.size(), 0);
-        for (uint32_t i = 0; i < entries.size(); ++i) {
-            const uint32_t p = entries[i].parent;
-            const uint32_t slot = p == kNoEntry ? topFill++ : entries[p].childBegin + fill[p]++;
-            data.children[slot] = i;
-            entries[i].rank = slot - data.PeersBegin(p) + 1;
-        }
     }
 };
 
-CollectionBuilder::CollectionBuilder(std::shared_ptr<const ViewDefinition> view) : state_(new State) {
-    state_->data.view = std::move(view);
-}
+CollectionData::CollectionData(std::shared_ptr<const ViewDefinition> view)
+    : view_(std::move(view)), builder_(new Builder(*this)) {}
 
-CollectionBuilder::~CollectionBuilder() = default;
+CollectionData::~CollectionData() = default;
 
-STATUS CollectionBuilder::Add(const RowRef& row) {
-    State& s = *state_;
+STATUS CollectionData::Add(const RowRef& row) {
+    Builder& b = *builder_;
     // Stored rows are read back as they are, so each is checked before it can reach a caller's buffer.
     size_t size = 0;
     if (row.summary.size() > kMaxSummary ||
-        !ParseItemTable(row.summary.data(), row.summary.size(), s.scratch, &size) ||
+        !ParseItemTable(row.summary.data(), row.summary.size(), b.scratch, &size) ||
         size != row.summary.size() ||
-        !ParseItemTable(row.sortValues.data(), row.sortValues.size(), s.scratch, &size) ||
-        size != row.sortValues.size() || s.scratch.size() < s.data.view->categoryLevels)
+        !ParseItemTable(row.sortValues.data(), row.sortValues.size(), b.scratch, &size) ||
+        size != row.sortValues.size() || b.scratch.size() < View().categoryLevels)
         return ERR_VIEW_INDEX_DAMAGED;
+    if (arena_.size() + row.summary.size() + row.sortValues.size() > UINT32_MAX) return ERR_INSUFFICIENT_MEMORY;
     Record r;
     r.note = row.note;
-    r.unid = row.unid;
-    if (s.data.arena.size() + row.summary.size() + row.sortValues.size() > UINT32_MAX)
-        return ERR_INSUFFICIENT_MEMORY;
-    r.summaryOffset = s.Keep(row.summary);
+    r.summaryOffset = b.Keep(row.summary);
     r.summaryLength = static_cast<uint32_t>(row.summary.size());
-    r.sortOffset = s.Keep(row.sortValues);
+    r.sortOffset = b.Keep(row.sortValues);
     r.sortLength = static_cast<uint32_t>(row.sortValues.size());
-    if (s.data.view->hierarchy && !row.parent.empty()) {
-        s.responsesOf[std::string(row.parent)].push_back(s.responses.size());
-        s.responses.push_back(std::move(r));
+    if (View().hierarchy) {
+        r.unid = row.unid;
+        if (!row.parent.empty()) {
+            b.responsesOf[std::string(row.parent)].push_back(b.responses.size());
+            b.responses.push_back(std::move(r));
+            return NOERROR;
+        }
+    }
+    if (STATUS status = b.BreakLevel(row.key, r.breakLevel)) return status;
+    if (b.first) r.breakLevel = 0;
+    b.first = false;
+    b.previousKey = row.key;
+    if (View().hierarchy) {
+        b.mains.push_back(std::move(r));
         return NOERROR;
     }
-    if (STATUS status = s.BreakLevel(row.key, r.breakLevel)) return status;
-    if (s.mains.empty()) r.breakLevel = 0;
-    s.previousKey = row.key;
-    s.mains.push_back(std::move(r));
+    return b.Place(r);
+}
+
+STATUS CollectionData::Finish() {
+    Builder& b = *builder_;
+    for (const Record& r : b.mains)
+        if (STATUS status = b.Place(r)) return status;
+    b.mains.clear();
+    while (!b.open.empty()) {
+        b.Close(b.open.back());
+        b.open.pop_back();
+    }
+    if (View().totals && !entries_.empty()) b.PushTotal();
+    complete_ = true;
+    source_.reset();
+    builder_.reset();
     return NOERROR;
 }
 
-STATUS CollectionBuilder::Finish(CollectionData& out) {
-    State& s = *state_;
-    const size_t levels = s.data.view->categoryLevels;
-    std::vector<uint32_t> open; // the open category of each level
-    for (const Record& r : s.mains) {
-        for (size_t level = open.size(); level-- > r.breakLevel;) {
-            s.Close(open[level]);
-            open.pop_back();
-        }
-        while (open.size() < levels) {
-            uint32_t index = 0;
-            if (STATUS status = s.PushCategory(open.size(), r, open.empty() ? kNoEntry : open.back(), index))
-                return status;
-            open.push_back(index);
-        }
-        const auto level = static_cast<uint16_t>(levels);
-        const uint32_t doc = s.PushDocument(r, open.empty() ? kNoEntry : open.back(), level, 0);
-        s.PushResponses(r.unid, doc, static_cast<uint16_t>(level + 1), 1);
-        s.Close(doc);
+void CollectionData::GrowFrom(std::unique_ptr<RowSource> source) {
+    source_ = std::move(source);
+    batch_ = kFirstBatch;
+}
+
+bool CollectionData::Grow() {
+    if (complete_) return false;
+    bool done = true;
+    STATUS s = source_ ? source_->Read(batch_, [this](const RowRef& row) { return Add(row); }, done) : NOERROR;
+    batch_ = std::min(batch_ * 2, kLargestBatch);
+    if (s == NOERROR && done) s = Finish();
+    if (s != NOERROR) {
+        // The entries end where reading failed; every later question answers from them and the failure.
+        failure_ = s;
+        complete_ = true;
+        source_.reset();
+        builder_.reset();
     }
-    while (!open.empty()) {
-        s.Close(open.back());
-        open.pop_back();
+    return true;
+}
+
+bool CollectionData::Has(uint32_t index) {
+    while (index >= entries_.size() && Grow()) {
     }
-    if (s.data.view->totals && !s.data.entries.empty()) s.PushTotal();
-    s.LinkPeers();
-    out = std::move(s.data);
-    return NOERROR;
+    return index < entries_.size();
+}
+
+uint32_t CollectionData::Size() {
+    while (Grow()) {
+    }
+    return Built();
+}
+
+uint32_t CollectionData::End(uint32_t index) {
+    while (entries_[index].end == 0 && Grow()) {
+    }
+    return entries_[index].end != 0 ? entries_[index].end : Built();
+}
+
+const std::vector<uint32_t>* CollectionData::ChildrenOf(uint32_t parent) const {
+    if (parent == kNoEntry) return &top_;
+    const uint32_t list = entries_[parent].children;
+    return list == kNoEntry ? nullptr : &lists_[list];
+}
+
+uint32_t CollectionData::ChildAt(uint32_t parent, uint32_t rank) {
+    if (rank == 0) return kNoEntry;
+    for (;;) {
+        const std::vector<uint32_t>* children = ChildrenOf(parent);
+        if (children != nullptr && rank <= children->size()) return (*children)[rank - 1];
+        if (Closed(parent) || !Grow()) return kNoEntry;
+    }
+}
+
+uint32_t CollectionData::ChildCount(uint32_t parent) {
+    while (!Closed(parent) && Grow()) {
+    }
+    const std::vector<uint32_t>* children = ChildrenOf(parent);
+    return children == nullptr ? 0 : static_cast<uint32_t>(children->size());
 }
 
 } // namespace nnotes::views

@@ -1,5 +1,10 @@
-// An open collection's entries in memory: the category, document, response and total entries of one view
-// in view order, each knowing its parent, its peers and its subtree, so that every move is a few steps.
+// An open collection's entries: the category, document, response and total entries of one view in view
+// order, each knowing its parent, its rank among its peers and, once complete, its subtree.
+//
+// The entries grow on demand: a collection over a stored index reads its rows a batch at a time, as far as
+// the reads ask for, so opening a large view costs what its first rows cost. An entry whose subtree may
+// still grow is open (end 0); whatever needs its end, its child count or its peer count reads on until it
+// closes. Entries made so far never change, only more follow.
 #pragma once
 
 #include "view_format.h"
@@ -22,43 +27,73 @@ struct Entry {
     uint16_t level = 0;
     EntryKind kind = EntryKind::Document;
     uint32_t parent = kNoEntry;
-    uint32_t rank = 0;       // 1-based among its peers
-    uint32_t end = 0;        // the index past its last descendant
-    uint32_t childBegin = 0; // its children in CollectionData::children
-    uint32_t childCount = 0;
-    uint32_t summaryOffset = 0, summaryLength = 0; // in arena
-    uint32_t sortOffset = 0, sortLength = 0;       // documents: their sort values, in arena
+    uint32_t rank = 0;                             // 1-based among its peers
+    uint32_t end = 0;                              // the index past its last descendant; 0 while open
+    uint32_t children = kNoEntry;                  // its list of children, once it has one
+    uint32_t summaryOffset = 0, summaryLength = 0; // in the arena
+    uint32_t sortOffset = 0, sortLength = 0;       // documents: their sort values, in the arena
 };
 
-struct CollectionData {
-    std::shared_ptr<const ViewDefinition> view;
-    std::vector<Entry> entries;
-    std::vector<uint32_t> children; // the top-level entries first, then each entry's children in turn
-    uint32_t topCount = 0;
-    std::string arena;
-
-    std::string_view Summary(const Entry& e) const {
-        return {arena.data() + e.summaryOffset, e.summaryLength};
-    }
-    std::string_view SortValues(const Entry& e) const { return {arena.data() + e.sortOffset, e.sortLength}; }
-    // The peers of an entry (the top level for kNoEntry as parent): first index and count in children.
-    uint32_t PeersBegin(uint32_t parent) const { return parent == kNoEntry ? 0 : entries[parent].childBegin; }
-    uint32_t PeerCount(uint32_t parent) const {
-        return parent == kNoEntry ? topCount : entries[parent].childCount;
-    }
-};
-
-// Builds the entries from rows that a reader hands over in view order: feed each row to Add, then Finish.
-class CollectionBuilder {
+// Where the rest of a collection's rows come from: each call hands up to max rows, in view order, to sink;
+// done says there are no more.
+class RowSource {
 public:
-    explicit CollectionBuilder(std::shared_ptr<const ViewDefinition> view);
-    ~CollectionBuilder();
+    virtual ~RowSource() = default;
+    virtual STATUS Read(size_t max, const RowSink& sink, bool& done) = 0;
+};
+
+class CollectionData {
+public:
+    explicit CollectionData(std::shared_ptr<const ViewDefinition> view);
+    ~CollectionData();
+    CollectionData(const CollectionData&) = delete;
+    CollectionData& operator=(const CollectionData&) = delete;
+
+    // Building: rows in view order, then either Finish (no more rows) or GrowFrom (the rest on demand).
     STATUS Add(const RowRef& row);
-    STATUS Finish(CollectionData& out);
+    STATUS Finish();
+    void GrowFrom(std::unique_ptr<RowSource> source);
+
+    const ViewDefinition& View() const { return *view_; }
+    const std::shared_ptr<const ViewDefinition>& ViewShared() const { return view_; }
+    uint32_t Built() const { return static_cast<uint32_t>(entries_.size()); }
+    const Entry& operator[](uint32_t index) const { return entries_[index]; }
+    std::string_view Summary(const Entry& e) const { return {arena_.data() + e.summaryOffset, e.summaryLength}; }
+    std::string_view SortValues(const Entry& e) const { return {arena_.data() + e.sortOffset, e.sortLength}; }
+
+    // What reading the rest of the rows failed with, once it has (the entries end where it did).
+    STATUS Failure() const { return failure_; }
+
+    // The questions below read on as far as they need to, so any reference into the entries taken before
+    // them may dangle afterwards.
+    bool Has(uint32_t index);                         // whether entry index exists
+    uint32_t Size();                                  // every entry
+    uint32_t End(uint32_t index);                     // the index past its last descendant
+    uint32_t ChildAt(uint32_t parent, uint32_t rank); // 1-based; parent kNoEntry for the top level
+    uint32_t ChildCount(uint32_t parent);
+    // Whether entry index lies in the subtree below anchor (needs no reading: while anchor is open, every
+    // entry made after it lies below it).
+    bool Below(uint32_t anchor, uint32_t index) const {
+        const uint32_t end = entries_[anchor].end;
+        return index > anchor && (end == 0 || index < end);
+    }
 
 private:
-    struct State;
-    std::unique_ptr<State> state_;
+    struct Builder;
+    bool Grow(); // reads one more batch; false once every row has been read
+    const std::vector<uint32_t>* ChildrenOf(uint32_t parent) const;
+    bool Closed(uint32_t parent) const { return parent == kNoEntry ? complete_ : entries_[parent].end != 0; }
+
+    std::shared_ptr<const ViewDefinition> view_;
+    std::vector<Entry> entries_;
+    std::vector<uint32_t> top_;                 // the top-level entries
+    std::vector<std::vector<uint32_t>> lists_;  // the children of each entry that has some
+    std::string arena_;
+    std::unique_ptr<Builder> builder_;
+    std::unique_ptr<RowSource> source_;
+    size_t batch_ = 0;
+    bool complete_ = false;
+    STATUS failure_ = NOERROR;
 };
 
 } // namespace nnotes::views

@@ -11,7 +11,7 @@ struct Collection {
     std::mutex lock; // one reader or refresh at a time
     DBHANDLE viewDb = 0, dataDb = 0;
     NOTEID viewId = 0;
-    std::shared_ptr<const CollectionData> data;
+    std::shared_ptr<CollectionData> data;
     // What the entries were made from, to tell whether UpdateCollection has work to do: the view note's
     // originator id and the stored index's change count (-1 when the entries were made in memory).
     std::string stamp;

@@ -33,6 +33,31 @@ STATUS MakeCurrent(store::Database& db, const store::StoredNote& viewNote, const
     return s;
 }
 
+// The rest of a stored index, read a batch at a time through the documents' database handle, each batch
+// going on after the last row of the one before.
+class StoredRows : public RowSource {
+public:
+    StoredRows(DBHANDLE db, NOTEID view, const RowPlace& last) : db_(db), view_(view), last_(last) {}
+
+    STATUS Read(size_t max, const RowSink& sink, bool& done) override {
+        return store::WithDatabase(db_, [&](store::Database& db) {
+            size_t handed = 0;
+            const RowPlace after = last_;
+            const STATUS s = ReadIndexRows(db.Sql(), view_, &after, max, sink, last_, handed);
+            done = handed < max;
+            return s;
+        });
+    }
+
+private:
+    DBHANDLE db_;
+    NOTEID view_;
+    RowPlace last_;
+};
+
+// Rows read when a collection opens: as many as a first full buffer takes, more or less.
+constexpr size_t kOpeningRows = 256;
+
 } // namespace
 
 STATUS LoadCollection(Collection& c, bool onlyWhenChanged) {
@@ -40,7 +65,8 @@ STATUS LoadCollection(Collection& c, bool onlyWhenChanged) {
     std::string viewPath;
     if (STATUS s = ReadViewNote(c.viewDb, c.viewId, viewNote, viewPath)) return s;
     const std::string stamp(reinterpret_cast<const char*>(&viewNote.oid), sizeof viewNote.oid);
-    return store::WithDatabase(c.dataDb, [&](store::Database& db) {
+    bool fresh = false;
+    const STATUS loaded = store::WithDatabase(c.dataDb, [&](store::Database& db) {
         std::shared_ptr<const ViewDefinition> view;
         if (STATUS s = DefinitionOf(db, viewNote, view)) return s;
         bool stored = false;
@@ -50,19 +76,37 @@ STATUS LoadCollection(Collection& c, bool onlyWhenChanged) {
         int64_t changes = -1;
         if (stored)
             if (STATUS s = IndexChanges(db.Sql(), viewNote.id, changes)) return s;
-        if (onlyWhenChanged && stored && changes == c.changes && stamp == c.stamp && c.data) return NOERROR;
-        CollectionBuilder builder(view);
-        const RowSink sink = [&](const RowRef& row) { return builder.Add(row); };
-        STATUS s = stored ? ReadIndexRows(db.Sql(), viewNote.id, sink) : ComputeRows(db, *view, sink);
-        auto data = std::make_shared<CollectionData>();
-        if (s == NOERROR) s = builder.Finish(*data);
+        if (onlyWhenChanged && stored && changes == c.changes && stamp == c.stamp && c.data &&
+            c.data->Failure() == NOERROR)
+            return NOERROR;
+        auto data = std::make_shared<CollectionData>(view);
+        const RowSink sink = [&](const RowRef& row) { return data->Add(row); };
+        STATUS s = NOERROR;
+        if (!stored) {
+            s = ComputeRows(db, *view, sink);
+            if (s == NOERROR) s = data->Finish();
+        } else {
+            // A hierarchical view places a document only once its responses are known, so it reads every
+            // row now; any other reads its first rows and the rest as readers go on.
+            const size_t first = view->hierarchy ? SIZE_MAX : kOpeningRows;
+            RowPlace last;
+            size_t handed = 0;
+            s = ReadIndexRows(db.Sql(), viewNote.id, nullptr, first, sink, last, handed);
+            if (s == NOERROR && handed < first)
+                s = data->Finish();
+            else if (s == NOERROR)
+                data->GrowFrom(std::make_unique<StoredRows>(c.dataDb, viewNote.id, last));
+        }
         if (s != NOERROR) return s;
         c.data = std::move(data);
         c.stamp = stamp;
         c.changes = stored ? changes : -1;
-        ResolveHits(c);
+        fresh = true;
         return NOERROR;
     });
+    // Outside the database's lock: placing the hits reads the rest of the rows through it.
+    if (fresh) ResolveHits(c);
+    return loaded;
 }
 
 } // namespace nnotes::views

@@ -23,24 +23,23 @@ bool WalksInOrder(uint16_t code) {
 
 class Mover {
 public:
-    Mover(const CollectionData& d, const MoveRules& r) : d_(d), r_(r) {}
+    Mover(CollectionData& d, const MoveRules& r) : d_(d), r_(r) {}
 
-    bool Allowed(uint32_t i) const { return !r_.minLevel || d_.entries[i].level >= r_.min; }
-    bool TooDeep(uint32_t i) const { return r_.maxLevel && d_.entries[i].level > r_.max; }
+    bool Allowed(uint32_t i) const { return !r_.minLevel || d_[i].level >= r_.min; }
+    bool TooDeep(uint32_t i) const { return r_.maxLevel && d_[i].level > r_.max; }
 
     uint32_t AncestorAtMax(uint32_t i) const {
-        while (d_.entries[i].level > r_.max)
-            i = d_.entries[i].parent;
+        while (d_[i].level > r_.max)
+            i = d_[i].parent;
         return i;
     }
 
     // The next entry in order from the cursor, passing over entries too deep.
     uint32_t Next(const Cursor& c) const {
-        const uint32_t n = static_cast<uint32_t>(d_.entries.size());
         uint32_t i = c.exists ? c.index + 1 : c.index;
-        if (i >= n) return kNoEntry;
-        if (TooDeep(i)) i = d_.entries[AncestorAtMax(i)].end;
-        return i < n && Allowed(i) ? i : kNoEntry;
+        if (!d_.Has(i)) return kNoEntry;
+        if (TooDeep(i)) i = d_.End(AncestorAtMax(i));
+        return d_.Has(i) && Allowed(i) ? i : kNoEntry;
     }
 
     uint32_t Previous(const Cursor& c) const {
@@ -53,23 +52,21 @@ public:
     template <class Pred>
     uint32_t ScanForward(Cursor c, Pred pred) const {
         for (uint32_t i; (i = Next(c)) != kNoEntry; c = {i, true})
-            if (pred(d_.entries[i])) return i;
+            if (pred(d_[i])) return i;
         return kNoEntry;
     }
 
     template <class Pred>
     uint32_t ScanBackward(Cursor c, Pred pred) const {
         for (uint32_t i; (i = Previous(c)) != kNoEntry; c = {i, true})
-            if (pred(d_.entries[i])) return i;
+            if (pred(d_[i])) return i;
         return kNoEntry;
     }
 
     // The peer of entry i (itself among them) with that 1-based rank.
     uint32_t Peer(uint32_t i, int64_t rank) const {
-        const Entry& e = d_.entries[i];
-        const uint32_t count = d_.PeerCount(e.parent);
-        if (rank < 1 || rank > count) return kNoEntry;
-        return d_.children[d_.PeersBegin(e.parent) + static_cast<uint32_t>(rank) - 1];
+        if (rank < 1 || rank > UINT32_MAX) return kNoEntry;
+        return d_.ChildAt(d_[i].parent, static_cast<uint32_t>(rank));
     }
 
     uint32_t To(const Cursor& c) const {
@@ -86,28 +83,26 @@ public:
         case NAVIGATE_PREV:
             return Previous(c);
         case NAVIGATE_PARENT: {
-            const uint32_t p = d_.entries[i].parent;
+            const uint32_t p = d_[i].parent;
             return p != kNoEntry && Allowed(p) ? p : kNoEntry;
         }
         case NAVIGATE_CHILD: {
-            const Entry& e = d_.entries[i];
-            if (e.childCount == 0) return kNoEntry;
-            const uint32_t child = d_.children[e.childBegin];
-            return TooDeep(child) ? kNoEntry : child;
+            const uint32_t child = d_.ChildAt(i, 1);
+            return child == kNoEntry || TooDeep(child) ? kNoEntry : child;
         }
         case NAVIGATE_NEXT_PEER:
-            return Peer(i, int64_t{d_.entries[i].rank} + 1);
+            return Peer(i, int64_t{d_[i].rank} + 1);
         case NAVIGATE_PREV_PEER:
-            return Peer(i, int64_t{d_.entries[i].rank} - 1);
+            return Peer(i, int64_t{d_[i].rank} - 1);
         case NAVIGATE_FIRST_PEER:
             return Peer(i, 1);
         case NAVIGATE_LAST_PEER:
-            return Peer(i, d_.PeerCount(d_.entries[i].parent));
+            return Peer(i, d_.ChildCount(d_[i].parent));
         case NAVIGATE_MAIN: {
             uint32_t m = i;
-            while (d_.entries[m].kind == EntryKind::Response)
-                m = d_.entries[m].parent;
-            return d_.entries[m].kind == EntryKind::Document && Allowed(m) ? m : kNoEntry;
+            while (d_[m].kind == EntryKind::Response)
+                m = d_[m].parent;
+            return d_[m].kind == EntryKind::Document && Allowed(m) ? m : kNoEntry;
         }
         case NAVIGATE_NEXT_MAIN:
             return ScanForward(c, isMain);
@@ -116,14 +111,14 @@ public:
         case NAVIGATE_NEXT_DESCENDANT: {
             if (r_.anchor == kNoEntry) return kNoEntry;
             const uint32_t next = Next(c);
-            return next != kNoEntry && next > r_.anchor && next < d_.entries[r_.anchor].end ? next : kNoEntry;
+            return next != kNoEntry && d_.Below(r_.anchor, next) ? next : kNoEntry;
         }
         case NAVIGATE_NEXT_PARENT:
         case NAVIGATE_PREV_PARENT: {
-            const uint32_t p = d_.entries[i].parent;
+            const uint32_t p = d_[i].parent;
             if (p == kNoEntry) return kNoEntry;
             const int64_t step = r_.code == NAVIGATE_NEXT_PARENT ? 1 : -1;
-            const uint32_t peer = Peer(p, int64_t{d_.entries[p].rank} + step);
+            const uint32_t peer = Peer(p, int64_t{d_[p].rank} + step);
             return peer != kNoEntry && Allowed(peer) ? peer : kNoEntry;
         }
         case NAVIGATE_NEXT_CATEGORY:
@@ -140,35 +135,33 @@ public:
     }
 
 private:
-    const CollectionData& d_;
+    CollectionData& d_;
     const MoveRules& r_;
 };
 
 } // namespace
 
-Cursor Locate(const CollectionData& d, const CollectionPosition& position) {
-    const auto n = static_cast<uint32_t>(d.entries.size());
+Cursor Locate(CollectionData& d, const CollectionPosition& position) {
     uint32_t parent = kNoEntry;
     for (uint16_t level = 0; level <= position.Level && level < MAXTUMBLERLEVELS; ++level) {
         const uint32_t index = position.EntryIndex[level];
         if (index == 0) return {parent == kNoEntry ? 0 : parent + 1, false};
-        if (index > d.PeerCount(parent)) return {parent == kNoEntry ? n : d.entries[parent].end, false};
-        const uint32_t e = d.children[d.PeersBegin(parent) + index - 1];
+        const uint32_t e = d.ChildAt(parent, index);
+        if (e == kNoEntry) return {parent == kNoEntry ? d.Size() : d.End(parent), false};
         if (level == position.Level) return {e, true};
         parent = e;
     }
-    return {n, false};
+    return {d.Size(), false};
 }
 
 void PositionOf(const CollectionData& d, uint32_t index, CollectionPosition& position) {
-    const Entry& e = d.entries[index];
-    position.Level = e.level;
-    for (uint32_t i = index; i != kNoEntry; i = d.entries[i].parent)
-        position.EntryIndex[d.entries[i].level] = d.entries[i].rank;
+    position.Level = d[index].level;
+    for (uint32_t i = index; i != kNoEntry; i = d[i].parent)
+        position.EntryIndex[d[i].level] = d[i].rank;
 }
 
-bool Move(const CollectionData& d, const MoveRules& rules, Cursor& cursor) {
-    if (d.entries.empty()) return false;
+bool Move(CollectionData& d, const MoveRules& rules, Cursor& cursor) {
+    if (!d.Has(0)) return false;
     const uint32_t to = Mover(d, rules).To(cursor);
     if (to == kNoEntry) return false;
     cursor = {to, true};

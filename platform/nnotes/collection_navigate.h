@@ -19,12 +19,12 @@ struct MoveRules {
     uint32_t anchor = kNoEntry; // NAVIGATE_NEXT_DESCENDANT stays below it
 };
 
-Cursor Locate(const CollectionData& d, const CollectionPosition& position);
+Cursor Locate(CollectionData& d, const CollectionPosition& position);
 // Writes the path of entry index into position, keeping its MinLevel and MaxLevel.
 void PositionOf(const CollectionData& d, uint32_t index, CollectionPosition& position);
 
 // Moves the cursor once; false (and the cursor as it was) when there is nowhere to go.
-bool Move(const CollectionData& d, const MoveRules& rules, Cursor& cursor);
+bool Move(CollectionData& d, const MoveRules& rules, Cursor& cursor);
 
 // Codes whose second move goes nowhere new: a skip by them counts once.
 bool StaysPut(uint16_t code);

@@ -63,11 +63,15 @@ public:
             rank_ += moved;
             return moved;
         }
-        if (code.rules.code == NAVIGATE_NEXT && !code.rules.minLevel && !code.rules.maxLevel)
-            return Ahead(d_.entries.size(), count);
+        if (code.rules.code == NAVIGATE_NEXT && !code.rules.minLevel && !code.rules.maxLevel) {
+            // Reads on only as far as the skip goes.
+            const uint64_t last = uint64_t{First()} + count - 1;
+            d_.Has(static_cast<uint32_t>(std::min<uint64_t>(last, kNoEntry - 1)));
+            return Ahead(d_.Built(), count);
+        }
         if (code.rules.code == NAVIGATE_NEXT_DESCENDANT && !code.rules.maxLevel && anchor_ != kNoEntry &&
             (!cursor_.exists || cursor_.index >= anchor_))
-            return Ahead(d_.entries[anchor_].end, count);
+            return Ahead(d_.End(anchor_), count);
         uint32_t moved = 0;
         while (moved < count && Step(code))
             ++moved;
@@ -87,14 +91,18 @@ public:
         return Move(d_, rules, cursor_);
     }
 
-    void Append(uint32_t mask, std::string& out) const {
+    void Append(uint32_t mask, std::string& out) {
         const uint32_t index = EntryIndex();
-        const Entry& e = d_.entries[index];
+        // What needs the entry's subtree or peers complete is read first: reading on moves the entries.
+        const uint32_t siblings = (mask & READ_MASK_INDEXSIBLINGS) ? d_.ChildCount(d_[index].parent) : 0;
+        const uint32_t children = (mask & READ_MASK_INDEXCHILDREN) ? d_.ChildCount(index) : 0;
+        const uint32_t end = (mask & READ_MASK_INDEXDESCENDANTS) ? d_.End(index) : 0;
+        const Entry& e = d_[index];
         if (mask & READ_MASK_NOTEID) Put<uint32_t>(out, e.id);
         if (mask & READ_MASK_NOTECLASS) Put<uint16_t>(out, e.noteClass);
-        if (mask & READ_MASK_INDEXSIBLINGS) Put<uint32_t>(out, d_.PeerCount(e.parent));
-        if (mask & READ_MASK_INDEXCHILDREN) Put<uint32_t>(out, e.childCount);
-        if (mask & READ_MASK_INDEXDESCENDANTS) Put<uint32_t>(out, e.end - index - 1);
+        if (mask & READ_MASK_INDEXSIBLINGS) Put<uint32_t>(out, siblings);
+        if (mask & READ_MASK_INDEXCHILDREN) Put<uint32_t>(out, children);
+        if (mask & READ_MASK_INDEXDESCENDANTS) Put<uint32_t>(out, end - index - 1);
         if (mask & READ_MASK_INDEXPEER) Put<uint32_t>(out, e.rank);
         if (mask & READ_MASK_INDENTLEVELS) Put<uint16_t>(out, e.indent);
         if (mask & READ_MASK_SCORE) Put<uint16_t>(out, hits_ ? c_.hits[rank_ - 1].second : uint16_t{0});
@@ -124,9 +132,11 @@ public:
 private:
     uint32_t EntryIndex() const { return hits_ ? c_.hits[rank_ - 1].first : cursor_.index; }
 
+    uint32_t First() const { return cursor_.exists ? cursor_.index + 1 : cursor_.index; }
+
     // Moves forward in order by count entries at most, stopping before limit.
     uint32_t Ahead(size_t limit, uint32_t count) {
-        const size_t first = cursor_.exists ? size_t{cursor_.index} + 1 : cursor_.index;
+        const size_t first = First();
         if (first >= limit) return 0;
         const auto moved = static_cast<uint32_t>(std::min<size_t>(limit - first, count));
         cursor_ = {static_cast<uint32_t>(first + moved - 1), true};
@@ -134,7 +144,7 @@ private:
     }
 
     const Collection& c_;
-    const CollectionData& d_;
+    CollectionData& d_;
     bool hits_;
     Cursor cursor_;
     uint32_t rank_ = 0;
@@ -172,6 +182,7 @@ STATUS ReadEntries(HCOLLECTION collection, CollectionPosition* position, uint16_
     Walk walk(*c, *position, hits);
     const uint32_t skipped = walk.Skip(skip, skipCount);
     if (entriesSkipped) *entriesSkipped = skipped;
+    if (STATUS s = c->data->Failure()) return s;
     const bool whole =
         skipCount == kAsFarAsPossible || skipped == skipCount || (skipped == 1 && StaysPut(skip.rules.code));
     if (!whole) return NOERROR;
@@ -196,6 +207,8 @@ STATUS ReadEntries(HCOLLECTION collection, CollectionPosition* position, uint16_
             if (returned == returnCount || StaysPut(give.rules.code) || !walk.Step(give)) break;
         }
     }
+    // Rows that could not be read end the entries; the read says why rather than stopping short quietly.
+    if (STATUS s = c->data->Failure()) return s;
     if (skipped > 0 || returned > 0) walk.Store(*position);
     if (entriesReturned) *entriesReturned = returned;
     if (signalFlags) *signalFlags = signal;

@@ -89,13 +89,15 @@ STATUS FindByKey(HCOLLECTION collection, const void* keyTable, uint16_t findFlag
     if (STATUS s = ReadKeys(keyTable, keys)) return s;
 
     std::lock_guard<std::mutex> guard(c->lock);
-    const CollectionData& d = *c->data;
-    if (keys.size() > d.view->sortColumns.size()) return ERR_FIND_KEYS;
+    CollectionData& d = *c->data;
+    if (keys.size() > d.View().sortColumns.size()) return ERR_FIND_KEYS;
+    const uint32_t entries = d.Size();
+    if (STATUS s = d.Failure()) return s;
     const Matcher matcher(findFlags);
     uint32_t first = kNoEntry, matches = 0;
     std::vector<TableItem> values;
-    for (uint32_t i = 0; i < d.entries.size(); ++i) {
-        const Entry& e = d.entries[i];
+    for (uint32_t i = 0; i < entries; ++i) {
+        const Entry& e = d[i];
         if (e.kind != EntryKind::Document) continue;
         const std::string_view sortValues = d.SortValues(e);
         if (!ParseItemTable(sortValues.data(), sortValues.size(), values) || values.size() < keys.size())

@@ -84,13 +84,22 @@ STATUS ReplaceNoteRows(store::Connection& sql, NOTEID viewId, NOTEID note, const
     return NOERROR;
 }
 
-STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowSink& sink) {
+STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* after, size_t max,
+                     const RowSink& sink, RowPlace& last, size_t& handed) {
+    handed = 0;
     STATUS s;
-    store::Statement* q = sql.Prepare("SELECT note, unid, parent, sortvalues, summary, key FROM view_rows"
-                                      " WHERE view=? ORDER BY key, note, part",
-                                      &s);
+    store::Statement* q =
+        after == nullptr
+            ? sql.Prepare("SELECT note, unid, parent, sortvalues, summary, key, part FROM view_rows"
+                          " WHERE view=?1 ORDER BY key, note, part LIMIT ?5",
+                          &s)
+            : sql.Prepare("SELECT note, unid, parent, sortvalues, summary, key, part FROM view_rows"
+                          " WHERE view=?1 AND (key, note, part) > (?2, ?3, ?4) ORDER BY key, note, part LIMIT ?5",
+                          &s);
     if (q == nullptr) return s;
     q->Bind(1, viewId);
+    if (after != nullptr) q->BindBlob(2, after->key.data(), after->key.size()).Bind(3, after->note).Bind(4, after->part);
+    q->Bind(5, static_cast<int64_t>(std::min<size_t>(max, INT64_MAX)));
     int rc;
     while ((rc = q->Step()) == SQLITE_ROW) {
         RowRef row;
@@ -104,11 +113,15 @@ STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowSink& sink)
                                 row.unid.size() == sizeof(UNIVERSALID) &&
                                 (row.parent.empty() || row.parent.size() == sizeof(UNIVERSALID));
         row.note = static_cast<NOTEID>(note);
-        STATUS handed = wellFormed ? sink(row) : ERR_VIEW_INDEX_DAMAGED;
-        if (handed != NOERROR) {
+        STATUS given = wellFormed ? sink(row) : ERR_VIEW_INDEX_DAMAGED;
+        if (given != NOERROR) {
             q->Reset();
-            return handed;
+            return given;
         }
+        last.key.assign(row.key);
+        last.note = note;
+        last.part = q->Int(6);
+        ++handed;
     }
     q->Reset();
     return store::StatusOf(rc);

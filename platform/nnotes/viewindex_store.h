@@ -67,8 +67,16 @@ STATUS CountChange(store::Connection& sql, NOTEID viewId);
 // Counts changes to the view's rows; a collection compares it to know whether it is behind.
 STATUS IndexChanges(store::Connection& sql, NOTEID viewId, int64_t& changes);
 
-// Hands every stored row of the view to sink, in view order.
-STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowSink& sink);
+// Where a stored row stands in view order.
+struct RowPlace {
+    std::string key;
+    int64_t note = 0, part = 0;
+};
+
+// Hands the stored rows of the view that come after the row at after (from the first when null) to sink in
+// view order, max of them at most: handed counts them and last is where the last one stands.
+STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* after, size_t max,
+                     const RowSink& sink, RowPlace& last, size_t& handed);
 
 // The rows of every document for a view that cannot be stored (another file, a file we may only read),
 // made in memory and handed to sink in view order.
