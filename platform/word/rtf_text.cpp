@@ -78,24 +78,36 @@ bool RtfTextDecoder::Append(const RtfToken& token, std::string& out) {
     }
 }
 
-std::string FieldInstruction(const RtfTokens& rtf, std::string_view source, size_t group) {
+namespace {
+
+// The text of a group, passing over the nested groups skip names (by destination and ignorable mark); with
+// blanksAsTabs, words that separate words as a blank does become tabs.
+template <class Skip>
+std::string WalkText(const RtfTokens& rtf, std::string_view source, size_t group, Skip skip, bool blanksAsTabs) {
     RtfTextDecoder decoder(source);
     std::string text;
     for (size_t i = group + 1; i < rtf.groupEnd[group]; ++i) {
         const RtfToken& token = rtf.tokens[i];
         if (token.kind == RtfToken::Kind::GroupStart) {
             bool ignorable = false;
-            if (GroupDestination(rtf, i, &ignorable) == "field" || ignorable)
+            if (skip(GroupDestination(rtf, i, &ignorable)) || ignorable)
                 i = rtf.groupEnd[i];
             else
                 decoder.EnterGroup();
         } else if (token.kind == RtfToken::Kind::GroupEnd) {
             decoder.LeaveGroup();
-        } else if (!decoder.Append(token, text) && IsBlankWord(token)) {
+        } else if (!decoder.Append(token, text) && blanksAsTabs && IsBlankWord(token)) {
             text += '\t';
         }
     }
     return text;
+}
+
+} // namespace
+
+std::string FieldInstruction(const RtfTokens& rtf, std::string_view source, size_t group) {
+    return WalkText(
+        rtf, source, group, [](std::string_view destination) { return destination == "field"; }, true);
 }
 
 namespace {
@@ -103,23 +115,9 @@ namespace {
 // The text of a group, leaving out ignorable and non-text destinations (so the instructions of fields in
 // it, but not their results).
 std::string GroupText(const RtfTokens& rtf, std::string_view source, size_t group) {
-    RtfTextDecoder decoder(source);
-    std::string text;
-    for (size_t i = group + 1; i < rtf.groupEnd[group]; ++i) {
-        const RtfToken& token = rtf.tokens[i];
-        if (token.kind == RtfToken::Kind::GroupStart) {
-            bool ignorable = false;
-            if (IsNonTextDestination(GroupDestination(rtf, i, &ignorable)) || ignorable)
-                i = rtf.groupEnd[i];
-            else
-                decoder.EnterGroup();
-        } else if (token.kind == RtfToken::Kind::GroupEnd) {
-            decoder.LeaveGroup();
-        } else {
-            decoder.Append(token, text);
-        }
-    }
-    return text;
+    return WalkText(
+        rtf, source, group, [](std::string_view destination) { return IsNonTextDestination(destination); },
+        false);
 }
 
 FieldCode ReadCode(const RtfTokens& rtf, std::string_view source, size_t group, size_t depth) {
