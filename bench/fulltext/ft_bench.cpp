@@ -93,6 +93,7 @@ int main(int argc, char** argv) {
         ok =
             ok &&
             sqlite3_open_v2((folder + "/ft.nsf").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+            sqlite3_exec(raw, BENCH_READ_SETTINGS, nullptr, nullptr, nullptr) == SQLITE_OK &&
             sqlite3_prepare_v2(raw, "SELECT rowid FROM ft_text WHERE ft_text MATCH ?", -1, &bare, nullptr) ==
                 SQLITE_OK &&
             sqlite3_prepare_v2(raw,

@@ -3,6 +3,7 @@
 // its class, universal id (unique), originator id and parent, indexed as the store indexes them, and a row
 // per item with its name, type and flags. A save checks the stored sequence before it writes, as the
 // store's conflict check does.
+#include "bench_report.h"
 #include "store_bench.h"
 
 #include <cstdio>
@@ -57,7 +58,7 @@ void BindText(sqlite3_stmt* s, int index, const std::string& text) {
 class SqliteRunner : public Runner {
 public:
     explicit SqliteRunner(const std::string& path) : db_(path) {
-        db_.Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;"
+        db_.Exec(BENCH_READ_SETTINGS "; PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;"
                  "CREATE TABLE notes(id INTEGER PRIMARY KEY AUTOINCREMENT, class INTEGER NOT NULL,"
                  " unid BLOB NOT NULL UNIQUE, oid BLOB NOT NULL, added BLOB NOT NULL, parent BLOB);"
                  "CREATE INDEX notes_by_class ON notes(class);"
