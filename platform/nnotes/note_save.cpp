@@ -6,6 +6,8 @@
 #include "note_store.h"
 #include "viewindex.h"
 
+#include <algorithm>
+
 namespace nnotes::store {
 namespace {
 
@@ -24,6 +26,29 @@ struct SaveResult {
     std::vector<int64_t> seqs;
     std::vector<uint64_t> hashes;
 };
+
+// The note as the save leaves it in the file, for the view indexes: what reading it back would give.
+StoredNote AsSaved(const Note& note, const std::vector<std::string>& values, const SaveResult& r) {
+    StoredNote saved;
+    saved.id = r.id;
+    saved.noteClass = note.noteClass;
+    saved.oid = r.oid;
+    saved.added = r.added;
+    const auto& items = note.Items();
+    saved.items.resize(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        StoredItem& item = saved.items[i];
+        item.seq = r.seqs[i];
+        item.name = items[i].name;
+        item.type = TypeWord(values[i]);
+        item.flags = items[i].flags;
+        item.value = values[i];
+    }
+    // In the order of their rows, as they read back.
+    std::stable_sort(saved.items.begin(), saved.items.end(),
+                     [](const StoredItem& a, const StoredItem& b) { return a.seq < b.seq; });
+    return saved;
+}
 
 STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::string>& values, bool whole,
                   SaveResult& r) {
@@ -79,7 +104,7 @@ STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<s
         if (whole) r.lastSeq = 0;
         if (STATUS s = WriteItems(sql, note, values, whole, r)) return s;
     }
-    if (STATUS s = views::IndexNoteSaved(db, r.id, note.noteClass)) return s;
+    if (STATUS s = views::IndexNoteSaved(db, AsSaved(note, values, r))) return s;
     if (STATUS s = db.TouchModified(note.noteClass, now)) return s;
     return t.Commit();
 }

@@ -13,12 +13,6 @@ bool FromBlob(std::string_view blob, T& out) {
     return true;
 }
 
-uint16_t TypeWord(std::string_view value) {
-    uint16_t type = 0;
-    std::memcpy(&type, value.data(), sizeof type);
-    return type;
-}
-
 void BindParent(Statement& q, int index, const std::optional<UNIVERSALID>& parent) {
     if (parent)
         q.BindBlob(index, &*parent, sizeof *parent);
@@ -42,6 +36,12 @@ STATUS ReadItem(const Statement& q, StoredItem& item) {
 }
 
 } // namespace
+
+uint16_t TypeWord(std::string_view value) {
+    uint16_t type = 0;
+    if (value.size() >= sizeof type) std::memcpy(&type, value.data(), sizeof type);
+    return type;
+}
 
 STATUS ResolveNoteId(Connection& sql, NOTEID id, NOTEID& out) {
     if ((id & NOTE_ID_SPECIAL) != NOTE_ID_SPECIAL) {

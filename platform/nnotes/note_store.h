@@ -27,6 +27,9 @@ struct StoredNote {
     std::vector<StoredItem> items; // in append order
 };
 
+// The type word an item value starts with (0 for a value too short to hold one).
+uint16_t TypeWord(std::string_view value);
+
 // Reads note id; ERR_NOTE_NOT_FOUND when the database has no such note, ERR_NOTE_DAMAGED when its rows do
 // not hold a well-formed note. A special id is resolved first.
 STATUS LoadNote(Connection& sql, NOTEID id, StoredNote& out);

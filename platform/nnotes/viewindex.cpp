@@ -52,27 +52,17 @@ STATUS DocumentSaved(store::Database& db, const store::StoredNote& doc) {
 
 } // namespace
 
-STATUS IndexNoteSaved(store::Database& db, NOTEID id, uint16_t noteClass) {
+STATUS IndexNoteSaved(store::Database& db, const store::StoredNote& note) {
     store::Connection& sql = db.Sql();
-    bool has = false;
-    if (STATUS s = HasIndexTables(sql, has)) return s;
-    // Without index tables only a view note has something to make: nothing is read back.
-    if (!has && !(noteClass & NOTE_CLASS_VIEW)) return NOERROR;
+    // Inside the saving transaction the connection's schema is the file's, so it answers without a query.
+    const bool has = IndexTablesInSchema(sql);
+    if (!has && !(note.noteClass & NOTE_CLASS_VIEW)) return NOERROR;
     // A document keeps its rows where the save leaves them as they were; other notes show in no view.
-    if (has && noteClass != NOTE_CLASS_DOCUMENT)
-        if (STATUS s = RemoveNoteRows(sql, id)) return s;
-    store::StoredNote note;
-    const STATUS loaded = store::LoadNote(sql, id, note);
-    // A note that does not read back whole shows in no view; its save stands.
-    if (loaded == ERR_NOTE_DAMAGED) {
-        if (!has) return NOERROR;
-        if (STATUS s = RemoveNoteRows(sql, id)) return s;
-        return DropIndex(sql, id);
-    }
-    if (loaded != NOERROR) return loaded;
+    if (has && note.noteClass != NOTE_CLASS_DOCUMENT)
+        if (STATUS s = RemoveNoteRows(sql, note.id)) return s;
     if (note.noteClass & NOTE_CLASS_VIEW) return ViewSaved(db, note);
     if (!has) return NOERROR;
-    if (STATUS s = DropIndex(sql, id)) return s; // a view note saved as another class
+    if (STATUS s = DropIndexIfAny(sql, note.id)) return s; // a view note saved as another class
     return note.noteClass == NOTE_CLASS_DOCUMENT ? DocumentSaved(db, note) : NOERROR;
 }
 

@@ -3,13 +3,14 @@
 #pragma once
 
 #include "database.h"
+#include "note_store.h"
 
 namespace nnotes::views {
 
-// After the rows of note id, of class noteClass, were written. A document takes its place in every indexed
-// view; a view note gets its index made again (or dropped, when its design cannot be read). Fails only when
-// the file cannot be written, which fails the save.
-STATUS IndexNoteSaved(store::Database& db, NOTEID id, uint16_t noteClass);
+// After the rows of a note were written, with the note as they now hold it. A document takes its place in
+// every indexed view; a view note gets its index made again (or dropped, when its design cannot be read).
+// Fails only when the file cannot be written, which fails the save.
+STATUS IndexNoteSaved(store::Database& db, const store::StoredNote& note);
 
 // After the rows of note id were deleted: its entries leave every index, and a view's index goes with it.
 STATUS IndexNoteDeleted(store::Database& db, NOTEID id);

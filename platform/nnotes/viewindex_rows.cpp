@@ -1,6 +1,8 @@
 // Writing and reading the entry rows of the stored indexes.
 #include "viewindex_store.h"
 
+#include <algorithm>
+
 namespace nnotes::views {
 
 STATUS InsertRow(store::Connection& sql, NOTEID viewId, const ViewRow& row) {
@@ -44,25 +46,33 @@ namespace {
 STATUS StoredRowsMatch(store::Connection& sql, NOTEID viewId, NOTEID note, const std::vector<ViewRow>& rows,
                        bool& same) {
     STATUS s;
-    // Without statistics the planner would take the primary key's view prefix and read the whole view.
+    // Without statistics the planner would take the primary key's view prefix and read the whole view. The
+    // rows come in key order (sorting them by part would take a sorter per save): each is matched by part.
     store::Statement* q = sql.Prepare("SELECT part, key, unid, parent, sortvalues, summary FROM view_rows"
-                                      " INDEXED BY view_rows_by_note WHERE note=? AND view=? ORDER BY part",
+                                      " INDEXED BY view_rows_by_note WHERE note=? AND view=?",
                                       &s);
     if (q == nullptr) return s;
     q->Bind(1, note).Bind(2, viewId);
     const auto bytes = [](const auto& value) {
         return std::string_view(reinterpret_cast<const char*>(&value), sizeof value);
     };
-    size_t i = 0;
+    const auto byPart = [&](int64_t part) -> const ViewRow* {
+        const auto it = std::lower_bound(rows.begin(), rows.end(), part,
+                                         [](const ViewRow& r, int64_t p) { return r.part < p; });
+        return it != rows.end() && it->part == part ? &*it : nullptr;
+    };
+    size_t matched = 0;
     same = true;
     int rc;
     while (same && (rc = q->Step()) == SQLITE_ROW) {
-        const ViewRow* row = i < rows.size() ? &rows[i++] : nullptr;
-        same = row != nullptr && q->Int(0) == row->part && q->Blob(1) == row->key &&
-               q->Blob(2) == bytes(row->unid) && q->Blob(3) == (row->parent ? bytes(*row->parent) : "") &&
-               q->Blob(4) == row->sortValues && q->Blob(5) == row->summary;
+        const ViewRow* row = byPart(q->Int(0));
+        same = row != nullptr && q->Blob(1) == row->key && q->Blob(2) == bytes(row->unid) &&
+               q->Blob(3) == (row->parent ? bytes(*row->parent) : "") && q->Blob(4) == row->sortValues &&
+               q->Blob(5) == row->summary;
+        ++matched;
     }
-    if (same) same = i == rows.size();
+    // Parts are unique within a note's rows of one view, so as many matches as rows means the same rows.
+    if (same) same = matched == rows.size();
     q->Reset();
     return same ? store::StatusOf(rc) : NOERROR;
 }

@@ -46,6 +46,14 @@ STATUS HasIndexTables(store::Connection& sql, bool& has) {
     return rc == SQLITE_ROW ? NOERROR : store::StatusOf(rc);
 }
 
+bool IndexTablesInSchema(store::Connection& sql) {
+    for (const char* table : {"view_index", "view_rows"})
+        if (sqlite3_table_column_metadata(sql.Raw(), "main", table, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                          nullptr) != SQLITE_OK)
+            return false;
+    return true;
+}
+
 STATUS CreateIndexTables(store::Connection& sql) {
     return sql.Exec(kTables);
 }
@@ -138,6 +146,17 @@ STATUS DropIndex(store::Connection& sql, NOTEID viewId) {
     store::Statement* index = sql.Prepare("DELETE FROM view_index WHERE view=?", &s);
     if (index == nullptr) return s;
     return index->Bind(1, viewId).Run();
+}
+
+STATUS DropIndexIfAny(store::Connection& sql, NOTEID viewId) {
+    STATUS s;
+    store::Statement* index = sql.Prepare("DELETE FROM view_index WHERE view=?", &s);
+    if (index == nullptr) return s;
+    if (STATUS s = index->Bind(1, viewId).Run()) return s;
+    if (sqlite3_changes(sql.Raw()) == 0) return NOERROR;
+    store::Statement* rows = sql.Prepare("DELETE FROM view_rows WHERE view=?", &s);
+    if (rows == nullptr) return s;
+    return rows->Bind(1, viewId).Run();
 }
 
 } // namespace nnotes::views

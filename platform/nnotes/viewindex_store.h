@@ -25,6 +25,9 @@ using RowSink = std::function<STATUS(const RowRef&)>;
 
 // True when the file holds the index tables.
 STATUS HasIndexTables(store::Connection& sql, bool& has);
+// The same from the connection's schema as last read, without a query: sound inside a write transaction,
+// whose first statement brought the schema up to date.
+bool IndexTablesInSchema(store::Connection& sql);
 STATUS CreateIndexTables(store::Connection& sql);
 
 // Inside a copy's transaction, with the source file attached as "source" and its notes of noteClassMask
@@ -51,6 +54,9 @@ STATUS ReadableIndexes(store::Connection& sql, std::vector<std::pair<NOTEID, std
 // Makes the index of the view again from every document, inside the caller's transaction.
 STATUS RebuildIndex(store::Database& db, const store::StoredNote& viewNote, const ViewDefinition& view);
 STATUS DropIndex(store::Connection& sql, NOTEID viewId);
+// DropIndex for a note that is most likely no view: one statement when it had no index, with the tables
+// known to exist.
+STATUS DropIndexIfAny(store::Connection& sql, NOTEID viewId);
 // Records that the view's index now stands for this saved state of the view note.
 STATUS MarkIndexMade(store::Connection& sql, const store::StoredNote& viewNote);
 
