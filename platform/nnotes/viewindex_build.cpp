@@ -1,10 +1,9 @@
 // Making a view's rows from every document: into the stored index, or in memory where it cannot be stored.
+#include "viewindex_runs.h"
 #include "viewindex_store.h"
 
-#include <algorithm>
 #include <map>
 #include <mutex>
-#include <tuple>
 
 namespace nnotes::views {
 namespace {
@@ -64,16 +63,6 @@ STATUS EachDocumentRow(store::Database& db, const ViewDefinition& view, Take tak
     return NOERROR;
 }
 
-// Rows in view order.
-void SortRows(std::vector<ViewRow>& rows) {
-    std::sort(rows.begin(), rows.end(), [](const ViewRow& a, const ViewRow& b) {
-        return std::tie(a.key, a.note, a.part) < std::tie(b.key, b.note, b.part);
-    });
-}
-
-// The bytes of rows a build sorts at a time.
-constexpr size_t kRunBytes = 16u << 20;
-
 std::string CacheKey(store::Database& db, NOTEID viewId, const std::string& stamp) {
     std::string key = db.FilePath();
     key.push_back('\0');
@@ -107,39 +96,18 @@ STATUS RebuildIndex(store::Database& db, const store::StoredNote& viewNote, cons
     if (clear == nullptr) return s;
     if (STATUS s = clear->Bind(1, viewNote.id).Run()) return s;
     // Rows inserted in document order land all over the index, and once it outgrows the page cache every
-    // insert reads pages back: the build grows faster than the view. Inserted in runs sorted by key, they
-    // fill neighbouring pages in turn.
-    std::vector<ViewRow> run;
-    size_t runBytes = 0;
-    const auto flush = [&]() -> STATUS {
-        SortRows(run);
-        for (const ViewRow& row : run)
-            if (STATUS s = InsertRow(sql, viewNote.id, row)) return s;
-        run.clear();
-        runBytes = 0;
-        return NOERROR;
-    };
-    if (STATUS s = EachDocumentRow(db, view, [&](ViewRow& row) {
-            runBytes += row.key.size() + row.sortValues.size() + row.summary.size() + sizeof row;
-            run.push_back(std::move(row));
-            return runBytes < kRunBytes ? NOERROR : flush();
-        }))
-        return s;
-    if (STATUS s = flush()) return s;
+    // insert reads pages back. They are sorted in runs that fit in memory; a view larger than one run has
+    // its runs written aside and merged, so the index is filled in key order, page after page.
+    SortedRuns runs;
+    if (STATUS s = EachDocumentRow(db, view, [&](ViewRow& row) { return runs.Add(std::move(row)); })) return s;
+    if (STATUS s = runs.Merge([&](const ViewRow& row) { return InsertRow(sql, viewNote.id, row); })) return s;
     return MarkIndexMade(sql, viewNote);
 }
 
 STATUS ComputeRows(store::Database& db, const ViewDefinition& view, const RowSink& sink) {
-    std::vector<ViewRow> rows;
-    if (STATUS s = EachDocumentRow(db, view, [&](ViewRow& row) {
-            rows.push_back(std::move(row));
-            return NOERROR;
-        }))
-        return s;
-    SortRows(rows);
-    for (const ViewRow& row : rows)
-        if (STATUS s = HandRow(row, sink)) return s;
-    return NOERROR;
+    SortedRuns runs;
+    if (STATUS s = EachDocumentRow(db, view, [&](ViewRow& row) { return runs.Add(std::move(row)); })) return s;
+    return runs.Merge([&](const ViewRow& row) { return HandRow(row, sink); });
 }
 
 } // namespace nnotes::views
