@@ -15,14 +15,28 @@ namespace {
 
 // Rows read per batch as a collection grows: few for the first rows, more as a reader goes on.
 constexpr size_t kFirstBatch = 256, kLargestBatch = 8192;
+// Batches whose rows stay in memory: the one being read and the one before, which a reader going on in
+// order is still handing over.
+constexpr size_t kKeptBatches = 2;
 
 struct Record {
     NOTEID note = 0;
+    uint32_t part = 0;
     std::string unid; // hierarchical views only
-    uint32_t summaryOffset = 0, summaryLength = 0;
-    uint32_t sortOffset = 0, sortLength = 0;
+    uint32_t batch = 0, summaryOffset = 0, summaryLength = 0, sortLength = 0;
     size_t breakLevel = 0; // main rows: the first category level that differs from the row before
+    bool totalled = false; // responses: placed under more than one appearance of their parent
 };
+
+// The summary of an entry that fills one column's item (or none, with column npos) with value.
+std::string SummaryWith(const ViewDefinition& view, size_t column, std::string_view value) {
+    std::vector<TableItem> items;
+    for (size_t i = 0; i < view.columns.size(); ++i) {
+        const ViewColumn& c = view.columns[i];
+        if (c.InSummary()) items.push_back({c.itemName, i == column ? value : std::string_view()});
+    }
+    return BuildItemTable(items);
+}
 
 } // namespace
 
@@ -38,6 +52,7 @@ struct CollectionData::Builder {
     std::vector<Record> mains;
     std::vector<Record> responses;
     std::unordered_map<std::string, std::vector<size_t>> responsesOf; // parent unid -> responses
+    std::vector<double> sums; // of the total columns, over every document placed
 
     uint32_t Keep(std::string_view bytes) {
         const auto offset = static_cast<uint32_t>(d.arena_.size());
@@ -78,19 +93,40 @@ struct CollectionData::Builder {
 
     void Close(uint32_t index) { d.entries_[index].end = static_cast<uint32_t>(d.entries_.size()); }
 
-    // The summary of an entry that fills one column's item (or none, with column npos) with value.
     uint32_t EntrySummary(size_t column, std::string_view value, uint32_t& length) {
-        std::vector<TableItem> items;
-        for (size_t i = 0; i < d.View().columns.size(); ++i) {
-            const ViewColumn& c = d.View().columns[i];
-            if (c.InSummary()) items.push_back({c.itemName, i == column ? value : std::string_view()});
-        }
-        const std::string table = BuildItemTable(items);
+        const std::string table = SummaryWith(d.View(), column, value);
         length = static_cast<uint32_t>(table.size());
         return Keep(table);
     }
 
-    uint32_t PushDocument(const Record& r, uint32_t parent, uint16_t level, uint16_t indent) {
+    std::string_view RowBytes(const Record& r) const {
+        const std::string* bytes = d.BytesOf(r.batch);
+        return {bytes->data() + r.summaryOffset, size_t{r.summaryLength} + r.sortLength};
+    }
+
+    // Adds a document's numbers to the totals, once per note: its first row, the first time it is placed.
+    void Total(Record& r) {
+        const ViewDefinition& view = d.View();
+        if (!view.totals || r.part != 0 || r.totalled) return;
+        r.totalled = true;
+        sums.resize(view.columns.size(), 0);
+        std::vector<TableItem> items;
+        if (!ParseItemTable(RowBytes(r).data(), r.summaryLength, items)) return;
+        size_t item = 0;
+        for (size_t i = 0; i < view.columns.size() && item < items.size(); ++i) {
+            if (!view.columns[i].InSummary()) continue;
+            formula::Value v;
+            const std::string_view bytes = items[item++].value;
+            if (view.columns[i].Totals() && !bytes.empty() &&
+                formula::DecodeValue(bytes.data(), bytes.size(), &v) == NOERROR &&
+                v.type() == formula::ValueType::Number)
+                for (double n : v.numbers())
+                    sums[i] += n;
+        }
+    }
+
+    uint32_t PushDocument(Record& r, uint32_t parent, uint16_t level, uint16_t indent) {
+        Total(r);
         Entry e;
         e.id = r.note;
         e.noteClass = NOTE_CLASS_DOCUMENT;
@@ -98,9 +134,10 @@ struct CollectionData::Builder {
         e.level = level;
         e.kind = indent > 0 ? EntryKind::Response : EntryKind::Document;
         e.parent = parent;
+        e.part = r.part;
+        e.batch = r.batch;
         e.summaryOffset = r.summaryOffset;
         e.summaryLength = r.summaryLength;
-        e.sortOffset = r.sortOffset;
         e.sortLength = r.sortLength;
         return Push(e);
     }
@@ -118,7 +155,7 @@ struct CollectionData::Builder {
 
     STATUS PushCategory(size_t level, const Record& r, uint32_t parent, uint32_t& index) {
         std::vector<TableItem> values;
-        if (!ParseItemTable(d.arena_.data() + r.sortOffset, r.sortLength, values) || values.size() <= level)
+        if (!ParseItemTable(RowBytes(r).data() + r.summaryLength, r.sortLength, values) || values.size() <= level)
             return ERR_VIEW_INDEX_DAMAGED;
         Entry e;
         e.kind = EntryKind::Category;
@@ -133,7 +170,7 @@ struct CollectionData::Builder {
 
     // Places a main row: closes the categories it leaves, opens the ones it starts, then the document and
     // (in a hierarchical view) its responses.
-    STATUS Place(const Record& r) {
+    STATUS Place(Record& r) {
         const size_t levels = d.View().categoryLevels;
         for (size_t level = open.size(); level-- > r.breakLevel;) {
             Close(open[level]);
@@ -154,24 +191,8 @@ struct CollectionData::Builder {
 
     void PushTotal() {
         const ViewDefinition& view = d.View();
-        std::vector<double> sums(view.columns.size(), 0);
-        std::unordered_set<NOTEID> seen;
+        sums.resize(view.columns.size(), 0);
         std::vector<TableItem> items;
-        for (const Entry& e : d.entries_) {
-            if (e.kind == EntryKind::Category || !seen.insert(e.id).second) continue;
-            if (!ParseItemTable(d.arena_.data() + e.summaryOffset, e.summaryLength, items)) continue;
-            size_t item = 0;
-            for (size_t i = 0; i < view.columns.size() && item < items.size(); ++i) {
-                if (!view.columns[i].InSummary()) continue;
-                formula::Value v;
-                const std::string_view bytes = items[item++].value;
-                if (view.columns[i].Totals() && !bytes.empty() &&
-                    formula::DecodeValue(bytes.data(), bytes.size(), &v) == NOERROR &&
-                    v.type() == formula::ValueType::Number)
-                    for (double n : v.numbers())
-                        sums[i] += n;
-            }
-        }
         std::vector<std::string> values(view.columns.size());
         items.clear();
         for (size_t i = 0; i < view.columns.size(); ++i) {
@@ -208,13 +229,19 @@ STATUS CollectionData::Add(const RowRef& row) {
         !ParseItemTable(row.sortValues.data(), row.sortValues.size(), b.scratch, &size) ||
         size != row.sortValues.size() || b.scratch.size() < View().categoryLevels)
         return ERR_VIEW_INDEX_DAMAGED;
-    if (arena_.size() + row.summary.size() + row.sortValues.size() > UINT32_MAX) return ERR_INSUFFICIENT_MEMORY;
+    if (batches_.empty()) StartBatch();
+    Batch& batch = batches_.back();
+    if (batch.bytes.size() + row.summary.size() + row.sortValues.size() > UINT32_MAX)
+        return ERR_INSUFFICIENT_MEMORY;
     Record r;
     r.note = row.note;
-    r.summaryOffset = b.Keep(row.summary);
+    r.part = row.part;
+    r.batch = batch.number;
+    r.summaryOffset = static_cast<uint32_t>(batch.bytes.size());
     r.summaryLength = static_cast<uint32_t>(row.summary.size());
-    r.sortOffset = b.Keep(row.sortValues);
     r.sortLength = static_cast<uint32_t>(row.sortValues.size());
+    batch.bytes.append(row.summary);
+    batch.bytes.append(row.sortValues);
     if (View().hierarchy) {
         r.unid = row.unid;
         if (!row.parent.empty()) {
@@ -236,7 +263,7 @@ STATUS CollectionData::Add(const RowRef& row) {
 
 STATUS CollectionData::Finish() {
     Builder& b = *builder_;
-    for (const Record& r : b.mains)
+    for (Record& r : b.mains)
         if (STATUS status = b.Place(r)) return status;
     b.mains.clear();
     while (!b.open.empty()) {
@@ -245,9 +272,54 @@ STATUS CollectionData::Finish() {
     }
     if (View().totals && !entries_.empty()) b.PushTotal();
     complete_ = true;
-    source_.reset();
     builder_.reset();
     return NOERROR;
+}
+
+void CollectionData::StartBatch() {
+    batches_.push_back({nextBatch_++, {}});
+    if (batches_.size() > kKeptBatches) batches_.erase(batches_.begin());
+}
+
+const std::string* CollectionData::BytesOf(uint32_t batch) const {
+    if (batch == kKeptForGood) return &arena_;
+    for (const Batch& b : batches_)
+        if (b.number == batch) return &b.bytes;
+    return nullptr;
+}
+
+void CollectionData::FetchCold(const Entry& e) {
+    std::string summary, sortValues;
+    STATUS s = source_ ? source_->Fetch(e.id, e.part, summary, sortValues) : ERR_NOT_FOUND;
+    size_t size = 0;
+    std::vector<TableItem> items;
+    if (s == NOERROR && (summary.size() > kMaxSummary || !ParseItemTable(summary.data(), summary.size(), items, &size) ||
+                         size != summary.size()))
+        s = ERR_VIEW_INDEX_DAMAGED;
+    if (s != NOERROR) {
+        // A document deleted since its entry was made shows empty columns; any other failure is the read's.
+        if (s != ERR_NOT_FOUND && failure_ == NOERROR) failure_ = s;
+        summary = SummaryWith(View(), std::string::npos, {});
+        sortValues.clear();
+    }
+    coldSummary_ = static_cast<uint32_t>(summary.size());
+    cold_ = std::move(summary);
+    cold_ += sortValues;
+}
+
+std::string_view CollectionData::Summary(uint32_t index) {
+    const Entry& e = entries_[index];
+    if (const std::string* bytes = BytesOf(e.batch)) return {bytes->data() + e.summaryOffset, e.summaryLength};
+    FetchCold(e);
+    return std::string_view(cold_).substr(0, coldSummary_);
+}
+
+std::string_view CollectionData::SortValues(uint32_t index) {
+    const Entry& e = entries_[index];
+    if (const std::string* bytes = BytesOf(e.batch))
+        return {bytes->data() + e.summaryOffset + e.summaryLength, e.sortLength};
+    FetchCold(e);
+    return std::string_view(cold_).substr(coldSummary_);
 }
 
 void CollectionData::GrowFrom(std::unique_ptr<RowSource> source) {
@@ -258,6 +330,7 @@ void CollectionData::GrowFrom(std::unique_ptr<RowSource> source) {
 bool CollectionData::Grow() {
     if (complete_) return false;
     bool done = true;
+    StartBatch();
     STATUS s = source_ ? source_->Read(batch_, [this](const RowRef& row) { return Add(row); }, done) : NOERROR;
     batch_ = std::min(batch_ * 2, kLargestBatch);
     if (s == NOERROR && done) s = Finish();
@@ -265,7 +338,6 @@ bool CollectionData::Grow() {
         // The entries end where reading failed; every later question answers from them and the failure.
         failure_ = s;
         complete_ = true;
-        source_.reset();
         builder_.reset();
     }
     return true;

@@ -5,6 +5,9 @@
 // the reads ask for, so opening a large view costs what its first rows cost. An entry whose subtree may
 // still grow is open (end 0); whatever needs its end, its child count or its peer count reads on until it
 // closes. Entries made so far never change, only more follow.
+//
+// Only the rows of the last batches are kept in memory: a document entry read after its batch has gone
+// reads its row from the store again, so memory does not grow with the view as a reader goes through it.
 #pragma once
 
 #include "view_format.h"
@@ -17,6 +20,7 @@
 namespace nnotes::views {
 
 constexpr uint32_t kNoEntry = UINT32_MAX;
+constexpr uint32_t kKeptForGood = UINT32_MAX; // the batch of entries whose bytes are never let go
 
 enum class EntryKind : uint8_t { Category, Document, Response, Total };
 
@@ -30,16 +34,19 @@ struct Entry {
     uint32_t rank = 0;                             // 1-based among its peers
     uint32_t end = 0;                              // the index past its last descendant; 0 while open
     uint32_t children = kNoEntry;                  // its list of children, once it has one
-    uint32_t summaryOffset = 0, summaryLength = 0; // in the arena
-    uint32_t sortOffset = 0, sortLength = 0;       // documents: their sort values, in the arena
+    uint32_t part = 0;                             // documents: which of the note's rows
+    uint32_t batch = kKeptForGood;                 // the batch whose bytes hold its row
+    uint32_t summaryOffset = 0, summaryLength = 0; // in its batch's bytes
+    uint32_t sortLength = 0;                       // documents: their sort values, after the summary
 };
 
 // Where the rest of a collection's rows come from: each call hands up to max rows, in view order, to sink;
-// done says there are no more.
+// done says there are no more. Fetch reads one row again; ERR_NOT_FOUND when it is no longer stored.
 class RowSource {
 public:
     virtual ~RowSource() = default;
     virtual STATUS Read(size_t max, const RowSink& sink, bool& done) = 0;
+    virtual STATUS Fetch(NOTEID note, uint32_t part, std::string& summary, std::string& sortValues) = 0;
 };
 
 class CollectionData {
@@ -58,8 +65,10 @@ public:
     const std::shared_ptr<const ViewDefinition>& ViewShared() const { return view_; }
     uint32_t Built() const { return static_cast<uint32_t>(entries_.size()); }
     const Entry& operator[](uint32_t index) const { return entries_[index]; }
-    std::string_view Summary(const Entry& e) const { return {arena_.data() + e.summaryOffset, e.summaryLength}; }
-    std::string_view SortValues(const Entry& e) const { return {arena_.data() + e.sortOffset, e.sortLength}; }
+    // An entry's summary and (documents) sort values, read again from the store when their batch has gone;
+    // valid until the next call.
+    std::string_view Summary(uint32_t index);
+    std::string_view SortValues(uint32_t index);
 
     // What reading the rest of the rows failed with, once it has (the entries end where it did).
     STATUS Failure() const { return failure_; }
@@ -80,7 +89,15 @@ public:
 
 private:
     struct Builder;
+    struct Batch {
+        uint32_t number = 0;
+        std::string bytes;
+    };
     bool Grow(); // reads one more batch; false once every row has been read
+    void StartBatch();
+    const std::string* BytesOf(uint32_t batch) const;
+    // The row of a document entry whose batch has gone, into cold_ (summary, then sort values).
+    void FetchCold(const Entry& e);
     const std::vector<uint32_t>* ChildrenOf(uint32_t parent) const;
     bool Closed(uint32_t parent) const { return parent == kNoEntry ? complete_ : entries_[parent].end != 0; }
 
@@ -88,9 +105,13 @@ private:
     std::vector<Entry> entries_;
     std::vector<uint32_t> top_;                 // the top-level entries
     std::vector<std::vector<uint32_t>> lists_;  // the children of each entry that has some
-    std::string arena_;
+    std::string arena_;          // the entries kept for good: categories and the total
+    std::vector<Batch> batches_; // the last batches read, oldest first
+    uint32_t nextBatch_ = 0;
+    std::string cold_;
+    uint32_t coldSummary_ = 0;
     std::unique_ptr<Builder> builder_;
-    std::unique_ptr<RowSource> source_;
+    std::unique_ptr<RowSource> source_; // kept after the last row, to read rows again
     size_t batch_ = 0;
     bool complete_ = false;
     STATUS failure_ = NOERROR;

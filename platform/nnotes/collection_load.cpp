@@ -49,6 +49,12 @@ public:
         });
     }
 
+    STATUS Fetch(NOTEID note, uint32_t part, std::string& summary, std::string& sortValues) override {
+        return store::WithDatabase(db_, [&](store::Database& db) {
+            return ReadIndexRow(db.Sql(), view_, note, part, summary, sortValues);
+        });
+    }
+
 private:
     DBHANDLE db_;
     NOTEID view_;

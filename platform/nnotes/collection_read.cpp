@@ -106,7 +106,7 @@ public:
         if (mask & READ_MASK_INDEXPEER) Put<uint32_t>(out, e.rank);
         if (mask & READ_MASK_INDENTLEVELS) Put<uint16_t>(out, e.indent);
         if (mask & READ_MASK_SCORE) Put<uint16_t>(out, hits_ ? c_.hits[rank_ - 1].second : uint16_t{0});
-        if (mask & READ_MASK_SUMMARY) out.append(d_.Summary(e));
+        if (mask & READ_MASK_SUMMARY) out.append(d_.Summary(index));
     }
 
     void Store(CollectionPosition& position) const {

@@ -99,7 +99,7 @@ STATUS FindByKey(HCOLLECTION collection, const void* keyTable, uint16_t findFlag
     for (uint32_t i = 0; i < entries; ++i) {
         const Entry& e = d[i];
         if (e.kind != EntryKind::Document) continue;
-        const std::string_view sortValues = d.SortValues(e);
+        const std::string_view sortValues = d.SortValues(i);
         if (!ParseItemTable(sortValues.data(), sortValues.size(), values) || values.size() < keys.size())
             continue;
         bool all = true;

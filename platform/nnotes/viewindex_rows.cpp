@@ -119,7 +119,9 @@ STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* afte
         row.sortValues = q->Blob(3);
         row.summary = q->Blob(4);
         row.key = q->Blob(5);
-        const bool wellFormed = note > 0 && note < NOTE_ID_SPECIAL &&
+        const int64_t part = q->Int(6);
+        row.part = static_cast<uint32_t>(part);
+        const bool wellFormed = note > 0 && note < NOTE_ID_SPECIAL && part >= 0 && part <= UINT32_MAX &&
                                 row.unid.size() == sizeof(UNIVERSALID) &&
                                 (row.parent.empty() || row.parent.size() == sizeof(UNIVERSALID));
         row.note = static_cast<NOTEID>(note);
@@ -130,16 +132,34 @@ STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* afte
         }
         last.key.assign(row.key);
         last.note = note;
-        last.part = q->Int(6);
+        last.part = part;
         ++handed;
     }
     q->Reset();
     return store::StatusOf(rc);
 }
 
+STATUS ReadIndexRow(store::Connection& sql, NOTEID viewId, NOTEID note, uint32_t part, std::string& summary,
+                    std::string& sortValues) {
+    STATUS s;
+    store::Statement* q = sql.Prepare("SELECT summary, sortvalues FROM view_rows INDEXED BY view_rows_by_note"
+                                      " WHERE note=? AND view=? AND part=?",
+                                      &s);
+    if (q == nullptr) return s;
+    q->Bind(1, note).Bind(2, viewId).Bind(3, part);
+    const int rc = q->Step();
+    if (rc == SQLITE_ROW) {
+        summary.assign(q->Blob(0));
+        sortValues.assign(q->Blob(1));
+    }
+    q->Reset();
+    return rc == SQLITE_ROW ? NOERROR : rc == SQLITE_DONE ? ERR_NOT_FOUND : store::StatusOf(rc);
+}
+
 STATUS HandRow(const ViewRow& row, const RowSink& sink) {
     RowRef ref;
     ref.note = row.note;
+    ref.part = row.part;
     ref.key = row.key;
     ref.unid = std::string_view(reinterpret_cast<const char*>(&row.unid), sizeof row.unid);
     if (row.parent)

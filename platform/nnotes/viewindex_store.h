@@ -15,6 +15,7 @@ namespace nnotes::views {
 // call that hands them over.
 struct RowRef {
     NOTEID note = 0;
+    uint32_t part = 0; // which of the note's rows in the view
     std::string_view key;
     std::string_view unid;   // 16 bytes
     std::string_view parent; // 16 bytes, or empty
@@ -83,6 +84,10 @@ struct RowPlace {
 // view order, max of them at most: handed counts them and last is where the last one stands.
 STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* after, size_t max,
                      const RowSink& sink, RowPlace& last, size_t& handed);
+
+// The summary and sort values of one stored row; ERR_NOT_FOUND when the index no longer holds it.
+STATUS ReadIndexRow(store::Connection& sql, NOTEID viewId, NOTEID note, uint32_t part, std::string& summary,
+                    std::string& sortValues);
 
 // The rows of every document for a view that cannot be stored (another file, a file we may only read),
 // made in memory and handed to sink in view order.
