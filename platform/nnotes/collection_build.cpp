@@ -277,8 +277,14 @@ STATUS CollectionData::Finish() {
 }
 
 void CollectionData::StartBatch() {
-    batches_.push_back({nextBatch_++, {}});
-    if (batches_.size() > kKeptBatches) batches_.erase(batches_.begin());
+    // The oldest batch's bytes are let go, and their buffer serves the new batch.
+    std::string bytes;
+    if (batches_.size() == kKeptBatches) {
+        bytes = std::move(batches_.front().bytes);
+        bytes.clear();
+        batches_.erase(batches_.begin());
+    }
+    batches_.push_back({nextBatch_++, std::move(bytes)});
 }
 
 const std::string* CollectionData::BytesOf(uint32_t batch) const {

@@ -40,6 +40,25 @@ struct Entry {
     uint32_t sortLength = 0;                       // documents: their sort values, after the summary
 };
 
+// Entries in blocks of a fixed size: growing never moves the ones made, and never asks for one large
+// block of fresh memory (which costs a page fault per page on every open of a large view).
+class EntryList {
+public:
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    Entry& operator[](size_t i) { return blocks_[i / kPerBlock][i % kPerBlock]; }
+    const Entry& operator[](size_t i) const { return blocks_[i / kPerBlock][i % kPerBlock]; }
+    void push_back(const Entry& e) {
+        if (size_ == blocks_.size() * kPerBlock) blocks_.push_back(std::make_unique<Entry[]>(kPerBlock));
+        (*this)[size_++] = e;
+    }
+
+private:
+    static constexpr size_t kPerBlock = 1024;
+    std::vector<std::unique_ptr<Entry[]>> blocks_;
+    size_t size_ = 0;
+};
+
 // Where the rest of a collection's rows come from: each call hands up to max rows, in view order, to sink;
 // done says there are no more. Fetch reads one row again; ERR_NOT_FOUND when it is no longer stored.
 class RowSource {
@@ -102,7 +121,7 @@ private:
     bool Closed(uint32_t parent) const { return parent == kNoEntry ? complete_ : entries_[parent].end != 0; }
 
     std::shared_ptr<const ViewDefinition> view_;
-    std::vector<Entry> entries_;
+    EntryList entries_;
     std::vector<uint32_t> top_;                 // the top-level entries
     std::vector<std::vector<uint32_t>> lists_;  // the children of each entry that has some
     std::string arena_;          // the entries kept for good: categories and the total
