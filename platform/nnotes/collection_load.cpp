@@ -43,7 +43,7 @@ public:
         return store::WithDatabase(db_, [&](store::Database& db) {
             size_t handed = 0;
             const RowPlace after = last_;
-            const STATUS s = ReadIndexRows(db.Sql(), view_, &after, max, sink, last_, handed);
+            const STATUS s = ReadIndexRows(db.Sql(), view_, &after, max, false, sink, last_, handed);
             done = handed < max;
             return s;
         });
@@ -97,7 +97,7 @@ STATUS LoadCollection(Collection& c, bool onlyWhenChanged) {
             const size_t first = view->hierarchy ? SIZE_MAX : kOpeningRows;
             RowPlace last;
             size_t handed = 0;
-            s = ReadIndexRows(db.Sql(), viewNote.id, nullptr, first, sink, last, handed);
+            s = ReadIndexRows(db.Sql(), viewNote.id, nullptr, first, view->hierarchy, sink, last, handed);
             if (s == NOERROR && handed < first)
                 s = data->Finish();
             else if (s == NOERROR)

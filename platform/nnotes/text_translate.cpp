@@ -3,6 +3,7 @@
 #include "nnotes.h"
 #include "process.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unicode/uchar.h>
 #include <unicode/unorm2.h>
@@ -65,6 +66,21 @@ STATUS TranslateText(uint16_t mode, const char* in, uint16_t inLength, char* out
 
     uint32_t written = 0;
     for (uint32_t pos = 0; pos < inLength;) {
+        if (repairs && static_cast<unsigned char>(in[pos]) < 0x80) {
+            // A run of plain ASCII, which both character sets write alike, is copied as it stands.
+            uint32_t end = pos + 1;
+            while (end < inLength && static_cast<unsigned char>(in[end]) < 0x80)
+                ++end;
+            const uint32_t fits = std::min<uint32_t>(end - pos, outSize - written);
+            std::memcpy(out + written, in + pos, fits);
+            written += fits;
+            if (fits < end - pos) {
+                *outLength = static_cast<uint16_t>(written);
+                return ERR_NLS_BUFFER_TOO_SMALL;
+            }
+            pos = end;
+            continue;
+        }
         const nls::Char ch = nls::DecodeChar(in + pos, inLength - pos);
         const char* bytes = in + pos;
         uint32_t size = ch.size;

@@ -94,18 +94,31 @@ STATUS ReplaceNoteRows(store::Connection& sql, NOTEID viewId, NOTEID note, const
     return NOERROR;
 }
 
-STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* after, size_t max,
+STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* after, size_t max, bool family,
                      const RowSink& sink, RowPlace& last, size_t& handed) {
     handed = 0;
     STATUS s;
-    store::Statement* q =
-        after == nullptr
-            ? sql.Prepare("SELECT note, unid, parent, sortvalues, summary, key, part FROM view_rows"
-                          " WHERE view=?1 ORDER BY key, note, part LIMIT ?5",
-                          &s)
-            : sql.Prepare("SELECT note, unid, parent, sortvalues, summary, key, part FROM view_rows"
-                          " WHERE view=?1 AND (key, note, part) > (?2, ?3, ?4) ORDER BY key, note, part LIMIT ?5",
-                          &s);
+    // Every column read is copied out of its page, so the rows of a view without responses leave out the
+    // two it does not need.
+    store::Statement* q = nullptr;
+    if (family)
+        q = after == nullptr
+                ? sql.Prepare("SELECT note, unid, parent, sortvalues, summary, key, part FROM view_rows"
+                              " WHERE view=?1 ORDER BY key, note, part LIMIT ?5",
+                              &s)
+                : sql.Prepare("SELECT note, unid, parent, sortvalues, summary, key, part FROM view_rows"
+                              " WHERE view=?1 AND (key, note, part) > (?2, ?3, ?4) ORDER BY key, note, part"
+                              " LIMIT ?5",
+                              &s);
+    else
+        q = after == nullptr
+                ? sql.Prepare("SELECT note, NULL, NULL, sortvalues, summary, key, part FROM view_rows"
+                              " WHERE view=?1 ORDER BY key, note, part LIMIT ?5",
+                              &s)
+                : sql.Prepare("SELECT note, NULL, NULL, sortvalues, summary, key, part FROM view_rows"
+                              " WHERE view=?1 AND (key, note, part) > (?2, ?3, ?4) ORDER BY key, note, part"
+                              " LIMIT ?5",
+                              &s);
     if (q == nullptr) return s;
     q->Bind(1, viewId);
     if (after != nullptr) q->BindBlob(2, after->key.data(), after->key.size()).Bind(3, after->note).Bind(4, after->part);
@@ -122,7 +135,7 @@ STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* afte
         const int64_t part = q->Int(6);
         row.part = static_cast<uint32_t>(part);
         const bool wellFormed = note > 0 && note < NOTE_ID_SPECIAL && part >= 0 && part <= UINT32_MAX &&
-                                row.unid.size() == sizeof(UNIVERSALID) &&
+                                (!family || row.unid.size() == sizeof(UNIVERSALID)) &&
                                 (row.parent.empty() || row.parent.size() == sizeof(UNIVERSALID));
         row.note = static_cast<NOTEID>(note);
         STATUS given = wellFormed ? sink(row) : ERR_VIEW_INDEX_DAMAGED;

@@ -81,8 +81,9 @@ struct RowPlace {
 };
 
 // Hands the stored rows of the view that come after the row at after (from the first when null) to sink in
-// view order, max of them at most: handed counts them and last is where the last one stands.
-STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* after, size_t max,
+// view order, max of them at most: handed counts them and last is where the last one stands. Only with
+// family do the rows carry their unid and parent, which only a hierarchical view needs.
+STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* after, size_t max, bool family,
                      const RowSink& sink, RowPlace& last, size_t& handed);
 
 // The summary and sort values of one stored row; ERR_NOT_FOUND when the index no longer holds it.

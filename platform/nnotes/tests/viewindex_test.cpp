@@ -140,7 +140,7 @@ TEST_F(ViewIndexTest, AMissingOrDamagedStoredIndexIsMadeAgainOrReported) {
     EXPECT_EQ(CloseCollection(c), NOERROR);
 
     CloseDatabase(db_);
-    RunSql("UPDATE view_rows SET unid = x'00'");
+    RunSql("UPDATE view_rows SET part = -1");
     ASSERT_EQ(OpenDatabase("views.nsf", &db_), NOERROR);
     EXPECT_EQ(OpenStatus(view), ERR_VIEW_INDEX_DAMAGED);
 
@@ -151,6 +151,14 @@ TEST_F(ViewIndexTest, AMissingOrDamagedStoredIndexIsMadeAgainOrReported) {
     c = Open(view);
     EXPECT_EQ(Names(ReadAll(c)).size(), 2u);
     EXPECT_EQ(CloseCollection(c), NOERROR);
+
+    // A view with responses places rows by their unids: a damaged one is reported too.
+    const NOTEID threads =
+        SaveView("Threads", {{"Name", "Name", VIEW_COLUMN_SORT}, {"Reply", "Reply", VIEW_COLUMN_RESPONSE}});
+    CloseDatabase(db_);
+    RunSql("UPDATE view_rows SET unid = x'00' WHERE view = " + std::to_string(threads));
+    ASSERT_EQ(OpenDatabase("views.nsf", &db_), NOERROR);
+    EXPECT_EQ(OpenStatus(threads), ERR_VIEW_INDEX_DAMAGED);
 
     // A summary whose lengths run past its bytes never reaches a caller.
     CloseDatabase(db_);
