@@ -968,6 +968,12 @@ constexpr STATUS ERR_VIEW_INDEX_DAMAGED = 0x040E;    // the stored view index ca
 
 // Opens the collection of view note viewId of viewDb over the documents of dataDb (usually the same handle).
 // flags and unreadTable are accepted and have no effect.
+//
+// A view kept in the documents' own file is read from its stored index as far as reads go: opening reads
+// its first rows, and later reads read on (through dataDb, which must stay open while the collection is
+// read). Entries once read keep their place; rows read later are read as the index stands then, and an
+// entry whose document has been deleted since reads with empty columns. A read that meets a damaged row
+// fails with ERR_VIEW_INDEX_DAMAGED, as does every later read of that collection until UpdateCollection.
 STATUS OpenCollection(DBHANDLE viewDb, DBHANDLE dataDb, NOTEID viewId, uint16_t flags, DHANDLE unreadTable,
                       HCOLLECTION* collection);
 // Brings an open collection up to the documents' present state (positions held by callers may then name

@@ -63,6 +63,12 @@ STATUS EachDocumentRow(store::Database& db, const ViewDefinition& view, Take tak
     return NOERROR;
 }
 
+std::string FolderOf(store::Database& db) {
+    const std::string& path = db.FilePath();
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
 std::string CacheKey(store::Database& db, NOTEID viewId, const std::string& stamp) {
     std::string key = db.FilePath();
     key.push_back('\0');
@@ -98,14 +104,14 @@ STATUS RebuildIndex(store::Database& db, const store::StoredNote& viewNote, cons
     // Rows inserted in document order land all over the index, and once it outgrows the page cache every
     // insert reads pages back. They are sorted in runs that fit in memory; a view larger than one run has
     // its runs written aside and merged, so the index is filled in key order, page after page.
-    SortedRuns runs;
+    SortedRuns runs(FolderOf(db));
     if (STATUS s = EachDocumentRow(db, view, [&](ViewRow& row) { return runs.Add(std::move(row)); })) return s;
     if (STATUS s = runs.Merge([&](const ViewRow& row) { return InsertRow(sql, viewNote.id, row); })) return s;
     return MarkIndexMade(sql, viewNote);
 }
 
 STATUS ComputeRows(store::Database& db, const ViewDefinition& view, const RowSink& sink) {
-    SortedRuns runs;
+    SortedRuns runs(FolderOf(db));
     if (STATUS s = EachDocumentRow(db, view, [&](ViewRow& row) { return runs.Add(std::move(row)); })) return s;
     return runs.Merge([&](const ViewRow& row) { return HandRow(row, sink); });
 }

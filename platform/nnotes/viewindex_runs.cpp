@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 #include <tuple>
 
 namespace nnotes::views {
@@ -12,6 +14,15 @@ void SortRows(std::vector<ViewRow>& rows) {
     std::sort(rows.begin(), rows.end(), [](const ViewRow& a, const ViewRow& b) {
         return std::tie(a.key, a.note, a.part) < std::tie(b.key, b.note, b.part);
     });
+}
+
+// An unnamed file in folder, gone when closed.
+std::FILE* SpillFile(const std::string& folder) {
+    const int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0) return std::tmpfile();
+    std::FILE* f = fdopen(fd, "w+b");
+    if (f == nullptr) close(fd);
+    return f;
 }
 
 STATUS FileError() {
@@ -114,7 +125,7 @@ STATUS SortedRuns::Merge(const std::function<STATUS(const ViewRow&)>& take) {
 
 STATUS SortedRuns::Spill() {
     SortRows(run_);
-    std::FILE* f = std::tmpfile();
+    std::FILE* f = SpillFile(folder_);
     if (f == nullptr) return FileError();
     files_.push_back(f);
     for (const ViewRow& row : run_)

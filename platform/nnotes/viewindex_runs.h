@@ -6,16 +6,20 @@
 
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace nnotes::views {
 
-// The bytes of rows sorted in memory at a time.
-constexpr size_t kRunBytes = 16u << 20;
+// The bytes of rows sorted in memory at a time: a view of 100,000 documents sorts in one run.
+constexpr size_t kRunBytes = 64u << 20;
 
 class SortedRuns {
 public:
-    explicit SortedRuns(size_t runBytes = kRunBytes) : runBytes_(runBytes) {}
+    // Runs that do not fit in memory go to unnamed files in folder (the database's own, so that they lie on
+    // the storage the database does), or the system's temporary folder where that cannot be.
+    explicit SortedRuns(std::string folder, size_t runBytes = kRunBytes)
+        : folder_(std::move(folder)), runBytes_(runBytes) {}
     SortedRuns(const SortedRuns&) = delete;
     SortedRuns& operator=(const SortedRuns&) = delete;
     ~SortedRuns();
@@ -27,6 +31,7 @@ public:
 private:
     STATUS Spill();
 
+    std::string folder_;
     size_t runBytes_;
     std::vector<ViewRow> run_;
     size_t bytes_ = 0;

@@ -67,7 +67,7 @@ TEST(SortedRuns, RowsComeBackInViewOrderWholeWhetherTheyFitInMemoryOrSpill) {
     for (size_t runBytes : {size_t{64} << 20, size_t{4000}, size_t{1}}) {
         SCOPED_TRACE(runBytes);
         const std::vector<ViewRow> rows = SomeRows(700);
-        SortedRuns runs(runBytes);
+        SortedRuns runs(::testing::TempDir(), runBytes);
         for (ViewRow row : rows)
             ASSERT_EQ(runs.Add(std::move(row)), NOERROR);
         std::vector<ViewRow> got;
@@ -81,7 +81,7 @@ TEST(SortedRuns, RowsComeBackInViewOrderWholeWhetherTheyFitInMemoryOrSpill) {
 }
 
 TEST(SortedRuns, AFailureOfTheTakerStopsTheMergeWithItsStatus) {
-    SortedRuns runs(1000);
+    SortedRuns runs("/no/such/folder", 1000); // the system's temporary folder serves instead
     for (ViewRow row : SomeRows(50))
         ASSERT_EQ(runs.Add(std::move(row)), NOERROR);
     size_t taken = 0;
