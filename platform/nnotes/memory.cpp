@@ -1,10 +1,12 @@
-// The block registry: one table of live blocks, guarded by one mutex.
+// The block registry: the live blocks by handle, guarded by one mutex.
 #include "memory.h"
 
 #include "memory_region.h"
 #include "process.h"
 
 #include <cstring>
+#include <deque>
+#include <optional>
 #include <limits>
 #include <mutex>
 #include <unordered_map>
@@ -18,14 +20,69 @@ struct Block {
     uint32_t locks;
 };
 
+// Live blocks by handle. Handles are handed out in order and most blocks live briefly, so the recent ones
+// sit in a window indexed from its first handle; the few that outlive the window move to a table.
 struct Registry {
+    static constexpr size_t kWindow = 1024;
+
     std::mutex mutex;
-    std::unordered_map<DHANDLE, Block> blocks;
+    std::deque<std::optional<Block>> recent; // handles base, base + 1, ...
+    DHANDLE base = 1;
+    std::unordered_map<DHANDLE, Block> old;
     DHANDLE lastHandle = NULLHANDLE;
 
+    bool InWindow(DHANDLE handle) const { return handle >= base && handle - base < recent.size(); }
+
     Block* Find(DHANDLE handle) {
-        auto it = blocks.find(handle);
-        return it == blocks.end() ? nullptr : &it->second;
+        if (InWindow(handle)) {
+            std::optional<Block>& block = recent[handle - base];
+            return block ? &*block : nullptr;
+        }
+        auto it = old.find(handle);
+        return it == old.end() ? nullptr : &it->second;
+    }
+
+    // The block of the handle handed out last.
+    void Add(const Block& block) {
+        recent.push_back(block);
+        while (recent.size() > kWindow) {
+            if (recent.front()) old.emplace(base, *recent.front());
+            recent.pop_front();
+            ++base;
+        }
+    }
+
+    bool Remove(DHANDLE handle, Block& removed) {
+        if (!InWindow(handle)) {
+            auto it = old.find(handle);
+            if (it == old.end()) return false;
+            removed = it->second;
+            old.erase(it);
+            return true;
+        }
+        std::optional<Block>& block = recent[handle - base];
+        if (!block) return false;
+        removed = *block;
+        block.reset();
+        while (!recent.empty() && !recent.front()) {
+            recent.pop_front();
+            ++base;
+        }
+        return true;
+    }
+
+    template <class Fn>
+    void ForEach(Fn fn) {
+        for (const std::optional<Block>& block : recent)
+            if (block) fn(*block);
+        for (const auto& [handle, block] : old)
+            fn(block);
+    }
+
+    void Clear() {
+        recent.clear();
+        old.clear();
+        base = lastHandle + 1;
     }
 };
 
@@ -37,7 +94,10 @@ Registry& TheRegistry() {
 
 } // namespace
 
-STATUS AllocateBlock(uint16_t /*blockType*/, uint32_t size, DHANDLE* handle) {
+namespace {
+
+// Makes a block of size bytes, filled from bytes when given, under the registry's lock.
+STATUS NewBlock(uint32_t size, const void* bytes, DHANDLE* handle) {
     if (STATUS status = RequireProcess()) return status;
     if (handle == nullptr) return ERR_MISSING_ARGUMENT;
     *handle = NULLHANDLE;
@@ -47,10 +107,17 @@ STATUS AllocateBlock(uint16_t /*blockType*/, uint32_t size, DHANDLE* handle) {
     if (registry.lastHandle == std::numeric_limits<DHANDLE>::max()) return ERR_NO_MORE_HANDLES;
     std::byte* base = ReserveRegion(size);
     if (base == nullptr) return ERR_INSUFFICIENT_MEMORY;
+    if (bytes != nullptr && size != 0) std::memcpy(base, bytes, size);
     const DHANDLE newHandle = ++registry.lastHandle;
-    registry.blocks.emplace(newHandle, Block{base, size, 0});
+    registry.Add(Block{base, size, 0});
     *handle = newHandle;
     return NOERROR;
+}
+
+} // namespace
+
+STATUS AllocateBlock(uint16_t /*blockType*/, uint32_t size, DHANDLE* handle) {
+    return NewBlock(size, nullptr, handle);
 }
 
 STATUS ResizeBlock(DHANDLE handle, uint32_t size) {
@@ -80,10 +147,9 @@ STATUS FreeBlock(DHANDLE handle) {
     if (STATUS status = RequireProcess()) return status;
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
-    auto it = registry.blocks.find(handle);
-    if (it == registry.blocks.end()) return ERR_BAD_HANDLE;
-    ReleaseRegion(it->second.base, it->second.size);
-    registry.blocks.erase(it);
+    Block removed{};
+    if (!registry.Remove(handle, removed)) return ERR_BAD_HANDLE;
+    ReleaseRegion(removed.base, removed.size);
     return NOERROR;
 }
 
@@ -120,25 +186,15 @@ std::byte* PeekBlock(DHANDLE handle, uint32_t* size) {
 
 STATUS CopyToNewBlock(const void* bytes, size_t size, DHANDLE* handle) {
     if (size > MAXBLOCKSIZE) return ERR_BLOCK_TOO_LARGE;
-    DHANDLE h = NULLHANDLE;
-    if (STATUS s = AllocateBlock(0, static_cast<uint32_t>(size), &h)) return s;
-    void* p = LockBlock(h);
-    if (p == nullptr) {
-        FreeBlock(h);
-        return ERR_BAD_HANDLE;
-    }
-    if (size != 0) std::memcpy(p, bytes, size);
-    UnlockBlock(h);
-    *handle = h;
-    return NOERROR;
+    // One step under the lock: results handed over a row at a time are made often.
+    return NewBlock(static_cast<uint32_t>(size), bytes, handle);
 }
 
 void ReleaseAllBlocks() {
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
-    for (auto& [handle, block] : registry.blocks)
-        ReleaseRegion(block.base, block.size);
-    registry.blocks.clear();
+    registry.ForEach([](const Block& block) { ReleaseRegion(block.base, block.size); });
+    registry.Clear();
 }
 
 } // namespace nnotes

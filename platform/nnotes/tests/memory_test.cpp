@@ -132,6 +132,41 @@ TEST_F(MemoryBlocks, HandlesAreNeverReused) {
     }
 }
 
+TEST_F(MemoryBlocks, BlocksOfEveryAgeStayReachableAmongThousandsMadeAndFreed) {
+    // A block kept while thousands of others come and go, some of those kept too, in any order of freeing.
+    const DHANDLE kept = Allocate(16);
+    std::memcpy(LockBlock(kept), "kept", 5);
+    ASSERT_EQ(UnlockBlock(kept), NOERROR);
+    std::vector<DHANDLE> held;
+    for (int i = 0; i < 5000; ++i) {
+        const DHANDLE handle = Allocate(8);
+        if (i % 700 == 0)
+            held.push_back(handle);
+        else
+            ASSERT_EQ(FreeBlock(handle), NOERROR);
+    }
+    EXPECT_STREQ(static_cast<const char*>(LockBlock(kept)), "kept");
+    EXPECT_EQ(UnlockBlock(kept), NOERROR);
+    uint32_t size = 0;
+    for (auto it = held.rbegin(); it != held.rend(); ++it) {
+        EXPECT_EQ(GetBlockSize(*it, &size), NOERROR);
+        EXPECT_EQ(size, 8u);
+        EXPECT_EQ(FreeBlock(*it), NOERROR);
+        EXPECT_EQ(FreeBlock(*it), ERR_BAD_HANDLE);
+    }
+    EXPECT_EQ(FreeBlock(kept), NOERROR);
+    EXPECT_EQ(LockBlock(kept), nullptr);
+    // Freed in the order made, the last of a run of blocks is still found.
+    std::vector<DHANDLE> run;
+    for (int i = 0; i < 2100; ++i)
+        run.push_back(Allocate(4));
+    for (size_t i = 0; i + 1 < run.size(); ++i)
+        ASSERT_EQ(FreeBlock(run[i]), NOERROR);
+    EXPECT_EQ(GetBlockSize(run.back(), &size), NOERROR);
+    EXPECT_EQ(FreeBlock(run.back()), NOERROR);
+    EXPECT_EQ(GetBlockSize(run.back(), &size), ERR_BAD_HANDLE);
+}
+
 TEST_F(MemoryBlocks, UnknownAndFreedHandlesAnswerAStatus) {
     const DHANDLE handle = Allocate(8);
     ASSERT_NE(LockBlock(handle), nullptr);
