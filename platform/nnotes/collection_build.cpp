@@ -28,6 +28,17 @@ struct Record {
     bool totalled = false; // responses: placed under more than one appearance of their parent
 };
 
+// Whether bytes hold one whole item table and nothing after it (items gets its items). Stored rows are read
+// back as they are, so each is checked before it can reach a caller's buffer.
+bool WholeTable(std::string_view bytes, std::vector<TableItem>& items) {
+    size_t size = 0;
+    return ParseItemTable(bytes.data(), bytes.size(), items, &size) && size == bytes.size();
+}
+
+bool WellFormedSummary(std::string_view bytes, std::vector<TableItem>& items) {
+    return bytes.size() <= kMaxSummary && WholeTable(bytes, items);
+}
+
 // The summary of an entry that fills one column's item (or none, with column npos) with value.
 std::string SummaryWith(const ViewDefinition& view, size_t column, std::string_view value) {
     std::vector<TableItem> items;
@@ -221,13 +232,8 @@ CollectionData::~CollectionData() = default;
 
 STATUS CollectionData::Add(const RowRef& row) {
     Builder& b = *builder_;
-    // Stored rows are read back as they are, so each is checked before it can reach a caller's buffer.
-    size_t size = 0;
-    if (row.summary.size() > kMaxSummary ||
-        !ParseItemTable(row.summary.data(), row.summary.size(), b.scratch, &size) ||
-        size != row.summary.size() ||
-        !ParseItemTable(row.sortValues.data(), row.sortValues.size(), b.scratch, &size) ||
-        size != row.sortValues.size() || b.scratch.size() < View().categoryLevels)
+    if (!WellFormedSummary(row.summary, b.scratch) || !WholeTable(row.sortValues, b.scratch) ||
+        b.scratch.size() < View().categoryLevels)
         return ERR_VIEW_INDEX_DAMAGED;
     if (batches_.empty()) StartBatch();
     Batch& batch = batches_.back();
@@ -297,11 +303,8 @@ const std::string* CollectionData::BytesOf(uint32_t batch) const {
 void CollectionData::FetchCold(const Entry& e) {
     std::string summary, sortValues;
     STATUS s = source_ ? source_->Fetch(e.id, e.part, summary, sortValues) : ERR_NOT_FOUND;
-    size_t size = 0;
     std::vector<TableItem> items;
-    if (s == NOERROR && (summary.size() > kMaxSummary || !ParseItemTable(summary.data(), summary.size(), items, &size) ||
-                         size != summary.size()))
-        s = ERR_VIEW_INDEX_DAMAGED;
+    if (s == NOERROR && !WellFormedSummary(summary, items)) s = ERR_VIEW_INDEX_DAMAGED;
     if (s != NOERROR) {
         // A document deleted since its entry was made shows empty columns; any other failure is the read's.
         if (s != ERR_NOT_FOUND && failure_ == NOERROR) failure_ = s;

@@ -70,7 +70,7 @@ STATUS LoadCollection(Collection& c, bool onlyWhenChanged) {
     store::StoredNote viewNote;
     std::string viewPath;
     if (STATUS s = ReadViewNote(c.viewDb, c.viewId, viewNote, viewPath)) return s;
-    const std::string stamp(reinterpret_cast<const char*>(&viewNote.oid), sizeof viewNote.oid);
+    const std::string stamp = StampOf(viewNote);
     bool fresh = false;
     const STATUS loaded = store::WithDatabase(c.dataDb, [&](store::Database& db) {
         std::shared_ptr<const ViewDefinition> view;

@@ -99,26 +99,17 @@ STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* afte
     handed = 0;
     STATUS s;
     // Every column read is copied out of its page, so the rows of a view without responses leave out the
-    // two it does not need.
-    store::Statement* q = nullptr;
-    if (family)
-        q = after == nullptr
-                ? sql.Prepare("SELECT note, unid, parent, sortvalues, summary, key, part FROM view_rows"
-                              " WHERE view=?1 ORDER BY key, note, part LIMIT ?5",
-                              &s)
-                : sql.Prepare("SELECT note, unid, parent, sortvalues, summary, key, part FROM view_rows"
-                              " WHERE view=?1 AND (key, note, part) > (?2, ?3, ?4) ORDER BY key, note, part"
-                              " LIMIT ?5",
-                              &s);
-    else
-        q = after == nullptr
-                ? sql.Prepare("SELECT note, NULL, NULL, sortvalues, summary, key, part FROM view_rows"
-                              " WHERE view=?1 ORDER BY key, note, part LIMIT ?5",
-                              &s)
-                : sql.Prepare("SELECT note, NULL, NULL, sortvalues, summary, key, part FROM view_rows"
-                              " WHERE view=?1 AND (key, note, part) > (?2, ?3, ?4) ORDER BY key, note, part"
-                              " LIMIT ?5",
-                              &s);
+    // two it does not need. Statements are kept by the address of their text: one literal per kind of read.
+    static constexpr const char* kReads[2][2] = {
+        {"SELECT note, NULL, NULL, sortvalues, summary, key, part FROM view_rows"
+         " WHERE view=?1 ORDER BY key, note, part LIMIT ?5",
+         "SELECT note, NULL, NULL, sortvalues, summary, key, part FROM view_rows"
+         " WHERE view=?1 AND (key, note, part) > (?2, ?3, ?4) ORDER BY key, note, part LIMIT ?5"},
+        {"SELECT note, unid, parent, sortvalues, summary, key, part FROM view_rows"
+         " WHERE view=?1 ORDER BY key, note, part LIMIT ?5",
+         "SELECT note, unid, parent, sortvalues, summary, key, part FROM view_rows"
+         " WHERE view=?1 AND (key, note, part) > (?2, ?3, ?4) ORDER BY key, note, part LIMIT ?5"}};
+    store::Statement* q = sql.Prepare(kReads[family][after != nullptr], &s);
     if (q == nullptr) return s;
     q->Bind(1, viewId);
     if (after != nullptr) q->BindBlob(2, after->key.data(), after->key.size()).Bind(3, after->note).Bind(4, after->part);

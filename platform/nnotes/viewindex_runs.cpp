@@ -50,9 +50,12 @@ bool Get(std::FILE* f, void* data, size_t size) {
     return size == 0 || std::fread(data, 1, size, f) == size;
 }
 
+// A row's fields are far smaller than this; a larger length means the run file was damaged on its way.
+constexpr uint32_t kLargestField = 16u << 20;
+
 bool GetText(std::FILE* f, std::string& text) {
     uint32_t size = 0;
-    if (!Get(f, &size, sizeof size)) return false;
+    if (!Get(f, &size, sizeof size) || size > kLargestField) return false;
     text.resize(size);
     return Get(f, text.data(), size);
 }

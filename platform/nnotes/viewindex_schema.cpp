@@ -28,6 +28,21 @@ CREATE TABLE IF NOT EXISTS view_rows(
 CREATE INDEX IF NOT EXISTS view_rows_by_note ON view_rows(note, view);
 )sql";
 
+// Whether the file attached as schema ("main" or "source") holds both index tables.
+STATUS TablesIn(store::Connection& sql, bool source, bool& has) {
+    STATUS s;
+    store::Statement* q = sql.Prepare(source ? "SELECT count(*) FROM source.sqlite_master WHERE type='table'"
+                                               " AND name IN ('view_index', 'view_rows')"
+                                             : "SELECT count(*) FROM main.sqlite_master WHERE type='table'"
+                                               " AND name IN ('view_index', 'view_rows')",
+                                      &s);
+    if (q == nullptr) return s;
+    const int rc = q->Step();
+    has = rc == SQLITE_ROW && q->Int(0) == 2;
+    q->Reset();
+    return rc == SQLITE_ROW ? NOERROR : store::StatusOf(rc);
+}
+
 } // namespace
 
 std::string StampOf(const store::StoredNote& viewNote) {
@@ -35,15 +50,7 @@ std::string StampOf(const store::StoredNote& viewNote) {
 }
 
 STATUS HasIndexTables(store::Connection& sql, bool& has) {
-    STATUS s;
-    store::Statement* q = sql.Prepare("SELECT count(*) FROM sqlite_master WHERE type='table'"
-                                      " AND name IN ('view_index', 'view_rows')",
-                                      &s);
-    if (q == nullptr) return s;
-    const int rc = q->Step();
-    has = rc == SQLITE_ROW && q->Int(0) == 2;
-    q->Reset();
-    return rc == SQLITE_ROW ? NOERROR : store::StatusOf(rc);
+    return TablesIn(sql, false, has);
 }
 
 bool IndexTablesInSchema(store::Connection& sql) {
@@ -61,16 +68,8 @@ STATUS CreateIndexTables(store::Connection& sql) {
 STATUS CopyIndexes(store::Connection& sql, uint16_t noteClassMask) {
     const uint16_t needed = NOTE_CLASS_DOCUMENT | NOTE_CLASS_VIEW;
     if ((noteClassMask & needed) != needed) return NOERROR;
-    STATUS s;
-    store::Statement* q = sql.Prepare("SELECT count(*) FROM source.sqlite_master WHERE type='table'"
-                                      " AND name IN ('view_index', 'view_rows')",
-                                      &s);
-    if (q == nullptr) return s;
-    const int rc = q->Step();
-    const bool has = rc == SQLITE_ROW && q->Int(0) == 2;
-    q->Reset();
-    if (rc != SQLITE_ROW) return store::StatusOf(rc);
-    if (!has) return NOERROR;
+    bool has = false;
+    if (STATUS s = TablesIn(sql, true, has); s != NOERROR || !has) return s;
     if (STATUS s = CreateIndexTables(sql)) return s;
     return sql.Exec("INSERT INTO main.view_index SELECT * FROM source.view_index"
                     " WHERE view IN (SELECT id FROM main.notes);"
