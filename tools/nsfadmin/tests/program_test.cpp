@@ -3,6 +3,7 @@
 #include "test_area.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -86,6 +87,27 @@ TEST_F(Program, IndexMakesTheDatabaseSearchable) {
     nnotes::FTCloseSearch(search);
     nnotes::CloseDatabase(db);
     nnotes::TermProcess();
+}
+
+TEST_F(Program, ABuiltDatabaseHoldsTheStoredIndexOfEachViewSoItsFirstOpenReadsIt) {
+    const std::string file = Write("v.json", R"({"path": "v.nsf",
+        "views": [{"name": "Names", "columns": [{"title": "Name", "item": "Name", "sorted": true}]}],
+        "documents": [{"Name": "Cy"}, {"Name": "Ann"}, {"Name": "Bo"}]})");
+    ASSERT_EQ(Run("build '" + file + "'").exitCode, 0);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2((area_.DataDirectory() + "/v.nsf").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    const auto count = [&](const char* sql) {
+        sqlite3_stmt* q = nullptr;
+        int64_t n = -1;
+        if (sqlite3_prepare_v2(raw, sql, -1, &q, nullptr) == SQLITE_OK && sqlite3_step(q) == SQLITE_ROW)
+            n = sqlite3_column_int64(q, 0);
+        sqlite3_finalize(q);
+        return n;
+    };
+    EXPECT_EQ(count("SELECT count(*) FROM view_index"), 1);
+    EXPECT_EQ(count("SELECT count(*) FROM view_rows"), 3);
+    sqlite3_close(raw);
 }
 
 TEST_F(Program, HelpPrintsTheUsageAndSucceeds) {
