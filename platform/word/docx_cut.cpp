@@ -1,18 +1,41 @@
 #include "docx_cut.h"
 
+#include "docx_text.h"
 #include "word.h"
+
+#include <charconv>
 
 namespace word {
 namespace {
 
 // The marks are processing instructions, which the part keeps none of its own of (word processors ignore
-// them), so no text of the template can be taken for one: in text and attribute values "<" is escaped.
+// them), so no text of the template can be taken for one: in text and attribute values "<" is escaped, and
+// CDATA sections (which would write it as it stands) become plain text first.
 constexpr std::string_view kMarkStart = "<?qvl-";
 constexpr std::string_view kFieldMark = "field";
 constexpr std::string_view kAttributeMark = "attr";
 constexpr std::string_view kBreakBeginMark = "break-begin";
 constexpr std::string_view kBreakEndMark = "break-end";
 constexpr std::string_view kContentMark = "content";
+
+// A mark that does not read as the cut wrote it: the part was not cut as it should have been.
+[[noreturn]] void MarkUnreadable() {
+    throw AutomationError("A part of the template could not be read for the merge");
+}
+
+// The number a mark carries between from and end (the mark's "?>"), below limit.
+size_t SlotOf(const std::string& text, size_t from, size_t end, size_t limit) {
+    size_t number = limit;
+    if (end != std::string::npos && end > from) {
+        const char* first = text.data() + from;
+        while (first < text.data() + end && *first == ' ')
+            ++first;
+        const auto [last, error] = std::from_chars(first, text.data() + end, number);
+        if (error != std::errc() || last != text.data() + end) number = limit;
+    }
+    if (number >= limit) MarkUnreadable();
+    return number;
+}
 
 pugi::xml_node InsertMark(pugi::xml_node parent, pugi::xml_node before, std::string_view name,
                           const std::string& value = "") {
@@ -68,6 +91,13 @@ PartCutter::PartCutter(pugi::xml_document& document, pugi::xml_node container)
         instructions.push_back(node.node());
     for (pugi::xml_node node : instructions)
         node.parent().remove_child(node);
+    std::vector<pugi::xml_node> sections;
+    for (pugi::xpath_node node : document.select_nodes("//text()"))
+        if (node.node().type() == pugi::node_cdata) sections.push_back(node.node());
+    for (pugi::xml_node node : sections) {
+        node.parent().insert_child_before(pugi::node_pcdata, node).set_value(node.value());
+        node.parent().remove_child(node);
+    }
     pugi::xml_node declaration = document.first_child();
     if (declaration.type() == pugi::node_declaration && declaration.attribute("encoding"))
         declaration.attribute("encoding").set_value("UTF-8");
@@ -262,18 +292,20 @@ void PartCutter::AddToBody(const std::string& text, MergeBody& body) {
             from = at + breakEnd.size();
             continue;
         }
-        size_t end = text.find("?>", at);
+        const size_t end = text.find("?>", at);
         if (text.compare(at, field.size(), field) == 0) {
-            size_t slot = std::stoul(text.substr(at + field.size(), end - at - field.size()));
-            body.AddField(std::move(slots_.at(slot).field), "<" + prefix_ + "r>" + slots_[slot].runProperties,
+            const size_t slot = SlotOf(text, at + field.size(), end, slots_.size());
+            body.AddField(std::move(slots_[slot].field), "<" + prefix_ + "r>" + slots_[slot].runProperties,
                           "</" + prefix_ + "r>");
             from = end + 2;
             continue;
         }
         // An attribute: its mark, then ="value" as the part held it.
+        if (text.compare(at, attribute.size(), attribute) != 0) MarkUnreadable();
         const AttributeSlot& slot =
-            attributes_.at(std::stoul(text.substr(at + attribute.size(), end - at - attribute.size())));
-        size_t valueEnd = text.find('"', end + 4);
+            attributes_[SlotOf(text, at + attribute.size(), end, attributes_.size())];
+        const size_t valueEnd = end + 4 <= text.size() ? text.find('"', end + 4) : std::string::npos;
+        if (valueEnd == std::string::npos) MarkUnreadable();
         body.AddLiteral(slot.name + "=\"");
         if (slot.relationshipId) {
             body.BeginRecordBreak();
@@ -281,7 +313,9 @@ void PartCutter::AddToBody(const std::string& text, MergeBody& body) {
             body.AddCopyNumber({});
             body.AddLiteral("_");
             body.EndRecordBreak();
-            body.AddLiteral(slot.value);
+            std::string value; // as the part held it, before its entities were read
+            AppendXmlEscaped(slot.value, value);
+            body.AddLiteral(value);
         } else {
             body.AddCopyNumber(slot.number);
         }

@@ -28,7 +28,6 @@ public:
     PartCutter(pugi::xml_document& document, pugi::xml_node container);
 
     const WordNames& Names() const { return w_; }
-    const std::string& Prefix() const { return prefix_; }
     bool HasFields() const { return !slots_.empty(); }
 
     // The value an attribute gets in each copy: in every copy but the last, a relationship id gets a

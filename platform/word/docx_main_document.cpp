@@ -20,16 +20,19 @@
 namespace word {
 namespace {
 
-std::string_view LastSegment(std::string_view uri) {
-    size_t slash = uri.find_last_of('/');
-    return slash == std::string_view::npos ? uri : uri.substr(slash + 1);
+// Text for an attribute value of a part written here.
+std::string Escaped(std::string_view text) {
+    std::string out;
+    AppendXmlEscaped(text, out);
+    return out;
 }
 
-// The relationships part of a part.
-std::string RelationshipsPart(const std::string& part) {
-    size_t slash = part.find_last_of('/');
-    return slash == std::string::npos ? "_rels/" + part + ".rels"
-                                      : part.substr(0, slash) + "/_rels/" + part.substr(slash + 1) + ".rels";
+// A note's id as the part gives it; ids outside what a word processor writes are refused.
+std::uint64_t NoteId(const pugi::xml_attribute& id) {
+    const long long value = id.as_llong();
+    if (value < 0 || value > INT32_MAX)
+        throw AutomationError("A footnote or endnote of the template has an invalid id");
+    return static_cast<std::uint64_t>(value);
 }
 
 // A header or footer with fields: one part per copy.
@@ -136,9 +139,8 @@ private:
     }
 
     static std::string CopyName(const std::string& part, size_t copy) {
-        size_t dot = part.find_last_of('.');
-        if (dot == std::string::npos || part.find('/', dot) != std::string::npos) dot = part.size();
-        return part.substr(0, dot) + "-copy" + std::to_string(copy + 1) + part.substr(dot);
+        const auto [stem, extension] = SplitExtension(part);
+        return stem + "-copy" + std::to_string(copy + 1) + extension;
     }
 
     std::string ContentTypeOverride(const std::string& part) const {
@@ -182,7 +184,8 @@ private:
             std::vector<pugi::xml_node> content;
             const std::string noteName = w(note);
             for (pugi::xml_node child : root.children(noteName.c_str())) {
-                notes.stride = std::max(notes.stride, child.attribute(w("id").c_str()).as_llong() + 1);
+                const auto id = static_cast<long long>(NoteId(child.attribute(w("id").c_str())));
+                notes.stride = std::max(notes.stride, id + 1);
                 std::string_view kind = child.attribute(w("type").c_str()).value();
                 if (kind.empty() || kind == "normal") content.push_back(child);
             }
@@ -190,8 +193,7 @@ private:
             MarkIds(content, cutter);
             for (pugi::xml_node child : content) {
                 pugi::xml_attribute id = child.attribute(w("id").c_str());
-                cutter.MarkNumber(id, {static_cast<std::uint64_t>(id.as_llong()),
-                                       static_cast<std::uint64_t>(notes.stride), false});
+                cutter.MarkNumber(id, {NoteId(id), static_cast<std::uint64_t>(notes.stride), false});
             }
             notes.cut = cutter.Cut(document, content);
             notes_.push_back(std::move(notes));
@@ -279,8 +281,7 @@ private:
                 for (const NotesPart& notes : notes_) {
                     if (node.name() != notes.referenceName) continue;
                     pugi::xml_attribute id = node.attribute(w("id").c_str());
-                    cutter.MarkNumber(id, {static_cast<std::uint64_t>(id.as_llong()),
-                                           static_cast<std::uint64_t>(notes.stride), false});
+                    cutter.MarkNumber(id, {NoteId(id), static_cast<std::uint64_t>(notes.stride), false});
                 }
             }
         }
@@ -288,20 +289,20 @@ private:
 
     // The relationship and content type of a merged part's copy, for every copy but the last.
     static void AddCopyReferences(const MergedPart& part, MergeBody& relationships, MergeBody& types) {
-        size_t dot = part.name.find_last_of('.');
-        std::string stem = part.name.substr(0, dot), extension = part.name.substr(dot);
+        const auto [stem, extension] = SplitExtension(part.name);
         relationships.BeginRecordBreak();
         relationships.AddLiteral("<Relationship Id=\"qvl");
         relationships.AddCopyNumber({});
-        relationships.AddLiteral("_" + part.id + "\" Type=\"" + part.type + "\" Target=\"/" + stem + "-copy");
+        relationships.AddLiteral("_" + Escaped(part.id) + "\" Type=\"" + Escaped(part.type) + "\" Target=\"/" +
+                                 Escaped(stem) + "-copy");
         relationships.AddCopyNumber({1, 1, false});
-        relationships.AddLiteral(extension + "\"/>");
+        relationships.AddLiteral(Escaped(extension) + "\"/>");
         relationships.EndRecordBreak();
         if (part.contentType.empty()) return;
         types.BeginRecordBreak();
-        types.AddLiteral("<Override PartName=\"/" + stem + "-copy");
+        types.AddLiteral("<Override PartName=\"/" + Escaped(stem) + "-copy");
         types.AddCopyNumber({1, 1, false});
-        types.AddLiteral(extension + "\" ContentType=\"" + part.contentType + "\"/>");
+        types.AddLiteral(Escaped(extension) + "\" ContentType=\"" + Escaped(part.contentType) + "\"/>");
         types.EndRecordBreak();
     }
 

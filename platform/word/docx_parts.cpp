@@ -8,11 +8,6 @@
 namespace word {
 namespace {
 
-std::string_view LastSegment(std::string_view uri) {
-    size_t slash = uri.find_last_of('/');
-    return slash == std::string_view::npos ? uri : uri.substr(slash + 1);
-}
-
 std::string ResolveTarget(const std::string& sourcePart, const std::string& target) {
     size_t slash = sourcePart.find_last_of('/');
     std::string path = !target.empty() && target[0] == '/' ? target
@@ -79,11 +74,25 @@ std::string XmlText(const pugi::xml_node& node) {
     return out.str();
 }
 
-std::vector<Relationship> PartRelationships(const Package& package, const std::string& partName) {
+std::string_view LastSegment(std::string_view uri) {
+    size_t slash = uri.find_last_of('/');
+    return slash == std::string_view::npos ? uri : uri.substr(slash + 1);
+}
+
+std::string RelationshipsPart(const std::string& partName) {
     size_t slash = partName.find_last_of('/');
-    std::string relsName = slash == std::string::npos
-                               ? "_rels/" + partName + ".rels"
-                               : partName.substr(0, slash) + "/_rels/" + partName.substr(slash + 1) + ".rels";
+    return slash == std::string::npos ? "_rels/" + partName + ".rels"
+                                      : partName.substr(0, slash) + "/_rels/" + partName.substr(slash + 1) + ".rels";
+}
+
+std::pair<std::string, std::string> SplitExtension(const std::string& partName) {
+    size_t dot = partName.find_last_of('.');
+    if (dot == std::string::npos || partName.find('/', dot) != std::string::npos) dot = partName.size();
+    return {partName.substr(0, dot), partName.substr(dot)};
+}
+
+std::vector<Relationship> PartRelationships(const Package& package, const std::string& partName) {
+    const std::string relsName = RelationshipsPart(partName);
     std::vector<Relationship> relationships;
     if (package.Find(relsName) == nullptr) return relationships;
     pugi::xml_document rels;

@@ -7,6 +7,7 @@
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace word {
@@ -55,6 +56,15 @@ struct Relationship {
     std::string id;
     std::string target; // the part name the target resolves to
 };
+
+// The last segment of a URI or part name (after its last "/").
+std::string_view LastSegment(std::string_view uri);
+
+// The name of the relationships part of a part.
+std::string RelationshipsPart(const std::string& partName);
+
+// A part name cut before its extension, if its last segment has one: ("word/header1", ".xml").
+std::pair<std::string, std::string> SplitExtension(const std::string& partName);
 
 // The relationships of a part ("" for the package itself); none when it has no relationships part.
 std::vector<Relationship> PartRelationships(const Package& package, const std::string& partName);

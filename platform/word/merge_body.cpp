@@ -70,12 +70,6 @@ void MergeBody::AddRecordBreak(std::string_view text) {
     EndRecordBreak();
 }
 
-bool MergeBody::HasFields() const {
-    for (const Piece& piece : pieces_)
-        if (piece.kind == Kind::Field) return true;
-    return false;
-}
-
 std::vector<size_t> MergeBody::Columns(const DataSource& data) const {
     std::vector<size_t> columns;
     for (const std::string& name : names_) {

@@ -40,8 +40,6 @@ public:
     void EndRecordBreak();
     void AddRecordBreak(std::string_view text);
 
-    // True when a copy differs from the others by more than its copy numbers.
-    bool HasFields() const;
 
     // For each name that the fields take values from, its column. Throws AutomationError when a field
     // names no column.
