@@ -68,7 +68,8 @@ struct Replacement {
 // A field that ended inside another: part of its instruction, or of its result.
 void Nest(FieldCode code, OpenField& parent, size_t depth) {
     if (parent.separated) {
-        parent.code.result += code.result;
+        // Below the nesting bound results are left out, or each level would copy all those within it.
+        if (depth <= kMaxFieldNesting) parent.code.result += code.result;
         return;
     }
     if (depth > kMaxFieldNesting) code = {"", {}, std::move(code.result)};

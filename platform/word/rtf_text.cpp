@@ -125,7 +125,9 @@ FieldCode ReadCode(const RtfTokens& rtf, std::string_view source, size_t group, 
     for (size_t i = group + 1; i < rtf.groupEnd[group]; ++i) {
         if (rtf.tokens[i].kind != RtfToken::Kind::GroupStart) continue;
         std::string_view destination = GroupDestination(rtf, i);
-        if (destination == "fldrslt") code.result = GroupText(rtf, source, i);
+        // Only a nested field's result is ever shown in its place; reading the outer one would read every
+        // field nested in it once per level.
+        if (destination == "fldrslt" && depth > 0) code.result = GroupText(rtf, source, i);
         if (destination != "fldinst") {
             i = rtf.groupEnd[i];
             continue;
