@@ -55,23 +55,6 @@ STATUS UpdateNote(NOTEHANDLE note, uint16_t flags) {
     return store::SaveNote(*open, flags);
 }
 
-STATUS DeleteNote(DBHANDLE db, NOTEID id, uint16_t) {
-    return store::WithDatabase(db, [&](store::Database& database) {
-        store::Connection& sql = database.Sql();
-        store::Transaction t(sql);
-        if (STATUS s = t.Begun()) return s;
-        NOTEID resolved = 0;
-        if (STATUS s = store::ResolveNoteId(sql, id, resolved)) return s;
-        uint16_t noteClass = 0;
-        if (STATUS s = store::DeleteNoteRows(sql, resolved, noteClass)) return s;
-        if (STATUS s = views::IndexNoteDeleted(database, resolved)) return s;
-        Instant stamp;
-        if (STATUS s = database.NextStamp(stamp)) return s;
-        if (STATUS s = database.TouchModified(noteClass, stamp)) return s;
-        return t.Commit();
-    });
-}
-
 STATUS DuplicateNote(NOTEHANDLE note, uint16_t, NOTEHANDLE* copy) {
     std::shared_ptr<store::Note> open;
     if (STATUS s = store::NoteOf(note, open)) return s;

@@ -180,6 +180,38 @@ TEST_F(DatabaseFileTest, ModifiedTimesAndSpaceFollowTheNotes) {
     EXPECT_EQ(GetDatabaseFileInfo("missing.nsf", 0, &fileUsed, nullptr), ERR_NOEXIST);
 }
 
+// Saves faster than the clock's hundredths stamp ahead of it; a deletion afterwards must not set the
+// modified time back to the clock, or a caller searching from that time would miss the saves after it.
+TEST_F(DatabaseFileTest, DeletingNotesNeverSetsTheModifiedTimeBack) {
+    DBHANDLE db = MakeDatabase("ahead.nsf");
+    std::vector<NOTEID> ids;
+    Instant data{}, design{}, now{};
+    int ahead = 0;
+    for (int i = 0; i < 20000 && ahead <= 0; ++i) {
+        ids.push_back(SaveNote(db, {{"Subject", "x"}}));
+        ASSERT_EQ(GetModifiedTimes(db, &data, &design), NOERROR);
+        ASSERT_EQ(CurrentTime(&now), NOERROR);
+        ASSERT_EQ(AdvanceInstant(&now, 20), NOERROR);
+        ASSERT_EQ(CompareInstants(&data, &now, &ahead), NOERROR);
+    }
+    ASSERT_GT(ahead, 0) << "the saves never ran ahead of the clock";
+    DHANDLE table = NULLHANDLE;
+    ASSERT_EQ(CreateIDTable(&table), NOERROR);
+    ASSERT_EQ(InsertID(table, ids[0], nullptr), NOERROR);
+    ASSERT_EQ(DeleteNotes(db, table, 0), NOERROR);
+    DestroyIDTable(table);
+    Instant afterMany{}, afterOne{};
+    ASSERT_EQ(GetModifiedTimes(db, &afterMany, nullptr), NOERROR);
+    int order = 0;
+    ASSERT_EQ(CompareInstants(&afterMany, &data, &order), NOERROR);
+    EXPECT_GT(order, 0);
+    ASSERT_EQ(DeleteNote(db, ids[1], 0), NOERROR);
+    ASSERT_EQ(GetModifiedTimes(db, &afterOne, nullptr), NOERROR);
+    ASSERT_EQ(CompareInstants(&afterOne, &afterMany, &order), NOERROR);
+    EXPECT_GT(order, 0);
+    ASSERT_EQ(CloseDatabase(db), NOERROR);
+}
+
 TEST_F(DatabaseFileTest, CallsAfterTermProcessAnswerWithAStatus) {
     DBHANDLE db = MakeDatabase("late.nsf");
     ASSERT_EQ(TermProcess(), NOERROR);
