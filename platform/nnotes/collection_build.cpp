@@ -323,6 +323,32 @@ std::string_view CollectionData::Summary(uint32_t index) {
     return std::string_view(cold_).substr(0, coldSummary_);
 }
 
+STATUS CollectionData::EachDocumentSortValues(const std::function<void(uint32_t, std::string_view)>& take) {
+    const uint32_t count = Size();
+    if (failure_ != NOERROR) return failure_;
+    uint32_t next = 0; // the first document entry not yet handed over
+    const auto isDocument = [this](uint32_t i) { return entries_[i].kind == EntryKind::Document; };
+    if (source_ != nullptr) {
+        // The stored rows come in the order their entries were made; an entry whose row has moved or gone
+        // since ends the pass and is read on its own below.
+        bool inStep = true;
+        const STATUS s = source_->ReadAll([&](const RowRef& row) {
+            while (next < count && !isDocument(next))
+                ++next;
+            if (!inStep || next == count || entries_[next].id != row.note || entries_[next].part != row.part) {
+                inStep = false;
+                return NOERROR;
+            }
+            take(next++, row.sortValues);
+            return NOERROR;
+        });
+        if (s != NOERROR) return s;
+    }
+    for (; next < count; ++next)
+        if (isDocument(next)) take(next, SortValues(next));
+    return failure_;
+}
+
 std::string_view CollectionData::SortValues(uint32_t index) {
     const Entry& e = entries_[index];
     if (const std::string* bytes = BytesOf(e.batch))

@@ -13,6 +13,7 @@
 #include "view_format.h"
 #include "viewindex_store.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,6 +67,8 @@ public:
     virtual ~RowSource() = default;
     virtual STATUS Read(size_t max, const RowSink& sink, bool& done) = 0;
     virtual STATUS Fetch(NOTEID note, uint32_t part, std::string& summary, std::string& sortValues) = 0;
+    // Hands every row, from the first, to sink in view order.
+    virtual STATUS ReadAll(const RowSink& sink) = 0;
 };
 
 class CollectionData {
@@ -88,6 +91,9 @@ public:
     // valid until the next call.
     std::string_view Summary(uint32_t index);
     std::string_view SortValues(uint32_t index);
+    // Reads every entry and hands each document entry's index and sort values to take, in order: the rows
+    // that have left memory are read again in one pass rather than one by one.
+    STATUS EachDocumentSortValues(const std::function<void(uint32_t, std::string_view)>& take);
 
     // What reading the rest of the rows failed with, once it has (the entries end where it did).
     STATUS Failure() const { return failure_; }

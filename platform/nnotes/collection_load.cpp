@@ -49,6 +49,14 @@ public:
         });
     }
 
+    STATUS ReadAll(const RowSink& sink) override {
+        return store::WithDatabase(db_, [&](store::Database& db) {
+            RowPlace last;
+            size_t handed = 0;
+            return ReadIndexRows(db.Sql(), view_, nullptr, SIZE_MAX, false, sink, last, handed);
+        });
+    }
+
     STATUS Fetch(NOTEID note, uint32_t part, std::string& summary, std::string& sortValues) override {
         return store::WithDatabase(db_, [&](store::Database& db) {
             return ReadIndexRow(db.Sql(), view_, note, part, summary, sortValues);

@@ -91,24 +91,21 @@ STATUS FindByKey(HCOLLECTION collection, const void* keyTable, uint16_t findFlag
     std::lock_guard<std::mutex> guard(c->lock);
     CollectionData& d = *c->data;
     if (keys.size() > d.View().sortColumns.size()) return ERR_FIND_KEYS;
-    const uint32_t entries = d.Size();
-    if (STATUS s = d.Failure()) return s;
     const Matcher matcher(findFlags);
     uint32_t first = kNoEntry, matches = 0;
     std::vector<TableItem> values;
-    for (uint32_t i = 0; i < entries; ++i) {
-        const Entry& e = d[i];
-        if (e.kind != EntryKind::Document) continue;
-        const std::string_view sortValues = d.SortValues(i);
+    const STATUS read = d.EachDocumentSortValues([&](uint32_t i, std::string_view sortValues) {
         if (!ParseItemTable(sortValues.data(), sortValues.size(), values) || values.size() < keys.size())
-            continue;
+            return;
         bool all = true;
         for (size_t k = 0; k < keys.size() && all; ++k)
             all = matcher.Matches(keys[k], FirstValueOf(values[k].value));
-        if (!all) continue;
+        if (!all) return;
         if (first == kNoEntry) first = i;
         ++matches;
-    }
+    });
+    // A row that could not be read is the search's failure, not a key that is not there.
+    if (read != NOERROR) return read;
     if (first == kNoEntry) return ERR_NOT_FOUND;
     PositionOf(d, first, *found);
     if (count) *count = matches;

@@ -239,6 +239,20 @@ TEST_F(CollectionGrowthTest, KeysAndHitsFindEntriesPastTheFirstRows) {
     EXPECT_EQ(counts[0], uint32_t{kDocuments / 5});
     CloseCollection(growing);
 
+    // Rows that cannot be read again (the documents' database was closed) fail the search; they are not
+    // keys that are missing.
+    DBHANDLE data = 0;
+    ASSERT_EQ(OpenDatabase("views.nsf", &data), NOERROR);
+    HCOLLECTION cut = 0;
+    ASSERT_EQ(OpenCollection(db_, data, view_, 0, NULLHANDLE, &cut), NOERROR);
+    ASSERT_EQ(Ask(cut, Position({0}), NAVIGATE_NEXT, kAll, NAVIGATE_CURRENT, 0).status, NOERROR);
+    ASSERT_EQ(CloseDatabase(data), NOERROR);
+    CollectionPosition none{};
+    const STATUS cutOff = FindByKey(cut, table.data(), 0, &none, nullptr);
+    EXPECT_NE(cutOff, NOERROR);
+    EXPECT_NE(cutOff, ERR_NOT_FOUND);
+    CloseCollection(cut);
+
     // The last saved document sorts last of all; a hit on it is placed without reading the view first.
     const HCOLLECTION hits = Growing();
     uint32_t kept = 0;
