@@ -13,9 +13,9 @@ STATUS ReadViewNote(DBHANDLE viewDb, NOTEID viewId, store::StoredNote& note, std
     });
 }
 
-// Makes the stored index current when it is not; false in stored when the file cannot take it now. A reader
-// never waits for another process's writer: while one holds the file, the rows are made in memory and the
-// stored index is made at a later open.
+// Makes the stored index current when it is not; false in stored when the file cannot take it now (read
+// only, full, or held by another process's writer, for which a reader never waits): the rows are then made
+// in memory and the stored index is made at a later open.
 STATUS MakeCurrent(store::Database& db, const store::StoredNote& viewNote, const ViewDefinition& view,
                    bool& stored) {
     bool current = false;
@@ -26,7 +26,7 @@ STATUS MakeCurrent(store::Database& db, const store::StoredNote& viewNote, const
     STATUS s = t.Begun();
     if (s == NOERROR) s = RebuildIndex(db, viewNote, view);
     if (s == NOERROR) s = t.Commit();
-    if (s == ERR_DB_READ_ONLY || s == ERR_DB_BUSY) {
+    if (s == ERR_DB_READ_ONLY || s == ERR_DB_BUSY || s == ERR_DB_DISK_FULL) {
         stored = false;
         return NOERROR;
     }

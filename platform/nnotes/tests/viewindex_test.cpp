@@ -1,5 +1,6 @@
 // The stored view index: kept current by saves and deletes, made again when the view changes or the
 // stored index cannot be used, and refused views that are not views or whose design does not read.
+#include "child_process.h"
 #include "view_fixture.h"
 
 #include <poll.h>
@@ -218,6 +219,29 @@ TEST_F(ViewIndexTest, AStaleIndexIsReadWithoutWaitingForAnotherProcessWriting) {
     EXPECT_EQ(Names(ReadAll(c)), (std::vector<std::string>{"alice", "Carol"}));
     EXPECT_EQ(CloseCollection(c), NOERROR);
     EXPECT_EQ(StoredLayout(view), layout);
+}
+
+// On a full disk the index cannot be made; the view is read all the same, its rows made in memory.
+TEST_F(ViewIndexTest, AViewWhoseIndexCannotBeMadeOnAFullDiskIsStillRead) {
+    SaveView("Subjects", {{"Subject", "Subject", VIEW_COLUMN_SORT}});
+    const NOTEID first = SaveDocument({Text("Subject", "readable")});
+    SaveDocument({Text("Subject", "another")});
+    CloseDatabase(db_);
+    RunSql("DROP TABLE view_rows; DROP TABLE view_index;");
+    ASSERT_EQ(OpenDatabase("views.nsf", &db_), NOERROR);
+    const std::string mountPoint = root_ + "/full";
+    std::filesystem::create_directories(mountPoint);
+    ChildProcess child({"full-disk", mountPoint, data_ + "/views.nsf", std::to_string(first)});
+    const std::string opened = child.ReadLine();
+    if (opened == "unsupported") {
+        child.Wait();
+        GTEST_SKIP() << "a file system of its own can be mounted only with the rights to do so";
+    }
+    EXPECT_EQ(opened, "opened 0");
+    EXPECT_EQ(child.ReadLine(), "read 0 readable");
+    EXPECT_EQ(child.ReadLine(), "saved " + std::to_string(ERR_DB_DISK_FULL));
+    EXPECT_EQ(child.ReadLine(), "view 0 2");
+    EXPECT_EQ(child.Wait(), 0);
 }
 
 TEST_F(ViewIndexTest, ACopyOfEveryNoteTakesTheStoredIndexesAlong) {

@@ -17,7 +17,7 @@
 //                                 (needs to be root) mounts a tiny file system of its own on DIR, copies the
 //                                 database SOURCE into it as "full.nsf", fills it, and answers what the store
 //                                 does there: "opened STATUS", "read STATUS TEXT" (item "Subject" of note
-//                                 ID), "saved STATUS"
+//                                 ID), "saved STATUS", and with a view "Subjects" "view STATUS ENTRIES"
 #include "nnotes.h"
 
 #include <cstdio>
@@ -182,6 +182,21 @@ int FullDisk(const std::string& dir, const std::string& source, NOTEID id) {
         Answer("read " + std::to_string(read) + " " + text);
         NOTEID id = 0;
         Answer("saved " + std::to_string(SaveText(db, "Subject", std::string(20000, 'x'), nullptr, &id)));
+        // A view "Subjects", when the database has one: its entries, which must be read even where its
+        // stored index cannot be made.
+        NOTEID view = 0;
+        if (FindDesignNote(db, "Subjects", NOTE_CLASS_VIEW, &view) == NOERROR) {
+            HCOLLECTION c = 0;
+            uint32_t entries = 0;
+            STATUS s = OpenCollection(db, db, view, 0, NULLHANDLE, &c);
+            if (s == NOERROR) {
+                CollectionPosition at{};
+                s = ReadEntries(c, &at, NAVIGATE_NEXT, 0xFFFFFFFF, NAVIGATE_CURRENT, 0, 0, nullptr, nullptr,
+                                &entries, nullptr, nullptr);
+                CloseCollection(c);
+            }
+            Answer("view " + std::to_string(s) + " " + std::to_string(entries));
+        }
         CloseDatabase(db);
     }
     TermProcess();
