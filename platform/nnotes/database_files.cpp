@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <filesystem>
 #include <sys/file.h>
 #include <unistd.h>
@@ -70,47 +71,64 @@ STATUS TempDatabaseFile::Make(const std::string& target, const char* purpose) {
     std::filesystem::create_directories(std::filesystem::path(target).parent_path(), ec);
     if (ec) return ERR_DB_CREATE;
     RemoveStaleTemporaries(target);
-    const std::string path = target + "." + purpose + "-" + std::to_string(RandomBits());
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return errno == EMFILE || errno == ENFILE || errno == ENOSPC ? StatusOfErrno(errno) : ERR_DB_CREATE;
-    path_ = path;
-    fd_ = fd;
-    return ::flock(fd_, LOCK_EX | LOCK_NB) == 0 ? NOERROR : ERR_DB_CREATE;
+    // Between creating the file and locking it, another process's sweep may take it for a left-over one and
+    // remove it: a file that has lost its name is given up for a new one.
+    for (int tries = 0; tries < 8; ++tries) {
+        const std::string path = target + "." + purpose + "-" + std::to_string(RandomBits());
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return errno == EMFILE || errno == ENFILE || errno == ENOSPC ? StatusOfErrno(errno) : ERR_DB_CREATE;
+        struct stat held {}, named {};
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+            held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+            path_ = path;
+            fd_ = fd;
+            return NOERROR;
+        }
+        ::close(fd);
+    }
+    return ERR_DB_CREATE;
 }
 
 STATUS TempDatabaseFile::PlaceNew(const std::string& target) {
-    // A log left by a database deleted in the middle would be applied to the new file.
-    if (!Exists(target)) RemoveLogs(target);
     // link, not rename: a file that appeared meanwhile is never overwritten.
     if (::link(path_.c_str(), target.c_str()) != 0) return errno == EEXIST ? ERR_DB_EXISTS : ERR_DB_CREATE;
+    // A log left by a database deleted in the middle would be applied to the new file. It goes while the new
+    // file is still held, so no opener of the name can have made a log of its own yet.
+    RemoveLogs(target);
     Release();
     return NOERROR;
 }
 
 STATUS TempDatabaseFile::PlaceOver(const std::string& target) {
-    ExclusiveHold hold;
-    const STATUS held = HoldExclusive(target, hold);
-    if (held == ERR_NOEXIST) {
-        RemoveLogs(target);
-    } else if (held != NOERROR) {
-        return held;
-    } else if (STATUS s = FoldLog(target)) {
-        return s;
+    // Where there is no database yet it is placed as a new one, which never replaces a database another
+    // process put there meanwhile: that one is then held and replaced in turn.
+    for (int tries = 0; tries < 100; ++tries) {
+        ExclusiveHold hold;
+        const STATUS held = HoldExclusive(target, hold);
+        if (held == ERR_NOEXIST) {
+            const STATUS placed = PlaceNew(target);
+            if (placed == ERR_DB_EXISTS) continue;
+            return placed;
+        }
+        if (held != NOERROR) return held;
+        if (STATUS s = FoldLog(target)) return s;
+        if (std::rename(path_.c_str(), target.c_str()) != 0) return ERR_DB_CREATE;
+        path_.clear(); // it is the target now
+        Release();
+        return NOERROR;
     }
-    if (std::rename(path_.c_str(), target.c_str()) != 0) return ERR_DB_CREATE;
-    path_.clear(); // it is the target now
-    Release();
-    return NOERROR;
+    return ERR_DB_IN_USE;
 }
 
 STATUS DeleteDatabaseFile(const std::string& fsPath) {
     ExclusiveHold hold;
     if (STATUS s = HoldExclusive(fsPath, hold)) return s;
-    // The database file goes first: without it the logs are nothing, while a log without its database
-    // would lose what it holds.
-    if (::unlink(fsPath.c_str()) != 0) return StatusOfErrno(errno);
+    // The logs go while the file is held: once it is gone, a database made again under its name may have
+    // logs of its own. (A deletion cut short in between leaves the file without what its logs held, which
+    // was being deleted.)
     RemoveLogs(fsPath);
+    if (::unlink(fsPath.c_str()) != 0) return StatusOfErrno(errno);
     return NOERROR;
 }
 
