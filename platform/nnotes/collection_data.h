@@ -98,8 +98,7 @@ public:
     // What reading the rest of the rows failed with, once it has (the entries end where it did).
     STATUS Failure() const { return failure_; }
 
-    // The questions below read on as far as they need to, so any reference into the entries taken before
-    // them may dangle afterwards.
+    // The questions below read on as far as they need to (entries once made stay where they are).
     bool Has(uint32_t index);                         // whether entry index exists
     uint32_t Size();                                  // every entry
     uint32_t End(uint32_t index);                     // the index past its last descendant

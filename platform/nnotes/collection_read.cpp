@@ -93,7 +93,6 @@ public:
 
     void Append(uint32_t mask, std::string& out) {
         const uint32_t index = EntryIndex();
-        // What needs the entry's subtree or peers complete is read first: reading on moves the entries.
         const uint32_t siblings = (mask & READ_MASK_INDEXSIBLINGS) ? d_.ChildCount(d_[index].parent) : 0;
         const uint32_t children = (mask & READ_MASK_INDEXCHILDREN) ? d_.ChildCount(index) : 0;
         const uint32_t end = (mask & READ_MASK_INDEXDESCENDANTS) ? d_.End(index) : 0;

@@ -66,14 +66,6 @@ STATUS Database::WriteInfo(const char* key, std::string_view value) {
     return q->Bind(1, key).BindBlob(2, value.data(), value.size()).Run();
 }
 
-STATUS Database::ReadInfoNumber(const char* key, uint32_t& out) {
-    std::string bytes;
-    if (STATUS s = ReadInfo(key, bytes)) return s;
-    if (bytes.size() != sizeof out) return ERR_DB_DAMAGED;
-    std::memcpy(&out, bytes.data(), sizeof out);
-    return NOERROR;
-}
-
 STATUS Database::WriteInfoNumber(const char* key, uint32_t value) {
     return WriteInfo(key, std::string_view(reinterpret_cast<const char*>(&value), sizeof value));
 }
@@ -86,11 +78,8 @@ STATUS Database::TouchModified(uint16_t noteClass, const Instant& stamp) {
 STATUS Database::LastStamp(Instant& stamp) {
     stamp = Instant{};
     for (const char* key : {kInfoDataModified, kInfoDesignModified}) {
-        std::string bytes;
-        if (STATUS s = ReadInfo(key, bytes)) return s;
         Instant when;
-        if (bytes.size() != sizeof when) return ERR_DB_DAMAGED;
-        std::memcpy(&when, bytes.data(), sizeof when);
+        if (STATUS s = ReadInfoAs(key, when)) return s;
         int order = 0;
         if (CompareInstants(&when, &stamp, &order) == NOERROR && order > 0) stamp = when;
     }

@@ -6,6 +6,7 @@
 #include "nnotes.h"
 #include "store_sql.h"
 
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -31,7 +32,16 @@ public:
     // Values of the info table: blobs (ids, times, the information buffer) and numbers (option words).
     STATUS ReadInfo(const char* key, std::string& out);
     STATUS WriteInfo(const char* key, std::string_view value);
-    STATUS ReadInfoNumber(const char* key, uint32_t& out);
+    STATUS ReadInfoNumber(const char* key, uint32_t& out) { return ReadInfoAs(key, out); }
+    // A value of fixed size (a number, an instant) stored in its bytes; ERR_DB_DAMAGED for any other size.
+    template <class T>
+    STATUS ReadInfoAs(const char* key, T& out) {
+        std::string bytes;
+        if (STATUS s = ReadInfo(key, bytes)) return s;
+        if (bytes.size() != sizeof out) return ERR_DB_DAMAGED;
+        std::memcpy(&out, bytes.data(), sizeof out);
+        return NOERROR;
+    }
     STATUS WriteInfoNumber(const char* key, uint32_t value);
 
     // Records that a note of class noteClass changed at stamp (data or design modified time); runs inside the

@@ -12,14 +12,6 @@ namespace {
 
 constexpr uint16_t kInfoFields = 4;
 
-STATUS ReadInstant(store::Database& db, const char* key, Instant* out) {
-    std::string bytes;
-    if (STATUS s = db.ReadInfo(key, bytes)) return s;
-    if (bytes.size() != sizeof *out) return ERR_DB_DAMAGED;
-    std::memcpy(out, bytes.data(), sizeof *out);
-    return NOERROR;
-}
-
 std::vector<std::string> SplitFields(const char* info) {
     const std::string text(info, strnlen(info, DBINFO_SIZE));
     std::vector<std::string> fields;
@@ -146,15 +138,15 @@ STATUS SetDatabaseOptionBits(DBHANDLE handle, uint32_t bits, uint32_t mask) {
 
 STATUS GetDatabaseId(DBHANDLE handle, Instant* id) {
     return store::WithDatabase(handle, [&](store::Database& db) {
-        return id == nullptr ? ERR_MISSING_ARGUMENT : ReadInstant(db, store::kInfoId, id);
+        return id == nullptr ? ERR_MISSING_ARGUMENT : db.ReadInfoAs(store::kInfoId, *id);
     });
 }
 
 STATUS GetModifiedTimes(DBHANDLE handle, Instant* data, Instant* design) {
     return store::WithDatabase(handle, [&](store::Database& db) {
         Instant a, b;
-        if (STATUS s = ReadInstant(db, store::kInfoDataModified, &a)) return s;
-        if (STATUS s = ReadInstant(db, store::kInfoDesignModified, &b)) return s;
+        if (STATUS s = db.ReadInfoAs(store::kInfoDataModified, a)) return s;
+        if (STATUS s = db.ReadInfoAs(store::kInfoDesignModified, b)) return s;
         if (data != nullptr) *data = a;
         if (design != nullptr) *design = b;
         return NOERROR;

@@ -89,8 +89,8 @@ STATUS SortedRuns::Add(ViewRow&& row) {
 }
 
 STATUS SortedRuns::Merge(const std::function<STATUS(const ViewRow&)>& take) {
-    SortRows(run_);
     if (files_.empty()) {
+        SortRows(run_);
         for (const ViewRow& row : run_)
             if (STATUS s = take(row)) return s;
         return NOERROR;
