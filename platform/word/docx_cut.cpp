@@ -236,17 +236,17 @@ void PartCutter::ReplaceComplexFields(pugi::xml_node container) {
 
 // The attribute's name becomes the mark, which the writer puts before the attribute's value.
 void PartCutter::MarkRelationshipId(pugi::xml_attribute attribute) {
-    attributes_.push_back({attribute.name(), attribute.value(), true, {}});
-    attribute.set_name(
-        ("<?qvl-" + std::string(kAttributeMark) + " " + std::to_string(attributes_.size() - 1) + "?>")
-            .c_str());
+    MarkAttribute(attribute, {attribute.name(), attribute.value(), true, {}});
 }
 
 void PartCutter::MarkNumber(pugi::xml_attribute attribute, CopyNumber number) {
-    attributes_.push_back({attribute.name(), attribute.value(), false, number});
+    MarkAttribute(attribute, {attribute.name(), attribute.value(), false, number});
+}
+
+void PartCutter::MarkAttribute(pugi::xml_attribute attribute, AttributeSlot slot) {
+    attributes_.push_back(std::move(slot));
     attribute.set_name(
-        ("<?qvl-" + std::string(kAttributeMark) + " " + std::to_string(attributes_.size() - 1) + "?>")
-            .c_str());
+        (MarkText(kAttributeMark) + " " + std::to_string(attributes_.size() - 1) + "?>").c_str());
 }
 
 void PartCutter::MarkBreak(pugi::xml_node before, pugi::xml_node parent, bool begin) {

@@ -58,6 +58,8 @@ private:
         bool relationshipId = false;
         CopyNumber number;
     };
+    void MarkAttribute(pugi::xml_attribute attribute, AttributeSlot slot);
+
     WordNames w_;
     std::string prefix_;
     std::vector<FieldSlot> slots_;
