@@ -55,9 +55,10 @@ LNSTATUS LNRTContainerBody::InsertTextAtCursor(const LNString& text, const LNRTC
 
 LNSTATUS LNRTSplitAtCursor(const LNRTCursor& cursor) {
     const LNRTCursorBody* body = cursor.GetCursorBody();
-    const LNRTStop stop = body->GetStop();
-    if (body->IsAfter() || stop.offset <= 1) return LNNOERROR;
-    return static_cast<LNStylizedTextBody*>(stop.object)->SplitAt(stop.offset);
+    // A cursor after a character that is not its run's last stands where the next one starts.
+    const LNRTPosition pos = LNRTNormalise(body->GetPosition(), body->Scope());
+    if (pos.after || pos.stop.offset <= 1) return LNNOERROR;
+    return static_cast<LNStylizedTextBody*>(pos.stop.object)->SplitAt(pos.stop.offset);
 }
 
 void LNRTContainerBody::CheckCursor(const LNRTCursor* cursor) const {

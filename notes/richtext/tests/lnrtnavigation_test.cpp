@@ -212,6 +212,16 @@ TEST_F(NavigationTest, SelectionsOfCountsTypesAndObjects) {
     EXPECT_EQ(TextOf(richText), "abef");
 }
 
+// A cursor just after a character inside a run (as a cursor held after an object's end can be): what goes
+// in there goes in after that character, not in front of the run.
+TEST_F(NavigationTest, ARichTextGoesInAfterTheCharacterACursorStandsAfter) {
+    LNRichText richText(LNString("Helloworld"));
+    LNRTStop stop = Ahead(Start(richText), 4).GetCursorBody()->GetStop(); // on the "o"
+    LNRTCursor after(stop, true);
+    ASSERT_EQ(richText.InsertRichTextAtCursor(after, LNRichText(LNString("XY"))), 0u);
+    EXPECT_EQ(TextOf(richText), "HelloXYworld");
+}
+
 TEST_F(NavigationTest, CountsObjectsAndRichTextsAtCursors) {
     LNRichText richText = Tree();
     LNRTCursor at = Ahead(Start(richText), 1);
