@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <random>
 #include <string>
@@ -118,6 +119,21 @@ inline void KillSoon(ChildProcess& child, int answers, std::mt19937& random) {
     while (spin > 0)
         spin = spin - 1;
     child.Kill();
+}
+
+// Runs the helper's full-disk command (a tiny file system of its own at mountPoint, holding a copy of the
+// database at source, reading note id) and gives every answer it wrote; none where the system does not let
+// it mount a file system (the caller skips). The helper must end well.
+inline std::vector<std::string> AnswersOnAFullDisk(const std::string& mountPoint, const std::string& source,
+                                                   uint32_t id) {
+    std::filesystem::create_directories(mountPoint);
+    ChildProcess child({"full-disk", mountPoint, source, std::to_string(id)});
+    std::vector<std::string> answers;
+    for (std::string line; !(line = child.ReadLine()).empty();)
+        answers.push_back(line);
+    EXPECT_EQ(child.Wait(), 0);
+    if (answers == std::vector<std::string>{"unsupported"}) answers.clear();
+    return answers;
 }
 
 } // namespace nnotes::testing

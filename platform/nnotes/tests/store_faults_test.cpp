@@ -17,19 +17,10 @@ TEST_F(StoreFaultsTest, AFullDiskStillLetsADatabaseBeReadAndSaysWhyNothingIsSave
     DBHANDLE db = MakeDatabase("source.nsf");
     const NOTEID id = SaveNote(db, {{"Subject", "readable"}});
     ASSERT_EQ(CloseDatabase(db), NOERROR);
-    const std::string mountPoint = root_ + "/full";
-    std::filesystem::create_directories(mountPoint);
-
-    ChildProcess child({"full-disk", mountPoint, data_ + "/source.nsf", std::to_string(id)});
-    const std::string opened = child.ReadLine();
-    if (opened == "unsupported") {
-        child.Wait();
-        GTEST_SKIP() << "a file system of its own can be mounted only with the rights to do so";
-    }
-    EXPECT_EQ(opened, "opened 0");
-    EXPECT_EQ(child.ReadLine(), "read 0 readable");
-    EXPECT_EQ(child.ReadLine(), "saved " + std::to_string(ERR_DB_DISK_FULL));
-    EXPECT_EQ(child.Wait(), 0);
+    const auto answers = AnswersOnAFullDisk(root_ + "/full", data_ + "/source.nsf", id);
+    if (answers.empty()) GTEST_SKIP() << "a file system of its own can be mounted only with the rights to do so";
+    EXPECT_EQ(answers, (std::vector<std::string>{"opened 0", "read 0 readable",
+                                                 "saved " + std::to_string(ERR_DB_DISK_FULL)}));
 }
 
 // Takes every free file descriptor of the process (below a lowered limit) and gives them back.
