@@ -1,7 +1,7 @@
 #include "column_table.h"
 
 #include "library_text.h"
-#include "qvllib.h"
+#include "qvllib/qvllib.h"
 
 void LoadColumnTable() {
     ProgramState& state = State();

@@ -1,7 +1,7 @@
 #include "dialog_message_box.h"
 
 #include "messages.h"
-#include "os.h"
+#include "os/os.h"
 
 #include <QApplication>
 #include <QMessageBox>

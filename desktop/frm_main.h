@@ -3,7 +3,7 @@
 #pragma once
 
 #include "file_dialog.h"
-#include "word.h"
+#include "word/word.h"
 
 #include <QMainWindow>
 

@@ -8,7 +8,7 @@
 #include "merge_names.h"
 #include "messages.h"
 #include "modal.h"
-#include "qvllib.h"
+#include "qvllib/qvllib.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -6,9 +6,9 @@
 #include "grid_routines.h"
 #include "messages.h"
 #include "modal.h"
-#include "os.h"
+#include "os/os.h"
 #include "program_state.h"
-#include "qvllib.h"
+#include "qvllib/qvllib.h"
 #include "string_grid.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 // "Mail Merge Progress": runs one merge per showing, step by step, and lets the user cancel between steps.
 #pragma once
 
-#include "word.h"
+#include "word/word.h"
 
 #include <QDialog>
 

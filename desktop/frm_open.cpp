@@ -8,7 +8,7 @@
 #include "library_text.h"
 #include "modal.h"
 #include "program_state.h"
-#include "qvllib.h"
+#include "qvllib/qvllib.h"
 
 #include <QLabel>
 #include <QListWidget>

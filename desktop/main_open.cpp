@@ -11,7 +11,7 @@
 #include "messages.h"
 #include "modal.h"
 #include "program_state.h"
-#include "qvllib.h"
+#include "qvllib/qvllib.h"
 #include "string_grid.h"
 
 #include <QComboBox>

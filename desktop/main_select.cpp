@@ -7,7 +7,7 @@
 #include "messages.h"
 #include "modal.h"
 #include "program_state.h"
-#include "qvllib.h"
+#include "qvllib/qvllib.h"
 #include "record_match.h"
 #include "record_rows.h"
 #include "string_grid.h"

@@ -1,6 +1,6 @@
 #include "messages.h"
 
-#include "os.h"
+#include "os/os.h"
 
 namespace {
 

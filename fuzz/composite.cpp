@@ -1,11 +1,13 @@
 // Composite item values: whatever the bytes, rich text over them loads whole or gives a status, and a value
 // that loads can be changed and written back.
-#include "lnapi.h"
-#include "lnerrors.h"
-#include "lnmemoryblock.h"
-#include "lnrichtext.h"
+#include "ln/lnapi.h"
+#include "ln/lnerrors.h"
+#include "ln/lnmemoryblock.h"
+#include "ln/lnrichtext.h"
 
-#include "nnotes.h"
+#include "nnotes/note.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
 
 #include <cstdint>
 #include <cstring>

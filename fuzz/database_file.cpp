@@ -1,6 +1,12 @@
 // Damaged database files: whatever the file holds, opening it, reading every note and item, searching it
 // and reading its views give values or statuses, never a crash.
-#include "nnotes.h"
+#include "nnotes/collection.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,9 @@
 // Formulas: any text is compiled or refused with a status, and a compiled formula, or any bytes given as
 // one, is evaluated or refused with a status.
-#include "nnotes.h"
+#include "nnotes/formula.h"
+#include "nnotes/memblock.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
 
 #include <cstdint>
 #include <cstring>

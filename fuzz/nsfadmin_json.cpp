@@ -5,7 +5,8 @@
 #include "failure.h"
 #include "view_format.h"
 
-#include "nnotes.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
 
 #include <cstdint>
 #include <string>

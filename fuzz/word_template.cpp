@@ -2,8 +2,8 @@
 // AutomationError; what a merge produces reads back as a document.
 #include "data_source.h"
 #include "main_document.h"
-#include "reader.h"
-#include "word.h"
+#include "word/reader.h"
+#include "word/word.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "datalibapp.h"
 
 #include "libstate.h"
-#include "os.h"
+#include "os/os.h"
 
 CDataLibApp::CDataLibApp() : ModuleFileName(os::ModulePath(this)) {}
 

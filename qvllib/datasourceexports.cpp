@@ -1,6 +1,6 @@
 // The exports that list the data-source table and describe the open data source.
 #include "libstate.h"
-#include "qvllib.h"
+#include "qvllib/qvllib.h"
 #include "textout.h"
 
 int DSGetCount(void) {

@@ -2,7 +2,7 @@
 #include "datasourceopen.h"
 #include "exportguard.h"
 #include "libstate.h"
-#include "qvllib.h"
+#include "qvllib/qvllib.h"
 
 #include <cstring>
 

@@ -2,8 +2,8 @@
 
 #include "datasourceopen.h"
 #include "libstate.h"
-#include "lntext.h"
-#include "os.h"
+#include "ln/lntext.h"
+#include "os/os.h"
 #include "textout.h"
 
 #include <algorithm>

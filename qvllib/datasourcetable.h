@@ -2,7 +2,7 @@
 #pragma once
 
 #include "datasourcerecord.h"
-#include "lnvfentry.h"
+#include "ln/lnvfentry.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #include "errorreport.h"
 
 #include "libstate.h"
-#include "os.h"
-#include "qvllib.h"
+#include "os/os.h"
+#include "qvllib/qvllib.h"
 #include "textout.h"
 
 char ErrorText[kErrorTextSize] = {};

@@ -1,7 +1,7 @@
 // The last error text and the one place that reports a failure of the library.
 #pragma once
 
-#include "lnstatus.h"
+#include "ln/lnstatus.h"
 
 constexpr const char* kErrorCaption = "Notes Error, Contact your Administrator";
 constexpr unsigned kErrorTextSize = 512;

@@ -3,7 +3,7 @@
 #include "errorreport.h"
 #include "exportguard.h"
 #include "libstate.h"
-#include "qvllib.h"
+#include "qvllib/qvllib.h"
 #include "textout.h"
 #include "valuetext.h"
 

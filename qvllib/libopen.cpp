@@ -4,7 +4,7 @@
 #include "errorreport.h"
 #include "exportguard.h"
 #include "libstate.h"
-#include "qvllib.h"
+#include "qvllib/qvllib.h"
 #include "throwallerrors.h"
 
 #include <cstdio>

@@ -4,10 +4,10 @@
 
 #include "datalibapp.h"
 #include "datasourcerecord.h"
-#include "lndatabase.h"
-#include "lnsession.h"
-#include "lnvfentry.h"
-#include "lnviewfolder.h"
+#include "ln/lndatabase.h"
+#include "ln/lnsession.h"
+#include "ln/lnvfentry.h"
+#include "ln/lnviewfolder.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 // The exports that walk the open data source's rows and read them.
 #include "exportguard.h"
 #include "libstate.h"
-#include "qvllib.h"
+#include "qvllib/qvllib.h"
 #include "rowwalk.h"
 #include "textout.h"
 

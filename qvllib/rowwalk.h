@@ -1,8 +1,8 @@
 // The row walk of the open data source: moving its navigator and reading the row it reaches.
 #pragma once
 
-#include "lnvfentry.h"
-#include "lnvfnavigator.h"
+#include "ln/lnvfentry.h"
+#include "ln/lnvfnavigator.h"
 
 // Moves CurrentNavigator by code into CurrentEntry; a failed move (the end of the rows included) clears
 // ErrorText and gives false.

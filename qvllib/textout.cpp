@@ -1,7 +1,7 @@
 #include "textout.h"
 
-#include "lntext.h"
-#include "os.h"
+#include "ln/lntext.h"
+#include "os/os.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 // Texts between the object layer and the exports' callers.
 #pragma once
 
-#include "lnitem.h"
-#include "lnstring.h"
+#include "ln/lnitem.h"
+#include "ln/lnstring.h"
 
 #include <string>
 #include <string_view>

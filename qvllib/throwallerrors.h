@@ -2,7 +2,7 @@
 // status thrown through it never leaves the switch on for the exports that rely on returned statuses.
 #pragma once
 
-#include "lnstatus.h"
+#include "ln/lnstatus.h"
 
 class ThrowAllErrorsOn {
 public:

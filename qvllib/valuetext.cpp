@@ -1,11 +1,11 @@
 #include "valuetext.h"
 
 #include "libstate.h"
-#include "lndatetimeranges.h"
-#include "lndatetimes.h"
-#include "lnerrors.h"
-#include "lninternational.h"
-#include "lnnumbers.h"
+#include "ln/lndatetimeranges.h"
+#include "ln/lndatetimes.h"
+#include "ln/lnerrors.h"
+#include "ln/lninternational.h"
+#include "ln/lnnumbers.h"
 #include "textout.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
 // The text a caller sees for a view column value.
 #pragma once
 
-#include "lnitem.h"
+#include "ln/lnitem.h"
 
 #include <string>
 

@@ -1,9 +1,10 @@
 // The merge-history write-back: one more line of history in one document of the open data source.
 #include "exportguard.h"
 #include "libstate.h"
-#include "lndocument.h"
-#include "lntext.h"
-#include "qvllib.h"
+#include "ln/lndocument.h"
+#include "ln/lntext.h"
+#include "qvllib/qvllib.h"
+#include "nnotes/idtable.h"
 
 namespace {
 

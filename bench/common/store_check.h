@@ -1,7 +1,7 @@
 // For the benchmarks that call the store: a failed call is reported with its status and message.
 #pragma once
 
-#include "nnotes.h"
+#include "nnotes/status.h"
 
 #include <cstdio>
 

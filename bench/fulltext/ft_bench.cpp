@@ -1,7 +1,12 @@
 // Full-text search on a database of many documents: FTSearch against the FTS5 match it comes down to, run
 // on the same file through a connection of the benchmark's own, interleaved in rounds.
 #include "bench_report.h"
-#include "nnotes.h"
+#include "nnotes/database.h"
+#include "nnotes/fulltext.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
 #include "store_check.h"
 
 #include <sqlite3.h>

@@ -2,7 +2,12 @@
 // durability, in interleaved rounds, with the bytes each side writes per save.
 #include "store_bench.h"
 #include "bench_report.h"
-#include "nnotes.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
 #include "store_check.h"
 
 #include <cstdio>

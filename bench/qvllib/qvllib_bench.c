@@ -4,7 +4,7 @@
  * same file through a connection of the benchmark's own, interleaved in rounds. */
 #define _GNU_SOURCE
 #include "bench_report.h"
-#include "qvllib.h"
+#include "qvllib/qvllib.h"
 
 #include <dirent.h>
 #include <dlfcn.h>

@@ -1,7 +1,15 @@
 // Opening and reading a large categorised view, against SQLite reading the view's stored index from the same
 // file, in interleaved rounds; what building the index and saving into an indexed view cost.
 #include "bench_report.h"
-#include "nnotes.h"
+#include "nnotes/collection.h"
+#include "nnotes/database.h"
+#include "nnotes/formula.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/ods.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
 
 #include <sqlite3.h>
 

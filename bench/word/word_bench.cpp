@@ -11,8 +11,8 @@
 #include "data_source.h"
 #include "file_io.h"
 #include "main_document.h"
-#include "os.h"
-#include "word.h"
+#include "os/os.h"
+#include "word/word.h"
 
 #include <chrono>
 #include <cstdio>

@@ -12,13 +12,13 @@
 #include "frm_splash.h"
 #include "merge_names.h"
 #include "modal.h"
-#include "nsfadmin.h"
-#include "os.h"
+#include "nsfadmin/nsfadmin.h"
+#include "os/os.h"
 #include "program_state.h"
-#include "reader.h"
+#include "word/reader.h"
 #include "string_grid.h"
-#include "test_area.h"
-#include "word.h"
+#include "nsfadmin/test_area.h"
+#include "word/word.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -7,7 +7,7 @@
 #include "frm_main.h"
 #include "frm_open.h"
 #include "frm_splash.h"
-#include "word.h"
+#include "word/word.h"
 
 #include <QApplication>
 #include <QCheckBox>

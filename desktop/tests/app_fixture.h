@@ -5,7 +5,7 @@
 
 #include "fake_qvllib.h"
 #include "modal.h"
-#include "os.h"
+#include "os/os.h"
 
 #include <QDialog>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #include "fake_qvllib.h"
 
-#include "os.h"
-#include "qvllib.h"
+#include "os/os.h"
+#include "qvllib/qvllib.h"
 
 namespace fake {
 

@@ -8,9 +8,9 @@
 #include "frm_merge_progress.h"
 #include "merge_data_file.h"
 #include "merge_names.h"
-#include "reader.h"
+#include "word/reader.h"
 #include "string_grid.h"
-#include "word.h"
+#include "word/word.h"
 
 #include <QEvent>
 #include <QLabel>

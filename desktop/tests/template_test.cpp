@@ -5,8 +5,8 @@
 #include "forms.h"
 #include "frm_main.h"
 #include "frm_merge.h"
-#include "reader.h"
-#include "word.h"
+#include "word/reader.h"
+#include "word/word.h"
 
 #include <QLineEdit>
 #include <QPushButton>

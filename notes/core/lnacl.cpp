@@ -1,8 +1,12 @@
-#include "lnacl.h"
+#include "ln/lnacl.h"
 
 #include "lnaclroles.h"
-#include "lndatabase.h"
-#include "lnsessiontext.h"
+#include "ln/lndatabase.h"
+#include "ln/lnsessiontext.h"
+#include "nnotes/acl.h"
+#include "nnotes/memblock.h"
+#include "nnotes/settings.h"
+#include "nnotes/status.h"
 
 #include <cstring>
 

@@ -1,6 +1,9 @@
-#include "lnacl.h"
+#include "ln/lnacl.h"
 #include "lnaclroles.h"
-#include "lnsessiontext.h"
+#include "ln/lnsessiontext.h"
+#include "nnotes/acl.h"
+#include "nnotes/memblock.h"
+#include "nnotes/status.h"
 
 #include <cstring>
 #include <iterator>

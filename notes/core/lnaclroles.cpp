@@ -1,7 +1,10 @@
 #include "lnaclroles.h"
 
-#include "lnacl.h"
-#include "lnsessiontext.h"
+#include "ln/lnacl.h"
+#include "ln/lnsessiontext.h"
+#include "nnotes/acl.h"
+#include "nnotes/memblock.h"
+#include "nnotes/status.h"
 
 namespace lnacl {
 

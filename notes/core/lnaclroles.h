@@ -1,9 +1,10 @@
 // What the access-list classes share about roles and their statuses (internal to the object core).
 #pragma once
 
-#include "lnerrors.h"
-#include "lnstring.h"
-#include "nnotes.h"
+#include "ln/lnerrors.h"
+#include "ln/lnstring.h"
+#include "nnotes/acl.h"
+#include "nnotes/memblock.h"
 
 #include <string>
 

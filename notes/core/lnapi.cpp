@@ -1,8 +1,8 @@
-#include "lnapi.h"
+#include "ln/lnapi.h"
 
-#include "lnerrors.h"
+#include "ln/lnerrors.h"
 #include "lnglobals.h"
-#include "lnheap.h"
+#include "ln/lnheap.h"
 
 LNSTATUS LNInitAPI(uint32_t version) {
     LNGlobals& g = LNGlobal();

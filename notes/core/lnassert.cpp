@@ -1,7 +1,7 @@
-#include "lnassert.h"
+#include "ln/lnassert.h"
 
-#include "lnerrors.h"
-#include "os.h"
+#include "ln/lnerrors.h"
+#include "os/os.h"
 
 #include <cstdio>
 

@@ -1,8 +1,10 @@
-#include "lnchar.h"
+#include "ln/lnchar.h"
 
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnstringtext.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnstringtext.h"
+#include "nnotes/nls.h"
+#include "nnotes/status.h"
 
 #include <algorithm>
 #include <string>

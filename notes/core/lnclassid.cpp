@@ -1,4 +1,4 @@
-#include "lnclassid.h"
+#include "ln/lnclassid.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
-#include "lncreatedboptions.h"
+#include "ln/lncreatedboptions.h"
 
-#include "lnerrors.h"
+#include "ln/lnerrors.h"
 
 namespace {
 

@@ -1,8 +1,13 @@
-#include "lndatabase.h"
-#include "lnacl.h"
-#include "lnerrors.h"
-#include "lnsessiontext.h"
-#include "lnstringtext.h"
+#include "ln/lndatabase.h"
+#include "ln/lnacl.h"
+#include "ln/lnerrors.h"
+#include "ln/lnsessiontext.h"
+#include "ln/lnstringtext.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/nls.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
 
 #include <cstring>
 

@@ -1,10 +1,15 @@
-#include "lnacl.h"
-#include "lnassert.h"
-#include "lndatabase.h"
-#include "lnerrors.h"
-#include "lnidtable.h"
-#include "lnsession.h"
-#include "lnsessiontext.h"
+#include "ln/lnacl.h"
+#include "ln/lnassert.h"
+#include "ln/lndatabase.h"
+#include "ln/lnerrors.h"
+#include "ln/lnidtable.h"
+#include "ln/lnsession.h"
+#include "ln/lnsessiontext.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/settings.h"
+#include "nnotes/status.h"
 
 #include <cstring>
 

@@ -1,8 +1,10 @@
 // A database's full-text index.
-#include "lndatabase.h"
-#include "lnerrors.h"
-#include "lnftsearch.h"
-#include "lnsessiontext.h"
+#include "ln/lndatabase.h"
+#include "ln/lnerrors.h"
+#include "ln/lnftsearch.h"
+#include "ln/lnsessiontext.h"
+#include "nnotes/fulltext.h"
+#include "nnotes/status.h"
 
 LNSTATUS LNDatabase::CreateFTIndex(uint16_t options, const LNString& stopFile,
                                    LNFTIndexStatistics* statistics) {

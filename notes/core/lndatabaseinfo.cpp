@@ -1,7 +1,9 @@
 // A database's information fields, option bits and size figures.
-#include "lndatabase.h"
-#include "lnerrors.h"
-#include "lnsessiontext.h"
+#include "ln/lndatabase.h"
+#include "ln/lnerrors.h"
+#include "ln/lnsessiontext.h"
+#include "nnotes/database.h"
+#include "nnotes/status.h"
 
 namespace {
 

@@ -1,6 +1,10 @@
 // The "$TITLE" item of a database's icon note, which carries the information buffer for the workspace.
-#include "lndatabase.h"
-#include "lnerrors.h"
+#include "ln/lndatabase.h"
+#include "ln/lnerrors.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
 
 #include <cstring>
 

@@ -1,8 +1,13 @@
-#include "lndbarray.h"
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnsession.h"
-#include "lnsessiontext.h"
+#include "ln/lndbarray.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnsession.h"
+#include "ln/lnsessiontext.h"
+#include "nnotes/database.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/settings.h"
+#include "nnotes/status.h"
 
 #include <cstdlib>
 #include <cstring>

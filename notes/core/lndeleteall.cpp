@@ -1,7 +1,7 @@
-#include "lnclass.h"
+#include "ln/lnclass.h"
 #include "lndeletion.h"
 #include "lnglobals.h"
-#include "lnheap.h"
+#include "ln/lnheap.h"
 #include "lnheapinternal.h"
 
 uint32_t LNDeleteAllObjects() {

@@ -1,6 +1,6 @@
 #include "lndeletion.h"
 
-#include "lnclass.h"
+#include "ln/lnclass.h"
 
 bool LNCloseForDeletion(LNNotesClass* object) {
     if (!object->IsBody()) return true;

@@ -1,7 +1,8 @@
-#include "lnapi.h"
-#include "lnerrors.h"
-#include "nnotes.h"
-#include "os.h"
+#include "ln/lnapi.h"
+#include "ln/lnerrors.h"
+#include "nnotes/nls.h"
+#include "nnotes/status.h"
+#include "os/os.h"
 
 namespace {
 

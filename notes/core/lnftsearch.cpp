@@ -1,6 +1,10 @@
-#include "lnftsearch.h"
+#include "ln/lnftsearch.h"
 
-#include "lnerrors.h"
+#include "ln/lnerrors.h"
+#include "nnotes/fulltext.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/status.h"
 
 #include <cstring>
 

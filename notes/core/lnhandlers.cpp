@@ -1,5 +1,5 @@
-#include "lnapi.h"
-#include "lnerrors.h"
+#include "ln/lnapi.h"
+#include "ln/lnerrors.h"
 #include "lnglobals.h"
 
 #include <cstdio>

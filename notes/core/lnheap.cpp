@@ -1,7 +1,7 @@
-#include "lnheap.h"
+#include "ln/lnheap.h"
 
-#include "lnassert.h"
-#include "lnerrors.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
 #include "lnglobals.h"
 #include "lnheapinternal.h"
 

@@ -1,7 +1,10 @@
-#include "lnidtable.h"
+#include "ln/lnidtable.h"
 
-#include "lnassert.h"
-#include "lnerrors.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/status.h"
 
 LNIDTable::LNIDTable(nnotes::DHANDLE table) : Closed(table == nnotes::NULLHANDLE), Table(table) {
     if (Closed) return;

@@ -1,7 +1,8 @@
-#include "lninternational.h"
+#include "ln/lninternational.h"
 
-#include "lnassert.h"
-#include "lnerrors.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "nnotes/timedate.h"
 
 #include <cstring>
 #include <initializer_list>

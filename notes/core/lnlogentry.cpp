@@ -1,7 +1,8 @@
-#include "lnlogentry.h"
+#include "ln/lnlogentry.h"
 
-#include "lnsessiontext.h"
-#include "lnstring.h"
+#include "ln/lnsessiontext.h"
+#include "ln/lnstring.h"
+#include "nnotes/addin.h"
 
 LNSTATUS LNLogEntry::WriteWithNumber(int32_t number, const LNString& text) {
     return LNReturnOrThrowNotesStatus(nnotes::LogAddNumber(LogHandle, LogValue, LNNotesText(text), number));

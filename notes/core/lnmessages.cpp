@@ -1,5 +1,5 @@
 // The message table: entry n is the text of API code 0xC0000000 + n and of warning 0xD0000000 + n.
-#include "lnerrors.h"
+#include "ln/lnerrors.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
-#include "lnassert.h"
-#include "lnclass.h"
-#include "lnheap.h"
-#include "lnobjlist.h"
+#include "ln/lnassert.h"
+#include "ln/lnclass.h"
+#include "ln/lnheap.h"
+#include "ln/lnobjlist.h"
 
 LNNotesClass::~LNNotesClass() {
     if (ListElement == nullptr) return;

@@ -1,8 +1,8 @@
-#include "lnobjlist.h"
+#include "ln/lnobjlist.h"
 
-#include "lnassert.h"
+#include "ln/lnassert.h"
 #include "lndeletion.h"
-#include "lnerrors.h"
+#include "ln/lnerrors.h"
 
 #include <new>
 

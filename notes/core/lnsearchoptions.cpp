@@ -1,7 +1,8 @@
-#include "lnsearchoptions.h"
+#include "ln/lnsearchoptions.h"
 
-#include "lnerrors.h"
-#include "lnstring.h"
+#include "ln/lnerrors.h"
+#include "ln/lnstring.h"
+#include "nnotes/timedate.h"
 
 #include <cstring>
 

@@ -1,8 +1,10 @@
-#include "lnserveraddin.h"
+#include "ln/lnserveraddin.h"
 
-#include "lnerrors.h"
-#include "lnsession.h"
-#include "lnsessiontext.h"
+#include "ln/lnerrors.h"
+#include "ln/lnsession.h"
+#include "ln/lnsessiontext.h"
+#include "nnotes/addin.h"
+#include "nnotes/memblock.h"
 
 #include <algorithm>
 

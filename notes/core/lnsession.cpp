@@ -1,8 +1,10 @@
-#include "lnsession.h"
+#include "ln/lnsession.h"
 
-#include "lnerrors.h"
-#include "lnserveraddin.h"
-#include "lnsessiontext.h"
+#include "ln/lnerrors.h"
+#include "ln/lnserveraddin.h"
+#include "ln/lnsessiontext.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
 
 #include <cstdlib>
 #include <mutex>

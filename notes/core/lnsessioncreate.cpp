@@ -1,9 +1,14 @@
 // Making databases: new, copied, or from a design template.
-#include "lncreatedboptions.h"
-#include "lndatabase.h"
-#include "lnerrors.h"
-#include "lnsession.h"
-#include "lnsessiontext.h"
+#include "ln/lncreatedboptions.h"
+#include "ln/lndatabase.h"
+#include "ln/lnerrors.h"
+#include "ln/lnsession.h"
+#include "ln/lnsessiontext.h"
+#include "nnotes/acl.h"
+#include "nnotes/database.h"
+#include "nnotes/memblock.h"
+#include "nnotes/settings.h"
+#include "nnotes/status.h"
 
 namespace {
 

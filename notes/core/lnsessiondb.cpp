@@ -1,10 +1,16 @@
 // The session's databases: naming them, scanning directories, locating by identifier, deleting, and
 // reading file figures.
-#include "lnassert.h"
-#include "lndbarray.h"
-#include "lnerrors.h"
-#include "lnsession.h"
-#include "lnsessiontext.h"
+#include "ln/lnassert.h"
+#include "ln/lndbarray.h"
+#include "ln/lnerrors.h"
+#include "ln/lnsession.h"
+#include "ln/lnsessiontext.h"
+#include "nnotes/acl.h"
+#include "nnotes/addin.h"
+#include "nnotes/database.h"
+#include "nnotes/settings.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 namespace {
 

@@ -1,12 +1,17 @@
 // The session's questions about the workstation: user, data directory, environment values, international
 // settings, mail system, and the port used to reach servers.
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lninternational.h"
-#include "lnsession.h"
-#include "lnsessiontext.h"
-#include "lnstringcompare.h"
-#include "lnstringtext.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lninternational.h"
+#include "ln/lnsession.h"
+#include "ln/lnsessiontext.h"
+#include "ln/lnstringcompare.h"
+#include "ln/lnstringtext.h"
+#include "nnotes/acl.h"
+#include "nnotes/nls.h"
+#include "nnotes/settings.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,9 +1,11 @@
 // The session's log entries and its server add-in.
-#include "lnerrors.h"
-#include "lnlogentry.h"
-#include "lnserveraddin.h"
-#include "lnsession.h"
-#include "lnsessiontext.h"
+#include "ln/lnerrors.h"
+#include "ln/lnlogentry.h"
+#include "ln/lnserveraddin.h"
+#include "ln/lnsession.h"
+#include "ln/lnsessiontext.h"
+#include "nnotes/addin.h"
+#include "nnotes/status.h"
 
 LNSTATUS LNNotesSession::OpenLogEntry(LNLogEntry* entry, const LNString& name) {
     if (const LNSTATUS status = Check()) return status;

@@ -1,4 +1,4 @@
-#include "lnclass.h"
+#include "ln/lnclass.h"
 
 namespace {
 

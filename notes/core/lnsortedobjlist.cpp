@@ -1,6 +1,6 @@
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnobjlist.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnobjlist.h"
 
 LNSTATUS LNSortedObjectList::AddObject(LNNotesClass*) {
     return LNReturnOrThrow(LNERR_SORT_KEY_REQUIRED);

@@ -1,4 +1,4 @@
-#include "lnstatus.h"
+#include "ln/lnstatus.h"
 
 #include "lnglobals.h"
 

@@ -1,9 +1,10 @@
 // The string handle: construction, sharing and copy on write, and the changes, each passed on to the body.
-#include "lnstring.h"
+#include "ln/lnstring.h"
 
-#include "lnchar.h"
-#include "lnerrors.h"
-#include "lnstringtext.h"
+#include "ln/lnchar.h"
+#include "ln/lnerrors.h"
+#include "ln/lnstringtext.h"
+#include "nnotes/nls.h"
 
 #include <cstring>
 

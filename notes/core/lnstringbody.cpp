@@ -1,7 +1,9 @@
 // The string body: its text, the caches over it, and the walk from character positions to byte offsets.
-#include "lnerrors.h"
-#include "lnstring.h"
-#include "lnstringtext.h"
+#include "ln/lnerrors.h"
+#include "ln/lnstring.h"
+#include "ln/lnstringtext.h"
+#include "nnotes/nls.h"
+#include "nnotes/status.h"
 
 #include <algorithm>
 #include <cstdlib>

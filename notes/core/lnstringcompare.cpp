@@ -1,7 +1,8 @@
-#include "lnstringcompare.h"
+#include "ln/lnstringcompare.h"
 
-#include "lnerrors.h"
-#include "lnstringtext.h"
+#include "ln/lnerrors.h"
+#include "ln/lnstringtext.h"
+#include "nnotes/nls.h"
 
 #include <cstring>
 

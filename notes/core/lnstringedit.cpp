@@ -1,8 +1,8 @@
 // Changes of a string body's text. Each checks its range and the length limit before it touches the text, so
 // a refused change leaves the text as it was.
-#include "lnerrors.h"
-#include "lnstring.h"
-#include "lnstringtext.h"
+#include "ln/lnerrors.h"
+#include "ln/lnstring.h"
+#include "ln/lnstringtext.h"
 
 #include <cstring>
 #include <functional>

@@ -1,9 +1,11 @@
 // Searches, positional moves and substrings of a string. None of them changes the text; not found is the
 // warning LNWARN_NOT_FOUND.
-#include "lnapi.h"
-#include "lnerrors.h"
-#include "lnstring.h"
-#include "lnstringtext.h"
+#include "ln/lnapi.h"
+#include "ln/lnerrors.h"
+#include "ln/lnstring.h"
+#include "ln/lnstringtext.h"
+#include "nnotes/nls.h"
+#include "nnotes/status.h"
 
 namespace {
 

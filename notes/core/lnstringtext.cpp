@@ -1,7 +1,9 @@
-#include "lnstringtext.h"
+#include "ln/lnstringtext.h"
 
-#include "lnapi.h"
-#include "lnerrors.h"
+#include "ln/lnapi.h"
+#include "ln/lnerrors.h"
+#include "nnotes/nls.h"
+#include "nnotes/status.h"
 
 #include <algorithm>
 #include <cstdlib>

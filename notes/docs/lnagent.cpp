@@ -1,8 +1,11 @@
-#include "lnagent.h"
+#include "ln/lnagent.h"
 
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnform.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnform.h"
+#include "nnotes/mail.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
 
 LNAgentBody::LNAgentBody(LNDatabaseBody* database, const LNString& name, LNSTATUS* status)
     : LNNoteBody(database, LNNOTECLASS{LNNOTECLASS_AGENT}, status) {

@@ -1,9 +1,14 @@
 // The database operations that hand out agents. Agents whose "$Flags" hold "X" or "s" are not offered as
 // agents of the database.
-#include "lnagent.h"
-#include "lndatabase.h"
-#include "lnerrors.h"
-#include "lnform.h"
+#include "ln/lnagent.h"
+#include "ln/lndatabase.h"
+#include "ln/lnerrors.h"
+#include "ln/lnform.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "lncompositehook.h"
+#include "ln/lncompositehook.h"
 
 namespace {
 

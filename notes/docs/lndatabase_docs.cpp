@@ -1,11 +1,17 @@
 // The database operations that hand out notes, documents, note arrays, text lists and date/times.
-#include "lndatabase.h"
-#include "lndatetime.h"
-#include "lndocument.h"
-#include "lnerrors.h"
-#include "lnnotearray.h"
-#include "lnsessiontext.h"
-#include "lntext.h"
+#include "ln/lndatabase.h"
+#include "ln/lndatetime.h"
+#include "ln/lndocument.h"
+#include "ln/lnerrors.h"
+#include "ln/lnnotearray.h"
+#include "ln/lnsessiontext.h"
+#include "ln/lntext.h"
+#include "nnotes/database.h"
+#include "nnotes/fulltext.h"
+#include "nnotes/idtable.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 #include <string>
 

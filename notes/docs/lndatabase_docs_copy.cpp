@@ -1,7 +1,12 @@
 // Copying a note of any open database into this one, as a new unsaved note.
-#include "lndatabase.h"
-#include "lnerrors.h"
+#include "ln/lndatabase.h"
+#include "ln/lnerrors.h"
 #include "lnnotebodyfactory.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
 
 LNSTATUS LNDatabase::CopyNote(const LNNote& source, LNNote* copy) {
     LNDatabaseBody* body = nullptr;

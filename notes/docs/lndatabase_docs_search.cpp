@@ -1,10 +1,17 @@
 // Formula and full-text searches of a database; both hand out note arrays.
-#include "lndatabase.h"
-#include "lnerrors.h"
-#include "lnftsearch.h"
-#include "lnnotearray.h"
-#include "lnsearchoptions.h"
-#include "lnsessiontext.h"
+#include "ln/lndatabase.h"
+#include "ln/lnerrors.h"
+#include "ln/lnftsearch.h"
+#include "ln/lnnotearray.h"
+#include "ln/lnsearchoptions.h"
+#include "ln/lnsessiontext.h"
+#include "nnotes/database.h"
+#include "nnotes/formula.h"
+#include "nnotes/fulltext.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 #include <cstring>
 

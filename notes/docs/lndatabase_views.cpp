@@ -1,7 +1,8 @@
 // The database operations that hand out views and folders.
-#include "lndatabase.h"
-#include "lnerrors.h"
-#include "lnviewfolderarray.h"
+#include "ln/lndatabase.h"
+#include "ln/lnerrors.h"
+#include "ln/lnviewfolderarray.h"
+#include "nnotes/idtable.h"
 
 LNSTATUS LNDatabase::GetViewFolder(const LNString& name, LNViewFolder* view) const {
     LNDatabaseBody* body = nullptr;

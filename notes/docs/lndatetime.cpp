@@ -1,8 +1,10 @@
-#include "lndatetime.h"
+#include "ln/lndatetime.h"
 
-#include "lnapi.h"
-#include "lnassert.h"
-#include "lnerrors.h"
+#include "ln/lnapi.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 #include <cstring>
 

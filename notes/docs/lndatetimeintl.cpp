@@ -1,7 +1,7 @@
 // Text of dates and ranges in given international settings and format.
-#include "lndatetime.h"
-#include "lndatetimerange.h"
-#include "lninternational.h"
+#include "ln/lndatetime.h"
+#include "ln/lndatetimerange.h"
+#include "ln/lninternational.h"
 
 LNSTATUS LNDatetime::GetText(const LNDatetimeFormat& format, const LNInternational& international,
                              LNString* text) const {

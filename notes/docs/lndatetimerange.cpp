@@ -1,6 +1,7 @@
-#include "lndatetimerange.h"
+#include "ln/lndatetimerange.h"
 
-#include "lnassert.h"
+#include "ln/lnassert.h"
+#include "nnotes/timedate.h"
 
 namespace {
 

@@ -1,7 +1,10 @@
-#include "lndatetimeranges.h"
+#include "ln/lndatetimeranges.h"
 
-#include "lnassert.h"
-#include "lnerrors.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/timedate.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,7 @@
-#include "lndatetimes.h"
+#include "ln/lndatetimes.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/timedate.h"
 
 #include <cstring>
 

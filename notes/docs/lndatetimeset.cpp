@@ -1,9 +1,11 @@
 // Setting and moving the fields of an LNDatetime. The store computes every instant; a failed step leaves the
 // value as it was.
-#include "lndatetime.h"
+#include "ln/lndatetime.h"
 
-#include "lnapi.h"
-#include "lnerrors.h"
+#include "ln/lnapi.h"
+#include "ln/lnerrors.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 // Which fields a setter writes and how it starts from the present when the value holds no date yet.
 struct LNDatetime::FieldWriter {

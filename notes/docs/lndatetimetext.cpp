@@ -1,10 +1,12 @@
 // Dates, times and ranges as text: the store writes the text of ordinary instants; the special values have
 // fixed texts of their own.
-#include "lndatetime.h"
-#include "lndatetimerange.h"
+#include "ln/lndatetime.h"
+#include "ln/lndatetimerange.h"
 
-#include "lnapi.h"
-#include "lnerrors.h"
+#include "ln/lnapi.h"
+#include "ln/lnerrors.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 namespace {
 

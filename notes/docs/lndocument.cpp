@@ -1,6 +1,8 @@
-#include "lndocument.h"
+#include "ln/lndocument.h"
 
-#include "lnerrors.h"
+#include "ln/lnerrors.h"
+#include "nnotes/idtable.h"
+#include "nnotes/note.h"
 
 LNDocumentBody::LNDocumentBody(nnotes::NOTEHANDLE handle, LNDatabaseBody* database, LNSTATUS* status,
                                uint32_t value)

@@ -1,13 +1,18 @@
 // Replies, forwards and sending: a new reply or forward made from a document in the user's mail database,
 // and a document sent by depositing a copy of it in the mail router's "mail.box".
-#include "lnassert.h"
-#include "lndatetimes.h"
-#include "lndocument.h"
-#include "lnerrors.h"
-#include "lnmailmessage.h"
-#include "lnsession.h"
-#include "lnsessiontext.h"
-#include "lnstringcompare.h"
+#include "ln/lnassert.h"
+#include "ln/lndatetimes.h"
+#include "ln/lndocument.h"
+#include "ln/lnerrors.h"
+#include "ln/lnmailmessage.h"
+#include "ln/lnsession.h"
+#include "ln/lnsessiontext.h"
+#include "ln/lnstringcompare.h"
+#include "nnotes/mail.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/settings.h"
+#include "nnotes/status.h"
 
 #include <string>
 

@@ -1,8 +1,14 @@
 // Storing a form in a document: the form's design items, and those of its subforms, copied into the document
 // so that it can be shown where the form is not at hand.
-#include "lndocument.h"
-#include "lnerrors.h"
-#include "lnsessiontext.h"
+#include "ln/lndocument.h"
+#include "ln/lnerrors.h"
+#include "ln/lnsessiontext.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
+#include "nnotes/textlist.h"
 
 #include <cstring>
 #include <initializer_list>

@@ -1,7 +1,9 @@
-#include "lnform.h"
+#include "ln/lnform.h"
 
-#include "lnassert.h"
-#include "lnerrors.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "nnotes/idtable.h"
+#include "nnotes/note.h"
 
 LNSTATUS LNAppendDesignTitle(LNNoteBody* note, const LNString& name) {
     if (name.IsEmpty()) return LNERR_NAME_REQUIRED;

@@ -1,7 +1,7 @@
 // The database operations that hand out forms.
-#include "lndatabase.h"
-#include "lnerrors.h"
-#include "lnform.h"
+#include "ln/lndatabase.h"
+#include "ln/lnerrors.h"
+#include "ln/lnform.h"
 
 LNSTATUS LNDatabase::GetForm(const LNString& name, LNForm* form) const {
     LNDatabaseBody* body = nullptr;

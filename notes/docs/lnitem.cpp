@@ -1,6 +1,6 @@
-#include "lnitem.h"
+#include "ln/lnitem.h"
 
-#include "lnerrors.h"
+#include "ln/lnerrors.h"
 
 LNItem::LNItem(LNItemBody* body, LNNoteBody* note) : LNSmartPtr(body), Note(note) {}
 

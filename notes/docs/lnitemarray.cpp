@@ -1,7 +1,7 @@
-#include "lnitemarray.h"
+#include "ln/lnitemarray.h"
 
-#include "lnassert.h"
-#include "lnerrors.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
 
 #include <new>
 

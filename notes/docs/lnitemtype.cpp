@@ -1,6 +1,8 @@
-#include "lnitembody.h"
+#include "ln/lnitembody.h"
 
-#include "lnclassid.h"
+#include "ln/lnclassid.h"
+#include "nnotes/collection.h"
+#include "nnotes/note.h"
 
 LNITEMTYPE LNItemTypeFromNSFType(uint16_t nsfType, uint16_t, uint32_t context) {
     switch (nsfType) {

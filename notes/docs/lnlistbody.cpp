@@ -1,6 +1,8 @@
-#include "lnlistbody.h"
+#include "ln/lnlistbody.h"
 
-#include "lnerrors.h"
+#include "ln/lnerrors.h"
+#include "nnotes/memblock.h"
+#include "nnotes/status.h"
 
 #include <cstring>
 

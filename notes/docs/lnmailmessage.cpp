@@ -1,8 +1,8 @@
-#include "lnmailmessage.h"
+#include "ln/lnmailmessage.h"
 
-#include "lnassert.h"
-#include "lndatetimes.h"
-#include "lnerrors.h"
+#include "ln/lnassert.h"
+#include "ln/lndatetimes.h"
+#include "ln/lnerrors.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The delivery options of a mail message: assist mail, return receipt, keep private and the sender tag.
-#include "lnmailmessage.h"
+#include "ln/lnmailmessage.h"
 
-#include "lnerrors.h"
+#include "ln/lnerrors.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // The session's new mail message: a memo in the user's mail database.
-#include "lnerrors.h"
-#include "lnmailmessage.h"
-#include "lnsession.h"
+#include "ln/lnerrors.h"
+#include "ln/lnmailmessage.h"
+#include "ln/lnsession.h"
 
 LNSTATUS LNNotesSession::CreateMailMessage(LNMailMessage* message) {
     if (const LNSTATUS status = Check()) return status;

@@ -1,14 +1,18 @@
 // LNNote: the handle of a note. Without a body it may still name a note (database and id) for a later Open.
-#include "lnnote.h"
+#include "ln/lnnote.h"
 
-#include "lnagent.h"
-#include "lndocument.h"
-#include "lnerrors.h"
-#include "lnform.h"
-#include "lnitem.h"
-#include "lnitemarray.h"
+#include "ln/lnagent.h"
+#include "ln/lndocument.h"
+#include "ln/lnerrors.h"
+#include "ln/lnform.h"
+#include "ln/lnitem.h"
+#include "ln/lnitemarray.h"
 #include "lnnotebodyfactory.h"
-#include "lnviewfolder.h"
+#include "ln/lnviewfolder.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
 
 LNNote::LNNote(LNDatabaseBody* database, nnotes::NOTEID noteId) : NoteID(noteId) {
     Database.AssignBody(database);

@@ -1,8 +1,10 @@
-#include "lnnotearray.h"
+#include "ln/lnnotearray.h"
 
-#include "lndocument.h"
-#include "lnerrors.h"
-#include "lnftsearch.h"
+#include "ln/lndocument.h"
+#include "ln/lnerrors.h"
+#include "ln/lnftsearch.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
 
 LNNoteArray& LNNoteArray::operator=(const LNNoteArray& other) {
     if (this == &other) return *this;

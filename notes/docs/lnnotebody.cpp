@@ -1,8 +1,15 @@
 // The open note: opening, closing and saving, and what the store tells about the note.
-#include "lnnote.h"
+#include "ln/lnnote.h"
 #include "lnnotebodyfactory.h"
 
-#include "lnerrors.h"
+#include "ln/lnerrors.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/ods.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 namespace {
 

@@ -1,9 +1,11 @@
 #include "lnnotebodyfactory.h"
 
-#include "lnagent.h"
-#include "lndocument.h"
-#include "lnform.h"
-#include "lnviewfolder.h"
+#include "ln/lnagent.h"
+#include "ln/lndocument.h"
+#include "ln/lnform.h"
+#include "ln/lnviewfolder.h"
+#include "nnotes/idtable.h"
+#include "nnotes/note.h"
 
 // Documents get the plain document role: a mail role would make closing the note close its database too.
 LNNoteBody* LNNewNoteBodyForClass(LNNOTECLASS noteClass, LNDatabaseBody* database, nnotes::NOTEID id,

@@ -2,7 +2,9 @@
 // note: agents first, then documents, forms, views and folders; every other class gets a plain note body.
 #pragma once
 
-#include "lnnote.h"
+#include "ln/lnnote.h"
+#include "nnotes/idtable.h"
+#include "nnotes/note.h"
 
 // A body to be opened later.
 LNNoteBody* LNNewNoteBodyForClass(LNNOTECLASS noteClass, LNDatabaseBody* database, nnotes::NOTEID id,

@@ -1,7 +1,11 @@
 // The note operations that hand on what the store's note calls answer, each named after its call: the note
 // identity, texts and flag pairs, three actions that change the note, and three operations not provided.
-#include "lnerrors.h"
-#include "lnnote.h"
+#include "ln/lnerrors.h"
+#include "ln/lnnote.h"
+#include "nnotes/database.h"
+#include "nnotes/note.h"
+#include "nnotes/settings.h"
+#include "nnotes/status.h"
 
 namespace {
 

@@ -1,14 +1,18 @@
 // The items of an open note: the factory that builds one typed body per item when the note is opened, item
 // lookup, and the operations that create, copy, delete and rename items.
-#include "lncompositehook.h"
-#include "lndatetimeranges.h"
-#include "lndatetimes.h"
-#include "lnerrors.h"
-#include "lnitemarray.h"
-#include "lnnote.h"
-#include "lnnumbers.h"
-#include "lnstringcompare.h"
-#include "lntext.h"
+#include "ln/lncompositehook.h"
+#include "ln/lndatetimeranges.h"
+#include "ln/lndatetimes.h"
+#include "ln/lnerrors.h"
+#include "ln/lnitemarray.h"
+#include "ln/lnnote.h"
+#include "ln/lnnumbers.h"
+#include "ln/lnstringcompare.h"
+#include "ln/lntext.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
+#include "nnotes/textlist.h"
 
 #include <cstring>
 #include <vector>

@@ -1,4 +1,6 @@
-#include "lnnumbers.h"
+#include "ln/lnnumbers.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
 
 #include <cstring>
 

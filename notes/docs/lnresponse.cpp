@@ -1,8 +1,15 @@
 // The response hierarchy: a document made a response to its parent through "$REF", and the parent and the
 // responses of a document as the store's note header tells them.
-#include "lndocument.h"
-#include "lnerrors.h"
-#include "lnform.h"
+#include "ln/lndocument.h"
+#include "ln/lnerrors.h"
+#include "ln/lnform.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/ods.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 #include <cstring>
 #include <vector>

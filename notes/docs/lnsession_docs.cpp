@@ -1,12 +1,19 @@
 // The session's operations that hand out text lists and date/times, and the date/time parts of the log
 // entry and search options.
-#include "lndatetime.h"
-#include "lnerrors.h"
-#include "lnlogentry.h"
-#include "lnsearchoptions.h"
-#include "lnsession.h"
-#include "lnsessiontext.h"
-#include "lntext.h"
+#include "ln/lndatetime.h"
+#include "ln/lnerrors.h"
+#include "ln/lnlogentry.h"
+#include "ln/lnsearchoptions.h"
+#include "ln/lnsession.h"
+#include "ln/lnsessiontext.h"
+#include "ln/lntext.h"
+#include "nnotes/addin.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/settings.h"
+#include "nnotes/status.h"
+#include "nnotes/textlist.h"
+#include "nnotes/timedate.h"
 
 LNSTATUS LNNotesSession::GetServerNames(LNText* names) {
     if (const LNSTATUS status = Check()) return status;

@@ -1,13 +1,15 @@
 // The user's mail database: named by the current location document of the address book, or else by the
 // environment.
-#include "lndocument.h"
-#include "lnerrors.h"
-#include "lnsession.h"
-#include "lnsessiontext.h"
-#include "lntext.h"
-#include "lnvfentry.h"
-#include "lnvffindkey.h"
-#include "lnviewfolder.h"
+#include "ln/lndocument.h"
+#include "ln/lnerrors.h"
+#include "ln/lnsession.h"
+#include "ln/lnsessiontext.h"
+#include "ln/lntext.h"
+#include "ln/lnvfentry.h"
+#include "ln/lnvffindkey.h"
+#include "ln/lnviewfolder.h"
+#include "nnotes/settings.h"
+#include "nnotes/status.h"
 
 #include <string>
 

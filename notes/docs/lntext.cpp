@@ -1,7 +1,8 @@
-#include "lntext.h"
+#include "ln/lntext.h"
 
-#include "lnassert.h"
-#include "lnerrors.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "nnotes/note.h"
 
 LNText::LNText(const LNItem& item) : LNItem(item) {
     LNBodyOfClass<LNTextBody>(item, LNCLASSID_LNTEXTBODY);

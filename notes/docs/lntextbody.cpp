@@ -1,11 +1,15 @@
 // Text item bodies. Every change builds the whole new list in a block of its own and then takes it as the
 // value (a text item of a note is written into the note at once), so a failure leaves the old value as it
 // was.
-#include "lntext.h"
+#include "ln/lntext.h"
 
-#include "lnapi.h"
-#include "lnassert.h"
-#include "lnerrors.h"
+#include "ln/lnapi.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
+#include "nnotes/textlist.h"
 
 #include <cstring>
 

@@ -1,7 +1,8 @@
 // LNVFEntry: the handle of an entry; every operation forwards to the body.
-#include "lnvfentry.h"
-#include "lnerrors.h"
-#include "lnviewfolder.h"
+#include "ln/lnvfentry.h"
+#include "ln/lnerrors.h"
+#include "ln/lnviewfolder.h"
+#include "nnotes/idtable.h"
 
 LNVFEntry& LNVFEntry::operator=(const LNVFEntry& other) {
     LNSmartPtr::operator=(other);

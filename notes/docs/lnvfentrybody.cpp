@@ -1,8 +1,11 @@
 // An entry as it was read: its header, its summary items, its statistics and the document it stands for.
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnvfentry.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnvfentry.h"
 #include "lnvfnavigatorbody.h"
+#include "nnotes/collection.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
 
 #include <cstring>
 

@@ -1,14 +1,20 @@
 // Column values of an entry: from the summary the view keeps for the row, from the column's constant, or from
 // its formula evaluated without a document.
-#include "lnassert.h"
-#include "lndatetimeranges.h"
-#include "lndatetimes.h"
-#include "lnerrors.h"
-#include "lnnumbers.h"
-#include "lnstringtext.h"
-#include "lntext.h"
-#include "lnvfentry.h"
+#include "ln/lnassert.h"
+#include "ln/lndatetimeranges.h"
+#include "ln/lndatetimes.h"
+#include "ln/lnerrors.h"
+#include "ln/lnnumbers.h"
+#include "ln/lnstringtext.h"
+#include "ln/lntext.h"
+#include "ln/lnvfentry.h"
 #include "lnvfnavigatorbody.h"
+#include "nnotes/collection.h"
+#include "nnotes/formula.h"
+#include "nnotes/memblock.h"
+#include "nnotes/nls.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,9 @@
-#include "lnvffindkey.h"
+#include "ln/lnvffindkey.h"
 
-#include "lnassert.h"
-#include "lnerrors.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "nnotes/note.h"
+#include "nnotes/timedate.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnvffindkey.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnvffindkey.h"
 
 #include <cstdlib>
 #include <cstring>

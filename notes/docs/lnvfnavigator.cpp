@@ -1,7 +1,8 @@
 // LNVFNavigator: the handle of a navigator. It keeps the current position; the body moves it.
-#include "lnerrors.h"
-#include "lnvfentry.h"
+#include "ln/lnerrors.h"
+#include "ln/lnvfentry.h"
 #include "lnvfnavigatorbody.h"
+#include "nnotes/memblock.h"
 
 namespace {
 

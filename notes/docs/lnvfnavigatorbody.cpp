@@ -1,8 +1,14 @@
 // The open collection of a navigator: opening and closing it, and the one call through which it is read.
 #include "lnvfnavigatorbody.h"
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnvfentry.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnvfentry.h"
+#include "nnotes/collection.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 #include <cstring>
 

@@ -2,8 +2,12 @@
 // entry (restricted), or over the hits of a full-text search. Every read of the collection goes through it.
 #pragma once
 
-#include "lnvfnavigator.h"
-#include "lnviewfolder.h"
+#include "ln/lnvfnavigator.h"
+#include "ln/lnviewfolder.h"
+#include "nnotes/collection.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/timedate.h"
 
 class LNVFEntryBody;
 

@@ -1,8 +1,12 @@
 // Deleting documents through the entries of a navigator.
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnvfentry.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnvfentry.h"
 #include "lnvfnavigatorbody.h"
+#include "nnotes/collection.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
 
 namespace {
 

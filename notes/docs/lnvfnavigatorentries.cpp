@@ -1,8 +1,13 @@
 // Counting a navigator's entries and reading them by index or at a position.
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnvfentry.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnvfentry.h"
 #include "lnvfnavigatorbody.h"
+#include "nnotes/collection.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 namespace {
 

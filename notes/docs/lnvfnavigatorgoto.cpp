@@ -1,8 +1,10 @@
 // Moving a navigator's position by the navigation codes, in the collection and in full-text results.
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnvfentry.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnvfentry.h"
 #include "lnvfnavigatorbody.h"
+#include "nnotes/collection.h"
+#include "nnotes/memblock.h"
 
 namespace {
 

@@ -1,8 +1,14 @@
 // Finding entries by key, full-text results, the note ids of a navigator, and deleting through entries.
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnvfentry.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnvfentry.h"
 #include "lnvfnavigatorbody.h"
+#include "nnotes/collection.h"
+#include "nnotes/database.h"
+#include "nnotes/fulltext.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/status.h"
 
 #include <cstring>
 

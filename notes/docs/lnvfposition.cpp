@@ -1,6 +1,7 @@
-#include "lnvfposition.h"
+#include "ln/lnvfposition.h"
 
-#include "lnerrors.h"
+#include "ln/lnerrors.h"
+#include "nnotes/collection.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,8 +1,9 @@
 // LNViewFolder: the handle of a view. The body is made at the first Open; the view's own navigator answers
 // for the view's entries.
-#include "lnviewfolder.h"
-#include "lnerrors.h"
-#include "lnvfentry.h"
+#include "ln/lnviewfolder.h"
+#include "ln/lnerrors.h"
+#include "ln/lnvfentry.h"
+#include "nnotes/idtable.h"
 
 LNViewFolder::LNViewFolder(const LNNote& note) {
     Convert(note);

@@ -1,8 +1,10 @@
 // The open state of a view: opening and closing it, and the navigators made from it.
-#include "lnassert.h"
-#include "lnerrors.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
 #include "lnvfnavigatorbody.h"
-#include "lnviewfolder.h"
+#include "ln/lnviewfolder.h"
+#include "nnotes/idtable.h"
+#include "nnotes/note.h"
 
 LNViewFolderBody::LNViewFolderBody(LNDatabaseBody* database, nnotes::NOTEID noteId, LNVFNOTETYPE type,
                                    LNSTATUS* status)

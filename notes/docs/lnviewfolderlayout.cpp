@@ -1,6 +1,11 @@
 // Reading a view's design: the column layout of "$ViewFormat" and the name and alias of "$TITLE".
-#include "lnerrors.h"
-#include "lnviewfolder.h"
+#include "ln/lnerrors.h"
+#include "ln/lnviewfolder.h"
+#include "nnotes/collection.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/ods.h"
+#include "nnotes/status.h"
 
 #include <cstring>
 

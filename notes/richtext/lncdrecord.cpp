@@ -1,7 +1,7 @@
-#include "lncdrecord.h"
+#include "ln/lncdrecord.h"
 
-#include "lnerrors.h"
-#include "lnmemoryblock.h"
+#include "ln/lnerrors.h"
+#include "ln/lnmemoryblock.h"
 
 LNSTATUS LNDecodeCDHeader(const uint8_t* bytes, uint32_t available, LNCDRecordHeader* header) {
     if (available < 2) return LNERR_CORRUPTED;

@@ -1,7 +1,9 @@
 #include "lncompositefactory.h"
 
-#include "lncompositehook.h"
-#include "lnerrors.h"
+#include "ln/lncompositehook.h"
+#include "ln/lnerrors.h"
+#include "nnotes/memblock.h"
+#include "nnotes/status.h"
 
 #include <cstring>
 

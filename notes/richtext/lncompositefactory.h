@@ -3,8 +3,9 @@
 // join the first item's body through LNRichTextBody::AddItemBlock.
 #pragma once
 
-#include "lnfonttable.h"
-#include "lnrichtext.h"
+#include "ln/lnfonttable.h"
+#include "ln/lnrichtext.h"
+#include "nnotes/memblock.h"
 
 LNItemBody* LNNewCompositeItemBody(LNITEMTYPE type, LNNoteBody* note, nnotes::BLOCKID item, uint16_t nsfType,
                                    uint16_t flags, nnotes::BLOCKID value, uint32_t size);

@@ -1,8 +1,11 @@
-#include "lncompositeitembody.h"
+#include "ln/lncompositeitembody.h"
 
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnnote.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnnote.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
-#include "lnfontstyle.h"
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnnote.h"
+#include "ln/lnfontstyle.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnnote.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "lnfonttable.h"
-#include "lnerrors.h"
+#include "ln/lnfonttable.h"
+#include "ln/lnerrors.h"
 
 LNFontTable& LNFontTable::operator=(const LNItem& item) {
     LNItemBody* body = item.GetItemBody();

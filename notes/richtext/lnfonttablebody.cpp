@@ -1,6 +1,10 @@
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnfonttable.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnfonttable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/ods.h"
+#include "nnotes/status.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,10 @@
-#include "lnmemoryblock.h"
+#include "ln/lnmemoryblock.h"
 
-#include "lnassert.h"
-#include "lnerrors.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "nnotes/memblock.h"
+#include "nnotes/ods.h"
+#include "nnotes/status.h"
 
 #include <cstring>
 #include <utility>

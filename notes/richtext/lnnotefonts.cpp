@@ -1,7 +1,7 @@
 // The note's font table as a typed handle: the note knows only the item body, this module the class.
-#include "lnerrors.h"
-#include "lnfonttable.h"
-#include "lnnote.h"
+#include "ln/lnerrors.h"
+#include "ln/lnfonttable.h"
+#include "ln/lnnote.h"
 
 LNSTATUS LNNote::GetFontTable(LNFontTable* table) const {
     if (table == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);

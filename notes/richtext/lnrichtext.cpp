@@ -1,5 +1,5 @@
-#include "lnrichtext.h"
-#include "lnerrors.h"
+#include "ln/lnrichtext.h"
+#include "ln/lnerrors.h"
 
 LNRichText::LNRichText(const LNString& text) {
     Append(text);

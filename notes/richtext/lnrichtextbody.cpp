@@ -1,10 +1,13 @@
-#include "lnassert.h"
-#include "lncdrecord.h"
+#include "ln/lnassert.h"
+#include "ln/lncdrecord.h"
 #include "lncompositefactory.h"
-#include "lnerrors.h"
-#include "lnnote.h"
-#include "lnrichtext.h"
-#include "lnrtselection.h"
+#include "ln/lnerrors.h"
+#include "ln/lnnote.h"
+#include "ln/lnrichtext.h"
+#include "ln/lnrtselection.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
 
 #include <cstring>
 

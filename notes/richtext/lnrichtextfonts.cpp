@@ -1,11 +1,11 @@
 // The faces of a rich text: styles brought from other font tables are adopted into this rich text's own
 // table (the note's "$Fonts", or the table of a free-standing rich text), so that face ids stay valid.
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnnote.h"
-#include "lnrichtext.h"
-#include "lnrtcursor.h"
-#include "lnstylizedtext.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnnote.h"
+#include "ln/lnrichtext.h"
+#include "ln/lnrtcursor.h"
+#include "ln/lnstylizedtext.h"
 
 LNSTATUS LNRichTextBody::AdoptFontStyle(const LNFontStyle& style, LNFontStyle* adopted, uint32_t mask,
                                         bool createTable) {

@@ -1,5 +1,5 @@
-#include "lnerrors.h"
-#include "lnrichtext.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrichtext.h"
 
 template <typename Operation>
 LNSTATUS LNRichText::OnTop(Operation operation) const {

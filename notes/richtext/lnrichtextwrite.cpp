@@ -1,10 +1,14 @@
 // Writing a rich-text tree back: every record is copied once into output blocks of at most
 // LNRICHTEXT_BLOCK_SIZE bytes (the last one exactly as long as its contents), each beginning with the
 // composite type word, and each block becomes one item of the field.
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnnote.h"
-#include "lnrichtext.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnnote.h"
+#include "ln/lnrichtext.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/ods.h"
+#include "nnotes/status.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
-#include "lnrtcontainer.h"
-#include "lnerrors.h"
-#include "lnrichtext.h"
-#include "lnrtcursor.h"
+#include "ln/lnrtcontainer.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrichtext.h"
+#include "ln/lnrtcursor.h"
 
 LNRTContainer::LNRTContainer(const LNRTObject& object) {
     *this = object;

@@ -1,7 +1,8 @@
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnrtcontainer.h"
-#include "lnstylizedtext.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrtcontainer.h"
+#include "ln/lnstylizedtext.h"
+#include "nnotes/memblock.h"
 
 #include <vector>
 

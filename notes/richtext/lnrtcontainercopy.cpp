@@ -1,7 +1,7 @@
 // Copying a selected part of a tree, leaving the tree as it is.
-#include "lnerrors.h"
-#include "lnrichtext.h"
-#include "lnrtselection.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrichtext.h"
+#include "ln/lnrtselection.h"
 
 LNSTATUS LNRTContainerBody::CopyChildrenInSelection(const RTSelection& selection, LNRTObjectBody* source,
                                                     LNRTObject* before) {

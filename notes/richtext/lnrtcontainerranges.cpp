@@ -1,9 +1,9 @@
 // Ranges of a container given by counts and whole objects, insertion of objects and rich texts at a
 // cursor, and the throwing appends.
-#include "lnerrors.h"
-#include "lnrichtext.h"
-#include "lnrtselection.h"
-#include "lnstylizedtext.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrichtext.h"
+#include "ln/lnrtselection.h"
+#include "ln/lnstylizedtext.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Cursors over a container, and text put in at a cursor.
-#include "lnerrors.h"
-#include "lnrtcursor.h"
-#include "lnrtselection.h"
-#include "lnstylizedtext.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrtcursor.h"
+#include "ln/lnrtselection.h"
+#include "ln/lnstylizedtext.h"
 
 LNSTATUS LNRTContainerBody::GetStartCursor(LNRTCursor* cursor) {
     if (cursor == nullptr) return LNERR_INVALID_PARAMETER;

@@ -1,7 +1,7 @@
-#include "lnrtcursor.h"
-#include "lnerrors.h"
-#include "lnrtelement.h"
-#include "lnstylizedtext.h"
+#include "ln/lnrtcursor.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrtelement.h"
+#include "ln/lnstylizedtext.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "lnerrors.h"
-#include "lnrtcursor.h"
-#include "lnstylizedtext.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrtcursor.h"
+#include "ln/lnstylizedtext.h"
 
 LNRTCursorBody::LNRTCursorBody() {
     throw LNERR_INAPPROPRIATE_FOR_OBJECT;

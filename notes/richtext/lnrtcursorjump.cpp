@@ -1,7 +1,7 @@
 // Cursor jumps by object type: to the next or previous object of a type, and to the ends of the object of a
 // type that holds the cursor.
-#include "lnerrors.h"
-#include "lnrtcursor.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrtcursor.h"
 
 namespace {
 

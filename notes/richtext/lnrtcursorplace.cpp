@@ -1,8 +1,8 @@
 // Cursors placed by object, and what a cursor tells about where it stands.
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnrtcursor.h"
-#include "lnstylizedtext.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrtcursor.h"
+#include "ln/lnstylizedtext.h"
 
 LNRTCursor LNRTCursor::operator++(int) {
     LNRTCursor old;

@@ -1,6 +1,6 @@
 // The stops of a rich-text tree in document order: non-text elements, and each character of a text run.
-#include "lnrtcursor.h"
-#include "lnstylizedtext.h"
+#include "ln/lnrtcursor.h"
+#include "ln/lnstylizedtext.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "lnrtelement.h"
-#include "lnerrors.h"
-#include "lnrtcursor.h"
+#include "ln/lnrtelement.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrtcursor.h"
 
 LNRTElement::LNRTElement(const LNRTObject& object) {
     *this = object;

@@ -1,7 +1,9 @@
-#include "lncdrecord.h"
-#include "lnerrors.h"
-#include "lnrtcursor.h"
-#include "lnrtelement.h"
+#include "ln/lncdrecord.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrtcursor.h"
+#include "ln/lnrtelement.h"
+#include "nnotes/memblock.h"
+#include "nnotes/ods.h"
 
 LNRTElementBody::LNRTElementBody(uint32_t type) {
     SetType(type);

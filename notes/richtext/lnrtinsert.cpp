@@ -1,8 +1,8 @@
 // Placing an object beside another: the new object takes the middle of the free span next to its
 // neighbour, and a span too small to split is widened by renumbering the parent, then the whole tree.
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnrtcontainer.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrtcontainer.h"
 
 uint32_t LNRTObjectBody::FreeSpan(bool after, uint32_t* bound) const {
     if (after) {

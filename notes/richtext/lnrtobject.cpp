@@ -1,8 +1,8 @@
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnrichtext.h"
-#include "lnrtcontainer.h"
-#include "lnstylizedtext.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrichtext.h"
+#include "ln/lnrtcontainer.h"
+#include "ln/lnstylizedtext.h"
 
 namespace {
 

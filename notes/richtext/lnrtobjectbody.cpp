@@ -1,10 +1,12 @@
-#include "lnassert.h"
-#include "lncdrecord.h"
-#include "lnerrors.h"
-#include "lnrichtext.h"
-#include "lnrtcontainer.h"
-#include "lnrtelement.h"
-#include "lnstylizedtext.h"
+#include "ln/lnassert.h"
+#include "ln/lncdrecord.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrichtext.h"
+#include "ln/lnrtcontainer.h"
+#include "ln/lnrtelement.h"
+#include "ln/lnstylizedtext.h"
+#include "nnotes/memblock.h"
+#include "nnotes/ods.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Jumps and text searches of a cursor within its scope.
-#include "lnerrors.h"
-#include "lnrtcursor.h"
-#include "lnstylizedtext.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrtcursor.h"
+#include "ln/lnstylizedtext.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "lnrtselection.h"
-#include "lnerrors.h"
-#include "lnstylizedtext.h"
+#include "ln/lnrtselection.h"
+#include "ln/lnerrors.h"
+#include "ln/lnstylizedtext.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "lnstylizedtext.h"
-#include "lnerrors.h"
+#include "ln/lnstylizedtext.h"
+#include "ln/lnerrors.h"
 
 LNStylizedText::LNStylizedText(const LNString& text) {
     SetObjectBody(new LNStylizedTextBody(text));

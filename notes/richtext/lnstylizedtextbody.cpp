@@ -1,9 +1,13 @@
-#include "lnassert.h"
-#include "lnerrors.h"
-#include "lnrichtext.h"
-#include "lnrtcursor.h"
-#include "lnrtselection.h"
-#include "lnstylizedtext.h"
+#include "ln/lnassert.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrichtext.h"
+#include "ln/lnrtcursor.h"
+#include "ln/lnrtselection.h"
+#include "ln/lnstylizedtext.h"
+#include "nnotes/memblock.h"
+#include "nnotes/nls.h"
+#include "nnotes/ods.h"
+#include "nnotes/status.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "os.h"
+#include "os/os.h"
 
 #include <cerrno>
 #include <cstdio>

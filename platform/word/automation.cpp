@@ -3,7 +3,7 @@
 // creation until AppClose or FileExit, whether or not any handle to it is left.
 
 #include "unicode_text.h"
-#include "word.h"
+#include "word/word.h"
 #include "word_processor.h"
 
 #include <mutex>

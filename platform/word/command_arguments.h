@@ -3,7 +3,7 @@
 // where the parameter wants the other kind.
 #pragma once
 
-#include "word.h"
+#include "word/word.h"
 
 #include <optional>
 #include <span>

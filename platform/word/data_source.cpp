@@ -4,7 +4,7 @@
 
 #include "file_io.h"
 #include "unicode_text.h"
-#include "word.h"
+#include "word/word.h"
 
 namespace word {
 namespace {

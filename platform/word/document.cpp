@@ -3,7 +3,7 @@
 #include "file_io.h"
 #include "new_document.h"
 #include "unicode_text.h"
-#include "word.h"
+#include "word/word.h"
 
 namespace word {
 namespace {

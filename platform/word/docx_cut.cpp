@@ -1,7 +1,7 @@
 #include "docx_cut.h"
 
 #include "docx_text.h"
-#include "word.h"
+#include "word/word.h"
 
 #include <charconv>
 

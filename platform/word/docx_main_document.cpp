@@ -13,7 +13,7 @@
 #include "docx_text.h"
 #include "main_document.h"
 #include "merge_body.h"
-#include "word.h"
+#include "word/word.h"
 
 #include <algorithm>
 

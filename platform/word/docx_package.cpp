@@ -1,7 +1,7 @@
 #include "docx_package.h"
 
 #include "file_io.h"
-#include "word.h"
+#include "word/word.h"
 
 #include <ctime>
 #include <memory>

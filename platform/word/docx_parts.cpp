@@ -1,6 +1,6 @@
 #include "docx_parts.h"
 
-#include "word.h"
+#include "word/word.h"
 
 #include <cctype>
 #include <sstream>

@@ -1,5 +1,5 @@
 #include "docx_parts.h"
-#include "reader.h"
+#include "word/reader.h"
 
 namespace word {
 namespace {

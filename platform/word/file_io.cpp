@@ -1,7 +1,7 @@
 #include "file_io.h"
 
-#include "os.h"
-#include "word.h"
+#include "os/os.h"
+#include "word/word.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "main_document.h"
 
-#include "word.h"
+#include "word/word.h"
 
 namespace word {
 

@@ -4,14 +4,13 @@
 
 #include "data_source.h"
 #include "merge_body.h"
+#include "word/document_format.h"
 
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace word {
-
-enum class DocumentFormat { Rtf, Docx };
 
 // Recognises a document by its content; throws AutomationError naming the file when it is neither.
 DocumentFormat DetectFormat(std::string_view content, const std::string& name);

@@ -1,7 +1,7 @@
 #include "merge_body.h"
 
 #include "field_evaluation.h"
-#include "word.h"
+#include "word/word.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 #include "field_evaluation.h"
 #include "field_pictures.h"
 #include "unicode_text.h"
-#include "word.h"
+#include "word/word.h"
 
 #include <vector>
 

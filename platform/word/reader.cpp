@@ -1,4 +1,6 @@
-#include "reader.h"
+#include "word/reader.h"
+
+#include "main_document.h"
 
 namespace word {
 

@@ -1,6 +1,6 @@
 #include "rtf_lexer.h"
 
-#include "word.h"
+#include "word/word.h"
 
 #include <cctype>
 #include <string>

@@ -1,4 +1,4 @@
-#include "reader.h"
+#include "word/reader.h"
 #include "rtf_text.h"
 #include "rtf_words.h"
 

@@ -6,9 +6,9 @@
 
 #include "datalibapp.h"
 #include "libstate.h"
-#include "os.h"
-#include "qvllib.h"
-#include "test_area.h"
+#include "os/os.h"
+#include "qvllib/qvllib.h"
+#include "nsfadmin/test_area.h"
 
 #include <gtest/gtest.h>
 

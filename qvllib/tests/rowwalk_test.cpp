@@ -1,6 +1,6 @@
 // Opening a data source and walking its rows: categories passed on, column values, headers and note ids.
 #include "libfixture.h"
-#include "nsfadmin.h"
+#include "nsfadmin/nsfadmin.h"
 
 namespace qvltest {
 namespace {

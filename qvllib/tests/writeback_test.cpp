@@ -1,6 +1,6 @@
 // The merge-history write-back, checked in the stored documents.
 #include "libfixture.h"
-#include "nsfadmin.h"
+#include "nsfadmin/nsfadmin.h"
 
 #include <sstream>
 

@@ -2,6 +2,8 @@
 
 #include "failure.h"
 #include "json_tree.h"
+#include "nnotes/note.h"
+#include "nnotes/timedate.h"
 
 #include <cctype>
 #include <cstring>

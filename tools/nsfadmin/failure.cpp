@@ -1,4 +1,6 @@
 #include "failure.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 // found and turned into the command's result at its top.
 #pragma once
 
-#include "nnotes.h"
+#include "nnotes/status.h"
 
 #include <stdexcept>
 #include <string>

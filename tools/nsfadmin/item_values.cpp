@@ -1,6 +1,10 @@
 #include "item_values.h"
 
 #include "failure.h"
+#include "nnotes/database.h"
+#include "nnotes/note.h"
+#include "nnotes/textlist.h"
+#include "nnotes/timedate.h"
 
 #include <bit>
 

@@ -2,7 +2,9 @@
 // read back. Readers check every count and length against the bytes they are given.
 #pragma once
 
-#include "nnotes.h"
+#include "nnotes/database.h"
+#include "nnotes/note.h"
+#include "nnotes/timedate.h"
 
 #include <optional>
 #include <string>

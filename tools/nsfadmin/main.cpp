@@ -1,5 +1,5 @@
 // nsfadmin: builds databases of the store from JSON descriptions and shows what they hold.
-#include "nsfadmin.h"
+#include "nsfadmin/nsfadmin.h"
 
 #include <cstring>
 #include <iostream>

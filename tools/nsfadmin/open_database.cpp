@@ -1,6 +1,8 @@
 #include "open_database.h"
 
 #include "failure.h"
+#include "nnotes/database.h"
+#include "nnotes/settings.h"
 
 namespace nsfadmin {
 

@@ -1,7 +1,7 @@
 // A database opened by a command for the length of its work.
 #pragma once
 
-#include "nnotes.h"
+#include "nnotes/database.h"
 
 #include <string>
 

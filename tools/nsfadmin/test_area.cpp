@@ -1,6 +1,6 @@
-#include "test_area.h"
+#include "nsfadmin/test_area.h"
 
-#include "nsfadmin.h"
+#include "nsfadmin/nsfadmin.h"
 
 #include <cstdlib>
 #include <filesystem>

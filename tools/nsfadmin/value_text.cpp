@@ -1,4 +1,6 @@
 #include "value_text.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 #include <charconv>
 #include <cstdio>

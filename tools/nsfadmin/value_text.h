@@ -2,6 +2,7 @@
 #pragma once
 
 #include "item_values.h"
+#include "nnotes/timedate.h"
 
 #include <string>
 

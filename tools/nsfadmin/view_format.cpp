@@ -1,6 +1,11 @@
 #include "view_format.h"
 
 #include "failure.h"
+#include "nnotes/collection.h"
+#include "nnotes/formula.h"
+#include "nnotes/memblock.h"
+#include "nnotes/ods.h"
+#include "nnotes/status.h"
 
 namespace nsfadmin {
 namespace {

@@ -1,7 +1,8 @@
 // Access lists through the object layer: entries, levels, flags, roles, renames and storing.
 #include "lnsession_fixture.h"
 
-#include "lnacl.h"
+#include "ln/lnacl.h"
+#include "nnotes/acl.h"
 
 namespace {
 

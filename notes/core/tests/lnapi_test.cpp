@@ -1,6 +1,6 @@
-#include "lnapi.h"
-#include "lnerrors.h"
-#include "lnheap.h"
+#include "ln/lnapi.h"
+#include "ln/lnerrors.h"
+#include "ln/lnheap.h"
 #include "testobjects.h"
 
 #include <gtest/gtest.h>

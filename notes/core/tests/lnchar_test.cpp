@@ -1,7 +1,9 @@
-#include "lnchar.h"
-#include "lnerrors.h"
+#include "ln/lnchar.h"
+#include "ln/lnerrors.h"
 #include "lnstringfixture.h"
 #include "testobjects.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
-#include "lnclass.h"
-#include "lnheap.h"
-#include "os.h"
+#include "ln/lnclass.h"
+#include "ln/lnheap.h"
+#include "os/os.h"
 #include "testobjects.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,11 @@
 // full-text index and access list.
 #include "lnsession_fixture.h"
 
-#include "lnacl.h"
-#include "lnftsearch.h"
+#include "ln/lnacl.h"
+#include "ln/lnftsearch.h"
+#include "nnotes/database.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
 
 namespace {
 

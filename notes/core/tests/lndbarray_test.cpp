@@ -1,7 +1,8 @@
 // Database arrays: directory scans by file kind, the order of their entries, and the databases they hand out.
 #include "lnsession_fixture.h"
 
-#include "lndbarray.h"
+#include "ln/lndbarray.h"
+#include "nnotes/status.h"
 
 namespace {
 

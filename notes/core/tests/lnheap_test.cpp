@@ -1,7 +1,7 @@
-#include "lnapi.h"
-#include "lnerrors.h"
-#include "lnheap.h"
-#include "os.h"
+#include "ln/lnapi.h"
+#include "ln/lnerrors.h"
+#include "ln/lnheap.h"
+#include "os/os.h"
 #include "testobjects.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,11 @@
-#include "lnheap.h"
-#include "lnidtable.h"
-#include "os.h"
+#include "ln/lnheap.h"
+#include "ln/lnidtable.h"
+#include "os/os.h"
 #include "testobjects.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
 
 #include <gtest/gtest.h>
 

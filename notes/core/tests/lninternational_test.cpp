@@ -1,7 +1,7 @@
 // The international settings record: flags, the three-way choice, numbers and bounded texts.
 #include "lnsession_fixture.h"
 
-#include "lninternational.h"
+#include "ln/lninternational.h"
 
 #include <cstring>
 

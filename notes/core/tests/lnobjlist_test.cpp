@@ -1,7 +1,7 @@
-#include "lnerrors.h"
-#include "lnheap.h"
-#include "lnobjlist.h"
-#include "os.h"
+#include "ln/lnerrors.h"
+#include "ln/lnheap.h"
+#include "ln/lnobjlist.h"
+#include "os/os.h"
 #include "testobjects.h"
 
 #include <gtest/gtest.h>

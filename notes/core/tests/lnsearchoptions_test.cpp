@@ -1,9 +1,13 @@
 // The option classes of searches and database creation, and full-text result tables.
 #include "lnsession_fixture.h"
 
-#include "lncreatedboptions.h"
-#include "lnftsearch.h"
-#include "lnsearchoptions.h"
+#include "ln/lncreatedboptions.h"
+#include "ln/lnftsearch.h"
+#include "ln/lnsearchoptions.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 #include <cstring>
 

@@ -1,7 +1,11 @@
 // Server add-ins: status lines by id, the default line, and the add-in's place in the session.
 #include "lnsession_fixture.h"
 
-#include "lnserveraddin.h"
+#include "ln/lnserveraddin.h"
+#include "nnotes/addin.h"
+#include "nnotes/memblock.h"
+#include "nnotes/settings.h"
+#include "nnotes/status.h"
 
 namespace {
 

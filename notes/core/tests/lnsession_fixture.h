@@ -2,10 +2,11 @@
 // and one server folder, and a session initialised over them.
 #pragma once
 
-#include "lndatabase.h"
-#include "lnerrors.h"
-#include "lnsession.h"
-#include "nnotes.h"
+#include "ln/lndatabase.h"
+#include "ln/lnerrors.h"
+#include "ln/lnsession.h"
+#include "nnotes/database.h"
+#include "nnotes/status.h"
 #include "testobjects.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,12 @@
 // The session's lifetime rules, its environment questions, ports and log entries.
 #include "lnsession_fixture.h"
 
-#include "lninternational.h"
-#include "lnlogentry.h"
-#include "lnserveraddin.h"
+#include "ln/lninternational.h"
+#include "ln/lnlogentry.h"
+#include "ln/lnserveraddin.h"
+#include "nnotes/acl.h"
+#include "nnotes/addin.h"
+#include "nnotes/settings.h"
 
 namespace {
 

@@ -1,8 +1,13 @@
 // Making, copying and deleting databases through the session.
 #include "lnsession_fixture.h"
 
-#include "lnacl.h"
-#include "lncreatedboptions.h"
+#include "ln/lnacl.h"
+#include "ln/lncreatedboptions.h"
+#include "nnotes/acl.h"
+#include "nnotes/database.h"
+#include "nnotes/memblock.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 #include <dlfcn.h>
 

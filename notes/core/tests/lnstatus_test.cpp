@@ -1,7 +1,9 @@
-#include "lnapi.h"
-#include "lnerrors.h"
-#include "lnstatus.h"
+#include "ln/lnapi.h"
+#include "ln/lnerrors.h"
+#include "ln/lnstatus.h"
 #include "testobjects.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "lnerrors.h"
-#include "lnstringcompare.h"
+#include "ln/lnerrors.h"
+#include "ln/lnstringcompare.h"
 #include "lnstringfixture.h"
 #include "testobjects.h"
 

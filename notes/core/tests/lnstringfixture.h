@@ -1,9 +1,8 @@
 // Text tests run with the store and the object API started, and look at texts as plain byte strings.
 #pragma once
 
-#include "lnapi.h"
-#include "lnstring.h"
-#include "nnotes.h"
+#include "ln/lnapi.h"
+#include "ln/lnstring.h"
 #include "startedapitest.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,10 @@
 // object outlived its handles.
 #pragma once
 
-#include "lnapi.h"
-#include "lnerrors.h"
-#include "nnotes.h"
+#include "ln/lnapi.h"
+#include "ln/lnerrors.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
 
 #include <gtest/gtest.h>
 

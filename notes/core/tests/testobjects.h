@@ -2,8 +2,8 @@
 // status that a call throws.
 #pragma once
 
-#include "lnclass.h"
-#include "lnerrors.h"
+#include "ln/lnclass.h"
+#include "ln/lnerrors.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -2,9 +2,9 @@
 // the store and the object API over a temporary settings file.
 #pragma once
 
-#include "lnapi.h"
-#include "lnerrors.h"
-#include "lnstring.h"
+#include "ln/lnapi.h"
+#include "ln/lnerrors.h"
+#include "ln/lnstring.h"
 #include "startedapitest.h"
 #include "testobjects.h"
 

@@ -3,8 +3,13 @@
 #pragma once
 
 #include "apifixture.h"
-#include "lndatabase.h"
-#include "lnsession.h"
+#include "ln/lndatabase.h"
+#include "ln/lnsession.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
 
 #include <gtest/gtest.h>
 

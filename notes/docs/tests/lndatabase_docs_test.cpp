@@ -2,13 +2,17 @@
 // times, server names and log lines with a time.
 #include "docsfixture.h"
 
-#include "lndocument.h"
-#include "lnerrors.h"
-#include "lnftsearch.h"
-#include "lnlogentry.h"
-#include "lnnotearray.h"
-#include "lnsearchoptions.h"
-#include "lntext.h"
+#include "ln/lndocument.h"
+#include "ln/lnerrors.h"
+#include "ln/lnftsearch.h"
+#include "ln/lnlogentry.h"
+#include "ln/lnnotearray.h"
+#include "ln/lnsearchoptions.h"
+#include "ln/lntext.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // Dates beyond reading and writing text: what needs the API, setters and adjusters, copies and ranges.
 #include "apifixture.h"
-#include "lndatetimerange.h"
+#include "ln/lndatetimerange.h"
+#include "nnotes/timedate.h"
 
 namespace {
 

@@ -1,6 +1,9 @@
 // Documents: form and categories, responses, conversions from notes, and what item bodies refuse in a note.
 #include "docsfixture.h"
-#include "lndocument.h"
+#include "ln/lndocument.h"
+#include "nnotes/idtable.h"
+#include "nnotes/note.h"
+#include "nnotes/ods.h"
 
 using namespace std::string_literals;
 

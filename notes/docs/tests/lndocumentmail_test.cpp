@@ -1,7 +1,10 @@
 // Replies and forwards made in the user's mail file, and a form stored in a document that is sent.
-#include "lnform.h"
-#include "lnmailmessage.h"
+#include "ln/lnform.h"
+#include "ln/lnmailmessage.h"
 #include "lnmailmessage_fixture.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
 
 using Strings = std::vector<std::string>;
 

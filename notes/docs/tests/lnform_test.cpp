@@ -1,9 +1,13 @@
 // Forms and agents: made with a title, found by name, listed, opened by class and converted from notes.
 #include "docsfixture.h"
-#include "lnagent.h"
-#include "lnform.h"
-#include "lntext.h"
-#include "lnviewfolder.h"
+#include "ln/lnagent.h"
+#include "ln/lnform.h"
+#include "ln/lntext.h"
+#include "ln/lnviewfolder.h"
+#include "nnotes/formula.h"
+#include "nnotes/idtable.h"
+#include "nnotes/mail.h"
+#include "nnotes/note.h"
 
 class DesignTest : public DocsTest {
 protected:

@@ -1,7 +1,7 @@
 // Objects opened from a database may outlive every handle of the database itself: the last of them to go
 // ends the database, which must not reach back into the object that is being destroyed.
-#include "lndocument.h"
-#include "lnitemarray.h"
+#include "ln/lndocument.h"
+#include "ln/lnitemarray.h"
 #include "lnviewfolderfixture.h"
 
 namespace {

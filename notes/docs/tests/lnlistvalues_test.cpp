@@ -1,10 +1,13 @@
 // Replacing the whole value of number, date and range lists, and the range list's instants, inserted lists
 // and element assignment, free-standing and in a note.
 #include "docsfixture.h"
-#include "lndatetimeranges.h"
-#include "lndatetimes.h"
-#include "lndocument.h"
-#include "lnnumbers.h"
+#include "ln/lndatetimeranges.h"
+#include "ln/lndatetimes.h"
+#include "ln/lndocument.h"
+#include "ln/lnnumbers.h"
+#include "nnotes/idtable.h"
+#include "nnotes/note.h"
+#include "nnotes/timedate.h"
 
 using namespace std::string_literals;
 

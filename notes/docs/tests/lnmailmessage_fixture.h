@@ -4,10 +4,15 @@
 #pragma once
 
 #include "apifixture.h"
-#include "lndatabase.h"
-#include "lndocument.h"
-#include "lnsession.h"
-#include "test_area.h"
+#include "ln/lndatabase.h"
+#include "ln/lndocument.h"
+#include "ln/lnsession.h"
+#include "nsfadmin/test_area.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/settings.h"
+#include "nnotes/status.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,10 @@
 // Mail messages: the typed items of a memo, and sending, which deposits a copy in the mail server's
 // "mail.box".
-#include "lndatetime.h"
-#include "lnmailmessage.h"
+#include "ln/lndatetime.h"
+#include "ln/lnmailmessage.h"
 #include "lnmailmessage_fixture.h"
+#include "nnotes/settings.h"
+#include "nnotes/status.h"
 
 using Strings = std::vector<std::string>;
 

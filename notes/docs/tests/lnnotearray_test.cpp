@@ -1,8 +1,13 @@
 // Note arrays over ID tables of the store, and dates as text in the session's international settings.
 #include "docsfixture.h"
-#include "lndatetimerange.h"
-#include "lninternational.h"
-#include "lnnotearray.h"
+#include "ln/lndatetimerange.h"
+#include "ln/lninternational.h"
+#include "ln/lnnotearray.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 TEST_F(DocsTest, NoteArraysGiveIdsByIndex) {
     LNNoteArray empty;

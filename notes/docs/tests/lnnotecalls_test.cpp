@@ -1,7 +1,12 @@
 // The note operations named after the store's note calls, and the sizes of the database objects that a
 // note's object items stand for.
 #include "docsfixture.h"
-#include "lndocument.h"
+#include "ln/lndocument.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/note.h"
+#include "nnotes/ods.h"
+#include "nnotes/status.h"
 
 #include <cstdio>
 

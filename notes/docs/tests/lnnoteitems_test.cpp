@@ -1,11 +1,15 @@
 // Items of open notes: the factory's typed bodies, typed lists written through to the note, item arrays,
 // renaming, deleting, copying and the note's own information.
 #include "docsfixture.h"
-#include "lndatetimeranges.h"
-#include "lndatetimes.h"
-#include "lndocument.h"
-#include "lnitemarray.h"
-#include "lnnumbers.h"
+#include "ln/lndatetimeranges.h"
+#include "ln/lndatetimes.h"
+#include "ln/lndocument.h"
+#include "ln/lnitemarray.h"
+#include "ln/lnnumbers.h"
+#include "nnotes/idtable.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 using namespace std::string_literals;
 

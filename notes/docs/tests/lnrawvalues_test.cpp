@@ -1,9 +1,12 @@
 // Bodies made from raw item data (as view column values arrive): always held in list form, byte for byte.
 #include "apifixture.h"
-#include "lndatetimeranges.h"
-#include "lndatetimes.h"
-#include "lnnumbers.h"
-#include "lntext.h"
+#include "ln/lndatetimeranges.h"
+#include "ln/lndatetimes.h"
+#include "ln/lnnumbers.h"
+#include "ln/lntext.h"
+#include "nnotes/note.h"
+#include "nnotes/textlist.h"
+#include "nnotes/timedate.h"
 
 using namespace std::string_literals;
 

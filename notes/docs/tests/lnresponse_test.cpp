@@ -1,8 +1,14 @@
 // The response hierarchy: responses made with "$REF", their parent, and the responses of a document, direct
 // and at any depth.
-#include "lnform.h"
-#include "lnmailmessage.h"
+#include "ln/lnform.h"
+#include "ln/lnmailmessage.h"
 #include "lnmailmessage_fixture.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/ods.h"
+#include "nnotes/status.h"
 
 #include <algorithm>
 

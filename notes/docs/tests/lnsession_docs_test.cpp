@@ -1,8 +1,8 @@
 // Finding the user's mail database when the address book gives no location document.
 #include "docsfixture.h"
 
-#include "lnerrors.h"
-#include "test_area.h"
+#include "ln/lnerrors.h"
+#include "nsfadmin/test_area.h"
 
 namespace {
 

@@ -1,9 +1,11 @@
 // Handles that outlive their session: once the session has ended, what they still hold answers a status
 // instead of reaching into the session's memory.
 #include "apifixture.h"
-#include "lndatabase.h"
-#include "lndocument.h"
-#include "lnsession.h"
+#include "ln/lndatabase.h"
+#include "ln/lndocument.h"
+#include "ln/lnsession.h"
+#include "nnotes/database.h"
+#include "nnotes/status.h"
 
 #include <gtest/gtest.h>
 

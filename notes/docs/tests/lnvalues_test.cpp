@@ -1,9 +1,12 @@
 // Dates, free-standing text values and number, date and range lists, with the store and the API started.
 #include "apifixture.h"
-#include "lndatetimeranges.h"
-#include "lndatetimes.h"
-#include "lnnumbers.h"
-#include "lntext.h"
+#include "ln/lndatetimeranges.h"
+#include "ln/lndatetimes.h"
+#include "ln/lnnumbers.h"
+#include "ln/lntext.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
+#include "nnotes/timedate.h"
 
 using namespace std::string_literals;
 

@@ -1,7 +1,8 @@
 // Entries: column values from the summary, constants and formulas, the empty values of category, document
 // and response rows, statistics, and the documents behind entries.
-#include "lnnumbers.h"
+#include "ln/lnnumbers.h"
 #include "lnviewfolderfixture.h"
+#include "nnotes/collection.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // Find keys, their packed table and the find options word.
 #include "apifixture.h"
-#include "lnvffindkey.h"
+#include "ln/lnvffindkey.h"
+#include "nnotes/note.h"
 
 #include <cstring>
 

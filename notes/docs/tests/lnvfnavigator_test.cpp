@@ -1,6 +1,9 @@
 // Navigators: the walk by navigation codes through categorised, flat, response and empty views, counts,
 // positions, restricted navigators, finding by key and full-text results.
 #include "lnviewfolderfixture.h"
+#include "nnotes/collection.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Navigators over views of their own: a category with more documents than one read returns, the note ids
 // a navigator hands out, one key over two category levels, and categories that come with a refresh.
-#include "lndocument.h"
+#include "ln/lndocument.h"
 #include "lnviewfolderfixture.h"
 
 #include <cstdlib>

@@ -1,6 +1,7 @@
 // Positions: the reset position, text forms, ordering and equality of entry paths.
 #include "apifixture.h"
-#include "lnvfposition.h"
+#include "ln/lnvfposition.h"
+#include "nnotes/collection.h"
 
 namespace {
 

@@ -1,6 +1,9 @@
 // Views: opening and closing, names from "$TITLE", the column layout and its faults, handles without bodies.
-#include "lnviewfolderarray.h"
+#include "ln/lnviewfolderarray.h"
 #include "lnviewfolderfixture.h"
+#include "nnotes/idtable.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
 
 #include <algorithm>
 

@@ -4,12 +4,14 @@
 #pragma once
 
 #include "apifixture.h"
-#include "lnsession.h"
-#include "lntext.h"
-#include "lnvfentry.h"
-#include "lnviewfolder.h"
-#include "nsfadmin.h"
-#include "test_area.h"
+#include "ln/lnsession.h"
+#include "ln/lntext.h"
+#include "ln/lnvfentry.h"
+#include "ln/lnviewfolder.h"
+#include "nnotes/formula.h"
+#include "nnotes/memblock.h"
+#include "nsfadmin/nsfadmin.h"
+#include "nsfadmin/test_area.h"
 
 #include <gtest/gtest.h>
 

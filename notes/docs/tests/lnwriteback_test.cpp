@@ -1,7 +1,11 @@
 // The write-back road: a document by note id, its text item appended to or created, the note saved.
 #include "docsfixture.h"
-#include "lndocument.h"
-#include "lnerrors.h"
+#include "ln/lndocument.h"
+#include "ln/lnerrors.h"
+#include "nnotes/idtable.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
+#include "nnotes/textlist.h"
 
 #include <cstring>
 

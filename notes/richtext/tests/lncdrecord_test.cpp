@@ -1,4 +1,4 @@
-#include "lncdrecord.h"
+#include "ln/lncdrecord.h"
 #include "richtextfixture.h"
 
 #include <vector>

@@ -1,6 +1,6 @@
-#include "lnfontstyle.h"
-#include "lnrichtext.h"
-#include "lnstylizedtext.h"
+#include "ln/lnfontstyle.h"
+#include "ln/lnrichtext.h"
+#include "ln/lnstylizedtext.h"
 #include "richtextfixture.h"
 
 #include <cstdio>

@@ -1,5 +1,8 @@
-#include "lnmemoryblock.h"
+#include "ln/lnmemoryblock.h"
 #include "richtextfixture.h"
+#include "nnotes/memblock.h"
+#include "nnotes/ods.h"
+#include "nnotes/status.h"
 
 namespace {
 

@@ -1,11 +1,16 @@
-#include "lnfontstyle.h"
-#include "lnfonttable.h"
-#include "lnnote.h"
-#include "lnrichtext.h"
-#include "lnrtcursor.h"
-#include "lnrtelement.h"
-#include "lnstylizedtext.h"
+#include "ln/lnfontstyle.h"
+#include "ln/lnfonttable.h"
+#include "ln/lnnote.h"
+#include "ln/lnrichtext.h"
+#include "ln/lnrtcursor.h"
+#include "ln/lnrtelement.h"
+#include "ln/lnstylizedtext.h"
 #include "richtextfixture.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/ods.h"
+#include "nnotes/status.h"
 
 namespace {
 

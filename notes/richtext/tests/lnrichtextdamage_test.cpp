@@ -1,7 +1,8 @@
 // Damaged composite values: whatever the bytes, loading either gives the whole tree or a status, and a tree
 // that loads is written out again whole.
-#include "lnrichtext.h"
+#include "ln/lnrichtext.h"
 #include "richtextfixture.h"
+#include "nnotes/note.h"
 
 #include <cstdint>
 

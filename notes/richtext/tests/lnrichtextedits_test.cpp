@@ -1,9 +1,9 @@
 // Edits of rich text through cursors: ranges that start just after an object or reach into a nested
 // container, insertion at the end, copies of containers, long texts and many live cursors.
-#include "lnrichtext.h"
-#include "lnrtcursor.h"
-#include "lnrtelement.h"
-#include "lnstylizedtext.h"
+#include "ln/lnrichtext.h"
+#include "ln/lnrtcursor.h"
+#include "ln/lnrtelement.h"
+#include "ln/lnstylizedtext.h"
 #include "richtextfixture.h"
 
 #include <vector>

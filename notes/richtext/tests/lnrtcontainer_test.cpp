@@ -1,6 +1,6 @@
-#include "lnrtcontainer.h"
-#include "lnrtelement.h"
-#include "lnstylizedtext.h"
+#include "ln/lnrtcontainer.h"
+#include "ln/lnrtelement.h"
+#include "ln/lnstylizedtext.h"
 #include "richtextfixture.h"
 
 namespace {

@@ -1,7 +1,7 @@
-#include "lncdrecord.h"
-#include "lnrtcursor.h"
-#include "lnrtelement.h"
-#include "lnstylizedtext.h"
+#include "ln/lncdrecord.h"
+#include "ln/lnrtcursor.h"
+#include "ln/lnrtelement.h"
+#include "ln/lnstylizedtext.h"
 #include "richtextfixture.h"
 
 namespace {

@@ -1,11 +1,12 @@
 // Character handles, navigation by type, text searches of objects, selections, and the range operations
 // of containers and rich texts given by counts and whole objects.
-#include "lnrichtext.h"
-#include "lnrtcursor.h"
-#include "lnrtelement.h"
-#include "lnrtselection.h"
-#include "lnstylizedtext.h"
+#include "ln/lnrichtext.h"
+#include "ln/lnrtcursor.h"
+#include "ln/lnrtelement.h"
+#include "ln/lnrtselection.h"
+#include "ln/lnstylizedtext.h"
 #include "richtextfixture.h"
+#include "nnotes/memblock.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "lnrtcursor.h"
-#include "lnrtelement.h"
-#include "lnstylizedtext.h"
+#include "ln/lnrtcursor.h"
+#include "ln/lnrtelement.h"
+#include "ln/lnstylizedtext.h"
 #include "richtextfixture.h"
 
 namespace {

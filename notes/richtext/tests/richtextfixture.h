@@ -3,14 +3,18 @@
 // values are built in code as byte strings: type word, then CD records.
 #pragma once
 
-#include "lnapi.h"
-#include "lndatabase.h"
-#include "lnerrors.h"
-#include "lnrichtext.h"
-#include "lnrtcursor.h"
-#include "lnrtelement.h"
-#include "lnsession.h"
-#include "nnotes.h"
+#include "ln/lnapi.h"
+#include "ln/lndatabase.h"
+#include "ln/lnerrors.h"
+#include "ln/lnrichtext.h"
+#include "ln/lnrtcursor.h"
+#include "ln/lnrtelement.h"
+#include "ln/lnsession.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/status.h"
 #include "startedapitest.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // that leaves nothing written.
 
 #include "test_support.h"
-#include "word.h"
+#include "word/word.h"
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>

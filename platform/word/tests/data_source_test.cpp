@@ -3,7 +3,7 @@
 #include "data_source.h"
 #include "field_evaluation.h"
 #include "merge_field.h"
-#include "word.h"
+#include "word/word.h"
 
 #include <gtest/gtest.h>
 #include <tuple>

@@ -5,7 +5,7 @@
 #include "docx_text.h"
 #include "main_document.h"
 #include "test_support.h"
-#include "word.h"
+#include "word/word.h"
 
 #include <pugixml.hpp>
 #include <set>

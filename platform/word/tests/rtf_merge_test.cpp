@@ -5,7 +5,7 @@
 #include "main_document.h"
 #include "rtf_text.h"
 #include "test_support.h"
-#include "word.h"
+#include "word/word.h"
 
 namespace word::test {
 namespace {

@@ -1,6 +1,6 @@
 #include "test_support.h"
 
-#include "os.h"
+#include "os/os.h"
 
 #include <algorithm>
 #include <fstream>

@@ -3,8 +3,8 @@
 
 #include "data_source.h"
 #include "docx_package.h"
-#include "reader.h"
-#include "word.h"
+#include "word/reader.h"
+#include "word/word.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,8 +1,10 @@
 // A description with a fault never leaves a database, or a piece of one, behind; its error names the file,
 // the place and what is wrong.
-#include "nnotes.h"
-#include "nsfadmin.h"
-#include "test_area.h"
+#include "nnotes/database.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
+#include "nsfadmin/nsfadmin.h"
+#include "nsfadmin/test_area.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,12 @@
 // What a description puts in a database, as the dump shows it: every value type, responses, titles and
 // databases on servers.
-#include "nnotes.h"
-#include "nsfadmin.h"
-#include "test_area.h"
+#include "nnotes/database.h"
+#include "nnotes/idtable.h"
+#include "nnotes/note.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
+#include "nsfadmin/nsfadmin.h"
+#include "nsfadmin/test_area.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,6 +1,11 @@
 // The nsfadmin program itself: its commands, exit codes and messages, and the full-text index it makes.
-#include "nnotes.h"
-#include "test_area.h"
+#include "nnotes/database.h"
+#include "nnotes/fulltext.h"
+#include "nnotes/memblock.h"
+#include "nnotes/note.h"
+#include "nnotes/process.h"
+#include "nnotes/status.h"
+#include "nsfadmin/test_area.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

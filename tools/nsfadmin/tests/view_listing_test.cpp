@@ -1,6 +1,6 @@
 // View listings: categories, documents under them, constant and formula columns, totals and plain views.
-#include "nsfadmin.h"
-#include "test_area.h"
+#include "nsfadmin/nsfadmin.h"
+#include "nsfadmin/test_area.h"
 
 #include <gtest/gtest.h>
 

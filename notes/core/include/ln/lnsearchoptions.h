@@ -1,0 +1,47 @@
+// LNSearchOptions: the limits of a formula search over a database's notes: a time window, a maximum number
+// of notes and the note classes searched.
+#pragma once
+
+#include "ln/lnclass.h"
+#include "nnotes/note.h"
+#include "nnotes/timedate.h"
+
+class LNDatetime;
+class LNString;
+
+class LNSearchOptions : public LNNotesClass {
+public:
+    LNSearchOptions();
+    LNSearchOptions(const LNSearchOptions& other) = default;
+    LNSearchOptions& operator=(const LNSearchOptions& other) = default;
+
+    LNCLASSID GetClassID() const override { return LNCLASSID_LNSEARCHOPTIONS; }
+
+    LNDatetime GetBeginDate() const;
+    LNDatetime GetEndDate() const;
+    LNDatetime GetEndDateReached() const;
+    LNSTATUS SetBeginDate(const LNDatetime& datetime);
+    LNSTATUS SetEndDate(const LNDatetime& datetime);
+    // Text in the default international format; empty text gives LNERR_INVALID_PARAMETER.
+    LNSTATUS SetBeginDate(const LNString& text);
+    LNSTATUS SetEndDate(const LNString& text);
+
+    uint32_t GetMaxNotes() const { return MaxNotes; }
+    void SetMaxNotes(uint32_t count) { MaxNotes = count; }
+    uint16_t GetNoteClass() const { return NoteClass; }
+    void SetNoteClass(uint16_t noteClass) { NoteClass = noteClass; }
+
+    // The raw times, for the search itself.
+    const nnotes::Instant& GetBeginTime() const { return BeginTime; }
+    const nnotes::Instant& GetEndTime() const { return EndTime; }
+    void SetEndTimeReached(const nnotes::Instant& time) { EndTimeReached = time; }
+
+private:
+    static LNSTATUS Parse(const LNString& text, nnotes::Instant* out);
+
+    nnotes::Instant BeginTime;
+    nnotes::Instant EndTimeReached;
+    nnotes::Instant EndTime;
+    uint32_t MaxNotes = 0;
+    uint16_t NoteClass = nnotes::NOTE_CLASS_DOCUMENT;
+};

@@ -1,0 +1,65 @@
+#include "files/settings_names.h"
+
+#include <cctype>
+#include <strings.h>
+
+namespace nnotes::settings {
+std::string TrimBlanks(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
+    return s.substr(b, e - b);
+}
+
+namespace {
+
+// Length of an "attribute=" prefix (one or two letters and '=') at pos, 0 when there is none.
+size_t AttributeLength(const std::string& s, size_t pos) {
+    size_t n = 0;
+    while (n < 2 && pos + n < s.size() && std::isalpha(static_cast<unsigned char>(s[pos + n])))
+        ++n;
+    if (n == 0 || pos + n >= s.size() || s[pos + n] != '=') return 0;
+    return n + 1;
+}
+
+} // namespace
+
+std::string AbbreviateName(const std::string& name) {
+    std::string out;
+    size_t pos = 0;
+    while (true) {
+        size_t slash = name.find('/', pos);
+        std::string part =
+            TrimBlanks(name.substr(pos, slash == std::string::npos ? std::string::npos : slash - pos));
+        size_t attr = AttributeLength(part, 0);
+        if (attr > 0 && attr < part.size()) part = TrimBlanks(part.substr(attr));
+        if (!out.empty() || pos > 0) out += '/';
+        out += part;
+        if (slash == std::string::npos) break;
+        pos = slash + 1;
+    }
+    return out;
+}
+
+bool SameServerName(const std::string& a, const std::string& b) {
+    return strcasecmp(AbbreviateName(a).c_str(), AbbreviateName(b).c_str()) == 0;
+}
+
+size_t ServerLineSeparator(const std::string& line) {
+    const size_t first = line.find('=');
+    size_t pos = 0;
+    while (true) {
+        const size_t attr = AttributeLength(line, pos);
+        if (attr == 0) return first; // an abbreviated component: the name ends at the first '='
+        const size_t valueStart = pos + attr;
+        const size_t stop = line.find_first_of("/=", valueStart);
+        if (stop == valueStart) return valueStart - 1; // "A=/folder": a one-letter name, not an attribute
+        if (stop == std::string::npos) return first;
+        if (line[stop] == '=') return stop;
+        pos = stop + 1;
+    }
+}
+
+} // namespace nnotes::settings

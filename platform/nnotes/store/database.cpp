@@ -1,0 +1,101 @@
+#include "store/database.h"
+
+#include "store/database_schema.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace nnotes::store {
+
+STATUS CheckDatabaseHead(const std::string& fsPath) {
+    unsigned char header[100] = {};
+    size_t got = 0;
+    if (STATUS s = ReadFileHead(fsPath, header, sizeof header, &got)) return s;
+    if (got != sizeof header || std::memcmp(header, "SQLite format 3", 16) != 0) return ERR_NOT_A_DATABASE;
+    const uint32_t applicationId = uint32_t{header[68]} << 24 | uint32_t{header[69]} << 16 |
+                                   uint32_t{header[70]} << 8 | uint32_t{header[71]};
+    return applicationId == kApplicationId ? NOERROR : ERR_NOT_A_DATABASE;
+}
+
+STATUS Database::Open(const std::string& fsPath, const std::string& netpath, std::shared_ptr<Database>& out) {
+    struct stat st;
+    if (::stat(fsPath.c_str(), &st) != 0) return StatusOfErrno(errno);
+    auto db = std::make_shared<Database>();
+    db->fsPath_ = fsPath;
+    db->netpath_ = netpath;
+    if (S_ISDIR(st.st_mode)) {
+        db->directory_ = true;
+        out = std::move(db);
+        return NOERROR;
+    }
+    if (STATUS s = HoldShared(fsPath, db->hold_)) return s;
+    if (STATUS s = CheckDatabaseHead(fsPath)) return s;
+    STATUS s = db->sql_.Open(fsPath, false);
+    if (s == NOERROR) s = db->sql_.Exec("PRAGMA synchronous=FULL");
+    if (s == NOERROR) s = CheckSchema(db->sql_); // the first read: it sets up the shared log index
+    if (s == ERR_DB_DISK_FULL) {
+        // The log index could not be made: without it the file can still be read, by this handle alone.
+        s = db->sql_.OpenReadingOnly(fsPath, ERR_DB_DISK_FULL);
+        if (s == NOERROR) s = CheckSchema(db->sql_);
+    }
+    if (s) return s;
+    out = std::move(db);
+    return NOERROR;
+}
+
+STATUS Database::ReadInfo(const char* key, std::string& out) {
+    STATUS s;
+    Statement* q = sql_.Prepare("SELECT value FROM info WHERE key=?", &s);
+    if (q == nullptr) return s;
+    q->Bind(1, key);
+    const int rc = q->Step();
+    if (rc != SQLITE_ROW) {
+        q->Reset();
+        return rc == SQLITE_DONE ? ERR_DB_DAMAGED : StatusOf(rc);
+    }
+    out = q->Blob(0);
+    q->Reset();
+    return NOERROR;
+}
+
+STATUS Database::WriteInfo(const char* key, std::string_view value) {
+    STATUS s;
+    Statement* q = sql_.Prepare("INSERT OR REPLACE INTO info(key, value) VALUES(?, ?)", &s);
+    if (q == nullptr) return s;
+    return q->Bind(1, key).BindBlob(2, value.data(), value.size()).Run();
+}
+
+STATUS Database::WriteInfoNumber(const char* key, uint32_t value) {
+    return WriteInfo(key, std::string_view(reinterpret_cast<const char*>(&value), sizeof value));
+}
+
+STATUS Database::TouchModified(uint16_t noteClass, const Instant& stamp) {
+    const char* key = noteClass == NOTE_CLASS_DOCUMENT ? kInfoDataModified : kInfoDesignModified;
+    return WriteInfo(key, std::string_view(reinterpret_cast<const char*>(&stamp), sizeof stamp));
+}
+
+STATUS Database::LastStamp(Instant& stamp) {
+    stamp = Instant{};
+    for (const char* key : {kInfoDataModified, kInfoDesignModified}) {
+        Instant when;
+        if (STATUS s = ReadInfoAs(key, when)) return s;
+        int order = 0;
+        if (CompareInstants(&when, &stamp, &order) == NOERROR && order > 0) stamp = when;
+    }
+    return NOERROR;
+}
+
+STATUS Database::NextStamp(Instant& stamp) {
+    Instant last;
+    if (STATUS s = LastStamp(last)) return s;
+    if (STATUS s = CurrentTime(&stamp)) return s;
+    int order = 0;
+    if (CompareInstants(&stamp, &last, &order) != NOERROR || order <= 0) {
+        stamp = last;
+        if (STATUS s = AdvanceInstant(&stamp, 1)) return s;
+    }
+    return NOERROR;
+}
+
+} // namespace nnotes::store

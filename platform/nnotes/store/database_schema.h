@@ -1,0 +1,29 @@
+// The layout of a database file: tables, the keys of its info table, and the marks that tell our files from
+// others.
+#pragma once
+
+#include "nnotes/nnotes.h"
+#include "store/store_sql.h"
+
+namespace nnotes::store {
+
+// SQLite's application id field of our files: "QVLN".
+constexpr uint32_t kApplicationId = 0x51564C4E;
+// The schema version this library writes; files of a later one are refused rather than misread.
+constexpr int kSchemaVersion = 1;
+
+// Keys of the info table.
+constexpr const char* kInfoId = "id";                          // 8-byte database identifier
+constexpr const char* kInfoBuffer = "info";                    // the information buffer (title, ...)
+constexpr const char* kInfoOptions = "options";                // first option word
+constexpr const char* kInfoOptions2 = "options2";              // second option word
+constexpr const char* kInfoDataModified = "data_modified";     // last change to a document
+constexpr const char* kInfoDesignModified = "design_modified"; // last change to any other note
+
+// Creates the tables in an empty file (in one transaction).
+STATUS CreateSchema(Connection& sql);
+
+// Checks that an opened file carries our tables in a version this library reads.
+STATUS CheckSchema(Connection& sql);
+
+} // namespace nnotes::store

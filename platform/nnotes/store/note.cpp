@@ -1,0 +1,209 @@
+#include "store/note.h"
+
+#include "store/item_layout.h"
+
+#include <algorithm>
+#include <cstring>
+#include <strings.h>
+
+namespace nnotes::store {
+namespace {
+
+// Values start at a non-zero offset of their pool, aligned, and end at or below kPoolLimit.
+constexpr uint32_t kFirstOffset = 4;
+constexpr uint32_t kPoolLimit = 0xFFFF;
+constexpr uint32_t kAlign = 4;
+
+uint32_t Aligned(uint32_t n) {
+    return (n + kAlign - 1) & ~(kAlign - 1);
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+} // namespace
+
+STATUS CheckItemName(std::string_view name) {
+    if (name.empty() || name.size() > MAXITEMNAME || name.find('\0') != std::string_view::npos)
+        return ERR_ITEM_NAME;
+    return NOERROR;
+}
+
+uint64_t HashOf(std::string_view bytes) {
+    uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : bytes)
+        h = (h ^ c) * 1099511628211ull;
+    return h;
+}
+
+Note::~Note() {
+    for (DHANDLE block : blocks_)
+        FreeBlock(block);
+    if (responses != NULLHANDLE) DestroyIDTable(responses);
+}
+
+STATUS Note::FromStored(DBHANDLE db, StoredNote stored, std::shared_ptr<Note>& out) {
+    auto note = std::make_shared<Note>();
+    note->db = db;
+    note->id = stored.id;
+    note->noteClass = stored.noteClass;
+    note->oid = stored.oid;
+    note->added = stored.added;
+    note->origin = Origin{db, stored.id, stored.oid.sequence};
+    for (auto& item : stored.items) {
+        NoteItem* placed = nullptr;
+        const uint32_t length = static_cast<uint32_t>(item.value.size()) - sizeof(uint16_t);
+        // Stored values are taken as they are: a damaged one must not lock its note away; readers check.
+        if (STATUS s = note->AppendUnchecked(item.flags, item.name, item.type,
+                                             item.value.data() + sizeof(uint16_t), length, &placed))
+            return s == ERR_ITEM_NAME ? ERR_NOTE_DAMAGED : s;
+        placed->seq = item.seq;
+        placed->storedHash = HashOf(item.value);
+        note->lastSeq = std::max(note->lastSeq, item.seq);
+    }
+    out = std::move(note);
+    return NOERROR;
+}
+
+STATUS Note::Duplicate(std::shared_ptr<Note>& out) const {
+    auto copy = std::make_shared<Note>();
+    copy->db = db;
+    copy->id = id;
+    copy->noteClass = noteClass;
+    copy->oid = oid;
+    copy->added = added;
+    copy->accessed = accessed;
+    copy->origin = origin;
+    copy->lastSeq = lastSeq;
+    copy->removedSeqs = removedSeqs;
+    for (const auto& item : items_) {
+        std::string bytes;
+        if (STATUS s = ValueOf(item, bytes)) return s;
+        NoteItem* placed = nullptr;
+        if (STATUS s =
+                copy->AppendUnchecked(item.flags, item.name, item.type, bytes.data() + sizeof(uint16_t),
+                                      static_cast<uint32_t>(bytes.size() - sizeof(uint16_t)), &placed))
+            return s;
+        placed->serial = item.serial;
+        placed->seq = item.seq;
+        placed->storedHash = item.storedHash;
+    }
+    copy->nextSerial_ = nextSerial_;
+    out = std::move(copy);
+    return NOERROR;
+}
+
+STATUS Note::NextSerial(uint16_t& serial) {
+    if (nextSerial_ == 0) return ERR_NOTE_TOO_MANY_ITEMS; // wrapped: every serial has been used
+    serial = nextSerial_++;
+    return NOERROR;
+}
+
+STATUS Note::Place(uint32_t length, BLOCKID& at) {
+    if (length > kPoolLimit - kFirstOffset) return ERR_ITEM_TOO_BIG;
+    if (pool_ == NULLHANDLE || poolUsed_ + length > kPoolLimit) {
+        DHANDLE pool = NULLHANDLE;
+        const uint32_t size = std::min(kPoolLimit, std::max(kFirstOffset + length, 1024u));
+        if (STATUS s = AllocateBlock(0, size, &pool)) return s;
+        blocks_.push_back(pool);
+        pool_ = pool;
+        poolUsed_ = kFirstOffset;
+        poolSize_ = size;
+    } else if (poolUsed_ + length > poolSize_) {
+        const uint32_t size = std::min(kPoolLimit, std::max(poolUsed_ + length, poolSize_ * 2));
+        if (STATUS s = ResizeBlock(pool_, size)) return s;
+        poolSize_ = size;
+    }
+    at = BLOCKID{pool_, static_cast<uint16_t>(poolUsed_)};
+    poolUsed_ = std::min(kPoolLimit, Aligned(poolUsed_ + length));
+    return NOERROR;
+}
+
+STATUS Note::Append(uint16_t flags, std::string_view name, uint16_t type, const void* data, uint32_t length,
+                    NoteItem** item) {
+    if (data == nullptr && length != 0) return ERR_MISSING_ARGUMENT;
+    if (STATUS s = CheckLayout(type, std::string_view(static_cast<const char*>(data), length))) return s;
+    return AppendUnchecked(flags, name, type, data, length, item);
+}
+
+STATUS Note::AppendUnchecked(uint16_t flags, std::string_view name, uint16_t type, const void* data,
+                             uint32_t length, NoteItem** item) {
+    if (STATUS s = CheckItemName(name)) return s;
+    if (length > kPoolLimit) return ERR_ITEM_TOO_BIG;
+    NoteItem added;
+    if (STATUS s = NextSerial(added.serial)) return s;
+    added.length = length + sizeof type;
+    if (STATUS s = Place(added.length, added.value)) return s;
+    auto* at = static_cast<char*>(LockBlock(added.value.pool)) + added.value.block;
+    std::memcpy(at, &type, sizeof type);
+    if (length != 0) std::memcpy(at + sizeof type, data, length);
+    UnlockBlock(added.value.pool);
+    added.name = name;
+    added.flags = flags;
+    added.type = type;
+    items_.push_back(std::move(added));
+    if (item != nullptr) *item = &items_.back();
+    return NOERROR;
+}
+
+STATUS Note::Adopt(uint16_t flags, std::string_view name, BLOCKID value, uint32_t length, NoteItem** item) {
+    if (STATUS s = CheckItemName(name)) return s;
+    uint32_t blockSize = 0;
+    if (value.pool == NULLHANDLE || GetBlockSize(value.pool, &blockSize) != NOERROR) return ERR_VALUE_BLOCK;
+    if (length < sizeof(uint16_t) || uint64_t{value.block} + length > blockSize) return ERR_VALUE_BLOCK;
+    // Also within what a pool can hold, so that the stored value can be placed again when the note is read.
+    if (uint64_t{value.block} + length > kPoolLimit || length > kPoolLimit - kFirstOffset)
+        return ERR_ITEM_TOO_BIG;
+    const auto* at = static_cast<const char*>(LockBlock(value.pool)) + value.block;
+    uint16_t type;
+    std::memcpy(&type, at, sizeof type);
+    const STATUS layout = CheckLayout(type, std::string_view(at + sizeof type, length - sizeof type));
+    UnlockBlock(value.pool);
+    if (layout) return layout;
+    NoteItem added;
+    if (STATUS s = NextSerial(added.serial)) return s;
+    added.name = name;
+    added.flags = flags;
+    added.type = type;
+    added.value = value;
+    added.length = length;
+    if (std::find(blocks_.begin(), blocks_.end(), value.pool) == blocks_.end()) blocks_.push_back(value.pool);
+    items_.push_back(std::move(added));
+    if (item != nullptr) *item = &items_.back();
+    return NOERROR;
+}
+
+NoteItem* Note::FindSerial(uint16_t serial) {
+    auto it =
+        std::find_if(items_.begin(), items_.end(), [&](const NoteItem& i) { return i.serial == serial; });
+    return it == items_.end() ? nullptr : &*it;
+}
+
+size_t Note::FindName(std::string_view name, size_t from) const {
+    for (size_t i = from; i < items_.size(); ++i)
+        if (name.empty() || SameName(items_[i].name, name)) return i;
+    return items_.size();
+}
+
+STATUS Note::Remove(uint16_t serial) {
+    auto it =
+        std::find_if(items_.begin(), items_.end(), [&](const NoteItem& i) { return i.serial == serial; });
+    if (it == items_.end()) return ERR_ITEM_BLOCK;
+    if (it->seq != 0) removedSeqs.push_back(it->seq);
+    items_.erase(it); // its bytes stay where they are: no other item's value moves
+    return NOERROR;
+}
+
+STATUS Note::ValueOf(const NoteItem& item, std::string& out) const {
+    uint32_t blockSize = 0;
+    if (GetBlockSize(item.value.pool, &blockSize) != NOERROR) return ERR_VALUE_BLOCK;
+    if (uint64_t{item.value.block} + item.length > blockSize) return ERR_VALUE_BLOCK;
+    const auto* at = static_cast<const char*>(LockBlock(item.value.pool));
+    if (at == nullptr) return ERR_VALUE_BLOCK;
+    out.assign(at + item.value.block, item.length);
+    UnlockBlock(item.value.pool);
+    return NOERROR;
+}
+
+} // namespace nnotes::store

@@ -1,0 +1,99 @@
+// An open note: its header, its items in order and the memory blocks that hold their values.
+#pragma once
+
+#include "nnotes/nnotes.h"
+#include "store/note_store.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nnotes::store {
+
+struct NoteItem {
+    uint16_t serial = 0; // the item block id's offset; never given to another item of the open note
+    std::string name;
+    uint16_t flags = 0;
+    uint16_t type = 0;
+    BLOCKID value{};
+    uint32_t length = 0;     // with the type word
+    int64_t seq = 0;         // its stored row; 0 while not stored
+    uint64_t storedHash = 0; // of the stored bytes, to find values changed in place in their block
+};
+
+class Note {
+public:
+    Note() = default;
+    ~Note();
+    Note(const Note&) = delete;
+    Note& operator=(const Note&) = delete;
+
+    // A note read from a database, its values placed in blocks.
+    static STATUS FromStored(DBHANDLE db, StoredNote stored, std::shared_ptr<Note>& out);
+    // A copy in blocks of its own.
+    STATUS Duplicate(std::shared_ptr<Note>& out) const;
+
+    // Header.
+    NOTEHANDLE self = 0;
+    DBHANDLE db = 0;
+    NOTEID id = 0;
+    uint16_t noteClass = NOTE_CLASS_DOCUMENT;
+    ORIGINATORID oid{};
+    Instant added{};
+    Instant accessed{};
+    DHANDLE responses = NULLHANDLE; // the last response table handed out; freed with the note
+
+    // Where the note was read from; a note that is new, or was moved to another database or id, has none.
+    struct Origin {
+        DBHANDLE db;
+        NOTEID id;
+        uint32_t sequence; // the stored sequence when read, to notice saves by others
+    };
+    std::optional<Origin> origin;
+    int64_t lastSeq = 0;              // highest stored item row
+    std::vector<int64_t> removedSeqs; // stored rows of items deleted since
+
+    std::vector<NoteItem>& Items() { return items_; }
+    const std::vector<NoteItem>& Items() const { return items_; }
+
+    // Items: appended at the end; found by serial or by name (without regard to case) after an index.
+    STATUS Append(uint16_t flags, std::string_view name, uint16_t type, const void* data, uint32_t length,
+                  NoteItem** item);
+    STATUS Adopt(uint16_t flags, std::string_view name, BLOCKID value, uint32_t length, NoteItem** item);
+    NoteItem* FindSerial(uint16_t serial);
+    // The index of the first item of name (any name when empty) at or after from; items.size() when none.
+    size_t FindName(std::string_view name, size_t from) const;
+    STATUS Remove(uint16_t serial);
+
+    // A copy of an item's value (type word first), checked against its block.
+    STATUS ValueOf(const NoteItem& item, std::string& out) const;
+
+private:
+    STATUS AppendUnchecked(uint16_t flags, std::string_view name, uint16_t type, const void* data,
+                           uint32_t length, NoteItem** item);
+    STATUS NextSerial(uint16_t& serial);
+    STATUS Place(uint32_t length, BLOCKID& at);
+
+    std::vector<NoteItem> items_;
+    std::vector<DHANDLE> blocks_; // pools and adopted blocks, freed with the note
+    DHANDLE pool_ = NULLHANDLE;
+    uint32_t poolUsed_ = 0;
+    uint32_t poolSize_ = 0;
+    uint16_t nextSerial_ = 1;
+};
+
+// Note handles: non-zero, never handed out twice in one process. AddNote sets the note's self handle.
+NOTEHANDLE AddNote(std::shared_ptr<Note> note);
+std::shared_ptr<Note> RemoveNote(NOTEHANDLE handle);
+// The open note of a handle, or a status (process not started, unknown handle).
+STATUS NoteOf(NOTEHANDLE handle, std::shared_ptr<Note>& out);
+
+// Checks an item name: 1 to MAXITEMNAME bytes, no NUL.
+STATUS CheckItemName(std::string_view name);
+
+// FNV-1a, to tell changed values from unchanged ones.
+uint64_t HashOf(std::string_view bytes);
+
+} // namespace nnotes::store

@@ -1,0 +1,139 @@
+// Storing an open note: one transaction that writes only what changed since the note was read.
+#include "store/note_save.h"
+
+#include "store/database.h"
+#include "store/item_layout.h"
+#include "store/note_store.h"
+#include "views/viewindex.h"
+
+#include <algorithm>
+
+namespace nnotes::store {
+namespace {
+
+// The parent named first by the note's "$REF" item.
+std::optional<UNIVERSALID> ParentOf(const Note& note, const std::vector<std::string>& values) {
+    const size_t i = note.FindName(FIELD_REF, 0);
+    return i < values.size() ? FirstNoteRef(values[i]) : std::nullopt;
+}
+
+// What the save assigns, applied to the open note only after the commit succeeded.
+struct SaveResult {
+    NOTEID id = 0;
+    ORIGINATORID oid{};
+    Instant added{};
+    int64_t lastSeq = 0;
+    std::vector<int64_t> seqs;
+    std::vector<uint64_t> hashes;
+};
+
+// The note as the save leaves it in the file, for the view indexes: what reading it back would give.
+StoredNote AsSaved(const Note& note, const std::vector<std::string>& values, const SaveResult& r) {
+    StoredNote saved;
+    saved.id = r.id;
+    saved.noteClass = note.noteClass;
+    saved.oid = r.oid;
+    saved.added = r.added;
+    const auto& items = note.Items();
+    saved.items.resize(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        StoredItem& item = saved.items[i];
+        item.seq = r.seqs[i];
+        item.name = items[i].name;
+        item.type = TypeWord(values[i]);
+        item.flags = items[i].flags;
+        item.value = values[i];
+    }
+    // In the order of their rows, as they read back.
+    std::stable_sort(saved.items.begin(), saved.items.end(),
+                     [](const StoredItem& a, const StoredItem& b) { return a.seq < b.seq; });
+    return saved;
+}
+
+STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::string>& values, bool whole,
+                  SaveResult& r) {
+    if (whole) {
+        if (STATUS s = DeleteItemRows(sql, r.id, 0)) return s;
+    } else {
+        for (int64_t seq : note.removedSeqs)
+            if (STATUS s = DeleteItemRows(sql, r.id, seq)) return s;
+    }
+    const auto& items = note.Items();
+    for (size_t i = 0; i < items.size(); ++i) {
+        r.hashes.push_back(HashOf(values[i]));
+        int64_t seq = whole ? 0 : items[i].seq;
+        if (seq == 0) {
+            seq = ++r.lastSeq;
+            if (STATUS s = InsertItemRow(sql, r.id, seq, items[i].name, items[i].flags, values[i])) return s;
+        } else if (r.hashes.back() != items[i].storedHash) {
+            if (STATUS s = UpdateItemValue(sql, r.id, seq, values[i])) return s;
+        }
+        r.seqs.push_back(seq);
+    }
+    return NOERROR;
+}
+
+STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<std::string>& values,
+             SaveResult& r) {
+    Connection& sql = db.Sql();
+    Transaction t(sql);
+    if (STATUS s = t.Begun()) return s;
+    Instant now; // the save's stamp: later than any change a search has reported
+    if (STATUS s = db.NextStamp(now)) return s;
+    const auto parent = ParentOf(note, values);
+    r.oid = note.oid;
+    r.oid.sequenceTime = now;
+    r.added = note.added;
+    const bool inPlace = note.origin && note.origin->db == note.db && note.origin->id == note.id;
+    if (note.id == 0) {
+        r.oid.sequence = note.oid.sequence + 1;
+        r.added = now;
+        if (STATUS s = InsertNoteRow(sql, note.noteClass, r.oid, r.added, parent, r.id)) return s;
+        if (STATUS s = WriteItems(sql, note, values, true, r)) return s;
+    } else {
+        r.id = note.id;
+        std::optional<uint32_t> stored;
+        if (STATUS s = StoredSequence(sql, note.id, stored)) return s;
+        if (!stored) return inPlace ? ERR_NOTE_CONFLICT : ERR_NOTE_NOT_FOUND;
+        if (inPlace && *stored != note.origin->sequence && !(flags & UPDATE_FORCE)) return ERR_NOTE_CONFLICT;
+        r.oid.sequence = *stored + 1;
+        r.lastSeq = inPlace ? note.lastSeq : 0;
+        if (STATUS s = UpdateNoteRow(sql, note.id, note.noteClass, r.oid, parent)) return s;
+        // After a save by another process (forced over) our rows no longer describe the stored ones.
+        const bool whole = !inPlace || *stored != note.origin->sequence;
+        if (whole) r.lastSeq = 0;
+        if (STATUS s = WriteItems(sql, note, values, whole, r)) return s;
+    }
+    if (STATUS s = views::IndexNoteSaved(db, AsSaved(note, values, r))) return s;
+    if (STATUS s = db.TouchModified(note.noteClass, now)) return s;
+    return t.Commit();
+}
+
+} // namespace
+
+STATUS SaveNote(Note& note, uint16_t flags) {
+    std::shared_ptr<Database> db;
+    if (STATUS s = DatabaseOf(note.db, db)) return s;
+    std::vector<std::string> values(note.Items().size());
+    for (size_t i = 0; i < values.size(); ++i)
+        if (STATUS s = note.ValueOf(note.Items()[i], values[i])) return s;
+
+    SaveResult r;
+    {
+        std::lock_guard<std::recursive_mutex> guard(db->Lock());
+        if (STATUS s = Write(*db, note, flags, values, r)) return s;
+    }
+    note.id = r.id;
+    note.oid = r.oid;
+    note.added = r.added;
+    note.origin = Note::Origin{note.db, r.id, r.oid.sequence};
+    note.lastSeq = r.lastSeq;
+    note.removedSeqs.clear();
+    for (size_t i = 0; i < r.seqs.size(); ++i) {
+        note.Items()[i].seq = r.seqs[i];
+        note.Items()[i].storedHash = r.hashes[i];
+    }
+    return NOERROR;
+}
+
+} // namespace nnotes::store

@@ -1,0 +1,191 @@
+#include "store/note_store.h"
+
+#include <cstring>
+
+namespace nnotes::store {
+namespace {
+
+// Copies a blob of exactly sizeof(T) bytes into out; false for any other size.
+template <class T>
+bool FromBlob(std::string_view blob, T& out) {
+    if (blob.size() != sizeof(T)) return false;
+    std::memcpy(&out, blob.data(), sizeof(T));
+    return true;
+}
+
+void BindParent(Statement& q, int index, const std::optional<UNIVERSALID>& parent) {
+    if (parent)
+        q.BindBlob(index, &*parent, sizeof *parent);
+    else
+        q.BindNull(index);
+}
+
+// One row of the note-and-items query, columns from 3 on: seq, name, type, flags, value.
+STATUS ReadItem(const Statement& q, StoredItem& item) {
+    item.seq = q.Int(3);
+    item.name = q.Text(4);
+    const int64_t type = q.Int(5), flags = q.Int(6);
+    item.value = q.Blob(7);
+    const bool wellFormed = item.seq > 0 && !item.name.empty() && item.name.size() <= MAXITEMNAME &&
+                            flags >= 0 && flags <= UINT16_MAX && item.value.size() >= sizeof(uint16_t) &&
+                            item.value.size() <= UINT16_MAX && TypeWord(item.value) == type;
+    if (!wellFormed) return ERR_NOTE_DAMAGED;
+    item.type = static_cast<uint16_t>(type);
+    item.flags = static_cast<uint16_t>(flags);
+    return NOERROR;
+}
+
+} // namespace
+
+uint16_t TypeWord(std::string_view value) {
+    uint16_t type = 0;
+    if (value.size() >= sizeof type) std::memcpy(&type, value.data(), sizeof type);
+    return type;
+}
+
+STATUS ResolveNoteId(Connection& sql, NOTEID id, NOTEID& out) {
+    if ((id & NOTE_ID_SPECIAL) != NOTE_ID_SPECIAL) {
+        out = id;
+        return NOERROR;
+    }
+    const uint32_t noteClass = id & ~NOTE_ID_SPECIAL;
+    if (noteClass == 0 || (noteClass & (noteClass - 1)) != 0 || noteClass > NOTE_CLASS_PRIVATE)
+        return ERR_NOTE_CLASS;
+    STATUS s;
+    Statement* q = sql.Prepare("SELECT min(id) FROM notes WHERE class=?", &s);
+    if (q == nullptr) return s;
+    q->Bind(1, noteClass);
+    const int rc = q->Step();
+    const bool found = rc == SQLITE_ROW && !q->IsNull(0);
+    out = found ? static_cast<NOTEID>(q->Int(0)) : 0;
+    q->Reset();
+    if (rc != SQLITE_ROW) return StatusOf(rc);
+    return found ? NOERROR : ERR_NOTE_NOT_FOUND;
+}
+
+STATUS LoadNote(Connection& sql, NOTEID id, StoredNote& out) {
+    NOTEID resolved = 0;
+    if (STATUS s = ResolveNoteId(sql, id, resolved)) return s;
+    // One statement, so the header and the items come from one snapshot even while others write.
+    STATUS s;
+    Statement* q = sql.Prepare("SELECT n.class, n.oid, n.added, i.seq, i.name, i.type, i.flags, i.value"
+                               " FROM notes n LEFT JOIN items i ON i.note = n.id WHERE n.id=? ORDER BY i.seq",
+                               &s);
+    if (q == nullptr) return s;
+    q->Bind(1, resolved);
+    StoredNote note;
+    note.id = resolved;
+    int rc = q->Step();
+    if (rc == SQLITE_ROW) {
+        const int64_t noteClass = q->Int(0);
+        if (noteClass <= 0 || noteClass > UINT16_MAX || !FromBlob(q->Blob(1), note.oid) ||
+            !FromBlob(q->Blob(2), note.added))
+            s = ERR_NOTE_DAMAGED;
+        note.noteClass = static_cast<uint16_t>(noteClass);
+    } else {
+        s = rc == SQLITE_DONE ? ERR_NOTE_NOT_FOUND : StatusOf(rc);
+    }
+    for (; s == NOERROR && rc == SQLITE_ROW && !q->IsNull(3); rc = q->Step()) {
+        StoredItem item;
+        s = ReadItem(*q, item);
+        note.items.push_back(std::move(item));
+    }
+    if (s == NOERROR && rc != SQLITE_ROW && rc != SQLITE_DONE) s = StatusOf(rc);
+    q->Reset();
+    if (s) return s;
+    out = std::move(note);
+    return NOERROR;
+}
+
+STATUS StoredSequence(Connection& sql, NOTEID id, std::optional<uint32_t>& out) {
+    STATUS s;
+    Statement* q = sql.Prepare("SELECT oid FROM notes WHERE id=?", &s);
+    if (q == nullptr) return s;
+    q->Bind(1, id);
+    const int rc = q->Step();
+    out.reset();
+    ORIGINATORID oid;
+    if (rc == SQLITE_ROW && FromBlob(q->Blob(0), oid)) out = oid.sequence;
+    const bool damaged = rc == SQLITE_ROW && !out;
+    q->Reset();
+    if (damaged) return ERR_NOTE_DAMAGED;
+    return rc == SQLITE_ROW || rc == SQLITE_DONE ? NOERROR : StatusOf(rc);
+}
+
+STATUS InsertNoteRow(Connection& sql, uint16_t noteClass, const ORIGINATORID& oid, const Instant& added,
+                     const std::optional<UNIVERSALID>& parent, NOTEID& id) {
+    STATUS s;
+    Statement* q =
+        sql.Prepare("INSERT INTO notes(class, unid, oid, added, parent) VALUES(?, ?, ?, ?, ?)", &s);
+    if (q == nullptr) return s;
+    q->Bind(1, noteClass).BindBlob(2, &oid, sizeof(UNIVERSALID)).BindBlob(3, &oid, sizeof oid);
+    q->BindBlob(4, &added, sizeof added);
+    BindParent(*q, 5, parent);
+    if (STATUS s = q->Run()) return s;
+    const int64_t rowid = sqlite3_last_insert_rowid(sql.Raw());
+    // Ids from NOTE_ID_SPECIAL up name special notes; the database cannot hand out more.
+    if (rowid <= 0 || rowid >= NOTE_ID_SPECIAL) return ERR_NOTE_IDS_EXHAUSTED;
+    id = static_cast<NOTEID>(rowid);
+    return NOERROR;
+}
+
+STATUS UpdateNoteRow(Connection& sql, NOTEID id, uint16_t noteClass, const ORIGINATORID& oid,
+                     const std::optional<UNIVERSALID>& parent) {
+    // SQLite rewrites the index entries of every column an UPDATE names, changed or not: the columns that
+    // carry indexes are named only in a statement that changes them, which a save seldom does.
+    STATUS s;
+    Statement* q = sql.Prepare("UPDATE notes SET oid=? WHERE id=?", &s);
+    if (q == nullptr) return s;
+    if (STATUS s = q->BindBlob(1, &oid, sizeof oid).Bind(2, id).Run()) return s;
+    if (sqlite3_changes(sql.Raw()) != 1) return ERR_NOTE_CONFLICT;
+    Statement* keys = sql.Prepare("UPDATE notes SET class=?1, unid=?2, parent=?3 WHERE id=?4"
+                                  " AND (class IS NOT ?1 OR unid IS NOT ?2 OR parent IS NOT ?3)",
+                                  &s);
+    if (keys == nullptr) return s;
+    keys->Bind(1, noteClass).BindBlob(2, &oid, sizeof(UNIVERSALID));
+    BindParent(*keys, 3, parent);
+    return keys->Bind(4, id).Run();
+}
+
+STATUS DeleteNoteRows(Connection& sql, NOTEID id, uint16_t& noteClass) {
+    if (STATUS s = DeleteItemRows(sql, id, 0)) return s;
+    STATUS s;
+    Statement* q = sql.Prepare("DELETE FROM notes WHERE id=? RETURNING class", &s);
+    if (q == nullptr) return s;
+    q->Bind(1, id);
+    const int rc = q->Step();
+    if (rc == SQLITE_ROW) noteClass = static_cast<uint16_t>(q->Int(0));
+    const STATUS done = q->Run(); // finishes the statement so that the delete takes effect
+    if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? ERR_NOTE_NOT_FOUND : StatusOf(rc);
+    return done;
+}
+
+STATUS InsertItemRow(Connection& sql, NOTEID note, int64_t seq, const std::string& name, uint16_t flags,
+                     std::string_view value) {
+    STATUS s;
+    Statement* q =
+        sql.Prepare("INSERT INTO items(note, seq, name, type, flags, value) VALUES(?, ?, ?, ?, ?, ?)", &s);
+    if (q == nullptr) return s;
+    q->Bind(1, note).Bind(2, seq).Bind(3, name).Bind(4, TypeWord(value)).Bind(5, flags);
+    return q->BindBlob(6, value.data(), value.size()).Run();
+}
+
+STATUS UpdateItemValue(Connection& sql, NOTEID note, int64_t seq, std::string_view value) {
+    STATUS s;
+    Statement* q = sql.Prepare("UPDATE items SET type=?, value=? WHERE note=? AND seq=?", &s);
+    if (q == nullptr) return s;
+    q->Bind(1, TypeWord(value)).BindBlob(2, value.data(), value.size()).Bind(3, note).Bind(4, seq);
+    return q->Run();
+}
+
+STATUS DeleteItemRows(Connection& sql, NOTEID note, int64_t seq) {
+    STATUS s;
+    Statement* q = seq == 0 ? sql.Prepare("DELETE FROM items WHERE note=?", &s)
+                            : sql.Prepare("DELETE FROM items WHERE note=? AND seq=?", &s);
+    if (q == nullptr) return s;
+    q->Bind(1, note);
+    if (seq != 0) q->Bind(2, seq);
+    return q->Run();
+}
+
+} // namespace nnotes::store

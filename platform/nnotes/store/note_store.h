@@ -1,0 +1,57 @@
+// The rows of one note in a database file: reading them (checked, since stored bytes may be damaged) and
+// writing them inside the caller's transaction.
+#pragma once
+
+#include "nnotes/nnotes.h"
+#include "store/store_sql.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nnotes::store {
+
+struct StoredItem {
+    int64_t seq = 0;
+    std::string name;
+    uint16_t type = 0;
+    uint16_t flags = 0;
+    std::string value; // type word first
+};
+
+struct StoredNote {
+    NOTEID id = 0;
+    uint16_t noteClass = 0;
+    ORIGINATORID oid{};
+    Instant added{};
+    std::vector<StoredItem> items; // in append order
+};
+
+// The type word an item value starts with (0 for a value too short to hold one).
+uint16_t TypeWord(std::string_view value);
+
+// Reads note id; ERR_NOTE_NOT_FOUND when the database has no such note, ERR_NOTE_DAMAGED when its rows do
+// not hold a well-formed note. A special id is resolved first.
+STATUS LoadNote(Connection& sql, NOTEID id, StoredNote& out);
+
+// The note that a special id (NOTE_ID_SPECIAL | class) stands for; ordinary ids are returned unchanged.
+STATUS ResolveNoteId(Connection& sql, NOTEID id, NOTEID& out);
+
+// The stored sequence number of a note; nullopt when the note is not (or no longer) stored.
+STATUS StoredSequence(Connection& sql, NOTEID id, std::optional<uint32_t>& out);
+
+// Note rows. parent is the universal id named first by "$REF", if any.
+STATUS InsertNoteRow(Connection& sql, uint16_t noteClass, const ORIGINATORID& oid, const Instant& added,
+                     const std::optional<UNIVERSALID>& parent, NOTEID& id);
+STATUS UpdateNoteRow(Connection& sql, NOTEID id, uint16_t noteClass, const ORIGINATORID& oid,
+                     const std::optional<UNIVERSALID>& parent);
+// Deletes the note and its items and gives its class; ERR_NOTE_NOT_FOUND when there was no such note.
+STATUS DeleteNoteRows(Connection& sql, NOTEID id, uint16_t& noteClass);
+
+// Item rows.
+STATUS InsertItemRow(Connection& sql, NOTEID note, int64_t seq, const std::string& name, uint16_t flags,
+                     std::string_view value);
+STATUS UpdateItemValue(Connection& sql, NOTEID note, int64_t seq, std::string_view value);
+STATUS DeleteItemRows(Connection& sql, NOTEID note, int64_t seq); // seq 0: every item of the note
+
+} // namespace nnotes::store

@@ -1,0 +1,237 @@
+#include "store/store_sql.h"
+
+#include <cctype>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace nnotes::store {
+
+namespace {
+// Long enough for another process's save to finish, short enough that a stuck writer surfaces as a status.
+constexpr int kBusyTimeoutMs = 30000;
+
+// A file name as the path of a "file:" URI: every byte but the unreserved ones and "/" percent-encoded.
+std::string UriPath(const std::string& path) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : path) {
+        if (isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+} // namespace
+
+STATUS StatusOf(int rc) {
+    switch (rc & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+        return NOERROR;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return ERR_DB_BUSY;
+    case SQLITE_NOTADB:
+        return ERR_NOT_A_DATABASE;
+    case SQLITE_CORRUPT:
+        return ERR_DB_DAMAGED;
+    case SQLITE_FULL:
+        return ERR_DB_DISK_FULL;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+        return ERR_DB_READ_ONLY;
+    case SQLITE_NOMEM:
+        return ERR_INSUFFICIENT_MEMORY;
+    case SQLITE_CONSTRAINT:
+        return ERR_NOTE_UNID_EXISTS;
+    default:
+        return ERR_DB_IO;
+    }
+}
+
+STATUS StatusOfErrno(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return ERR_NOEXIST;
+    case EMFILE:
+    case ENFILE:
+        return ERR_DB_TOO_MANY_FILES;
+    case ENOSPC:
+    case EDQUOT:
+        return ERR_DB_DISK_FULL;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ERR_DB_READ_ONLY;
+    case ENOMEM:
+        return ERR_INSUFFICIENT_MEMORY;
+    default:
+        return ERR_DB_IO;
+    }
+}
+
+STATUS StatusOf(int rc, sqlite3* db) {
+    const STATUS s = StatusOf(rc);
+    if (s == NOERROR || db == nullptr) return s;
+    const int primary = rc & 0xFF;
+    if (primary != SQLITE_IOERR && primary != SQLITE_CANTOPEN && primary != SQLITE_FULL) return s;
+    const STATUS system = StatusOfErrno(sqlite3_system_errno(db));
+    return system == ERR_DB_TOO_MANY_FILES || system == ERR_DB_DISK_FULL ? system : s;
+}
+
+Statement& Statement::Bind(int index, int64_t value) {
+    sqlite3_bind_int64(stmt_, index, value);
+    return *this;
+}
+
+Statement& Statement::Bind(int index, std::string_view text) {
+    sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+Statement& Statement::BindBlob(int index, const void* data, size_t size) {
+    // A zero-length blob must stay a blob, not become NULL.
+    static const char kEmpty = 0;
+    sqlite3_bind_blob(stmt_, index, size ? data : &kEmpty, static_cast<int>(size), SQLITE_TRANSIENT);
+    return *this;
+}
+
+Statement& Statement::BindNull(int index) {
+    sqlite3_bind_null(stmt_, index);
+    return *this;
+}
+
+STATUS Statement::Run() {
+    int rc;
+    while ((rc = Step()) == SQLITE_ROW) {
+    }
+    const STATUS s = StatusOf(rc, sqlite3_db_handle(stmt_));
+    Reset();
+    return s;
+}
+
+void Statement::Reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+std::string_view Statement::Text(int column) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return p ? std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, column)))
+             : std::string_view();
+}
+
+std::string_view Statement::Blob(int column) const {
+    const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+    return p ? std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, column)))
+             : std::string_view();
+}
+
+Connection::~Connection() {
+    Close();
+}
+
+STATUS Connection::Open(const std::string& path, bool create) {
+    Close();
+    const int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK && !create) { // a file we may only read
+        sqlite3_close(db_);
+        rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READONLY, nullptr);
+    }
+    return Opened(rc);
+}
+
+STATUS Connection::OpenReadingOnly(const std::string& path, STATUS refusal) {
+    Close();
+    writeRefusal_ = refusal;
+    // A read-only connection wants the index file to exist, if only empty; making an empty file needs no
+    // space. Nothing of this process has it open (it would exist then), so closing it drops no lock.
+    const std::string index = path + "-shm";
+    const int fd = ::open(index.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) ::close(fd);
+    const std::string uri = "file:" + UriPath(path) + "?mode=ro&readonly_shm=1";
+    const int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+    return Opened(sqlite3_open_v2(uri.c_str(), &db_, flags, nullptr));
+}
+
+STATUS Connection::Opened(int rc) {
+    if (rc != SQLITE_OK) {
+        const STATUS s = StatusOf(rc, db_);
+        Close();
+        return s;
+    }
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    // Pages are read straight from the mapped file rather than copied in by a system call each; writes
+    // still go through the log as before. A limit rather than a setting, so the pragma cannot fail.
+    sqlite3_exec(db_, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
+    return NOERROR;
+}
+
+void Connection::Close() {
+    writeRefusal_ = NOERROR;
+    statements_.clear();
+    if (db_ != nullptr) sqlite3_close(db_);
+    db_ = nullptr;
+}
+
+STATUS Connection::Exec(const char* sql) {
+    return StatusOf(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr), db_);
+}
+
+STATUS Connection::ExecWithoutWaiting(const char* sql) {
+    sqlite3_busy_timeout(db_, 0);
+    const STATUS s = Exec(sql);
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    return s;
+}
+
+Statement* Connection::Prepare(const char* sql, STATUS* status) {
+    auto it = statements_.find(sql);
+    if (it != statements_.end()) {
+        it->second->Reset();
+        *status = NOERROR;
+        return it->second.get();
+    }
+    sqlite3_stmt* stmt = nullptr;
+    const int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+    *status = StatusOf(rc);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    return statements_.emplace(sql, std::make_unique<Statement>(stmt)).first->second.get();
+}
+
+Transaction::Transaction(Connection& c, bool waitForWriter)
+    : c_(c), begun_(c.WriteRefusal() ? c.WriteRefusal()
+                    : waitForWriter  ? c.Exec("BEGIN IMMEDIATE")
+                                     : c.ExecWithoutWaiting("BEGIN IMMEDIATE")),
+      open_(begun_ == NOERROR) {}
+
+Transaction::~Transaction() {
+    if (open_) c_.Exec("ROLLBACK");
+}
+
+STATUS Transaction::Commit() {
+    if (!open_) return begun_ ? begun_ : ERR_DB_IO;
+    const STATUS s = c_.Exec("COMMIT");
+    if (s == NOERROR) open_ = false;
+    return s;
+}
+
+ReadTransaction::ReadTransaction(Connection& c)
+    : c_(c), open_(sqlite3_get_autocommit(c.Raw()) != 0 && c.Exec("BEGIN") == NOERROR) {}
+
+ReadTransaction::~ReadTransaction() {
+    if (open_) c_.Exec("ROLLBACK");
+}
+
+} // namespace nnotes::store

@@ -1,0 +1,118 @@
+// A thin layer over SQLite: one connection, prepared statements kept for reuse, SQLite results turned into
+// this library's statuses, and a transaction guard that rolls back unless committed.
+#pragma once
+
+#include "nnotes/nnotes.h"
+
+#include <sqlite3.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace nnotes::store {
+
+// The status for an SQLite result code (NOERROR for SQLITE_OK, SQLITE_ROW and SQLITE_DONE).
+STATUS StatusOf(int rc);
+// The same, told apart by the system error behind it where SQLite only says "I/O error" or "cannot open":
+// a full disk, or a process that may open no more files.
+STATUS StatusOf(int rc, sqlite3* db);
+// The status for an errno value of a failed file operation.
+STATUS StatusOfErrno(int error);
+
+class Statement {
+public:
+    explicit Statement(sqlite3_stmt* stmt) : stmt_(stmt) {}
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    // Binds by 1-based index; blobs and texts are copied.
+    Statement& Bind(int index, int64_t value);
+    Statement& Bind(int index, std::string_view text);
+    Statement& BindBlob(int index, const void* data, size_t size);
+    Statement& BindNull(int index);
+
+    // SQLITE_ROW, SQLITE_DONE or an error code.
+    int Step() { return sqlite3_step(stmt_); }
+    // Steps to the end, for statements that return no rows.
+    STATUS Run();
+    void Reset();
+
+    int64_t Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+    bool IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+    std::string_view Text(int column) const;
+    std::string_view Blob(int column) const;
+
+private:
+    sqlite3_stmt* stmt_;
+};
+
+class Connection {
+public:
+    Connection() = default;
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Opens an existing file (read-write, else read-only) or, with create, makes it.
+    STATUS Open(const std::string& path, bool create);
+    // Opens an existing file for reading only, making nothing beside it but an empty file: for a disk so
+    // full that not even the log's shared index can be set up. Its write transactions answer why: refusal.
+    STATUS OpenReadingOnly(const std::string& path, STATUS refusal);
+    // NOERROR, or why this connection may not write.
+    STATUS WriteRefusal() const { return writeRefusal_; }
+    void Close();
+    sqlite3* Raw() const { return db_; }
+
+    // Runs statements that return no rows.
+    STATUS Exec(const char* sql);
+    // Runs statements as Exec does, failing with ERR_DB_BUSY at once where a lock is held elsewhere.
+    STATUS ExecWithoutWaiting(const char* sql);
+    // A statement prepared once per connection and reset before each use; null when it does not compile.
+    Statement* Prepare(const char* sql, STATUS* status);
+
+private:
+    STATUS Opened(int rc);
+
+    sqlite3* db_ = nullptr;
+    STATUS writeRefusal_ = NOERROR;
+    std::map<const char*, std::unique_ptr<Statement>> statements_;
+};
+
+// BEGIN IMMEDIATE on construction (taking the write lock at once, so two writers never deadlock), ROLLBACK on
+// destruction unless Commit succeeded. An exception thrown in between leaves nothing half-done.
+// With waitForWriter false, a write lock that another connection holds fails the transaction at once with
+// ERR_DB_BUSY rather than after the busy timeout: for work that can be done later.
+class Transaction {
+public:
+    explicit Transaction(Connection& c, bool waitForWriter = true);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    STATUS Begun() const { return begun_; }
+    STATUS Commit();
+
+private:
+    Connection& c_;
+    STATUS begun_;
+    bool open_ = false;
+};
+
+// A consistent view for a run of reads: BEGIN (deferred) unless a transaction is already open, ended on
+// destruction.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(Connection& c);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    Connection& c_;
+    bool open_;
+};
+
+} // namespace nnotes::store

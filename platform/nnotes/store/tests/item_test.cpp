@@ -1,0 +1,252 @@
+#include "testing/store_fixture.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace nnotes::testing {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+class ItemTest : public StoreTest {
+protected:
+    void SetUp() override {
+        StoreTest::SetUp();
+        db_ = MakeDatabase("items.nsf");
+        ASSERT_EQ(CreateNote(db_, &note_), NOERROR);
+    }
+    void TearDown() override {
+        CloseNote(note_);
+        CloseDatabase(db_);
+        StoreTest::TearDown();
+    }
+
+    // The bytes of a value block id.
+    static Bytes ValueBytes(BLOCKID value, uint32_t length) {
+        const auto* at = static_cast<const unsigned char*>(LockBlock(value.pool)) + value.block;
+        Bytes out(at, at + length);
+        UnlockBlock(value.pool);
+        return out;
+    }
+
+    // The value of the first item of name, type word first.
+    Bytes ValueOf(NOTEHANDLE note, const char* name) {
+        BLOCKID value{};
+        uint32_t length = 0;
+        EXPECT_EQ(FindItemByName(note, name, static_cast<uint16_t>(std::strlen(name)), nullptr, nullptr,
+                                 &value, &length),
+                  NOERROR);
+        return ValueBytes(value, length);
+    }
+
+    STATUS Append(const char* name, uint16_t type, const Bytes& data, BLOCKID* item = nullptr) {
+        return AppendItem(note_, ITEM_SUMMARY, name, static_cast<uint16_t>(std::strlen(name)), type,
+                          data.data(), static_cast<uint32_t>(data.size()), item);
+    }
+
+    // Saves note_, closes it and opens it again from the file.
+    void Reopen() {
+        ASSERT_EQ(UpdateNote(note_, 0), NOERROR);
+        NOTEID id = 0;
+        ASSERT_EQ(GetNoteInfo(note_, NOTE_INFO_ID, &id), NOERROR);
+        ASSERT_EQ(CloseNote(note_), NOERROR);
+        ASSERT_EQ(CloseDatabase(db_), NOERROR);
+        ASSERT_EQ(OpenDatabase("items.nsf", &db_), NOERROR);
+        ASSERT_EQ(OpenNote(db_, id, 0, &note_), NOERROR);
+    }
+
+    DBHANDLE db_ = 0;
+    NOTEHANDLE note_ = 0;
+};
+
+TEST_F(ItemTest, ValueLayoutsAreKeptByteForByte) {
+    const Bytes text = {'H', 'i', 0, '!'}; // a line feed is stored as NUL
+    const Bytes list = {2, 0, 3, 0, 2, 0, 'o', 'n', 'e', 'n', 'o'};
+    const Bytes number = {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}; // 1.0
+    const Bytes numbers = {1, 0, 1, 0, 0, 0, 0, 0,  0,  0,  0,  0x40, 1,  2,
+                           3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14,   15, 16};
+    const Bytes time = {1, 2, 3, 4, 5, 6, 7, 0};
+    const Bytes times = {2, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 0, 8, 7, 6, 5, 4, 3, 2, 0};
+    const Bytes composite = {0xFF, 0x00, 0x12};
+    const std::pair<const char*, std::pair<uint16_t, Bytes>> cases[] = {
+        {"Text", {TYPE_TEXT, text}},           {"List", {TYPE_TEXT_LIST, list}},
+        {"Number", {TYPE_NUMBER, number}},     {"Numbers", {TYPE_NUMBER_RANGE, numbers}},
+        {"Time", {TYPE_TIME, time}},           {"Times", {TYPE_TIME_RANGE, times}},
+        {"Body", {TYPE_COMPOSITE, composite}}, {"Empty", {TYPE_TEXT, {}}},
+    };
+    for (const auto& [name, value] : cases)
+        ASSERT_EQ(Append(name, value.first, value.second), NOERROR) << name;
+    Reopen();
+    for (const auto& [name, value] : cases) {
+        Bytes expected = {static_cast<unsigned char>(value.first & 0xFF),
+                          static_cast<unsigned char>(value.first >> 8)};
+        expected.insert(expected.end(), value.second.begin(), value.second.end());
+        EXPECT_EQ(ValueOf(note_, name), expected) << name;
+    }
+}
+
+TEST_F(ItemTest, ValuesThatBreakTheirLayoutOrLimitsAreRefused) {
+    EXPECT_EQ(Append("List", TYPE_TEXT_LIST, {2, 0, 3, 0}), ERR_ITEM_LAYOUT);      // lengths missing
+    EXPECT_EQ(Append("List", TYPE_TEXT_LIST, {1, 0, 9, 0, 'a'}), ERR_ITEM_LAYOUT); // text too short
+    EXPECT_EQ(Append("Number", TYPE_NUMBER, {1, 2, 3}), ERR_ITEM_LAYOUT);
+    EXPECT_EQ(Append("Times", TYPE_TIME_RANGE, {0, 0, 0, 0}), NOERROR); // an empty list
+    EXPECT_EQ(Append("Times", TYPE_TIME_RANGE, {1, 0, 0, 0, 1, 2}), ERR_ITEM_LAYOUT);
+    EXPECT_EQ(Append("$REF", TYPE_NOTEREF_LIST, {1, 0, 1, 2, 3}), ERR_ITEM_LAYOUT);
+    EXPECT_EQ(Append(std::string(MAXITEMNAME, 'n').c_str(), TYPE_TEXT, {'x'}), NOERROR);
+    EXPECT_EQ(Append(std::string(MAXITEMNAME + 1, 'n').c_str(), TYPE_TEXT, {'x'}), ERR_ITEM_NAME);
+    EXPECT_EQ(Append("", TYPE_TEXT, {'x'}), ERR_ITEM_NAME);
+    EXPECT_EQ(Append("Big", TYPE_COMPOSITE, Bytes(0xFFFF, 1)), ERR_ITEM_TOO_BIG);
+    EXPECT_EQ(Append("Big", TYPE_COMPOSITE, Bytes(40960, 1)), NOERROR);
+    EXPECT_EQ(AppendItem(0x7777, 0, "A", 1, TYPE_TEXT, "x", 1, nullptr), ERR_NOTE_HANDLE);
+}
+
+TEST_F(ItemTest, ItemsKeepTheirOrderAndValuesLieInsideSixtyFourKilobytes) {
+    std::vector<BLOCKID> ids;
+    for (int i = 0; i < 6; ++i) {
+        BLOCKID id{};
+        ASSERT_EQ(Append(("I" + std::to_string(i)).c_str(), TYPE_COMPOSITE,
+                         Bytes(20000, static_cast<unsigned char>(i)), &id),
+                  NOERROR);
+        ids.push_back(id);
+    }
+    BLOCKID item{}, value{};
+    uint32_t length = 0;
+    ASSERT_EQ(FindItemByName(note_, nullptr, 0, &item, nullptr, &value, &length), NOERROR);
+    for (int i = 0; i < 6; ++i) {
+        char name[32];
+        uint16_t nameLength = 0;
+        ASSERT_EQ(
+            QueryItemByBlock(note_, item, name, sizeof name, &nameLength, nullptr, nullptr, &value, &length),
+            NOERROR);
+        EXPECT_EQ(std::string(name, nameLength), "I" + std::to_string(i));
+        EXPECT_EQ(item.pool, ids[i].pool);
+        EXPECT_EQ(item.block, ids[i].block);
+        EXPECT_NE(value.block, 0);
+        EXPECT_LE(uint32_t{value.block} + length, 0xFFFFu);
+        const STATUS next = FindNextItemByName(note_, nullptr, 0, item, &item, nullptr, &value, &length);
+        EXPECT_EQ(next, i < 5 ? NOERROR : ERR_ITEM_NOT_FOUND);
+    }
+}
+
+TEST_F(ItemTest, AdoptedBlocksAreGivenBackExactly) {
+    DHANDLE block = NULLHANDLE;
+    const Bytes value = {0x01, 0x00, 'r', 'i', 'c', 'h'}; // type word 1, then the record bytes
+    ASSERT_EQ(AllocateBlock(0, 16, &block), NOERROR);
+    std::memcpy(static_cast<char*>(LockBlock(block)) + 8, value.data(), value.size());
+    UnlockBlock(block);
+    const BLOCKID id{block, 8};
+    ASSERT_EQ(
+        AppendItemByBlock(note_, ITEM_SIGN, "Body", 4, id, static_cast<uint32_t>(value.size()), nullptr),
+        NOERROR);
+    BLOCKID found{};
+    uint32_t length = 0;
+    uint16_t type = 0;
+    ASSERT_EQ(FindItemByName(note_, "body", 4, nullptr, &type, &found, &length), NOERROR);
+    EXPECT_EQ(found.pool, block);
+    EXPECT_EQ(found.block, 8);
+    EXPECT_EQ(length, value.size());
+    EXPECT_EQ(type, TYPE_COMPOSITE);
+    Reopen();
+    EXPECT_EQ(ValueOf(note_, "Body"), value);
+
+    EXPECT_EQ(AppendItemByBlock(note_, 0, "Bad", 3, BLOCKID{block + 1000, 0}, 4, nullptr), ERR_VALUE_BLOCK);
+    DHANDLE small = NULLHANDLE;
+    ASSERT_EQ(AllocateBlock(0, 4, &small), NOERROR);
+    EXPECT_EQ(AppendItemByBlock(note_, 0, "Bad", 3, BLOCKID{small, 2}, 4, nullptr), ERR_VALUE_BLOCK);
+    FreeBlock(small);
+}
+
+TEST_F(ItemTest, DeletingAnItemLeavesTheOthersAlone) {
+    BLOCKID a{}, b{}, c{};
+    ASSERT_EQ(Append("A", TYPE_TEXT, {'a'}, &a), NOERROR);
+    ASSERT_EQ(Append("B", TYPE_TEXT, {'b'}, &b), NOERROR);
+    ASSERT_EQ(Append("C", TYPE_TEXT, {'c'}, &c), NOERROR);
+    BLOCKID valueC{};
+    ASSERT_EQ(QueryItemByBlock(note_, c, nullptr, 0, nullptr, nullptr, nullptr, &valueC, nullptr), NOERROR);
+    ASSERT_EQ(DeleteItemByBlock(note_, b), NOERROR);
+    EXPECT_EQ(DeleteItemByBlock(note_, b), ERR_ITEM_BLOCK);
+    BLOCKID stillC{};
+    ASSERT_EQ(QueryItemByBlock(note_, c, nullptr, 0, nullptr, nullptr, nullptr, &stillC, nullptr), NOERROR);
+    EXPECT_EQ(stillC.pool, valueC.pool);
+    EXPECT_EQ(stillC.block, valueC.block);
+    EXPECT_EQ(ValueOf(note_, "C"), (Bytes{0, 5, 'c'}));
+    // A new item never takes a deleted one's id.
+    BLOCKID d{};
+    ASSERT_EQ(Append("D", TYPE_TEXT, {'d'}, &d), NOERROR);
+    EXPECT_NE(d.block, b.block);
+    Reopen();
+    std::string names;
+    BLOCKID item{};
+    char name[32];
+    for (STATUS s = FindItemByName(note_, nullptr, 0, &item, nullptr, nullptr, nullptr); s == NOERROR;
+         s = FindNextItemByName(note_, nullptr, 0, item, &item, nullptr, nullptr, nullptr)) {
+        ASSERT_EQ(
+            QueryItemByBlock(note_, item, name, sizeof name, nullptr, nullptr, nullptr, nullptr, nullptr),
+            NOERROR);
+        names += name;
+    }
+    EXPECT_EQ(names, "ACD");
+}
+
+TEST_F(ItemTest, SameNamedItemsAreFoundInTurnAndDeletedTogether) {
+    ASSERT_EQ(Append("Dup", TYPE_TEXT, {'1'}), NOERROR);
+    ASSERT_EQ(Append("Other", TYPE_TEXT, {'x'}), NOERROR);
+    ASSERT_EQ(Append("DUP", TYPE_TEXT, {'2'}), NOERROR);
+    BLOCKID first{}, second{}, value{};
+    uint32_t length = 0;
+    ASSERT_EQ(FindItemByName(note_, "dup", 3, &first, nullptr, nullptr, nullptr), NOERROR);
+    ASSERT_EQ(FindNextItemByName(note_, "dup", 3, first, &second, nullptr, &value, &length), NOERROR);
+    EXPECT_EQ(ValueBytes(value, length), (Bytes{0, 5, '2'}));
+    EXPECT_EQ(FindNextItemByName(note_, "dup", 3, second, &second, nullptr, nullptr, nullptr),
+              ERR_ITEM_NOT_FOUND);
+    ASSERT_EQ(DeleteItem(note_, "Dup", 3), NOERROR);
+    EXPECT_EQ(DeleteItem(note_, "Dup", 3), ERR_ITEM_NOT_FOUND);
+    EXPECT_EQ(FindItemByName(note_, "Other", 5, nullptr, nullptr, nullptr, nullptr), NOERROR);
+}
+
+TEST_F(ItemTest, TextReadingAndReplacing) {
+    ASSERT_EQ(Append("List", TYPE_TEXT_LIST, {2, 0, 3, 0, 2, 0, 'o', 'n', 'e', 'n', 'o'}), NOERROR);
+    ASSERT_EQ(Append("Number", TYPE_NUMBER, Bytes(8, 0)), NOERROR);
+    char buf[8];
+    uint16_t length = 0;
+    ASSERT_EQ(GetItemText(note_, "List", buf, sizeof buf, &length), NOERROR);
+    EXPECT_STREQ(buf, "one");
+    EXPECT_EQ(GetItemText(note_, "Number", buf, sizeof buf, &length), ERR_ITEM_TYPE);
+    EXPECT_EQ(GetItemText(note_, "Missing", buf, sizeof buf, &length), ERR_ITEM_NOT_FOUND);
+    ASSERT_EQ(SetItemText(note_, "List", "a longer text", 13), NOERROR);
+    ASSERT_EQ(GetItemText(note_, "List", buf, sizeof buf, &length), NOERROR);
+    EXPECT_STREQ(buf, "a longe"); // cut to the buffer
+    EXPECT_EQ(length, 7);
+    EXPECT_EQ(SetItemText(note_, std::string(40, 'x').c_str(), "x", 1), ERR_ITEM_NAME);
+}
+
+TEST_F(ItemTest, ItemsCopyBetweenNotes) {
+    BLOCKID item{};
+    ASSERT_EQ(Append("Subject", TYPE_TEXT, {'h', 'i'}, &item), NOERROR);
+    NOTEHANDLE other = 0;
+    ASSERT_EQ(CreateNote(db_, &other), NOERROR);
+    BLOCKID copy{};
+    ASSERT_EQ(CopyItemToNote(item, other, &copy), NOERROR);
+    EXPECT_EQ(copy.pool, other);
+    EXPECT_EQ(ValueOf(other, "Subject"), (Bytes{0, 5, 'h', 'i'}));
+    ASSERT_EQ(CopyItemToNote(item, note_, nullptr), NOERROR); // into its own note
+    ASSERT_EQ(CloseNote(other), NOERROR);
+    EXPECT_EQ(CopyItemToNote(copy, note_, nullptr), ERR_ITEM_BLOCK); // its note is closed
+}
+
+TEST_F(ItemTest, AValueChangedInItsBlockIsSaved) {
+    ASSERT_EQ(Append("Flag", TYPE_TEXT, {'n'}), NOERROR);
+    ASSERT_EQ(Append("Other", TYPE_TEXT, {'o'}), NOERROR);
+    Reopen();
+    BLOCKID value{};
+    ASSERT_EQ(FindItemByName(note_, "Flag", 4, nullptr, nullptr, &value, nullptr), NOERROR);
+    static_cast<char*>(LockBlock(value.pool))[value.block + 2] = 'y';
+    UnlockBlock(value.pool);
+    Reopen();
+    EXPECT_EQ(ValueOf(note_, "Flag"), (Bytes{0, 5, 'y'}));
+    EXPECT_EQ(ValueOf(note_, "Other"), (Bytes{0, 5, 'o'}));
+}
+
+} // namespace
+} // namespace nnotes::testing

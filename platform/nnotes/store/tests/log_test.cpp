@@ -1,0 +1,104 @@
+// Log entries: lines gathered, stored on close, dropped on discard.
+#include "testing/store_fixture.h"
+
+#include <string>
+
+namespace nnotes::testing {
+namespace {
+
+class LogTest : public StoreTest {
+protected:
+    // The documents of the log database, oldest first.
+    std::vector<NOTEID> LogDocuments(DBHANDLE* log) {
+        std::vector<NOTEID> ids;
+        if (OpenDatabase(LOG_DATABASE, log) != NOERROR) return ids;
+        DHANDLE table = NULLHANDLE;
+        if (GetModifiedNoteTable(*log, NOTE_CLASS_DOCUMENT, nullptr, nullptr, &table) != NOERROR) return ids;
+        NOTEID id = 0;
+        for (bool first = true; IDScan(table, first, &id) == NOERROR; first = false)
+            ids.push_back(id);
+        DestroyIDTable(table);
+        return ids;
+    }
+
+    static std::vector<std::string> Lines(DBHANDLE log, NOTEID id) {
+        std::vector<std::string> lines;
+        NOTEHANDLE note = 0;
+        if (OpenNote(log, id, 0, &note) != NOERROR) return lines;
+        BLOCKID value;
+        uint32_t length = 0;
+        if (FindItemByName(note, "Lines", 5, nullptr, nullptr, &value, &length) == NOERROR) {
+            const auto* bytes = static_cast<const char*>(LockBlock(value.pool)) + value.block;
+            uint16_t count = 0;
+            CountTextListEntries(bytes, length, true, &count);
+            for (uint16_t i = 0; i < count; ++i) {
+                const char* text = nullptr;
+                uint16_t n = 0;
+                GetTextListEntry(bytes, length, true, i, &text, &n);
+                lines.emplace_back(text, n);
+            }
+            UnlockBlock(value.pool);
+        }
+        CloseNote(note);
+        return lines;
+    }
+};
+
+TEST_F(LogTest, AClosedEntryIsStoredWithItsLinesInOrder) {
+    LOGHANDLE entry = 0;
+    ASSERT_EQ(OpenLogEntry("Merge", &entry), NOERROR);
+    EXPECT_NE(entry, 0);
+    ASSERT_EQ(LogAddText(entry, 5, "Template", "letter.docx"), NOERROR);
+    ASSERT_EQ(LogAddNumber(entry, 5, "Rows", -12), NOERROR);
+    Instant when;
+    TimeRecord fields = {};
+    fields.year = 2024, fields.month = 1, fields.day = 15, fields.hour = 9, fields.minute = 30;
+    ASSERT_EQ(FieldsToInstant(&fields), NOERROR);
+    when = fields.instant;
+    ASSERT_EQ(LogAddTime(entry, 5, "started", &when), NOERROR);
+    ASSERT_EQ(CloseLogEntry(entry, 7), NOERROR);
+    EXPECT_EQ(LogAddText(entry, 0, "late", "x"), ERR_LOG_HANDLE);
+    EXPECT_EQ(CloseLogEntry(entry, 0), ERR_LOG_HANDLE);
+
+    DBHANDLE log = 0;
+    const auto ids = LogDocuments(&log);
+    ASSERT_EQ(ids.size(), 1u);
+    EXPECT_EQ(TextOf(log, ids[0], "Name"), "Merge");
+    EXPECT_EQ(TextOf(log, ids[0], "Form"), "Activity");
+    const auto lines = Lines(log, ids[0]);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "Template: letter.docx");
+    EXPECT_EQ(lines[1], "Rows: -12");
+    char text[80];
+    uint16_t length = 0;
+    ASSERT_EQ(InstantToText(nullptr, nullptr, &when, text, sizeof text, &length), NOERROR);
+    EXPECT_EQ(lines[2], std::string(text, length) + " started");
+    CloseDatabase(log);
+}
+
+TEST_F(LogTest, ADiscardedEntryLeavesNothing) {
+    LOGHANDLE entry = 0;
+    ASSERT_EQ(OpenLogEntry("Scratch", &entry), NOERROR);
+    ASSERT_EQ(LogAddText(entry, 0, "a", "b"), NOERROR);
+    ASSERT_EQ(DiscardLogEntry(entry, 0), NOERROR);
+    EXPECT_EQ(DiscardLogEntry(entry, 0), ERR_LOG_HANDLE);
+    DBHANDLE log = 0;
+    EXPECT_TRUE(LogDocuments(&log).empty());
+    if (log != 0) CloseDatabase(log);
+}
+
+TEST_F(LogTest, NamesAndLinesAreBounded) {
+    LOGHANDLE entry = 0;
+    EXPECT_EQ(OpenLogEntry("", &entry), ERR_LOG_NAME);
+    EXPECT_EQ(OpenLogEntry(std::string(MAXPATH, 'n').c_str(), &entry), ERR_LOG_NAME);
+    ASSERT_EQ(OpenLogEntry("Big", &entry), NOERROR);
+    const std::string line(30000, 'x');
+    EXPECT_EQ(LogAddText(entry, 0, line.c_str(), ""), NOERROR);
+    EXPECT_EQ(LogAddText(entry, 0, line.c_str(), ""), NOERROR);
+    EXPECT_EQ(LogAddText(entry, 0, line.c_str(), ""), ERR_LOG_FULL)
+        << "the lines must still fit one text list";
+    EXPECT_EQ(CloseLogEntry(entry, 0), NOERROR);
+}
+
+} // namespace
+} // namespace nnotes::testing

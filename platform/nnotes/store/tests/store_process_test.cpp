@@ -1,0 +1,113 @@
+// Durability and sharing between processes: a save that returned survives a kill, and two processes write
+// one database at the same time.
+#include "testing/store_fixture.h"
+
+#include <csignal>
+#include <functional>
+#include <set>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace nnotes::testing {
+namespace {
+
+using StoreProcessTest = StoreTest;
+
+// Runs body in a child process that starts the library itself; the child's exit status is body's result.
+pid_t Spawn(const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        int result = 1;
+        if (InitProcess(0, nullptr) == NOERROR) result = body();
+        _exit(result);
+    }
+    return pid;
+}
+
+// Saves notes with a text item "Writer" = writer in its own process; the ids go down the pipe.
+int WriteNotes(const char* writer, int count, int pipeOut) {
+    DBHANDLE db = 0;
+    if (OpenDatabase("shared.nsf", &db) != NOERROR) return 2;
+    for (int i = 0; i < count; ++i) {
+        NOTEHANDLE note = 0;
+        if (CreateNote(db, &note) != NOERROR) return 3;
+        if (SetItemText(note, "Writer", writer, static_cast<uint16_t>(std::strlen(writer))) != NOERROR)
+            return 4;
+        if (UpdateNote(note, 0) != NOERROR) return 5;
+        NOTEID id = 0;
+        GetNoteInfo(note, NOTE_INFO_ID, &id);
+        if (write(pipeOut, &id, sizeof id) != sizeof id) return 6;
+        CloseNote(note);
+    }
+    return CloseDatabase(db) == NOERROR ? 0 : 7;
+}
+
+TEST_F(StoreProcessTest, ASaveThatReturnedSurvivesSigkill) {
+    ASSERT_EQ(CreateDatabase("shared.nsf", 0, false, 0, 0, 0), NOERROR);
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t child = Spawn([&] {
+        DBHANDLE db = 0;
+        NOTEHANDLE note = 0;
+        NOTEID id = 0;
+        if (OpenDatabase("shared.nsf", &db) != NOERROR || CreateNote(db, &note) != NOERROR) return 2;
+        if (SetItemText(note, "Subject", "acknowledged", 12) != NOERROR) return 3;
+        if (UpdateNote(note, 0) != NOERROR) return 4;
+        GetNoteInfo(note, NOTE_INFO_ID, &id);
+        if (write(fds[1], &id, sizeof id) != sizeof id) return 5;
+        raise(SIGKILL); // no close, no clean end
+        return 6;
+    });
+    ASSERT_GT(child, 0);
+    close(fds[1]);
+    NOTEID id = 0;
+    ASSERT_EQ(read(fds[0], &id, sizeof id), static_cast<ssize_t>(sizeof id));
+    close(fds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGKILL);
+
+    DBHANDLE db = 0;
+    ASSERT_EQ(OpenDatabase("shared.nsf", &db), NOERROR);
+    EXPECT_EQ(TextOf(db, id, "Subject"), "acknowledged");
+    EXPECT_EQ(CloseDatabase(db), NOERROR);
+}
+
+TEST_F(StoreProcessTest, TwoProcessesWriteOneDatabase) {
+    ASSERT_EQ(CreateDatabase("shared.nsf", 0, false, 0, 0, 0), NOERROR);
+    constexpr int kEach = 40;
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t a = Spawn([&] { return WriteNotes("a", kEach, fds[1]); });
+    const pid_t b = Spawn([&] { return WriteNotes("b", kEach, fds[1]); });
+    ASSERT_GT(a, 0);
+    ASSERT_GT(b, 0);
+    close(fds[1]);
+    std::set<NOTEID> ids;
+    NOTEID id = 0;
+    while (read(fds[0], &id, sizeof id) == static_cast<ssize_t>(sizeof id))
+        EXPECT_TRUE(ids.insert(id).second) << id;
+    close(fds[0]);
+    for (pid_t child : {a, b}) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    ASSERT_EQ(ids.size(), 2u * kEach);
+    DBHANDLE db = 0;
+    ASSERT_EQ(OpenDatabase("shared.nsf", &db), NOERROR);
+    int fromA = 0, fromB = 0;
+    for (NOTEID each : ids) {
+        const std::string writer = TextOf(db, each, "Writer");
+        fromA += writer == "a";
+        fromB += writer == "b";
+    }
+    EXPECT_EQ(fromA, kEach);
+    EXPECT_EQ(fromB, kEach);
+    EXPECT_EQ(CloseDatabase(db), NOERROR);
+}
+
+} // namespace
+} // namespace nnotes::testing

@@ -1,0 +1,223 @@
+// A process of its own that uses the store the way another program would, driven by the tests of sharing,
+// kills and faults. It reads $NOTES_INI like any program. Every acknowledged step is written to stdout as
+// one line and flushed before the next step begins, so that a parent knows exactly what has returned.
+//
+//   store_helper hold DB          opens DB, answers "ready", then runs commands from stdin:
+//                                 "save TEXT" (a new note, answers its id), "quit"
+//   store_helper save-loop DB N   saves N new notes (0: until killed), answering each note's id; each note
+//                                 holds "Form" = "Entry" and "Seq" = its number
+//   store_helper writer DB NAME N COUNTER
+//                                 N times: saves a new note ("Writer" = NAME; answers "new ID"), then adds
+//                                 one to the number item "Count" of note COUNTER, reopening it after every
+//                                 conflict with another writer (answers "inc")
+//   store_helper recreate DB      makes DB anew (CreateDatabase with force) again and again, answering
+//                                 "created" after each
+//   store_helper copy-loop SRC DST copies SRC over DST again and again, answering "copied" after each
+//   store_helper full-disk DIR SOURCE ID
+//                                 (needs to be root) mounts a tiny file system of its own on DIR, copies the
+//                                 database SOURCE into it as "full.nsf", fills it, and answers what the store
+//                                 does there: "opened STATUS", "read STATUS TEXT" (item "Subject" of note
+//                                 ID), "saved STATUS", and with a view "Subjects" "view STATUS ENTRIES"
+#include "nnotes/nnotes.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <iostream>
+#include <sched.h>
+#include <string>
+#include <sys/mount.h>
+#include <unistd.h>
+
+using namespace nnotes;
+
+namespace {
+
+int Fail(const char* what, STATUS s) {
+    std::printf("error %s 0x%04X\n", what, s);
+    std::fflush(stdout);
+    return 1;
+}
+
+void Answer(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+STATUS SaveText(DBHANDLE db, const char* name, const std::string& text, const char* seq, NOTEID* id) {
+    NOTEHANDLE note = 0;
+    if (STATUS s = CreateNote(db, &note)) return s;
+    STATUS s = SetItemText(note, name, text.data(), static_cast<uint16_t>(text.size()));
+    if (s == NOERROR && seq != nullptr) s = SetItemText(note, "Seq", seq, static_cast<uint16_t>(strlen(seq)));
+    if (s == NOERROR) s = UpdateNote(note, 0);
+    if (s == NOERROR) s = GetNoteInfo(note, NOTE_INFO_ID, id);
+    CloseNote(note);
+    return s;
+}
+
+int Hold(const char* path) {
+    DBHANDLE db = 0;
+    if (STATUS s = OpenDatabase(path, &db)) return Fail("open", s);
+    Answer("ready");
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (line.rfind("save ", 0) == 0) {
+            NOTEID id = 0;
+            const STATUS s = SaveText(db, "Subject", line.substr(5), nullptr, &id);
+            Answer(s == NOERROR ? std::to_string(id) : "status " + std::to_string(s));
+        } else if (line == "quit") {
+            break;
+        }
+    }
+    return CloseDatabase(db) == NOERROR ? 0 : 1;
+}
+
+int SaveLoop(const char* path, long count) {
+    DBHANDLE db = 0;
+    if (STATUS s = OpenDatabase(path, &db)) return Fail("open", s);
+    for (long i = 1; count == 0 || i <= count; ++i) {
+        NOTEID id = 0;
+        const std::string seq = std::to_string(i);
+        if (STATUS s = SaveText(db, "Form", "Entry", seq.c_str(), &id)) return Fail("save", s);
+        Answer(std::to_string(id));
+    }
+    return CloseDatabase(db) == NOERROR ? 0 : 1;
+}
+
+// Adds one to "Count" of note id, as a user would: open, change, save; a conflict means another writer
+// saved first, so the note is read again.
+STATUS Increment(DBHANDLE db, NOTEID id) {
+    for (;;) {
+        NOTEHANDLE note = 0;
+        if (STATUS s = OpenNote(db, id, 0, &note)) return s;
+        double count = 0;
+        BLOCKID value;
+        uint32_t length = 0;
+        uint16_t type = 0;
+        if (FindItemByName(note, "Count", 5, nullptr, &type, &value, &length) == NOERROR &&
+            type == TYPE_NUMBER && length == 10) {
+            const char* bytes = static_cast<const char*>(LockBlock(value.pool));
+            std::memcpy(&count, bytes + value.block + sizeof(uint16_t), sizeof count);
+            UnlockBlock(value.pool);
+        }
+        count += 1;
+        DeleteItem(note, "Count", 5);
+        STATUS s = AppendItem(note, ITEM_SUMMARY, "Count", 5, TYPE_NUMBER, &count, sizeof count, nullptr);
+        if (s == NOERROR) s = UpdateNote(note, 0);
+        CloseNote(note);
+        if (s != ERR_NOTE_CONFLICT) return s;
+    }
+}
+
+int Repeat(const char* what, STATUS (*step)(const char*, const char*), const char* a, const char* b) {
+    for (;;) {
+        if (STATUS s = step(a, b)) return Fail(what, s);
+        Answer(what);
+    }
+}
+
+STATUS Recreate(const char* path, const char*) {
+    return CreateDatabase(path, 0, true, 0, 0, 0);
+}
+
+STATUS Copy(const char* source, const char* destination) {
+    return CopyDatabase(source, destination, NOTE_CLASS_ALL, 0, 0, nullptr);
+}
+
+int Writer(const char* path, const std::string& name, long count, NOTEID counter) {
+    DBHANDLE db = 0;
+    if (STATUS s = OpenDatabase(path, &db)) return Fail("open", s);
+    for (long i = 0; i < count; ++i) {
+        NOTEID id = 0;
+        if (STATUS s = SaveText(db, "Writer", name, nullptr, &id)) return Fail("save", s);
+        Answer("new " + std::to_string(id));
+        if (STATUS s = Increment(db, counter)) return Fail("increment", s);
+        Answer("inc");
+    }
+    return CloseDatabase(db) == NOERROR ? 0 : 1;
+}
+
+int FullDisk(const std::string& dir, const std::string& source, NOTEID id) {
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=1m") != 0) {
+        Answer("unsupported");
+        return 0;
+    }
+    {
+        const std::string to = dir + "/full.nsf";
+        FILE* in = std::fopen(source.c_str(), "rb");
+        FILE* out = std::fopen(to.c_str(), "wb");
+        if (in == nullptr || out == nullptr) return Fail("copy", 0);
+        char buf[8192];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, in)) > 0)
+            std::fwrite(buf, 1, n, out);
+        std::fclose(in);
+        if (std::fclose(out) != 0) return Fail("copy", 0);
+        const int fill = open((dir + "/fill").c_str(), O_WRONLY | O_CREAT, 0644);
+        static const char zeros[4096] = {};
+        while (write(fill, zeros, sizeof zeros) > 0) {
+        }
+        close(fill);
+    }
+    setenv("NOTES_INI", (dir + "/notes.ini").c_str(), 1);
+    {
+        FILE* ini = std::fopen((dir + "/notes.ini").c_str(), "w");
+        if (ini != nullptr) std::fclose(ini); // may fail on the full disk: the defaults do
+    }
+    if (STATUS s = InitProcess(0, nullptr)) return Fail("init", s);
+    const std::string path = dir + "/full.nsf";
+    DBHANDLE db = 0;
+    const STATUS opened = OpenDatabase(path.c_str(), &db);
+    Answer("opened " + std::to_string(opened));
+    if (opened == NOERROR) {
+        NOTEHANDLE note = 0;
+        char text[64] = {};
+        STATUS read = OpenNote(db, id, 0, &note);
+        if (read == NOERROR) {
+            read = GetItemText(note, "Subject", text, sizeof text, nullptr);
+            CloseNote(note);
+        }
+        Answer("read " + std::to_string(read) + " " + text);
+        NOTEID id = 0;
+        Answer("saved " + std::to_string(SaveText(db, "Subject", std::string(20000, 'x'), nullptr, &id)));
+        // A view "Subjects", when the database has one: its entries, which must be read even where its
+        // stored index cannot be made.
+        NOTEID view = 0;
+        if (FindDesignNote(db, "Subjects", NOTE_CLASS_VIEW, &view) == NOERROR) {
+            HCOLLECTION c = 0;
+            uint32_t entries = 0;
+            STATUS s = OpenCollection(db, db, view, 0, NULLHANDLE, &c);
+            if (s == NOERROR) {
+                CollectionPosition at{};
+                s = ReadEntries(c, &at, NAVIGATE_NEXT, 0xFFFFFFFF, NAVIGATE_CURRENT, 0, 0, nullptr, nullptr,
+                                &entries, nullptr, nullptr);
+                CloseCollection(c);
+            }
+            Answer("view " + std::to_string(s) + " " + std::to_string(entries));
+        }
+        CloseDatabase(db);
+    }
+    TermProcess();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return 2;
+    const std::string command = argv[1];
+    if (command == "full-disk" && argc == 5)
+        return FullDisk(argv[2], argv[3], static_cast<NOTEID>(std::atol(argv[4])));
+    if (InitProcess(argc, argv) != NOERROR) return 3;
+    int result = 2;
+    if (command == "hold") result = Hold(argv[2]);
+    if (command == "recreate") result = Repeat("created", Recreate, argv[2], nullptr);
+    if (command == "copy-loop" && argc == 4) result = Repeat("copied", Copy, argv[2], argv[3]);
+    if (command == "save-loop" && argc == 4) result = SaveLoop(argv[2], std::atol(argv[3]));
+    if (command == "writer" && argc == 6)
+        result = Writer(argv[2], argv[3], std::atol(argv[4]), static_cast<NOTEID>(std::atol(argv[5])));
+    TermProcess();
+    return result;
+}

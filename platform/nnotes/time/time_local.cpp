@@ -1,0 +1,34 @@
+#include "time/time_local.h"
+
+namespace nnotes::timelocal {
+
+using timecal::kHundredthsPerSecond;
+
+STATUS ReadLocal(const Instant& instant, timecal::CivilTime* civil, timezone::Offset* offset) {
+    int64_t utc = 0;
+    if (STATUS s = timecal::DecodeInstant(instant, &utc)) return s;
+    if (!timezone::OffsetAt(timecal::FloorSeconds(utc), offset)) return ERR_TIME_NO_ZONE;
+    *civil = timecal::CivilFromHundredths(utc + offset->seconds * kHundredthsPerSecond);
+    return NOERROR;
+}
+
+STATUS LocalInstant(const timecal::CivilTime& civil, int preferDst, Instant* instant) {
+    if (!timecal::IsValidCivil(civil)) return ERR_TIME_BAD_FIELDS;
+    const int64_t local = timecal::HundredthsFromCivil(civil);
+    const int64_t localSeconds = timecal::FloorSeconds(local);
+    int64_t utcSeconds = 0;
+    if (!timezone::LocalToUtc(localSeconds, preferDst, &utcSeconds)) return ERR_TIME_NO_ZONE;
+    return timecal::EncodeInstant(local + (utcSeconds - localSeconds) * kHundredthsPerSecond, instant);
+}
+
+STATUS ZonedInstant(const timecal::CivilTime& civil, int64_t offsetSeconds, Instant* instant) {
+    if (!timecal::IsValidCivil(civil)) return ERR_TIME_BAD_FIELDS;
+    const int64_t local = timecal::HundredthsFromCivil(civil);
+    timezone::Offset actual{};
+    if (timezone::OffsetAt(timecal::FloorSeconds(local) - offsetSeconds, &actual) &&
+        timezone::RoundedMinutes(actual.seconds) * 60 == offsetSeconds)
+        offsetSeconds = actual.seconds;
+    return timecal::EncodeInstant(local - offsetSeconds * kHundredthsPerSecond, instant);
+}
+
+} // namespace nnotes::timelocal

@@ -1,0 +1,144 @@
+// An open collection's entries: the category, document, response and total entries of one view in view
+// order, each knowing its parent, its rank among its peers and, once complete, its subtree.
+//
+// The entries grow on demand: a collection over a stored index reads its rows a batch at a time, as far as
+// the reads ask for, so opening a large view costs what its first rows cost. An entry whose subtree may
+// still grow is open (end 0); whatever needs its end, its child count or its peer count reads on until it
+// closes. Entries made so far never change, only more follow.
+//
+// Only the rows of the last batches are kept in memory: a document entry read after its batch has gone
+// reads its row from the store again, so memory does not grow with the view as a reader goes through it.
+#pragma once
+
+#include "views/view_format.h"
+#include "views/viewindex_store.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace nnotes::views {
+
+constexpr uint32_t kNoEntry = UINT32_MAX;
+constexpr uint32_t kKeptForGood = UINT32_MAX; // the batch of entries whose bytes are never let go
+
+enum class EntryKind : uint8_t { Category, Document, Response, Total };
+
+struct Entry {
+    NOTEID id = 0;
+    uint16_t noteClass = 0;
+    uint16_t indent = 0; // response depth
+    uint16_t level = 0;
+    EntryKind kind = EntryKind::Document;
+    uint32_t parent = kNoEntry;
+    uint32_t rank = 0;                             // 1-based among its peers
+    uint32_t end = 0;                              // the index past its last descendant; 0 while open
+    uint32_t children = kNoEntry;                  // its list of children, once it has one
+    uint32_t part = 0;                             // documents: which of the note's rows
+    uint32_t batch = kKeptForGood;                 // the batch whose bytes hold its row
+    uint32_t summaryOffset = 0, summaryLength = 0; // in its batch's bytes
+    uint32_t sortLength = 0;                       // documents: their sort values, after the summary
+};
+
+// Entries in blocks of a fixed size: growing never moves the ones made, and never asks for one large
+// block of fresh memory (which costs a page fault per page on every open of a large view).
+class EntryList {
+public:
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    Entry& operator[](size_t i) { return blocks_[i / kPerBlock][i % kPerBlock]; }
+    const Entry& operator[](size_t i) const { return blocks_[i / kPerBlock][i % kPerBlock]; }
+    void push_back(const Entry& e) {
+        if (size_ == blocks_.size() * kPerBlock) blocks_.push_back(std::make_unique<Entry[]>(kPerBlock));
+        (*this)[size_++] = e;
+    }
+
+private:
+    static constexpr size_t kPerBlock = 1024;
+    std::vector<std::unique_ptr<Entry[]>> blocks_;
+    size_t size_ = 0;
+};
+
+// Where the rest of a collection's rows come from: each call hands up to max rows, in view order, to sink;
+// done says there are no more. Fetch reads one row again; ERR_NOT_FOUND when it is no longer stored.
+class RowSource {
+public:
+    virtual ~RowSource() = default;
+    virtual STATUS Read(size_t max, const RowSink& sink, bool& done) = 0;
+    virtual STATUS Fetch(NOTEID note, uint32_t part, std::string& summary, std::string& sortValues) = 0;
+    // Hands every row, from the first, to sink in view order.
+    virtual STATUS ReadAll(const RowSink& sink) = 0;
+};
+
+class CollectionData {
+public:
+    explicit CollectionData(std::shared_ptr<const ViewDefinition> view);
+    ~CollectionData();
+    CollectionData(const CollectionData&) = delete;
+    CollectionData& operator=(const CollectionData&) = delete;
+
+    // Building: rows in view order, then either Finish (no more rows) or GrowFrom (the rest on demand).
+    STATUS Add(const RowRef& row);
+    STATUS Finish();
+    void GrowFrom(std::unique_ptr<RowSource> source);
+
+    const ViewDefinition& View() const { return *view_; }
+    const std::shared_ptr<const ViewDefinition>& ViewShared() const { return view_; }
+    uint32_t Built() const { return static_cast<uint32_t>(entries_.size()); }
+    const Entry& operator[](uint32_t index) const { return entries_[index]; }
+    // An entry's summary and (documents) sort values, read again from the store when their batch has gone;
+    // valid until the next call.
+    std::string_view Summary(uint32_t index);
+    std::string_view SortValues(uint32_t index);
+    // Reads every entry and hands each document entry's index and sort values to take, in order: the rows
+    // that have left memory are read again in one pass rather than one by one.
+    STATUS EachDocumentSortValues(const std::function<void(uint32_t, std::string_view)>& take);
+
+    // What reading the rest of the rows failed with, once it has (the entries end where it did).
+    STATUS Failure() const { return failure_; }
+
+    // The questions below read on as far as they need to (entries once made stay where they are).
+    bool Has(uint32_t index);                         // whether entry index exists
+    uint32_t Size();                                  // every entry
+    uint32_t End(uint32_t index);                     // the index past its last descendant
+    uint32_t ChildAt(uint32_t parent, uint32_t rank); // 1-based; parent kNoEntry for the top level
+    uint32_t ChildCount(uint32_t parent);
+    // Whether entry index lies in the subtree below anchor (needs no reading: while anchor is open, every
+    // entry made after it lies below it).
+    bool Below(uint32_t anchor, uint32_t index) const {
+        const uint32_t end = entries_[anchor].end;
+        return index > anchor && (end == 0 || index < end);
+    }
+
+private:
+    struct Builder;
+    struct Batch {
+        uint32_t number = 0;
+        std::string bytes;
+    };
+    bool Grow(); // reads one more batch; false once every row has been read
+    void StartBatch();
+    const std::string* BytesOf(uint32_t batch) const;
+    // The row of a document entry whose batch has gone, into cold_ (summary, then sort values).
+    void FetchCold(const Entry& e);
+    const std::vector<uint32_t>* ChildrenOf(uint32_t parent) const;
+    bool Closed(uint32_t parent) const { return parent == kNoEntry ? complete_ : entries_[parent].end != 0; }
+
+    std::shared_ptr<const ViewDefinition> view_;
+    EntryList entries_;
+    std::vector<uint32_t> top_;                 // the top-level entries
+    std::vector<std::vector<uint32_t>> lists_;  // the children of each entry that has some
+    std::string arena_;          // the entries kept for good: categories and the total
+    std::vector<Batch> batches_; // the last batches read, oldest first
+    uint32_t nextBatch_ = 0;
+    std::string cold_;
+    uint32_t coldSummary_ = 0;
+    std::unique_ptr<Builder> builder_;
+    std::unique_ptr<RowSource> source_; // kept after the last row, to read rows again
+    size_t batch_ = 0;
+    bool complete_ = false;
+    STATUS failure_ = NOERROR;
+};
+
+} // namespace nnotes::views

@@ -1,0 +1,311 @@
+// Collections over a stored index read their rows as far as each read needs. Every move from every kind of
+// place must answer exactly as over the same view read whole, which a view kept in another database gives
+// (its rows are made in memory at once).
+#include "views/collection.h"
+#include "testing/view_fixture.h"
+
+#include <sqlite3.h>
+
+#include <cstring>
+#include <set>
+
+namespace nnotes::testing {
+namespace {
+
+constexpr uint32_t kAll = 0xFFFFFFFF;
+// Counts of peers, children and descendants need the subtree or the peers complete; the rest does not.
+constexpr uint32_t kPlainFields = READ_MASK_NOTEID | READ_MASK_NOTECLASS | READ_MASK_INDENTLEVELS |
+                                  READ_MASK_INDEXPEER | READ_MASK_SUMMARY;
+constexpr uint32_t kEveryField = READ_MASK_NOTEID | READ_MASK_NOTECLASS | READ_MASK_INDEXSIBLINGS |
+                                 READ_MASK_INDEXCHILDREN | READ_MASK_INDEXDESCENDANTS |
+                                 READ_MASK_INDENTLEVELS | READ_MASK_INDEXPEER | READ_MASK_SUMMARY;
+
+// What one read gave: everything a caller can see of it.
+struct Answer {
+    STATUS status = NOERROR;
+    uint32_t skipped = 0, returned = 0;
+    uint16_t signal = 0;
+    std::string bytes;
+    std::string position;
+    bool operator==(const Answer&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Answer& a) {
+    return out << "status " << a.status << ", skipped " << a.skipped << ", returned " << a.returned
+               << ", signal " << a.signal << ", " << a.bytes.size() << " bytes, at " << a.position;
+}
+
+class CollectionGrowthTest : public ViewTest {
+protected:
+    // A view with two category levels, a sorted name, a total and enough documents that its rows come in
+    // several batches; the same view note in a database of its own.
+    void SetUp() override {
+        ViewTest::SetUp();
+        const std::vector<ColumnSpec> columns = {{"Region", "Region", VIEW_COLUMN_CATEGORY},
+                                                 {"City", "City", VIEW_COLUMN_CATEGORY},
+                                                 {"Name", "Name", VIEW_COLUMN_SORT},
+                                                 {"Amount", "Amount", VIEW_COLUMN_TOTAL}};
+        view_ = SaveView("Orders", columns);
+        char name[32];
+        for (int i = 0; i < kDocuments; ++i) {
+            std::snprintf(name, sizeof name, "n%05d", (i * 7919) % kDocuments);
+            // One region of a single city and one city of a single document test the edges of levels.
+            const int region = i % 5, city = region == 4 ? 0 : (i / 5) % 9;
+            const std::string cityName = i == 17 ? "Lonely" : "City" + std::to_string(city);
+            ids_.push_back(SaveDocument({Text("Region", "Region" + std::to_string(region)),
+                                         Text("City", cityName), Text("Name", name), Number("Amount", i % 13)}));
+        }
+        design_ = MakeDatabase("design.nsf");
+        std::swap(db_, design_);
+        wholeView_ = SaveView("Orders", columns);
+        std::swap(db_, design_);
+    }
+    void TearDown() override {
+        CloseDatabase(design_);
+        ViewTest::TearDown();
+    }
+
+    HCOLLECTION Growing() { return Open(view_); }
+    HCOLLECTION Whole() {
+        HCOLLECTION c = 0;
+        EXPECT_EQ(OpenCollection(design_, db_, wholeView_, 0, NULLHANDLE, &c), NOERROR);
+        return c;
+    }
+
+    static Answer Ask(HCOLLECTION c, CollectionPosition pos, uint16_t skipCode, uint32_t skipCount,
+                      uint16_t returnCode, uint32_t returnCount, uint32_t mask = kEveryField) {
+        Answer a;
+        DHANDLE buffer = NULLHANDLE;
+        uint16_t length = 0;
+        a.status = ReadEntries(c, &pos, skipCode, skipCount, returnCode, returnCount, mask, &buffer, &length,
+                               &a.skipped, &a.returned, &a.signal);
+        if (buffer != NULLHANDLE) {
+            a.bytes = BlockBytes(buffer, length);
+            FreeBlock(buffer);
+        }
+        a.position = PathOf(pos) + " min " + std::to_string(pos.MinLevel) + " max " +
+                     std::to_string(pos.MaxLevel);
+        return a;
+    }
+
+    // The position of every entry, in order, with the place before the first and after the last.
+    std::vector<CollectionPosition> EveryPlace() {
+        const HCOLLECTION c = Whole();
+        std::vector<CollectionPosition> places{Position({0})};
+        CollectionPosition pos = Position({0});
+        for (;;) {
+            uint32_t skipped = 0;
+            EXPECT_EQ(ReadEntries(c, &pos, NAVIGATE_NEXT, 1, NAVIGATE_CURRENT, 0, 0, nullptr, nullptr, &skipped,
+                                  nullptr, nullptr),
+                      NOERROR);
+            if (skipped == 0) break;
+            places.push_back(pos);
+        }
+        CloseCollection(c);
+        places.push_back(Position({kDocuments * 2}));
+        return places;
+    }
+
+    static constexpr int kDocuments = 1500;
+    NOTEID view_ = 0, wholeView_ = 0;
+    DBHANDLE design_ = 0;
+    std::vector<NOTEID> ids_;
+};
+
+TEST_F(CollectionGrowthTest, ReadingEverythingGivesWhatTheWholeViewGives) {
+    const HCOLLECTION whole = Whole(), growing = Growing();
+    const auto all = ReadAll(whole);
+    ASSERT_GT(all.size(), size_t{kDocuments});
+    EXPECT_TRUE(all.back().IsTotal());
+    EXPECT_EQ(ReadAll(growing).size(), all.size());
+    // Buffer by buffer, byte for byte, from a collection that has read nothing past its first rows.
+    CloseCollection(growing);
+    const HCOLLECTION fresh = Growing();
+    CollectionPosition a = Position({0}), b = Position({0});
+    for (;;) {
+        const Answer left = Ask(whole, a, NAVIGATE_NEXT, 1, NAVIGATE_NEXT, kAll, kPlainFields);
+        const Answer right = Ask(fresh, b, NAVIGATE_NEXT, 1, NAVIGATE_NEXT, kAll, kPlainFields);
+        ASSERT_EQ(right, left);
+        if (left.returned == 0) break;
+        // Go on from the last entry given.
+        ASSERT_EQ(ReadEntries(whole, &a, NAVIGATE_NEXT, left.returned, NAVIGATE_CURRENT, 0, 0, nullptr, nullptr,
+                              nullptr, nullptr, nullptr),
+                  NOERROR);
+        b = a;
+    }
+    for (HCOLLECTION c : {whole, fresh})
+        EXPECT_EQ(CloseCollection(c), NOERROR);
+}
+
+TEST_F(CollectionGrowthTest, EveryMoveFromEveryKindOfPlaceAnswersAsOverTheWholeView) {
+    const std::vector<CollectionPosition> places = EveryPlace();
+    const uint16_t codes[] = {NAVIGATE_CURRENT,       NAVIGATE_NEXT,           NAVIGATE_PREV,
+                              NAVIGATE_PARENT,        NAVIGATE_CHILD,          NAVIGATE_NEXT_PEER,
+                              NAVIGATE_PREV_PEER,     NAVIGATE_FIRST_PEER,     NAVIGATE_LAST_PEER,
+                              NAVIGATE_MAIN,          NAVIGATE_NEXT_MAIN,      NAVIGATE_PREV_MAIN,
+                              NAVIGATE_NEXT_PARENT,   NAVIGATE_PREV_PARENT,    NAVIGATE_NEXT_CATEGORY,
+                              NAVIGATE_PREV_CATEGORY, NAVIGATE_NEXT_NONCATEGORY, NAVIGATE_PREV_NONCATEGORY};
+    const HCOLLECTION whole = Whole();
+    // Places at the start, at the first batch's edge, deep inside and at the end, each from a fresh
+    // collection so that the move itself has to read on.
+    std::vector<size_t> picks = {0, 1, 2, 250, 255, 256, 257, 258, 700, places.size() / 2,
+                                 places.size() - 3, places.size() - 2, places.size() - 1};
+    for (size_t pick : picks) {
+        for (uint16_t code : codes) {
+            for (uint32_t count : {1u, kAll}) {
+                for (uint32_t mask : {kPlainFields, kEveryField}) {
+                    const HCOLLECTION growing = Growing();
+                    const Answer expected = Ask(whole, places[pick], code, count, NAVIGATE_NEXT, 2, mask);
+                    EXPECT_EQ(Ask(growing, places[pick], code, count, NAVIGATE_NEXT, 2, mask), expected)
+                        << "place " << pick << " (" << PathOf(places[pick]) << "), code " << code
+                        << ", count " << count << ", mask " << mask;
+                    CloseCollection(growing);
+                }
+            }
+        }
+        // Descendants of a top category, and moves held between two levels.
+        CollectionPosition held = places[pick];
+        held.MinLevel = 1;
+        held.MaxLevel = 1;
+        for (uint16_t code : {uint16_t(NAVIGATE_NEXT | NAVIGATE_MINLEVEL | NAVIGATE_MAXLEVEL),
+                              uint16_t(NAVIGATE_PREV | NAVIGATE_MAXLEVEL), uint16_t(NAVIGATE_NEXT_DESCENDANT)}) {
+            const HCOLLECTION growing = Growing();
+            const Answer expected = Ask(whole, held, code, kAll, NAVIGATE_CURRENT, 1, kPlainFields);
+            EXPECT_EQ(Ask(growing, held, code, kAll, NAVIGATE_CURRENT, 1, kPlainFields), expected)
+                << "place " << pick << ", code " << code;
+            CloseCollection(growing);
+            const HCOLLECTION again = Growing();
+            const Answer expectedRun = Ask(whole, held, NAVIGATE_CURRENT, 0, code, 40, kPlainFields);
+            EXPECT_EQ(Ask(again, held, NAVIGATE_CURRENT, 0, code, 40, kPlainFields), expectedRun)
+                << "place " << pick << ", code " << code;
+            CloseCollection(again);
+        }
+    }
+    EXPECT_EQ(CloseCollection(whole), NOERROR);
+}
+
+TEST_F(CollectionGrowthTest, EntriesReadAgainAfterTheirRowsLeftMemoryComeFromTheStore) {
+    // Counting reads every row, so only the last batches stay in memory; reading from the start again
+    // reads the earlier rows from the store, and must give the same bytes.
+    const HCOLLECTION whole = Whole(), growing = Growing();
+    ASSERT_EQ(Ask(growing, Position({0}), NAVIGATE_NEXT, kAll, NAVIGATE_CURRENT, 0).skipped,
+              Ask(whole, Position({0}), NAVIGATE_NEXT, kAll, NAVIGATE_CURRENT, 0).skipped);
+    for (uint32_t mask : {kPlainFields, kEveryField}) {
+        CollectionPosition a = Position({0});
+        for (;;) {
+            const Answer left = Ask(whole, a, NAVIGATE_NEXT, 1, NAVIGATE_NEXT, kAll, mask);
+            ASSERT_EQ(Ask(growing, a, NAVIGATE_NEXT, 1, NAVIGATE_NEXT, kAll, mask), left);
+            if (left.returned == 0) break;
+            ASSERT_EQ(ReadEntries(whole, &a, NAVIGATE_NEXT, left.returned, NAVIGATE_CURRENT, 0, 0, nullptr,
+                                  nullptr, nullptr, nullptr, nullptr),
+                      NOERROR);
+        }
+    }
+    // A document deleted since shows its entry with empty columns; the keys still find the others.
+    const std::vector<EntryRow> before = ReadAll(growing);
+    ASSERT_EQ(DeleteNote(db_, ids_[0], 0), NOERROR);
+    const std::vector<EntryRow> after = ReadAll(growing);
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < after.size(); ++i) {
+        if (after[i].id != ids_[0]) {
+            EXPECT_EQ(after[i].values, before[i].values) << "entry " << i;
+            continue;
+        }
+        for (const std::string& value : after[i].values)
+            EXPECT_EQ(value, "");
+    }
+    for (HCOLLECTION c : {whole, growing})
+        EXPECT_EQ(CloseCollection(c), NOERROR);
+}
+
+TEST_F(CollectionGrowthTest, KeysAndHitsFindEntriesPastTheFirstRows) {
+    const HCOLLECTION whole = Whole(), growing = Growing();
+    std::string key(2, '\0');
+    const uint16_t type = TYPE_TEXT;
+    std::memcpy(key.data(), &type, 2);
+    key += "Region0"; // its rows are read first, and have left memory by the time the key is looked for
+    std::string table(4, '\0');
+    const uint16_t lengths[2] = {0, static_cast<uint16_t>(key.size())};
+    table.append(reinterpret_cast<const char*>(lengths), sizeof lengths);
+    table += key;
+    const uint16_t header[2] = {static_cast<uint16_t>(table.size()), 1};
+    std::memcpy(table.data(), header, sizeof header);
+    CollectionPosition found[2]{};
+    uint32_t counts[2] = {0, 0};
+    ASSERT_EQ(FindByKey(whole, table.data(), 0, &found[0], &counts[0]), NOERROR);
+    ASSERT_EQ(FindByKey(growing, table.data(), 0, &found[1], &counts[1]), NOERROR);
+    EXPECT_EQ(PathOf(found[1]), PathOf(found[0]));
+    EXPECT_EQ(counts[1], counts[0]);
+    EXPECT_EQ(counts[0], uint32_t{kDocuments / 5});
+    CloseCollection(growing);
+
+    // Rows that cannot be read again (the documents' database was closed) fail the search; they are not
+    // keys that are missing.
+    DBHANDLE data = 0;
+    ASSERT_EQ(OpenDatabase("views.nsf", &data), NOERROR);
+    HCOLLECTION cut = 0;
+    ASSERT_EQ(OpenCollection(db_, data, view_, 0, NULLHANDLE, &cut), NOERROR);
+    ASSERT_EQ(Ask(cut, Position({0}), NAVIGATE_NEXT, kAll, NAVIGATE_CURRENT, 0).status, NOERROR);
+    ASSERT_EQ(CloseDatabase(data), NOERROR);
+    CollectionPosition none{};
+    const STATUS cutOff = FindByKey(cut, table.data(), 0, &none, nullptr);
+    EXPECT_NE(cutOff, NOERROR);
+    EXPECT_NE(cutOff, ERR_NOT_FOUND);
+    CloseCollection(cut);
+
+    // The last saved document sorts last of all; a hit on it is placed without reading the view first.
+    const HCOLLECTION hits = Growing();
+    uint32_t kept = 0;
+    ASSERT_EQ(AttachHitList(hits, {{ids_.back(), 50}, {ids_.front(), 40}}, &kept), NOERROR);
+    EXPECT_EQ(kept, 2u);
+    const Answer first = Ask(hits, Position({0}), NAVIGATE_NEXT_HIT, 1, NAVIGATE_NEXT_HIT, 5, READ_MASK_NOTEID);
+    ASSERT_EQ(first.returned, 2u);
+    NOTEID ids[2];
+    std::memcpy(ids, first.bytes.data(), sizeof ids);
+    EXPECT_EQ(ids[0], ids_.back());
+    EXPECT_EQ(ids[1], ids_.front());
+    for (HCOLLECTION c : {whole, hits})
+        EXPECT_EQ(CloseCollection(c), NOERROR);
+}
+
+TEST_F(CollectionGrowthTest, RowsReadLaterAreReadAsTheIndexStandsThenAndDamageIsReported) {
+    // Entries already read stay as they were; what lies ahead is read as saved since, never twice.
+    HCOLLECTION c = Growing();
+    const auto first = ReadAll(c, kEntryMask);
+    CloseCollection(c);
+    c = Growing();
+    ASSERT_EQ(Ask(c, Position({0}), NAVIGATE_NEXT, 10, NAVIGATE_CURRENT, 1).returned, 1u);
+    const NOTEID added = SaveDocument({Text("Region", "Region4"), Text("City", "City0"), Text("Name", "zzz"),
+                                       Number("Amount", 1)});
+    ASSERT_EQ(DeleteNote(db_, ids_[ids_.size() - 2], 0), NOERROR);
+    const auto rows = ReadAll(c, kEntryMask);
+    std::set<NOTEID> seen;
+    bool sawAdded = false;
+    for (const EntryRow& row : rows) {
+        if (row.IsCategory() || row.IsTotal()) continue;
+        EXPECT_TRUE(seen.insert(row.id).second) << "note " << row.id << " twice";
+        EXPECT_NE(row.id, ids_[ids_.size() - 2]);
+        sawAdded = sawAdded || row.id == added;
+    }
+    EXPECT_TRUE(sawAdded);
+    EXPECT_EQ(seen.size(), size_t{kDocuments});
+    EXPECT_EQ(first.size(), rows.size());
+    CloseCollection(c);
+
+    // A damaged row past the first batch fails the read that reaches it, and every read after it.
+    CloseDatabase(db_);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((data_ + "/views.nsf").c_str(), &raw), SQLITE_OK);
+    const std::string damage =
+        "UPDATE view_rows SET summary = x'40000100' WHERE note = " + std::to_string(added);
+    ASSERT_EQ(sqlite3_exec(raw, damage.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    ASSERT_EQ(OpenDatabase("views.nsf", &db_), NOERROR);
+    c = Growing();
+    EXPECT_EQ(Ask(c, Position({0}), NAVIGATE_NEXT, kAll, NAVIGATE_CURRENT, 0).status, ERR_VIEW_INDEX_DAMAGED);
+    EXPECT_EQ(Ask(c, Position({1}), NAVIGATE_CURRENT, 0, NAVIGATE_NEXT, 1).status, ERR_VIEW_INDEX_DAMAGED);
+    EXPECT_EQ(CloseCollection(c), NOERROR);
+}
+
+} // namespace
+} // namespace nnotes::testing

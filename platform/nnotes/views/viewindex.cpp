@@ -1,0 +1,77 @@
+#include "views/viewindex.h"
+
+#include "views/viewindex_store.h"
+
+#include <algorithm>
+
+namespace nnotes::views {
+namespace {
+
+// A view note saved: its index is made again, or dropped when its design cannot be read.
+STATUS ViewSaved(store::Database& db, const store::StoredNote& viewNote) {
+    std::shared_ptr<const ViewDefinition> view;
+    if (DefinitionOf(db, viewNote, view) != NOERROR) return DropIndex(db.Sql(), viewNote.id);
+    return RebuildIndex(db, viewNote, *view);
+}
+
+// The definition of an indexed view, when the stored index was made from the view note as it is now; an
+// index that is not current is left alone and made whole again when the view is next opened.
+STATUS CurrentDefinition(store::Database& db, NOTEID viewId, const std::string& stamp,
+                         std::shared_ptr<const ViewDefinition>& view) {
+    if ((view = CachedDefinition(db, viewId, stamp))) return NOERROR;
+    store::StoredNote viewNote;
+    const STATUS s = store::LoadNote(db.Sql(), viewId, viewNote);
+    if (s == ERR_NOTE_NOT_FOUND || s == ERR_NOTE_DAMAGED) return DropIndex(db.Sql(), viewId);
+    if (s != NOERROR) return s;
+    if (StampOf(viewNote) == stamp && DefinitionOf(db, viewNote, view) != NOERROR) view.reset();
+    return NOERROR;
+}
+
+// A document saved: its rows take their new places in each view whose index is current. Rows that the save
+// left as they were (most saves change items that no view shows) are not written again, and their view does
+// not count a change. Indexes that are not current are made whole again at their next open.
+STATUS DocumentSaved(store::Database& db, const store::StoredNote& doc) {
+    store::Connection& sql = db.Sql();
+    std::vector<std::pair<NOTEID, std::string>> views;
+    if (STATUS s = ReadableIndexes(sql, views)) return s;
+    std::vector<ViewRow> rows;
+    for (const auto& [viewId, stamp] : views) {
+        std::shared_ptr<const ViewDefinition> view;
+        if (STATUS s = CurrentDefinition(db, viewId, stamp, view)) return s;
+        if (!view) continue;
+        if (STATUS s = RowsOfDocument(*view, doc, rows)) return s;
+        std::sort(rows.begin(), rows.end(),
+                  [](const ViewRow& a, const ViewRow& b) { return a.part < b.part; });
+        bool changed = false;
+        if (STATUS s = ReplaceNoteRows(sql, viewId, doc.id, rows, changed)) return s;
+        if (changed)
+            if (STATUS s = CountChange(sql, viewId)) return s;
+    }
+    return NOERROR;
+}
+
+} // namespace
+
+STATUS IndexNoteSaved(store::Database& db, const store::StoredNote& note) {
+    store::Connection& sql = db.Sql();
+    // Inside the saving transaction the connection's schema is the file's, so it answers without a query.
+    const bool has = IndexTablesInSchema(sql);
+    if (!has && !(note.noteClass & NOTE_CLASS_VIEW)) return NOERROR;
+    // A document keeps its rows where the save leaves them as they were; other notes show in no view.
+    if (has && note.noteClass != NOTE_CLASS_DOCUMENT)
+        if (STATUS s = RemoveNoteRows(sql, note.id)) return s;
+    if (note.noteClass & NOTE_CLASS_VIEW) return ViewSaved(db, note);
+    if (!has) return NOERROR;
+    if (STATUS s = DropIndexIfAny(sql, note.id)) return s; // a view note saved as another class
+    return note.noteClass == NOTE_CLASS_DOCUMENT ? DocumentSaved(db, note) : NOERROR;
+}
+
+STATUS IndexNoteDeleted(store::Database& db, NOTEID id) {
+    store::Connection& sql = db.Sql();
+    bool has = false;
+    if (STATUS s = HasIndexTables(sql, has); s != NOERROR || !has) return s;
+    if (STATUS s = RemoveNoteRows(sql, id)) return s;
+    return DropIndex(sql, id);
+}
+
+} // namespace nnotes::views

@@ -1,0 +1,18 @@
+// Keeping the stored view indexes current: the store calls these inside the transaction that saves or
+// deletes a note, so an index never disagrees with the notes it was made from.
+#pragma once
+
+#include "store/database.h"
+#include "store/note_store.h"
+
+namespace nnotes::views {
+
+// After the rows of a note were written, with the note as they now hold it. A document takes its place in
+// every indexed view; a view note gets its index made again (or dropped, when its design cannot be read).
+// Fails only when the file cannot be written, which fails the save.
+STATUS IndexNoteSaved(store::Database& db, const store::StoredNote& note);
+
+// After the rows of note id were deleted: its entries leave every index, and a view's index goes with it.
+STATUS IndexNoteDeleted(store::Database& db, NOTEID id);
+
+} // namespace nnotes::views

@@ -1,0 +1,119 @@
+// Making a view's rows from every document: into the stored index, or in memory where it cannot be stored.
+#include "views/viewindex_runs.h"
+#include "views/viewindex_store.h"
+
+#include <map>
+#include <mutex>
+
+namespace nnotes::views {
+namespace {
+
+// Reading a view's design means loading its formulas; documents are saved far more often than views.
+class DefinitionCache {
+public:
+    std::shared_ptr<const ViewDefinition> Find(const std::string& key) {
+        std::lock_guard<std::mutex> guard(lock_);
+        const auto it = map_.find(key);
+        return it == map_.end() ? nullptr : it->second;
+    }
+    void Add(const std::string& key, std::shared_ptr<const ViewDefinition> view) {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (map_.size() >= kMaxViews) map_.clear();
+        map_[key] = std::move(view);
+    }
+
+private:
+    static constexpr size_t kMaxViews = 256;
+    std::mutex lock_;
+    std::map<std::string, std::shared_ptr<const ViewDefinition>> map_;
+};
+
+DefinitionCache& TheCache() {
+    static auto* cache = new DefinitionCache;
+    return *cache;
+}
+
+STATUS DocumentIds(store::Connection& sql, std::vector<NOTEID>& ids) {
+    STATUS s;
+    store::Statement* q = sql.Prepare("SELECT id FROM notes WHERE class=? ORDER BY id", &s);
+    if (q == nullptr) return s;
+    q->Bind(1, NOTE_CLASS_DOCUMENT);
+    int rc;
+    while ((rc = q->Step()) == SQLITE_ROW)
+        ids.push_back(static_cast<NOTEID>(q->Int(0)));
+    q->Reset();
+    return store::StatusOf(rc);
+}
+
+// Calls take for the rows of every document; a damaged document is left out rather than stopping the view.
+template <class Take>
+STATUS EachDocumentRow(store::Database& db, const ViewDefinition& view, Take take) {
+    std::vector<NOTEID> ids;
+    if (STATUS s = DocumentIds(db.Sql(), ids)) return s;
+    std::vector<ViewRow> rows;
+    for (NOTEID id : ids) {
+        store::StoredNote note;
+        STATUS s = store::LoadNote(db.Sql(), id, note);
+        if (s == ERR_NOTE_DAMAGED || s == ERR_NOTE_NOT_FOUND) continue;
+        if (s == NOERROR) s = RowsOfDocument(view, note, rows);
+        for (ViewRow& row : rows)
+            if (s == NOERROR) s = take(row);
+        if (s != NOERROR) return s;
+    }
+    return NOERROR;
+}
+
+std::string FolderOf(store::Database& db) {
+    const std::string& path = db.FilePath();
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string CacheKey(store::Database& db, NOTEID viewId, const std::string& stamp) {
+    std::string key = db.FilePath();
+    key.push_back('\0');
+    key.append(reinterpret_cast<const char*>(&viewId), sizeof viewId);
+    return key + stamp;
+}
+
+} // namespace
+
+std::shared_ptr<const ViewDefinition> CachedDefinition(store::Database& db, NOTEID viewId,
+                                                       const std::string& stamp) {
+    return TheCache().Find(CacheKey(db, viewId, stamp));
+}
+
+STATUS DefinitionOf(store::Database& db, const store::StoredNote& viewNote,
+                    std::shared_ptr<const ViewDefinition>& out) {
+    const std::string key = CacheKey(db, viewNote.id, StampOf(viewNote));
+    if ((out = TheCache().Find(key))) return NOERROR;
+    auto view = std::make_shared<ViewDefinition>();
+    if (STATUS s = ReadViewDefinition(viewNote, *view)) return s;
+    TheCache().Add(key, view);
+    out = std::move(view);
+    return NOERROR;
+}
+
+STATUS RebuildIndex(store::Database& db, const store::StoredNote& viewNote, const ViewDefinition& view) {
+    store::Connection& sql = db.Sql();
+    if (STATUS s = CreateIndexTables(sql)) return s;
+    STATUS s;
+    store::Statement* clear = sql.Prepare("DELETE FROM view_rows WHERE view=?", &s);
+    if (clear == nullptr) return s;
+    if (STATUS s = clear->Bind(1, viewNote.id).Run()) return s;
+    // Rows inserted in document order land all over the index, and once it outgrows the page cache every
+    // insert reads pages back. They are sorted in runs that fit in memory; a view larger than one run has
+    // its runs written aside and merged, so the index is filled in key order, page after page.
+    SortedRuns runs(FolderOf(db));
+    if (STATUS s = EachDocumentRow(db, view, [&](ViewRow& row) { return runs.Add(std::move(row)); })) return s;
+    if (STATUS s = runs.Merge([&](const ViewRow& row) { return InsertRow(sql, viewNote.id, row); })) return s;
+    return MarkIndexMade(sql, viewNote);
+}
+
+STATUS ComputeRows(store::Database& db, const ViewDefinition& view, const RowSink& sink) {
+    SortedRuns runs(FolderOf(db));
+    if (STATUS s = EachDocumentRow(db, view, [&](ViewRow& row) { return runs.Add(std::move(row)); })) return s;
+    return runs.Merge([&](const ViewRow& row) { return HandRow(row, sink); });
+}
+
+} // namespace nnotes::views

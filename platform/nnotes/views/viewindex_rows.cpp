@@ -1,0 +1,176 @@
+// Writing and reading the entry rows of the stored indexes.
+#include "views/viewindex_store.h"
+
+#include <algorithm>
+
+namespace nnotes::views {
+
+STATUS InsertRow(store::Connection& sql, NOTEID viewId, const ViewRow& row) {
+    STATUS s;
+    store::Statement* q = sql.Prepare("INSERT INTO view_rows(view, key, note, part, unid, parent, sortvalues,"
+                                      " summary) VALUES(?, ?, ?, ?, ?, ?, ?, ?)",
+                                      &s);
+    if (q == nullptr) return s;
+    q->Bind(1, viewId).BindBlob(2, row.key.data(), row.key.size()).Bind(3, row.note).Bind(4, row.part);
+    q->BindBlob(5, &row.unid, sizeof row.unid);
+    if (row.parent)
+        q->BindBlob(6, &*row.parent, sizeof *row.parent);
+    else
+        q->BindNull(6);
+    q->BindBlob(7, row.sortValues.data(), row.sortValues.size());
+    q->BindBlob(8, row.summary.data(), row.summary.size());
+    return q->Run();
+}
+
+STATUS CountChange(store::Connection& sql, NOTEID viewId) {
+    STATUS s;
+    store::Statement* q = sql.Prepare("UPDATE view_index SET changes=changes+1 WHERE view=?", &s);
+    if (q == nullptr) return s;
+    return q->Bind(1, viewId).Run();
+}
+
+STATUS RemoveNoteRows(store::Connection& sql, NOTEID note) {
+    STATUS s;
+    store::Statement* count = sql.Prepare("UPDATE view_index SET changes=changes+1"
+                                          " WHERE view IN (SELECT view FROM view_rows WHERE note=?)",
+                                          &s);
+    if (count == nullptr) return s;
+    if (STATUS s = count->Bind(1, note).Run()) return s;
+    store::Statement* q = sql.Prepare("DELETE FROM view_rows WHERE note=?", &s);
+    if (q == nullptr) return s;
+    return q->Bind(1, note).Run();
+}
+
+namespace {
+
+STATUS StoredRowsMatch(store::Connection& sql, NOTEID viewId, NOTEID note, const std::vector<ViewRow>& rows,
+                       bool& same) {
+    STATUS s;
+    // Without statistics the planner would take the primary key's view prefix and read the whole view. The
+    // rows come in key order (sorting them by part would take a sorter per save): each is matched by part.
+    store::Statement* q = sql.Prepare("SELECT part, key, unid, parent, sortvalues, summary FROM view_rows"
+                                      " INDEXED BY view_rows_by_note WHERE note=? AND view=?",
+                                      &s);
+    if (q == nullptr) return s;
+    q->Bind(1, note).Bind(2, viewId);
+    const auto bytes = [](const auto& value) {
+        return std::string_view(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    const auto byPart = [&](int64_t part) -> const ViewRow* {
+        const auto it = std::lower_bound(rows.begin(), rows.end(), part,
+                                         [](const ViewRow& r, int64_t p) { return r.part < p; });
+        return it != rows.end() && it->part == part ? &*it : nullptr;
+    };
+    size_t matched = 0;
+    same = true;
+    int rc;
+    while (same && (rc = q->Step()) == SQLITE_ROW) {
+        const ViewRow* row = byPart(q->Int(0));
+        same = row != nullptr && q->Blob(1) == row->key && q->Blob(2) == bytes(row->unid) &&
+               q->Blob(3) == (row->parent ? bytes(*row->parent) : "") && q->Blob(4) == row->sortValues &&
+               q->Blob(5) == row->summary;
+        ++matched;
+    }
+    // Parts are unique within a note's rows of one view, so as many matches as rows means the same rows.
+    if (same) same = matched == rows.size();
+    q->Reset();
+    return same ? store::StatusOf(rc) : NOERROR;
+}
+
+} // namespace
+
+STATUS ReplaceNoteRows(store::Connection& sql, NOTEID viewId, NOTEID note, const std::vector<ViewRow>& rows,
+                       bool& changed) {
+    bool same = false;
+    if (STATUS s = StoredRowsMatch(sql, viewId, note, rows, same)) return s;
+    changed = !same;
+    if (same) return NOERROR;
+    STATUS s;
+    store::Statement* remove = sql.Prepare("DELETE FROM view_rows WHERE view=? AND note=?", &s);
+    if (remove == nullptr) return s;
+    if (STATUS s = remove->Bind(1, viewId).Bind(2, note).Run()) return s;
+    for (const ViewRow& row : rows)
+        if (STATUS s = InsertRow(sql, viewId, row)) return s;
+    return NOERROR;
+}
+
+STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* after, size_t max, bool family,
+                     const RowSink& sink, RowPlace& last, size_t& handed) {
+    handed = 0;
+    STATUS s;
+    // Every column read is copied out of its page, so the rows of a view without responses leave out the
+    // two it does not need. Statements are kept by the address of their text: one literal per kind of read.
+    static constexpr const char* kReads[2][2] = {
+        {"SELECT note, NULL, NULL, sortvalues, summary, key, part FROM view_rows"
+         " WHERE view=?1 ORDER BY key, note, part LIMIT ?5",
+         "SELECT note, NULL, NULL, sortvalues, summary, key, part FROM view_rows"
+         " WHERE view=?1 AND (key, note, part) > (?2, ?3, ?4) ORDER BY key, note, part LIMIT ?5"},
+        {"SELECT note, unid, parent, sortvalues, summary, key, part FROM view_rows"
+         " WHERE view=?1 ORDER BY key, note, part LIMIT ?5",
+         "SELECT note, unid, parent, sortvalues, summary, key, part FROM view_rows"
+         " WHERE view=?1 AND (key, note, part) > (?2, ?3, ?4) ORDER BY key, note, part LIMIT ?5"}};
+    store::Statement* q = sql.Prepare(kReads[family][after != nullptr], &s);
+    if (q == nullptr) return s;
+    q->Bind(1, viewId);
+    if (after != nullptr) q->BindBlob(2, after->key.data(), after->key.size()).Bind(3, after->note).Bind(4, after->part);
+    q->Bind(5, static_cast<int64_t>(std::min<size_t>(max, INT64_MAX)));
+    int rc;
+    while ((rc = q->Step()) == SQLITE_ROW) {
+        RowRef row;
+        const int64_t note = q->Int(0);
+        row.unid = q->Blob(1);
+        row.parent = q->Blob(2);
+        row.sortValues = q->Blob(3);
+        row.summary = q->Blob(4);
+        row.key = q->Blob(5);
+        const int64_t part = q->Int(6);
+        row.part = static_cast<uint32_t>(part);
+        const bool wellFormed = note > 0 && note < NOTE_ID_SPECIAL && part >= 0 && part <= UINT32_MAX &&
+                                (!family || row.unid.size() == sizeof(UNIVERSALID)) &&
+                                (row.parent.empty() || row.parent.size() == sizeof(UNIVERSALID));
+        row.note = static_cast<NOTEID>(note);
+        STATUS given = wellFormed ? sink(row) : ERR_VIEW_INDEX_DAMAGED;
+        if (given != NOERROR) {
+            q->Reset();
+            return given;
+        }
+        last.key.assign(row.key);
+        last.note = note;
+        last.part = part;
+        ++handed;
+    }
+    q->Reset();
+    return store::StatusOf(rc);
+}
+
+STATUS ReadIndexRow(store::Connection& sql, NOTEID viewId, NOTEID note, uint32_t part, std::string& summary,
+                    std::string& sortValues) {
+    STATUS s;
+    store::Statement* q = sql.Prepare("SELECT summary, sortvalues FROM view_rows INDEXED BY view_rows_by_note"
+                                      " WHERE note=? AND view=? AND part=?",
+                                      &s);
+    if (q == nullptr) return s;
+    q->Bind(1, note).Bind(2, viewId).Bind(3, part);
+    const int rc = q->Step();
+    if (rc == SQLITE_ROW) {
+        summary.assign(q->Blob(0));
+        sortValues.assign(q->Blob(1));
+    }
+    q->Reset();
+    return rc == SQLITE_ROW ? NOERROR : rc == SQLITE_DONE ? ERR_NOT_FOUND : store::StatusOf(rc);
+}
+
+STATUS HandRow(const ViewRow& row, const RowSink& sink) {
+    RowRef ref;
+    ref.note = row.note;
+    ref.part = row.part;
+    ref.key = row.key;
+    ref.unid = std::string_view(reinterpret_cast<const char*>(&row.unid), sizeof row.unid);
+    if (row.parent)
+        ref.parent = std::string_view(reinterpret_cast<const char*>(&*row.parent), sizeof *row.parent);
+    ref.sortValues = row.sortValues;
+    ref.summary = row.summary;
+    return sink(ref);
+}
+
+} // namespace nnotes::views

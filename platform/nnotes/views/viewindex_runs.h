@@ -1,0 +1,41 @@
+// Sorting a view's rows into view order with bounded memory: in memory while they fit in one run, else
+// sorted run by run into temporary files and merged.
+#pragma once
+
+#include "views/view_rows.h"
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace nnotes::views {
+
+// The bytes of rows sorted in memory at a time: a view of 100,000 documents sorts in one run.
+constexpr size_t kRunBytes = 64u << 20;
+
+class SortedRuns {
+public:
+    // Runs that do not fit in memory go to unnamed files in folder (the database's own, so that they lie on
+    // the storage the database does), or the system's temporary folder where that cannot be.
+    explicit SortedRuns(std::string folder, size_t runBytes = kRunBytes)
+        : folder_(std::move(folder)), runBytes_(runBytes) {}
+    SortedRuns(const SortedRuns&) = delete;
+    SortedRuns& operator=(const SortedRuns&) = delete;
+    ~SortedRuns();
+
+    STATUS Add(ViewRow&& row);
+    // Hands every row added to take, in view order (key, note, part); once.
+    STATUS Merge(const std::function<STATUS(const ViewRow&)>& take);
+
+private:
+    STATUS Spill();
+
+    std::string folder_;
+    size_t runBytes_;
+    std::vector<ViewRow> run_;
+    size_t bytes_ = 0;
+    std::vector<std::FILE*> files_;
+};
+
+} // namespace nnotes::views
