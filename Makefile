@@ -1,7 +1,9 @@
 # Quorvel: the two commands of the README, and a few helpers around them.
-#   make test   install what is missing, build with ASan + UBSan, run every test
+#   make test   install what is missing, check formatting, build with ASan + UBSan (the benchmarks too), run
+#               every test
 #   make run    build and start the desktop program on its demo environment
 #   make bench  optimised build of the benchmarks (see bench/README.md)
+#   make format format every C and C++ file with the repository's .clang-format
 
 JOBS      ?= $(shell nproc)
 TEST_DIR  ?= build/sanitize
@@ -12,18 +14,23 @@ WERROR    := $(if $(CI),ON,OFF)
 # Paths below the checkout are hashed relative to it, so other checkouts hit the same ccache entries.
 export CCACHE_BASEDIR := $(CURDIR)
 
-.PHONY: all deps test build-test run build-run bench clean format
+.PHONY: all deps check-format test build-test run build-run bench clean format
 
 all: build-run
 
 deps:
 	@bash scripts/install-deps.sh
 
+check-format: deps
+	@bash scripts/check-format.sh
+
+# The benchmarks are built (not run) with the tests, so that one that no longer compiles fails here.
 build-test: deps
-	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVL_SANITIZE=ON -DQVL_WERROR=$(WERROR)
+	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVL_SANITIZE=ON -DQVL_WERROR=$(WERROR) \
+	  -DQVL_BENCH=ON
 	cmake --build $(TEST_DIR) -j $(JOBS)
 
-test: build-test
+test: check-format build-test
 	cd $(TEST_DIR) && ctest -j $(JOBS) --output-on-failure --timeout 600
 
 build-run: deps
@@ -39,7 +46,7 @@ bench: deps
 	@echo "benchmarks built in $(BENCH_DIR)/out; see bench/README.md"
 
 format:
-	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+	git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
 	rm -rf build

@@ -8,7 +8,9 @@ extern "C" const char* __asan_default_options() {
     return "detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1";
 }
 
-extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
+extern "C" const char* __ubsan_default_options() {
+    return "print_stacktrace=1:halt_on_error=1";
+}
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);

@@ -3,8 +3,8 @@
 #include "libstate.h"
 #include "ln/lndocument.h"
 #include "ln/lntext.h"
-#include "qvllib/qvllib.h"
 #include "nnotes/idtable.h"
+#include "qvllib/qvllib.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ make pkg-config git ccache
+  cmake ninja-build g++ make pkg-config git ccache clang-format
   libgtest-dev libgmock-dev
   libsqlite3-dev libicu-dev
   nlohmann-json3-dev

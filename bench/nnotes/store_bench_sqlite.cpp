@@ -58,7 +58,8 @@ void BindText(sqlite3_stmt* s, int index, const std::string& text) {
 class SqliteRunner : public Runner {
 public:
     explicit SqliteRunner(const std::string& path) : db_(path) {
-        db_.Exec(BENCH_READ_SETTINGS "; PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;"
+        db_.Exec(BENCH_READ_SETTINGS
+                 "; PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;"
                  "CREATE TABLE notes(id INTEGER PRIMARY KEY AUTOINCREMENT, class INTEGER NOT NULL,"
                  " unid BLOB NOT NULL UNIQUE, oid BLOB NOT NULL, added BLOB NOT NULL, parent BLOB);"
                  "CREATE INDEX notes_by_class ON notes(class);"

@@ -250,7 +250,8 @@ int main(int argc, char** argv) {
     sqlite3* db = NULL;
     sqlite3_stmt *walk = NULL, *view = NULL, *first = NULL, *read = NULL, *write = NULL;
     snprintf(path, sizeof path, "%s/data/orders.nsf", root);
-    if (sqlite3_open(path, &db) != SQLITE_OK || !exec(db, "PRAGMA synchronous=FULL") || !exec(db, BENCH_READ_SETTINGS) ||
+    if (sqlite3_open(path, &db) != SQLITE_OK || !exec(db, "PRAGMA synchronous=FULL") ||
+        !exec(db, BENCH_READ_SETTINGS) ||
         !exec(db, "CREATE TABLE bench_history(note INTEGER PRIMARY KEY, value BLOB NOT NULL);"
                   "INSERT INTO bench_history SELECT id, x'' FROM notes") ||
         sqlite3_prepare_v2(db, "SELECT note, summary FROM view_rows WHERE view=? ORDER BY key, note, part",

@@ -13,11 +13,11 @@
 #include "merge_names.h"
 #include "modal.h"
 #include "nsfadmin/nsfadmin.h"
+#include "nsfadmin/test_area.h"
 #include "os/os.h"
 #include "program_state.h"
-#include "word/reader.h"
 #include "string_grid.h"
-#include "nsfadmin/test_area.h"
+#include "word/reader.h"
 #include "word/word.h"
 
 #include <QApplication>

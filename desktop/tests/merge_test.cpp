@@ -8,8 +8,8 @@
 #include "frm_merge_progress.h"
 #include "merge_data_file.h"
 #include "merge_names.h"
-#include "word/reader.h"
 #include "string_grid.h"
+#include "word/reader.h"
 #include "word/word.h"
 
 #include <QEvent>

@@ -1,8 +1,8 @@
 #include "ln/lnacl.h"
 
-#include "lnaclroles.h"
 #include "ln/lndatabase.h"
 #include "ln/lnsessiontext.h"
+#include "lnaclroles.h"
 #include "nnotes/acl.h"
 #include "nnotes/memblock.h"
 #include "nnotes/settings.h"

@@ -1,6 +1,6 @@
 #include "ln/lnacl.h"
-#include "lnaclroles.h"
 #include "ln/lnsessiontext.h"
+#include "lnaclroles.h"
 #include "nnotes/acl.h"
 #include "nnotes/memblock.h"
 #include "nnotes/status.h"

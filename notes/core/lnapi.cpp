@@ -1,8 +1,8 @@
 #include "ln/lnapi.h"
 
 #include "ln/lnerrors.h"
-#include "lnglobals.h"
 #include "ln/lnheap.h"
+#include "lnglobals.h"
 
 LNSTATUS LNInitAPI(uint32_t version) {
     LNGlobals& g = LNGlobal();

@@ -1,7 +1,7 @@
 #include "ln/lnclass.h"
+#include "ln/lnheap.h"
 #include "lndeletion.h"
 #include "lnglobals.h"
-#include "ln/lnheap.h"
 #include "lnheapinternal.h"
 
 uint32_t LNDeleteAllObjects() {

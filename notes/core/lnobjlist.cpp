@@ -1,8 +1,8 @@
 #include "ln/lnobjlist.h"
 
 #include "ln/lnassert.h"
-#include "lndeletion.h"
 #include "ln/lnerrors.h"
+#include "lndeletion.h"
 
 #include <new>
 

@@ -1,8 +1,8 @@
 // The open state of a view: opening and closing it, and the navigators made from it.
 #include "ln/lnassert.h"
 #include "ln/lnerrors.h"
-#include "lnvfnavigatorbody.h"
 #include "ln/lnviewfolder.h"
+#include "lnvfnavigatorbody.h"
 #include "nnotes/idtable.h"
 #include "nnotes/note.h"
 

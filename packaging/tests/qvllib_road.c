@@ -38,8 +38,9 @@ static void PrintMappedLibraries(void) {
     if (maps == NULL) return;
     while (fgets(line, sizeof line, maps) != NULL) {
         const char* path = strchr(line, '/');
-        if (path != NULL && (strstr(path, "libnnotes.so") || strstr(path, "libqvl_os.so") ||
-                             strstr(path, "qvllib.so")) && strstr(line, "r-xp")) {
+        if (path != NULL &&
+            (strstr(path, "libnnotes.so") || strstr(path, "libqvl_os.so") || strstr(path, "qvllib.so")) &&
+            strstr(line, "r-xp")) {
             printf("loaded %s", path);
         }
     }
@@ -66,8 +67,8 @@ int main(int argc, char** argv) {
     ColumnFn getData = (ColumnFn)Export("GetData");
     IntFn getNoteId = (IntFn)Export("GetNoteID");
     UpdateFn updateDocument = (UpdateFn)Export("UpdateDocument");
-    if (!libOpen || !libClose || !lastError || !dsGetCount || !dsOpen || !gotoNext || !getHeader || !getData ||
-        !getNoteId || !updateDocument)
+    if (!libOpen || !libClose || !lastError || !dsGetCount || !dsOpen || !gotoNext || !getHeader ||
+        !getData || !getNoteId || !updateDocument)
         return 2;
 
     if (libOpen() != 1) {

@@ -40,12 +40,13 @@ std::string XdgDocuments() {
     return "";
 }
 
-}  // namespace
+} // namespace
 
 std::string TempDirectory() {
     const char* t = std::getenv("TMPDIR");
     std::string dir = t && *t ? t : "/tmp";
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();
     return dir;
 }
 
@@ -62,7 +63,8 @@ std::string CreateTempFile(const std::string& prefix, const std::string& suffix,
 
 bool WriteFileAtomically(const std::string& path, const std::string& data) {
     std::string dir = DirectoryOf(path);
-    std::string base = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
+    std::string base =
+        path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
     std::string tmp = CreateTempFile("." + base + ".", ".tmp", dir);
     if (tmp.empty()) return false;
     int fd = open(tmp.c_str(), O_WRONLY | O_TRUNC);
@@ -133,8 +135,12 @@ size_t CopyBounded(char* dst, size_t size, const std::string& src) {
     return n;
 }
 
-int CompareBounded(const char* a, const char* b, size_t n) { return std::strncmp(a, b, n); }
+int CompareBounded(const char* a, const char* b, size_t n) {
+    return std::strncmp(a, b, n);
+}
 
-int CompareBoundedNoCase(const char* a, const char* b, size_t n) { return strncasecmp(a, b, n); }
+int CompareBoundedNoCase(const char* a, const char* b, size_t n) {
+    return strncasecmp(a, b, n);
+}
 
-}  // namespace os
+} // namespace os

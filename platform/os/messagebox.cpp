@@ -16,9 +16,11 @@ MessageBoxHandler& Handler() {
     return h;
 }
 
-int DefaultAnswer(unsigned flags) { return (flags & 0xF) == MB_YESNO ? IDYES : IDOK; }
+int DefaultAnswer(unsigned flags) {
+    return (flags & 0xF) == MB_YESNO ? IDYES : IDOK;
+}
 
-}  // namespace
+} // namespace
 
 int MessageBox(const std::string& text, const std::string& caption, unsigned flags) {
     MessageBoxHandler handler;
@@ -46,6 +48,8 @@ MessageBoxRecorder::MessageBoxRecorder(int answer) : answer_(answer) {
     });
 }
 
-MessageBoxRecorder::~MessageBoxRecorder() { SetMessageBoxHandler(std::move(previous_)); }
+MessageBoxRecorder::~MessageBoxRecorder() {
+    SetMessageBoxHandler(std::move(previous_));
+}
 
-}  // namespace os
+} // namespace os

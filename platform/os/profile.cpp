@@ -10,18 +10,22 @@ namespace {
 
 std::string Trim(const std::string& s) {
     size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
     return s.substr(b, e - b);
 }
 
-bool SameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+bool SameName(const std::string& a, const std::string& b) {
+    return strcasecmp(a.c_str(), b.c_str()) == 0;
+}
 
 // One line of an INI file, classified.
 struct Line {
     enum Kind { Other, Section, Entry } kind = Other;
-    std::string name;   // section name or key
-    std::string value;  // entry value
+    std::string name;  // section name or key
+    std::string value; // entry value
 };
 
 Line Parse(const std::string& raw) {
@@ -55,7 +59,7 @@ bool ReadLines(const std::string& file, std::vector<std::string>& lines) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<std::string> ReadProfileString(const std::string& file, const std::string& section,
                                              const std::string& key) {
@@ -64,8 +68,10 @@ std::optional<std::string> ReadProfileString(const std::string& file, const std:
     bool inSection = false;
     for (const auto& raw : lines) {
         Line l = Parse(raw);
-        if (l.kind == Line::Section) inSection = SameName(l.name, section);
-        else if (inSection && l.kind == Line::Entry && SameName(l.name, key)) return l.value;
+        if (l.kind == Line::Section)
+            inSection = SameName(l.name, section);
+        else if (inSection && l.kind == Line::Entry && SameName(l.name, key))
+            return l.value;
     }
     return std::nullopt;
 }
@@ -83,8 +89,10 @@ std::vector<std::pair<std::string, std::string>> ReadProfileSection(const std::s
     bool inSection = false;
     for (const auto& raw : lines) {
         Line l = Parse(raw);
-        if (l.kind == Line::Section) inSection = SameName(l.name, section);
-        else if (inSection && l.kind == Line::Entry) out.emplace_back(l.name, l.value);
+        if (l.kind == Line::Section)
+            inSection = SameName(l.name, section);
+        else if (inSection && l.kind == Line::Entry)
+            out.emplace_back(l.name, l.value);
     }
     return out;
 }
@@ -92,7 +100,7 @@ std::vector<std::pair<std::string, std::string>> ReadProfileSection(const std::s
 bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
                         const std::optional<std::string>& value) {
     std::vector<std::string> lines;
-    ReadLines(file, lines);  // a missing file starts empty
+    ReadLines(file, lines); // a missing file starts empty
 
     // Find the section's extent and the key's line within it.
     long sectionLine = -1, keyLine = -1, lastEntry = -1;
@@ -108,8 +116,10 @@ bool WriteProfileString(const std::string& file, const std::string& section, con
     }
 
     if (keyLine >= 0) {
-        if (value) lines[keyLine] = key + "=" + *value;
-        else lines.erase(lines.begin() + keyLine);
+        if (value)
+            lines[keyLine] = key + "=" + *value;
+        else
+            lines.erase(lines.begin() + keyLine);
     } else if (value) {
         if (sectionLine < 0) {
             if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
@@ -119,12 +129,13 @@ bool WriteProfileString(const std::string& file, const std::string& section, con
             lines.insert(lines.begin() + lastEntry + 1, key + "=" + *value);
         }
     } else {
-        return true;  // nothing to remove
+        return true; // nothing to remove
     }
 
     std::ostringstream out;
-    for (const auto& l : lines) out << l << '\n';
+    for (const auto& l : lines)
+        out << l << '\n';
     return WriteFileAtomically(file, out.str());
 }
 
-}  // namespace os
+} // namespace os

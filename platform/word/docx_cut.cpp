@@ -303,8 +303,7 @@ void PartCutter::AddToBody(const std::string& text, MergeBody& body) {
         }
         // An attribute: its mark, then ="value" as the part held it.
         if (text.compare(at, attribute.size(), attribute) != 0) MarkUnreadable();
-        const AttributeSlot& slot =
-            attributes_[SlotOf(text, at + attribute.size(), end, attributes_.size())];
+        const AttributeSlot& slot = attributes_[SlotOf(text, at + attribute.size(), end, attributes_.size())];
         const size_t valueEnd = end + 4 <= text.size() ? text.find('"', end + 4) : std::string::npos;
         if (valueEnd == std::string::npos) MarkUnreadable();
         body.AddLiteral(slot.name + "=\"");

@@ -293,8 +293,8 @@ private:
         relationships.BeginRecordBreak();
         relationships.AddLiteral("<Relationship Id=\"qvl");
         relationships.AddCopyNumber({});
-        relationships.AddLiteral("_" + Escaped(part.id) + "\" Type=\"" + Escaped(part.type) + "\" Target=\"/" +
-                                 Escaped(stem) + "-copy");
+        relationships.AddLiteral("_" + Escaped(part.id) + "\" Type=\"" + Escaped(part.type) +
+                                 "\" Target=\"/" + Escaped(stem) + "-copy");
         relationships.AddCopyNumber({1, 1, false});
         relationships.AddLiteral(Escaped(extension) + "\"/>");
         relationships.EndRecordBreak();

@@ -81,8 +81,9 @@ std::string_view LastSegment(std::string_view uri) {
 
 std::string RelationshipsPart(const std::string& partName) {
     size_t slash = partName.find_last_of('/');
-    return slash == std::string::npos ? "_rels/" + partName + ".rels"
-                                      : partName.substr(0, slash) + "/_rels/" + partName.substr(slash + 1) + ".rels";
+    return slash == std::string::npos
+               ? "_rels/" + partName + ".rels"
+               : partName.substr(0, slash) + "/_rels/" + partName.substr(slash + 1) + ".rels";
 }
 
 std::pair<std::string, std::string> SplitExtension(const std::string& partName) {

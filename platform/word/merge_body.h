@@ -40,7 +40,6 @@ public:
     void EndRecordBreak();
     void AddRecordBreak(std::string_view text);
 
-
     // For each name that the fields take values from, its column. Throws AutomationError when a field
     // names no column.
     std::vector<size_t> Columns(const DataSource& data) const;

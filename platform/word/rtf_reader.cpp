@@ -1,6 +1,6 @@
-#include "word/reader.h"
 #include "rtf_text.h"
 #include "rtf_words.h"
+#include "word/reader.h"
 
 #include <algorithm>
 

@@ -83,7 +83,8 @@ namespace {
 // The text of a group, passing over the nested groups skip names (by destination and ignorable mark); with
 // blanksAsTabs, words that separate words as a blank does become tabs.
 template <class Skip>
-std::string WalkText(const RtfTokens& rtf, std::string_view source, size_t group, Skip skip, bool blanksAsTabs) {
+std::string WalkText(const RtfTokens& rtf, std::string_view source, size_t group, Skip skip,
+                     bool blanksAsTabs) {
     RtfTextDecoder decoder(source);
     std::string text;
     for (size_t i = group + 1; i < rtf.groupEnd[group]; ++i) {

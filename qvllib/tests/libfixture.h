@@ -6,9 +6,9 @@
 
 #include "datalibapp.h"
 #include "libstate.h"
+#include "nsfadmin/test_area.h"
 #include "os/os.h"
 #include "qvllib/qvllib.h"
-#include "nsfadmin/test_area.h"
 
 #include <gtest/gtest.h>
 

@@ -48,11 +48,8 @@ TEST_F(SharedLibraryTest, HandsOutTheTwentyFiveExportsOnly) {
     ASSERT_NE(Load(), nullptr);
     for (const char* name : kExports)
         EXPECT_NE(dlsym(library_, name), nullptr) << name;
-    const char* inner[] = {"_Z16ReportNotesErrorjb",
-                           "_Z15LoadDataSourcesv",
-                           "LNGetErrorText",
-                           "_Z14LNGetErrorTextjPcj",
-                           "_ZN14LNNotesSession4InitEjiPPc"};
+    const char* inner[] = {"_Z16ReportNotesErrorjb", "_Z15LoadDataSourcesv", "LNGetErrorText",
+                           "_Z14LNGetErrorTextjPcj", "_ZN14LNNotesSession4InitEjiPPc"};
     for (const char* name : inner)
         EXPECT_EQ(dlsym(library_, name), nullptr) << name;
 }

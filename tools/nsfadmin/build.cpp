@@ -2,13 +2,13 @@
 // whole, so that a failed build leaves no half-written database behind.
 #include "description.h"
 #include "failure.h"
-#include "nsfadmin/nsfadmin.h"
-#include "open_database.h"
-#include "view_format.h"
 #include "nnotes/collection.h"
 #include "nnotes/database.h"
 #include "nnotes/note.h"
 #include "nnotes/status.h"
+#include "nsfadmin/nsfadmin.h"
+#include "open_database.h"
+#include "view_format.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,15 +1,15 @@
 // nsfadmin dump: every document of a database as one JSON object per line.
 #include "failure.h"
 #include "item_values.h"
-#include "nsfadmin/nsfadmin.h"
-#include "open_database.h"
-#include "value_text.h"
 #include "nnotes/database.h"
 #include "nnotes/idtable.h"
 #include "nnotes/memblock.h"
 #include "nnotes/note.h"
 #include "nnotes/status.h"
 #include "nnotes/timedate.h"
+#include "nsfadmin/nsfadmin.h"
+#include "open_database.h"
+#include "value_text.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,8 +1,8 @@
 // nsfadmin index: builds or brings up to date a database's full-text index.
 #include "failure.h"
+#include "nnotes/fulltext.h"
 #include "nsfadmin/nsfadmin.h"
 #include "open_database.h"
-#include "nnotes/fulltext.h"
 
 namespace nsfadmin {
 

@@ -2,16 +2,16 @@
 // level (the entry's depth: categories and responses each go one deeper), the note id (0 for categories and
 // totals), then each column's value.
 #include "failure.h"
-#include "nsfadmin/nsfadmin.h"
-#include "open_database.h"
-#include "value_text.h"
-#include "view_format.h"
 #include "nnotes/collection.h"
 #include "nnotes/database.h"
 #include "nnotes/idtable.h"
 #include "nnotes/memblock.h"
 #include "nnotes/note.h"
 #include "nnotes/status.h"
+#include "nsfadmin/nsfadmin.h"
+#include "open_database.h"
+#include "value_text.h"
+#include "view_format.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,9 @@
 #include "ln/lnchar.h"
 #include "ln/lnerrors.h"
 #include "lnstringfixture.h"
-#include "testobjects.h"
 #include "nnotes/process.h"
 #include "nnotes/status.h"
+#include "testobjects.h"
 
 #include <optional>
 

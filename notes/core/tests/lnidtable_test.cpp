@@ -1,11 +1,11 @@
 #include "ln/lnheap.h"
 #include "ln/lnidtable.h"
-#include "os/os.h"
-#include "testobjects.h"
 #include "nnotes/idtable.h"
 #include "nnotes/memblock.h"
 #include "nnotes/process.h"
 #include "nnotes/status.h"
+#include "os/os.h"
+#include "testobjects.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "ln/lnapi.h"
 #include "ln/lnerrors.h"
 #include "ln/lnstatus.h"
-#include "testobjects.h"
 #include "nnotes/process.h"
 #include "nnotes/status.h"
+#include "testobjects.h"
 
 #include <gtest/gtest.h>
 

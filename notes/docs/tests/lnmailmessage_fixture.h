@@ -7,12 +7,12 @@
 #include "ln/lndatabase.h"
 #include "ln/lndocument.h"
 #include "ln/lnsession.h"
-#include "nsfadmin/test_area.h"
 #include "nnotes/idtable.h"
 #include "nnotes/memblock.h"
 #include "nnotes/note.h"
 #include "nnotes/settings.h"
 #include "nnotes/status.h"
+#include "nsfadmin/test_area.h"
 
 #include <gtest/gtest.h>
 

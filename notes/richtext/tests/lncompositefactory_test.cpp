@@ -1,13 +1,13 @@
 // Composite items of a note as the note's item factory opens them: rich-text fields joined from their items,
 // the font table, empty rich-text items made by the note, and composite items copied, renamed and deleted.
-#include "lncompositefactory.h"
 #include "ln/lncompositehook.h"
 #include "ln/lnnote.h"
-#include "richtextfixture.h"
+#include "lncompositefactory.h"
 #include "nnotes/idtable.h"
 #include "nnotes/memblock.h"
 #include "nnotes/note.h"
 #include "nnotes/status.h"
+#include "richtextfixture.h"
 
 namespace {
 

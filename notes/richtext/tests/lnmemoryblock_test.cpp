@@ -1,8 +1,8 @@
 #include "ln/lnmemoryblock.h"
-#include "richtextfixture.h"
 #include "nnotes/memblock.h"
 #include "nnotes/ods.h"
 #include "nnotes/status.h"
+#include "richtextfixture.h"
 
 namespace {
 

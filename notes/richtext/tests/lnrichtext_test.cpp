@@ -5,12 +5,12 @@
 #include "ln/lnrtcursor.h"
 #include "ln/lnrtelement.h"
 #include "ln/lnstylizedtext.h"
-#include "richtextfixture.h"
 #include "nnotes/idtable.h"
 #include "nnotes/memblock.h"
 #include "nnotes/note.h"
 #include "nnotes/ods.h"
 #include "nnotes/status.h"
+#include "richtextfixture.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Damaged composite values: whatever the bytes, loading either gives the whole tree or a status, and a tree
 // that loads is written out again whole.
 #include "ln/lnrichtext.h"
-#include "richtextfixture.h"
 #include "nnotes/note.h"
+#include "richtextfixture.h"
 
 #include <cstdint>
 

@@ -5,8 +5,8 @@
 #include "ln/lnrtelement.h"
 #include "ln/lnrtselection.h"
 #include "ln/lnstylizedtext.h"
-#include "richtextfixture.h"
 #include "nnotes/memblock.h"
+#include "richtextfixture.h"
 
 #include <vector>
 

@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <filesystem>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace nnotes::store {
@@ -77,10 +77,12 @@ STATUS TempDatabaseFile::Make(const std::string& target, const char* purpose) {
         const std::string path = target + "." + purpose + "-" + std::to_string(RandomBits());
         const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd < 0)
-            return errno == EMFILE || errno == ENFILE || errno == ENOSPC ? StatusOfErrno(errno) : ERR_DB_CREATE;
-        struct stat held {}, named {};
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
-            held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+            return errno == EMFILE || errno == ENFILE || errno == ENOSPC ? StatusOfErrno(errno)
+                                                                         : ERR_DB_CREATE;
+        struct stat held {
+        }, named{};
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
+            ::stat(path.c_str(), &named) == 0 && held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
             path_ = path;
             fd_ = fd;
             return NOERROR;

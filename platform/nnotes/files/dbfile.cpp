@@ -1,10 +1,10 @@
 // Opening, closing, creating, copying and deleting database files.
-#include "store/database.h"
 #include "files/database_files.h"
-#include "store/database_schema.h"
 #include "files/netpath.h"
-#include "store/note_identity.h"
 #include "process/process.h"
+#include "store/database.h"
+#include "store/database_schema.h"
+#include "store/note_identity.h"
 #include "views/viewindex_store.h"
 
 #include <cerrno>

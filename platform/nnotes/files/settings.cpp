@@ -1,7 +1,7 @@
 #include "files/settings.h"
 
-#include "os/os.h"
 #include "files/settings_names.h"
+#include "os/os.h"
 
 #include <cerrno>
 #include <cstdlib>

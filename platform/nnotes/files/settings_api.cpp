@@ -1,11 +1,11 @@
 // The environment, user name, data directory and server list operations of the public header.
 #include "nnotes/nnotes.h"
 
-#include "memory/memory.h"
 #include "files/netpath.h"
+#include "files/settings.h"
+#include "memory/memory.h"
 #include "os/os.h"
 #include "process/process.h"
-#include "files/settings.h"
 
 #include <cstdlib>
 #include <cstring>

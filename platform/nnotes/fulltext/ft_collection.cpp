@@ -1,6 +1,6 @@
 // Hits handed to an open collection, which walks them with its hit navigation.
-#include "views/collection.h"
 #include "fulltext/ft_results.h"
+#include "views/collection.h"
 
 #include <cstring>
 #include <unordered_set>

@@ -6,9 +6,9 @@
 
 #include <cstring>
 #include <deque>
-#include <optional>
 #include <limits>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 
 namespace nnotes {

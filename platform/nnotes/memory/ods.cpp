@@ -1,7 +1,7 @@
 // Conversion between on-disk structures and their host form, field by field, independent of the host's byte
 // order.
-#include "nnotes/nnotes.h"
 #include "memory/ods_layout.h"
+#include "nnotes/nnotes.h"
 
 #include <cstring>
 

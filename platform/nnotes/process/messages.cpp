@@ -167,7 +167,7 @@ constexpr Message kMessages[] = {
     {ERR_NLS_NO_COLLATOR, "Collation service is not available"},
 };
 
-}  // namespace
+} // namespace
 
 uint16_t LoadNotesMessage(STATUS status, char* buf, uint16_t size) {
     if (buf == nullptr || size == 0) return 0;
@@ -182,4 +182,4 @@ uint16_t LoadNotesMessage(STATUS status, char* buf, uint16_t size) {
     return static_cast<uint16_t>(n);
 }
 
-}  // namespace nnotes
+} // namespace nnotes

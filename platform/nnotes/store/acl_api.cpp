@@ -1,7 +1,7 @@
 // The access-list calls on a list held in a memory block.
-#include "store/acl_format.h"
 #include "memory/memory.h"
 #include "process/process.h"
+#include "store/acl_format.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // Server add-in services: console status lines, the task's default line, messages and timers.
-#include "store/log_database.h"
-#include "process/process.h"
 #include "files/settings.h"
+#include "process/process.h"
+#include "store/log_database.h"
 #include "store/store_handles.h"
 
 #include <chrono>

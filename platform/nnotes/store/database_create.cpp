@@ -1,5 +1,5 @@
-#include "store/database.h"
 #include "files/database_files.h"
+#include "store/database.h"
 #include "store/database_schema.h"
 #include "store/note_identity.h"
 #include "store/note_store.h"

@@ -1,5 +1,5 @@
-#include "store/database.h"
 #include "process/process.h"
+#include "store/database.h"
 #include "store/store_handles.h"
 
 namespace nnotes::store {

@@ -1,7 +1,7 @@
 // The information buffer, option words, identifier, modified times and space figures of a database.
+#include "process/process.h"
 #include "store/database.h"
 #include "store/database_schema.h"
-#include "process/process.h"
 
 #include <cstring>
 #include <string>

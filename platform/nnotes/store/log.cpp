@@ -1,6 +1,6 @@
 // Log entries: lines gathered in the process until the entry is closed into the log database or discarded.
-#include "store/log_database.h"
 #include "process/process.h"
+#include "store/log_database.h"
 #include "store/store_handles.h"
 
 #include <cstring>

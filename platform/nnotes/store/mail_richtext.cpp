@@ -1,7 +1,7 @@
 // The rich-text builder: paragraphs of text runs, and rendered notes, composed as CD records and appended to
 // a note as composite items.
-#include "store/note.h"
 #include "process/process.h"
+#include "store/note.h"
 #include "store/store_handles.h"
 
 #include <cstring>

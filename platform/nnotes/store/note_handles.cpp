@@ -1,5 +1,5 @@
-#include "store/note.h"
 #include "process/process.h"
+#include "store/note.h"
 #include "store/store_handles.h"
 
 namespace nnotes::store {

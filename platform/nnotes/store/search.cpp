@@ -2,10 +2,10 @@
 #include "store/search.h"
 
 #include "formula/formula_engine.h"
+#include "process/process.h"
 #include "store/note.h"
 #include "store/note_formula.h"
 #include "store/note_store.h"
-#include "process/process.h"
 
 #include <cstring>
 #include <strings.h>

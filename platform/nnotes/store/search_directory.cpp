@@ -1,7 +1,7 @@
 // Searching a directory for database files, and finding a database by its identifier.
-#include "store/database_schema.h"
 #include "files/netpath.h"
 #include "process/process.h"
+#include "store/database_schema.h"
 #include "store/search.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // Character classes, answered from the Unicode character properties.
-#include "text/nls_chars.h"
 #include "nnotes/nnotes.h"
 #include "process/process.h"
+#include "text/nls_chars.h"
 
 #include <unicode/uchar.h>
 

@@ -1,7 +1,7 @@
 // Character and substring searches that only ever match at the start of a character.
-#include "text/nls_chars.h"
 #include "nnotes/nnotes.h"
 #include "process/process.h"
+#include "text/nls_chars.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
 // Word and line scans. Both kinds are defined by their starts: a word starts at a word character that does
 // not follow one, a line at the start of the text and behind every line feed. Moving forward or backward is
 // going to the nearest start on that side.
-#include "text/nls_chars.h"
 #include "nnotes/nnotes.h"
 #include "process/process.h"
+#include "text/nls_chars.h"
 
 #include <unicode/uchar.h>
 

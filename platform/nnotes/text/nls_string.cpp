@@ -1,7 +1,7 @@
 // Counting and stepping through Notes text character by character.
-#include "text/nls_chars.h"
 #include "nnotes/nnotes.h"
 #include "process/process.h"
+#include "text/nls_chars.h"
 
 namespace nnotes {
 

@@ -1,7 +1,7 @@
 // TranslateText: the moves between the two character sets and the foldings, one character at a time.
-#include "text/nls_chars.h"
 #include "nnotes/nnotes.h"
 #include "process/process.h"
+#include "text/nls_chars.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Text read as an instant.
-#include "time/intl.h"
 #include "nnotes/nnotes.h"
 #include "process/process.h"
+#include "time/intl.h"
 #include "time/time_calendar.h"
 #include "time/time_local.h"
 #include "time/time_text.h"

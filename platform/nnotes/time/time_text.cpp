@@ -1,8 +1,8 @@
 // Instants and ranges written as text.
 #include "time/time_text.h"
 
-#include "time/intl.h"
 #include "process/process.h"
+#include "time/intl.h"
 #include "time/time_calendar.h"
 #include "time/time_local.h"
 

@@ -1,8 +1,8 @@
 // Opening, refreshing and closing collections, and the hit lists that full-text search hands them.
 #include "views/collection.h"
 
-#include "views/collection_load.h"
 #include "process/process.h"
+#include "views/collection_load.h"
 
 #include <map>
 #include <unordered_map>

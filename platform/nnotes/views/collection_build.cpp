@@ -166,7 +166,8 @@ struct CollectionData::Builder {
 
     STATUS PushCategory(size_t level, const Record& r, uint32_t parent, uint32_t& index) {
         std::vector<TableItem> values;
-        if (!ParseItemTable(RowBytes(r).data() + r.summaryLength, r.sortLength, values) || values.size() <= level)
+        if (!ParseItemTable(RowBytes(r).data() + r.summaryLength, r.sortLength, values) ||
+            values.size() <= level)
             return ERR_VIEW_INDEX_DAMAGED;
         Entry e;
         e.kind = EntryKind::Category;
@@ -318,7 +319,8 @@ void CollectionData::FetchCold(const Entry& e) {
 
 std::string_view CollectionData::Summary(uint32_t index) {
     const Entry& e = entries_[index];
-    if (const std::string* bytes = BytesOf(e.batch)) return {bytes->data() + e.summaryOffset, e.summaryLength};
+    if (const std::string* bytes = BytesOf(e.batch))
+        return {bytes->data() + e.summaryOffset, e.summaryLength};
     FetchCold(e);
     return std::string_view(cold_).substr(0, coldSummary_);
 }
@@ -335,7 +337,8 @@ STATUS CollectionData::EachDocumentSortValues(const std::function<void(uint32_t,
         const STATUS s = source_->ReadAll([&](const RowRef& row) {
             while (next < count && !isDocument(next))
                 ++next;
-            if (!inStep || next == count || entries_[next].id != row.note || entries_[next].part != row.part) {
+            if (!inStep || next == count || entries_[next].id != row.note ||
+                entries_[next].part != row.part) {
                 inStep = false;
                 return NOERROR;
             }
@@ -366,7 +369,9 @@ bool CollectionData::Grow() {
     if (complete_) return false;
     bool done = true;
     StartBatch();
-    STATUS s = source_ ? source_->Read(batch_, [this](const RowRef& row) { return Add(row); }, done) : NOERROR;
+    STATUS s = source_ ? source_->Read(
+                             batch_, [this](const RowRef& row) { return Add(row); }, done)
+                       : NOERROR;
     batch_ = std::min(batch_ * 2, kLargestBatch);
     if (s == NOERROR && done) s = Finish();
     if (s != NOERROR) {

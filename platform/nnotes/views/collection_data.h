@@ -127,10 +127,10 @@ private:
 
     std::shared_ptr<const ViewDefinition> view_;
     EntryList entries_;
-    std::vector<uint32_t> top_;                 // the top-level entries
-    std::vector<std::vector<uint32_t>> lists_;  // the children of each entry that has some
-    std::string arena_;          // the entries kept for good: categories and the total
-    std::vector<Batch> batches_; // the last batches read, oldest first
+    std::vector<uint32_t> top_;                // the top-level entries
+    std::vector<std::vector<uint32_t>> lists_; // the children of each entry that has some
+    std::string arena_;                        // the entries kept for good: categories and the total
+    std::vector<Batch> batches_;               // the last batches read, oldest first
     uint32_t nextBatch_ = 0;
     std::string cold_;
     uint32_t coldSummary_ = 0;

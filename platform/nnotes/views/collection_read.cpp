@@ -1,7 +1,7 @@
 // ReadEntries: skip, then return entries into one buffer.
+#include "memory/memory.h"
 #include "views/collection_handle.h"
 #include "views/collection_navigate.h"
-#include "memory/memory.h"
 
 #include <cstring>
 

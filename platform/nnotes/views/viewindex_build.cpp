@@ -105,14 +105,16 @@ STATUS RebuildIndex(store::Database& db, const store::StoredNote& viewNote, cons
     // insert reads pages back. They are sorted in runs that fit in memory; a view larger than one run has
     // its runs written aside and merged, so the index is filled in key order, page after page.
     SortedRuns runs(FolderOf(db));
-    if (STATUS s = EachDocumentRow(db, view, [&](ViewRow& row) { return runs.Add(std::move(row)); })) return s;
+    if (STATUS s = EachDocumentRow(db, view, [&](ViewRow& row) { return runs.Add(std::move(row)); }))
+        return s;
     if (STATUS s = runs.Merge([&](const ViewRow& row) { return InsertRow(sql, viewNote.id, row); })) return s;
     return MarkIndexMade(sql, viewNote);
 }
 
 STATUS ComputeRows(store::Database& db, const ViewDefinition& view, const RowSink& sink) {
     SortedRuns runs(FolderOf(db));
-    if (STATUS s = EachDocumentRow(db, view, [&](ViewRow& row) { return runs.Add(std::move(row)); })) return s;
+    if (STATUS s = EachDocumentRow(db, view, [&](ViewRow& row) { return runs.Add(std::move(row)); }))
+        return s;
     return runs.Merge([&](const ViewRow& row) { return HandRow(row, sink); });
 }
 

@@ -112,7 +112,8 @@ STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* afte
     store::Statement* q = sql.Prepare(kReads[family][after != nullptr], &s);
     if (q == nullptr) return s;
     q->Bind(1, viewId);
-    if (after != nullptr) q->BindBlob(2, after->key.data(), after->key.size()).Bind(3, after->note).Bind(4, after->part);
+    if (after != nullptr)
+        q->BindBlob(2, after->key.data(), after->key.size()).Bind(3, after->note).Bind(4, after->part);
     q->Bind(5, static_cast<int64_t>(std::min<size_t>(max, INT64_MAX)));
     int rc;
     while ((rc = q->Step()) == SQLITE_ROW) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <unistd.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace nnotes::views {
 namespace {

@@ -55,8 +55,8 @@ STATUS HasIndexTables(store::Connection& sql, bool& has) {
 
 bool IndexTablesInSchema(store::Connection& sql) {
     for (const char* table : {"view_index", "view_rows"})
-        if (sqlite3_table_column_metadata(sql.Raw(), "main", table, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                          nullptr) != SQLITE_OK)
+        if (sqlite3_table_column_metadata(sql.Raw(), "main", table, nullptr, nullptr, nullptr, nullptr,
+                                          nullptr, nullptr) != SQLITE_OK)
             return false;
     return true;
 }

@@ -36,7 +36,8 @@ protected:
 using Profile = TempDir;
 
 TEST_F(Profile, ReadsCaseInsensitivelyTrimsAndFallsBack) {
-    auto ini = Write("a.ini", "; comment\r\n[General]\r\n  Server = Alpha/Acme  \r\n[Other]\r\nServer=Beta\r\n");
+    auto ini =
+        Write("a.ini", "; comment\r\n[General]\r\n  Server = Alpha/Acme  \r\n[Other]\r\nServer=Beta\r\n");
     EXPECT_EQ(os::GetProfileString(ini, "general", "SERVER", "x"), "Alpha/Acme");
     EXPECT_EQ(os::GetProfileString(ini, "Other", "Server", "x"), "Beta");
     EXPECT_EQ(os::GetProfileString(ini, "General", "Missing", "dflt"), "dflt");
@@ -93,7 +94,8 @@ TEST_F(Files, AtomicWriteReplacesContentAndLeavesNoTemporaries) {
     ASSERT_TRUE(os::WriteFileAtomically(p, "new content"));
     EXPECT_EQ(Read(p), "new content");
     int count = 0;
-    for (auto& e : fs::directory_iterator(dir_)) (void)e, ++count;
+    for (auto& e : fs::directory_iterator(dir_))
+        (void)e, ++count;
     EXPECT_EQ(count, 1);
 }
 
@@ -118,10 +120,12 @@ TEST_F(Files, DocumentsFolderFollowsTheUserDirsFile) {
     setenv("XDG_CONFIG_HOME", (dir_ / "cfg").c_str(), 1);
     EXPECT_EQ(os::DocumentsFolder(), (dir_ / "MyDocs").string());
     fs::remove_all(dir_ / "MyDocs");
-    EXPECT_EQ(os::DocumentsFolder(), dir_.string());  // no Documents either: home
+    EXPECT_EQ(os::DocumentsFolder(), dir_.string()); // no Documents either: home
     setenv("HOME", oldHome.c_str(), 1);
-    if (oldCfg) setenv("XDG_CONFIG_HOME", savedCfg.c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
+    if (oldCfg)
+        setenv("XDG_CONFIG_HOME", savedCfg.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(BoundedText, CopiesAtMostSizeMinusOneAndTerminates) {
@@ -159,4 +163,4 @@ TEST(MessageBoxes, RecorderCapturesAndRestores) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("Title: q?"), std::string::npos);
 }
 
-}  // namespace
+} // namespace

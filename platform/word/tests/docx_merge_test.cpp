@@ -488,7 +488,8 @@ TEST(DocxMerge, MarkersInTheTemplateAreNotMistakenForFields) {
     // Text in CDATA sections that reads like a mark, unended or naming no slot, stays text.
     for (const std::string fake : {"<?qvl-field 0", "<?qvl-x", "<?qvl-field 99 ?>", "<?qvl-break-end?>"}) {
         docx.body = Paragraph("<w:r><w:t><![CDATA[" + fake + "]]></w:t></w:r>") + Paragraph(kSimpleField);
-        EXPECT_EQ(Merge(docx, {{"First_Name"}, {"A"}, {"B"}}).text, fake + "\nA\n\f" + fake + "\nB\n") << fake;
+        EXPECT_EQ(Merge(docx, {{"First_Name"}, {"A"}, {"B"}}).text, fake + "\nA\n\f" + fake + "\nB\n")
+            << fake;
     }
 }
 
@@ -496,7 +497,8 @@ TEST(DocxMerge, MarkersInTheTemplateAreNotMistakenForFields) {
 TEST(DocxMerge, HeaderPartsOfAnyNameAndRelationshipIdAreCopiedWholeAndWellFormed) {
     DocxTemplate docx;
     docx.body = Paragraph(kSimpleField);
-    docx.headerText = "<w:fldSimple w:instr=\" MERGEFIELD First_Name \"><w:r><w:t>x</w:t></w:r></w:fldSimple>";
+    docx.headerText =
+        "<w:fldSimple w:instr=\" MERGEFIELD First_Name \"><w:r><w:t>x</w:t></w:r></w:fldSimple>";
     const auto replace = [](std::string text, const std::string& from, const std::string& to) {
         for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
             text.replace(at, from.size(), to);
@@ -508,16 +510,19 @@ TEST(DocxMerge, HeaderPartsOfAnyNameAndRelationshipIdAreCopiedWholeAndWellFormed
     for (const std::string& name : built.Names())
         package.Set(name == "word/header1.xml" ? "word/header" : name,
                     replace(replace(*built.Find(name), "header1.xml", "header"), "\"rId2\"", "\"r&amp;2\""));
-    const std::string merged =
-        ReadDocxMainDocument(package.Write())->Merge(Data(DataFile({{"First_Name"}, {"A"}, {"B"}}), "d")).Join();
+    const std::string merged = ReadDocxMainDocument(package.Write())
+                                   ->Merge(Data(DataFile({{"First_Name"}, {"A"}, {"B"}}), "d"))
+                                   .Join();
     Package result = Package::Read(merged);
     ASSERT_NE(result.Find("word/header-copy1"), nullptr);
     ASSERT_NE(result.Find("word/header"), nullptr);
-    for (const std::string name : {"word/_rels/document.xml.rels", "[Content_Types].xml", "word/document.xml"}) {
+    for (const std::string name :
+         {"word/_rels/document.xml.rels", "[Content_Types].xml", "word/document.xml"}) {
         pugi::xml_document part;
         EXPECT_TRUE(part.load_string(result.Find(name)->c_str())) << name;
     }
-    EXPECT_NE(result.Find("word/_rels/document.xml.rels")->find("Target=\"/word/header-copy1\""), std::string::npos);
+    EXPECT_NE(result.Find("word/_rels/document.xml.rels")->find("Target=\"/word/header-copy1\""),
+              std::string::npos);
     DocumentContent content = ReadDocxContent(merged);
     ASSERT_EQ(content.sections.size(), 2u);
     EXPECT_EQ(content.sections[0], std::vector<std::string>{"A\n"});

@@ -100,8 +100,9 @@ TEST_F(Program, ABuiltDatabaseHoldsTheStoredIndexOfEachViewSoItsFirstOpenReadsIt
         "documents": [{"Name": "Cy"}, {"Name": "Ann"}, {"Name": "Bo"}]})");
     ASSERT_EQ(Run("build '" + file + "'").exitCode, 0);
     sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open_v2((area_.DataDirectory() + "/v.nsf").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_open_v2((area_.DataDirectory() + "/v.nsf").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr),
+        SQLITE_OK);
     const auto count = [&](const char* sql) {
         sqlite3_stmt* q = nullptr;
         int64_t n = -1;

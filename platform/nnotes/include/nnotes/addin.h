@@ -18,11 +18,11 @@ namespace nnotes {
 // (a text list of the lines written, oldest first).
 constexpr const char* LOG_DATABASE = "log.nsf";
 
-constexpr STATUS ERR_STATUS_LINE = 0x0B01;  // unknown or freed status line
-constexpr STATUS ERR_LOG_HANDLE = 0x0B02;   // unknown, closed or discarded log entry
-constexpr STATUS ERR_LOG_HANDLES = 0x0B03;  // every log entry handle is in use
-constexpr STATUS ERR_LOG_FULL = 0x0B04;     // the entry's lines would exceed a text list
-constexpr STATUS ERR_LOG_NAME = 0x0B05;     // log entry name empty or of MAXPATH bytes or more
+constexpr STATUS ERR_STATUS_LINE = 0x0B01; // unknown or freed status line
+constexpr STATUS ERR_LOG_HANDLE = 0x0B02;  // unknown, closed or discarded log entry
+constexpr STATUS ERR_LOG_HANDLES = 0x0B03; // every log entry handle is in use
+constexpr STATUS ERR_LOG_FULL = 0x0B04;    // the entry's lines would exceed a text list
+constexpr STATUS ERR_LOG_NAME = 0x0B05;    // log entry name empty or of MAXPATH bytes or more
 
 // A new status line showing name and an empty text.
 STATUS NewStatusLineHandle(const char* name, DHANDLE* line);
@@ -55,7 +55,7 @@ bool AddinStateQuery4();
 // Log entries: an entry gathers lines until it is closed (and stored) or discarded. value is the caller's
 // word for the entry; the one given to CloseLogEntry is stored with it. An entry whose closing fails to
 // store it stays open.
-using LOGHANDLE = uint16_t;  // never 0
+using LOGHANDLE = uint16_t; // never 0
 STATUS OpenLogEntry(const char* name, LOGHANDLE* entry);
 // The line "text: detail".
 STATUS LogAddText(LOGHANDLE entry, uint32_t value, const char* text, const char* detail);
@@ -66,4 +66,4 @@ STATUS LogAddTime(LOGHANDLE entry, uint32_t value, const char* text, const Insta
 STATUS CloseLogEntry(LOGHANDLE entry, uint32_t value);
 STATUS DiscardLogEntry(LOGHANDLE entry, uint32_t value);
 
-}  // namespace nnotes
+} // namespace nnotes

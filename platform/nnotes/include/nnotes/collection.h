@@ -156,4 +156,4 @@ STATUS TranslateSpecialText(const char* text, uint16_t textLength, NOTEID noteId
                             const char* databaseTitle, const char* viewName, char* out, uint16_t outSize,
                             uint16_t* outLength);
 
-}  // namespace nnotes
+} // namespace nnotes

@@ -13,10 +13,10 @@
 
 namespace nnotes {
 
-// A database is one file (the ".nsf" and ".ntf" names are kept), written so that a save that returned survives
-// a crash or a kill, and shared safely with other processes that read and write it at the same time. A
-// directory opens too: its handle serves SearchDatabase with SEARCH_FILETYPE and LocateDatabaseById.
-using DBHANDLE = uint32_t;  // never 0
+// A database is one file (the ".nsf" and ".ntf" names are kept), written so that a save that returned
+// survives a crash or a kill, and shared safely with other processes that read and write it at the same time.
+// A directory opens too: its handle serves SearchDatabase with SEARCH_FILETYPE and LocateDatabaseById.
+using DBHANDLE = uint32_t; // never 0
 
 // A note's universal id: the same in every copy of the note; "file" is random, "note" the creation time.
 struct UNIVERSALID {
@@ -27,7 +27,7 @@ static_assert(sizeof(UNIVERSALID) == 16);
 // A note's originator id: its universal id, then the number and time of its last save.
 struct ORIGINATORID {
     Instant file;
-    Instant note;  // bytes 8 to 15: when the note was created
+    Instant note; // bytes 8 to 15: when the note was created
     uint32_t sequence;
     Instant sequenceTime;
 };
@@ -132,19 +132,19 @@ STATUS FindDesignNote(DBHANDLE db, const char* name, uint16_t noteClass, NOTEID*
 //
 // Changes since a time. Every save and delete in a database gets a stamp (the note's NOTE_INFO_MODIFIED for a
 // save): the time of the change, but always later than every earlier stamp of that database, so that under
-// more than a hundred changes a second the stamps run ahead of the clock for a while. A caller that passes the
-// *until of one search or GetModifiedNoteTable as the since of the next sees every note saved after the
+// more than a hundred changes a second the stamps run ahead of the clock for a while. A caller that passes
+// the *until of one search or GetModifiedNoteTable as the since of the next sees every note saved after the
 // first one looked, exactly once, whatever other processes save meanwhile.
 // With SEARCH_FILETYPE the handle is a directory and noteClassMask one of the FILE_ values: the callback is
 // called once per database file, with a summary holding "$Path" (text, relative to the directory's root).
-constexpr uint16_t SEARCH_SUMMARY = 0x0002;   // pass each note's summary items to the callback
-constexpr uint16_t SEARCH_FILETYPE = 0x0004;  // search a directory for files
+constexpr uint16_t SEARCH_SUMMARY = 0x0002;  // pass each note's summary items to the callback
+constexpr uint16_t SEARCH_FILETYPE = 0x0004; // search a directory for files
 constexpr uint16_t FILE_DBANY_AND_TEMPLATES = 2, FILE_DATABASES = 4, FILE_TEMPLATES = 5;
-constexpr uint16_t FILE_RECURSE = 0x2000;     // with a FILE_ value: search the folders below too
-constexpr uint8_t SE_MATCH = 0x01;            // SearchMatch::flags: the note meets the formula
+constexpr uint16_t FILE_RECURSE = 0x2000; // with a FILE_ value: search the folders below too
+constexpr uint8_t SE_MATCH = 0x01;        // SearchMatch::flags: the note meets the formula
 
 struct SearchMatch {
-    NOTEID id;  // 0 for files
+    NOTEID id; // 0 for files
     ORIGINATORID oid;
     uint16_t noteClass;
     uint8_t flags;
@@ -153,8 +153,8 @@ struct SearchMatch {
 struct SearchSummary;
 using SearchCallback = STATUS (*)(void* context, const SearchMatch* match, const SearchSummary* summary);
 
-STATUS SearchDatabase(DBHANDLE db, DHANDLE formula, uint16_t flags, uint16_t noteClassMask, const Instant* since,
-                      SearchCallback callback, void* context, Instant* until);
+STATUS SearchDatabase(DBHANDLE db, DHANDLE formula, uint16_t flags, uint16_t noteClassMask,
+                      const Instant* since, SearchCallback callback, void* context, Instant* until);
 // A summary value: its type word, and the bytes after it. ERR_ITEM_NOT_FOUND when the summary has none.
 STATUS GetSummaryValue(const SearchSummary* summary, const char* name, uint16_t* type, const void** value,
                        uint16_t* length);
@@ -164,4 +164,4 @@ STATUS GetSummaryValue(const SearchSummary* summary, const char* name, uint16_t*
 STATUS GetModifiedNoteTable(DBHANDLE db, uint16_t noteClassMask, const Instant* since, Instant* until,
                             DHANDLE* table);
 
-}  // namespace nnotes
+} // namespace nnotes

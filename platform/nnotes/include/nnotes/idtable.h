@@ -12,7 +12,7 @@ namespace nnotes {
 // An ID table is a set of note ids, given in ascending order. Its handle is a memory block that begins with
 // an ODSIDTableHeader (on-disk form) whose Flags hold IDTABLE_SCAN_ONLY: the ids are read through IDScan
 // only, never from the block's bytes. One table is used by one thread at a time.
-using NOTEID = uint32_t;    // never 0 for a stored note; never reused within a database
+using NOTEID = uint32_t; // never 0 for a stored note; never reused within a database
 constexpr uint8_t IDTABLE_SCAN_ONLY = 0x80;
 
 constexpr STATUS ERR_IDTABLE_BAD = 0x0601; // the handle's block is not an ID table, or it is damaged
@@ -29,4 +29,4 @@ uint32_t IDEntries(DHANDLE table);
 STATUS CopyIDTable(DHANDLE table, DHANDLE* copy);
 STATUS DestroyIDTable(DHANDLE table);
 
-}  // namespace nnotes
+} // namespace nnotes

@@ -16,12 +16,12 @@ namespace nnotes {
 // compiled when the agent is opened. A run evaluates the formula once for every document of the agent's
 // database; formulas change no document, so a run reports whether the formula can be evaluated for all of
 // them. An agent without a formula runs and does nothing.
-using HAGENT = uint32_t;     // never 0
-using HAGENTCTX = uint32_t;  // never 0
-constexpr STATUS ERR_AGENT_HANDLE = 0x0D01;   // unknown or closed agent or run context
-constexpr STATUS ERR_NOT_AN_AGENT = 0x0D02;   // the note is not an agent
-constexpr STATUS ERR_RT_BUILDER = 0x0D03;     // unknown or closed rich-text builder
-constexpr STATUS ERR_RT_TOO_BIG = 0x0D04;     // built rich text does not fit the note
+using HAGENT = uint32_t;                    // never 0
+using HAGENTCTX = uint32_t;                 // never 0
+constexpr STATUS ERR_AGENT_HANDLE = 0x0D01; // unknown or closed agent or run context
+constexpr STATUS ERR_NOT_AN_AGENT = 0x0D02; // the note is not an agent
+constexpr STATUS ERR_RT_BUILDER = 0x0D03;   // unknown or closed rich-text builder
+constexpr STATUS ERR_RT_TOO_BIG = 0x0D04;   // built rich text does not fit the note
 
 STATUS OpenAgent(DBHANDLE db, NOTEID id, HAGENT* agent);
 STATUS CloseAgent(HAGENT agent);
@@ -54,4 +54,4 @@ STATUS RichTextAddRenderedNote(HRTBUILDER builder, NOTEHANDLE source);
 STATUS CloseRichTextBuilder(HRTBUILDER builder);
 STATUS DiscardRichTextBuilder(HRTBUILDER builder);
 
-}  // namespace nnotes
+} // namespace nnotes

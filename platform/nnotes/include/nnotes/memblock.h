@@ -43,4 +43,4 @@ STATUS FreeBlock(DHANDLE handle);
 void* LockBlock(DHANDLE handle);
 STATUS UnlockBlock(DHANDLE handle);
 
-}  // namespace nnotes
+} // namespace nnotes

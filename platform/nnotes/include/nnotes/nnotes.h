@@ -2,8 +2,8 @@
 //
 // This header gathers the library's public headers, one for each area, for a caller that wants all of them;
 // a caller may as well include only the headers of the areas it uses. Every operation returns a 16-bit STATUS
-// (0 = success) unless its comment says otherwise; LoadNotesMessage gives the text of every status the library
-// returns. Callers test statuses on their low 14 bits (ERR_MASK).
+// (0 = success) unless its comment says otherwise; LoadNotesMessage gives the text of every status the
+// library returns. Callers test statuses on their low 14 bits (ERR_MASK).
 #pragma once
 
 #include "nnotes/acl.h"

@@ -27,7 +27,7 @@ namespace nnotes {
 //                      response names its parent first
 //   TYPE_COMPOSITE and all others: opaque bytes
 // Values of the typed layouts are checked when appended (ERR_ITEM_LAYOUT).
-using NOTEHANDLE = DHANDLE;  // never 0
+using NOTEHANDLE = DHANDLE; // never 0
 
 constexpr uint16_t TYPE_COMPOSITE = 1;
 constexpr uint16_t TYPE_NOTEREF_LIST = 512;
@@ -40,7 +40,7 @@ constexpr uint16_t TYPE_TEXT_LIST = 1281;
 
 constexpr uint16_t ITEM_SIGN = 0x0001, ITEM_SEAL = 0x0002, ITEM_SUMMARY = 0x0004, ITEM_PROTECTED = 0x0200;
 constexpr uint16_t MAXITEMNAME = 31;
-constexpr const char* FIELD_REF = "$REF";  // a response's parent
+constexpr const char* FIELD_REF = "$REF"; // a response's parent
 constexpr const char* FIELD_TITLE = "$TITLE";
 
 constexpr uint16_t NOTE_CLASS_DOCUMENT = 0x0001, NOTE_CLASS_INFO = 0x0002, NOTE_CLASS_FORM = 0x0004,
@@ -66,16 +66,17 @@ constexpr uint16_t NOTE_INFO_RESPONSES = 12;      // DHANDLE ID table of direct 
 constexpr uint16_t NOTE_INFO_ADDED_TO_FILE = 13;  // Instant the note was first stored in this database
 
 // UpdateNote flags. The library gives no meaning to other bits.
-constexpr uint16_t UPDATE_FORCE = 0x0001;  // store even when another process saved the note since it was opened
+constexpr uint16_t UPDATE_FORCE =
+    0x0001; // store even when another process saved the note since it was opened
 
-constexpr STATUS ERR_NOTE_HANDLE = 0x0201;        // unknown or closed note handle
-constexpr STATUS ERR_NOTE_NOT_FOUND = 0x0202;     // no such note in the database
-constexpr STATUS ERR_NOTE_CLASS = 0x0203;         // not a note class (or no note of that special class)
-constexpr STATUS ERR_NOTE_CONFLICT = 0x0204;      // another process saved or deleted the note since it was opened
-constexpr STATUS ERR_ITEM_NAME = 0x0205;          // item name empty or longer than MAXITEMNAME bytes
-constexpr STATUS ERR_ITEM_TOO_BIG = 0x0206;       // value does not fit a 64 KB block
-constexpr STATUS ERR_ITEM_BLOCK = 0x0207;         // item block id of no item of this note
-constexpr STATUS ERR_ITEM_LAYOUT = 0x0208;        // value does not match the layout of its type
+constexpr STATUS ERR_NOTE_HANDLE = 0x0201;    // unknown or closed note handle
+constexpr STATUS ERR_NOTE_NOT_FOUND = 0x0202; // no such note in the database
+constexpr STATUS ERR_NOTE_CLASS = 0x0203;     // not a note class (or no note of that special class)
+constexpr STATUS ERR_NOTE_CONFLICT = 0x0204;  // another process saved or deleted the note since it was opened
+constexpr STATUS ERR_ITEM_NAME = 0x0205;      // item name empty or longer than MAXITEMNAME bytes
+constexpr STATUS ERR_ITEM_TOO_BIG = 0x0206;   // value does not fit a 64 KB block
+constexpr STATUS ERR_ITEM_BLOCK = 0x0207;     // item block id of no item of this note
+constexpr STATUS ERR_ITEM_LAYOUT = 0x0208;    // value does not match the layout of its type
 constexpr STATUS ERR_NOTE_TOO_MANY_ITEMS = 0x0209;  // 65535 items appended while the note was open
 constexpr STATUS ERR_NOTE_IDS_EXHAUSTED = 0x020A;   // the database has handed out every note id
 constexpr STATUS ERR_NOTE_UNID_EXISTS = 0x020B;     // another note of the database has this universal id
@@ -131,8 +132,8 @@ STATUS GetObjectSize(DBHANDLE db, uint32_t objectId, uint16_t objectType, uint32
 // output may be null. ERR_ITEM_NOT_FOUND when there is none.
 STATUS FindItemByName(NOTEHANDLE note, const char* name, uint16_t nameLength, BLOCKID* item, uint16_t* type,
                       BLOCKID* value, uint32_t* valueLength);
-STATUS FindNextItemByName(NOTEHANDLE note, const char* name, uint16_t nameLength, BLOCKID after, BLOCKID* item,
-                          uint16_t* type, BLOCKID* value, uint32_t* valueLength);
+STATUS FindNextItemByName(NOTEHANDLE note, const char* name, uint16_t nameLength, BLOCKID after,
+                          BLOCKID* item, uint16_t* type, BLOCKID* value, uint32_t* valueLength);
 // An item's name (cut to nameSize-1 bytes and terminated; *nameLength gets the whole length), flags, type and
 // value. Any output may be null.
 STATUS QueryItemByBlock(NOTEHANDLE note, BLOCKID item, char* name, uint16_t nameSize, uint16_t* nameLength,
@@ -142,8 +143,8 @@ STATUS AppendItem(NOTEHANDLE note, uint16_t flags, const char* name, uint16_t na
                   const void* data, uint32_t length, BLOCKID* item);
 // Appends an item whose value (type word first) is the caller's block, adopted in place: the note frees
 // the block when it closes, and FindItemByName gives back exactly value and valueLength.
-STATUS AppendItemByBlock(NOTEHANDLE note, uint16_t flags, const char* name, uint16_t nameLength, BLOCKID value,
-                         uint32_t valueLength, BLOCKID* item);
+STATUS AppendItemByBlock(NOTEHANDLE note, uint16_t flags, const char* name, uint16_t nameLength,
+                         BLOCKID value, uint32_t valueLength, BLOCKID* item);
 // Appends a copy of an item of any open note (item names its note) to note.
 STATUS CopyItemToNote(BLOCKID item, NOTEHANDLE note, BLOCKID* copy);
 // Deletes every item of name; ERR_ITEM_NOT_FOUND when there is none. No other item changes id or value.
@@ -155,4 +156,4 @@ STATUS GetItemText(NOTEHANDLE note, const char* name, char* buf, uint16_t size, 
 // Replaces every item of name by one summary text item.
 STATUS SetItemText(NOTEHANDLE note, const char* name, const char* text, uint16_t length);
 
-}  // namespace nnotes
+} // namespace nnotes

@@ -115,4 +115,4 @@ STATUS ReadOnDiskStructure(const void** position, size_t available, uint16_t typ
 STATUS WriteOnDiskStructure(void** position, size_t available, uint16_t type, const void* source,
                             uint16_t count);
 
-}  // namespace nnotes
+} // namespace nnotes

@@ -11,7 +11,8 @@ namespace nnotes {
 // matches the first InitProcess ends the process's use of the library, and it releases everything the library
 // still holds for it (memory blocks, ID tables, open databases); handles from before are dead after it, also
 // when the library is started again. Every call made while the library is not started answers
-// ERR_NOT_INITIALIZED, but for the on-disk structure conversions and the text list readers, which hold nothing.
+// ERR_NOT_INITIALIZED, but for the on-disk structure conversions and the text list readers, which hold
+// nothing.
 constexpr STATUS ERR_NOT_INITIALIZED = 0x0001;        // the library has not been initialised
 constexpr STATUS ERR_THREAD_NOT_INITIALIZED = 0x0002; // TermThread without a matching InitThread
 constexpr STATUS ERR_MISSING_ARGUMENT = 0x0003;       // a required pointer argument is null
@@ -23,4 +24,4 @@ STATUS TermProcess();
 STATUS InitThread();
 STATUS TermThread();
 
-}  // namespace nnotes
+} // namespace nnotes

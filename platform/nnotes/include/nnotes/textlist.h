@@ -36,4 +36,4 @@ STATUS GetTextListEntry(const void* list, uint32_t available, bool prefixDataTyp
 STATUS CountTextListEntries(const void* list, uint32_t available, bool prefixDataType, uint16_t* count);
 STATUS GetTextListSize(const void* list, uint32_t available, bool prefixDataType, uint16_t* size);
 
-}  // namespace nnotes
+} // namespace nnotes

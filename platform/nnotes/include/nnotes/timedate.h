@@ -51,24 +51,24 @@ static_assert(sizeof(TimeRecord) == 48 && offsetof(TimeRecord, instant) == 40);
 // How InstantToText and RangeToText write an instant; the zero-initialised record with structure
 // TIME_STRUCTURE_DATETIME is the default ("01/15/2024 09:30:00 AM").
 struct TimeTextFormat {
-    uint8_t dateFormat;  // TIME_DATE_*
-    uint8_t timeFormat;  // TIME_TIME_*
-    uint8_t zoneFormat;  // TIME_ZONE_*
-    uint8_t structure;   // TIME_STRUCTURE_*
+    uint8_t dateFormat; // TIME_DATE_*
+    uint8_t timeFormat; // TIME_TIME_*
+    uint8_t zoneFormat; // TIME_ZONE_*
+    uint8_t structure;  // TIME_STRUCTURE_*
 };
 static_assert(sizeof(TimeTextFormat) == 4);
-constexpr uint8_t TIME_DATE_FULL = 0, TIME_DATE_MONTH_DAY = 1;           // day, month and 4-digit year | no year
-constexpr uint8_t TIME_TIME_FULL = 0, TIME_TIME_HOUR_MINUTE = 1;         // with seconds | without
-constexpr uint8_t TIME_ZONE_NEVER = 0, TIME_ZONE_ALWAYS = 1;             // "UTC+01:00" after the time
+constexpr uint8_t TIME_DATE_FULL = 0, TIME_DATE_MONTH_DAY = 1;   // day, month and 4-digit year | no year
+constexpr uint8_t TIME_TIME_FULL = 0, TIME_TIME_HOUR_MINUTE = 1; // with seconds | without
+constexpr uint8_t TIME_ZONE_NEVER = 0, TIME_ZONE_ALWAYS = 1;     // "UTC+01:00" after the time
 constexpr uint8_t TIME_STRUCTURE_DATE = 0, TIME_STRUCTURE_TIME = 1, TIME_STRUCTURE_DATETIME = 2;
 
 // The international settings record (139 bytes, packed). Texts are NUL-padded.
 #pragma pack(push, 1)
 struct IntlSettings {
-    uint16_t flags;          // INTL_* bits; bits 5-7 hold the date order, one of INTL_DATE_*
-    uint8_t currencyDigits;  // 0-15
+    uint16_t flags;         // INTL_* bits; bits 5-7 hold the date order, one of INTL_DATE_*
+    uint8_t currencyDigits; // 0-15
     uint8_t reserved;
-    int32_t timeZone;  // standard-time offset of this workstation, as TimeRecord::zone
+    int32_t timeZone; // standard-time offset of this workstation, as TimeRecord::zone
     char amText[5];
     char pmText[5];
     char currencyText[5];
@@ -133,8 +133,8 @@ STATUS ConvertTextToTime(const IntlSettings* intl, const TimeTextFormat* format,
 STATUS InstantToText(const IntlSettings* intl, const TimeTextFormat* format, const Instant* instant,
                      char* buffer, uint16_t maxLength, uint16_t* length);
 // "begin - end".
-STATUS RangeToText(const IntlSettings* intl, const TimeTextFormat* format, const TimeRange* range, char* buffer,
-                   uint16_t maxLength, uint16_t* length);
+STATUS RangeToText(const IntlSettings* intl, const TimeTextFormat* format, const TimeRange* range,
+                   char* buffer, uint16_t maxLength, uint16_t* length);
 
 // This workstation's international settings. Fixed values, not taken from the locale, so that stored text
 // reads the same everywhere: month/day/year with "/", a 12-hour clock with "AM"/"PM" and ":", "." decimal,
@@ -142,4 +142,4 @@ STATUS RangeToText(const IntlSettings* intl, const TimeTextFormat* format, const
 // daylight-saving flag come from the local zone.
 STATUS GetInternationalSettings(IntlSettings* out);
 
-}  // namespace nnotes
+} // namespace nnotes

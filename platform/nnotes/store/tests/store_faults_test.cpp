@@ -18,7 +18,8 @@ TEST_F(StoreFaultsTest, AFullDiskStillLetsADatabaseBeReadAndSaysWhyNothingIsSave
     const NOTEID id = SaveNote(db, {{"Subject", "readable"}});
     ASSERT_EQ(CloseDatabase(db), NOERROR);
     const auto answers = AnswersOnAFullDisk(root_ + "/full", data_ + "/source.nsf", id);
-    if (answers.empty()) GTEST_SKIP() << "a file system of its own can be mounted only with the rights to do so";
+    if (answers.empty())
+        GTEST_SKIP() << "a file system of its own can be mounted only with the rights to do so";
     EXPECT_EQ(answers, (std::vector<std::string>{"opened 0", "read 0 readable",
                                                  "saved " + std::to_string(ERR_DB_DISK_FULL)}));
 }

@@ -1,8 +1,8 @@
 // Collections over a stored index read their rows as far as each read needs. Every move from every kind of
 // place must answer exactly as over the same view read whole, which a view kept in another database gives
 // (its rows are made in memory at once).
-#include "views/collection.h"
 #include "testing/view_fixture.h"
+#include "views/collection.h"
 
 #include <sqlite3.h>
 
@@ -14,8 +14,8 @@ namespace {
 
 constexpr uint32_t kAll = 0xFFFFFFFF;
 // Counts of peers, children and descendants need the subtree or the peers complete; the rest does not.
-constexpr uint32_t kPlainFields = READ_MASK_NOTEID | READ_MASK_NOTECLASS | READ_MASK_INDENTLEVELS |
-                                  READ_MASK_INDEXPEER | READ_MASK_SUMMARY;
+constexpr uint32_t kPlainFields =
+    READ_MASK_NOTEID | READ_MASK_NOTECLASS | READ_MASK_INDENTLEVELS | READ_MASK_INDEXPEER | READ_MASK_SUMMARY;
 constexpr uint32_t kEveryField = READ_MASK_NOTEID | READ_MASK_NOTECLASS | READ_MASK_INDEXSIBLINGS |
                                  READ_MASK_INDEXCHILDREN | READ_MASK_INDEXDESCENDANTS |
                                  READ_MASK_INDENTLEVELS | READ_MASK_INDEXPEER | READ_MASK_SUMMARY;
@@ -52,8 +52,9 @@ protected:
             // One region of a single city and one city of a single document test the edges of levels.
             const int region = i % 5, city = region == 4 ? 0 : (i / 5) % 9;
             const std::string cityName = i == 17 ? "Lonely" : "City" + std::to_string(city);
-            ids_.push_back(SaveDocument({Text("Region", "Region" + std::to_string(region)),
-                                         Text("City", cityName), Text("Name", name), Number("Amount", i % 13)}));
+            ids_.push_back(
+                SaveDocument({Text("Region", "Region" + std::to_string(region)), Text("City", cityName),
+                              Text("Name", name), Number("Amount", i % 13)}));
         }
         design_ = MakeDatabase("design.nsf");
         std::swap(db_, design_);
@@ -83,8 +84,8 @@ protected:
             a.bytes = BlockBytes(buffer, length);
             FreeBlock(buffer);
         }
-        a.position = PathOf(pos) + " min " + std::to_string(pos.MinLevel) + " max " +
-                     std::to_string(pos.MaxLevel);
+        a.position =
+            PathOf(pos) + " min " + std::to_string(pos.MinLevel) + " max " + std::to_string(pos.MaxLevel);
         return a;
     }
 
@@ -95,8 +96,8 @@ protected:
         CollectionPosition pos = Position({0});
         for (;;) {
             uint32_t skipped = 0;
-            EXPECT_EQ(ReadEntries(c, &pos, NAVIGATE_NEXT, 1, NAVIGATE_CURRENT, 0, 0, nullptr, nullptr, &skipped,
-                                  nullptr, nullptr),
+            EXPECT_EQ(ReadEntries(c, &pos, NAVIGATE_NEXT, 1, NAVIGATE_CURRENT, 0, 0, nullptr, nullptr,
+                                  &skipped, nullptr, nullptr),
                       NOERROR);
             if (skipped == 0) break;
             places.push_back(pos);
@@ -128,8 +129,8 @@ TEST_F(CollectionGrowthTest, ReadingEverythingGivesWhatTheWholeViewGives) {
         ASSERT_EQ(right, left);
         if (left.returned == 0) break;
         // Go on from the last entry given.
-        ASSERT_EQ(ReadEntries(whole, &a, NAVIGATE_NEXT, left.returned, NAVIGATE_CURRENT, 0, 0, nullptr, nullptr,
-                              nullptr, nullptr, nullptr),
+        ASSERT_EQ(ReadEntries(whole, &a, NAVIGATE_NEXT, left.returned, NAVIGATE_CURRENT, 0, 0, nullptr,
+                              nullptr, nullptr, nullptr, nullptr),
                   NOERROR);
         b = a;
     }
@@ -139,17 +140,40 @@ TEST_F(CollectionGrowthTest, ReadingEverythingGivesWhatTheWholeViewGives) {
 
 TEST_F(CollectionGrowthTest, EveryMoveFromEveryKindOfPlaceAnswersAsOverTheWholeView) {
     const std::vector<CollectionPosition> places = EveryPlace();
-    const uint16_t codes[] = {NAVIGATE_CURRENT,       NAVIGATE_NEXT,           NAVIGATE_PREV,
-                              NAVIGATE_PARENT,        NAVIGATE_CHILD,          NAVIGATE_NEXT_PEER,
-                              NAVIGATE_PREV_PEER,     NAVIGATE_FIRST_PEER,     NAVIGATE_LAST_PEER,
-                              NAVIGATE_MAIN,          NAVIGATE_NEXT_MAIN,      NAVIGATE_PREV_MAIN,
-                              NAVIGATE_NEXT_PARENT,   NAVIGATE_PREV_PARENT,    NAVIGATE_NEXT_CATEGORY,
-                              NAVIGATE_PREV_CATEGORY, NAVIGATE_NEXT_NONCATEGORY, NAVIGATE_PREV_NONCATEGORY};
+    const uint16_t codes[] = {NAVIGATE_CURRENT,
+                              NAVIGATE_NEXT,
+                              NAVIGATE_PREV,
+                              NAVIGATE_PARENT,
+                              NAVIGATE_CHILD,
+                              NAVIGATE_NEXT_PEER,
+                              NAVIGATE_PREV_PEER,
+                              NAVIGATE_FIRST_PEER,
+                              NAVIGATE_LAST_PEER,
+                              NAVIGATE_MAIN,
+                              NAVIGATE_NEXT_MAIN,
+                              NAVIGATE_PREV_MAIN,
+                              NAVIGATE_NEXT_PARENT,
+                              NAVIGATE_PREV_PARENT,
+                              NAVIGATE_NEXT_CATEGORY,
+                              NAVIGATE_PREV_CATEGORY,
+                              NAVIGATE_NEXT_NONCATEGORY,
+                              NAVIGATE_PREV_NONCATEGORY};
     const HCOLLECTION whole = Whole();
     // Places at the start, at the first batch's edge, deep inside and at the end, each from a fresh
     // collection so that the move itself has to read on.
-    std::vector<size_t> picks = {0, 1, 2, 250, 255, 256, 257, 258, 700, places.size() / 2,
-                                 places.size() - 3, places.size() - 2, places.size() - 1};
+    std::vector<size_t> picks = {0,
+                                 1,
+                                 2,
+                                 250,
+                                 255,
+                                 256,
+                                 257,
+                                 258,
+                                 700,
+                                 places.size() / 2,
+                                 places.size() - 3,
+                                 places.size() - 2,
+                                 places.size() - 1};
     for (size_t pick : picks) {
         for (uint16_t code : codes) {
             for (uint32_t count : {1u, kAll}) {
@@ -167,8 +191,9 @@ TEST_F(CollectionGrowthTest, EveryMoveFromEveryKindOfPlaceAnswersAsOverTheWholeV
         CollectionPosition held = places[pick];
         held.MinLevel = 1;
         held.MaxLevel = 1;
-        for (uint16_t code : {uint16_t(NAVIGATE_NEXT | NAVIGATE_MINLEVEL | NAVIGATE_MAXLEVEL),
-                              uint16_t(NAVIGATE_PREV | NAVIGATE_MAXLEVEL), uint16_t(NAVIGATE_NEXT_DESCENDANT)}) {
+        for (uint16_t code :
+             {uint16_t(NAVIGATE_NEXT | NAVIGATE_MINLEVEL | NAVIGATE_MAXLEVEL),
+              uint16_t(NAVIGATE_PREV | NAVIGATE_MAXLEVEL), uint16_t(NAVIGATE_NEXT_DESCENDANT)}) {
             const HCOLLECTION growing = Growing();
             const Answer expected = Ask(whole, held, code, kAll, NAVIGATE_CURRENT, 1, kPlainFields);
             EXPECT_EQ(Ask(growing, held, code, kAll, NAVIGATE_CURRENT, 1, kPlainFields), expected)
@@ -258,7 +283,8 @@ TEST_F(CollectionGrowthTest, KeysAndHitsFindEntriesPastTheFirstRows) {
     uint32_t kept = 0;
     ASSERT_EQ(AttachHitList(hits, {{ids_.back(), 50}, {ids_.front(), 40}}, &kept), NOERROR);
     EXPECT_EQ(kept, 2u);
-    const Answer first = Ask(hits, Position({0}), NAVIGATE_NEXT_HIT, 1, NAVIGATE_NEXT_HIT, 5, READ_MASK_NOTEID);
+    const Answer first =
+        Ask(hits, Position({0}), NAVIGATE_NEXT_HIT, 1, NAVIGATE_NEXT_HIT, 5, READ_MASK_NOTEID);
     ASSERT_EQ(first.returned, 2u);
     NOTEID ids[2];
     std::memcpy(ids, first.bytes.data(), sizeof ids);
@@ -275,8 +301,8 @@ TEST_F(CollectionGrowthTest, RowsReadLaterAreReadAsTheIndexStandsThenAndDamageIs
     CloseCollection(c);
     c = Growing();
     ASSERT_EQ(Ask(c, Position({0}), NAVIGATE_NEXT, 10, NAVIGATE_CURRENT, 1).returned, 1u);
-    const NOTEID added = SaveDocument({Text("Region", "Region4"), Text("City", "City0"), Text("Name", "zzz"),
-                                       Number("Amount", 1)});
+    const NOTEID added = SaveDocument(
+        {Text("Region", "Region4"), Text("City", "City0"), Text("Name", "zzz"), Number("Amount", 1)});
     ASSERT_EQ(DeleteNote(db_, ids_[ids_.size() - 2], 0), NOERROR);
     const auto rows = ReadAll(c, kEntryMask);
     std::set<NOTEID> seen;

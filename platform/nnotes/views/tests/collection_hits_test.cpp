@@ -1,6 +1,6 @@
 // Full-text hits handed to a collection: walked in hit order, with their scores.
-#include "views/collection.h"
 #include "testing/view_fixture.h"
+#include "views/collection.h"
 
 #include <cstring>
 

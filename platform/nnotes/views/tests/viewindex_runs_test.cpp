@@ -72,9 +72,9 @@ TEST(SortedRuns, RowsComeBackInViewOrderWholeWhetherTheyFitInMemoryOrSpill) {
             ASSERT_EQ(runs.Add(std::move(row)), NOERROR);
         std::vector<ViewRow> got;
         ASSERT_EQ(runs.Merge([&](const ViewRow& row) {
-                      got.push_back(row);
-                      return NOERROR;
-                  }),
+            got.push_back(row);
+            return NOERROR;
+        }),
                   NOERROR);
         ExpectSameRows(got, Sorted(rows));
     }

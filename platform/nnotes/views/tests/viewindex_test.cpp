@@ -230,7 +230,8 @@ TEST_F(ViewIndexTest, AViewWhoseIndexCannotBeMadeOnAFullDiskIsStillRead) {
     RunSql("DROP TABLE view_rows; DROP TABLE view_index;");
     ASSERT_EQ(OpenDatabase("views.nsf", &db_), NOERROR);
     const auto answers = AnswersOnAFullDisk(root_ + "/full", data_ + "/views.nsf", first);
-    if (answers.empty()) GTEST_SKIP() << "a file system of its own can be mounted only with the rights to do so";
+    if (answers.empty())
+        GTEST_SKIP() << "a file system of its own can be mounted only with the rights to do so";
     EXPECT_EQ(answers, (std::vector<std::string>{"opened 0", "read 0 readable",
                                                  "saved " + std::to_string(ERR_DB_DISK_FULL), "view 0 2"}));
 }

@@ -10,21 +10,23 @@
 
 namespace os {
 
-// ---- Message boxes -----------------------------------------------------------------------------------------
-// The libraries never block on a box: by default its text goes to stderr and the default answer is returned.
-// A program installs a real dialog; a test installs a recorder.
+// ---- Message boxes
+// ----------------------------------------------------------------------------------------- The libraries
+// never block on a box: by default its text goes to stderr and the default answer is returned. A program
+// installs a real dialog; a test installs a recorder.
 
 // Flags: one button set | one icon | modality.
 constexpr unsigned MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_YESNO = 0x4;
-constexpr unsigned MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40;
+constexpr unsigned MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30,
+                   MB_ICONINFORMATION = 0x40;
 constexpr unsigned MB_SYSTEMMODAL = 0x1000;
 // Answers.
 constexpr int IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7;
 
 struct MessageBoxRequest {
     std::string text;
-    std::string caption;  // empty: the system's default caption
-    unsigned flags = 0;   // buttons | icon | modality
+    std::string caption; // empty: the system's default caption
+    unsigned flags = 0;  // buttons | icon | modality
 };
 
 using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
@@ -53,9 +55,10 @@ private:
     MessageBoxHandler previous_;
 };
 
-// ---- Profile files -----------------------------------------------------------------------------------------
-// INI text: "[Section]" lines and "key=value" lines; sections and keys compare case-insensitively, values are
-// trimmed of surrounding blanks; ';' and '#' start comment lines.
+// ---- Profile files
+// ----------------------------------------------------------------------------------------- INI text:
+// "[Section]" lines and "key=value" lines; sections and keys compare case-insensitively, values are trimmed
+// of surrounding blanks; ';' and '#' start comment lines.
 
 // The value of key in section, or nullopt when the file, the section or the key is missing.
 std::optional<std::string> ReadProfileString(const std::string& file, const std::string& section,
@@ -74,7 +77,8 @@ std::vector<std::pair<std::string, std::string>> ReadProfileSection(const std::s
 bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
                         const std::optional<std::string>& value);
 
-// ---- Files and folders -------------------------------------------------------------------------------------
+// ---- Files and folders
+// -------------------------------------------------------------------------------------
 
 // The folder for temporary files ($TMPDIR, else /tmp), without a trailing slash.
 std::string TempDirectory();
@@ -98,7 +102,8 @@ std::string DirectoryOf(const std::string& path);
 // exists, else $HOME.
 std::string DocumentsFolder();
 
-// ---- Bounded text ------------------------------------------------------------------------------------------
+// ---- Bounded text
+// ------------------------------------------------------------------------------------------
 
 // Copies at most size-1 bytes of src into dst and terminates it; returns the number of bytes copied.
 // A null dst or a size of 0 copies nothing and returns 0.
@@ -109,4 +114,4 @@ size_t CopyBounded(char* dst, size_t size, const std::string& src);
 int CompareBounded(const char* a, const char* b, size_t n);
 int CompareBoundedNoCase(const char* a, const char* b, size_t n);
 
-}  // namespace os
+} // namespace os
