@@ -1,6 +1,7 @@
 // The compiled form of a formula.
 #include "formula/formula_engine.h"
 #include "formula/formula_error.h"
+#include "util/coding.h"
 
 #include <cstring>
 
@@ -9,10 +10,6 @@ namespace {
 
 constexpr uint8_t kMagic[4] = {'Q', 'V', 'F', 'm'};
 constexpr uint16_t kVersion = 1;
-
-uint16_t WordAt(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
 
 } // namespace
 
@@ -25,10 +22,8 @@ STATUS Compile(std::string_view text, std::vector<uint8_t>* compiled) {
     if (s != NOERROR) return s;
     const auto length = static_cast<uint16_t>(text.size());
     compiled->assign(std::begin(kMagic), std::end(kMagic));
-    for (uint16_t w : {kVersion, length}) {
-        compiled->push_back(static_cast<uint8_t>(w & 0xFF));
-        compiled->push_back(static_cast<uint8_t>(w >> 8));
-    }
+    util::PutFixed16(compiled, kVersion);
+    util::PutFixed16(compiled, length);
     compiled->insert(compiled->end(), text.begin(), text.end());
     return NOERROR;
 }
@@ -37,10 +32,10 @@ STATUS LoadCompiled(const void* compiled, size_t size, Program* program) {
     const auto* p = static_cast<const uint8_t*>(compiled);
     if (p == nullptr || size < kCompiledHeader || std::memcmp(p, kMagic, sizeof kMagic) != 0)
         return ReportPlain(ERR_FORMULA_DAMAGED, "Not a compiled formula");
-    if (WordAt(p + 4) != kVersion)
-        return ReportPlain(ERR_FORMULA_DAMAGED,
-                           "Compiled formula of unknown version " + std::to_string(WordAt(p + 4)));
-    const size_t length = WordAt(p + 6);
+    if (util::DecodeFixed16(p + 4) != kVersion)
+        return ReportPlain(ERR_FORMULA_DAMAGED, "Compiled formula of unknown version " +
+                                                    std::to_string(util::DecodeFixed16(p + 4)));
+    const size_t length = util::DecodeFixed16(p + 6);
     if (length > size - kCompiledHeader)
         return ReportPlain(ERR_FORMULA_DAMAGED, "Compiled formula is cut short");
     const STATUS s = Parse(std::string(reinterpret_cast<const char*>(p + kCompiledHeader), length), program);

@@ -1,7 +1,8 @@
 // Item value layouts of formula values, read and written with checked lengths.
 #include "formula/formula_value.h"
+#include "util/coding.h"
 
-#include <cstring>
+#include <bit>
 #include <numeric>
 
 namespace nnotes::formula {
@@ -50,43 +51,33 @@ size_t Value::bytes() const {
 
 namespace {
 
-void PutWord(std::vector<uint8_t>* out, uint16_t w) {
-    out->push_back(static_cast<uint8_t>(w & 0xFF));
-    out->push_back(static_cast<uint8_t>(w >> 8));
-}
-
 void PutText(std::vector<uint8_t>* out, const std::string& text) {
     for (char c : text)
         out->push_back(c == '\n' ? 0 : static_cast<uint8_t>(c));
 }
 
 void Put(std::vector<uint8_t>* out, const Instant& t) {
-    for (uint32_t w : t.words) {
-        PutWord(out, static_cast<uint16_t>(w & 0xFFFF));
-        PutWord(out, static_cast<uint16_t>(w >> 16));
-    }
+    for (uint32_t w : t.words)
+        util::PutFixed32(out, w);
 }
 
 // Doubles are stored little-endian, as every value of the store.
 void Put(std::vector<uint8_t>* out, double d) {
-    uint64_t bits;
-    std::memcpy(&bits, &d, sizeof bits);
-    for (int i = 0; i < 8; ++i)
-        out->push_back(static_cast<uint8_t>(bits >> (8 * i)));
+    util::PutFixed64(out, std::bit_cast<uint64_t>(d));
 }
 
 STATUS EncodeTexts(const std::vector<std::string>& texts, std::vector<uint8_t>* out) {
     for (const auto& t : texts)
         if (t.size() > kMaxText) return ERR_FORMULA_RESULT_TOO_LARGE;
     if (texts.size() == 1) {
-        PutWord(out, TYPE_TEXT);
+        util::PutFixed16(out, TYPE_TEXT);
         PutText(out, texts[0]);
         return NOERROR;
     }
-    PutWord(out, TYPE_TEXT_LIST);
-    PutWord(out, static_cast<uint16_t>(texts.size()));
+    util::PutFixed16(out, TYPE_TEXT_LIST);
+    util::PutFixed16(out, static_cast<uint16_t>(texts.size()));
     for (const auto& t : texts)
-        PutWord(out, static_cast<uint16_t>(t.size()));
+        util::PutFixed16(out, static_cast<uint16_t>(t.size()));
     for (const auto& t : texts)
         PutText(out, t);
     return NOERROR;
@@ -97,10 +88,10 @@ template <typename T>
 void EncodeEntries(const std::vector<T>& entries, uint16_t singleType, uint16_t listType,
                    std::vector<uint8_t>* out) {
     const bool single = entries.size() == 1;
-    PutWord(out, single ? singleType : listType);
+    util::PutFixed16(out, single ? singleType : listType);
     if (!single) {
-        PutWord(out, static_cast<uint16_t>(entries.size()));
-        PutWord(out, 0);
+        util::PutFixed16(out, static_cast<uint16_t>(entries.size()));
+        util::PutFixed16(out, 0);
     }
     for (const auto& e : entries)
         Put(out, e);
@@ -111,24 +102,20 @@ public:
     Reader(const void* data, size_t size) : p_(static_cast<const uint8_t*>(data)), left_(size) {}
     bool Word(uint16_t* w) {
         if (left_ < 2) return false;
-        *w = static_cast<uint16_t>(p_[0] | (p_[1] << 8));
+        *w = util::DecodeFixed16(p_);
         Skip(2);
         return true;
     }
     bool Read(Instant* t) {
-        uint16_t w[4];
-        for (auto& x : w)
-            if (!Word(&x)) return false;
-        t->words[0] = w[0] | (static_cast<uint32_t>(w[1]) << 16);
-        t->words[1] = w[2] | (static_cast<uint32_t>(w[3]) << 16);
+        if (left_ < 8) return false;
+        t->words[0] = util::DecodeFixed32(p_);
+        t->words[1] = util::DecodeFixed32(p_ + 4);
+        Skip(8);
         return true;
     }
     bool Read(double* d) {
         if (left_ < 8) return false;
-        uint64_t bits = 0;
-        for (int i = 0; i < 8; ++i)
-            bits |= static_cast<uint64_t>(p_[i]) << (8 * i);
-        std::memcpy(d, &bits, sizeof bits);
+        *d = std::bit_cast<double>(util::DecodeFixed64(p_));
         Skip(8);
         return true;
     }

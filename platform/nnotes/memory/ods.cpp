@@ -2,6 +2,7 @@
 // order.
 #include "memory/ods_layout.h"
 #include "nnotes/nnotes.h"
+#include "util/coding.h"
 
 #include <cstring>
 
@@ -9,15 +10,17 @@ namespace nnotes {
 namespace {
 
 uint32_t ReadLittleEndian(const unsigned char* p, unsigned width) {
-    uint32_t value = 0;
-    for (unsigned i = width; i-- > 0;)
-        value = (value << 8) | p[i];
-    return value;
+    if (width == 1) return *p;
+    return width == 2 ? util::DecodeFixed16(p) : util::DecodeFixed32(p);
 }
 
 void WriteLittleEndian(unsigned char* p, unsigned width, uint32_t value) {
-    for (unsigned i = 0; i < width; ++i, value >>= 8)
-        p[i] = static_cast<unsigned char>(value);
+    if (width == 1)
+        *p = static_cast<unsigned char>(value);
+    else if (width == 2)
+        util::EncodeFixed16(p, static_cast<uint16_t>(value));
+    else
+        util::EncodeFixed32(p, value);
 }
 
 // Host fields are plain unsigned integers of their width.

@@ -1,4 +1,5 @@
 #include "store/acl_format.h"
+#include "util/coding.h"
 
 #include <cstring>
 
@@ -6,11 +7,6 @@ namespace nnotes::acl {
 namespace {
 
 constexpr char kMagic[4] = {'Q', 'A', 'C', 'L'};
-
-void PutWord(std::string& out, uint16_t value) {
-    out.push_back(static_cast<char>(value & 0xFF));
-    out.push_back(static_cast<char>(value >> 8));
-}
 
 // Reads the bytes in order; every read checks what is left, and a failed read fails all later ones.
 class Reader {
@@ -26,10 +22,8 @@ public:
     uint32_t Number(size_t width) {
         std::string_view b;
         if (!Bytes(width, b)) return 0;
-        uint32_t value = 0;
-        for (size_t i = width; i-- > 0;)
-            value = (value << 8) | static_cast<unsigned char>(b[i]);
-        return value;
+        if (width == 1) return static_cast<unsigned char>(b[0]);
+        return width == 2 ? util::DecodeFixed16(b.data()) : util::DecodeFixed32(b.data());
     }
     std::string Text(size_t lengthWidth) {
         std::string_view b;
@@ -61,20 +55,19 @@ List DefaultList(uint16_t level) {
 
 std::string Encode(const List& list) {
     std::string out(kMagic, sizeof kMagic);
-    PutWord(out, static_cast<uint16_t>(list.flags & 0xFFFF));
-    PutWord(out, static_cast<uint16_t>(list.flags >> 16));
-    PutWord(out, static_cast<uint16_t>(list.adminServer.size()));
+    util::PutFixed32(&out, list.flags);
+    util::PutFixed16(&out, static_cast<uint16_t>(list.adminServer.size()));
     out += list.adminServer;
     for (const auto& name : list.privilegeNames) {
         out.push_back(static_cast<char>(name.size()));
         out += name;
     }
-    PutWord(out, static_cast<uint16_t>(list.entries.size()));
+    util::PutFixed16(&out, static_cast<uint16_t>(list.entries.size()));
     for (const auto& e : list.entries) {
-        PutWord(out, static_cast<uint16_t>(e.name.size()));
+        util::PutFixed16(&out, static_cast<uint16_t>(e.name.size()));
         out += e.name;
-        PutWord(out, e.level);
-        PutWord(out, e.flags);
+        util::PutFixed16(&out, e.level);
+        util::PutFixed16(&out, e.flags);
         out.append(reinterpret_cast<const char*>(e.privileges.BitMask), sizeof e.privileges.BitMask);
     }
     return out;

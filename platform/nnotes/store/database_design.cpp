@@ -1,5 +1,6 @@
 // Finding a design note (form, view, agent ...) by its title.
 #include "store/database.h"
+#include "util/coding.h"
 
 #include <cstring>
 #include <string>
@@ -28,8 +29,7 @@ bool TitleNames(std::string_view title, std::string_view name) {
 
 // True when a "$TITLE" value (a text, or each entry of a text list) names name.
 bool Names(std::string_view value, std::string_view name) {
-    uint16_t type = 0;
-    std::memcpy(&type, value.data(), sizeof type);
+    const uint16_t type = util::DecodeFixed16(value.data());
     if (type == TYPE_TEXT) return TitleNames(value.substr(sizeof type), name);
     if (type != TYPE_TEXT_LIST) return false;
     uint16_t count = 0;

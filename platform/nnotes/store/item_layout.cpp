@@ -1,14 +1,11 @@
 #include "store/item_layout.h"
-
-#include <cstring>
+#include "util/coding.h"
 
 namespace nnotes::store {
 namespace {
 
 uint16_t WordAt(std::string_view data, size_t offset) {
-    uint16_t w;
-    std::memcpy(&w, data.data() + offset, sizeof w);
-    return w;
+    return util::DecodeFixed16(data.data() + offset);
 }
 
 // [16-bit L][16-bit R][L values of 8 bytes][R pairs of 16 bytes]
@@ -36,7 +33,8 @@ std::optional<UNIVERSALID> FirstNoteRef(std::string_view value) {
         WordAt(value, 2) == 0)
         return std::nullopt;
     UNIVERSALID unid;
-    std::memcpy(&unid, value.data() + 4, sizeof unid);
+    const void* at = value.data() + 4;
+    if (ReadOnDiskStructure(&at, value.size() - 4, ODS_UNIVERSALID, &unid, 1) != NOERROR) return std::nullopt;
     return unid;
 }
 

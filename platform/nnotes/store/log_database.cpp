@@ -1,6 +1,7 @@
 #include "store/log_database.h"
+#include "util/coding.h"
 
-#include <cstring>
+#include <bit>
 
 namespace nnotes::logdb {
 namespace {
@@ -8,13 +9,9 @@ namespace {
 // The value bytes of a text list (without its type word).
 std::string TextList(const std::vector<std::string>& texts) {
     std::string out;
-    const auto word = [&out](size_t n) {
-        out.push_back(static_cast<char>(n & 0xFF));
-        out.push_back(static_cast<char>((n >> 8) & 0xFF));
-    };
-    word(texts.size());
+    util::PutFixed16(&out, static_cast<uint16_t>(texts.size()));
     for (const auto& t : texts)
-        word(t.size());
+        util::PutFixed16(&out, static_cast<uint16_t>(t.size()));
     for (const auto& t : texts)
         out += t;
     return out;
@@ -23,9 +20,12 @@ std::string TextList(const std::vector<std::string>& texts) {
 STATUS Append(NOTEHANDLE note, const Item& item) {
     const auto nameLength = static_cast<uint16_t>(item.name.size());
     switch (item.type) {
-    case TYPE_NUMBER:
-        return AppendItem(note, ITEM_SUMMARY, item.name.c_str(), nameLength, TYPE_NUMBER, &item.number,
-                          sizeof item.number, nullptr);
+    case TYPE_NUMBER: {
+        char number[8];
+        util::EncodeFixed64(number, std::bit_cast<uint64_t>(item.number));
+        return AppendItem(note, ITEM_SUMMARY, item.name.c_str(), nameLength, TYPE_NUMBER, number,
+                          sizeof number, nullptr);
+    }
     case TYPE_TEXT_LIST: {
         const std::string list = TextList(item.texts);
         return AppendItem(note, ITEM_SUMMARY, item.name.c_str(), nameLength, TYPE_TEXT_LIST, list.data(),

@@ -3,6 +3,7 @@
 #include "process/process.h"
 #include "store/note.h"
 #include "store/store_handles.h"
+#include "util/coding.h"
 
 #include <cstring>
 #include <string>
@@ -30,11 +31,6 @@ void ReleaseAll() {
     Builders().RemoveAll();
 }
 
-void PutWord(std::string& out, uint16_t word) {
-    out.push_back(static_cast<char>(word & 0xFF));
-    out.push_back(static_cast<char>(word >> 8));
-}
-
 void Paragraph(Builder& b) {
     std::string record;
     record.push_back(static_cast<char>(kParagraphSignature));
@@ -46,10 +42,9 @@ void Paragraph(Builder& b) {
 STATUS Text(Builder& b, uint32_t font, std::string_view text) {
     if (text.size() > RT_ITEM_LIMIT - 8) return ERR_RT_TOO_BIG;
     std::string record;
-    PutWord(record, kTextSignature);
-    PutWord(record, static_cast<uint16_t>(8 + text.size()));
-    PutWord(record, static_cast<uint16_t>(font & 0xFFFF));
-    PutWord(record, static_cast<uint16_t>(font >> 16));
+    util::PutFixed16(&record, kTextSignature);
+    util::PutFixed16(&record, static_cast<uint16_t>(8 + text.size()));
+    util::PutFixed32(&record, font);
     record.append(text);
     if (record.size() % 2 != 0) record.push_back('\0');
     b.records.push_back(std::move(record));
@@ -61,14 +56,13 @@ STATUS SplitRecords(std::string_view bytes, std::vector<std::string>* records) {
     size_t at = 0;
     while (at < bytes.size()) {
         if (bytes.size() - at < 2) return ERR_ITEM_LAYOUT;
-        const auto byte = [&](size_t i) { return static_cast<uint8_t>(bytes[at + i]); };
-        const uint8_t form = byte(1);
+        const uint8_t form = static_cast<uint8_t>(bytes[at + 1]);
         uint64_t length = form, header = 2;
         if (form == 0xFF || form == 0x00) {
             header = form == 0xFF ? 4 : 6;
             if (bytes.size() - at < header) return ERR_ITEM_LAYOUT;
-            length = byte(2) | byte(3) << 8;
-            if (form == 0x00) length |= uint64_t{byte(4)} << 16 | uint64_t{byte(5)} << 24;
+            const char* field = bytes.data() + at + 2;
+            length = form == 0xFF ? util::DecodeFixed16(field) : util::DecodeFixed32(field);
         }
         uint64_t span = length < header ? header : length;
         span += span % 2;

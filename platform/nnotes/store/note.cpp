@@ -1,6 +1,7 @@
 #include "store/note.h"
 
 #include "store/item_layout.h"
+#include "util/coding.h"
 
 #include <algorithm>
 #include <cstring>
@@ -136,7 +137,7 @@ STATUS Note::AppendUnchecked(uint16_t flags, std::string_view name, uint16_t typ
     added.length = length + sizeof type;
     if (STATUS s = Place(added.length, added.value)) return s;
     auto* at = static_cast<char*>(LockBlock(added.value.pool)) + added.value.block;
-    std::memcpy(at, &type, sizeof type);
+    util::EncodeFixed16(at, type);
     if (length != 0) std::memcpy(at + sizeof type, data, length);
     UnlockBlock(added.value.pool);
     added.name = name;
@@ -156,8 +157,7 @@ STATUS Note::Adopt(uint16_t flags, std::string_view name, BLOCKID value, uint32_
     if (uint64_t{value.block} + length > kPoolLimit || length > kPoolLimit - kFirstOffset)
         return ERR_ITEM_TOO_BIG;
     const auto* at = static_cast<const char*>(LockBlock(value.pool)) + value.block;
-    uint16_t type;
-    std::memcpy(&type, at, sizeof type);
+    const uint16_t type = util::DecodeFixed16(at);
     const STATUS layout = CheckLayout(type, std::string_view(at + sizeof type, length - sizeof type));
     UnlockBlock(value.pool);
     if (layout) return layout;

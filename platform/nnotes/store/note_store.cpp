@@ -1,4 +1,5 @@
 #include "store/note_store.h"
+#include "util/coding.h"
 
 #include <cstring>
 
@@ -38,9 +39,7 @@ STATUS ReadItem(const Statement& q, StoredItem& item) {
 } // namespace
 
 uint16_t TypeWord(std::string_view value) {
-    uint16_t type = 0;
-    if (value.size() >= sizeof type) std::memcpy(&type, value.data(), sizeof type);
-    return type;
+    return value.size() >= 2 ? util::DecodeFixed16(value.data()) : 0;
 }
 
 STATUS ResolveNoteId(Connection& sql, NOTEID id, NOTEID& out) {

@@ -2,10 +2,10 @@
 // name by id and type. Only their sizes are kept; they live in one value of the info table, so that copies
 // of the file carry them.
 #include "store/database.h"
+#include "util/coding.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 namespace nnotes {
@@ -24,9 +24,10 @@ struct Record {
 
 Record At(const std::string& table, size_t offset) {
     Record r{};
-    std::memcpy(&r.id, table.data() + offset, 4);
-    std::memcpy(&r.type, table.data() + offset + 4, 2);
-    std::memcpy(&r.size, table.data() + offset + 6, 4);
+    const char* at = table.data() + offset;
+    r.id = util::DecodeFixed32(at);
+    r.type = util::DecodeFixed16(at + 4);
+    r.size = util::DecodeFixed32(at + 6);
     return r;
 }
 
@@ -62,9 +63,9 @@ STATUS AllocateObject(DBHANDLE db, uint16_t objectType, uint32_t size, uint32_t*
         if (last == UINT32_MAX) return ERR_OBJECT_IDS_EXHAUSTED;
         const uint32_t id = last + 1;
         char record[kRecord];
-        std::memcpy(record, &id, 4);
-        std::memcpy(record + 4, &objectType, 2);
-        std::memcpy(record + 6, &size, 4);
+        util::EncodeFixed32(record, id);
+        util::EncodeFixed16(record + 4, objectType);
+        util::EncodeFixed32(record + 6, size);
         table.append(record, kRecord);
         if (STATUS s = database.WriteInfo(kInfoObjects, table)) return s;
         if (STATUS s = t.Commit()) return s;

@@ -6,6 +6,7 @@
 #include "store/note.h"
 #include "store/note_formula.h"
 #include "store/note_store.h"
+#include "util/coding.h"
 
 #include <cstring>
 #include <strings.h>
@@ -84,8 +85,8 @@ STATUS SearchFiles(Database& directory, uint16_t fileType, SearchCallback callba
     if (STATUS s = RootOf(directory, root)) return s;
     return WalkDatabaseFiles(root, directory.FilePath(), fileType,
                              [&](const std::string&, const std::string& relative) -> STATUS {
-                                 std::string value(2, '\0');
-                                 std::memcpy(value.data(), &TYPE_TEXT, sizeof TYPE_TEXT);
+                                 std::string value;
+                                 util::PutFixed16(&value, TYPE_TEXT);
                                  value += relative;
                                  const SearchSummary summary{{{"$Path", value}}};
                                  const SearchMatch match{0, {}, 0, SE_MATCH};
@@ -164,7 +165,7 @@ STATUS GetSummaryValue(const SearchSummary* summary, const char* name, uint16_t*
     if (summary == nullptr || name == nullptr) return ERR_MISSING_ARGUMENT;
     for (const auto& [itemName, bytes] : summary->items) {
         if (strcasecmp(itemName.c_str(), name) != 0) continue;
-        if (type != nullptr) std::memcpy(type, bytes.data(), sizeof *type);
+        if (type != nullptr) *type = util::DecodeFixed16(bytes.data());
         if (value != nullptr) *value = bytes.data() + sizeof(uint16_t);
         if (length != nullptr) *length = static_cast<uint16_t>(bytes.size() - sizeof(uint16_t));
         return NOERROR;

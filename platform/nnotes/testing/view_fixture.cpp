@@ -1,15 +1,13 @@
 #include "testing/view_fixture.h"
+#include "util/coding.h"
 
+#include <bit>
 #include <cstring>
 
 namespace nnotes::testing {
 namespace {
 
-template <class T>
-void Put(std::string& out, T value) {
-    out.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
+// A field of the ReadEntries buffer's entry header, in host order.
 template <class T>
 T Get(const std::string& in, size_t& at) {
     T value{};
@@ -18,16 +16,23 @@ T Get(const std::string& in, size_t& at) {
     return value;
 }
 
+// A word of a stored value or of an item table, which are little-endian.
+uint16_t Word(const std::string& in, size_t& at) {
+    const uint16_t value = at + 2 <= in.size() ? util::DecodeFixed16(in.data() + at) : 0;
+    at += 2;
+    return value;
+}
+
 std::string ItemValue(const ItemSpec& item) {
     std::string out;
     if (item.type == TYPE_TEXT) return item.texts.at(0);
     if (item.type == TYPE_NUMBER) {
-        Put(out, item.numbers.at(0));
+        util::PutFixed64(&out, std::bit_cast<uint64_t>(item.numbers.at(0)));
         return out;
     }
-    Put(out, static_cast<uint16_t>(item.texts.size()));
+    util::PutFixed16(&out, static_cast<uint16_t>(item.texts.size()));
     for (const std::string& t : item.texts)
-        Put(out, static_cast<uint16_t>(t.size()));
+        util::PutFixed16(&out, static_cast<uint16_t>(t.size()));
     for (const std::string& t : item.texts)
         out += t;
     return out;
@@ -37,16 +42,17 @@ std::string ItemValue(const ItemSpec& item) {
 std::string Readable(const std::string& value) {
     if (value.size() < 2) return "";
     size_t at = 0;
-    const auto type = Get<uint16_t>(value, at);
+    const auto type = Word(value, at);
     if (type == TYPE_TEXT) return value.substr(2);
     if (type == TYPE_TEXT_LIST) {
-        const auto count = Get<uint16_t>(value, at);
+        const auto count = Word(value, at);
         if (count == 0) return "";
-        const auto length = Get<uint16_t>(value, at);
+        const auto length = Word(value, at);
         return value.substr(2 + 2 + 2 * size_t{count}, length);
     }
     if (type == TYPE_NUMBER) {
-        const auto n = Get<double>(value, at);
+        const auto n =
+            value.size() >= 10 ? std::bit_cast<double>(util::DecodeFixed64(value.data() + 2)) : 0.0;
         std::string text = std::to_string(n);
         return text.substr(0, text.find('.'));
     }
@@ -84,8 +90,7 @@ std::string ViewTest::FormatValue(const std::vector<ColumnSpec>& columns, uint8_
     }
     std::string out(2 + ODSLength(ODS_VIEW_TABLE_FORMAT) + ODSLength(ODS_VIEW_COLUMN_FORMAT) * records.size(),
                     '\0');
-    const uint16_t type = TYPE_VIEW_FORMAT;
-    std::memcpy(out.data(), &type, 2);
+    util::EncodeFixed16(out.data(), TYPE_VIEW_FORMAT);
     void* at = out.data() + 2;
     EXPECT_EQ(WriteOnDiskStructure(&at, out.size() - 2, ODS_VIEW_TABLE_FORMAT, &header, 1), NOERROR);
     EXPECT_EQ(WriteOnDiskStructure(&at, out.size() - 2 - ODSLength(ODS_VIEW_TABLE_FORMAT),
@@ -132,8 +137,10 @@ NOTEID ViewTest::SaveDocument(const std::vector<ItemSpec>& items, NOTEID parent)
         EXPECT_EQ(GetNoteInfo(p, NOTE_INFO_OID, &oid), NOERROR);
         CloseNote(p);
         std::string ref;
-        Put(ref, uint16_t{1});
-        ref.append(reinterpret_cast<const char*>(&oid), sizeof(UNIVERSALID));
+        util::PutFixed16(&ref, 1);
+        ref.resize(2 + ODSLength(ODS_UNIVERSALID));
+        void* unid = ref.data() + 2;
+        EXPECT_EQ(WriteOnDiskStructure(&unid, ref.size() - 2, ODS_UNIVERSALID, &oid, 1), NOERROR);
         raw.emplace_back(FIELD_REF, TYPE_NOTEREF_LIST, ref);
     }
     return SaveRaw(NOTE_CLASS_DOCUMENT, raw);
@@ -178,12 +185,12 @@ std::vector<EntryRow> ViewTest::ParseEntries(const std::string& buffer, uint32_t
         if (mask & READ_MASK_SCORE) Get<uint16_t>(buffer, at);
         if (mask & READ_MASK_SUMMARY) {
             const size_t start = at;
-            const auto total = Get<uint16_t>(buffer, at);
-            const auto count = Get<uint16_t>(buffer, at);
+            const auto total = Word(buffer, at);
+            const auto count = Word(buffer, at);
             std::vector<std::pair<uint16_t, uint16_t>> lengths;
             for (uint16_t i = 0; i < count; ++i) {
-                const auto n = Get<uint16_t>(buffer, at);
-                lengths.emplace_back(n, Get<uint16_t>(buffer, at));
+                const auto n = Word(buffer, at);
+                lengths.emplace_back(n, Word(buffer, at));
             }
             for (const auto& [n, v] : lengths) {
                 row.names.push_back(buffer.substr(at, n));

@@ -3,6 +3,7 @@
 #include "memory/memory.h"
 #include "process/process.h"
 #include "text/textlist_format.h"
+#include "util/coding.h"
 
 #include <cstring>
 #include <string>
@@ -40,7 +41,7 @@ STATUS NewTextList(bool prefixDataType, DHANDLE* handle, uint16_t* size) {
     if (STATUS status = AllocateBlock(0, listSize, handle)) return status;
     if (prefixDataType) {
         uint32_t blockSize = 0;
-        WriteWord(reinterpret_cast<unsigned char*>(PeekBlock(*handle, &blockSize)), kTextListType);
+        util::EncodeFixed16(reinterpret_cast<unsigned char*>(PeekBlock(*handle, &blockSize)), kTextListType);
     }
     if (size != nullptr) *size = static_cast<uint16_t>(listSize);
     return NOERROR;
@@ -67,9 +68,9 @@ STATUS InsertTextListEntry(DHANDLE handle, bool prefixDataType, uint16_t index, 
     std::memmove(base + at + 2 + length, base + at, list.size - at);
     std::memmove(base + entriesAt + 2, base + entriesAt, at - entriesAt);
     std::memmove(base + lengthAt + 2, base + lengthAt, entriesAt - lengthAt);
-    WriteWord(base + lengthAt, length);
+    util::EncodeFixed16(base + lengthAt, length);
     std::memcpy(base + at + 2, entry.data(), length);
-    WriteWord(base + layout.lengthsAt - 2, static_cast<uint16_t>(count + 1));
+    util::EncodeFixed16(base + layout.lengthsAt - 2, static_cast<uint16_t>(count + 1));
     if (size != nullptr) *size = static_cast<uint16_t>(newSize);
     return NOERROR;
 }
@@ -87,14 +88,14 @@ STATUS RemoveTextListEntry(DHANDLE handle, bool prefixDataType, uint16_t index, 
     std::memmove(base + lengthAt, base + lengthAt + 2, entriesAt - lengthAt - 2);
     std::memmove(base + entriesAt - 2, base + entriesAt, at - entriesAt);
     std::memmove(base + at - 2, base + at + length, list.size - at - length);
-    WriteWord(base + layout.lengthsAt - 2, static_cast<uint16_t>(layout.count - 1));
+    util::EncodeFixed16(base + layout.lengthsAt - 2, static_cast<uint16_t>(layout.count - 1));
     return Finish(handle, list.size - 2 - length, size);
 }
 
 STATUS ClearTextList(DHANDLE handle, bool prefixDataType, uint16_t* size) {
     BlockList list;
     if (STATUS status = OpenBlockList(handle, prefixDataType, &list)) return status;
-    WriteWord(list.base + list.layout.lengthsAt - 2, 0);
+    util::EncodeFixed16(list.base + list.layout.lengthsAt - 2, 0);
     return Finish(handle, TextListHeaderSize(prefixDataType), size);
 }
 

@@ -1,10 +1,11 @@
 // Text list layout checks.
 #include "text/textlist_format.h"
+#include "util/coding.h"
 
 namespace nnotes {
 
 uint16_t TextListLayout::LengthOf(uint16_t index) const {
-    return ReadWord(base + lengthsAt + 2u * index);
+    return util::DecodeFixed16(base + lengthsAt + 2u * index);
 }
 
 uint32_t TextListLayout::OffsetOf(uint16_t index) const {
@@ -25,11 +26,11 @@ STATUS OpenTextList(const void* list, uint32_t available, bool prefixDataType, T
     const auto* base = static_cast<const unsigned char*>(list);
     const uint32_t headerSize = TextListHeaderSize(prefixDataType);
     if (available < headerSize) return ERR_TEXTLIST_DAMAGED;
-    if (prefixDataType && ReadWord(base) != kTextListType) return ERR_TEXTLIST_DAMAGED;
+    if (prefixDataType && util::DecodeFixed16(base) != kTextListType) return ERR_TEXTLIST_DAMAGED;
     layout->base = base;
     layout->available = available;
     layout->lengthsAt = headerSize;
-    layout->count = ReadWord(base + headerSize - 2);
+    layout->count = util::DecodeFixed16(base + headerSize - 2);
     if (layout->EntriesAt() > available) return ERR_TEXTLIST_DAMAGED;
     return NOERROR;
 }

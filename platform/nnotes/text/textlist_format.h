@@ -35,13 +35,4 @@ struct TextListLayout {
 
 STATUS OpenTextList(const void* list, uint32_t available, bool prefixDataType, TextListLayout* layout);
 
-inline uint16_t ReadWord(const unsigned char* p) {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
-inline void WriteWord(unsigned char* p, uint16_t value) {
-    p[0] = static_cast<unsigned char>(value);
-    p[1] = static_cast<unsigned char>(value >> 8);
-}
-
 } // namespace nnotes

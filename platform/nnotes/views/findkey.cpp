@@ -1,10 +1,9 @@
 // FindByKey: the first main document whose sorted columns match a list of keys.
+#include "util/coding.h"
 #include "views/collection_handle.h"
 #include "views/collection_navigate.h"
 #include "views/view_itemtable.h"
 #include "views/view_sortkey.h"
-
-#include <cstring>
 
 namespace nnotes {
 namespace views {
@@ -14,13 +13,11 @@ constexpr uint16_t kKnownFlags =
     FIND_PARTIAL | FIND_CASE_INSENSITIVE | FIND_ACCENT_INSENSITIVE | FIND_UPDATE_IF_NOT_FOUND;
 
 STATUS ReadKeys(const void* table, std::vector<SortValue>& keys) {
-    uint16_t total;
-    std::memcpy(&total, table, sizeof total);
+    const uint16_t total = util::DecodeFixed16(static_cast<const char*>(table));
     std::vector<TableItem> items;
     if (!ParseItemTable(table, total, items) || items.empty()) return ERR_FIND_KEYS;
     for (const TableItem& item : items) {
-        uint16_t type = 0;
-        if (item.value.size() >= sizeof type) std::memcpy(&type, item.value.data(), sizeof type);
+        const uint16_t type = item.value.size() >= 2 ? util::DecodeFixed16(item.value.data()) : 0;
         const size_t data = item.value.size() - std::min(item.value.size(), sizeof type);
         const bool wellFormed = (type == TYPE_TEXT && item.value.size() >= sizeof type) ||
                                 ((type == TYPE_NUMBER || type == TYPE_TIME) && data == 8);

@@ -1,5 +1,6 @@
 // The packed item table of entry summaries and find keys: 16-bit total length (with the 4-byte header),
 // 16-bit count, per item a 16-bit name length and a 16-bit value length, then per item its name and value.
+// Little-endian, as the stored values it carries: view rows keep it in the database file.
 #pragma once
 
 #include "nnotes/nnotes.h"

@@ -1,5 +1,6 @@
 // Searches: the query language, relevance and its scores, limits, refining, orders and result forms.
 #include "fulltext/tests/ft_fixture.h"
+#include "util/coding.h"
 
 #include <algorithm>
 
@@ -16,12 +17,9 @@ protected:
 
     NOTEID SaveListNote(std::initializer_list<std::string> entries) {
         std::string value;
-        auto word = [&](uint16_t v) {
-            value.append({static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)});
-        };
-        word(static_cast<uint16_t>(entries.size()));
+        util::PutFixed16(&value, static_cast<uint16_t>(entries.size()));
         for (const auto& e : entries)
-            word(static_cast<uint16_t>(e.size()));
+            util::PutFixed16(&value, static_cast<uint16_t>(e.size()));
         for (const auto& e : entries)
             value += e;
         NOTEHANDLE note = 0;

@@ -85,7 +85,8 @@ constexpr uint16_t NAVIGATE_MINLEVEL = 0x0100, NAVIGATE_MAXLEVEL = 0x0200, NAVIG
 
 // What ReadEntries returns of each entry, in this order of fields: note id (32), note class (16; 0 for
 // categories and totals), siblings, children, descendants, its number among its peers (32 each), indent
-// levels (16: response depth), full-text score (16; 0 outside hit navigation), the summary ITEM_TABLE.
+// levels (16: response depth), full-text score (16; 0 outside hit navigation), the summary ITEM_TABLE. The
+// fields are in host order; an ITEM_TABLE, like the stored values it holds, is little-endian.
 constexpr uint32_t READ_MASK_NOTEID = 0x0001, READ_MASK_NOTECLASS = 0x0004, READ_MASK_INDEXSIBLINGS = 0x0008,
                    READ_MASK_INDEXCHILDREN = 0x0010, READ_MASK_INDEXDESCENDANTS = 0x0020,
                    READ_MASK_INDENTLEVELS = 0x0080, READ_MASK_SCORE = 0x0200, READ_MASK_INDEXPEER = 0x0400,

@@ -1,5 +1,6 @@
 // On-disk structures: exact byte layouts, round trips, lengths and short input.
 #include "nnotes/nnotes.h"
+#include "util/coding.h"
 
 #include <gtest/gtest.h>
 
@@ -94,8 +95,8 @@ TEST(OnDiskStructures, FieldRecordOffsets) {
     field.InputValidationFormulaLength = 4;
     field.NameLength = 5;
     const auto disk = Write(ODS_FIELD_RECORD, field);
-    auto word = [&](size_t at) { return disk[at] | disk[at + 1] << 8; };
-    auto dword = [&](size_t at) { return static_cast<uint32_t>(word(at) | word(at + 2) << 16); };
+    auto word = [&](size_t at) { return util::DecodeFixed16(disk.data() + at); };
+    auto dword = [&](size_t at) { return util::DecodeFixed32(disk.data() + at); };
     EXPECT_EQ(word(0), 0xFF8A);
     EXPECT_EQ(word(2), 50);
     EXPECT_EQ(word(6), 0x0500);

@@ -1,4 +1,5 @@
 #include "testing/store_fixture.h"
+#include "util/coding.h"
 
 #include <cstring>
 #include <string>
@@ -79,8 +80,8 @@ TEST_F(ItemTest, ValueLayoutsAreKeptByteForByte) {
         ASSERT_EQ(Append(name, value.first, value.second), NOERROR) << name;
     Reopen();
     for (const auto& [name, value] : cases) {
-        Bytes expected = {static_cast<unsigned char>(value.first & 0xFF),
-                          static_cast<unsigned char>(value.first >> 8)};
+        Bytes expected;
+        util::PutFixed16(&expected, value.first);
         expected.insert(expected.end(), value.second.begin(), value.second.end());
         EXPECT_EQ(ValueOf(note_, name), expected) << name;
     }

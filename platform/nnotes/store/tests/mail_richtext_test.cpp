@@ -1,6 +1,7 @@
 // The rich-text builder: runs and paragraphs as CD records, rendered notes, items split at the size limit,
 // and nothing appended when building fails.
 #include "testing/store_fixture.h"
+#include "util/coding.h"
 
 #include <string>
 #include <vector>
@@ -41,9 +42,10 @@ protected:
 
     static std::string TextRecord(uint32_t font, const std::string& text) {
         const uint32_t length = static_cast<uint32_t>(8 + text.size());
-        std::string r = {'\x85', '\xFF', static_cast<char>(length & 0xFF), static_cast<char>(length >> 8)};
-        for (int i = 0; i < 4; ++i)
-            r.push_back(static_cast<char>(font >> (8 * i)));
+        std::string r;
+        util::PutFixed16(&r, 0xFF85);
+        util::PutFixed16(&r, static_cast<uint16_t>(length));
+        util::PutFixed32(&r, font);
         r += text;
         if (r.size() % 2) r.push_back('\0');
         return r;

@@ -1,6 +1,7 @@
 // Text lists: building, reading and editing, the 65535 limits, and damaged stored lists.
 #include "nnotes/nnotes.h"
 #include "testing/process_fixture.h"
+#include "util/coding.h"
 
 #include <gtest/gtest.h>
 
@@ -46,8 +47,8 @@ TEST_F(TextLists, NewListsAreEmptyWithOrWithoutTypeWord) {
     ASSERT_EQ(NewTextList(true, &withType, &size), NOERROR);
     EXPECT_EQ(size, 4);
     const auto* bytes = static_cast<const unsigned char*>(LockBlock(withType));
-    EXPECT_EQ(bytes[0] | bytes[1] << 8, 1281);
-    EXPECT_EQ(bytes[2] | bytes[3] << 8, 0);
+    EXPECT_EQ(util::DecodeFixed16(bytes), 1281);
+    EXPECT_EQ(util::DecodeFixed16(bytes + 2), 0);
     ASSERT_EQ(UnlockBlock(withType), NOERROR);
     EXPECT_TRUE(Entries(withType, true).empty());
 
@@ -137,8 +138,7 @@ TEST_F(TextLists, SizesBeyond65535AreRefusedNotWrapped) {
     DHANDLE many = NULLHANDLE;
     ASSERT_EQ(AllocateBlock(0, 2 + 2 * 32765, &many), NOERROR);
     auto* bytes = static_cast<unsigned char*>(LockBlock(many));
-    bytes[0] = 32765 & 0xFF;
-    bytes[1] = 32765 >> 8;
+    util::EncodeFixed16(bytes, 32765);
     ASSERT_EQ(UnlockBlock(many), NOERROR);
     ASSERT_EQ(InsertTextListEntry(many, false, 32765, nullptr, 0, &size), NOERROR);
     EXPECT_EQ(size, 65534);

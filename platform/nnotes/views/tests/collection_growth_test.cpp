@@ -2,6 +2,7 @@
 // place must answer exactly as over the same view read whole, which a view kept in another database gives
 // (its rows are made in memory at once).
 #include "testing/view_fixture.h"
+#include "util/coding.h"
 #include "views/collection.h"
 
 #include <sqlite3.h>
@@ -245,16 +246,15 @@ TEST_F(CollectionGrowthTest, EntriesReadAgainAfterTheirRowsLeftMemoryComeFromThe
 
 TEST_F(CollectionGrowthTest, KeysAndHitsFindEntriesPastTheFirstRows) {
     const HCOLLECTION whole = Whole(), growing = Growing();
-    std::string key(2, '\0');
-    const uint16_t type = TYPE_TEXT;
-    std::memcpy(key.data(), &type, 2);
+    std::string key;
+    util::PutFixed16(&key, TYPE_TEXT);
     key += "Region0"; // its rows are read first, and have left memory by the time the key is looked for
-    std::string table(4, '\0');
-    const uint16_t lengths[2] = {0, static_cast<uint16_t>(key.size())};
-    table.append(reinterpret_cast<const char*>(lengths), sizeof lengths);
+    std::string table;
+    util::PutFixed16(&table, static_cast<uint16_t>(8 + key.size()));
+    util::PutFixed16(&table, 1);
+    util::PutFixed16(&table, 0);
+    util::PutFixed16(&table, static_cast<uint16_t>(key.size()));
     table += key;
-    const uint16_t header[2] = {static_cast<uint16_t>(table.size()), 1};
-    std::memcpy(table.data(), header, sizeof header);
     CollectionPosition found[2]{};
     uint32_t counts[2] = {0, 0};
     ASSERT_EQ(FindByKey(whole, table.data(), 0, &found[0], &counts[0]), NOERROR);

@@ -1,6 +1,8 @@
 // FindByKey over the sorted columns of a view.
 #include "testing/view_fixture.h"
+#include "util/coding.h"
 
+#include <bit>
 #include <cstring>
 
 namespace nnotes::testing {
@@ -25,19 +27,25 @@ protected:
     }
 
     static void AddKey(std::vector<std::string>& keys, uint16_t type, const std::string& data) {
-        std::string v(reinterpret_cast<const char*>(&type), 2);
+        std::string v;
+        util::PutFixed16(&v, type);
         keys.push_back(v + data);
     }
     static std::string Table(const std::vector<std::string>& keys) {
         std::string out(4, '\0');
         for (const std::string& k : keys) {
-            const uint16_t lengths[2] = {0, static_cast<uint16_t>(k.size())};
-            out.append(reinterpret_cast<const char*>(lengths), sizeof lengths);
+            util::PutFixed16(&out, 0);
+            util::PutFixed16(&out, static_cast<uint16_t>(k.size()));
         }
         for (const std::string& k : keys)
             out += k;
-        const uint16_t header[2] = {static_cast<uint16_t>(out.size()), static_cast<uint16_t>(keys.size())};
-        std::memcpy(out.data(), header, sizeof header);
+        util::EncodeFixed16(out.data(), static_cast<uint16_t>(out.size()));
+        util::EncodeFixed16(out.data() + 2, static_cast<uint16_t>(keys.size()));
+        return out;
+    }
+    static std::string NumberKey(double number) {
+        std::string out;
+        util::PutFixed64(&out, std::bit_cast<uint64_t>(number));
         return out;
     }
     static std::string TextKeys(std::initializer_list<std::string> texts) {
@@ -74,12 +82,10 @@ TEST_F(FindKeyTest, MatchesKeysAgainstTheSortedColumnsInOrder) {
     std::vector<std::string> keys;
     AddKey(keys, TYPE_TEXT, "Bern");
     AddKey(keys, TYPE_TEXT, "Élodie");
-    double age = 40;
-    AddKey(keys, TYPE_NUMBER, std::string(reinterpret_cast<const char*>(&age), sizeof age));
+    AddKey(keys, TYPE_NUMBER, NumberKey(40));
     EXPECT_EQ(Find(Table(keys), 0), std::make_pair(bern_, 1u));
     keys.pop_back();
-    age = 41;
-    AddKey(keys, TYPE_NUMBER, std::string(reinterpret_cast<const char*>(&age), sizeof age));
+    AddKey(keys, TYPE_NUMBER, NumberKey(41));
     Find(Table(keys), 0, ERR_NOT_FOUND);
 }
 
