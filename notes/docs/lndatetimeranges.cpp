@@ -5,9 +5,23 @@
 #include "nnotes/memblock.h"
 #include "nnotes/note.h"
 #include "nnotes/timedate.h"
+#include "util/coding.h"
 
 #include <algorithm>
-#include <cstring>
+
+namespace {
+
+// Entries are stored little-endian: an instant as its two words, low first; a pair as begin, then end.
+nnotes::Instant InstantAt(const uint8_t* at) {
+    return {{util::DecodeFixed32(at), util::DecodeFixed32(at + 4)}};
+}
+
+void PutInstant(uint8_t* at, const nnotes::Instant& instant) {
+    util::EncodeFixed32(at, instant.words[0]);
+    util::EncodeFixed32(at + 4, instant.words[1]);
+}
+
+} // namespace
 
 LNDatetimeRangesBody::LNDatetimeRangesBody(nnotes::BLOCKID value, uint32_t size)
     : LNListBody(value, size, nnotes::TYPE_TIME, nnotes::TYPE_TIME_RANGE) {}
@@ -24,20 +38,18 @@ LNDatetimeRange LNDatetimeRangesBody::GetEntry(uint32_t index) {
     LNListValue value;
     if (const LNSTATUS status = Read(&value)) throw status;
     if (index < value.singles.size()) {
-        nnotes::Instant instant;
-        std::memcpy(&instant, value.singles[index].data(), sizeof instant);
+        const nnotes::Instant instant = InstantAt(value.singles[index].data());
         return LNDatetimeRange(&instant);
     }
     if (index - value.singles.size() >= value.pairs.size()) throw LNERR_INVALID_PARAMETER;
-    nnotes::TimeRange range;
-    std::memcpy(&range, value.pairs[index - value.singles.size()].data(), sizeof range);
-    return LNDatetimeRange(range);
+    const uint8_t* pair = value.pairs[index - value.singles.size()].data();
+    return LNDatetimeRange(nnotes::TimeRange{InstantAt(pair), InstantAt(pair + 8)});
 }
 
 LNSTATUS LNDatetimeRangesBody::Insert(uint32_t index, const LNDatetime& date) {
     LNListValue entry;
     entry.singles.emplace_back();
-    std::memcpy(entry.singles.back().data(), date.GetRawValue(), sizeof(nnotes::Instant));
+    PutInstant(entry.singles.back().data(), *date.GetRawValue());
     return InsertSingles(index, entry);
 }
 
@@ -47,7 +59,8 @@ LNSTATUS LNDatetimeRangesBody::Insert(uint32_t index, const LNDatetimeRange& ran
     const uint64_t singles = value.singles.size();
     if (index < singles || index > singles + value.pairs.size()) return LNERR_INVALID_PARAMETER;
     std::array<uint8_t, 16> pair;
-    std::memcpy(pair.data(), range.GetRawValue(), pair.size());
+    PutInstant(pair.data(), range.GetRawValue()->begin);
+    PutInstant(pair.data() + 8, range.GetRawValue()->end);
     value.pairs.insert(value.pairs.begin() + (index - singles), pair);
     return Store(value);
 }
@@ -56,13 +69,14 @@ namespace {
 
 std::array<uint8_t, 8> InstantEntry(const LNDatetime& date) {
     std::array<uint8_t, 8> entry;
-    std::memcpy(entry.data(), date.GetRawValue(), entry.size());
+    PutInstant(entry.data(), *date.GetRawValue());
     return entry;
 }
 
 std::array<uint8_t, 16> PairEntry(const LNDatetimeRange& range) {
     std::array<uint8_t, 16> entry;
-    std::memcpy(entry.data(), range.GetRawValue(), entry.size());
+    PutInstant(entry.data(), range.GetRawValue()->begin);
+    PutInstant(entry.data() + 8, range.GetRawValue()->end);
     return entry;
 }
 

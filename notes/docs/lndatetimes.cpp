@@ -2,20 +2,19 @@
 #include "nnotes/memblock.h"
 #include "nnotes/note.h"
 #include "nnotes/timedate.h"
-
-#include <cstring>
+#include "util/coding.h"
 
 template <>
 LNDatetime LNSingleListBody<LNDatetime>::FromEntry(const std::array<uint8_t, 8>& entry) {
-    nnotes::Instant instant;
-    std::memcpy(&instant, entry.data(), sizeof instant);
-    return LNDatetime(instant);
+    return LNDatetime(
+        nnotes::Instant{{util::DecodeFixed32(entry.data()), util::DecodeFixed32(entry.data() + 4)}});
 }
 
 template <>
 std::array<uint8_t, 8> LNSingleListBody<LNDatetime>::ToEntry(const LNDatetime& value) {
     std::array<uint8_t, 8> entry;
-    std::memcpy(entry.data(), value.GetRawValue(), entry.size());
+    util::EncodeFixed32(entry.data(), value.GetRawValue()->words[0]);
+    util::EncodeFixed32(entry.data() + 4, value.GetRawValue()->words[1]);
     return entry;
 }
 

@@ -3,6 +3,7 @@
 #include "ln/lnerrors.h"
 #include "nnotes/memblock.h"
 #include "nnotes/status.h"
+#include "util/coding.h"
 
 #include <cstring>
 
@@ -16,16 +17,6 @@ struct Unlock {
     ~Unlock() { body->UnlockValue(); }
 };
 
-void PutWord(uint8_t* at, uint16_t word) {
-    std::memcpy(at, &word, sizeof word);
-}
-
-uint16_t GetWord(const uint8_t* at) {
-    uint16_t word;
-    std::memcpy(&word, at, sizeof word);
-    return word;
-}
-
 } // namespace
 
 LNListBody::LNListBody(nnotes::BLOCKID value, uint32_t size, uint16_t singleType, uint16_t listType)
@@ -37,10 +28,10 @@ LNListBody::LNListBody(const void* value, uint16_t nsfType, uint32_t size, uint1
     // A single value gets the list header of one entry, so that a detached value is always a list.
     const bool single = nsfType == singleType;
     std::vector<uint8_t> bytes(sizeof(uint16_t) + (single ? kHeader : 0) + size);
-    PutWord(bytes.data(), listType);
+    util::EncodeFixed16(bytes.data(), listType);
     if (single) {
-        PutWord(bytes.data() + 2, 1);
-        PutWord(bytes.data() + 4, 0);
+        util::EncodeFixed16(bytes.data() + 2, 1);
+        util::EncodeFixed16(bytes.data() + 4, 0);
     }
     if (size > 0) std::memcpy(bytes.data() + bytes.size() - size, value, size);
     if (const LNSTATUS status = SetValue(bytes.data(), nsfType, static_cast<uint32_t>(bytes.size())))
@@ -87,7 +78,7 @@ LNSTATUS LNListBody::Read(LNListValue* value) {
         return LNNOERROR;
     }
     if (size < 2 + kHeader) return LNERR_CORRUPTED;
-    const uint32_t singles = GetWord(at + 2), pairs = GetWord(at + 4);
+    const uint32_t singles = util::DecodeFixed16(at + 2), pairs = util::DecodeFixed16(at + 4);
     // At most 6 + 8 * 65535 + 16 * 65535 bytes: no overflow in 32 bits.
     if (2 + kHeader + 8 * singles + 16 * pairs > size) return LNERR_CORRUPTED;
     const uint8_t* entry = at + 2 + kHeader;
@@ -116,9 +107,9 @@ LNSTATUS LNListBody::Store(const LNListValue& value) {
     nnotes::DHANDLE block = nnotes::NULLHANDLE;
     if (const nnotes::STATUS status = nnotes::AllocateBlock(0, size, &block)) return LNToNotesStatus(status);
     auto* at = static_cast<uint8_t*>(nnotes::LockBlock(block));
-    PutWord(at, ListNSFType);
-    PutWord(at + 2, static_cast<uint16_t>(value.singles.size()));
-    PutWord(at + 4, static_cast<uint16_t>(value.pairs.size()));
+    util::EncodeFixed16(at, ListNSFType);
+    util::EncodeFixed16(at + 2, static_cast<uint16_t>(value.singles.size()));
+    util::EncodeFixed16(at + 4, static_cast<uint16_t>(value.pairs.size()));
     uint8_t* entry = at + 2 + kHeader;
     for (const auto& single : value.singles) {
         std::memcpy(entry, single.data(), 8);

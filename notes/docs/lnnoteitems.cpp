@@ -13,6 +13,7 @@
 #include "nnotes/note.h"
 #include "nnotes/status.h"
 #include "nnotes/textlist.h"
+#include "util/coding.h"
 
 #include <cstring>
 #include <vector>
@@ -37,8 +38,7 @@ uint16_t RangeEntries(nnotes::BLOCKID value, uint32_t size) {
     if (size < 6) return 0;
     const auto* at = static_cast<const uint8_t*>(nnotes::LockBlock(value.pool));
     if (at == nullptr) return 0;
-    uint16_t ranges = 0;
-    std::memcpy(&ranges, at + value.block + 4, sizeof ranges);
+    const uint16_t ranges = util::DecodeFixed16(at + value.block + 4);
     nnotes::UnlockBlock(value.pool);
     return ranges;
 }

@@ -1,20 +1,19 @@
 #include "ln/lnnumbers.h"
 #include "nnotes/memblock.h"
 #include "nnotes/note.h"
+#include "util/coding.h"
 
-#include <cstring>
+#include <bit>
 
 template <>
 double LNSingleListBody<double>::FromEntry(const std::array<uint8_t, 8>& entry) {
-    double number;
-    std::memcpy(&number, entry.data(), sizeof number);
-    return number;
+    return std::bit_cast<double>(util::DecodeFixed64(entry.data()));
 }
 
 template <>
 std::array<uint8_t, 8> LNSingleListBody<double>::ToEntry(const double& value) {
     std::array<uint8_t, 8> entry;
-    std::memcpy(entry.data(), &value, sizeof value);
+    util::EncodeFixed64(entry.data(), std::bit_cast<uint64_t>(value));
     return entry;
 }
 

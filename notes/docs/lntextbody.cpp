@@ -10,6 +10,7 @@
 #include "nnotes/note.h"
 #include "nnotes/status.h"
 #include "nnotes/textlist.h"
+#include "util/coding.h"
 
 #include <cstring>
 
@@ -81,8 +82,7 @@ LNTextBody::LNTextBody(const void* value, uint16_t nsfType, uint32_t size) {
         if (const nnotes::STATUS status = nnotes::AllocateBlock(LNITEM_BLOCK_TYPE, listSize, &list))
             throw LNSTATUS{status};
         auto* at = static_cast<uint8_t*>(nnotes::LockBlock(list));
-        const uint16_t type = nnotes::TYPE_TEXT_LIST;
-        std::memcpy(at, &type, sizeof type);
+        util::EncodeFixed16(at, nnotes::TYPE_TEXT_LIST);
         std::memcpy(at + 2, value, size);
         nnotes::UnlockBlock(list);
     }

@@ -6,6 +6,7 @@
 #include "nnotes/collection.h"
 #include "nnotes/idtable.h"
 #include "nnotes/memblock.h"
+#include "util/coding.h"
 
 #include <cstring>
 
@@ -37,7 +38,7 @@ LNVFEntryBody::LNVFEntryBody(LNVFNavigatorBody* navigator, const LNVFPosition& p
     const auto* bytes = static_cast<const uint8_t*>(nnotes::LockBlock(Buffer));
     *status = LNERR_VIEW_ENTRY_CREATE;
     if (bytes == nullptr) return;
-    if (length >= HeaderSize + 2u && Get<uint16_t>(bytes + HeaderSize) == length - HeaderSize) {
+    if (length >= HeaderSize + 2u && util::DecodeFixed16(bytes + HeaderSize) == length - HeaderSize) {
         NoteID = Get<nnotes::NOTEID>(bytes);
         IndentLevels = Get<uint16_t>(bytes + 6);
         if (hits) {
@@ -72,12 +73,12 @@ void LNVFEntryBody::ReadSummary(std::vector<std::string>* names, std::vector<std
     if (base == nullptr) throw LNERR_VIEW_ENTRY_CREATE;
     const uint8_t* table = base + HeaderSize;
     const size_t size = Length - HeaderSize;
-    const size_t count = Get<uint16_t>(table + 2);
+    const size_t count = util::DecodeFixed16(table + 2);
     size_t at = 4 + 4 * count;
     bool whole = size >= 4 && at <= size;
     for (size_t i = 0; whole && i < count; ++i) {
-        const size_t nameLength = Get<uint16_t>(table + 4 + 4 * i);
-        const size_t valueLength = Get<uint16_t>(table + 6 + 4 * i);
+        const size_t nameLength = util::DecodeFixed16(table + 4 + 4 * i);
+        const size_t valueLength = util::DecodeFixed16(table + 6 + 4 * i);
         whole = nameLength + valueLength <= size - at;
         if (!whole) break;
         const char* name = reinterpret_cast<const char*>(table + at);
@@ -96,13 +97,13 @@ std::optional<std::string> LNVFEntryBody::ReadSummaryValue(size_t index) const {
     if (base == nullptr) throw LNERR_VIEW_ENTRY_CREATE;
     const uint8_t* table = base + HeaderSize;
     const size_t size = Length - HeaderSize;
-    const size_t count = size >= 4 ? Get<uint16_t>(table + 2) : 0;
+    const size_t count = size >= 4 ? util::DecodeFixed16(table + 2) : 0;
     size_t at = 4 + 4 * count;
     bool whole = size >= 4 && at <= size;
     std::optional<std::string> value;
     for (size_t i = 0; whole && i < count; ++i) {
-        const size_t nameLength = Get<uint16_t>(table + 4 + 4 * i);
-        const size_t valueLength = Get<uint16_t>(table + 6 + 4 * i);
+        const size_t nameLength = util::DecodeFixed16(table + 4 + 4 * i);
+        const size_t valueLength = util::DecodeFixed16(table + 6 + 4 * i);
         whole = nameLength + valueLength <= size - at;
         if (whole && i == index)
             value.emplace(reinterpret_cast<const char*>(table + at + nameLength), valueLength);

@@ -15,6 +15,7 @@
 #include "nnotes/nls.h"
 #include "nnotes/note.h"
 #include "nnotes/status.h"
+#include "util/coding.h"
 
 #include <algorithm>
 #include <cstring>
@@ -26,7 +27,8 @@ constexpr char kSpecialEscape = 0x7F;
 constexpr size_t kMinimumTranslation = 128, kTranslationFactor = 4, kLongConstant = 32;
 
 std::string WithType(uint16_t type, const char* data, size_t length) {
-    std::string value(reinterpret_cast<const char*>(&type), sizeof type);
+    std::string value;
+    util::PutFixed16(&value, type);
     return value.append(data, length);
 }
 
@@ -60,8 +62,7 @@ std::string Evaluate(const std::string& formula) {
 // The item for a value (type word first); values of no more than their type, or of other types, are empty.
 LNItem MakeItem(const std::string& value) {
     if (value.size() <= 2) return LNItem();
-    uint16_t type = 0;
-    std::memcpy(&type, value.data(), sizeof type);
+    const uint16_t type = util::DecodeFixed16(value.data());
     const char* data = value.data() + 2;
     const auto size = static_cast<uint32_t>(value.size() - 2);
     LNItemBody* body = nullptr;
@@ -79,8 +80,7 @@ LNItem MakeItem(const std::string& value) {
         break;
     case nnotes::TYPE_TIME_RANGE: {
         // A range list without ranges is a plain list of instants.
-        uint16_t ranges = 0;
-        if (size >= 4) std::memcpy(&ranges, data + 2, sizeof ranges);
+        const uint16_t ranges = size >= 4 ? util::DecodeFixed16(data + 2) : 0;
         if (ranges == 0)
             body = new LNDatetimesBody(data, type, size);
         else
@@ -170,9 +170,7 @@ bool LNVFEntryBody::GetSummaryText(uint32_t index, std::string* platformText) {
     const std::optional<std::string> value = ReadSummaryValue(column.summaryIndex);
     if (!value) return false;
     if (value->size() <= 2) return true; // as MakeItem: a value of no more than its type shows nothing
-    uint16_t type = 0;
-    std::memcpy(&type, value->data(), sizeof type);
-    if (type != nnotes::TYPE_TEXT) return false;
+    if (util::DecodeFixed16(value->data()) != nnotes::TYPE_TEXT) return false;
     const auto length = static_cast<uint32_t>(value->size() - 2);
     text.resize(3 * size_t{length});
     text.resize(

@@ -4,7 +4,9 @@
 #include "ln/lnerrors.h"
 #include "nnotes/note.h"
 #include "nnotes/timedate.h"
+#include "util/coding.h"
 
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 
@@ -61,9 +63,7 @@ LNSTATUS LNVFFindKey::SetValue(uint16_t type, const void* data, size_t size) {
 
 const uint8_t* LNVFFindKey::Data(uint16_t type) const {
     if (Value == nullptr) throw LNERR_NOT_INITIALIZED;
-    uint16_t stored = 0;
-    std::memcpy(&stored, Value, 2);
-    if (stored != type) throw LNERR_CONVERSION;
+    if (util::DecodeFixed16(Value) != type) throw LNERR_CONVERSION;
     return Value + 2;
 }
 
@@ -72,15 +72,12 @@ LNString LNVFFindKey::GetText() const {
 }
 
 double LNVFFindKey::GetNumber() const {
-    double number = 0;
-    std::memcpy(&number, Data(nnotes::TYPE_NUMBER), sizeof number);
-    return number;
+    return std::bit_cast<double>(util::DecodeFixed64(Data(nnotes::TYPE_NUMBER)));
 }
 
 LNDatetime LNVFFindKey::GetDatetime() const {
-    nnotes::Instant instant{};
-    std::memcpy(&instant, Data(nnotes::TYPE_TIME), sizeof instant);
-    return LNDatetime(instant);
+    const uint8_t* data = Data(nnotes::TYPE_TIME);
+    return LNDatetime(nnotes::Instant{{util::DecodeFixed32(data), util::DecodeFixed32(data + 4)}});
 }
 
 LNSTATUS LNVFFindOptions::SetComparison(uint16_t comparison) {

@@ -1,6 +1,7 @@
 #include "ln/lnassert.h"
 #include "ln/lnerrors.h"
 #include "ln/lnvffindkey.h"
+#include "util/coding.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -10,11 +11,6 @@ namespace {
 // The packed table: total length, key count, then per key a name length (always 0) and a value length.
 constexpr size_t kTableHeader = 4;
 constexpr size_t kKeyHeader = 4;
-
-void Put16(uint8_t* at, size_t value) {
-    const auto word = static_cast<uint16_t>(value);
-    std::memcpy(at, &word, sizeof word);
-}
 
 } // namespace
 
@@ -41,8 +37,7 @@ LNVFFindKeys& LNVFFindKeys::operator=(const LNVFFindKeys& other) {
         ++Count;
     }
     if (other.Table != nullptr) {
-        uint16_t length = 0;
-        std::memcpy(&length, other.Table, sizeof length);
+        const uint16_t length = util::DecodeFixed16(other.Table);
         Table = static_cast<uint8_t*>(std::malloc(length));
         if (Table == nullptr) throw LNERR_NO_MEMORY;
         std::memcpy(Table, other.Table, length);
@@ -125,15 +120,15 @@ const void* LNVFFindKeys::GetKeyTable() {
     if (total > 0xFFFF) throw LNERR_KEY_TABLE_TOO_BIG;
     auto* table = static_cast<uint8_t*>(std::malloc(total));
     if (table == nullptr) throw LNERR_NO_MEMORY;
-    Put16(table, total);
-    Put16(table + 2, Count);
+    util::EncodeFixed16(table, static_cast<uint16_t>(total));
+    util::EncodeFixed16(table + 2, static_cast<uint16_t>(Count));
     uint8_t* sizes = table + kTableHeader;
     uint8_t* values = sizes + kKeyHeader * Count;
     for (LNNotesClass* object = Keys.GetFirstObject(); object != nullptr;
          object = Keys.GetNextObject(object)) {
         const auto* key = static_cast<LNVFFindKey*>(object);
-        Put16(sizes, 0);
-        Put16(sizes + 2, key->GetKeySize());
+        util::EncodeFixed16(sizes, 0);
+        util::EncodeFixed16(sizes + 2, static_cast<uint16_t>(key->GetKeySize()));
         sizes += kKeyHeader;
         std::memcpy(values, key->GetKeyValue(), key->GetKeySize());
         values += key->GetKeySize();

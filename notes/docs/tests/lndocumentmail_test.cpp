@@ -5,6 +5,7 @@
 #include "nnotes/memblock.h"
 #include "nnotes/note.h"
 #include "nnotes/status.h"
+#include "util/coding.h"
 
 using Strings = std::vector<std::string>;
 
@@ -46,9 +47,8 @@ protected:
             return "<missing>";
         const auto* at = static_cast<const uint8_t*>(nnotes::LockBlock(value.pool)) + value.block + 2;
         for (uint32_t i = 0; i + 1 < length - 2;) {
-            const uint16_t word = static_cast<uint16_t>(at[i] | at[i + 1] << 8);
-            const uint32_t size =
-                word == 0xFF85 ? static_cast<uint32_t>(at[i + 2] | at[i + 3] << 8) : at[i + 1];
+            const uint16_t word = util::DecodeFixed16(at + i);
+            const uint32_t size = word == 0xFF85 ? util::DecodeFixed16(at + i + 2) : at[i + 1];
             if (word == 0xFF85) text.append(reinterpret_cast<const char*>(at + i + 8), size - 8).append("|");
             i += size + size % 2;
         }

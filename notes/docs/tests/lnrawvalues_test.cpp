@@ -7,6 +7,9 @@
 #include "nnotes/note.h"
 #include "nnotes/textlist.h"
 #include "nnotes/timedate.h"
+#include "util/coding.h"
+
+#include <bit>
 
 using namespace std::string_literals;
 
@@ -54,13 +57,17 @@ TEST_F(RawValuesTest, TextValues) {
 }
 
 TEST_F(RawValuesTest, NumberAndTimeValues) {
-    const double number = 3.25;
-    LNNumbers one = Wrap<LNNumbers>(new LNNumbersBody(&number, nnotes::TYPE_NUMBER, 8));
-    EXPECT_EQ(Held(one),
-              "\x01\x03\x01\x00\x00\x00"s + std::string(reinterpret_cast<const char*>(&number), 8));
+    std::string number;
+    util::PutFixed64(&number, std::bit_cast<uint64_t>(3.25));
+    LNNumbers one = Wrap<LNNumbers>(new LNNumbersBody(number.data(), nnotes::TYPE_NUMBER, 8));
+    EXPECT_EQ(Held(one), "\x01\x03\x01\x00\x00\x00"s + number);
     EXPECT_EQ(one[0].GetValue(), 3.25);
     const nnotes::Instant instants[2] = {{{1, 2460000}}, {{2, 2460000}}};
-    std::string list = "\x02\x00\x00\x00"s + std::string(reinterpret_cast<const char*>(instants), 16);
+    std::string stored; // the two instants as stored: each its low word, then its high word
+    for (const nnotes::Instant& instant : instants)
+        for (uint32_t word : instant.words)
+            util::PutFixed32(&stored, word);
+    std::string list = "\x02\x00\x00\x00"s + stored;
     LNDatetimes times = Wrap<LNDatetimes>(new LNDatetimesBody(list.data(), nnotes::TYPE_TIME_RANGE, 20));
     EXPECT_EQ(times.GetCount(), 2u);
     EXPECT_EQ(times[1].GetValue().GetRawValue()->words[0], 2u);
@@ -69,7 +76,7 @@ TEST_F(RawValuesTest, NumberAndTimeValues) {
     LNDatetimes damaged = Wrap<LNDatetimes>(new LNDatetimesBody(list.data(), nnotes::TYPE_TIME_RANGE, 20));
     EXPECT_EQ(Thrown([&] { damaged.GetCount(); }), LNERR_CORRUPTED);
     EXPECT_EQ(damaged.Insert(0, LNDatetime(instants[0])), LNERR_CORRUPTED);
-    const std::string pairs = "\x00\x00\x01\x00"s + std::string(reinterpret_cast<const char*>(instants), 16);
+    const std::string pairs = "\x00\x00\x01\x00"s + stored;
     LNDatetimeRanges ranges =
         Wrap<LNDatetimeRanges>(new LNDatetimeRangesBody(pairs.data(), nnotes::TYPE_TIME_RANGE, 20));
     EXPECT_EQ(ranges.GetCount(), 1u);

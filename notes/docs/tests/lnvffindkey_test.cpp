@@ -2,18 +2,13 @@
 #include "apifixture.h"
 #include "ln/lnvffindkey.h"
 #include "nnotes/note.h"
+#include "util/coding.h"
 
 #include <cstring>
 
 namespace {
 
 using FindKeyTest = ApiTest;
-
-uint16_t Word(const uint8_t* at) {
-    uint16_t value = 0;
-    std::memcpy(&value, at, sizeof value);
-    return value;
-}
 
 TEST_F(FindKeyTest, KeysKeepTheirValueInTheirOwnForm) {
     LNSTATUS status = 1;
@@ -49,26 +44,26 @@ TEST_F(FindKeyTest, TwoTextKeysPackIntoOneTable) {
     ASSERT_EQ(keys.AppendTextKey("a"), 0u);
     ASSERT_EQ(keys.AppendTextKey("bc"), 0u);
     const auto* table = static_cast<const uint8_t*>(keys.GetKeyTable());
-    EXPECT_EQ(Word(table), 19);
-    EXPECT_EQ(Word(table + 2), 2);
-    EXPECT_EQ(Word(table + 4), 0);
-    EXPECT_EQ(Word(table + 6), 3);
-    EXPECT_EQ(Word(table + 8), 0);
-    EXPECT_EQ(Word(table + 10), 4);
-    EXPECT_EQ(Word(table + 12), nnotes::TYPE_TEXT);
+    EXPECT_EQ(util::DecodeFixed16(table), 19);
+    EXPECT_EQ(util::DecodeFixed16(table + 2), 2);
+    EXPECT_EQ(util::DecodeFixed16(table + 4), 0);
+    EXPECT_EQ(util::DecodeFixed16(table + 6), 3);
+    EXPECT_EQ(util::DecodeFixed16(table + 8), 0);
+    EXPECT_EQ(util::DecodeFixed16(table + 10), 4);
+    EXPECT_EQ(util::DecodeFixed16(table + 12), nnotes::TYPE_TEXT);
     EXPECT_EQ(table[14], 'a');
-    EXPECT_EQ(Word(table + 15), nnotes::TYPE_TEXT);
+    EXPECT_EQ(util::DecodeFixed16(table + 15), nnotes::TYPE_TEXT);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(table + 17), 2), "bc");
 }
 
 TEST_F(FindKeyTest, AppendingAfterPackingRebuildsTheTable) {
     LNVFFindKeys keys;
     ASSERT_EQ(keys.AppendNumberKey(1), 0u);
-    EXPECT_EQ(Word(static_cast<const uint8_t*>(keys.GetKeyTable())), 4 + 4 + 10);
+    EXPECT_EQ(util::DecodeFixed16(static_cast<const uint8_t*>(keys.GetKeyTable())), 4 + 4 + 10);
     ASSERT_EQ(keys.AppendTextKey("x"), 0u);
     const auto* table = static_cast<const uint8_t*>(keys.GetKeyTable());
-    EXPECT_EQ(Word(table), 4 + 14 + 7);
-    EXPECT_EQ(Word(table + 2), 2);
+    EXPECT_EQ(util::DecodeFixed16(table), 4 + 14 + 7);
+    EXPECT_EQ(util::DecodeFixed16(table + 2), 2);
     EXPECT_EQ(Text(keys[1].GetText()), "x");
     EXPECT_EQ(Thrown([&] { keys[2]; }), LNERR_SUBSCRIPT_OUT_OF_RANGE);
 }
@@ -83,7 +78,7 @@ TEST_F(FindKeyTest, CopiesOwnTheirKeys) {
     EXPECT_EQ(keys.GetCount(), 0u);
     ASSERT_EQ(copy.GetCount(), 1u);
     EXPECT_EQ(Text(copy[0].GetText()), "one");
-    EXPECT_EQ(Word(static_cast<const uint8_t*>(copy.GetKeyTable())), 4 + 4 + 5);
+    EXPECT_EQ(util::DecodeFixed16(static_cast<const uint8_t*>(copy.GetKeyTable())), 4 + 4 + 5);
 }
 
 TEST_F(FindKeyTest, TableOver65535BytesIsRefused) {
