@@ -5,6 +5,7 @@
 #include "nnotes/memblock.h"
 #include "nnotes/ods.h"
 #include "nnotes/status.h"
+#include "util/coding.h"
 
 #include <cstring>
 #include <utility>
@@ -43,11 +44,11 @@ nnotes::DHANDLE MemoryBlockLockCache::CachedHandle() {
 }
 
 uint16_t LNReadODSWord(const uint8_t* at) {
-    return static_cast<uint16_t>(at[0] | (at[1] << 8));
+    return util::DecodeFixed16(at);
 }
 
 uint32_t LNReadODSDword(const uint8_t* at) {
-    return uint32_t{at[0]} | (uint32_t{at[1]} << 8) | (uint32_t{at[2]} << 16) | (uint32_t{at[3]} << 24);
+    return util::DecodeFixed32(at);
 }
 
 nnotes::STATUS LNReadODSStructure(const uint8_t* at, size_t available, uint16_t type, void* destination) {
