@@ -5,31 +5,20 @@
 #include "nnotes/note.h"
 #include "nnotes/textlist.h"
 #include "nnotes/timedate.h"
+#include "util/coding.h"
 
 #include <bit>
 
 namespace nsfadmin {
 namespace {
 
-void PutWord(std::string& out, uint16_t v) {
-    out.push_back(static_cast<char>(v & 0xFF));
-    out.push_back(static_cast<char>(v >> 8));
-}
-
-void PutDword(std::string& out, uint32_t v) {
-    PutWord(out, static_cast<uint16_t>(v & 0xFFFF));
-    PutWord(out, static_cast<uint16_t>(v >> 16));
-}
-
 void PutInstant(std::string& out, const nnotes::Instant& t) {
-    PutDword(out, t.words[0]);
-    PutDword(out, t.words[1]);
+    util::PutFixed32(&out, t.words[0]);
+    util::PutFixed32(&out, t.words[1]);
 }
 
 void PutNumber(std::string& out, double d) {
-    const uint64_t bits = std::bit_cast<uint64_t>(d);
-    PutDword(out, static_cast<uint32_t>(bits));
-    PutDword(out, static_cast<uint32_t>(bits >> 32));
+    util::PutFixed64(&out, std::bit_cast<uint64_t>(d));
 }
 
 uint16_t Count(size_t n, const std::string& place) {
@@ -38,27 +27,19 @@ uint16_t Count(size_t n, const std::string& place) {
     return static_cast<uint16_t>(n);
 }
 
-uint16_t Word(std::string_view b, size_t at) {
-    return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
-}
-
-uint32_t Dword(std::string_view b, size_t at) {
-    return Word(b, at) | static_cast<uint32_t>(Word(b, at + 2)) << 16;
-}
-
 double Number(std::string_view b, size_t at) {
-    return std::bit_cast<double>(Dword(b, at) | static_cast<uint64_t>(Dword(b, at + 4)) << 32);
+    return std::bit_cast<double>(util::DecodeFixed64(b.data() + at));
 }
 
 nnotes::Instant Time(std::string_view b, size_t at) {
-    return {{Dword(b, at), Dword(b, at + 4)}};
+    return {{util::DecodeFixed32(b.data() + at), util::DecodeFixed32(b.data() + at + 4)}};
 }
 
 // A range-list value: 16-bit count of single values, 16-bit count of pairs, then the values of width bytes.
 // Pairs are not written by nsfadmin and are skipped when read.
 std::optional<size_t> RangeCount(std::string_view b, size_t width) {
     if (b.size() < 4) return std::nullopt;
-    const size_t singles = Word(b, 0), pairs = Word(b, 2);
+    const size_t singles = util::DecodeFixed16(b.data()), pairs = util::DecodeFixed16(b.data() + 2);
     if (b.size() != 4 + singles * width + pairs * 2 * width) return std::nullopt;
     return singles;
 }
@@ -86,10 +67,10 @@ ItemValue TextValue(std::string_view text) {
 
 ItemValue TextListValue(const std::vector<std::string>& texts, const std::string& place) {
     ItemValue v{nnotes::TYPE_TEXT_LIST, {}};
-    PutWord(v.bytes, Count(texts.size(), place));
+    util::PutFixed16(&v.bytes, Count(texts.size(), place));
     for (const auto& t : texts) {
         if (t.size() > 0xFFFF) throw Failure(place + ": a list entry holds at most 65535 bytes");
-        PutWord(v.bytes, static_cast<uint16_t>(t.size()));
+        util::PutFixed16(&v.bytes, static_cast<uint16_t>(t.size()));
     }
     for (const auto& t : texts)
         v.bytes += t;
@@ -104,8 +85,8 @@ ItemValue NumberValue(double number) {
 
 ItemValue NumberListValue(const std::vector<double>& numbers, const std::string& place) {
     ItemValue v{nnotes::TYPE_NUMBER_RANGE, {}};
-    PutWord(v.bytes, Count(numbers.size(), place));
-    PutWord(v.bytes, 0);
+    util::PutFixed16(&v.bytes, Count(numbers.size(), place));
+    util::PutFixed16(&v.bytes, 0);
     for (double d : numbers)
         PutNumber(v.bytes, d);
     return v;
@@ -119,8 +100,8 @@ ItemValue TimeValue(const nnotes::Instant& time) {
 
 ItemValue TimeListValue(const std::vector<nnotes::Instant>& times, const std::string& place) {
     ItemValue v{nnotes::TYPE_TIME_RANGE, {}};
-    PutWord(v.bytes, Count(times.size(), place));
-    PutWord(v.bytes, 0);
+    util::PutFixed16(&v.bytes, Count(times.size(), place));
+    util::PutFixed16(&v.bytes, 0);
     for (const auto& t : times)
         PutInstant(v.bytes, t);
     return v;
@@ -128,7 +109,7 @@ ItemValue TimeListValue(const std::vector<nnotes::Instant>& times, const std::st
 
 ItemValue ParentReferenceValue(const nnotes::UNIVERSALID& parent) {
     ItemValue v{nnotes::TYPE_NOTEREF_LIST, {}};
-    PutWord(v.bytes, 1);
+    util::PutFixed16(&v.bytes, 1);
     PutInstant(v.bytes, parent.file);
     PutInstant(v.bytes, parent.note);
     return v;

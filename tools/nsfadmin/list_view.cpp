@@ -10,6 +10,7 @@
 #include "nnotes/status.h"
 #include "nsfadmin/nsfadmin.h"
 #include "open_database.h"
+#include "util/coding.h"
 #include "value_text.h"
 #include "view_format.h"
 
@@ -30,19 +31,16 @@ struct Caseless {
 };
 using Summary = std::map<std::string, std::string_view, Caseless>;
 
-uint16_t Word(std::string_view b, size_t at) {
-    return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
-}
-
 // An entry's summary item table: 16-bit total length (header included), 16-bit count, a 16-bit name length
 // and value length per item, then each item's name and value. Every length is checked.
 bool ParseSummary(std::string_view b, Summary& out) {
     if (b.size() < 4) return false;
-    const size_t total = Word(b, 0), count = Word(b, 2);
+    const size_t total = util::DecodeFixed16(b.data()), count = util::DecodeFixed16(b.data() + 2);
     if (total < 4 + 4 * count || total > b.size()) return false;
     size_t at = 4 + 4 * count;
     for (size_t i = 0; i < count; ++i) {
-        const size_t nameLength = Word(b, 4 + 4 * i), valueLength = Word(b, 6 + 4 * i);
+        const size_t nameLength = util::DecodeFixed16(b.data() + 4 + 4 * i),
+                     valueLength = util::DecodeFixed16(b.data() + 6 + 4 * i);
         if (nameLength + valueLength > total - at) return false;
         out[std::string(b.substr(at, nameLength))] = b.substr(at + nameLength, valueLength);
         at += nameLength + valueLength;
@@ -52,7 +50,7 @@ bool ParseSummary(std::string_view b, Summary& out) {
 
 std::string ColumnText(std::string_view value) {
     if (value.size() < 2) return "";
-    const auto read = ReadItemValue(Word(value, 0), value.substr(2));
+    const auto read = ReadItemValue(util::DecodeFixed16(value.data()), value.substr(2));
     return read ? ValueText(*read) : "";
 }
 
