@@ -5,6 +5,7 @@
 #include "docx_text.h"
 #include "main_document.h"
 #include "test_support.h"
+#include "util/coding.h"
 #include "word/word.h"
 
 #include <pugixml.hpp>
@@ -554,10 +555,9 @@ TEST(DocxMerge, TheMergedPackageNeedsNoZip64) {
     for (size_t at = merged.find(signature); at != std::string::npos; at = merged.find(signature, at + 4)) {
         ++entries;
         ASSERT_LE(at + 30, merged.size());
-        int versionNeeded =
-            static_cast<unsigned char>(merged[at + 4]) | static_cast<unsigned char>(merged[at + 5]) << 8;
-        int extraLength =
-            static_cast<unsigned char>(merged[at + 28]) | static_cast<unsigned char>(merged[at + 29]) << 8;
+        // A ZIP local header: little-endian fields.
+        const int versionNeeded = util::DecodeFixed16(merged.data() + at + 4);
+        const int extraLength = util::DecodeFixed16(merged.data() + at + 28);
         EXPECT_EQ(versionNeeded, 20);
         EXPECT_EQ(extraLength, 0);
     }
