@@ -8,6 +8,7 @@
 #include "nnotes/note.h"
 #include "nnotes/process.h"
 #include "nnotes/status.h"
+#include "util/coding.h"
 
 #include <cstdint>
 #include <cstring>
@@ -18,9 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         nnotes::InitProcess(0, nullptr) == nnotes::NOERROR && LNInitAPI(LNAPI_VERSION) == 0;
     if (!started || size > 60000) return 0;
     // A composite value: the type word, then the bytes.
-    std::string value(2, '\0');
-    value[0] = static_cast<char>(nnotes::TYPE_COMPOSITE & 0xFF);
-    value[1] = static_cast<char>(nnotes::TYPE_COMPOSITE >> 8);
+    std::string value;
+    util::PutFixed16(&value, nnotes::TYPE_COMPOSITE);
     value.append(reinterpret_cast<const char*>(data), size);
 
     LNMemoryBlock block;

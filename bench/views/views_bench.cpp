@@ -10,6 +10,7 @@
 #include "nnotes/ods.h"
 #include "nnotes/process.h"
 #include "nnotes/status.h"
+#include "util/coding.h"
 
 #include <sqlite3.h>
 
@@ -147,9 +148,8 @@ std::vector<NOTEID> ReadView(DBHANDLE db, NOTEID view, double& firstBuffer, long
         const auto* p = static_cast<const unsigned char*>(LockBlock(buffer));
         for (size_t at = 0; at < length;) {
             uint32_t id;
-            uint16_t total;
             std::memcpy(&id, p + at, 4);
-            std::memcpy(&total, p + at + 8, 2);
+            const uint16_t total = util::DecodeFixed16(p + at + 8); // the summary's item table, little-endian
             if (!(id & NOTEID_CATEGORY)) docs.push_back(id);
             at += 8 + total;
         }
