@@ -6,6 +6,7 @@
 #include "memory/memory.h"
 #include "os/os.h"
 #include "process/process.h"
+#include "util/coding.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -85,11 +86,12 @@ STATUS GetServerList(const char*, DHANDLE* list) {
     for (const auto& server : settings::Servers()) {
         if (count == UINT16_MAX || server.name.size() >= MAXPATH) continue;
         const auto n = static_cast<uint16_t>(server.name.size());
-        lengths.append(reinterpret_cast<const char*>(&n), sizeof n);
+        util::PutFixed16(&lengths, n);
         texts += server.name;
         ++count;
     }
-    std::string bytes(reinterpret_cast<const char*>(&count), sizeof count);
+    std::string bytes;
+    util::PutFixed16(&bytes, count);
     bytes += lengths + texts;
     return CopyToNewBlock(bytes.data(), bytes.size(), list);
 }
