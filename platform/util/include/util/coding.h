@@ -14,9 +14,10 @@ namespace util {
 
 // The byte types a buffer may be made of.
 template <typename T>
-concept Byte = std::is_same_v < std::remove_cv_t<T>,
-char > || std::is_same_v<std::remove_cv_t<T>, unsigned char> ||
-    std::is_same_v<std::remove_cv_t<T>, signed char> || std::is_same_v<std::remove_cv_t<T>, std::byte>;
+inline constexpr bool kIsByteType = std::is_same_v<T, char> || std::is_same_v<T, unsigned char> ||
+                                    std::is_same_v<T, signed char> || std::is_same_v<T, std::byte>;
+template <typename T>
+concept Byte = kIsByteType<std::remove_cv_t<T>>;
 
 // A growable buffer of bytes: std::string, std::vector<char>, std::vector<uint8_t>, ...
 template <typename T>
