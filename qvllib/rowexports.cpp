@@ -11,10 +11,14 @@ int StepTo(LNVFNAVIGATION code) {
     return Shielded(0, [code] { return MoveCurrentRow(code) ? ReadCurrentRow() : 0; });
 }
 
-// The category readers move the row walk's own navigator; they read the row they reach as it is.
+// The category readers move the row walk's own navigator; they read the row they reach as it is. The
+// categories are those of column 0, so the categories below them are passed over.
 int CategoryStep(LNVFNAVIGATION code, char* buffer, int size) {
     return Shielded(0, [=] {
         if (!MoveCurrentRow(code)) return 0;
+        while (AtSubcategory()) {
+            if (!MoveCurrentRow(LNVFNAVIGATION_NEXT_CATEGORY)) return 0;
+        }
         ReadEntryColumns(CurrentEntry);
         CopyOut(buffer, size, CurrentColumnValues.empty() ? std::string() : CurrentColumnValues[0]);
         return -1;

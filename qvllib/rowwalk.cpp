@@ -2,6 +2,7 @@
 
 #include "errorreport.h"
 #include "libstate.h"
+#include "ln/lnvfposition.h"
 #include "textout.h"
 #include "throwallerrors.h"
 #include "valuetext.h"
@@ -11,14 +12,29 @@
 namespace {
 
 // A document row of a categorised view has an empty column 0 and something in another column; every other
-// row stands for a category.
+// row stands for a category. The columns alone cannot tell a category of a second categorised column (column
+// 0 empty, column 1 set) or a total from a document: the entry itself says what it is.
 bool IsDocumentRow() {
+    const LNVFEntryBody* body = CurrentEntry.GetVFEntryBody();
+    if (body != nullptr && body->IsCategoryOrTotal()) return false;
     if (CurrentColumnValues.empty() || !CurrentColumnValues[0].empty()) return false;
     return std::any_of(CurrentColumnValues.begin() + 1, CurrentColumnValues.end(),
                        [](const std::string& value) { return !value.empty(); });
 }
 
+bool AtTotal() {
+    const LNVFEntryBody* body = CurrentEntry.GetVFEntryBody();
+    return body != nullptr && body->GetType() == LNVFENTRYTYPE_TOTAL;
+}
+
 } // namespace
+
+bool AtSubcategory() {
+    const LNVFEntryBody* body = CurrentEntry.GetVFEntryBody();
+    if (body == nullptr || body->GetType() != LNVFENTRYTYPE_CATEGORY) return false;
+    const nnotes::CollectionPosition* position = body->GetPosition().GetPositionData();
+    return position != nullptr && LNPositionLevel(*position) > 0;
+}
 
 bool MoveCurrentRow(LNVFNAVIGATION code) {
     if (const LNSTATUS status = CurrentNavigator.Goto(code, &CurrentEntry)) {
@@ -30,9 +46,18 @@ bool MoveCurrentRow(LNVFNAVIGATION code) {
 
 int ReadCurrentRow() {
     ReadEntryColumns(CurrentEntry);
-    if (!CurrentViewCategorised) return 1;
+    if (!CurrentViewCategorised) {
+        // The grand total of a view with totals is a row of no document.
+        while (AtTotal()) {
+            if (!MoveCurrentRow(LNVFNAVIGATION_NEXT)) return 0;
+            ReadEntryColumns(CurrentEntry);
+        }
+        return 1;
+    }
     while (!IsDocumentRow()) {
-        CurrentCategory = CurrentColumnValues.empty() ? std::string() : CurrentColumnValues[0];
+        // A category below the top level belongs to the category above it, whose text its documents keep.
+        if (!AtSubcategory())
+            CurrentCategory = CurrentColumnValues.empty() ? std::string() : CurrentColumnValues[0];
         if (!MoveCurrentRow(LNVFNAVIGATION_NEXT)) return 0;
         ReadEntryColumns(CurrentEntry);
     }

@@ -8,6 +8,10 @@
 // ErrorText and gives false.
 bool MoveCurrentRow(LNVFNAVIGATION code);
 
+// Whether CurrentEntry is a category below the top level: one of a view's second (or later) categorised
+// column.
+bool AtSubcategory();
+
 // Reads every column of CurrentEntry and, in a categorised view, passes category rows on to the next document
 // row, whose column 0 becomes its category. 1 when a row was read, 0 when the walk ran out.
 int ReadCurrentRow();

@@ -2,6 +2,9 @@
 #include "libfixture.h"
 #include "nsfadmin/nsfadmin.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace qvltest {
 namespace {
 
@@ -88,6 +91,73 @@ TEST_F(RowWalkTest, CategoryReadersStepThroughTheCategoriesOfTheWalksNavigator) 
     char small[3];
     ASSERT_EQ(CategoryGetFirst(small, sizeof small), -1);
     EXPECT_STREQ(small, "No");
+}
+
+// A view categorised by region and then by district: the district rows are categories too (column 0 empty,
+// column 1 set), and so is a district without a name under a region that has one.
+TEST_F(RowWalkTest, ATwoLevelViewGivesItsDocumentsOnlyEachWithItsRegion) {
+    Build(DataSourceDatabase(kServer, DataSource("Districts", "districts.nsf", "By District")));
+    Build(R"({"path": "districts.nsf", "views": [{"name": "By District", "columns": [
+        {"title": "Region", "item": "Region", "sorted": true, "categorised": true},
+        {"title": "District", "item": "District", "sorted": true, "categorised": true},
+        {"title": "Name", "item": "Name", "sorted": true}]}],
+      "documents": [{"Region": "North", "District": "Leeds", "Name": "Ann"},
+                    {"Region": "North", "District": "Leeds", "Name": "Bo"},
+                    {"Region": "North", "District": "York", "Name": "Cy"},
+                    {"Region": "South", "District": "Bath", "Name": "Di"},
+                    {"Region": "", "District": "Ely", "Name": "Ed"},
+                    {"Region": "South", "District": "", "Name": "Fay"}]})");
+    UseServer(kServer);
+    ASSERT_EQ(LibOpen(), 1) << LastErrorText();
+    ASSERT_EQ(DSOpen("Districts"), 3);
+
+    std::vector<std::string> rows;
+    for (int more = GotoFirst(); more; more = GotoNext()) {
+        EXPECT_NE(GetNoteID(), 0) << Row(3);
+        rows.push_back(Row(3));
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{"||Ed", "North||Ann", "North||Bo", "North||Cy", "South||Fay",
+                                              "South||Di"}));
+
+    // The next category may be a district: the walk goes on to its documents, still in their region.
+    ASSERT_EQ(GotoFirst(), 1);
+    ASSERT_EQ(GotoNext(), 1);
+    ASSERT_EQ(GotoNextCategory(), 1);
+    EXPECT_EQ(Row(3), "North||Cy");
+    ASSERT_EQ(GotoNextCategory(), 1);
+    EXPECT_EQ(Row(3), "South||Fay");
+
+    // The categories offered are the regions.
+    std::vector<std::string> categories;
+    char category[256];
+    for (int more = CategoryGetFirst(category, sizeof category); more;
+         more = CategoryGetNext(category, sizeof category)) {
+        categories.push_back(category);
+    }
+    EXPECT_EQ(categories, (std::vector<std::string>{"", "North", "South"}));
+}
+
+// The grand total of a view with a totals column is an entry of no document, categorised or not.
+TEST_F(RowWalkTest, TheGrandTotalIsNoRow) {
+    Build(DataSourceDatabase(kServer, DataSource("Totals by Region", "totals.nsf", "By Region") + "," +
+                                          DataSource("Totals", "totals.nsf", "All")));
+    Build(R"({"path": "totals.nsf", "views": [
+        {"name": "By Region", "columns": [
+            {"title": "Region", "item": "Region", "sorted": true, "categorised": true},
+            {"title": "Name", "item": "Name", "sorted": true}, {"title": "Age", "item": "Age", "totals": true}]},
+        {"name": "All", "columns": [
+            {"title": "Name", "item": "Name", "sorted": true}, {"title": "Age", "item": "Age", "totals": true}]}],
+      "documents": [{"Region": "North", "Name": "Ann", "Age": 3}, {"Region": "South", "Name": "Di", "Age": 4}]})");
+    UseServer(kServer);
+    ASSERT_EQ(LibOpen(), 1) << LastErrorText();
+    for (const char* source : {"Totals by Region", "Totals"}) {
+        ASSERT_GT(DSOpen(source), 0) << source;
+        std::vector<int> noteIds;
+        for (int more = GotoFirst(); more; more = GotoNext())
+            noteIds.push_back(GetNoteID());
+        EXPECT_EQ(noteIds.size(), 2u) << source;
+        EXPECT_EQ(std::count(noteIds.begin(), noteIds.end(), 0), 0) << source;
+    }
 }
 
 TEST_F(RowWalkTest, NumberAndDateColumnsReadAsTextBesideTheOtherColumns) {
