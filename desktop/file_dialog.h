@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QFileDialog;
 class QWidget;
 
 class FileDialog {
@@ -17,13 +18,16 @@ public:
     Kind kind;
     QString Title;
     QString DefaultExt;
-    // Pairs of caption and pattern separated by "|": "Word Document|*.doc|All Files|*.*".
+    // Pairs of caption and patterns separated by "|", the patterns of one caption by ";":
+    // "Word Document|*.doc;*.rtf|All Files|*.*".
     QString Filter;
     QString InitialDir;
     QString FileName;
 
     // True when the user chose a file; FileName then holds its full path.
     bool Execute(QWidget* parent);
+    // Gives the system's dialog the kind, title, filter, default extension, folder and file name.
+    void Prepare(QFileDialog& dialog) const;
 };
 
 using FileDialogHook = std::function<bool(FileDialog&)>;

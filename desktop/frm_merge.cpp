@@ -10,14 +10,16 @@
 #include "modal.h"
 #include "qvllib/qvllib.h"
 
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace {
-const char* const kWordFilter = "Word Document|*.doc|All Files|*.*";
-}
+// The kinds of document the word processor merges: its own name for them, DOCX and RTF.
+const char* const kWordFilter = "Word Document|*.doc;*.docx;*.rtf|All Files|*.*";
+} // namespace
 
 TfrmMerge::TfrmMerge(QWidget* parent)
     : QDialog(parent), OpenDialog1(FileDialog::Kind::Open, "doc", kWordFilter),
@@ -62,6 +64,7 @@ TfrmMerge::TfrmMerge(QWidget* parent)
 void TfrmMerge::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     CentreOverForm(this, frmMain);
+    replaceConfirmed_.clear();
     MergeHistField = ReadLibraryText(256, [](char* buf, int size) { DSGetInfo(1, buf, size); });
     lblName->setEnabled(!MergeHistField.isEmpty());
     edName->setEnabled(!MergeHistField.isEmpty());
@@ -78,14 +81,15 @@ void TfrmMerge::UpdateRunButton() {
     btnRun->setEnabled(!edTemplate->text().isEmpty() && !edOutput->text().isEmpty());
 }
 
-// Word gets the names the boxes show, so that a typed, browsed or newly created template is the one merged;
-// a bare name lies in the folder its dialog starts in.
+// Word gets the names the boxes show, so that a typed, browsed or newly created template is the one merged.
+// A bare name lies in the documents folder: the folders the dialogs start in change whenever a dialog has
+// run, even a cancelled one, and the same text must name the same file either way.
 QString TfrmMerge::TemplatePath() const {
-    return DialogPath(OpenDialog1.InitialDir, edTemplate->text());
+    return DialogPath(frmMain->PersonalFolder, edTemplate->text());
 }
 
 QString TfrmMerge::OutputPath() const {
-    return DialogPath(SaveDialog1.InitialDir, edOutput->text());
+    return DialogPath(frmMain->PersonalFolder, edOutput->text());
 }
 
 void TfrmMerge::BrowseTemplateClick() {
@@ -95,13 +99,23 @@ void TfrmMerge::BrowseTemplateClick() {
 
 void TfrmMerge::BrowseOutputClick() {
     SaveDialog1.InitialDir.clear();
-    if (SaveDialog1.Execute(this)) edOutput->setText(SaveDialog1.FileName);
+    if (SaveDialog1.Execute(this)) {
+        edOutput->setText(SaveDialog1.FileName);
+        replaceConfirmed_ = OutputPath();
+    }
     SaveDialog1.InitialDir.clear();
 }
 
 void TfrmMerge::RunClick() {
     if (edTemplate->text().isEmpty() || edOutput->text().isEmpty()) {
         ShowError("You must supply a template file and an output file");
+        return;
+    }
+    // Every merge of a day has the same default name: replacing the file would lose an earlier merge, whose
+    // documents already record it in their history.
+    const QString output = OutputPath();
+    if (output != replaceConfirmed_ && QFileInfo::exists(output) &&
+        !Confirm("The output file \"" + output + "\" already exists. Do you wish to replace it ?")) {
         return;
     }
     done(mrOk);

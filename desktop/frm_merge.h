@@ -41,4 +41,7 @@ protected:
 
 private:
     void UpdateRunButton();
+
+    // The output file the save dialog of this showing has already asked to replace.
+    QString replaceConfirmed_;
 };

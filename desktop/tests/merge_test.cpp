@@ -12,7 +12,10 @@
 #include "word/reader.h"
 #include "word/word.h"
 
+#include <QDir>
 #include <QEvent>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -256,6 +259,88 @@ TEST_F(Merge, ABrowsedTemplateIsUsedAsAFullPathUntilAnotherOpen) {
     ASSERT_GE(commands.size(), 3u);
     EXPECT_EQ(commands[2], MergeCommands()[0]);
     EXPECT_TRUE(frmMergeProgress->lblSteps[6]->font().bold()) << "the merge finished";
+}
+
+// A bare name in either box lies in the documents folder, whatever dialog was opened and cancelled before:
+// the browse buttons and the template command that was cancelled at its save dialog.
+TEST_F(Merge, ACancelledDialogLeavesTheNamesWhereTheyPoint) {
+    On<TfrmMerge>([](TfrmMerge& form) {
+        form.btnBrowseTemplate->click();
+        form.btnBrowseOutput->click();
+        form.edName->setText("Spring letter");
+        form.btnRun->click();
+        return form.result();
+    });
+    frmMain->MergeClick();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"There are 2 rows. Continue with merge?"});
+    std::vector<std::string> commands = word::ReceivedCommands();
+    ASSERT_GE(commands.size(), 7u);
+    EXPECT_EQ(commands[2], MergeCommands()[0]);
+    EXPECT_EQ(commands[6], "FileSaveAs(Name:=\"" + OutputPath() + "\")");
+    EXPECT_FALSE(ReadFile(OutputPath()).empty());
+
+    QFile::remove(QString::fromStdString(OutputPath()));
+    word::ResetAutomation();
+    boxes_.clear();
+    frmMain->FormActivate();
+    frmMain->CreateTemplateClick();
+    word::ResetAutomation();
+    frmMain->MergeClick();
+    commands = word::ReceivedCommands();
+    ASSERT_GE(commands.size(), 7u) << BoxTexts().back();
+    EXPECT_EQ(commands[2], MergeCommands()[0]);
+    EXPECT_FALSE(ReadFile(OutputPath()).empty());
+}
+
+// Every merge of a day gets the same default name: the second one asks before it replaces the first's
+// document, and "No" keeps the form open with nothing changed.
+TEST_F(Merge, AnExistingOutputFileIsReplacedOnlyWhenTheUserSaysSo) {
+    frmMain->MergeClick();
+    const std::string first = ReadFile(OutputPath());
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"There are 2 rows. Continue with merge?"});
+
+    boxes_.clear();
+    frmMain->gridSel->SetCell(1, 1, "Zoe");
+    Answer({os::IDNO});
+    On<TfrmMerge>([this, &first](TfrmMerge& form) {
+        form.btnRun->click();
+        EXPECT_TRUE(form.isVisible()) << "No returns to the form";
+        EXPECT_EQ(form.edOutput->text(), DefaultOutputName(TodayShortDate()));
+        EXPECT_EQ(ReadFile(OutputPath()), first);
+        form.btnCancel->click();
+        return form.result();
+    });
+    frmMain->MergeClick();
+    const std::string question =
+        "The output file \"" + OutputPath() + "\" already exists. Do you wish to replace it ?";
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{question});
+    EXPECT_EQ(boxes_.back().flags & 0xF, os::MB_YESNO);
+    EXPECT_EQ(Shown<TfrmMergeProgress>(), 1);
+    EXPECT_EQ(ReadFile(OutputPath()), first);
+    EXPECT_EQ(fake::Lib().updates.size(), 2u);
+
+    boxes_.clear();
+    On<TfrmMerge>([](TfrmMerge& form) {
+        form.btnRun->click();
+        return form.result();
+    });
+    frmMain->MergeClick();
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{question, "There are 2 rows. Continue with merge?"}));
+    EXPECT_NE(word::ReadDocumentContent(ReadFile(OutputPath())).text.find("Zoe"), std::string::npos);
+}
+
+// The template dialog shows the kinds of document the merge reads: Word's own, DOCX and RTF.
+TEST_F(Merge, TheTemplateDialogShowsEveryKindOfTemplate) {
+    QFileDialog dialog;
+    frmMerge->OpenDialog1.Prepare(dialog);
+    ASSERT_FALSE(dialog.nameFilters().isEmpty());
+    const QString filter = dialog.nameFilters().front();
+    EXPECT_TRUE(filter.startsWith("Word Document (")) << filter.toStdString();
+    const QString patterns = filter.section('(', 1).section(')', 0, 0);
+    for (const char* name : {"letter.doc", "letter.docx", "letter.rtf"})
+        EXPECT_TRUE(QDir::match(patterns, name)) << name << " in " << filter.toStdString();
+    EXPECT_FALSE(QDir::match(patterns, "letter.txt"));
 }
 
 TEST_F(Merge, SeparatorsInsideValuesDoNotSplitRecords) {
