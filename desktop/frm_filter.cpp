@@ -33,13 +33,22 @@ TfrmFilter::TfrmFilter(QWidget* parent) : QDialog(parent) {
     DialogButtons buttons = MakeDialogButtons("OK");
     btnOk = buttons.ok;
     btnCancel = buttons.cancel;
+    auto* lblFields = new QLabel("&Field:");
+    lblFields->setBuddy(cbFields);
+    auto* lblOperator = new QLabel("C&ondition:");
+    lblOperator->setBuddy(cbOperator);
+    lblValue = new QLabel("&Value:");
+    lblValue->setBuddy(edValue);
     auto* layout = new QGridLayout(this);
-    layout->addWidget(cbFields, 0, 0);
-    layout->addWidget(cbOperator, 0, 1);
-    layout->addWidget(edValue, 0, 2);
-    layout->addWidget(cbValue, 0, 2);
-    layout->addWidget(cbCaseSensitive, 1, 0, 1, 3);
-    layout->addLayout(buttons.row, 2, 0, 1, 3);
+    layout->addWidget(lblFields, 0, 0);
+    layout->addWidget(lblOperator, 0, 1);
+    layout->addWidget(lblValue, 0, 2);
+    layout->addWidget(cbFields, 1, 0);
+    layout->addWidget(cbOperator, 1, 1);
+    layout->addWidget(edValue, 1, 2);
+    layout->addWidget(cbValue, 1, 2);
+    layout->addWidget(cbCaseSensitive, 2, 0, 1, 3);
+    layout->addLayout(buttons.row, 3, 0, 1, 3);
 
     SelectAllOnEnter(*edValue);
     connect(cbFields, &QComboBox::activated, this, &TfrmFilter::FieldChosen);
@@ -60,7 +69,10 @@ void TfrmFilter::showEvent(QShowEvent* event) {
     }
     cbFields->setCurrentIndex(-1);
     cbOperator->setCurrentIndex(-1);
+    // No field is chosen yet, so there is no value either: the keyword values of the last field would be
+    // taken for this one.
     edValue->clear();
+    cbValue->clear();
     UpdateOk();
 }
 
@@ -72,9 +84,11 @@ void TfrmFilter::FieldChosen(int index) {
         cbValue->setCurrentIndex(-1);
         edValue->hide();
         cbValue->show();
+        lblValue->setBuddy(cbValue);
     } else {
         cbValue->hide();
         edValue->show();
+        lblValue->setBuddy(edValue);
     }
     UpdateOk();
 }

@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -21,6 +22,8 @@ public:
     QLineEdit* edValue;
     QComboBox* cbValue;
     QCheckBox* cbCaseSensitive;
+    // Names the value box that is shown.
+    QLabel* lblValue;
     QPushButton* btnOk;
     QPushButton* btnCancel;
 

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -101,6 +102,43 @@ TEST_F(Search, ColumnWithoutLookupIsTypedAndNotAskedAgain) {
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"1 record was added."});
     frmMain->SearchAddClick();
     EXPECT_EQ(BoxTexts().back(), "No records were added.");
+}
+
+// The three boxes of the condition are labelled, and a new showing starts with no field and no value.
+TEST_F(Search, TheFormLabelsItsBoxesAndStartsEachShowingEmpty) {
+    fake::Lib().sources = {Contacts(3)};
+    OpenSource("Contacts");
+    auto labelOf = [](QWidget* box) {
+        for (QLabel* label : frmFilter->findChildren<QLabel*>()) {
+            if (label->buddy() == box && label->isVisibleTo(frmFilter)) return label->text().toStdString();
+        }
+        return std::string();
+    };
+    On<TfrmFilter>([&labelOf](TfrmFilter& form) {
+        EXPECT_EQ(labelOf(form.cbFields), "&Field:");
+        EXPECT_EQ(labelOf(form.cbOperator), "C&ondition:");
+        EXPECT_EQ(labelOf(form.edValue), "&Value:");
+        form.cbFields->setCurrentIndex(3);
+        form.FieldChosen(3);
+        EXPECT_EQ(labelOf(form.cbValue), "&Value:") << "the label names the box that is shown";
+        form.cbOperator->setCurrentIndex(0);
+        form.cbValue->setCurrentIndex(1);
+        form.btnOk->click();
+        return form.result();
+    });
+    frmMain->SearchAddClick();
+    ASSERT_EQ(frmFilter->Condition.MatchValue, "York");
+    On<TfrmFilter>([](TfrmFilter& form) {
+        EXPECT_EQ(form.cbFields->currentIndex(), -1);
+        EXPECT_EQ(form.cbOperator->currentIndex(), -1);
+        EXPECT_EQ(form.cbValue->currentText().toStdString(), "");
+        EXPECT_EQ(form.edValue->text().toStdString(), "");
+        EXPECT_FALSE(form.btnOk->isEnabled());
+        form.btnCancel->click();
+        return form.result();
+    });
+    frmMain->SearchAddClick();
+    EXPECT_EQ(Shown<TfrmFilter>(), 2);
 }
 
 TEST_F(Search, CaseSensitiveContainsAndCancel) {
