@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 void CategoryItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                  const QModelIndex& index) const {
     painter->save();
@@ -20,6 +22,8 @@ void CategoryItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
     painter->restore();
 }
 
+// The lines are 13 pixels high unless the font needs more: a shorter line would cut the descenders off.
 QSize CategoryItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    return {QStyledItemDelegate::sizeHint(option, index).width(), kItemHeight};
+    return {QStyledItemDelegate::sizeHint(option, index).width(),
+            std::max(kItemHeight, option.fontMetrics.height())};
 }

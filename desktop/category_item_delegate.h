@@ -1,4 +1,5 @@
-// How the category lists draw their items: white lines 13 pixels high with the text at their top-left corner.
+// How the category lists draw their items: white lines, 13 pixels high or as high as the font needs, with the
+// text at their top-left corner.
 #pragma once
 
 #include <QStyledItemDelegate>

@@ -41,7 +41,8 @@ TfrmMain::TfrmMain(QWidget* parent)
     setCentralWidget(BuildGrids());
 
     StatusPanel0 = new QLabel("Data Source: None");
-    StatusPanel0->setFixedWidth(200);
+    // At least its 200 pixels, and as wide as the source's name needs.
+    StatusPanel0->setMinimumWidth(200);
     StatusPanel1 = new QLabel;
     StatusPanel1->setMinimumWidth(50);
     statusBar()->addWidget(StatusPanel0);

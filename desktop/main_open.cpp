@@ -40,6 +40,8 @@ bool TfrmMain::OpenDataSource() {
         LoadColumnTable();
         SetupGridColumns(*gridSel, *gridselHeader);
         SetupGridColumns(*gridAll, *gridallheader);
+        // The counts belong to the grids just emptied, not to the previous source.
+        UpdateCountLabels();
         StatusPanel0->setText("Data Source: " + state.SelectedSourceName);
         ForgetPreviousSource();
         return true;

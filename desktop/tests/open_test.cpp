@@ -22,6 +22,8 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 using Open = AppTest;
@@ -192,8 +194,9 @@ PaintedItems PaintItems(QAbstractItemView& view) {
         const QModelIndex index = view.model()->index(row, 0);
         QStyleOptionViewItem option;
         option.initFrom(&view);
-        option.rect = QRect(0, 0, 160, CategoryItemDelegate::kItemHeight);
-        painted.heights.push_back(view.itemDelegateForIndex(index)->sizeHint(option, index).height());
+        const int height = view.itemDelegateForIndex(index)->sizeHint(option, index).height();
+        option.rect = QRect(0, 0, 160, height);
+        painted.heights.push_back(height);
         QImage line(option.rect.size(), QImage::Format_RGB32);
         line.fill(Qt::gray);
         QPainter painter(&line);
@@ -211,16 +214,18 @@ bool AllWhite(const QImage& line) {
     return true;
 }
 
-TEST_F(Open, CategoriesAreWhiteLinesThirteenPixelsHigh) {
+// Lines of 13 pixels, or higher when the font needs it: a line lower than its text cuts the descenders off.
+TEST_F(Open, CategoriesAreWhiteLinesAsHighAsTheirText) {
     fake::Source source = Regions();
     source.rows.insert(source.rows.begin(), {{"", "Zed", "Wells"}, 10});
     fake::Lib().sources = {source};
     OpenSource("Regions");
     QAbstractItemView& view = *frmMain->cbCategories->view();
     ASSERT_EQ(view.model()->rowCount(), 4);
-    EXPECT_EQ(view.sizeHintForRow(0), 13);
+    const int height = std::max(13, view.fontMetrics().height());
+    EXPECT_EQ(view.sizeHintForRow(0), height);
     const PaintedItems painted = PaintItems(view);
-    EXPECT_EQ(painted.heights, (std::vector<int>{13, 13, 13, 13}));
+    EXPECT_EQ(painted.heights, std::vector<int>(4, height));
     EXPECT_TRUE(AllWhite(painted.lines[0])) << "the not-categorised line shows no text";
     for (int row = 1; row < 4; ++row) {
         const QImage& line = painted.lines[static_cast<size_t>(row)];
@@ -231,7 +236,7 @@ TEST_F(Open, CategoriesAreWhiteLinesThirteenPixelsHigh) {
 
     On<TfrmCategory>([](TfrmCategory& form) {
         const PaintedItems list = PaintItems(*form.lbCategories);
-        EXPECT_EQ(list.heights, (std::vector<int>{13, 13, 13, 13}));
+        EXPECT_EQ(list.heights, std::vector<int>(4, std::max(13, form.lbCategories->fontMetrics().height())));
         EXPECT_TRUE(AllWhite(list.lines[0]));
         form.btnCancel->click();
         return form.result();

@@ -185,6 +185,30 @@ TEST_F(Retrieval, ClearingTheListFallsBackToAllOnlyWhileAllIsAChoice) {
     frmMain->RetrieveRecords();
 }
 
+// The counts belong to the grids: opening another source empties both, and the counts go with them.
+TEST_F(Retrieval, OpeningClearsTheCountsWithTheGrids) {
+    fake::Lib().sources = {Contacts(3), Regions()};
+    OpenSource("Contacts");
+    frmMain->AddAllClick();
+    ASSERT_EQ(frmMain->lblRetrievedCount->text(), "3 retrieved");
+    std::vector<std::string> seen;
+    auto counts = [&seen] {
+        seen.push_back(
+            (frmMain->lblRetrievedCount->text() + "/" + frmMain->lblSelectedCount->text()).toStdString());
+    };
+    On<TfrmCategory>([&counts](TfrmCategory& form) {
+        counts();
+        form.btnOk->click();
+        return form.result();
+    });
+    fake::Lib().onRowRead = [&counts](size_t row) {
+        if (row == 0) counts();
+    };
+    OpenSource("Regions");
+    EXPECT_EQ(seen, (std::vector<std::string>{"/", "/"}));
+    EXPECT_EQ(frmMain->lblRetrievedCount->text(), "5 retrieved");
+}
+
 TEST_F(Retrieval, ElapsedTimeText) {
     EXPECT_EQ(ElapsedText(125), "Elapsed time 0:02:05");
     EXPECT_EQ(ElapsedText(3 * 3600 + 7), "Elapsed time 3:00:07");

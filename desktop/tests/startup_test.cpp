@@ -58,6 +58,18 @@ TEST_F(Startup, MainWindowStartsWithoutDataSource) {
     EXPECT_EQ(frmMain->lblRetrievedCount->text(), "");
 }
 
+// Status panel 0 is as wide as the source's name needs, however long.
+TEST_F(Startup, TheStatusBarShowsTheWholeSourceName) {
+    fake::Source source = Contacts(1);
+    source.name = "Suppliers (no history item) of the northern region";
+    fake::Lib().sources = {source};
+    OpenSource(source.name);
+    QLabel* panel = frmMain->StatusPanel0;
+    ASSERT_EQ(panel->text().toStdString(), "Data Source: " + source.name);
+    QApplication::processEvents();
+    EXPECT_GE(panel->width(), panel->fontMetrics().horizontalAdvance(panel->text()));
+}
+
 TEST_F(Startup, SplashFirstCloseOpensADataSourceAndRetrieves) {
     fake::Lib().sources = {Contacts(3)};
     frmSplash->Timer1Tick();
