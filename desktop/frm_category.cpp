@@ -45,6 +45,10 @@ TfrmCategory::TfrmCategory(QWidget* parent) : QDialog(parent) {
     connect(btnCancel, &QPushButton::clicked, this, &TfrmCategory::CancelClick);
 }
 
+void TfrmCategory::reject() {
+    CancelClick();
+}
+
 void TfrmCategory::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     CentreOverForm(this, frmMain);

@@ -56,7 +56,11 @@ TfrmFilter::TfrmFilter(QWidget* parent) : QDialog(parent) {
     connect(cbValue, &QComboBox::currentIndexChanged, this, &TfrmFilter::UpdateOk);
     connect(edValue, &QLineEdit::textChanged, this, &TfrmFilter::UpdateOk);
     connect(btnOk, &QPushButton::clicked, this, &TfrmFilter::OkClick);
-    connect(btnCancel, &QPushButton::clicked, this, [this] { done(mrCancel); });
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmFilter::reject);
+}
+
+void TfrmFilter::reject() {
+    done(mrCancel);
 }
 
 void TfrmFilter::showEvent(QShowEvent* event) {

@@ -58,7 +58,11 @@ TfrmMerge::TfrmMerge(QWidget* parent)
     connect(btnBrowseTemplate, &QPushButton::clicked, this, &TfrmMerge::BrowseTemplateClick);
     connect(btnBrowseOutput, &QPushButton::clicked, this, &TfrmMerge::BrowseOutputClick);
     connect(btnRun, &QPushButton::clicked, this, &TfrmMerge::RunClick);
-    connect(btnCancel, &QPushButton::clicked, this, [this] { done(mrCancel); });
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmMerge::reject);
+}
+
+void TfrmMerge::reject() {
+    done(mrCancel);
 }
 
 void TfrmMerge::showEvent(QShowEvent* event) {

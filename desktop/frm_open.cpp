@@ -31,7 +31,11 @@ TfrmOpen::TfrmOpen(QWidget* parent) : QDialog(parent) {
     connect(lbDataSources, &QListWidget::itemSelectionChanged, this, &TfrmOpen::UpdateOpenButton);
     connect(btnOpen, &QPushButton::clicked, this, &TfrmOpen::OpenClick);
     connect(lbDataSources, &QListWidget::itemDoubleClicked, this, &TfrmOpen::OpenClick);
-    connect(btnCancel, &QPushButton::clicked, this, [this] { done(mrCancel); });
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmOpen::reject);
+}
+
+void TfrmOpen::reject() {
+    done(mrCancel);
 }
 
 void TfrmOpen::showEvent(QShowEvent* event) {

@@ -21,6 +21,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Escape and the window's close button end the form as "Cancel" does.
+    void reject() override;
 
 private:
     void UpdateOpenButton();

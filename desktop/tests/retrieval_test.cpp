@@ -10,7 +10,9 @@
 #include "string_grid.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -183,6 +185,35 @@ TEST_F(Retrieval, ClearingTheListFallsBackToAllOnlyWhileAllIsAChoice) {
         return form.result();
     });
     frmMain->RetrieveRecords();
+}
+
+// Escape and the title bar's close button end the category form as its Cancel does: nothing to select or
+// merge, no counts.
+TEST_F(Retrieval, ClosingTheCategoryFormAnyWayTakesTheCancelRoad) {
+    fake::Lib().sources = {Regions()};
+    for (bool escape : {true, false}) {
+        ChooseCategories({});
+        OpenSource("Regions");
+        frmMain->AddAllClick();
+        ASSERT_EQ(frmMain->lblSelectedCount->text(), "5 selected");
+        On<TfrmCategory>([escape](TfrmCategory& form) {
+            if (escape) {
+                QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QApplication::sendEvent(&form, &key);
+            } else {
+                form.close();
+            }
+            EXPECT_FALSE(form.isVisible());
+            return form.result();
+        });
+        frmMain->OpenClick();
+        EXPECT_EQ(frmCategory->result(), mrCancel) << (escape ? "Escape" : "close");
+        EXPECT_FALSE(frmMain->btnSelectAll->isEnabled()) << (escape ? "Escape" : "close");
+        EXPECT_FALSE(frmMain->btnMerge->isEnabled()) << (escape ? "Escape" : "close");
+        EXPECT_EQ(frmMain->lblRetrievedCount->text().toStdString(), "");
+        EXPECT_EQ(frmMain->lblSelectedCount->text().toStdString(), "");
+        EXPECT_EQ(frmMain->gridAll->Tag, 0);
+    }
 }
 
 // The counts belong to the grids: opening another source empties both, and the counts go with them.

@@ -3,13 +3,16 @@
 #include "app_fixture.h"
 
 #include "forms.h"
+#include "frm_filter.h"
 #include "frm_main.h"
+#include "frm_merge.h"
 #include "frm_open.h"
 #include "frm_splash.h"
 #include "string_grid.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -114,6 +117,29 @@ TEST_F(Startup, LibraryStartsOnceAndAgainAfterAFailure) {
     frmMain->OpenAndLoadCategories();
     EXPECT_EQ(fake::Lib().calls["LibOpen"], 2);
     EXPECT_EQ(Shown<TfrmOpen>(), 2);
+}
+
+// Escape ends the dialogs as their "Cancel" does.
+TEST_F(Startup, EscapeEndsEachDialogWithCancel) {
+    std::vector<int> results;
+    auto escape = [&results](QDialog& form) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&form, &key);
+        results.push_back(form.result());
+        return form.result();
+    };
+    fake::Lib().sources = {Contacts(2)};
+    On<TfrmOpen>(escape);
+    frmMain->OpenAndLoadCategories();
+    EXPECT_EQ(frmMain->StatusPanel0->text().toStdString(), "Data Source: None");
+    OpenSource("Contacts");
+    frmMain->AddAllClick();
+    On<TfrmFilter>(escape);
+    frmMain->SearchAddClick();
+    On<TfrmMerge>(escape);
+    frmMain->MergeClick();
+    EXPECT_EQ(results, (std::vector<int>{mrCancel, mrCancel, mrCancel}));
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Add all retrieved records?"});
 }
 
 TEST_F(Startup, ExitAsksAndClosesTheLibraryOnlyOnYes) {
