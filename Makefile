@@ -1,13 +1,14 @@
 # Quorvel: the two commands of the README, and a few helpers around them.
 #   make test   install what is missing, check formatting, build with ASan + UBSan (the benchmarks too), run
 #               every test
-#   make run    build and start the desktop program on its demo environment
+#   make run    build the demo's programs (RelWithDebInfo, in build/run) and start the desktop program on
+#               its demo environment
 #   make bench  optimised build of the benchmarks (see bench/README.md)
 #   make format format every C and C++ file with the repository's .clang-format
 
 JOBS      ?= $(shell nproc)
 TEST_DIR  ?= build/sanitize
-RUN_DIR   ?= build/debug
+RUN_DIR   ?= build/run
 BENCH_DIR ?= build/release
 WERROR    := $(if $(CI),ON,OFF)
 
@@ -33,9 +34,14 @@ build-test: deps
 test: check-format build-test
 	cd $(TEST_DIR) && ctest -j $(JOBS) --output-on-failure --timeout 600
 
+# The programs the demo runs and installs, no test programs or benchmarks: quorvel brings qvllib.so,
+# libnnotes.so and libqvl_os.so with it, nsfadmin builds the demo databases. An optimised build with debug
+# information, without the fuzzing instrumentation a clang build would otherwise get.
+RUN_TARGETS := quorvel nsfadmin
+
 build-run: deps
-	cmake -S . -B $(RUN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(RUN_DIR) -j $(JOBS)
+	cmake -S . -B $(RUN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVL_FUZZ=OFF
+	cmake --build $(RUN_DIR) -j $(JOBS) --target $(RUN_TARGETS)
 
 run: build-run
 	@bash scripts/run-demo.sh $(RUN_DIR)/out
