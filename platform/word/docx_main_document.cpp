@@ -16,6 +16,8 @@
 #include "word/word.h"
 
 #include <algorithm>
+#include <charconv>
+#include <set>
 
 namespace word {
 namespace {
@@ -27,12 +29,28 @@ std::string Escaped(std::string_view text) {
     return out;
 }
 
-// A note's id as the part gives it; ids outside what a word processor writes are refused.
-std::uint64_t NoteId(const pugi::xml_attribute& id) {
-    const long long value = id.as_llong();
-    if (value < 0 || value > INT32_MAX)
-        throw AutomationError("A footnote or endnote of the template has an invalid id");
-    return static_cast<std::uint64_t>(value);
+[[noreturn]] void InvalidNoteId(const std::string& part, const std::string& what) {
+    throw AutomationError("A footnote or endnote of the template has an invalid id (" + what + " in " + part +
+                          ")");
+}
+
+// A note's id as the part gives it: a decimal number (blanks around it allowed) within 32 bits, and for a
+// real note, or a reference to one, not negative. Word numbers its separator notes -1 and 0 and its real
+// notes from 1; LibreOffice numbers them all from 0.
+std::int64_t NoteId(const pugi::xml_attribute& id, bool realNote, const std::string& part) {
+    std::string_view text = id.value();
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, value);
+    const std::int64_t lowest = realNote ? 0 : INT32_MIN;
+    if (!id || text.empty() || error != std::errc() || last != end || value < lowest || value > INT32_MAX)
+        InvalidNoteId(part, "\"" + std::string(id.value()) + "\"");
+    return value;
 }
 
 // A header or footer with fields: one part per copy.
@@ -48,7 +66,9 @@ struct MergedPart {
 struct NotesPart {
     std::string name;
     std::string referenceName; // the body's reference element, footnoteReference or endnoteReference
-    long long stride = 1; // one more than the largest note id: copy c's ids are the template's + c * stride
+    // Copy c's ids are the template's + c * stride: above every id of the template from the second copy on,
+    // and each copy's apart from the others'.
+    std::int64_t stride = 1;
     CutPart cut;
 };
 
@@ -183,17 +203,24 @@ private:
             NotesPart notes{rel.target, w(note + "Reference"), 1, {}};
             std::vector<pugi::xml_node> content;
             const std::string noteName = w(note);
+            std::set<std::int64_t> ids;
+            std::int64_t lowestReal = INT32_MAX;
             for (pugi::xml_node child : root.children(noteName.c_str())) {
-                const auto id = static_cast<long long>(NoteId(child.attribute(w("id").c_str())));
-                notes.stride = std::max(notes.stride, id + 1);
                 std::string_view kind = child.attribute(w("type").c_str()).value();
-                if (kind.empty() || kind == "normal") content.push_back(child);
+                const bool real = kind.empty() || kind == "normal";
+                const std::int64_t id = NoteId(child.attribute(w("id").c_str()), real, rel.target);
+                if (!ids.insert(id).second) InvalidNoteId(rel.target, std::to_string(id) + " given twice");
+                if (!real) continue;
+                lowestReal = std::min(lowestReal, id);
+                content.push_back(child);
             }
             if (content.empty()) continue;
+            notes.stride = *ids.rbegin() + 1 - lowestReal;
             MarkIds(content, cutter);
             for (pugi::xml_node child : content) {
                 pugi::xml_attribute id = child.attribute(w("id").c_str());
-                cutter.MarkNumber(id, {NoteId(id), static_cast<std::uint64_t>(notes.stride), false});
+                cutter.MarkNumber(id, {static_cast<std::uint64_t>(NoteId(id, true, rel.target)),
+                                       static_cast<std::uint64_t>(notes.stride), false});
             }
             notes.cut = cutter.Cut(document, content);
             notes_.push_back(std::move(notes));
@@ -281,7 +308,8 @@ private:
                 for (const NotesPart& notes : notes_) {
                     if (node.name() != notes.referenceName) continue;
                     pugi::xml_attribute id = node.attribute(w("id").c_str());
-                    cutter.MarkNumber(id, {NoteId(id), static_cast<std::uint64_t>(notes.stride), false});
+                    cutter.MarkNumber(id, {static_cast<std::uint64_t>(NoteId(id, true, documentPart_)),
+                                           static_cast<std::uint64_t>(notes.stride), false});
                 }
             }
         }

@@ -530,17 +530,91 @@ TEST(DocxMerge, HeaderPartsOfAnyNameAndRelationshipIdAreCopiedWholeAndWellFormed
     EXPECT_EQ(content.sections[1], std::vector<std::string>{"B\n"});
 }
 
-TEST(DocxMerge, NoteIdsOutsideWhatWordProcessorsWriteAreRefused) {
-    for (const std::string id : {"9223372036854775807", "-2"}) {
-        DocxTemplate docx;
-        docx.body = Paragraph(kSimpleField + "<w:r><w:footnoteReference w:id=\"2\"/></w:r>");
-        docx.footnote = TextRun("Note for ") + ComplexField({"MERGEFIELD First_Name"}, "");
-        Package package = Package::Read(BuildDocx(docx));
-        std::string notes = *package.Find("word/footnotes.xml");
-        notes.replace(notes.find("w:id=\"2\""), 8, "w:id=\"" + id + "\"");
-        package.Set("word/footnotes.xml", notes);
-        EXPECT_THROW(ReadDocxMainDocument(package.Write()), AutomationError) << id;
+// The notes part of a template with the given notes after the declaration and namespaces.
+std::string WithNotes(const DocxTemplate& docx, const std::string& notes) {
+    Package package = Package::Read(BuildDocx(docx));
+    std::string part = *package.Find("word/footnotes.xml");
+    const size_t start = part.find("<w:footnote ");
+    part.replace(start, part.find("</w:footnotes>") - start, notes);
+    package.Set("word/footnotes.xml", part);
+    return package.Write();
+}
+
+std::string Note(const std::string& attributes, const std::string& content) {
+    return "<w:footnote " + attributes + "><w:p>" + content + "</w:p></w:footnote>";
+}
+
+const std::string kSeparators =
+    Note("w:type=\"separator\" w:id=\"-1\"", "<w:r><w:separator/></w:r>") +
+    Note("w:type=\"continuationSeparator\" w:id=\"0\"", "<w:r><w:continuationSeparator/></w:r>");
+
+// Word numbers its separator notes -1 and 0 and its real notes from 1, and keeps the notes part (with the
+// separators alone) once a document has had a note.
+TEST(DocxMerge, WordsSeparatorNotesAreKeptOnceAndRealNotesNumberedPerCopy) {
+    DocxTemplate docx;
+    docx.body = Paragraph(kSimpleField + "<w:r><w:footnoteReference w:id=\"1\"/></w:r>");
+    docx.footnote = TextRun("x");
+    const std::string notes =
+        kSeparators + Note("w:type=\"continuationNotice\" w:id=\"-7\"", "") +
+        Note("w:id=\"1\"", TextRun("Note for ") + ComplexField({"MERGEFIELD First_Name"}, ""));
+    std::string merged = ReadDocxMainDocument(WithNotes(docx, notes))
+                             ->Merge(Data(DataFile({{"First_Name"}, {"A"}, {"B"}, {"C"}}), "d"))
+                             .Join();
+    DocumentContent content = ReadDocxContent(merged);
+    EXPECT_EQ(content.notes, (std::vector<std::string>{"Note for A\n", "Note for B\n", "Note for C\n"}));
+    pugi::xml_document part;
+    ASSERT_TRUE(part.load_string(Package::Read(merged).Find("word/footnotes.xml")->c_str()));
+    std::vector<std::string> ids;
+    for (pugi::xpath_node note : part.select_nodes("//w:footnote"))
+        ids.push_back(note.node().attribute("w:id").value());
+    EXPECT_EQ(ids, (std::vector<std::string>{"-1", "0", "-7", "1", "2", "3"}));
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_string(DocumentPart(merged).c_str()));
+    std::vector<std::string> references;
+    for (pugi::xpath_node reference : document.select_nodes("//w:footnoteReference"))
+        references.push_back(reference.node().attribute("w:id").value());
+    EXPECT_EQ(references, (std::vector<std::string>{"1", "2", "3"}));
+
+    // Only the separators: the part is written as it is.
+    docx.body = Paragraph(kSimpleField);
+    std::string separatorsOnly = WithNotes(docx, kSeparators);
+    merged = ReadDocxMainDocument(separatorsOnly)
+                 ->Merge(Data(DataFile({{"First_Name"}, {"A"}, {"B"}}), "d"))
+                 .Join();
+    EXPECT_EQ(*Package::Read(merged).Find("word/footnotes.xml"),
+              *Package::Read(separatorsOnly).Find("word/footnotes.xml"));
+    EXPECT_EQ(Pages(ReadDocxContent(merged).text), (std::vector<std::string>{"A\n", "B\n"}));
+}
+
+TEST(DocxMerge, NoteIdsThatAreNoNumbersOutOfRangeOrRepeatedAreRefused) {
+    DocxTemplate docx;
+    docx.body = Paragraph(kSimpleField + "<w:r><w:footnoteReference w:id=\"1\"/></w:r>");
+    docx.footnote = TextRun("x");
+    const std::string real = Note("w:id=\"1\"", TextRun("Note"));
+    const std::vector<std::string> faults = {
+        kSeparators + Note("w:id=\"9223372036854775807\"", TextRun("Note")),
+        kSeparators + Note("w:id=\"2147483648\"", TextRun("Note")),
+        kSeparators + Note("w:id=\"-2\"", TextRun("Note")),
+        kSeparators + Note("w:id=\"one\"", TextRun("Note")),
+        kSeparators + Note("w:id=\"1x\"", TextRun("Note")),
+        kSeparators + Note("w:id=\"\"", TextRun("Note")),
+        kSeparators + Note("", TextRun("Note")),
+        Note("w:type=\"separator\" w:id=\"-\"", "") + real,
+        Note("w:type=\"separator\" w:id=\"-2147483649\"", "") + real,
+        kSeparators + real + real,
+        kSeparators + Note("w:type=\"separator\" w:id=\"0\"", "") + real,
+    };
+    for (const std::string& notes : faults) {
+        try {
+            ReadDocxMainDocument(WithNotes(docx, notes));
+            ADD_FAILURE() << "read the notes " << notes;
+        } catch (const AutomationError& e) {
+            EXPECT_NE(std::string(e.what()).find("invalid id"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("word/footnotes.xml"), std::string::npos) << e.what();
+        }
     }
+    EXPECT_NO_THROW(
+        ReadDocxMainDocument(WithNotes(docx, kSeparators + Note("w:id=\" 1 \"", TextRun("Note")))));
 }
 
 // Office programs refuse entries whose local header carries a 64-bit size extension that the central
