@@ -50,18 +50,20 @@ std::string MarkText(std::string_view name) {
     return std::string(kMarkStart) + std::string(name);
 }
 
-// A complex field while its runs are read; its runs are those from its begin run to its end run.
+// A field while its runs are read: a complex field's runs are those from its begin run to its end run, a
+// simple field's result is the runs inside its element.
 struct OpenField {
-    size_t beginRun; // index in the part's runs
+    size_t begin; // index in the part's field items
     FieldCode code;
     bool separated = false;
+    bool simple = false;
     std::optional<std::string> resultProperties;
 };
 
-// A merge field's runs, to be replaced by its value.
+// A merge field's items, to be replaced by its value.
 struct Replacement {
-    size_t beginRun;
-    size_t endRun;
+    size_t begin;
+    size_t end;
     size_t slot;
 };
 
@@ -111,32 +113,8 @@ PartCutter::PartCutter(pugi::xml_document& document, pugi::xml_node container)
     for (pugi::xml_node node : bookmarks)
         node.parent().remove_child(node);
 
-    ReplaceSimpleFields(container);
     IsolateFieldCharacters(container);
-    ReplaceComplexFields(container);
-}
-
-void PartCutter::ReplaceSimpleFields(pugi::xml_node container) {
-    std::vector<pugi::xml_node> fields;
-    for (pugi::xpath_node node : container.select_nodes((".//" + w_("fldSimple")).c_str()))
-        fields.push_back(node.node());
-    std::vector<pugi::xml_node> replaced;
-    for (pugi::xml_node field : fields) {
-        std::string result;
-        for (pugi::xpath_node text : field.select_nodes((".//" + w_("t")).c_str()))
-            result += text.node().text().get();
-        std::string instruction = field.attribute(w_("instr").c_str()).value();
-        std::erase(instruction, kNestedField);
-        std::optional<MergeField> merge = ParseField({instruction, {}, result});
-        if (!merge) continue;
-        pugi::xml_node properties = field.child(w_("r").c_str()).child(w_("rPr").c_str());
-        InsertMark(field.parent(), field, kFieldMark, std::to_string(slots_.size()));
-        slots_.push_back({std::move(*merge), properties ? XmlText(properties) : ""});
-        replaced.push_back(field);
-    }
-    // Inner fields first (reverse document order), so that no node is removed after its ancestor.
-    for (auto it = replaced.rbegin(); it != replaced.rend(); ++it)
-        it->parent().remove_child(*it);
+    ReplaceFields(container);
 }
 
 // A field is replaced run by run, so a run that holds a field character besides other content (text
@@ -170,49 +148,82 @@ void PartCutter::IsolateFieldCharacters(pugi::xml_node container) {
     }
 }
 
-// Fields nest: the runs of one may hold whole other fields. Merge fields inside a merge field go with it,
-// so the replacements left are disjoint ranges of runs, and every run is looked at a bounded number of
-// times however the fields nest.
-void PartCutter::ReplaceComplexFields(pugi::xml_node container) {
-    std::vector<pugi::xml_node> runs;
-    for (pugi::xpath_node node : container.select_nodes((".//" + w_("r")).c_str()))
-        runs.push_back(node.node());
+// Fields nest: the runs of one may hold whole other fields, complex or simple. A field met while a
+// complex field's instruction is read is part of that instruction (Word writes the fields inside an IF
+// as simple fields there); one met in a result is part of that result. Merge fields inside a merge field
+// go with it, so the replacements left are disjoint ranges of items, and every run is looked at a
+// bounded number of times however the fields nest.
+void PartCutter::ReplaceFields(pugi::xml_node container) {
+    enum class Kind { Run, SimpleBegin, SimpleEnd };
+    struct Item {
+        pugi::xml_node node;
+        Kind kind;
+    };
+    std::vector<Item> items; // in document order
+    Walk(
+        container,
+        [&](pugi::xml_node node) {
+            if (w_.Is(node, "r")) items.push_back({node, Kind::Run});
+            if (w_.Is(node, "fldSimple")) items.push_back({node, Kind::SimpleBegin});
+        },
+        [&](pugi::xml_node node) {
+            if (w_.Is(node, "fldSimple")) items.push_back({node, Kind::SimpleEnd});
+        });
 
     std::vector<OpenField> open;
-    std::vector<Replacement> replacements; // ordered by their begin runs
-    const auto endField = [&](const OpenField& field, size_t endRun) {
-        std::optional<MergeField> merge = ParseField(field.code);
-        if (!merge) return;
-        pugi::xml_node beginRun = runs[field.beginRun];
-        if (Paragraph(beginRun, w_) != Paragraph(runs[endRun], w_))
-            throw AutomationError("The merge field " + merge->name + " spans several paragraphs");
-        std::string properties;
-        if (field.resultProperties) {
-            properties = *field.resultProperties;
-        } else if (pugi::xml_node codeProperties = beginRun.child(w_("rPr").c_str())) {
-            properties = XmlText(codeProperties);
+    std::vector<Replacement> replacements; // ordered by their begin items
+    const auto endField = [&](size_t endItem) {
+        OpenField field = std::move(open.back());
+        open.pop_back();
+        if (std::optional<MergeField> merge = ParseField(field.code)) {
+            pugi::xml_node begin = items[field.begin].node;
+            if (Paragraph(begin, w_) != Paragraph(items[endItem].node, w_))
+                throw AutomationError("The merge field " + merge->name + " spans several paragraphs");
+            std::string properties;
+            pugi::xml_node codeProperties = field.simple
+                                                ? begin.child(w_("r").c_str()).child(w_("rPr").c_str())
+                                                : begin.child(w_("rPr").c_str());
+            if (field.resultProperties && !field.simple) {
+                properties = *field.resultProperties;
+            } else if (codeProperties) {
+                properties = XmlText(codeProperties);
+            }
+            while (!replacements.empty() && replacements.back().begin > field.begin)
+                replacements.pop_back(); // a merge field inside this one goes with it
+            replacements.push_back({field.begin, endItem, slots_.size()});
+            slots_.push_back({std::move(*merge), std::move(properties)});
         }
-        while (!replacements.empty() && replacements.back().beginRun > field.beginRun)
-            replacements.pop_back(); // a merge field inside this one goes with it
-        replacements.push_back({field.beginRun, endRun, slots_.size()});
-        slots_.push_back({std::move(*merge), std::move(properties)});
+        if (!open.empty()) Nest(std::move(field.code), open.back(), open.size());
     };
-    for (size_t index = 0; index < runs.size(); ++index) {
-        pugi::xml_node run = runs[index];
+    for (size_t index = 0; index < items.size(); ++index) {
+        const Item& item = items[index];
+        if (item.kind == Kind::SimpleBegin) {
+            std::string instruction = item.node.attribute(w_("instr").c_str()).value();
+            std::erase(instruction, kNestedField);
+            open.push_back({index, {std::move(instruction), {}, ""}, true, true, std::nullopt});
+            continue;
+        }
+        if (item.kind == Kind::SimpleEnd) {
+            // Complex fields begun in the simple field's result and not ended there never end.
+            while (!open.empty() && !(open.back().simple && items[open.back().begin].node == item.node))
+                open.pop_back();
+            if (!open.empty()) endField(index);
+            continue;
+        }
+        pugi::xml_node run = item.node;
         for (pugi::xml_node child : run.children()) {
+            // A complex field's characters act on complex fields only: a simple field ends with its element.
+            const bool complexOpen = !open.empty() && !open.back().simple;
             if (w_.Is(child, "fldChar")) {
                 std::string_view type = child.attribute(w_("fldCharType").c_str()).value();
                 if (type == "begin") {
-                    open.push_back({index, {}, false, std::nullopt});
-                } else if (type == "separate" && !open.empty()) {
+                    open.push_back({index, {}, false, false, std::nullopt});
+                } else if (type == "separate" && complexOpen) {
                     open.back().separated = true;
-                } else if (type == "end" && !open.empty()) {
-                    endField(open.back(), index);
-                    OpenField ended = std::move(open.back());
-                    open.pop_back();
-                    if (!open.empty()) Nest(std::move(ended.code), open.back(), open.size());
+                } else if (type == "end" && complexOpen) {
+                    endField(index);
                 }
-            } else if (w_.Is(child, "instrText") && !open.empty() && !open.back().separated) {
+            } else if (w_.Is(child, "instrText") && complexOpen && !open.back().separated) {
                 std::string text = child.text().get();
                 std::erase(text, kNestedField);
                 open.back().code.instruction += text;
@@ -224,13 +235,14 @@ void PartCutter::ReplaceComplexFields(pugi::xml_node container) {
             }
         }
     }
-    // Last first: a run may hold others (in a text box), which come after it in document order, so no
-    // node is removed after an ancestor of it.
+    // Last first: a run may hold others (in a text box), and a simple field holds its result's runs, which
+    // come after it in document order, so no node is removed after an ancestor of it.
     for (auto replacement = replacements.rbegin(); replacement != replacements.rend(); ++replacement) {
-        pugi::xml_node begin = runs[replacement->beginRun];
+        pugi::xml_node begin = items[replacement->begin].node;
         InsertMark(begin.parent(), begin, kFieldMark, std::to_string(replacement->slot));
-        for (size_t index = replacement->endRun + 1; index-- > replacement->beginRun;)
-            runs[index].parent().remove_child(runs[index]);
+        for (size_t index = replacement->end + 1; index-- > replacement->begin;)
+            if (items[index].kind != Kind::SimpleEnd)
+                items[index].node.parent().remove_child(items[index].node);
     }
 }
 

@@ -43,9 +43,8 @@ public:
     CutPart Cut(pugi::xml_document& document, const std::vector<pugi::xml_node>& content);
 
 private:
-    void ReplaceSimpleFields(pugi::xml_node container);
     void IsolateFieldCharacters(pugi::xml_node container);
-    void ReplaceComplexFields(pugi::xml_node container);
+    void ReplaceFields(pugi::xml_node container);
     void AddToBody(const std::string& text, MergeBody& body);
 
     struct FieldSlot {

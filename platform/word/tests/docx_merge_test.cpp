@@ -109,6 +109,44 @@ TEST(DocxMerge, IfFieldsWithNestedFieldsAreEvaluatedPerRecord) {
     EXPECT_EQ(content.sections, (std::vector<std::vector<std::string>>{{"Page 1\n"}, {"Page 2\n"}}));
 }
 
+// Word writes the fields nested in an IF's instruction as simple fields: they are the IF's operands and
+// texts, never values of their own.
+TEST(DocxMerge, SimpleFieldsInAComplexFieldsInstructionAreNestedInIt) {
+    const auto instruction = [](const std::string& text) {
+        return "<w:r><w:instrText xml:space=\"preserve\">" + text + "</w:instrText></w:r>";
+    };
+    const auto simple = [](const std::string& instr) {
+        return "<w:fldSimple w:instr=\"" + instr + "\"><w:r><w:t>\u00aba\u00bb</w:t></w:r></w:fldSimple>";
+    };
+    const std::string begin = "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>";
+    const std::string separate = "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>";
+    const std::string end = "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
+    const std::string inner =
+        begin + instruction("IF ") + simple(" MERGEFIELD a ") + instruction(" = \"two\" \"two\" \"more: ") +
+        simple(" MERGEFIELD a \\* Upper ") + instruction("\"") + separate + TextRun("two") + end;
+    const std::string outer = begin + instruction("IF ") + begin + instruction(" MERGEFIELD a ") + separate +
+                              TextRun("\u00aba\u00bb") + end + instruction(" &lt;&gt; \"one\" \"") + inner +
+                              instruction("\" \"- one -\"") + separate + TextRun("- one -") + end;
+    DocxTemplate docx;
+    docx.body = Paragraph(TextRun("[") + outer + TextRun("]") + simple("MERGEFIELD a"));
+    docx.headerText = begin + instruction("IF ") + simple("MERGEFIELD a") +
+                      instruction(" = \"one\" \"1\" \"") + simple("MERGEFIELD a") + instruction("\"") +
+                      separate + TextRun("1") + end;
+    DocumentContent content = Merge(docx, {{"a"}, {"one"}, {"two"}, {"thr\u00e9e"}});
+    EXPECT_EQ(Pages(content.text),
+              (std::vector<std::string>{"[- one -]one\n", "[two]two\n", "[more: THR\u00c9E]thr\u00e9e\n"}));
+    EXPECT_EQ(content.sections,
+              (std::vector<std::vector<std::string>>{{"1\n"}, {"two\n"}, {"thr\u00e9e\n"}}));
+    EXPECT_TRUE(content.fields.empty());
+
+    // In a result, a simple field goes with the field whose result it is, or stays a field of its own
+    // when that one is not merged.
+    docx.body = Paragraph(begin + instruction("MERGEFIELD a") + separate + simple("MERGEFIELD a") + end +
+                          begin + instruction("PAGE") + separate + simple("MERGEFIELD a") + end);
+    docx.headerText.clear();
+    EXPECT_EQ(Pages(Merge(docx, {{"a"}, {"x"}, {"y"}}).text), (std::vector<std::string>{"xx\n", "yy\n"}));
+}
+
 TEST(DocxMerge, OtherFieldsStayAsTheyAre) {
     DocxTemplate docx;
     docx.body =
