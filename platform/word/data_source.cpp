@@ -41,6 +41,11 @@ DataSource DataSource::Parse(std::string content, const std::string& name) {
     if (text.ends_with(lineEnd)) text.remove_suffix(lineEnd.size());
     size_t header = std::min(text.find(lineEnd), text.size());
     if (header == 0) throw AutomationError("The data source " + name + " has no header record");
+    if (text.substr(0, header).find('\0') != std::string_view::npos)
+        throw AutomationError(
+            "The data source " + name +
+            " is in an encoding that cannot be read: its header record holds NUL bytes (data "
+            "files are read as UTF-8, UTF-16 or Windows-1252)");
     ForEachPart(text.substr(0, header), "\t",
                 [&](std::string_view title) { source.titles_.emplace_back(title); });
     if (header == text.size()) return source;

@@ -15,10 +15,11 @@ public:
     // Reads the merge data file: the first line holds the column titles, each further line one record;
     // values are separated by TAB and lines end in CR LF (LF alone when the file has no CR LF at all, CR
     // alone when it has neither); a CR or LF alone inside a CR LF file belongs to the value. The file is
-    // UTF-16 when it starts with that byte-order mark, UTF-8 otherwise, with bytes that are not valid
-    // UTF-8 taken as Windows-1252 (the program writes its system's ANSI code page). Throws AutomationError
-    // naming the file when it is missing, unreadable, empty or holds a record with more values than there are
-    // titles.
+    // UTF-16 when it starts with that byte-order mark or its header line reads as UTF-16 without one, UTF-8
+    // otherwise, with bytes that are not valid UTF-8 taken as Windows-1252 (the program writes its system's
+    // ANSI code page). Throws AutomationError naming the file when it is missing, unreadable, empty, has
+    // NUL bytes in its header line (an encoding it cannot read) or holds a record with more values than
+    // there are titles.
     static DataSource ReadFile(const std::string& path);
 
     // Parses the content of a data file; name is used in error messages.

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <locale>
+#include <optional>
 
 namespace word {
 namespace {
@@ -130,6 +131,26 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     return out;
 }
 
+// UTF-16 without a byte-order mark, as some programs write it, shows in a first line of characters below
+// U+0100 (the titles of a data file): each is a byte and a NUL, in the order of the encoding. Text in
+// UTF-8 or Windows-1252 holds no NUL bytes. Gives whether the text reads so, and in which order.
+std::optional<bool> Utf16WithoutMark(std::string_view text) {
+    for (bool bigEndian : {false, true}) {
+        size_t units = 0;
+        for (size_t i = 0; i + 1 < text.size(); i += 2, ++units) {
+            const char value = bigEndian ? text[i + 1] : text[i];
+            const char other = bigEndian ? text[i] : text[i + 1];
+            if (other != '\0' || value == '\0') {
+                units = 0;
+                break;
+            }
+            if (value == '\r' || value == '\n') break;
+        }
+        if (units > 0) return bigEndian;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 char32_t FromWindows1252(unsigned char byte) {
@@ -140,6 +161,7 @@ std::string TextToUtf8(std::string bytes) {
     std::string_view text = bytes;
     if (text.starts_with("\xFF\xFE")) return Utf16ToUtf8(text.substr(2), false);
     if (text.starts_with("\xFE\xFF")) return Utf16ToUtf8(text.substr(2), true);
+    if (std::optional<bool> bigEndian = Utf16WithoutMark(text)) return Utf16ToUtf8(text, *bigEndian);
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     size_t pos = 0;
     while (pos < text.size()) {

@@ -20,8 +20,9 @@ void AppendUtf8(std::string& out, char32_t cp);
 char32_t FromWindows1252(unsigned char byte);
 
 // Text of unknown encoding as UTF-8: UTF-16 (little- or big-endian) when it starts with that byte-order
-// mark, UTF-8 otherwise (a UTF-8 byte-order mark is left out), where every byte that is not part of a valid
-// UTF-8 sequence is taken as Windows-1252.
+// mark, or when its first line is characters below U+0100 each written as a byte and a NUL in one of
+// the two orders; UTF-8 otherwise (a UTF-8 byte-order mark is left out), where every byte that is not
+// part of a valid UTF-8 sequence is taken as Windows-1252.
 std::string TextToUtf8(std::string bytes);
 
 // Walks a merged value the way both document formats write it: tab(), lineBreak() for CR, LF, CR LF or

@@ -62,6 +62,40 @@ TEST(DataSource, EncodingsAndLineEndsOfOtherProgramsAreRead) {
     EXPECT_EQ(cr.Value(1, 0), "z");
 }
 
+// Some programs write UTF-16 without a byte-order mark: the NUL bytes of the header line tell it, in
+// either byte order. A header that holds NUL bytes in any other way names the encoding as the problem.
+TEST(DataSource, Utf16WithoutAByteOrderMarkIsRecognisedByItsHeaderLine) {
+    const auto utf16 = [](const std::u16string& text, bool bigEndian) {
+        std::string bytes;
+        for (char16_t unit : text) {
+            char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+            bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        return bytes;
+    };
+    for (bool bigEndian : {false, true}) {
+        for (const std::u16string text : {u"Title\tStra\u00DFe\r\nDr\t\u0130stiklal \U0001F600\r\n",
+                                          u"Title\tStra\u00DFe\nDr\t\u0130stiklal \U0001F600"}) {
+            DataSource data = DataSource::Parse(utf16(text, bigEndian), "d");
+            EXPECT_EQ(data.Titles(), (std::vector<std::string>{"Title", "Stra\u00DFe"})) << bigEndian;
+            ASSERT_EQ(data.RecordCount(), 1u);
+            EXPECT_EQ(data.Value(0, 0), "Dr");
+            EXPECT_EQ(data.Value(0, 1), "\u0130stiklal \U0001F600");
+        }
+        EXPECT_EQ(DataSource::Parse(utf16(u"a", bigEndian), "d").Titles(), std::vector<std::string>{"a"});
+    }
+    for (const std::string& content :
+         {std::string("T\0\0\0i\0\0\0\r\0\0\0\n\0\0\0", 16), std::string("Title\0\tTown\r\nx\ty\r\n", 18)}) {
+        try {
+            DataSource::Parse(content, "/tmp/mm3.tmp");
+            ADD_FAILURE() << "parsed a header with NUL bytes";
+        } catch (const AutomationError& e) {
+            EXPECT_NE(std::string(e.what()).find("/tmp/mm3.tmp"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("encoding"), std::string::npos) << e.what();
+        }
+    }
+}
+
 TEST(DataSource, ColumnsAreFoundByTitleWithUnderscoresForSpacesIgnoringCase) {
     DataSource data = DataSource::Parse("First Name\tpost_code\tFirst_Name\r\n", "d");
     EXPECT_EQ(data.FindColumn("first_name"), 0u);
