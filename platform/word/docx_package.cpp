@@ -3,6 +3,7 @@
 #include "file_io.h"
 #include "word/word.h"
 
+#include <cctype>
 #include <ctime>
 #include <memory>
 #include <optional>
@@ -106,6 +107,21 @@ private:
     zip_error_t error_;
 };
 
+// Whether a program that unpacks the package would write the entry outside the folder it unpacks into: a
+// name that starts at a root or a drive, or that climbs out through "..", with either kind of slash.
+bool NamesOutsideThePackage(std::string_view name) {
+    if (name.starts_with('/') || name.starts_with('\\')) return true;
+    if (name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]))) return true;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find_first_of("/\\", start);
+        if (end == std::string_view::npos) end = name.size();
+        if (name.substr(start, end - start) == "..") return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 } // namespace
 
 Package Package::Read(std::string_view zip) {
@@ -130,6 +146,9 @@ Package Package::Read(std::string_view zip) {
             !(st.valid & ZIP_STAT_NAME) || !(st.valid & ZIP_STAT_SIZE))
             throw AutomationError("The package has an unreadable entry");
         std::string name = st.name;
+        if (NamesOutsideThePackage(name))
+            throw AutomationError("The package entry " + name +
+                                  " is named to lie outside the package: it is no document part");
         if (!name.empty() && name.back() == '/') continue;
         if (st.size > kMaxPartSize)
             throw AutomationError("The package part " + name + " unpacks to " +

@@ -19,8 +19,9 @@ public:
     // refused before it is inflated.
     static constexpr size_t kMaxPartSize = size_t{256} << 20;
 
-    // Reads a zip file; throws AutomationError when it is not a readable zip file, a part unpacks to more
-    // than kMaxPartSize bytes or the whole to more than kMaxFileSize bytes.
+    // Reads a zip file; throws AutomationError when it is not a readable zip file, an entry is named to lie
+    // outside the folder it would be unpacked into (from a root or a drive, or through ".."), a part
+    // unpacks to more than kMaxPartSize bytes or the whole to more than kMaxFileSize bytes.
     static Package Read(std::string_view zip);
     // The zip file of the parts.
     std::string Write() const;

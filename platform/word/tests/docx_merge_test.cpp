@@ -473,6 +473,36 @@ TEST(DocxMerge, APartUnpackingToMoreThan256MiBIsRefusedBeforeItIsInflated) {
     }
 }
 
+// An entry named to land outside the folder a program unpacks the package into would be carried on into
+// the merged document, which would then do the same to the next program that unpacks it.
+TEST(DocxMerge, EntriesNamedOutsideThePackageAreRefused) {
+    DocxTemplate docx;
+    docx.body = Paragraph(kSimpleField);
+    for (const std::string name : {"../../x", "/tmp/x", "word/../../x", "word/media/..", "..\\..\\x",
+                                   "\\tmp\\x", "C:/x", "c:x", "word\\..\\..\\x"}) {
+        Package package = Package::Read(BuildDocx(docx));
+        package.Set(name, "x");
+        const std::string zip = package.Write();
+        for (bool merge : {true, false}) {
+            try {
+                merge ? static_cast<void>(ReadDocxMainDocument(zip))
+                      : static_cast<void>(ReadDocxContent(zip));
+                ADD_FAILURE() << "read a package with an entry named " << name;
+            } catch (const AutomationError& e) {
+                EXPECT_NE(std::string(e.what()).find("entry " + name + " "), std::string::npos) << e.what();
+            }
+        }
+    }
+    // Names that only look alike stay.
+    Package package = Package::Read(BuildDocx(docx));
+    package.Set("word/media/..image.png", "x");
+    package.Set("word/media/a..b", "y");
+    std::string merged =
+        ReadDocxMainDocument(package.Write())->Merge(Data(DataFile({{"First_Name"}, {"A"}}), "d")).Join();
+    EXPECT_EQ(*Package::Read(merged).Find("word/media/..image.png"), "x");
+    EXPECT_EQ(*Package::Read(merged).Find("word/media/a..b"), "y");
+}
+
 TEST(DocxMerge, LargePicturesBelowTheLimitMergeUnchanged) {
     DocxTemplate docx;
     docx.body = Paragraph(kSimpleField);
