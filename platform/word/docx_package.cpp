@@ -3,6 +3,7 @@
 #include "file_io.h"
 #include "word/word.h"
 
+#include <algorithm>
 #include <cctype>
 #include <ctime>
 #include <memory>
@@ -33,15 +34,31 @@ struct SourceFreer {
     throw AutomationError(what + ": " + reason);
 }
 
-std::string ReadEntry(zip_t* archive, zip_uint64_t index, zip_uint64_t size, const std::string& name) {
+// Reads an entry whose stated size has been checked; before the rest is inflated, check(start) is given
+// its first bytes (at most kXmlStartLength).
+template <typename Check>
+std::string ReadEntry(zip_t* archive, zip_uint64_t index, zip_uint64_t size, const std::string& name,
+                      Check check) {
     std::unique_ptr<zip_file_t, ZipFileCloser> file(zip_fopen_index(archive, index, 0));
     if (!file) throw AutomationError("The package part " + name + " cannot be read");
-    std::string data(static_cast<size_t>(size), '\0');
+    const auto read = [&](char* into, zip_uint64_t length) {
+        if (zip_fread(file.get(), into, length) != static_cast<zip_int64_t>(length))
+            throw AutomationError("The package part " + name + " is damaged");
+    };
+    const zip_uint64_t startLength = std::min<zip_uint64_t>(size, kXmlStartLength);
+    std::string data(static_cast<size_t>(startLength), '\0');
+    read(data.data(), startLength);
+    check(std::string_view(data));
+    data.resize(static_cast<size_t>(size));
+    read(data.data() + startLength, size - startLength);
     char extra = 0;
-    if (zip_fread(file.get(), data.data(), size) != static_cast<zip_int64_t>(size) ||
-        zip_fread(file.get(), &extra, 1) != 0)
+    if (zip_fread(file.get(), &extra, 1) != 0)
         throw AutomationError("The package part " + name + " is damaged");
     return data;
+}
+
+std::string MiB(zip_uint64_t size) {
+    return std::to_string(size >> 20) + " MiB";
 }
 
 // A merged text as the content of a zip entry, read while the archive is written, so that a merged
@@ -124,6 +141,23 @@ bool NamesOutsideThePackage(std::string_view name) {
 
 } // namespace
 
+bool HasXmlName(std::string_view name) {
+    const auto endsWith = [&](std::string_view extension) {
+        if (name.size() < extension.size()) return false;
+        for (size_t i = 0; i < extension.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(name[name.size() - extension.size() + i])) !=
+                extension[i])
+                return false;
+        return true;
+    };
+    return endsWith(".xml") || endsWith(".rels");
+}
+
+bool MayStartXml(std::string_view start) {
+    size_t at = start.find_first_not_of(std::string_view("\xEF\xBB\xBF\xFE\xFF\0 \t\r\n", 10));
+    return at == std::string_view::npos || start[at] == '<';
+}
+
 Package Package::Read(std::string_view zip) {
     zip_error_t error;
     zip_error_init(&error);
@@ -137,7 +171,7 @@ Package Package::Read(std::string_view zip) {
     zip_error_fini(&error);
 
     Package package;
-    size_t total = 0;
+    size_t total = 0, xmlTotal = 0;
     zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
@@ -151,12 +185,26 @@ Package Package::Read(std::string_view zip) {
                                   " is named to lie outside the package: it is no document part");
         if (!name.empty() && name.back() == '/') continue;
         if (st.size > kMaxPartSize)
-            throw AutomationError("The package part " + name + " unpacks to " +
-                                  std::to_string(st.size >> 20) +
-                                  " MiB, more than the 256 MiB a part may have");
+            throw AutomationError("The package part " + name + " unpacks to " + MiB(st.size) +
+                                  ", more than the " + MiB(kMaxPartSize) + " a part may have");
         if (st.size > kMaxFileSize - total) throw AutomationError("The package unpacks to too much data");
         total += static_cast<size_t>(st.size);
-        package.Set(name, ReadEntry(archive.get(), static_cast<zip_uint64_t>(i), st.size, name));
+        const auto checkXml = [&] {
+            if (st.size > kMaxXmlPartSize)
+                throw AutomationError("The package part " + name + " unpacks to " + MiB(st.size) +
+                                      " of XML, more than the " + MiB(kMaxXmlPartSize) + " a part may have");
+            if (st.size > kMaxXmlSize - xmlTotal)
+                throw AutomationError("The package's parts of XML unpack to " + MiB(xmlTotal + st.size) +
+                                      " up to " + name + ", more than the " + MiB(kMaxXmlSize) +
+                                      " a document may have");
+            xmlTotal += static_cast<size_t>(st.size);
+        };
+        const bool xmlName = HasXmlName(name);
+        if (xmlName) checkXml();
+        package.Set(name, ReadEntry(archive.get(), static_cast<zip_uint64_t>(i), st.size, name,
+                                    [&](std::string_view start) {
+                                        if (!xmlName && MayStartXml(start)) checkXml();
+                                    }));
     }
     return package;
 }

@@ -33,6 +33,14 @@ std::string ResolveTarget(const std::string& sourcePart, const std::string& targ
 void ParsePart(const Package& package, const std::string& name, pugi::xml_document& document) {
     const std::string* data = package.Find(name);
     if (data == nullptr) throw AutomationError("The package has no part " + name);
+    if (data->size() > Package::kMaxXmlPartSize)
+        throw AutomationError("The package part " + name + " is " + std::to_string(data->size() >> 20) +
+                              " MiB of XML, more than the " + std::to_string(Package::kMaxXmlPartSize >> 20) +
+                              " MiB a part may have");
+    if (!MayStartXml(std::string_view(*data).substr(0, kXmlStartLength)))
+        throw AutomationError("The package part " + name +
+                              " is not well-formed XML: it does not start with "
+                              "an element");
     pugi::xml_parse_result result = document.load_buffer(
         data->data(), data->size(), pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_declaration);
     if (!result || !document.document_element()) {
@@ -52,11 +60,7 @@ void ParsePart(const Package& package, const std::string& name, pugi::xml_docume
 
 void CheckXmlParts(const Package& package) {
     for (const std::string& name : package.Names()) {
-        size_t dot = name.find_last_of('.');
-        std::string extension = dot == std::string::npos ? "" : name.substr(dot + 1);
-        for (char& c : extension)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (extension != "xml" && extension != "rels") continue;
+        if (!HasXmlName(name)) continue;
         pugi::xml_document document;
         ParsePart(package, name, document);
     }

@@ -446,24 +446,26 @@ TEST(DocxMerge, TemplateProblemsAreAutomationErrors) {
     EXPECT_THROW(read(BuildDocx(nameless)), AutomationError);
 }
 
+// Raises the size that both of the zip file's headers state for an entry.
+void StateSize(std::string& zip, const std::string& name, std::uint32_t size) {
+    for (const auto& [signature, sizeOffset, nameOffset] :
+         {std::tuple{std::string("PK\x03\x04", 4), 22, 30},
+          std::tuple{std::string("PK\x01\x02", 4), 24, 46}}) {
+        for (size_t at = zip.find(signature); at != std::string::npos; at = zip.find(signature, at + 4)) {
+            if (zip.compare(at + nameOffset, name.size(), name) != 0) continue;
+            for (int i = 0; i < 4; ++i)
+                zip[at + sizeOffset + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+        }
+    }
+}
+
 // A part's stated size is checked before it is inflated: a few hundred kilobytes that unpack to hundreds of
 // megabytes cost nothing. The sizes of a small part are raised in both of the zip file's headers.
 TEST(DocxMerge, APartUnpackingToMoreThan256MiBIsRefusedBeforeItIsInflated) {
     Package package = Package::Read(BuildDocx({}));
     package.Set("word/media/image1.png", std::string(1000, 'x'));
     std::string zip = package.Write();
-    const std::string name = "word/media/image1.png";
-    const auto setSize = [&](size_t header, size_t sizeOffset) {
-        std::uint32_t size = 600u << 20;
-        for (int i = 0; i < 4; ++i)
-            zip[header + sizeOffset + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
-    };
-    for (const auto& [signature, sizeOffset, nameOffset] :
-         {std::tuple{std::string("PK\x03\x04", 4), 22, 30},
-          std::tuple{std::string("PK\x01\x02", 4), 24, 46}}) {
-        for (size_t at = zip.find(signature); at != std::string::npos; at = zip.find(signature, at + 4))
-            if (zip.compare(at + nameOffset, name.size(), name) == 0) setSize(at, sizeOffset);
-    }
+    StateSize(zip, "word/media/image1.png", 600u << 20);
     try {
         ReadDocxMainDocument(zip);
         FAIL() << "read a part of 600 MiB";
@@ -471,6 +473,52 @@ TEST(DocxMerge, APartUnpackingToMoreThan256MiBIsRefusedBeforeItIsInflated) {
         EXPECT_NE(std::string(e.what()).find("word/media/image1.png unpacks to 600 MiB"), std::string::npos)
             << e.what();
     }
+}
+
+// Parsing XML costs several times its size, so a part that is parsed may unpack to 32 MiB, and all of them
+// together to 64 MiB, far more than any real document holds; the XML parts are told by their names and,
+// whatever their names, by how they start.
+TEST(DocxMerge, XmlPartsAreCappedBeforeTheyAreInflated) {
+    const auto refused = [](const std::string& zip, const std::string& expected) {
+        try {
+            ReadDocxMainDocument(zip);
+            ADD_FAILURE() << "read a template whose XML is too large: " << expected;
+        } catch (const AutomationError& e) {
+            EXPECT_NE(std::string(e.what()).find(expected), std::string::npos) << e.what();
+        }
+    };
+    std::string paragraphs;
+    while (paragraphs.size() < (size_t{40} << 20))
+        paragraphs += Paragraph(TextRun("The same words again and again, as a template four hundred times "
+                                        "smaller than what it unpacks to holds them."));
+    DocxTemplate docx;
+    docx.body = Paragraph(kSimpleField);
+    const Package small = Package::Read(BuildDocx(docx));
+    std::string document = *small.Find("word/document.xml");
+    document.insert(document.find("<w:sectPr>"), paragraphs);
+    Package large = small;
+    large.Set("word/document.xml", document);
+    refused(large.Write(),
+            "The package part word/document.xml unpacks to 40 MiB of XML, more than the 32 MiB");
+
+    // Named as no XML part, to which the package's relationship points.
+    Package renamed;
+    for (const std::string& name : small.Names()) {
+        std::string data = name == "word/document.xml" ? document : *small.Find(name);
+        if (name == "_rels/.rels") data.replace(data.find("word/document.xml"), 17, "word/body.bin");
+        renamed.Set(name == "word/document.xml" ? "word/body.bin" : name, data);
+    }
+    refused(renamed.Write(), "The package part word/body.bin unpacks to 40 MiB of XML");
+
+    // Stated sizes are refused before anything is inflated (these parts are small).
+    std::string zip = BuildDocx({});
+    StateSize(zip, "word/styles.xml", 40u << 20);
+    refused(zip, "word/styles.xml unpacks to 40 MiB of XML");
+
+    Package several = Package::Read(BuildDocx({}));
+    for (const char* name : {"customXml/item1.xml", "customXml/item2.xml", "customXml/item3.xml"})
+        several.Set(name, "<a>" + paragraphs.substr(0, paragraphs.rfind("<w:p>", size_t{24} << 20)) + "</a>");
+    refused(several.Write(), "customXml/item3.xml, more than the 64 MiB");
 }
 
 // An entry named to land outside the folder a program unpacks the package into would be carried on into
@@ -507,7 +555,7 @@ TEST(DocxMerge, LargePicturesBelowTheLimitMergeUnchanged) {
     DocxTemplate docx;
     docx.body = Paragraph(kSimpleField);
     Package package = Package::Read(BuildDocx(docx));
-    std::string picture(size_t{24} << 20, '\0');
+    std::string picture(size_t{40} << 20, '\0'); // more than a part of XML may have
     for (size_t i = 0; i < picture.size(); ++i)
         picture[i] = static_cast<char>((i * 2654435761u) >> 13);
     package.Set("word/media/image1.png", picture);
