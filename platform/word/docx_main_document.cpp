@@ -6,7 +6,8 @@
 // formatting of the field's result. Headers and footers with fields are merged too: each copy gets parts of
 // its own, which its sections refer to; the last copy takes the template's parts and relationships, to
 // which the body's final section properties refer. Footnotes and endnotes are written once per copy, with
-// ids of their own.
+// ids of their own. The merged package is written as it is read, its parts and their copies made one at a
+// time, so that a merge's memory does not grow with its records.
 
 #include "docx_cut.h"
 #include "docx_parts.h"
@@ -14,10 +15,12 @@
 #include "main_document.h"
 #include "merge_body.h"
 #include "word/word.h"
+#include "zip_writer.h"
 
 #include <algorithm>
 #include <charconv>
 #include <set>
+#include <tuple>
 
 namespace word {
 namespace {
@@ -55,11 +58,79 @@ std::int64_t NoteId(const pugi::xml_attribute& id, bool realNote, const std::str
 
 // A header or footer with fields: one part per copy.
 struct MergedPart {
-    std::string name;        // the template's part, which the last copy takes
-    std::string type;        // the relationship type
-    std::string id;          // the relationship id
+    std::string name; // the template's part, which the last copy takes
+    // The relationships of the document part to it (Word writes one, but any number may point to a part).
+    std::vector<Relationship> relationships;
     std::string contentType; // the part's own content type, empty when its extension gives it
+    // Copy c is named copyStem + (c + 1) + extension, a name the template has no part of.
+    std::string copyStem, extension;
     CutPart cut;
+};
+
+// The parts of a merged document: the template's, some of them merged, in their order, then the copies
+// of the merged headers and footers for every copy of the body but the last (which takes the template's),
+// each with the template part's relationships. The copies are made when they are written.
+class MergedEntries : public ZipEntries {
+public:
+    MergedEntries(const Package& package, size_t copies) : copies_(copies) {
+        for (const std::string& name : package.Names())
+            parts_.push_back({name, package.Shared(name)});
+    }
+
+    void Replace(const std::string& name, MergedText text) {
+        for (auto& [partName, content] : parts_)
+            if (partName == name) content = std::move(text);
+    }
+
+    void AddCopies(const MergedPart& part, MergedText text,
+                   std::shared_ptr<const std::string> relationships) {
+        copied_.push_back({part.copyStem, part.extension, std::move(text), std::move(relationships)});
+    }
+
+    size_t Count() const override {
+        size_t count = parts_.size();
+        for (const Copied& copied : copied_)
+            count += (copies_ - 1) * copied.PerCopy();
+        return count;
+    }
+
+    std::string Name(size_t index) const override {
+        if (index < parts_.size()) return parts_[index].first;
+        const auto [copied, copy, relationships] = Locate(index);
+        const std::string name = copied->copyStem + std::to_string(copy + 1) + copied->extension;
+        return relationships ? RelationshipsPart(name) : name;
+    }
+
+    ZipContent Content(size_t index) const override {
+        if (index < parts_.size()) return parts_[index].second;
+        const auto [copied, copy, relationships] = Locate(index);
+        if (relationships) return copied->relationships;
+        return copied->text.Copy(copy);
+    }
+
+private:
+    struct Copied {
+        std::string copyStem, extension;
+        MergedText text;
+        std::shared_ptr<const std::string> relationships; // the template part's, or null
+        size_t PerCopy() const { return relationships ? 2 : 1; }
+    };
+
+    // The part whose copies an index past the template's parts is among, the copy, and whether it is the
+    // copy's relationships.
+    std::tuple<const Copied*, size_t, bool> Locate(size_t index) const {
+        index -= parts_.size();
+        for (const Copied& copied : copied_) {
+            const size_t count = (copies_ - 1) * copied.PerCopy();
+            if (index < count) return {&copied, index / copied.PerCopy(), index % copied.PerCopy() == 1};
+            index -= count;
+        }
+        throw AutomationError("A part of the merged document could not be made");
+    }
+
+    size_t copies_;
+    std::vector<std::pair<std::string, ZipContent>> parts_;
+    std::vector<Copied> copied_;
 };
 
 // A footnotes or endnotes part: its notes are written once per copy.
@@ -105,40 +176,32 @@ public:
     }
 
     MergedText Merge(std::shared_ptr<const DataSource> data) const override {
-        Package merged = package_;
         const auto encode = [prefix = prefix_](std::string_view value, std::string& out) {
             EncodeRunContent(value, prefix, out);
         };
         MergedText body(document_.body, data, encode, document_.prefix, document_.suffix);
-        size_t copies = body.Copies();
-        merged.Set(documentPart_, body);
+        auto entries = std::make_shared<MergedEntries>(package_, body.Copies());
+        entries->Replace(documentPart_, body);
 
         auto relationships = std::make_shared<MergeBody>();
         auto types = std::make_shared<MergeBody>();
         for (const MergedPart& part : parts_) {
             MergedText text(part.cut.body, body, encode, part.cut.prefix, part.cut.suffix);
-            const std::string* partRelationships = package_.Find(RelationshipsPart(part.name));
-            std::optional<MergedText> sharedRelationships;
-            if (partRelationships) sharedRelationships.emplace(*partRelationships);
-            for (size_t copy = 0; copy + 1 < copies; ++copy) {
-                std::string name = CopyName(part.name, copy);
-                merged.Set(name, text.Copy(copy));
-                if (sharedRelationships) merged.Set(RelationshipsPart(name), *sharedRelationships);
-            }
-            merged.Set(part.name, text.Copy(copies - 1));
+            entries->Replace(part.name, text.Copy(body.Copies() - 1));
+            entries->AddCopies(part, text, package_.Shared(RelationshipsPart(part.name)));
             AddCopyReferences(part, *relationships, *types);
         }
         for (const NotesPart& notes : notes_)
-            merged.Set(notes.name,
-                       MergedText(notes.cut.body, body, encode, notes.cut.prefix, notes.cut.suffix));
+            entries->Replace(notes.name,
+                             MergedText(notes.cut.body, body, encode, notes.cut.prefix, notes.cut.suffix));
         if (!parts_.empty()) {
-            merged.Set(documentRelationships_.name,
-                       MergedText(relationships, body, nullptr, documentRelationships_.prefix,
-                                  documentRelationships_.suffix));
-            merged.Set(contentTypes_.name,
-                       MergedText(types, body, nullptr, contentTypes_.prefix, contentTypes_.suffix));
+            entries->Replace(documentRelationships_.name,
+                             MergedText(relationships, body, nullptr, documentRelationships_.prefix,
+                                        documentRelationships_.suffix));
+            entries->Replace(contentTypes_.name,
+                             MergedText(types, body, nullptr, contentTypes_.prefix, contentTypes_.suffix));
         }
-        return MergedText(merged.Write());
+        return ZipFile(std::move(entries));
     }
 
 private:
@@ -158,11 +221,6 @@ private:
         return {name, text.substr(0, at), text.substr(at + 11)};
     }
 
-    static std::string CopyName(const std::string& part, size_t copy) {
-        const auto [stem, extension] = SplitExtension(part);
-        return stem + "-copy" + std::to_string(copy + 1) + extension;
-    }
-
     std::string ContentTypeOverride(const std::string& part) const {
         pugi::xml_document types;
         ParsePart(package_, "[Content_Types].xml", types);
@@ -176,6 +234,12 @@ private:
         for (const Relationship& rel : PartRelationships(package_, documentPart_)) {
             std::string_view type = LastSegment(rel.type);
             if ((type != "header" && type != "footer") || package_.Find(rel.target) == nullptr) continue;
+            auto read = std::find_if(parts_.begin(), parts_.end(),
+                                     [&](const MergedPart& part) { return part.name == rel.target; });
+            if (read != parts_.end()) {
+                read->relationships.push_back(rel);
+                continue;
+            }
             pugi::xml_document document;
             ParsePart(package_, rel.target, document);
             pugi::xml_node root = document.document_element();
@@ -185,9 +249,24 @@ private:
             for (pugi::xml_node child : root.children())
                 content.push_back(child);
             MarkIds(content, cutter);
-            parts_.push_back({rel.target, rel.type, rel.id, ContentTypeOverride(rel.target),
+            const auto [stem, extension] = SplitExtension(rel.target);
+            parts_.push_back({rel.target,
+                              {rel},
+                              ContentTypeOverride(rel.target),
+                              CopyStem(stem),
+                              extension,
                               cutter.Cut(document, content)});
         }
+    }
+
+    // The stem of the copies' names: the part's own and "-copy", unless a name of the template starts so.
+    std::string CopyStem(const std::string& stem) const {
+        std::string copyStem = stem + "-copy";
+        const std::vector<std::string> names = package_.Names();
+        while (std::any_of(names.begin(), names.end(),
+                           [&](const std::string& name) { return name.starts_with(copyStem); }))
+            copyStem += "-";
+        return copyStem;
     }
 
     void ReadNotes() {
@@ -299,7 +378,9 @@ private:
                         std::string_view name = attribute.name();
                         if (!name.ends_with(":id") && name != "id") continue;
                         bool merged = std::any_of(parts_.begin(), parts_.end(), [&](const MergedPart& part) {
-                            return part.id == attribute.value();
+                            return std::any_of(
+                                part.relationships.begin(), part.relationships.end(),
+                                [&](const Relationship& rel) { return rel.id == attribute.value(); });
                         });
                         if (merged && name != w("id")) cutter.MarkRelationshipId(attribute);
                     }
@@ -315,22 +396,23 @@ private:
         }
     }
 
-    // The relationship and content type of a merged part's copy, for every copy but the last.
+    // The relationships and content type of a merged part's copy, for every copy but the last.
     static void AddCopyReferences(const MergedPart& part, MergeBody& relationships, MergeBody& types) {
-        const auto [stem, extension] = SplitExtension(part.name);
-        relationships.BeginRecordBreak();
-        relationships.AddLiteral("<Relationship Id=\"qvl");
-        relationships.AddCopyNumber({});
-        relationships.AddLiteral("_" + Escaped(part.id) + "\" Type=\"" + Escaped(part.type) +
-                                 "\" Target=\"/" + Escaped(stem) + "-copy");
-        relationships.AddCopyNumber({1, 1, false});
-        relationships.AddLiteral(Escaped(extension) + "\"/>");
-        relationships.EndRecordBreak();
+        for (const Relationship& rel : part.relationships) {
+            relationships.BeginRecordBreak();
+            relationships.AddLiteral("<Relationship Id=\"qvl");
+            relationships.AddCopyNumber({});
+            relationships.AddLiteral("_" + Escaped(rel.id) + "\" Type=\"" + Escaped(rel.type) +
+                                     "\" Target=\"/" + Escaped(part.copyStem));
+            relationships.AddCopyNumber({1, 1, false});
+            relationships.AddLiteral(Escaped(part.extension) + "\"/>");
+            relationships.EndRecordBreak();
+        }
         if (part.contentType.empty()) return;
         types.BeginRecordBreak();
-        types.AddLiteral("<Override PartName=\"/" + Escaped(stem) + "-copy");
+        types.AddLiteral("<Override PartName=\"/" + Escaped(part.copyStem));
         types.AddCopyNumber({1, 1, false});
-        types.AddLiteral(Escaped(extension) + "\" ContentType=\"" + Escaped(part.contentType) + "\"/>");
+        types.AddLiteral(Escaped(part.extension) + "\" ContentType=\"" + Escaped(part.contentType) + "\"/>");
         types.EndRecordBreak();
     }
 

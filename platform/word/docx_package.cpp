@@ -2,21 +2,16 @@
 
 #include "file_io.h"
 #include "word/word.h"
+#include "zip_writer.h"
 
 #include <algorithm>
 #include <cctype>
-#include <ctime>
 #include <memory>
-#include <optional>
 #include <vector>
 #include <zip.h>
 
 namespace word {
 namespace {
-
-// Merged documents are large and repetitive: the fastest deflate level packs them nearly as well as the
-// default and several times faster.
-constexpr zip_uint32_t kCompressionLevel = 1;
 
 struct ZipCloser {
     void operator()(zip_t* archive) const { zip_discard(archive); }
@@ -61,67 +56,17 @@ std::string MiB(zip_uint64_t size) {
     return std::to_string(size >> 20) + " MiB";
 }
 
-// A merged text as the content of a zip entry, read while the archive is written, so that a merged
-// document part is never held whole. Its size is measured by a first reading, so that the entry's local
-// header states it: an entry of unknown size gets a 64-bit extension there that office programs refuse.
-class MergedPartSource {
+// The parts of a package as the entries of its zip file.
+class PartEntries : public ZipEntries {
 public:
-    explicit MergedPartSource(const MergedText& text) : text_(text) { zip_error_init(&error_); }
-    ~MergedPartSource() { zip_error_fini(&error_); }
-
-    static zip_int64_t Callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
-        return static_cast<MergedPartSource*>(state)->Handle(data, length, command);
-    }
+    explicit PartEntries(std::vector<std::pair<std::string, std::shared_ptr<const std::string>>> parts)
+        : parts_(std::move(parts)) {}
+    size_t Count() const override { return parts_.size(); }
+    std::string Name(size_t index) const override { return parts_[index].first; }
+    ZipContent Content(size_t index) const override { return parts_[index].second; }
 
 private:
-    zip_int64_t Handle(void* data, zip_uint64_t length, zip_source_cmd_t command) {
-        switch (command) {
-        case ZIP_SOURCE_OPEN:
-            reader_.emplace(text_);
-            return 0;
-        case ZIP_SOURCE_READ:
-            return static_cast<zip_int64_t>(reader_->Read(static_cast<char*>(data), length));
-        case ZIP_SOURCE_CLOSE:
-            reader_.reset();
-            return 0;
-        case ZIP_SOURCE_STAT: {
-            zip_stat_t* st = static_cast<zip_stat_t*>(data);
-            zip_stat_init(st);
-            st->size = Size();
-            st->mtime = time(nullptr);
-            st->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME;
-            return sizeof(zip_stat_t);
-        }
-        case ZIP_SOURCE_ERROR:
-            return zip_error_to_data(&error_, data, length);
-        case ZIP_SOURCE_FREE:
-            delete this;
-            return 0;
-        case ZIP_SOURCE_SUPPORTS:
-            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
-                                                  ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
-        default:
-            zip_error_set(&error_, ZIP_ER_OPNOTSUPP, 0);
-            return -1;
-        }
-    }
-
-    zip_uint64_t Size() {
-        if (!size_) {
-            MergedText::Reader reader(text_);
-            std::vector<char> buffer(size_t{1} << 16);
-            zip_uint64_t size = 0;
-            for (size_t n; (n = reader.Read(buffer.data(), buffer.size())) > 0;)
-                size += n;
-            size_ = size;
-        }
-        return *size_;
-    }
-
-    MergedText text_;
-    std::optional<MergedText::Reader> reader_;
-    std::optional<zip_uint64_t> size_;
-    zip_error_t error_;
+    std::vector<std::pair<std::string, std::shared_ptr<const std::string>>> parts_;
 };
 
 // Whether a program that unpacks the package would write the entry outside the folder it unpacks into: a
@@ -210,51 +155,17 @@ Package Package::Read(std::string_view zip) {
 }
 
 std::string Package::Write() const {
-    zip_error_t error;
-    zip_error_init(&error);
-    std::unique_ptr<zip_source_t, SourceFreer> buffer(zip_source_buffer_create(nullptr, 0, 0, &error));
-    if (!buffer) Fail("Cannot create a package", &error);
-    std::unique_ptr<zip_t, ZipCloser> archive(zip_open_from_source(buffer.get(), ZIP_TRUNCATE, &error));
-    if (!archive) Fail("Cannot create a package", &error);
-    zip_source_keep(buffer.get()); // the buffer outlives the archive: it holds the result
-    zip_error_fini(&error);
-
-    for (const auto& [name, data] : parts_) {
-        zip_source_t* part = nullptr;
-        if (const auto* text = std::get_if<std::shared_ptr<const std::string>>(&data)) {
-            part = zip_source_buffer(archive.get(), (*text)->data(), (*text)->size(), 0);
-        } else {
-            part = zip_source_function(archive.get(), MergedPartSource::Callback,
-                                       new MergedPartSource(std::get<MergedText>(data)));
-        }
-        if (part == nullptr) throw AutomationError("Cannot add " + name + " to the package");
-        zip_int64_t index = zip_file_add(archive.get(), name.c_str(), part, ZIP_FL_ENC_UTF_8);
-        if (index < 0) {
-            zip_source_free(part);
-            throw AutomationError("Cannot add " + name + " to the package");
-        }
-        zip_set_file_compression(archive.get(), static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE,
-                                 kCompressionLevel);
-    }
-    if (zip_close(archive.get()) != 0) throw AutomationError("Cannot write the package");
-    archive.release();
-
-    zip_stat_t st;
-    zip_stat_init(&st);
-    if (zip_source_stat(buffer.get(), &st) != 0 || zip_source_open(buffer.get()) != 0)
-        throw AutomationError("Cannot write the package");
-    std::string out(static_cast<size_t>(st.size), '\0');
-    zip_int64_t read = zip_source_read(buffer.get(), out.data(), st.size);
-    zip_source_close(buffer.get());
-    if (read != static_cast<zip_int64_t>(st.size)) throw AutomationError("Cannot write the package");
-    return out;
+    return ZipFile(std::make_shared<const PartEntries>(parts_)).Join();
 }
 
 const std::string* Package::Find(std::string_view name) const {
     auto found = index_.find(std::string(name));
-    if (found == index_.end()) return nullptr;
-    const auto* text = std::get_if<std::shared_ptr<const std::string>>(&parts_[found->second].second);
-    return text ? text->get() : nullptr;
+    return found == index_.end() ? nullptr : parts_[found->second].second.get();
+}
+
+std::shared_ptr<const std::string> Package::Shared(std::string_view name) const {
+    auto found = index_.find(std::string(name));
+    return found == index_.end() ? nullptr : parts_[found->second].second;
 }
 
 std::vector<std::string> Package::Names() const {
@@ -265,19 +176,12 @@ std::vector<std::string> Package::Names() const {
 }
 
 void Package::Set(std::string_view name, std::string data) {
-    Put(name, std::make_shared<const std::string>(std::move(data)));
-}
-
-void Package::Set(std::string_view name, MergedText data) {
-    Put(name, std::move(data));
-}
-
-void Package::Put(std::string_view name, Data data) {
+    auto shared = std::make_shared<const std::string>(std::move(data));
     auto [found, added] = index_.try_emplace(std::string(name), parts_.size());
     if (added)
-        parts_.emplace_back(std::string(name), std::move(data));
+        parts_.emplace_back(std::string(name), std::move(shared));
     else
-        parts_[found->second].second = std::move(data);
+        parts_[found->second].second = std::move(shared);
 }
 
 } // namespace word

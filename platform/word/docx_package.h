@@ -1,14 +1,10 @@
-// The parts of an Office Open XML package (a zip file), held in memory in their order in the file. A part
-// may be a merged text, made while the package is written.
+// The parts of an Office Open XML package (a zip file), held in memory in their order in the file.
 #pragma once
-
-#include "merge_body.h"
 
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <variant>
 #include <vector>
 
 namespace word {
@@ -41,20 +37,19 @@ public:
     // The zip file of the parts.
     std::string Write() const;
 
-    // The part of that name (without a leading "/"), or null (also for a merged text).
+    // The part of that name (without a leading "/"), or null.
     const std::string* Find(std::string_view name) const;
+    // The same, shared with this package.
+    std::shared_ptr<const std::string> Shared(std::string_view name) const;
     // Replaces the part of that name, or adds it at the end.
     void Set(std::string_view name, std::string data);
-    void Set(std::string_view name, MergedText data);
     // The names of the parts in order.
     std::vector<std::string> Names() const;
 
 private:
-    // Parts are shared between copies of a package: a merge copies the template's.
-    using Data = std::variant<std::shared_ptr<const std::string>, MergedText>;
-    void Put(std::string_view name, Data data);
-    std::vector<std::pair<std::string, Data>> parts_;
-    // The index of each part by name: a merge adds parts for every copy, which may be hundreds of thousands.
+    // Parts are shared between copies of a package: a merge writes the template's.
+    std::vector<std::pair<std::string, std::shared_ptr<const std::string>>> parts_;
+    // The index of each part by name.
     std::unordered_map<std::string, size_t> index_;
 };
 

@@ -1,6 +1,8 @@
 #include "docx_parts.h"
 #include "word/reader.h"
 
+#include <optional>
+
 namespace word {
 namespace {
 

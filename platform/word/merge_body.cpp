@@ -151,9 +151,12 @@ void MergeBody::WriteCopy(const DataSource& data, const Plan& plan, size_t copy,
 }
 
 MergedText::MergedText(std::string text)
-    : merge_(
-          std::make_shared<const Merge>(Merge{nullptr, nullptr, nullptr, {}, nullptr, std::move(text), ""})) {
-}
+    : merge_(std::make_shared<const Merge>(
+          Merge{nullptr, nullptr, nullptr, {}, nullptr, std::move(text), "", nullptr})) {}
+
+MergedText::MergedText(std::function<std::unique_ptr<TextMaker>()> make)
+    : merge_(std::make_shared<const Merge>(
+          Merge{nullptr, nullptr, nullptr, {}, nullptr, "", "", std::move(make)})) {}
 
 MergedText::MergedText(std::shared_ptr<const MergeBody> body, std::shared_ptr<const DataSource> data,
                        ValueEncoder encode, std::string prefix, std::string suffix) {
@@ -164,7 +167,7 @@ MergedText::MergedText(std::shared_ptr<const MergeBody> body, std::shared_ptr<co
     count_ = plan->starts.size();
     merge_ = std::make_shared<const Merge>(Merge{std::move(body), std::move(data), std::move(plan),
                                                  std::move(columns), std::move(encode), std::move(prefix),
-                                                 std::move(suffix)});
+                                                 std::move(suffix), nullptr});
 }
 
 MergedText::MergedText(std::shared_ptr<const MergeBody> body, const MergedText& copiesOf, ValueEncoder encode,
@@ -173,7 +176,7 @@ MergedText::MergedText(std::shared_ptr<const MergeBody> body, const MergedText& 
     std::vector<size_t> columns = body->Columns(*copiesOf.merge_->data);
     merge_ = std::make_shared<const Merge>(Merge{std::move(body), copiesOf.merge_->data,
                                                  copiesOf.merge_->plan, std::move(columns), std::move(encode),
-                                                 std::move(prefix), std::move(suffix)});
+                                                 std::move(prefix), std::move(suffix), nullptr});
 }
 
 MergedText MergedText::Copy(size_t index) const {
@@ -184,26 +187,35 @@ MergedText MergedText::Copy(size_t index) const {
 }
 
 size_t MergedText::Reader::Read(char* out, size_t size) {
-    const Merge& merge = *text_.merge_;
-    size_t copies = text_.count_;
     while (offset_ == pending_.size()) {
-        if (next_ > copies + 1) return 0;
         pending_.clear();
         offset_ = 0;
-        if (next_ == 0) {
-            pending_ = merge.prefix;
-        } else if (next_ <= copies) {
-            merge.body->WriteCopy(*merge.data, *merge.plan, text_.first_ + next_ - 1, merge.columns,
-                                  merge.encode, pending_);
-        } else {
-            pending_ = merge.suffix;
-        }
-        ++next_;
+        if (!MakeNext()) return 0;
     }
     size_t count = std::min(size, pending_.size() - offset_);
     std::memcpy(out, pending_.data() + offset_, count);
     offset_ += count;
     return count;
+}
+
+bool MergedText::Reader::MakeNext() {
+    const Merge& merge = *text_.merge_;
+    if (merge.make) {
+        if (!maker_) maker_ = merge.make();
+        return maker_->Next(pending_);
+    }
+    size_t copies = text_.count_;
+    if (next_ > copies + 1) return false;
+    if (next_ == 0) {
+        pending_ = merge.prefix;
+    } else if (next_ <= copies) {
+        merge.body->WriteCopy(*merge.data, *merge.plan, text_.first_ + next_ - 1, merge.columns, merge.encode,
+                              pending_);
+    } else {
+        pending_ = merge.suffix;
+    }
+    ++next_;
+    return true;
 }
 
 std::string MergedText::Join() const {

@@ -73,10 +73,20 @@ private:
     std::vector<std::string> names_; // the names fields take values from
 };
 
-// A text made when it is read: a prefix, one copy of a body per record of a data source, a suffix. Copies
-// of a merged text share what they are made of.
+// What makes a text piece by piece as it is read (a package whose parts are made as it is written).
+class TextMaker {
+public:
+    virtual ~TextMaker() = default;
+    // Appends the next piece of the text to out (which may stay empty); false when the text has ended.
+    virtual bool Next(std::string& out) = 0;
+};
+
+// A text made when it is read: a prefix, one copy of a body per record of a data source, a suffix; or the
+// pieces of a text maker. Copies of a merged text share what they are made of.
 class MergedText {
 public:
+    // A text that a new maker from make makes each time it is read.
+    explicit MergedText(std::function<std::unique_ptr<TextMaker>()> make);
     // A text that is just the given text.
     explicit MergedText(std::string text);
     // The merge of data into body. Throws AutomationError when a field names no column or the merge makes
@@ -88,9 +98,10 @@ public:
     MergedText(std::shared_ptr<const MergeBody> body, const MergedText& copiesOf, ValueEncoder encode,
                std::string prefix, std::string suffix);
 
-    // The number of copies of the body.
+    // The number of copies of the body (none for the text of a maker).
     size_t Copies() const { return count_; }
-    // The same merge with the copy of one record only, between the same prefix and suffix.
+    // The same merge with the copy of one record only, between the same prefix and suffix (not for the
+    // text of a maker).
     MergedText Copy(size_t index) const;
 
     // Reads the text from its start.
@@ -101,7 +112,11 @@ public:
         size_t Read(char* out, size_t size);
 
     private:
+        // Makes the next piece into pending_ (which may stay empty); false at the end.
+        bool MakeNext();
+
         const MergedText& text_;
+        std::unique_ptr<TextMaker> maker_;
         size_t next_ = 0; // the next part to make: 0 the prefix, 1..n the copies, n+1 the suffix
         std::string pending_;
         size_t offset_ = 0;
@@ -117,6 +132,7 @@ private:
         std::vector<size_t> columns;
         ValueEncoder encode;
         std::string prefix, suffix;
+        std::function<std::unique_ptr<TextMaker>()> make;
     };
     std::shared_ptr<const Merge> merge_;
     size_t first_ = 0, count_ = 0;

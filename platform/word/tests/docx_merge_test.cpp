@@ -446,13 +446,15 @@ TEST(DocxMerge, TemplateProblemsAreAutomationErrors) {
     EXPECT_THROW(read(BuildDocx(nameless)), AutomationError);
 }
 
-// Raises the size that both of the zip file's headers state for an entry.
+// Raises the size that the zip file states for an entry: in the central directory, and in the local header
+// unless that leaves its sizes to a descriptor after the data.
 void StateSize(std::string& zip, const std::string& name, std::uint32_t size) {
     for (const auto& [signature, sizeOffset, nameOffset] :
          {std::tuple{std::string("PK\x03\x04", 4), 22, 30},
           std::tuple{std::string("PK\x01\x02", 4), 24, 46}}) {
         for (size_t at = zip.find(signature); at != std::string::npos; at = zip.find(signature, at + 4)) {
             if (zip.compare(at + nameOffset, name.size(), name) != 0) continue;
+            if (sizeOffset == 22 && (zip[at + 6] & 0x08)) continue;
             for (int i = 0; i < 4; ++i)
                 zip[at + sizeOffset + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
         }
@@ -644,6 +646,50 @@ TEST(DocxMerge, HeaderPartsOfAnyNameAndRelationshipIdAreCopiedWholeAndWellFormed
     ASSERT_EQ(content.sections.size(), 2u);
     EXPECT_EQ(content.sections[0], std::vector<std::string>{"A\n"});
     EXPECT_EQ(content.sections[1], std::vector<std::string>{"B\n"});
+}
+
+// The names of the entries in a zip file's central directory, in order.
+std::vector<std::string> EntryNames(const std::string& zip) {
+    std::vector<std::string> names;
+    const std::string signature("PK\x01\x02", 4);
+    for (size_t at = zip.find(signature); at != std::string::npos && at + 46 <= zip.size();
+         at = zip.find(signature, at + 4)) {
+        const size_t length =
+            static_cast<unsigned char>(zip[at + 28]) | static_cast<unsigned char>(zip[at + 29]) << 8;
+        names.push_back(zip.substr(at + 46, length));
+    }
+    return names;
+}
+
+// The copies of merged headers never take a name of the template's parts, and a header part that several
+// relationships point to is copied once for each copy of the body.
+TEST(DocxMerge, CopiesOfHeadersAreNamedApartFromTheTemplatesPartsAndMadeOncePerCopy) {
+    DocxTemplate docx;
+    docx.body = Paragraph(kSimpleField);
+    docx.headerText = "<w:fldSimple w:instr=\"MERGEFIELD First_Name\"><w:r><w:t>x</w:t></w:r></w:fldSimple>";
+    docx.firstHeaderText = "y";
+    Package package = Package::Read(BuildDocx(docx));
+    package.Set("word/header1-copy1.xml", "<kept/>");
+    std::string rels = *package.Find("word/_rels/document.xml.rels");
+    rels.replace(rels.find("header2.xml"), 11, "header1.xml");
+    package.Set("word/_rels/document.xml.rels", rels);
+    const std::string merged = ReadDocxMainDocument(package.Write())
+                                   ->Merge(Data(DataFile({{"First_Name"}, {"A"}, {"B"}, {"C"}}), "d"))
+                                   .Join();
+    std::vector<std::string> names = EntryNames(merged);
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size());
+    EXPECT_EQ(package.Names().size() + 2, names.size());
+    Package result = Package::Read(merged);
+    EXPECT_EQ(*result.Find("word/header1-copy1.xml"), "<kept/>");
+    DocumentContent content = ReadDocxContent(merged);
+    EXPECT_EQ(content.sections,
+              (std::vector<std::vector<std::string>>{{"A\n", "A\n"}, {"B\n", "B\n"}, {"C\n", "C\n"}}));
+    pugi::xml_document types;
+    ASSERT_TRUE(types.load_string(result.Find("[Content_Types].xml")->c_str()));
+    std::multiset<std::string> overrides;
+    for (pugi::xpath_node entry : types.select_nodes("//*[local-name()='Override']"))
+        overrides.insert(entry.node().attribute("PartName").value());
+    EXPECT_EQ(std::set<std::string>(overrides.begin(), overrides.end()).size(), overrides.size());
 }
 
 // The notes part of a template with the given notes after the declaration and namespaces.
