@@ -227,7 +227,9 @@ void PartCutter::ReplaceFields(pugi::xml_node container) {
                 std::string text = child.text().get();
                 std::erase(text, kNestedField);
                 open.back().code.instruction += text;
-            } else if (w_.Is(child, "t") && !open.empty() && open.back().separated) {
+            } else if ((w_.Is(child, "t") || w_.Is(child, "instrText")) && !open.empty() &&
+                       open.back().separated) {
+                // A field nested in another's instruction has its result as instruction text.
                 open.back().code.result += child.text().get();
                 if (open.back().resultProperties) continue;
                 pugi::xml_node properties = run.child(w_("rPr").c_str());

@@ -147,6 +147,24 @@ TEST(DocxMerge, SimpleFieldsInAComplexFieldsInstructionAreNestedInIt) {
     EXPECT_EQ(Pages(Merge(docx, {{"a"}, {"x"}, {"y"}}).text), (std::vector<std::string>{"xx\n", "yy\n"}));
 }
 
+// Word writes the result of a field nested in another's instruction as instruction text; a field that is
+// not merged (here a page number) gives its operand by that result.
+TEST(DocxMerge, ResultsOfFieldsInAnInstructionAreItsInstructionText) {
+    const auto instruction = [](const std::string& text) {
+        return "<w:r><w:instrText xml:space=\"preserve\">" + text + "</w:instrText></w:r>";
+    };
+    const std::string begin = "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>";
+    const std::string separate = "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>";
+    const std::string end = "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
+    DocxTemplate docx;
+    docx.body = Paragraph(begin + instruction(" IF ") + begin + instruction(" PAGE ") + separate +
+                          instruction("7") + end + instruction(" = 7 \"seven ") + begin +
+                          instruction(" MERGEFIELD a ") + separate + instruction("\u00aba\u00bb") + end +
+                          instruction("\" \"other\" ") + separate + TextRun("seven") + end + TextRun("|"));
+    EXPECT_EQ(Pages(Merge(docx, {{"a"}, {"A"}, {"B"}}).text),
+              (std::vector<std::string>{"seven A|\n", "seven B|\n"}));
+}
+
 TEST(DocxMerge, OtherFieldsStayAsTheyAre) {
     DocxTemplate docx;
     docx.body =
