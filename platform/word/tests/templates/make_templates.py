@@ -4,7 +4,8 @@
 python-docx writes the documents named python-*.docx (fields split over runs, tables, a text box,
 sections with their own headers and footers); LibreOffice (soffice, headless) re-saves the letter that
 python-docx writes as libreoffice-letter.docx and libreoffice-letter.rtf. The RTF templates with IF
-fields and picture switches (hand-*.rtf) are written by hand: LibreOffice's RTF export drops both.
+fields and picture switches (hand-*.rtf) are written by hand: LibreOffice's RTF export drops both. The
+packages laid out as Word writes them (word*.docx, macword*.docx) come from make_word_templates.py.
 
 Usage: make_templates.py   (needs python3-docx and libreoffice-writer-nogui from Debian)
 """
