@@ -1,5 +1,6 @@
 #include "zip_writer.h"
 
+#include "util/coding.h"
 #include "word/word.h"
 
 #include <algorithm>
@@ -32,17 +33,15 @@ constexpr size_t kChunk = size_t{1} << 16;
 // Central directory records made at a time, so that the directory is never held whole either.
 constexpr size_t kRecordsAtATime = 1024;
 
+// The zip file's fields are little-endian, of 16, 32 or 64 bits.
 void Put16(std::string& out, std::uint64_t value) {
-    for (int i = 0; i < 2; ++i)
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    util::PutFixed16(&out, static_cast<std::uint16_t>(value));
 }
 void Put32(std::string& out, std::uint64_t value) {
-    for (int i = 0; i < 4; ++i)
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    util::PutFixed32(&out, static_cast<std::uint32_t>(value));
 }
 void Put64(std::string& out, std::uint64_t value) {
-    for (int i = 0; i < 8; ++i)
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    util::PutFixed64(&out, value);
 }
 
 class ZipMaker : public TextMaker {

@@ -473,8 +473,7 @@ void StateSize(std::string& zip, const std::string& name, std::uint32_t size) {
         for (size_t at = zip.find(signature); at != std::string::npos; at = zip.find(signature, at + 4)) {
             if (zip.compare(at + nameOffset, name.size(), name) != 0) continue;
             if (sizeOffset == 22 && (zip[at + 6] & 0x08)) continue;
-            for (int i = 0; i < 4; ++i)
-                zip[at + sizeOffset + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+            util::EncodeFixed32(zip.data() + at + sizeOffset, size);
         }
     }
 }
@@ -672,8 +671,7 @@ std::vector<std::string> EntryNames(const std::string& zip) {
     const std::string signature("PK\x01\x02", 4);
     for (size_t at = zip.find(signature); at != std::string::npos && at + 46 <= zip.size();
          at = zip.find(signature, at + 4)) {
-        const size_t length =
-            static_cast<unsigned char>(zip[at + 28]) | static_cast<unsigned char>(zip[at + 29]) << 8;
+        const size_t length = util::DecodeFixed16(zip.data() + at + 28);
         names.push_back(zip.substr(at + 46, length));
     }
     return names;
