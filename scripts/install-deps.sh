@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   libsqlite3-dev libicu-dev
   nlohmann-json3-dev
-  libzip-dev libpugixml-dev
+  libzip-dev zlib1g-dev libpugixml-dev
   qt6-base-dev
   tzdata
 )
