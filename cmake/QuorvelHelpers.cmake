@@ -6,6 +6,7 @@ function(qvl_add_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/cmake/test_main.cpp)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
+  set_property(TARGET ${T_NAME} PROPERTY QVL_TEST ON)
   target_compile_definitions(${T_NAME} PRIVATE
     QVL_TEST_OUTPUT_DIR="${QVL_OUTPUT_DIR}" QVL_TEST_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   set(properties TIMEOUT 300)
@@ -39,8 +40,8 @@ function(qvl_module_internals target)
 endfunction()
 
 # qvl_check_module_boundaries(): fails the configuration when a target reaches a module's implementation
-# folder from outside it. A <module>_internals target may be linked only by targets of the module's own
-# folder, of fuzz/ and of bench/.
+# folder from outside it, or when anything but a test program links a test-only library (QVL_TEST_ONLY). A
+# <module>_internals target may be linked only by targets of the module's own folder, of fuzz/ and of bench/.
 function(qvl_all_targets var dir)
   get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
   get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
@@ -61,7 +62,15 @@ function(qvl_check_module_boundaries)
       get_target_property(links ${target} LINK_LIBRARIES)
     endif()
     get_target_property(interface_links ${target} INTERFACE_LINK_LIBRARIES)
+    get_target_property(is_test ${target} QVL_TEST)
+    get_target_property(is_test_only ${target} QVL_TEST_ONLY)
     foreach(link ${links} ${interface_links})
+      if(TARGET ${link} AND NOT is_test AND NOT is_test_only)
+        get_target_property(link_test_only ${link} QVL_TEST_ONLY)
+        if(link_test_only)
+          message(FATAL_ERROR "${target} links ${link}, which only test programs (qvl_add_test) may link")
+        endif()
+      endif()
       if(NOT link MATCHES "_internals$" OR NOT TARGET ${link} OR link STREQUAL "${target}")
         continue()
       endif()

@@ -13,10 +13,10 @@
 #include "merge_names.h"
 #include "modal.h"
 #include "nsfadmin/nsfadmin.h"
-#include "nsfadmin/test_area.h"
 #include "os/os.h"
 #include "program_state.h"
 #include "string_grid.h"
+#include "testsupport/test_area.h"
 #include "word/reader.h"
 #include "word/word.h"
 
@@ -127,7 +127,7 @@ protected:
         frmSplash->Timer1Tick();
     }
 
-    nsfadmin::TestArea area_;
+    testsupport::TestArea area_;
     const std::string demo_ = std::string(QVL_SOURCE_DIR) + "/desktop/demo/";
     QString root_;
     std::string source_ = "Contacts by Region";

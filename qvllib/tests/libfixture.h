@@ -6,9 +6,9 @@
 
 #include "datalibapp.h"
 #include "libstate.h"
-#include "nsfadmin/test_area.h"
 #include "os/os.h"
 #include "qvllib/qvllib.h"
+#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 
@@ -176,7 +176,7 @@ protected:
         return row;
     }
 
-    nsfadmin::TestArea area_;
+    testsupport::TestArea area_;
     os::MessageBoxRecorder boxes_;
     std::filesystem::path previousFolder_;
 };

@@ -38,7 +38,7 @@ protected:
         return reinterpret_cast<Function*>(dlsym(library_, name));
     }
 
-    nsfadmin::TestArea area_;
+    testsupport::TestArea area_;
     std::string folder_;
     void* library_ = nullptr;
     std::filesystem::path previousFolder_;

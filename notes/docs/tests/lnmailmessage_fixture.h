@@ -12,7 +12,7 @@
 #include "nnotes/note.h"
 #include "nnotes/settings.h"
 #include "nnotes/status.h"
-#include "nsfadmin/test_area.h"
+#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 
@@ -101,7 +101,7 @@ protected:
         return found;
     }
 
-    nsfadmin::TestArea area_;
+    testsupport::TestArea area_;
     LNNotesSession session_;
     LNDatabase docs_;
     std::vector<nnotes::NOTEID> ids_;

@@ -2,7 +2,7 @@
 #include "docsfixture.h"
 
 #include "ln/lnerrors.h"
-#include "nsfadmin/test_area.h"
+#include "testsupport/test_area.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ protected:
         return Text(mail.GetServer()) + "!!" + Text(mail.GetFilepath());
     }
 
-    nsfadmin::TestArea area_;
+    testsupport::TestArea area_;
     LNNotesSession session_;
 };
 

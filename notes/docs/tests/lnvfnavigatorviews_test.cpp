@@ -55,7 +55,7 @@ protected:
             unsetenv("TMPDIR");
     }
 
-    std::optional<nsfadmin::TestArea> area_;
+    std::optional<testsupport::TestArea> area_;
     LNNotesSession session_;
     LNDatabase db_;
     LNViewFolder view_;

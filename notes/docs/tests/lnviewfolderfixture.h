@@ -11,7 +11,7 @@
 #include "nnotes/formula.h"
 #include "nnotes/memblock.h"
 #include "nsfadmin/nsfadmin.h"
-#include "nsfadmin/test_area.h"
+#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 
@@ -149,7 +149,7 @@ public:
     }
 
 protected:
-    nsfadmin::TestArea area_;
+    testsupport::TestArea area_;
     LNNotesSession session_;
     LNDatabase db_;
 };

@@ -4,7 +4,7 @@
 #include "nnotes/process.h"
 #include "nnotes/status.h"
 #include "nsfadmin/nsfadmin.h"
-#include "nsfadmin/test_area.h"
+#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ protected:
         return path;
     }
 
-    TestArea area_;
+    testsupport::TestArea area_;
 };
 
 TEST_F(BuildErrors, MalformedJsonNamesFileLineAndColumnAndLeavesNothing) {

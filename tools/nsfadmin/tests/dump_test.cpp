@@ -6,7 +6,7 @@
 #include "nnotes/process.h"
 #include "nnotes/status.h"
 #include "nsfadmin/nsfadmin.h"
-#include "nsfadmin/test_area.h"
+#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -32,7 +32,7 @@ protected:
         return lines;
     }
 
-    TestArea area_;
+    testsupport::TestArea area_;
 };
 
 TEST_F(Dumping, EveryValueTypeComesBackAsItWasDescribed) {

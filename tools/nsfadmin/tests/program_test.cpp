@@ -5,7 +5,7 @@
 #include "nnotes/note.h"
 #include "nnotes/process.h"
 #include "nnotes/status.h"
-#include "nsfadmin/test_area.h"
+#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -50,7 +50,7 @@ protected:
         return path;
     }
 
-    TestArea area_;
+    testsupport::TestArea area_;
 };
 
 TEST_F(Program, BuildsSeveralFilesAndDumpsThem) {

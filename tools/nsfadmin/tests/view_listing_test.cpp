@@ -1,6 +1,6 @@
 // View listings: categories, documents under them, constant and formula columns, totals and plain views.
 #include "nsfadmin/nsfadmin.h"
-#include "nsfadmin/test_area.h"
+#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +38,7 @@ protected:
         return out.str();
     }
 
-    TestArea area_;
+    testsupport::TestArea area_;
 };
 
 TEST_F(ViewListing, CategoriesHoldTheirDocumentsInSortedOrder) {
