@@ -1,14 +1,14 @@
-// A started library over a temporary settings file and data directory, removed again after each test.
+// The library started in a test area for each test (its settings file written by the store's own tests as
+// they need it), and what the store's tests ask of the databases in it.
 #pragma once
 
 #include "nnotes/nnotes.h"
+#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -16,28 +16,12 @@ namespace nnotes::testing {
 
 class StoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "nnotes-store-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        ini_ = root_ + "/notes.ini";
-        data_ = root_ + "/data";
-        std::filesystem::create_directories(data_);
-        WriteSettings("[Notes]\nUserName=CN=Test User/O=Acme\n");
-        ASSERT_EQ(InitProcess(0, nullptr), NOERROR);
-    }
+    void SetUp() override { ASSERT_EQ(InitProcess(0, nullptr), NOERROR); }
 
-    void TearDown() override {
-        TermProcess();
-        unsetenv("NOTES_INI");
-        std::filesystem::remove_all(root_);
-    }
+    void TearDown() override { TermProcess(); }
 
-    // Replaces the settings file and points NOTES_INI at it.
-    void WriteSettings(const std::string& text) {
-        std::ofstream(ini_, std::ios::binary | std::ios::trunc) << text;
-        setenv("NOTES_INI", ini_.c_str(), 1);
-    }
+    // Replaces the settings file with text and points NOTES_INI at it.
+    void WriteSettings(const std::string& text) { area_.WriteSettingsText(text); }
 
     // Creates a database in the data directory and opens it.
     DBHANDLE MakeDatabase(const std::string& name) {
@@ -93,7 +77,10 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-    std::string root_, ini_, data_;
+    testsupport::TestArea area_;
+    const std::string root_ = area_.Root();
+    const std::string ini_ = area_.SettingsFile();
+    const std::string data_ = area_.DataDirectory();
 };
 
 } // namespace nnotes::testing

@@ -66,6 +66,7 @@ TEST_F(SettingsTest, SettingsFileAndFolderAreMadeOnFirstWrite) {
 }
 
 TEST_F(SettingsTest, UserNameAndDataDirectory) {
+    WriteSettings("[Notes]\nUserName=CN=Test User/O=Acme\n");
     char buf[MAXPATH];
     ASSERT_EQ(GetUserNameText(buf, sizeof buf), NOERROR);
     EXPECT_STREQ(buf, "CN=Test User/O=Acme");
