@@ -8,6 +8,8 @@
 #include "nnotes/note.h"
 #include "nnotes/status.h"
 
+#include <filesystem>
+
 namespace {
 
 using DatabaseTest = SessionTest;

@@ -4,6 +4,9 @@
 #include "ln/lndbarray.h"
 #include "nnotes/status.h"
 
+#include <filesystem>
+#include <fstream>
+
 namespace {
 
 using DatabaseArrayTest = SessionTest;

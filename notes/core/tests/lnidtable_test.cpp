@@ -6,6 +6,7 @@
 #include "nnotes/status.h"
 #include "os/os.h"
 #include "testobjects.h"
+#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,7 @@ protected:
         return table;
     }
 
-    ScopedNotesIni ini;
+    testsupport::TestArea area;
     os::MessageBoxRecorder boxes;
 };
 

@@ -7,6 +7,8 @@
 #include "nnotes/settings.h"
 #include "nnotes/status.h"
 
+#include <filesystem>
+
 namespace {
 
 class AddinTest : public SessionTest {

@@ -1,5 +1,5 @@
-// Tests of the session and its databases: a temporary folder with its own settings file, a data directory
-// and one server folder, and a session initialised over them.
+// Tests of the session and its databases: a test area whose user is "CN=Jane Doe/O=Acme", with the server
+// "Alpha/Acme", and a session initialised over it.
 #pragma once
 
 #include "ln/lndatabase.h"
@@ -8,25 +8,17 @@
 #include "nnotes/database.h"
 #include "nnotes/status.h"
 #include "testobjects.h"
+#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 class SessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qvlsessionXXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        data_ = root_ + "/data";
-        server_ = root_ + "/alpha";
-        std::filesystem::create_directories(data_);
-        std::filesystem::create_directories(server_);
-        WriteSettings("");
+        area_.SetUserName("CN=Jane Doe/O=Acme");
+        server_ = area_.AddServer("Alpha/Acme");
         ASSERT_EQ(session_.Init(), LNNOERROR);
     }
 
@@ -35,18 +27,10 @@ protected:
         if (session_.IsInitialized()) {
             EXPECT_EQ(session_.Term(), LNNOERROR) << "objects outlived the session";
         }
-        unsetenv("NOTES_INI");
-        std::filesystem::remove_all(root_);
     }
 
-    // Replaces the settings file: the data directory, a user, the server "Alpha/Acme" and extra [Notes]
-    // lines.
-    void WriteSettings(const std::string& notesLines) {
-        std::ofstream(root_ + "/notes.ini", std::ios::trunc)
-            << "[Notes]\nDirectory=" << data_ << "\nUserName=CN=Jane Doe/O=Acme\n"
-            << notesLines << "[Servers]\nAlpha/Acme=" << server_ << "\n";
-        setenv("NOTES_INI", (root_ + "/notes.ini").c_str(), 1);
-    }
+    // Rewrites the settings file with these extra [Notes] lines.
+    void WriteSettings(const std::string& notesLines) { area_.SetNotesLines(notesLines); }
 
     // Makes a database file through the store; netpath as the store takes it ("Alpha/Acme!!x.nsf").
     static void MakeFile(const std::string& netpath) {
@@ -64,9 +48,10 @@ protected:
         return db;
     }
 
-    // The status that f throws; 0 when it throws none.
+    testsupport::TestArea area_;
+    const std::string data_ = area_.DataDirectory();
+    std::string server_;
     LNNotesSession session_;
-    std::string root_, data_, server_;
 };
 
 // Notes text of a platform literal, for tests that run with the API started.

@@ -11,6 +11,8 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
+
 namespace {
 
 // Set to make the next stores of an access list fail.

@@ -4,6 +4,7 @@
 #include "nnotes/process.h"
 #include "nnotes/status.h"
 #include "testobjects.h"
+#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 
@@ -113,7 +114,7 @@ TEST_F(StatusTest, NotesStatusTextNeedsAStartedApi) {
     LNGetErrorText(nnotes::ERR_NOEXIST, buffer, sizeof buffer);
     EXPECT_STREQ(buffer, "(no error message available)");
 
-    ScopedNotesIni ini;
+    testsupport::TestArea area;
     ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
     EXPECT_EQ(LNGetErrorText(nnotes::ERR_NOEXIST, buffer, sizeof buffer), 19u);
     EXPECT_STREQ(buffer, "File does not exist");

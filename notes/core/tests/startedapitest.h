@@ -1,11 +1,12 @@
-// A test fixture that starts the store and the object API for each test and checks, at the end, that no
-// object outlived its handles.
+// A test fixture that starts the store and the object API in a test area of its own for each test and checks,
+// at the end, that no object outlived its handles.
 #pragma once
 
 #include "ln/lnapi.h"
 #include "ln/lnerrors.h"
 #include "nnotes/process.h"
 #include "nnotes/status.h"
+#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 
@@ -20,4 +21,6 @@ protected:
         EXPECT_EQ(LNTermAPI(), 0u) << "an object outlived its handles";
         nnotes::TermProcess();
     }
+
+    testsupport::TestArea area_;
 };

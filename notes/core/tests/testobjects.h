@@ -5,10 +5,7 @@
 #include "ln/lnclass.h"
 #include "ln/lnerrors.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
-#include <string>
 
 // The status that f throws; 0 when it throws none.
 template <typename F>
@@ -20,26 +17,6 @@ LNSTATUS Thrown(F f) {
     }
     return 0;
 }
-
-// Points NOTES_INI at a settings file in a fresh temporary folder for as long as it lives.
-class ScopedNotesIni {
-public:
-    ScopedNotesIni() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qvlcoreXXXXXX").string();
-        folder_ = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-        setenv("NOTES_INI", (folder_ + "/notes.ini").c_str(), 1);
-    }
-    ~ScopedNotesIni() {
-        unsetenv("NOTES_INI");
-        std::error_code ignored;
-        if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
-    }
-    ScopedNotesIni(const ScopedNotesIni&) = delete;
-    ScopedNotesIni& operator=(const ScopedNotesIni&) = delete;
-
-private:
-    std::string folder_;
-};
 
 // What happened to the objects that share one tally.
 struct Tally {

@@ -1,5 +1,5 @@
-// Document tests run with a started session over a temporary settings file and data directory, with one open
-// database, "docs.nsf", made through the store.
+// Document tests run with a started session in a test area, with one open database, "docs.nsf", made through
+// the store.
 #pragma once
 
 #include "apifixture.h"
@@ -10,6 +10,8 @@
 #include "nnotes/memblock.h"
 #include "nnotes/note.h"
 #include "nnotes/status.h"
+#include "testsupport/item_bytes.h"
+#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +21,6 @@
 class DocsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(settings_.IsReady());
-        root_ = settings_.Root();
         ASSERT_EQ(session_.Init(), 0u);
         ASSERT_EQ(nnotes::CreateDatabase("docs.nsf", 0, false, 0, 0, 0), nnotes::NOERROR);
         ASSERT_EQ(session_.GetDatabase("docs.nsf", &db_), 0u);
@@ -53,21 +53,12 @@ protected:
     std::string StoredValue(nnotes::NOTEID id, const char* name) {
         nnotes::NOTEHANDLE note = 0;
         if (nnotes::OpenNote(db_.GetHandle(), id, 0, &note) != nnotes::NOERROR) return "";
-        nnotes::BLOCKID value{};
-        uint32_t length = 0;
-        std::string bytes;
-        if (nnotes::FindItemByName(note, name, static_cast<uint16_t>(std::strlen(name)), nullptr, nullptr,
-                                   &value, &length) == nnotes::NOERROR) {
-            const char* at = static_cast<const char*>(nnotes::LockBlock(value.pool)) + value.block;
-            bytes.assign(at, length);
-            nnotes::UnlockBlock(value.pool);
-        }
+        const auto item = testsupport::ReadItem(note, name);
         nnotes::CloseNote(note);
-        return bytes;
+        return item ? item->value : "";
     }
 
-    ScopedSettings settings_;
+    testsupport::TestArea area_;
     LNNotesSession session_;
     LNDatabase db_;
-    std::string root_;
 };

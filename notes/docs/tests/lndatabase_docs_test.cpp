@@ -120,8 +120,8 @@ TEST_F(DatabaseDocsTest, DeletingANoteEmptiesItsHandle) {
 }
 
 TEST_F(DatabaseDocsTest, SessionServerNamesAndTime) {
-    std::ofstream(root_ + "/notes.ini", std::ios::app)
-        << "[Servers]\nAlpha/Acme=" << root_ << "\nBeta/Acme=" << root_ << "\n";
+    area_.AddServer("Alpha/Acme", area_.Root());
+    area_.AddServer("Beta/Acme", area_.Root());
     LNText names;
     ASSERT_EQ(session_.GetServerNames(&names), LNNOERROR);
     ASSERT_EQ(names.GetCount(), 2u);

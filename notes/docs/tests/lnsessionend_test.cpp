@@ -6,6 +6,7 @@
 #include "ln/lnsession.h"
 #include "nnotes/database.h"
 #include "nnotes/status.h"
+#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,7 @@
 namespace {
 
 TEST(SessionEndTest, HandlesKeptPastTheSessionAnswerAStatus) {
-    ScopedSettings settings;
-    ASSERT_TRUE(settings.IsReady());
+    testsupport::TestArea area;
     LNDatabase db;
     LNDocument doc;
     {

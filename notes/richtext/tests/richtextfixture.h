@@ -1,6 +1,6 @@
-// Rich-text tests: RichTextTest runs with the store and the object API started; NoteRichTextTest adds a
-// session over a temporary settings file and data directory with one open database, "rt.nsf". Composite
-// values are built in code as byte strings: type word, then CD records.
+// Rich-text tests: RichTextTest runs with the store and the object API started in a test area;
+// NoteRichTextTest runs a session in a test area with one open database, "rt.nsf". Composite values are built
+// in code as byte strings: type word, then CD records.
 #pragma once
 
 #include "ln/lnapi.h"
@@ -14,28 +14,36 @@
 #include "nnotes/idtable.h"
 #include "nnotes/memblock.h"
 #include "nnotes/note.h"
+#include "nnotes/process.h"
 #include "nnotes/status.h"
-#include "startedapitest.h"
+#include "testsupport/item_bytes.h"
+#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
+#include <vector>
 
-class RichTextTest : public StartedApiTest {};
+// The store and the object API started for each test; at the end no object may have outlived its handles.
+class RichTextTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
+        ASSERT_EQ(LNInitAPI(LNAPI_VERSION), 0u);
+    }
+    void TearDown() override {
+        LNSetThrowAllErrors(false);
+        EXPECT_EQ(LNTermAPI(), 0u) << "an object outlived its handles";
+        nnotes::TermProcess();
+    }
+
+    testsupport::TestArea area_;
+};
 
 class NoteRichTextTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qvlrtXXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        std::filesystem::create_directories(root_ + "/data");
-        std::ofstream(root_ + "/notes.ini") << "[Notes]\nUserName=CN=Test User/O=Acme\n";
-        setenv("NOTES_INI", (root_ + "/notes.ini").c_str(), 1);
         ASSERT_EQ(session_.Init(), 0u);
         ASSERT_EQ(nnotes::CreateDatabase("rt.nsf", 0, false, 0, 0, 0), nnotes::NOERROR);
         ASSERT_EQ(session_.GetDatabase("rt.nsf", &db_), 0u);
@@ -46,8 +54,6 @@ protected:
         LNSetThrowAllErrors(false);
         db_ = LNDatabase();
         session_.Term();
-        unsetenv("NOTES_INI");
-        std::filesystem::remove_all(root_);
     }
 
     // Stores a document whose items named name hold the given composite values (each after its type word).
@@ -71,24 +77,15 @@ protected:
         std::vector<std::string> values;
         nnotes::NOTEHANDLE note = 0;
         if (nnotes::OpenNote(db_.GetHandle(), id, 0, &note) != nnotes::NOERROR) return values;
-        const auto length = static_cast<uint16_t>(std::strlen(name));
-        nnotes::BLOCKID item{};
-        nnotes::BLOCKID value{};
-        uint32_t size = 0;
-        nnotes::STATUS status = nnotes::FindItemByName(note, name, length, &item, nullptr, &value, &size);
-        while (status == nnotes::NOERROR) {
-            const char* at = static_cast<const char*>(nnotes::LockBlock(value.pool)) + value.block;
-            values.emplace_back(at, size);
-            nnotes::UnlockBlock(value.pool);
-            status = nnotes::FindNextItemByName(note, name, length, item, &item, nullptr, &value, &size);
-        }
+        for (const testsupport::ItemBytes& item : testsupport::ReadItems(note, name))
+            values.push_back(item.value);
         nnotes::CloseNote(note);
         return values;
     }
 
+    testsupport::TestArea area_;
     LNNotesSession session_;
     LNDatabase db_;
-    std::string root_;
 };
 
 // A cursor of its own, steps cursors on from start.
