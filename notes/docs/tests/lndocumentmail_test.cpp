@@ -5,6 +5,7 @@
 #include "nnotes/memblock.h"
 #include "nnotes/note.h"
 #include "nnotes/status.h"
+#include "testsupport/item_bytes.h"
 #include "util/coding.h"
 
 using Strings = std::vector<std::string>;
@@ -39,20 +40,17 @@ protected:
 
     // The text of every text record of the first "Body" item, one after another.
     static std::string BodyText(const LNNote& note) {
-        const nnotes::NOTEHANDLE handle = note.GetNoteBody()->GetNoteHandle();
-        nnotes::BLOCKID value{};
-        uint32_t length = 0;
+        const auto item = testsupport::ReadItem(note.GetNoteBody()->GetNoteHandle(), "Body");
+        if (!item) return "<missing>";
+        const auto length = static_cast<uint32_t>(item->value.size());
+        const auto* at = reinterpret_cast<const uint8_t*>(item->value.data()) + 2;
         std::string text;
-        if (nnotes::FindItemByName(handle, "Body", 4, nullptr, nullptr, &value, &length) != nnotes::NOERROR)
-            return "<missing>";
-        const auto* at = static_cast<const uint8_t*>(nnotes::LockBlock(value.pool)) + value.block + 2;
         for (uint32_t i = 0; i + 1 < length - 2;) {
             const uint16_t word = util::DecodeFixed16(at + i);
             const uint32_t size = word == 0xFF85 ? util::DecodeFixed16(at + i + 2) : at[i + 1];
             if (word == 0xFF85) text.append(reinterpret_cast<const char*>(at + i + 8), size - 8).append("|");
             i += size + size % 2;
         }
-        nnotes::UnlockBlock(value.pool);
         return text;
     }
 };

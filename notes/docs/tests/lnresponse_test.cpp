@@ -9,6 +9,7 @@
 #include "nnotes/note.h"
 #include "nnotes/ods.h"
 #include "nnotes/status.h"
+#include "testsupport/item_bytes.h"
 
 #include <algorithm>
 
@@ -34,17 +35,9 @@ TEST_F(ResponseTest, MakeResponseWritesTheParentsUniversalId) {
     ASSERT_EQ(child.Save(0), 0u);
     // One entry: the count, then the parent's 16-byte universal id as the store keeps it.
     const nnotes::ORIGINATORID origin = parent.GetNoteBody()->GetOriginatorID();
-    const std::string stored = [&] {
-        const nnotes::NOTEHANDLE handle = child.GetNoteBody()->GetNoteHandle();
-        nnotes::BLOCKID value{};
-        uint32_t length = 0;
-        EXPECT_EQ(nnotes::FindItemByName(handle, "$REF", 4, nullptr, nullptr, &value, &length),
-                  nnotes::NOERROR);
-        const char* at = static_cast<const char*>(nnotes::LockBlock(value.pool)) + value.block;
-        std::string bytes(at, length);
-        nnotes::UnlockBlock(value.pool);
-        return bytes;
-    }();
+    const auto item = testsupport::ReadItem(child.GetNoteBody()->GetNoteHandle(), "$REF");
+    ASSERT_TRUE(item.has_value());
+    const std::string& stored = item->value;
     ASSERT_EQ(stored.size(), 20u);
     EXPECT_EQ(stored.substr(0, 4), "\x00\x02\x01\x00"s);
     nnotes::UNIVERSALID unid{};

@@ -11,6 +11,7 @@
 #include "nnotes/ods.h"
 #include "nnotes/status.h"
 #include "richtextfixture.h"
+#include "testsupport/item_bytes.h"
 
 namespace {
 
@@ -164,17 +165,9 @@ TEST_F(RichTextItemTest, AFailedFlushLeavesTheFieldAsItWas) {
     for (uint32_t i = 0; i + 1 < room; ++i)
         ASSERT_EQ(nnotes::AppendItem(note, 0, "Pad", 3, nnotes::TYPE_TEXT, "x", 1, nullptr), nnotes::NOERROR);
     EXPECT_NE(richText.Flush(), 0u);
-    std::vector<std::string> values;
-    nnotes::BLOCKID item{};
-    nnotes::BLOCKID value{};
-    uint32_t size = 0;
-    for (nnotes::STATUS status = nnotes::FindItemByName(note, "Body", 4, &item, nullptr, &value, &size);
-         status == nnotes::NOERROR;
-         status = nnotes::FindNextItemByName(note, "Body", 4, item, &item, nullptr, &value, &size))
-        values.emplace_back(static_cast<const char*>(nnotes::LockBlock(value.pool)) + value.block, size),
-            nnotes::UnlockBlock(value.pool);
+    const std::vector<testsupport::ItemBytes> values = testsupport::ReadItems(note, "Body");
     ASSERT_EQ(values.size(), 1u);
-    EXPECT_EQ(values[0], Value(TextRecord("Hello")));
+    EXPECT_EQ(values[0].value, Value(TextRecord("Hello")));
     // The edit is still there to be written.
     EXPECT_TRUE(richText.IsDirty());
     EXPECT_EQ(Text(richText).size(), 50005u);

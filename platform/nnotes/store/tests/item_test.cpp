@@ -1,4 +1,5 @@
 #include "testing/store_fixture.h"
+#include "testsupport/item_bytes.h"
 #include "util/coding.h"
 
 #include <cstring>
@@ -33,12 +34,9 @@ protected:
 
     // The value of the first item of name, type word first.
     Bytes ValueOf(NOTEHANDLE note, const char* name) {
-        BLOCKID value{};
-        uint32_t length = 0;
-        EXPECT_EQ(FindItemByName(note, name, static_cast<uint16_t>(std::strlen(name)), nullptr, nullptr,
-                                 &value, &length),
-                  NOERROR);
-        return ValueBytes(value, length);
+        const auto item = testsupport::ReadItem(note, name);
+        EXPECT_TRUE(item.has_value()) << name;
+        return item ? Bytes(item->value.begin(), item->value.end()) : Bytes();
     }
 
     STATUS Append(const char* name, uint16_t type, const Bytes& data, BLOCKID* item = nullptr) {

@@ -1,5 +1,6 @@
 // Log entries: lines gathered, stored on close, dropped on discard.
 #include "testing/store_fixture.h"
+#include "testsupport/item_bytes.h"
 
 #include <string>
 
@@ -25,10 +26,9 @@ protected:
         std::vector<std::string> lines;
         NOTEHANDLE note = 0;
         if (OpenNote(log, id, 0, &note) != NOERROR) return lines;
-        BLOCKID value;
-        uint32_t length = 0;
-        if (FindItemByName(note, "Lines", 5, nullptr, nullptr, &value, &length) == NOERROR) {
-            const auto* bytes = static_cast<const char*>(LockBlock(value.pool)) + value.block;
+        if (const auto item = testsupport::ReadItem(note, "Lines")) {
+            const char* bytes = item->value.data();
+            const auto length = static_cast<uint32_t>(item->value.size());
             uint16_t count = 0;
             CountTextListEntries(bytes, length, true, &count);
             for (uint16_t i = 0; i < count; ++i) {
@@ -37,7 +37,6 @@ protected:
                 GetTextListEntry(bytes, length, true, i, &text, &n);
                 lines.emplace_back(text, n);
             }
-            UnlockBlock(value.pool);
         }
         CloseNote(note);
         return lines;

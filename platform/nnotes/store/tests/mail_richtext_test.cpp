@@ -1,6 +1,7 @@
 // The rich-text builder: runs and paragraphs as CD records, rendered notes, items split at the size limit,
 // and nothing appended when building fails.
 #include "testing/store_fixture.h"
+#include "testsupport/item_bytes.h"
 #include "util/coding.h"
 
 #include <string>
@@ -25,17 +26,9 @@ protected:
     // The values (after the type word) of every item of name, in order.
     std::vector<std::string> Values(NOTEHANDLE note, const char* name) {
         std::vector<std::string> values;
-        BLOCKID item{}, value{};
-        uint16_t type = 0;
-        uint32_t length = 0;
-        for (STATUS s = FindItemByName(note, name, static_cast<uint16_t>(strlen(name)), &item, &type, &value,
-                                       &length);
-             s == NOERROR; s = FindNextItemByName(note, name, static_cast<uint16_t>(strlen(name)), item,
-                                                  &item, &type, &value, &length)) {
-            EXPECT_EQ(type, TYPE_COMPOSITE);
-            const auto* at = static_cast<const char*>(LockBlock(value.pool)) + value.block;
-            values.emplace_back(at + 2, length - 2);
-            UnlockBlock(value.pool);
+        for (const testsupport::ItemBytes& item : testsupport::ReadItems(note, name)) {
+            EXPECT_EQ(item.type, TYPE_COMPOSITE);
+            values.push_back(item.value.substr(2));
         }
         return values;
     }

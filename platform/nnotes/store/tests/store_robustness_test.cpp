@@ -3,6 +3,7 @@
 // and a reader that passes back the time reached misses none of their notes.
 #include "testing/child_process.h"
 #include "testing/view_fixture.h"
+#include "testsupport/item_bytes.h"
 
 #include <map>
 #include <set>
@@ -29,16 +30,10 @@ protected:
     double CountOf(NOTEID id) {
         NOTEHANDLE note = 0;
         if (OpenNote(db_, id, 0, &note) != NOERROR) return -1;
-        BLOCKID value;
-        uint32_t length = 0;
-        uint16_t type = 0;
         double count = -1;
-        if (FindItemByName(note, "Count", 5, nullptr, &type, &value, &length) == NOERROR &&
-            type == TYPE_NUMBER) {
-            const char* bytes = static_cast<const char*>(LockBlock(value.pool));
-            std::memcpy(&count, bytes + value.block + sizeof(uint16_t), sizeof count);
-            UnlockBlock(value.pool);
-        }
+        const auto item = testsupport::ReadItem(note, "Count");
+        if (item && item->type == TYPE_NUMBER && item->value.size() >= sizeof(uint16_t) + sizeof count)
+            std::memcpy(&count, item->value.data() + sizeof(uint16_t), sizeof count);
         CloseNote(note);
         return count;
     }
