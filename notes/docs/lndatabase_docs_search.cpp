@@ -25,7 +25,6 @@ bool IsUnset(const nnotes::Instant& bound) {
 
 struct SearchContext {
     nnotes::DHANDLE table;
-    const nnotes::Instant* begin;
     const nnotes::Instant* end;
     uint32_t maximum;
     uint32_t counter = 0;
@@ -41,8 +40,8 @@ nnotes::STATUS Collect(void* context, const nnotes::SearchMatch* match, const nn
     auto* search = static_cast<SearchContext*>(context);
     if ((match->flags & nnotes::SE_MATCH) == 0) return nnotes::NOERROR;
     if (search->maximum != 0 && search->counter >= search->maximum) return nnotes::NOERROR;
-    const nnotes::Instant& stamp = match->oid.note;
-    if (!IsUnset(*search->begin) && Compare(stamp, *search->begin) < 0) return nnotes::NOERROR;
+    // The window is one of changes, as the store's "reached" is: the stamp of the note's last save.
+    const nnotes::Instant& stamp = match->oid.sequenceTime;
     if (!IsUnset(*search->end) && Compare(stamp, *search->end) > 0) return nnotes::NOERROR;
     if (const nnotes::STATUS status = nnotes::InsertID(search->table, match->id, nullptr)) return status;
     ++search->counter;
@@ -64,14 +63,17 @@ LNSTATUS LNDatabase::Search(const LNString& formula, LNNoteArray* result, LNSear
                 LNNotesText(formula), static_cast<uint16_t>(formula.GetByteLength()), &compiled, &length))
             return LNReturnOrThrowNotesStatus(status);
     }
-    SearchContext context{nnotes::NULLHANDLE, &used.GetBeginTime(), &used.GetEndTime(), used.GetMaxNotes()};
+    SearchContext context{nnotes::NULLHANDLE, &used.GetEndTime(), used.GetMaxNotes()};
     if (const nnotes::STATUS status = nnotes::CreateIDTable(&context.table)) {
         if (compiled != nnotes::NULLHANDLE) nnotes::FreeBlock(compiled);
         return LNReturnOrThrowNotesStatus(status);
     }
+    // The store itself keeps to notes saved after the begin time: one search's reached time passed on as the
+    // next one's begin sees every note saved since exactly once, and none it has already seen.
+    const nnotes::Instant* since = IsUnset(used.GetBeginTime()) ? nullptr : &used.GetBeginTime();
     nnotes::Instant reached;
     const nnotes::STATUS status = nnotes::SearchDatabase(body->GetHandle(), compiled, 0, used.GetNoteClass(),
-                                                         nullptr, Collect, &context, &reached);
+                                                         since, Collect, &context, &reached);
     if (compiled != nnotes::NULLHANDLE) nnotes::FreeBlock(compiled);
     if (options != nullptr && status == nnotes::NOERROR) options->SetEndTimeReached(reached);
     if (status != nnotes::NOERROR || context.counter == 0) {

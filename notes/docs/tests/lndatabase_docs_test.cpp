@@ -14,6 +14,8 @@
 #include "nnotes/note.h"
 #include "nnotes/status.h"
 
+#include <set>
+
 namespace {
 
 using DatabaseDocsTest = DocsTest;
@@ -62,6 +64,36 @@ TEST_F(DatabaseDocsTest, SearchesStopAtTheirMaximumAndKeepToTheirWindow) {
     EXPECT_EQ(found.GetCount(), 0u);
     EXPECT_EQ(later.SetEndDate(LNString("")), LNERR_INVALID_PARAMETER);
     EXPECT_TRUE(LNIsNotesStatus(db_.Search("@Nonsense(", &found)));
+}
+
+TEST_F(DatabaseDocsTest, IncrementalSearchesSeeEverySavedNoteOnce) {
+    SaveNote({{"Kind", "a"}});
+    SaveNote({{"Kind", "b"}});
+    LNSearchOptions options;
+    LNNoteArray found;
+    ASSERT_EQ(db_.Search("", &found, &options), LNNOERROR);
+    EXPECT_EQ(found.GetCount(), 2u);
+    // Nothing saved since the time the search reached: nothing found again.
+    LNSearchOptions next;
+    ASSERT_EQ(next.SetBeginDate(options.GetEndDateReached()), LNNOERROR);
+    EXPECT_EQ(db_.Search("", &found, &next), LNWARN_NOT_FOUND);
+    // A new note and a changed old one, each once.
+    const nnotes::NOTEID added = SaveNote({{"Kind", "c"}});
+    LNDocumentArray documents;
+    ASSERT_EQ(db_.GetDocuments(&documents), LNNOERROR);
+    const nnotes::NOTEID changed = documents[0];
+    nnotes::NOTEHANDLE note = 0;
+    ASSERT_EQ(nnotes::OpenNote(db_.GetHandle(), changed, 0, &note), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::SetItemText(note, "Kind", "z", 1), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::UpdateNote(note, 0), nnotes::NOERROR);
+    nnotes::CloseNote(note);
+    ASSERT_EQ(next.SetBeginDate(options.GetEndDateReached()), LNNOERROR);
+    ASSERT_EQ(db_.Search("", &found, &next), LNNOERROR);
+    ASSERT_EQ(found.GetCount(), 2u);
+    EXPECT_EQ((std::set<nnotes::NOTEID>{found[0], found[1]}), (std::set<nnotes::NOTEID>{added, changed}));
+    LNSearchOptions after;
+    ASSERT_EQ(after.SetBeginDate(next.GetEndDateReached()), LNNOERROR);
+    EXPECT_EQ(db_.Search("", &found, &after), LNWARN_NOT_FOUND);
 }
 
 TEST_F(DatabaseDocsTest, FullTextSearchesGiveRankedDocuments) {

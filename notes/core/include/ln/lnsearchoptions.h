@@ -1,5 +1,7 @@
 // LNSearchOptions: the limits of a formula search over a database's notes: a time window, a maximum number
-// of notes and the note classes searched.
+// of notes and the note classes searched. The window is one of saves: a search finds the notes last saved
+// after the begin time and not after the end time, and reports the time up to which it looked (the end time
+// reached); passed on as the next search's begin time, that finds every note saved since, exactly once.
 #pragma once
 
 #include "ln/lnclass.h"
