@@ -7,7 +7,9 @@
 #include "nnotes/ods.h"
 #include "nnotes/status.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -98,14 +100,20 @@ void LNViewFolderBody::FreeLayout() {
 }
 
 void LNViewFolderBody::ReadTitle() {
-    char buffer[kTitleBuffer] = {};
-    uint16_t length = 0;
     Name = LNString();
     Alias = LNString();
-    if (nnotes::GetItemText(GetNoteHandle(), kTitle, buffer, sizeof buffer, &length) != nnotes::NOERROR ||
+    // Read whole, however long: a cut could fall inside a character, or before the alias.
+    uint32_t size = 0;
+    if (nnotes::FindItemByName(GetNoteHandle(), kTitle, sizeof kTitle - 1, nullptr, nullptr, nullptr,
+                               &size) != nnotes::NOERROR)
+        return;
+    std::vector<char> buffer(std::clamp<uint32_t>(size + 1, kTitleBuffer, 0xFFFF));
+    uint16_t length = 0;
+    if (nnotes::GetItemText(GetNoteHandle(), kTitle, buffer.data(), static_cast<uint16_t>(buffer.size()),
+                            &length) != nnotes::NOERROR ||
         length == 0)
         return;
-    const LNString text(reinterpret_cast<const LNUCHAR*>(buffer), length);
+    const LNString text(reinterpret_cast<const LNUCHAR*>(buffer.data()), length);
     uint32_t bar = 0;
     if (text.FindChar('|', 0, &bar) != LNNOERROR) {
         Name = text;

@@ -109,6 +109,22 @@ TEST_F(ViewsTest, TitlesSplitIntoNameAndAlias) {
     }
 }
 
+TEST_F(ViewsTest, LongTitlesAreReadWhole) {
+    // A name of 300 bytes in two-byte characters, whichever byte a fixed buffer would end on, then the alias.
+    std::string name;
+    for (int i = 0; i < 150; ++i)
+        name += "\xC3\xBC"; // U+00FC
+    const std::vector<RawColumn> columns = {{0, "Name", "Name", "", ""}};
+    for (const std::string& title : {name + " | Umlaute", "x" + name + "|Umlaute"}) {
+        LNViewFolder view(db_.GetDatabaseBody(), WriteView(title, Format(columns)));
+        ASSERT_EQ(view.Open(0), 0u);
+        EXPECT_EQ(Text(view.GetName()), title.substr(0, title.find_first_of(" |")));
+        EXPECT_EQ(Text(view.GetAlias()), "Umlaute");
+        view.Close();
+        ASSERT_EQ(db_.DeleteViewFolder(&view), 0u);
+    }
+}
+
 TEST_F(ViewsTest, DamagedLayoutsAreRefused) {
     std::string cut = Format({{0, "Name", "Name", "", ""}});
     cut.resize(cut.size() - 3);
