@@ -50,10 +50,11 @@ LNSTATUS ItemName(nnotes::NOTEHANDLE note, nnotes::BLOCKID item, char (&name)[nn
         nnotes::QueryItemByBlock(note, item, name, sizeof name, length, nullptr, nullptr, nullptr, nullptr));
 }
 
-// A composite item is the font table when its name is "$Fonts" or a leading part of it, byte for byte.
+// A composite item is the font table when its name is "$Fonts", byte for byte. A leading part of that name
+// ("$Fo") names rich text like any other: taken for the font table, its text would be written over.
 bool IsFontTableName(const char* name, uint16_t length) {
     static constexpr char kFonts[] = "$Fonts";
-    return length < sizeof kFonts && std::memcmp(name, kFonts, length) == 0;
+    return length == sizeof kFonts - 1 && std::memcmp(name, kFonts, length) == 0;
 }
 
 // A copy of size bytes of a value in a new block.
@@ -92,9 +93,9 @@ std::vector<Segment> FurtherItems(const LNItemBody* body) {
     return segments;
 }
 
-// Appends a copy of size bytes of a value (type word first) as an item of name.
+// Appends a copy of size bytes of a value (type word first) as an item of name; *item gets the new item.
 nnotes::STATUS AppendCopy(nnotes::NOTEHANDLE note, uint16_t flags, const LNString& name,
-                          nnotes::BLOCKID value, uint32_t size) {
+                          nnotes::BLOCKID value, uint32_t size, nnotes::BLOCKID* item) {
     if (value.pool == nnotes::NULLHANDLE || size < 2) return nnotes::ERR_ITEM_NOT_FOUND;
     nnotes::DHANDLE block = nnotes::NULLHANDLE;
     if (const nnotes::STATUS status = nnotes::AllocateBlock(0, size, &block)) return status;
@@ -103,29 +104,29 @@ nnotes::STATUS AppendCopy(nnotes::NOTEHANDLE note, uint16_t flags, const LNStrin
     nnotes::UnlockBlock(value.pool);
     nnotes::UnlockBlock(block);
     const nnotes::STATUS status = nnotes::AppendItemByBlock(note, flags, Chars(name), Length(name),
-                                                            nnotes::BLOCKID{block, 0}, size, nullptr);
+                                                            nnotes::BLOCKID{block, 0}, size, item);
     if (status != nnotes::NOERROR) nnotes::FreeBlock(block);
     return status;
 }
 
-// Every composite item of name that no body of the note stands for joins field, in item order.
-LNSTATUS JoinNewItems(const LNNoteBody* note, nnotes::NOTEHANDLE handle, const LNString& name,
-                      LNItemBody* field) {
+// The items just appended join field, in item order, as further items of the rich-text field.
+LNSTATUS JoinItems(nnotes::NOTEHANDLE handle, const std::vector<nnotes::BLOCKID>& items, LNItemBody* field) {
     const LNCompositeItemHooks* hooks = LNGetCompositeItemHooks();
-    nnotes::BLOCKID item{};
-    nnotes::BLOCKID value{};
-    uint32_t size = 0;
-    uint16_t type = 0;
-    nnotes::STATUS status =
-        nnotes::FindItemByName(handle, Chars(name), Length(name), &item, &type, &value, &size);
-    while (status == nnotes::NOERROR) {
-        if (type == nnotes::TYPE_COMPOSITE && note->FindItemBodyByBlock(item, nullptr) == LNERR_NO_MATCH) {
-            if (const LNSTATUS joined = hooks->AddItemBlock(field, item, value, size)) return joined;
-        }
-        status =
-            nnotes::FindNextItemByName(handle, Chars(name), Length(name), item, &item, &type, &value, &size);
+    for (const nnotes::BLOCKID& item : items) {
+        nnotes::BLOCKID value{};
+        uint32_t size = 0;
+        if (const nnotes::STATUS status =
+                nnotes::QueryItemByBlock(handle, item, nullptr, 0, nullptr, nullptr, nullptr, &value, &size))
+            return LNToNotesStatus(status);
+        if (const LNSTATUS joined = hooks->AddItemBlock(field, item, value, size)) return joined;
     }
-    return nnotes::ERR(status) == nnotes::ERR_ITEM_NOT_FOUND ? LNNOERROR : LNToNotesStatus(status);
+    return LNNOERROR;
+}
+
+// Deletes items just appended that no body stands for, so that a failed creation leaves the note as it was.
+void DeleteAppended(nnotes::NOTEHANDLE handle, const std::vector<nnotes::BLOCKID>& items) {
+    for (const nnotes::BLOCKID& item : items)
+        nnotes::DeleteItemByBlock(handle, item);
 }
 
 // The rich-text body of name in the note, if any.
@@ -134,23 +135,41 @@ LNItemBody* RichTextNamed(const LNNoteBody* note, const LNString& name) {
     return IsRichText(body) ? body : nullptr;
 }
 
-// After the items of a rich-text field were appended under name: existing (a rich text of the name that was
-// here before) takes them all; else adoptFirst builds the body of the first one and the rest join it.
-// typed, if given, takes the field's body.
+// After the items of a rich-text field were appended (appended, in item order): existing (a rich text of the
+// name that was here before) takes them all; else adoptFirst builds the body of the first one and the rest
+// join it. typed, if given, takes the field's body. When the first body cannot be made, none of the items
+// stays.
 template <typename AdoptFirst>
-LNSTATUS AdoptRichText(LNNoteBody* note, nnotes::NOTEHANDLE handle, const LNString& name,
+LNSTATUS AdoptRichText(LNNoteBody* note, nnotes::NOTEHANDLE handle, std::vector<nnotes::BLOCKID> appended,
                        LNItemBody* existing, LNItem* typed, AdoptFirst adoptFirst) {
     LNItemBody* field = existing;
     if (field == nullptr) {
-        if (const LNSTATUS status = adoptFirst()) return status;
-        field = RichTextNamed(note, name);
-        if (field == nullptr) return LNNOERROR;
+        const nnotes::BLOCKID first = appended.front();
+        appended.erase(appended.begin());
+        if (const LNSTATUS status = adoptFirst(first)) {
+            DeleteAppended(handle, appended);
+            return status;
+        }
+        LNItem made;
+        if (note->FindItemBodyByBlock(first, &made) != LNNOERROR || !IsRichText(made.GetItemBody()))
+            return LNNOERROR;
+        field = made.GetItemBody();
     }
-    if (const LNSTATUS status = JoinNewItems(note, handle, name, field)) return status;
+    if (const LNSTATUS status = JoinItems(handle, appended, field)) return status;
     note->SetModified();
     return existing != nullptr && typed != nullptr
                ? note->FindItemBodyByBlock(existing->GetItemBlockID(), typed)
                : LNNOERROR;
+}
+
+// The items of source were copied to the end of the rich-text field name (existing, when it was here
+// before): their runs name faces by source's font table, which this note's must take over.
+LNSTATUS AdoptCopiedFonts(LNNoteBody* note, const LNString& name, LNItemBody* existing,
+                          const LNItemBody* source) {
+    const LNCompositeItemHooks* hooks = LNGetCompositeItemHooks();
+    LNItemBody* field = existing != nullptr ? existing : RichTextNamed(note, name);
+    if (field == nullptr || hooks == nullptr || hooks->AdoptFonts == nullptr) return LNNOERROR;
+    return hooks->AdoptFonts(field, source);
 }
 
 // Deletes the item of a body, and every further item of a rich-text field; the body forgets its item.
@@ -350,18 +369,6 @@ LNItemBody* LNNoteBody::FindItemBodyByName(const LNString& name, uint16_t nsfTyp
     return nullptr;
 }
 
-LNSTATUS LNNoteBody::FindNewItemByName(const LNString& name, NewItem* found) const {
-    nnotes::BLOCKID item{};
-    nnotes::STATUS status =
-        nnotes::FindItemByName(Handle, Chars(name), Length(name), &item, nullptr, nullptr, nullptr);
-    while (status == nnotes::NOERROR) {
-        if (FindItemBodyByBlock(item, nullptr) == LNERR_NO_MATCH) return QueryItem(item, found);
-        status = nnotes::FindNextItemByName(Handle, Chars(name), Length(name), item, &item, nullptr, nullptr,
-                                            nullptr);
-    }
-    return LNToNotesStatus(status);
-}
-
 LNSTATUS LNNoteBody::GetItem(const LNString& name, LNItem* item) {
     if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
     if (!IsValidName(name) || item == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
@@ -390,15 +397,38 @@ LNSTATUS LNNoteBody::ApplyDuplicateRule(const LNString& name, uint32_t duplicate
     return DeleteItem(name);
 }
 
-LNSTATUS LNNoteBody::AdoptNewItem(const LNString& name, LNITEMTYPE type, LNItem* typed) {
+LNSTATUS LNNoteBody::AdoptNewItem(nnotes::BLOCKID appended, LNITEMTYPE type, LNItem* typed) {
+    // The body is bound to the very item that was appended, never to another of its name that has none.
     NewItem item{};
-    if (const LNSTATUS status = FindNewItemByName(name, &item)) return status;
-    LNItemBody* body = NewItemBody(type, item);
+    LNItemBody* body = nullptr;
+    LNSTATUS status = LNNOERROR;
+    try {
+        status = QueryItem(appended, &item);
+        if (status == LNNOERROR) body = NewItemBody(type, item);
+        if (body != nullptr) {
+            // A refused body is deleted by AddItemBody.
+            status = AddItemBody(body);
+            if (status != LNNOERROR) body = nullptr;
+        }
+    } catch (LNSTATUS thrown) {
+        status = thrown;
+    }
+    if (status != LNNOERROR) {
+        // An item without a body would be written with the note, unseen by this layer: it goes again.
+        nnotes::DeleteItemByBlock(Handle, appended);
+        return status;
+    }
     if (type == LNITEMTYPE_FONTTABLE && FontTable == nullptr) FontTable = body;
-    if (const LNSTATUS status = AddItemBody(body)) return status;
     Modified = 1;
     // Handed out through the lookup, which gives a typed handle only a body of its own kind.
-    return typed != nullptr ? FindItemBodyByBlock(item.item, typed) : LNNOERROR;
+    if (typed == nullptr) return LNNOERROR;
+    const LNSTATUS handed = FindItemBodyByBlock(item.item, typed);
+    if (handed != LNNOERROR) {
+        LNItem made;
+        made.SetItemBody(this, body);
+        DeleteItem(&made);
+    }
+    return handed;
 }
 
 LNSTATUS LNNoteBody::CreateItem(const LNString& name, const LNItem& value, uint16_t flags,
@@ -418,48 +448,56 @@ LNSTATUS LNNoteBody::CreateItem(const LNString& name, const LNItem& value, uint1
     if (IsRichText(body) && LNGetCompositeItemHooks() != nullptr) {
         // Every item of the field is copied, in order; a rich text of the name already here takes them.
         LNItemBody* existing = RichTextNamed(this, name);
-        nnotes::STATUS status =
-            AppendCopy(Handle, flags, name, body->GetValueBlockID(), body->LNItemBody::GetValueSize());
+        std::vector<nnotes::BLOCKID> appended(1);
+        nnotes::STATUS status = AppendCopy(Handle, flags, name, body->GetValueBlockID(),
+                                           body->LNItemBody::GetValueSize(), &appended.back());
         for (const Segment& segment : FurtherItems(body)) {
             if (status != nnotes::NOERROR) break;
-            status = AppendCopy(Handle, flags, name, segment.value, segment.length);
+            appended.emplace_back();
+            status = AppendCopy(Handle, flags, name, segment.value, segment.length, &appended.back());
         }
-        if (status != nnotes::NOERROR) return LNReturnOrThrowNotesStatus(status);
-        if (const LNSTATUS adopted = AdoptRichText(this, Handle, name, existing, typed, [&] {
-                return AdoptNewItem(name, LNITEMTYPE_RICHTEXT, typed);
-            }))
+        if (status != nnotes::NOERROR) {
+            appended.pop_back();
+            DeleteAppended(Handle, appended);
+            return LNReturnOrThrowNotesStatus(status);
+        }
+        if (const LNSTATUS adopted =
+                AdoptRichText(this, Handle, appended, existing, typed, [&](nnotes::BLOCKID first) {
+                    return AdoptNewItem(first, LNITEMTYPE_RICHTEXT, typed);
+                }))
             return LNReturnOrThrow(adopted);
-        // A new field copied from a free-standing rich text names faces by that rich text's own table.
-        LNItemBody* field = existing == nullptr ? RichTextNamed(this, name) : nullptr;
-        const LNCompositeItemHooks* hooks = LNGetCompositeItemHooks();
-        if (field != nullptr && hooks->AdoptFonts != nullptr)
-            return LNReturnOrThrow(hooks->AdoptFonts(field, body));
-        return LNNOERROR;
+        return LNReturnOrThrow(AdoptCopiedFonts(this, name, existing, body));
     }
+    nnotes::BLOCKID appended{};
     if (body->IsInNote()) {
         nnotes::BLOCKID copy{};
         if (const LNSTATUS status = CopyValueBlock(body, &copy)) return LNReturnOrThrow(status);
         if (const nnotes::STATUS status = nnotes::AppendItemByBlock(Handle, flags, Chars(name), Length(name),
-                                                                    copy, body->GetValueSize(), nullptr)) {
+                                                                    copy, body->GetValueSize(), &appended)) {
             nnotes::FreeBlock(copy.pool);
             return LNReturnOrThrowNotesStatus(status);
         }
     } else {
         // A detached value is always a list; a single value is stored without its list header.
-        const uint16_t nsfType = body->GetNSFType();
-        const bool single =
-            nsfType == nnotes::TYPE_NUMBER || nsfType == nnotes::TYPE_TIME || nsfType == nnotes::TYPE_TEXT;
+        uint16_t nsfType = body->GetNSFType();
         const uint32_t size = body->GetValueSize();
-        // An empty detached text (type word and a count of 0) stores the empty text.
-        const uint32_t skip = single ? (size < 6 ? size : 6) : 2;
         if (size < 4) return LNReturnOrThrow(LNERR_CORRUPTED);
         const uint8_t* at = body->LockValue();
+        // An emptied number or time list holds no single value: it is stored as the empty list, as an empty
+        // text is stored as the empty text.
+        if ((nsfType == nnotes::TYPE_NUMBER || nsfType == nnotes::TYPE_TIME) && size >= 6 &&
+            util::DecodeFixed16(at + 2) == 0 && util::DecodeFixed16(at + 4) == 0)
+            nsfType = nsfType == nnotes::TYPE_NUMBER ? nnotes::TYPE_NUMBER_RANGE : nnotes::TYPE_TIME_RANGE;
+        const bool single =
+            nsfType == nnotes::TYPE_NUMBER || nsfType == nnotes::TYPE_TIME || nsfType == nnotes::TYPE_TEXT;
+        // An empty detached text (type word and a count of 0) stores the empty text.
+        const uint32_t skip = single ? (size < 6 ? size : 6) : 2;
         const nnotes::STATUS status = nnotes::AppendItem(Handle, flags, Chars(name), Length(name), nsfType,
-                                                         at + skip, size - skip, nullptr);
+                                                         at + skip, size - skip, &appended);
         body->UnlockValue();
         if (status != nnotes::NOERROR) return LNReturnOrThrowNotesStatus(status);
     }
-    return LNReturnOrThrow(AdoptNewItem(name, type, typed));
+    return LNReturnOrThrow(AdoptNewItem(appended, type, typed));
 }
 
 LNSTATUS LNNoteBody::CreateItem(const LNString& name, LNItem* typed, uint16_t flags, uint32_t duplicateRule) {
@@ -477,31 +515,32 @@ LNSTATUS LNNoteBody::CreateItem(const LNString& name, LNItem* typed, uint16_t fl
     if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, nullptr))
         return LNReturnOrThrow(status);
     nnotes::STATUS status = nnotes::NOERROR;
+    nnotes::BLOCKID appended{};
     if (richText) {
         nnotes::BLOCKID value{};
         uint32_t size = 0;
         if (const LNSTATUS built = hooks->NewEmptyValue(&value, &size)) return LNReturnOrThrow(built);
-        status = nnotes::AppendItemByBlock(Handle, flags, Chars(name), Length(name), value, size, nullptr);
+        status = nnotes::AppendItemByBlock(Handle, flags, Chars(name), Length(name), value, size, &appended);
         if (status != nnotes::NOERROR) nnotes::FreeBlock(value.pool);
     } else if (nsfType == nnotes::TYPE_TEXT) {
         // A plain text holds no list: its empty value is no bytes at all.
-        status = nnotes::AppendItem(Handle, flags, Chars(name), Length(name), nsfType, "", 0, nullptr);
+        status = nnotes::AppendItem(Handle, flags, Chars(name), Length(name), nsfType, "", 0, &appended);
     } else if (type == LNITEMTYPE_TEXT) {
         nnotes::DHANDLE list = nnotes::NULLHANDLE;
         uint16_t size = 0;
         status = nnotes::NewTextList(false, &list, &size);
         if (status == nnotes::NOERROR) {
             status = nnotes::AppendItem(Handle, flags, Chars(name), Length(name), nsfType,
-                                        nnotes::LockBlock(list), size, nullptr);
+                                        nnotes::LockBlock(list), size, &appended);
             nnotes::FreeBlock(list);
         }
     } else {
         const uint8_t empty[4] = {};
         status = nnotes::AppendItem(Handle, flags, Chars(name), Length(name), nsfType, empty, sizeof empty,
-                                    nullptr);
+                                    &appended);
     }
     if (status != nnotes::NOERROR) return LNReturnOrThrowNotesStatus(status);
-    return LNReturnOrThrow(AdoptNewItem(name, type, typed));
+    return LNReturnOrThrow(AdoptNewItem(appended, type, typed));
 }
 
 LNSTATUS LNNoteBody::CreateItem(const LNString& name, uint16_t nsfType, const void* data, uint32_t length,
@@ -516,10 +555,11 @@ LNSTATUS LNNoteBody::CreateItem(const LNString& name, uint16_t nsfType, const vo
     if (!Fits(typed, type)) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, nullptr))
         return LNReturnOrThrow(status);
+    nnotes::BLOCKID appended{};
     if (const nnotes::STATUS status =
-            nnotes::AppendItem(Handle, flags, Chars(name), Length(name), nsfType, data, length, nullptr))
+            nnotes::AppendItem(Handle, flags, Chars(name), Length(name), nsfType, data, length, &appended))
         return LNReturnOrThrowNotesStatus(status);
-    return LNReturnOrThrow(AdoptNewItem(name, type, typed));
+    return LNReturnOrThrow(AdoptNewItem(appended, type, typed));
 }
 
 LNSTATUS LNNoteBody::CopyItem(const LNItem& item, uint32_t duplicateRule, LNItem* typed) {
@@ -535,15 +575,24 @@ LNSTATUS LNNoteBody::CopyItem(const LNItem& item, uint32_t duplicateRule, LNItem
     const LNString name = body->GetName();
     if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, body)) return LNReturnOrThrow(status);
     LNItemBody* existing = IsRichText(body) ? RichTextNamed(this, name) : nullptr;
-    if (const nnotes::STATUS status = nnotes::CopyItemToNote(body->GetItemBlockID(), Handle, nullptr))
+    std::vector<nnotes::BLOCKID> appended(1);
+    if (const nnotes::STATUS status =
+            nnotes::CopyItemToNote(body->GetItemBlockID(), Handle, &appended.back()))
         return LNReturnOrThrowNotesStatus(status);
-    if (!IsRichText(body)) return LNReturnOrThrow(AdoptNewItem(name, type, typed));
+    if (!IsRichText(body)) return LNReturnOrThrow(AdoptNewItem(appended.back(), type, typed));
     for (const Segment& segment : FurtherItems(body)) {
-        if (const nnotes::STATUS status = nnotes::CopyItemToNote(segment.item, Handle, nullptr))
+        appended.emplace_back();
+        if (const nnotes::STATUS status = nnotes::CopyItemToNote(segment.item, Handle, &appended.back())) {
+            appended.pop_back();
+            DeleteAppended(Handle, appended);
             return LNReturnOrThrowNotesStatus(status);
+        }
     }
-    return LNReturnOrThrow(
-        AdoptRichText(this, Handle, name, existing, typed, [&] { return AdoptNewItem(name, type, typed); }));
+    if (const LNSTATUS adopted =
+            AdoptRichText(this, Handle, appended, existing, typed,
+                          [&](nnotes::BLOCKID first) { return AdoptNewItem(first, type, typed); }))
+        return LNReturnOrThrow(adopted);
+    return LNReturnOrThrow(AdoptCopiedFonts(this, name, existing, body));
 }
 
 LNSTATUS LNNoteBody::CheckOwnItem(const LNItem* item) const {

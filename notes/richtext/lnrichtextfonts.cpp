@@ -1,6 +1,7 @@
 // The faces of a rich text: styles brought from other font tables are adopted into this rich text's own
 // table (the note's "$Fonts", or the table of a free-standing rich text), so that face ids stay valid.
 #include "ln/lnassert.h"
+#include "ln/lncdrecord.h"
 #include "ln/lnerrors.h"
 #include "ln/lnnote.h"
 #include "ln/lnrichtext.h"
@@ -63,28 +64,53 @@ LNSTATUS LNRichTextBody::AdoptRunFonts(LNRTObjectBody* object) {
     return LNNOERROR;
 }
 
-LNSTATUS LNRichTextBody::AdoptFontsOf(const LNRichTextBody* source) {
-    if (source == nullptr || source->Closed || source->IsInNote() || source->NonItemFontTable.IsNull())
+namespace {
+
+// The records of a stored composite value (type word first).
+uint32_t CountRecords(nnotes::BLOCKID value, uint32_t size) {
+    if (value.pool == nnotes::NULLHANDLE || size < 2) return 0;
+    const uint8_t* bytes = MemoryBlockLockCache::Lock(value.pool, value.block);
+    if (bytes == nullptr) return 0;
+    uint32_t count = 0;
+    LNWalkCDRecords(bytes + 2, size - 2, [&](uint32_t, const LNCDRecordHeader&, uint32_t) -> LNSTATUS {
+        ++count;
         return LNNOERROR;
+    });
+    MemoryBlockLockCache::Release();
+    return count;
+}
+
+} // namespace
+
+uint32_t LNRichTextBody::CountStoredRecords() const {
+    uint32_t count = CountRecords(GetValueBlockID(), LNItemBody::GetValueSize());
+    for (const ItemBlock& entry : ItemBlocks)
+        count += CountRecords(entry.value, entry.length);
+    return count;
+}
+
+LNSTATUS LNRichTextBody::AdoptFontsOf(const LNRichTextBody* source) {
+    if (source == nullptr || source == this || source->Closed) return LNNOERROR;
+    // Faces that source names without a table of its own mean nothing anywhere: they stay as they are.
+    LNFontTable from;
+    if (source->GetFontTable(&from) != LNNOERROR) return LNNOERROR;
+    LNFontTable own;
+    if (GetFontTable(&own) == LNNOERROR && own == from) return LNNOERROR;
     if (const LNSTATUS status = Ready()) return status;
-    // The copied runs hold face ids of source's table: they take that table first, then adopt from it.
+    // The copied items are the field's last ones, and each of their records became one child.
+    uint32_t copied = source->CountStoredRecords();
     std::vector<LNStylizedTextBody*> runs;
-    for (LNRTStop stop = LNRTFirstStop(Top.GetObjectBody()); stop.object != nullptr;) {
-        auto* run = static_cast<LNStylizedTextBody*>(stop.object);
-        if (stop.offset == 0) {
-            stop = LNRTNextStop(stop, nullptr);
-            continue;
-        }
-        runs.push_back(run);
-        stop = LNRTNextStop(LNRTStop{run, run->GetCharacterCount()}, nullptr);
-    }
+    LNRTObject last;
+    Top.GetContainerBody()->GetLastChild(&last);
+    for (LNRTObjectBody* at = last.GetObjectBody(); at != nullptr && copied > 0;
+         at = at->GetPreviousSibling(), --copied)
+        if (at->IsType(LNRTTYPE_STYLIZED_TEXT)) runs.push_back(static_cast<LNStylizedTextBody*>(at));
     for (LNStylizedTextBody* run : runs) {
         const uint32_t fontId =
             run->GetFontStyle().IsNull() ? LNFONTID_DEFAULT : run->GetFontStyle().GetFontID();
         if (static_cast<uint8_t>(fontId) <= LNFONT_STANDARD_FACES) continue;
         LNFontStyle adopted;
-        if (const LNSTATUS status =
-                AdoptFontStyle(LNFontStyle(fontId, source->NonItemFontTable), &adopted, 0xFFFFFFFFu))
+        if (const LNSTATUS status = AdoptFontStyle(LNFontStyle(fontId, from), &adopted, 0xFFFFFFFFu))
             return status;
         // Written back even when the id stays: the stored field was copied with the old table in mind.
         if (const LNSTATUS status = run->SetFontStyle(adopted)) return status;

@@ -199,6 +199,51 @@ TEST_F(NoteItemsTest, EmptyTypedItemsAndRawItems) {
     EXPECT_EQ(StoredValue(id_, "Span").size(), 14u);
 }
 
+TEST_F(NoteItemsTest, EmptiedDetachedListsAreStoredAsEmptyLists) {
+    LNNumbers numbers;
+    ASSERT_EQ(numbers.Append(1.5), 0u);
+    ASSERT_EQ(numbers.Delete(0, 1), 0u);
+    EXPECT_EQ(numbers.GetCount(), 0u);
+    LNDatetimes dates;
+    ASSERT_EQ(dates.Append(LNDatetime(nnotes::Instant{{7, 2460000}})), 0u);
+    ASSERT_EQ(dates.DeleteAll(), 0u);
+    LNNumbers storedNumbers;
+    ASSERT_EQ(doc_.CreateItem("NoNumbers", numbers, 0, LNITEMDUP_REFUSE, &storedNumbers), 0u);
+    EXPECT_EQ(storedNumbers.GetCount(), 0u);
+    LNDatetimes storedDates;
+    ASSERT_EQ(doc_.CreateItem("NoDates", dates, 0, LNITEMDUP_REFUSE, &storedDates), 0u);
+    EXPECT_EQ(storedDates.GetCount(), 0u);
+    ASSERT_EQ(storedDates.Append(LNDatetime(nnotes::Instant{{8, 2460000}})), 0u);
+    ASSERT_EQ(doc_.Save(0), 0u);
+    doc_.Close();
+    EXPECT_EQ(StoredValue(id_, "NoNumbers"), "\x01\x03\x00\x00\x00\x00"s);
+    ASSERT_EQ(doc_.Open(0), 0u);
+    LNDatetimes reread;
+    ASSERT_EQ(doc_.GetItem("NoDates", &reread), 0u);
+    ASSERT_EQ(reread.GetCount(), 1u);
+    EXPECT_EQ(reread[0].GetValue().GetRawValue()->words[0], 8u);
+}
+
+TEST_F(NoteItemsTest, ACreatedItemGetsItsOwnBodyBesideItemsWithoutOne) {
+    // An item that the store holds but no body stands for, as another program's code may append one.
+    const double number = 4;
+    ASSERT_EQ(nnotes::AppendItem(doc_.GetNoteBody()->GetNoteHandle(), 0, "Count", 5, nnotes::TYPE_NUMBER,
+                                 &number, sizeof number, nullptr),
+              nnotes::NOERROR);
+    const uint32_t before = doc_.GetItemCount();
+    LNText value;
+    ASSERT_EQ(value.Append("four"), 0u);
+    LNText created;
+    ASSERT_EQ(doc_.CreateItem("Count", value, 0, LNITEMDUP_ADD, &created), 0u);
+    EXPECT_EQ(doc_.GetItemCount(), before + 1);
+    ASSERT_EQ(created.GetCount(), 1u);
+    EXPECT_EQ(Text(created[0].GetText()), "four");
+    LNNumbers numbers;
+    ASSERT_EQ(doc_.CreateItem("Count", &numbers, 0, LNITEMDUP_ADD), 0u);
+    EXPECT_EQ(numbers.GetCount(), 0u);
+    EXPECT_EQ(doc_.GetItemCount(), before + 2);
+}
+
 TEST_F(NoteItemsTest, NoteInformation) {
     EXPECT_EQ(doc_.GetSize(), 8u + 8u + 28u + 8u);
     EXPECT_TRUE(doc_.GetLastModified().IsDateDefined());

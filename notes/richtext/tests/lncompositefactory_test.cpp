@@ -150,19 +150,44 @@ TEST_F(CompositeFactoryTest, FontsItemOpensAsTheNotesFontTable) {
     EXPECT_STREQ(face.Name, "Courier");
 }
 
-TEST_F(CompositeFactoryTest, FontTableNamesAreMatchedByteForByte) {
-    // "$F" is a leading part of "$Fonts"; "$FontsX" goes on and "$fonts" differs in case.
-    const nnotes::NOTEID id = SaveMixed(
-        {{"$F", FontsRecord("Garamond")}, {"$FontsX", TextRecord("x")}, {"$fonts", TextRecord("y")}});
-    OpenNote(id);
-    LNFontTable table;
-    EXPECT_EQ(note_.GetItem(LNString("$F"), &table), 0u);
-    LNRichText richText;
-    EXPECT_EQ(note_.GetItem(LNString("$FontsX"), &richText), 0u);
-    EXPECT_EQ(Text(richText), "x");
+TEST_F(CompositeFactoryTest, OnlyTheItemNamedFontsIsTheFontTable) {
+    // "$fonts" differs in case.
+    OpenNote(SaveMixed({{"$fonts", TextRecord("y")}}));
     LNItem item;
     ASSERT_EQ(note_.GetItem(LNString("$fonts"), &item), 0u);
     EXPECT_EQ(item.GetItemBody()->GetClassID(), LNCLASSID_LNRICHTEXTBODY);
+    item = LNItem();
+    // "$Fo" is a leading part of "$Fonts" and "$FontsX" goes on: both rich text.
+    const nnotes::NOTEID id = SaveMixed(
+        {{"$Fo", TextRecord("kept")}, {"$FontsX", TextRecord("x")}, {"Body", TextRecord("styled")}});
+    OpenNote(id);
+    LNFontTable table;
+    EXPECT_EQ(note_.GetFontTable(&table), LNWARN_NOT_FOUND);
+    EXPECT_EQ(note_.GetItem(LNString("$Fo"), &table), LNERR_INVALID_PARAMETER);
+    LNRichText richText;
+    ASSERT_EQ(note_.GetItem(LNString("$Fo"), &richText), 0u);
+    EXPECT_EQ(Text(richText), "kept");
+    ASSERT_EQ(note_.GetItem(LNString("$FontsX"), &richText), 0u);
+    EXPECT_EQ(Text(richText), "x");
+    // A new face makes the note its "$Fonts"; the rich text of "$Fo" stays as it was.
+    ASSERT_EQ(note_.GetItem(LNString("Body"), &richText), 0u);
+    LNRTCursor a;
+    LNRTCursor b;
+    ASSERT_EQ(richText.GetStartCursor(&a), 0u);
+    ASSERT_EQ(richText.GetEndCursor(&b), 0u);
+    LNFontFace face{};
+    face.Face = 9;
+    std::memcpy(face.Name, "Garamond", 8);
+    LNFontTable garamond;
+    garamond = new LNFontTableBody(face);
+    ASSERT_EQ(richText.SetFontStyleInRange(&a, &b, LNFontStyle(0x0A000009u, garamond), 0xFFFFFFFFu), 0u);
+    ASSERT_EQ(note_.Save(0), 0u);
+    a = LNRTCursor();
+    b = LNRTCursor();
+    richText = LNRichText();
+    note_ = LNNote();
+    EXPECT_EQ(StoredValues(id, "$Fo"), std::vector<std::string>{Value(TextRecord("kept"))});
+    EXPECT_EQ(StoredValues(id, "$Fonts").size(), 1u);
 }
 
 TEST_F(CompositeFactoryTest, SecondFontTableStaysAPlainItem) {

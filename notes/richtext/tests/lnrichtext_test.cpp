@@ -467,4 +467,76 @@ TEST_F(RichTextItemTest, EditedRichTextSurvivesSaveAndReopen) {
     EXPECT_EQ(Runs(again), before);
 }
 
+// A "$Fonts" value (after its type word) defining one face.
+std::string FontsRecord(uint8_t id, const char* name) {
+    std::string face(name);
+    face.resize(32, '\0');
+    return Word(0xFF8B) + Word(42) + Word(1) + std::string(1, static_cast<char>(id)) +
+           std::string(1, '\x02') + face;
+}
+
+class CopiedFieldTest : public RichTextItemTest {
+protected:
+    // Stores a note of the given composite items (name, value after the type word), in order.
+    nnotes::NOTEID SaveItems(std::initializer_list<std::pair<const char*, std::string>> items) {
+        nnotes::NOTEHANDLE note = 0;
+        EXPECT_EQ(nnotes::CreateNote(db_.GetHandle(), &note), nnotes::NOERROR);
+        for (const auto& [name, value] : items)
+            EXPECT_EQ(nnotes::AppendItem(note, 0, name, static_cast<uint16_t>(std::strlen(name)),
+                                         nnotes::TYPE_COMPOSITE, value.data(),
+                                         static_cast<uint32_t>(value.size()), nullptr),
+                      nnotes::NOERROR);
+        EXPECT_EQ(nnotes::UpdateNote(note, 0), nnotes::NOERROR);
+        nnotes::NOTEID id = 0;
+        nnotes::GetNoteInfo(note, nnotes::NOTE_INFO_ID, &id);
+        nnotes::CloseNote(note);
+        return id;
+    }
+
+    LNNote OpenNote(nnotes::NOTEID id) {
+        LNNote note(static_cast<LNDatabaseBody*>(db_.GetBody()), id);
+        EXPECT_EQ(note.Open(0), 0u);
+        return note;
+    }
+
+    // The faces of the runs of field in the stored note, in order.
+    std::vector<std::string> FacesOf(nnotes::NOTEID id, const char* field) {
+        LNNote note = OpenNote(id);
+        LNRichText richText;
+        EXPECT_EQ(note.GetItem(LNString(field), &richText), 0u);
+        std::vector<std::string> faces;
+        for (const RunInfo& run : Runs(richText))
+            faces.push_back(run.face);
+        return faces;
+    }
+};
+
+TEST_F(CopiedFieldTest, FieldsCopiedFromAnotherNoteKeepTheirFaces) {
+    // Face 9 is Arial where the field comes from, Courier in one target and undefined in another.
+    const nnotes::NOTEID source =
+        SaveItems({{"$Fonts", FontsRecord(9, "Arial")}, {"Body", TextRecord("copied", 0x0A000009u)}});
+    const nnotes::NOTEID courier =
+        SaveItems({{"$Fonts", FontsRecord(9, "Courier")}, {"Body", TextRecord("mine", 0x0A000009u)}});
+    const nnotes::NOTEID plain = SaveItems({{"Other", TextRecord("x")}});
+    LNNote from = OpenNote(source);
+    LNRichText field;
+    ASSERT_EQ(from.GetItem(LNString("Body"), &field), 0u);
+    {
+        // Created as a further item of a field already there: only the copied runs change their faces.
+        LNNote into = OpenNote(courier);
+        ASSERT_EQ(into.CreateItem(LNString("Body"), field, 0, LNITEMDUP_ADD), 0u);
+        ASSERT_EQ(into.CreateItem(LNString("Copy"), field), 0u);
+        ASSERT_EQ(into.Save(0), 0u);
+    }
+    EXPECT_EQ(FacesOf(courier, "Body"), (std::vector<std::string>{"Courier", "Arial"}));
+    EXPECT_EQ(FacesOf(courier, "Copy"), (std::vector<std::string>{"Arial"}));
+    {
+        LNNote into = OpenNote(plain);
+        ASSERT_EQ(into.CopyItem(field, LNITEMDUP_REFUSE), 0u);
+        ASSERT_EQ(into.Save(0), 0u);
+    }
+    EXPECT_EQ(FacesOf(plain, "Body"), (std::vector<std::string>{"Arial"}));
+    EXPECT_EQ(FacesOf(source, "Body"), (std::vector<std::string>{"Arial"}));
+}
+
 } // namespace

@@ -23,8 +23,9 @@ using LNGetItemBlockFunction = LNSTATUS(const LNItemBody* body, uint32_t index, 
 // A new block (the caller owns it) holding the value of an empty rich text, type word included.
 using LNNewEmptyValueFunction = LNSTATUS(nnotes::BLOCKID* value, uint32_t* size);
 
-// A rich-text field of a note was copied from source: the faces that source named by a font table of its
-// own are given to the note's font table, so that they are not lost.
+// The items of the rich text source were copied to the end of a rich-text field of a note: the faces that
+// source named by its font table (its note's, or its own) are given to the note's font table, so that they
+// are not lost.
 using LNAdoptFontsFunction = LNSTATUS(LNItemBody* field, const LNItemBody* source);
 
 struct LNCompositeItemHooks {

@@ -154,13 +154,12 @@ private:
     // The body for an item, by its type code.
     LNItemBody* NewItemBody(LNITEMTYPE type, const NewItem& item);
     LNSTATUS AddItemBody(LNItemBody* body);
-    // The first item of the name that no body stands for.
-    LNSTATUS FindNewItemByName(const LNString& name, NewItem* found) const;
     LNSTATUS QueryItem(nnotes::BLOCKID item, NewItem* found) const;
     // The duplicate rule before a new item of name; value is the item being copied, if any.
     LNSTATUS ApplyDuplicateRule(const LNString& name, uint32_t duplicateRule, const LNItemBody* value);
-    // Builds the body of a just-appended item, registers it and gives it to typed.
-    LNSTATUS AdoptNewItem(const LNString& name, LNITEMTYPE type, LNItem* typed);
+    // Builds the body of the item just appended, registers it and gives it to typed. When that fails the
+    // item is deleted again, so that no item is left without a body.
+    LNSTATUS AdoptNewItem(nnotes::BLOCKID appended, LNITEMTYPE type, LNItem* typed);
     LNSTATUS StoreItemUnderName(LNItemBody* body, const LNString& name);
     LNSTATUS CheckOwnItem(const LNItem* item) const;
     // Drops the note's reference and closes every item body.

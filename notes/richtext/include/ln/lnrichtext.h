@@ -63,8 +63,11 @@ public:
                             bool createTable = true);
     // Every run inside object takes its style adopted into this rich text's font table.
     LNSTATUS AdoptRunFonts(LNRTObjectBody* object);
-    // This field of a note was copied from source: its runs name their faces by source's own table.
+    // The items of source were just copied to the end of this field of a note: the runs they hold name
+    // their faces by source's font table (its note's, or its own), and take them into this note's.
     LNSTATUS AdoptFontsOf(const LNRichTextBody* source);
+    // The records of the field's stored items.
+    uint32_t CountStoredRecords() const;
     // Restyles the range (the style adopted first) and the run from a cursor on (full mask).
     LNSTATUS SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style, uint32_t mask);
     LNSTATUS SetFontStyleFromCursor(const LNRTCursor& cursor, const LNFontStyle& style);
