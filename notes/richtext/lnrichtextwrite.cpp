@@ -5,6 +5,7 @@
 #include "ln/lnerrors.h"
 #include "ln/lnnote.h"
 #include "ln/lnrichtext.h"
+#include "ln/lnstylizedtext.h"
 #include "nnotes/memblock.h"
 #include "nnotes/note.h"
 #include "nnotes/ods.h"
@@ -15,6 +16,22 @@
 namespace {
 
 constexpr uint32_t kTypeWord = 2;
+
+// Splits every run inside object that holds more than an output block can take beside its type word (a
+// record another program wrote, or a run grown outside a tree), so that the tree can be written.
+LNSTATUS SplitLongRuns(LNRTObjectBody* object) {
+    if (object->IsType(LNRTTYPE_STYLIZED_TEXT)) {
+        auto* run = static_cast<LNStylizedTextBody*>(object);
+        return run->GetTextLength() > LNStylizedTextBody::MaxTextLength() ? run->SplitToFit() : LNNOERROR;
+    }
+    if (!object->IsType(LNRTTYPE_CONTAINER)) return LNNOERROR;
+    LNRTObject child;
+    static_cast<LNRTContainerBody*>(object)->GetFirstChild(&child);
+    // The runs split off a run come right after it, already short enough.
+    for (LNRTObjectBody* at = child.GetObjectBody(); at != nullptr; at = at->GetNextSibling())
+        if (const LNSTATUS status = SplitLongRuns(at)) return status;
+    return LNNOERROR;
+}
 
 } // namespace
 
@@ -116,6 +133,7 @@ LNSTATUS LNRichTextBody::BuildValue() {
     if (Closed) return LNERR_ALREADY_CLOSED;
     if (!IsLoaded())
         if (const LNSTATUS status = Load()) return status;
+    if (const LNSTATUS status = SplitLongRuns(Top.GetObjectBody())) return status;
     try {
         TotalSize = Top.GetRecordLength();
     } catch (LNSTATUS status) {

@@ -12,6 +12,11 @@ LNRTContainer& LNRTContainer::operator=(const LNRTObject& object) {
     return *this;
 }
 
+LNRTContainer& LNRTContainer::operator=(LNRTContainerBody* body) {
+    SetObjectBody(body);
+    return *this;
+}
+
 LNSTATUS LNRTContainer::CopyObject(const LNRTObject& source, bool deep) {
     return CopyObjectOfType(source, LNRTTYPE_CONTAINER, deep);
 }

@@ -290,16 +290,13 @@ LNSTATUS LNRTContainerBody::GetFirstChild(LNRTObject* out) const {
 
 LNSTATUS LNRTContainerBody::GetLastChild(LNRTObject* out) const {
     LNRTObjectBody* child = FirstChild.GetObjectBody();
-    if (child == nullptr) {
-        out->SetObjectBody(nullptr);
-        return LNWARN_NOT_FOUND;
-    }
-    for (uint32_t i = 0; child->GetNextSibling() != nullptr; ++i) {
-        LN_ASSERT(i < 1000000, "lnrtobj", 1044);
-        child = child->GetNextSibling();
-    }
-    out->SetObjectBody(child);
-    return LNNOERROR;
+    out->SetObjectBody(child != nullptr ? child->GetLastSibling() : nullptr);
+    return child != nullptr ? LNNOERROR : LNWARN_NOT_FOUND;
+}
+
+uint32_t LNRTContainerBody::TreeReferences() const {
+    // The top container of a rich text is held by that rich text.
+    return LNRTObjectBody::TreeReferences() + (RichText != nullptr ? 1 : 0);
 }
 
 void LNRTContainerBody::AttachToRichText(LNRichTextBody* richText) {

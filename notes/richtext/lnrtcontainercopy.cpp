@@ -2,6 +2,7 @@
 #include "ln/lnerrors.h"
 #include "ln/lnrichtext.h"
 #include "ln/lnrtselection.h"
+#include "lnrtunregistered.h"
 
 LNSTATUS LNRTContainerBody::CopyChildrenInSelection(const RTSelection& selection, LNRTObjectBody* source,
                                                     LNRTObject* before) {
@@ -34,6 +35,8 @@ LNSTATUS LNRTContainerBody::CopyRangeToRichText(const LNRTCursor& a, const LNRTC
     CheckCursor(&a);
     CheckCursor(&b);
     RTSelection selection;
-    if (const LNSTATUS status = BuildSelection(a, b, false, &selection)) return status;
+    if (const LNSTATUS status =
+            LNSelectForCopy(a.GetCursorBody()->GetPosition(), b.GetCursorBody()->GetPosition(), &selection))
+        return status;
     return LNRichTextBody::NewFromSelection(selection, out);
 }

@@ -4,15 +4,17 @@
 #include "ln/lnrichtext.h"
 #include "ln/lnrtselection.h"
 #include "ln/lnstylizedtext.h"
+#include "lnrtunregistered.h"
 
 namespace {
 
-// A cursor of its own count positions after cursor.
-LNRTCursor CursorAhead(const LNRTCursor& cursor, uint32_t count) {
+// The position count steps after the cursor within its scope (fewer when the scope ends first). A position
+// needs no handle of its own, so a run full of handles does not stop it.
+LNRTPosition PositionAhead(const LNRTCursor& cursor, uint32_t count) {
     LNRTPosition pos = cursor.GetCursorBody()->GetPosition();
     for (uint32_t i = 0; i < count && LNRTStepForward(&pos, cursor.GetCursorBody()->Scope()); ++i) {
     }
-    return LNRTCursor(pos.stop, pos.after);
+    return pos;
 }
 
 } // namespace
@@ -52,23 +54,34 @@ LNSTATUS LNRTContainerBody::InsertRichTextAtCursor(const LNRTCursor& cursor, con
 }
 
 LNSTATUS LNRTContainerBody::DeleteCount(LNRTCursor* cursor, uint32_t count) {
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
     CheckCursor(cursor);
-    LNRTCursor end = CursorAhead(*cursor, count);
-    return DeleteRange(cursor, &end);
+    return DeleteTo(cursor, PositionAhead(*cursor, count), nullptr);
 }
 
 LNSTATUS LNRTContainerBody::CopyCountToRichText(const LNRTCursor& cursor, uint32_t count, LNRichText* out) {
     if (out == nullptr) return LNERR_INVALID_PARAMETER;
     if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
     CheckCursor(&cursor);
+    // Counted over the whole tree, as a selection of count positions is.
+    LNRTPosition to = cursor.GetCursorBody()->GetPosition();
+    for (uint32_t i = 0; i < count && LNRTStepForward(&to, nullptr); ++i) {
+    }
     RTSelection selection;
-    if (const LNSTATUS status = SelectCount(cursor, count, false, &selection)) return status;
+    if (const LNSTATUS status = LNSelectForCopy(cursor.GetCursorBody()->GetPosition(), to, &selection))
+        return status;
     return LNRichTextBody::NewFromSelection(selection, out);
 }
 
 LNSTATUS LNRTContainerBody::CopyCountToRichText(const LNRTCursor* cursor, uint32_t count, LNRichText* out) {
+    if (out == nullptr) return LNERR_INVALID_PARAMETER;
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
     CheckCursor(cursor);
-    return CopyRangeToRichText(*cursor, CursorAhead(*cursor, count), out);
+    RTSelection selection;
+    if (const LNSTATUS status = LNSelectForCopy(cursor->GetCursorBody()->GetPosition(),
+                                                PositionAhead(*cursor, count), &selection))
+        return status;
+    return LNRichTextBody::NewFromSelection(selection, out);
 }
 
 LNSTATUS LNRTContainerBody::CopyObjectToRichText(const LNRTObject& object, LNRichText* out) {

@@ -4,18 +4,32 @@
 #include "ln/lnrtselection.h"
 #include "ln/lnstylizedtext.h"
 
+namespace {
+
+// A new cursor on stop (after it when after is set); a run already holding 20 handles gives its status.
+LNSTATUS NewCursor(const LNRTStop& stop, bool after, LNRTCursor* cursor) {
+    if (stop.object == nullptr) {
+        *cursor = LNRTCursor();
+        return LNWARN_NOT_FOUND;
+    }
+    try {
+        *cursor = LNRTCursor(stop, after);
+    } catch (LNSTATUS status) {
+        return status;
+    }
+    return LNNOERROR;
+}
+
+} // namespace
+
 LNSTATUS LNRTContainerBody::GetStartCursor(LNRTCursor* cursor) {
     if (cursor == nullptr) return LNERR_INVALID_PARAMETER;
-    const LNRTStop stop = LNRTFirstStop(this);
-    *cursor = stop.object != nullptr ? LNRTCursor(stop, false) : LNRTCursor();
-    return stop.object != nullptr ? LNNOERROR : LNWARN_NOT_FOUND;
+    return NewCursor(LNRTFirstStop(this), false, cursor);
 }
 
 LNSTATUS LNRTContainerBody::GetEndCursor(LNRTCursor* cursor) {
     if (cursor == nullptr) return LNERR_INVALID_PARAMETER;
-    const LNRTStop stop = LNRTLastStop(this);
-    *cursor = stop.object != nullptr ? LNRTCursor(stop, true) : LNRTCursor();
-    return stop.object != nullptr ? LNNOERROR : LNWARN_NOT_FOUND;
+    return NewCursor(LNRTLastStop(this), true, cursor);
 }
 
 LNSTATUS LNRTContainerBody::InsertTextAtCursor(const LNString& text, const LNRTCursor& cursor) {
@@ -28,7 +42,7 @@ LNSTATUS LNRTContainerBody::InsertTextAtCursor(const LNString& text, const LNRTC
     // Inside a run, or just after its last character: the run takes the text (and moves the cursor).
     if (stop.offset > 0)
         return static_cast<LNStylizedTextBody*>(stop.object)
-            ->InsertText(body->IsAfter() ? stop.offset : stop.offset - 1, text);
+            ->PutText(body->IsAfter() ? stop.offset : stop.offset - 1, text);
     const LNRTStop next = body->IsAfter() ? LNRTNextStop(stop, body->Scope()) : stop;
     const LNRTStop previous = body->IsAfter() ? stop : LNRTPreviousStop(stop, body->Scope());
     LNStylizedTextBody* into = nullptr;
@@ -39,18 +53,29 @@ LNSTATUS LNRTContainerBody::InsertTextAtCursor(const LNString& text, const LNRTC
         into = static_cast<LNStylizedTextBody*>(previous.object);
         at = into->GetCharacterCount();
     }
+    // A cursor after an element follows the text typed there; a neighbouring run too full of handles to
+    // take it leaves the text a run of its own.
+    if (into != nullptr && body->IsAfter() && into->RTCharArray.GetCount() >= LNRTCharArray::Capacity)
+        into = nullptr, at = 0;
+    LNRTStop end{};
     if (into != nullptr) {
-        if (const LNSTATUS status = into->InsertText(at, text)) return status;
+        if (const LNSTATUS status = into->PutText(at, text, &end)) return status;
     } else {
-        LNRTObject run(new LNStylizedTextBody(text));
+        const uint32_t first = LNStylizedTextBody::FitBytes(text, LNStylizedTextBody::MaxTextLength());
+        LNRTObject run(new LNStylizedTextBody(LNString(text.GetTextPtr(), first)));
         const LNSTATUS status =
             previous.object != nullptr ? previous.object->InsertAfter(&run) : next.object->InsertBefore(&run);
         if (status != LNNOERROR) return status;
         into = static_cast<LNStylizedTextBody*>(run.GetObjectBody());
+        end = LNRTStop{into, into->GetCharacterCount()};
+        if (first < text.GetByteLength())
+            if (const LNSTATUS more = into->PutText(
+                    end.offset, LNString(text.GetTextPtr() + first, text.GetByteLength() - first), &end))
+                return more;
     }
     // A cursor after an element stays after what was typed there, so that typing on goes on in order.
     if (!body->IsAfter() || text.GetByteLength() == 0) return LNNOERROR;
-    return body->Place(LNRTStop{into, at + LNStylizedTextBody::CharacterCount(text)}, true);
+    return body->Place(end, true);
 }
 
 LNSTATUS LNRTSplitAtCursor(const LNRTCursor& cursor) {
@@ -66,23 +91,55 @@ void LNRTContainerBody::CheckCursor(const LNRTCursor* cursor) const {
         throw LNERR_INVALID_RTCURSOR;
 }
 
+namespace {
+
+// Whether the cursor can be placed on stop: an element, a run it already stands in, a run with room for one
+// more handle, or a run where only other (a cursor about to let go) holds the handle it would take.
+bool CanStand(const LNRTCursorBody* cursor, const LNRTStop& stop, const LNRTCursor* other) {
+    if (stop.offset == 0) return true;
+    const auto* run = static_cast<const LNStylizedTextBody*>(stop.object);
+    if (run->RTCharArray.GetCount() < LNRTCharArray::Capacity) return true;
+    const LNRTStop own = cursor->GetStop();
+    if (own.object == stop.object && own.offset != 0) return true;
+    if (other == nullptr || other->IsNull() || other->GetCursorBody()->GetRefCount() != 1) return false;
+    const LNRTStop held = other->GetCursorBody()->GetStop();
+    return held.object == stop.object && held.offset != 0;
+}
+
+} // namespace
+
 LNSTATUS LNRTContainerBody::DeleteRange(LNRTCursor* a, LNRTCursor* b) {
     if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
     CheckCursor(a);
     CheckCursor(b);
+    return DeleteTo(a, b->GetCursorBody()->GetPosition(), b);
+}
+
+LNSTATUS LNRTContainerBody::DeleteTo(LNRTCursor* a, const LNRTPosition& to, LNRTCursor* b) {
     RTSelection selection;
-    if (const LNSTATUS status = BuildSelection(*a, *b, true, &selection)) return status;
-    // Where the range was: on what followed it, else just after what came before it.
-    LNRTPosition where{LNRTFirstStop(selection.Following.GetObjectBody()), false};
-    if (where.stop.object == nullptr)
-        where = LNRTPosition{LNRTPreviousStop(LNRTFirstStop(selection.First.GetObjectBody()), nullptr), true};
+    if (const LNSTATUS status = BuildSelection(a->GetCursorBody()->GetPosition(), to, true, &selection))
+        return status;
+    // Where the range was: on what followed it, else just after what came before it. A cursor cannot stand
+    // on a run that already holds 20 handles: then it stands after what came before, which is the same
+    // place; with neither, nothing is deleted.
+    const LNRTPosition following{LNRTFirstStop(selection.Following.GetObjectBody()), false};
+    const LNRTPosition before{LNRTPreviousStop(LNRTFirstStop(selection.First.GetObjectBody()), nullptr),
+                              true};
+    const LNRTCursorBody* cursor = a->GetCursorBody();
+    LNRTPosition where = following.stop.object != nullptr ? following : before;
+    if (where.stop.object != nullptr && !CanStand(cursor, where.stop, b)) {
+        if (before.stop.object == nullptr || !CanStand(cursor, before.stop, b))
+            return LNERR_SUBSCRIPT_OUT_OF_RANGE;
+        where = before;
+    }
     if (const LNSTATUS status = DeleteSelection(&selection)) return status;
+    if (b != nullptr) *b = LNRTCursor();
     if (where.stop.object == nullptr) {
         *a = LNRTCursor();
     } else if (const LNSTATUS status = a->GetCursorBody()->Place(where)) {
         return status;
     }
-    *b = *a;
+    if (b != nullptr) *b = *a;
     return LNNOERROR;
 }
 
@@ -90,14 +147,8 @@ namespace {
 
 // Gives every run inside object (itself when it is one) the bits of style that mask selects.
 LNSTATUS Restyle(LNRTObjectBody* object, const LNFontStyle& style, uint32_t mask) {
-    if (object->IsType(LNRTTYPE_STYLIZED_TEXT)) {
-        auto* run = static_cast<LNStylizedTextBody*>(object);
-        LNFontTable table;
-        run->GetFontStyle().GetFontTable(&table);
-        LNFontStyle merged(run->GetFontStyle().GetFontID(), table);
-        if (const LNSTATUS status = merged.SetStyle(style, mask)) return status;
-        return run->SetFontStyle(merged);
-    }
+    if (object->IsType(LNRTTYPE_STYLIZED_TEXT))
+        return static_cast<LNStylizedTextBody*>(object)->MergeFontStyle(style, mask);
     if (!object->IsType(LNRTTYPE_CONTAINER)) return LNNOERROR;
     LNRTObject child;
     static_cast<LNRTContainerBody*>(object)->GetFirstChild(&child);

@@ -106,7 +106,15 @@ int64_t LNRTCursor::operator-(const LNRTCursor& other) const {
 
 LNSTATUS LNRTCursor::SetPosition(const LNRTCursor& other) {
     if (other.IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
-    AssignBody(new LNRTCursorBody(*other.GetCursorBody()));
+    if (!other.GetCursorBody()->IsValid()) throw LNERR_INVALID_RTCURSOR;
+    LNRTCursorBody* copy = nullptr;
+    try {
+        copy = new LNRTCursorBody(*other.GetCursorBody());
+    } catch (LNSTATUS status) {
+        // A run that already holds 20 handles takes no further cursor.
+        return LNReturnOrThrow(status);
+    }
+    AssignBody(copy);
     return LNNOERROR;
 }
 

@@ -8,6 +8,8 @@ LNRTCursorBody::LNRTCursorBody() {
 
 LNRTCursorBody::LNRTCursorBody(const LNRTStop& stop, bool after) {
     if (stop.object == nullptr) throw LNERR_CORRUPTED;
+    // A run is stood on at one of its characters, counted from 1.
+    if (stop.offset == 0 && stop.object->IsType(LNRTTYPE_STYLIZED_TEXT)) throw LNERR_INVALID_PARAMETER;
     if (const LNSTATUS status = Place(stop, after)) throw status;
 }
 

@@ -4,33 +4,41 @@
 #include "ln/lnrtcursor.h"
 #include "ln/lnstylizedtext.h"
 
+namespace {
+
+// A cursor of its own at cursor's position; operators throw what they cannot do.
+LNRTCursor CopyOf(const LNRTCursor& cursor) {
+    LNRTCursor copy;
+    if (const LNSTATUS status = copy.SetPosition(cursor)) throw status;
+    return copy;
+}
+
+} // namespace
+
 LNRTCursor LNRTCursor::operator++(int) {
-    LNRTCursor old;
-    old.SetPosition(*this);
+    LNRTCursor old = CopyOf(*this);
     ++*this;
     return old;
 }
 
 LNRTCursor LNRTCursor::operator--(int) {
-    LNRTCursor old;
-    old.SetPosition(*this);
+    LNRTCursor old = CopyOf(*this);
     --*this;
     return old;
 }
 
 LNRTCursor LNRTCursor::operator+(uint32_t n) const {
-    LNRTCursor moved;
-    moved.SetPosition(*this);
+    LNRTCursor moved = CopyOf(*this);
     moved += n;
-    LN_ASSERT(n == 0 || !(moved == *this), "lnrtcurs", 610);
+    // Steps asked for past the end are a caller's mistake, reported as such rather than as a failed check.
+    if (n != 0 && moved == *this) throw LNERR_OUT_OF_RANGE;
     return moved;
 }
 
 LNRTCursor LNRTCursor::operator-(uint32_t n) const {
-    LNRTCursor moved;
-    moved.SetPosition(*this);
+    LNRTCursor moved = CopyOf(*this);
     moved -= n;
-    LN_ASSERT(n == 0 || !(moved == *this), "lnrtcurs", 624);
+    if (n != 0 && moved == *this) throw LNERR_OUT_OF_RANGE;
     return moved;
 }
 

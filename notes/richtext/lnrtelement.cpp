@@ -79,6 +79,10 @@ LNRTObjectBody* LNCompositeData::Ensure() {
     return GetObjectBody();
 }
 
+uint32_t LNCompositeData::GetRecordLength() const {
+    return IsNull() ? 0 : LNRTObject::GetRecordLength();
+}
+
 uint16_t LNCompositeData::GetSignature() const {
     return Require()->GetSignature();
 }

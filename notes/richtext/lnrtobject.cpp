@@ -3,6 +3,7 @@
 #include "ln/lnrichtext.h"
 #include "ln/lnrtcontainer.h"
 #include "ln/lnstylizedtext.h"
+#include "lnrtunregistered.h"
 
 namespace {
 
@@ -23,6 +24,19 @@ LNRTObject::LNRTObject(const LNRTObject& other) : LNSmartPtr() {
     *this = other;
 }
 
+LNRTObject::LNRTObject(LNRTObject&& other) noexcept : LNSmartPtr() {
+    TakeOver(other);
+}
+
+LNRTObject& LNRTObject::operator=(LNRTObject&& other) noexcept {
+    if (this == &other) return *this;
+    // The other's reference is taken first, so that a body both hold lives through the change.
+    LNRTObject held(std::move(other));
+    SetObjectBody(nullptr);
+    TakeOver(held);
+    return *this;
+}
+
 LNRTObject::~LNRTObject() {
     SetObjectBody(nullptr);
 }
@@ -34,14 +48,33 @@ LNRTObject& LNRTObject::operator=(const LNRTObject& other) {
     return *this;
 }
 
+void LNRTObject::TakeOver(LNRTObject& other) noexcept {
+    AssignBody(other.GetBody());
+    Offset = other.Offset;
+    Unregistered = other.Unregistered;
+    if (Offset != 0 && !Unregistered) RunOf(GetObjectBody())->RTCharArray.Replace(&other, this);
+    other.Offset = 0;
+    other.Unregistered = false;
+    other.AssignBody(nullptr);
+}
+
+LNRTObject LNRTUnregisteredCharacter(LNRTObjectBody* run, uint32_t offset) {
+    LN_ASSERT(run != nullptr && offset != 0 && run->IsType(LNRTTYPE_STYLIZED_TEXT), "lnrtobj", 312);
+    LNRTObject handle(run);
+    handle.Offset = offset;
+    handle.Unregistered = true;
+    return handle;
+}
+
 LNRTObjectBody* LNRTObject::GetObjectBody() const {
     return static_cast<LNRTObjectBody*>(GetBody());
 }
 
 LNRTObject& LNRTObject::SetObjectBody(LNRTObjectBody* body) {
     if (Offset != 0) {
-        RunOf(GetObjectBody())->RTCharArray.Remove(this);
+        if (!Unregistered) RunOf(GetObjectBody())->RTCharArray.Remove(this);
         Offset = 0;
+        Unregistered = false;
     }
     AssignBody(body);
     return *this;
@@ -59,7 +92,7 @@ LNSTATUS LNRTObject::SetBodyAndOffset(LNRTObjectBody* body, uint32_t offset) {
     }
     if (offset == 0) throw LNERR_CORRUPTED;
     LN_ASSERT(body->IsType(LNRTTYPE_STYLIZED_TEXT), "lnrtobj", 310);
-    if (Offset != 0 && body == GetObjectBody()) {
+    if (Offset != 0 && !Unregistered && body == GetObjectBody()) {
         Offset = offset;
         return LNNOERROR;
     }
@@ -258,6 +291,13 @@ LNSTATUS LNRTObject::GetParent(LNRTObject* out) const {
     if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
     if (Offset != 0) return Found(GetObjectBody(), out);
     return Found(GetObjectBody()->GetParent(), out);
+}
+
+LNSTATUS LNRTObject::GetLastSibling(LNRTObject* out) const {
+    if (IsNull()) return LNReturnOrThrow(LNERR_NOT_INITIALIZED);
+    if (out == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (Offset != 0) return FoundCharacter(GetObjectBody(), RunOf(GetObjectBody())->GetCharacterCount(), out);
+    return Found(GetObjectBody()->GetLastSibling(), out);
 }
 
 LNSTATUS LNRTObject::GetNextOfType(uint32_t type, LNRTObject* out) const {

@@ -27,6 +27,7 @@ LNRTObjectBody* LNRTObjectBody::FromRecord(uint16_t signature, nnotes::DHANDLE p
 }
 
 LNSTATUS LNRTObjectBody::Close() {
+    OnRecordChanged();
     RecordView.Detach();
     RecordView.Release();
     ValueBlock.Release();
@@ -43,6 +44,7 @@ LNSTATUS LNRTObjectBody::Assign(LNRTObjectBody* source, bool) {
     if (source->Closed) return LNERR_ALREADY_CLOSED;
     RecordView.Release();
     ValueBlock.Release();
+    OnRecordChanged();
     Flags = 0;
     IndexValue = source->IndexValue;
     // The object's own record: a container's children are copied as objects of their own.
@@ -187,6 +189,7 @@ LNSTATUS LNRTObjectBody::WriteBytes(uint32_t count, const void* source, uint32_t
     const uint32_t newSize = static_cast<uint32_t>((end + 1) & ~uint64_t{1});
     if (newSize != size || !UseValueBlock())
         if (const LNSTATUS status = SetRecordSize(newSize)) return status;
+    OnRecordChanged();
     return ValueBlock.Write(count, source, offset);
 }
 
@@ -199,6 +202,7 @@ LNSTATUS LNRTObjectBody::WriteStructure(uint16_t type, const void* source, uint3
     const uint32_t newSize = static_cast<uint32_t>((end + 1) & ~uint64_t{1});
     if (newSize != size || !UseValueBlock())
         if (const LNSTATUS status = SetRecordSize(newSize)) return status;
+    OnRecordChanged();
     return ValueBlock.WriteStructure(type, source, offset);
 }
 
@@ -206,6 +210,7 @@ LNSTATUS LNRTObjectBody::ShiftBytes(uint32_t count, uint32_t shift, uint32_t off
     if (shift == 0) return LNERR_OUT_OF_RANGE;
     if (!UseValueBlock())
         if (const LNSTATUS status = SetRecordSize(0)) return status;
+    OnRecordChanged();
     return ValueBlock.Shift(count, shift, offset);
 }
 
@@ -221,6 +226,7 @@ LNSTATUS LNRTObjectBody::SetRecordSize(uint32_t size) {
         if (const LNSTATUS status = fresh.CopyFrom(old, 0, keep)) return status;
     ValueBlock.Swap(fresh);
     fresh.Release();
+    OnRecordChanged();
     if (IsDirty()) {
         Flags |= LNRTOBJECTBODY_CDOUTDATED;
         return LNNOERROR;
@@ -267,6 +273,24 @@ LNSTATUS LNRTObjectBody::WriteBackValueBlock() {
     ValueBlock.Release();
     Flags &= ~LNRTOBJECTBODY_CDOUTDATED;
     return LNNOERROR;
+}
+
+LNRTObjectBody* LNRTObjectBody::GetLastSibling() const {
+    const LNRTObjectBody* at = this;
+    for (uint32_t i = 0; at->GetNextSibling() != nullptr; ++i) {
+        LN_ASSERT(i < 1000000, "lnrtobj", 1044);
+        at = at->GetNextSibling();
+    }
+    return const_cast<LNRTObjectBody*>(at);
+}
+
+uint32_t LNRTObjectBody::TreeReferences() const {
+    const bool first = Parent != nullptr && Parent->FirstChild.GetObjectBody() == this;
+    return first || PreviousSibling != nullptr ? 1 : 0;
+}
+
+bool LNRTObjectBody::IsReferencedOnlyByTree() const {
+    return !IsClosed() && GetRefCount() == 1 + TreeReferences();
 }
 
 bool LNRTObjectBody::CheckIndexValues(const LNRTObjectBody* other) const {

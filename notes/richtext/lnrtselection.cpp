@@ -1,6 +1,7 @@
 #include "ln/lnrtselection.h"
 #include "ln/lnerrors.h"
 #include "ln/lnstylizedtext.h"
+#include "lnrtunregistered.h"
 
 namespace {
 
@@ -16,11 +17,19 @@ LNRTContainerBody* CommonContainer(const LNRTObjectBody* a, const LNRTObjectBody
 }
 
 // A handle on stop: the run itself where the stop is the run's first (or, for a last stop, final)
-// character, so that only cuts inside a run need a character handle.
-LNRTObject HandleOn(const LNRTStop& stop, bool last) {
-    if (stop.offset == 0) return LNRTObject(stop.object);
-    const uint32_t whole = last ? RunOf(stop.object)->GetCharacterCount() : 1;
-    return stop.offset == whole ? LNRTObject(stop.object) : LNRTObject(stop.object, stop.offset);
+// character, so that only cuts inside a run need a character handle. A transient one does not register
+// with its run; a registered one is refused by a run that holds 20 handles already.
+LNSTATUS HandleOn(const LNRTStop& stop, bool last, bool transient, LNRTObject* out) {
+    const uint32_t whole = stop.offset == 0 ? 0 : last ? RunOf(stop.object)->GetCharacterCount() : 1;
+    if (stop.offset == whole) {
+        *out = LNRTObject(stop.object);
+        return LNNOERROR;
+    }
+    if (transient) {
+        *out = LNRTUnregisteredCharacter(stop.object, stop.offset);
+        return LNNOERROR;
+    }
+    return out->SetBodyAndOffset(stop.object, stop.offset);
 }
 
 // Splits the run that stop cuts (not at its first character); stop then names the start of the second
@@ -41,7 +50,10 @@ LNRTObjectBody* LNRTNextOutside(LNRTObjectBody* at, const LNRTObjectBody* contai
     return nullptr;
 }
 
-LNSTATUS BuildSelection(const LNRTPosition& a, const LNRTPosition& b, bool split, RTSelection* selection) {
+namespace {
+
+LNSTATUS Select(const LNRTPosition& a, const LNRTPosition& b, bool split, bool transient,
+                RTSelection* selection) {
     if (selection == nullptr) throw LNERR_INVALID_PARAMETER;
     if (a.stop.object == nullptr || b.stop.object == nullptr ||
         a.stop.object->GetTopContainer() != b.stop.object->GetTopContainer())
@@ -60,11 +72,24 @@ LNSTATUS BuildSelection(const LNRTPosition& a, const LNRTPosition& b, bool split
     if (last.object == nullptr) return LNERR_INVALID_SELECTION;
     LNRTContainerBody* container = CommonContainer(from.stop.object, to.after ? last.object : to.stop.object);
     if (container == nullptr) return LNERR_INVALID_SELECTION;
-    selection->First = HandleOn(from.stop, false);
-    selection->Last = HandleOn(last, true);
+    if (const LNSTATUS status = HandleOn(from.stop, false, transient, &selection->First)) return status;
+    if (const LNSTATUS status = HandleOn(last, true, transient, &selection->Last)) return status;
     selection->Container = LNRTObject(container);
-    selection->Following = to.after ? LNRTObject() : HandleOn(to.stop, false);
-    return LNNOERROR;
+    if (to.after) {
+        selection->Following = LNRTObject();
+        return LNNOERROR;
+    }
+    return HandleOn(to.stop, false, transient, &selection->Following);
+}
+
+} // namespace
+
+LNSTATUS BuildSelection(const LNRTPosition& a, const LNRTPosition& b, bool split, RTSelection* selection) {
+    return Select(a, b, split, false, selection);
+}
+
+LNSTATUS LNSelectForCopy(const LNRTPosition& a, const LNRTPosition& b, RTSelection* selection) {
+    return Select(a, b, false, true, selection);
 }
 
 LNSTATUS BuildSelection(const LNRTCursor& a, const LNRTCursor& b, bool split, RTSelection* selection) {
@@ -107,9 +132,8 @@ LNSTATUS SelectObject(const LNRTObject& object, RTSelection* selection) {
     }
     const LNRTStop first = LNRTFirstStop(body);
     if (first.object == nullptr) return LNWARN_NOT_FOUND;
-    selection->First = HandleOn(first, false);
-    selection->Last = HandleOn(LNRTLastStop(body), true);
-    return LNNOERROR;
+    if (const LNSTATUS status = HandleOn(first, false, false, &selection->First)) return status;
+    return HandleOn(LNRTLastStop(body), true, false, &selection->Last);
 }
 
 LNSTATUS DeleteSelection(RTSelection* selection) {

@@ -135,9 +135,12 @@ uint32_t LNStylizedTextBody::FitBytes(const LNString& text, uint32_t room) {
 }
 
 uint32_t LNStylizedTextBody::GetCharacterCount() const {
+    if (CountKnown) return CachedCount;
     LNString text;
-    if (CopyText(&text) != LNNOERROR) return 0;
-    return CharacterCount(text);
+    const uint32_t count = CopyText(&text) == LNNOERROR ? CharacterCount(text) : 0;
+    CachedCount = count;
+    CountKnown = true;
+    return count;
 }
 
 uint32_t LNStylizedTextBody::CharacterCount(const LNString& text) {
@@ -164,7 +167,8 @@ LNSTATUS LNStylizedTextBody::InsertText(uint32_t position, const LNString& text)
     const uint32_t oldBytes = old.GetByteLength();
     const uint32_t newBytes = text.GetByteLength();
     const uint64_t length = uint64_t{kHeader} + oldBytes + newBytes;
-    if (length > kMaxRecord) return LNERR_STRING_TOO_LONG;
+    // The record's length field is 16 bits wide.
+    if (length > 0xFFFF) return LNERR_STRING_TOO_LONG;
     nnotes::ODSTextRecord header{LNRTSIG_TEXT, 0,
                                  FontStyle.IsNull() ? LNFONTID_DEFAULT : FontStyle.GetFontID()};
     if (GetBlockSize() != 0)
@@ -194,6 +198,91 @@ LNSTATUS LNStylizedTextBody::InsertText(uint32_t position, const LNString& text)
     return LNNOERROR;
 }
 
+LNFontStyle LNStylizedTextBody::CopyOfFontStyle() const {
+    LNFontTable table;
+    FontStyle.GetFontTable(&table);
+    return LNFontStyle(FontStyle.IsNull() ? LNFONTID_DEFAULT : FontStyle.GetFontID(), table);
+}
+
+LNSTATUS LNStylizedTextBody::PutText(uint32_t position, const LNString& text, LNRTStop* end) {
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    const uint32_t count = GetCharacterCount();
+    if (position > count) return LNERR_INVALID_PARAMETER;
+    const uint32_t max = MaxTextLength();
+    if (GetParent() == nullptr || uint64_t{GetTextLength()} + text.GetByteLength() <= max) {
+        const uint32_t added = CharacterCount(text);
+        if (const LNSTATUS status = InsertText(position, text)) return status;
+        if (end != nullptr) *end = LNRTStop{this, position + added};
+        return LNNOERROR;
+    }
+    // The run's own text after the insertion point becomes a run of its own, so that the new text goes in
+    // between; at the very start the whole run is that rest.
+    const bool head = position > 0 || count == 0;
+    if (position > 0 && position < count)
+        if (const LNSTATUS status = SplitAt(position + 1)) return status;
+    LNString rest = text;
+    LNStylizedTextBody* last = this;
+    uint32_t lastOffset = position;
+    if (head) {
+        const uint32_t used = GetTextLength();
+        const uint32_t fit = FitBytes(rest, max > used ? max - used : 0);
+        if (fit > 0) {
+            if (const LNSTATUS status = InsertText(position, LNString(rest.GetTextPtr(), fit))) return status;
+            rest = LNString(rest.GetTextPtr() + fit, rest.GetByteLength() - fit);
+        }
+        lastOffset = GetCharacterCount();
+    }
+    LNStylizedTextBody* after = head ? this : nullptr;
+    while (rest.GetByteLength() > 0) {
+        const uint32_t bytes = FitBytes(rest, max);
+        if (bytes == 0) return LNERR_STRING_SIZE;
+        LNStylizedText run(LNString(rest.GetTextPtr(), bytes));
+        auto* body = static_cast<LNStylizedTextBody*>(run.GetObjectBody());
+        body->FontStyle = CopyOfFontStyle();
+        const LNSTATUS status = after != nullptr ? after->InsertAfter(&run) : InsertBefore(&run);
+        if (status != LNNOERROR) return status;
+        after = body;
+        last = body;
+        lastOffset = body->GetCharacterCount();
+        rest = LNString(rest.GetTextPtr() + bytes, rest.GetByteLength() - bytes);
+    }
+    // Handles that stood just after the insertion point (now just after this run's new last character)
+    // stand after all of the new text. The last new run is fresh, so it has room for them.
+    if (head && last != this) {
+        const uint32_t own = GetCharacterCount();
+        for (uint32_t i = RTCharArray.GetCount(); i-- > 0;) {
+            LNRTObject* handle = nullptr;
+            RTCharArray.Get(i, &handle);
+            if (handle->GetCharacterOffset() != own || !handle->StandsAfter()) continue;
+            RTCharArray.RemoveAt(i);
+            last->RTCharArray.Add(handle);
+            handle->MoveCharacter(last, lastOffset);
+        }
+    }
+    if (end != nullptr) *end = LNRTStop{last, lastOffset};
+    return LNNOERROR;
+}
+
+LNSTATUS LNStylizedTextBody::SplitToFit() {
+    const uint32_t max = MaxTextLength();
+    for (LNStylizedTextBody* run = this; run->GetTextLength() > max;) {
+        LNString text;
+        if (const LNSTATUS status = run->CopyText(&text)) return status;
+        const uint32_t bytes = FitBytes(text, max);
+        const uint32_t keep = bytes > 0 ? CharacterCount(LNString(text.GetTextPtr(), bytes)) : 0;
+        if (keep == 0) return LNERR_INVALID_RICHTEXT;
+        if (const LNSTATUS status = run->SplitAt(keep + 1)) return status;
+        run = static_cast<LNStylizedTextBody*>(run->GetNextSibling());
+    }
+    return LNNOERROR;
+}
+
+LNSTATUS LNStylizedTextBody::MergeFontStyle(const LNFontStyle& style, uint32_t mask) {
+    LNFontStyle merged = CopyOfFontStyle();
+    if (const LNSTATUS status = merged.SetStyle(style, mask)) return status;
+    return SetFontStyle(merged);
+}
+
 LNSTATUS LNRTCharArray::Add(LNRTObject* handle) {
     LN_ASSERT(handle != nullptr, "lnrtchar", 120);
     if (Count >= Capacity) return LNERR_SUBSCRIPT_OUT_OF_RANGE;
@@ -216,6 +305,11 @@ void LNRTCharArray::Remove(LNRTObject* handle) {
     RemoveAt(i);
 }
 
+void LNRTCharArray::Replace(LNRTObject* old, LNRTObject* handle) noexcept {
+    for (uint32_t i = 0; i < Count; ++i)
+        if (Entries[i] == old) Entries[i] = handle;
+}
+
 void LNRTCharArray::RemoveAt(uint32_t index) {
     LN_ASSERT(Count > index, "lnrtchar", 170);
     for (uint32_t i = index + 1; i < Count; ++i)
@@ -230,7 +324,14 @@ void LNRTCharArray::DetachAll() {
 
 LNSTATUS LNStylizedTextBody::Append(const LNString& text) {
     if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
-    return InsertText(GetCharacterCount(), text);
+    return PutText(GetCharacterCount(), text);
+}
+
+LNSTATUS LNStylizedTextBody::DeleteChildren() {
+    // Character handles hold references to this run: one of its own keeps it alive while they let go.
+    const LNRTObject self(RTCharArray.GetCount() > 0 ? this : nullptr);
+    RTCharArray.DetachAll();
+    return LNNOERROR;
 }
 
 LNSTATUS LNStylizedTextBody::SplitAt(uint32_t offset) {
@@ -241,10 +342,7 @@ LNSTATUS LNStylizedTextBody::SplitAt(uint32_t offset) {
     const uint32_t cut = BytePosition(text, offset - 1);
     const LNString tail(text.GetTextPtr() + cut, text.GetByteLength() - cut);
     LNStylizedText rest(tail);
-    LNFontTable table;
-    FontStyle.GetFontTable(&table);
-    static_cast<LNStylizedTextBody*>(rest.GetObjectBody())->FontStyle =
-        LNFontStyle(FontStyle.GetFontID(), table);
+    static_cast<LNStylizedTextBody*>(rest.GetObjectBody())->FontStyle = CopyOfFontStyle();
     if (const LNSTATUS status = InsertAfter(&rest)) return status;
     if (const LNSTATUS status = KeepCharacters(1, offset - 1)) return status;
     auto* second = static_cast<LNStylizedTextBody*>(rest.GetObjectBody());
@@ -324,7 +422,73 @@ LNSTATUS LNStylizedTextBody::InsertTextAtCursor(const LNString& text, const LNRT
     if (body == nullptr || body->GetStop().object != this) throw LNERR_INVALID_RTCURSOR;
     if (!CanContain(LNRTTYPE_STYLIZED_TEXT)) return LNERR_CANNOT_INSERT_TYPE;
     const uint32_t offset = body->GetStop().offset;
-    return InsertText(body->IsAfter() ? offset : offset - 1, text);
+    return PutText(body->IsAfter() ? offset : offset - 1, text);
+}
+
+LNSTATUS LNStylizedTextBody::AdoptedStyle(const LNFontStyle& style, uint32_t mask, LNFontStyle* adopted) {
+    LNRichTextBody* richText = GetRichText();
+    if (richText == nullptr) {
+        *adopted = style;
+        return LNNOERROR;
+    }
+    return richText->AdoptFontStyle(style, adopted, mask);
+}
+
+namespace {
+
+// A valid cursor of the tree that holds run; anything else throws LNERR_INVALID_RTCURSOR.
+const LNRTCursorBody* CursorOf(const LNRTCursor* cursor, LNRTObjectBody* run) {
+    if (cursor == nullptr || !cursor->IsValid() ||
+        cursor->GetCursorBody()->GetStop().object->GetTopContainer() != run->GetTopContainer())
+        throw LNERR_INVALID_RTCURSOR;
+    return cursor->GetCursorBody();
+}
+
+} // namespace
+
+LNSTATUS LNStylizedTextBody::SetFontStyleFromCursor(const LNRTCursor& cursor, const LNFontStyle& style) {
+    if (style.IsNull()) return LNERR_INVALID_PARAMETER;
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    const LNRTCursorBody* body = CursorOf(&cursor, this);
+    const LNRTPosition pos = LNRTNormalise(body->GetPosition(), body->Scope());
+    if (pos.stop.object != this || pos.after) return LNERR_OUT_OF_RANGE;
+    LNFontStyle adopted;
+    if (const LNSTATUS status = AdoptedStyle(style, 0xFFFFFFFFu, &adopted)) return status;
+    if (pos.stop.offset == 1) return SetFontStyle(adopted);
+    if (const LNSTATUS status = SplitAt(pos.stop.offset)) return status;
+    return static_cast<LNStylizedTextBody*>(GetNextSibling())->SetFontStyle(adopted);
+}
+
+LNSTATUS LNStylizedTextBody::SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, const LNFontStyle& style,
+                                                 uint32_t mask) {
+    if (style.IsNull()) return LNERR_INVALID_PARAMETER;
+    if (!IsValid()) throw LNERR_INVALID_RICHTEXT;
+    const LNRTPosition from = LNRTNormalise(CursorOf(a, this)->GetPosition(), nullptr);
+    const LNRTPosition to = LNRTNormalise(CursorOf(b, this)->GetPosition(), nullptr);
+    if (LNRTPositionBefore(to, from, nullptr)) return LNERR_INVALID_PARAMETER;
+    LNFontStyle adopted;
+    if (const LNSTATUS status = AdoptedStyle(style, mask, &adopted)) return status;
+    const uint32_t count = GetCharacterCount();
+    if (count == 0) {
+        // No cursor stands on an empty run: it is restyled when it lies between the two.
+        const bool afterFrom = from.stop.object->CheckIndexValues(this);
+        const bool beforeTo = to.after || CheckIndexValues(to.stop.object);
+        return afterFrom && beforeTo ? MergeFontStyle(adopted, mask) : LNNOERROR;
+    }
+    const LNRTPosition start{LNRTStop{this, 1}, false};
+    const LNRTPosition end{LNRTStop{this, count}, true};
+    if (!LNRTPositionBefore(from, end, nullptr) || !LNRTPositionBefore(start, to, nullptr)) return LNNOERROR;
+    // Positions strictly inside the run stand on its own characters.
+    const uint32_t first = LNRTPositionBefore(start, from, nullptr) ? from.stop.offset : 1;
+    const uint32_t past = LNRTPositionBefore(to, end, nullptr) ? to.stop.offset : count + 1;
+    if (past <= count)
+        if (const LNSTATUS status = SplitAt(past)) return status;
+    LNStylizedTextBody* target = this;
+    if (first > 1) {
+        if (const LNSTATUS status = SplitAt(first)) return status;
+        target = static_cast<LNStylizedTextBody*>(GetNextSibling());
+    }
+    return target->MergeFontStyle(adopted, mask);
 }
 
 LNSTATUS LNStylizedTextBody::AppendChild(LNRTObject*) {

@@ -539,4 +539,29 @@ TEST_F(CopiedFieldTest, FieldsCopiedFromAnotherNoteKeepTheirFaces) {
     EXPECT_EQ(FacesOf(source, "Body"), (std::vector<std::string>{"Arial"}));
 }
 
+TEST_F(RichTextItemTest, StoredRunsLongerThanAnItemCanHoldAreSplitWhenWritten) {
+    // Text records of 40,960 and 60,008 bytes, as another program may write them.
+    for (const uint32_t length : {40952u, 60000u}) {
+        std::string text(length, ' ');
+        for (uint32_t i = 0; i < length; ++i)
+            text[i] = static_cast<char>('a' + i % 26);
+        const nnotes::NOTEID id = SaveComposite("Body", {TextRecord(text) + Paragraph()});
+        {
+            LNRichText richText = Open(id, "Body");
+            EXPECT_EQ(Text(richText), text + "\n");
+            ASSERT_EQ(richText.Append(LNString("end")), 0u);
+            ASSERT_EQ(richText.Flush(), 0u);
+            ASSERT_EQ(note_.Save(0), 0u);
+        }
+        note_ = LNNote();
+        for (const std::string& value : StoredValues(id, "Body"))
+            EXPECT_LE(value.size(), LNRICHTEXT_BLOCK_SIZE);
+        {
+            LNRichText again = Open(id, "Body");
+            EXPECT_EQ(Text(again), text + "\nend");
+        }
+        note_ = LNNote();
+    }
+}
+
 } // namespace

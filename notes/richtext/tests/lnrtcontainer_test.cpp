@@ -1,4 +1,6 @@
+#include "ln/lnrichtext.h"
 #include "ln/lnrtcontainer.h"
+#include "ln/lnrtcursor.h"
 #include "ln/lnrtelement.h"
 #include "ln/lnstylizedtext.h"
 #include "richtextfixture.h"
@@ -146,6 +148,70 @@ TEST_F(ContainerTest, DeepCopyDoesNotLinkTheSource) {
     LNString text;
     ASSERT_EQ(box.GetText(&text), 0u);
     EXPECT_STREQ(reinterpret_cast<const char*>(text.GetTextPtr()), "onetwo");
+}
+
+TEST_F(ContainerTest, WhatHoldsAnObjectBesidesItsTree) {
+    LNRichText richText(LNString("ab"));
+    ASSERT_EQ(richText.Append(ParagraphRecord()), 0u);
+    ASSERT_EQ(richText.Append(LNString("cd")), 0u);
+    // The rich text holds its top container; each child is held by one link of the tree.
+    LNRTContainer top;
+    ASSERT_EQ(richText.GetRTContainer(&top), 0u);
+    EXPECT_TRUE(top.GetObjectBody()->IsReferencedOnlyByTree());
+    LNRTObject first;
+    ASSERT_EQ(top.GetFirstChild(&first), 0u);
+    LNRTObject paragraph;
+    ASSERT_EQ(first.GetNext(&paragraph), 0u);
+    EXPECT_TRUE(first.GetObjectBody()->IsReferencedOnlyByTree());
+    EXPECT_TRUE(paragraph.GetObjectBody()->IsReferencedOnlyByTree());
+    {
+        const LNRTObject another = paragraph;
+        EXPECT_FALSE(paragraph.GetObjectBody()->IsReferencedOnlyByTree());
+    }
+    EXPECT_TRUE(paragraph.GetObjectBody()->IsReferencedOnlyByTree());
+    // A cursor on a run holds the run too.
+    {
+        const LNRTCursor cursor(LNRTStop{first.GetObjectBody(), 2}, false);
+        EXPECT_FALSE(first.GetObjectBody()->IsReferencedOnlyByTree());
+    }
+    EXPECT_TRUE(first.GetObjectBody()->IsReferencedOnlyByTree());
+    // A detached object is held by handles alone; a closed one by nothing that counts.
+    LNRTObject removed = paragraph;
+    ASSERT_EQ(richText.RemoveChild(&paragraph), 0u);
+    EXPECT_TRUE(removed.GetObjectBody()->IsReferencedOnlyByTree());
+    EXPECT_EQ(removed.GetObjectBody()->Close(), 0u);
+    EXPECT_FALSE(removed.GetObjectBody()->IsReferencedOnlyByTree());
+}
+
+TEST_F(ContainerTest, LastSiblingsAndContainersTakenByBody) {
+    LNRichText richText(LNString("ab"));
+    ASSERT_EQ(richText.Append(ParagraphRecord()), 0u);
+    ASSERT_EQ(richText.Append(LNString("cd")), 0u);
+    LNRTContainer top;
+    ASSERT_EQ(richText.GetRTContainer(&top), 0u);
+    LNRTObject first;
+    ASSERT_EQ(top.GetFirstChild(&first), 0u);
+    LNRTObject last;
+    ASSERT_EQ(top.GetLastChild(&last), 0u);
+    LNRTObject found;
+    ASSERT_EQ(first.GetLastSibling(&found), 0u);
+    EXPECT_TRUE(found == last);
+    EXPECT_EQ(first.GetObjectBody()->GetLastSibling(), last.GetObjectBody());
+    ASSERT_EQ(last.GetLastSibling(&found), 0u);
+    EXPECT_TRUE(found == last);
+    // A character's siblings are the characters of its run.
+    const LNRTObject a(first.GetObjectBody(), 1);
+    ASSERT_EQ(a.GetLastSibling(&found), 0u);
+    EXPECT_EQ(found.GetObjectBody(), first.GetObjectBody());
+    EXPECT_EQ(found.GetCharacterOffset(), 2u);
+    EXPECT_EQ(LNRTObject().GetLastSibling(&found), LNERR_NOT_INITIALIZED);
+
+    LNRTContainer byBody;
+    byBody = top.GetContainerBody();
+    EXPECT_TRUE(byBody == top);
+    EXPECT_EQ(byBody.GetChildCount(), 3u);
+    byBody = nullptr;
+    EXPECT_TRUE(byBody.IsNull());
 }
 
 } // namespace

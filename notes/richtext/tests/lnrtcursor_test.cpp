@@ -2,7 +2,10 @@
 #include "ln/lnrtcursor.h"
 #include "ln/lnrtelement.h"
 #include "ln/lnstylizedtext.h"
+#include "os/os.h"
 #include "richtextfixture.h"
+
+#include <functional>
 
 namespace {
 
@@ -101,8 +104,34 @@ TEST_F(CursorTreeTest, ArithmeticAndPostfixSteps) {
     const LNRTCursor before = walker--;
     EXPECT_EQ(before.GetOffset(), 2u);
     EXPECT_TRUE(walker == start);
-    // A step asked for that cannot be made is an assertion.
-    EXPECT_THROW(start - 1, LNSTATUS);
+}
+
+TEST_F(CursorTreeTest, StepsThatCannotBeMadeAndCursorsOnNoCharacterAreRefused) {
+    os::MessageBoxRecorder boxes;
+    LNRTCursor start;
+    ASSERT_EQ(Box()->GetStartCursor(&start), 0u);
+    LNRTCursor end;
+    ASSERT_EQ(Box()->GetEndCursor(&end), 0u);
+    // A caller's mistake, answered with the out-of-range status rather than a failed check.
+    for (const auto& step : {std::function<void()>([&] { (void)(end + 1); }),
+                             std::function<void()>([&] { (void)(start - 1); })}) {
+        try {
+            step();
+            ADD_FAILURE() << "a step that cannot be made was made";
+        } catch (LNSTATUS status) {
+            EXPECT_EQ(status, LNERR_OUT_OF_RANGE);
+        }
+    }
+    EXPECT_TRUE(boxes.Boxes().empty());
+    // A run is stood on at a character, counted from 1.
+    LNRTObject run;
+    ASSERT_EQ(box_.GetFirstChild(&run), 0u);
+    try {
+        LNRTCursor onNothing(LNRTStop{run.GetObjectBody(), 0}, false);
+        ADD_FAILURE() << "a cursor on a run at offset 0";
+    } catch (LNSTATUS status) {
+        EXPECT_EQ(status, LNERR_INVALID_PARAMETER);
+    }
 }
 
 TEST_F(CursorTreeTest, PlacingOnObjectsAndWhatACursorTells) {

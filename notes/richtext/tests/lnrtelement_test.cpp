@@ -122,6 +122,8 @@ TEST_F(ElementTest, FieldOperationsNeedAFieldRecord) {
 TEST_F(ElementTest, CompositeDataRules) {
     LNCompositeData data;
     EXPECT_THROW(data.GetSignature(), LNSTATUS);
+    // Without a body there is no record yet.
+    EXPECT_EQ(data.GetRecordLength(), 0u);
     EXPECT_EQ(data.WriteData(2, nullptr, 0), LNERR_INVALID_PARAMETER);
     ASSERT_EQ(data.WriteData(3, "\x81\x03x", 0), 0u);
     EXPECT_EQ(data.GetRecordLength(), 4u);

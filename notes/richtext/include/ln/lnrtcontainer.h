@@ -9,6 +9,7 @@
 class LNFontStyle;
 class LNRichText;
 class LNRTCursor;
+struct LNRTPosition;
 
 class LNRTContainerBody : public LNRTObjectBody {
 public:
@@ -58,13 +59,16 @@ public:
     void AttachToRichText(LNRichTextBody* richText);
 
     // A cursor on the first stop of this container, or after its last one; none: LNWARN_NOT_FOUND and an
-    // empty cursor.
+    // empty cursor. A run that already holds 20 handles gives LNERR_SUBSCRIPT_OUT_OF_RANGE.
     LNSTATUS GetStartCursor(LNRTCursor* cursor);
     LNSTATUS GetEndCursor(LNRTCursor* cursor);
     // Puts text at the cursor: into the run it stands in, else into a neighbouring run, else as a new run.
+    // Text a run cannot hold continues in new runs of that run's style.
     virtual LNSTATUS InsertTextAtCursor(const LNString& text, const LNRTCursor& cursor);
     // Deletes from a up to b (runs cut at either end are split first; either end may lie in a nested
-    // container); a then stands where the range was and b equals a.
+    // container); a then stands where the range was and b equals a. Where a run after the range already
+    // holds 20 handles, a stands after what came before the range instead; with no such place either,
+    // LNERR_SUBSCRIPT_OUT_OF_RANGE and the text stays as it was.
     LNSTATUS DeleteRange(LNRTCursor* a, LNRTCursor* b);
     // Gives the text from a up to b the bits of style that mask selects (runs cut at either end are split
     // first); elements are left as they are.
@@ -76,7 +80,7 @@ public:
     // Puts a deep copy of object at the cursor; a run the cursor stands inside is split around it.
     LNSTATUS InsertObjectAtCursor(const LNRTCursor& cursor, const LNRTObject& object);
     // A new free-standing rich text holding copies of what lies from a up to b (runs cut at either end
-    // are copied in part). This tree is not changed.
+    // are copied in part). This tree is not changed, and no handle of its runs is taken.
     LNSTATUS CopyRangeToRichText(const LNRTCursor& a, const LNRTCursor& b, LNRichText* out);
     // The same for count positions from the cursor: selected from it at once, or (the pointer form)
     // through an end cursor count positions on.
@@ -99,10 +103,14 @@ public:
     virtual LNSTATUS Reserved();
 
 protected:
+    uint32_t TreeReferences() const override;
     // Opens the interval for a first child and links it.
     LNSTATUS LinkFirstChild(LNRTObject* child);
     // A cursor that does not stand in this tree throws LNERR_INVALID_RTCURSOR.
     void CheckCursor(const LNRTCursor* cursor) const;
+    // Deletes from a up to to and puts a where the range was; b, when given, is the cursor at to, which
+    // lets go first and then equals a.
+    LNSTATUS DeleteTo(LNRTCursor* a, const LNRTPosition& to, LNRTCursor* b);
 
 private:
     friend class LNRTObjectBody;
@@ -118,6 +126,8 @@ public:
     // A non-container object throws LNERR_CONVERSION.
     explicit LNRTContainer(const LNRTObject& object);
     LNRTContainer& operator=(const LNRTObject& object);
+    // The handle takes body (null empties it).
+    LNRTContainer& operator=(LNRTContainerBody* body);
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNRTCONTAINER; }
     LNSTATUS CopyObject(const LNRTObject& source, bool deep = true) override;

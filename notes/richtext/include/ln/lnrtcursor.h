@@ -56,8 +56,8 @@ class LNRTCursorBody : public LNBody {
 public:
     // A cursor body always has a position: this throws LNERR_INAPPROPRIATE_FOR_OBJECT.
     LNRTCursorBody();
-    // On stop (after it when after is set); an empty stop throws LNERR_CORRUPTED, a full run
-    // LNERR_SUBSCRIPT_OUT_OF_RANGE.
+    // On stop (after it when after is set); an empty stop throws LNERR_CORRUPTED, a run at offset 0
+    // LNERR_INVALID_PARAMETER, a full run LNERR_SUBSCRIPT_OUT_OF_RANGE.
     LNRTCursorBody(const LNRTStop& stop, bool after);
     // An invalid source throws LNERR_INVALID_RTCURSOR.
     LNRTCursorBody(const LNRTCursorBody& other);
@@ -123,7 +123,7 @@ public:
     // Postfix: the result is a cursor of its own at the old position.
     LNRTCursor operator++(int);
     LNRTCursor operator--(int);
-    // A new cursor n steps away; a step asked for must move it (else an assertion).
+    // A new cursor n steps away; steps asked for that cannot move it throw LNERR_OUT_OF_RANGE.
     LNRTCursor operator+(uint32_t n) const;
     LNRTCursor operator-(uint32_t n) const;
     LNRTCursor& operator+=(uint32_t count);
@@ -137,7 +137,8 @@ public:
     bool operator>(const LNRTCursor& other) const { return other < *this; }
     bool operator>=(const LNRTCursor& other) const { return other <= *this; }
 
-    // This handle gets a body of its own at other's position.
+    // This handle gets a body of its own at other's position; a run that already holds 20 handles gives
+    // LNERR_SUBSCRIPT_OUT_OF_RANGE and the handle stays as it was.
     LNSTATUS SetPosition(const LNRTCursor& other);
     // Onto the first element of object (a character handle: that character); an empty handle gets a
     // body. An object with no element gives LNWARN_NOT_FOUND.

@@ -77,6 +77,8 @@ public:
     LNRTElement(LNRTObjectBody* body, uint32_t offset);
     LNRTElement(const LNRTElement& other) = default;
     LNRTElement& operator=(const LNRTElement& other) = default;
+    LNRTElement(LNRTElement&& other) noexcept = default;
+    LNRTElement& operator=(LNRTElement&& other) noexcept = default;
     LNRTElement& operator=(const LNRTObject& object);
     LNRTElement& operator=(LNRTObjectBody* body);
 
@@ -98,6 +100,8 @@ public:
     LNRTChar(LNRTObjectBody* run, uint32_t offset);
     LNRTChar(const LNRTChar& other) = default;
     LNRTChar& operator=(const LNRTChar& other) = default;
+    LNRTChar(LNRTChar&& other) noexcept = default;
+    LNRTChar& operator=(LNRTChar&& other) noexcept = default;
     // Only null: it empties the handle (any body throws LNERR_CORRUPTED).
     LNRTChar& operator=(LNRTObjectBody* body);
 
@@ -115,6 +119,8 @@ public:
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNCOMPOSITEDATA; }
     LNSTATUS CopyObject(const LNRTObject& source, bool deep = true) override;
+    // An empty handle has no record yet: 0.
+    uint32_t GetRecordLength() const override;
 
     // Throws LNERR_NOT_INITIALIZED without a body.
     uint16_t GetSignature() const;

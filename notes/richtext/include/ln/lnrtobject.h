@@ -54,6 +54,10 @@ public:
     // A copy of a character handle registers too (a full run throws LNERR_SUBSCRIPT_OUT_OF_RANGE).
     LNRTObject(const LNRTObject& other);
     LNRTObject& operator=(const LNRTObject& other);
+    // A moved character handle takes over the other's place among its run's handles, so that containers of
+    // handles can grow without counting any handle twice.
+    LNRTObject(LNRTObject&& other) noexcept;
+    LNRTObject& operator=(LNRTObject&& other) noexcept;
     virtual ~LNRTObject();
 
     LNCLASSID GetClassID() const override { return LNCLASSID_LNRTOBJECT; }
@@ -102,7 +106,7 @@ public:
     uint32_t GetIndexValue() const;
     uint32_t GetEndIndexValue() const;
     // A character has none: 0.
-    uint32_t GetRecordLength() const;
+    virtual uint32_t GetRecordLength() const;
     uint16_t GetSignature() const;
     bool IsValid() const;
     bool IsDirty() const;
@@ -114,6 +118,9 @@ public:
     LNSTATUS GetNext(LNRTObject* out) const;
     LNSTATUS GetPrevious(LNRTObject* out) const;
     LNSTATUS GetParent(LNRTObject* out) const;
+    // The last of the object's siblings, itself when it is the last (a character: the last character of its
+    // run).
+    LNSTATUS GetLastSibling(LNRTObject* out) const;
     // The next or previous object of type in document order (a character looks at the rest of its run
     // first); none: LNWARN_NOT_FOUND and an empty out.
     LNSTATUS GetNextOfType(uint32_t type, LNRTObject* out) const;
@@ -150,10 +157,17 @@ protected:
 
 private:
     friend class LNStylizedTextBody;
+    friend class LNRTCharArray;
+    friend LNRTObject LNRTUnregisteredCharacter(LNRTObjectBody* run, uint32_t offset);
     // Set by the run that this character handle is registered with, which keeps its own records.
     void MoveCharacter(LNRTObjectBody* body, uint32_t offset);
+    // Moves other's body, offset and registration into this empty handle.
+    void TakeOver(LNRTObject& other) noexcept;
 
     uint32_t Offset = 0;
+    // A character handle that its run does not know of: held only by operations of this module while the
+    // tree stays as it is.
+    bool Unregistered = false;
 };
 
 class LNRTObjectBody : public LNBody {
@@ -199,6 +213,10 @@ public:
     uint32_t GetIndexValue() const { return IndexValue; }
     virtual bool HasChildren() const { return false; }
     virtual bool CanContain(uint32_t) const { return false; }
+    // Whether only the tree's own links and one handle (the caller's) hold this body: false when closed.
+    // A tree holds an object by one link, its parent's first-child link or its previous sibling's
+    // next-sibling link; a rich text holds its top container.
+    virtual bool IsReferencedOnlyByTree() const;
     bool IsType(uint32_t type) const { return (Type & type) == type; }
     uint32_t GetType() const { return Type; }
     virtual LNSTATUS Detach();
@@ -239,6 +257,8 @@ public:
     LNRTContainerBody* GetParent() const { return Parent; }
     LNRTObjectBody* GetNextSibling() const { return NextSibling.GetObjectBody(); }
     LNRTObjectBody* GetPreviousSibling() const { return PreviousSibling; }
+    // Follows the next-sibling links to the last sibling (this object when it is the last).
+    LNRTObjectBody* GetLastSibling() const;
     // Whether this object lies wholly before other by index values.
     bool CheckIndexValues(const LNRTObjectBody* other) const;
     // The parentless container at the root of the tree; null when the root is no container.
@@ -254,6 +274,10 @@ protected:
     uint32_t HeaderLength() const;
     void SetType(uint32_t type) { Type = type; }
     void MarkClosed() { Closed = 1; }
+    // The links of the tree that hold this body (see IsReferencedOnlyByTree).
+    virtual uint32_t TreeReferences() const;
+    // Called whenever the record bytes change, for kinds that keep what they read from them.
+    virtual void OnRecordChanged() {}
 
 private:
     friend class LNRTContainerBody;
