@@ -77,6 +77,8 @@ def seeds():
     put('composite', 'records', word(0xFF8A) + word(32) + bytes(28) + word(0x00A4) + bytes(2) +
         word(0x0001) + struct.pack('<I', 10) + bytes(4))
     put('composite', 'empty', b'')
+    # A text record longer than one item can hold, as another program may write it: split when written.
+    put('composite', 'long-text', text_record(bytes(97 + i % 26 for i in range(40952))) + word(0x0281))
 
 def database(nsfadmin):
     with tempfile.TemporaryDirectory() as root:

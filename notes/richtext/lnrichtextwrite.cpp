@@ -133,8 +133,8 @@ LNSTATUS LNRichTextBody::BuildValue() {
     if (Closed) return LNERR_ALREADY_CLOSED;
     if (!IsLoaded())
         if (const LNSTATUS status = Load()) return status;
-    if (const LNSTATUS status = SplitLongRuns(Top.GetObjectBody())) return status;
     try {
+        if (const LNSTATUS status = SplitLongRuns(Top.GetObjectBody())) return status;
         TotalSize = Top.GetRecordLength();
     } catch (LNSTATUS status) {
         return status;

@@ -466,18 +466,20 @@ LNSTATUS LNStylizedTextBody::SetFontStyleInRange(LNRTCursor* a, LNRTCursor* b, c
     const LNRTPosition from = LNRTNormalise(CursorOf(a, this)->GetPosition(), nullptr);
     const LNRTPosition to = LNRTNormalise(CursorOf(b, this)->GetPosition(), nullptr);
     if (LNRTPositionBefore(to, from, nullptr)) return LNERR_INVALID_PARAMETER;
-    LNFontStyle adopted;
-    if (const LNSTATUS status = AdoptedStyle(style, mask, &adopted)) return status;
     const uint32_t count = GetCharacterCount();
+    LNFontStyle adopted;
     if (count == 0) {
         // No cursor stands on an empty run: it is restyled when it lies between the two.
         const bool afterFrom = from.stop.object->CheckIndexValues(this);
         const bool beforeTo = to.after || CheckIndexValues(to.stop.object);
-        return afterFrom && beforeTo ? MergeFontStyle(adopted, mask) : LNNOERROR;
+        if (!afterFrom || !beforeTo) return LNNOERROR;
+        if (const LNSTATUS status = AdoptedStyle(style, mask, &adopted)) return status;
+        return MergeFontStyle(adopted, mask);
     }
     const LNRTPosition start{LNRTStop{this, 1}, false};
     const LNRTPosition end{LNRTStop{this, count}, true};
     if (!LNRTPositionBefore(from, end, nullptr) || !LNRTPositionBefore(start, to, nullptr)) return LNNOERROR;
+    if (const LNSTATUS status = AdoptedStyle(style, mask, &adopted)) return status;
     // Positions strictly inside the run stand on its own characters.
     const uint32_t first = LNRTPositionBefore(start, from, nullptr) ? from.stop.offset : 1;
     const uint32_t past = LNRTPositionBefore(to, end, nullptr) ? to.stop.offset : count + 1;
