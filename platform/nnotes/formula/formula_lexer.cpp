@@ -115,6 +115,15 @@ private:
     }
 
     bool Punctuation() {
+        // "*" glued to another operator is a permuted operator of other formula languages (each entry of one
+        // list with each of the other). Read as two operators it would compute something else unseen.
+        static constexpr std::string_view kPermuted[] = {"*<>", "*<=", "*>=", "*!=", "*+", "*-",
+                                                         "**",  "*/",  "*=",  "*<",  "*>"};
+        for (const std::string_view op : kPermuted)
+            if (s_.substr(pos_, op.size()) == op)
+                return Fail(ERR_FORMULA_SYNTAX, pos_,
+                            "Unknown operator '" + std::string(op) +
+                                "': permuted operators are not supported");
         struct Symbol {
             std::string_view text;
             Kind kind;

@@ -144,6 +144,18 @@ TEST_F(FormulaApi, DamagedCompiledFormulasAreRefused) {
     EXPECT_EQ(ComputeStop(c), NOERROR);
 }
 
+TEST_F(FormulaApi, AStoredFormulaWithAPermutedOperatorIsRefusedNamingIt) {
+    uint16_t length = 0;
+    const auto* good = static_cast<const uint8_t*>(Compiled("1:2 * +1:2", &length));
+    Bytes stored(good, good + length);
+    stored.erase(stored.begin() + 13); // "1:2 *+1:2", as another program may have stored it
+    stored[6] = static_cast<uint8_t>(stored[6] - 1);
+    HCOMPUTE c = 0;
+    EXPECT_EQ(ComputeStart(stored.data(), static_cast<uint16_t>(stored.size()), &c), ERR_FORMULA_DAMAGED);
+    EXPECT_EQ(ErrorText(), "Compiled formula is damaged: Unknown operator '*+': permuted operators are not "
+                           "supported (line 1, column 5)");
+}
+
 TEST_F(FormulaApi, MissingArgumentsGiveAStatus) {
     DHANDLE h = NULLHANDLE;
     uint16_t length = 0;

@@ -47,6 +47,20 @@ TEST_F(FormulaCompile, ErrorsNameTheProblemAndItsPlace) {
                 "Unexpected character code 1 (line 1, column 4)");
 }
 
+// Other formula languages have permuted operators that pair every entry of one list with every entry of the
+// other ("*+", "*=", ...). This one has none: read as two operators ("1:2 *+ 1:2" as 1:2 * +(1:2)) such a
+// formula would compute something else unseen, so the pair is refused by name.
+TEST_F(FormulaCompile, PermutedListOperatorsAreRefusedByName) {
+    for (const std::string op : {"*+", "*-", "**", "*/", "*=", "*<>", "*!=", "*<", "*>", "*<=", "*>="})
+        ExpectError("1:2 " + op + " 1:2", ERR_FORMULA_SYNTAX,
+                    "Unknown operator '" + op + "': permuted operators are not supported (line 1, column 5)");
+    ExpectError("a := 2*-3; a", ERR_FORMULA_SYNTAX,
+                "Unknown operator '*-': permuted operators are not supported (line 1, column 7)");
+    // Apart, they are two operators as before.
+    EXPECT_EQ(Compile("1:2 * +1:2"), NOERROR);
+    EXPECT_EQ(Compile("2 * -3"), NOERROR);
+}
+
 TEST_F(FormulaCompile, AFormulaNeedsAMainExpression) {
     const std::string noMain = "No main or selection expression in formula";
     ExpectError("", ERR_FORMULA_NO_MAIN, noMain + " (line 1, column 1)");
