@@ -4,6 +4,7 @@
 #include "ln/lndocument.h"
 #include "ln/lntext.h"
 #include "nnotes/idtable.h"
+#include "nnotes/note.h"
 #include "qvllib/qvllib.h"
 
 namespace {
@@ -11,6 +12,9 @@ namespace {
 // Item flags and duplicate rule of a new history item: summary, and never a second item of the name.
 constexpr uint16_t kHistoryItemFlags = 4;
 constexpr uint32_t kRefuseDuplicate = 2;
+// How often a write-back reads the document again after another writer saved it first. Every conflict means
+// that other writer's save went through, so a write-back loses this many races only under a storm of them.
+constexpr int kConflictRetries = 100;
 
 // Appends value to the text item, or creates the item holding value alone; the status of that change.
 LNSTATUS AddHistory(LNDocument& document, const LNString& item, const LNString& value) {
@@ -26,10 +30,16 @@ LNSTATUS AddHistory(LNDocument& document, const LNString& item, const LNString& 
 void UpdateDocument(const char* item, const char* value, int noteId) {
     if (item == nullptr || value == nullptr) return;
     Shielded([=] {
-        LNDocument document;
-        CurrentDb.GetDocument(static_cast<nnotes::NOTEID>(noteId), &document);
-        document.Open(0);
-        if (AddHistory(document, LNString(item), LNString(value)) == LNNOERROR) document.Save(0);
-        document.Close();
+        // A save refused because another process saved the document since it was opened would drop this
+        // line unseen: the document is opened afresh and the line appended to what that save left.
+        for (int attempt = 0; attempt <= kConflictRetries; ++attempt) {
+            LNDocument document;
+            CurrentDb.GetDocument(static_cast<nnotes::NOTEID>(noteId), &document);
+            document.Open(0);
+            LNSTATUS saved = LNNOERROR;
+            if (AddHistory(document, LNString(item), LNString(value)) == LNNOERROR) saved = document.Save(0);
+            document.Close();
+            if (saved != nnotes::ERR_NOTE_CONFLICT) return;
+        }
     });
 }
