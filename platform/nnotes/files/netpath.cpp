@@ -45,9 +45,19 @@ std::string MatchComponent(const std::string& folder, const std::string& name) {
     return found;
 }
 
+// A NUL would cut a name short wherever it becomes a C string again (a file system call, SQLite), and the
+// text before it would name another file unseen.
+STATUS CheckNoNul(const Parts& parts) {
+    if (parts.port.find('\0') != std::string::npos) return ERR_PORT_NAME_INVALID;
+    if (parts.server.find('\0') != std::string::npos) return ERR_SERVER_NAME_INVALID;
+    if (parts.file.find('\0') != std::string::npos) return ERR_PATH_INVALID;
+    return NOERROR;
+}
+
 } // namespace
 
 STATUS Join(const Parts& parts, std::string& out) {
+    if (STATUS s = CheckNoNul(parts)) return s;
     if (parts.port.size() >= MAXPORTNAME) return ERR_NETPATH_TOO_LONG;
     for (const std::string* p : {&parts.port, &parts.server, &parts.file})
         if (p->find(kSeparator) != std::string::npos) return ERR_NETPATH_PART;
@@ -95,6 +105,7 @@ STATUS Split(const std::string& netpath, Parts& out) {
     if (pieces.size() == 3 && parts.port.empty()) return ERR_NETPATH_PART;
     if (pieces.size() == 2 && parts.server.empty()) return ERR_NETPATH_PART;
     if (parts.port.size() >= MAXPORTNAME) return ERR_NETPATH_TOO_LONG;
+    if (STATUS s = CheckNoNul(parts)) return s;
     out = std::move(parts);
     return NOERROR;
 }
@@ -111,10 +122,10 @@ STATUS RootFolder(const std::string& server, std::string& out) {
 }
 
 STATUS Resolve(const std::string& server, const std::string& file, std::string& out) {
+    if (STATUS s = CheckNoNul({"", server, file})) return s;
     std::string path = file;
     for (char& c : path)
         if (c == '\\') c = '/';
-    if (path.find('\0') != std::string::npos) return ERR_PATH_INVALID;
 
     std::string root;
     if (server.empty() && !path.empty() && path.front() == '/') {

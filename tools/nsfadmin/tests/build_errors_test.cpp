@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace nsfadmin {
 namespace {
@@ -129,6 +130,26 @@ TEST_F(BuildErrors, AFailedRebuildKeepsTheDatabaseThatWasThere) {
     EXPECT_STREQ(title, "First");
     nnotes::CloseDatabase(db);
     nnotes::TermProcess();
+}
+
+// A NUL inside the path cut the names of both the temporary file and the target to the text before it, so
+// the build took the existing database for its temporary file: it replaced it, then deleted it.
+TEST_F(BuildErrors, ANulInThePathOrServerIsRefusedAndTheDatabaseBeforeItStays) {
+    ASSERT_EQ(area_.Build(R"({"path": "a.nsf", "documents": [{"Name": "keep me"}]})"), "");
+    std::ostringstream before;
+    ASSERT_EQ(Dump("a.nsf", "", before), "");
+    const std::string file =
+        WriteFile("nul.json", R"({"path": "a.nsf\u0000b.nsf", "documents": [{"A": "B"}]})");
+    std::string error = BuildFromFile(file);
+    EXPECT_EQ(error, file + ": /path: File path holds a NUL character (status 0x0805)");
+    error =
+        BuildFromText(R"({"server": "\u0000", "path": "a.nsf", "documents": [{"A": "B"}]})", "server.json");
+    EXPECT_NE(error.find("server.json: "), std::string::npos) << error;
+    EXPECT_NE(error.find("Server name holds a NUL character"), std::string::npos) << error;
+    std::ostringstream after;
+    EXPECT_EQ(Dump("a.nsf", "", after), "");
+    EXPECT_EQ(after.str(), before.str());
+    EXPECT_EQ(DataFiles(), std::vector<std::string>{"a.nsf"});
 }
 
 } // namespace

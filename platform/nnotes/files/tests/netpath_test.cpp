@@ -93,5 +93,32 @@ TEST_F(NetPathTest, DotDotMayNotClimbOutOfTheFolder) {
     EXPECT_EQ(OpenDatabase(netpath, &db), ERR_PATH_ESCAPES);
 }
 
+// A NUL inside a name would cut it short wherever it becomes a C string again (a file system call, SQLite),
+// so that the text before it named another file unseen: every part refuses one, with a status that names
+// the part.
+TEST_F(NetPathTest, ANulInAnyPartIsRefusedNamingThePart) {
+    using namespace std::string_literals;
+    std::string out = "unchanged";
+    EXPECT_EQ(netpath::Join({"TCP\0IP"s, "Alpha", "x.nsf"}, out), ERR_PORT_NAME_INVALID);
+    EXPECT_EQ(netpath::Join({"", "Al\0pha"s, "x.nsf"}, out), ERR_SERVER_NAME_INVALID);
+    EXPECT_EQ(netpath::Join({"", "", "a.nsf\0b.nsf"s}, out), ERR_PATH_INVALID);
+    EXPECT_EQ(out, "unchanged");
+    netpath::Parts parts;
+    EXPECT_EQ(netpath::Split("Alpha!!a.nsf\0b.nsf"s, parts), ERR_PATH_INVALID);
+    EXPECT_EQ(netpath::Split("Al\0pha!!a.nsf"s, parts), ERR_SERVER_NAME_INVALID);
+    EXPECT_EQ(netpath::Split("T\0CP!!Alpha!!a.nsf"s, parts), ERR_PORT_NAME_INVALID);
+    EXPECT_EQ(netpath::Resolve("", "a.nsf\0b.nsf"s, out), ERR_PATH_INVALID);
+    EXPECT_EQ(netpath::Resolve("Al\0pha"s, "a.nsf", out), ERR_SERVER_NAME_INVALID);
+    EXPECT_EQ(netpath::ResolveNetPath("a.nsf\0b.nsf"s, out), ERR_PATH_INVALID);
+    EXPECT_EQ(out, "unchanged");
+    for (const auto& [status, field] :
+         {std::pair{ERR_PORT_NAME_INVALID, "Port name"}, std::pair{ERR_SERVER_NAME_INVALID, "Server name"},
+          std::pair{ERR_PATH_INVALID, "File path"}}) {
+        char text[256];
+        LoadNotesMessage(status, text, sizeof text);
+        EXPECT_EQ(std::string(text), std::string(field) + " holds a NUL character");
+    }
+}
+
 } // namespace
 } // namespace nnotes::testing

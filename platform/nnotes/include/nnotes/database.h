@@ -88,6 +88,10 @@ STATUS DeleteDatabase(const char* netpath);
 //   crash.
 // - Shortage: a full disk gives ERR_DB_DISK_FULL, and a database can still be opened and read on it; a
 //   process out of file descriptors gets ERR_DB_TOO_MANY_FILES.
+// - Names: a port, server or file path holding a NUL byte is refused (ERR_PORT_NAME_INVALID,
+//   ERR_SERVER_NAME_INVALID, ERR_PATH_INVALID, settings.h), as is an item name that does (ERR_ITEM_NAME):
+//   never is the text before the NUL taken for the name. A C string ends at its first NUL, so a caller
+//   whose name may hold one refuses it before passing it (nsfadmin does).
 // Bytes in use and bytes free inside the file at netpath; flags have no effect.
 STATUS GetDatabaseFileInfo(const char* netpath, uint32_t flags, uint32_t* used, uint32_t* unused);
 // The same two figures for an open database.

@@ -16,15 +16,19 @@ namespace nnotes {
 //
 // A network path joins port, server and file path: "port!!server!!file", "server!!file" or "file". Relative
 // file paths lie under the data directory, or under the server's folder; "\" counts as "/", a component not
-// found as written is matched without regard to case, and ".." may not climb out of that folder.
+// found as written is matched without regard to case, and ".." may not climb out of that folder. No part may
+// hold a NUL byte (ERR_PORT_NAME_INVALID, ERR_SERVER_NAME_INVALID, ERR_PATH_INVALID): cut short at it, a
+// name would name another file unseen.
 constexpr uint16_t MAXPATH = 256;     // network paths, file paths and server names, with their terminator
 constexpr uint16_t MAXPORTNAME = 32;  // port names, with their terminator
 constexpr uint16_t MAXENVVALUE = 256; // environment values, with their terminator
 
-constexpr STATUS ERR_NETPATH_TOO_LONG = 0x0801; // network path or port does not fit its buffer
-constexpr STATUS ERR_NETPATH_PART = 0x0802;     // part holds "!!" or a '!' next to a separator
-constexpr STATUS ERR_PATH_ESCAPES = 0x0804;     // ".." leads out of the data directory or server folder
-constexpr STATUS ERR_PATH_INVALID = 0x0805;     // path holds a NUL byte
+constexpr STATUS ERR_NETPATH_TOO_LONG = 0x0801;    // network path or port does not fit its buffer
+constexpr STATUS ERR_NETPATH_PART = 0x0802;        // part holds "!!" or a '!' next to a separator
+constexpr STATUS ERR_PATH_ESCAPES = 0x0804;        // ".." leads out of the data directory or server folder
+constexpr STATUS ERR_PATH_INVALID = 0x0805;        // file path holds a NUL byte
+constexpr STATUS ERR_SERVER_NAME_INVALID = 0x0806; // server name holds a NUL byte
+constexpr STATUS ERR_PORT_NAME_INVALID = 0x0807;   // port name holds a NUL byte
 
 constexpr STATUS ERR_SETTINGS_NO_FILE = 0x0901; // neither NOTES_INI nor HOME is set
 constexpr STATUS ERR_SETTINGS_WRITE = 0x0902;   // the settings file could not be written

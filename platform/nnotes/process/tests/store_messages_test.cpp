@@ -49,6 +49,8 @@ TEST(StoreMessages, EveryStatusOfTheStoreHasATextOfItsOwn) {
         ERR_SERVER_NOT_KNOWN,
         ERR_PATH_ESCAPES,
         ERR_PATH_INVALID,
+        ERR_SERVER_NAME_INVALID,
+        ERR_PORT_NAME_INVALID,
         ERR_SETTINGS_NO_FILE,
         ERR_SETTINGS_WRITE,
         ERR_ENV_NAME,

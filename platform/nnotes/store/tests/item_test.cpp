@@ -95,6 +95,8 @@ TEST_F(ItemTest, ValuesThatBreakTheirLayoutOrLimitsAreRefused) {
     EXPECT_EQ(Append(std::string(MAXITEMNAME, 'n').c_str(), TYPE_TEXT, {'x'}), NOERROR);
     EXPECT_EQ(Append(std::string(MAXITEMNAME + 1, 'n').c_str(), TYPE_TEXT, {'x'}), ERR_ITEM_NAME);
     EXPECT_EQ(Append("", TYPE_TEXT, {'x'}), ERR_ITEM_NAME);
+    EXPECT_EQ(AppendItem(note_, 0, "Na\0me", 5, TYPE_TEXT, "x", 1, nullptr), ERR_ITEM_NAME);
+    EXPECT_EQ(DeleteItem(note_, "Na\0me", 5), ERR_ITEM_NAME);
     EXPECT_EQ(Append("Big", TYPE_COMPOSITE, Bytes(0xFFFF, 1)), ERR_ITEM_TOO_BIG);
     EXPECT_EQ(Append("Big", TYPE_COMPOSITE, Bytes(40960, 1)), NOERROR);
     EXPECT_EQ(AppendItem(0x7777, 0, "A", 1, TYPE_TEXT, "x", 1, nullptr), ERR_NOTE_HANDLE);
