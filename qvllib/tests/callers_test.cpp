@@ -1,5 +1,5 @@
-// The real qvllib.so in programs of their own (tests/caller/library_caller.cpp): several callers writing back
-// into the same documents at once.
+// The real qvllib.so in programs of their own (tests/caller/library_caller.cpp): callers that end without
+// LibClose whatever they left open, and several callers writing back into the same documents at once.
 #include "libfixture.h"
 #include "nsfadmin/nsfadmin.h"
 
@@ -154,6 +154,33 @@ protected:
     int callers_ = 0;
     std::filesystem::path previousFolder_;
 };
+
+// The library's globals end after main has returned, when the tables of the store they reach on their way
+// out (searches, computations, collections, databases, notes) must still be there.
+TEST_F(CallerTest, ACallerThatEndsWithoutLibCloseEndsCleanlyWhateverItLeftOpen) {
+    const std::vector<std::vector<std::string>> runs = {
+        {"open"},
+        {"open", "ds", "Everyone"},
+        {"open", "ds", "Everyone", "search", "Noor"},
+        {"open", "ds", "Contacts", "kwopen", "Region"},
+        {"open", "ds", "Contacts", "kwload", "Region"},
+        {"open", "ds", "Everyone", "update", "MergeHistory", "Autumn letter"},
+        {"open", "ds", "Full Names"},
+        {"open", "ds", "Everyone", "search", "Lee", "close"},
+    };
+    for (const auto& commands : runs) {
+        std::string name;
+        for (const auto& c : commands)
+            name += c + " ";
+        auto caller = Start(commands);
+        const auto answers = caller->Answers();
+        for (const auto& answer : answers)
+            EXPECT_EQ(answer, "ok") << name;
+        const int status = caller->Wait();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name << "ended with status " << status;
+        EXPECT_EQ(caller->Errors(), "") << name;
+    }
+}
 
 // Each round of each caller appends one line to every document; a conflict with another caller's save of
 // the same document is met by reading the document again, so no line goes missing and each caller's lines

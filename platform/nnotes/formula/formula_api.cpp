@@ -49,9 +49,10 @@ private:
     std::unordered_map<HCOMPUTE, std::shared_ptr<const Program>> map_;
 };
 
+// Never destroyed: the library may be ended from a static destructor after this table's own would have run.
 Computations& TheComputations() {
-    static Computations c;
-    return c;
+    static auto* c = new Computations;
+    return *c;
 }
 
 // Computations die with the process's use of the library, as every other handle does.

@@ -11,9 +11,10 @@ namespace {
 // An open search holds nothing yet; its handle lets callers bracket their searches as they expect to.
 struct OpenSearch {};
 
+// Never destroyed (store::ProcessTable): the library may be ended from a static destructor after this
+// table's own would have run.
 store::HandleTable<OpenSearch>& Searches() {
-    static store::HandleTable<OpenSearch> table;
-    return table;
+    return store::ProcessTable<OpenSearch>();
 }
 
 void CloseAllSearches() {

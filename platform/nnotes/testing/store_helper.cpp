@@ -18,6 +18,12 @@
 //                                 database SOURCE into it as "full.nsf", fills it, and answers what the store
 //                                 does there: "opened STATUS", "read STATUS TEXT" (item "Subject" of note
 //                                 ID), "saved STATUS", and with a view "Subjects" "view STATUS ENTRIES"
+//   store_helper leave-open KIND DB
+//                                 opens one handle of KIND in DB (database, note, collection of the view
+//                                 "Subjects", search, computation, log, status-line, builder, block,
+//                                 idtable), answers "open" and returns from main with it open: the library
+//                                 is ended after main by a static object's destructor, as a library's
+//                                 global session ends it
 #include "nnotes/nnotes.h"
 
 #include <cstdio>
@@ -203,6 +209,68 @@ int FullDisk(const std::string& dir, const std::string& source, NOTEID id) {
     return 0;
 }
 
+// Ends the library after main has returned, when every function-local static made during the run is gone
+// already: what the library's release at its end touches must outlive them.
+struct EndAtExit {
+    bool armed = false;
+    ~EndAtExit() {
+        if (armed) TermProcess();
+    }
+} endAtExit;
+
+STATUS OpenOne(const std::string& kind, DBHANDLE db) {
+    if (kind == "database") return NOERROR;
+    if (kind == "note" || kind == "builder") {
+        NOTEHANDLE note = 0;
+        if (STATUS s = CreateNote(db, &note)) return s;
+        HRTBUILDER builder = 0;
+        return kind == "note" ? NOERROR : CreateRichTextBuilder(note, "Body", &builder);
+    }
+    if (kind == "collection") {
+        NOTEID view = 0;
+        if (STATUS s = FindDesignNote(db, "Subjects", NOTE_CLASS_VIEW, &view)) return s;
+        HCOLLECTION c = 0;
+        return OpenCollection(db, db, view, 0, NULLHANDLE, &c);
+    }
+    if (kind == "search") {
+        FTSEARCHHANDLE search = 0;
+        return FTOpenSearch(&search);
+    }
+    if (kind == "computation") {
+        DHANDLE formula = NULLHANDLE;
+        uint16_t length = 0;
+        if (STATUS s = CompileFormula("1 + 1", 5, &formula, &length)) return s;
+        HCOMPUTE compute = 0;
+        return ComputeStart(LockBlock(formula), length, &compute);
+    }
+    if (kind == "log") {
+        LOGHANDLE entry = 0;
+        return OpenLogEntry("Leave open", &entry);
+    }
+    if (kind == "status-line") {
+        DHANDLE line = NULLHANDLE;
+        return NewStatusLineHandle("Leave open", &line);
+    }
+    if (kind == "block") {
+        DHANDLE block = NULLHANDLE;
+        return AllocateBlock(0, 64, &block);
+    }
+    if (kind == "idtable") {
+        DHANDLE table = NULLHANDLE;
+        return CreateIDTable(&table);
+    }
+    return ERR_MISSING_ARGUMENT;
+}
+
+int LeaveOpen(const std::string& kind, const char* path) {
+    endAtExit.armed = true;
+    DBHANDLE db = 0;
+    if (STATUS s = OpenDatabase(path, &db)) return Fail("open", s);
+    if (STATUS s = OpenOne(kind, db)) return Fail(kind.c_str(), s);
+    Answer("open");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -211,6 +279,7 @@ int main(int argc, char** argv) {
     if (command == "full-disk" && argc == 5)
         return FullDisk(argv[2], argv[3], static_cast<NOTEID>(std::atol(argv[4])));
     if (InitProcess(argc, argv) != NOERROR) return 3;
+    if (command == "leave-open" && argc == 4) return LeaveOpen(argv[2], argv[3]);
     int result = 2;
     if (command == "hold") result = Hold(argv[2]);
     if (command == "recreate") result = Repeat("created", Recreate, argv[2], nullptr);
