@@ -86,8 +86,9 @@ bool WriteFileAtomically(const std::string& path, const std::string& data) {
         int saved = errno;
         unlink(tmp.c_str());
         errno = saved;
+        return false;
     }
-    return ok;
+    return SyncFolder(dir);
 }
 
 std::string ModulePath(const void* address) {

@@ -25,11 +25,10 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
-// The mode a new file gets from the process's umask (the temporary file is created private).
+// The mode a new file gets from the process's umask (the temporary file is created private). The mask is
+// read, never set: setting it for a moment would give files that other threads create meanwhile 0666.
 mode_t NewFileMode() {
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+    return 0666 & ~static_cast<mode_t>(os::FileCreationMask());
 }
 
 // Whether a file stands at path that a save may replace: only a regular file that the user may write. A
@@ -118,6 +117,9 @@ void WriteWholeFile(const std::string& path, const std::function<size_t(char* ou
         unlink(temp.c_str());
         throw AutomationError("Cannot write " + path + ": " + std::strerror(error));
     }
+    // The new name is on the disk only once the folder is: a power cut would otherwise undo the save.
+    if (!os::SyncFolder(os::DirectoryOf(path)))
+        throw AutomationError("Cannot write " + path + ": " + std::strerror(errno));
 }
 
 void WriteWholeFile(const std::string& path, std::string_view data) {

@@ -14,10 +14,11 @@ std::string ReadWholeFile(const std::string& path, const std::string& what);
 
 // Replaces or creates path with what read gives until it gives 0 (it copies up to size bytes to out and
 // gives the number copied), all at once: the data goes to a new file beside it that is flushed to disk and
-// then renamed over it. Only a regular file that the user may write is replaced: a symbolic link, FIFO,
-// device, folder or read-only file at path is refused. On failure (such a path, folder missing or not
-// writable, disk full) nothing is left behind or changed and an AutomationError names the path and the
-// reason.
+// then renamed over it, and the folder is synced after the rename, so that a save that returned survives a
+// power cut. A new file gets mode 0666 less the umask; a replaced one keeps its mode. Only a regular file
+// that the user may write is replaced: a symbolic link, FIFO, device, folder or read-only file at path is
+// refused. On failure (such a path, folder missing or not writable, disk full) nothing is left behind or
+// changed and an AutomationError names the path and the reason.
 void WriteWholeFile(const std::string& path, const std::function<size_t(char* out, size_t size)>& read);
 void WriteWholeFile(const std::string& path, std::string_view data);
 

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -97,6 +99,66 @@ TEST_F(Files, AtomicWriteReplacesContentAndLeavesNoTemporaries) {
     for (auto& e : fs::directory_iterator(dir_))
         (void)e, ++count;
     EXPECT_EQ(count, 1);
+}
+
+// Records every folder sync while it lives, with whether a file of the test's choosing existed then and
+// what it held: a rename is durable only once its folder is synced after it.
+class SyncRecorder {
+public:
+    explicit SyncRecorder(std::string watched = "") : watched_(std::move(watched)) {
+        previous_ = os::SetFolderSyncObserver([this](const std::string& folder) {
+            std::ifstream in(watched_, std::ios::binary);
+            std::stringstream text;
+            text << in.rdbuf();
+            syncs_.push_back({folder, in ? text.str() : "<missing>"});
+        });
+    }
+    ~SyncRecorder() { os::SetFolderSyncObserver(previous_); }
+
+    struct Sync {
+        std::string folder;
+        std::string watched; // the watched file's content at the time, or "<missing>"
+        bool operator==(const Sync&) const = default;
+    };
+    const std::vector<Sync>& Syncs() const { return syncs_; }
+
+private:
+    std::string watched_;
+    std::vector<Sync> syncs_;
+    os::FolderSyncObserver previous_;
+};
+
+TEST_F(Files, AnAtomicWriteIsDurableOnlyOnceItsFolderIsSyncedAfterTheRename) {
+    const std::string path = Write("durable.ini", "old");
+    SyncRecorder recorder(path);
+    ASSERT_TRUE(os::WriteFileAtomically(path, "new"));
+    EXPECT_EQ(recorder.Syncs(), (std::vector<SyncRecorder::Sync>{{dir_.string(), "new"}}));
+}
+
+TEST_F(Files, MadeFoldersAreSyncedInTheirParents) {
+    SyncRecorder recorder;
+    const std::string deep = (dir_ / "a" / "b" / "c").string();
+    ASSERT_TRUE(os::MakeFolders(deep));
+    EXPECT_TRUE(fs::is_directory(deep));
+    std::vector<std::string> synced;
+    for (const auto& sync : recorder.Syncs())
+        synced.push_back(sync.folder);
+    EXPECT_EQ(synced,
+              (std::vector<std::string>{dir_.string(), (dir_ / "a").string(), (dir_ / "a" / "b").string()}));
+    ASSERT_TRUE(os::MakeFolders(deep)); // there already: nothing to make, nothing to sync
+    EXPECT_EQ(recorder.Syncs().size(), 3u);
+    Write("plain", "x");
+    EXPECT_FALSE(os::MakeFolders((dir_ / "plain" / "d").string()));
+    EXPECT_FALSE(os::SyncFolder((dir_ / "missing").string()));
+    EXPECT_EQ(errno, ENOENT);
+}
+
+TEST_F(Files, TheFileCreationMaskIsReadAsItIs) {
+    const mode_t previous = ::umask(027);
+    EXPECT_EQ(os::FileCreationMask(), 027u);
+    EXPECT_EQ(os::FileCreationMask(), 027u);
+    ::umask(previous);
+    EXPECT_EQ(os::FileCreationMask(), static_cast<unsigned>(previous));
 }
 
 TEST_F(Files, PathsOfModulesAndFolders) {

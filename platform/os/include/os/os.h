@@ -89,8 +89,26 @@ std::string CreateTempFile(const std::string& prefix, const std::string& suffix 
                            const std::string& folder = "");
 
 // Writes data to path through a temporary file in the same folder and a rename, so readers see either the
-// old or the new content. Returns false, with errno set, on failure.
+// old or the new content; the data and then the folder are synced, so that once it returned true the new
+// content survives a power cut. Returns false, with errno set, on failure.
 bool WriteFileAtomically(const std::string& path, const std::string& data);
+
+// Makes what link, rename and unlink did in folder survive a power cut: syncs the folder itself. True on
+// success, and where the file system has no way of syncing a folder (EINVAL); false with errno otherwise.
+bool SyncFolder(const std::string& folder);
+
+// Makes folder and the folders above it that are missing (mode 0777, less the umask), each synced into its
+// parent so that it survives a power cut with what is later put in it. True when folder is a folder then.
+bool MakeFolders(const std::string& folder);
+
+// For tests: called with the folder after each SyncFolder that succeeded. Returns the previous observer
+// (empty: none).
+using FolderSyncObserver = std::function<void(const std::string& folder)>;
+FolderSyncObserver SetFolderSyncObserver(FolderSyncObserver observer);
+
+// The process's file mode creation mask, read without changing it: setting it to read it back would, for
+// that moment, give files that other threads create the wrong mode. 077 where it cannot be read.
+unsigned FileCreationMask();
 
 // The full path of the shared object or program that contains address (the calling module when null).
 std::string ModulePath(const void* address);
