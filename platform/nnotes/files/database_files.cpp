@@ -1,6 +1,7 @@
 #include "files/database_files.h"
 
 #include "files/database_hold.h"
+#include "os/os.h"
 #include "store/note_identity.h"
 #include "store/store_sql.h"
 
@@ -32,6 +33,20 @@ bool EndsWith(const std::string& text, const std::string& end) {
 
 bool Exists(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0;
+}
+
+// The mode of a new database file, less the umask. Its log files take the same one. The people in it are
+// the owner's alone, unless the folder is one its group shares (the group may write there and not everybody
+// may, unlike a folder such as /tmp).
+mode_t NewDatabaseMode(const std::string& folder) {
+    struct stat st {};
+    const bool shared = ::stat(folder.c_str(), &st) == 0 && (st.st_mode & S_IWGRP) && !(st.st_mode & S_IWOTH);
+    return shared ? 0660 : 0600;
+}
+
+// Makes what was linked, renamed or removed in target's folder survive a power cut.
+STATUS SyncFolderOf(const std::string& target) {
+    return os::SyncFolder(std::filesystem::path(target).parent_path().string()) ? NOERROR : ERR_DB_IO;
 }
 
 // Writes whatever target's log holds into target itself and removes the log, so that the log cannot be
@@ -67,15 +82,15 @@ void TempDatabaseFile::Release() {
 }
 
 STATUS TempDatabaseFile::Make(const std::string& target, const char* purpose) {
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(target).parent_path(), ec);
-    if (ec) return ERR_DB_CREATE;
+    const std::string folder = std::filesystem::path(target).parent_path().string();
+    if (!os::MakeFolders(folder)) return ERR_DB_CREATE;
+    const mode_t mode = NewDatabaseMode(folder);
     RemoveStaleTemporaries(target);
     // Between creating the file and locking it, another process's sweep may take it for a left-over one and
     // remove it: a file that has lost its name is given up for a new one.
     for (int tries = 0; tries < 8; ++tries) {
         const std::string path = target + "." + purpose + "-" + std::to_string(RandomBits());
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd < 0)
             return errno == EMFILE || errno == ENFILE || errno == ENOSPC ? StatusOfErrno(errno)
                                                                          : ERR_DB_CREATE;
@@ -98,8 +113,9 @@ STATUS TempDatabaseFile::PlaceNew(const std::string& target) {
     // A log left by a database deleted in the middle would be applied to the new file. It goes while the new
     // file is still held, so no opener of the name can have made a log of its own yet.
     RemoveLogs(target);
+    const STATUS synced = SyncFolderOf(target);
     Release();
-    return NOERROR;
+    return synced;
 }
 
 STATUS TempDatabaseFile::PlaceOver(const std::string& target) {
@@ -114,11 +130,15 @@ STATUS TempDatabaseFile::PlaceOver(const std::string& target) {
             return placed;
         }
         if (held != NOERROR) return held;
+        // The new database takes the mode that its owner gave the one it replaces.
+        struct stat replaced {};
+        if (::fstat(hold.Fd(), &replaced) != 0 || ::fchmod(fd_, replaced.st_mode & 07777) != 0)
+            return ERR_DB_CREATE;
         if (STATUS s = FoldLog(target)) return s;
         if (std::rename(path_.c_str(), target.c_str()) != 0) return ERR_DB_CREATE;
         path_.clear(); // it is the target now
         Release();
-        return NOERROR;
+        return SyncFolderOf(target);
     }
     return ERR_DB_IN_USE;
 }
@@ -131,7 +151,7 @@ STATUS DeleteDatabaseFile(const std::string& fsPath) {
     // was being deleted.)
     RemoveLogs(fsPath);
     if (::unlink(fsPath.c_str()) != 0) return StatusOfErrno(errno);
-    return NOERROR;
+    return SyncFolderOf(fsPath);
 }
 
 void RemoveStaleTemporaries(const std::string& target) {

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 
 namespace nnotes::settings {
 namespace {
@@ -43,8 +42,7 @@ std::optional<std::string> NotesValue(const std::string& name) {
 STATUS SetNotesValue(const std::string& name, const std::optional<std::string>& value) {
     const std::string file = SettingsFile();
     if (file.empty()) return ERR_SETTINGS_NO_FILE;
-    std::error_code ec;
-    std::filesystem::create_directories(os::DirectoryOf(file), ec);
+    os::MakeFolders(os::DirectoryOf(file)); // where it cannot be made, the write says so
     return os::WriteProfileString(file, kNotesSection, name, value) ? NOERROR : ERR_SETTINGS_WRITE;
 }
 

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace nnotes::store {
@@ -155,7 +156,9 @@ STATUS Connection::OpenReadingOnly(const std::string& path, STATUS refusal) {
     // A read-only connection wants the index file to exist, if only empty; making an empty file needs no
     // space. Nothing of this process has it open (it would exist then), so closing it drops no lock.
     const std::string index = path + "-shm";
-    const int fd = ::open(index.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    struct stat database {};
+    const mode_t mode = ::stat(path.c_str(), &database) == 0 ? database.st_mode & 0777 : 0600;
+    const int fd = ::open(index.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0) ::close(fd);
     const std::string uri = "file:" + UriPath(path) + "?mode=ro&readonly_shm=1";
     const int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;

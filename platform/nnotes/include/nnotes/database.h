@@ -72,7 +72,10 @@ STATUS DeleteDatabase(const char* netpath);
 //
 // What the store promises about database files:
 // - Durability: a save or delete that returned NOERROR is in the file, and survives a crash or kill of any
-//   process, the saving one included, at any moment after it returned.
+//   process, the saving one included, at any moment after it returned. CreateDatabase, CopyDatabase and
+//   DeleteDatabase that returned NOERROR survive a power cut too: the folder is synced after the file took
+//   (or lost) its name, and each folder made on the way is synced into its parent; so no acknowledged
+//   database vanishes and no deleted one comes back.
 // - Sharing: any number of processes (and threads) may have a database open and read and write it at once;
 //   a writer waits for another's write to end (ERR_DB_BUSY after 30 seconds). A save of a note that another
 //   process saved or deleted since it was opened answers ERR_NOTE_CONFLICT, so no update is lost unseen.
@@ -88,6 +91,9 @@ STATUS DeleteDatabase(const char* netpath);
 //   crash.
 // - Shortage: a full disk gives ERR_DB_DISK_FULL, and a database can still be opened and read on it; a
 //   process out of file descriptors gets ERR_DB_TOO_MANY_FILES.
+// - Modes: a new database file is created 0600, or 0660 in a folder that its group may write and not
+//   everybody may (less the umask either way): the people in it are the owner's alone unless the folder is
+//   a shared one. Its log files take its mode; a database that replaces another keeps that one's mode.
 // - Names: a port, server or file path holding a NUL byte is refused (ERR_PORT_NAME_INVALID,
 //   ERR_SERVER_NAME_INVALID, ERR_PATH_INVALID, settings.h), as is an item name that does (ERR_ITEM_NAME):
 //   never is the text before the NUL taken for the name. A C string ends at its first NUL, so a caller

@@ -41,7 +41,8 @@ constexpr STATUS ERR_NO_USER_NAME = 0x0906;     // UserName= is missing or empty
 STATUS GetEnvironmentText(const char* name, char* buf, uint16_t size);
 // The value of name read as a decimal number (0 when it is not one); ERR_ENV_NOT_SET when absent.
 STATUS GetEnvironmentInt(const char* name, int32_t* value);
-// Writes name=value back to the settings file (atomically); a null value removes the name.
+// Writes name=value back to the settings file (atomically, and durably: the folder is synced after the
+// rename); a null value removes the name.
 STATUS SetEnvironmentText(const char* name, const char* value);
 STATUS SetEnvironmentInt(const char* name, int32_t value);
 
