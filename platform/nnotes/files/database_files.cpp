@@ -1,6 +1,7 @@
 #include "files/database_files.h"
 
 #include "files/database_hold.h"
+#include "files/left_over_log.h"
 #include "os/os.h"
 #include "store/note_identity.h"
 #include "store/store_sql.h"
@@ -50,9 +51,16 @@ STATUS SyncFolderOf(const std::string& target) {
 }
 
 // Writes whatever target's log holds into target itself and removes the log, so that the log cannot be
-// applied to the file that replaces target. Called while target is held exclusively. A damaged target has
-// nothing worth keeping; any other failure keeps it as it is.
-STATUS FoldLog(const std::string& target) {
+// applied to the file that replaces target. Called while target is held exclusively (through fd). A damaged
+// target has nothing worth keeping; any other failure keeps it as it is. A log that does not belong to
+// target is never written into it: it goes with the file it stood beside.
+STATUS FoldLog(const std::string& target, int fd) {
+    const STATUS check = CheckLeftOverLog(target, fd);
+    if (check == ERR_DB_FOREIGN_LOG || check == ERR_DB_DAMAGED) {
+        RemoveLogs(target);
+        return NOERROR;
+    }
+    if (check != NOERROR) return check;
     STATUS s;
     {
         Connection sql;
@@ -134,7 +142,7 @@ STATUS TempDatabaseFile::PlaceOver(const std::string& target) {
         struct stat replaced {};
         if (::fstat(hold.Fd(), &replaced) != 0 || ::fchmod(fd_, replaced.st_mode & 07777) != 0)
             return ERR_DB_CREATE;
-        if (STATUS s = FoldLog(target)) return s;
+        if (STATUS s = FoldLog(target, hold.Fd())) return s;
         if (std::rename(path_.c_str(), target.c_str()) != 0) return ERR_DB_CREATE;
         path_.clear(); // it is the target now
         Release();

@@ -1,5 +1,6 @@
 #include "files/database_hold.h"
 
+#include "files/left_over_log.h"
 #include "store/store_sql.h"
 
 #include <cerrno>
@@ -91,6 +92,22 @@ STATUS HoldShared(const std::string& fsPath, std::shared_ptr<FileHold>& out) {
         if (fd < 0) {
             if (errno == ENOENT) continue; // replaced or deleted meanwhile
             return StatusOfErrno(errno);
+        }
+        // The first process to open the database: nobody holds it, so a log beside it was left by a process
+        // that ended without closing it. It is checked before any connection can apply it, while the
+        // exclusive hold keeps everyone else out; then the hold becomes a shared one.
+        if (Retrying(::flock, fd, LOCK_EX | LOCK_NB) == 0) {
+            struct stat alone;
+            if (::fstat(fd, &alone) == 0 && ::stat(fsPath.c_str(), &named) == 0 && SameFile(named, alone)) {
+                if (STATUS s = CheckLeftOverLog(fsPath, fd)) {
+                    close(fd);
+                    return s;
+                }
+            }
+        } else if (errno != EWOULDBLOCK) {
+            const int error = errno;
+            close(fd);
+            return StatusOfErrno(error);
         }
         // Waits while a replacement or deletion holds the file exclusively; it never holds it for long.
         struct stat held;

@@ -39,7 +39,11 @@ STATUS Database::Open(const std::string& fsPath, const std::string& netpath, std
         s = db->sql_.OpenReadingOnly(fsPath, ERR_DB_DISK_FULL);
         if (s == NOERROR) s = CheckSchema(db->sql_);
     }
-    if (s) return s;
+    if (s) {
+        db->sql_.LeaveFileUnwritten(); // a file this library cannot read is not written either
+        return s;
+    }
+    db->sql_.MarkWrites(kMarkLogSql);
     out = std::move(db);
     return NOERROR;
 }

@@ -19,6 +19,14 @@ constexpr const char* kInfoOptions = "options";                // first option w
 constexpr const char* kInfoOptions2 = "options2";              // second option word
 constexpr const char* kInfoDataModified = "data_modified";     // last change to a document
 constexpr const char* kInfoDesignModified = "design_modified"; // last change to any other note
+constexpr const char* kInfoLog = "log"; // the mark of the transaction before, then that of the latest one
+
+// Written at the start of every write transaction (Connection::MarkWrites): the latest mark moves to the
+// front and ?1 (8 fresh random bytes) becomes the new one, so that a log left over can be shown to go on
+// from the file beside it (files/left_over_log.h).
+constexpr const char* kMarkLogSql =
+    "INSERT INTO info(key, value) VALUES('log', CAST(zeroblob(8) || ?1 AS BLOB))"
+    " ON CONFLICT(key) DO UPDATE SET value = CAST(substr(value, 9, 8) || ?1 AS BLOB)";
 
 // Creates the tables in an empty file (in one transaction).
 STATUS CreateSchema(Connection& sql);

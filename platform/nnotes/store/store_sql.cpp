@@ -1,5 +1,7 @@
 #include "store/store_sql.h"
 
+#include "store/note_identity.h"
+
 #include <cctype>
 #include <cerrno>
 #include <fcntl.h>
@@ -27,6 +29,15 @@ std::string UriPath(const std::string& path) {
     }
     return out;
 }
+
+// A connection that met damage never folds its log into the file.
+void NoteDamage(int rc, sqlite3* db) {
+    const int primary = rc & 0xFF;
+    if (db == nullptr || (primary != SQLITE_CORRUPT && primary != SQLITE_NOTADB)) return;
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_wal_autocheckpoint(db, 0);
+}
+
 } // namespace
 
 STATUS StatusOf(int rc) {
@@ -79,12 +90,19 @@ STATUS StatusOfErrno(int error) {
 }
 
 STATUS StatusOf(int rc, sqlite3* db) {
+    NoteDamage(rc, db);
     const STATUS s = StatusOf(rc);
     if (s == NOERROR || db == nullptr) return s;
     const int primary = rc & 0xFF;
     if (primary != SQLITE_IOERR && primary != SQLITE_CANTOPEN && primary != SQLITE_FULL) return s;
     const STATUS system = StatusOfErrno(sqlite3_system_errno(db));
     return system == ERR_DB_TOO_MANY_FILES || system == ERR_DB_DISK_FULL ? system : s;
+}
+
+int Statement::Step() {
+    const int rc = sqlite3_step(stmt_);
+    NoteDamage(rc, sqlite3_db_handle(stmt_));
+    return rc;
 }
 
 Statement& Statement::Bind(int index, int64_t value) {
@@ -178,8 +196,24 @@ STATUS Connection::Opened(int rc) {
     return NOERROR;
 }
 
+STATUS Connection::Mark() {
+    if (markSql_ == nullptr) return NOERROR;
+    STATUS s;
+    Statement* q = Prepare(markSql_, &s);
+    if (q == nullptr) return s;
+    const uint64_t mark = RandomBits();
+    return q->BindBlob(1, &mark, sizeof mark).Run();
+}
+
+void Connection::LeaveFileUnwritten() {
+    if (db_ == nullptr) return;
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_wal_autocheckpoint(db_, 0);
+}
+
 void Connection::Close() {
     writeRefusal_ = NOERROR;
+    markSql_ = nullptr;
     statements_.clear();
     if (db_ != nullptr) sqlite3_close(db_);
     db_ = nullptr;
@@ -205,7 +239,7 @@ Statement* Connection::Prepare(const char* sql, STATUS* status) {
     }
     sqlite3_stmt* stmt = nullptr;
     const int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
-    *status = StatusOf(rc);
+    *status = StatusOf(rc, db_);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(stmt);
         return nullptr;
@@ -217,7 +251,12 @@ Transaction::Transaction(Connection& c, bool waitForWriter)
     : c_(c), begun_(c.WriteRefusal() ? c.WriteRefusal()
                     : waitForWriter  ? c.Exec("BEGIN IMMEDIATE")
                                      : c.ExecWithoutWaiting("BEGIN IMMEDIATE")),
-      open_(begun_ == NOERROR) {}
+      open_(begun_ == NOERROR) {
+    if (open_ && (begun_ = c_.Mark()) != NOERROR) {
+        c_.Exec("ROLLBACK");
+        open_ = false;
+    }
+}
 
 Transaction::~Transaction() {
     if (open_) c_.Exec("ROLLBACK");

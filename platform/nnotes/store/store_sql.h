@@ -35,7 +35,7 @@ public:
     Statement& BindNull(int index);
 
     // SQLITE_ROW, SQLITE_DONE or an error code.
-    int Step() { return sqlite3_step(stmt_); }
+    int Step();
     // Steps to the end, for statements that return no rows.
     STATUS Run();
     void Reset();
@@ -63,6 +63,13 @@ public:
     STATUS OpenReadingOnly(const std::string& path, STATUS refusal);
     // NOERROR, or why this connection may not write.
     STATUS WriteRefusal() const { return writeRefusal_; }
+    // Makes every Transaction on this connection run sql first, with 8 random bytes bound to ?1: the mark
+    // that ties the log to the file (files/left_over_log.h).
+    void MarkWrites(const char* sql) { markSql_ = sql; }
+    STATUS Mark();
+    // From now on the log is never folded into the file, neither on close nor after a commit. A connection
+    // that meets damage does this itself: a damaged file is left as it is for whoever mends it.
+    void LeaveFileUnwritten();
     void Close();
     sqlite3* Raw() const { return db_; }
 
@@ -78,6 +85,7 @@ private:
 
     sqlite3* db_ = nullptr;
     STATUS writeRefusal_ = NOERROR;
+    const char* markSql_ = nullptr;
     std::map<const char*, std::unique_ptr<Statement>> statements_;
 };
 

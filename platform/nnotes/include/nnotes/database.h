@@ -50,6 +50,7 @@ constexpr STATUS ERR_DB_READ_ONLY = 0x010F;      // the file may only be read
 constexpr STATUS ERR_DB_IN_USE = 0x0110;         // a process (this one or another) has the database open
 constexpr STATUS ERR_DB_CREATE = 0x0111;         // the file or its folder could not be made
 constexpr STATUS ERR_DB_TOO_MANY_FILES = 0x0112; // the process may open no more files
+constexpr STATUS ERR_DB_FOREIGN_LOG = 0x0113;    // the log beside the file cannot be shown to belong to it
 
 // Opens a database file, or a directory, named by a network path. ERR_NOEXIST for a missing file,
 // ERR_SERVER_NOT_KNOWN for an unknown or unreachable server, ERR_NOT_A_DATABASE for any other file.
@@ -88,7 +89,14 @@ STATUS DeleteDatabase(const char* netpath);
 //   target.
 // - Damage: a file that is not one of ours opens as ERR_NOT_A_DATABASE and is never replaced; a damaged one
 //   gives ERR_DB_DAMAGED (or ERR_NOTE_DAMAGED for one note) from the operations that meet the damage, never a
-//   crash.
+//   crash. A handle that met damage never writes its log into the file, and a database that does not open
+//   is not written at all: the file stays as it is for whoever mends it.
+// - Left-over logs: a log that a process left beside a database when it ended without closing it (a crash,
+//   a kill) is taken in by the next process to open the database only when it can be shown to belong to the
+//   file: a database copied or restored by hand under the name of one whose writer died is refused with
+//   ERR_DB_FOREIGN_LOG ("A log file beside the database does not belong to it"), and the file and the log
+//   stay exactly as they were (removing the stray log by hand gives the copy back). Replacing the database
+//   (CreateDatabase with force, CopyDatabase) is still allowed and takes the stray log away with it.
 // - Shortage: a full disk gives ERR_DB_DISK_FULL, and a database can still be opened and read on it; a
 //   process out of file descriptors gets ERR_DB_TOO_MANY_FILES.
 // - Modes: a new database file is created 0600, or 0660 in a folder that its group may write and not

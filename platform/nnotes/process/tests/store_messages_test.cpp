@@ -27,6 +27,7 @@ TEST(StoreMessages, EveryStatusOfTheStoreHasATextOfItsOwn) {
         ERR_DB_READ_ONLY,
         ERR_DB_IN_USE,
         ERR_DB_CREATE,
+        ERR_DB_FOREIGN_LOG,
         ERR_NOTE_HANDLE,
         ERR_NOTE_NOT_FOUND,
         ERR_NOTE_CLASS,
