@@ -3,7 +3,7 @@
 
 #include "ln/lnapi.h"
 #include "ln/lnstring.h"
-#include "startedapitest.h"
+#include "lntest/started_api_test.h"
 
 #include <gtest/gtest.h>
 

@@ -1,22 +1,12 @@
-// Helpers for the object core's tests: small API classes that count their deletions and closes, and the
-// status that a call throws.
+// Helpers for the object core's tests: small API classes that count their deletions and closes (and, from
+// lntest/started_api_test.h, the status that a call throws).
 #pragma once
 
 #include "ln/lnclass.h"
 #include "ln/lnerrors.h"
+#include "lntest/started_api_test.h"
 
 #include <functional>
-
-// The status that f throws; 0 when it throws none.
-template <typename F>
-LNSTATUS Thrown(F f) {
-    try {
-        f();
-    } catch (LNSTATUS status) {
-        return status;
-    }
-    return 0;
-}
 
 // What happened to the objects that share one tally.
 struct Tally {

@@ -5,9 +5,9 @@
 #include "ln/lnapi.h"
 #include "ln/lnerrors.h"
 #include "ln/lnstring.h"
+#include "lntest/started_api_test.h"
 #include "nnotes/process.h"
 #include "nnotes/status.h"
-#include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
 
@@ -17,29 +17,5 @@ inline std::string Text(const LNString& s) {
     return std::string(s.GetPlatformTextPtr(), s.GetPlatformTextLength());
 }
 
-// The status that f throws; 0 when it throws none.
-template <typename F>
-LNSTATUS Thrown(F f) {
-    try {
-        f();
-    } catch (LNSTATUS status) {
-        return status;
-    }
-    return 0;
-}
-
-// The store and the object API started for each test; at the end no object may have outlived its handles.
-class ApiTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
-        ASSERT_EQ(LNInitAPI(LNAPI_VERSION), 0u);
-    }
-    void TearDown() override {
-        LNSetThrowAllErrors(false);
-        EXPECT_EQ(LNTermAPI(), 0u) << "an object outlived its handles";
-        nnotes::TermProcess();
-    }
-
-    testsupport::TestArea area_;
-};
+// The store and the object API started for each test.
+using ApiTest = StartedApiTest;

@@ -10,6 +10,7 @@
 #include "ln/lnrtcursor.h"
 #include "ln/lnrtelement.h"
 #include "ln/lnsession.h"
+#include "lntest/started_api_test.h"
 #include "nnotes/database.h"
 #include "nnotes/idtable.h"
 #include "nnotes/memblock.h"
@@ -25,21 +26,8 @@
 #include <string>
 #include <vector>
 
-// The store and the object API started for each test; at the end no object may have outlived its handles.
-class RichTextTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
-        ASSERT_EQ(LNInitAPI(LNAPI_VERSION), 0u);
-    }
-    void TearDown() override {
-        LNSetThrowAllErrors(false);
-        EXPECT_EQ(LNTermAPI(), 0u) << "an object outlived its handles";
-        nnotes::TermProcess();
-    }
-
-    testsupport::TestArea area_;
-};
+// The store and the object API started for each test.
+using RichTextTest = StartedApiTest;
 
 class NoteRichTextTest : public ::testing::Test {
 protected:

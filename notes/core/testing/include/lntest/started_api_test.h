@@ -1,5 +1,6 @@
-// A test fixture that starts the store and the object API in a test area of its own for each test and checks,
-// at the end, that no object outlived its handles.
+// What the object layer's tests share, in notes/core, notes/docs and notes/richtext: the status a call
+// throws, and a fixture that starts the store and the object API in a test area of its own for each test and
+// checks, at the end, that no object outlived its handles.
 #pragma once
 
 #include "ln/lnapi.h"
@@ -9,6 +10,17 @@
 #include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
+
+// The status that f throws; 0 when it throws none.
+template <typename F>
+LNSTATUS Thrown(F f) {
+    try {
+        f();
+    } catch (LNSTATUS status) {
+        return status;
+    }
+    return 0;
+}
 
 class StartedApiTest : public ::testing::Test {
 protected:
