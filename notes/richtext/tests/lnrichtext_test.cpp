@@ -477,22 +477,6 @@ std::string FontsRecord(uint8_t id, const char* name) {
 
 class CopiedFieldTest : public RichTextItemTest {
 protected:
-    // Stores a note of the given composite items (name, value after the type word), in order.
-    nnotes::NOTEID SaveItems(std::initializer_list<std::pair<const char*, std::string>> items) {
-        nnotes::NOTEHANDLE note = 0;
-        EXPECT_EQ(nnotes::CreateNote(db_.GetHandle(), &note), nnotes::NOERROR);
-        for (const auto& [name, value] : items)
-            EXPECT_EQ(nnotes::AppendItem(note, 0, name, static_cast<uint16_t>(std::strlen(name)),
-                                         nnotes::TYPE_COMPOSITE, value.data(),
-                                         static_cast<uint32_t>(value.size()), nullptr),
-                      nnotes::NOERROR);
-        EXPECT_EQ(nnotes::UpdateNote(note, 0), nnotes::NOERROR);
-        nnotes::NOTEID id = 0;
-        nnotes::GetNoteInfo(note, nnotes::NOTE_INFO_ID, &id);
-        nnotes::CloseNote(note);
-        return id;
-    }
-
     LNNote OpenNote(nnotes::NOTEID id) {
         LNNote note(static_cast<LNDatabaseBody*>(db_.GetBody()), id);
         EXPECT_EQ(note.Open(0), 0u);

@@ -24,6 +24,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The store and the object API started for each test.
@@ -44,11 +45,11 @@ protected:
         session_.Term();
     }
 
-    // Stores a document whose items named name hold the given composite values (each after its type word).
-    nnotes::NOTEID SaveComposite(const char* name, std::initializer_list<std::string> values) {
+    // Stores a document of the given composite items (name, value after the type word), in order.
+    nnotes::NOTEID SaveItems(const std::vector<std::pair<const char*, std::string>>& items) {
         nnotes::NOTEHANDLE note = 0;
         EXPECT_EQ(nnotes::CreateNote(db_.GetHandle(), &note), nnotes::NOERROR);
-        for (const std::string& value : values)
+        for (const auto& [name, value] : items)
             EXPECT_EQ(nnotes::AppendItem(note, 0, name, static_cast<uint16_t>(std::strlen(name)),
                                          nnotes::TYPE_COMPOSITE, value.data(),
                                          static_cast<uint32_t>(value.size()), nullptr),
@@ -58,6 +59,14 @@ protected:
         nnotes::GetNoteInfo(note, nnotes::NOTE_INFO_ID, &id);
         nnotes::CloseNote(note);
         return id;
+    }
+
+    // Stores a document whose items named name hold the given composite values (each after its type word).
+    nnotes::NOTEID SaveComposite(const char* name, std::initializer_list<std::string> values) {
+        std::vector<std::pair<const char*, std::string>> items;
+        for (const std::string& value : values)
+            items.emplace_back(name, value);
+        return SaveItems(items);
     }
 
     // The raw values (type word first) of every item of name in a stored note, in item order.
