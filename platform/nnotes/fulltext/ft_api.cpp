@@ -72,7 +72,7 @@ STATUS FTSearch(DBHANDLE db, FTSEARCHHANDLE* search, HCOLLECTION collection, con
 
     const bool scores = (options & FT_SEARCH_SCORES) != 0;
     if (options & FT_SEARCH_SET_COLL)
-        if (STATUS s = fulltext::AttachToCollection(collection, hits, scores)) return s;
+        if (STATUS s = fulltext::AttachToCollection(collection, hits, scores, true)) return s;
     if (hits.empty()) return ERR_FT_NO_MATCHES;
     if (results != nullptr) {
         const STATUS s = (options & FT_SEARCH_RET_IDTABLE) ? fulltext::MakeHitTable(hits, results)

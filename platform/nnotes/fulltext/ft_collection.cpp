@@ -34,17 +34,17 @@ STATUS HitListIds(HCOLLECTION collection, std::unordered_set<NOTEID>& ids) {
 
 } // namespace
 
-STATUS AttachToCollection(HCOLLECTION collection, const std::vector<Hit>& hits, bool scores) {
+STATUS AttachToCollection(HCOLLECTION collection, const std::vector<Hit>& hits, bool scores, bool shown) {
     std::vector<std::pair<NOTEID, uint16_t>> list;
     list.reserve(hits.size());
     for (const Hit& h : hits)
         list.emplace_back(h.id, scores ? h.score : 0);
-    return AttachHitList(collection, list, nullptr);
+    return shown ? NarrowHitList(collection, list, nullptr) : AttachHitList(collection, list, nullptr);
 }
 
 STATUS KeepShownHits(HCOLLECTION collection, std::vector<Hit>& hits) {
     // The collection knows which documents it shows: it keeps those of a hit list handed to it.
-    if (STATUS s = AttachToCollection(collection, hits, false)) return s;
+    if (STATUS s = AttachToCollection(collection, hits, false, false)) return s;
     std::unordered_set<NOTEID> shown;
     if (STATUS s = HitListIds(collection, shown)) return s;
     std::erase_if(hits, [&](const Hit& h) { return !shown.contains(h.id); });

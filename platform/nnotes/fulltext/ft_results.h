@@ -14,7 +14,8 @@ STATUS MakeHitTable(const std::vector<Hit>& hits, DHANDLE* table);
 // Keeps the hits that the collection shows.
 STATUS KeepShownHits(HCOLLECTION collection, std::vector<Hit>& hits);
 
-// Makes the hits the collection's hit list, in their order.
-STATUS AttachToCollection(HCOLLECTION collection, const std::vector<Hit>& hits, bool scores);
+// Makes the hits the collection's hit list, in their order. With shown, KeepShownHits has kept them: the rows
+// it found for them are kept rather than read again.
+STATUS AttachToCollection(HCOLLECTION collection, const std::vector<Hit>& hits, bool scores, bool shown);
 
 } // namespace nnotes::fulltext

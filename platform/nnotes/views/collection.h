@@ -16,6 +16,12 @@ namespace nnotes {
 STATUS AttachHitList(HCOLLECTION collection, const std::vector<std::pair<NOTEID, uint16_t>>& hitsInOrder,
                      uint32_t* kept);
 
+// Replaces the hit list by hitsInOrder, documents of the present hit list, keeping the rows read for them:
+// the second step of a search that first asked which of its documents the collection shows. A document
+// the present list does not hold makes it AttachHitList.
+STATUS NarrowHitList(HCOLLECTION collection, const std::vector<std::pair<NOTEID, uint16_t>>& hitsInOrder,
+                     uint32_t* kept);
+
 // Drops the collection's hit list; the hit navigation then finds nothing.
 STATUS ClearHitList(HCOLLECTION collection);
 

@@ -317,6 +317,29 @@ void CollectionData::FetchCold(const Entry& e) {
     cold_ += sortValues;
 }
 
+STATUS CollectionData::FirstRows(const std::vector<NOTEID>& notes, const FirstRowSink& take) {
+    return source_ ? source_->FirstRows(notes, take) : ERR_NOT_FOUND;
+}
+
+void CollectionData::RowSummaries(const std::vector<RowPlace>& rows, std::vector<std::string>& summaries) {
+    const std::string empty = SummaryWith(View(), std::string::npos, {});
+    summaries.assign(rows.size(), empty);
+    std::vector<TableItem> items;
+    STATUS s = source_ ? source_->Summaries(rows,
+                                            [&](size_t at, std::string_view summary, bool found) {
+                                                if (!found) return NOERROR;
+                                                if (!WellFormedSummary(summary, items))
+                                                    return ERR_VIEW_INDEX_DAMAGED;
+                                                summaries[at].assign(summary);
+                                                return NOERROR;
+                                            })
+                       : NOERROR;
+    if (s != NOERROR) {
+        summaries.assign(rows.size(), empty);
+        if (failure_ == NOERROR) failure_ = s;
+    }
+}
+
 std::string_view CollectionData::Summary(uint32_t index) {
     const Entry& e = entries_[index];
     if (const std::string* bytes = BytesOf(e.batch))

@@ -69,6 +69,10 @@ public:
     virtual STATUS Fetch(NOTEID note, uint32_t part, std::string& summary, std::string& sortValues) = 0;
     // Hands every row, from the first, to sink in view order.
     virtual STATUS ReadAll(const RowSink& sink) = 0;
+    // The first row in view order of each of notes that has one, as one snapshot of the index.
+    virtual STATUS FirstRows(const std::vector<NOTEID>& notes, const FirstRowSink& take) = 0;
+    // The summaries of rows, as one snapshot of the index (see ReadIndexSummaries).
+    virtual STATUS Summaries(const std::vector<RowPlace>& rows, const SummarySink& take) = 0;
 };
 
 class CollectionData {
@@ -94,6 +98,15 @@ public:
     // Reads every entry and hands each document entry's index and sort values to take, in order: the rows
     // that have left memory are read again in one pass rather than one by one.
     STATUS EachDocumentSortValues(const std::function<void(uint32_t, std::string_view)>& take);
+
+    // Whether the rows come from a stored index, which can be asked for the rows of one note.
+    bool Stored() const { return source_ != nullptr; }
+    // The first row in view order of each of notes that the stored index holds: take gets the note's place
+    // in notes, the row's part and key. Needs Stored().
+    STATUS FirstRows(const std::vector<NOTEID>& notes, const FirstRowSink& take);
+    // The summaries of rows as stored now, each checked: a row no longer stored gives empty columns, as an
+    // entry of a deleted document does, and a failure to read leaves them all empty and is Failure().
+    void RowSummaries(const std::vector<RowPlace>& rows, std::vector<std::string>& summaries);
 
     // What reading the rest of the rows failed with, once it has (the entries end where it did).
     STATUS Failure() const { return failure_; }

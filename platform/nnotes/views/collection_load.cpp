@@ -63,6 +63,20 @@ public:
         });
     }
 
+    STATUS FirstRows(const std::vector<NOTEID>& notes, const FirstRowSink& take) override {
+        return store::WithDatabase(db_, [&](store::Database& db) {
+            store::ReadTransaction snapshot(db.Sql());
+            return ReadFirstIndexRows(db.Sql(), view_, notes, take);
+        });
+    }
+
+    STATUS Summaries(const std::vector<RowPlace>& rows, const SummarySink& take) override {
+        return store::WithDatabase(db_, [&](store::Database& db) {
+            store::ReadTransaction snapshot(db.Sql());
+            return ReadIndexSummaries(db.Sql(), view_, rows, take);
+        });
+    }
+
 private:
     DBHANDLE db_;
     NOTEID view_;
@@ -118,7 +132,7 @@ STATUS LoadCollection(Collection& c, bool onlyWhenChanged) {
         fresh = true;
         return NOERROR;
     });
-    // Outside the database's lock: placing the hits reads the rest of the rows through it.
+    // Outside the database's lock: placing the hits reads their rows through it.
     if (fresh) ResolveHits(c);
     return loaded;
 }

@@ -42,13 +42,12 @@ void Put(std::string& out, T value) {
 // One read's cursor: over the entries, or over the hit list (position Level 0, index = rank).
 class Walk {
 public:
-    Walk(const Collection& c, const CollectionPosition& position, bool hits)
-        : c_(c), d_(*c.data), hits_(hits) {
+    Walk(Collection& c, const CollectionPosition& position, bool hits) : c_(c), d_(*c.data), hits_(hits) {
         if (hits_)
             rank_ = position.Level == 0 ? position.EntryIndex[0] : 0;
         else
             cursor_ = Locate(d_, position);
-        anchor_ = Exists() ? EntryIndex() : kNoEntry;
+        anchor_ = !hits_ && Exists() ? EntryIndex() : kNoEntry;
     }
 
     bool Exists() const { return hits_ ? rank_ >= 1 && rank_ <= c_.hits.size() : cursor_.exists; }
@@ -92,6 +91,7 @@ public:
     }
 
     void Append(uint32_t mask, std::string& out) {
+        if (hits_) return AppendHit(c_, rank_ - 1, mask, out);
         const uint32_t index = EntryIndex();
         const uint32_t siblings = (mask & READ_MASK_INDEXSIBLINGS) ? d_.ChildCount(d_[index].parent) : 0;
         const uint32_t children = (mask & READ_MASK_INDEXCHILDREN) ? d_.ChildCount(index) : 0;
@@ -104,7 +104,7 @@ public:
         if (mask & READ_MASK_INDEXDESCENDANTS) Put<uint32_t>(out, end - index - 1);
         if (mask & READ_MASK_INDEXPEER) Put<uint32_t>(out, e.rank);
         if (mask & READ_MASK_INDENTLEVELS) Put<uint16_t>(out, e.indent);
-        if (mask & READ_MASK_SCORE) Put<uint16_t>(out, hits_ ? c_.hits[rank_ - 1].second : uint16_t{0});
+        if (mask & READ_MASK_SCORE) Put<uint16_t>(out, uint16_t{0});
         if (mask & READ_MASK_SUMMARY) out.append(d_.Summary(index));
     }
 
@@ -129,7 +129,7 @@ public:
     }
 
 private:
-    uint32_t EntryIndex() const { return hits_ ? c_.hits[rank_ - 1].first : cursor_.index; }
+    uint32_t EntryIndex() const { return cursor_.index; }
 
     uint32_t First() const { return cursor_.exists ? cursor_.index + 1 : cursor_.index; }
 
@@ -142,7 +142,7 @@ private:
         return moved;
     }
 
-    const Collection& c_;
+    Collection& c_;
     CollectionData& d_;
     bool hits_;
     Cursor cursor_;

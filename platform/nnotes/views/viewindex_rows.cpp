@@ -161,6 +161,62 @@ STATUS ReadIndexRow(store::Connection& sql, NOTEID viewId, NOTEID note, uint32_t
     return rc == SQLITE_ROW ? NOERROR : rc == SQLITE_DONE ? ERR_NOT_FOUND : store::StatusOf(rc);
 }
 
+STATUS ReadFirstIndexRows(store::Connection& sql, NOTEID viewId, const std::vector<NOTEID>& notes,
+                          const FirstRowSink& take) {
+    STATUS s;
+    // The index by note holds the primary key's columns after its own: a note's rows of one view come from
+    // it in key order, and the table itself is not read.
+    store::Statement* q = sql.Prepare("SELECT part, key FROM view_rows INDEXED BY view_rows_by_note"
+                                      " WHERE note=? AND view=? ORDER BY key, part LIMIT 1",
+                                      &s);
+    if (q == nullptr) return s;
+    for (size_t i = 0; i < notes.size(); ++i) {
+        q->Bind(1, notes[i]).Bind(2, viewId);
+        const int rc = q->Step();
+        STATUS given = NOERROR;
+        if (rc == SQLITE_ROW) {
+            const int64_t part = q->Int(0);
+            given = part >= 0 && part <= UINT32_MAX ? take(i, static_cast<uint32_t>(part), q->Blob(1))
+                                                    : ERR_VIEW_INDEX_DAMAGED;
+        } else if (rc != SQLITE_DONE) {
+            given = store::StatusOf(rc);
+        }
+        q->Reset();
+        if (given != NOERROR) return given;
+    }
+    return NOERROR;
+}
+
+STATUS ReadIndexSummaries(store::Connection& sql, NOTEID viewId, const std::vector<RowPlace>& rows,
+                          const SummarySink& take) {
+    STATUS s;
+    store::Statement* q =
+        sql.Prepare("SELECT summary FROM view_rows WHERE view=? AND key=? AND note=? AND part=?", &s);
+    if (q == nullptr) return s;
+    std::string summary, sortValues;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const RowPlace& row = rows[i];
+        q->Bind(1, viewId).BindBlob(2, row.key.data(), row.key.size()).Bind(3, row.note).Bind(4, row.part);
+        const int rc = q->Step();
+        STATUS given = NOERROR;
+        if (rc == SQLITE_ROW) {
+            given = take(i, q->Blob(0), true);
+            q->Reset();
+        } else {
+            q->Reset();
+            if (rc != SQLITE_DONE) return store::StatusOf(rc);
+            const STATUS moved = row.part >= 0 && row.part <= UINT32_MAX
+                                     ? ReadIndexRow(sql, viewId, static_cast<NOTEID>(row.note),
+                                                    static_cast<uint32_t>(row.part), summary, sortValues)
+                                     : ERR_NOT_FOUND;
+            if (moved != NOERROR && moved != ERR_NOT_FOUND) return moved;
+            given = take(i, summary, moved == NOERROR);
+        }
+        if (given != NOERROR) return given;
+    }
+    return NOERROR;
+}
+
 STATUS HandRow(const ViewRow& row, const RowSink& sink) {
     RowRef ref;
     ref.note = row.note;

@@ -23,6 +23,10 @@ struct RowRef {
     std::string_view summary;
 };
 using RowSink = std::function<STATUS(const RowRef&)>;
+// A note's first row: the note's place in the notes asked for, the row's part and key.
+using FirstRowSink = std::function<STATUS(size_t, uint32_t, std::string_view)>;
+// A row's summary by its place in the rows asked for; found false (and no summary) when it is not stored.
+using SummarySink = std::function<STATUS(size_t, std::string_view, bool)>;
 
 // True when the file holds the index tables.
 STATUS HasIndexTables(store::Connection& sql, bool& has);
@@ -89,6 +93,16 @@ STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* afte
 // The summary and sort values of one stored row; ERR_NOT_FOUND when the index no longer holds it.
 STATUS ReadIndexRow(store::Connection& sql, NOTEID viewId, NOTEID note, uint32_t part, std::string& summary,
                     std::string& sortValues);
+
+// For each of notes (in their order) that has rows in the view, its first row in view order (the smallest
+// key, then part), through the index by note: nothing else of the view is read.
+STATUS ReadFirstIndexRows(store::Connection& sql, NOTEID viewId, const std::vector<NOTEID>& notes,
+                          const FirstRowSink& take);
+
+// The summary of each of rows: the row where it stands, else the same part of the note where it stands now
+// (the document was saved again and sorts elsewhere), else none.
+STATUS ReadIndexSummaries(store::Connection& sql, NOTEID viewId, const std::vector<RowPlace>& rows,
+                          const SummarySink& take);
 
 // The rows of every document for a view that cannot be stored (another file, a file we may only read),
 // made in memory and handed to sink in view order.
