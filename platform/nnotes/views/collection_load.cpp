@@ -83,8 +83,9 @@ private:
     RowPlace last_;
 };
 
-// Rows read when a collection opens: as many as a first full buffer takes, more or less.
-constexpr size_t kOpeningRows = 256;
+// Rows read when a collection opens: the first entry, which tells whether the view is categorised. A reader
+// that goes on reads a batch (collection_build.cpp); a search reads only its hits' rows.
+constexpr size_t kOpeningRows = 1;
 
 } // namespace
 
