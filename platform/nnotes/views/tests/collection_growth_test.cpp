@@ -7,8 +7,10 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
+#include <tuple>
 
 namespace nnotes::testing {
 namespace {
@@ -108,6 +110,48 @@ protected:
         return places;
     }
 
+    // The view saved beside the documents and the same view note in the design database: over the first,
+    // a collection reads its stored rows on demand; over the second it makes every row in memory at once.
+    std::pair<HCOLLECTION, HCOLLECTION> StoredAndWhole(const std::string& title,
+                                                       const std::vector<ColumnSpec>& columns,
+                                                       const std::string& selection) {
+        const NOTEID stored = SaveView(title, columns, selection);
+        std::swap(db_, design_);
+        const NOTEID whole = SaveView(title, columns, selection);
+        std::swap(db_, design_);
+        HCOLLECTION c = 0;
+        EXPECT_EQ(OpenCollection(design_, db_, whole, 0, NULLHANDLE, &c), NOERROR);
+        return {Open(stored), c};
+    }
+
+    // Every hit read on its own, as a navigator reads them (one past the last as well), then all of them in
+    // one read.
+    static std::vector<Answer> HitReads(HCOLLECTION c, uint32_t count, uint32_t mask) {
+        std::vector<Answer> reads;
+        for (uint32_t rank = 1; rank <= count + 1; ++rank)
+            reads.push_back(Ask(c, Position({rank}), NAVIGATE_CURRENT_HIT, 0, NAVIGATE_CURRENT_HIT, 1, mask));
+        reads.push_back(Ask(c, Position({0}), NAVIGATE_NEXT_HIT, 1, NAVIGATE_NEXT_HIT, kAll, mask));
+        return reads;
+    }
+
+    // Attaches hits to both collections and expects the same answers from both, first as a search's walk
+    // reads them and then with the counts that only the entries know.
+    static void ExpectSameHits(HCOLLECTION stored, HCOLLECTION whole,
+                               const std::vector<std::pair<NOTEID, uint16_t>>& hits, uint32_t expected) {
+        uint32_t kept[2] = {0, 0};
+        ASSERT_EQ(AttachHitList(stored, hits, &kept[0]), NOERROR);
+        ASSERT_EQ(AttachHitList(whole, hits, &kept[1]), NOERROR);
+        EXPECT_EQ(kept[0], expected);
+        EXPECT_EQ(kept[1], expected);
+        for (uint32_t mask : {kHitFields, kEveryField | READ_MASK_SCORE}) {
+            const auto reads = HitReads(stored, expected, mask);
+            EXPECT_EQ(reads, HitReads(whole, expected, mask)) << "mask " << mask;
+            EXPECT_EQ(reads.back().returned, expected);
+        }
+    }
+
+    // What a search navigator reads of each hit.
+    static constexpr uint32_t kHitFields = kEntryMask | READ_MASK_SCORE;
     static constexpr int kDocuments = 1500;
     NOTEID view_ = 0, wholeView_ = 0;
     DBHANDLE design_ = 0;
@@ -331,6 +375,117 @@ TEST_F(CollectionGrowthTest, RowsReadLaterAreReadAsTheIndexStandsThenAndDamageIs
     EXPECT_EQ(Ask(c, Position({0}), NAVIGATE_NEXT, kAll, NAVIGATE_CURRENT, 0).status, ERR_VIEW_INDEX_DAMAGED);
     EXPECT_EQ(Ask(c, Position({1}), NAVIGATE_CURRENT, 0, NAVIGATE_NEXT, 1).status, ERR_VIEW_INDEX_DAMAGED);
     EXPECT_EQ(CloseCollection(c), NOERROR);
+}
+
+TEST_F(CollectionGrowthTest, HitsAreReadAsTheWholeViewReadsThem) {
+    // Two category levels with a total: out of view order, one named twice, one that is no document.
+    auto [stored, whole] = std::make_pair(Growing(), Whole());
+    ExpectSameHits(stored, whole,
+                   {{ids_[1400], 90},
+                    {ids_[3], 80},
+                    {view_, 75},
+                    {ids_[17], 70},
+                    {ids_[3], 60},
+                    {ids_[700], 50},
+                    {ids_.back(), 40},
+                    {ids_.front(), 30}},
+                   6);
+    // Placing the hits among the entries for their counts leaves what a search reads of them as it was.
+    EXPECT_EQ(HitReads(stored, 6, kHitFields), HitReads(whole, 6, kHitFields));
+    for (HCOLLECTION c : {stored, whole})
+        EXPECT_EQ(CloseCollection(c), NOERROR);
+
+    // A view without categories.
+    std::tie(stored, whole) =
+        StoredAndWhole("Flat", {{"Name", "Name", VIEW_COLUMN_SORT}, {"City", "City"}}, "");
+    ExpectSameHits(stored, whole, {{ids_[900], 10}, {ids_[5], 20}, {ids_[1499], 30}}, 3);
+    for (HCOLLECTION c : {stored, whole})
+        EXPECT_EQ(CloseCollection(c), NOERROR);
+
+    // Documents under two categories each: a hit is the first of its document's entries.
+    std::vector<NOTEID> tagged;
+    for (int i = 0; i < 300; ++i)
+        tagged.push_back(
+            SaveDocument({Text("Kind", "tagged"),
+                          Texts("Tag", {"t" + std::to_string(i % 7), "t" + std::to_string((i + 3) % 7)}),
+                          Text("Name", "m" + std::to_string(1000 + (i * 37) % 300))}));
+    std::tie(stored, whole) =
+        StoredAndWhole("Tags", {{"Tag", "Tag", VIEW_COLUMN_CATEGORY}, {"Name", "Name", VIEW_COLUMN_SORT}},
+                       "SELECT Kind = \"tagged\"");
+    ExpectSameHits(stored, whole, {{tagged[299], 1}, {tagged[0], 2}, {ids_[0], 3}, {tagged[150], 4}}, 3);
+    for (HCOLLECTION c : {stored, whole})
+        EXPECT_EQ(CloseCollection(c), NOERROR);
+
+    // Responses under their parents.
+    std::vector<NOTEID> thread;
+    for (int i = 0; i < 40; ++i) {
+        thread.push_back(
+            SaveDocument({Text("Kind", "thread"), Text("Subject", "s" + std::to_string(100 + i))}));
+        thread.push_back(SaveDocument({Text("Kind", "thread"), Text("Reply", "re")}, thread.back()));
+        thread.push_back(SaveDocument({Text("Kind", "thread"), Text("Reply", "re re")}, thread.back()));
+    }
+    std::tie(stored, whole) = StoredAndWhole(
+        "Threads", {{"Subject", "Subject", VIEW_COLUMN_SORT}, {"Reply", "Reply", VIEW_COLUMN_RESPONSE}},
+        "SELECT Kind = \"thread\"");
+    ExpectSameHits(stored, whole, {{thread[5], 1}, {thread[30], 2}, {thread[0], 3}, {thread[119], 4}}, 4);
+    for (HCOLLECTION c : {stored, whole})
+        EXPECT_EQ(CloseCollection(c), NOERROR);
+}
+
+TEST_F(CollectionGrowthTest, ASearchReadsTheRowsOfItsHitsAlone) {
+    // A damaged row that is no hit's does not fail a search; the hit whose row it is reports it.
+    const HCOLLECTION whole = Whole();
+    CloseDatabase(db_);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((data_ + "/views.nsf").c_str(), &raw), SQLITE_OK);
+    const std::string damage =
+        "UPDATE view_rows SET summary = x'40000100' WHERE note = " + std::to_string(ids_[800]);
+    ASSERT_EQ(sqlite3_exec(raw, damage.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    ASSERT_EQ(OpenDatabase("views.nsf", &db_), NOERROR);
+    const HCOLLECTION stored = Growing();
+    const std::vector<std::pair<NOTEID, uint16_t>> hits = {{ids_[1200], 5}, {ids_[2], 4}, {ids_[1499], 3}};
+    for (HCOLLECTION c : {stored, whole})
+        ASSERT_EQ(AttachHitList(c, hits, nullptr), NOERROR);
+    EXPECT_EQ(HitReads(stored, 3, kHitFields), HitReads(whole, 3, kHitFields));
+    ASSERT_EQ(AttachHitList(stored, {{ids_[800], 1}}, nullptr), NOERROR);
+    EXPECT_EQ(Ask(stored, Position({1}), NAVIGATE_CURRENT_HIT, 0, NAVIGATE_CURRENT_HIT, 1, kHitFields).status,
+              ERR_VIEW_INDEX_DAMAGED);
+    for (HCOLLECTION c : {stored, whole})
+        EXPECT_EQ(CloseCollection(c), NOERROR);
+}
+
+TEST_F(CollectionGrowthTest, HitsAreReadAsStoredWhenReachedAndPlacedAgainByAnUpdate) {
+    const HCOLLECTION stored = Growing(), whole = Whole();
+    const std::vector<std::pair<NOTEID, uint16_t>> hits = {{ids_[10], 3}, {ids_[20], 2}, {ids_[30], 1}};
+    for (HCOLLECTION c : {stored, whole})
+        ASSERT_EQ(AttachHitList(c, hits, nullptr), NOERROR);
+    // After the search one hit is deleted and another saved again under another region and name.
+    ASSERT_EQ(DeleteNote(db_, ids_[20], 0), NOERROR);
+    UpdateDocument(ids_[30],
+                   {Text("Region", "Region9"), Text("City", "Far"), Text("Name", "a0"), Number("Amount", 7)});
+    const Answer all = Ask(stored, Position({0}), NAVIGATE_NEXT_HIT, 1, NAVIGATE_NEXT_HIT, kAll, kHitFields);
+    ASSERT_EQ(all.status, NOERROR);
+    const auto rows = ParseEntries(all.bytes, kHitFields);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].id, ids_[10]);
+    EXPECT_EQ(rows[1].id, ids_[20]);
+    for (const std::string& value : rows[1].values)
+        EXPECT_EQ(value, "") << "a deleted document shows empty columns";
+    EXPECT_EQ(rows[2].id, ids_[30]);
+    EXPECT_NE(std::find(rows[2].values.begin(), rows[2].values.end(), "a0"), rows[2].values.end());
+
+    // An update places the hits again: the deleted one is gone, the saved one is where it stands now, and
+    // both collections agree.
+    for (HCOLLECTION c : {stored, whole})
+        ASSERT_EQ(UpdateCollection(c), NOERROR);
+    for (uint32_t mask : {kHitFields, kEveryField | READ_MASK_SCORE})
+        EXPECT_EQ(HitReads(stored, 2, mask), HitReads(whole, 2, mask));
+    EXPECT_EQ(
+        Ask(stored, Position({0}), NAVIGATE_NEXT_HIT, 1, NAVIGATE_NEXT_HIT, kAll, READ_MASK_NOTEID).returned,
+        2u);
+    for (HCOLLECTION c : {stored, whole})
+        EXPECT_EQ(CloseCollection(c), NOERROR);
 }
 
 } // namespace
