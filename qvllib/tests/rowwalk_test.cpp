@@ -3,6 +3,9 @@
 #include "nsfadmin/nsfadmin.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <map>
+#include <set>
 #include <vector>
 
 namespace qvltest {
@@ -135,6 +138,51 @@ TEST_F(RowWalkTest, ATwoLevelViewGivesItsDocumentsOnlyEachWithItsRegion) {
         categories.push_back(category);
     }
     EXPECT_EQ(categories, (std::vector<std::string>{"", "North", "South"}));
+}
+
+// A search over a view of many rows in two category levels: each hit's row is the row the whole walk gives
+// its document (with no category passed before it), once, and every hit is there.
+TEST_F(RowWalkTest, SearchRowsAreTheRowsOfTheWholeWalk) {
+    Build(DataSourceDatabase(kServer, DataSource("Many", "many.nsf", "By District")));
+    std::string json = R"({"path": "many.nsf", "views": [{"name": "By District", "columns": [
+        {"title": "Region", "item": "Region", "sorted": true, "categorised": true},
+        {"title": "District", "item": "District", "sorted": true, "categorised": true},
+        {"title": "Name", "item": "Name", "sorted": true}, {"title": "Tag", "item": "Tag"}]}],
+      "documents": [)";
+    for (int i = 0; i < 600; ++i) {
+        char document[160];
+        std::snprintf(document, sizeof document,
+                      R"(%s{"Region": "r%d", "District": "d%d", "Name": "n%04d", "Tag": "%s"})", i ? "," : "",
+                      i % 5, i % 3, (i * 37) % 600, i % 97 == 0 ? "alpha" : "beta");
+        json += document;
+    }
+    Build(json + "]}");
+    ASSERT_EQ(nsfadmin::Index("many.nsf", ""), "");
+    UseServer(kServer);
+    ASSERT_EQ(LibOpen(), 1) << LastErrorText();
+    ASSERT_EQ(DSOpen("Many"), 4);
+    std::map<int, std::string> whole; // note id -> the row without its category
+    for (int more = GotoFirst(); more; more = GotoNext())
+        whole[GetNoteID()] = Row(4).substr(Row(4).find('|'));
+    ASSERT_EQ(whole.size(), 600u);
+
+    for (const char* query : {"alpha", "n0333", "beta AND n0*"}) {
+        std::set<int> seen;
+        for (int more = Search(query); more; more = GotoNext()) {
+            const int id = GetNoteID();
+            ASSERT_EQ(whole.count(id), 1u) << query;
+            EXPECT_EQ(Row(4), whole[id]) << query;
+            EXPECT_TRUE(seen.insert(id).second) << query << ": note " << id << " twice";
+        }
+        const auto expected = std::count_if(whole.begin(), whole.end(), [&](const auto& row) {
+            const std::string& r = row.second;
+            if (std::string(query) == "alpha") return r.ends_with("|alpha");
+            if (std::string(query) == "n0333") return r.find("|n0333|") != std::string::npos;
+            return r.ends_with("|beta") && r.find("|n0") != std::string::npos;
+        });
+        // The default search options show the best 250.
+        EXPECT_EQ(seen.size(), std::min<size_t>(expected, 250)) << query;
+    }
 }
 
 // The grand total of a view with a totals column is an entry of no document, categorised or not.

@@ -5,6 +5,9 @@
 #include "nnotes/idtable.h"
 #include "nnotes/memblock.h"
 
+#include <algorithm>
+#include <map>
+
 namespace {
 
 // The walk of a navigator as "category text" or "name" per entry, with the code given each time.
@@ -234,6 +237,37 @@ TEST_F(ViewsTest, FullTextNavigatorWalksTheHits) {
     EXPECT_EQ(nothing.GetEntryCount(), 0u);
     EXPECT_EQ(nothing.Goto(LNVFNAVIGATION_FIRST, &entry), LNWARN_NOT_FOUND);
     EXPECT_EQ(view.FTSearch("", &nothing), LNERR_NULL_STRING);
+}
+
+TEST_F(ViewsTest, FullTextHitsOfACategorisedViewAreItsDocumentEntries) {
+    ASSERT_EQ(nsfadmin::Index("views.nsf", ""), "");
+    LNViewFolder view = OpenView("By Region");
+    std::map<std::string, nnotes::NOTEID> documents; // name -> note, as the view's own entries give them
+    LNVFNavigator all;
+    ASSERT_EQ(view.GetEntries(&all), 0u);
+    LNVFEntry entry;
+    for (LNSTATUS status = all.Goto(LNVFNAVIGATION_FIRST, &entry); status == 0;
+         status = all.Goto(LNVFNAVIGATION_NEXT, &entry))
+        if (!entry.IsCategory()) documents[ColumnText(entry, 1)] = entry.GetNoteID();
+    ASSERT_EQ(documents.size(), 3u);
+
+    LNVFNavigator hits;
+    ASSERT_EQ(view.FTSearch("Ann OR Bob OR Cid", &hits), 0u);
+    ASSERT_EQ(hits.GetEntryCount(), 3u);
+    std::vector<std::string> forwards, backwards;
+    for (LNSTATUS status = hits.Goto(LNVFNAVIGATION_FIRST, &entry); status == 0;
+         status = hits.Goto(LNVFNAVIGATION_NEXT, &entry)) {
+        EXPECT_FALSE(entry.IsCategory());
+        EXPECT_EQ(ColumnText(entry, 0), "") << "a document entry leaves its category column empty";
+        forwards.push_back(ColumnText(entry, 1));
+        EXPECT_EQ(entry.GetNoteID(), documents[forwards.back()]) << forwards.back();
+    }
+    for (LNSTATUS status = hits.Goto(LNVFNAVIGATION_LAST, &entry); status == 0;
+         status = hits.Goto(LNVFNAVIGATION_PREVIOUS, &entry))
+        backwards.insert(backwards.begin(), ColumnText(entry, 1));
+    EXPECT_EQ(backwards, forwards);
+    std::sort(forwards.begin(), forwards.end());
+    EXPECT_EQ(forwards, (std::vector<std::string>{"Ann", "Bob", "Cid"}));
 }
 
 TEST_F(ViewsTest, FullTextSearchWithinEarlierResults) {
