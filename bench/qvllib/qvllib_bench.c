@@ -1,7 +1,8 @@
 /* The library through its C header, on a database of many documents built by nsfadmin: opening a data
- * source, walking every row of a categorised view (GotoNext, GetData of every column, GetNoteID) and
- * appending merge history with UpdateDocument, each against SQLite doing the same reads or writes on the
- * same file through a connection of the benchmark's own, interleaved in rounds. */
+ * source, walking every row of a categorised view (GotoNext, GetData of every column, GetNoteID),
+ * appending merge history with UpdateDocument and searching (Search, then the walk over the hits), each
+ * against SQLite doing the same reads or writes on the same file through a connection of the benchmark's
+ * own, interleaved in rounds. */
 #define _GNU_SOURCE
 #include "bench_report.h"
 #include "qvllib/qvllib.h"
