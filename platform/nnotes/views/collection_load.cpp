@@ -116,7 +116,7 @@ STATUS LoadCollection(Collection& c, bool onlyWhenChanged) {
             if (s == NOERROR) s = data->Finish();
         } else {
             // A hierarchical view places a document only once its responses are known, so it reads every
-            // row now; any other reads its first rows and the rest as readers go on.
+            // row now; any other reads its first row and the rest as readers go on.
             const size_t first = view->hierarchy ? SIZE_MAX : kOpeningRows;
             RowPlace last;
             size_t handed = 0;
