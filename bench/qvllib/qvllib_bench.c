@@ -9,11 +9,13 @@
 
 #include <dirent.h>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <sqlite3.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +41,14 @@ static struct {
 
 static void fail(const char* what) {
     fprintf(stderr, "qvllib_bench: %s\n", what);
+    exit(1);
+}
+
+/* A failed export, with the library's own error text. */
+static void fail_library(const char* what) {
+    char error[512] = "";
+    lib.LastError(error, sizeof error);
+    fprintf(stderr, "qvllib_bench: %s: %s\n", what, error);
     exit(1);
 }
 
@@ -386,12 +396,16 @@ int main(int argc, char** argv) {
 
     snprintf(path, sizeof path, "%s/lib", root);
     load_library(path);
-    if (lib.LibOpen() != 1) fail("LibOpen failed");
+    if (lib.LibOpen() != 1) fail_library("LibOpen failed");
 
     /* The reference's connection, and a table of its own for the write-back in the same file. */
     sqlite3* db = NULL;
     sqlite3_stmt *walk = NULL, *view = NULL, *first = NULL, *read = NULL, *write = NULL;
     snprintf(path, sizeof path, "%s/data/orders.nsf", root);
+    /* Held shared for as long as the reference's connection writes to the file, as any other process that
+     * has the database open holds it: the store then never takes the reference's log for one left over. */
+    const int held = open(path, O_RDONLY | O_CLOEXEC);
+    if (held < 0 || flock(held, LOCK_SH) != 0) fail("cannot hold the database");
     if (sqlite3_open(path, &db) != SQLITE_OK || !exec(db, "PRAGMA synchronous=FULL") ||
         !exec(db, BENCH_READ_SETTINGS) ||
         !exec(db, "CREATE TABLE bench_history(note INTEGER PRIMARY KEY, value BLOB NOT NULL);"
@@ -415,7 +429,7 @@ int main(int argc, char** argv) {
     start = bench_now();
     const int columns = lib.DSOpen("Orders");
     const double firstOpen = bench_now() - start;
-    if (columns != COLUMNS) fail("DSOpen failed");
+    if (columns != COLUMNS) fail_library("DSOpen failed");
     lib.DSClose();
     long long viewId = 0;
     int firstDocument = 0;
@@ -436,7 +450,7 @@ int main(int argc, char** argv) {
         /* Opening: DSOpen against the reference reading the first rows of the stored index. */
         unsigned long ignored = 0;
         double t = bench_now();
-        if (lib.DSOpen("Orders") != COLUMNS) fail("DSOpen failed");
+        if (lib.DSOpen("Orders") != COLUMNS) fail_library("DSOpen failed");
         const double open = bench_now() - t;
         t = bench_now();
         walk_stored(first, viewId, &ignored);
@@ -519,6 +533,7 @@ int main(int argc, char** argv) {
     sqlite3_finalize(read);
     sqlite3_finalize(write);
     sqlite3_close(db);
+    close(held);
     lib.LibClose();
     snprintf(text, sizeof text, "rm -rf '%s'", root);
     if (system(text) != 0) return 1;
