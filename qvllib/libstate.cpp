@@ -15,6 +15,7 @@ LNViewFolder CurrentView;
 LNVFNavigator CurrentNavigator;
 LNVFEntry CurrentEntry;
 std::vector<std::string> CurrentColumnValues;
+std::vector<uint8_t> CurrentColumnPlain;
 bool CurrentViewCategorised = false;
 std::string CurrentCategory;
 

@@ -28,6 +28,7 @@ extern LNViewFolder CurrentView;
 extern LNVFNavigator CurrentNavigator;
 extern LNVFEntry CurrentEntry;
 extern std::vector<std::string> CurrentColumnValues; // one per view column
+extern std::vector<uint8_t> CurrentColumnPlain;      // the row walk's: which columns were plain summary text
 extern bool CurrentViewCategorised;
 extern std::string CurrentCategory; // of the last category row passed
 

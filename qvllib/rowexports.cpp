@@ -70,9 +70,9 @@ void GetData(int column, char* buffer, int size) {
 }
 
 int GetNoteID(void) {
+    // The entry knows its document's note id: no document is built for it.
     return Shielded(0, [] {
-        LNDocument document;
-        CurrentEntry.GetDocument(&document);
-        return static_cast<int>(document.GetNoteID());
+        const LNVFEntryBody* body = CurrentEntry.GetVFEntryBody();
+        return body != nullptr ? static_cast<int>(body->GetDocumentNoteID()) : 0;
     });
 }

@@ -65,20 +65,23 @@ int ReadCurrentRow() {
     return 1;
 }
 
-void ReadEntryColumns(LNVFEntry entry) {
+void ReadEntryColumns(const LNVFEntry& entry) {
     ThrowAllErrorsOn throwing;
     try {
-        // Plain text columns are read straight from the entry's summary: building an item per column of
-        // every row would cost the walk most of its time.
+        // Plain text columns are read straight from the entry's summary, parsed once for the row, into the
+        // column texts kept from row to row: building an item per column of every row, or a string, would
+        // cost the walk most of its time.
         LNVFEntryBody* body = entry.GetVFEntryBody();
-        std::string text;
+        CurrentColumnPlain.resize(CurrentColumnValues.size());
+        if (body != nullptr)
+            body->GetSummaryTexts(CurrentColumnValues, CurrentColumnPlain);
+        else
+            std::fill(CurrentColumnPlain.begin(), CurrentColumnPlain.end(), uint8_t{0});
         for (uint32_t column = 0; column < CurrentColumnValues.size(); ++column) {
-            if (body != nullptr && body->GetSummaryText(column, &text))
-                CurrentColumnValues[column] = text;
-            else
-                CurrentColumnValues[column] = FirstEntryValueText(entry[column]);
+            if (!CurrentColumnPlain[column]) CurrentColumnValues[column] = FirstEntryValueText(entry[column]);
         }
     } catch (...) {
-        std::fill(CurrentColumnValues.begin(), CurrentColumnValues.end(), std::string());
+        for (std::string& value : CurrentColumnValues)
+            value.clear();
     }
 }

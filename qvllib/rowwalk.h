@@ -18,4 +18,4 @@ int ReadCurrentRow();
 
 // Reads every column value of entry into CurrentColumnValues; a row that cannot be read whole gives empty
 // texts for all its columns.
-void ReadEntryColumns(LNVFEntry entry);
+void ReadEntryColumns(const LNVFEntry& entry);

@@ -1,13 +1,17 @@
 #include "textout.h"
 
 #include "ln/lntext.h"
-#include "os/os.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 void CopyOut(char* buffer, int size, std::string_view text) {
     if (buffer == nullptr || size <= 0) return;
-    os::CopyBounded(buffer, static_cast<size_t>(size), std::string(text));
+    // Copied straight from the text: a row walk copies every column of every row.
+    const size_t length = std::min(text.size(), static_cast<size_t>(size) - 1);
+    if (length > 0) std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
 }
 
 std::string PlatformText(const LNString& text) {

@@ -175,16 +175,21 @@ uint32_t LNVFEntryBody::GetSiblingCount() {
     return SiblingCount;
 }
 
-LNSTATUS LNVFEntryBody::GetDocument(LNDocument* document) const {
-    if (document == nullptr) return LNERR_NULL_POINTER;
+LNSTATUS LNVFEntryBody::DocumentDatabase(LNDatabaseBody** database) const {
     if (EntryType != LNVFENTRYTYPE_MAIN_DOCUMENT && EntryType != LNVFENTRYTYPE_RESPONSE)
         return LNERR_CATEGORY_DOCUMENT;
     const LNVFNavigatorBody* navigator = Navigator.GetVFNavigatorBody();
     LN_ASSERT(navigator, "ventbody", 676);
     const LNViewFolderBody* view = navigator->GetViewFolderBody();
     if (view == nullptr) return navigator->GetStatus();
-    LNDatabaseBody* database = view->GetViewDatabase().GetDatabaseBody();
-    if (database == nullptr) return LNERR_NOT_INITIALIZED;
+    *database = view->GetViewDatabase().GetDatabaseBody();
+    return *database == nullptr ? LNERR_NOT_INITIALIZED : LNNOERROR;
+}
+
+LNSTATUS LNVFEntryBody::GetDocument(LNDocument* document) const {
+    if (document == nullptr) return LNERR_NULL_POINTER;
+    LNDatabaseBody* database = nullptr;
+    if (const LNSTATUS status = DocumentDatabase(&database)) return status;
     LNSTATUS status = LNNOERROR;
     auto* body = new LNDocumentBody(database, NoteID, LNMAILMSGTYPE_DOCUMENT, &status);
     if (status != LNNOERROR) {
@@ -193,4 +198,9 @@ LNSTATUS LNVFEntryBody::GetDocument(LNDocument* document) const {
     }
     document->SetNoteBody(body);
     return LNNOERROR;
+}
+
+nnotes::NOTEID LNVFEntryBody::GetDocumentNoteID() const {
+    LNDatabaseBody* database = nullptr;
+    return DocumentDatabase(&database) == LNNOERROR ? NoteID : 0;
 }

@@ -93,6 +93,19 @@ LNItem MakeItem(const std::string& value) {
     return LNItem(body, nullptr);
 }
 
+// The platform text of a summary text, into text (its storage reused). Text of plain ASCII reads the same in
+// both character sets and is copied as it stands, with the line ends Translate makes of its zero bytes.
+void PlatformTextInto(const char* data, uint32_t length, std::string& text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+    if (std::all_of(bytes, bytes + length, [](unsigned char c) { return c < 0x80; })) {
+        text.assign(data, length);
+        std::replace(text.begin(), text.end(), '\0', '\n');
+        return;
+    }
+    text.resize(3 * size_t{length});
+    text.resize(lntext::Translate(nnotes::TRANSLATE_NOTES_TO_PLATFORM, data, length, text.data()));
+}
+
 } // namespace
 
 bool LNVFEntryBody::IsEmptyColumn(const LNViewFolderBody& view, uint32_t column) const {
@@ -171,11 +184,63 @@ bool LNVFEntryBody::GetSummaryText(uint32_t index, std::string* platformText) {
     if (!value) return false;
     if (value->size() <= 2) return true; // as MakeItem: a value of no more than its type shows nothing
     if (util::DecodeFixed16(value->data()) != nnotes::TYPE_TEXT) return false;
-    const auto length = static_cast<uint32_t>(value->size() - 2);
-    text.resize(3 * size_t{length});
-    text.resize(
-        lntext::Translate(nnotes::TRANSLATE_NOTES_TO_PLATFORM, value->data() + 2, length, text.data()));
+    PlatformTextInto(value->data() + 2, static_cast<uint32_t>(value->size() - 2), text);
     return true;
+}
+
+void LNVFEntryBody::GetSummaryTexts(std::vector<std::string>& texts, std::vector<uint8_t>& plain) {
+    std::fill(plain.begin(), plain.end(), uint8_t{0});
+    const LNViewFolderBody* view = Navigator.GetVFNavigatorBody()->GetViewFolderBody();
+    if (view == nullptr) return;
+    const size_t columns = std::min<size_t>({texts.size(), plain.size(), view->GetColumnCount()});
+    // Where each summary value starts and how long it is, found in one pass over the summary the first time
+    // a column needs it; kept from row to row so that a walk allocates nothing per row.
+    thread_local std::vector<std::pair<uint32_t, uint32_t>> values;
+    const uint8_t* table = nullptr;
+    for (size_t index = 0; index < columns; ++index) {
+        std::string& text = texts[index];
+        const auto column = static_cast<uint32_t>(index);
+        if (IsEmptyColumn(*view, column)) {
+            text.clear();
+            plain[index] = 1;
+            continue;
+        }
+        if (!view->IsSummaryMapped()) continue;
+        const uint32_t summaryIndex = view->GetColumn(column).summaryIndex;
+        if (summaryIndex == LNViewFolderBody::kNotMapped) continue;
+        if (table == nullptr) {
+            const auto* base = static_cast<const uint8_t*>(nnotes::LockBlock(Buffer));
+            if (base == nullptr) throw LNERR_VIEW_ENTRY_CREATE;
+            table = base + HeaderSize;
+            // As ReadSummaryValue reads it: a summary whose items do not lie whole in the buffer is refused.
+            const size_t size = Length - HeaderSize;
+            const size_t count = size >= 4 ? util::DecodeFixed16(table + 2) : 0;
+            size_t at = 4 + 4 * count;
+            bool whole = size >= 4 && at <= size;
+            values.clear();
+            for (size_t i = 0; whole && i < count; ++i) {
+                const size_t nameLength = util::DecodeFixed16(table + 4 + 4 * i);
+                const size_t valueLength = util::DecodeFixed16(table + 6 + 4 * i);
+                whole = nameLength + valueLength <= size - at;
+                values.emplace_back(static_cast<uint32_t>(at + nameLength),
+                                    static_cast<uint32_t>(valueLength));
+                at += nameLength + valueLength;
+            }
+            nnotes::UnlockBlock(Buffer);
+            if (!whole) throw LNERR_VIEW_ENTRY_CREATE;
+        }
+        if (summaryIndex >= values.size()) continue;
+        const auto [offset, length] = values[summaryIndex];
+        const char* value = reinterpret_cast<const char*>(table + offset);
+        if (length <= 2) { // as MakeItem: a value of no more than its type shows nothing
+            text.clear();
+            plain[index] = 1;
+            continue;
+        }
+        if (util::DecodeFixed16(value) != nnotes::TYPE_TEXT) continue;
+        PlatformTextInto(value + 2, length - 2, text);
+        plain[index] = 1;
+    }
 }
 
 LNItem LNVFEntryBody::GetColumnValueByTitle(const LNString& title) {

@@ -251,6 +251,71 @@ TEST_F(RowWalkTest, TextColumnsReadAsTheirItemsGiveThem) {
     EXPECT_EQ(GotoNext(), 0);
 }
 
+// Plain texts are copied straight from the row's summary, and other values go through their items: both
+// roads give the same text, whatever its characters, and both are cut at the caller's buffer alike.
+TEST_F(RowWalkTest, TextsReadFromTheSummaryAndThroughTheirItemsAgree) {
+    const std::string longAscii(300, 'x');
+    std::string longMixed;
+    for (int i = 0; i < 150; ++i)
+        longMixed += i % 3 == 0 ? "\u00e9" : "ab";
+    Build(DataSourceDatabase(kServer, DataSource("Both", "both.nsf", "Both")));
+    Build(R"({"path": "both.nsf", "views": [{"name": "Both", "columns": [
+        {"title": "Key", "item": "Key", "sorted": true}, {"title": "Text", "item": "Text"},
+        {"title": "List", "item": "List"}]}],
+      "documents": [{"Key": "1", "Text": "Zo\u00eb \u00c5sa \u4e2d", "List": ["Zo\u00eb \u00c5sa \u4e2d", "b"]},
+                    {"Key": "2", "Text": "tab\there\u0001", "List": ["tab\there\u0001"]},
+                    {"Key": "3", "Text": ")" +
+          longAscii + R"(", "List": [")" + longAscii + R"("]},
+                    {"Key": "4", "Text": ")" +
+          longMixed + R"(", "List": [")" + longMixed + R"("]}]})");
+    UseServer(kServer);
+    ASSERT_EQ(LibOpen(), 1) << LastErrorText();
+    ASSERT_EQ(DSOpen("Both"), 3);
+    const std::vector<std::string> expected = {"Zo\u00eb \u00c5sa \u4e2d", "tab\there\u0001",
+                                               longAscii.substr(0, 255), longMixed.substr(0, 255)};
+    size_t row = 0;
+    for (int more = 1; more; more = GotoNext(), ++row) {
+        ASSERT_LT(row, expected.size());
+        EXPECT_EQ(Data(1), expected[row]) << "row " << row;
+        EXPECT_EQ(Data(2), expected[row]) << "row " << row;
+        char small[6];
+        GetData(1, small, sizeof small);
+        const std::string fromSummary = small;
+        GetData(2, small, sizeof small);
+        EXPECT_EQ(fromSummary, std::string(small)) << "row " << row;
+        EXPECT_EQ(fromSummary, expected[row].substr(0, 5)) << "row " << row;
+    }
+    EXPECT_EQ(row, expected.size());
+}
+
+// GetNoteID reads the note id the row's entry holds; a row of no document gives 0, as does a closed data
+// source.
+TEST_F(RowWalkTest, GetNoteIDGivesTheDocumentOfTheRowAndZeroForCategories) {
+    OpenStandard();
+    ASSERT_EQ(DSOpen("Everyone"), 3);
+    std::vector<int> flat;
+    for (int more = GotoFirst(); more; more = GotoNext())
+        flat.push_back(GetNoteID());
+    ASSERT_EQ(flat.size(), 3u);
+    EXPECT_EQ(GetNoteID(), flat.back()) << "a walk that ran out stays on its last row";
+
+    ASSERT_EQ(DSOpen("Contacts"), 3);
+    char category[256];
+    ASSERT_EQ(CategoryGetFirst(category, sizeof category), -1);
+    EXPECT_EQ(GetNoteID(), 0);
+    ASSERT_EQ(CategoryGetNext(category, sizeof category), -1);
+    EXPECT_EQ(GetNoteID(), 0);
+    EXPECT_EQ(LastErrorText(), "");
+    std::vector<int> categorised;
+    for (int more = GotoFirst(); more; more = GotoNext())
+        categorised.push_back(GetNoteID());
+    std::sort(flat.begin(), flat.end());
+    std::sort(categorised.begin(), categorised.end());
+    EXPECT_EQ(categorised, flat) << "both views show the same three documents";
+    DSClose();
+    EXPECT_EQ(GetNoteID(), 0);
+}
+
 TEST_F(RowWalkTest, ColumnsOutsideTheViewGiveEmptyTexts) {
     OpenStandard();
     ASSERT_EQ(DSOpen("Everyone"), 3);

@@ -138,3 +138,76 @@ TEST_F(ViewsTest, EntriesOutliveTheirNavigator) {
 }
 
 } // namespace
+
+namespace {
+
+// Every entry of every view: the texts read for all columns at once are those read column by column, and
+// those of the item each column gives, whatever their characters; the rest is left to the items.
+TEST_F(ViewsTest, SummaryTextsOfAWholeRowAreThoseOfEachColumnsItem) {
+    ASSERT_EQ(area_.Build(R"({"path": "texts.nsf", "views": [{"name": "Texts", "columns": [
+        {"title": "Key", "item": "Key", "sorted": true, "categorised": true}, {"title": "Name", "item": "Name"},
+        {"title": "Tags", "item": "Tags"}, {"title": "Age", "item": "Age"}, {"title": "Fixed", "constant": "k"},
+        {"title": "Blank", "item": "Blank"}]}],
+      "documents": [{"Key": "\u00c5", "Name": "Zo\u00eb \u4e2d", "Tags": ["b\u00e8"], "Age": 3, "Blank": ""},
+                    {"Key": "a", "Name": "one\ntwo\u0001", "Tags": [], "Age": 4},
+                    {"Key": "a", "Name": "plain", "Tags": ["x", "y"]}]})"),
+              "");
+    LNDatabase texts;
+    ASSERT_EQ(session_.GetDatabase("texts.nsf", &texts), 0u);
+    ASSERT_EQ(texts.Open(), 0u);
+    for (const auto& [db, name] :
+         {std::pair{texts, "Texts"}, {db_, "By Region"}, {db_, "Flat"}, {db_, "Threads"}, {db_, "Totals"}}) {
+        LNDatabase database = db;
+        LNViewFolder view;
+        ASSERT_EQ(database.GetViewFolder(name, &view), 0u);
+        ASSERT_EQ(view.Open(0), 0u);
+        const uint32_t columns = view.GetColumnCount();
+        LNVFEntry entry;
+        size_t plainSeen = 0;
+        for (LNSTATUS moved = view.Goto(LNVFNAVIGATION_FIRST, &entry); moved == 0;
+             moved = view.Goto(LNVFNAVIGATION_NEXT, &entry)) {
+            LNVFEntryBody* body = entry.GetVFEntryBody();
+            entry[0]; // maps the summary, as a walk's first row does
+            std::vector<std::string> all(columns, "left");
+            std::vector<uint8_t> plain(columns, 7);
+            body->GetSummaryTexts(all, plain);
+            for (uint32_t column = 0; column < columns; ++column) {
+                std::string one;
+                const bool oneByOne = body->GetSummaryText(column, &one);
+                EXPECT_EQ(plain[column] != 0, oneByOne) << name << " column " << column;
+                if (!oneByOne) {
+                    EXPECT_EQ(all[column], "left") << name << " column " << column;
+                    continue;
+                }
+                ++plainSeen;
+                EXPECT_EQ(all[column], one) << name << " column " << column;
+                const LNItem value = entry[column];
+                EXPECT_EQ(all[column], value.IsNull() ? "" : ColumnText(entry, column))
+                    << name << " column " << column;
+            }
+        }
+        EXPECT_GT(plainSeen, 0u) << name;
+    }
+}
+
+// The note id GetDocument opens, read from the entry alone: none for categories, totals and entries of a
+// closed view.
+TEST_F(ViewsTest, DocumentNoteIDsAreThoseOfTheDocumentsBehindEntries) {
+    for (const char* name : {"By Region", "Totals", "Threads"}) {
+        LNViewFolder view = OpenView(name);
+        LNVFEntry entry;
+        for (LNSTATUS moved = view.Goto(LNVFNAVIGATION_FIRST, &entry); moved == 0;
+             moved = view.Goto(LNVFNAVIGATION_NEXT, &entry)) {
+            LNDocument document;
+            const LNSTATUS status = entry.GetDocument(&document);
+            EXPECT_EQ(entry.GetVFEntryBody()->GetDocumentNoteID(), status == 0 ? document.GetNoteID() : 0u)
+                << name;
+            EXPECT_EQ(status != 0, entry.IsCategory() || entry.IsTotal()) << name;
+        }
+        ASSERT_EQ(view.Goto(LNVFNAVIGATION_LAST, &entry), 0u);
+        view.Close();
+        EXPECT_EQ(entry.GetVFEntryBody()->GetDocumentNoteID(), 0u) << name;
+    }
+}
+
+} // namespace

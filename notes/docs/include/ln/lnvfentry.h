@@ -59,8 +59,18 @@ public:
     uint32_t GetDescendantCount();
     uint32_t GetSiblingCount();
     LNSTATUS GetDocument(LNDocument* document) const;
+    // The note id of the document GetDocument would give, without building it; 0 where it gives none (a
+    // category, a total, an entry of a closed view).
+    nnotes::NOTEID GetDocumentNoteID() const;
+    // GetSummaryText for every column at once, for walks that read every column of every row: the summary is
+    // parsed once, and each text goes into texts[column], whose storage is reused. plain[column] is 0 where
+    // GetSummaryText would give false, and that column's text is left as it was. texts and plain must hold
+    // one element per column of the view.
+    void GetSummaryTexts(std::vector<std::string>& texts, std::vector<uint8_t>& plain);
 
 private:
+    // The database of the document GetDocument gives, or the status it fails with.
+    LNSTATUS DocumentDatabase(LNDatabaseBody** database) const;
     void ReadStatistics();
     // The summary items of the read buffer: names, and values with their type word first. Throws
     // LNERR_VIEW_ENTRY_CREATE when the buffer does not hold them whole.
