@@ -33,7 +33,10 @@ int OpenDataSource(int32_t index) {
     CurrentView = view;
     CurrentViewCategorised = view.IsCategorized();
     CurrentColumnValues.assign(view.GetColumnCount(), std::string());
-    Search(nullptr);
+    // The walk starts on the collection the view opened with: a second one of the same view, built a moment
+    // later, would cost the open as much again and hold nothing the first does not.
+    CurrentNavigator = view.GetViewFolderBody()->GetNavigator();
+    GotoFirst();
     CurrentSourceIndex = index;
     return static_cast<int>(CurrentColumnValues.size());
 }
