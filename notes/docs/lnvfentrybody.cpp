@@ -15,6 +15,8 @@ namespace {
 // The fixed part of an entry in the read buffer: note id, note class, indent levels, and in full-text results
 // the score.
 constexpr uint16_t kEntryHeader = 8, kFTEntryHeader = 10;
+// An entry read ahead: note id, note class, peer number, indent levels.
+constexpr uint16_t kAheadEntryHeader = 12;
 constexpr uint32_t kAllEntries = 0xFFFFFFFF;
 constexpr uint8_t kDeepestLevel = 31;
 
@@ -27,20 +29,46 @@ T Get(const uint8_t* at) {
 
 } // namespace
 
+LNVFEntryRun::LNVFEntryRun(nnotes::DHANDLE buffer)
+    : Buffer(buffer), Locked(static_cast<const uint8_t*>(nnotes::LockBlock(buffer))) {}
+
+LNVFEntryRun::~LNVFEntryRun() {
+    if (Locked != nullptr) nnotes::UnlockBlock(Buffer);
+    nnotes::FreeBlock(Buffer);
+}
+
 LNVFEntryBody::LNVFEntryBody(LNVFNavigatorBody* navigator, const LNVFPosition& position,
                              nnotes::DHANDLE buffer, uint16_t length, LNSTATUS* status)
     : Buffer(buffer), Length(length) {
     LN_ASSERT(navigator && buffer != nnotes::NULLHANDLE && length, "ventbody", 79);
     Navigator.Attach(navigator);
     Position = position;
-    const bool hits = navigator->IsFTSearch();
-    HeaderSize = hits ? kFTEntryHeader : kEntryHeader;
+    HeaderSize = navigator->IsFTSearch() ? kFTEntryHeader : kEntryHeader;
     const auto* bytes = static_cast<const uint8_t*>(nnotes::LockBlock(Buffer));
     *status = LNERR_VIEW_ENTRY_CREATE;
     if (bytes == nullptr) return;
+    ReadHeader(navigator, bytes, length, status);
+    nnotes::UnlockBlock(Buffer);
+}
+
+LNVFEntryBody::LNVFEntryBody(LNVFNavigatorBody* navigator, const LNVFPosition& position,
+                             std::shared_ptr<const LNVFEntryRun> run, uint32_t offset, uint16_t length,
+                             LNSTATUS* status)
+    : Run(std::move(run)), Offset(offset), Length(length) {
+    LN_ASSERT(navigator && Run && Run->Bytes() && length, "ventbody", 80);
+    Navigator.Attach(navigator);
+    Position = position;
+    HeaderSize = kAheadEntryHeader;
+    *status = LNERR_VIEW_ENTRY_CREATE;
+    ReadHeader(navigator, Run->Bytes() + Offset, length, status);
+}
+
+void LNVFEntryBody::ReadHeader(LNVFNavigatorBody* navigator, const uint8_t* bytes, uint16_t length,
+                               LNSTATUS* status) {
+    const bool hits = navigator->IsFTSearch();
     if (length >= HeaderSize + 2u && util::DecodeFixed16(bytes + HeaderSize) == length - HeaderSize) {
         NoteID = Get<nnotes::NOTEID>(bytes);
-        IndentLevels = Get<uint16_t>(bytes + 6);
+        IndentLevels = Get<uint16_t>(bytes + (hits ? 6 : HeaderSize - 2));
         if (hits) {
             Flags = kFTEntry | kStatisticsKnown;
             SiblingCount = navigator->GetEntryCount();
@@ -48,7 +76,6 @@ LNVFEntryBody::LNVFEntryBody(LNVFNavigatorBody* navigator, const LNVFPosition& p
         }
         *status = LNNOERROR;
     }
-    nnotes::UnlockBlock(Buffer);
     if ((NoteID & nnotes::NOTEID_CATEGORY) != 0)
         EntryType = (NoteID & nnotes::NOTEID_TOTAL) == nnotes::NOTEID_TOTAL ? LNVFENTRYTYPE_TOTAL
                                                                             : LNVFENTRYTYPE_CATEGORY;
@@ -64,12 +91,22 @@ LNVFEntryBody::~LNVFEntryBody() {
 LNSTATUS LNVFEntryBody::Close() {
     if (Buffer != nnotes::NULLHANDLE) nnotes::FreeBlock(Buffer);
     Buffer = nnotes::NULLHANDLE;
+    Run.reset();
     Length = 0;
     return LNNOERROR;
 }
 
+const uint8_t* LNVFEntryBody::LockBytes() const {
+    if (Run) return Run->Bytes() + Offset;
+    return static_cast<const uint8_t*>(nnotes::LockBlock(Buffer));
+}
+
+void LNVFEntryBody::UnlockBytes() const {
+    if (!Run) nnotes::UnlockBlock(Buffer);
+}
+
 void LNVFEntryBody::ReadSummary(std::vector<std::string>* names, std::vector<std::string>* values) const {
-    const auto* base = static_cast<const uint8_t*>(nnotes::LockBlock(Buffer));
+    const uint8_t* base = LockBytes();
     if (base == nullptr) throw LNERR_VIEW_ENTRY_CREATE;
     const uint8_t* table = base + HeaderSize;
     const size_t size = Length - HeaderSize;
@@ -86,14 +123,14 @@ void LNVFEntryBody::ReadSummary(std::vector<std::string>* names, std::vector<std
         if (values != nullptr) values->emplace_back(name + nameLength, valueLength);
         at += nameLength + valueLength;
     }
-    nnotes::UnlockBlock(Buffer);
+    UnlockBytes();
     if (!whole) throw LNERR_VIEW_ENTRY_CREATE;
 }
 
 std::optional<std::string> LNVFEntryBody::ReadSummaryValue(size_t index) const {
     // A row walk reads every column of every row: one value is copied, the others only checked for their
     // bounds as ReadSummary checks them.
-    const auto* base = static_cast<const uint8_t*>(nnotes::LockBlock(Buffer));
+    const uint8_t* base = LockBytes();
     if (base == nullptr) throw LNERR_VIEW_ENTRY_CREATE;
     const uint8_t* table = base + HeaderSize;
     const size_t size = Length - HeaderSize;
@@ -109,7 +146,7 @@ std::optional<std::string> LNVFEntryBody::ReadSummaryValue(size_t index) const {
             value.emplace(reinterpret_cast<const char*>(table + at + nameLength), valueLength);
         at += nameLength + valueLength;
     }
-    nnotes::UnlockBlock(Buffer);
+    UnlockBytes();
     if (!whole) throw LNERR_VIEW_ENTRY_CREATE;
     return value;
 }

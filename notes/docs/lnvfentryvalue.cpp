@@ -209,7 +209,7 @@ void LNVFEntryBody::GetSummaryTexts(std::vector<std::string>& texts, std::vector
         const uint32_t summaryIndex = view->GetColumn(column).summaryIndex;
         if (summaryIndex == LNViewFolderBody::kNotMapped) continue;
         if (table == nullptr) {
-            const auto* base = static_cast<const uint8_t*>(nnotes::LockBlock(Buffer));
+            const uint8_t* base = LockBytes();
             if (base == nullptr) throw LNERR_VIEW_ENTRY_CREATE;
             table = base + HeaderSize;
             // As ReadSummaryValue reads it: a summary whose items do not lie whole in the buffer is refused.
@@ -226,7 +226,7 @@ void LNVFEntryBody::GetSummaryTexts(std::vector<std::string>& texts, std::vector
                                     static_cast<uint32_t>(valueLength));
                 at += nameLength + valueLength;
             }
-            nnotes::UnlockBlock(Buffer);
+            UnlockBytes();
             if (!whole) throw LNERR_VIEW_ENTRY_CREATE;
         }
         if (summaryIndex >= values.size()) continue;

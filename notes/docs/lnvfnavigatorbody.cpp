@@ -93,6 +93,7 @@ LNVFNavigatorBody::~LNVFNavigatorBody() {
 }
 
 void LNVFNavigatorBody::ResetState() {
+    DropAhead();
     Collection = 0;
     EntryCount = 0;
     Flags = 0;

@@ -2,12 +2,15 @@
 // entry (restricted), or over the hits of a full-text search. Every read of the collection goes through it.
 #pragma once
 
+#include "ln/lnvfentry.h"
 #include "ln/lnvfnavigator.h"
 #include "ln/lnviewfolder.h"
 #include "nnotes/collection.h"
 #include "nnotes/idtable.h"
 #include "nnotes/memblock.h"
 #include "nnotes/timedate.h"
+
+#include <memory>
 
 class LNVFEntryBody;
 
@@ -87,6 +90,13 @@ private:
     // Turns the buffer of a read into an entry for entry (the buffer is taken whatever happens).
     LNSTATUS MakeEntry(const LNVFPosition& position, nnotes::DHANDLE buffer, uint16_t length,
                        LNVFEntry* entry);
+    // NEXT from position served from the entries read ahead, reading the next run when position is where
+    // the last one ended. kNotAhead where the entry is not read ahead: the one-entry read then gives it, and
+    // says what is wrong when something is.
+    static constexpr LNSTATUS kNotAhead = 0xFFFFFFFF;
+    LNSTATUS NextAhead(LNVFPosition* position, LNVFEntry* entry);
+    bool ReadAhead(const nnotes::CollectionPosition& from);
+    void DropAhead();
     // The level flags a restricted navigator adds to its skip codes.
     uint16_t LevelFlags() const;
     LNSTATUS NavigateHits(uint32_t code, LNVFPosition* position, LNVFEntry* entry);
@@ -101,6 +111,13 @@ private:
     nnotes::DHANDLE IDTable = nnotes::NULLHANDLE;
     LNSTATUS Status = LNERR_NO_COLLECTION;
     LNVFPosition StartPos;
+    // A walk on in order reads its entries a run at a time: one store read and one buffer for many rows.
+    struct ReadAheadRun {
+        std::shared_ptr<const LNVFEntryRun> run;
+        uint32_t offset = 0;               // of the next entry in the run
+        uint32_t left = 0;                 // entries of the run not handed out
+        nnotes::CollectionPosition last{}; // the position of the entry handed out last
+    } Ahead;
     nnotes::Instant RefreshTime{};
     // The view while the collection is open. Navigators made for callers also keep it referenced through
     // Owner; the view's own navigator does not, as the view holds it.

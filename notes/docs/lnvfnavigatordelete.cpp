@@ -25,6 +25,8 @@ LNSTATUS LNVFNavigatorBody::DeleteEntry(LNVFEntry* entry, bool descendants) {
     if (body == nullptr) return LNERR_UNINITIALIZED_OBJECT;
     if (body->GetNavigator().GetVFNavigatorBody() != this) return LNERR_FOREIGN_ENTRIES;
     if (!descendants && (body->IsCategoryOrTotal())) return LNERR_DELETE_CATEGORY;
+    // Entries read ahead may be of the notes deleted here: they are read again as the store has them then.
+    DropAhead();
     LNDatabase database = View->GetViewDatabase();
     LN_ASSERT(!database.IsNull(), "vnavbody", 1960);
     LNSTATUS status = LNNOERROR;

@@ -107,6 +107,7 @@ void LNVFNavigatorBody::OutwardPosition(LNVFPosition* position) const {
 LNSTATUS LNVFNavigatorBody::Refresh() {
     if (Collection == 0) return Status;
     if (IsFTSearch()) return LNERR_FT_NAVIGATOR;
+    DropAhead();
     if (const nnotes::STATUS s = nnotes::UpdateCollection(Collection)) return LNToNotesStatus(s);
     EntryCount = 0;
     Flags &= static_cast<uint16_t>(~kCountKnown);

@@ -5,6 +5,11 @@
 #include "lnvfnavigatorbody.h"
 #include "nnotes/collection.h"
 #include "nnotes/memblock.h"
+#include "util/coding.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -74,6 +79,9 @@ LNSTATUS LNVFNavigatorBody::Navigate(uint32_t code, LNVFPosition* position, LNVF
     if (code > kLastCode || !IsValidPosition(*data)) return LNERR_INVALID_PARAMETER;
     if (IsReserved(code)) return LNERR_NOT_IMPLEMENTED;
     if (IsFTSearch()) return NavigateHits(code, position, entry);
+    if (code == LNVFNAVIGATION_NEXT && entry != nullptr && !IsRestricted()) {
+        if (const LNSTATUS status = NextAhead(position, entry); status != kNotAhead) return status;
+    }
 
     Read read;
     read.skipCode = static_cast<uint16_t>(kStoreCode[code] | LevelFlags());
@@ -135,6 +143,125 @@ LNSTATUS LNVFNavigatorBody::Navigate(uint32_t code, LNVFPosition* position, LNVF
         return nothingSkipped ? LNWARN_NOT_FOUND : LNNOERROR;
     }
     return MakeEntry(*position, read.buffer, read.length, entry);
+}
+
+namespace {
+
+constexpr uint32_t kReadAheadEntries = 64;
+constexpr uint32_t kAheadMask = LNVFNavigatorBody::kCollectionMask | nnotes::READ_MASK_INDEXPEER;
+// The bytes of an entry read ahead before its summary (note id, class, peer number, indent levels).
+constexpr uint32_t kAheadHeader = 12;
+
+// The size of the entry read ahead at offset of a run of length bytes; 0 where no whole entry lies there.
+uint32_t AheadEntrySize(const uint8_t* bytes, uint32_t offset, uint32_t length) {
+    if (length < offset || length - offset < kAheadHeader + 4) return 0;
+    const uint32_t summary = util::DecodeFixed16(bytes + offset + kAheadHeader);
+    if (summary < 4 || summary > length - offset - kAheadHeader) return 0;
+    return kAheadHeader + summary;
+}
+
+// The position of the entry that follows from in order, found from that entry's peer number: the first child
+// of from's entry (number 1), or the next peer of that entry or of one of its parents. False where the number
+// does not tell which, or from is not at an entry.
+bool FollowingPosition(const nnotes::CollectionPosition& from, uint32_t peer,
+                       nnotes::CollectionPosition* next) {
+    if (from.Level >= nnotes::MAXTUMBLERLEVELS) return false;
+    for (uint16_t level = 0; level <= from.Level; ++level)
+        if (from.EntryIndex[level] == 0) return false;
+    *next = from;
+    if (peer == 1) {
+        if (from.Level + 1 >= nnotes::MAXTUMBLERLEVELS) return false;
+        next->Level = static_cast<uint16_t>(from.Level + 1);
+        next->EntryIndex[next->Level] = 1;
+        return true;
+    }
+    int found = -1;
+    for (uint16_t level = 0; level <= from.Level; ++level) {
+        if (uint64_t{from.EntryIndex[level]} + 1 != peer) continue;
+        if (found >= 0) return false;
+        found = level;
+    }
+    if (found < 0) return false;
+    next->Level = static_cast<uint16_t>(found);
+    next->EntryIndex[found] = peer;
+    return true;
+}
+
+} // namespace
+
+void LNVFNavigatorBody::DropAhead() {
+    Ahead.run.reset();
+    Ahead.offset = 0;
+    Ahead.left = 0;
+}
+
+bool LNVFNavigatorBody::ReadAhead(const nnotes::CollectionPosition& from) {
+    DropAhead();
+    Read read;
+    read.skipCode = nnotes::NAVIGATE_NEXT;
+    read.skipCount = 1;
+    read.returnCode = nnotes::NAVIGATE_NEXT;
+    read.returnCount = kReadAheadEntries;
+    read.mask = kAheadMask;
+    read.wantBuffer = true;
+    nnotes::CollectionPosition at = from;
+    const LNSTATUS status = ReadEntries(&at, read);
+    if (status != LNNOERROR || read.skipped == 0 || read.buffer == nnotes::NULLHANDLE) {
+        if (read.buffer != nnotes::NULLHANDLE) nnotes::FreeBlock(read.buffer);
+        return false;
+    }
+    auto run = std::make_shared<const LNVFEntryRun>(read.buffer);
+    if (run->Bytes() == nullptr) return false;
+    uint32_t entries = 0;
+    for (uint32_t offset = 0, size; (size = AheadEntrySize(run->Bytes(), offset, read.length)) != 0;
+         offset += size)
+        ++entries;
+    if (entries == 0) return false;
+    Ahead.run = std::move(run);
+    Ahead.left = entries;
+    Ahead.last = from;
+    return true;
+}
+
+LNSTATUS LNVFNavigatorBody::NextAhead(LNVFPosition* position, LNVFEntry* entry) {
+    nnotes::CollectionPosition& at = *position->GetPositionData();
+    const auto here = [&] {
+        if (at.Level != Ahead.last.Level) return false;
+        return std::equal(at.EntryIndex, at.EntryIndex + at.Level + 1, Ahead.last.EntryIndex);
+    };
+    if ((Ahead.left == 0 || !here()) && !ReadAhead(at)) return kNotAhead;
+    const uint8_t* bytes = Ahead.run->Bytes() + Ahead.offset;
+    const uint32_t size = kAheadHeader + util::DecodeFixed16(bytes + kAheadHeader);
+    uint32_t peer = 0;
+    std::memcpy(&peer, bytes + 6, sizeof peer);
+    nnotes::CollectionPosition next{};
+    if (!FollowingPosition(at, peer, &next)) {
+        // The store says where the entry is.
+        Read skip;
+        skip.skipCode = nnotes::NAVIGATE_NEXT;
+        skip.skipCount = 1;
+        next = at;
+        if (ReadEntries(&next, skip) != LNNOERROR || skip.skipped != 1) {
+            DropAhead();
+            return kNotAhead;
+        }
+    }
+    next.MinLevel = at.MinLevel;
+    next.MaxLevel = at.MaxLevel;
+    at = next;
+    Ahead.last = next;
+    const uint32_t offset = Ahead.offset;
+    Ahead.offset += size;
+    --Ahead.left;
+    LNSTATUS status = LNNOERROR;
+    auto* body = new LNVFEntryBody(this, *position, Ahead.run, offset, static_cast<uint16_t>(size), &status);
+    if (status != LNNOERROR) {
+        delete body;
+        DropAhead();
+        return status;
+    }
+    entry->Attach(body);
+    return LNNOERROR;
 }
 
 LNSTATUS LNVFNavigatorBody::NavigateHits(uint32_t code, LNVFPosition* position, LNVFEntry* entry) {

@@ -59,6 +59,7 @@ LNSTATUS LNVFNavigatorBody::FTSearch(const LNString& query, const LNFTSearchOpti
                                      LNVFNavigatorBody* restrict) {
     LN_ASSERT(Collection && query.GetLength() && !IsRestricted() && !IsFTSearch() && IDTable == 0, "vnavbody",
               2010);
+    DropAhead();
     const LNFTSearchOptions defaults;
     const LNFTSearchOptions& given = options != nullptr ? *options : defaults;
     uint32_t word = given.GetOptions() | kFTCollectionOptions;

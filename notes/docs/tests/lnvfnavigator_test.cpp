@@ -337,3 +337,70 @@ TEST_F(ViewsTest, NavigatorHandleWithoutBody) {
 }
 
 } // namespace
+
+namespace {
+
+// A walk by NEXT reads its entries a run at a time and works out where each lies from its peer number: it
+// meets the same entries at the same positions as reads of each entry by its index, across runs, where a peer
+// number alone could name two levels, at categories, totals and responses.
+TEST_F(ViewsTest, AWalkOnInOrderMeetsEachEntryWhereItsIndexFindsIt) {
+    std::string documents;
+    for (int i = 0; i < 230; ++i) {
+        documents += std::string(i ? "," : "") + R"({"Region": "r)" + std::to_string(i % 3) +
+                     R"(", "District": "d)" + std::to_string(i % 7) + R"(", "Name": "n)" +
+                     std::to_string(1000 + i) + R"(", "Age": )" + std::to_string(i) + "}";
+    }
+    ASSERT_EQ(area_.Build(R"({"path": "many.nsf", "views": [{"name": "Two", "columns": [
+        {"title": "Region", "item": "Region", "sorted": true, "categorised": true},
+        {"title": "District", "item": "District", "sorted": true, "categorised": true},
+        {"title": "Name", "item": "Name", "sorted": true}, {"title": "Age", "item": "Age", "totals": true}]}],
+      "documents": [)" + documents +
+                          "]}"),
+              "");
+    LNDatabase many;
+    ASSERT_EQ(session_.GetDatabase("many.nsf", &many), 0u);
+    ASSERT_EQ(many.Open(), 0u);
+    for (const auto& [db, name] :
+         {std::pair{many, "Two"}, {db_, "By Region"}, {db_, "Threads"}, {db_, "Totals"}}) {
+        LNDatabase database = db;
+        LNViewFolder view;
+        ASSERT_EQ(database.GetViewFolder(name, &view), 0u);
+        ASSERT_EQ(view.Open(0), 0u);
+        LNVFNavigator walk, byIndex;
+        ASSERT_EQ(view.GetEntries(&walk), 0u);
+        ASSERT_EQ(view.GetEntries(&byIndex), 0u);
+        LNVFEntry entry;
+        uint32_t index = 0;
+        for (LNSTATUS moved = walk.Goto(LNVFNAVIGATION_FIRST, &entry); moved == 0;
+             moved = walk.Goto(LNVFNAVIGATION_NEXT, &entry), ++index) {
+            const LNVFEntry expected = byIndex[index];
+            LNVFPosition at, there;
+            ASSERT_EQ(walk.GetPosition(&at), 0u);
+            ASSERT_EQ(byIndex.GetPosition(&there), 0u);
+            ASSERT_TRUE(at == there) << name << " entry " << index;
+            LNVFPosition own;
+            ASSERT_EQ(entry.GetPosition(&own), 0u);
+            EXPECT_TRUE(own == there) << name << " entry " << index;
+            EXPECT_EQ(entry.GetNoteID(), expected.GetNoteID()) << name << " entry " << index;
+            EXPECT_EQ(entry.GetType(), expected.GetType()) << name << " entry " << index;
+            EXPECT_EQ(entry.GetIndentLevels(), expected.GetIndentLevels()) << name << " entry " << index;
+            for (uint32_t column = 0; column < view.GetColumnCount(); ++column) {
+                const LNItem value = entry[column], other = expected[column];
+                ASSERT_EQ(value.IsNull(), other.IsNull()) << name << " entry " << index;
+                if (!value.IsNull() && value.GetType() == LNITEMTYPE_TEXT)
+                    EXPECT_EQ(ColumnText(entry, column), ColumnText(expected, column))
+                        << name << " entry " << index;
+            }
+            // Another move between two steps leaves the walk where it stood.
+            if (index % 17 == 5) {
+                LNVFEntry child;
+                walk.Goto(LNVFNAVIGATION_PREVIOUS, &child);
+                ASSERT_EQ(walk.SetPosition(at), 0u);
+            }
+        }
+        EXPECT_EQ(index, byIndex.GetEntryCount()) << name;
+        EXPECT_GT(index, 0u) << name;
+    }
+}
+
+} // namespace

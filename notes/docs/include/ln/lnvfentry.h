@@ -10,12 +10,28 @@
 #include "nnotes/memblock.h"
 #include "nnotes/timedate.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class LNVFNavigatorBody;
 class LNViewFolderBody;
+
+// Entries read ahead in one buffer by a navigator walking on in order; the entries made from it share it.
+class LNVFEntryRun {
+public:
+    // Takes buffer, which stays locked until the last entry lets go of it.
+    explicit LNVFEntryRun(nnotes::DHANDLE buffer);
+    ~LNVFEntryRun();
+    LNVFEntryRun(const LNVFEntryRun&) = delete;
+    LNVFEntryRun& operator=(const LNVFEntryRun&) = delete;
+    const uint8_t* Bytes() const { return Locked; }
+
+private:
+    nnotes::DHANDLE Buffer;
+    const uint8_t* Locked;
+};
 
 using LNVFENTRYTYPE = uint16_t;
 constexpr LNVFENTRYTYPE LNVFENTRYTYPE_CATEGORY = 0, LNVFENTRYTYPE_MAIN_DOCUMENT = 1,
@@ -29,6 +45,11 @@ public:
     // LNERR_VIEW_ENTRY_CREATE in *status.
     LNVFEntryBody(LNVFNavigatorBody* navigator, const LNVFPosition& position, nnotes::DHANDLE buffer,
                   uint16_t length, LNSTATUS* status);
+    // An entry of a run read ahead: length bytes at offset, whose header holds its peer number after the
+    // note class (what a read ahead asks for beside the entry's own fields).
+    LNVFEntryBody(LNVFNavigatorBody* navigator, const LNVFPosition& position,
+                  std::shared_ptr<const LNVFEntryRun> run, uint32_t offset, uint16_t length,
+                  LNSTATUS* status);
     ~LNVFEntryBody() override;
     LNVFEntryBody(const LNVFEntryBody&) = delete;
     LNVFEntryBody& operator=(const LNVFEntryBody&) = delete;
@@ -71,6 +92,11 @@ public:
 private:
     // The database of the document GetDocument gives, or the status it fails with.
     LNSTATUS DocumentDatabase(LNDatabaseBody** database) const;
+    // The entry's bytes, from its own buffer or from its run: locked until UnlockBytes.
+    const uint8_t* LockBytes() const;
+    void UnlockBytes() const;
+    // Reads the header of bytes (length of them) as laid out in a read of this navigator.
+    void ReadHeader(LNVFNavigatorBody* navigator, const uint8_t* bytes, uint16_t length, LNSTATUS* status);
     void ReadStatistics();
     // The summary items of the read buffer: names, and values with their type word first. Throws
     // LNERR_VIEW_ENTRY_CREATE when the buffer does not hold them whole.
@@ -86,6 +112,8 @@ private:
     uint32_t ChildCount = 0;
     uint32_t DescendantCount = 0;
     nnotes::DHANDLE Buffer = nnotes::NULLHANDLE;
+    std::shared_ptr<const LNVFEntryRun> Run; // instead of Buffer for an entry read ahead
+    uint32_t Offset = 0;                     // of the entry in its run
     uint16_t Length = 0;
     uint16_t Flags = 0;
     uint16_t IndentLevels = 0;
