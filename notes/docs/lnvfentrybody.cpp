@@ -63,6 +63,24 @@ LNVFEntryBody::LNVFEntryBody(LNVFNavigatorBody* navigator, const LNVFPosition& p
     ReadHeader(navigator, Run->Bytes() + Offset, length, status);
 }
 
+void LNVFEntryBody::TakeNext(const LNVFPosition& position, const std::shared_ptr<const LNVFEntryRun>& run,
+                             uint32_t offset, uint16_t length, LNSTATUS* status) {
+    LNVFNavigatorBody* navigator = Navigator.GetVFNavigatorBody();
+    LN_ASSERT(navigator && Buffer == nnotes::NULLHANDLE && run && run->Bytes() && length, "ventbody", 81);
+    if (Run != run) Run = run;
+    Offset = offset;
+    Length = length;
+    Position = position;
+    ChildCount = DescendantCount = SiblingCount = PeerNumber = 0;
+    Flags = 0;
+    IndentLevels = 0;
+    NoteID = 0;
+    Score = 0;
+    HeaderSize = kAheadEntryHeader;
+    *status = LNERR_VIEW_ENTRY_CREATE;
+    ReadHeader(navigator, Run->Bytes() + Offset, length, status);
+}
+
 void LNVFEntryBody::ReadHeader(LNVFNavigatorBody* navigator, const uint8_t* bytes, uint16_t length,
                                LNSTATUS* status) {
     const bool hits = navigator->IsFTSearch();

@@ -254,6 +254,16 @@ LNSTATUS LNVFNavigatorBody::NextAhead(LNVFPosition* position, LNVFEntry* entry) 
     Ahead.offset += size;
     --Ahead.left;
     LNSTATUS status = LNNOERROR;
+    LNVFEntryBody* held = entry->GetVFEntryBody();
+    if (held != nullptr && held->GetRefCount() == 1 && held->IsReadAhead() &&
+        held->GetNavigator().GetVFNavigatorBody() == this) {
+        held->TakeNext(*position, Ahead.run, offset, static_cast<uint16_t>(size), &status);
+        if (status != LNNOERROR) {
+            entry->Attach(nullptr);
+            DropAhead();
+        }
+        return status;
+    }
     auto* body = new LNVFEntryBody(this, *position, Ahead.run, offset, static_cast<uint16_t>(size), &status);
     if (status != LNNOERROR) {
         delete body;

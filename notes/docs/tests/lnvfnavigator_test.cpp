@@ -369,7 +369,9 @@ TEST_F(ViewsTest, AWalkOnInOrderMeetsEachEntryWhereItsIndexFindsIt) {
         LNVFNavigator walk, byIndex;
         ASSERT_EQ(view.GetEntries(&walk), 0u);
         ASSERT_EQ(view.GetEntries(&byIndex), 0u);
-        LNVFEntry entry;
+        LNVFEntry entry, kept;
+        nnotes::NOTEID keptId = 0;
+        LNVFPosition keptPosition;
         uint32_t index = 0;
         for (LNSTATUS moved = walk.Goto(LNVFNAVIGATION_FIRST, &entry); moved == 0;
              moved = walk.Goto(LNVFNAVIGATION_NEXT, &entry), ++index) {
@@ -390,6 +392,20 @@ TEST_F(ViewsTest, AWalkOnInOrderMeetsEachEntryWhereItsIndexFindsIt) {
                 if (!value.IsNull() && value.GetType() == LNITEMTYPE_TEXT)
                     EXPECT_EQ(ColumnText(entry, column), ColumnText(expected, column))
                         << name << " entry " << index;
+            }
+            // An entry still held elsewhere stays what it was when the walk moves on.
+            if (index > 0 && kept.GetVFEntryBody() != nullptr) {
+                EXPECT_EQ(kept.GetNoteID(), keptId) << name << " entry " << index;
+                LNVFPosition keptAt;
+                ASSERT_EQ(kept.GetPosition(&keptAt), 0u);
+                EXPECT_TRUE(keptAt == keptPosition) << name << " entry " << index;
+            }
+            if (index % 13 == 0) {
+                kept = entry;
+                keptId = entry.GetNoteID();
+                keptPosition = at;
+            } else {
+                kept = LNVFEntry();
             }
             // Another move between two steps leaves the walk where it stood.
             if (index % 17 == 5) {

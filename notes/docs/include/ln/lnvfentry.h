@@ -54,6 +54,12 @@ public:
     LNVFEntryBody(const LNVFEntryBody&) = delete;
     LNVFEntryBody& operator=(const LNVFEntryBody&) = delete;
 
+    // Becomes the next entry of a run, as the constructor above makes it, for a walk whose handle is the only
+    // one left to this entry: the walk then makes nothing per row.
+    void TakeNext(const LNVFPosition& position, const std::shared_ptr<const LNVFEntryRun>& run,
+                  uint32_t offset, uint16_t length, LNSTATUS* status);
+    bool IsReadAhead() const { return Run != nullptr; }
+
     LNCLASSID GetClassID() const override { return LNCLASSID_LNVFENTRYBODY; }
     // Frees the read buffer.
     LNSTATUS Close() override;
