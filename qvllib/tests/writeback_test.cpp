@@ -1,6 +1,8 @@
 // The merge-history write-back, checked in the stored documents.
 #include "libfixture.h"
+#include "nnotes/database.h"
 #include "nsfadmin/nsfadmin.h"
+#include "testsupport/item_bytes.h"
 
 #include <sstream>
 
@@ -73,6 +75,63 @@ TEST_F(WriteBackTest, NothingIsWrittenWithoutAnOpenDataSource) {
     DSClose();
     UpdateDocument("MergeHistory", "Merge A", lee_);
     EXPECT_EQ(Dump(), before);
+}
+
+// The stored items of a note, in item order.
+std::vector<testsupport::ItemBytes> StoredItems(const char* database, int noteId) {
+    nnotes::DBHANDLE db = 0;
+    EXPECT_EQ(nnotes::OpenDatabase(database, &db), nnotes::NOERROR);
+    nnotes::NOTEHANDLE note = 0;
+    EXPECT_EQ(nnotes::OpenNote(db, static_cast<nnotes::NOTEID>(noteId), 0, &note), nnotes::NOERROR);
+    std::vector<testsupport::ItemBytes> items = testsupport::ReadItems(note, "");
+    nnotes::CloseNote(note);
+    nnotes::CloseDatabase(db);
+    return items;
+}
+
+// A note of many items, some of them large: the write-back changes its history item alone, and every other
+// item keeps its bytes and its place among the others.
+TEST_F(LibraryTest, AWriteBackLeavesEveryOtherItemOfALargeNoteAsItWas) {
+    std::string items, large;
+    for (int i = 0; i < 6000; ++i)
+        large += i % 5 == 0 ? "\u00e9" : "w";
+    for (int i = 0; i < 60; ++i)
+        items += R"("Item)" + std::to_string(i) + R"(": )" +
+                 (i % 3 == 0   ? std::to_string(i) + ".5"
+                  : i % 3 == 1 ? R"(["a)" + std::to_string(i) + R"(", "b"])"
+                               : R"(")" + large + R"(")") +
+                 ", ";
+    Build(DataSourceDatabase(kServer, DataSource("Wide", "wide.nsf", "All")));
+    Build(R"({"path": "wide.nsf", "views": [{"name": "All", "columns": [
+        {"title": "Name", "item": "Name", "sorted": true}]}],
+      "documents": [{)" +
+          items + R"("MergeHistory": "Spring letter", "Name": "Wide"}]})");
+    UseServer(kServer);
+    ASSERT_EQ(LibOpen(), 1) << LastErrorText();
+    ASSERT_EQ(DSOpen("Wide"), 1);
+    const int note = GetNoteID();
+    ASSERT_NE(note, 0);
+    const std::vector<testsupport::ItemBytes> before = StoredItems("wide.nsf", note);
+    ASSERT_EQ(before.size(), 62u);
+    UpdateDocument("MergeHistory", "Merge A", note);
+    UpdateDocument("MergeHistory", "Merge \u00e9", note);
+    const std::vector<testsupport::ItemBytes> after = StoredItems("wide.nsf", note);
+    ASSERT_EQ(after.size(), before.size());
+    // Every item but the history, compared in order with the history left out.
+    std::vector<std::string> was, is;
+    std::string history;
+    for (const auto& [list, into] : {std::pair{&before, &was}, {&after, &is}})
+        for (const testsupport::ItemBytes& item : *list) {
+            if (item.type == nnotes::TYPE_TEXT_LIST && item.value.find("Merge A") != std::string::npos) {
+                history = item.value;
+                continue;
+            }
+            if (list == &before && item.value.find("Spring letter") != std::string::npos) continue;
+            into->push_back(std::to_string(item.type) + ":" + item.value);
+        }
+    EXPECT_EQ(is, was);
+    EXPECT_NE(history.find("Spring letter"), std::string::npos);
+    EXPECT_NE(history.find("Merge A"), std::string::npos);
 }
 
 } // namespace
