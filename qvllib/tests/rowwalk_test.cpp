@@ -380,6 +380,30 @@ TEST_F(RowWalkTest, AFailedSearchLeavesTheWalkWhereItWas) {
     EXPECT_EQ(Row(3), "Marsh|Bob|North");
 }
 
+// DSOpen walks the collection its view opened with; Search(NULL) reads the view afresh, as it stands.
+TEST_F(RowWalkTest, SearchWithoutAQueryReadsTheViewAsItStandsNow) {
+    Build(DataSourceDatabase(kServer, DataSource("History", "history.nsf", "All")));
+    Build(R"({"path": "history.nsf", "views": [{"name": "All", "columns": [
+        {"title": "Name", "item": "Name", "sorted": true}, {"title": "History", "item": "MergeHistory"}]}],
+      "documents": [{"Name": "Ann", "MergeHistory": "Spring letter"}, {"Name": "Bob"}]})");
+    UseServer(kServer);
+    ASSERT_EQ(LibOpen(), 1) << LastErrorText();
+    ASSERT_EQ(DSOpen("History"), 2);
+    EXPECT_EQ(Row(2), "Ann|Spring letter");
+    const int ann = GetNoteID();
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(2), "Bob|");
+    const int bob = GetNoteID();
+    UpdateDocument("MergeHistory", "Merge A", bob);
+    UpdateDocument("MergeHistory", "Merge A", ann);
+    ASSERT_EQ(Search(nullptr), 1);
+    EXPECT_EQ(Row(2), "Ann|Spring letter");
+    EXPECT_EQ(GetNoteID(), ann);
+    ASSERT_EQ(GotoNext(), 1);
+    EXPECT_EQ(Row(2), "Bob|Merge A");
+    EXPECT_EQ(GotoNext(), 0);
+}
+
 TEST_F(RowWalkTest, DSCloseEndsTheOpenDataSource) {
     OpenStandard();
     ASSERT_EQ(DSOpen("Everyone"), 3);
