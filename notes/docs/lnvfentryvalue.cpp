@@ -96,12 +96,12 @@ LNItem MakeItem(const std::string& value) {
 // The platform text of a summary text, into text (its storage reused). Text of plain ASCII reads the same in
 // both character sets and is copied as it stands, with the line ends Translate makes of its zero bytes.
 void PlatformTextInto(const char* data, uint32_t length, std::string& text) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
-    if (std::all_of(bytes, bytes + length, [](unsigned char c) { return c < 0x80; })) {
-        text.assign(data, length);
-        std::replace(text.begin(), text.end(), '\0', '\n');
-        return;
-    }
+    text.resize(length);
+    char* out = text.data();
+    uint32_t copied = 0;
+    for (; copied < length && static_cast<unsigned char>(data[copied]) < 0x80; ++copied)
+        out[copied] = data[copied] == '\0' ? '\n' : data[copied];
+    if (copied == length) return;
     text.resize(3 * size_t{length});
     text.resize(lntext::Translate(nnotes::TRANSLATE_NOTES_TO_PLATFORM, data, length, text.data()));
 }
@@ -194,8 +194,8 @@ void LNVFEntryBody::GetSummaryTexts(std::vector<std::string>& texts, std::vector
     if (view == nullptr) return;
     const size_t columns = std::min<size_t>({texts.size(), plain.size(), view->GetColumnCount()});
     // Where each summary value starts and how long it is, found in one pass over the summary the first time
-    // a column needs it; kept from row to row so that a walk allocates nothing per row.
-    thread_local std::vector<std::pair<uint32_t, uint32_t>> values;
+    // a column needs it, in the navigator's list, which a walk reuses from row to row.
+    std::vector<std::pair<uint32_t, uint32_t>>& values = Navigator.GetVFNavigatorBody()->SummaryPlaces;
     const uint8_t* table = nullptr;
     for (size_t index = 0; index < columns; ++index) {
         std::string& text = texts[index];

@@ -11,6 +11,8 @@
 #include "nnotes/timedate.h"
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class LNVFEntryBody;
 
@@ -80,6 +82,9 @@ public:
     static nnotes::NOTEID TakeNoteID(Read& read);
     // The note id of the entry at position (one read, note id only): LNWARN_NOT_FOUND when there is none.
     LNSTATUS ReadNoteID(nnotes::CollectionPosition* position, nnotes::NOTEID* id) const;
+    // Room for an entry's summary places while its columns are read (LNVFEntryBody::GetSummaryTexts), kept
+    // so that reading row after row allocates nothing.
+    std::vector<std::pair<uint32_t, uint32_t>> SummaryPlaces;
     // True when the position lies in what this navigator covers.
     bool IsValidPosition(const nnotes::CollectionPosition& position) const;
 
