@@ -389,9 +389,10 @@ TEST_F(ViewsTest, AWalkOnInOrderMeetsEachEntryWhereItsIndexFindsIt) {
             for (uint32_t column = 0; column < view.GetColumnCount(); ++column) {
                 const LNItem value = entry[column], other = expected[column];
                 ASSERT_EQ(value.IsNull(), other.IsNull()) << name << " entry " << index;
-                if (!value.IsNull() && value.GetType() == LNITEMTYPE_TEXT)
+                if (!value.IsNull() && value.GetType() == LNITEMTYPE_TEXT) {
                     EXPECT_EQ(ColumnText(entry, column), ColumnText(expected, column))
                         << name << " entry " << index;
+                }
             }
             // An entry still held elsewhere stays what it was when the walk moves on.
             if (index > 0 && kept.GetVFEntryBody() != nullptr) {
