@@ -301,20 +301,91 @@ const std::string* CollectionData::BytesOf(uint32_t batch) const {
     return nullptr;
 }
 
-void CollectionData::FetchCold(const Entry& e) {
-    std::string summary, sortValues;
-    STATUS s = source_ ? source_->Fetch(e.id, e.part, summary, sortValues) : ERR_NOT_FOUND;
+uint32_t CollectionData::AgainFrom(uint32_t index, size_t& rows) {
+    // Between two row entries in order stand at most the categories the second one opens.
+    const uint32_t slack = static_cast<uint32_t>(View().categoryLevels) + 1;
+    const bool on = againFrom_ != kNoEntry && index >= againFrom_ && index <= againEnd_ + slack;
+    const bool back = againFrom_ != kNoEntry && index < againFrom_ && againFrom_ - index <= slack;
+    rows = on || back ? std::min(againRows_ * 2, kLargestBatch) : kFirstBatch;
+    if (!back) return index;
+    // Going backwards, the rows read end at index.
+    uint32_t from = index + 1 > rows ? static_cast<uint32_t>(index + 1 - rows) : 0;
+    while (from < index && !OfRow(from))
+        ++from;
+    return from;
+}
+
+bool CollectionData::ReadAgain(uint32_t index) {
+    size_t rows = 0;
+    uint32_t from = AgainFrom(index, rows);
+    const uint32_t built = Built();
+    // The rows come in the order their entries were made, so each is matched against the next entry. A
+    // row saved, deleted or added since breaks the step: the rows that follow are looked up among the
+    // entries ahead (as many as twice the rows asked for) until the step is found again.
+    uint32_t next = from, aheadEnd = from, aheadCount = 0;
+    std::unordered_map<uint64_t, uint32_t> ahead;
+    const auto keyOf = [](NOTEID note, uint32_t part) { return uint64_t{note} << 32 | part; };
+    Batch* batch = nullptr; // made with the first row given back, so that a row gone lets no batch go
     std::vector<TableItem> items;
-    if (s == NOERROR && !WellFormedSummary(summary, items)) s = ERR_VIEW_INDEX_DAMAGED;
-    if (s != NOERROR) {
-        // A document deleted since its entry was made shows empty columns; any other failure is the read's.
-        if (s != ERR_NOT_FOUND && failure_ == NOERROR) failure_ = s;
-        summary = SummaryWith(View(), std::string::npos, {});
-        sortValues.clear();
+    bool damaged = false;
+    const auto take = [&](const RowRef& row) {
+        while (next < built && !OfRow(next))
+            ++next;
+        uint32_t at = next;
+        if (at >= built || entries_[at].id != row.note || entries_[at].part != row.part) {
+            for (aheadEnd = std::max(aheadEnd, next); aheadEnd < built && aheadCount < 2 * rows; ++aheadEnd)
+                if (OfRow(aheadEnd)) {
+                    ahead.emplace(keyOf(entries_[aheadEnd].id, entries_[aheadEnd].part), aheadEnd);
+                    ++aheadCount;
+                }
+            const auto it = ahead.find(keyOf(row.note, row.part));
+            if (it == ahead.end()) return NOERROR;
+            at = it->second;
+        }
+        next = at + 1;
+        Entry& e = entries_[at];
+        // An entry still in memory keeps its bytes; a damaged row is reported when its entry is read.
+        if (BytesOf(e.batch) != nullptr) return NOERROR;
+        if (!WellFormedSummary(row.summary, items)) {
+            damaged = damaged || at == index;
+            return NOERROR;
+        }
+        if (batch == nullptr) {
+            StartBatch();
+            batch = &batches_.back();
+        }
+        if (batch->bytes.size() + row.summary.size() + row.sortValues.size() > UINT32_MAX)
+            return ERR_INSUFFICIENT_MEMORY;
+        e.batch = batch->number;
+        e.summaryOffset = static_cast<uint32_t>(batch->bytes.size());
+        e.summaryLength = static_cast<uint32_t>(row.summary.size());
+        e.sortLength = static_cast<uint32_t>(row.sortValues.size());
+        batch->bytes.append(row.summary);
+        batch->bytes.append(row.sortValues);
+        return NOERROR;
+    };
+    const Entry& e = entries_[index];
+    STATUS s =
+        source_ ? source_->ReadFrom(entries_[from].id, entries_[from].part, rows, take) : ERR_NOT_FOUND;
+    // Reading backwards from an entry whose row has gone or moved since may not have reached index.
+    if (s == NOERROR && BytesOf(e.batch) == nullptr && from != index) {
+        from = next = aheadEnd = index;
+        aheadCount = 0;
+        ahead.clear();
+        s = source_->ReadFrom(e.id, e.part, rows, take);
     }
-    coldSummary_ = static_cast<uint32_t>(summary.size());
-    cold_ = std::move(summary);
-    cold_ += sortValues;
+    if (batch != nullptr) {
+        againFrom_ = from;
+        againEnd_ = std::max(next, index + 1);
+        againRows_ = rows;
+    }
+    if (BytesOf(e.batch) != nullptr) return true;
+    // A document deleted since its entry was made shows empty columns; any other failure is the read's.
+    if (s == NOERROR && damaged) s = ERR_VIEW_INDEX_DAMAGED;
+    if (s != NOERROR && s != ERR_NOT_FOUND && failure_ == NOERROR) failure_ = s;
+    cold_ = SummaryWith(View(), std::string::npos, {});
+    coldSummary_ = static_cast<uint32_t>(cold_.size());
+    return false;
 }
 
 STATUS CollectionData::FirstRows(const std::vector<NOTEID>& notes, const FirstRowSink& take) {
@@ -342,10 +413,10 @@ void CollectionData::RowSummaries(const std::vector<RowPlace>& rows, std::vector
 
 std::string_view CollectionData::Summary(uint32_t index) {
     const Entry& e = entries_[index];
-    if (const std::string* bytes = BytesOf(e.batch))
-        return {bytes->data() + e.summaryOffset, e.summaryLength};
-    FetchCold(e);
-    return std::string_view(cold_).substr(0, coldSummary_);
+    const std::string* bytes = BytesOf(e.batch);
+    if (bytes == nullptr && ReadAgain(index)) bytes = BytesOf(e.batch);
+    if (bytes == nullptr) return std::string_view(cold_).substr(0, coldSummary_);
+    return {bytes->data() + e.summaryOffset, e.summaryLength};
 }
 
 STATUS CollectionData::EachDocumentSortValues(const std::function<void(uint32_t, std::string_view)>& take) {
@@ -377,10 +448,10 @@ STATUS CollectionData::EachDocumentSortValues(const std::function<void(uint32_t,
 
 std::string_view CollectionData::SortValues(uint32_t index) {
     const Entry& e = entries_[index];
-    if (const std::string* bytes = BytesOf(e.batch))
-        return {bytes->data() + e.summaryOffset + e.summaryLength, e.sortLength};
-    FetchCold(e);
-    return std::string_view(cold_).substr(coldSummary_);
+    const std::string* bytes = BytesOf(e.batch);
+    if (bytes == nullptr && ReadAgain(index)) bytes = BytesOf(e.batch);
+    if (bytes == nullptr) return std::string_view(cold_).substr(coldSummary_);
+    return {bytes->data() + e.summaryOffset + e.summaryLength, e.sortLength};
 }
 
 void CollectionData::GrowFrom(std::unique_ptr<RowSource> source) {

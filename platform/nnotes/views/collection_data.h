@@ -6,8 +6,10 @@
 // still grow is open (end 0); whatever needs its end, its child count or its peer count reads on until it
 // closes. Entries made so far never change, only more follow.
 //
-// Only the rows of the last batches are kept in memory: a document entry read after its batch has gone
-// reads its row from the store again, so memory does not grow with the view as a reader goes through it.
+// Only the rows of the last batches are kept in memory, so memory does not grow with the view as a reader
+// goes through it. A document entry read after its batch has gone reads its row from the store again, and
+// the rows after it in the same query into a fresh batch: a reader that starts again from the top (or from
+// a key found, or anywhere) goes on in batches as the first reader did, not one query per row.
 #pragma once
 
 #include "views/view_format.h"
@@ -61,12 +63,13 @@ private:
 };
 
 // Where the rest of a collection's rows come from: each call hands up to max rows, in view order, to sink;
-// done says there are no more. Fetch reads one row again; ERR_NOT_FOUND when it is no longer stored.
+// done says there are no more. ReadFrom reads rows again: up to max of them in view order from the row of
+// (note, part) as it is stored now, that row first; none when it is no longer stored.
 class RowSource {
 public:
     virtual ~RowSource() = default;
     virtual STATUS Read(size_t max, const RowSink& sink, bool& done) = 0;
-    virtual STATUS Fetch(NOTEID note, uint32_t part, std::string& summary, std::string& sortValues) = 0;
+    virtual STATUS ReadFrom(NOTEID note, uint32_t part, size_t max, const RowSink& sink) = 0;
     // Hands every row, from the first, to sink in view order.
     virtual STATUS ReadAll(const RowSink& sink) = 0;
     // The first row in view order of each of notes that has one, as one snapshot of the index.
@@ -133,8 +136,15 @@ private:
     bool Grow(); // reads one more batch; false once every row has been read
     void StartBatch();
     const std::string* BytesOf(uint32_t batch) const;
-    // The row of a document entry whose batch has gone, into cold_ (summary, then sort values).
-    void FetchCold(const Entry& e);
+    // Gives entry index (a document whose batch has gone) its row's bytes again, reading on in one query
+    // into a fresh batch for the entries after it; false when its row is no longer stored or could not be
+    // read, with cold_ holding empty columns.
+    bool ReadAgain(uint32_t index);
+    // The first entry to read again from for index, and how many rows: reading on in order (forwards or
+    // backwards) reads more at a time, as growing does; a jump starts small.
+    uint32_t AgainFrom(uint32_t index, size_t& rows);
+    // Whether entry index stands for a stored row.
+    bool OfRow(uint32_t index) const { return entries_[index].batch != kKeptForGood; }
     const std::vector<uint32_t>* ChildrenOf(uint32_t parent) const;
     bool Closed(uint32_t parent) const { return parent == kNoEntry ? complete_ : entries_[parent].end != 0; }
 
@@ -147,6 +157,9 @@ private:
     uint32_t nextBatch_ = 0;
     std::string cold_;
     uint32_t coldSummary_ = 0;
+    // The entries the last reading again went over, [againFrom_, againEnd_), and how many rows it read.
+    uint32_t againFrom_ = kNoEntry, againEnd_ = 0;
+    size_t againRows_ = 0;
     std::unique_ptr<Builder> builder_;
     std::unique_ptr<RowSource> source_; // kept after the last row, to read rows again
     size_t batch_ = 0;

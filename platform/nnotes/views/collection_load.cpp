@@ -57,9 +57,10 @@ public:
         });
     }
 
-    STATUS Fetch(NOTEID note, uint32_t part, std::string& summary, std::string& sortValues) override {
+    STATUS ReadFrom(NOTEID note, uint32_t part, size_t max, const RowSink& sink) override {
         return store::WithDatabase(db_, [&](store::Database& db) {
-            return ReadIndexRow(db.Sql(), view_, note, part, summary, sortValues);
+            size_t handed = 0;
+            return ReadIndexRowsFrom(db.Sql(), view_, note, part, max, sink, handed);
         });
     }
 

@@ -144,21 +144,40 @@ STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* afte
     return store::StatusOf(rc);
 }
 
-STATUS ReadIndexRow(store::Connection& sql, NOTEID viewId, NOTEID note, uint32_t part, std::string& summary,
-                    std::string& sortValues) {
+STATUS ReadIndexRowsFrom(store::Connection& sql, NOTEID viewId, NOTEID note, uint32_t part, size_t max,
+                         const RowSink& sink, size_t& handed) {
+    handed = 0;
     STATUS s;
-    store::Statement* q = sql.Prepare("SELECT summary, sortvalues FROM view_rows INDEXED BY view_rows_by_note"
-                                      " WHERE note=? AND view=? AND part=?",
-                                      &s);
+    // One query: the row's place is looked up by note, then the rows from there are read in key order as
+    // growing reads them. A row no longer stored has no place, and the comparison with it selects nothing.
+    store::Statement* q = sql.Prepare(
+        "SELECT note, sortvalues, summary, part FROM view_rows WHERE view=?1 AND (key, note, part) >="
+        " (SELECT key, note, part FROM view_rows INDEXED BY view_rows_by_note WHERE note=?2 AND view=?1"
+        " AND part=?3) ORDER BY key, note, part LIMIT ?4",
+        &s);
     if (q == nullptr) return s;
-    q->Bind(1, note).Bind(2, viewId).Bind(3, part);
-    const int rc = q->Step();
-    if (rc == SQLITE_ROW) {
-        summary.assign(q->Blob(0));
-        sortValues.assign(q->Blob(1));
+    q->Bind(1, viewId).Bind(2, note).Bind(3, part);
+    q->Bind(4, static_cast<int64_t>(std::min<size_t>(max, INT64_MAX)));
+    int rc;
+    while ((rc = q->Step()) == SQLITE_ROW) {
+        RowRef row;
+        const int64_t id = q->Int(0), at = q->Int(3);
+        row.sortValues = q->Blob(1);
+        row.summary = q->Blob(2);
+        if (id <= 0 || id >= NOTE_ID_SPECIAL || at < 0 || at > UINT32_MAX) {
+            q->Reset();
+            return ERR_VIEW_INDEX_DAMAGED;
+        }
+        row.note = static_cast<NOTEID>(id);
+        row.part = static_cast<uint32_t>(at);
+        if (STATUS given = sink(row)) {
+            q->Reset();
+            return given;
+        }
+        ++handed;
     }
     q->Reset();
-    return rc == SQLITE_ROW ? NOERROR : rc == SQLITE_DONE ? ERR_NOT_FOUND : store::StatusOf(rc);
+    return store::StatusOf(rc);
 }
 
 STATUS ReadFirstIndexRows(store::Connection& sql, NOTEID viewId, const std::vector<NOTEID>& notes,

@@ -90,9 +90,11 @@ struct RowPlace {
 STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* after, size_t max, bool family,
                      const RowSink& sink, RowPlace& last, size_t& handed);
 
-// The summary and sort values of one stored row; ERR_NOT_FOUND when the index no longer holds it.
-STATUS ReadIndexRow(store::Connection& sql, NOTEID viewId, NOTEID note, uint32_t part, std::string& summary,
-                    std::string& sortValues);
+// Hands the stored rows of the view from the row of (note, part) on to sink in view order, that row first
+// and max of them at most (none when the index no longer holds it): handed counts them. The rows carry no
+// unid or parent.
+STATUS ReadIndexRowsFrom(store::Connection& sql, NOTEID viewId, NOTEID note, uint32_t part, size_t max,
+                         const RowSink& sink, size_t& handed);
 
 // For each of notes (in their order) that has rows in the view, its first row in view order (the smallest
 // key, then part), through the index by note: nothing else of the view is read.
