@@ -306,7 +306,9 @@ uint32_t CollectionData::AgainFrom(uint32_t index, size_t& rows) {
     const uint32_t slack = static_cast<uint32_t>(View().categoryLevels) + 1;
     const bool on = againFrom_ != kNoEntry && index >= againFrom_ && index <= againEnd_ + slack;
     const bool back = againFrom_ != kNoEntry && index < againFrom_ && againFrom_ - index <= slack;
-    rows = on || back ? std::min(againRows_ * 2, kLargestBatch) : kFirstBatch;
+    // A jump reads its own row alone, as a reader going from hit to hit does; a reader that goes on from
+    // there reads batches as growing does.
+    rows = on || back ? std::min(std::max(againRows_ * 2, kFirstBatch), kLargestBatch) : 1;
     if (!back) return index;
     // Going backwards, the rows read end at index.
     uint32_t from = index + 1 > rows ? static_cast<uint32_t>(index + 1 - rows) : 0;

@@ -141,7 +141,7 @@ private:
     // read, with cold_ holding empty columns.
     bool ReadAgain(uint32_t index);
     // The first entry to read again from for index, and how many rows: reading on in order (forwards or
-    // backwards) reads more at a time, as growing does; a jump starts small.
+    // backwards) reads more at a time, as growing does; a jump reads one row.
     uint32_t AgainFrom(uint32_t index, size_t& rows);
     // Whether entry index stands for a stored row.
     bool OfRow(uint32_t index) const { return entries_[index].batch != kKeptForGood; }
