@@ -212,7 +212,7 @@ STATUS ReadIndexSummaries(store::Connection& sql, NOTEID viewId, const std::vect
     store::Statement* q =
         sql.Prepare("SELECT summary FROM view_rows WHERE view=? AND key=? AND note=? AND part=?", &s);
     if (q == nullptr) return s;
-    std::string summary, sortValues;
+    std::string summary;
     for (size_t i = 0; i < rows.size(); ++i) {
         const RowPlace& row = rows[i];
         q->Bind(1, viewId).BindBlob(2, row.key.data(), row.key.size()).Bind(3, row.note).Bind(4, row.part);
@@ -224,12 +224,17 @@ STATUS ReadIndexSummaries(store::Connection& sql, NOTEID viewId, const std::vect
         } else {
             q->Reset();
             if (rc != SQLITE_DONE) return store::StatusOf(rc);
-            const STATUS moved = row.part >= 0 && row.part <= UINT32_MAX
-                                     ? ReadIndexRow(sql, viewId, static_cast<NOTEID>(row.note),
-                                                    static_cast<uint32_t>(row.part), summary, sortValues)
-                                     : ERR_NOT_FOUND;
-            if (moved != NOERROR && moved != ERR_NOT_FOUND) return moved;
-            given = take(i, summary, moved == NOERROR);
+            size_t found = 0;
+            if (row.part >= 0 && row.part <= UINT32_MAX) {
+                const RowSink keep = [&](const RowRef& moved) {
+                    summary.assign(moved.summary);
+                    return NOERROR;
+                };
+                if (STATUS read = ReadIndexRowsFrom(sql, viewId, static_cast<NOTEID>(row.note),
+                                                    static_cast<uint32_t>(row.part), 1, keep, found))
+                    return read;
+            }
+            given = take(i, summary, found == 1);
         }
         if (given != NOERROR) return given;
     }
