@@ -32,20 +32,30 @@ void bench_add(bench_measure* m, double ours, double reference) {
     ++m->rounds;
 }
 
+static double scale_of(const bench_measure* m) {
+    return m->scale > 0 ? m->scale : 1;
+}
+
 double bench_ratio(const bench_measure* m) {
     const double reference = bench_median(m->reference, m->rounds);
     return reference > 0 ? bench_median(m->ours, m->rounds) / reference : 0;
 }
 
-static double scale_of(const bench_measure* m) {
-    return m->scale > 0 ? m->scale : 1;
+int bench_met(const bench_measure* m) {
+    return (m->goal <= 0 || bench_ratio(m) <= m->goal) &&
+           (m->limit <= 0 || bench_median(m->ours, m->rounds) * scale_of(m) <= m->limit);
 }
 
 void bench_print_line(const bench_measure* m) {
     const double ratio = bench_ratio(m);
     char goal[64] = "";
-    if (m->goal > 0)
-        snprintf(goal, sizeof goal, "goal <= %.2f %s", m->goal, ratio <= m->goal ? "met" : "MISSED");
+    if (m->goal > 0 && m->limit > 0)
+        snprintf(goal, sizeof goal, "goal <= %.2f, <= %g %s", m->goal, m->limit,
+                 bench_met(m) ? "met" : "MISSED");
+    else if (m->goal > 0)
+        snprintf(goal, sizeof goal, "goal <= %.2f %s", m->goal, bench_met(m) ? "met" : "MISSED");
+    else if (m->limit > 0)
+        snprintf(goal, sizeof goal, "goal <= %g %s %s", m->limit, m->unit, bench_met(m) ? "met" : "MISSED");
     printf("%-34s ours %10.4g  reference %10.4g %-10s ratio %6.2f  %-20s %s\n", m->name,
            bench_median(m->ours, m->rounds) * scale_of(m),
            bench_median(m->reference, m->rounds) * scale_of(m), m->unit, ratio, goal, m->note);
@@ -71,10 +81,10 @@ void bench_print_json(const char* bench, const bench_measure* measures, int coun
         printf(", \"unit\": ");
         print_json_text(m->unit);
         printf(", \"rounds\": %d, \"ours\": %.6g, \"reference\": %.6g, \"ratio\": %.4f, \"goal\": %.4g, "
-               "\"met\": %s, \"note\": ",
+               "\"limit\": %.6g, \"met\": %s, \"note\": ",
                m->rounds, bench_median(m->ours, m->rounds) * scale_of(m),
-               bench_median(m->reference, m->rounds) * scale_of(m), bench_ratio(m), m->goal,
-               m->goal <= 0 || bench_ratio(m) <= m->goal ? "true" : "false");
+               bench_median(m->reference, m->rounds) * scale_of(m), bench_ratio(m), m->goal, m->limit,
+               bench_met(m) ? "true" : "false");
         print_json_text(m->note);
         printf("}");
     }

@@ -20,6 +20,7 @@ typedef struct {
     const char* unit; /* what one round's figure counts, e.g. "s/query" */
     double scale;     /* printed figures are seconds times scale (1e3 for ms, 1e6 for us) */
     double goal;      /* the largest ratio that meets the goal; 0 when no goal */
+    double limit; /* the largest median of ours (in printed units) that meets an absolute goal; 0 when none */
     int rounds;
     double ours[BENCH_MAX_ROUNDS];
     double reference[BENCH_MAX_ROUNDS];
@@ -33,9 +34,13 @@ double bench_median(const double* values, int n);
 /* Adds one round's figures (per operation) to the measure. */
 void bench_add(bench_measure* m, double ours, double reference);
 double bench_ratio(const bench_measure* m);
+/* Whether the medians meet the goal and the limit (true when there are none). */
+int bench_met(const bench_measure* m);
 /* One line: name, both medians, ratio, goal and whether it is met, note. */
 void bench_print_line(const bench_measure* m);
-/* One JSON object on one line: {"bench": name, "measures": [...]}. */
+/* One JSON object on one line: {"bench": name, "measures": [...]}, each measure with its name, unit, rounds,
+ * both medians (printed units), ratio, goal, limit, whether it is met and its note; bench/run-all reads it.
+ */
 void bench_print_json(const char* bench, const bench_measure* measures, int count);
 /* Peak resident memory of the process since the last bench_reset_peak (or its start), in bytes (VmHWM). */
 long long bench_peak_rss(void);

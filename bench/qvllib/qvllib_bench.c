@@ -500,41 +500,60 @@ int main(int argc, char** argv) {
     const int perRound = updates / rounds;
     int same = 1;
     for (int r = 0; r < rounds; ++r) {
+        /* Which side goes first alternates from round to round, so that neither always meets the pages and
+         * the machine the other left. */
+        const int oursFirst = r % 2 == 0;
+        double ours = 0, reference = 0, t;
+        long long w;
         /* Opening: DSOpen against the reference reading the first rows of the stored index. */
-        unsigned long ignored = 0;
-        double t = bench_now();
-        if (lib.DSOpen("Orders") != COLUMNS) fail_library("DSOpen failed");
-        const double open = bench_now() - t;
-        t = bench_now();
-        walk_stored(first, viewId, &ignored);
-        bench_add(&m[0], open, bench_now() - t);
+        for (int turn = 0; turn < 2; ++turn) {
+            unsigned long ignored = 0;
+            t = bench_now();
+            if ((turn == 0) == oursFirst) {
+                if (lib.DSOpen("Orders") != COLUMNS) fail_library("DSOpen failed");
+                ours = bench_now() - t;
+            } else {
+                walk_stored(first, viewId, &ignored);
+                reference = bench_now() - t;
+            }
+        }
+        bench_add(&m[0], ours, reference);
 
         /* The walk of every row. */
         sums[0] = sums[1] = 0;
-        t = bench_now();
-        rows[0] = walk_library(&sums[0]);
-        const double ours = bench_now() - t;
-        t = bench_now();
-        rows[1] = walk_stored(walk, viewId, &sums[1]);
-        bench_add(&m[1], ours / (double)rows[0], (bench_now() - t) / (double)rows[1]);
+        for (int turn = 0; turn < 2; ++turn) {
+            t = bench_now();
+            if ((turn == 0) == oursFirst) {
+                rows[0] = walk_library(&sums[0]);
+                ours = bench_now() - t;
+            } else {
+                rows[1] = walk_stored(walk, viewId, &sums[1]);
+                reference = bench_now() - t;
+            }
+        }
+        bench_add(&m[1], ours / (double)rows[0], reference / (double)rows[1]);
         same = same && rows[0] == rows[1] && rows[0] == documents;
 
         /* The write-back, calls spread over the documents. */
-        long long w = bench_bytes_written();
-        t = bench_now();
-        for (int i = 0; i < perRound; ++i)
-            lib.UpdateDocument("MergeHistory", "Spring letter",
-                               firstDocument + (r * perRound + i) % documents);
-        const double appended = (bench_now() - t) / perRound;
-        writtenOurs += bench_bytes_written() - w;
-        w = bench_bytes_written();
-        t = bench_now();
-        for (int i = 0; i < perRound; ++i)
-            if (!append_stored(db, read, write, firstDocument + (r * perRound + i) % documents,
-                               "Spring letter"))
-                fail("reference append failed");
-        bench_add(&m[2], appended, (bench_now() - t) / perRound);
-        writtenReference += bench_bytes_written() - w;
+        for (int turn = 0; turn < 2; ++turn) {
+            w = bench_bytes_written();
+            t = bench_now();
+            if ((turn == 0) == oursFirst) {
+                for (int i = 0; i < perRound; ++i)
+                    lib.UpdateDocument("MergeHistory", "Spring letter",
+                                       firstDocument + (r * perRound + i) % documents);
+                ours = (bench_now() - t) / perRound;
+                writtenOurs += bench_bytes_written() - w;
+            } else {
+                for (int i = 0; i < perRound; ++i)
+                    if (!append_stored(db, read, write, firstDocument + (r * perRound + i) % documents,
+                                       "Spring letter"))
+                        fail("reference append failed");
+                reference = (bench_now() - t) / perRound;
+                writtenReference += bench_bytes_written() - w;
+            }
+        }
+        bench_add(&m[2], ours, reference);
         lib.DSClose();
         if (!exec(db, LEAVE_NO_LOG)) fail("cannot fold the reference's log");
     }
@@ -556,6 +575,7 @@ int main(int argc, char** argv) {
     m[0].name = "DSOpen";
     m[0].unit = "ms";
     m[0].scale = 1e3;
+    m[0].limit = 50;
     snprintf(m[0].note, sizeof m[0].note, "reference: first 200 stored rows; absolute goal <= 50 ms %s",
              bench_median(m[0].ours, m[0].rounds) <= 0.050 ? "met" : "MISSED");
     m[1].name = "row walk (GotoNext, GetData, GetNoteID)";
