@@ -1,14 +1,15 @@
-// Merge throughput of the word processor stand-in: 1,000 and 10,000 records of eight columns merged into a
-// one-page letter, as DOCX and as RTF. Prints records per second of the merge itself (template and data
-// read, every byte of the merged document made) and of the automation commands the desktop program sends
-// (the merged document saved and flushed to disk, whose time depends on the disk), and the 10,000/1,000
-// time ratio of the merge (a linear merge gives about 10). Then the same letter and a richer one (a picture,
-// a table, header and footer fields, IF fields) at 10,000 and 100,000 records, with the peak memory of each
-// merge. The templates, the data files and the times are left in the work folder for the docxtemplater
-// comparison of run.sh.
+// Merge throughput of the word processor stand-in, in rounds of fresh processes: a one-page letter of eight
+// columns and a richer one (a picture, a table, header and footer fields, IF fields), as DOCX and as RTF,
+// merged with a tenth of the records and with all of them (10,000 and 100,000 by default), against ten
+// merges of the tenth (a linear merge gives 1.0), with the peak memory of each merge; then the plain DOCX
+// letter at a hundredth and a tenth of the records against docxtemplater (the peer, a command given in
+// WORD_BENCH_PEER, as run.sh sets it) merging the same records into the same letter. Each round runs both
+// sides in turn, which goes first alternating; medians, one line per measure and one JSON line are printed.
 //
-// Usage: word_bench [work folder]   (default: a new folder under the temporary folder)
+// Usage: word_bench [work folder] [records] [rounds]   (defaults: a new folder under the temporary folder,
+//        100000, 5)
 
+#include "bench_report.h"
 #include "bench_templates.h"
 #include "data_source.h"
 #include "file_io.h"
@@ -44,8 +45,10 @@ double SecondsSince(Clock::time_point start) {
 }
 
 // The merge itself: read the template and the data, merge, and make every byte of the merged document
-// (into a reused buffer, so that no file system takes part).
-double TimeMerge(const std::string& templatePath, const std::string& dataPath) {
+// (into a reused buffer, so that no file system takes part). A warm merge first merges once untimed, as the
+// peer does before its timed merge.
+double TimeMerge(const std::string& templatePath, const std::string& dataPath, bool warm = false) {
+    if (warm) TimeMerge(templatePath, dataPath);
     auto start = Clock::now();
     std::string content = word::ReadWholeFile(templatePath, "template");
     auto main = word::DetectFormat(content, templatePath) == word::DocumentFormat::Rtf
@@ -132,76 +135,157 @@ double MiB(long kib) {
     return kib / 1024.0;
 }
 
+// One timed merge of the peer in a process of its own: the seconds its command prints, or -1.
+double PeerMerge(const std::string& command, const std::string& templatePath, const std::string& dataPath) {
+    const std::string line = command + " '" + templatePath + "' '" + dataPath + "'";
+    FILE* out = popen(line.c_str(), "r");
+    if (out == nullptr) return -1;
+    char text[128] = "";
+    const bool read = std::fgets(text, sizeof text, out) != nullptr;
+    const int status = pclose(out);
+    return read && status == 0 ? std::atof(text) : -1;
+}
+
+// The count with thousands separated by commas, as the figures are written elsewhere.
+std::string Count(int n) {
+    const std::string digits = std::to_string(n);
+    std::string text;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string work = argc > 1 ? argv[1] : os::TempDirectory() + "/word-bench-XXXXXX";
-    if (argc <= 1 && mkdtemp(work.data()) == nullptr) {
+    std::string work = argc > 1 && *argv[1] ? argv[1] : os::TempDirectory() + "/word-bench-XXXXXX";
+    const int records = argc > 2 ? std::atoi(argv[2]) : 100000;
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : 5;
+    if (records < 1000 || records % 100 != 0 || rounds < 1 || rounds > BENCH_MAX_ROUNDS) {
+        std::fprintf(stderr,
+                     "usage: word_bench [work folder] [records, a multiple of 100 >= 1000] [rounds 1-%d]\n",
+                     BENCH_MAX_ROUNDS);
+        return 2;
+    }
+    if ((argc <= 1 || !*argv[1]) && mkdtemp(work.data()) == nullptr) {
         std::fprintf(stderr, "word_bench: cannot create a work folder\n");
         return 1;
     }
+    const char* peerCommand = std::getenv("WORD_BENCH_PEER");
+    const std::string peer = peerCommand != nullptr ? peerCommand : "";
     WriteFile(work + "/letter.docx", word::bench::LetterDocx());
     WriteFile(work + "/letter.rtf", word::bench::LetterRtf());
     WriteFile(work + "/letter-docxtemplater.docx", word::bench::LetterDocxTemplater());
     WriteFile(work + "/rich-letter.docx", word::bench::RichLetterDocx());
     WriteFile(work + "/rich-letter.rtf", word::bench::RichLetterRtf());
-    std::ofstream timesFile(work + "/stand-in-times.txt");
-    std::printf("work folder: %s\n", work.c_str());
-
-    for (const char* format : {"docx", "rtf"}) {
-        std::string templatePath = work + "/letter." + format;
-        double merge[2] = {}, road[2] = {};
-        for (int i = 0; i < 2; ++i) {
-            int count = i == 0 ? 1000 : 10000;
-            std::string data = work + "/records-" + std::to_string(count) + ".txt";
-            WriteFile(data, word::bench::Records(count));
-            std::string output = work + "/merged-" + std::to_string(count) + "." + format;
-            merge[i] = Best([&] { return TimeMerge(templatePath, data); }).seconds;
-            road[i] = Best([&] { return TimeRoad(templatePath, data, output); }).seconds;
-            timesFile << format << " " << count << " " << merge[i] << "\n";
-            std::printf("stand-in, %-4s, %5d records: merge %7.3f s, %8.0f records/s; "
-                        "with saving %7.3f s, %8.0f records/s\n",
-                        format, count, merge[i], count / merge[i], road[i], count / road[i]);
-        }
-        std::printf("stand-in, %-4s, 10,000/1,000 merge time ratio: %.2f (linear: 10; limit: 11)\n", format,
-                    merge[1] / merge[0]);
-    }
+    const int counts[3] = {records / 100, records / 10, records};
+    for (int count : counts)
+        WriteFile(work + "/records-" + std::to_string(count) + ".txt", word::bench::Records(count));
+    const auto data = [&](int count) { return work + "/records-" + std::to_string(count) + ".txt"; };
+    std::printf("work folder: %s; %d rounds, medians\n", work.c_str(), rounds);
     std::fflush(stdout);
 
-    // The plain letter beside the richer one (a picture, a table, header and footer fields, IF fields) at
-    // 10,000 and 100,000 records: every copy of the richer DOCX letter gets header and footer parts of its
-    // own, so this is where a cost per part or per zip entry that grows with their number would show, in
-    // time or in memory. The memory is the peak of the merging process, which holds the data file (about
-    // 100 bytes a record here, and as much again for the places of its values) whatever the template.
-    bool linear = true;
+    // The plain letter beside the richer one, a tenth of the records against all of them: every copy of the
+    // richer DOCX letter gets header and footer parts of its own, so this is where a cost per part or per zip
+    // entry that grows with their number would show, in time or in memory. The memory is the peak of the
+    // merging process, which holds the data file (about 100 bytes a record here, and as much again for the
+    // places of its values) whatever the template. Each merge runs in a fresh process, as the desktop program
+    // merges once in a run; within a round the smaller and the larger merge take turns going first.
+    std::vector<bench_measure> measures(6);
+    std::vector<std::string> names, units;
+    int used = 0;
     for (const char* letter : {"letter", "rich-letter"}) {
         for (const char* format : {"docx", "rtf"}) {
-            std::string templatePath = work + "/" + letter + "." + format;
-            Measure merge[2], road[2];
-            for (int i = 0; i < 2; ++i) {
-                int count = i == 0 ? 10000 : 100000;
-                std::string data = work + "/records-" + std::to_string(count) + ".txt";
-                WriteFile(data, word::bench::Records(count));
-                std::string output = work + "/merged-" + letter + "-" + std::to_string(count) + "." + format;
-                merge[i] = Best([&] { return TimeMerge(templatePath, data); }, i == 0 ? 5 : 3);
-                road[i] = Best([&] { return TimeRoad(templatePath, data, output); }, 1);
-                std::printf("stand-in, %-11s %-4s, %6d records: merge %7.3f s, %8.0f records/s, peak memory "
-                            "%6.1f MiB; with saving %7.3f s, peak memory %6.1f MiB\n",
-                            letter, format, count, merge[i].seconds, count / merge[i].seconds,
-                            MiB(merge[i].peakKiB), road[i].seconds, MiB(road[i].peakKiB));
+            const bool rich = std::string(letter) == "rich-letter";
+            const std::string templatePath = work + "/" + letter + "." + format;
+            bench_measure& m = measures[used++];
+            long peak[2] = {};
+            for (int r = 0; r < rounds; ++r) {
+                Measure merge[2];
+                for (int turn = 0; turn < 2; ++turn) {
+                    const int i = (turn == 0) == (r % 2 == 0) ? 0 : 1;
+                    merge[i] = InFreshProcess([&] { return TimeMerge(templatePath, data(counts[1 + i])); });
+                    peak[i] = std::max(peak[i], merge[i].peakKiB);
+                }
+                bench_add(&m, merge[1].seconds, 10 * merge[0].seconds);
             }
-            double ratio = merge[1].seconds / merge[0].seconds;
-            // The plain letter's merges of 10,000 records are too short for a ratio that holds on a shared
-            // machine: only the richer letter's is held to the limit.
-            bool rich = std::string(letter) == "rich-letter";
-            std::printf("stand-in, %-11s %-4s, 100,000/10,000: merge time ratio %.2f (linear: 10%s)%s; peak "
-                        "memory %+.1f MiB, with saving %+.1f MiB\n",
-                        letter, format, ratio, rich ? "; limit: 11" : "",
-                        rich && ratio > 11 ? ": NOT LINEAR" : "", MiB(merge[1].peakKiB - merge[0].peakKiB),
-                        MiB(road[1].peakKiB - road[0].peakKiB));
+            // The road of the desktop program once, saved and flushed to disk, whose time depends on the
+            // disk.
+            Measure road[2];
+            for (int i = 0; i < 2; ++i) {
+                const std::string output =
+                    work + "/merged-" + letter + "-" + std::to_string(counts[1 + i]) + "." + format;
+                road[i] = InFreshProcess([&] { return TimeRoad(templatePath, data(counts[1 + i]), output); });
+            }
+            const double small = bench_median(m.reference, m.rounds) / 10,
+                         large = bench_median(m.ours, m.rounds);
+            std::printf(
+                "stand-in, %-11s %-4s: %s records merged in %.3f s (%.0f records/s), %s in %.3f s (%.0f "
+                "records/s); with saving (once) %.3f s and %.3f s; peak memory %.1f and %.1f MiB\n",
+                letter, format, Count(counts[1]).c_str(), small, counts[1] / small, Count(counts[2]).c_str(),
+                large, counts[2] / large, road[0].seconds, road[1].seconds, MiB(peak[0]), MiB(peak[1]));
+            names.push_back(std::string(rich ? "rich" : "plain") + " letter, " +
+                            (std::string(format) == "docx" ? "DOCX" : "RTF") + ": " + Count(counts[2]) +
+                            " records against ten merges of " + Count(counts[1]));
+            m.unit = "s";
+            // The plain letter's merges of a tenth are too short for a ratio that holds on a shared machine:
+            // only the richer letter's is held to the goal.
+            m.goal = rich ? 1.1 : 0;
+            std::snprintf(
+                m.note, sizeof m.note,
+                "peak memory %.1f MiB (%s records) and %.1f MiB (%s), growth %+.1f MiB; with saving, "
+                "once: %.3f s and %.3f s",
+                MiB(peak[0]), Count(counts[1]).c_str(), MiB(peak[1]), Count(counts[2]).c_str(),
+                MiB(peak[1] - peak[0]), road[0].seconds, road[1].seconds);
             std::fflush(stdout);
-            linear = linear && (!rich || ratio <= 11);
         }
     }
-    return linear ? 0 : 1;
+
+    // The plain DOCX letter against docxtemplater merging the same records into the same letter written with
+    // its tags, both timed from reading the template and the data to the finished document in memory, each
+    // in a process of its own after one untimed merge of the same records.
+    bool peerRan = !peer.empty();
+    const std::string templatePath = work + "/letter.docx",
+                      peerTemplate = work + "/letter-docxtemplater.docx";
+    for (int c = 0; c < 2; ++c) {
+        bench_measure& m = measures[used++];
+        for (int r = 0; peerRan && r < rounds; ++r) {
+            double seconds[2] = {};
+            for (int turn = 0; turn < 2; ++turn) {
+                const int side = (turn == 0) == (r % 2 == 0) ? 0 : 1;
+                seconds[side] = side == 0 ? InFreshProcess([&] {
+                                                return TimeMerge(templatePath, data(counts[c]), true);
+                                            }).seconds
+                                          : PeerMerge(peer, peerTemplate, data(counts[c]));
+            }
+            if (seconds[1] < 0) {
+                std::fprintf(stderr, "word_bench: the peer's merge failed: %s\n", peer.c_str());
+                peerRan = false;
+                break;
+            }
+            bench_add(&m, seconds[0], seconds[1]);
+        }
+        names.push_back("plain letter, DOCX, " + Count(counts[c]) +
+                        " records: stand-in against docxtemplater");
+        m.unit = "s";
+        std::snprintf(m.note, sizeof m.note, "stand-in %.0f records/s, docxtemplater %.0f records/s",
+                      counts[c] / bench_median(m.ours, m.rounds),
+                      counts[c] / bench_median(m.reference, m.rounds));
+    }
+    if (!peerRan) {
+        used -= 2;
+        std::printf("docxtemplater: %s\n", peer.empty()
+                                               ? "not run (WORD_BENCH_PEER unset; bench/word/run.sh sets it)"
+                                               : "FAILED, no comparison");
+    }
+    for (int i = 0; i < used; ++i) {
+        measures[static_cast<size_t>(i)].name = names[static_cast<size_t>(i)].c_str();
+        bench_print_line(&measures[static_cast<size_t>(i)]);
+    }
+    bench_print_json("word", measures.data(), used);
+    // A missed goal is a figure of the table, not a failure of the run; a peer that was asked for and did not
+    // run is.
+    return peer.empty() || peerRan ? 0 : 1;
 }
