@@ -51,6 +51,11 @@ bench: deps
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	@echo "benchmarks built in $(BENCH_DIR)/out; see bench/README.md"
 
+# Every benchmark, three passes, one markdown table on stdout (bench/run-all --help for the counts).
+.PHONY: bench-report
+bench-report: bench
+	@python3 bench/run-all --out $(BENCH_DIR)/out
+
 format:
 	git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format -i
 
