@@ -72,6 +72,13 @@ class Report(unittest.TestCase):
                          ["0.0123", "1.23", "45.7", "1234"])
         self.assertEqual(run_all.ratio_text(0.0173), "0.0173")
 
+    def test_the_readme_gets_the_report_whole_between_its_markers(self):
+        text = "intro\n%s\nold table\n%s\nafter\n" % (run_all.BEGIN, run_all.END)
+        self.assertEqual(run_all.into_readme(text, "new\n"),
+                         "intro\n%s\nnew\n%s\nafter\n" % (run_all.BEGIN, run_all.END))
+        with self.assertRaises(SystemExit):
+            run_all.into_readme("no markers\n", "new\n")
+
 
 class Runs(unittest.TestCase):
     """main() with benchmarks that print canned lines, one pass after another."""
