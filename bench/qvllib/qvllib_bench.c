@@ -247,7 +247,7 @@ static int append_stored(sqlite3* db, sqlite3_stmt* read, sqlite3_stmt* write, l
     if (sqlite3_step(read) == SQLITE_ROW) {
         length = (size_t)sqlite3_column_bytes(read, 0);
         if (length > sizeof value - 64) length = 0;
-        memcpy(value, sqlite3_column_blob(read, 0), length);
+        if (length > 0) memcpy(value, sqlite3_column_blob(read, 0), length); /* an empty blob is NULL */
     }
     sqlite3_reset(read);
     length += (size_t)snprintf(value + length, sizeof value - length, "%s%s", length ? "\n" : "", text);
