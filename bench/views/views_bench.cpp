@@ -14,6 +14,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +24,9 @@
 #include <vector>
 
 using namespace nnotes;
+
+// Index builds are long; three of each side give a median.
+constexpr int kBuildPasses = 3;
 
 namespace {
 
@@ -182,6 +186,16 @@ std::vector<NOTEID> ReadStoredIndex(sqlite3_stmt* q, NOTEID view) {
     return docs;
 }
 
+// Saving the view note again gives it a new stamp, so its index is made again from every document.
+double RebuildSeconds(DBHANDLE db, NOTEID view) {
+    const double start = bench_now();
+    NOTEHANDLE note = 0;
+    Check(OpenNote(db, view, 0, &note), "open view");
+    Check(UpdateNote(note, 0), "save view again");
+    CloseNote(note);
+    return bench_now() - start;
+}
+
 void SaveOrders(DBHANDLE db, uint32_t first, uint32_t count) {
     for (uint32_t i = 0; i < count; ++i)
         SaveOrder(db, first + i);
@@ -230,8 +244,23 @@ int main(int argc, char** argv) {
     start = bench_now();
     SaveView(db, "Orders");
     const double buildAll = bench_now() - start;
-    NOTEID view = 0;
+    NOTEID view = 0, tenthView = 0;
     Check(FindDesignNote(db, "Orders", NOTE_CLASS_VIEW, &view), "find view");
+    Check(FindDesignNote(tenth, "Orders", NOTE_CLASS_VIEW, &tenthView), "find tenth view");
+    bench_measure measures[3] = {};
+    bench_add(&measures[2], buildAll, 10 * buildTenth);
+    // More builds, the side that goes first alternating, so that the figure is a median like the others.
+    for (int r = 1; r < kBuildPasses; ++r) {
+        double all = 0, part = 0;
+        if (r % 2 == 0) {
+            all = RebuildSeconds(db, view);
+            part = RebuildSeconds(tenth, tenthView);
+        } else {
+            part = RebuildSeconds(tenth, tenthView);
+            all = RebuildSeconds(db, view);
+        }
+        bench_add(&measures[2], all, 10 * part);
+    }
 
     sqlite3* raw = nullptr;
     sqlite3_stmt* q = nullptr;
@@ -243,7 +272,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "reference: %s\n", sqlite3_errmsg(raw));
         return 1;
     }
-    bench_measure measures[3] = {};
     bool same = true;
     double firstBuffer = 0;
     long long peakGrowth = 0;
@@ -282,7 +310,6 @@ int main(int argc, char** argv) {
         }
         bench_add(&measures[1], seconds[0], seconds[1]);
     }
-    bench_add(&measures[2], buildAll, 10 * buildTenth);
     sqlite3_finalize(q);
     sqlite3_close(raw);
 
@@ -301,8 +328,12 @@ int main(int argc, char** argv) {
     measures[2].name = "index build, all against a tenth";
     measures[2].unit = "s";
     measures[2].goal = 1.1;
-    std::snprintf(measures[2].note, sizeof measures[2].note, "reference: ten times the build of %u documents",
-                  documents / 10);
+    double worst = 0;
+    for (int i = 0; i < measures[2].rounds; ++i)
+        worst = std::max(worst, measures[2].ours[i] / measures[2].reference[i]);
+    std::snprintf(measures[2].note, sizeof measures[2].note,
+                  "reference: ten times the build of %u documents; %d passes, the worst %.2f", documents / 10,
+                  measures[2].rounds, worst);
     std::printf("%u documents (saved in %.1f s) in %s, %d rounds, medians; same documents, same order: %s\n",
                 documents, saving, root.c_str(), rounds, same ? "yes" : "NO");
     for (const bench_measure& m : measures)

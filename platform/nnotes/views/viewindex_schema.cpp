@@ -65,6 +65,21 @@ STATUS CreateIndexTables(store::Connection& sql) {
     return sql.Exec(kTables);
 }
 
+STATUS CountRows(store::Connection& sql, int64_t upTo, int64_t& rows) {
+    STATUS s;
+    store::Statement* q = sql.Prepare("SELECT count(*) FROM (SELECT 1 FROM view_rows LIMIT ?)", &s);
+    if (q == nullptr) return s;
+    q->Bind(1, upTo);
+    const int rc = q->Step();
+    rows = rc == SQLITE_ROW ? q->Int(0) : 0;
+    q->Reset();
+    return rc == SQLITE_ROW ? NOERROR : store::StatusOf(rc);
+}
+
+STATUS DropRowsByNote(store::Connection& sql) {
+    return sql.Exec("DROP INDEX IF EXISTS view_rows_by_note");
+}
+
 STATUS CopyIndexes(store::Connection& sql, uint16_t noteClassMask) {
     const uint16_t needed = NOTE_CLASS_DOCUMENT | NOTE_CLASS_VIEW;
     if ((noteClassMask & needed) != needed) return NOERROR;

@@ -33,7 +33,12 @@ STATUS HasIndexTables(store::Connection& sql, bool& has);
 // The same from the connection's schema as last read, without a query: sound inside a write transaction,
 // whose first statement brought the schema up to date.
 bool IndexTablesInSchema(store::Connection& sql);
+// Makes whatever of the tables and their indexes is missing.
 STATUS CreateIndexTables(store::Connection& sql);
+// The rows of every view, counted up to upTo at most; and dropping the index of rows by note, inside a
+// transaction that makes it again (CreateIndexTables) before it commits.
+STATUS CountRows(store::Connection& sql, int64_t upTo, int64_t& rows);
+STATUS DropRowsByNote(store::Connection& sql);
 
 // Inside a copy's transaction, with the source file attached as "source" and its notes of noteClassMask
 // already copied: the stored indexes come along when the copy holds every document and view they were made
