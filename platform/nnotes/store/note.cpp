@@ -51,7 +51,8 @@ STATUS Note::FromStored(DBHANDLE db, StoredNote stored, std::shared_ptr<Note>& o
     note->noteClass = stored.noteClass;
     note->oid = stored.oid;
     note->added = stored.added;
-    note->origin = Origin{db, stored.id, stored.oid.sequence};
+    note->origin = Origin{db, stored.id, stored.oid.sequence, stored.noteClass,
+                          UNIVERSALID{stored.oid.file, stored.oid.note}};
     for (auto& item : stored.items) {
         NoteItem* placed = nullptr;
         const uint32_t length = static_cast<uint32_t>(item.value.size()) - sizeof(uint16_t);
@@ -78,6 +79,7 @@ STATUS Note::Duplicate(std::shared_ptr<Note>& out) const {
     copy->origin = origin;
     copy->lastSeq = lastSeq;
     copy->removedSeqs = removedSeqs;
+    copy->removedNames = removedNames;
     for (const auto& item : items_) {
         std::string bytes;
         if (STATUS s = ValueOf(item, bytes)) return s;
@@ -190,7 +192,10 @@ STATUS Note::Remove(uint16_t serial) {
     auto it =
         std::find_if(items_.begin(), items_.end(), [&](const NoteItem& i) { return i.serial == serial; });
     if (it == items_.end()) return ERR_ITEM_BLOCK;
-    if (it->seq != 0) removedSeqs.push_back(it->seq);
+    if (it->seq != 0) {
+        removedSeqs.push_back(it->seq);
+        removedNames.push_back(it->name);
+    }
     items_.erase(it); // its bytes stay where they are: no other item's value moves
     return NOERROR;
 }

@@ -49,11 +49,14 @@ public:
     struct Origin {
         DBHANDLE db;
         NOTEID id;
-        uint32_t sequence; // the stored sequence when read, to notice saves by others
+        uint32_t sequence;  // the stored sequence when read, to notice saves by others
+        uint16_t noteClass; // and what the stored note was, to tell a save that changes only items
+        UNIVERSALID unid;
     };
     std::optional<Origin> origin;
-    int64_t lastSeq = 0;              // highest stored item row
-    std::vector<int64_t> removedSeqs; // stored rows of items deleted since
+    int64_t lastSeq = 0;                   // highest stored item row
+    std::vector<int64_t> removedSeqs;      // stored rows of items deleted since
+    std::vector<std::string> removedNames; // and their names
 
     std::vector<NoteItem>& Items() { return items_; }
     const std::vector<NoteItem>& Items() const { return items_; }
@@ -93,7 +96,7 @@ STATUS NoteOf(NOTEHANDLE handle, std::shared_ptr<Note>& out);
 // Checks an item name: 1 to MAXITEMNAME bytes, no NUL.
 STATUS CheckItemName(std::string_view name);
 
-// FNV-1a, to tell changed values from unchanged ones.
+// A 64-bit hash of a value, to tell changed values from unchanged ones (in memory only, never stored).
 uint64_t HashOf(std::string_view bytes);
 
 } // namespace nnotes::store

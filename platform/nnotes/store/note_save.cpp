@@ -7,6 +7,8 @@
 #include "views/viewindex.h"
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
 
 namespace nnotes::store {
 namespace {
@@ -50,6 +52,21 @@ StoredNote AsSaved(const Note& note, const std::vector<std::string>& values, con
     return saved;
 }
 
+// The names of the items a save in place adds, removes or gives another value: all that the view indexes
+// can see change, when the note stays the same document (class and identity as stored). Null when the save
+// may change more.
+std::optional<std::vector<std::string>> ChangedItems(const Note& note, const SaveResult& r, bool whole) {
+    const UNIVERSALID unid{note.oid.file, note.oid.note};
+    const bool sameNote = !whole && note.origin && note.origin->noteClass == note.noteClass &&
+                          std::memcmp(&note.origin->unid, &unid, sizeof unid) == 0;
+    if (!sameNote) return std::nullopt;
+    std::vector<std::string> names = note.removedNames;
+    const auto& items = note.Items();
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i].seq == 0 || r.hashes[i] != items[i].storedHash) names.push_back(items[i].name);
+    return names;
+}
+
 STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::string>& values, bool whole,
                   SaveResult& r) {
     if (whole) {
@@ -85,6 +102,7 @@ STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<s
     r.oid.sequenceTime = now;
     r.added = note.added;
     const bool inPlace = note.origin && note.origin->db == note.db && note.origin->id == note.id;
+    std::optional<std::vector<std::string>> changed;
     if (note.id == 0) {
         r.oid.sequence = note.oid.sequence + 1;
         r.added = now;
@@ -103,8 +121,10 @@ STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<s
         const bool whole = !inPlace || *stored != note.origin->sequence;
         if (whole) r.lastSeq = 0;
         if (STATUS s = WriteItems(sql, note, values, whole, r)) return s;
+        if (inPlace) changed = ChangedItems(note, r, whole);
     }
-    if (STATUS s = views::IndexNoteSaved(db, AsSaved(note, values, r))) return s;
+    if (STATUS s = views::IndexNoteSaved(db, AsSaved(note, values, r), changed ? &*changed : nullptr))
+        return s;
     if (STATUS s = db.TouchModified(note.noteClass, now)) return s;
     return t.Commit();
 }
@@ -126,9 +146,11 @@ STATUS SaveNote(Note& note, uint16_t flags) {
     note.id = r.id;
     note.oid = r.oid;
     note.added = r.added;
-    note.origin = Note::Origin{note.db, r.id, r.oid.sequence};
+    note.origin = Note::Origin{note.db, r.id, r.oid.sequence, note.noteClass,
+                               UNIVERSALID{note.oid.file, note.oid.note}};
     note.lastSeq = r.lastSeq;
     note.removedSeqs.clear();
+    note.removedNames.clear();
     for (size_t i = 0; i < r.seqs.size(); ++i) {
         note.Items()[i].seq = r.seqs[i];
         note.Items()[i].storedHash = r.hashes[i];

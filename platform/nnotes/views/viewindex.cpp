@@ -1,5 +1,6 @@
 #include "views/viewindex.h"
 
+#include "views/viewindex_reads.h"
 #include "views/viewindex_store.h"
 
 #include <algorithm>
@@ -27,10 +28,12 @@ STATUS CurrentDefinition(store::Database& db, NOTEID viewId, const std::string& 
     return NOERROR;
 }
 
-// A document saved: its rows take their new places in each view whose index is current. Rows that the save
-// left as they were (most saves change items that no view shows) are not written again, and their view does
-// not count a change. Indexes that are not current are made whole again at their next open.
-STATUS DocumentSaved(store::Database& db, const store::StoredNote& doc) {
+// A document saved: its rows take their new places in each view whose index is current. A view that reads
+// none of the items the save changed keeps its rows without their being made again; rows that come out as
+// they were (most saves change items that no view shows) are not written again, and their view does not
+// count a change. Indexes that are not current are made whole again at their next open.
+STATUS DocumentSaved(store::Database& db, const store::StoredNote& doc,
+                     const std::vector<std::string>* changedItems) {
     store::Connection& sql = db.Sql();
     std::vector<std::pair<NOTEID, std::string>> views;
     if (STATUS s = ReadableIndexes(sql, views)) return s;
@@ -39,6 +42,7 @@ STATUS DocumentSaved(store::Database& db, const store::StoredNote& doc) {
         std::shared_ptr<const ViewDefinition> view;
         if (STATUS s = CurrentDefinition(db, viewId, stamp, view)) return s;
         if (!view) continue;
+        if (changedItems != nullptr && !SaveCanChangeRows(ReadsOf(*view), *changedItems)) continue;
         if (STATUS s = RowsOfDocument(*view, doc, rows)) return s;
         std::sort(rows.begin(), rows.end(),
                   [](const ViewRow& a, const ViewRow& b) { return a.part < b.part; });
@@ -52,7 +56,8 @@ STATUS DocumentSaved(store::Database& db, const store::StoredNote& doc) {
 
 } // namespace
 
-STATUS IndexNoteSaved(store::Database& db, const store::StoredNote& note) {
+STATUS IndexNoteSaved(store::Database& db, const store::StoredNote& note,
+                      const std::vector<std::string>* changedItems) {
     store::Connection& sql = db.Sql();
     // Inside the saving transaction the connection's schema is the file's, so it answers without a query.
     const bool has = IndexTablesInSchema(sql);
@@ -62,8 +67,10 @@ STATUS IndexNoteSaved(store::Database& db, const store::StoredNote& note) {
         if (STATUS s = RemoveNoteRows(sql, note.id)) return s;
     if (note.noteClass & NOTE_CLASS_VIEW) return ViewSaved(db, note);
     if (!has) return NOERROR;
-    if (STATUS s = DropIndexIfAny(sql, note.id)) return s; // a view note saved as another class
-    return note.noteClass == NOTE_CLASS_DOCUMENT ? DocumentSaved(db, note) : NOERROR;
+    // A view note saved as another class; a document that stayed one had no index.
+    if (changedItems == nullptr)
+        if (STATUS s = DropIndexIfAny(sql, note.id)) return s;
+    return note.noteClass == NOTE_CLASS_DOCUMENT ? DocumentSaved(db, note, changedItems) : NOERROR;
 }
 
 STATUS IndexNoteDeleted(store::Database& db, NOTEID id) {

@@ -5,12 +5,18 @@
 #include "store/database.h"
 #include "store/note_store.h"
 
+#include <string>
+#include <vector>
+
 namespace nnotes::views {
 
 // After the rows of a note were written, with the note as they now hold it. A document takes its place in
 // every indexed view; a view note gets its index made again (or dropped, when its design cannot be read).
-// Fails only when the file cannot be written, which fails the save.
-STATUS IndexNoteSaved(store::Database& db, const store::StoredNote& note);
+// changedItems, when given, names every item the save added, removed or gave another value, the note having
+// been stored before as the same document (class and identity); views that read none of them are left
+// alone. Fails only when the file cannot be written, which fails the save.
+STATUS IndexNoteSaved(store::Database& db, const store::StoredNote& note,
+                      const std::vector<std::string>* changedItems = nullptr);
 
 // After the rows of note id were deleted: its entries leave every index, and a view's index goes with it.
 STATUS IndexNoteDeleted(store::Database& db, NOTEID id);

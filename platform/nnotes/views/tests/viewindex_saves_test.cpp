@@ -1,0 +1,228 @@
+// Saves and the stored view indexes: whatever a save changes (items a view shows or selects by, items no
+// view reads, summary flags, deletions, nothing at all), every view's stored rows stay exactly what making
+// the index afresh gives; a save that changes nothing a view reads leaves that view's rows alone; builds
+// give the same rows whether they keep the index of rows by note or make it again.
+#include "testing/view_fixture.h"
+
+#include <sqlite3.h>
+
+#include <cstring>
+
+namespace nnotes::testing {
+namespace {
+
+class ViewIndexSavesTest : public ViewTest {
+protected:
+    void SetUp() override {
+        ViewTest::SetUp();
+        // Selects by an item it does not show; a formula column reads another.
+        open_ = SaveView("Open", {{"Name", "Name", VIEW_COLUMN_SORT}}, "SELECT Status = \"open\"");
+        codes_ = SaveView("Codes", {{"Region", "Region", VIEW_COLUMN_CATEGORY},
+                                    {"Label", "Label", VIEW_COLUMN_SORT, "@UpperCase(Code)"}});
+        // Rows that differ with every save, whatever it changes.
+        stamped_ =
+            SaveView("Stamped", {{"Name", "Name", VIEW_COLUMN_SORT}, {"When", "When", 0, "@Modified"}});
+        threads_ = SaveView("Threads",
+                            {{"Name", "Name", VIEW_COLUMN_SORT}, {"Reply", "Reply", VIEW_COLUMN_RESPONSE}});
+        ann_ = SaveDocument({Text("Name", "Ann"), Text("Status", "open"), Text("Region", "north"),
+                             Text("Code", "a1"), Text("Body", "first")});
+        bob_ = SaveDocument({Text("Name", "Bob"), Text("Status", "shut"), Text("Region", "south"),
+                             Text("Code", "b2"), Text("Body", "second")});
+        reply_ = SaveDocument({Text("Name", "Cy"), Text("Reply", "re"), Text("Status", "open")}, ann_);
+        views_ = {open_, codes_, stamped_, threads_};
+    }
+
+    // Every stored row of every view, in view order, as bytes.
+    std::string StoredRows() {
+        sqlite3* raw = nullptr;
+        EXPECT_EQ(sqlite3_open_v2((data_ + "/views.nsf").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr),
+                  SQLITE_OK);
+        sqlite3_stmt* q = nullptr;
+        sqlite3_prepare_v2(
+            raw,
+            "SELECT quote(view), quote(key), quote(note), quote(part), quote(unid), quote(parent),"
+            " quote(sortvalues), quote(summary) FROM view_rows ORDER BY view, key, note, part",
+            -1, &q, nullptr);
+        std::string rows;
+        while (q != nullptr && sqlite3_step(q) == SQLITE_ROW) {
+            for (int i = 0; i < 8; ++i)
+                rows += std::string(reinterpret_cast<const char*>(sqlite3_column_text(q, i))) + " ";
+            rows += "\n";
+        }
+        sqlite3_finalize(q);
+        sqlite3_close(raw);
+        return rows;
+    }
+
+    // One value that SQLite computes from the file.
+    int64_t Number(const std::string& query) {
+        sqlite3* raw = nullptr;
+        EXPECT_EQ(sqlite3_open_v2((data_ + "/views.nsf").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr),
+                  SQLITE_OK);
+        sqlite3_stmt* q = nullptr;
+        sqlite3_prepare_v2(raw, query.c_str(), -1, &q, nullptr);
+        const int64_t n = q != nullptr && sqlite3_step(q) == SQLITE_ROW ? sqlite3_column_int64(q, 0) : -1;
+        sqlite3_finalize(q);
+        sqlite3_close(raw);
+        return n;
+    }
+
+    // Runs SQL on the file, as another program would.
+    void RunSql(const std::string& statements) {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open((data_ + "/views.nsf").c_str(), &raw), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(raw, statements.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(raw);
+    }
+
+    // Saving a view note again makes its index afresh from every document.
+    void Resave(NOTEID id) {
+        NOTEHANDLE note = 0;
+        ASSERT_EQ(OpenNote(db_, id, 0, &note), NOERROR);
+        ASSERT_EQ(UpdateNote(note, 0), NOERROR);
+        ASSERT_EQ(CloseNote(note), NOERROR);
+    }
+
+    // The rows the saves left against the rows every view's index made afresh gives.
+    void ExpectRowsAsMadeAfresh(const char* after) {
+        const std::string kept = StoredRows();
+        for (NOTEID view : views_)
+            Resave(view);
+        EXPECT_EQ(kept, StoredRows()) << "after " << after;
+    }
+
+    // Opens a document, lets change work on its handle and saves it.
+    template <class Change>
+    void Save(NOTEID id, Change change) {
+        NOTEHANDLE note = 0;
+        ASSERT_EQ(OpenNote(db_, id, 0, &note), NOERROR);
+        change(note);
+        ASSERT_EQ(UpdateNote(note, 0), NOERROR);
+        ASSERT_EQ(CloseNote(note), NOERROR);
+    }
+
+    static void SetText(NOTEHANDLE note, const char* name, const std::string& text, uint16_t flags) {
+        DeleteItem(note, name, static_cast<uint16_t>(std::strlen(name)));
+        ASSERT_EQ(AppendItem(note, flags, name, static_cast<uint16_t>(std::strlen(name)), TYPE_TEXT,
+                             text.data(), static_cast<uint32_t>(text.size()), nullptr),
+                  NOERROR);
+    }
+
+    // Overwrites the first bytes of an item's value where they lie, as callers that lock the block may.
+    static void OverwriteInPlace(NOTEHANDLE note, const char* name, const std::string& text) {
+        BLOCKID item{}, value{};
+        uint32_t length = 0;
+        ASSERT_EQ(FindItemByName(note, name, static_cast<uint16_t>(std::strlen(name)), &item, nullptr, &value,
+                                 &length),
+                  NOERROR);
+        ASSERT_GE(length, text.size() + 2);
+        char* at = static_cast<char*>(LockBlock(value.pool)) + value.block;
+        std::memcpy(at + 2, text.data(), text.size());
+        UnlockBlock(value.pool);
+    }
+
+    NOTEID open_ = 0, codes_ = 0, stamped_ = 0, threads_ = 0;
+    std::vector<NOTEID> views_;
+    NOTEID ann_ = 0, bob_ = 0, reply_ = 0;
+};
+
+TEST_F(ViewIndexSavesTest, EverySaveLeavesEveryViewsRowsAsMakingThemAfreshWould) {
+    ExpectRowsAsMadeAfresh("the first saves");
+
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Body", "changed, not summary", 0); });
+    ExpectRowsAsMadeAfresh("a change of an item no view reads");
+
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Status", "open", ITEM_SUMMARY); });
+    ExpectRowsAsMadeAfresh("a change of an item only a selection reads");
+
+    Save(ann_, [](NOTEHANDLE n) { OverwriteInPlace(n, "Code", "z9"); });
+    ExpectRowsAsMadeAfresh("a value a formula column reads, changed in its block");
+
+    Save(ann_, [](NOTEHANDLE n) { OverwriteInPlace(n, "Body", "FIRST"); });
+    ExpectRowsAsMadeAfresh("a value no view reads, changed in its block");
+
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Status", "open", 0); });
+    ExpectRowsAsMadeAfresh("an item a selection reads becoming non-summary");
+
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Status", "open", ITEM_SUMMARY); });
+    ExpectRowsAsMadeAfresh("and summary again");
+
+    Save(ann_, [](NOTEHANDLE n) { ASSERT_EQ(DeleteItem(n, "Name", 4), NOERROR); });
+    ExpectRowsAsMadeAfresh("a deleted sort item");
+
+    Save(bob_, [](NOTEHANDLE n) { ASSERT_EQ(DeleteItem(n, "status", 6), NOERROR); });
+    ExpectRowsAsMadeAfresh("a deleted selection item, named in another case");
+
+    Save(reply_, [](NOTEHANDLE n) { ASSERT_EQ(DeleteItem(n, FIELD_REF, 4), NOERROR); });
+    ExpectRowsAsMadeAfresh("a response no longer one");
+
+    Save(bob_, [](NOTEHANDLE) {});
+    ExpectRowsAsMadeAfresh("a save that changes nothing (a view shows the time of the save)");
+
+    ASSERT_EQ(DeleteNote(db_, ann_, 0), NOERROR);
+    ExpectRowsAsMadeAfresh("a deleted document");
+}
+
+TEST_F(ViewIndexSavesTest, ASaveThatChangesNothingAViewReadsLeavesItsRowsAlone) {
+    // A row altered behind the library's back shows whether a save made it again.
+    const std::string row = " WHERE view = " + std::to_string(open_) + " AND note = " + std::to_string(ann_);
+    const auto mark = [&] { RunSql("UPDATE view_rows SET sortvalues = X'00'" + row); };
+    const auto marked = [&] { return Number("SELECT sortvalues = X'00' FROM view_rows" + row) == 1; };
+    mark();
+    ASSERT_TRUE(marked());
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Body", "no view reads this", 0); });
+    EXPECT_TRUE(marked());
+    Save(ann_, [](NOTEHANDLE n) { OverwriteInPlace(n, "Code", "c3"); }); // read by another view only
+    EXPECT_TRUE(marked());
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Status", "open", ITEM_SUMMARY); }); // read by this one
+    EXPECT_FALSE(marked());
+
+    mark();
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Name", "Ann", ITEM_SUMMARY); });
+    EXPECT_FALSE(marked());
+
+    // A note that was something else when read takes its rows whatever its items.
+    Save(ann_, [](NOTEHANDLE n) {
+        const uint16_t form = NOTE_CLASS_FORM;
+        ASSERT_EQ(SetNoteInfo(n, NOTE_INFO_CLASS, &form), NOERROR);
+    });
+    EXPECT_EQ(Number("SELECT count(*) FROM view_rows" + row), 0);
+    Save(ann_, [](NOTEHANDLE n) {
+        const uint16_t document = NOTE_CLASS_DOCUMENT;
+        ASSERT_EQ(SetNoteInfo(n, NOTE_INFO_CLASS, &document), NOERROR);
+    });
+    EXPECT_EQ(Number("SELECT count(*) FROM view_rows" + row), 1);
+    ExpectRowsAsMadeAfresh("a note that became a document again");
+}
+
+TEST_F(ViewIndexSavesTest, BuildsThatRemakeOrKeepTheIndexByNoteGiveTheSameRows) {
+    for (int i = 0; i < 40; ++i)
+        SaveDocument({Text("Name", "n" + std::to_string(i * 7 % 40)), Text("Status", i % 3 ? "open" : "shut"),
+                      Text("Region", i % 2 ? "north" : "south"), Text("Code", "c" + std::to_string(i)),
+                      Texts("Tags", {"t1", "t2", "t3", "t4", "t5", "t6"})});
+    // A view made after the documents whose rows outnumber the other views': its build makes the index by
+    // note afresh. The others' builds keep it and insert into it.
+    const NOTEID tags =
+        SaveView("Tags", {{"Tags", "Tags", VIEW_COLUMN_CATEGORY}, {"Code", "Code", VIEW_COLUMN_SORT}});
+    views_.push_back(tags);
+    const std::string count = "SELECT count(*) FROM view_rows WHERE view ";
+    EXPECT_GT(Number(count + "= " + std::to_string(tags)), Number(count + "<> " + std::to_string(tags)));
+    const HCOLLECTION c = Open(tags);
+    // Six categories of 40 documents each, and an empty one of the three without tags.
+    EXPECT_EQ(ReadAll(c).size(), 6u * 41 + 4);
+    EXPECT_EQ(CloseCollection(c), NOERROR);
+    ExpectRowsAsMadeAfresh("builds of both kinds");
+
+    // The index by note serves saves and deletes as before, and the file is sound.
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Tags", "t1", ITEM_SUMMARY); });
+    ASSERT_EQ(DeleteNote(db_, reply_, 0), NOERROR);
+    ExpectRowsAsMadeAfresh("a save and a delete after them");
+    EXPECT_EQ(Number("SELECT count(*) FROM sqlite_master WHERE type='index' AND name='view_rows_by_note'"),
+              1);
+    CloseDatabase(db_);
+    db_ = 0;
+    EXPECT_EQ(IntegrityOf("views.nsf"), "ok");
+}
+
+} // namespace
+} // namespace nnotes::testing
