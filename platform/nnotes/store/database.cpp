@@ -81,13 +81,27 @@ STATUS Database::TouchModified(uint16_t noteClass, const Instant& stamp) {
 
 STATUS Database::LastStamp(Instant& stamp) {
     stamp = Instant{};
-    for (const char* key : {kInfoDataModified, kInfoDesignModified}) {
+    // Both times in one statement: every save asks.
+    STATUS s;
+    Statement* q = sql_.Prepare("SELECT key, value FROM info WHERE key IN (?, ?)", &s);
+    if (q == nullptr) return s;
+    q->Bind(1, kInfoDataModified).Bind(2, kInfoDesignModified);
+    int found = 0, rc;
+    while ((rc = q->Step()) == SQLITE_ROW) {
         Instant when;
-        if (STATUS s = ReadInfoAs(key, when)) return s;
+        const std::string_view value = q->Blob(1);
+        if (value.size() != sizeof when) {
+            q->Reset();
+            return ERR_DB_DAMAGED;
+        }
+        std::memcpy(&when, value.data(), sizeof when);
+        ++found;
         int order = 0;
         if (CompareInstants(&when, &stamp, &order) == NOERROR && order > 0) stamp = when;
     }
-    return NOERROR;
+    q->Reset();
+    if (rc != SQLITE_DONE) return StatusOf(rc);
+    return found == 2 ? NOERROR : ERR_DB_DAMAGED;
 }
 
 STATUS Database::NextStamp(Instant& stamp) {
