@@ -72,6 +72,7 @@ STATUS Note::FromStored(DBHANDLE db, StoredNote stored, std::shared_ptr<Note>& o
     note->added = stored.added;
     note->origin = Origin{db, stored.id, stored.oid.sequence, stored.noteClass,
                           UNIVERSALID{stored.oid.file, stored.oid.note}};
+    note->items_.reserve(stored.items.size());
     for (auto& item : stored.items) {
         NoteItem* placed = nullptr;
         const uint32_t length = static_cast<uint32_t>(item.value.size()) - sizeof(uint16_t);

@@ -74,6 +74,7 @@ STATUS LoadNote(Connection& sql, NOTEID id, StoredNote& out) {
     q->Bind(1, resolved);
     StoredNote note;
     note.id = resolved;
+    note.items.reserve(16); // most notes have no more, and growing moves every item read so far
     int rc = q->Step();
     if (rc == SQLITE_ROW) {
         const int64_t noteClass = q->Int(0);
