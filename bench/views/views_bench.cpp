@@ -14,7 +14,6 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -328,12 +327,15 @@ int main(int argc, char** argv) {
     measures[2].name = "index build, all against a tenth";
     measures[2].unit = "s";
     measures[2].goal = 1.1;
-    double worst = 0;
-    for (int i = 0; i < measures[2].rounds; ++i)
-        worst = std::max(worst, measures[2].ours[i] / measures[2].reference[i]);
+    std::string passes;
+    for (int i = 0; i < measures[2].rounds; ++i) {
+        char ratio[16];
+        std::snprintf(ratio, sizeof ratio, " %.2f", measures[2].ours[i] / measures[2].reference[i]);
+        passes += ratio;
+    }
     std::snprintf(measures[2].note, sizeof measures[2].note,
-                  "reference: ten times the build of %u documents; %d passes, the worst %.2f", documents / 10,
-                  measures[2].rounds, worst);
+                  "reference: ten times the build of %u documents; the ratio of each pass:%s", documents / 10,
+                  passes.c_str());
     std::printf("%u documents (saved in %.1f s) in %s, %d rounds, medians; same documents, same order: %s\n",
                 documents, saving, root.c_str(), rounds, same ? "yes" : "NO");
     for (const bench_measure& m : measures)

@@ -97,30 +97,30 @@ STATUS DefinitionOf(store::Database& db, const store::StoredNote& viewNote,
 STATUS RebuildIndex(store::Database& db, const store::StoredNote& viewNote, const ViewDefinition& view) {
     store::Connection& sql = db.Sql();
     if (STATUS s = CreateIndexTables(sql)) return s;
-    STATUS s;
-    store::Statement* clear = sql.Prepare("DELETE FROM view_rows WHERE view=?", &s);
-    if (clear == nullptr) return s;
-    if (STATUS s = clear->Bind(1, viewNote.id).Run()) return s;
     // Rows inserted in document order land all over the index, and once it outgrows the page cache every
     // insert reads pages back. They are sorted in runs that fit in memory; a view larger than one run has
     // its runs written aside and merged, so the index is filled in key order, page after page.
     SortedRuns runs(FolderOf(db));
-    size_t made = 0;
+    int64_t made = 0;
     if (STATUS s = EachDocumentRow(db, view, [&](ViewRow& row) {
             ++made;
             return runs.Add(std::move(row));
         }))
         return s;
-    // The rows arrive in key order, which fills the table page after page, but the index by note takes
-    // each one at a random place: once that index outgrows the page cache every insert reads a page back
-    // and the build slows with its size. When this view's rows are most of the index, the index is made
-    // afresh after the inserts instead (SQLite sorts its entries and writes it page after page); otherwise
-    // remaking it would cost the other views' rows on every build.
-    int64_t others = 0;
-    if (STATUS s = CountRows(sql, static_cast<int64_t>(made), others)) return s;
-    const bool remakeByNote = made > 0 && static_cast<int64_t>(made) >= others;
+    // The index by note takes each row inserted or deleted at a random place: once it outgrows the page
+    // cache every change reads a page back and the build slows with its size. When this view's rows, old
+    // and new, are at least the other views', the index is dropped for the changes and made afresh after
+    // them (SQLite sorts its entries and writes it page after page); otherwise remaking it would cost the
+    // other views' rows on every build.
+    int64_t mine = 0, others = 0;
+    if (STATUS s = CountRows(sql, viewNote.id, made, mine, others)) return s;
+    const bool remakeByNote = made + mine > 0 && made + mine >= others;
     if (remakeByNote)
         if (STATUS s = DropRowsByNote(sql)) return s;
+    STATUS s;
+    store::Statement* clear = sql.Prepare("DELETE FROM view_rows WHERE view=?", &s);
+    if (clear == nullptr) return s;
+    if (STATUS s = clear->Bind(1, viewNote.id).Run()) return s;
     if (STATUS s = runs.Merge([&](const ViewRow& row) { return InsertRow(sql, viewNote.id, row); })) return s;
     if (remakeByNote)
         if (STATUS s = CreateIndexTables(sql)) return s;

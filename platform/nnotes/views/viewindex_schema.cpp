@@ -65,13 +65,21 @@ STATUS CreateIndexTables(store::Connection& sql) {
     return sql.Exec(kTables);
 }
 
-STATUS CountRows(store::Connection& sql, int64_t upTo, int64_t& rows) {
+STATUS CountRows(store::Connection& sql, NOTEID viewId, int64_t made, int64_t& mine, int64_t& others) {
     STATUS s;
-    store::Statement* q = sql.Prepare("SELECT count(*) FROM (SELECT 1 FROM view_rows LIMIT ?)", &s);
+    store::Statement* q = sql.Prepare("SELECT count(*) FROM view_rows WHERE view = ?", &s);
     if (q == nullptr) return s;
-    q->Bind(1, upTo);
-    const int rc = q->Step();
-    rows = rc == SQLITE_ROW ? q->Int(0) : 0;
+    int rc = q->Bind(1, viewId).Step();
+    mine = rc == SQLITE_ROW ? q->Int(0) : 0;
+    q->Reset();
+    if (rc != SQLITE_ROW) return store::StatusOf(rc);
+    // Ranges of the primary key on either side of the view's, counted no further than the answer needs.
+    q = sql.Prepare("SELECT (SELECT count(*) FROM (SELECT 1 FROM view_rows WHERE view < ?1 LIMIT ?2))"
+                    " + (SELECT count(*) FROM (SELECT 1 FROM view_rows WHERE view > ?1 LIMIT ?2))",
+                    &s);
+    if (q == nullptr) return s;
+    rc = q->Bind(1, viewId).Bind(2, made + mine + 1).Step();
+    others = rc == SQLITE_ROW ? q->Int(0) : 0;
     q->Reset();
     return rc == SQLITE_ROW ? NOERROR : store::StatusOf(rc);
 }

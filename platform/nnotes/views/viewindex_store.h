@@ -35,9 +35,10 @@ STATUS HasIndexTables(store::Connection& sql, bool& has);
 bool IndexTablesInSchema(store::Connection& sql);
 // Makes whatever of the tables and their indexes is missing.
 STATUS CreateIndexTables(store::Connection& sql);
-// The rows of every view, counted up to upTo at most; and dropping the index of rows by note, inside a
-// transaction that makes it again (CreateIndexTables) before it commits.
-STATUS CountRows(store::Connection& sql, int64_t upTo, int64_t& rows);
+// The stored rows of the view (mine) and of the other views (counted only as far as telling whether they
+// outnumber made and mine together); and dropping the index of rows by note, inside a transaction that
+// makes it again (CreateIndexTables) before it commits.
+STATUS CountRows(store::Connection& sql, NOTEID viewId, int64_t made, int64_t& mine, int64_t& others);
 STATUS DropRowsByNote(store::Connection& sql);
 
 // Inside a copy's transaction, with the source file attached as "source" and its notes of noteClassMask

@@ -213,6 +213,23 @@ TEST_F(ViewIndexSavesTest, BuildsThatRemakeOrKeepTheIndexByNoteGiveTheSameRows) 
     EXPECT_EQ(CloseCollection(c), NOERROR);
     ExpectRowsAsMadeAfresh("builds of both kinds");
 
+    // A build that leaves the view without rows, and one that gives them back.
+    const std::string before = StoredRows();
+    const auto select = [&](const std::string& formula) {
+        Save(tags, [&](NOTEHANDLE n) {
+            DeleteItem(n, VIEW_FORMULA_ITEM, static_cast<uint16_t>(std::strlen(VIEW_FORMULA_ITEM)));
+            const std::string compiled = Compiled(formula);
+            ASSERT_EQ(AppendItem(n, 0, VIEW_FORMULA_ITEM,
+                                 static_cast<uint16_t>(std::strlen(VIEW_FORMULA_ITEM)), TYPE_FORMULA,
+                                 compiled.data(), static_cast<uint32_t>(compiled.size()), nullptr),
+                      NOERROR);
+        });
+    };
+    select("SELECT Form = \"none\"");
+    EXPECT_EQ(Number(count + "= " + std::to_string(tags)), 0);
+    select("SELECT @All");
+    EXPECT_EQ(StoredRows(), before);
+
     // The index by note serves saves and deletes as before, and the file is sound.
     Save(bob_, [](NOTEHANDLE n) { SetText(n, "Tags", "t1", ITEM_SUMMARY); });
     ASSERT_EQ(DeleteNote(db_, reply_, 0), NOERROR);
