@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <strings.h>
 
 namespace nnotes::store {
 namespace {
@@ -116,12 +117,18 @@ STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<s
         if (inPlace && *stored != note.origin->sequence && !(flags & UPDATE_FORCE)) return ERR_NOTE_CONFLICT;
         r.oid.sequence = *stored + 1;
         r.lastSeq = inPlace ? note.lastSeq : 0;
-        if (STATUS s = UpdateNoteRow(sql, note.id, note.noteClass, r.oid, parent)) return s;
         // After a save by another process (forced over) our rows no longer describe the stored ones.
         const bool whole = !inPlace || *stored != note.origin->sequence;
         if (whole) r.lastSeq = 0;
         if (STATUS s = WriteItems(sql, note, values, whole, r)) return s;
         if (inPlace) changed = ChangedItems(note, r, whole);
+        // The class, universal id and parent stay as stored when the note is the same and "$REF" did not
+        // change: only the originator id is written then.
+        const bool sameKeys =
+            changed && std::none_of(changed->begin(), changed->end(), [](const std::string& n) {
+                return n.size() == 4 && strncasecmp(n.data(), FIELD_REF, 4) == 0;
+            });
+        if (STATUS s = UpdateNoteRow(sql, note.id, note.noteClass, r.oid, parent, !sameKeys)) return s;
     }
     if (STATUS s = views::IndexNoteSaved(db, AsSaved(note, values, r), changed ? &*changed : nullptr))
         return s;

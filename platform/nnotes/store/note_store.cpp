@@ -130,7 +130,7 @@ STATUS InsertNoteRow(Connection& sql, uint16_t noteClass, const ORIGINATORID& oi
 }
 
 STATUS UpdateNoteRow(Connection& sql, NOTEID id, uint16_t noteClass, const ORIGINATORID& oid,
-                     const std::optional<UNIVERSALID>& parent) {
+                     const std::optional<UNIVERSALID>& parent, bool keysMayChange) {
     // SQLite rewrites the index entries of every column an UPDATE names, changed or not: the columns that
     // carry indexes are named only in a statement that changes them, which a save seldom does.
     STATUS s;
@@ -138,6 +138,7 @@ STATUS UpdateNoteRow(Connection& sql, NOTEID id, uint16_t noteClass, const ORIGI
     if (q == nullptr) return s;
     if (STATUS s = q->BindBlob(1, &oid, sizeof oid).Bind(2, id).Run()) return s;
     if (sqlite3_changes(sql.Raw()) != 1) return ERR_NOTE_CONFLICT;
+    if (!keysMayChange) return NOERROR;
     Statement* keys = sql.Prepare("UPDATE notes SET class=?1, unid=?2, parent=?3 WHERE id=?4"
                                   " AND (class IS NOT ?1 OR unid IS NOT ?2 OR parent IS NOT ?3)",
                                   &s);

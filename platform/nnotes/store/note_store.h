@@ -43,8 +43,9 @@ STATUS StoredSequence(Connection& sql, NOTEID id, std::optional<uint32_t>& out);
 // Note rows. parent is the universal id named first by "$REF", if any.
 STATUS InsertNoteRow(Connection& sql, uint16_t noteClass, const ORIGINATORID& oid, const Instant& added,
                      const std::optional<UNIVERSALID>& parent, NOTEID& id);
+// keysMayChange false: the caller knows class, universal id and parent to be stored as they are.
 STATUS UpdateNoteRow(Connection& sql, NOTEID id, uint16_t noteClass, const ORIGINATORID& oid,
-                     const std::optional<UNIVERSALID>& parent);
+                     const std::optional<UNIVERSALID>& parent, bool keysMayChange = true);
 // Deletes the note and its items and gives its class; ERR_NOTE_NOT_FOUND when there was no such note.
 STATUS DeleteNoteRows(Connection& sql, NOTEID id, uint16_t& noteClass);
 
