@@ -114,9 +114,9 @@ STATUS RebuildIndex(store::Database& db, const store::StoredNote& viewNote, cons
     // other views' rows on every build.
     int64_t mine = 0, others = 0;
     if (STATUS s = CountRows(sql, viewNote.id, made, mine, others)) return s;
-    const bool remakeByNote = made + mine > 0 && made + mine >= others;
-    if (remakeByNote)
-        if (STATUS s = DropRowsByNote(sql)) return s;
+    // Should the index be in use by a statement of this connection that is not finished, it cannot be
+    // dropped: the build then goes through it.
+    const bool remakeByNote = made + mine > 0 && made + mine >= others && DropRowsByNote(sql) == NOERROR;
     STATUS s;
     store::Statement* clear = sql.Prepare("DELETE FROM view_rows WHERE view=?", &s);
     if (clear == nullptr) return s;
