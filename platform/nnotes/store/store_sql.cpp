@@ -225,9 +225,15 @@ STATUS Connection::Exec(const char* sql) {
 
 STATUS Connection::ExecWithoutWaiting(const char* sql) {
     sqlite3_busy_timeout(db_, 0);
-    const STATUS s = Exec(sql);
+    const STATUS s = Run(sql);
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     return s;
+}
+
+STATUS Connection::Run(const char* sql) {
+    STATUS s;
+    Statement* q = Prepare(sql, &s);
+    return q == nullptr ? s : q->Run();
 }
 
 Statement* Connection::Prepare(const char* sql, STATUS* status) {
@@ -247,33 +253,41 @@ Statement* Connection::Prepare(const char* sql, STATUS* status) {
     return statements_.emplace(sql, std::make_unique<Statement>(stmt)).first->second.get();
 }
 
+namespace {
+// One text each, so that each is prepared once per connection.
+constexpr const char* kBeginWrite = "BEGIN IMMEDIATE";
+constexpr const char* kBeginRead = "BEGIN";
+constexpr const char* kCommit = "COMMIT";
+constexpr const char* kRollback = "ROLLBACK";
+} // namespace
+
 Transaction::Transaction(Connection& c, bool waitForWriter)
     : c_(c), begun_(c.WriteRefusal() ? c.WriteRefusal()
-                    : waitForWriter  ? c.Exec("BEGIN IMMEDIATE")
-                                     : c.ExecWithoutWaiting("BEGIN IMMEDIATE")),
+                    : waitForWriter  ? c.Run(kBeginWrite)
+                                     : c.ExecWithoutWaiting(kBeginWrite)),
       open_(begun_ == NOERROR) {
     if (open_ && (begun_ = c_.Mark()) != NOERROR) {
-        c_.Exec("ROLLBACK");
+        c_.Run(kRollback);
         open_ = false;
     }
 }
 
 Transaction::~Transaction() {
-    if (open_) c_.Exec("ROLLBACK");
+    if (open_) c_.Run(kRollback);
 }
 
 STATUS Transaction::Commit() {
     if (!open_) return begun_ ? begun_ : ERR_DB_IO;
-    const STATUS s = c_.Exec("COMMIT");
+    const STATUS s = c_.Run(kCommit);
     if (s == NOERROR) open_ = false;
     return s;
 }
 
 ReadTransaction::ReadTransaction(Connection& c)
-    : c_(c), open_(sqlite3_get_autocommit(c.Raw()) != 0 && c.Exec("BEGIN") == NOERROR) {}
+    : c_(c), open_(sqlite3_get_autocommit(c.Raw()) != 0 && c.Run(kBeginRead) == NOERROR) {}
 
 ReadTransaction::~ReadTransaction() {
-    if (open_) c_.Exec("ROLLBACK");
+    if (open_) c_.Run(kRollback);
 }
 
 } // namespace nnotes::store

@@ -75,8 +75,11 @@ public:
 
     // Runs statements that return no rows.
     STATUS Exec(const char* sql);
-    // Runs statements as Exec does, failing with ERR_DB_BUSY at once where a lock is held elsewhere.
+    // Runs one statement as Run does, failing with ERR_DB_BUSY at once where a lock is held elsewhere.
     STATUS ExecWithoutWaiting(const char* sql);
+    // Runs one statement kept prepared (by the address of its text, as Prepare keeps them): for the
+    // statements every transaction runs, which Exec would parse each time.
+    STATUS Run(const char* sql);
     // A statement prepared once per connection and reset before each use; null when it does not compile.
     Statement* Prepare(const char* sql, STATUS* status);
 
