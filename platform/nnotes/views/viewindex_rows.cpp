@@ -119,8 +119,10 @@ STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* afte
     while ((rc = q->Step()) == SQLITE_ROW) {
         RowRef row;
         const int64_t note = q->Int(0);
-        row.unid = q->Blob(1);
-        row.parent = q->Blob(2);
+        if (family) { // the others' are NULL
+            row.unid = q->Blob(1);
+            row.parent = q->Blob(2);
+        }
         row.sortValues = q->Blob(3);
         row.summary = q->Blob(4);
         row.key = q->Blob(5);
