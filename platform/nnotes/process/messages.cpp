@@ -49,6 +49,8 @@ constexpr Message kMessages[] = {
     {ERR_DB_CREATE, "Database file could not be created"},
     {ERR_DB_TOO_MANY_FILES, "Too many files are open"},
     {ERR_DB_FOREIGN_LOG, "A log file beside the database does not belong to it"},
+    {ERR_DB_IN_BATCH, "A batch is open on this database handle already"},
+    {ERR_DB_NO_BATCH, "No batch is open on this database handle"},
     // ==== notes and items (0x0200-0x02FF)
     {ERR_NOTE_HANDLE, "Invalid note handle"},
     {ERR_NOTE_NOT_FOUND, "Note does not exist"},

@@ -213,6 +213,7 @@ void Connection::LeaveFileUnwritten() {
 
 void Connection::Close() {
     writeRefusal_ = NOERROR;
+    batch_ = false;
     markSql_ = nullptr;
     statements_.clear();
     if (db_ != nullptr) sqlite3_close(db_);
@@ -259,26 +260,60 @@ constexpr const char* kBeginWrite = "BEGIN IMMEDIATE";
 constexpr const char* kBeginRead = "BEGIN";
 constexpr const char* kCommit = "COMMIT";
 constexpr const char* kRollback = "ROLLBACK";
-} // namespace
 
-Transaction::Transaction(Connection& c, bool waitForWriter)
-    : c_(c), begun_(c.WriteRefusal() ? c.WriteRefusal()
-                    : waitForWriter  ? c.Run(kBeginWrite)
-                                     : c.ExecWithoutWaiting(kBeginWrite)),
-      open_(begun_ == NOERROR) {
-    if (open_ && (begun_ = c_.Mark()) != NOERROR) {
-        c_.Run(kRollback);
-        open_ = false;
+// Begins a write transaction and marks it (Connection::MarkWrites).
+STATUS BeginWriting(Connection& c, bool waitForWriter) {
+    if (STATUS s = c.WriteRefusal()) return s;
+    if (STATUS s = waitForWriter ? c.Run(kBeginWrite) : c.ExecWithoutWaiting(kBeginWrite)) return s;
+    if (STATUS s = c.Mark()) {
+        c.Run(kRollback);
+        return s;
     }
+    return NOERROR;
 }
 
+// Inside a batch: a savepoint, unless a fault rolled the batch's transaction back.
+STATUS BeginInBatch(Connection& c) {
+    if (sqlite3_get_autocommit(c.Raw()) != 0) return ERR_DB_IO;
+    return c.Exec("SAVEPOINT change");
+}
+
+} // namespace
+
+STATUS Connection::BeginBatch() {
+    if (batch_) return ERR_DB_IN_BATCH;
+    if (STATUS s = BeginWriting(*this, true)) return s;
+    batch_ = true;
+    return NOERROR;
+}
+
+STATUS Connection::CommitBatch() {
+    if (!batch_) return ERR_DB_NO_BATCH;
+    batch_ = false;
+    if (sqlite3_get_autocommit(db_) != 0) return ERR_DB_IO; // a fault undid it
+    const STATUS s = Exec("COMMIT");
+    if (s != NOERROR && sqlite3_get_autocommit(db_) == 0) Exec("ROLLBACK");
+    return s;
+}
+
+Transaction::Transaction(Connection& c, bool waitForWriter)
+    : c_(c), begun_(c.InBatch() ? BeginInBatch(c) : BeginWriting(c, waitForWriter)), open_(begun_ == NOERROR),
+      inBatch_(c.InBatch()) {}
+
 Transaction::~Transaction() {
-    if (open_) c_.Run(kRollback);
+    if (!open_) return;
+    if (!inBatch_) {
+        c_.Run(kRollback);
+    } else if (sqlite3_get_autocommit(c_.Raw()) == 0) {
+        c_.Exec("ROLLBACK TO change");
+        c_.Exec("RELEASE change");
+    }
 }
 
 STATUS Transaction::Commit() {
     if (!open_) return begun_ ? begun_ : ERR_DB_IO;
-    const STATUS s = c_.Run(kCommit);
+    if (inBatch_ && sqlite3_get_autocommit(c_.Raw()) != 0) return ERR_DB_IO;
+    const STATUS s = inBatch_ ? c_.Exec("RELEASE change") : c_.Run(kCommit);
     if (s == NOERROR) open_ = false;
     return s;
 }

@@ -71,6 +71,14 @@ public:
     // that meets damage does this itself: a damaged file is left as it is for whoever mends it.
     void LeaveFileUnwritten();
     void Close();
+
+    // A batch: one transaction that every Transaction on this connection joins (as a savepoint, so that each
+    // still takes effect whole or not at all) until CommitBatch. ERR_DB_IN_BATCH when one is open already,
+    // ERR_DB_NO_BATCH when none is. A batch that a fault undid answers ERR_DB_IO to every later change and
+    // to CommitBatch; one not committed when the connection closes is undone.
+    STATUS BeginBatch();
+    STATUS CommitBatch();
+    bool InBatch() const { return batch_; }
     sqlite3* Raw() const { return db_; }
 
     // Runs statements that return no rows.
@@ -89,13 +97,15 @@ private:
     sqlite3* db_ = nullptr;
     STATUS writeRefusal_ = NOERROR;
     const char* markSql_ = nullptr;
+    bool batch_ = false;
     std::map<const char*, std::unique_ptr<Statement>> statements_;
 };
 
 // BEGIN IMMEDIATE on construction (taking the write lock at once, so two writers never deadlock), ROLLBACK on
 // destruction unless Commit succeeded. An exception thrown in between leaves nothing half-done.
 // With waitForWriter false, a write lock that another connection holds fails the transaction at once with
-// ERR_DB_BUSY rather than after the busy timeout: for work that can be done later.
+// ERR_DB_BUSY rather than after the busy timeout: for work that can be done later. Inside a batch it is a
+// savepoint of the batch's transaction, made durable when the batch commits.
 class Transaction {
 public:
     explicit Transaction(Connection& c, bool waitForWriter = true);
@@ -110,6 +120,7 @@ private:
     Connection& c_;
     STATUS begun_;
     bool open_ = false;
+    bool inBatch_ = false;
 };
 
 // A consistent view for a run of reads: BEGIN (deferred) unless a transaction is already open, ended on

@@ -51,6 +51,8 @@ constexpr STATUS ERR_DB_IN_USE = 0x0110;         // a process (this one or anoth
 constexpr STATUS ERR_DB_CREATE = 0x0111;         // the file or its folder could not be made
 constexpr STATUS ERR_DB_TOO_MANY_FILES = 0x0112; // the process may open no more files
 constexpr STATUS ERR_DB_FOREIGN_LOG = 0x0113;    // the log beside the file cannot be shown to belong to it
+constexpr STATUS ERR_DB_IN_BATCH = 0x0114;       // BeginBatch on a handle that has a batch open
+constexpr STATUS ERR_DB_NO_BATCH = 0x0115;       // CommitBatch on a handle that has none open
 
 // Opens a database file, or a directory, named by a network path. ERR_NOEXIST for a missing file,
 // ERR_SERVER_NOT_KNOWN for an unknown or unreachable server, ERR_NOT_A_DATABASE for any other file.
@@ -106,6 +108,16 @@ STATUS DeleteDatabase(const char* netpath);
 //   ERR_SERVER_NAME_INVALID, ERR_PATH_INVALID, settings.h), as is an item name that does (ERR_ITEM_NAME):
 //   never is the text before the NUL taken for the name. A C string ends at its first NUL, so a caller
 //   whose name may hold one refuses it before passing it (nsfadmin does).
+
+// A batch: the changes made through one database handle from BeginBatch to CommitBatch are one transaction,
+// made durable together when CommitBatch returns (one sync in place of one per save), for a program that
+// fills a database nobody else uses yet. Each save inside still takes effect whole or not at all, and this
+// handle reads its own changes; other handles and processes see none of them before the commit, and their
+// writes wait for it. A batch that is not committed when the handle closes is undone, as is one that a fault
+// (a full disk) broke off: the changes after it and CommitBatch answer ERR_DB_IO.
+STATUS BeginBatch(DBHANDLE db);
+STATUS CommitBatch(DBHANDLE db);
+
 // Bytes in use and bytes free inside the file at netpath; flags have no effect.
 STATUS GetDatabaseFileInfo(const char* netpath, uint32_t flags, uint32_t* used, uint32_t* unused);
 // The same two figures for an open database.

@@ -1,0 +1,93 @@
+#include "testing/store_fixture.h"
+
+namespace nnotes::testing {
+namespace {
+
+class BatchTest : public StoreTest {
+protected:
+    void SetUp() override {
+        StoreTest::SetUp();
+        db_ = MakeDatabase("batch.nsf");
+        ASSERT_EQ(OpenDatabase("batch.nsf", &other_), NOERROR);
+    }
+    void TearDown() override {
+        CloseDatabase(db_);
+        CloseDatabase(other_);
+        StoreTest::TearDown();
+    }
+
+    // The documents a handle sees.
+    static int Documents(DBHANDLE db) {
+        int n = 0;
+        EXPECT_EQ(SearchDatabase(
+                      db, NULLHANDLE, 0, NOTE_CLASS_DOCUMENT, nullptr,
+                      [](void* count, const SearchMatch*, const SearchSummary*) -> STATUS {
+                          ++*static_cast<int*>(count);
+                          return NOERROR;
+                      },
+                      &n, nullptr),
+                  NOERROR);
+        return n;
+    }
+
+    DBHANDLE db_ = 0, other_ = 0;
+};
+
+TEST_F(BatchTest, SavesOfABatchAreSeenByOthersOnlyOnceItIsCommitted) {
+    EXPECT_EQ(CommitBatch(db_), ERR_DB_NO_BATCH);
+    ASSERT_EQ(BeginBatch(db_), NOERROR);
+    EXPECT_EQ(BeginBatch(db_), ERR_DB_IN_BATCH);
+    const NOTEID first = SaveNote(db_, {{"A", "1"}});
+    SaveNote(db_, {{"A", "2"}});
+    EXPECT_EQ(TextOf(db_, first, "A"), "1"); // the batch's own handle reads its changes
+    EXPECT_EQ(Documents(db_), 2);
+    EXPECT_EQ(Documents(other_), 0);
+    EXPECT_EQ(TextOf(other_, first, "A"), "<missing>");
+    ASSERT_EQ(CommitBatch(db_), NOERROR);
+    EXPECT_EQ(CommitBatch(db_), ERR_DB_NO_BATCH);
+    EXPECT_EQ(Documents(other_), 2);
+    EXPECT_EQ(TextOf(other_, first, "A"), "1");
+    // After the batch each save is a transaction of its own again.
+    SaveNote(db_, {{"A", "3"}});
+    EXPECT_EQ(Documents(other_), 3);
+    EXPECT_EQ(BeginBatch(0), ERR_DB_HANDLE);
+}
+
+TEST_F(BatchTest, AFailedSaveInsideABatchTakesNothingWithItAndTheBatchGoesOn) {
+    const NOTEID id = SaveNote(db_, {{"A", "before"}});
+    NOTEHANDLE one = 0, two = 0;
+    ASSERT_EQ(OpenNote(db_, id, 0, &one), NOERROR);
+    ASSERT_EQ(OpenNote(db_, id, 0, &two), NOERROR);
+    ASSERT_EQ(BeginBatch(db_), NOERROR);
+    SaveNote(db_, {{"A", "kept"}});
+    ASSERT_EQ(SetItemText(one, "A", "one", 3), NOERROR);
+    ASSERT_EQ(UpdateNote(one, 0), NOERROR);
+    ASSERT_EQ(SetItemText(two, "A", "two", 3), NOERROR);
+    ASSERT_EQ(SetItemText(two, "B", "more", 4), NOERROR);
+    EXPECT_EQ(UpdateNote(two, 0), ERR_NOTE_CONFLICT);
+    SaveNote(db_, {{"A", "after"}});
+    ASSERT_EQ(CommitBatch(db_), NOERROR);
+    EXPECT_EQ(Documents(other_), 3);
+    EXPECT_EQ(TextOf(other_, id, "A"), "one");
+    EXPECT_EQ(TextOf(other_, id, "B"), "<missing>");
+    CloseNote(one);
+    CloseNote(two);
+    EXPECT_EQ(IntegrityOf("batch.nsf"), "ok");
+}
+
+TEST_F(BatchTest, ABatchNotCommittedWhenItsHandleClosesIsUndone) {
+    SaveNote(db_, {{"A", "0"}});
+    ASSERT_EQ(BeginBatch(db_), NOERROR);
+    for (int i = 0; i < 100; ++i)
+        SaveNote(db_, {{"A", "x"}});
+    ASSERT_EQ(CloseDatabase(db_), NOERROR);
+    db_ = 0;
+    EXPECT_EQ(Documents(other_), 1);
+    ASSERT_EQ(OpenDatabase("batch.nsf", &db_), NOERROR);
+    EXPECT_EQ(Documents(db_), 1);
+    SaveNote(db_, {{"A", "1"}}); // and the file takes saves as before
+    EXPECT_EQ(Documents(other_), 2);
+}
+
+} // namespace
+} // namespace nnotes::testing
