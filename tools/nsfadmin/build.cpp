@@ -14,7 +14,9 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace nsfadmin {
 namespace {
@@ -71,22 +73,45 @@ void WriteView(DBHANDLE db, const ViewDescription& view, const std::string& sour
     note.Save();
 }
 
-void WriteContents(DBHANDLE db, const DatabaseDescription& d, const std::string& source) {
-    if (!d.title.empty()) WriteTitle(db, d.title, source + ": /title");
-    for (const auto& view : d.views)
-        WriteView(db, view, source);
-    std::vector<UNIVERSALID> written;
-    for (const auto& doc : d.documents) {
+// Documents stored between two commits. The database being built is a file of its own that replaces the
+// target in one step at the end, so a commit per document would buy nothing; a commit now and then keeps
+// the log from growing with the whole build.
+constexpr size_t kDocumentsPerCommit = 10000;
+
+// Stores the documents as they are read again from the description, one at a time; of each only the
+// universal id is kept, and only while a response may still name it.
+void WriteDocuments(DBHANDLE db, const DatabaseDescription& d, const JsonInput& input,
+                    const std::string& source) {
+    std::unordered_map<size_t, UNIVERSALID> answered;
+    ReadDocuments(input, source, [&](DocumentDescription&& doc, size_t index) {
         const std::string place = source + ": " + doc.place;
         NoteBeingBuilt note(db, NOTE_CLASS_DOCUMENT, place);
         for (const auto& item : doc.items)
             note.Add(item.name, item.value, place + "/" + item.name);
-        if (doc.parent) note.Add(FIELD_REF, ParentReferenceValue(written[*doc.parent]), place + "/$Parent");
-        written.push_back(note.Save());
-    }
+        if (doc.parent)
+            note.Add(FIELD_REF, ParentReferenceValue(answered.at(*doc.parent)), place + "/$Parent");
+        const UNIVERSALID unid = note.Save();
+        if (index < d.answered.size() && d.answered[index]) answered.emplace(index, unid);
+        if ((index + 1) % kDocumentsPerCommit == 0) {
+            Check(CommitBatch(db), place);
+            Check(BeginBatch(db), place);
+        }
+    });
 }
 
-void Build(const DatabaseDescription& d, const std::string& source) {
+void WriteContents(DBHANDLE db, const DatabaseDescription& d, const JsonInput& input,
+                   const std::string& source, const std::string& target) {
+    const std::string writing = source + ": /path: writing " + target;
+    Check(BeginBatch(db), writing);
+    if (!d.title.empty()) WriteTitle(db, d.title, source + ": /title");
+    for (const auto& view : d.views)
+        WriteView(db, view, source);
+    if (d.documents > 0) WriteDocuments(db, d, input, source);
+    Check(CommitBatch(db), writing);
+}
+
+void Build(const JsonInput& input, const std::string& source) {
+    const DatabaseDescription d = ReadDescription(input, source);
     const std::string target = NetPath(d.server, d.path, source + ": /path");
     const std::string tempPath = d.path + ".building-" + std::to_string(getpid());
     const std::string temp = NetPath(d.server, tempPath, source + ": /path");
@@ -96,10 +121,10 @@ void Build(const DatabaseDescription& d, const std::string& source) {
     try {
         {
             OpenedDatabase db(tempPath, d.server);
-            WriteContents(db.Handle(), d, source);
+            WriteContents(db.Handle(), d, input, source, target);
         }
         Check(CopyDatabase(temp.c_str(), target.c_str(), NOTE_CLASS_ALL, 0, 0, nullptr),
-              source + ": writing " + target);
+              source + ": /path: writing " + target);
     } catch (const Failure&) {
         DeleteDatabase(temp.c_str());
         throw;
@@ -112,11 +137,19 @@ void Build(const DatabaseDescription& d, const std::string& source) {
 std::string BuildFromText(std::string_view json, const std::string& sourceName) {
     return Run([&] {
         StoreSession session;
-        Build(ReadDescription(json, sourceName), sourceName);
+        Build(JsonInput{json}, sourceName);
     });
 }
 
 std::string BuildFromFile(const std::string& jsonPath) {
+    // A file is read twice as it is parsed (checked whole, then stored), never held; what cannot be read
+    // twice (a pipe) is read into memory first.
+    struct stat st;
+    if (::stat(jsonPath.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        return Run([&] {
+            StoreSession session;
+            Build(JsonInput{{}, &jsonPath}, jsonPath);
+        });
     std::ifstream in(jsonPath, std::ios::binary);
     if (!in) return jsonPath + ": cannot be read: " + std::strerror(errno);
     std::ostringstream text;

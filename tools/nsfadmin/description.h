@@ -3,7 +3,9 @@
 #pragma once
 
 #include "item_values.h"
+#include "json_tree.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,14 +36,22 @@ struct DocumentDescription {
     std::string place;
 };
 
+// A database's description but for its documents, which are read again, one at a time, as they are stored.
 struct DatabaseDescription {
     std::string server, path, title;
     std::vector<ViewDescription> views;
-    std::vector<DocumentDescription> documents;
+    size_t documents = 0;
+    std::vector<bool> answered; // by document position: another document is a response to it
 };
 
-// Reads a description; throws Failure "<sourceName>: <place>: <what is wrong>". Needs the store started
-// (times are read by the store's own conversion).
-DatabaseDescription ReadDescription(std::string_view json, const std::string& sourceName);
+// Reads a description and checks the whole of it, documents included, keeping no document; throws Failure
+// "<sourceName>: <place>: <what is wrong>". Needs the store started (times are read by the store's own
+// conversion).
+DatabaseDescription ReadDescription(const JsonInput& input, const std::string& sourceName);
+
+// Reads the documents of a description that ReadDescription took, handing each to onDocument and letting
+// it go after; throws Failure as ReadDescription does.
+void ReadDocuments(const JsonInput& input, const std::string& sourceName,
+                   const std::function<void(DocumentDescription&& document, size_t index)>& onDocument);
 
 } // namespace nsfadmin

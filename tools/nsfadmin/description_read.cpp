@@ -23,23 +23,21 @@ std::string Folded(const std::string& name) {
     return folded;
 }
 
-// A JSON pointer step: "~" and "/" in keys are escaped so that the place can be followed back.
 std::string Step(const std::string& place, const std::string& key) {
-    std::string escaped;
-    for (char c : key)
-        escaped += c == '~' ? "~0" : c == '/' ? "~1" : std::string(1, c);
-    return place + "/" + escaped;
+    return PointerStep(place, key);
 }
 
 std::string Step(const std::string& place, size_t index) {
-    return place + "/" + std::to_string(index);
+    return PointerStep(place, index);
 }
 
 class Reader {
 public:
     explicit Reader(std::string source) : source_(std::move(source)) {}
 
-    DatabaseDescription Database(const json& root) {
+    // The root as ParseJson left it, its documents already read by Document; documentFault is the fault
+    // of the first document that had one, reported where the documents' turn comes.
+    DatabaseDescription Database(const json& root, size_t documents, const std::string& documentFault) {
         RequireObject(root, "");
         OnlyKeys(root, "", {"server", "path", "title", "views", "documents"});
         DatabaseDescription d;
@@ -49,8 +47,31 @@ public:
         d.title = OptionalString(root, "", "title");
         for (const auto& [entry, place] : Array(root, "", "views"))
             d.views.push_back(View(entry, place));
-        for (const auto& [entry, place] : Array(root, "", "documents"))
-            d.documents.push_back(Document(entry, place, d.documents.size()));
+        Array(root, "", "documents");
+        if (!documentFault.empty()) throw Failure(documentFault);
+        d.documents = documents;
+        return d;
+    }
+
+    DocumentDescription Document(const json& j, const std::string& place, size_t index) const {
+        RequireObject(j, place);
+        DocumentDescription d;
+        d.place = place;
+        std::unordered_set<std::string> names;
+        for (const auto& [name, value] : j.members) {
+            const std::string at = Step(place, name);
+            if (name == "$Parent") {
+                if (d.parent || value.kind != Kind::Unsigned || value.unsignedInteger >= index)
+                    Fail(at, "the position of an earlier document (0-based) is expected here");
+                d.parent = static_cast<size_t>(value.unsignedInteger);
+                continue;
+            }
+            if (name.empty() || name.size() > nnotes::MAXITEMNAME || name.find('\0') != std::string::npos)
+                Fail(at, "an item name holds 1 to 31 bytes and no NUL");
+            if (!names.insert(Folded(name)).second)
+                Fail(at, "item \"" + name + "\" is given twice (item names ignore case)");
+            d.items.push_back({name, Value(value, at)});
+        }
         return d;
     }
 
@@ -151,28 +172,6 @@ private:
         return c;
     }
 
-    DocumentDescription Document(const json& j, const std::string& place, size_t index) const {
-        RequireObject(j, place);
-        DocumentDescription d;
-        d.place = place;
-        std::unordered_set<std::string> names;
-        for (const auto& [name, value] : j.members) {
-            const std::string at = Step(place, name);
-            if (name == "$Parent") {
-                if (d.parent || value.kind != Kind::Unsigned || value.unsignedInteger >= index)
-                    Fail(at, "the position of an earlier document (0-based) is expected here");
-                d.parent = static_cast<size_t>(value.unsignedInteger);
-                continue;
-            }
-            if (name.empty() || name.size() > nnotes::MAXITEMNAME || name.find('\0') != std::string::npos)
-                Fail(at, "an item name holds 1 to 31 bytes and no NUL");
-            if (!names.insert(Folded(name)).second)
-                Fail(at, "item \"" + name + "\" is given twice (item names ignore case)");
-            d.items.push_back({name, Value(value, at)});
-        }
-        return d;
-    }
-
     ItemValue Value(const json& j, const std::string& place) const {
         if (j.kind == Kind::String) return TextValue(j.text);
         if (j.IsNumber()) return NumberValue(j.Number());
@@ -222,8 +221,39 @@ private:
 
 } // namespace
 
-DatabaseDescription ReadDescription(std::string_view text, const std::string& sourceName) {
-    return Reader(sourceName).Database(ParseJson(text, sourceName));
+DatabaseDescription ReadDescription(const JsonInput& input, const std::string& sourceName) {
+    Reader reader(sourceName);
+    size_t documents = 0;
+    std::vector<bool> answered;
+    std::string fault;
+    const JsonStreamed streamed{"documents", [&](JsonValue&& entry, size_t index) {
+                                    documents = index + 1;
+                                    if (!fault.empty()) return;
+                                    try {
+                                        const DocumentDescription d =
+                                            reader.Document(entry, PointerStep("/documents", index), index);
+                                        if (d.parent) {
+                                            if (answered.size() <= *d.parent) answered.resize(*d.parent + 1);
+                                            answered[*d.parent] = true;
+                                        }
+                                    } catch (const Failure& f) {
+                                        fault = f.what();
+                                    }
+                                }};
+    const JsonValue root = ParseJson(input, sourceName, &streamed);
+    DatabaseDescription d = reader.Database(root, documents, fault);
+    d.answered = std::move(answered);
+    return d;
+}
+
+void ReadDocuments(const JsonInput& input, const std::string& sourceName,
+                   const std::function<void(DocumentDescription&& document, size_t index)>& onDocument) {
+    Reader reader(sourceName);
+    const JsonStreamed streamed{
+        "documents", [&](JsonValue&& entry, size_t index) {
+            onDocument(reader.Document(entry, PointerStep("/documents", index), index), index);
+        }};
+    ParseJson(input, sourceName, &streamed);
 }
 
 } // namespace nsfadmin

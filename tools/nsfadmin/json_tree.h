@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,7 +39,25 @@ struct JsonMember {
 // Objects and arrays nested deeper than this are refused.
 constexpr int kMaxJsonDepth = 256;
 
+// A JSON pointer one step further: "~" and "/" in keys are escaped so that the place can be followed back.
+std::string PointerStep(const std::string& place, std::string_view key);
+std::string PointerStep(const std::string& place, size_t index);
+
+// A JSON text: in memory, or a file read as it is parsed (so that it can be read again without being held).
+struct JsonInput {
+    std::string_view text;
+    const std::string* file = nullptr; // when set, the text is read from this file
+};
+
+// The root object's member named key, when an array, is not kept in the tree (it stays an empty array):
+// each of its elements is handed to onElement with its position once it is read, and let go after.
+struct JsonStreamed {
+    std::string_view key;
+    std::function<void(JsonValue&& element, size_t index)> onElement;
+};
+
 // Reads a whole JSON text; throws Failure "<sourceName>: <what is wrong and where>".
-JsonValue ParseJson(std::string_view text, const std::string& sourceName);
+JsonValue ParseJson(const JsonInput& input, const std::string& sourceName,
+                    const JsonStreamed* streamed = nullptr);
 
 } // namespace nsfadmin

@@ -82,16 +82,25 @@ TEST_F(BuildErrors, FaultsDeepInTheDescriptionNameTheirPlace) {
     EXPECT_TRUE(DataFiles().empty());
 }
 
-TEST_F(BuildErrors, NumbersOutOfRangeAndDeepNestingAreRefusedNotFatal) {
+// Numbers out of range and nesting too deep were reported without their place, as the only faults of a
+// description that were.
+TEST_F(BuildErrors, NumbersOutOfRangeAndDeepNestingAreRefusedNotFatalAndNameTheirPlace) {
     for (const char* number : {"1e400", "-1e400", "123456789012345678901234567890e300"}) {
         const std::string error = BuildFromText(
-            std::string(R"({"path": "n.nsf", "documents": [{"N": )") + number + "}]}", "n.json");
-        EXPECT_EQ(error.rfind("n.json: ", 0), 0u) << error;
-        EXPECT_NE(error.find("number"), std::string::npos) << error;
+            std::string(R"({"path": "n.nsf", "documents": [{"A": 1}, {"N": [1, )") + number + "]}]}",
+            "n.json");
+        EXPECT_EQ(error.rfind("n.json: /documents/1/N/1: number overflow parsing '", 0), 0u) << error;
     }
+    EXPECT_EQ(BuildFromText("1e999", "root.json"), "root.json: /: number overflow parsing '1e999'");
+    EXPECT_EQ(BuildFromText(R"({"path": "n.nsf", "views": [{"name": "v"}], "x~/": 2e308})", "key.json"),
+              "key.json: /x~0~1: number overflow parsing '2e308'");
     const std::string deep =
         std::string(R"({"path": "n.nsf", "documents": [{"N": )") + std::string(100000, '[');
-    EXPECT_NE(BuildFromText(deep, "deep.json").find("nested"), std::string::npos);
+    std::string place = "/documents/0/N";
+    for (int depth = 3; depth < 256; ++depth)
+        place += "/0";
+    EXPECT_EQ(BuildFromText(deep, "deep.json"),
+              "deep.json: " + place + ": objects and arrays are nested more than 256 deep");
     EXPECT_TRUE(DataFiles().empty());
 }
 

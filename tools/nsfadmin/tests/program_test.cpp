@@ -176,6 +176,7 @@ TEST_F(Program, ABuildOverADatabaseAnotherProcessHoldsIsRefusedAndLosesNothing) 
     const Outcome refused = Run("build '" + second + "'");
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.err.find("in use"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find(second + ": /path: writing "), std::string::npos) << refused.err;
     nnotes::NOTEHANDLE note = 0;
     ASSERT_EQ(nnotes::CreateNote(db, &note), nnotes::NOERROR);
     ASSERT_EQ(nnotes::SetItemText(note, "Name", "Cid", 3), nnotes::NOERROR);
