@@ -48,6 +48,9 @@ struct DatabaseDescription {
 // "<sourceName>: <place>: <what is wrong>". Needs the store started (times are read by the store's own
 // conversion).
 DatabaseDescription ReadDescription(const JsonInput& input, const std::string& sourceName);
+inline DatabaseDescription ReadDescription(std::string_view json, const std::string& sourceName) {
+    return ReadDescription(JsonInput{json}, sourceName);
+}
 
 // Reads the documents of a description that ReadDescription took, handing each to onDocument and letting
 // it go after; throws Failure as ReadDescription does.
