@@ -75,6 +75,8 @@ STATUS CopyContents(store::Connection& sql, const std::string& source, uint16_t 
     Statement* attach = sql.Prepare("ATTACH DATABASE ? AS source", &s);
     if (attach == nullptr) return s;
     if (STATUS s = attach->Bind(1, source).Run()) return s;
+    // The source is read once, front to back: mapped, every page of it would stay resident to the end.
+    if (STATUS s = sql.Exec("PRAGMA source.mmap_size=0")) return s;
     {
         store::Transaction t(sql);
         if (STATUS s = t.Begun()) return s;

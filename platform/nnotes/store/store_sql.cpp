@@ -38,6 +38,10 @@ void NoteDamage(int rc, sqlite3* db) {
     sqlite3_wal_autocheckpoint(db, 0);
 }
 
+// Pages are read straight from the mapped file rather than copied in by a system call each; writes still go
+// through the log as before. A limit rather than a setting, so the pragma cannot fail.
+constexpr const char* kMapFile = "PRAGMA mmap_size=1073741824";
+
 } // namespace
 
 STATUS StatusOf(int rc) {
@@ -190,9 +194,7 @@ STATUS Connection::Opened(int rc) {
         return s;
     }
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-    // Pages are read straight from the mapped file rather than copied in by a system call each; writes
-    // still go through the log as before. A limit rather than a setting, so the pragma cannot fail.
-    sqlite3_exec(db_, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
+    sqlite3_exec(db_, kMapFile, nullptr, nullptr, nullptr);
     return NOERROR;
 }
 
@@ -282,7 +284,13 @@ STATUS BeginInBatch(Connection& c) {
 
 STATUS Connection::BeginBatch() {
     if (batch_) return ERR_DB_IN_BATCH;
-    if (STATUS s = BeginWriting(*this, true)) return s;
+    // A batch fills the file: its reads are of pages it wrote, and a mapping would keep every page of a
+    // growing file resident until the batch ends. Its pages go through the bounded page cache instead.
+    sqlite3_exec(db_, "PRAGMA mmap_size=0", nullptr, nullptr, nullptr);
+    if (STATUS s = BeginWriting(*this, true)) {
+        sqlite3_exec(db_, kMapFile, nullptr, nullptr, nullptr);
+        return s;
+    }
     batch_ = true;
     return NOERROR;
 }
@@ -290,9 +298,13 @@ STATUS Connection::BeginBatch() {
 STATUS Connection::CommitBatch() {
     if (!batch_) return ERR_DB_NO_BATCH;
     batch_ = false;
-    if (sqlite3_get_autocommit(db_) != 0) return ERR_DB_IO; // a fault undid it
+    if (sqlite3_get_autocommit(db_) != 0) { // a fault undid it
+        sqlite3_exec(db_, kMapFile, nullptr, nullptr, nullptr);
+        return ERR_DB_IO;
+    }
     const STATUS s = Exec("COMMIT");
     if (s != NOERROR && sqlite3_get_autocommit(db_) == 0) Exec("ROLLBACK");
+    sqlite3_exec(db_, kMapFile, nullptr, nullptr, nullptr);
     return s;
 }
 

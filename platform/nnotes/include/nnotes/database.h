@@ -113,8 +113,10 @@ STATUS DeleteDatabase(const char* netpath);
 // made durable together when CommitBatch returns (one sync in place of one per save), for a program that
 // fills a database nobody else uses yet. Each save inside still takes effect whole or not at all, and this
 // handle reads its own changes; other handles and processes see none of them before the commit, and their
-// writes wait for it. A batch that is not committed when the handle closes is undone, as is one that a fault
-// (a full disk) broke off: the changes after it and CommitBatch answer ERR_DB_IO.
+// writes wait for it. The handle does not map the file while the batch lasts (its pages go through a bounded
+// cache), so that filling a large database does not keep the whole of it resident. A batch that is not
+// committed when the handle closes is undone, as is one that a fault (a full disk) broke off: the changes
+// after it and CommitBatch answer ERR_DB_IO.
 STATUS BeginBatch(DBHANDLE db);
 STATUS CommitBatch(DBHANDLE db);
 
