@@ -78,8 +78,8 @@ void WriteView(DBHANDLE db, const ViewDescription& view, const std::string& sour
 // the log from growing with the whole build.
 constexpr size_t kDocumentsPerCommit = 10000;
 
-// Stores the documents as they are read again from the description, one at a time; of each only the
-// universal id is kept, and only while a response may still name it.
+// Stores the documents as they are read again from the description, one at a time; of a stored document only
+// the universal id is kept, and only when a response names it.
 void WriteDocuments(DBHANDLE db, const DatabaseDescription& d, const JsonInput& input,
                     const std::string& source) {
     std::unordered_map<size_t, UNIVERSALID> answered;
