@@ -10,13 +10,13 @@
 #include "open_database.h"
 #include "view_format.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <unordered_map>
 
 namespace nsfadmin {
 namespace {
@@ -82,16 +82,23 @@ constexpr size_t kDocumentsPerCommit = 10000;
 // the universal id is kept, and only when a response names it.
 void WriteDocuments(DBHANDLE db, const DatabaseDescription& d, const JsonInput& input,
                     const std::string& source) {
-    std::unordered_map<size_t, UNIVERSALID> answered;
+    // By position, which only grows: a sorted list, the smallest way to hold them.
+    std::vector<std::pair<size_t, UNIVERSALID>> answered;
     ReadDocuments(input, source, [&](DocumentDescription&& doc, size_t index) {
         const std::string place = source + ": " + doc.place;
         NoteBeingBuilt note(db, NOTE_CLASS_DOCUMENT, place);
         for (const auto& item : doc.items)
             note.Add(item.name, item.value, place + "/" + item.name);
-        if (doc.parent)
-            note.Add(FIELD_REF, ParentReferenceValue(answered.at(*doc.parent)), place + "/$Parent");
+        if (doc.parent) {
+            const auto parent = std::lower_bound(
+                answered.begin(), answered.end(), *doc.parent,
+                [](const std::pair<size_t, UNIVERSALID>& a, size_t i) { return a.first < i; });
+            if (parent == answered.end() || parent->first != *doc.parent)
+                throw Failure(place + "/$Parent: the description changed while it was read");
+            note.Add(FIELD_REF, ParentReferenceValue(parent->second), place + "/$Parent");
+        }
         const UNIVERSALID unid = note.Save();
-        if (index < d.answered.size() && d.answered[index]) answered.emplace(index, unid);
+        if (index < d.answered.size() && d.answered[index]) answered.emplace_back(index, unid);
         if ((index + 1) % kDocumentsPerCommit == 0) {
             Check(CommitBatch(db), place);
             Check(BeginBatch(db), place);
