@@ -41,6 +41,8 @@ void NoteDamage(int rc, sqlite3* db) {
 // Pages are read straight from the mapped file rather than copied in by a system call each; writes still go
 // through the log as before. A limit rather than a setting, so the pragma cannot fail.
 constexpr const char* kMapFile = "PRAGMA mmap_size=1073741824";
+// What a batch changed, set back when it ends.
+constexpr const char* kEndBatchSettings = "PRAGMA mmap_size=1073741824; PRAGMA temp_store=DEFAULT";
 
 } // namespace
 
@@ -286,9 +288,11 @@ STATUS Connection::BeginBatch() {
     if (batch_) return ERR_DB_IN_BATCH;
     // A batch fills the file: its reads are of pages it wrote, and a mapping would keep every page of a
     // growing file resident until the batch ends. Its pages go through the bounded page cache instead.
-    sqlite3_exec(db_, "PRAGMA mmap_size=0", nullptr, nullptr, nullptr);
+    // Each change inside is a savepoint, whose journal (the pages it changes, as they were) is kept in memory
+    // rather than written to a file of its own: it is dropped when the change is through.
+    sqlite3_exec(db_, "PRAGMA mmap_size=0; PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
     if (STATUS s = BeginWriting(*this, true)) {
-        sqlite3_exec(db_, kMapFile, nullptr, nullptr, nullptr);
+        sqlite3_exec(db_, kEndBatchSettings, nullptr, nullptr, nullptr);
         return s;
     }
     batch_ = true;
@@ -299,12 +303,12 @@ STATUS Connection::CommitBatch() {
     if (!batch_) return ERR_DB_NO_BATCH;
     batch_ = false;
     if (sqlite3_get_autocommit(db_) != 0) { // a fault undid it
-        sqlite3_exec(db_, kMapFile, nullptr, nullptr, nullptr);
+        sqlite3_exec(db_, kEndBatchSettings, nullptr, nullptr, nullptr);
         return ERR_DB_IO;
     }
     const STATUS s = Exec("COMMIT");
     if (s != NOERROR && sqlite3_get_autocommit(db_) == 0) Exec("ROLLBACK");
-    sqlite3_exec(db_, kMapFile, nullptr, nullptr, nullptr);
+    sqlite3_exec(db_, kEndBatchSettings, nullptr, nullptr, nullptr);
     return s;
 }
 

@@ -1,7 +1,9 @@
 #include "testing/store_fixture.h"
 
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace nnotes::testing {
 namespace {
@@ -38,6 +40,17 @@ protected:
         std::ifstream maps("/proc/self/maps");
         for (std::string line; std::getline(maps, line);)
             if (line.size() > 10 && line.compare(line.size() - 10, 10, "/batch.nsf") == 0) return true;
+        return false;
+    }
+
+    // Whether the process has a file open in the system's temporary folders (SQLite's journals of
+    // savepoints, among others, go there).
+    static bool TemporaryFileOpen() {
+        for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code error;
+            const std::string target = std::filesystem::read_symlink(fd.path(), error).string();
+            if (target.find("etilqs_") != std::string::npos) return true;
+        }
         return false;
     }
 
@@ -115,6 +128,36 @@ TEST_F(BatchTest, ABatchReadsItsFileWithoutMappingIt) {
     EXPECT_FALSE(FileMapped());
     ASSERT_EQ(CommitBatch(db_), NOERROR);
     EXPECT_EQ(Documents(db_), 51);
+}
+
+// Each save of a batch is a savepoint, and SQLite wrote the pages each changed, as they were, to a
+// journal file of its own: a write for every page of every save.
+TEST_F(BatchTest, TheJournalsOfABatchsSavesStayInMemory) {
+    // Saves that change many pages the batch wrote before: rewriting notes of large items.
+    const std::string big(3000, 'x');
+    ASSERT_EQ(BeginBatch(db_), NOERROR);
+    std::vector<NOTEID> ids;
+    for (int i = 0; i < 5; ++i)
+        ids.push_back(SaveNote(db_, {{"A", big.c_str()}}));
+    for (NOTEID id : ids) {
+        NOTEHANDLE note = 0;
+        ASSERT_EQ(OpenNote(db_, id, 0, &note), NOERROR);
+        for (int item = 0; item < 40; ++item) {
+            const std::string name = "I" + std::to_string(item);
+            ASSERT_EQ(SetItemText(note, name.c_str(), big.c_str(), static_cast<uint16_t>(big.size())),
+                      NOERROR);
+        }
+        ASSERT_EQ(UpdateNote(note, 0), NOERROR);
+        ASSERT_EQ(SetItemText(note, "A", "short", 5), NOERROR);
+        for (int item = 0; item < 40; ++item)
+            ASSERT_EQ(SetItemText(note, ("I" + std::to_string(item)).c_str(), "y", 1), NOERROR);
+        ASSERT_EQ(UpdateNote(note, 0), NOERROR);
+        CloseNote(note);
+    }
+    EXPECT_FALSE(TemporaryFileOpen());
+    ASSERT_EQ(CommitBatch(db_), NOERROR);
+    EXPECT_EQ(Documents(other_), 5);
+    EXPECT_EQ(TextOf(other_, ids[0], "A"), "short");
 }
 
 } // namespace
