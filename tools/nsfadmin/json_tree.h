@@ -1,6 +1,7 @@
 // A JSON text read into a tree of our own: objects keep every key in the order written (a key given twice
 // stays twice, so that it can be refused), and reading costs time in proportion to the text, however many
-// keys an object has.
+// keys an object has. One array of the root can be streamed rather than kept (JsonStreamed), and a file is
+// read as it is parsed, so that a long description is never held whole.
 #pragma once
 
 #include <cstdint>
