@@ -116,9 +116,15 @@ int main(int argc, char** argv) {
     std::snprintf(names[0], sizeof names[0], "build peak memory %s/%s", largeName, smallName);
     std::snprintf(names[1], sizeof names[1], "build peak memory %s/1GB", largeName);
     std::snprintf(names[2], sizeof names[2], "build time per doc %s/%s", largeName, smallName);
-    memory = {names[0], "MB", 1e-6, 1.5, 0, {}, {}, ""};
-    absolute = {names[1], "GB", 1e-9, 1.0, 0, {}, {}, ""};
-    time = {names[2], "us/doc", 1e6, 0, 0, {}, {}, ""};
+    const auto name = [](bench_measure& m, const char* title, const char* unit, double scale, double goal) {
+        m.name = title;
+        m.unit = unit;
+        m.scale = scale;
+        m.goal = goal;
+    };
+    name(memory, names[0], "MB", 1e-6, 1.5);
+    name(absolute, names[1], "GB", 1e-9, 1.0);
+    name(time, names[2], "us/doc", 1e6, 0);
 
     Build(program, smallFile); // warms the program, the library and the page cache alike for both sides
     for (int round = 0; round < rounds; ++round) {

@@ -125,7 +125,9 @@ TEST_F(StreamedBuild, RepliesFindParentsStoredCommitsBeforeThem) {
         ++replies;
         EXPECT_EQ(level, "1") << subject;
         EXPECT_EQ(subject, "re " + parent) << n;
-        if (std::stoi(n) >= 12000) EXPECT_EQ(std::stoi(n), std::stoi(parent) + 12000) << n;
+        if (std::stoi(n) >= 12000) {
+            EXPECT_EQ(std::stoi(n), std::stoi(parent) + 12000) << n;
+        }
     }
     EXPECT_EQ(entries, count);
     EXPECT_GT(replies, 3000);
