@@ -65,7 +65,10 @@ STATUS Database::ReadInfo(const char* key, std::string& out) {
 
 STATUS Database::WriteInfo(const char* key, std::string_view value) {
     STATUS s;
-    Statement* q = sql_.Prepare("INSERT OR REPLACE INTO info(key, value) VALUES(?, ?)", &s);
+    // An upsert rather than INSERT OR REPLACE, which deletes the row and inserts it again: a save writes the
+    // modified time this way every time.
+    Statement* q = sql_.Prepare(
+        "INSERT INTO info(key, value) VALUES(?1, ?2) ON CONFLICT(key) DO UPDATE SET value=excluded.value", &s);
     if (q == nullptr) return s;
     return q->Bind(1, key).BindBlob(2, value.data(), value.size()).Run();
 }
@@ -81,27 +84,33 @@ STATUS Database::TouchModified(uint16_t noteClass, const Instant& stamp) {
 
 STATUS Database::LastStamp(Instant& stamp) {
     stamp = Instant{};
-    // Both times in one statement: every save asks.
+    // Both times in one statement: every save asks. Two lookups by key rather than "key IN (...)", which
+    // SQLite answers by building a temporary table of the keys first, on every call.
     STATUS s;
-    Statement* q = sql_.Prepare("SELECT key, value FROM info WHERE key IN (?, ?)", &s);
+    Statement* q = sql_.Prepare(
+        "SELECT (SELECT value FROM info WHERE key=?1), (SELECT value FROM info WHERE key=?2)", &s);
     if (q == nullptr) return s;
     q->Bind(1, kInfoDataModified).Bind(2, kInfoDesignModified);
-    int found = 0, rc;
-    while ((rc = q->Step()) == SQLITE_ROW) {
+    const int rc = q->Step();
+    if (rc != SQLITE_ROW) {
+        q->Reset();
+        return StatusOf(rc);
+    }
+    STATUS result = NOERROR;
+    for (int column = 0; column < 2 && result == NOERROR; ++column) {
         Instant when;
-        const std::string_view value = q->Blob(1);
-        if (value.size() != sizeof when) {
-            q->Reset();
-            return ERR_DB_DAMAGED;
+        const bool missing = q->IsNull(column); // asked before reading: reading may change the answer
+        const std::string_view value = q->Blob(column);
+        if (missing || value.size() != sizeof when) {
+            result = ERR_DB_DAMAGED;
+            break;
         }
         std::memcpy(&when, value.data(), sizeof when);
-        ++found;
         int order = 0;
         if (CompareInstants(&when, &stamp, &order) == NOERROR && order > 0) stamp = when;
     }
     q->Reset();
-    if (rc != SQLITE_DONE) return StatusOf(rc);
-    return found == 2 ? NOERROR : ERR_DB_DAMAGED;
+    return result;
 }
 
 STATUS Database::NextStamp(Instant& stamp) {
