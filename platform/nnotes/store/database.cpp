@@ -68,7 +68,8 @@ STATUS Database::WriteInfo(const char* key, std::string_view value) {
     // An upsert rather than INSERT OR REPLACE, which deletes the row and inserts it again: a save writes the
     // modified time this way every time.
     Statement* q = sql_.Prepare(
-        "INSERT INTO info(key, value) VALUES(?1, ?2) ON CONFLICT(key) DO UPDATE SET value=excluded.value", &s);
+        "INSERT INTO info(key, value) VALUES(?1, ?2) ON CONFLICT(key) DO UPDATE SET value=excluded.value",
+        &s);
     if (q == nullptr) return s;
     return q->Bind(1, key).BindBlob(2, value.data(), value.size()).Run();
 }

@@ -70,8 +70,12 @@ STATUS Note::FromStored(DBHANDLE db, StoredNote stored, std::shared_ptr<Note>& o
     note->noteClass = stored.noteClass;
     note->oid = stored.oid;
     note->added = stored.added;
-    note->origin = Origin{db, stored.id, stored.oid.sequence, stored.noteClass,
-                          UNIVERSALID{stored.oid.file, stored.oid.note}};
+    note->origin = Origin{db,
+                          stored.id,
+                          stored.oid.sequence,
+                          stored.noteClass,
+                          UNIVERSALID{stored.oid.file, stored.oid.note},
+                          stored.oid};
     note->items_.reserve(stored.items.size());
     for (auto& item : stored.items) {
         NoteItem* placed = nullptr;

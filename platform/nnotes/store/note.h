@@ -52,6 +52,7 @@ public:
         uint32_t sequence;  // the stored sequence when read, to notice saves by others
         uint16_t noteClass; // and what the stored note was, to tell a save that changes only items
         UNIVERSALID unid;
+        ORIGINATORID oid; // as stored: a save by anyone stores another
     };
     std::optional<Origin> origin;
     int64_t lastSeq = 0;                   // highest stored item row

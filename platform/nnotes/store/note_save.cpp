@@ -70,11 +70,12 @@ std::optional<std::vector<std::string>> ChangedItems(const Note& note, const Sav
 
 STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::string>& values, bool whole,
                   SaveResult& r) {
+    // A value replaced through the item calls is a new item and a removed one: the removed item's row
+    // becomes the new item's, at the new item's place, in one statement rather than a delete and an insert.
+    size_t reused = 0;
     if (whole) {
         if (STATUS s = DeleteItemRows(sql, r.id, 0)) return s;
-    } else {
-        for (int64_t seq : note.removedSeqs)
-            if (STATUS s = DeleteItemRows(sql, r.id, seq)) return s;
+        reused = note.removedSeqs.size(); // all gone with the rest
     }
     const auto& items = note.Items();
     for (size_t i = 0; i < items.size(); ++i) {
@@ -82,12 +83,18 @@ STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::stri
         int64_t seq = whole ? 0 : items[i].seq;
         if (seq == 0) {
             seq = ++r.lastSeq;
-            if (STATUS s = InsertItemRow(sql, r.id, seq, items[i].name, items[i].flags, values[i])) return s;
+            const STATUS s = reused < note.removedSeqs.size()
+                                 ? MoveItemRow(sql, r.id, note.removedSeqs[reused++], seq, items[i].name,
+                                               items[i].flags, values[i])
+                                 : InsertItemRow(sql, r.id, seq, items[i].name, items[i].flags, values[i]);
+            if (s) return s;
         } else if (r.hashes.back() != items[i].storedHash) {
             if (STATUS s = UpdateItemValue(sql, r.id, seq, values[i])) return s;
         }
         r.seqs.push_back(seq);
     }
+    for (; reused < note.removedSeqs.size(); ++reused)
+        if (STATUS s = DeleteItemRows(sql, r.id, note.removedSeqs[reused])) return s;
     return NOERROR;
 }
 
@@ -111,15 +118,25 @@ STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<s
         if (STATUS s = WriteItems(sql, note, values, true, r)) return s;
     } else {
         r.id = note.id;
-        std::optional<uint32_t> stored;
-        if (STATUS s = StoredSequence(sql, note.id, stored)) return s;
-        if (!stored) return inPlace ? ERR_NOTE_CONFLICT : ERR_NOTE_NOT_FOUND;
-        if (inPlace && *stored != note.origin->sequence && !(flags & UPDATE_FORCE)) return ERR_NOTE_CONFLICT;
-        r.oid.sequence = *stored + 1;
-        r.lastSeq = inPlace ? note.lastSeq : 0;
-        // After a save by another process (forced over) our rows no longer describe the stored ones.
-        const bool whole = !inPlace || *stored != note.origin->sequence;
-        if (whole) r.lastSeq = 0;
+        // Every save gives the note another originator id: while the stored one is the one read, the note
+        // is as it was read, and one statement both finds that and writes the new one.
+        bool asRead = false;
+        if (inPlace) {
+            r.oid.sequence = note.origin->sequence + 1;
+            if (STATUS s = ReplaceNoteOid(sql, note.id, note.origin->oid, r.oid, asRead)) return s;
+        }
+        bool whole = false;
+        if (!asRead) {
+            std::optional<uint32_t> stored;
+            if (STATUS s = StoredSequence(sql, note.id, stored)) return s;
+            if (!stored) return inPlace ? ERR_NOTE_CONFLICT : ERR_NOTE_NOT_FOUND;
+            if (inPlace && *stored != note.origin->sequence && !(flags & UPDATE_FORCE))
+                return ERR_NOTE_CONFLICT;
+            r.oid.sequence = *stored + 1;
+            // After a save by another process (forced over) our rows no longer describe the stored ones.
+            whole = !inPlace || *stored != note.origin->sequence;
+        }
+        r.lastSeq = whole ? 0 : note.lastSeq;
         if (STATUS s = WriteItems(sql, note, values, whole, r)) return s;
         if (inPlace) changed = ChangedItems(note, r, whole);
         // The class, universal id and parent stay as stored when the note is the same and "$REF" did not
@@ -128,7 +145,12 @@ STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<s
             changed && std::none_of(changed->begin(), changed->end(), [](const std::string& n) {
                 return n.size() == 4 && strncasecmp(n.data(), FIELD_REF, 4) == 0;
             });
-        if (STATUS s = UpdateNoteRow(sql, note.id, note.noteClass, r.oid, parent, !sameKeys)) return s;
+        if (asRead) {
+            if (!sameKeys)
+                if (STATUS s = UpdateNoteKeys(sql, note.id, note.noteClass, r.oid, parent)) return s;
+        } else if (STATUS s = UpdateNoteRow(sql, note.id, note.noteClass, r.oid, parent, !sameKeys)) {
+            return s;
+        }
     }
     if (STATUS s = views::IndexNoteSaved(db, AsSaved(note, values, r), changed ? &*changed : nullptr))
         return s;
@@ -153,8 +175,8 @@ STATUS SaveNote(Note& note, uint16_t flags) {
     note.id = r.id;
     note.oid = r.oid;
     note.added = r.added;
-    note.origin = Note::Origin{note.db, r.id, r.oid.sequence, note.noteClass,
-                               UNIVERSALID{note.oid.file, note.oid.note}};
+    note.origin = Note::Origin{
+        note.db, r.id, r.oid.sequence, note.noteClass, UNIVERSALID{note.oid.file, note.oid.note}, r.oid};
     note.lastSeq = r.lastSeq;
     note.removedSeqs.clear();
     note.removedNames.clear();

@@ -138,7 +138,12 @@ STATUS UpdateNoteRow(Connection& sql, NOTEID id, uint16_t noteClass, const ORIGI
     if (q == nullptr) return s;
     if (STATUS s = q->BindBlob(1, &oid, sizeof oid).Bind(2, id).Run()) return s;
     if (sqlite3_changes(sql.Raw()) != 1) return ERR_NOTE_CONFLICT;
-    if (!keysMayChange) return NOERROR;
+    return keysMayChange ? UpdateNoteKeys(sql, id, noteClass, oid, parent) : NOERROR;
+}
+
+STATUS UpdateNoteKeys(Connection& sql, NOTEID id, uint16_t noteClass, const ORIGINATORID& oid,
+                      const std::optional<UNIVERSALID>& parent) {
+    STATUS s;
     Statement* keys = sql.Prepare("UPDATE notes SET class=?1, unid=?2, parent=?3 WHERE id=?4"
                                   " AND (class IS NOT ?1 OR unid IS NOT ?2 OR parent IS NOT ?3)",
                                   &s);
@@ -146,6 +151,17 @@ STATUS UpdateNoteRow(Connection& sql, NOTEID id, uint16_t noteClass, const ORIGI
     keys->Bind(1, noteClass).BindBlob(2, &oid, sizeof(UNIVERSALID));
     BindParent(*keys, 3, parent);
     return keys->Bind(4, id).Run();
+}
+
+STATUS ReplaceNoteOid(Connection& sql, NOTEID id, const ORIGINATORID& expected, const ORIGINATORID& oid,
+                      bool& replaced) {
+    STATUS s;
+    Statement* q = sql.Prepare("UPDATE notes SET oid=?1 WHERE id=?2 AND oid=?3", &s);
+    if (q == nullptr) return s;
+    if (STATUS s = q->BindBlob(1, &oid, sizeof oid).Bind(2, id).BindBlob(3, &expected, sizeof expected).Run())
+        return s;
+    replaced = sqlite3_changes(sql.Raw()) == 1;
+    return NOERROR;
 }
 
 STATUS DeleteNoteRows(Connection& sql, NOTEID id, uint16_t& noteClass) {
@@ -177,6 +193,19 @@ STATUS UpdateItemValue(Connection& sql, NOTEID note, int64_t seq, std::string_vi
     if (q == nullptr) return s;
     q->Bind(1, TypeWord(value)).BindBlob(2, value.data(), value.size()).Bind(3, note).Bind(4, seq);
     return q->Run();
+}
+
+STATUS MoveItemRow(Connection& sql, NOTEID note, int64_t seq, int64_t toSeq, const std::string& name,
+                   uint16_t flags, std::string_view value) {
+    STATUS s;
+    Statement* q =
+        sql.Prepare("UPDATE items SET seq=?, name=?, type=?, flags=?, value=? WHERE note=? AND seq=?", &s);
+    if (q == nullptr) return s;
+    q->Bind(1, toSeq).Bind(2, name).Bind(3, TypeWord(value)).Bind(4, flags);
+    q->BindBlob(5, value.data(), value.size()).Bind(6, note).Bind(7, seq);
+    if (STATUS s = q->Run()) return s;
+    // Gone already (as a delete of it would have found it): the item is written as a new row.
+    return sqlite3_changes(sql.Raw()) == 1 ? NOERROR : InsertItemRow(sql, note, toSeq, name, flags, value);
 }
 
 STATUS DeleteItemRows(Connection& sql, NOTEID note, int64_t seq) {

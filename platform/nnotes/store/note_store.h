@@ -46,6 +46,12 @@ STATUS InsertNoteRow(Connection& sql, uint16_t noteClass, const ORIGINATORID& oi
 // keysMayChange false: the caller knows class, universal id and parent to be stored as they are.
 STATUS UpdateNoteRow(Connection& sql, NOTEID id, uint16_t noteClass, const ORIGINATORID& oid,
                      const std::optional<UNIVERSALID>& parent, bool keysMayChange = true);
+// Writes oid over the note's originator id when that is still expected; replaced tells whether it was.
+STATUS ReplaceNoteOid(Connection& sql, NOTEID id, const ORIGINATORID& expected, const ORIGINATORID& oid,
+                      bool& replaced);
+// Writes class, universal id (of oid) and parent where they differ from the stored ones.
+STATUS UpdateNoteKeys(Connection& sql, NOTEID id, uint16_t noteClass, const ORIGINATORID& oid,
+                      const std::optional<UNIVERSALID>& parent);
 // Deletes the note and its items and gives its class; ERR_NOTE_NOT_FOUND when there was no such note.
 STATUS DeleteNoteRows(Connection& sql, NOTEID id, uint16_t& noteClass);
 
@@ -53,6 +59,10 @@ STATUS DeleteNoteRows(Connection& sql, NOTEID id, uint16_t& noteClass);
 STATUS InsertItemRow(Connection& sql, NOTEID note, int64_t seq, const std::string& name, uint16_t flags,
                      std::string_view value);
 STATUS UpdateItemValue(Connection& sql, NOTEID note, int64_t seq, std::string_view value);
+// The row of item seq becomes that of another item, at toSeq (above every row of the note); without such a
+// row the item is inserted.
+STATUS MoveItemRow(Connection& sql, NOTEID note, int64_t seq, int64_t toSeq, const std::string& name,
+                   uint16_t flags, std::string_view value);
 STATUS DeleteItemRows(Connection& sql, NOTEID note, int64_t seq); // seq 0: every item of the note
 
 } // namespace nnotes::store

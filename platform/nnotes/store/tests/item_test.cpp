@@ -249,5 +249,73 @@ TEST_F(ItemTest, AValueChangedInItsBlockIsSaved) {
     EXPECT_EQ(ValueOf(note_, "Other"), (Bytes{0, 5, 'o'}));
 }
 
+// The names and values of note's items in order, as "name=value;" (values after their type word).
+std::string ItemsOf(NOTEHANDLE note) {
+    std::string out;
+    BLOCKID item{}, value{};
+    uint32_t length = 0;
+    char name[MAXITEMNAME + 1];
+    for (STATUS s = FindItemByName(note, nullptr, 0, &item, nullptr, nullptr, nullptr); s == NOERROR;
+         s = FindNextItemByName(note, nullptr, 0, item, &item, nullptr, nullptr, nullptr)) {
+        uint16_t flags = 0;
+        EXPECT_EQ(QueryItemByBlock(note, item, name, sizeof name, nullptr, &flags, nullptr, &value, &length),
+                  NOERROR);
+        const auto* at = static_cast<const char*>(LockBlock(value.pool)) + value.block;
+        out += std::string(name) + (flags & ITEM_SUMMARY ? "=" : ":") + std::string(at + 2, length - 2) + ";";
+        UnlockBlock(value.pool);
+    }
+    return out;
+}
+
+TEST_F(ItemTest, ASaveOfReplacedDeletedAndChangedItemsLeavesTheRestAsTheyWere) {
+    for (const char* name : {"A", "B", "C", "D", "E"})
+        ASSERT_EQ(Append(name, TYPE_TEXT, {static_cast<unsigned char>(name[0] + 32)}), NOERROR);
+    Reopen();
+    // Replaced (a new item, the old one removed), deleted, changed in its block and added, in one save:
+    // three stored rows go, two items are new.
+    ASSERT_EQ(SetItemText(note_, "B", "bee", 3), NOERROR);
+    ASSERT_EQ(DeleteItem(note_, "D", 1), NOERROR);
+    ASSERT_EQ(DeleteItem(note_, "E", 1), NOERROR);
+    BLOCKID value{};
+    ASSERT_EQ(FindItemByName(note_, "C", 1, nullptr, nullptr, &value, nullptr), NOERROR);
+    static_cast<char*>(LockBlock(value.pool))[value.block + 2] = 'C';
+    UnlockBlock(value.pool);
+    ASSERT_EQ(AppendItem(note_, 0, "F", 1, TYPE_TEXT, "eff", 3, nullptr), NOERROR);
+    const std::string expected = "A=a;C=C;B=bee;F:eff;";
+    EXPECT_EQ(ItemsOf(note_), expected);
+    Reopen();
+    EXPECT_EQ(ItemsOf(note_), expected);
+    // Fewer rows removed than items added: one row taken over, one written anew; saved twice in turn.
+    ASSERT_EQ(SetItemText(note_, "A", "ay", 2), NOERROR);
+    ASSERT_EQ(AppendItem(note_, ITEM_SUMMARY, "G", 1, TYPE_TEXT, "gee", 3, nullptr), NOERROR);
+    ASSERT_EQ(UpdateNote(note_, 0), NOERROR);
+    ASSERT_EQ(SetItemText(note_, "G", "g", 1), NOERROR);
+    Reopen();
+    EXPECT_EQ(ItemsOf(note_), "C=C;B=bee;F:eff;A=ay;G=g;");
+}
+
+TEST_F(ItemTest, AReplacingSaveRefusedForAConflictLeavesTheOtherSave) {
+    for (const char* name : {"A", "B", "C"})
+        ASSERT_EQ(Append(name, TYPE_TEXT, {static_cast<unsigned char>(name[0] + 32)}), NOERROR);
+    Reopen();
+    NOTEID id = 0;
+    ASSERT_EQ(GetNoteInfo(note_, NOTE_INFO_ID, &id), NOERROR);
+    NOTEHANDLE other = 0;
+    ASSERT_EQ(OpenNote(db_, id, 0, &other), NOERROR);
+    ASSERT_EQ(SetItemText(other, "B", "theirs", 6), NOERROR);
+    ASSERT_EQ(UpdateNote(other, 0), NOERROR);
+    ASSERT_EQ(CloseNote(other), NOERROR);
+    ASSERT_EQ(SetItemText(note_, "A", "ours", 4), NOERROR);
+    ASSERT_EQ(DeleteItem(note_, "C", 1), NOERROR);
+    EXPECT_EQ(UpdateNote(note_, 0), ERR_NOTE_CONFLICT);
+    ASSERT_EQ(OpenNote(db_, id, 0, &other), NOERROR);
+    EXPECT_EQ(ItemsOf(other), "A=a;C=c;B=theirs;");
+    ASSERT_EQ(CloseNote(other), NOERROR);
+    // Forced over it, the note is this handle's items and nothing of the rows it replaced.
+    ASSERT_EQ(UpdateNote(note_, UPDATE_FORCE), NOERROR);
+    Reopen();
+    EXPECT_EQ(ItemsOf(note_), "B=b;A=ours;");
+}
+
 } // namespace
 } // namespace nnotes::testing
