@@ -68,33 +68,56 @@ std::optional<std::vector<std::string>> ChangedItems(const Note& note, const Sav
     return names;
 }
 
+// The stored rows of removed items in the order new items take them over: first those above every row
+// kept, ascending (a new item comes after every kept one, so it can keep such a row's place), then the rest.
+std::vector<int64_t> RowsToTakeOver(const Note& note) {
+    int64_t topKept = 0;
+    for (const NoteItem& item : note.Items())
+        topKept = std::max(topKept, item.seq);
+    std::vector<int64_t> rows = note.removedSeqs;
+    std::sort(rows.begin(), rows.end());
+    std::rotate(rows.begin(), std::upper_bound(rows.begin(), rows.end(), topKept), rows.end());
+    return rows;
+}
+
 STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::string>& values, bool whole,
                   SaveResult& r) {
     // A value replaced through the item calls is a new item and a removed one: the removed item's row
-    // becomes the new item's, at the new item's place, in one statement rather than a delete and an insert.
-    size_t reused = 0;
+    // becomes the new item's in one statement rather than a delete and an insert, and keeps its place when
+    // no kept row comes after it (the common case: a note's last item replaced).
+    std::vector<int64_t> rows;
     if (whole) {
         if (STATUS s = DeleteItemRows(sql, r.id, 0)) return s;
-        reused = note.removedSeqs.size(); // all gone with the rest
+    } else {
+        rows = RowsToTakeOver(note);
     }
+    int64_t topKept = 0;
+    size_t taken = 0;
     const auto& items = note.Items();
     for (size_t i = 0; i < items.size(); ++i) {
         r.hashes.push_back(HashOf(values[i]));
         int64_t seq = whole ? 0 : items[i].seq;
         if (seq == 0) {
-            seq = ++r.lastSeq;
-            const STATUS s = reused < note.removedSeqs.size()
-                                 ? MoveItemRow(sql, r.id, note.removedSeqs[reused++], seq, items[i].name,
-                                               items[i].flags, values[i])
-                                 : InsertItemRow(sql, r.id, seq, items[i].name, items[i].flags, values[i]);
+            STATUS s;
+            if (taken < rows.size() && rows[taken] > topKept) {
+                seq = rows[taken++];
+                s = MoveItemRow(sql, r.id, seq, seq, items[i].name, items[i].flags, values[i]);
+            } else if (taken < rows.size()) {
+                seq = ++r.lastSeq;
+                s = MoveItemRow(sql, r.id, rows[taken++], seq, items[i].name, items[i].flags, values[i]);
+            } else {
+                seq = ++r.lastSeq;
+                s = InsertItemRow(sql, r.id, seq, items[i].name, items[i].flags, values[i]);
+            }
             if (s) return s;
         } else if (r.hashes.back() != items[i].storedHash) {
             if (STATUS s = UpdateItemValue(sql, r.id, seq, values[i])) return s;
         }
+        topKept = std::max(topKept, seq);
         r.seqs.push_back(seq);
     }
-    for (; reused < note.removedSeqs.size(); ++reused)
-        if (STATUS s = DeleteItemRows(sql, r.id, note.removedSeqs[reused])) return s;
+    for (; taken < rows.size(); ++taken)
+        if (STATUS s = DeleteItemRows(sql, r.id, rows[taken])) return s;
     return NOERROR;
 }
 

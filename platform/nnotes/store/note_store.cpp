@@ -198,8 +198,14 @@ STATUS UpdateItemValue(Connection& sql, NOTEID note, int64_t seq, std::string_vi
 STATUS MoveItemRow(Connection& sql, NOTEID note, int64_t seq, int64_t toSeq, const std::string& name,
                    uint16_t flags, std::string_view value) {
     STATUS s;
+    // A row that keeps its place is written without naming its key, which SQLite would delete and insert.
     Statement* q =
-        sql.Prepare("UPDATE items SET seq=?, name=?, type=?, flags=?, value=? WHERE note=? AND seq=?", &s);
+        seq != toSeq
+            ? sql.Prepare(
+                  "UPDATE items SET seq=?1, name=?2, type=?3, flags=?4, value=?5 WHERE note=?6 AND seq=?7",
+                  &s)
+            : sql.Prepare("UPDATE items SET name=?2, type=?3, flags=?4, value=?5 WHERE note=?6 AND seq=?7",
+                          &s);
     if (q == nullptr) return s;
     q->Bind(1, toSeq).Bind(2, name).Bind(3, TypeWord(value)).Bind(4, flags);
     q->BindBlob(5, value.data(), value.size()).Bind(6, note).Bind(7, seq);

@@ -59,8 +59,8 @@ STATUS DeleteNoteRows(Connection& sql, NOTEID id, uint16_t& noteClass);
 STATUS InsertItemRow(Connection& sql, NOTEID note, int64_t seq, const std::string& name, uint16_t flags,
                      std::string_view value);
 STATUS UpdateItemValue(Connection& sql, NOTEID note, int64_t seq, std::string_view value);
-// The row of item seq becomes that of another item, at toSeq (above every row of the note); without such a
-// row the item is inserted.
+// The row of item seq becomes that of another item, at toSeq (seq itself, or above every row of the note);
+// without such a row the item is inserted.
 STATUS MoveItemRow(Connection& sql, NOTEID note, int64_t seq, int64_t toSeq, const std::string& name,
                    uint16_t flags, std::string_view value);
 STATUS DeleteItemRows(Connection& sql, NOTEID note, int64_t seq); // seq 0: every item of the note
