@@ -94,39 +94,25 @@ STATUS ReplaceNoteRows(store::Connection& sql, NOTEID viewId, NOTEID note, const
     return NOERROR;
 }
 
-STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* after, size_t max, bool family,
-                     const RowSink& sink, RowPlace& last, size_t& handed) {
-    handed = 0;
-    STATUS s;
-    // Every column read is copied out of its page, so the rows of a view without responses leave out the
-    // two it does not need. Statements are kept by the address of their text: one literal per kind of read.
-    static constexpr const char* kReads[2][2] = {
-        {"SELECT note, NULL, NULL, sortvalues, summary, key, part FROM view_rows"
-         " WHERE view=?1 ORDER BY key, note, part LIMIT ?5",
-         "SELECT note, NULL, NULL, sortvalues, summary, key, part FROM view_rows"
-         " WHERE view=?1 AND (key, note, part) > (?2, ?3, ?4) ORDER BY key, note, part LIMIT ?5"},
-        {"SELECT note, unid, parent, sortvalues, summary, key, part FROM view_rows"
-         " WHERE view=?1 ORDER BY key, note, part LIMIT ?5",
-         "SELECT note, unid, parent, sortvalues, summary, key, part FROM view_rows"
-         " WHERE view=?1 AND (key, note, part) > (?2, ?3, ?4) ORDER BY key, note, part LIMIT ?5"}};
-    store::Statement* q = sql.Prepare(kReads[family][after != nullptr], &s);
-    if (q == nullptr) return s;
-    q->Bind(1, viewId);
-    if (after != nullptr)
-        q->BindBlob(2, after->key.data(), after->key.size()).Bind(3, after->note).Bind(4, after->part);
-    q->Bind(5, static_cast<int64_t>(std::min<size_t>(max, INT64_MAX)));
+namespace {
+
+// Hands the rows of one read to sink, counting them in handed; last gets the place of the row that makes
+// handed reach max (a read that stops short is the last one, and the caller does not go on from it).
+STATUS HandRows(store::Statement& q, bool family, size_t max, const RowSink& sink, RowPlace& last,
+                size_t& handed) {
+    // Columns: note, sortvalues, summary, key, part, then with family unid and parent.
     int rc;
-    while ((rc = q->Step()) == SQLITE_ROW) {
+    while ((rc = q.Step()) == SQLITE_ROW) {
         RowRef row;
-        const int64_t note = q->Int(0);
-        if (family) { // the others' are NULL
-            row.unid = q->Blob(1);
-            row.parent = q->Blob(2);
+        const int64_t note = q.Int(0);
+        row.sortValues = q.Blob(1);
+        row.summary = q.Blob(2);
+        row.key = q.Blob(3);
+        const int64_t part = q.Int(4);
+        if (family) {
+            row.unid = q.Blob(5);
+            row.parent = q.Blob(6);
         }
-        row.sortValues = q->Blob(3);
-        row.summary = q->Blob(4);
-        row.key = q->Blob(5);
-        const int64_t part = q->Int(6);
         row.part = static_cast<uint32_t>(part);
         const bool wellFormed = note > 0 && note < NOTE_ID_SPECIAL && part >= 0 && part <= UINT32_MAX &&
                                 (!family || row.unid.size() == sizeof(UNIVERSALID)) &&
@@ -134,16 +120,64 @@ STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* afte
         row.note = static_cast<NOTEID>(note);
         STATUS given = wellFormed ? sink(row) : ERR_VIEW_INDEX_DAMAGED;
         if (given != NOERROR) {
-            q->Reset();
+            q.Reset();
             return given;
         }
-        last.key.assign(row.key);
-        last.note = note;
-        last.part = part;
-        ++handed;
+        if (++handed == max) {
+            last.key.assign(row.key);
+            last.note = note;
+            last.part = part;
+        }
     }
-    q->Reset();
+    q.Reset();
     return store::StatusOf(rc);
+}
+
+} // namespace
+
+STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* after, size_t max, bool family,
+                     const RowSink& sink, RowPlace& last, size_t& handed) {
+    handed = 0;
+    STATUS s;
+    // Every column read is copied out of its page, so a view without responses leaves out the two columns
+    // it does not need. Going on after a row takes two reads, the rest of its key and then the keys after
+    // it: as one comparison of (key, note, part) the query would test every row it reads against the place,
+    // where a seek past the key tests none. Statements are kept by the address of their text: one literal
+    // per kind of read.
+    static constexpr const char* kFirst[2] = {
+        "SELECT note, sortvalues, summary, key, part FROM view_rows WHERE view=?1 ORDER BY key, note, part"
+        " LIMIT ?5",
+        "SELECT note, sortvalues, summary, key, part, unid, parent FROM view_rows WHERE view=?1"
+        " ORDER BY key, note, part LIMIT ?5"};
+    static constexpr const char* kSameKey[2] = {
+        "SELECT note, sortvalues, summary, key, part FROM view_rows WHERE view=?1 AND key=?2 AND"
+        " (note, part) > (?3, ?4) ORDER BY key, note, part LIMIT ?5",
+        "SELECT note, sortvalues, summary, key, part, unid, parent FROM view_rows WHERE view=?1 AND key=?2"
+        " AND (note, part) > (?3, ?4) ORDER BY key, note, part LIMIT ?5"};
+    static constexpr const char* kLaterKeys[2] = {
+        "SELECT note, sortvalues, summary, key, part FROM view_rows WHERE view=?1 AND key>?2"
+        " ORDER BY key, note, part LIMIT ?5",
+        "SELECT note, sortvalues, summary, key, part, unid, parent FROM view_rows WHERE view=?1 AND key>?2"
+        " ORDER BY key, note, part LIMIT ?5"};
+    const auto limit = [](size_t rows) { return static_cast<int64_t>(std::min<size_t>(rows, INT64_MAX)); };
+    if (after == nullptr) {
+        store::Statement* q = sql.Prepare(kFirst[family], &s);
+        if (q == nullptr) return s;
+        q->Bind(1, viewId).Bind(5, limit(max));
+        return HandRows(*q, family, max, sink, last, handed);
+    }
+    // Both reads see the index as it stood at the first.
+    store::ReadTransaction snapshot(sql);
+    store::Statement* same = sql.Prepare(kSameKey[family], &s);
+    if (same == nullptr) return s;
+    same->Bind(1, viewId).BindBlob(2, after->key.data(), after->key.size()).Bind(3, after->note);
+    same->Bind(4, after->part).Bind(5, limit(max));
+    if (STATUS s = HandRows(*same, family, max, sink, last, handed)) return s;
+    if (handed >= max) return NOERROR;
+    store::Statement* later = sql.Prepare(kLaterKeys[family], &s);
+    if (later == nullptr) return s;
+    later->Bind(1, viewId).BindBlob(2, after->key.data(), after->key.size()).Bind(5, limit(max - handed));
+    return HandRows(*later, family, max, sink, last, handed);
 }
 
 STATUS ReadIndexRowsFrom(store::Connection& sql, NOTEID viewId, NOTEID note, uint32_t part, size_t max,

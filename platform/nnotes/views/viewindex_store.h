@@ -91,8 +91,9 @@ struct RowPlace {
 };
 
 // Hands the stored rows of the view that come after the row at after (from the first when null) to sink in
-// view order, max of them at most: handed counts them and last is where the last one stands. Only with
-// family do the rows carry their unid and parent, which only a hierarchical view needs.
+// view order, max of them at most: handed counts them and, when there were max, last is where the last one
+// stands (a read that hands fewer is the last one). Only with family do the rows carry their unid and
+// parent, which only a hierarchical view needs.
 STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* after, size_t max, bool family,
                      const RowSink& sink, RowPlace& last, size_t& handed);
 
