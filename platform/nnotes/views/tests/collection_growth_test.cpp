@@ -288,6 +288,37 @@ TEST_F(CollectionGrowthTest, EntriesReadAgainAfterTheirRowsLeftMemoryComeFromThe
         EXPECT_EQ(CloseCollection(c), NOERROR);
 }
 
+// A batch that ends inside a run of rows with the same key goes on with the rest of that key, then the keys
+// after it: every row once, in order, also when no column is sorted and every row has the same key.
+TEST_F(CollectionGrowthTest, BatchesEndingInsideOneKeyGoOnWithTheRestOfIt) {
+    const std::vector<std::vector<ColumnSpec>> views = {
+        {{"Region", "Region", VIEW_COLUMN_CATEGORY}, {"Name", "Name", 0}},
+        {{"Name", "Name", 0}, {"Amount", "Amount", VIEW_COLUMN_TOTAL}}};
+    for (size_t v = 0; v < views.size(); ++v) {
+        const auto [stored, whole] = StoredAndWhole("Same keys " + std::to_string(v), views[v], "");
+        const auto all = ReadAll(whole);
+        ASSERT_GT(all.size(), size_t{kDocuments});
+        std::set<NOTEID> documents;
+        for (const EntryRow& e : all)
+            if (!e.IsCategory() && !e.IsTotal()) documents.insert(e.id);
+        EXPECT_EQ(documents.size(), size_t{kDocuments}) << "view " << v;
+        // Buffer by buffer, from a collection that has read nothing past its first rows.
+        CollectionPosition a = Position({0}), b = Position({0});
+        for (;;) {
+            const Answer left = Ask(whole, a, NAVIGATE_NEXT, 1, NAVIGATE_NEXT, kAll, kPlainFields);
+            const Answer right = Ask(stored, b, NAVIGATE_NEXT, 1, NAVIGATE_NEXT, kAll, kPlainFields);
+            ASSERT_EQ(right, left) << "view " << v;
+            if (left.returned == 0) break;
+            ASSERT_EQ(ReadEntries(whole, &a, NAVIGATE_NEXT, left.returned, NAVIGATE_CURRENT, 0, 0, nullptr,
+                                  nullptr, nullptr, nullptr, nullptr),
+                      NOERROR);
+            b = a;
+        }
+        for (HCOLLECTION c : {stored, whole})
+            EXPECT_EQ(CloseCollection(c), NOERROR);
+    }
+}
+
 TEST_F(CollectionGrowthTest, KeysAndHitsFindEntriesPastTheFirstRows) {
     const HCOLLECTION whole = Whole(), growing = Growing();
     std::string key;
