@@ -30,12 +30,13 @@ struct Record {
 
 // Whether bytes hold one whole item table and nothing after it (items gets its items). Stored rows are read
 // back as they are, so each is checked before it can reach a caller's buffer.
-bool WholeTable(std::string_view bytes, std::vector<TableItem>& items) {
+bool WholeTable(std::string_view bytes, size_t& items) {
     size_t size = 0;
-    return ParseItemTable(bytes.data(), bytes.size(), items, &size) && size == bytes.size();
+    return CheckItemTable(bytes.data(), bytes.size(), &items, &size) && size == bytes.size();
 }
 
-bool WellFormedSummary(std::string_view bytes, std::vector<TableItem>& items) {
+bool WellFormedSummary(std::string_view bytes) {
+    size_t items = 0;
     return bytes.size() <= kMaxSummary && WholeTable(bytes, items);
 }
 
@@ -58,7 +59,6 @@ struct CollectionData::Builder {
     bool first = true;
     std::string previousKey;
     std::vector<uint32_t> open; // the open category of each level
-    std::vector<TableItem> scratch;
     // Hierarchical views place their main rows once every response is known.
     std::vector<Record> mains;
     std::vector<Record> responses;
@@ -233,8 +233,9 @@ CollectionData::~CollectionData() = default;
 
 STATUS CollectionData::Add(const RowRef& row) {
     Builder& b = *builder_;
-    if (!WellFormedSummary(row.summary, b.scratch) || !WholeTable(row.sortValues, b.scratch) ||
-        b.scratch.size() < View().categoryLevels)
+    size_t sortItems = 0;
+    if (!WellFormedSummary(row.summary) || !WholeTable(row.sortValues, sortItems) ||
+        sortItems < View().categoryLevels)
         return ERR_VIEW_INDEX_DAMAGED;
     if (batches_.empty()) StartBatch();
     Batch& batch = batches_.back();
@@ -328,7 +329,6 @@ bool CollectionData::ReadAgain(uint32_t index) {
     std::unordered_map<uint64_t, uint32_t> ahead;
     const auto keyOf = [](NOTEID note, uint32_t part) { return uint64_t{note} << 32 | part; };
     Batch* batch = nullptr; // made with the first row given back, so that a row gone lets no batch go
-    std::vector<TableItem> items;
     bool damaged = false;
     const auto take = [&](const RowRef& row) {
         while (next < built && !OfRow(next))
@@ -348,7 +348,7 @@ bool CollectionData::ReadAgain(uint32_t index) {
         Entry& e = entries_[at];
         // An entry still in memory keeps its bytes; a damaged row is reported when its entry is read.
         if (BytesOf(e.batch) != nullptr) return NOERROR;
-        if (!WellFormedSummary(row.summary, items)) {
+        if (!WellFormedSummary(row.summary)) {
             damaged = damaged || at == index;
             return NOERROR;
         }
@@ -397,11 +397,10 @@ STATUS CollectionData::FirstRows(const std::vector<NOTEID>& notes, const FirstRo
 void CollectionData::RowSummaries(const std::vector<RowPlace>& rows, std::vector<std::string>& summaries) {
     const std::string empty = SummaryWith(View(), std::string::npos, {});
     summaries.assign(rows.size(), empty);
-    std::vector<TableItem> items;
     STATUS s = source_ ? source_->Summaries(rows,
                                             [&](size_t at, std::string_view summary, bool found) {
                                                 if (!found) return NOERROR;
-                                                if (!WellFormedSummary(summary, items))
+                                                if (!WellFormedSummary(summary))
                                                     return ERR_VIEW_INDEX_DAMAGED;
                                                 summaries[at].assign(summary);
                                                 return NOERROR;

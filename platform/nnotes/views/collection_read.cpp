@@ -186,7 +186,10 @@ STATUS ReadEntries(HCOLLECTION collection, CollectionPosition* position, uint16_
         skipCount == kAsFarAsPossible || skipped == skipCount || (skipped == 1 && StaysPut(skip.rules.code));
     if (!whole) return NOERROR;
 
+    // Room for the entries a navigator reads ahead at a time, so that the buffer does not grow step by step
+    // as they are appended.
     std::string out;
+    if (returnCount > 1) out.reserve(std::min<size_t>(returnCount, 64) * 256);
     uint32_t returned = 0;
     uint16_t signal = 0;
     if (returnCount > 0 && walk.Exists()) {

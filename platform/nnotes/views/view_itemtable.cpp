@@ -55,4 +55,22 @@ bool ParseItemTable(const void* data, size_t available, std::vector<TableItem>& 
     return true;
 }
 
+bool CheckItemTable(const void* data, size_t available, size_t* count, size_t* size) {
+    if (data == nullptr || available < kHeader) return false;
+    const char* p = static_cast<const char*>(data);
+    const size_t total = util::DecodeFixed16(p), items = util::DecodeFixed16(p + 2);
+    if (total > available || total < kHeader || items > (total - kHeader) / kPerItem) return false;
+    size_t at = kHeader + kPerItem * items;
+    for (size_t i = 0; i < items; ++i) {
+        const size_t nameLength = util::DecodeFixed16(p + kHeader + kPerItem * i);
+        const size_t valueLength = util::DecodeFixed16(p + kHeader + kPerItem * i + 2);
+        if (nameLength + valueLength > total - at) return false;
+        at += nameLength + valueLength;
+    }
+    if (at != total) return false;
+    if (count != nullptr) *count = items;
+    if (size != nullptr) *size = total;
+    return true;
+}
+
 } // namespace nnotes::views

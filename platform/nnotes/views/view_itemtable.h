@@ -24,5 +24,7 @@ std::string BuildItemTable(const std::vector<TableItem>& items, size_t limit = 0
 // table's total length. False when the bytes hold no well-formed table.
 bool ParseItemTable(const void* data, size_t available, std::vector<TableItem>& items,
                     size_t* size = nullptr);
+// The same checks without taking the items apart: *count gets their number.
+bool CheckItemTable(const void* data, size_t available, size_t* count, size_t* size = nullptr);
 
 } // namespace nnotes::views
