@@ -464,9 +464,14 @@ bool CollectionData::Grow() {
     if (complete_) return false;
     bool done = true;
     StartBatch();
+    // Room for the batch's rows at the size of the last batch's: grown step by step, a large batch's bytes
+    // would be copied again at every step, into fresh pages each time.
+    std::string& bytes = batches_.back().bytes;
+    if (rowBytes_ > 0) bytes.reserve(batch_ * rowBytes_);
     STATUS s = source_ ? source_->Read(
                              batch_, [this](const RowRef& row) { return Add(row); }, done)
                        : NOERROR;
+    rowBytes_ = (bytes.size() + batch_ - 1) / batch_;
     batch_ = std::min(batch_ * 2, kLargestBatch);
     if (s == NOERROR && done) s = Finish();
     if (s != NOERROR) {

@@ -162,7 +162,8 @@ private:
     size_t againRows_ = 0;
     std::unique_ptr<Builder> builder_;
     std::unique_ptr<RowSource> source_; // kept after the last row, to read rows again
-    size_t batch_ = 0;
+    size_t batch_ = 0;                  // rows read by the next growing
+    size_t rowBytes_ = 0;               // the bytes of one row in the last batch grown, rounded up
     bool complete_ = false;
     STATUS failure_ = NOERROR;
 };
