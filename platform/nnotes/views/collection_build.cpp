@@ -85,7 +85,8 @@ struct CollectionData::Builder {
         return NOERROR;
     }
 
-    uint32_t Push(Entry e) {
+    uint32_t Push(const Entry& made) {
+        Entry e = made;
         const auto index = static_cast<uint32_t>(d.entries_.size());
         std::vector<uint32_t>* peers = &d.top_;
         if (e.parent != kNoEntry) {
@@ -196,7 +197,7 @@ struct CollectionData::Builder {
         }
         const auto level = static_cast<uint16_t>(levels);
         const uint32_t doc = PushDocument(r, open.empty() ? kNoEntry : open.back(), level, 0);
-        PushResponses(r.unid, doc, static_cast<uint16_t>(level + 1), 1);
+        if (d.View().hierarchy) PushResponses(r.unid, doc, static_cast<uint16_t>(level + 1), 1);
         Close(doc);
         return NOERROR;
     }

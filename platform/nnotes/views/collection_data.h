@@ -17,7 +17,9 @@
 
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace nnotes::views {
@@ -45,20 +47,30 @@ struct Entry {
 
 // Entries in blocks of a fixed size: growing never moves the ones made, and never asks for one large
 // block of fresh memory (which costs a page fault per page on every open of a large view).
+// A block's slots are made only as entries are pushed: filling a whole block with default entries first
+// would write every one of its bytes twice.
 class EntryList {
 public:
     size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
-    Entry& operator[](size_t i) { return blocks_[i / kPerBlock][i % kPerBlock]; }
-    const Entry& operator[](size_t i) const { return blocks_[i / kPerBlock][i % kPerBlock]; }
+    Entry& operator[](size_t i) { return *std::launder(reinterpret_cast<Entry*>(Slot(i))); }
+    const Entry& operator[](size_t i) const {
+        return *std::launder(reinterpret_cast<const Entry*>(blocks_[i / kPerBlock][i % kPerBlock].bytes));
+    }
     void push_back(const Entry& e) {
-        if (size_ == blocks_.size() * kPerBlock) blocks_.push_back(std::make_unique<Entry[]>(kPerBlock));
-        (*this)[size_++] = e;
+        if (size_ == blocks_.size() * kPerBlock)
+            blocks_.push_back(std::make_unique_for_overwrite<Raw[]>(kPerBlock));
+        ::new (static_cast<void*>(Slot(size_++))) Entry(e);
     }
 
 private:
+    static_assert(std::is_trivially_destructible_v<Entry>);
+    struct Raw {
+        alignas(Entry) unsigned char bytes[sizeof(Entry)];
+    };
+    unsigned char* Slot(size_t i) { return blocks_[i / kPerBlock][i % kPerBlock].bytes; }
     static constexpr size_t kPerBlock = 1024;
-    std::vector<std::unique_ptr<Entry[]>> blocks_;
+    std::vector<std::unique_ptr<Raw[]>> blocks_;
     size_t size_ = 0;
 };
 
