@@ -28,8 +28,8 @@ struct Record {
     bool totalled = false; // responses: placed under more than one appearance of their parent
 };
 
-// Whether bytes hold one whole item table and nothing after it (items gets its items). Stored rows are read
-// back as they are, so each is checked before it can reach a caller's buffer.
+// Whether bytes hold one whole item table and nothing after it (items gets their number). Stored rows are
+// read back as they are, so each is checked before it can reach a caller's buffer.
 bool WholeTable(std::string_view bytes, size_t& items) {
     size_t size = 0;
     return CheckItemTable(bytes.data(), bytes.size(), &items, &size) && size == bytes.size();
@@ -85,8 +85,7 @@ struct CollectionData::Builder {
         return NOERROR;
     }
 
-    uint32_t Push(const Entry& made) {
-        Entry e = made;
+    uint32_t Push(Entry e) {
         const auto index = static_cast<uint32_t>(d.entries_.size());
         std::vector<uint32_t>* peers = &d.top_;
         if (e.parent != kNoEntry) {
@@ -467,12 +466,11 @@ bool CollectionData::Grow() {
     StartBatch();
     // Room for the batch's rows at the size of the last batch's: grown step by step, a large batch's bytes
     // would be copied again at every step, into fresh pages each time.
-    std::string& bytes = batches_.back().bytes;
-    if (rowBytes_ > 0) bytes.reserve(batch_ * rowBytes_);
+    if (rowBytes_ > 0) batches_.back().bytes.reserve(batch_ * rowBytes_);
     STATUS s = source_ ? source_->Read(
                              batch_, [this](const RowRef& row) { return Add(row); }, done)
                        : NOERROR;
-    rowBytes_ = (bytes.size() + batch_ - 1) / batch_;
+    rowBytes_ = (batches_.back().bytes.size() + batch_ - 1) / batch_;
     batch_ = std::min(batch_ * 2, kLargestBatch);
     if (s == NOERROR && done) s = Finish();
     if (s != NOERROR) {
