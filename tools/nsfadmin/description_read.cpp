@@ -76,8 +76,13 @@ public:
     }
 
 private:
+    // A place as errors name it: the description's file, then where in it.
+    std::string Where(const std::string& place) const {
+        return source_ + ": " + (place.empty() ? "/" : place);
+    }
+
     [[noreturn]] void Fail(const std::string& place, const std::string& what) const {
-        throw Failure(source_ + ": " + (place.empty() ? "/" : place) + ": " + what);
+        throw Failure(Where(place) + ": " + what);
     }
 
     void RequireObject(const json& j, const std::string& place) const {
@@ -187,7 +192,7 @@ private:
                     Fail(Step(place, i), "every entry of a text list must be a string");
                 texts.push_back(entries[i].text);
             }
-            return TextListValue(texts, place);
+            return TextListValue(texts, Where(place));
         }
         if (entries[0].IsNumber()) {
             std::vector<double> numbers;
@@ -196,12 +201,12 @@ private:
                     Fail(Step(place, i), "every entry of a number list must be a number");
                 numbers.push_back(entries[i].Number());
             }
-            return NumberListValue(numbers, place);
+            return NumberListValue(numbers, Where(place));
         }
         std::vector<nnotes::Instant> times;
         for (size_t i = 0; i < entries.size(); ++i)
             times.push_back(Time(entries[i], Step(place, i)));
-        return TimeListValue(times, place);
+        return TimeListValue(times, Where(place));
     }
 
     nnotes::Instant Time(const json& j, const std::string& place) const {

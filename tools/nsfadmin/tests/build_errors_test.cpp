@@ -104,6 +104,26 @@ TEST_F(BuildErrors, NumbersOutOfRangeAndDeepNestingAreRefusedNotFatalAndNameThei
     EXPECT_TRUE(DataFiles().empty());
 }
 
+TEST_F(BuildErrors, ListsTooLongForAnItemNameTheFileAndThePlace) {
+    // A JSON array of n copies of entry.
+    const auto list = [](const std::string& entry, int n) {
+        std::string text = "[";
+        for (int i = 0; i < n; ++i)
+            text += (i ? "," : "") + entry;
+        return text + "]";
+    };
+    const auto build = [](const std::string& value) {
+        return BuildFromText(R"({"path": "l.nsf", "documents": [{"A": 1}, {"L": )" + value + "}]}", "l.json");
+    };
+    const std::string tooMany = "l.json: /documents/1/L: a list holds at most 65535 entries, this one 65536";
+    EXPECT_EQ(build(list("\"\"", 65536)), tooMany);
+    EXPECT_EQ(build(list("1", 65536)), tooMany);
+    EXPECT_EQ(build(list(R"({"datetime": "2026-01-02T03:04:05Z"})", 65536)), tooMany);
+    EXPECT_EQ(build(list("\"" + std::string(65536, 'x') + "\"", 1)),
+              "l.json: /documents/1/L: a list entry holds at most 65535 bytes");
+    EXPECT_TRUE(DataFiles().empty());
+}
+
 TEST_F(BuildErrors, ADocumentWithTooManyItemsIsRefusedInTimeProportionalToItsSize) {
     // Twice the items a note can hold, with names that differ only late: a check that compares every name
     // with every other one would take many minutes here.
