@@ -186,7 +186,10 @@ void AppendHit(Collection& c, size_t hit, uint32_t mask, std::string& out) {
         if (mask & READ_MASK_SUMMARY) out.append(HitSummary(c, hit));
         return;
     }
-    const uint32_t index = h.entry;
+    AppendEntry(d, h.entry, mask, h.score, out);
+}
+
+void AppendEntry(CollectionData& d, uint32_t index, uint32_t mask, uint16_t score, std::string& out) {
     const uint32_t siblings = (mask & READ_MASK_INDEXSIBLINGS) ? d.ChildCount(d[index].parent) : 0;
     const uint32_t children = (mask & READ_MASK_INDEXCHILDREN) ? d.ChildCount(index) : 0;
     const uint32_t end = (mask & READ_MASK_INDEXDESCENDANTS) ? d.End(index) : 0;
@@ -198,7 +201,7 @@ void AppendHit(Collection& c, size_t hit, uint32_t mask, std::string& out) {
     if (mask & READ_MASK_INDEXDESCENDANTS) Put<uint32_t>(out, end - index - 1);
     if (mask & READ_MASK_INDEXPEER) Put<uint32_t>(out, e.rank);
     if (mask & READ_MASK_INDENTLEVELS) Put<uint16_t>(out, e.indent);
-    if (mask & READ_MASK_SCORE) Put<uint16_t>(out, h.score);
+    if (mask & READ_MASK_SCORE) Put<uint16_t>(out, score);
     if (mask & READ_MASK_SUMMARY) out.append(d.Summary(index));
 }
 

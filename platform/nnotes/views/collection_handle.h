@@ -48,4 +48,8 @@ void ResolveHits(Collection& c);
 // Appends what mask asks of hit (0-based, in hit order) to out, as a read of the entries would.
 void AppendHit(Collection& c, size_t hit, uint32_t mask, std::string& out);
 
+// Appends what mask asks of entry index to out, in the order of the read mask's fields; score is what a
+// score field holds (0 outside a hit list).
+void AppendEntry(CollectionData& d, uint32_t index, uint32_t mask, uint16_t score, std::string& out);
+
 } // namespace nnotes::views

@@ -34,11 +34,6 @@ STATUS SplitCode(uint16_t code, const CollectionPosition& position, Code& out) {
     return NOERROR;
 }
 
-template <class T>
-void Put(std::string& out, T value) {
-    out.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
 // One read's cursor: over the entries, or over the hit list (position Level 0, index = rank).
 class Walk {
 public:
@@ -92,20 +87,7 @@ public:
 
     void Append(uint32_t mask, std::string& out) {
         if (hits_) return AppendHit(c_, rank_ - 1, mask, out);
-        const uint32_t index = EntryIndex();
-        const uint32_t siblings = (mask & READ_MASK_INDEXSIBLINGS) ? d_.ChildCount(d_[index].parent) : 0;
-        const uint32_t children = (mask & READ_MASK_INDEXCHILDREN) ? d_.ChildCount(index) : 0;
-        const uint32_t end = (mask & READ_MASK_INDEXDESCENDANTS) ? d_.End(index) : 0;
-        const Entry& e = d_[index];
-        if (mask & READ_MASK_NOTEID) Put<uint32_t>(out, e.id);
-        if (mask & READ_MASK_NOTECLASS) Put<uint16_t>(out, e.noteClass);
-        if (mask & READ_MASK_INDEXSIBLINGS) Put<uint32_t>(out, siblings);
-        if (mask & READ_MASK_INDEXCHILDREN) Put<uint32_t>(out, children);
-        if (mask & READ_MASK_INDEXDESCENDANTS) Put<uint32_t>(out, end - index - 1);
-        if (mask & READ_MASK_INDEXPEER) Put<uint32_t>(out, e.rank);
-        if (mask & READ_MASK_INDENTLEVELS) Put<uint16_t>(out, e.indent);
-        if (mask & READ_MASK_SCORE) Put<uint16_t>(out, uint16_t{0});
-        if (mask & READ_MASK_SUMMARY) out.append(d_.Summary(index));
+        AppendEntry(d_, EntryIndex(), mask, 0, out);
     }
 
     void Store(CollectionPosition& position) const {
