@@ -155,6 +155,29 @@ static unsigned get16(const unsigned char* p) {
     return (unsigned)p[0] | (unsigned)p[1] << 8;
 }
 
+/* The text of each of the first COLUMNS columns of the stored summary in column 1 of q's row (as GetData
+ * copies it, cut to 255 bytes), empty where the summary has none. */
+static void summary_texts(sqlite3_stmt* q, char value[COLUMNS][256]) {
+    const unsigned char* s = sqlite3_column_blob(q, 1);
+    const size_t size = (size_t)sqlite3_column_bytes(q, 1);
+    memset(value, 0, COLUMNS * sizeof value[0]);
+    if (s != NULL && size >= 4) {
+        const unsigned count = get16(s + 2);
+        size_t at = 4 + 4 * (size_t)count;
+        for (unsigned i = 0; i < count && at <= size; ++i) {
+            const size_t name = get16(s + 4 + 4 * i), length = get16(s + 6 + 4 * i);
+            if (name + length > size - at) break;
+            if (i < COLUMNS && length >= 2) {
+                size_t text = length - 2;
+                if (text > sizeof value[i] - 1) text = sizeof value[i] - 1;
+                memcpy(value[i], s + at + name + 2, text);
+                value[i][text] = 0;
+            }
+            at += name + length;
+        }
+    }
+}
+
 /* The reference walk: the stored index rows in view order, each column's text copied out of the row's
  * summary as GetData copies it, the category taken from the row's key order as the library carries it. */
 static long walk_stored(sqlite3_stmt* q, long long view, unsigned long* checksum) {
@@ -162,24 +185,7 @@ static long walk_stored(sqlite3_stmt* q, long long view, unsigned long* checksum
     long rows = 0;
     sqlite3_bind_int64(q, 1, view);
     while (sqlite3_step(q) == SQLITE_ROW) {
-        const unsigned char* s = sqlite3_column_blob(q, 1);
-        const size_t size = (size_t)sqlite3_column_bytes(q, 1);
-        memset(value, 0, sizeof value);
-        if (s != NULL && size >= 4) {
-            const unsigned count = get16(s + 2);
-            size_t at = 4 + 4 * (size_t)count;
-            for (unsigned i = 0; i < count && at <= size; ++i) {
-                const size_t name = get16(s + 4 + 4 * i), length = get16(s + 6 + 4 * i);
-                if (name + length > size - at) break;
-                if (i < COLUMNS && length >= 2) {
-                    size_t text = length - 2;
-                    if (text > sizeof value[i] - 1) text = sizeof value[i] - 1;
-                    memcpy(value[i], s + at + name + 2, text);
-                    value[i][text] = 0;
-                }
-                at += name + length;
-            }
-        }
+        summary_texts(q, value);
         for (int c = 0; c < COLUMNS; ++c)
             *checksum += (unsigned char)value[c][0];
         *checksum += (unsigned long)sqlite3_column_int64(q, 0);
@@ -284,25 +290,8 @@ static long search_stored(sqlite3_stmt* q, const char* match, long long view, un
     sqlite3_bind_text(q, 1, match, -1, SQLITE_STATIC);
     sqlite3_bind_int64(q, 2, view);
     while (sqlite3_step(q) == SQLITE_ROW) {
-        const unsigned char* s = sqlite3_column_blob(q, 1);
-        const size_t size = (size_t)sqlite3_column_bytes(q, 1);
         ++rows;
-        memset(value, 0, sizeof value);
-        if (s != NULL && size >= 4) {
-            const unsigned count = get16(s + 2);
-            size_t at = 4 + 4 * (size_t)count;
-            for (unsigned i = 0; i < count && at <= size; ++i) {
-                const size_t name = get16(s + 4 + 4 * i), length = get16(s + 6 + 4 * i);
-                if (name + length > size - at) break;
-                if (i < COLUMNS && length >= 2) {
-                    size_t text = length - 2;
-                    if (text > sizeof value[i] - 1) text = sizeof value[i] - 1;
-                    memcpy(value[i], s + at + name + 2, text);
-                    value[i][text] = 0;
-                }
-                at += name + length;
-            }
-        }
+        summary_texts(q, value);
         for (int c = 0; c < COLUMNS; ++c)
             *checksum += (unsigned long)rows * (unsigned char)value[c][0];
         *checksum += (unsigned long)rows * (unsigned long)sqlite3_column_int64(q, 0);
