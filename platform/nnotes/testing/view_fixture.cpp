@@ -3,6 +3,7 @@
 
 #include <bit>
 #include <cstring>
+#include <utility>
 
 namespace nnotes::testing {
 namespace {
@@ -115,6 +116,28 @@ NOTEID ViewTest::SaveRaw(uint16_t noteClass,
     EXPECT_EQ(GetNoteInfo(note, NOTE_INFO_ID, &id), NOERROR);
     EXPECT_EQ(CloseNote(note), NOERROR);
     return id;
+}
+
+std::vector<ColumnSpec> ViewTest::OrderColumns() {
+    return {{"Region", "Region", VIEW_COLUMN_CATEGORY},
+            {"City", "City", VIEW_COLUMN_CATEGORY},
+            {"Name", "Name", VIEW_COLUMN_SORT},
+            {"Amount", "Amount", VIEW_COLUMN_TOTAL}};
+}
+
+NOTEID ViewTest::SaveViewApart(const std::string& title, const std::vector<ColumnSpec>& columns,
+                               const std::string& selection) {
+    if (apart_ == 0) apart_ = MakeDatabase("design.nsf");
+    std::swap(db_, apart_);
+    const NOTEID view = SaveView(title, columns, selection);
+    std::swap(db_, apart_);
+    return view;
+}
+
+HCOLLECTION ViewTest::OpenApart(NOTEID view) {
+    HCOLLECTION c = 0;
+    EXPECT_EQ(OpenCollection(apart_, db_, view, 0, NULLHANDLE, &c), NOERROR);
+    return c;
 }
 
 NOTEID ViewTest::SaveView(const std::string& title, const std::vector<ColumnSpec>& columns,

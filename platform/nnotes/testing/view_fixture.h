@@ -60,9 +60,20 @@ protected:
         db_ = MakeDatabase("views.nsf");
     }
     void TearDown() override {
+        if (apart_ != 0) CloseDatabase(apart_);
         CloseDatabase(db_);
         StoreTest::TearDown();
     }
+
+    // Region and city categorised, the name sorted, the amount totalled: the view of orders that the
+    // collection tests read.
+    static std::vector<ColumnSpec> OrderColumns();
+    // The same view note saved in a database of its own (made at the first call): a collection of it over
+    // db_'s documents makes every row in memory at once, which is what a collection that reads its stored
+    // rows on demand must give. OpenApart opens that collection.
+    NOTEID SaveViewApart(const std::string& title, const std::vector<ColumnSpec>& columns,
+                         const std::string& selection = "");
+    HCOLLECTION OpenApart(NOTEID view);
 
     // The stored "$ViewFormat" value of the columns (type word first).
     static std::string FormatValue(const std::vector<ColumnSpec>& columns,
@@ -89,6 +100,7 @@ protected:
     static std::string PathOf(const CollectionPosition& p);
 
     DBHANDLE db_ = 0;
+    DBHANDLE apart_ = 0; // the database of SaveViewApart
 };
 
 } // namespace nnotes::testing

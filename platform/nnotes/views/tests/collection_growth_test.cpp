@@ -44,10 +44,7 @@ protected:
     // several batches; the same view note in a database of its own.
     void SetUp() override {
         ViewTest::SetUp();
-        const std::vector<ColumnSpec> columns = {{"Region", "Region", VIEW_COLUMN_CATEGORY},
-                                                 {"City", "City", VIEW_COLUMN_CATEGORY},
-                                                 {"Name", "Name", VIEW_COLUMN_SORT},
-                                                 {"Amount", "Amount", VIEW_COLUMN_TOTAL}};
+        const std::vector<ColumnSpec> columns = OrderColumns();
         view_ = SaveView("Orders", columns);
         char name[32];
         for (int i = 0; i < kDocuments; ++i) {
@@ -59,22 +56,11 @@ protected:
                 SaveDocument({Text("Region", "Region" + std::to_string(region)), Text("City", cityName),
                               Text("Name", name), Number("Amount", i % 13)}));
         }
-        design_ = MakeDatabase("design.nsf");
-        std::swap(db_, design_);
-        wholeView_ = SaveView("Orders", columns);
-        std::swap(db_, design_);
-    }
-    void TearDown() override {
-        CloseDatabase(design_);
-        ViewTest::TearDown();
+        wholeView_ = SaveViewApart("Orders", columns);
     }
 
     HCOLLECTION Growing() { return Open(view_); }
-    HCOLLECTION Whole() {
-        HCOLLECTION c = 0;
-        EXPECT_EQ(OpenCollection(design_, db_, wholeView_, 0, NULLHANDLE, &c), NOERROR);
-        return c;
-    }
+    HCOLLECTION Whole() { return OpenApart(wholeView_); }
 
     static Answer Ask(HCOLLECTION c, CollectionPosition pos, uint16_t skipCode, uint32_t skipCount,
                       uint16_t returnCode, uint32_t returnCount, uint32_t mask = kEveryField) {
@@ -116,12 +102,7 @@ protected:
                                                        const std::vector<ColumnSpec>& columns,
                                                        const std::string& selection) {
         const NOTEID stored = SaveView(title, columns, selection);
-        std::swap(db_, design_);
-        const NOTEID whole = SaveView(title, columns, selection);
-        std::swap(db_, design_);
-        HCOLLECTION c = 0;
-        EXPECT_EQ(OpenCollection(design_, db_, whole, 0, NULLHANDLE, &c), NOERROR);
-        return {Open(stored), c};
+        return {Open(stored), OpenApart(SaveViewApart(title, columns, selection))};
     }
 
     // Every hit read on its own, as a navigator reads them (one past the last as well), then all of them in
@@ -154,7 +135,6 @@ protected:
     static constexpr uint32_t kHitFields = kEntryMask | READ_MASK_SCORE;
     static constexpr int kDocuments = 1500;
     NOTEID view_ = 0, wholeView_ = 0;
-    DBHANDLE design_ = 0;
     std::vector<NOTEID> ids_;
 };
 

@@ -34,10 +34,7 @@ protected:
     // memory once the last are read; a few documents stand under two regions (two rows each).
     void SetUp() override {
         ViewTest::SetUp();
-        const std::vector<ColumnSpec> columns = {{"Region", "Region", VIEW_COLUMN_CATEGORY},
-                                                 {"City", "City", VIEW_COLUMN_CATEGORY},
-                                                 {"Name", "Name", VIEW_COLUMN_SORT},
-                                                 {"Amount", "Amount", VIEW_COLUMN_TOTAL}};
+        const std::vector<ColumnSpec> columns = OrderColumns();
         view_ = SaveView("Orders", columns);
         char name[32];
         for (int i = 0; i < kDocuments; ++i) {
@@ -47,21 +44,10 @@ protected:
             ids_.push_back(SaveDocument({regions, Text("City", "City" + std::to_string((i / 5) % 6)),
                                          Text("Name", name), Number("Amount", i % 13)}));
         }
-        design_ = MakeDatabase("design.nsf");
-        std::swap(db_, design_);
-        wholeView_ = SaveView("Orders", columns);
-        std::swap(db_, design_);
-    }
-    void TearDown() override {
-        CloseDatabase(design_);
-        ViewTest::TearDown();
+        wholeView_ = SaveViewApart("Orders", columns);
     }
 
-    HCOLLECTION Whole() {
-        HCOLLECTION c = 0;
-        EXPECT_EQ(OpenCollection(design_, db_, wholeView_, 0, NULLHANDLE, &c), NOERROR);
-        return c;
-    }
+    HCOLLECTION Whole() { return OpenApart(wholeView_); }
 
     static Step Ask(HCOLLECTION c, CollectionPosition& pos, uint16_t skipCode, uint32_t skipCount,
                     uint16_t returnCode, uint32_t returnCount, uint32_t mask = kEntryMask) {
@@ -128,7 +114,6 @@ protected:
 
     static constexpr int kDocuments = 2500;
     NOTEID view_ = 0, wholeView_ = 0;
-    DBHANDLE design_ = 0;
     std::vector<NOTEID> ids_;
 };
 
