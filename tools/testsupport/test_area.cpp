@@ -74,6 +74,13 @@ std::string TestArea::Build(std::string_view json) const {
     return nsfadmin::BuildFromText(json, "<test description>");
 }
 
+std::vector<std::string> TestArea::DataFiles() const {
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(data_))
+        if (e.is_regular_file()) files.push_back(std::filesystem::relative(e.path(), data_).string());
+    return files;
+}
+
 void TestArea::WriteSettings() const {
     WriteSettingsText("[Notes]\nDirectory=" + data_ + "\nUserName=" + userName_ + "\n" + notesLines_ +
                       "[Servers]\n" + servers_);

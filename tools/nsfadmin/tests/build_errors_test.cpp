@@ -17,14 +17,7 @@ namespace {
 
 class BuildErrors : public ::testing::Test {
 protected:
-    // Every file under the data directory, relative to it.
-    std::vector<std::string> DataFiles() const {
-        std::vector<std::string> files;
-        for (const auto& e : std::filesystem::recursive_directory_iterator(area_.DataDirectory()))
-            if (e.is_regular_file())
-                files.push_back(std::filesystem::relative(e.path(), area_.DataDirectory()).string());
-        return files;
-    }
+    std::vector<std::string> DataFiles() const { return area_.DataFiles(); }
 
     std::string WriteFile(const std::string& name, const std::string& text) const {
         const std::string path = area_.Root() + "/" + name;

@@ -57,13 +57,7 @@ protected:
         return out.str();
     }
 
-    std::vector<std::string> DataFiles() const {
-        std::vector<std::string> files;
-        for (const auto& e : std::filesystem::recursive_directory_iterator(area_.DataDirectory()))
-            if (e.is_regular_file())
-                files.push_back(std::filesystem::relative(e.path(), area_.DataDirectory()).string());
-        return files;
-    }
+    std::vector<std::string> DataFiles() const { return area_.DataFiles(); }
 
     testsupport::TestArea area_;
 };

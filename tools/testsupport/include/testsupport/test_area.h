@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace testsupport {
 
@@ -44,6 +45,8 @@ public:
 
     // Builds a database from a JSON description; gives the error text, empty on success.
     std::string Build(std::string_view json) const;
+    // Every file under the data directory, relative to it (a build that failed must leave none behind).
+    std::vector<std::string> DataFiles() const;
 
 private:
     void WriteSettings() const;
