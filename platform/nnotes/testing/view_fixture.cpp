@@ -118,6 +118,21 @@ NOTEID ViewTest::SaveRaw(uint16_t noteClass,
     return id;
 }
 
+ViewTest::RawRead ViewTest::ReadRaw(HCOLLECTION c, CollectionPosition& pos, uint16_t skipCode,
+                                    uint32_t skipCount, uint16_t returnCode, uint32_t returnCount,
+                                    uint32_t mask) {
+    RawRead r;
+    DHANDLE buffer = NULLHANDLE;
+    uint16_t length = 0;
+    r.status = ReadEntries(c, &pos, skipCode, skipCount, returnCode, returnCount, mask, &buffer, &length,
+                           &r.skipped, &r.returned, &r.signal);
+    if (buffer != NULLHANDLE) {
+        r.bytes = BlockBytes(buffer, length);
+        FreeBlock(buffer);
+    }
+    return r;
+}
+
 std::vector<ColumnSpec> ViewTest::OrderColumns() {
     return {{"Region", "Region", VIEW_COLUMN_CATEGORY},
             {"City", "City", VIEW_COLUMN_CATEGORY},

@@ -96,6 +96,17 @@ protected:
     static std::vector<EntryRow> ParseEntries(const std::string& buffer, uint32_t mask);
     static std::string BlockBytes(DHANDLE block, uint16_t length);
 
+    // One ReadEntries as it answered: its counts, signal flags and the bytes of its buffer (empty without
+    // one).
+    struct RawRead {
+        STATUS status = NOERROR;
+        uint32_t skipped = 0, returned = 0;
+        uint16_t signal = 0;
+        std::string bytes;
+    };
+    static RawRead ReadRaw(HCOLLECTION c, CollectionPosition& pos, uint16_t skipCode, uint32_t skipCount,
+                           uint16_t returnCode, uint32_t returnCount, uint32_t mask);
+
     static CollectionPosition Position(std::initializer_list<uint32_t> path);
     static std::string PathOf(const CollectionPosition& p);
 

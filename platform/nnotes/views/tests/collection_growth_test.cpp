@@ -64,15 +64,8 @@ protected:
 
     static Answer Ask(HCOLLECTION c, CollectionPosition pos, uint16_t skipCode, uint32_t skipCount,
                       uint16_t returnCode, uint32_t returnCount, uint32_t mask = kEveryField) {
-        Answer a;
-        DHANDLE buffer = NULLHANDLE;
-        uint16_t length = 0;
-        a.status = ReadEntries(c, &pos, skipCode, skipCount, returnCode, returnCount, mask, &buffer, &length,
-                               &a.skipped, &a.returned, &a.signal);
-        if (buffer != NULLHANDLE) {
-            a.bytes = BlockBytes(buffer, length);
-            FreeBlock(buffer);
-        }
+        RawRead raw = ReadRaw(c, pos, skipCode, skipCount, returnCode, returnCount, mask);
+        Answer a{raw.status, raw.skipped, raw.returned, raw.signal, std::move(raw.bytes), ""};
         a.position =
             PathOf(pos) + " min " + std::to_string(pos.MinLevel) + " max " + std::to_string(pos.MaxLevel);
         return a;

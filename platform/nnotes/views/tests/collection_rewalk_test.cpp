@@ -51,17 +51,8 @@ protected:
 
     static Step Ask(HCOLLECTION c, CollectionPosition& pos, uint16_t skipCode, uint32_t skipCount,
                     uint16_t returnCode, uint32_t returnCount, uint32_t mask = kEntryMask) {
-        Step s;
-        DHANDLE buffer = NULLHANDLE;
-        uint16_t length = 0;
-        s.status = ReadEntries(c, &pos, skipCode, skipCount, returnCode, returnCount, mask, &buffer, &length,
-                               &s.skipped, &s.returned, nullptr);
-        if (buffer != NULLHANDLE) {
-            s.bytes = BlockBytes(buffer, length);
-            FreeBlock(buffer);
-        }
-        s.path = PathOf(pos);
-        return s;
+        RawRead raw = ReadRaw(c, pos, skipCode, skipCount, returnCode, returnCount, mask);
+        return {raw.status, raw.skipped, raw.returned, std::move(raw.bytes), PathOf(pos)};
     }
 
     // The categories as the desktop lists them: the first entry, then every next category. Their count.

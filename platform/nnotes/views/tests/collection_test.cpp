@@ -25,16 +25,8 @@ protected:
     };
     Read Do(HCOLLECTION c, CollectionPosition& pos, uint16_t skipCode, uint32_t skipCount,
             uint16_t returnCode, uint32_t returnCount, uint32_t mask = kEntryMask) {
-        Read r;
-        DHANDLE buffer = NULLHANDLE;
-        uint16_t length = 0;
-        r.status = ReadEntries(c, &pos, skipCode, skipCount, returnCode, returnCount, mask, &buffer, &length,
-                               &r.skipped, &r.returned, nullptr);
-        if (buffer != NULLHANDLE) {
-            r.rows = ParseEntries(BlockBytes(buffer, length), mask);
-            FreeBlock(buffer);
-        }
-        return r;
+        const RawRead raw = ReadRaw(c, pos, skipCode, skipCount, returnCode, returnCount, mask);
+        return {raw.status, raw.skipped, raw.returned, ParseEntries(raw.bytes, mask)};
     }
 
     NOTEID view_ = 0, a1_ = 0, a2_ = 0, b1_ = 0;
