@@ -5,6 +5,7 @@
 #include "apifixture.h"
 #include "ln/lndatabase.h"
 #include "ln/lnsession.h"
+#include "lntest/session_database_test.h"
 #include "nnotes/database.h"
 #include "nnotes/idtable.h"
 #include "nnotes/memblock.h"
@@ -18,20 +19,9 @@
 #include <cstring>
 #include <string>
 
-class DocsTest : public ::testing::Test {
+class DocsTest : public SessionDatabaseTest {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(session_.Init(), 0u);
-        ASSERT_EQ(nnotes::CreateDatabase("docs.nsf", 0, false, 0, 0, 0), nnotes::NOERROR);
-        ASSERT_EQ(session_.GetDatabase("docs.nsf", &db_), 0u);
-        ASSERT_EQ(db_.Open(0), 0u);
-    }
-
-    void TearDown() override {
-        LNSetThrowAllErrors(false);
-        db_ = LNDatabase();
-        session_.Term();
-    }
+    DocsTest() : SessionDatabaseTest("docs.nsf") {}
 
     // Stores a document with one text item per pair and gives its id.
     nnotes::NOTEID SaveNote(std::initializer_list<std::pair<const char*, const char*>> texts,
@@ -57,8 +47,4 @@ protected:
         nnotes::CloseNote(note);
         return item ? item->value : "";
     }
-
-    testsupport::TestArea area_;
-    LNNotesSession session_;
-    LNDatabase db_;
 };

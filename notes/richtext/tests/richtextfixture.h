@@ -10,6 +10,7 @@
 #include "ln/lnrtcursor.h"
 #include "ln/lnrtelement.h"
 #include "ln/lnsession.h"
+#include "lntest/session_database_test.h"
 #include "lntest/started_api_test.h"
 #include "nnotes/database.h"
 #include "nnotes/idtable.h"
@@ -30,20 +31,9 @@
 // The store and the object API started for each test.
 using RichTextTest = StartedApiTest;
 
-class NoteRichTextTest : public ::testing::Test {
+class NoteRichTextTest : public SessionDatabaseTest {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(session_.Init(), 0u);
-        ASSERT_EQ(nnotes::CreateDatabase("rt.nsf", 0, false, 0, 0, 0), nnotes::NOERROR);
-        ASSERT_EQ(session_.GetDatabase("rt.nsf", &db_), 0u);
-        ASSERT_EQ(db_.Open(0), 0u);
-    }
-
-    void TearDown() override {
-        LNSetThrowAllErrors(false);
-        db_ = LNDatabase();
-        session_.Term();
-    }
+    NoteRichTextTest() : SessionDatabaseTest("rt.nsf") {}
 
     // Stores a document of the given composite items (name, value after the type word), in order.
     nnotes::NOTEID SaveItems(const std::vector<std::pair<const char*, std::string>>& items) {
@@ -79,10 +69,6 @@ protected:
         nnotes::CloseNote(note);
         return values;
     }
-
-    testsupport::TestArea area_;
-    LNNotesSession session_;
-    LNDatabase db_;
 };
 
 // A cursor of its own, steps cursors on from start.
