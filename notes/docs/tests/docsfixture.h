@@ -12,6 +12,7 @@
 #include "nnotes/note.h"
 #include "nnotes/status.h"
 #include "testsupport/item_bytes.h"
+#include "testsupport/saved_note.h"
 #include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
@@ -32,10 +33,8 @@ protected:
         for (const auto& [name, text] : texts)
             EXPECT_EQ(nnotes::SetItemText(note, name, text, static_cast<uint16_t>(std::strlen(text))),
                       nnotes::NOERROR);
-        EXPECT_EQ(nnotes::UpdateNote(note, 0), nnotes::NOERROR);
         nnotes::NOTEID id = 0;
-        nnotes::GetNoteInfo(note, nnotes::NOTE_INFO_ID, &id);
-        nnotes::CloseNote(note);
+        EXPECT_EQ(testsupport::SaveAndClose(note, id), nnotes::NOERROR);
         return id;
     }
 

@@ -11,6 +11,7 @@
 #include "nnotes/formula.h"
 #include "nnotes/memblock.h"
 #include "nsfadmin/nsfadmin.h"
+#include "testsupport/saved_note.h"
 #include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
@@ -92,10 +93,8 @@ protected:
         EXPECT_EQ(nnotes::AppendItem(note, 0, "$ViewFormat", 11, nnotes::TYPE_VIEW_FORMAT, format.data(),
                                      static_cast<uint32_t>(format.size()), nullptr),
                   nnotes::NOERROR);
-        EXPECT_EQ(nnotes::UpdateNote(note, 0), nnotes::NOERROR);
         nnotes::NOTEID id = 0;
-        nnotes::GetNoteInfo(note, nnotes::NOTE_INFO_ID, &id);
-        nnotes::CloseNote(note);
+        EXPECT_EQ(testsupport::SaveAndClose(note, id), nnotes::NOERROR);
         return id;
     }
 

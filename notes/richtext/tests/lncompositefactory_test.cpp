@@ -8,6 +8,7 @@
 #include "nnotes/note.h"
 #include "nnotes/status.h"
 #include "richtextfixture.h"
+#include "testsupport/saved_note.h"
 
 namespace {
 
@@ -50,10 +51,8 @@ protected:
                                          static_cast<uint32_t>(records.size()), nullptr),
                       nnotes::NOERROR);
         }
-        EXPECT_EQ(nnotes::UpdateNote(note, 0), nnotes::NOERROR);
         nnotes::NOTEID id = 0;
-        nnotes::GetNoteInfo(note, nnotes::NOTE_INFO_ID, &id);
-        nnotes::CloseNote(note);
+        EXPECT_EQ(testsupport::SaveAndClose(note, id), nnotes::NOERROR);
         return id;
     }
 

@@ -19,6 +19,7 @@
 #include "nnotes/process.h"
 #include "nnotes/status.h"
 #include "testsupport/item_bytes.h"
+#include "testsupport/saved_note.h"
 #include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
@@ -44,10 +45,8 @@ protected:
                                          nnotes::TYPE_COMPOSITE, value.data(),
                                          static_cast<uint32_t>(value.size()), nullptr),
                       nnotes::NOERROR);
-        EXPECT_EQ(nnotes::UpdateNote(note, 0), nnotes::NOERROR);
         nnotes::NOTEID id = 0;
-        nnotes::GetNoteInfo(note, nnotes::NOTE_INFO_ID, &id);
-        nnotes::CloseNote(note);
+        EXPECT_EQ(testsupport::SaveAndClose(note, id), nnotes::NOERROR);
         return id;
     }
 
