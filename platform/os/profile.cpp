@@ -1,21 +1,12 @@
 #include "os/os.h"
+#include "util/text.h"
 
-#include <cctype>
 #include <fstream>
 #include <sstream>
 #include <strings.h>
 
 namespace os {
 namespace {
-
-std::string Trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
-        --e;
-    return s.substr(b, e - b);
-}
 
 bool SameName(const std::string& a, const std::string& b) {
     return strcasecmp(a.c_str(), b.c_str()) == 0;
@@ -30,21 +21,21 @@ struct Line {
 
 Line Parse(const std::string& raw) {
     Line l;
-    std::string t = Trim(raw);
+    std::string t = util::TrimBlanks(raw);
     if (t.empty() || t[0] == ';' || t[0] == '#') return l;
     if (t.front() == '[') {
         size_t close = t.find(']');
         if (close != std::string::npos) {
             l.kind = Line::Section;
-            l.name = Trim(t.substr(1, close - 1));
+            l.name = util::TrimBlanks(t.substr(1, close - 1));
         }
         return l;
     }
     size_t eq = t.find('=');
     if (eq == std::string::npos) return l;
     l.kind = Line::Entry;
-    l.name = Trim(t.substr(0, eq));
-    l.value = Trim(t.substr(eq + 1));
+    l.name = util::TrimBlanks(t.substr(0, eq));
+    l.value = util::TrimBlanks(t.substr(eq + 1));
     return l;
 }
 
@@ -122,7 +113,7 @@ bool WriteProfileString(const std::string& file, const std::string& section, con
             lines.erase(lines.begin() + keyLine);
     } else if (value) {
         if (sectionLine < 0) {
-            if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+            if (!lines.empty() && !util::TrimBlanks(lines.back()).empty()) lines.emplace_back();
             lines.push_back("[" + section + "]");
             lines.push_back(key + "=" + *value);
         } else {

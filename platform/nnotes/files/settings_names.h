@@ -1,12 +1,13 @@
 // Hierarchical server and user names: "CN=Alpha/O=Acme" (canonical) and "Alpha/Acme" (abbreviated).
 #pragma once
 
+#include "util/text.h"
+
 #include <string>
 
 namespace nnotes::settings {
 
-// The text without surrounding blanks.
-std::string TrimBlanks(const std::string& s);
+using util::TrimBlanks;
 
 // The abbreviated form: each component loses its "attribute=" prefix; blanks around components go.
 std::string AbbreviateName(const std::string& name);
