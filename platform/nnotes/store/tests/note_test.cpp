@@ -262,5 +262,31 @@ TEST_F(NoteTest, StoredRowsThatFormNoNoteAreReported) {
     DestroyIDTable(table);
 }
 
+TEST_F(NoteTest, ItemRowsWithoutTheirNoteRowAreNoNote) {
+    // The header row leads the read: item rows of a note whose own row is gone do not make a note, and a
+    // note without items opens with none.
+    const NOTEID kept = SaveNote(db_, {{"Subject", "kept"}});
+    const NOTEID orphaned = SaveNote(db_, {{"Subject", "orphan"}, {"Body", "text"}});
+    NOTEHANDLE empty = 0;
+    ASSERT_EQ(CreateNote(db_, &empty), NOERROR);
+    ASSERT_EQ(UpdateNote(empty, 0), NOERROR);
+    NOTEID emptyId = 0;
+    ASSERT_EQ(GetNoteInfo(empty, NOTE_INFO_ID, &emptyId), NOERROR);
+    ASSERT_EQ(CloseNote(empty), NOERROR);
+    ASSERT_EQ(CloseDatabase(db_), NOERROR);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((data_ + "/notes.nsf").c_str(), &raw), SQLITE_OK);
+    const std::string damage = "DELETE FROM notes WHERE id=" + std::to_string(orphaned) + ";";
+    ASSERT_EQ(sqlite3_exec(raw, damage.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    ASSERT_EQ(OpenDatabase("notes.nsf", &db_), NOERROR);
+    NOTEHANDLE note = 0;
+    EXPECT_EQ(OpenNote(db_, orphaned, 0, &note), ERR_NOTE_NOT_FOUND);
+    ASSERT_EQ(OpenNote(db_, emptyId, 0, &note), NOERROR);
+    EXPECT_EQ(FindItemByName(note, nullptr, 0, nullptr, nullptr, nullptr, nullptr), ERR_ITEM_NOT_FOUND);
+    ASSERT_EQ(CloseNote(note), NOERROR);
+    EXPECT_EQ(TextOf(db_, kept, "Subject"), "kept");
+}
+
 } // namespace
 } // namespace nnotes::testing
