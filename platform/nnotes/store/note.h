@@ -23,7 +23,8 @@ struct NoteItem {
     // Of the stored bytes, to find values changed in place in their block. An item read from the store
     // starts asStored: nobody outside the note has been handed its value block yet, so its bytes are still
     // the stored ones and the hash is not taken until then (Note::Expose). A save may treat an asStored item
-    // as unchanged without reading its value. Both are kept by reads through a const note (ValueOf).
+    // as unchanged without reading its value, and leave it asStored. Both are kept up to date by reads
+    // through a const note (ValueOf), hence mutable.
     mutable uint64_t storedHash = 0;
     mutable bool asStored = false;
 };
