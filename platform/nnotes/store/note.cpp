@@ -64,26 +64,23 @@ Note::~Note() {
     if (responses != NULLHANDLE) DestroyIDTable(responses);
 }
 
-namespace {
-
 // Fills a new note straight from the rows of its read: each value is copied once, from the statement into
 // the note's pool, and left asStored.
-class NoteFiller final : public NoteRowSink {
+class Note::Filler final : public NoteRowSink {
 public:
-    using Append = STATUS (Note::*)(uint16_t, std::string_view, uint16_t, const void*, uint32_t, NoteItem**);
-    NoteFiller(Note& note, Append append) : note_(note), append_(append) {}
+    explicit Filler(Note& note) : note_(note) {}
 
     STATUS Header(const StoredHeader& header) override {
         note_.id = header.id;
         note_.noteClass = header.noteClass;
         note_.oid = header.oid;
         note_.added = header.added;
-        note_.origin = Note::Origin{note_.db,
-                                    header.id,
-                                    header.oid.sequence,
-                                    header.noteClass,
-                                    UNIVERSALID{header.oid.file, header.oid.note},
-                                    header.oid};
+        note_.origin = Origin{note_.db,
+                              header.id,
+                              header.oid.sequence,
+                              header.noteClass,
+                              UNIVERSALID{header.oid.file, header.oid.note},
+                              header.oid};
         return NOERROR;
     }
 
@@ -91,8 +88,8 @@ public:
         NoteItem* placed = nullptr;
         const uint32_t length = static_cast<uint32_t>(row.value.size()) - sizeof(uint16_t);
         // Stored values are taken as they are: a damaged one must not lock its note away; readers check.
-        if (STATUS s = (note_.*append_)(row.flags, row.name, row.type, row.value.data() + sizeof(uint16_t),
-                                        length, &placed))
+        if (STATUS s = note_.AppendUnchecked(row.flags, row.name, row.type,
+                                             row.value.data() + sizeof(uint16_t), length, &placed))
             return s == ERR_ITEM_NAME ? ERR_NOTE_DAMAGED : s;
         placed->seq = row.seq;
         placed->asStored = true;
@@ -102,16 +99,13 @@ public:
 
 private:
     Note& note_;
-    Append append_;
 };
-
-} // namespace
 
 STATUS Note::Read(DBHANDLE db, Connection& sql, NOTEID id, std::shared_ptr<Note>& out) {
     auto note = std::make_shared<Note>();
     note->db = db;
     note->items_.reserve(16); // most notes have no more, and growing moves every item read so far
-    NoteFiller filler(*note, &Note::AppendUnchecked);
+    Filler filler(*note);
     if (STATUS s = ReadNoteRows(sql, id, filler)) return s;
     out = std::move(note);
     return NOERROR;

@@ -85,6 +85,8 @@ public:
     void Expose(const NoteItem& item) const;
 
 private:
+    class Filler; // fills a note from the rows of its read
+
     STATUS AppendUnchecked(uint16_t flags, std::string_view name, uint16_t type, const void* data,
                            uint32_t length, NoteItem** item);
     STATUS NextSerial(uint16_t& serial);
