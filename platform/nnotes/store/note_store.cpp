@@ -32,18 +32,18 @@ STATUS ReadHeader(const Statement& q, NOTEID id, StoredHeader& header) {
     return NOERROR;
 }
 
-// An item row of the query: seq, name, type and flags in one number (-1 for either out of range), value.
+// An item row of the query: seq, name, type, flags, value.
 STATUS ReadItem(const Statement& q, StoredItemRow& item) {
     item.seq = q.Int(0);
     item.name = q.Text(1);
-    const int64_t typeAndFlags = q.Int(2);
-    item.value = q.Blob(3);
+    const int64_t type = q.Int(2), flags = q.Int(3);
+    item.value = q.Blob(4);
     const bool wellFormed = item.seq > 0 && !item.name.empty() && item.name.size() <= MAXITEMNAME &&
-                            typeAndFlags >= 0 && item.value.size() >= sizeof(uint16_t) &&
-                            item.value.size() <= UINT16_MAX && TypeWord(item.value) == (typeAndFlags >> 16);
+                            flags >= 0 && flags <= UINT16_MAX && item.value.size() >= sizeof(uint16_t) &&
+                            item.value.size() <= UINT16_MAX && TypeWord(item.value) == type;
     if (!wellFormed) return ERR_NOTE_DAMAGED;
-    item.type = static_cast<uint16_t>(typeAndFlags >> 16);
-    item.flags = static_cast<uint16_t>(typeAndFlags & 0xFFFF);
+    item.type = static_cast<uint16_t>(type);
+    item.flags = static_cast<uint16_t>(flags);
     return NOERROR;
 }
 
@@ -103,21 +103,18 @@ STATUS ReadNoteRows(Connection& sql, NOTEID id, NoteRowSink& sink) {
     if (STATUS s = ResolveNoteId(sql, id, resolved)) return s;
     // One statement, so the header and the items come from one snapshot even while others write. The
     // header comes as a row of its own ahead of the items rather than joined to each of them, which would
-    // read its columns again for every item; an item's type and flags come as one number, one column call
-    // fewer for each item.
+    // read its columns again for every item.
     STATUS s;
-    Statement* q = sql.Prepare("SELECT class, oid, added, NULL FROM notes WHERE id=?1"
-                               " UNION ALL SELECT * FROM (SELECT seq, name,"
-                               " CASE WHEN type BETWEEN 0 AND 65535 AND flags BETWEEN 0 AND 65535"
-                               " THEN (type << 16) | flags ELSE -1 END, value"
-                               " FROM items WHERE note=?1 ORDER BY seq)",
-                               &s);
+    Statement* q =
+        sql.Prepare("SELECT class, oid, added, NULL, NULL FROM notes WHERE id=?1"
+                    " UNION ALL SELECT * FROM"
+                    " (SELECT seq, name, type, flags, value FROM items WHERE note=?1 ORDER BY seq)",
+                    &s);
     if (q == nullptr) return s;
     q->Bind(1, resolved);
     int rc = q->Step();
-    // The first row is the note's, told by its null last column (an item's value is never null); items
-    // without a note row are no note.
-    if (rc == SQLITE_ROW && q->IsNull(3)) {
+    // The first row is the note's, told by its null name column; items without a note row are no note.
+    if (rc == SQLITE_ROW && q->IsNull(4)) {
         StoredHeader header;
         s = ReadHeader(*q, resolved, header);
         if (s == NOERROR) s = sink.Header(header);
