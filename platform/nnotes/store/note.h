@@ -83,6 +83,9 @@ public:
     // Called before an item's value block is handed out of the note, where it may be changed in place: the
     // hash of the stored bytes is taken now, while they are still the stored ones.
     void Expose(const NoteItem& item) const;
+    // The value's bytes (type word first) where they lie, checked against the block's size: no copy, and an
+    // asStored item stays so. Valid until the note or the value's block changes.
+    STATUS BytesOf(const NoteItem& item, std::string_view& out) const;
 
 private:
     class Filler; // fills a note from the rows of its read
@@ -92,8 +95,6 @@ private:
     STATUS NextSerial(uint16_t& serial);
     // A place for length bytes in the current pool (or a new one) and the address it has there.
     STATUS Place(uint32_t length, BLOCKID& at, char*& bytes);
-    // The value's bytes in its block, checked against the block's size.
-    STATUS BytesOf(const NoteItem& item, std::string_view& out) const;
 
     std::vector<NoteItem> items_;
     std::vector<DHANDLE> blocks_; // pools and adopted blocks, freed with the note
