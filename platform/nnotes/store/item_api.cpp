@@ -27,7 +27,10 @@ STATUS Report(const store::Note& note, size_t index, BLOCKID* item, uint16_t* ty
     const store::NoteItem& found = note.Items()[index];
     if (item != nullptr) *item = ItemId(note, found);
     if (type != nullptr) *type = found.type;
-    if (value != nullptr) *value = found.value;
+    if (value != nullptr) {
+        note.Expose(found);
+        *value = found.value;
+    }
     if (valueLength != nullptr) *valueLength = found.length;
     return NOERROR;
 }
@@ -65,7 +68,10 @@ STATUS QueryItemByBlock(NOTEHANDLE handle, BLOCKID id, char* name, uint16_t name
     if (nameLength != nullptr) *nameLength = static_cast<uint16_t>(item->name.size());
     if (flags != nullptr) *flags = item->flags;
     if (type != nullptr) *type = item->type;
-    if (value != nullptr) *value = item->value;
+    if (value != nullptr) {
+        note->Expose(*item);
+        *value = item->value;
+    }
     if (valueLength != nullptr) *valueLength = item->length;
     return NOERROR;
 }

@@ -1,5 +1,6 @@
 #include "store/note.h"
 
+#include "memory/memory.h"
 #include "store/item_layout.h"
 #include "util/coding.h"
 
@@ -63,31 +64,49 @@ Note::~Note() {
     if (responses != NULLHANDLE) DestroyIDTable(responses);
 }
 
-STATUS Note::FromStored(DBHANDLE db, StoredNote stored, std::shared_ptr<Note>& out) {
+// Fills a new note straight from the rows of its read: each value is copied once, from the statement into
+// the note's pool, and left asStored.
+class Note::Filler final : public NoteRowSink {
+public:
+    explicit Filler(Note& note) : note_(note) {}
+
+    STATUS Header(const StoredHeader& header) override {
+        note_.id = header.id;
+        note_.noteClass = header.noteClass;
+        note_.oid = header.oid;
+        note_.added = header.added;
+        note_.origin = Origin{note_.db,
+                              header.id,
+                              header.oid.sequence,
+                              header.noteClass,
+                              UNIVERSALID{header.oid.file, header.oid.note},
+                              header.oid};
+        return NOERROR;
+    }
+
+    STATUS Item(const StoredItemRow& row) override {
+        NoteItem* placed = nullptr;
+        const uint32_t length = static_cast<uint32_t>(row.value.size()) - sizeof(uint16_t);
+        // Stored values are taken as they are: a damaged one must not lock its note away; readers check.
+        if (STATUS s = note_.AppendUnchecked(row.flags, row.name, row.type,
+                                             row.value.data() + sizeof(uint16_t), length, &placed))
+            return s == ERR_ITEM_NAME ? ERR_NOTE_DAMAGED : s;
+        placed->seq = row.seq;
+        placed->asStored = true;
+        note_.lastSeq = std::max(note_.lastSeq, row.seq);
+        return NOERROR;
+    }
+
+private:
+    Note& note_;
+};
+
+STATUS Note::Read(DBHANDLE db, Connection& sql, NOTEID id, std::shared_ptr<Note>& out) {
     auto note = std::make_shared<Note>();
     note->db = db;
-    note->id = stored.id;
-    note->noteClass = stored.noteClass;
-    note->oid = stored.oid;
-    note->added = stored.added;
-    note->origin = Origin{db,
-                          stored.id,
-                          stored.oid.sequence,
-                          stored.noteClass,
-                          UNIVERSALID{stored.oid.file, stored.oid.note},
-                          stored.oid};
-    note->items_.reserve(stored.items.size());
-    for (auto& item : stored.items) {
-        NoteItem* placed = nullptr;
-        const uint32_t length = static_cast<uint32_t>(item.value.size()) - sizeof(uint16_t);
-        // Stored values are taken as they are: a damaged one must not lock its note away; readers check.
-        if (STATUS s = note->AppendUnchecked(item.flags, item.name, item.type,
-                                             item.value.data() + sizeof(uint16_t), length, &placed))
-            return s == ERR_ITEM_NAME ? ERR_NOTE_DAMAGED : s;
-        placed->seq = item.seq;
-        placed->storedHash = HashOf(item.value);
-        note->lastSeq = std::max(note->lastSeq, item.seq);
-    }
+    note->items_.reserve(16); // most notes have no more, and growing moves every item read so far
+    Filler filler(*note);
+    if (STATUS s = ReadNoteRows(sql, id, filler)) return s;
     out = std::move(note);
     return NOERROR;
 }
@@ -104,9 +123,11 @@ STATUS Note::Duplicate(std::shared_ptr<Note>& out) const {
     copy->lastSeq = lastSeq;
     copy->removedSeqs = removedSeqs;
     copy->removedNames = removedNames;
+    copy->items_.reserve(items_.size());
     for (const auto& item : items_) {
-        std::string bytes;
-        if (STATUS s = ValueOf(item, bytes)) return s;
+        // The copy's bytes are the item's as they are now: an item still asStored stays so in the copy.
+        std::string_view bytes;
+        if (STATUS s = BytesOf(item, bytes)) return s;
         NoteItem* placed = nullptr;
         if (STATUS s =
                 copy->AppendUnchecked(item.flags, item.name, item.type, bytes.data() + sizeof(uint16_t),
@@ -115,6 +136,7 @@ STATUS Note::Duplicate(std::shared_ptr<Note>& out) const {
         placed->serial = item.serial;
         placed->seq = item.seq;
         placed->storedHash = item.storedHash;
+        placed->asStored = item.asStored;
     }
     copy->nextSerial_ = nextSerial_;
     out = std::move(copy);
@@ -127,22 +149,26 @@ STATUS Note::NextSerial(uint16_t& serial) {
     return NOERROR;
 }
 
-STATUS Note::Place(uint32_t length, BLOCKID& at) {
+STATUS Note::Place(uint32_t length, BLOCKID& at, char*& bytes) {
     if (length > kPoolLimit - kFirstOffset) return ERR_ITEM_TOO_BIG;
-    if (pool_ == NULLHANDLE || poolUsed_ + length > kPoolLimit) {
+    if (pools_.empty() || poolUsed_ + length > kPoolLimit) {
         DHANDLE pool = NULLHANDLE;
         const uint32_t size = std::min(kPoolLimit, std::max(kFirstOffset + length, 1024u));
         if (STATUS s = AllocateBlock(0, size, &pool)) return s;
         blocks_.push_back(pool);
-        pool_ = pool;
+        uint32_t mapped = 0;
+        std::byte* base = PeekBlock(pool, &mapped);
+        if (base == nullptr) return ERR_VALUE_BLOCK;
+        pools_.push_back(Pool{pool, base, size});
         poolUsed_ = kFirstOffset;
-        poolSize_ = size;
-    } else if (poolUsed_ + length > poolSize_) {
-        const uint32_t size = std::min(kPoolLimit, std::max(poolUsed_ + length, poolSize_ * 2));
-        if (STATUS s = ResizeBlock(pool_, size)) return s;
-        poolSize_ = size;
+    } else if (Pool& pool = pools_.back(); poolUsed_ + length > pool.size) {
+        const uint32_t size = std::min(kPoolLimit, std::max(poolUsed_ + length, pool.size * 2));
+        if (STATUS s = ResizeBlock(pool.handle, size)) return s;
+        pool.size = size;
     }
-    at = BLOCKID{pool_, static_cast<uint16_t>(poolUsed_)};
+    const Pool& pool = pools_.back();
+    at = BLOCKID{pool.handle, static_cast<uint16_t>(poolUsed_)};
+    bytes = reinterpret_cast<char*>(pool.bytes) + poolUsed_;
     poolUsed_ = std::min(kPoolLimit, Aligned(poolUsed_ + length));
     return NOERROR;
 }
@@ -161,11 +187,10 @@ STATUS Note::AppendUnchecked(uint16_t flags, std::string_view name, uint16_t typ
     NoteItem added;
     if (STATUS s = NextSerial(added.serial)) return s;
     added.length = length + sizeof type;
-    if (STATUS s = Place(added.length, added.value)) return s;
-    auto* at = static_cast<char*>(LockBlock(added.value.pool)) + added.value.block;
+    char* at = nullptr;
+    if (STATUS s = Place(added.length, added.value, at)) return s;
     util::EncodeFixed16(at, type);
     if (length != 0) std::memcpy(at + sizeof type, data, length);
-    UnlockBlock(added.value.pool);
     added.name = name;
     added.flags = flags;
     added.type = type;
@@ -224,14 +249,37 @@ STATUS Note::Remove(uint16_t serial) {
     return NOERROR;
 }
 
-STATUS Note::ValueOf(const NoteItem& item, std::string& out) const {
+STATUS Note::BytesOf(const NoteItem& item, std::string_view& out) const {
     uint32_t blockSize = 0;
-    if (GetBlockSize(item.value.pool, &blockSize) != NOERROR) return ERR_VALUE_BLOCK;
-    if (uint64_t{item.value.block} + item.length > blockSize) return ERR_VALUE_BLOCK;
-    const auto* at = static_cast<const char*>(LockBlock(item.value.pool));
-    if (at == nullptr) return ERR_VALUE_BLOCK;
-    out.assign(at + item.value.block, item.length);
-    UnlockBlock(item.value.pool);
+    const std::byte* at = nullptr;
+    for (const Pool& pool : pools_)
+        if (pool.handle == item.value.pool) {
+            at = pool.bytes;
+            blockSize = pool.size;
+        }
+    // Adopted blocks stay their owners' to resize or free: those are looked up each time.
+    if (at == nullptr) at = PeekBlock(item.value.pool, &blockSize);
+    if (at == nullptr || uint64_t{item.value.block} + item.length > blockSize) return ERR_VALUE_BLOCK;
+    out = std::string_view(reinterpret_cast<const char*>(at) + item.value.block, item.length);
+    return NOERROR;
+}
+
+void Note::Expose(const NoteItem& item) const {
+    if (!item.asStored) return;
+    std::string_view bytes;
+    // A value whose block is gone keeps no hash: the next save finds it changed and writes what it can.
+    item.storedHash = BytesOf(item, bytes) == NOERROR ? HashOf(bytes) : 0;
+    item.asStored = false;
+}
+
+STATUS Note::ValueOf(const NoteItem& item, std::string& out) const {
+    std::string_view bytes;
+    if (STATUS s = BytesOf(item, bytes)) return s;
+    if (item.asStored) {
+        item.storedHash = HashOf(bytes);
+        item.asStored = false;
+    }
+    out.assign(bytes);
     return NOERROR;
 }
 

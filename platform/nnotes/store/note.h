@@ -18,9 +18,15 @@ struct NoteItem {
     uint16_t flags = 0;
     uint16_t type = 0;
     BLOCKID value{};
-    uint32_t length = 0;     // with the type word
-    int64_t seq = 0;         // its stored row; 0 while not stored
-    uint64_t storedHash = 0; // of the stored bytes, to find values changed in place in their block
+    uint32_t length = 0; // with the type word
+    int64_t seq = 0;     // its stored row; 0 while not stored
+    // Of the stored bytes, to find values changed in place in their block. An item read from the store
+    // starts asStored: nobody outside the note has been handed its value block yet, so its bytes are still
+    // the stored ones and the hash is not taken until then (Note::Expose). A save may treat an asStored item
+    // as unchanged without reading its value, and leave it asStored. Both are kept up to date by reads
+    // through a const note (ValueOf), hence mutable.
+    mutable uint64_t storedHash = 0;
+    mutable bool asStored = false;
 };
 
 class Note {
@@ -30,8 +36,8 @@ public:
     Note(const Note&) = delete;
     Note& operator=(const Note&) = delete;
 
-    // A note read from a database, its values placed in blocks.
-    static STATUS FromStored(DBHANDLE db, StoredNote stored, std::shared_ptr<Note>& out);
+    // A note read from a database (on its connection, which the caller holds), its values placed in blocks.
+    static STATUS Read(DBHANDLE db, Connection& sql, NOTEID id, std::shared_ptr<Note>& out);
     // A copy in blocks of its own.
     STATUS Duplicate(std::shared_ptr<Note>& out) const;
 
@@ -71,20 +77,36 @@ public:
     size_t FindName(std::string_view name, size_t from) const;
     STATUS Remove(uint16_t serial);
 
-    // A copy of an item's value (type word first), checked against its block.
+    // A copy of an item's value (type word first), checked against its block. Takes the hash of an item
+    // still asStored, as Expose does.
     STATUS ValueOf(const NoteItem& item, std::string& out) const;
+    // Called before an item's value block is handed out of the note, where it may be changed in place: the
+    // hash of the stored bytes is taken now, while they are still the stored ones.
+    void Expose(const NoteItem& item) const;
+    // The value's bytes (type word first) where they lie, checked against the block's size: no copy, and an
+    // asStored item stays so. Valid until the note or the value's block changes.
+    STATUS BytesOf(const NoteItem& item, std::string_view& out) const;
 
 private:
+    class Filler; // fills a note from the rows of its read
+
     STATUS AppendUnchecked(uint16_t flags, std::string_view name, uint16_t type, const void* data,
                            uint32_t length, NoteItem** item);
     STATUS NextSerial(uint16_t& serial);
-    STATUS Place(uint32_t length, BLOCKID& at);
+    // A place for length bytes in the current pool (or a new one) and the address it has there.
+    STATUS Place(uint32_t length, BLOCKID& at, char*& bytes);
 
     std::vector<NoteItem> items_;
     std::vector<DHANDLE> blocks_; // pools and adopted blocks, freed with the note
-    DHANDLE pool_ = NULLHANDLE;
+    // The note's own pools, their bytes (blocks never move while they live) and sizes, so that values are
+    // reached without a look-up in the block registry; the last is the one being filled.
+    struct Pool {
+        DHANDLE handle;
+        std::byte* bytes;
+        uint32_t size;
+    };
+    std::vector<Pool> pools_;
     uint32_t poolUsed_ = 0;
-    uint32_t poolSize_ = 0;
     uint16_t nextSerial_ = 1;
 };
 

@@ -33,10 +33,8 @@ STATUS OpenNote(DBHANDLE db, NOTEID id, uint16_t, NOTEHANDLE* note) {
     return store::WithDatabase(db, [&](store::Database& database) {
         if (note == nullptr) return ERR_MISSING_ARGUMENT;
         if (id == 0) return ERR_NOTE_NOT_FOUND;
-        store::StoredNote stored;
-        if (STATUS s = store::LoadNote(database.Sql(), id, stored)) return s;
         std::shared_ptr<store::Note> opened;
-        if (STATUS s = store::Note::FromStored(db, std::move(stored), opened)) return s;
+        if (STATUS s = store::Note::Read(db, database.Sql(), id, opened)) return s;
         if (STATUS s = CurrentTime(&opened->accessed)) return s;
         return Register(std::move(opened), note);
     });

@@ -21,12 +21,23 @@ void BindParent(Statement& q, int index, const std::optional<UNIVERSALID>& paren
         q.BindNull(index);
 }
 
-// One row of the note-and-items query, columns from 3 on: seq, name, type, flags, value.
-STATUS ReadItem(const Statement& q, StoredItem& item) {
-    item.seq = q.Int(3);
-    item.name = q.Text(4);
-    const int64_t type = q.Int(5), flags = q.Int(6);
-    item.value = q.Blob(7);
+// The header row of the note-and-items query: class, originator id, added time (the name column is null).
+STATUS ReadHeader(const Statement& q, NOTEID id, StoredHeader& header) {
+    header.id = id;
+    const int64_t noteClass = q.Int(0);
+    if (noteClass <= 0 || noteClass > UINT16_MAX || !FromBlob(q.Blob(1), header.oid) ||
+        !FromBlob(q.Blob(2), header.added))
+        return ERR_NOTE_DAMAGED;
+    header.noteClass = static_cast<uint16_t>(noteClass);
+    return NOERROR;
+}
+
+// An item row of the query: seq, name, type, flags, value.
+STATUS ReadItem(const Statement& q, StoredItemRow& item) {
+    item.seq = q.Int(0);
+    item.name = q.Text(1);
+    const int64_t type = q.Int(2), flags = q.Int(3);
+    item.value = q.Blob(4);
     const bool wellFormed = item.seq > 0 && !item.name.empty() && item.name.size() <= MAXITEMNAME &&
                             flags >= 0 && flags <= UINT16_MAX && item.value.size() >= sizeof(uint16_t) &&
                             item.value.size() <= UINT16_MAX && TypeWord(item.value) == type;
@@ -35,6 +46,31 @@ STATUS ReadItem(const Statement& q, StoredItem& item) {
     item.flags = static_cast<uint16_t>(flags);
     return NOERROR;
 }
+
+// Collects the rows into a StoredNote.
+class WholeNote final : public NoteRowSink {
+public:
+    explicit WholeNote(StoredNote& note) : note_(note) {}
+    STATUS Header(const StoredHeader& header) override {
+        note_.id = header.id;
+        note_.noteClass = header.noteClass;
+        note_.oid = header.oid;
+        note_.added = header.added;
+        return NOERROR;
+    }
+    STATUS Item(const StoredItemRow& row) override {
+        StoredItem& item = note_.items.emplace_back();
+        item.seq = row.seq;
+        item.name = row.name;
+        item.type = row.type;
+        item.flags = row.flags;
+        item.value = row.value;
+        return NOERROR;
+    }
+
+private:
+    StoredNote& note_;
+};
 
 } // namespace
 
@@ -62,37 +98,50 @@ STATUS ResolveNoteId(Connection& sql, NOTEID id, NOTEID& out) {
     return found ? NOERROR : ERR_NOTE_NOT_FOUND;
 }
 
-STATUS LoadNote(Connection& sql, NOTEID id, StoredNote& out) {
+STATUS ReadNoteRows(Connection& sql, NOTEID id, NoteRowSink& sink) {
     NOTEID resolved = 0;
     if (STATUS s = ResolveNoteId(sql, id, resolved)) return s;
-    // One statement, so the header and the items come from one snapshot even while others write.
+    // One statement, so the header and the items come from one snapshot even while others write. The
+    // header comes as a row of its own ahead of the items rather than joined to each of them, which would
+    // read its columns again for every item.
     STATUS s;
-    Statement* q = sql.Prepare("SELECT n.class, n.oid, n.added, i.seq, i.name, i.type, i.flags, i.value"
-                               " FROM notes n LEFT JOIN items i ON i.note = n.id WHERE n.id=? ORDER BY i.seq",
-                               &s);
+    Statement* q =
+        sql.Prepare("SELECT class, oid, added, NULL, NULL FROM notes WHERE id=?1"
+                    " UNION ALL SELECT * FROM"
+                    " (SELECT seq, name, type, flags, value FROM items WHERE note=?1 ORDER BY seq)",
+                    &s);
     if (q == nullptr) return s;
     q->Bind(1, resolved);
-    StoredNote note;
-    note.id = resolved;
-    note.items.reserve(16); // most notes have no more, and growing moves every item read so far
     int rc = q->Step();
-    if (rc == SQLITE_ROW) {
-        const int64_t noteClass = q->Int(0);
-        if (noteClass <= 0 || noteClass > UINT16_MAX || !FromBlob(q->Blob(1), note.oid) ||
-            !FromBlob(q->Blob(2), note.added))
-            s = ERR_NOTE_DAMAGED;
-        note.noteClass = static_cast<uint16_t>(noteClass);
+    // The first row is the note's, told by its null name column; items without a note row are no note.
+    if (rc == SQLITE_ROW && q->IsNull(4)) {
+        StoredHeader header;
+        s = ReadHeader(*q, resolved, header);
+        if (s == NOERROR) s = sink.Header(header);
     } else {
-        s = rc == SQLITE_DONE ? ERR_NOTE_NOT_FOUND : StatusOf(rc);
+        s = rc == SQLITE_ROW || rc == SQLITE_DONE ? ERR_NOTE_NOT_FOUND : StatusOf(rc);
     }
-    for (; s == NOERROR && rc == SQLITE_ROW && !q->IsNull(3); rc = q->Step()) {
-        StoredItem item;
-        s = ReadItem(*q, item);
-        note.items.push_back(std::move(item));
+    int64_t lastSeq = 0;
+    if (s == NOERROR) {
+        for (rc = q->Step(); s == NOERROR && rc == SQLITE_ROW; rc = q->Step()) {
+            StoredItemRow item;
+            s = ReadItem(*q, item);
+            // Rows come in the order of the items' key; a repeated or falling seq is not a stored note.
+            if (s == NOERROR && item.seq <= lastSeq) s = ERR_NOTE_DAMAGED;
+            if (s == NOERROR) s = sink.Item(item);
+            lastSeq = item.seq;
+        }
     }
     if (s == NOERROR && rc != SQLITE_ROW && rc != SQLITE_DONE) s = StatusOf(rc);
     q->Reset();
-    if (s) return s;
+    return s;
+}
+
+STATUS LoadNote(Connection& sql, NOTEID id, StoredNote& out) {
+    StoredNote note;
+    note.items.reserve(16); // most notes have no more, and growing moves every item read so far
+    WholeNote sink(note);
+    if (STATUS s = ReadNoteRows(sql, id, sink)) return s;
     out = std::move(note);
     return NOERROR;
 }

@@ -30,8 +30,36 @@ struct StoredNote {
 // The type word an item value starts with (0 for a value too short to hold one).
 uint16_t TypeWord(std::string_view value);
 
-// Reads note id; ERR_NOTE_NOT_FOUND when the database has no such note, ERR_NOTE_DAMAGED when its rows do
-// not hold a well-formed note. A special id is resolved first.
+// A note's rows as a read meets them, checked: the header first, then each item in the order of its row.
+// The texts and values point into the statement and last only until the call returns.
+struct StoredHeader {
+    NOTEID id = 0;
+    uint16_t noteClass = 0;
+    ORIGINATORID oid{};
+    Instant added{};
+};
+struct StoredItemRow {
+    int64_t seq = 0;
+    std::string_view name;
+    uint16_t type = 0;
+    uint16_t flags = 0;
+    std::string_view value; // type word first
+};
+class NoteRowSink {
+public:
+    virtual STATUS Header(const StoredHeader& header) = 0;
+    virtual STATUS Item(const StoredItemRow& item) = 0;
+
+protected:
+    ~NoteRowSink() = default;
+};
+
+// Reads note id into sink, header and items from one snapshot; ERR_NOTE_NOT_FOUND when the database has no
+// such note, ERR_NOTE_DAMAGED when its rows do not hold a well-formed note, or the first status the sink
+// returns. A special id is resolved first.
+STATUS ReadNoteRows(Connection& sql, NOTEID id, NoteRowSink& sink);
+
+// Reads note id whole into out, as ReadNoteRows does.
 STATUS LoadNote(Connection& sql, NOTEID id, StoredNote& out);
 
 // The note that a special id (NOTE_ID_SPECIAL | class) stands for; ordinary ids are returned unchanged.

@@ -39,11 +39,8 @@ SearchSummary SummaryOf(const Note& note) {
 // Reads a candidate whole; nullptr (with NOERROR) when it was deleted since the candidates were chosen.
 STATUS LoadCandidate(Database& db, DBHANDLE handle, NOTEID id, std::shared_ptr<Note>& out) {
     std::lock_guard<std::recursive_mutex> guard(db.Lock());
-    StoredNote stored;
-    const STATUS s = LoadNote(db.Sql(), id, stored);
-    if (s == ERR_NOTE_NOT_FOUND) return NOERROR;
-    if (s) return s;
-    return Note::FromStored(handle, std::move(stored), out);
+    const STATUS s = Note::Read(handle, db.Sql(), id, out);
+    return s == ERR_NOTE_NOT_FOUND ? NOERROR : s;
 }
 
 STATUS SearchNotes(DBHANDLE handle, Database& db, DHANDLE formula, uint16_t flags, uint16_t noteClassMask,

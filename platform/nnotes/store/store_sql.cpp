@@ -147,16 +147,19 @@ void Statement::Reset() {
     sqlite3_clear_bindings(stmt_);
 }
 
+// Through the column's value: one call into the statement rather than two (each of which checks the
+// statement and its errors again), the bytes and their length then read from the value itself. The value is
+// an unprotected one, which is safe here: a connection of the store is used by one thread at a time.
 std::string_view Statement::Text(int column) const {
-    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-    return p ? std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, column)))
-             : std::string_view();
+    sqlite3_value* v = sqlite3_column_value(stmt_, column);
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return p ? std::string_view(p, static_cast<size_t>(sqlite3_value_bytes(v))) : std::string_view();
 }
 
 std::string_view Statement::Blob(int column) const {
-    const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
-    return p ? std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, column)))
-             : std::string_view();
+    sqlite3_value* v = sqlite3_column_value(stmt_, column);
+    const auto* p = static_cast<const char*>(sqlite3_value_blob(v));
+    return p ? std::string_view(p, static_cast<size_t>(sqlite3_value_bytes(v))) : std::string_view();
 }
 
 Connection::~Connection() {

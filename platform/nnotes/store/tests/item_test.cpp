@@ -317,5 +317,109 @@ TEST_F(ItemTest, AReplacingSaveRefusedForAConflictLeavesTheOtherSave) {
     EXPECT_EQ(ItemsOf(note_), "B=b;A=ours;");
 }
 
+// Values of a note read from the file are handed out and hashed only when first asked for: a value first
+// handed out late, after other items changed, or only after a save, is still saved when changed in its
+// block, and items nobody asked for are left as stored.
+class ValueReadTest : public ItemTest {
+protected:
+    void SetUp() override {
+        ItemTest::SetUp();
+        for (const char* name : {"A", "B", "C", "D"})
+            ASSERT_EQ(Append(name, TYPE_TEXT, {static_cast<unsigned char>(name[0] + 32)}), NOERROR);
+        Reopen();
+    }
+
+    // Changes the first text byte of item name in its value block.
+    void ChangeInBlock(NOTEHANDLE note, const char* name, char to) {
+        BLOCKID value{};
+        ASSERT_EQ(FindItemByName(note, name, static_cast<uint16_t>(std::strlen(name)), nullptr, nullptr,
+                                 &value, nullptr),
+                  NOERROR);
+        static_cast<char*>(LockBlock(value.pool))[value.block + 2] = to;
+        UnlockBlock(value.pool);
+    }
+};
+
+TEST_F(ValueReadTest, AValueFirstHandedOutAfterOthersChangedIsSavedWithThem) {
+    ASSERT_EQ(DeleteItem(note_, "A", 1), NOERROR);
+    ASSERT_EQ(SetItemText(note_, "B", "bee", 3), NOERROR);
+    ChangeInBlock(note_, "D", 'Z');
+    EXPECT_EQ(ItemsOf(note_), "C=c;D=Z;B=bee;");
+    Reopen();
+    EXPECT_EQ(ItemsOf(note_), "C=c;D=Z;B=bee;");
+}
+
+TEST_F(ValueReadTest, AValueChangedInItsBlockAfterASaveIsSavedAgain) {
+    // Nothing asked for before the first save; then the same block changed twice, with a save after each.
+    ASSERT_EQ(UpdateNote(note_, 0), NOERROR);
+    ChangeInBlock(note_, "B", 'x');
+    ASSERT_EQ(UpdateNote(note_, 0), NOERROR);
+    ChangeInBlock(note_, "B", 'y');
+    Reopen();
+    EXPECT_EQ(ItemsOf(note_), "A=a;B=y;C=c;D=d;");
+    // A value handed out (and so hashed) but left alone is no change: the save writes nothing of it.
+    BLOCKID item{}, value{};
+    ASSERT_EQ(FindItemByName(note_, "C", 1, nullptr, nullptr, &value, nullptr), NOERROR);
+    ASSERT_EQ(FindItemByName(note_, "A", 1, &item, nullptr, nullptr, nullptr), NOERROR);
+    ASSERT_EQ(QueryItemByBlock(note_, item, nullptr, 0, nullptr, nullptr, nullptr, &value, nullptr), NOERROR);
+    Reopen();
+    EXPECT_EQ(ItemsOf(note_), "A=a;B=y;C=c;D=d;");
+}
+
+TEST_F(ValueReadTest, DuplicatesAndCopiesMadeBeforeAnyValueWasRead) {
+    NOTEHANDLE copy = 0;
+    ASSERT_EQ(DuplicateNote(note_, 0, &copy), NOERROR);
+    // The copy's blocks are its own: a change there leaves the original's bytes alone.
+    ChangeInBlock(copy, "C", 'Q');
+    EXPECT_EQ(ItemsOf(note_), "A=a;B=b;C=c;D=d;");
+    EXPECT_EQ(ItemsOf(copy), "A=a;B=b;C=Q;D=d;");
+    // An item copied into a new note before its value was read carries its stored bytes.
+    NOTEHANDLE other = 0;
+    ASSERT_EQ(CreateNote(db_, &other), NOERROR);
+    BLOCKID item{};
+    ASSERT_EQ(FindItemByName(note_, "D", 1, &item, nullptr, nullptr, nullptr), NOERROR);
+    ASSERT_EQ(CopyItemToNote(item, other, nullptr), NOERROR);
+    ASSERT_EQ(UpdateNote(other, 0), NOERROR);
+    NOTEID otherId = 0;
+    ASSERT_EQ(GetNoteInfo(other, NOTE_INFO_ID, &otherId), NOERROR);
+    ASSERT_EQ(CloseNote(other), NOERROR);
+    // The duplicate names the same stored note: its save in place writes the changed item.
+    ASSERT_EQ(UpdateNote(copy, 0), NOERROR);
+    ASSERT_EQ(CloseNote(copy), NOERROR);
+    EXPECT_EQ(UpdateNote(note_, 0), ERR_NOTE_CONFLICT);
+    NOTEID id = 0;
+    ASSERT_EQ(GetNoteInfo(note_, NOTE_INFO_ID, &id), NOERROR);
+    ASSERT_EQ(OpenNote(db_, id, 0, &copy), NOERROR);
+    EXPECT_EQ(ItemsOf(copy), "A=a;B=b;C=Q;D=d;");
+    ASSERT_EQ(CloseNote(copy), NOERROR);
+    ASSERT_EQ(OpenNote(db_, otherId, 0, &other), NOERROR);
+    EXPECT_EQ(ItemsOf(other), "D=d;");
+    ASSERT_EQ(CloseNote(other), NOERROR);
+}
+
+TEST_F(ValueReadTest, ValuesReadLateAreThoseOfTheVersionOpened) {
+    // Another handle (another connection to the file) saves the note between this open and the first
+    // look at its values: what this handle reads is still all of the version it opened, never a mix.
+    NOTEID id = 0;
+    ASSERT_EQ(GetNoteInfo(note_, NOTE_INFO_ID, &id), NOERROR);
+    DBHANDLE second = 0;
+    ASSERT_EQ(OpenDatabase("items.nsf", &second), NOERROR);
+    NOTEHANDLE theirs = 0;
+    ASSERT_EQ(OpenNote(second, id, 0, &theirs), NOERROR);
+    ASSERT_EQ(SetItemText(theirs, "B", "theirs", 6), NOERROR);
+    ChangeInBlock(theirs, "C", 'T');
+    ASSERT_EQ(DeleteItem(theirs, "D", 1), NOERROR);
+    ASSERT_EQ(UpdateNote(theirs, 0), NOERROR);
+    ASSERT_EQ(CloseNote(theirs), NOERROR);
+    EXPECT_EQ(ItemsOf(note_), "A=a;B=b;C=c;D=d;");
+    // A change made here to that old version is refused rather than merged into the newer one.
+    ChangeInBlock(note_, "A", 'M');
+    EXPECT_EQ(UpdateNote(note_, 0), ERR_NOTE_CONFLICT);
+    ASSERT_EQ(OpenNote(second, id, 0, &theirs), NOERROR);
+    EXPECT_EQ(ItemsOf(theirs), "A=a;C=T;B=theirs;");
+    ASSERT_EQ(CloseNote(theirs), NOERROR);
+    ASSERT_EQ(CloseDatabase(second), NOERROR);
+}
+
 } // namespace
 } // namespace nnotes::testing

@@ -241,25 +241,57 @@ TEST_F(NoteTest, StoredRowsThatFormNoNoteAreReported) {
     const NOTEID shortValue = SaveNote(db_, {{"Subject", "x"}});
     const NOTEID longName = SaveNote(db_, {{"Subject", "x"}});
     const NOTEID badOid = SaveNote(db_, {{"Subject", "x"}});
+    const NOTEID bigFlags = SaveNote(db_, {{"Subject", "x"}});
+    const NOTEID otherType = SaveNote(db_, {{"Subject", "x"}});
+    const NOTEID realType = SaveNote(db_, {{"Subject", "x"}});
     ASSERT_EQ(CloseDatabase(db_), NOERROR);
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open((data_ + "/notes.nsf").c_str(), &raw), SQLITE_OK);
-    const std::string damage = "UPDATE items SET value=x'05' WHERE note=" + std::to_string(shortValue) +
-                               "; UPDATE items SET name='" + std::string(40, 'n') +
-                               "' WHERE note=" + std::to_string(longName) +
-                               "; UPDATE notes SET oid=x'0102' WHERE id=" + std::to_string(badOid) + ";";
+    const std::string damage =
+        "UPDATE items SET value=x'05' WHERE note=" + std::to_string(shortValue) +
+        "; UPDATE items SET name='" + std::string(40, 'n') + "' WHERE note=" + std::to_string(longName) +
+        "; UPDATE notes SET oid=x'0102' WHERE id=" + std::to_string(badOid) +
+        "; UPDATE items SET flags=65540 WHERE note=" + std::to_string(bigFlags) +
+        "; UPDATE items SET type=type+1 WHERE note=" + std::to_string(otherType) +
+        "; UPDATE items SET type=type+65536 WHERE note=" + std::to_string(realType) + ";";
     ASSERT_EQ(sqlite3_exec(raw, damage.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(raw);
     ASSERT_EQ(OpenDatabase("notes.nsf", &db_), NOERROR);
     NOTEHANDLE note = 0;
-    for (NOTEID id : {shortValue, longName, badOid})
+    for (NOTEID id : {shortValue, longName, badOid, bigFlags, otherType, realType})
         EXPECT_EQ(OpenNote(db_, id, 0, &note), ERR_NOTE_DAMAGED) << id;
     EXPECT_EQ(TextOf(db_, good, "Subject"), "fine");
     // A note whose header is damaged is no candidate; one whose items are still counts.
     DHANDLE table = NULLHANDLE;
     ASSERT_EQ(GetModifiedNoteTable(db_, NOTE_CLASS_DOCUMENT, nullptr, nullptr, &table), NOERROR);
-    EXPECT_EQ(IDEntries(table), 3u);
+    EXPECT_EQ(IDEntries(table), 6u);
     DestroyIDTable(table);
+}
+
+TEST_F(NoteTest, ItemRowsWithoutTheirNoteRowAreNoNote) {
+    // The header row leads the read: item rows of a note whose own row is gone do not make a note, and a
+    // note without items opens with none.
+    const NOTEID kept = SaveNote(db_, {{"Subject", "kept"}});
+    const NOTEID orphaned = SaveNote(db_, {{"Subject", "orphan"}, {"Body", "text"}});
+    NOTEHANDLE empty = 0;
+    ASSERT_EQ(CreateNote(db_, &empty), NOERROR);
+    ASSERT_EQ(UpdateNote(empty, 0), NOERROR);
+    NOTEID emptyId = 0;
+    ASSERT_EQ(GetNoteInfo(empty, NOTE_INFO_ID, &emptyId), NOERROR);
+    ASSERT_EQ(CloseNote(empty), NOERROR);
+    ASSERT_EQ(CloseDatabase(db_), NOERROR);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((data_ + "/notes.nsf").c_str(), &raw), SQLITE_OK);
+    const std::string damage = "DELETE FROM notes WHERE id=" + std::to_string(orphaned) + ";";
+    ASSERT_EQ(sqlite3_exec(raw, damage.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    ASSERT_EQ(OpenDatabase("notes.nsf", &db_), NOERROR);
+    NOTEHANDLE note = 0;
+    EXPECT_EQ(OpenNote(db_, orphaned, 0, &note), ERR_NOTE_NOT_FOUND);
+    ASSERT_EQ(OpenNote(db_, emptyId, 0, &note), NOERROR);
+    EXPECT_EQ(FindItemByName(note, nullptr, 0, nullptr, nullptr, nullptr, nullptr), ERR_ITEM_NOT_FOUND);
+    ASSERT_EQ(CloseNote(note), NOERROR);
+    EXPECT_EQ(TextOf(db_, kept, "Subject"), "kept");
 }
 
 } // namespace

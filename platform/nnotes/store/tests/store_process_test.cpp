@@ -3,6 +3,7 @@
 #include "testing/store_fixture.h"
 
 #include <csignal>
+#include <cstring>
 #include <functional>
 #include <set>
 #include <sys/wait.h>
@@ -106,6 +107,73 @@ TEST_F(StoreProcessTest, TwoProcessesWriteOneDatabase) {
     }
     EXPECT_EQ(fromA, kEach);
     EXPECT_EQ(fromB, kEach);
+    EXPECT_EQ(CloseDatabase(db), NOERROR);
+}
+
+// The first text of item name in the open note, from its value block; "?" when it has none.
+std::string BlockText(NOTEHANDLE note, const char* name) {
+    BLOCKID value{};
+    uint32_t length = 0;
+    if (FindItemByName(note, name, static_cast<uint16_t>(std::strlen(name)), nullptr, nullptr, &value,
+                       &length) != NOERROR)
+        return "?";
+    const auto* at = static_cast<const char*>(LockBlock(value.pool)) + value.block;
+    std::string text(at + sizeof(uint16_t), length - sizeof(uint16_t));
+    UnlockBlock(value.pool);
+    return text;
+}
+
+TEST_F(StoreProcessTest, ANoteOpenedBeforeAnotherProcessSavesItReadsAsOpened) {
+    // The values are first looked at only after another process saved the note: they are all still the
+    // version this process opened, and a save of that version is refused, not mixed into the newer one.
+    ASSERT_EQ(CreateDatabase("shared.nsf", 0, false, 0, 0, 0), NOERROR);
+    DBHANDLE db = 0;
+    ASSERT_EQ(OpenDatabase("shared.nsf", &db), NOERROR);
+    NOTEHANDLE note = 0;
+    ASSERT_EQ(CreateNote(db, &note), NOERROR);
+    ASSERT_EQ(SetItemText(note, "A", "a", 1), NOERROR);
+    ASSERT_EQ(SetItemText(note, "B", "b", 1), NOERROR);
+    ASSERT_EQ(UpdateNote(note, 0), NOERROR);
+    NOTEID id = 0;
+    GetNoteInfo(note, NOTE_INFO_ID, &id);
+    ASSERT_EQ(CloseNote(note), NOERROR);
+    ASSERT_EQ(CloseDatabase(db), NOERROR);
+    int go[2], done[2];
+    ASSERT_EQ(pipe(go), 0);
+    ASSERT_EQ(pipe(done), 0);
+    const pid_t child = Spawn([&] {
+        char byte = 0;
+        if (read(go[0], &byte, 1) != 1) return 2;
+        DBHANDLE theirs = 0;
+        NOTEHANDLE changed = 0;
+        if (OpenDatabase("shared.nsf", &theirs) != NOERROR || OpenNote(theirs, id, 0, &changed) != NOERROR)
+            return 3;
+        if (SetItemText(changed, "B", "theirs", 6) != NOERROR || DeleteItem(changed, "A", 1) != NOERROR)
+            return 4;
+        if (UpdateNote(changed, 0) != NOERROR) return 5;
+        CloseNote(changed);
+        CloseDatabase(theirs);
+        return write(done[1], &byte, 1) == 1 ? 0 : 6;
+    });
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(OpenDatabase("shared.nsf", &db), NOERROR);
+    ASSERT_EQ(OpenNote(db, id, 0, &note), NOERROR);
+    char byte = 1;
+    ASSERT_EQ(write(go[1], &byte, 1), 1);
+    ASSERT_EQ(read(done[0], &byte, 1), 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    for (int fd : {go[0], go[1], done[0], done[1]})
+        close(fd);
+    EXPECT_EQ(BlockText(note, "A"), "a");
+    EXPECT_EQ(BlockText(note, "B"), "b");
+    EXPECT_EQ(SetItemText(note, "A", "ours", 4), NOERROR);
+    EXPECT_EQ(UpdateNote(note, 0), ERR_NOTE_CONFLICT);
+    ASSERT_EQ(CloseNote(note), NOERROR);
+    EXPECT_EQ(TextOf(db, id, "B"), "theirs");
+    EXPECT_EQ(TextOf(db, id, "A"), "<missing>");
     EXPECT_EQ(CloseDatabase(db), NOERROR);
 }
 
