@@ -209,6 +209,31 @@ STATUS Connection::Mark() {
     return q->BindBlob(1, &mark, sizeof mark).Run();
 }
 
+namespace {
+
+// The pager's count of changes to the main file: by this connection's commits and by others' (seen when a
+// transaction begins).
+uint32_t DataVersion(sqlite3* db) {
+    uint32_t version = 0;
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_DATA_VERSION, &version);
+    return version;
+}
+
+} // namespace
+
+bool Connection::UnchangedSince(uint64_t serial) const {
+    return serial != 0 && serial == committedSerial_ && db_ != nullptr &&
+           DataVersion(db_) == committedVersion_;
+}
+
+void Connection::WriteEnded(bool committed) {
+    if (committed && writeSerial_ != 0) {
+        committedSerial_ = writeSerial_;
+        committedVersion_ = DataVersion(db_);
+    }
+    writeSerial_ = 0;
+}
+
 void Connection::LeaveFileUnwritten() {
     if (db_ == nullptr) return;
     sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
@@ -219,6 +244,8 @@ void Connection::Close() {
     writeRefusal_ = NOERROR;
     batch_ = false;
     markSql_ = nullptr;
+    WriteEnded(false);
+    committedSerial_ = 0;
     statements_.clear();
     if (db_ != nullptr) sqlite3_close(db_);
     db_ = nullptr;
@@ -269,8 +296,10 @@ constexpr const char* kRollback = "ROLLBACK";
 STATUS BeginWriting(Connection& c, bool waitForWriter) {
     if (STATUS s = c.WriteRefusal()) return s;
     if (STATUS s = waitForWriter ? c.Run(kBeginWrite) : c.ExecWithoutWaiting(kBeginWrite)) return s;
+    c.WriteBegun();
     if (STATUS s = c.Mark()) {
         c.Run(kRollback);
+        c.WriteEnded(false);
         return s;
     }
     return NOERROR;
@@ -303,11 +332,13 @@ STATUS Connection::CommitBatch() {
     if (!batch_) return ERR_DB_NO_BATCH;
     batch_ = false;
     if (sqlite3_get_autocommit(db_) != 0) { // a fault undid it
+        WriteEnded(false);
         sqlite3_exec(db_, kEndBatchSettings, nullptr, nullptr, nullptr);
         return ERR_DB_IO;
     }
     const STATUS s = Exec("COMMIT");
     if (s != NOERROR && sqlite3_get_autocommit(db_) == 0) Exec("ROLLBACK");
+    WriteEnded(s == NOERROR);
     sqlite3_exec(db_, kEndBatchSettings, nullptr, nullptr, nullptr);
     return s;
 }
@@ -320,6 +351,7 @@ Transaction::~Transaction() {
     if (!open_) return;
     if (!inBatch_) {
         c_.Run(kRollback);
+        c_.WriteEnded(false);
     } else if (sqlite3_get_autocommit(c_.Raw()) == 0) {
         c_.Exec("ROLLBACK TO change");
         c_.Exec("RELEASE change");
@@ -330,7 +362,10 @@ STATUS Transaction::Commit() {
     if (!open_) return begun_ ? begun_ : ERR_DB_IO;
     if (inBatch_ && sqlite3_get_autocommit(c_.Raw()) != 0) return ERR_DB_IO;
     const STATUS s = inBatch_ ? c_.Exec("RELEASE change") : c_.Run(kCommit);
-    if (s == NOERROR) open_ = false;
+    if (s == NOERROR) {
+        open_ = false;
+        if (!inBatch_) c_.WriteEnded(true);
+    }
     return s;
 }
 

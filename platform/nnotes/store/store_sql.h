@@ -67,6 +67,15 @@ public:
     // that ties the log to the file (files/left_over_log.h).
     void MarkWrites(const char* sql) { markSql_ = sql; }
     STATUS Mark();
+    // A number of the write transaction open now (a batch's, for the changes inside it), 0 when none is.
+    uint64_t WriteSerial() const { return writeSerial_; }
+    // Whether the file is as the write transaction numbered serial left it when it committed: that one was
+    // the last this connection committed, and nothing (no other connection or process) changed the file
+    // since. A value read or written inside that transaction then holds still.
+    bool UnchangedSince(uint64_t serial) const;
+    // Called by transactions: a write transaction began (and was marked), or ended, committed or not.
+    void WriteBegun() { writeSerial_ = ++writeCount_; }
+    void WriteEnded(bool committed);
     // From now on the log is never folded into the file, neither on close nor after a commit. A connection
     // that meets damage does this itself: a damaged file is left as it is for whoever mends it.
     void LeaveFileUnwritten();
@@ -98,6 +107,10 @@ private:
     STATUS writeRefusal_ = NOERROR;
     const char* markSql_ = nullptr;
     bool batch_ = false;
+    uint64_t writeSerial_ = 0, writeCount_ = 0;
+    // The last write transaction committed here, and the file's data version right after its commit.
+    uint64_t committedSerial_ = 0;
+    uint32_t committedVersion_ = 0;
     std::map<const char*, std::unique_ptr<Statement>> statements_;
 };
 

@@ -109,5 +109,44 @@ TEST_F(StoreProcessTest, TwoProcessesWriteOneDatabase) {
     EXPECT_EQ(CloseDatabase(db), NOERROR);
 }
 
+// This process's handle keeps its latest stamp between its saves; another process's saves in between (run
+// ahead of the clock) must still come before this process's next stamp.
+TEST_F(StoreProcessTest, ASaveAfterAnotherProcessesSavesIsStampedLaterThanTheirs) {
+    DBHANDLE db = MakeDatabase("shared.nsf");
+    SaveNote(db, {{"Subject", "first"}});
+    const pid_t child = Spawn([&] {
+        DBHANDLE other = 0;
+        if (OpenDatabase("shared.nsf", &other) != NOERROR) return 2;
+        int ahead = 0;
+        for (int i = 0; i < 20000 && ahead <= 0; ++i) {
+            NOTEHANDLE note = 0;
+            if (CreateNote(other, &note) != NOERROR || UpdateNote(note, 0) != NOERROR) return 3;
+            CloseNote(note);
+            Instant theirs{}, now{};
+            if (GetModifiedTimes(other, &theirs, nullptr) != NOERROR || CurrentTime(&now) != NOERROR ||
+                AdvanceInstant(&now, 20) != NOERROR || CompareInstants(&theirs, &now, &ahead) != NOERROR)
+                return 4;
+        }
+        if (ahead <= 0) return 5;
+        return CloseDatabase(other) == NOERROR ? 0 : 6;
+    });
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    Instant theirs{};
+    ASSERT_EQ(GetModifiedTimes(db, &theirs, nullptr), NOERROR);
+    const NOTEID id = SaveNote(db, {{"Subject", "after"}});
+    NOTEHANDLE note = 0;
+    ORIGINATORID oid{};
+    ASSERT_EQ(OpenNote(db, id, 0, &note), NOERROR);
+    ASSERT_EQ(GetNoteInfo(note, NOTE_INFO_OID, &oid), NOERROR);
+    ASSERT_EQ(CloseNote(note), NOERROR);
+    int order = 0;
+    ASSERT_EQ(CompareInstants(&oid.sequenceTime, &theirs, &order), NOERROR);
+    EXPECT_GT(order, 0);
+    ASSERT_EQ(CloseDatabase(db), NOERROR);
+}
+
 } // namespace
 } // namespace nnotes::testing
