@@ -83,8 +83,16 @@ STATUS Database::WriteInfoNumber(const char* key, uint32_t value) {
 STATUS Database::TouchModified(uint16_t noteClass, const Instant& stamp) {
     const char* key = noteClass == NOTE_CLASS_DOCUMENT ? kInfoDataModified : kInfoDesignModified;
     const uint64_t serial = stampSerial_;
-    if (STATUS s = WriteInfo(key, std::string_view(reinterpret_cast<const char*>(&stamp), sizeof stamp)))
+    if (sql_.MarkPending()) {
+        // The transaction's mark and the time in one statement: both lie on the info page.
+        stampSerial_ = 0;
+        STATUS s = sql_.MarkWith(kMarkLogAndSetSql,
+                                 [&](Statement& q) { q.Bind(2, key).BindBlob(3, &stamp, sizeof stamp); });
+        if (s) return s;
+    } else if (STATUS s =
+                   WriteInfo(key, std::string_view(reinterpret_cast<const char*>(&stamp), sizeof stamp))) {
         return s;
+    }
     // The latest stamp stays known: a stamp written is one NextStamp gave, later than every one before.
     int order = 0;
     if (serial != 0 && serial == sql_.WriteSerial() &&

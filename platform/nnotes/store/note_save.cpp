@@ -124,7 +124,7 @@ STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::stri
 STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<std::string>& values,
              SaveResult& r) {
     Connection& sql = db.Sql();
-    Transaction t(sql);
+    Transaction t(sql, true, true); // marked together with the modified time (TouchModified)
     if (STATUS s = t.Begun()) return s;
     Instant now; // the save's stamp: later than any change a search has reported
     if (STATUS s = db.NextStamp(now)) return s;

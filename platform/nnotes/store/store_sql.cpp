@@ -206,7 +206,20 @@ STATUS Connection::Mark() {
     Statement* q = Prepare(markSql_, &s);
     if (q == nullptr) return s;
     const uint64_t mark = RandomBits();
-    return q->BindBlob(1, &mark, sizeof mark).Run();
+    if (STATUS s = q->BindBlob(1, &mark, sizeof mark).Run()) return s;
+    markPending_ = false;
+    return NOERROR;
+}
+
+STATUS Connection::MarkWith(const char* sql, const std::function<void(Statement&)>& bind) {
+    STATUS s;
+    Statement* q = Prepare(sql, &s);
+    if (q == nullptr) return s;
+    const uint64_t mark = RandomBits();
+    bind(q->BindBlob(1, &mark, sizeof mark));
+    if (STATUS s = q->Run()) return s;
+    markPending_ = false;
+    return NOERROR;
 }
 
 namespace {
@@ -227,6 +240,7 @@ bool Connection::UnchangedSince(uint64_t serial) const {
 }
 
 void Connection::WriteEnded(bool committed) {
+    markPending_ = false;
     if (committed && writeSerial_ != 0) {
         committedSerial_ = writeSerial_;
         committedVersion_ = DataVersion(db_);
@@ -292,11 +306,18 @@ constexpr const char* kBeginRead = "BEGIN";
 constexpr const char* kCommit = "COMMIT";
 constexpr const char* kRollback = "ROLLBACK";
 
-// Begins a write transaction and marks it (Connection::MarkWrites).
-STATUS BeginWriting(Connection& c, bool waitForWriter) {
+} // namespace
+
+// Begins a write transaction and marks it (Connection::MarkWrites), or leaves the mark to its caller.
+STATUS Connection::BeginWriting(bool waitForWriter, bool markLater) {
+    Connection& c = *this;
     if (STATUS s = c.WriteRefusal()) return s;
     if (STATUS s = waitForWriter ? c.Run(kBeginWrite) : c.ExecWithoutWaiting(kBeginWrite)) return s;
     c.WriteBegun();
+    if (markLater && markSql_ != nullptr) {
+        markPending_ = true;
+        return NOERROR;
+    }
     if (STATUS s = c.Mark()) {
         c.Run(kRollback);
         c.WriteEnded(false);
@@ -304,6 +325,8 @@ STATUS BeginWriting(Connection& c, bool waitForWriter) {
     }
     return NOERROR;
 }
+
+namespace {
 
 // Inside a batch: a savepoint, unless a fault rolled the batch's transaction back.
 STATUS BeginInBatch(Connection& c) {
@@ -320,7 +343,7 @@ STATUS Connection::BeginBatch() {
     // Each change inside is a savepoint, whose journal (the pages it changes, as they were) is kept in memory
     // rather than written to a file of its own: it is dropped when the change is through.
     sqlite3_exec(db_, "PRAGMA mmap_size=0; PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
-    if (STATUS s = BeginWriting(*this, true)) {
+    if (STATUS s = BeginWriting(true, false)) {
         sqlite3_exec(db_, kEndBatchSettings, nullptr, nullptr, nullptr);
         return s;
     }
@@ -343,9 +366,9 @@ STATUS Connection::CommitBatch() {
     return s;
 }
 
-Transaction::Transaction(Connection& c, bool waitForWriter)
-    : c_(c), begun_(c.InBatch() ? BeginInBatch(c) : BeginWriting(c, waitForWriter)), open_(begun_ == NOERROR),
-      inBatch_(c.InBatch()) {}
+Transaction::Transaction(Connection& c, bool waitForWriter, bool markLater)
+    : c_(c), begun_(c.InBatch() ? BeginInBatch(c) : c.BeginWriting(waitForWriter, markLater)),
+      open_(begun_ == NOERROR), inBatch_(c.InBatch()) {}
 
 Transaction::~Transaction() {
     if (!open_) return;
@@ -361,6 +384,8 @@ Transaction::~Transaction() {
 STATUS Transaction::Commit() {
     if (!open_) return begun_ ? begun_ : ERR_DB_IO;
     if (inBatch_ && sqlite3_get_autocommit(c_.Raw()) != 0) return ERR_DB_IO;
+    if (c_.MarkPending())
+        if (STATUS s = c_.Mark()) return s;
     const STATUS s = inBatch_ ? c_.Exec("RELEASE change") : c_.Run(kCommit);
     if (s == NOERROR) {
         open_ = false;

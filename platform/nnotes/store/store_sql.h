@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -67,6 +68,11 @@ public:
     // that ties the log to the file (files/left_over_log.h).
     void MarkWrites(const char* sql) { markSql_ = sql; }
     STATUS Mark();
+    // Whether the write transaction open now was begun to be marked later (Transaction's markLater) and is
+    // not marked yet: its caller marks it with a statement that writes more of the info table at once (the
+    // statement's text, with the mark bound to ?1, given here), else Commit marks it first.
+    bool MarkPending() const { return markPending_; }
+    STATUS MarkWith(const char* sql, const std::function<void(Statement&)>& bind);
     // A number of the write transaction open now (a batch's, for the changes inside it), 0 when none is.
     uint64_t WriteSerial() const { return writeSerial_; }
     // Whether the file is as the write transaction numbered serial left it when it committed: that one was
@@ -101,12 +107,15 @@ public:
     Statement* Prepare(const char* sql, STATUS* status);
 
 private:
+    friend class Transaction;
     STATUS Opened(int rc);
+    STATUS BeginWriting(bool waitForWriter, bool markLater);
 
     sqlite3* db_ = nullptr;
     STATUS writeRefusal_ = NOERROR;
     const char* markSql_ = nullptr;
     bool batch_ = false;
+    bool markPending_ = false;
     uint64_t writeSerial_ = 0, writeCount_ = 0;
     // The last write transaction committed here, and the file's data version right after its commit.
     uint64_t committedSerial_ = 0;
@@ -121,7 +130,8 @@ private:
 // savepoint of the batch's transaction, made durable when the batch commits.
 class Transaction {
 public:
-    explicit Transaction(Connection& c, bool waitForWriter = true);
+    // With markLater, the mark of the write transaction waits for the caller (Connection::MarkPending).
+    explicit Transaction(Connection& c, bool waitForWriter = true, bool markLater = false);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
