@@ -57,6 +57,9 @@ public:
     // Inside a write transaction it is read once and then kept up to date by TouchModified.
     STATUS LastStamp(Instant& stamp);
 
+    // What the view indexes keep about this connection between saves (the indexed views a save passes).
+    std::shared_ptr<void>& SavePassState() { return savePass_; }
+
 private:
     STATUS ReadLastStamp(Instant& stamp);
 
@@ -69,6 +72,7 @@ private:
     // The latest stamp as the write transaction numbered stampSerial_ (Connection::WriteSerial) left it.
     Instant lastStamp_{};
     uint64_t stampSerial_ = 0;
+    std::shared_ptr<void> savePass_;
 };
 
 // Makes a new database file at fsPath holding the schema, an identifier and an icon note. The file appears

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -234,6 +235,15 @@ uint32_t DataVersion(sqlite3* db) {
 
 } // namespace
 
+void Connection::WatchTable(const char* table) {
+    watched_ = table;
+    auto count = [](void* self, int, const char*, const char* name, sqlite3_int64) {
+        auto* c = static_cast<Connection*>(self);
+        if (c->watched_ != nullptr && std::strcmp(name, c->watched_) == 0) ++c->tableWrites_;
+    };
+    sqlite3_update_hook(db_, count, this);
+}
+
 bool Connection::UnchangedSince(uint64_t serial) const {
     return serial != 0 && serial == committedSerial_ && db_ != nullptr &&
            DataVersion(db_) == committedVersion_;
@@ -258,6 +268,7 @@ void Connection::Close() {
     writeRefusal_ = NOERROR;
     batch_ = false;
     markSql_ = nullptr;
+    watched_ = nullptr;
     WriteEnded(false);
     committedSerial_ = 0;
     statements_.clear();

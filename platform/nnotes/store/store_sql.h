@@ -79,6 +79,10 @@ public:
     // the last this connection committed, and nothing (no other connection or process) changed the file
     // since. A value read or written inside that transaction then holds still.
     bool UnchangedSince(uint64_t serial) const;
+    // Counts the rows of table (a table with row ids) that this connection inserts, updates or deletes:
+    // TableWrites tells whether it wrote any since it last looked. One table at a time.
+    void WatchTable(const char* table);
+    uint64_t TableWrites() const { return tableWrites_; }
     // Called by transactions: a write transaction began (and was marked), or ended, committed or not.
     void WriteBegun() { writeSerial_ = ++writeCount_; }
     void WriteEnded(bool committed);
@@ -116,6 +120,8 @@ private:
     const char* markSql_ = nullptr;
     bool batch_ = false;
     bool markPending_ = false;
+    const char* watched_ = nullptr;
+    uint64_t tableWrites_ = 0;
     uint64_t writeSerial_ = 0, writeCount_ = 0;
     // The last write transaction committed here, and the file's data version right after its commit.
     uint64_t committedSerial_ = 0;

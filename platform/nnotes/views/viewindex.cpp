@@ -28,6 +28,52 @@ STATUS CurrentDefinition(store::Database& db, NOTEID viewId, const std::string& 
     return NOERROR;
 }
 
+// The indexed views a document's save passes, as this connection last read them, with what each reads. They
+// hold while the file is as this connection's last commit left it and the connection itself wrote nothing
+// to the table of indexes since (a view's index made, dropped or moved to another layout); any other
+// change is found by the next save, which reads them again.
+struct SavePass {
+    struct View {
+        NOTEID id = 0;
+        std::shared_ptr<const ViewDefinition> definition; // null: the index is not current
+        ViewReads reads;
+    };
+    uint64_t serial = 0; // the write transaction they were last good in
+    uint64_t writes = 0; // the connection's writes to the table of indexes then
+    std::vector<View> views;
+};
+
+STATUS PassOf(store::Database& db, SavePass*& out) {
+    store::Connection& sql = db.Sql();
+    auto& slot = db.SavePassState();
+    if (!slot) {
+        sql.WatchTable("view_index");
+        slot = std::make_shared<SavePass>();
+    }
+    out = static_cast<SavePass*>(slot.get());
+    SavePass& pass = *out;
+    const uint64_t serial = sql.WriteSerial();
+    if (serial != 0 && pass.serial != 0 && pass.writes == sql.TableWrites() &&
+        (pass.serial == serial || sql.UnchangedSince(pass.serial))) {
+        pass.serial = serial;
+        return NOERROR;
+    }
+    pass.serial = 0;
+    pass.views.clear();
+    std::vector<std::pair<NOTEID, std::string>> views;
+    if (STATUS s = ReadableIndexes(sql, views)) return s;
+    for (const auto& [viewId, stamp] : views) {
+        SavePass::View view;
+        view.id = viewId;
+        if (STATUS s = CurrentDefinition(db, viewId, stamp, view.definition)) return s;
+        if (view.definition) view.reads = ReadsOf(*view.definition);
+        pass.views.push_back(std::move(view));
+    }
+    pass.serial = serial;
+    pass.writes = sql.TableWrites();
+    return NOERROR;
+}
+
 // A document saved: its rows take their new places in each view whose index is current. A view that reads
 // none of the items the save changed keeps its rows without their being made again; rows that come out as
 // they were (most saves change items that no view shows) are not written again, and their view does not
@@ -35,22 +81,23 @@ STATUS CurrentDefinition(store::Database& db, NOTEID viewId, const std::string& 
 STATUS DocumentSaved(store::Database& db, const store::StoredNote& doc,
                      const std::vector<std::string>* changedItems) {
     store::Connection& sql = db.Sql();
-    std::vector<std::pair<NOTEID, std::string>> views;
-    if (STATUS s = ReadableIndexes(sql, views)) return s;
+    SavePass* pass = nullptr;
+    if (STATUS s = PassOf(db, pass)) return s;
     std::vector<ViewRow> rows;
-    for (const auto& [viewId, stamp] : views) {
-        std::shared_ptr<const ViewDefinition> view;
-        if (STATUS s = CurrentDefinition(db, viewId, stamp, view)) return s;
+    for (const SavePass::View& entry : pass->views) {
+        const std::shared_ptr<const ViewDefinition>& view = entry.definition;
         if (!view) continue;
-        if (changedItems != nullptr && !SaveCanChangeRows(ReadsOf(*view), *changedItems)) continue;
+        if (changedItems != nullptr && !SaveCanChangeRows(entry.reads, *changedItems)) continue;
         if (STATUS s = RowsOfDocument(*view, doc, rows)) return s;
         std::sort(rows.begin(), rows.end(),
                   [](const ViewRow& a, const ViewRow& b) { return a.part < b.part; });
         bool changed = false;
-        if (STATUS s = ReplaceNoteRows(sql, viewId, doc.id, rows, changed)) return s;
+        if (STATUS s = ReplaceNoteRows(sql, entry.id, doc.id, rows, changed)) return s;
         if (changed)
-            if (STATUS s = CountChange(sql, viewId)) return s;
+            if (STATUS s = CountChange(sql, entry.id)) return s;
     }
+    // What was written to the table of indexes here only counted changes: the views stay as they were.
+    if (pass->serial == sql.WriteSerial()) pass->writes = sql.TableWrites();
     return NOERROR;
 }
 
