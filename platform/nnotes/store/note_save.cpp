@@ -87,7 +87,9 @@ STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::stri
     // no kept row comes after it (the common case: a note's last item replaced).
     std::vector<int64_t> rows;
     if (whole) {
-        if (STATUS s = DeleteItemRows(sql, r.id, 0)) return s;
+        // A note stored just now has no rows yet: its id is one the file never gave before.
+        if (note.id != 0)
+            if (STATUS s = DeleteItemRows(sql, r.id, 0)) return s;
     } else {
         rows = RowsToTakeOver(note);
     }

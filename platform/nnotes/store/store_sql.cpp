@@ -2,10 +2,15 @@
 
 #include "store/note_identity.h"
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
+#include <mutex>
+#include <pthread.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -107,22 +112,26 @@ STATUS StatusOf(int rc, sqlite3* db) {
 }
 
 int Statement::Step() {
+    used_ = true;
     const int rc = sqlite3_step(stmt_);
     NoteDamage(rc, sqlite3_db_handle(stmt_));
     return rc;
 }
 
 Statement& Statement::Bind(int index, int64_t value) {
+    used_ = true;
     sqlite3_bind_int64(stmt_, index, value);
     return *this;
 }
 
 Statement& Statement::Bind(int index, std::string_view text) {
+    used_ = true;
     sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     return *this;
 }
 
 Statement& Statement::BindBlob(int index, const void* data, size_t size) {
+    used_ = true;
     // A zero-length blob must stay a blob, not become NULL.
     static const char kEmpty = 0;
     sqlite3_bind_blob(stmt_, index, size ? data : &kEmpty, static_cast<int>(size), SQLITE_TRANSIENT);
@@ -130,6 +139,7 @@ Statement& Statement::BindBlob(int index, const void* data, size_t size) {
 }
 
 Statement& Statement::BindNull(int index) {
+    used_ = true;
     sqlite3_bind_null(stmt_, index);
     return *this;
 }
@@ -144,6 +154,9 @@ STATUS Statement::Run() {
 }
 
 void Statement::Reset() {
+    // Prepare resets a kept statement before each use, and most uses reset it at their end already.
+    if (!used_) return;
+    used_ = false;
     sqlite3_reset(stmt_);
     sqlite3_clear_bindings(stmt_);
 }
@@ -201,12 +214,36 @@ STATUS Connection::Opened(int rc) {
     return NOERROR;
 }
 
+namespace {
+
+// Counts the forks of this process, as seen in each child.
+std::atomic<uint64_t> forks{0};
+
+// Eight random bytes for a transaction's mark, drawn from the system some at a time (every write transaction
+// takes one). A child of fork starts drawing afresh, so that it never gives the marks its parent gives.
+uint64_t MarkBits() {
+    static std::once_flag once;
+    std::call_once(once, [] { pthread_atfork(nullptr, nullptr, [] { forks.fetch_add(1); }); });
+    thread_local uint64_t bits[32];
+    thread_local size_t left = 0;
+    thread_local uint64_t generation = 0;
+    const uint64_t now = forks.load();
+    if (left == 0 || generation != now) {
+        if (getrandom(bits, sizeof bits, 0) != static_cast<ssize_t>(sizeof bits)) return RandomBits();
+        left = std::size(bits);
+        generation = now;
+    }
+    return bits[--left];
+}
+
+} // namespace
+
 STATUS Connection::Mark() {
     if (markSql_ == nullptr) return NOERROR;
     STATUS s;
     Statement* q = Prepare(markSql_, &s);
     if (q == nullptr) return s;
-    const uint64_t mark = RandomBits();
+    const uint64_t mark = MarkBits();
     if (STATUS s = q->BindBlob(1, &mark, sizeof mark).Run()) return s;
     markPending_ = false;
     return NOERROR;
@@ -216,7 +253,7 @@ STATUS Connection::MarkWith(const char* sql, const std::function<void(Statement&
     STATUS s;
     Statement* q = Prepare(sql, &s);
     if (q == nullptr) return s;
-    const uint64_t mark = RandomBits();
+    const uint64_t mark = MarkBits();
     bind(q->BindBlob(1, &mark, sizeof mark));
     if (STATUS s = q->Run()) return s;
     markPending_ = false;

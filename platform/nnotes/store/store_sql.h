@@ -48,6 +48,7 @@ public:
 
 private:
     sqlite3_stmt* stmt_;
+    bool used_ = false; // stepped or bound since the last Reset
 };
 
 class Connection {
