@@ -177,7 +177,9 @@ STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<s
             return s;
         }
     }
-    if (STATUS s = views::IndexNoteSaved(db, AsSaved(note, values, r), changed ? &*changed : nullptr))
+    if (STATUS s = views::IndexNoteSaved(
+            db, r.id, note.noteClass, [&] { return AsSaved(note, values, r); },
+            changed ? &*changed : nullptr))
         return s;
     if (STATUS s = db.TouchModified(note.noteClass, now)) return s;
     return t.Commit();

@@ -4,6 +4,7 @@
 #include "views/viewindex_store.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace nnotes::views {
 namespace {
@@ -78,7 +79,7 @@ STATUS PassOf(store::Database& db, SavePass*& out) {
 // none of the items the save changed keeps its rows without their being made again; rows that come out as
 // they were (most saves change items that no view shows) are not written again, and their view does not
 // count a change. Indexes that are not current are made whole again at their next open.
-STATUS DocumentSaved(store::Database& db, const store::StoredNote& doc,
+STATUS DocumentSaved(store::Database& db, NOTEID id, const std::function<const store::StoredNote&()>& docOf,
                      const std::vector<std::string>* changedItems) {
     store::Connection& sql = db.Sql();
     SavePass* pass = nullptr;
@@ -88,11 +89,11 @@ STATUS DocumentSaved(store::Database& db, const store::StoredNote& doc,
         const std::shared_ptr<const ViewDefinition>& view = entry.definition;
         if (!view) continue;
         if (changedItems != nullptr && !SaveCanChangeRows(entry.reads, *changedItems)) continue;
-        if (STATUS s = RowsOfDocument(*view, doc, rows)) return s;
+        if (STATUS s = RowsOfDocument(*view, docOf(), rows)) return s;
         std::sort(rows.begin(), rows.end(),
                   [](const ViewRow& a, const ViewRow& b) { return a.part < b.part; });
         bool changed = false;
-        if (STATUS s = ReplaceNoteRows(sql, entry.id, doc.id, rows, changed)) return s;
+        if (STATUS s = ReplaceNoteRows(sql, entry.id, id, rows, changed)) return s;
         if (changed)
             if (STATUS s = CountChange(sql, entry.id)) return s;
     }
@@ -103,21 +104,31 @@ STATUS DocumentSaved(store::Database& db, const store::StoredNote& doc,
 
 } // namespace
 
-STATUS IndexNoteSaved(store::Database& db, const store::StoredNote& note,
+STATUS IndexNoteSaved(store::Database& db, NOTEID id, uint16_t noteClass,
+                      const std::function<store::StoredNote()>& saved,
                       const std::vector<std::string>* changedItems) {
     store::Connection& sql = db.Sql();
     // Inside the saving transaction the connection's schema is the file's, so it answers without a query.
     const bool has = IndexTablesInSchema(sql);
-    if (!has && !(note.noteClass & NOTE_CLASS_VIEW)) return NOERROR;
+    if (!has && !(noteClass & NOTE_CLASS_VIEW)) return NOERROR;
     // A document keeps its rows where the save leaves them as they were; other notes show in no view.
-    if (has && note.noteClass != NOTE_CLASS_DOCUMENT)
-        if (STATUS s = RemoveNoteRows(sql, note.id)) return s;
-    if (note.noteClass & NOTE_CLASS_VIEW) return ViewSaved(db, note);
+    if (has && noteClass != NOTE_CLASS_DOCUMENT)
+        if (STATUS s = RemoveNoteRows(sql, id)) return s;
+    if (noteClass & NOTE_CLASS_VIEW) return ViewSaved(db, saved());
     if (!has) return NOERROR;
     // A view note saved as another class; a document that stayed one had no index.
     if (changedItems == nullptr)
-        if (STATUS s = DropIndexIfAny(sql, note.id)) return s;
-    return note.noteClass == NOTE_CLASS_DOCUMENT ? DocumentSaved(db, note, changedItems) : NOERROR;
+        if (STATUS s = DropIndexIfAny(sql, id)) return s;
+    if (noteClass != NOTE_CLASS_DOCUMENT) return NOERROR;
+    // The note as saved is made only for a view that must see it.
+    std::optional<store::StoredNote> doc;
+    return DocumentSaved(
+        db, id,
+        [&]() -> const store::StoredNote& {
+            if (!doc) doc = saved();
+            return *doc;
+        },
+        changedItems);
 }
 
 STATUS IndexNoteDeleted(store::Database& db, NOTEID id) {
