@@ -41,6 +41,7 @@ struct SavePass {
     };
     uint64_t serial = 0; // the write transaction they were last good in
     uint64_t writes = 0; // the connection's writes to the table of indexes then
+    bool tables = false; // whether the file holds the index tables (tables made empty change nothing)
     std::vector<View> views;
 };
 
@@ -61,8 +62,11 @@ STATUS PassOf(store::Database& db, SavePass*& out) {
     }
     pass.serial = 0;
     pass.views.clear();
+    // Inside the saving transaction the connection's schema is the file's, so it answers without a query.
+    pass.tables = IndexTablesInSchema(sql);
     std::vector<std::pair<NOTEID, std::string>> views;
-    if (STATUS s = ReadableIndexes(sql, views)) return s;
+    if (pass.tables)
+        if (STATUS s = ReadableIndexes(sql, views)) return s;
     for (const auto& [viewId, stamp] : views) {
         SavePass::View view;
         view.id = viewId;
@@ -79,11 +83,10 @@ STATUS PassOf(store::Database& db, SavePass*& out) {
 // none of the items the save changed keeps its rows without their being made again; rows that come out as
 // they were (most saves change items that no view shows) are not written again, and their view does not
 // count a change. Indexes that are not current are made whole again at their next open.
-STATUS DocumentSaved(store::Database& db, NOTEID id, const std::function<const store::StoredNote&()>& docOf,
+STATUS DocumentSaved(store::Database& db, SavePass* pass, NOTEID id,
+                     const std::function<const store::StoredNote&()>& docOf,
                      const std::vector<std::string>* changedItems) {
     store::Connection& sql = db.Sql();
-    SavePass* pass = nullptr;
-    if (STATUS s = PassOf(db, pass)) return s;
     std::vector<ViewRow> rows;
     for (const SavePass::View& entry : pass->views) {
         const std::shared_ptr<const ViewDefinition>& view = entry.definition;
@@ -108,8 +111,9 @@ STATUS IndexNoteSaved(store::Database& db, NOTEID id, uint16_t noteClass,
                       const std::function<store::StoredNote()>& saved,
                       const std::vector<std::string>* changedItems) {
     store::Connection& sql = db.Sql();
-    // Inside the saving transaction the connection's schema is the file's, so it answers without a query.
-    const bool has = IndexTablesInSchema(sql);
+    SavePass* pass = nullptr;
+    if (STATUS s = PassOf(db, pass)) return s;
+    const bool has = pass->tables;
     if (!has && !(noteClass & NOTE_CLASS_VIEW)) return NOERROR;
     // A document keeps its rows where the save leaves them as they were; other notes show in no view.
     if (has && noteClass != NOTE_CLASS_DOCUMENT)
@@ -123,7 +127,7 @@ STATUS IndexNoteSaved(store::Database& db, NOTEID id, uint16_t noteClass,
     // The note as saved is made only for a view that must see it.
     std::optional<store::StoredNote> doc;
     return DocumentSaved(
-        db, id,
+        db, pass, id,
         [&]() -> const store::StoredNote& {
             if (!doc) doc = saved();
             return *doc;

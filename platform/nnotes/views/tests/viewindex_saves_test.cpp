@@ -267,6 +267,42 @@ TEST_F(ViewIndexSavesTest, TheViewsASavePassesFollowViewNotesSavedOrDeletedAnywh
     ExpectRowsAsMadeAfresh("a view deleted inside a batch");
 }
 
+// A file that has no view yet: its saves pass no index, until the first view comes, inside a batch between
+// two saves of a document or in a transaction of its own.
+TEST_F(ViewIndexSavesTest, TheFirstViewsOfAFileArePassedByTheSavesAfterThem) {
+    DBHANDLE fresh = MakeDatabase("fresh.nsf");
+    std::swap(db_, fresh);
+    const auto rowsShowing = [&](NOTEID view, const std::string& text) {
+        sqlite3* raw = nullptr;
+        EXPECT_EQ(sqlite3_open_v2((data_ + "/fresh.nsf").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr),
+                  SQLITE_OK);
+        sqlite3_stmt* q = nullptr;
+        sqlite3_prepare_v2(raw, "SELECT count(*) FROM view_rows WHERE view = ?1 AND instr(summary, ?2) > 0",
+                           -1, &q, nullptr);
+        sqlite3_bind_int64(q, 1, view);
+        sqlite3_bind_text(q, 2, text.c_str(), -1, SQLITE_TRANSIENT);
+        const int64_t n = q != nullptr && sqlite3_step(q) == SQLITE_ROW ? sqlite3_column_int64(q, 0) : -1;
+        sqlite3_finalize(q);
+        sqlite3_close(raw);
+        return n;
+    };
+    const NOTEID doc = SaveDocument({Text("Name", "Dee")});
+    Save(doc, [](NOTEHANDLE n) { SetText(n, "Body", "no view yet", 0); });
+    ASSERT_EQ(BeginBatch(db_), NOERROR);
+    Save(doc, [](NOTEHANDLE n) { SetText(n, "Body", "still none", 0); });
+    const NOTEID first = SaveView("First", {{"Name", "Name", VIEW_COLUMN_SORT}});
+    Save(doc, [](NOTEHANDLE n) { SetText(n, "Name", "Eve", ITEM_SUMMARY); });
+    ASSERT_EQ(CommitBatch(db_), NOERROR);
+    EXPECT_EQ(rowsShowing(first, "Eve"), 1);
+
+    const NOTEID second = SaveView("Second", {{"Code", "Code", VIEW_COLUMN_SORT}});
+    Save(doc, [](NOTEHANDLE n) { SetText(n, "Code", "k7", ITEM_SUMMARY); });
+    EXPECT_EQ(rowsShowing(second, "k7"), 1);
+    EXPECT_EQ(rowsShowing(first, "Eve"), 1);
+    std::swap(db_, fresh);
+    ASSERT_EQ(CloseDatabase(fresh), NOERROR);
+}
+
 TEST_F(ViewIndexSavesTest, BuildsThatRemakeOrKeepTheIndexByNoteGiveTheSameRows) {
     for (int i = 0; i < 40; ++i)
         SaveDocument({Text("Name", "n" + std::to_string(i * 7 % 40)), Text("Status", i % 3 ? "open" : "shut"),
