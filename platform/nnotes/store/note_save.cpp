@@ -96,9 +96,19 @@ STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::stri
     int64_t topKept = 0;
     size_t taken = 0;
     const auto& items = note.Items();
+    if (whole) {
+        // Every item a new row, in order: several to a statement.
+        std::vector<NewItemRow> fresh(items.size());
+        for (size_t i = 0; i < items.size(); ++i) {
+            r.hashes.push_back(HashOf(values[i]));
+            r.seqs.push_back(++r.lastSeq);
+            fresh[i] = NewItemRow{r.lastSeq, &items[i].name, items[i].flags, values[i]};
+        }
+        return InsertItemRows(sql, r.id, fresh);
+    }
     for (size_t i = 0; i < items.size(); ++i) {
         r.hashes.push_back(HashOf(values[i]));
-        int64_t seq = whole ? 0 : items[i].seq;
+        int64_t seq = items[i].seq;
         if (seq == 0) {
             STATUS s;
             if (taken < rows.size() && rows[taken] > topKept) {
