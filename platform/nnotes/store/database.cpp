@@ -64,6 +64,8 @@ STATUS Database::ReadInfo(const char* key, std::string& out) {
 }
 
 STATUS Database::WriteInfo(const char* key, std::string_view value) {
+    if (std::strcmp(key, kInfoDataModified) == 0 || std::strcmp(key, kInfoDesignModified) == 0)
+        stampSerial_ = 0; // read again when next asked
     STATUS s;
     // An upsert rather than INSERT OR REPLACE, which deletes the row and inserts it again: a save writes the
     // modified time this way every time.
@@ -80,10 +82,43 @@ STATUS Database::WriteInfoNumber(const char* key, uint32_t value) {
 
 STATUS Database::TouchModified(uint16_t noteClass, const Instant& stamp) {
     const char* key = noteClass == NOTE_CLASS_DOCUMENT ? kInfoDataModified : kInfoDesignModified;
-    return WriteInfo(key, std::string_view(reinterpret_cast<const char*>(&stamp), sizeof stamp));
+    const uint64_t serial = stampSerial_;
+    if (sql_.MarkPending()) {
+        // The transaction's mark and the time in one statement: both lie on the info page.
+        stampSerial_ = 0;
+        STATUS s = sql_.MarkWith(kMarkLogAndSetSql,
+                                 [&](Statement& q) { q.Bind(2, key).BindBlob(3, &stamp, sizeof stamp); });
+        if (s) return s;
+    } else if (STATUS s =
+                   WriteInfo(key, std::string_view(reinterpret_cast<const char*>(&stamp), sizeof stamp))) {
+        return s;
+    }
+    // The latest stamp stays known: a stamp written is one NextStamp gave, later than every one before.
+    int order = 0;
+    if (serial != 0 && serial == sql_.WriteSerial() &&
+        CompareInstants(&stamp, &lastStamp_, &order) == NOERROR) {
+        if (order > 0) lastStamp_ = stamp;
+        stampSerial_ = serial;
+    }
+    return NOERROR;
 }
 
 STATUS Database::LastStamp(Instant& stamp) {
+    // Inside a write transaction the latest stamp is read once; it holds on into the next one as long as
+    // nothing but this connection's saves changed the file between.
+    const uint64_t serial = sql_.WriteSerial();
+    if (serial != 0 && (stampSerial_ == serial || sql_.UnchangedSince(stampSerial_))) {
+        stampSerial_ = serial;
+        stamp = lastStamp_;
+        return NOERROR;
+    }
+    if (STATUS s = ReadLastStamp(stamp)) return s;
+    lastStamp_ = stamp;
+    stampSerial_ = serial;
+    return NOERROR;
+}
+
+STATUS Database::ReadLastStamp(Instant& stamp) {
     stamp = Instant{};
     // Both times in one statement: every save asks. Two lookups by key rather than "key IN (...)", which
     // SQLite answers by building a temporary table of the keys first, on every call.

@@ -54,15 +54,25 @@ public:
     // change that a reader does not see yet gets a stamp later than every one the reader sees.
     STATUS NextStamp(Instant& stamp);
     // The latest stamp given, as the caller's transaction (or the current snapshot) sees the database.
+    // Inside a write transaction it is read once and then kept up to date by TouchModified.
     STATUS LastStamp(Instant& stamp);
 
+    // What the view indexes keep about this connection between saves (the indexed views a save passes).
+    std::shared_ptr<void>& SavePassState() { return savePass_; }
+
 private:
+    STATUS ReadLastStamp(Instant& stamp);
+
     bool directory_ = false;
     std::string fsPath_;
     std::string netpath_;
     std::shared_ptr<FileHold> hold_; // declared before sql_: released only after the connection closed
     Connection sql_;
     std::recursive_mutex lock_;
+    // The latest stamp as the write transaction numbered stampSerial_ (Connection::WriteSerial) left it.
+    Instant lastStamp_{};
+    uint64_t stampSerial_ = 0;
+    std::shared_ptr<void> savePass_;
 };
 
 // Makes a new database file at fsPath holding the schema, an identifier and an icon note. The file appears

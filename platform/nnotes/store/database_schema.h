@@ -28,6 +28,14 @@ constexpr const char* kMarkLogSql =
     "INSERT INTO info(key, value) VALUES('log', CAST(zeroblob(8) || ?1 AS BLOB))"
     " ON CONFLICT(key) DO UPDATE SET value = CAST(substr(value, 9, 8) || ?1 AS BLOB)";
 
+// The mark of kMarkLogSql and the info value ?3 of key ?2 in one statement: for a save, which marks its
+// transaction with the modified time it writes (Transaction's markLater).
+constexpr const char* kMarkLogAndSetSql =
+    "INSERT INTO info(key, value) VALUES('log', CAST(zeroblob(8) || ?1 AS BLOB)), (?2, ?3)"
+    " ON CONFLICT(key) DO UPDATE SET value = CASE WHEN key = 'log' THEN CAST(substr(value, 9, 8) || ?1 AS "
+    "BLOB)"
+    " ELSE excluded.value END";
+
 // Creates the tables in an empty file (in one transaction).
 STATUS CreateSchema(Connection& sql);
 

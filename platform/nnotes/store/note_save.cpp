@@ -87,16 +87,28 @@ STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::stri
     // no kept row comes after it (the common case: a note's last item replaced).
     std::vector<int64_t> rows;
     if (whole) {
-        if (STATUS s = DeleteItemRows(sql, r.id, 0)) return s;
+        // A note stored just now has no rows yet: its id is one the file never gave before.
+        if (note.id != 0)
+            if (STATUS s = DeleteItemRows(sql, r.id, 0)) return s;
     } else {
         rows = RowsToTakeOver(note);
     }
     int64_t topKept = 0;
     size_t taken = 0;
     const auto& items = note.Items();
+    if (whole) {
+        // Every item a new row, in order: several to a statement.
+        std::vector<NewItemRow> fresh(items.size());
+        for (size_t i = 0; i < items.size(); ++i) {
+            r.hashes.push_back(HashOf(values[i]));
+            r.seqs.push_back(++r.lastSeq);
+            fresh[i] = NewItemRow{r.lastSeq, &items[i].name, items[i].flags, values[i]};
+        }
+        return InsertItemRows(sql, r.id, fresh);
+    }
     for (size_t i = 0; i < items.size(); ++i) {
         r.hashes.push_back(HashOf(values[i]));
-        int64_t seq = whole ? 0 : items[i].seq;
+        int64_t seq = items[i].seq;
         if (seq == 0) {
             STATUS s;
             if (taken < rows.size() && rows[taken] > topKept) {
@@ -124,7 +136,7 @@ STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::stri
 STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<std::string>& values,
              SaveResult& r) {
     Connection& sql = db.Sql();
-    Transaction t(sql);
+    Transaction t(sql, true, true); // marked together with the modified time (TouchModified)
     if (STATUS s = t.Begun()) return s;
     Instant now; // the save's stamp: later than any change a search has reported
     if (STATUS s = db.NextStamp(now)) return s;
@@ -175,7 +187,9 @@ STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<s
             return s;
         }
     }
-    if (STATUS s = views::IndexNoteSaved(db, AsSaved(note, values, r), changed ? &*changed : nullptr))
+    if (STATUS s = views::IndexNoteSaved(
+            db, r.id, note.noteClass, [&] { return AsSaved(note, values, r); },
+            changed ? &*changed : nullptr))
         return s;
     if (STATUS s = db.TouchModified(note.noteClass, now)) return s;
     return t.Commit();

@@ -1,6 +1,8 @@
 #include "store/note_store.h"
 #include "util/coding.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace nnotes::store {
@@ -234,6 +236,50 @@ STATUS InsertItemRow(Connection& sql, NOTEID note, int64_t seq, const std::strin
     if (q == nullptr) return s;
     q->Bind(1, note).Bind(2, seq).Bind(3, name).Bind(4, TypeWord(value)).Bind(5, flags);
     return q->BindBlob(6, value.data(), value.size()).Run();
+}
+
+namespace {
+
+// Rows of one multi-row insert at most, and its statement's text for each count (kept for Prepare, which
+// keeps statements by the address of their text).
+constexpr size_t kRowsPerInsert = 16;
+
+const char* InsertRowsSql(size_t count) {
+    static const auto texts = [] {
+        std::array<std::string, kRowsPerInsert + 1> t;
+        for (size_t n = 1; n <= kRowsPerInsert; ++n) {
+            t[n] = "INSERT INTO items(note, seq, name, type, flags, value) VALUES";
+            for (size_t i = 0; i < n; ++i)
+                t[n] += i ? ", (?, ?, ?, ?, ?, ?)" : " (?, ?, ?, ?, ?, ?)";
+        }
+        return t;
+    }();
+    return texts[count].c_str();
+}
+
+} // namespace
+
+STATUS InsertItemRows(Connection& sql, NOTEID note, const std::vector<NewItemRow>& rows) {
+    for (size_t from = 0; from < rows.size(); from += kRowsPerInsert) {
+        const size_t count = std::min(kRowsPerInsert, rows.size() - from);
+        if (count == 1) {
+            const NewItemRow& row = rows[from];
+            if (STATUS s = InsertItemRow(sql, note, row.seq, *row.name, row.flags, row.value)) return s;
+            continue;
+        }
+        STATUS s;
+        Statement* q = sql.Prepare(InsertRowsSql(count), &s);
+        if (q == nullptr) return s;
+        for (size_t i = 0; i < count; ++i) {
+            const NewItemRow& row = rows[from + i];
+            const int at = static_cast<int>(i * 6);
+            q->Bind(at + 1, note).Bind(at + 2, row.seq).Bind(at + 3, *row.name);
+            q->Bind(at + 4, TypeWord(row.value)).Bind(at + 5, row.flags);
+            q->BindBlob(at + 6, row.value.data(), row.value.size());
+        }
+        if (STATUS s = q->Run()) return s;
+    }
+    return NOERROR;
 }
 
 STATUS UpdateItemValue(Connection& sql, NOTEID note, int64_t seq, std::string_view value) {

@@ -84,6 +84,15 @@ STATUS UpdateNoteKeys(Connection& sql, NOTEID id, uint16_t noteClass, const ORIG
 STATUS DeleteNoteRows(Connection& sql, NOTEID id, uint16_t& noteClass);
 
 // Item rows.
+// A new item's row, for InsertItemRows.
+struct NewItemRow {
+    int64_t seq = 0;
+    const std::string* name = nullptr;
+    uint16_t flags = 0;
+    std::string_view value;
+};
+// Inserts rows of the note, several to a statement.
+STATUS InsertItemRows(Connection& sql, NOTEID note, const std::vector<NewItemRow>& rows);
 STATUS InsertItemRow(Connection& sql, NOTEID note, int64_t seq, const std::string& name, uint16_t flags,
                      std::string_view value);
 STATUS UpdateItemValue(Connection& sql, NOTEID note, int64_t seq, std::string_view value);

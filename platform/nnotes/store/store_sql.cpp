@@ -2,9 +2,15 @@
 
 #include "store/note_identity.h"
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <iterator>
+#include <mutex>
+#include <pthread.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,22 +112,26 @@ STATUS StatusOf(int rc, sqlite3* db) {
 }
 
 int Statement::Step() {
+    used_ = true;
     const int rc = sqlite3_step(stmt_);
     NoteDamage(rc, sqlite3_db_handle(stmt_));
     return rc;
 }
 
 Statement& Statement::Bind(int index, int64_t value) {
+    used_ = true;
     sqlite3_bind_int64(stmt_, index, value);
     return *this;
 }
 
 Statement& Statement::Bind(int index, std::string_view text) {
+    used_ = true;
     sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     return *this;
 }
 
 Statement& Statement::BindBlob(int index, const void* data, size_t size) {
+    used_ = true;
     // A zero-length blob must stay a blob, not become NULL.
     static const char kEmpty = 0;
     sqlite3_bind_blob(stmt_, index, size ? data : &kEmpty, static_cast<int>(size), SQLITE_TRANSIENT);
@@ -129,6 +139,7 @@ Statement& Statement::BindBlob(int index, const void* data, size_t size) {
 }
 
 Statement& Statement::BindNull(int index) {
+    used_ = true;
     sqlite3_bind_null(stmt_, index);
     return *this;
 }
@@ -143,6 +154,9 @@ STATUS Statement::Run() {
 }
 
 void Statement::Reset() {
+    // Prepare resets a kept statement before each use, and most uses reset it at their end already.
+    if (!used_) return;
+    used_ = false;
     sqlite3_reset(stmt_);
     sqlite3_clear_bindings(stmt_);
 }
@@ -203,13 +217,85 @@ STATUS Connection::Opened(int rc) {
     return NOERROR;
 }
 
+namespace {
+
+// Counts the forks of this process, as seen in each child.
+std::atomic<uint64_t> forks{0};
+
+// Eight random bytes for a transaction's mark, drawn from the system some at a time (every write transaction
+// takes one). A child of fork starts drawing afresh, so that it never gives the marks its parent gives.
+uint64_t MarkBits() {
+    static std::once_flag once;
+    std::call_once(once, [] { pthread_atfork(nullptr, nullptr, [] { forks.fetch_add(1); }); });
+    thread_local uint64_t bits[32];
+    thread_local size_t left = 0;
+    thread_local uint64_t generation = 0;
+    const uint64_t now = forks.load();
+    if (left == 0 || generation != now) {
+        if (getrandom(bits, sizeof bits, 0) != static_cast<ssize_t>(sizeof bits)) return RandomBits();
+        left = std::size(bits);
+        generation = now;
+    }
+    return bits[--left];
+}
+
+} // namespace
+
 STATUS Connection::Mark() {
     if (markSql_ == nullptr) return NOERROR;
     STATUS s;
     Statement* q = Prepare(markSql_, &s);
     if (q == nullptr) return s;
-    const uint64_t mark = RandomBits();
-    return q->BindBlob(1, &mark, sizeof mark).Run();
+    const uint64_t mark = MarkBits();
+    if (STATUS s = q->BindBlob(1, &mark, sizeof mark).Run()) return s;
+    markPending_ = false;
+    return NOERROR;
+}
+
+STATUS Connection::MarkWith(const char* sql, const std::function<void(Statement&)>& bind) {
+    STATUS s;
+    Statement* q = Prepare(sql, &s);
+    if (q == nullptr) return s;
+    const uint64_t mark = MarkBits();
+    bind(q->BindBlob(1, &mark, sizeof mark));
+    if (STATUS s = q->Run()) return s;
+    markPending_ = false;
+    return NOERROR;
+}
+
+namespace {
+
+// The pager's count of changes to the main file: by this connection's commits and by others' (seen when a
+// transaction begins).
+uint32_t DataVersion(sqlite3* db) {
+    uint32_t version = 0;
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_DATA_VERSION, &version);
+    return version;
+}
+
+} // namespace
+
+void Connection::WatchTable(const char* table) {
+    watched_ = table;
+    auto count = [](void* self, int, const char*, const char* name, sqlite3_int64) {
+        auto* c = static_cast<Connection*>(self);
+        if (c->watched_ != nullptr && std::strcmp(name, c->watched_) == 0) ++c->tableWrites_;
+    };
+    sqlite3_update_hook(db_, count, this);
+}
+
+bool Connection::UnchangedSince(uint64_t serial) const {
+    return serial != 0 && serial == committedSerial_ && db_ != nullptr &&
+           DataVersion(db_) == committedVersion_;
+}
+
+void Connection::WriteEnded(bool committed) {
+    markPending_ = false;
+    if (committed && writeSerial_ != 0) {
+        committedSerial_ = writeSerial_;
+        committedVersion_ = DataVersion(db_);
+    }
+    writeSerial_ = 0;
 }
 
 void Connection::LeaveFileUnwritten() {
@@ -222,6 +308,9 @@ void Connection::Close() {
     writeRefusal_ = NOERROR;
     batch_ = false;
     markSql_ = nullptr;
+    watched_ = nullptr;
+    WriteEnded(false);
+    committedSerial_ = 0;
     statements_.clear();
     if (db_ != nullptr) sqlite3_close(db_);
     db_ = nullptr;
@@ -268,16 +357,27 @@ constexpr const char* kBeginRead = "BEGIN";
 constexpr const char* kCommit = "COMMIT";
 constexpr const char* kRollback = "ROLLBACK";
 
-// Begins a write transaction and marks it (Connection::MarkWrites).
-STATUS BeginWriting(Connection& c, bool waitForWriter) {
+} // namespace
+
+// Begins a write transaction and marks it (Connection::MarkWrites), or leaves the mark to its caller.
+STATUS Connection::BeginWriting(bool waitForWriter, bool markLater) {
+    Connection& c = *this;
     if (STATUS s = c.WriteRefusal()) return s;
     if (STATUS s = waitForWriter ? c.Run(kBeginWrite) : c.ExecWithoutWaiting(kBeginWrite)) return s;
+    c.WriteBegun();
+    if (markLater && markSql_ != nullptr) {
+        markPending_ = true;
+        return NOERROR;
+    }
     if (STATUS s = c.Mark()) {
         c.Run(kRollback);
+        c.WriteEnded(false);
         return s;
     }
     return NOERROR;
 }
+
+namespace {
 
 // Inside a batch: a savepoint, unless a fault rolled the batch's transaction back.
 STATUS BeginInBatch(Connection& c) {
@@ -294,7 +394,7 @@ STATUS Connection::BeginBatch() {
     // Each change inside is a savepoint, whose journal (the pages it changes, as they were) is kept in memory
     // rather than written to a file of its own: it is dropped when the change is through.
     sqlite3_exec(db_, "PRAGMA mmap_size=0; PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
-    if (STATUS s = BeginWriting(*this, true)) {
+    if (STATUS s = BeginWriting(true, false)) {
         sqlite3_exec(db_, kEndBatchSettings, nullptr, nullptr, nullptr);
         return s;
     }
@@ -306,23 +406,26 @@ STATUS Connection::CommitBatch() {
     if (!batch_) return ERR_DB_NO_BATCH;
     batch_ = false;
     if (sqlite3_get_autocommit(db_) != 0) { // a fault undid it
+        WriteEnded(false);
         sqlite3_exec(db_, kEndBatchSettings, nullptr, nullptr, nullptr);
         return ERR_DB_IO;
     }
     const STATUS s = Exec("COMMIT");
     if (s != NOERROR && sqlite3_get_autocommit(db_) == 0) Exec("ROLLBACK");
+    WriteEnded(s == NOERROR);
     sqlite3_exec(db_, kEndBatchSettings, nullptr, nullptr, nullptr);
     return s;
 }
 
-Transaction::Transaction(Connection& c, bool waitForWriter)
-    : c_(c), begun_(c.InBatch() ? BeginInBatch(c) : BeginWriting(c, waitForWriter)), open_(begun_ == NOERROR),
-      inBatch_(c.InBatch()) {}
+Transaction::Transaction(Connection& c, bool waitForWriter, bool markLater)
+    : c_(c), begun_(c.InBatch() ? BeginInBatch(c) : c.BeginWriting(waitForWriter, markLater)),
+      open_(begun_ == NOERROR), inBatch_(c.InBatch()) {}
 
 Transaction::~Transaction() {
     if (!open_) return;
     if (!inBatch_) {
         c_.Run(kRollback);
+        c_.WriteEnded(false);
     } else if (sqlite3_get_autocommit(c_.Raw()) == 0) {
         c_.Exec("ROLLBACK TO change");
         c_.Exec("RELEASE change");
@@ -332,8 +435,13 @@ Transaction::~Transaction() {
 STATUS Transaction::Commit() {
     if (!open_) return begun_ ? begun_ : ERR_DB_IO;
     if (inBatch_ && sqlite3_get_autocommit(c_.Raw()) != 0) return ERR_DB_IO;
+    if (c_.MarkPending())
+        if (STATUS s = c_.Mark()) return s;
     const STATUS s = inBatch_ ? c_.Exec("RELEASE change") : c_.Run(kCommit);
-    if (s == NOERROR) open_ = false;
+    if (s == NOERROR) {
+        open_ = false;
+        if (!inBatch_) c_.WriteEnded(true);
+    }
     return s;
 }
 

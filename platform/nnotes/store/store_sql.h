@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -47,6 +48,7 @@ public:
 
 private:
     sqlite3_stmt* stmt_;
+    bool used_ = false; // stepped or bound since the last Reset
 };
 
 class Connection {
@@ -67,6 +69,24 @@ public:
     // that ties the log to the file (files/left_over_log.h).
     void MarkWrites(const char* sql) { markSql_ = sql; }
     STATUS Mark();
+    // Whether the write transaction open now was begun to be marked later (Transaction's markLater) and is
+    // not marked yet: its caller marks it with a statement that writes more of the info table at once (the
+    // statement's text, with the mark bound to ?1, given here), else Commit marks it first.
+    bool MarkPending() const { return markPending_; }
+    STATUS MarkWith(const char* sql, const std::function<void(Statement&)>& bind);
+    // A number of the write transaction open now (a batch's, for the changes inside it), 0 when none is.
+    uint64_t WriteSerial() const { return writeSerial_; }
+    // Whether the file is as the write transaction numbered serial left it when it committed: that one was
+    // the last this connection committed, and nothing (no other connection or process) changed the file
+    // since. A value read or written inside that transaction then holds still.
+    bool UnchangedSince(uint64_t serial) const;
+    // Counts the rows of table (a table with row ids) that this connection inserts, updates or deletes:
+    // TableWrites tells whether it wrote any since it last looked. One table at a time.
+    void WatchTable(const char* table);
+    uint64_t TableWrites() const { return tableWrites_; }
+    // Called by transactions: a write transaction began (and was marked), or ended, committed or not.
+    void WriteBegun() { writeSerial_ = ++writeCount_; }
+    void WriteEnded(bool committed);
     // From now on the log is never folded into the file, neither on close nor after a commit. A connection
     // that meets damage does this itself: a damaged file is left as it is for whoever mends it.
     void LeaveFileUnwritten();
@@ -92,12 +112,21 @@ public:
     Statement* Prepare(const char* sql, STATUS* status);
 
 private:
+    friend class Transaction;
     STATUS Opened(int rc);
+    STATUS BeginWriting(bool waitForWriter, bool markLater);
 
     sqlite3* db_ = nullptr;
     STATUS writeRefusal_ = NOERROR;
     const char* markSql_ = nullptr;
     bool batch_ = false;
+    bool markPending_ = false;
+    const char* watched_ = nullptr;
+    uint64_t tableWrites_ = 0;
+    uint64_t writeSerial_ = 0, writeCount_ = 0;
+    // The last write transaction committed here, and the file's data version right after its commit.
+    uint64_t committedSerial_ = 0;
+    uint32_t committedVersion_ = 0;
     std::map<const char*, std::unique_ptr<Statement>> statements_;
 };
 
@@ -108,7 +137,8 @@ private:
 // savepoint of the batch's transaction, made durable when the batch commits.
 class Transaction {
 public:
-    explicit Transaction(Connection& c, bool waitForWriter = true);
+    // With markLater, the mark of the write transaction waits for the caller (Connection::MarkPending).
+    explicit Transaction(Connection& c, bool waitForWriter = true, bool markLater = false);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

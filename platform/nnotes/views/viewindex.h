@@ -5,6 +5,7 @@
 #include "store/database.h"
 #include "store/note_store.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,11 @@ namespace nnotes::views {
 // every indexed view; a view note gets its index made again (or dropped, when its design cannot be read).
 // changedItems, when given, names every item the save added, removed or gave another value, the note having
 // been stored before as the same document (class and identity); views that read none of them are left
-// alone. Fails only when the file cannot be written, which fails the save.
-STATUS IndexNoteSaved(store::Database& db, const store::StoredNote& note,
-                      const std::vector<std::string>* changedItems = nullptr);
+// alone. saved() gives the note of that id and class as the save left it, asked for only when a view must
+// see it. Fails only when the file cannot be written, which fails the save.
+STATUS IndexNoteSaved(store::Database& db, NOTEID id, uint16_t noteClass,
+                      const std::function<store::StoredNote()>& saved,
+                      const std::vector<std::string>* changedItems);
 
 // After the rows of note id were deleted: its entries leave every index, and a view's index goes with it.
 STATUS IndexNoteDeleted(store::Database& db, NOTEID id);

@@ -212,6 +212,84 @@ TEST_F(DatabaseFileTest, DeletingNotesNeverSetsTheModifiedTimeBack) {
     ASSERT_EQ(CloseDatabase(db), NOERROR);
 }
 
+// A handle keeps the latest stamp it gave from one save to its next; saves through another handle of the
+// file in between (here run ahead of the clock) must still make its next stamp later than all of theirs.
+TEST_F(DatabaseFileTest, ASaveAfterAnotherHandlesSavesIsStampedLaterThanTheirs) {
+    DBHANDLE a = MakeDatabase("two.nsf");
+    DBHANDLE b = 0;
+    ASSERT_EQ(OpenDatabase("two.nsf", &b), NOERROR);
+    SaveNote(a, {{"Subject", "a"}});
+    Instant theirs{}, now{};
+    int ahead = 0;
+    for (int i = 0; i < 20000 && ahead <= 0; ++i) {
+        SaveNote(b, {{"Subject", "b"}});
+        ASSERT_EQ(GetModifiedTimes(b, &theirs, nullptr), NOERROR);
+        ASSERT_EQ(CurrentTime(&now), NOERROR);
+        ASSERT_EQ(AdvanceInstant(&now, 20), NOERROR);
+        ASSERT_EQ(CompareInstants(&theirs, &now, &ahead), NOERROR);
+    }
+    ASSERT_GT(ahead, 0) << "the saves never ran ahead of the clock";
+    const NOTEID id = SaveNote(a, {{"Subject", "a again"}});
+    NOTEHANDLE note = 0;
+    ORIGINATORID oid{};
+    ASSERT_EQ(OpenNote(a, id, 0, &note), NOERROR);
+    ASSERT_EQ(GetNoteInfo(note, NOTE_INFO_OID, &oid), NOERROR);
+    ASSERT_EQ(CloseNote(note), NOERROR);
+    Instant data{};
+    ASSERT_EQ(GetModifiedTimes(a, &data, nullptr), NOERROR);
+    int order = 0;
+    ASSERT_EQ(CompareInstants(&oid.sequenceTime, &theirs, &order), NOERROR);
+    EXPECT_GT(order, 0);
+    ASSERT_EQ(CompareInstants(&data, &theirs, &order), NOERROR);
+    EXPECT_GT(order, 0);
+    ASSERT_EQ(CloseDatabase(b), NOERROR);
+    ASSERT_EQ(CloseDatabase(a), NOERROR);
+}
+
+// Inside a batch every save is stamped later than the one before, and so is the first save after the
+// batch; a batch that was never committed leaves no stamp of its own behind for the next save to go on
+// from.
+TEST_F(DatabaseFileTest, StampsRunOnThroughBatchesCommittedOrNot) {
+    DBHANDLE db = MakeDatabase("batch.nsf");
+    auto stampOf = [&](NOTEID id) {
+        NOTEHANDLE note = 0;
+        ORIGINATORID oid{};
+        EXPECT_EQ(OpenNote(db, id, 0, &note), NOERROR);
+        EXPECT_EQ(GetNoteInfo(note, NOTE_INFO_OID, &oid), NOERROR);
+        EXPECT_EQ(CloseNote(note), NOERROR);
+        return oid.sequenceTime;
+    };
+    auto later = [](Instant x, Instant y) {
+        int order = 0;
+        EXPECT_EQ(CompareInstants(&x, &y, &order), NOERROR);
+        return order > 0;
+    };
+    Instant last = stampOf(SaveNote(db, {{"Subject", "before"}}));
+    ASSERT_EQ(BeginBatch(db), NOERROR);
+    for (int i = 0; i < 5; ++i) {
+        const Instant stamp = stampOf(SaveNote(db, {{"Subject", "inside"}}));
+        EXPECT_TRUE(later(stamp, last)) << i;
+        last = stamp;
+    }
+    ASSERT_EQ(CommitBatch(db), NOERROR);
+    Instant data{};
+    ASSERT_EQ(GetModifiedTimes(db, &data, nullptr), NOERROR);
+    EXPECT_EQ(std::memcmp(&data, &last, sizeof data), 0);
+    const Instant after = stampOf(SaveNote(db, {{"Subject", "after"}}));
+    EXPECT_TRUE(later(after, last));
+
+    // A batch dropped with its handle: the next handle's stamps follow the file, not the dropped saves.
+    ASSERT_EQ(BeginBatch(db), NOERROR);
+    for (int i = 0; i < 200; ++i)
+        SaveNote(db, {{"Subject", "dropped"}});
+    ASSERT_EQ(CloseDatabase(db), NOERROR);
+    ASSERT_EQ(OpenDatabase("batch.nsf", &db), NOERROR);
+    ASSERT_EQ(GetModifiedTimes(db, &data, nullptr), NOERROR);
+    EXPECT_EQ(std::memcmp(&data, &after, sizeof data), 0);
+    EXPECT_TRUE(later(stampOf(SaveNote(db, {{"Subject", "next"}})), after));
+    ASSERT_EQ(CloseDatabase(db), NOERROR);
+}
+
 TEST_F(DatabaseFileTest, CallsAfterTermProcessAnswerWithAStatus) {
     DBHANDLE db = MakeDatabase("late.nsf");
     ASSERT_EQ(TermProcess(), NOERROR);

@@ -50,6 +50,64 @@ protected:
     }
 };
 
+// Every write transaction goes on from the mark of the one before with a mark of its own, saves (which mark
+// together with the modified time) as much as other changes; a save refused writes no mark.
+TEST_F(LeftOverLogTest, EveryWriteTransactionMarksTheLogOnFromTheMarkBefore) {
+    DBHANDLE db = MakeDatabase("marks.nsf");
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(PathOf("marks.nsf").c_str(), &reader, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    auto markOf = [&] {
+        sqlite3_stmt* q = nullptr;
+        std::string mark;
+        EXPECT_EQ(sqlite3_prepare_v2(reader, "SELECT value FROM info WHERE key='log'", -1, &q, nullptr),
+                  SQLITE_OK);
+        if (sqlite3_step(q) == SQLITE_ROW)
+            mark.assign(static_cast<const char*>(sqlite3_column_blob(q, 0)),
+                        static_cast<size_t>(sqlite3_column_bytes(q, 0)));
+        sqlite3_finalize(q);
+        return mark;
+    };
+    SaveNote(db, {{"Subject", "first"}}); // a new file has no mark before its first write
+    std::string before = markOf();
+    ASSERT_EQ(before.size(), 16u);
+    auto expectMarked = [&](const char* what) {
+        const std::string now = markOf();
+        ASSERT_EQ(now.size(), 16u) << what;
+        EXPECT_EQ(now.substr(0, 8), before.substr(8)) << what;
+        EXPECT_NE(now.substr(8), before.substr(8)) << what;
+        before = now;
+    };
+    const NOTEID id = SaveNote(db, {{"Subject", "new"}});
+    expectMarked("a new note");
+    NOTEHANDLE a = 0, b = 0;
+    ASSERT_EQ(OpenNote(db, id, 0, &a), NOERROR);
+    ASSERT_EQ(OpenNote(db, id, 0, &b), NOERROR);
+    ASSERT_EQ(SetItemText(a, "Subject", "changed", 7), NOERROR);
+    ASSERT_EQ(UpdateNote(a, 0), NOERROR);
+    expectMarked("a save in place");
+    ASSERT_EQ(SetItemText(b, "Subject", "refused", 7), NOERROR);
+    ASSERT_EQ(UpdateNote(b, 0), ERR_NOTE_CONFLICT);
+    EXPECT_EQ(markOf(), before) << "a refused save";
+    ASSERT_EQ(UpdateNote(b, UPDATE_FORCE), NOERROR);
+    expectMarked("a forced save");
+    ASSERT_EQ(SaveNote(db, {{"$Title", "Design"}}, NOTE_CLASS_FORM) != 0, true);
+    expectMarked("a design note");
+    Instant data{}, design{};
+    int order = 0;
+    ASSERT_EQ(GetModifiedTimes(db, &data, &design), NOERROR);
+    ASSERT_EQ(CompareInstants(&design, &data, &order), NOERROR);
+    EXPECT_GT(order, 0) << "the design note's save set the design time, with its mark";
+    ASSERT_EQ(SetDatabaseOptionBits(db, 1, 1), NOERROR);
+    expectMarked("an option bit");
+    ASSERT_EQ(DeleteNote(db, id, 0), NOERROR);
+    expectMarked("a deletion");
+    EXPECT_EQ(CloseNote(a), NOERROR);
+    EXPECT_EQ(CloseNote(b), NOERROR);
+    sqlite3_close(reader);
+    ASSERT_EQ(CloseDatabase(db), NOERROR);
+}
+
 TEST_F(LeftOverLogTest, AnotherDatabasesLogIsRefusedAndBothFilesStayAsTheyWere) {
     const auto others = Populate("other.nsf", 120, "other");
     Populate("a.nsf", 1, "a");

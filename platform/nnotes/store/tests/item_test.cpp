@@ -130,6 +130,71 @@ TEST_F(ItemTest, ItemsKeepTheirOrderAndValuesLieInsideSixtyFourKilobytes) {
     }
 }
 
+// A new note's items are stored several rows to a statement, as is a note written whole again after
+// another handle's save: every item comes back, in its order, with its name, flags, type and value, whatever
+// the count (one statement's worth, more, or one over).
+TEST_F(ItemTest, NotesOfManyItemsComeBackWholeAndInOrder) {
+    const auto fill = [](NOTEHANDLE note, int count, char tag) {
+        for (int i = 0; i < count; ++i) {
+            const std::string name = "N" + std::to_string(i);
+            const std::string value = std::string(1 + i % 5, tag) + std::to_string(i);
+            ASSERT_EQ(AppendItem(note, i % 2 ? ITEM_SUMMARY : 0, name.c_str(),
+                                 static_cast<uint16_t>(name.size()), i % 3 ? TYPE_TEXT : TYPE_COMPOSITE,
+                                 value.data(), static_cast<uint32_t>(value.size()), nullptr),
+                      NOERROR);
+        }
+    };
+    const auto expectItems = [&](NOTEID id, int count, char tag) {
+        NOTEHANDLE note = 0;
+        ASSERT_EQ(OpenNote(db_, id, 0, &note), NOERROR);
+        BLOCKID item{}, value{};
+        uint32_t length = 0;
+        STATUS s = FindItemByName(note, nullptr, 0, &item, nullptr, &value, &length);
+        for (int i = 0; i < count; ++i) {
+            ASSERT_EQ(s, NOERROR) << count << " items, item " << i;
+            char name[32];
+            uint16_t nameLength = 0, flags = 0, type = 0;
+            ASSERT_EQ(
+                QueryItemByBlock(note, item, name, sizeof name, &nameLength, &flags, &type, &value, &length),
+                NOERROR);
+            EXPECT_EQ(std::string(name, nameLength), "N" + std::to_string(i));
+            EXPECT_EQ(flags & ITEM_SUMMARY, i % 2 ? ITEM_SUMMARY : 0);
+            EXPECT_EQ(type, i % 3 ? TYPE_TEXT : TYPE_COMPOSITE);
+            const Bytes bytes = ValueBytes(value, length);
+            const std::string expected = std::string(1 + i % 5, tag) + std::to_string(i);
+            EXPECT_EQ(std::string(bytes.begin() + 2, bytes.end()), expected);
+            s = FindNextItemByName(note, nullptr, 0, item, &item, nullptr, &value, &length);
+        }
+        EXPECT_EQ(s, ERR_ITEM_NOT_FOUND) << count;
+        ASSERT_EQ(CloseNote(note), NOERROR);
+    };
+    for (const int count : {1, 2, 15, 16, 17, 33}) {
+        NOTEHANDLE note = 0;
+        ASSERT_EQ(CreateNote(db_, &note), NOERROR);
+        fill(note, count, 'a');
+        ASSERT_EQ(UpdateNote(note, 0), NOERROR);
+        NOTEID id = 0;
+        ASSERT_EQ(GetNoteInfo(note, NOTE_INFO_ID, &id), NOERROR);
+        ASSERT_EQ(CloseNote(note), NOERROR);
+        expectItems(id, count, 'a');
+
+        // Saved by another handle first: the forced save writes every row again.
+        NOTEHANDLE a = 0, b = 0;
+        ASSERT_EQ(OpenNote(db_, id, 0, &a), NOERROR);
+        ASSERT_EQ(OpenNote(db_, id, 0, &b), NOERROR);
+        ASSERT_EQ(UpdateNote(a, 0), NOERROR);
+        for (int i = 0; i < count; ++i) {
+            const std::string name = "N" + std::to_string(i);
+            ASSERT_EQ(DeleteItem(b, name.c_str(), static_cast<uint16_t>(name.size())), NOERROR);
+        }
+        fill(b, count, 'b');
+        ASSERT_EQ(UpdateNote(b, UPDATE_FORCE), NOERROR);
+        ASSERT_EQ(CloseNote(a), NOERROR);
+        ASSERT_EQ(CloseNote(b), NOERROR);
+        expectItems(id, count, 'b');
+    }
+}
+
 TEST_F(ItemTest, AdoptedBlocksAreGivenBackExactly) {
     DHANDLE block = NULLHANDLE;
     const Bytes value = {0x01, 0x00, 'r', 'i', 'c', 'h'}; // type word 1, then the record bytes

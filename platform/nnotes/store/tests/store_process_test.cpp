@@ -177,5 +177,86 @@ TEST_F(StoreProcessTest, ANoteOpenedBeforeAnotherProcessSavesItReadsAsOpened) {
     EXPECT_EQ(CloseDatabase(db), NOERROR);
 }
 
+// This process's handle keeps its latest stamp between its saves; another process's saves in between (run
+// ahead of the clock) must still come before this process's next stamp.
+TEST_F(StoreProcessTest, ASaveAfterAnotherProcessesSavesIsStampedLaterThanTheirs) {
+    DBHANDLE db = MakeDatabase("shared.nsf");
+    SaveNote(db, {{"Subject", "first"}});
+    const pid_t child = Spawn([&] {
+        DBHANDLE other = 0;
+        if (OpenDatabase("shared.nsf", &other) != NOERROR) return 2;
+        int ahead = 0;
+        for (int i = 0; i < 20000 && ahead <= 0; ++i) {
+            NOTEHANDLE note = 0;
+            if (CreateNote(other, &note) != NOERROR || UpdateNote(note, 0) != NOERROR) return 3;
+            CloseNote(note);
+            Instant theirs{}, now{};
+            if (GetModifiedTimes(other, &theirs, nullptr) != NOERROR || CurrentTime(&now) != NOERROR ||
+                AdvanceInstant(&now, 20) != NOERROR || CompareInstants(&theirs, &now, &ahead) != NOERROR)
+                return 4;
+        }
+        if (ahead <= 0) return 5;
+        return CloseDatabase(other) == NOERROR ? 0 : 6;
+    });
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    Instant theirs{};
+    ASSERT_EQ(GetModifiedTimes(db, &theirs, nullptr), NOERROR);
+    const NOTEID id = SaveNote(db, {{"Subject", "after"}});
+    NOTEHANDLE note = 0;
+    ORIGINATORID oid{};
+    ASSERT_EQ(OpenNote(db, id, 0, &note), NOERROR);
+    ASSERT_EQ(GetNoteInfo(note, NOTE_INFO_OID, &oid), NOERROR);
+    ASSERT_EQ(CloseNote(note), NOERROR);
+    int order = 0;
+    ASSERT_EQ(CompareInstants(&oid.sequenceTime, &theirs, &order), NOERROR);
+    EXPECT_GT(order, 0);
+    ASSERT_EQ(CloseDatabase(db), NOERROR);
+}
+
+// The latest mark in the log row of a database file (its last 8 bytes).
+std::string LatestMark(const std::string& path) {
+    sqlite3* raw = nullptr;
+    std::string mark;
+    if (sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* q = nullptr;
+        if (sqlite3_prepare_v2(raw, "SELECT substr(value, 9, 8) FROM info WHERE key='log'", -1, &q,
+                               nullptr) == SQLITE_OK &&
+            sqlite3_step(q) == SQLITE_ROW)
+            mark.assign(static_cast<const char*>(sqlite3_column_blob(q, 0)),
+                        static_cast<size_t>(sqlite3_column_bytes(q, 0)));
+        sqlite3_finalize(q);
+    }
+    sqlite3_close(raw);
+    return mark;
+}
+
+// A forked child marks its transactions with marks of its own, not the ones its parent goes on to give.
+TEST_F(StoreProcessTest, AForkedChildNeverMarksWithItsParentsMarks) {
+    DBHANDLE parent = MakeDatabase("parent.nsf");
+    ASSERT_EQ(CreateDatabase("child.nsf", 0, false, 0, 0, 0), NOERROR);
+    SaveNote(parent, {{"Subject", "before the fork"}});
+    const pid_t child = Spawn([] {
+        DBHANDLE db = 0;
+        NOTEHANDLE note = 0;
+        if (OpenDatabase("child.nsf", &db) != NOERROR || CreateNote(db, &note) != NOERROR) return 2;
+        if (UpdateNote(note, 0) != NOERROR) return 3;
+        CloseNote(note);
+        return CloseDatabase(db) == NOERROR ? 0 : 4;
+    });
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    SaveNote(parent, {{"Subject", "after the fork"}});
+    ASSERT_EQ(CloseDatabase(parent), NOERROR);
+    const std::string mine = LatestMark(data_ + "/parent.nsf"), theirs = LatestMark(data_ + "/child.nsf");
+    ASSERT_EQ(mine.size(), 8u);
+    ASSERT_EQ(theirs.size(), 8u);
+    EXPECT_NE(mine, theirs);
+}
+
 } // namespace
 } // namespace nnotes::testing

@@ -195,6 +195,114 @@ TEST_F(ViewIndexSavesTest, ASaveThatChangesNothingAViewReadsLeavesItsRowsAlone) 
     ExpectRowsAsMadeAfresh("a note that became a document again");
 }
 
+// A handle keeps the views its saves pass from one save to the next: views added, changed or deleted,
+// through this handle or another one (another connection to the file, as another process has), are passed
+// (or no longer) by its next save.
+TEST_F(ViewIndexSavesTest, TheViewsASavePassesFollowViewNotesSavedOrDeletedAnywhere) {
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Body", "passes the views as they are", 0); });
+    const auto rowsOf = [&](NOTEID view) {
+        return Number("SELECT count(*) FROM view_rows WHERE view = " + std::to_string(view));
+    };
+
+    // A view saved through another handle, reading an item no view read before.
+    DBHANDLE other = 0;
+    ASSERT_EQ(OpenDatabase("views.nsf", &other), NOERROR);
+    std::swap(db_, other);
+    const NOTEID late = SaveView("Late", {{"Late", "Late", VIEW_COLUMN_SORT}});
+    std::swap(db_, other);
+    views_.push_back(late);
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Late", "shown late", ITEM_SUMMARY); });
+    ExpectRowsAsMadeAfresh("a view saved through another handle");
+
+    // Deleted through another handle: this handle's next save writes no rows of it.
+    std::swap(db_, other);
+    ASSERT_EQ(DeleteNote(db_, late, 0), NOERROR);
+    std::swap(db_, other);
+    views_.pop_back();
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Late", "shown nowhere", ITEM_SUMMARY); });
+    EXPECT_EQ(rowsOf(late), 0);
+    ExpectRowsAsMadeAfresh("a view deleted through another handle");
+    ASSERT_EQ(CloseDatabase(other), NOERROR);
+
+    // The same through this handle: a view saved, then its design changed to read another item, then gone.
+    const NOTEID mine = SaveView("Mine", {{"Late", "Late", VIEW_COLUMN_SORT}});
+    views_.push_back(mine);
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Late", "bob's", ITEM_SUMMARY); });
+    ExpectRowsAsMadeAfresh("a view saved through this handle");
+    {
+        NOTEHANDLE view = 0;
+        ASSERT_EQ(OpenNote(db_, mine, 0, &view), NOERROR);
+        const std::string format = FormatValue({{"Other", "Other", VIEW_COLUMN_SORT}});
+        DeleteItem(view, VIEW_FORMAT_ITEM, static_cast<uint16_t>(std::strlen(VIEW_FORMAT_ITEM)));
+        ASSERT_EQ(AppendItem(view, ITEM_SUMMARY, VIEW_FORMAT_ITEM,
+                             static_cast<uint16_t>(std::strlen(VIEW_FORMAT_ITEM)), TYPE_VIEW_FORMAT,
+                             format.data() + 2, static_cast<uint32_t>(format.size() - 2), nullptr),
+                  NOERROR);
+        ASSERT_EQ(UpdateNote(view, 0), NOERROR);
+        ASSERT_EQ(CloseNote(view), NOERROR);
+    }
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Other", "read now", ITEM_SUMMARY); });
+    ExpectRowsAsMadeAfresh("a view whose design now reads another item");
+    ASSERT_EQ(DeleteNote(db_, mine, 0), NOERROR);
+    views_.pop_back();
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Other", "read by none", ITEM_SUMMARY); });
+    EXPECT_EQ(rowsOf(mine), 0);
+    ExpectRowsAsMadeAfresh("a view deleted through this handle");
+
+    // Inside a batch, which is one transaction: a view saved and deleted between two saves of it.
+    ASSERT_EQ(BeginBatch(db_), NOERROR);
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Late", "in the batch", ITEM_SUMMARY); });
+    const NOTEID batched = SaveView("Batched", {{"Late", "Late", VIEW_COLUMN_SORT}});
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Late", "shown by the batch's view", ITEM_SUMMARY); });
+    ASSERT_EQ(CommitBatch(db_), NOERROR);
+    views_.push_back(batched);
+    ExpectRowsAsMadeAfresh("a view saved inside a batch");
+    ASSERT_EQ(BeginBatch(db_), NOERROR);
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Late", "before", ITEM_SUMMARY); });
+    ASSERT_EQ(DeleteNote(db_, batched, 0), NOERROR);
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Late", "after", ITEM_SUMMARY); });
+    ASSERT_EQ(CommitBatch(db_), NOERROR);
+    views_.pop_back();
+    EXPECT_EQ(rowsOf(batched), 0);
+    ExpectRowsAsMadeAfresh("a view deleted inside a batch");
+}
+
+// A file that has no view yet: its saves pass no index, until the first view comes, inside a batch between
+// two saves of a document or in a transaction of its own.
+TEST_F(ViewIndexSavesTest, TheFirstViewsOfAFileArePassedByTheSavesAfterThem) {
+    DBHANDLE fresh = MakeDatabase("fresh.nsf");
+    std::swap(db_, fresh);
+    const auto rowsShowing = [&](NOTEID view, const std::string& text) {
+        sqlite3* raw = nullptr;
+        EXPECT_EQ(sqlite3_open_v2((data_ + "/fresh.nsf").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr),
+                  SQLITE_OK);
+        sqlite3_stmt* q = nullptr;
+        sqlite3_prepare_v2(raw, "SELECT count(*) FROM view_rows WHERE view = ?1 AND instr(summary, ?2) > 0",
+                           -1, &q, nullptr);
+        sqlite3_bind_int64(q, 1, view);
+        sqlite3_bind_text(q, 2, text.c_str(), -1, SQLITE_TRANSIENT);
+        const int64_t n = q != nullptr && sqlite3_step(q) == SQLITE_ROW ? sqlite3_column_int64(q, 0) : -1;
+        sqlite3_finalize(q);
+        sqlite3_close(raw);
+        return n;
+    };
+    const NOTEID doc = SaveDocument({Text("Name", "Dee")});
+    Save(doc, [](NOTEHANDLE n) { SetText(n, "Body", "no view yet", 0); });
+    ASSERT_EQ(BeginBatch(db_), NOERROR);
+    Save(doc, [](NOTEHANDLE n) { SetText(n, "Body", "still none", 0); });
+    const NOTEID first = SaveView("First", {{"Name", "Name", VIEW_COLUMN_SORT}});
+    Save(doc, [](NOTEHANDLE n) { SetText(n, "Name", "Eve", ITEM_SUMMARY); });
+    ASSERT_EQ(CommitBatch(db_), NOERROR);
+    EXPECT_EQ(rowsShowing(first, "Eve"), 1);
+
+    const NOTEID second = SaveView("Second", {{"Code", "Code", VIEW_COLUMN_SORT}});
+    Save(doc, [](NOTEHANDLE n) { SetText(n, "Code", "k7", ITEM_SUMMARY); });
+    EXPECT_EQ(rowsShowing(second, "k7"), 1);
+    EXPECT_EQ(rowsShowing(first, "Eve"), 1);
+    std::swap(db_, fresh);
+    ASSERT_EQ(CloseDatabase(fresh), NOERROR);
+}
+
 TEST_F(ViewIndexSavesTest, BuildsThatRemakeOrKeepTheIndexByNoteGiveTheSameRows) {
     for (int i = 0; i < 40; ++i)
         SaveDocument({Text("Name", "n" + std::to_string(i * 7 % 40)), Text("Status", i % 3 ? "open" : "shut"),
