@@ -32,7 +32,7 @@ STATUS StoreACL(DBHANDLE db, DHANDLE handle) {
     if (STATUS s = acl::ReadListBlock(handle, list)) return s;
     const std::string bytes = acl::Encode(list);
     return store::WithDatabase(
-        db, [&](store::Database& database) { return database.WriteInfo(kInfoAcl, bytes); });
+        db, [&](store::Database& database) { return database.WriteInfoAlone(kInfoAcl, bytes); });
 }
 
 } // namespace nnotes

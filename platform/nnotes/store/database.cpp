@@ -80,6 +80,13 @@ STATUS Database::WriteInfoNumber(const char* key, uint32_t value) {
     return WriteInfo(key, std::string_view(reinterpret_cast<const char*>(&value), sizeof value));
 }
 
+STATUS Database::WriteInfoAlone(const char* key, std::string_view value) {
+    Transaction t(sql_);
+    if (STATUS s = t.Begun()) return s;
+    if (STATUS s = WriteInfo(key, value)) return s;
+    return t.Commit();
+}
+
 STATUS Database::TouchModified(uint16_t noteClass, const Instant& stamp) {
     const char* key = noteClass == NOTE_CLASS_DOCUMENT ? kInfoDataModified : kInfoDesignModified;
     const uint64_t serial = stampSerial_;

@@ -43,6 +43,8 @@ public:
         return NOERROR;
     }
     STATUS WriteInfoNumber(const char* key, uint32_t value);
+    // WriteInfo in a write transaction of its own, marked in the log as every write transaction is.
+    STATUS WriteInfoAlone(const char* key, std::string_view value);
 
     // Records that a note of class noteClass changed at stamp (data or design modified time); runs inside the
     // caller's transaction.

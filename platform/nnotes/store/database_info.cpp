@@ -75,7 +75,7 @@ STATUS SetDatabaseInfo(DBHANDLE handle, const char* info) {
         if (info == nullptr) return ERR_MISSING_ARGUMENT;
         const size_t length = strnlen(info, DBINFO_SIZE);
         if (length == DBINFO_SIZE) return ERR_DB_INFO_TOO_LONG;
-        return db.WriteInfo(store::kInfoBuffer, std::string_view(info, length));
+        return db.WriteInfoAlone(store::kInfoBuffer, std::string_view(info, length));
     });
 }
 
@@ -121,8 +121,10 @@ STATUS GetDatabaseOptions(DBHANDLE handle, uint32_t* first, uint32_t* second) {
 }
 
 STATUS SetDatabaseOptions(DBHANDLE handle, uint32_t first) {
-    return store::WithDatabase(
-        handle, [&](store::Database& db) { return db.WriteInfoNumber(store::kInfoOptions, first); });
+    return store::WithDatabase(handle, [&](store::Database& db) {
+        return db.WriteInfoAlone(store::kInfoOptions,
+                                 std::string_view(reinterpret_cast<const char*>(&first), sizeof first));
+    });
 }
 
 STATUS SetDatabaseOptionBits(DBHANDLE handle, uint32_t bits, uint32_t mask) {

@@ -15,7 +15,7 @@ namespace nnotes::store {
 namespace {
 
 // The parent named first by the note's "$REF" item.
-std::optional<UNIVERSALID> ParentOf(const Note& note, const std::vector<std::string>& values) {
+std::optional<UNIVERSALID> ParentOf(const Note& note, const std::vector<std::string_view>& values) {
     const size_t i = note.FindName(FIELD_REF, 0);
     return i < values.size() ? FirstNoteRef(values[i]) : std::nullopt;
 }
@@ -31,7 +31,7 @@ struct SaveResult {
 };
 
 // The note as the save leaves it in the file, for the view indexes: what reading it back would give.
-StoredNote AsSaved(const Note& note, const std::vector<std::string>& values, const SaveResult& r) {
+StoredNote AsSaved(const Note& note, const std::vector<std::string_view>& values, const SaveResult& r) {
     StoredNote saved;
     saved.id = r.id;
     saved.noteClass = note.noteClass;
@@ -45,7 +45,7 @@ StoredNote AsSaved(const Note& note, const std::vector<std::string>& values, con
         item.name = items[i].name;
         item.type = TypeWord(values[i]);
         item.flags = items[i].flags;
-        item.value = values[i];
+        item.value.assign(values[i]);
     }
     // In the order of their rows, as they read back.
     std::stable_sort(saved.items.begin(), saved.items.end(),
@@ -64,7 +64,8 @@ std::optional<std::vector<std::string>> ChangedItems(const Note& note, const Sav
     std::vector<std::string> names = note.removedNames;
     const auto& items = note.Items();
     for (size_t i = 0; i < items.size(); ++i)
-        if (items[i].seq == 0 || r.hashes[i] != items[i].storedHash) names.push_back(items[i].name);
+        if (items[i].seq == 0 || (!items[i].asStored && r.hashes[i] != items[i].storedHash))
+            names.push_back(items[i].name);
     return names;
 }
 
@@ -80,7 +81,13 @@ std::vector<int64_t> RowsToTakeOver(const Note& note) {
     return rows;
 }
 
-STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::string>& values, bool whole,
+// The hash the item keeps once saved: none for an item still as stored, whose bytes nobody was handed and
+// which stays so (its hash is taken when its block is first handed out).
+uint64_t HashAsSaved(const NoteItem& item, std::string_view value) {
+    return item.asStored ? 0 : HashOf(value);
+}
+
+STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::string_view>& values, bool whole,
                   SaveResult& r) {
     // A value replaced through the item calls is a new item and a removed one: the removed item's row
     // becomes the new item's in one statement rather than a delete and an insert, and keeps its place when
@@ -100,14 +107,14 @@ STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::stri
         // Every item a new row, in order: several to a statement.
         std::vector<NewItemRow> fresh(items.size());
         for (size_t i = 0; i < items.size(); ++i) {
-            r.hashes.push_back(HashOf(values[i]));
+            r.hashes.push_back(HashAsSaved(items[i], values[i]));
             r.seqs.push_back(++r.lastSeq);
             fresh[i] = NewItemRow{r.lastSeq, &items[i].name, items[i].flags, values[i]};
         }
         return InsertItemRows(sql, r.id, fresh);
     }
     for (size_t i = 0; i < items.size(); ++i) {
-        r.hashes.push_back(HashOf(values[i]));
+        r.hashes.push_back(HashAsSaved(items[i], values[i]));
         int64_t seq = items[i].seq;
         if (seq == 0) {
             STATUS s;
@@ -122,7 +129,7 @@ STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::stri
                 s = InsertItemRow(sql, r.id, seq, items[i].name, items[i].flags, values[i]);
             }
             if (s) return s;
-        } else if (r.hashes.back() != items[i].storedHash) {
+        } else if (!items[i].asStored && r.hashes.back() != items[i].storedHash) {
             if (STATUS s = UpdateItemValue(sql, r.id, seq, values[i])) return s;
         }
         topKept = std::max(topKept, seq);
@@ -133,7 +140,7 @@ STATUS WriteItems(Connection& sql, const Note& note, const std::vector<std::stri
     return NOERROR;
 }
 
-STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<std::string>& values,
+STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<std::string_view>& values,
              SaveResult& r) {
     Connection& sql = db.Sql();
     Transaction t(sql, true, true); // marked together with the modified time (TouchModified)
@@ -200,9 +207,10 @@ STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<s
 STATUS SaveNote(Note& note, uint16_t flags) {
     std::shared_ptr<Database> db;
     if (STATUS s = DatabaseOf(note.db, db)) return s;
-    std::vector<std::string> values(note.Items().size());
+    // The values where they lie in the note's blocks: nothing changes them while the save runs.
+    std::vector<std::string_view> values(note.Items().size());
     for (size_t i = 0; i < values.size(); ++i)
-        if (STATUS s = note.ValueOf(note.Items()[i], values[i])) return s;
+        if (STATUS s = note.BytesOf(note.Items()[i], values[i])) return s;
 
     SaveResult r;
     {

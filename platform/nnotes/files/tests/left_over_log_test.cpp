@@ -100,6 +100,17 @@ TEST_F(LeftOverLogTest, EveryWriteTransactionMarksTheLogOnFromTheMarkBefore) {
     EXPECT_GT(order, 0) << "the design note's save set the design time, with its mark";
     ASSERT_EQ(SetDatabaseOptionBits(db, 1, 1), NOERROR);
     expectMarked("an option bit");
+    ASSERT_EQ(SetDatabaseOptions(db, 3), NOERROR);
+    expectMarked("the options word");
+    char info[DBINFO_SIZE] = "Marks\nof the log";
+    ASSERT_EQ(SetDatabaseInfo(db, info), NOERROR);
+    expectMarked("the database's title and categories");
+    DHANDLE acl = NULLHANDLE;
+    ASSERT_EQ(ReadACL(db, &acl), NOERROR);
+    ASSERT_EQ(AddACLEntry(acl, "CN=Reader/O=Acme", ACL_LEVEL_READER, nullptr, 0), NOERROR);
+    ASSERT_EQ(StoreACL(db, acl), NOERROR);
+    ASSERT_EQ(FreeBlock(acl), NOERROR);
+    expectMarked("the access control list");
     ASSERT_EQ(DeleteNote(db, id, 0), NOERROR);
     expectMarked("a deletion");
     EXPECT_EQ(CloseNote(a), NOERROR);
