@@ -180,40 +180,84 @@ STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* afte
     return HandRows(*later, family, max, sink, last, handed);
 }
 
-STATUS ReadIndexRowsFrom(store::Connection& sql, NOTEID viewId, NOTEID note, uint32_t part, size_t max,
-                         const RowSink& sink, size_t& handed) {
-    handed = 0;
-    STATUS s;
-    // One query: the row's place is looked up by note, then the rows from there are read in key order as
-    // growing reads them. A row no longer stored has no place, and the comparison with it selects nothing.
-    store::Statement* q = sql.Prepare(
-        "SELECT note, sortvalues, summary, part FROM view_rows WHERE view=?1 AND (key, note, part) >="
-        " (SELECT key, note, part FROM view_rows INDEXED BY view_rows_by_note WHERE note=?2 AND view=?1"
-        " AND part=?3) ORDER BY key, note, part LIMIT ?4",
-        &s);
-    if (q == nullptr) return s;
-    q->Bind(1, viewId).Bind(2, note).Bind(3, part);
-    q->Bind(4, static_cast<int64_t>(std::min<size_t>(max, INT64_MAX)));
+namespace {
+
+// Hands the rows of one read from (note, sortvalues, summary, part) to sink, counting them in handed.
+STATUS HandRowsFrom(store::Statement& q, const RowSink& sink, size_t& handed) {
     int rc;
-    while ((rc = q->Step()) == SQLITE_ROW) {
+    while ((rc = q.Step()) == SQLITE_ROW) {
         RowRef row;
-        const int64_t id = q->Int(0), at = q->Int(3);
-        row.sortValues = q->Blob(1);
-        row.summary = q->Blob(2);
+        const int64_t id = q.Int(0), at = q.Int(3);
+        row.sortValues = q.Blob(1);
+        row.summary = q.Blob(2);
         if (id <= 0 || id >= NOTE_ID_SPECIAL || at < 0 || at > UINT32_MAX) {
-            q->Reset();
+            q.Reset();
             return ERR_VIEW_INDEX_DAMAGED;
         }
         row.note = static_cast<NOTEID>(id);
         row.part = static_cast<uint32_t>(at);
         if (STATUS given = sink(row)) {
-            q->Reset();
+            q.Reset();
             return given;
         }
         ++handed;
     }
-    q->Reset();
+    q.Reset();
     return store::StatusOf(rc);
+}
+
+} // namespace
+
+STATUS ReadIndexRowsFrom(store::Connection& sql, NOTEID viewId, NOTEID note, uint32_t part, size_t max,
+                         const RowSink& sink, size_t& handed) {
+    handed = 0;
+    STATUS s;
+    const auto limit = [](size_t rows) { return static_cast<int64_t>(std::min<size_t>(rows, INT64_MAX)); };
+    if (max <= 1) {
+        // One query for one row: the row's place is looked up by note, and the row read from there. A row no
+        // longer stored has no place, and the comparison with it selects nothing.
+        store::Statement* q = sql.Prepare(
+            "SELECT note, sortvalues, summary, part FROM view_rows WHERE view=?1 AND (key, note, part) >="
+            " (SELECT key, note, part FROM view_rows INDEXED BY view_rows_by_note WHERE note=?2 AND view=?1"
+            " AND part=?3) ORDER BY key, note, part LIMIT ?4",
+            &s);
+        if (q == nullptr) return s;
+        q->Bind(1, viewId).Bind(2, note).Bind(3, part).Bind(4, limit(max));
+        return HandRowsFrom(*q, sink, handed);
+    }
+    // More rows read as ReadIndexRows goes on after a row: compared as one (key, note, part), every row read
+    // would be tested against the place, its key copied out for it. The row's key is looked up by note
+    // first; its rows from the place, then the keys after it, are read by seeks. All three see the index as
+    // it stood at the first.
+    store::ReadTransaction snapshot(sql);
+    store::Statement* place =
+        sql.Prepare("SELECT key FROM view_rows INDEXED BY view_rows_by_note WHERE note=?1"
+                    " AND view=?2 AND part=?3",
+                    &s);
+    if (place == nullptr) return s;
+    place->Bind(1, note).Bind(2, viewId).Bind(3, part);
+    const int rc = place->Step();
+    if (rc != SQLITE_ROW) {
+        place->Reset();
+        return store::StatusOf(rc);
+    }
+    const std::string key(place->Blob(0));
+    place->Reset();
+    store::Statement* same = sql.Prepare("SELECT note, sortvalues, summary, part FROM view_rows WHERE view=?1"
+                                         " AND key=?2 AND (note, part) >= (?3, ?4) ORDER BY key, note, part"
+                                         " LIMIT ?5",
+                                         &s);
+    if (same == nullptr) return s;
+    same->Bind(1, viewId).BindBlob(2, key.data(), key.size()).Bind(3, note).Bind(4, part).Bind(5, limit(max));
+    if (STATUS s = HandRowsFrom(*same, sink, handed)) return s;
+    if (handed >= max) return NOERROR;
+    store::Statement* later =
+        sql.Prepare("SELECT note, sortvalues, summary, part FROM view_rows WHERE view=?1"
+                    " AND key>?2 ORDER BY key, note, part LIMIT ?3",
+                    &s);
+    if (later == nullptr) return s;
+    later->Bind(1, viewId).BindBlob(2, key.data(), key.size()).Bind(3, limit(max - handed));
+    return HandRowsFrom(*later, sink, handed);
 }
 
 STATUS ReadFirstIndexRows(store::Connection& sql, NOTEID viewId, const std::vector<NOTEID>& notes,
