@@ -138,8 +138,8 @@ std::string_view HitSummary(Collection& c, size_t hit) {
 }
 
 template <class T>
-void Put(ReplyBlock& out, T value) {
-    out.Put<T>(value);
+void Put(std::string& out, T value) {
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
 } // namespace
@@ -167,7 +167,7 @@ void ResolveHits(Collection& c) {
     c.hitNotes = std::move(kept);
 }
 
-void AppendHit(Collection& c, size_t hit, uint32_t mask, ReplyBlock& out) {
+void AppendHit(Collection& c, size_t hit, uint32_t mask, std::string& out) {
     constexpr uint32_t kCounts =
         READ_MASK_INDEXSIBLINGS | READ_MASK_INDEXCHILDREN | READ_MASK_INDEXDESCENDANTS | READ_MASK_INDEXPEER;
     if ((mask & kCounts) != 0 && !c.hitsPlaced) PlaceHits(c, false);
@@ -189,7 +189,7 @@ void AppendHit(Collection& c, size_t hit, uint32_t mask, ReplyBlock& out) {
     AppendEntry(d, h.entry, mask, h.score, out);
 }
 
-void AppendEntry(CollectionData& d, uint32_t index, uint32_t mask, uint16_t score, ReplyBlock& out) {
+void AppendEntry(CollectionData& d, uint32_t index, uint32_t mask, uint16_t score, std::string& out) {
     const uint32_t siblings = (mask & READ_MASK_INDEXSIBLINGS) ? d.ChildCount(d[index].parent) : 0;
     const uint32_t children = (mask & READ_MASK_INDEXCHILDREN) ? d.ChildCount(index) : 0;
     const uint32_t end = (mask & READ_MASK_INDEXDESCENDANTS) ? d.End(index) : 0;

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "views/collection_data.h"
-#include "views/reply_block.h"
 
 #include <mutex>
 
@@ -36,8 +35,6 @@ struct Collection {
     // The summaries of the hits last read, from hit window on.
     size_t window = 0;
     std::vector<std::string> windowRows;
-    // The size of the last read's entries: the next read's block starts with that much room.
-    size_t replyBytes = 0;
 };
 
 // The open collection of a handle, or ERR_COLLECTION_HANDLE (ERR_NOT_INITIALIZED before the library is
@@ -49,10 +46,10 @@ STATUS CollectionOf(HCOLLECTION handle, std::shared_ptr<Collection>& out);
 void ResolveHits(Collection& c);
 
 // Appends what mask asks of hit (0-based, in hit order) to out, as a read of the entries would.
-void AppendHit(Collection& c, size_t hit, uint32_t mask, ReplyBlock& out);
+void AppendHit(Collection& c, size_t hit, uint32_t mask, std::string& out);
 
 // Appends what mask asks of entry index to out, in the order of the read mask's fields; score is what a
 // score field holds (0 outside a hit list).
-void AppendEntry(CollectionData& d, uint32_t index, uint32_t mask, uint16_t score, ReplyBlock& out);
+void AppendEntry(CollectionData& d, uint32_t index, uint32_t mask, uint16_t score, std::string& out);
 
 } // namespace nnotes::views

@@ -1,4 +1,5 @@
 // ReadEntries: skip, then return entries into one buffer.
+#include "memory/memory.h"
 #include "views/collection_handle.h"
 #include "views/collection_navigate.h"
 
@@ -84,7 +85,7 @@ public:
         return Move(d_, rules, cursor_);
     }
 
-    void Append(uint32_t mask, ReplyBlock& out) {
+    void Append(uint32_t mask, std::string& out) {
         if (hits_) return AppendHit(c_, rank_ - 1, mask, out);
         AppendEntry(d_, EntryIndex(), mask, 0, out);
     }
@@ -167,14 +168,10 @@ STATUS ReadEntries(HCOLLECTION collection, CollectionPosition* position, uint16_
         skipCount == kAsFarAsPossible || skipped == skipCount || (skipped == 1 && StaysPut(skip.rules.code));
     if (!whole) return NOERROR;
 
-    // The entries go straight into the block handed over, made with room for as many bytes as the last read
-    // gave (a walk reads alike sizes in turn), or for a navigator's read ahead.
-    ReplyBlock out;
-    const bool wanted = returnCount > 0 && returnMask != 0 && buffer != nullptr && walk.Exists();
-    if (wanted) {
-        const size_t guess = c->replyBytes != 0 ? c->replyBytes : std::min<size_t>(returnCount, 64) * 256;
-        if (STATUS s = out.Start(std::min<size_t>(guess, MAXREADBUFFER))) return s;
-    }
+    // Room for the entries a navigator reads ahead at a time, so that the buffer does not grow step by step
+    // as they are appended.
+    std::string out;
+    if (returnCount > 1) out.reserve(std::min<size_t>(returnCount, 64) * 256);
     uint32_t returned = 0;
     uint16_t signal = 0;
     if (returnCount > 0 && walk.Exists()) {
@@ -199,12 +196,9 @@ STATUS ReadEntries(HCOLLECTION collection, CollectionPosition* position, uint16_
     if (skipped > 0 || returned > 0) walk.Store(*position);
     if (entriesReturned) *entriesReturned = returned;
     if (signalFlags) *signalFlags = signal;
-    if (STATUS s = out.Failure()) return s;
-    if (returned > 0 && wanted) {
-        const size_t length = out.size();
-        if (STATUS s = out.Take(buffer)) return s;
-        if (bufferLength) *bufferLength = static_cast<uint16_t>(length);
-        c->replyBytes = length;
+    if (returned > 0 && returnMask != 0 && buffer != nullptr) {
+        if (STATUS s = CopyToNewBlock(out.data(), out.size(), buffer)) return s;
+        if (bufferLength) *bufferLength = static_cast<uint16_t>(out.size());
     }
     return NOERROR;
 }
