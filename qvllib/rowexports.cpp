@@ -65,8 +65,11 @@ void GetHeader(int column, char* buffer, int size) {
 }
 
 void GetData(int column, char* buffer, int size) {
+    // A view of the kept text: the walk calls this for every column of every row, and a copy of the text
+    // would cost an allocation for each one longer than a few bytes.
     CopyOut(buffer, size,
-            IsColumn(column) ? CurrentColumnValues[static_cast<size_t>(column)] : std::string());
+            IsColumn(column) ? std::string_view(CurrentColumnValues[static_cast<size_t>(column)])
+                             : std::string_view());
 }
 
 int GetNoteID(void) {

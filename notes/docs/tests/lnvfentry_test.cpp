@@ -190,6 +190,49 @@ TEST_F(ViewsTest, SummaryTextsOfAWholeRowAreThoseOfEachColumnsItem) {
     }
 }
 
+// Texts longer than a word, with a line end or a character outside ASCII at every place in them: a row's
+// texts read at once are the documents' texts, whichever byte the plain copy stops at.
+TEST_F(ViewsTest, SummaryTextsKeepLineEndsAndCharactersAtEveryPlace) {
+    std::vector<std::string> names;
+    for (const char* odd : {"\n", "\u00e9", "\u4e2d"})
+        for (size_t at = 0; at <= 19; ++at)
+            names.push_back(std::string(at, 'a') + odd + std::string(19 - at, 'b'));
+    names.push_back(std::string(24, 'c'));
+    names.push_back("short");
+    std::string documents;
+    for (size_t i = 0; i < names.size(); ++i) {
+        std::string name = names[i];
+        if (const size_t at = name.find('\n'); at != std::string::npos) name.replace(at, 1, "\\n");
+        documents += std::string(i ? ", " : "") + "{\"Key\": \"k" + std::to_string(100 + i) +
+                     "\", \"Name\": \"" + name + "\"}";
+    }
+    ASSERT_EQ(area_.Build(R"({"path": "places.nsf", "views": [{"name": "Places", "columns": [
+        {"title": "Key", "item": "Key", "sorted": true}, {"title": "Name", "item": "Name"}]}],
+      "documents": [)" + documents +
+                          "]}"),
+              "");
+    LNDatabase places;
+    ASSERT_EQ(session_.GetDatabase("places.nsf", &places), 0u);
+    ASSERT_EQ(places.Open(), 0u);
+    LNViewFolder view;
+    ASSERT_EQ(places.GetViewFolder("Places", &view), 0u);
+    ASSERT_EQ(view.Open(0), 0u);
+    LNVFEntry entry;
+    size_t row = 0;
+    for (LNSTATUS moved = view.Goto(LNVFNAVIGATION_FIRST, &entry); moved == 0;
+         moved = view.Goto(LNVFNAVIGATION_NEXT, &entry), ++row) {
+        ASSERT_LT(row, names.size());
+        entry[0]; // maps the summary, as a walk's first row does
+        std::vector<std::string> all(2);
+        std::vector<uint8_t> plain(2);
+        entry.GetVFEntryBody()->GetSummaryTexts(all, plain);
+        ASSERT_EQ(plain[1], 1) << row;
+        EXPECT_EQ(all[1], names[row]) << row;
+        EXPECT_EQ(all[1], ColumnText(entry, 1)) << row;
+    }
+    EXPECT_EQ(row, names.size());
+}
+
 // The note id GetDocument opens, read from the entry alone: none for categories, totals and entries of a
 // closed view.
 TEST_F(ViewsTest, DocumentNoteIDsAreThoseOfTheDocumentsBehindEntries) {

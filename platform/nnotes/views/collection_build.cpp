@@ -258,10 +258,16 @@ STATUS CollectionData::Add(const RowRef& row) {
             return NOERROR;
         }
     }
-    if (STATUS status = b.BreakLevel(row.key, r.breakLevel)) return status;
-    if (b.first) r.breakLevel = 0;
-    b.first = false;
-    b.previousKey = row.key;
+    if (!b.first && row.key == b.previousKey) {
+        // The key of the row before (rows read without their keys are handed it while their categories
+        // stay): no category breaks, and the key kept is the same.
+        r.breakLevel = View().categoryLevels;
+    } else {
+        if (STATUS status = b.BreakLevel(row.key, r.breakLevel)) return status;
+        if (b.first) r.breakLevel = 0;
+        b.first = false;
+        b.previousKey = row.key;
+    }
     if (View().hierarchy) {
         b.mains.push_back(std::move(r));
         return NOERROR;

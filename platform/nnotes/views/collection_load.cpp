@@ -37,13 +37,20 @@ STATUS MakeCurrent(store::Database& db, const store::StoredNote& viewNote, const
 // going on after the last row of the one before.
 class StoredRows : public RowSource {
 public:
-    StoredRows(DBHANDLE db, NOTEID view, const RowPlace& last) : db_(db), view_(view), last_(last) {}
+    StoredRows(DBHANDLE db, NOTEID view, const RowPlace& last, size_t levels)
+        : db_(db), view_(view), last_(last), levels_(levels) {}
 
     STATUS Read(size_t max, const RowSink& sink, bool& done) override {
         return store::WithDatabase(db_, [&](store::Database& db) {
             size_t handed = 0;
             const RowPlace after = last_;
-            const STATUS s = ReadIndexRows(db.Sql(), view_, &after, max, false, sink, last_, handed);
+            // The rows' keys are left out while their categories change seldom (a lookup each time they
+            // do); once a batch has needed a lookup for more than one row in eight, the keys come with the
+            // rows.
+            RowKeys keys;
+            keys.levels = everyKey_ ? RowKeys::kEvery : levels_;
+            const STATUS s = ReadIndexRows(db.Sql(), view_, &after, max, false, sink, last_, handed, &keys);
+            if (keys.looked > 2 && keys.looked * 8 > handed) everyKey_ = true;
             done = handed < max;
             return s;
         });
@@ -82,6 +89,8 @@ private:
     DBHANDLE db_;
     NOTEID view_;
     RowPlace last_;
+    size_t levels_;
+    bool everyKey_ = false;
 };
 
 // Rows read when a collection opens: the first entry, which tells whether the view is categorised. A reader
@@ -125,7 +134,8 @@ STATUS LoadCollection(Collection& c, bool onlyWhenChanged) {
             if (s == NOERROR && handed < first)
                 s = data->Finish();
             else if (s == NOERROR)
-                data->GrowFrom(std::make_unique<StoredRows>(c.dataDb, viewNote.id, last));
+                data->GrowFrom(
+                    std::make_unique<StoredRows>(c.dataDb, viewNote.id, last, view->categoryLevels));
         }
         if (s != NOERROR) return s;
         c.data = std::move(data);

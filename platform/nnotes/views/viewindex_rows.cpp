@@ -1,6 +1,8 @@
 // Writing and reading the entry rows of the stored indexes.
 #include "views/viewindex_store.h"
 
+#include "util/coding.h"
+
 #include <algorithm>
 
 namespace nnotes::views {
@@ -96,19 +98,58 @@ STATUS ReplaceNoteRows(store::Connection& sql, NOTEID viewId, NOTEID note, const
 
 namespace {
 
+// The row's key, looked up through the index by note (which holds the primary key's columns after its own).
+constexpr const char* kKeyOfRow =
+    "SELECT key FROM view_rows INDEXED BY view_rows_by_note WHERE note=?1 AND view=?2 AND part=?3";
+
+STATUS KeyOfRow(store::Connection& sql, NOTEID viewId, int64_t note, int64_t part, std::string& key) {
+    STATUS s;
+    store::Statement* q = sql.Prepare(kKeyOfRow, &s);
+    if (q == nullptr) return s;
+    q->Bind(1, note).Bind(2, viewId).Bind(3, part);
+    const int rc = q->Step();
+    if (rc == SQLITE_ROW) key.assign(q->Blob(0));
+    q->Reset();
+    // A row read in the same snapshot without a key is one the index cannot give.
+    return rc == SQLITE_ROW ? NOERROR : rc == SQLITE_DONE ? ERR_VIEW_INDEX_DAMAGED : store::StatusOf(rc);
+}
+
+// The item headers and values of the first levels items of sortValues (the category values, whose items
+// have no names): false when it does not hold that many whole.
+bool CategoryBytes(std::string_view sortValues, size_t levels, std::string& out) {
+    out.clear();
+    if (levels == 0) return true;
+    if (sortValues.size() < 4) return false;
+    const size_t count = util::DecodeFixed16(sortValues.data() + 2);
+    if (count < levels || sortValues.size() < 4 + 4 * count) return false;
+    size_t values = 0;
+    for (size_t i = 0; i < levels; ++i)
+        values += size_t{util::DecodeFixed16(sortValues.data() + 4 + 4 * i)} +
+                  util::DecodeFixed16(sortValues.data() + 6 + 4 * i);
+    const size_t data = 4 + 4 * count;
+    if (values > sortValues.size() - data) return false;
+    out.append(sortValues.substr(4, 4 * levels)).append(sortValues.substr(data, values));
+    return true;
+}
+
 // Hands the rows of one read to sink, counting them in handed; last gets the place of the row that makes
 // handed reach max (a read that stops short is the last one, and the caller does not go on from it).
-STATUS HandRows(store::Statement& q, bool family, size_t max, const RowSink& sink, RowPlace& last,
-                size_t& handed) {
+// Without keyed the query leaves the key out (columns note, sortvalues, summary, part): a row whose category
+// values are those of the row before is handed that row's key, which holds the same category segments; the
+// others' keys are looked up (keys.looked counts them), as is the last row's.
+STATUS HandRows(store::Connection& sql, NOTEID viewId, store::Statement& q, bool family, bool keyed,
+                RowKeys& keys, size_t max, const RowSink& sink, RowPlace& last, size_t& handed) {
     // Columns: note, sortvalues, summary, key, part, then with family unid and parent.
+    const int partColumn = keyed ? 4 : 3;
+    std::string key, category, previous;
+    bool first = true;
     int rc;
     while ((rc = q.Step()) == SQLITE_ROW) {
         RowRef row;
         const int64_t note = q.Int(0);
         row.sortValues = q.Blob(1);
         row.summary = q.Blob(2);
-        row.key = q.Blob(3);
-        const int64_t part = q.Int(4);
+        const int64_t part = q.Int(partColumn);
         if (family) {
             row.unid = q.Blob(5);
             row.parent = q.Blob(6);
@@ -117,17 +158,36 @@ STATUS HandRows(store::Statement& q, bool family, size_t max, const RowSink& sin
         const bool wellFormed = note > 0 && note < NOTE_ID_SPECIAL && part >= 0 && part <= UINT32_MAX &&
                                 (!family || row.unid.size() == sizeof(UNIVERSALID)) &&
                                 (row.parent.empty() || row.parent.size() == sizeof(UNIVERSALID));
+        bool looked = false;
+        STATUS given = wellFormed ? NOERROR : ERR_VIEW_INDEX_DAMAGED;
+        if (keyed) {
+            row.key = q.Blob(3);
+        } else if (given == NOERROR) {
+            const bool whole = CategoryBytes(row.sortValues, keys.levels, category);
+            if (first || !whole || category != previous) {
+                given = KeyOfRow(sql, viewId, note, part, key);
+                looked = true;
+                ++keys.looked;
+                previous.swap(category);
+            }
+            first = false;
+            row.key = key;
+        }
         row.note = static_cast<NOTEID>(note);
-        STATUS given = wellFormed ? sink(row) : ERR_VIEW_INDEX_DAMAGED;
+        if (given == NOERROR) given = sink(row);
+        if (given == NOERROR && handed + 1 == max) {
+            if (keyed || looked)
+                last.key.assign(row.key);
+            else
+                given = KeyOfRow(sql, viewId, note, part, last.key);
+            last.note = note;
+            last.part = part;
+        }
         if (given != NOERROR) {
             q.Reset();
             return given;
         }
-        if (++handed == max) {
-            last.key.assign(row.key);
-            last.note = note;
-            last.part = part;
-        }
+        ++handed;
     }
     q.Reset();
     return store::StatusOf(rc);
@@ -136,84 +196,129 @@ STATUS HandRows(store::Statement& q, bool family, size_t max, const RowSink& sin
 } // namespace
 
 STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* after, size_t max, bool family,
-                     const RowSink& sink, RowPlace& last, size_t& handed) {
+                     const RowSink& sink, RowPlace& last, size_t& handed, RowKeys* keys) {
     handed = 0;
     STATUS s;
+    RowKeys every;
+    RowKeys& wanted = keys != nullptr && !family ? *keys : every;
+    const bool keyed = wanted.levels == RowKeys::kEvery;
     // Every column read is copied out of its page, so a view without responses leaves out the two columns
-    // it does not need. Going on after a row takes two reads, the rest of its key and then the keys after
-    // it: as one comparison of (key, note, part) the query would test every row it reads against the place,
-    // where a seek past the key tests none. Statements are kept by the address of their text: one literal
-    // per kind of read.
-    static constexpr const char* kFirst[2] = {
+    // it does not need, and a read that may leave out the keys leaves out theirs. Going on after a row takes
+    // two reads, the rest of its key and then the keys after it: as one comparison of (key, note, part) the
+    // query would test every row it reads against the place, where a seek past the key tests none.
+    // Statements are kept by the address of their text: one literal per kind of read (keyed, keyed with
+    // family, without keys).
+    static constexpr const char* kFirst[3] = {
         "SELECT note, sortvalues, summary, key, part FROM view_rows WHERE view=?1 ORDER BY key, note, part"
         " LIMIT ?5",
         "SELECT note, sortvalues, summary, key, part, unid, parent FROM view_rows WHERE view=?1"
-        " ORDER BY key, note, part LIMIT ?5"};
-    static constexpr const char* kSameKey[2] = {
+        " ORDER BY key, note, part LIMIT ?5",
+        "SELECT note, sortvalues, summary, part FROM view_rows WHERE view=?1 ORDER BY key, note, part"
+        " LIMIT ?5"};
+    static constexpr const char* kSameKey[3] = {
         "SELECT note, sortvalues, summary, key, part FROM view_rows WHERE view=?1 AND key=?2 AND"
         " (note, part) > (?3, ?4) ORDER BY key, note, part LIMIT ?5",
         "SELECT note, sortvalues, summary, key, part, unid, parent FROM view_rows WHERE view=?1 AND key=?2"
-        " AND (note, part) > (?3, ?4) ORDER BY key, note, part LIMIT ?5"};
-    static constexpr const char* kLaterKeys[2] = {
+        " AND (note, part) > (?3, ?4) ORDER BY key, note, part LIMIT ?5",
+        "SELECT note, sortvalues, summary, part FROM view_rows WHERE view=?1 AND key=?2 AND"
+        " (note, part) > (?3, ?4) ORDER BY key, note, part LIMIT ?5"};
+    static constexpr const char* kLaterKeys[3] = {
         "SELECT note, sortvalues, summary, key, part FROM view_rows WHERE view=?1 AND key>?2"
         " ORDER BY key, note, part LIMIT ?5",
         "SELECT note, sortvalues, summary, key, part, unid, parent FROM view_rows WHERE view=?1 AND key>?2"
+        " ORDER BY key, note, part LIMIT ?5",
+        "SELECT note, sortvalues, summary, part FROM view_rows WHERE view=?1 AND key>?2"
         " ORDER BY key, note, part LIMIT ?5"};
+    const size_t kind = family ? 1 : keyed ? 0 : 2;
     const auto limit = [](size_t rows) { return static_cast<int64_t>(std::min<size_t>(rows, INT64_MAX)); };
     if (after == nullptr) {
-        store::Statement* q = sql.Prepare(kFirst[family], &s);
+        store::Statement* q = sql.Prepare(kFirst[kind], &s);
         if (q == nullptr) return s;
         q->Bind(1, viewId).Bind(5, limit(max));
-        return HandRows(*q, family, max, sink, last, handed);
+        return HandRows(sql, viewId, *q, family, keyed, wanted, max, sink, last, handed);
     }
     // Both reads see the index as it stood at the first.
     store::ReadTransaction snapshot(sql);
-    store::Statement* same = sql.Prepare(kSameKey[family], &s);
+    store::Statement* same = sql.Prepare(kSameKey[kind], &s);
     if (same == nullptr) return s;
     same->Bind(1, viewId).BindBlob(2, after->key.data(), after->key.size()).Bind(3, after->note);
     same->Bind(4, after->part).Bind(5, limit(max));
-    if (STATUS s = HandRows(*same, family, max, sink, last, handed)) return s;
+    if (STATUS s = HandRows(sql, viewId, *same, family, keyed, wanted, max, sink, last, handed)) return s;
     if (handed >= max) return NOERROR;
-    store::Statement* later = sql.Prepare(kLaterKeys[family], &s);
+    store::Statement* later = sql.Prepare(kLaterKeys[kind], &s);
     if (later == nullptr) return s;
     later->Bind(1, viewId).BindBlob(2, after->key.data(), after->key.size()).Bind(5, limit(max - handed));
-    return HandRows(*later, family, max, sink, last, handed);
+    return HandRows(sql, viewId, *later, family, keyed, wanted, max, sink, last, handed);
 }
 
-STATUS ReadIndexRowsFrom(store::Connection& sql, NOTEID viewId, NOTEID note, uint32_t part, size_t max,
-                         const RowSink& sink, size_t& handed) {
-    handed = 0;
-    STATUS s;
-    // One query: the row's place is looked up by note, then the rows from there are read in key order as
-    // growing reads them. A row no longer stored has no place, and the comparison with it selects nothing.
-    store::Statement* q = sql.Prepare(
-        "SELECT note, sortvalues, summary, part FROM view_rows WHERE view=?1 AND (key, note, part) >="
-        " (SELECT key, note, part FROM view_rows INDEXED BY view_rows_by_note WHERE note=?2 AND view=?1"
-        " AND part=?3) ORDER BY key, note, part LIMIT ?4",
-        &s);
-    if (q == nullptr) return s;
-    q->Bind(1, viewId).Bind(2, note).Bind(3, part);
-    q->Bind(4, static_cast<int64_t>(std::min<size_t>(max, INT64_MAX)));
+namespace {
+
+// Hands the rows of one read from (note, sortvalues, summary, part) to sink, counting them in handed.
+STATUS HandRowsFrom(store::Statement& q, const RowSink& sink, size_t& handed) {
     int rc;
-    while ((rc = q->Step()) == SQLITE_ROW) {
+    while ((rc = q.Step()) == SQLITE_ROW) {
         RowRef row;
-        const int64_t id = q->Int(0), at = q->Int(3);
-        row.sortValues = q->Blob(1);
-        row.summary = q->Blob(2);
+        const int64_t id = q.Int(0), at = q.Int(3);
+        row.sortValues = q.Blob(1);
+        row.summary = q.Blob(2);
         if (id <= 0 || id >= NOTE_ID_SPECIAL || at < 0 || at > UINT32_MAX) {
-            q->Reset();
+            q.Reset();
             return ERR_VIEW_INDEX_DAMAGED;
         }
         row.note = static_cast<NOTEID>(id);
         row.part = static_cast<uint32_t>(at);
         if (STATUS given = sink(row)) {
-            q->Reset();
+            q.Reset();
             return given;
         }
         ++handed;
     }
-    q->Reset();
+    q.Reset();
     return store::StatusOf(rc);
+}
+
+} // namespace
+
+STATUS ReadIndexRowsFrom(store::Connection& sql, NOTEID viewId, NOTEID note, uint32_t part, size_t max,
+                         const RowSink& sink, size_t& handed) {
+    handed = 0;
+    STATUS s;
+    const auto limit = [](size_t rows) { return static_cast<int64_t>(std::min<size_t>(rows, INT64_MAX)); };
+    if (max <= 1) {
+        // One query for one row: the row's place is looked up by note, and the row read from there. A row no
+        // longer stored has no place, and the comparison with it selects nothing.
+        store::Statement* q = sql.Prepare(
+            "SELECT note, sortvalues, summary, part FROM view_rows WHERE view=?1 AND (key, note, part) >="
+            " (SELECT key, note, part FROM view_rows INDEXED BY view_rows_by_note WHERE note=?2 AND view=?1"
+            " AND part=?3) ORDER BY key, note, part LIMIT ?4",
+            &s);
+        if (q == nullptr) return s;
+        q->Bind(1, viewId).Bind(2, note).Bind(3, part).Bind(4, limit(max));
+        return HandRowsFrom(*q, sink, handed);
+    }
+    // More rows read as ReadIndexRows goes on after a row: compared as one (key, note, part), every row read
+    // would be tested against the place, its key copied out for it. The row's key is looked up by note
+    // first; its rows from the place, then the keys after it, are read by seeks. All three see the index as
+    // it stood at the first.
+    store::ReadTransaction snapshot(sql);
+    std::string key;
+    // A row no longer stored has no key, and nothing is read from it.
+    if (STATUS s = KeyOfRow(sql, viewId, note, part, key)) return s == ERR_VIEW_INDEX_DAMAGED ? NOERROR : s;
+    store::Statement* same = sql.Prepare("SELECT note, sortvalues, summary, part FROM view_rows WHERE view=?1"
+                                         " AND key=?2 AND (note, part) >= (?3, ?4) ORDER BY key, note, part"
+                                         " LIMIT ?5",
+                                         &s);
+    if (same == nullptr) return s;
+    same->Bind(1, viewId).BindBlob(2, key.data(), key.size()).Bind(3, note).Bind(4, part).Bind(5, limit(max));
+    if (STATUS s = HandRowsFrom(*same, sink, handed)) return s;
+    if (handed >= max) return NOERROR;
+    store::Statement* later =
+        sql.Prepare("SELECT note, sortvalues, summary, part FROM view_rows WHERE view=?1"
+                    " AND key>?2 ORDER BY key, note, part LIMIT ?3",
+                    &s);
+    if (later == nullptr) return s;
+    later->Bind(1, viewId).BindBlob(2, key.data(), key.size()).Bind(3, limit(max - handed));
+    return HandRowsFrom(*later, sink, handed);
 }
 
 STATUS ReadFirstIndexRows(store::Connection& sql, NOTEID viewId, const std::vector<NOTEID>& notes,

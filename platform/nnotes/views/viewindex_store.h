@@ -90,12 +90,24 @@ struct RowPlace {
     int64_t note = 0, part = 0;
 };
 
+// Which keys a read of rows hands over. Copying every row's key out of its page makes a read of the rows
+// about a fifth dearer, and a collection needs of a key only its category segments: with levels the number
+// of category levels, a row whose first levels sort values are those of the row before is handed that
+// row's key (its category segments are the same), and the others' keys are looked up by note, looked
+// counting them. The keys of a view whose categories change from row to row are better read with the rows.
+struct RowKeys {
+    static constexpr size_t kEvery = SIZE_MAX;
+    size_t levels = kEvery; // kEvery: every row's own key
+    size_t looked = 0;
+};
+
 // Hands the stored rows of the view that come after the row at after (from the first when null) to sink in
 // view order, max of them at most: handed counts them and, when there were max, last is where the last one
 // stands (a read that hands fewer is the last one). Only with family do the rows carry their unid and
-// parent, which only a hierarchical view needs.
+// parent, which only a hierarchical view needs; with keys the rows carry the keys it asks for (family rows
+// carry their own).
 STATUS ReadIndexRows(store::Connection& sql, NOTEID viewId, const RowPlace* after, size_t max, bool family,
-                     const RowSink& sink, RowPlace& last, size_t& handed);
+                     const RowSink& sink, RowPlace& last, size_t& handed, RowKeys* keys = nullptr);
 
 // Hands the stored rows of the view from the row of (note, part) on to sink in view order, that row first
 // and max of them at most (none when the index no longer holds it): handed counts them. The rows carry no

@@ -298,5 +298,30 @@ TEST_F(CollectionRewalkTest, ARowDamagedOrUnreadableFailsTheReadThatReachesIt) {
     EXPECT_EQ(CloseCollection(whole), NOERROR);
 }
 
+// A view sorted by a column of six values: hundreds of rows share each sort key, so the batches read again
+// begin within a key's rows, and the rows after the place must come in (note, part) order from there.
+TEST_F(CollectionRewalkTest, RowsReadAgainFromWithinOneKeysRowsGiveTheSameEntries) {
+    const std::vector<ColumnSpec> columns = {{"City", "City", VIEW_COLUMN_SORT}, {"Name", "Name"}};
+    const NOTEID cities = SaveView("Cities", columns), apart = SaveViewApart("Cities", columns);
+    const HCOLLECTION whole = OpenApart(apart), growing = Open(cities);
+    const std::vector<Step> expected = EveryEntry(whole);
+    ASSERT_EQ(expected.size(), size_t{kDocuments});
+    for (int pass = 0; pass < 3; ++pass) {
+        const std::vector<Step> walked = EveryEntry(growing);
+        ASSERT_EQ(walked.size(), expected.size());
+        for (size_t i = 0; i < walked.size(); ++i)
+            ASSERT_EQ(walked[i], expected[i]) << "pass " << pass << ", entry " << i;
+    }
+    // Reading on from places all over the view, many entries at a time.
+    for (size_t pick = 1; pick < expected.size(); pick += 211) {
+        CollectionPosition left = At(expected[pick].path), right = left;
+        const Step wanted = Ask(whole, left, NAVIGATE_CURRENT, 0, NAVIGATE_NEXT, 700);
+        ASSERT_EQ(wanted.returned, std::min<size_t>(700, expected.size() - pick));
+        ASSERT_EQ(Ask(growing, right, NAVIGATE_CURRENT, 0, NAVIGATE_NEXT, 700), wanted) << "entry " << pick;
+    }
+    for (HCOLLECTION c : {whole, growing})
+        EXPECT_EQ(CloseCollection(c), NOERROR);
+}
+
 } // namespace
 } // namespace nnotes::testing
