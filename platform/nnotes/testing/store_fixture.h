@@ -46,6 +46,16 @@ protected:
         return id;
     }
 
+    // The originator id of a stored note (zeros when it cannot be opened).
+    static ORIGINATORID OidOf(DBHANDLE db, NOTEID id) {
+        ORIGINATORID oid{};
+        NOTEHANDLE note = 0;
+        EXPECT_EQ(OpenNote(db, id, 0, &note), NOERROR);
+        EXPECT_EQ(GetNoteInfo(note, NOTE_INFO_OID, &oid), NOERROR);
+        EXPECT_EQ(CloseNote(note), NOERROR);
+        return oid;
+    }
+
     // The text of an item of a stored note ("<missing>" when it cannot be read).
     static std::string TextOf(DBHANDLE db, NOTEID id, const char* name) {
         NOTEHANDLE note = 0;

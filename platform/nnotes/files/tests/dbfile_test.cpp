@@ -230,11 +230,7 @@ TEST_F(DatabaseFileTest, ASaveAfterAnotherHandlesSavesIsStampedLaterThanTheirs) 
     }
     ASSERT_GT(ahead, 0) << "the saves never ran ahead of the clock";
     const NOTEID id = SaveNote(a, {{"Subject", "a again"}});
-    NOTEHANDLE note = 0;
-    ORIGINATORID oid{};
-    ASSERT_EQ(OpenNote(a, id, 0, &note), NOERROR);
-    ASSERT_EQ(GetNoteInfo(note, NOTE_INFO_OID, &oid), NOERROR);
-    ASSERT_EQ(CloseNote(note), NOERROR);
+    const ORIGINATORID oid = OidOf(a, id);
     Instant data{};
     ASSERT_EQ(GetModifiedTimes(a, &data, nullptr), NOERROR);
     int order = 0;
@@ -251,14 +247,7 @@ TEST_F(DatabaseFileTest, ASaveAfterAnotherHandlesSavesIsStampedLaterThanTheirs) 
 // from.
 TEST_F(DatabaseFileTest, StampsRunOnThroughBatchesCommittedOrNot) {
     DBHANDLE db = MakeDatabase("batch.nsf");
-    auto stampOf = [&](NOTEID id) {
-        NOTEHANDLE note = 0;
-        ORIGINATORID oid{};
-        EXPECT_EQ(OpenNote(db, id, 0, &note), NOERROR);
-        EXPECT_EQ(GetNoteInfo(note, NOTE_INFO_OID, &oid), NOERROR);
-        EXPECT_EQ(CloseNote(note), NOERROR);
-        return oid.sequenceTime;
-    };
+    auto stampOf = [&](NOTEID id) { return OidOf(db, id).sequenceTime; };
     auto later = [](Instant x, Instant y) {
         int order = 0;
         EXPECT_EQ(CompareInstants(&x, &y, &order), NOERROR);

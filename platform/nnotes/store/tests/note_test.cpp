@@ -84,10 +84,7 @@ TEST_F(NoteTest, ASaveThatChangesClassOrParentIsFoundByThem) {
     const NOTEID parent = SaveNote(db_, {{"Subject", "parent"}});
     const NOTEID child = SaveNote(db_, {{"Subject", "child"}});
     NOTEHANDLE note = 0;
-    ORIGINATORID parentOid{};
-    ASSERT_EQ(OpenNote(db_, parent, 0, &note), NOERROR);
-    ASSERT_EQ(GetNoteInfo(note, NOTE_INFO_OID, &parentOid), NOERROR);
-    ASSERT_EQ(CloseNote(note), NOERROR);
+    const ORIGINATORID parentOid = OidOf(db_, parent);
 
     ASSERT_EQ(OpenNote(db_, child, 0, &note), NOERROR);
     unsigned char ref[18] = {1, 0};
@@ -194,11 +191,8 @@ TEST_F(NoteTest, DuplicatesAndCopiesWithANewIdentity) {
 
 TEST_F(NoteTest, ResponsesAreFoundThroughTheirRef) {
     const NOTEID parent = SaveNote(db_, {{"Subject", "parent"}});
-    ORIGINATORID parentOid{};
     NOTEHANDLE note = 0;
-    ASSERT_EQ(OpenNote(db_, parent, 0, &note), NOERROR);
-    ASSERT_EQ(GetNoteInfo(note, NOTE_INFO_OID, &parentOid), NOERROR);
-    ASSERT_EQ(CloseNote(note), NOERROR);
+    const ORIGINATORID parentOid = OidOf(db_, parent);
 
     std::vector<NOTEID> responses;
     for (int i = 0; i < 2; ++i) {

@@ -205,11 +205,7 @@ TEST_F(StoreProcessTest, ASaveAfterAnotherProcessesSavesIsStampedLaterThanTheirs
     Instant theirs{};
     ASSERT_EQ(GetModifiedTimes(db, &theirs, nullptr), NOERROR);
     const NOTEID id = SaveNote(db, {{"Subject", "after"}});
-    NOTEHANDLE note = 0;
-    ORIGINATORID oid{};
-    ASSERT_EQ(OpenNote(db, id, 0, &note), NOERROR);
-    ASSERT_EQ(GetNoteInfo(note, NOTE_INFO_OID, &oid), NOERROR);
-    ASSERT_EQ(CloseNote(note), NOERROR);
+    const ORIGINATORID oid = OidOf(db, id);
     int order = 0;
     ASSERT_EQ(CompareInstants(&oid.sequenceTime, &theirs, &order), NOERROR);
     EXPECT_GT(order, 0);
