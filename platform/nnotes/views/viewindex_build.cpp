@@ -117,10 +117,14 @@ STATUS RebuildIndex(store::Database& db, const store::StoredNote& viewNote, cons
     // Should the index be in use by a statement of this connection that is not finished, it cannot be
     // dropped: the build then goes through it.
     const bool remakeByNote = made + mine > 0 && made + mine >= others && DropRowsByNote(sql) == NOERROR;
+    // When the view's old rows are all the table holds, it is emptied whole: SQLite frees its pages as they
+    // are rather than taking the rows out one by one.
     STATUS s;
-    store::Statement* clear = sql.Prepare("DELETE FROM view_rows WHERE view=?", &s);
+    store::Statement* clear =
+        sql.Prepare(others == 0 ? "DELETE FROM view_rows" : "DELETE FROM view_rows WHERE view=?", &s);
     if (clear == nullptr) return s;
-    if (STATUS s = clear->Bind(1, viewNote.id).Run()) return s;
+    if (others != 0) clear->Bind(1, viewNote.id);
+    if (STATUS s = clear->Run()) return s;
     if (STATUS s = runs.Merge([&](const ViewRow& row) { return InsertRow(sql, viewNote.id, row); })) return s;
     if (remakeByNote)
         if (STATUS s = CreateIndexTables(sql)) return s;

@@ -241,5 +241,37 @@ TEST_F(ViewIndexSavesTest, BuildsThatRemakeOrKeepTheIndexByNoteGiveTheSameRows) 
     EXPECT_EQ(IntegrityOf("views.nsf"), "ok");
 }
 
+TEST_F(ViewIndexSavesTest, ABuildOfTheOnlyIndexedViewEmptiesTheTableAndOneBesideOthersLeavesTheirRows) {
+    // Left with one indexed view, its builds find the table holding nothing but its own rows.
+    for (NOTEID view : {open_, stamped_, threads_})
+        ASSERT_EQ(DeleteNote(db_, view, 0), NOERROR);
+    views_ = {codes_};
+    const std::string count = "SELECT count(*) FROM view_rows";
+    const std::string ofCodes = count + " WHERE view = " + std::to_string(codes_);
+    ASSERT_GT(Number(count), 0);
+    EXPECT_EQ(Number(count), Number(ofCodes));
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Region", "west", ITEM_SUMMARY); });
+    ExpectRowsAsMadeAfresh("builds of the only view");
+    const std::string alone = StoredRows();
+    Resave(codes_);
+    EXPECT_EQ(StoredRows(), alone);
+
+    // A view saved beside it keeps its rows through the first one's builds, and the first its own.
+    const NOTEID names = SaveView("Names", {{"Name", "Name", VIEW_COLUMN_SORT}});
+    views_.push_back(names);
+    const std::string ofNames = count + " WHERE view = " + std::to_string(names);
+    const int64_t theirs = Number(ofNames);
+    EXPECT_GT(theirs, 0);
+    Resave(codes_);
+    EXPECT_EQ(Number(ofNames), theirs);
+    EXPECT_EQ(Number(count), theirs + Number(ofCodes));
+    ExpectRowsAsMadeAfresh("builds beside another view");
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Name", "Anna", ITEM_SUMMARY); });
+    ExpectRowsAsMadeAfresh("a save after them");
+    CloseDatabase(db_);
+    db_ = 0;
+    EXPECT_EQ(IntegrityOf("views.nsf"), "ok");
+}
+
 } // namespace
 } // namespace nnotes::testing
