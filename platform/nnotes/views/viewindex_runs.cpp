@@ -79,7 +79,7 @@ uint64_t BigEndian(std::string_view text, size_t at) {
 constexpr size_t kAhead = 8;
 
 void Prefetch(const char* record) {
-    for (size_t line = 0; line < 4; ++line)
+    for (size_t line = 0; line < 6; ++line)
         __builtin_prefetch(record + 64 * line);
 }
 
@@ -174,27 +174,66 @@ STATUS SortedRuns::Add(ViewRow&& row) {
 }
 
 void SortedRuns::SortRun() {
-    if (entries_.empty()) return;
-    // What every key of the run begins with decides no comparison: each entry keeps the 16 bytes that
-    // follow it, and most comparisons are settled by those without reading the rows.
-    const std::string_view first = KeyOf(entries_.front().record);
-    size_t common = first.size();
-    for (const Entry& e : entries_) {
-        const std::string_view key = KeyOf(e.record);
+    if (!entries_.empty()) SortEntries(entries_.data(), entries_.data() + entries_.size(), 0, 0);
+}
+
+// Keys are sorted 16 bytes at a time: the entries by the 16 bytes that follow what all their keys begin
+// with, which settle most comparisons without reading a row; then each group that ties on them the same way
+// from where its own keys part. Keys that end within the bytes compared, and groups past a few such rounds,
+// are sorted by comparing the rows themselves.
+void SortedRuns::SortEntries(Entry* first, Entry* last, size_t from, int depth) {
+    if (last - first < 2) return;
+    const auto byPrefix = [](const Entry& a, const Entry& b) {
+        return a.prefix[0] != b.prefix[0] ? a.prefix[0] < b.prefix[0] : a.prefix[1] < b.prefix[1];
+    };
+    constexpr int kDeepest = 8;
+    if (depth > kDeepest) {
+        std::sort(first, last, [](const Entry& a, const Entry& b) { return Before(a.record, b.record); });
+        return;
+    }
+    const std::string_view lead = KeyOf(first->record);
+    size_t common = lead.size();
+    bool allOne = true; // every key the same
+    for (Entry* e = first; e != last; ++e) {
+        if (last - e > static_cast<ptrdiff_t>(kAhead)) Prefetch(e[kAhead].record);
+        const std::string_view key = KeyOf(e->record);
         const size_t n = std::min(common, key.size());
-        common = static_cast<size_t>(std::mismatch(first.begin(), first.begin() + n, key.begin()).first -
-                                     first.begin());
+        common = from + static_cast<size_t>(
+                            std::mismatch(lead.begin() + from, lead.begin() + n, key.begin() + from).first -
+                            (lead.begin() + from));
+        allOne = allOne && key.size() == lead.size();
     }
-    for (Entry& e : entries_) {
-        const std::string_view key = KeyOf(e.record);
-        e.prefix[0] = BigEndian(key, common);
-        e.prefix[1] = BigEndian(key, common + 8);
+    allOne = allOne && common == lead.size();
+    for (Entry* e = first; e != last; ++e) {
+        if (allOne) {
+            // The order falls to the note and the part.
+            e->prefix[0] = uint64_t{Get32(e->record)} << 32 | Get32(e->record + 4);
+            e->prefix[1] = 0;
+        } else {
+            const std::string_view key = KeyOf(e->record);
+            e->prefix[0] = BigEndian(key, common);
+            e->prefix[1] = BigEndian(key, common + 8);
+        }
     }
-    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
-        if (a.prefix[0] != b.prefix[0]) return a.prefix[0] < b.prefix[0];
-        if (a.prefix[1] != b.prefix[1]) return a.prefix[1] < b.prefix[1];
-        return Before(a.record, b.record);
-    });
+    std::sort(first, last, byPrefix);
+    if (allOne) return;
+    const size_t next = common + 16;
+    for (Entry* group = first; group != last;) {
+        Entry* end = group + 1;
+        bool longEnough = KeyOf(group->record).size() >= next;
+        while (end != last && end->prefix[0] == group->prefix[0] && end->prefix[1] == group->prefix[1]) {
+            longEnough = longEnough && KeyOf(end->record).size() >= next;
+            ++end;
+        }
+        if (end - group > 1) {
+            if (longEnough)
+                SortEntries(group, end, next, depth + 1);
+            else
+                std::sort(group, end,
+                          [](const Entry& a, const Entry& b) { return Before(a.record, b.record); });
+        }
+        group = end;
+    }
 }
 
 STATUS SortedRuns::Merge(const std::function<STATUS(const ViewRow&)>& take) {

@@ -31,7 +31,7 @@ public:
 
 private:
     // A row as a run keeps it: its fields packed one after another (see viewindex_runs.cpp), and for the
-    // run's sort the 16 bytes of its key that follow what every key of the run begins with.
+    // run's sort 16 bytes of its key (those that follow what the keys it is sorted among begin with).
     struct Entry {
         uint64_t prefix[2];
         const char* record;
@@ -41,6 +41,8 @@ private:
     char* Place(size_t size);
     // The run sorted in view order.
     void SortRun();
+    // Sorts entries whose keys are all at least from bytes long and begin with the same from bytes.
+    static void SortEntries(Entry* first, Entry* last, size_t from, int depth);
     STATUS Spill();
 
     std::string folder_;

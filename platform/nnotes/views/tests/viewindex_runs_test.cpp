@@ -113,16 +113,28 @@ TEST(SortedRuns, KeysThatShareTheirBeginningOrDifferPastSixteenBytesComeOutInByt
                                             "012345670",
                                             "0123456789abcdef" + std::string(40, 'x') + "a",
                                             "0123456789abcdef" + std::string(40, 'x') + "b"};
-    // Pairs that differ first at each place in and past those 16 bytes, the rest of each ordering the other
-    // way.
+    // Pairs that differ first at each place in and past those 16 bytes and the next 16 after them, the rest
+    // of each ordering the other way; keys that part every 16 bytes, more times than the sort refines them;
+    // a key many rows share amid others.
     std::vector<std::string> keys;
     for (const std::string& tail : tails)
         keys.push_back(common + tail);
-    for (size_t at = 0; at < 20; ++at) {
-        const std::string before = std::string("0123456789abcdefghij").substr(0, at);
-        keys.push_back(common + before + "b" + std::string(5, 'a'));
-        keys.push_back(common + before + "a" + std::string(5, 'z'));
+    std::string digits;
+    for (int i = 0; i < 7; ++i)
+        digits += "0123456789abcdefghij";
+    for (size_t at = 0; at < 70; ++at) {
+        keys.push_back(common + digits.substr(0, at) + "b" + std::string(5, 'a'));
+        keys.push_back(common + digits.substr(0, at) + "a" + std::string(5, 'z'));
     }
+    std::mt19937 deep(3);
+    for (int i = 0; i < 40; ++i) {
+        std::string key = common;
+        for (int level = 0; level < 12; ++level)
+            key += std::string(15, 'q') + static_cast<char>('a' + deep() % 2);
+        keys.push_back(key);
+    }
+    for (int i = 0; i < 30; ++i)
+        keys.push_back(common + "shared by many");
     std::mt19937 random(11);
     std::vector<ViewRow> rows;
     for (size_t i = 0; i < 600; ++i) {
