@@ -273,5 +273,26 @@ TEST_F(ViewIndexSavesTest, ABuildOfTheOnlyIndexedViewEmptiesTheTableAndOneBeside
     EXPECT_EQ(IntegrityOf("views.nsf"), "ok");
 }
 
+// A build inserts its rows many to a statement and the rest one by one; saves insert each document's rows
+// themselves. Views of rows just short of, at and just past whole statements' worth give the same rows
+// both ways.
+TEST_F(ViewIndexSavesTest, BuildsOfAnyNumberOfRowsGiveTheRowsThatSavesMade) {
+    const NOTEID all =
+        SaveView("All", {{"Name", "Name", VIEW_COLUMN_SORT}, {"Code", "Code", 0}}, "SELECT @All");
+    views_.push_back(all);
+    const std::string count = "SELECT count(*) FROM view_rows WHERE view = " + std::to_string(all);
+    int made = 0;
+    for (int64_t rows : {3, 4, 63, 64, 65, 128, 129, 200}) {
+        while (Number(count) < rows) {
+            SaveDocument({Text("Name", "n" + std::to_string(made * 37 % 101)),
+                          Text("Code", std::to_string(made)), Text("Status", made % 2 ? "open" : "shut"),
+                          Text("Region", made % 3 ? "east" : "west")});
+            ++made;
+        }
+        ASSERT_EQ(Number(count), rows);
+        ExpectRowsAsMadeAfresh(("a view of " + std::to_string(rows) + " rows").c_str());
+    }
+}
+
 } // namespace
 } // namespace nnotes::testing
