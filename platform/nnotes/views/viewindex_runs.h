@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,29 @@ public:
     STATUS Merge(const std::function<STATUS(const ViewRow&)>& take);
 
 private:
+    // A row as a run keeps it: its fields packed one after another (see viewindex_runs.cpp), and for the
+    // run's sort 16 bytes of its key (those that follow what the keys it is sorted among begin with).
+    struct Entry {
+        uint64_t prefix[2];
+        const char* record;
+    };
+
+    // Space for a packed row in the run's blocks.
+    char* Place(size_t size);
+    // The run sorted in view order.
+    void SortRun();
+    // Sorts entries whose keys are all at least from bytes long and begin with the same from bytes.
+    static void SortEntries(Entry* first, Entry* last, size_t from, int depth);
     STATUS Spill();
 
     std::string folder_;
     size_t runBytes_;
-    std::vector<ViewRow> run_;
+    // A run's rows lie packed in blocks that are kept from run to run; entries_ points at them.
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<size_t> blockSizes_;
+    size_t block_ = 0;     // the block being filled
+    size_t blockUsed_ = 0; // its bytes taken
+    std::vector<Entry> entries_;
     size_t bytes_ = 0;
     std::vector<std::FILE*> files_;
 };

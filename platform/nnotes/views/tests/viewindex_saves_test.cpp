@@ -349,5 +349,58 @@ TEST_F(ViewIndexSavesTest, BuildsThatRemakeOrKeepTheIndexByNoteGiveTheSameRows) 
     EXPECT_EQ(IntegrityOf("views.nsf"), "ok");
 }
 
+TEST_F(ViewIndexSavesTest, ABuildOfTheOnlyIndexedViewEmptiesTheTableAndOneBesideOthersLeavesTheirRows) {
+    // Left with one indexed view, its builds find the table holding nothing but its own rows.
+    for (NOTEID view : {open_, stamped_, threads_})
+        ASSERT_EQ(DeleteNote(db_, view, 0), NOERROR);
+    views_ = {codes_};
+    const std::string count = "SELECT count(*) FROM view_rows";
+    const std::string ofCodes = count + " WHERE view = " + std::to_string(codes_);
+    ASSERT_GT(Number(count), 0);
+    EXPECT_EQ(Number(count), Number(ofCodes));
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Region", "west", ITEM_SUMMARY); });
+    ExpectRowsAsMadeAfresh("builds of the only view");
+    const std::string alone = StoredRows();
+    Resave(codes_);
+    EXPECT_EQ(StoredRows(), alone);
+
+    // A view saved beside it keeps its rows through the first one's builds, and the first its own.
+    const NOTEID names = SaveView("Names", {{"Name", "Name", VIEW_COLUMN_SORT}});
+    views_.push_back(names);
+    const std::string ofNames = count + " WHERE view = " + std::to_string(names);
+    const int64_t theirs = Number(ofNames);
+    EXPECT_GT(theirs, 0);
+    Resave(codes_);
+    EXPECT_EQ(Number(ofNames), theirs);
+    EXPECT_EQ(Number(count), theirs + Number(ofCodes));
+    ExpectRowsAsMadeAfresh("builds beside another view");
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Name", "Anna", ITEM_SUMMARY); });
+    ExpectRowsAsMadeAfresh("a save after them");
+    CloseDatabase(db_);
+    db_ = 0;
+    EXPECT_EQ(IntegrityOf("views.nsf"), "ok");
+}
+
+// A build inserts its rows many to a statement and the rest one by one; saves insert each document's rows
+// themselves. Views of rows just short of, at and just past whole statements' worth give the same rows
+// both ways.
+TEST_F(ViewIndexSavesTest, BuildsOfAnyNumberOfRowsGiveTheRowsThatSavesMade) {
+    const NOTEID all =
+        SaveView("All", {{"Name", "Name", VIEW_COLUMN_SORT}, {"Code", "Code", 0}}, "SELECT @All");
+    views_.push_back(all);
+    const std::string count = "SELECT count(*) FROM view_rows WHERE view = " + std::to_string(all);
+    int made = 0;
+    for (int64_t rows : {3, 4, 63, 64, 65, 128, 129, 200}) {
+        while (Number(count) < rows) {
+            SaveDocument({Text("Name", "n" + std::to_string(made * 37 % 101)),
+                          Text("Code", std::to_string(made)), Text("Status", made % 2 ? "open" : "shut"),
+                          Text("Region", made % 3 ? "east" : "west")});
+            ++made;
+        }
+        ASSERT_EQ(Number(count), rows);
+        ExpectRowsAsMadeAfresh(("a view of " + std::to_string(rows) + " rows").c_str());
+    }
+}
+
 } // namespace
 } // namespace nnotes::testing
