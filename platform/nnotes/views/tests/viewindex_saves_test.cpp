@@ -2,6 +2,7 @@
 // view reads, summary flags, deletions, nothing at all), every view's stored rows stay exactly what making
 // the index afresh gives; a save that changes nothing a view reads leaves that view's rows alone; builds
 // give the same rows whether they keep the index of rows by note or make it again.
+#include "testing/child_process.h"
 #include "testing/view_fixture.h"
 
 #include <sqlite3.h>
@@ -301,6 +302,74 @@ TEST_F(ViewIndexSavesTest, TheFirstViewsOfAFileArePassedByTheSavesAfterThem) {
     EXPECT_EQ(rowsShowing(first, "Eve"), 1);
     std::swap(db_, fresh);
     ASSERT_EQ(CloseDatabase(fresh), NOERROR);
+}
+
+// Views made, redesigned (their selection or their columns) and deleted by another process, which holds the
+// file open all along, between two saves of this handle: each save of this handle passes the views as they
+// are then, and only those.
+TEST_F(ViewIndexSavesTest, ViewsAnotherProcessMakesRedesignsOrDeletesArePassedAsTheyAreNow) {
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Body", "before the other process", 0); });
+    ChildProcess other({"hold", "views.nsf"});
+    ASSERT_EQ(other.ReadLine(), "ready");
+    const auto hex = [](const std::string& bytes) {
+        static const char* digits = "0123456789abcdef";
+        std::string out;
+        for (unsigned char c : bytes)
+            out.append({digits[c >> 4], digits[c & 15]});
+        return out;
+    };
+    // Through the other process: note id (0: a new view) with its items replaced; gives the note's id.
+    const auto put = [&](NOTEID id,
+                         const std::vector<std::tuple<std::string, uint16_t, std::string>>& items) {
+        std::string line = "put " + std::to_string(id) + " " + std::to_string(NOTE_CLASS_VIEW);
+        for (const auto& [name, type, value] : items)
+            line += " " + name + " " + std::to_string(type) + " " + hex(value);
+        other.Send(line);
+        const std::string answer = other.ReadLine();
+        EXPECT_FALSE(answer.empty() || answer.rfind("status", 0) == 0) << answer;
+        return answer.empty() || answer.rfind("status", 0) == 0 ? NOTEID{0}
+                                                                : static_cast<NOTEID>(std::stoul(answer));
+    };
+    const auto format = [](const std::vector<ColumnSpec>& columns) { return FormatValue(columns).substr(2); };
+
+    // Another selection: the open view now shows the shut documents.
+    put(open_, {{VIEW_FORMULA_ITEM, TYPE_FORMULA, Compiled("SELECT Status = \"shut\"")}});
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Status", "shut", ITEM_SUMMARY); });
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Status", "open", ITEM_SUMMARY); });
+    ExpectRowsAsMadeAfresh("a selection changed by another process");
+
+    // Other columns: the codes view sorts by an item it did not read before, descending.
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Body", "between", 0); });
+    put(codes_, {{VIEW_FORMAT_ITEM, TYPE_VIEW_FORMAT,
+                  format({{"Region", "Region", VIEW_COLUMN_CATEGORY},
+                          {"Body", "Body", VIEW_COLUMN_SORT | VIEW_COLUMN_DESCENDING}})}});
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Body", "sorted now", ITEM_SUMMARY); });
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Region", "east", ITEM_SUMMARY); });
+    ExpectRowsAsMadeAfresh("columns changed by another process");
+
+    // A view made and one deleted by the other process between two saves of this handle.
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Code", "before", ITEM_SUMMARY); });
+    const NOTEID made =
+        put(0, {{FIELD_TITLE, TYPE_TEXT, "Made"},
+                {VIEW_FORMAT_ITEM, TYPE_VIEW_FORMAT, format({{"Code", "Code", VIEW_COLUMN_SORT}})}});
+    ASSERT_NE(made, 0u);
+    other.Send("delete " + std::to_string(stamped_));
+    EXPECT_EQ(other.ReadLine(), "deleted");
+    views_ = {open_, codes_, threads_, made};
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Code", "c3", ITEM_SUMMARY); });
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Name", "Ada", ITEM_SUMMARY); });
+    EXPECT_EQ(Number("SELECT count(*) FROM view_rows WHERE view = " + std::to_string(stamped_)), 0);
+    ExpectRowsAsMadeAfresh("a view made and one deleted by another process");
+
+    // The same inside a batch of this handle begun after the other process's change.
+    put(made, {{VIEW_FORMAT_ITEM, TYPE_VIEW_FORMAT, format({{"Name", "Name", VIEW_COLUMN_CATEGORY}})}});
+    ASSERT_EQ(BeginBatch(db_), NOERROR);
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Name", "Abe", ITEM_SUMMARY); });
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Name", "Bea", ITEM_SUMMARY); });
+    ASSERT_EQ(CommitBatch(db_), NOERROR);
+    ExpectRowsAsMadeAfresh("a view redesigned by another process before a batch");
+    other.Send("quit");
+    EXPECT_EQ(other.Wait(), 0);
 }
 
 TEST_F(ViewIndexSavesTest, BuildsThatRemakeOrKeepTheIndexByNoteGiveTheSameRows) {
