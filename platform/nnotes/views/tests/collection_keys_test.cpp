@@ -86,10 +86,11 @@ TEST_F(CollectionKeysTest, DescendingCategoriesAndSortsWithRowsChangedBetweenBat
     std::vector<NOTEID> last; // the documents of the region read last
     for (int i = 0; i < 1300; ++i) {
         std::snprintf(name, sizeof name, "n%05d", (i * 7919) % 1300);
-        const std::string region = std::string(spellings[i % 4]) + std::to_string(i % 3);
+        // Spellings the collation takes as one now and then, so that most rows are read without keys.
+        const std::string region = std::string(spellings[i % 50 == 0 ? i % 4 : 0]) + std::to_string(i % 3);
         ItemSpec regions = i % 37 == 4 ? Texts("Region", {region, "region0"}) : Text("Region", region);
         const NOTEID id =
-            SaveDocument({regions, Text("City", (i % 5 == 0 ? "city" : "City") + std::to_string(i % 2)),
+            SaveDocument({regions, Text("City", (i % 45 == 0 ? "city" : "City") + std::to_string(i % 2)),
                           Text("Name", i % 9 == 0 ? "same" : name), Number("Amount", i % 7)});
         if (i % 3 == 0 && i % 37 != 4) last.push_back(id);
     }
