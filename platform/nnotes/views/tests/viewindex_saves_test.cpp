@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace nnotes::testing {
@@ -370,6 +371,49 @@ TEST_F(ViewIndexSavesTest, ViewsAnotherProcessMakesRedesignsOrDeletesArePassedAs
     ExpectRowsAsMadeAfresh("a view redesigned by another process before a batch");
     other.Send("quit");
     EXPECT_EQ(other.Wait(), 0);
+}
+
+// A file without views, whose saves pass no index, gets its first view from another process that holds it
+// open: the next save of this handle passes it.
+TEST_F(ViewIndexSavesTest, TheFirstViewAnotherProcessMakesIsPassedByTheNextSave) {
+    DBHANDLE fresh = MakeDatabase("first.nsf");
+    std::swap(db_, fresh);
+    const NOTEID doc = SaveDocument({Text("Name", "Dee")});
+    Save(doc, [](NOTEHANDLE n) { SetText(n, "Body", "no view yet", 0); });
+    ChildProcess other({"hold", "first.nsf"});
+    ASSERT_EQ(other.ReadLine(), "ready");
+    std::string line = "put 0 " + std::to_string(NOTE_CLASS_VIEW);
+    for (const auto& [name, type, value] :
+         {std::tuple<std::string, uint16_t, std::string>{FIELD_TITLE, TYPE_TEXT, "First"},
+          {VIEW_FORMAT_ITEM, TYPE_VIEW_FORMAT,
+           FormatValue({{"Name", "Name", VIEW_COLUMN_SORT}}).substr(2)}}) {
+        line += " " + name + " " + std::to_string(type) + " ";
+        for (unsigned char c : value) {
+            char two[3];
+            std::snprintf(two, sizeof two, "%02x", c);
+            line += two;
+        }
+    }
+    other.Send(line);
+    const std::string answer = other.ReadLine();
+    ASSERT_FALSE(answer.empty() || answer.rfind("status", 0) == 0) << answer;
+    const auto view = static_cast<NOTEID>(std::stoul(answer));
+    Save(doc, [](NOTEHANDLE n) { SetText(n, "Name", "Eve", ITEM_SUMMARY); });
+    std::swap(db_, fresh);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2((data_ + "/first.nsf").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    sqlite3_stmt* q = nullptr;
+    const std::string query = "SELECT count(*) FROM view_rows WHERE view = " + std::to_string(view) +
+                              " AND instr(summary, 'Eve') > 0";
+    ASSERT_EQ(sqlite3_prepare_v2(raw, query.c_str(), -1, &q, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(q), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int64(q, 0), 1);
+    sqlite3_finalize(q);
+    sqlite3_close(raw);
+    other.Send("quit");
+    EXPECT_EQ(other.Wait(), 0);
+    ASSERT_EQ(CloseDatabase(fresh), NOERROR);
 }
 
 TEST_F(ViewIndexSavesTest, BuildsThatRemakeOrKeepTheIndexByNoteGiveTheSameRows) {
