@@ -3,7 +3,10 @@
 // one line and flushed before the next step begins, so that a parent knows exactly what has returned.
 //
 //   store_helper hold DB          opens DB, answers "ready", then runs commands from stdin:
-//                                 "save TEXT" (a new note, answers its id), "quit"
+//                                 "save TEXT" (a new note, answers its id), "put ID CLASS NAME TYPE HEX
+//                                 ..." (note ID, or a new note of CLASS when ID is 0: each item NAME
+//                                 replaced by one of TYPE and the value HEX after the type word, summary
+//                                 flagged; answers the note's id), "delete ID" (answers "deleted"), "quit"
 //   store_helper save-loop DB N   saves N new notes (0: until killed), answering each note's id; each note
 //                                 holds "Form" = "Entry" and "Seq" = its number
 //   store_helper writer DB NAME N COUNTER
@@ -32,6 +35,7 @@
 #include <fcntl.h>
 #include <iostream>
 #include <sched.h>
+#include <sstream>
 #include <string>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -62,6 +66,42 @@ STATUS SaveText(DBHANDLE db, const char* name, const std::string& text, const ch
     return s;
 }
 
+// The bytes of a hexadecimal text.
+std::string Unhex(const std::string& hex) {
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+
+// "ID CLASS NAME TYPE HEX ...": the note's items replaced and the note saved.
+STATUS Put(DBHANDLE db, const std::string& arguments, NOTEID* id) {
+    std::istringstream in(arguments);
+    unsigned long given = 0, noteClass = 0;
+    if (!(in >> given >> noteClass)) return ERR_MISSING_ARGUMENT;
+    NOTEHANDLE note = 0;
+    if (STATUS s = given == 0 ? CreateNote(db, &note) : OpenNote(db, static_cast<NOTEID>(given), 0, &note))
+        return s;
+    STATUS s = NOERROR;
+    if (given == 0) {
+        const auto cls = static_cast<uint16_t>(noteClass);
+        s = SetNoteInfo(note, NOTE_INFO_CLASS, &cls);
+    }
+    std::string name, hex;
+    unsigned type = 0;
+    while (s == NOERROR && in >> name >> type >> hex) {
+        const std::string value = Unhex(hex);
+        const auto length = static_cast<uint16_t>(name.size());
+        DeleteItem(note, name.c_str(), length);
+        s = AppendItem(note, ITEM_SUMMARY, name.c_str(), length, static_cast<uint16_t>(type), value.data(),
+                       static_cast<uint32_t>(value.size()), nullptr);
+    }
+    if (s == NOERROR) s = UpdateNote(note, 0);
+    if (s == NOERROR) s = GetNoteInfo(note, NOTE_INFO_ID, id);
+    CloseNote(note);
+    return s;
+}
+
 int Hold(const char* path) {
     DBHANDLE db = 0;
     if (STATUS s = OpenDatabase(path, &db)) return Fail("open", s);
@@ -72,6 +112,13 @@ int Hold(const char* path) {
             NOTEID id = 0;
             const STATUS s = SaveText(db, "Subject", line.substr(5), nullptr, &id);
             Answer(s == NOERROR ? std::to_string(id) : "status " + std::to_string(s));
+        } else if (line.rfind("put ", 0) == 0) {
+            NOTEID id = 0;
+            const STATUS s = Put(db, line.substr(4), &id);
+            Answer(s == NOERROR ? std::to_string(id) : "status " + std::to_string(s));
+        } else if (line.rfind("delete ", 0) == 0) {
+            const STATUS s = DeleteNote(db, static_cast<NOTEID>(std::stoul(line.substr(7))), 0);
+            Answer(s == NOERROR ? "deleted" : "status " + std::to_string(s));
         } else if (line == "quit") {
             break;
         }

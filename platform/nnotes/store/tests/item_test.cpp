@@ -462,6 +462,62 @@ TEST_F(ValueReadTest, DuplicatesAndCopiesMadeBeforeAnyValueWasRead) {
     ASSERT_EQ(CloseNote(other), NOERROR);
 }
 
+TEST_F(ValueReadTest, ValuesChangedInTheirBlocksAroundWholeSavesAndMoves) {
+    // Forced over another handle's save, the note is written whole: a value changed in its block before is
+    // in it, and values changed in their blocks after it (one handed out before, one never) are saved next.
+    NOTEID id = 0;
+    ASSERT_EQ(GetNoteInfo(note_, NOTE_INFO_ID, &id), NOERROR);
+    NOTEHANDLE theirs = 0;
+    ASSERT_EQ(OpenNote(db_, id, 0, &theirs), NOERROR);
+    ASSERT_EQ(SetItemText(theirs, "D", "theirs", 6), NOERROR);
+    ASSERT_EQ(UpdateNote(theirs, 0), NOERROR);
+    ASSERT_EQ(CloseNote(theirs), NOERROR);
+    ChangeInBlock(note_, "B", 'x');
+    ASSERT_EQ(UpdateNote(note_, UPDATE_FORCE), NOERROR);
+    ChangeInBlock(note_, "B", 'y');
+    ChangeInBlock(note_, "C", 'z');
+    ASSERT_EQ(UpdateNote(note_, 0), NOERROR);
+    Reopen();
+    EXPECT_EQ(ItemsOf(note_), "A=a;B=y;C=z;D=d;");
+
+    // Moved into another database as a new note: stored whole there, then saved in place there, each time
+    // with a value changed in its block that nobody had been handed before.
+    DBHANDLE moved = MakeDatabase("moved.nsf");
+    const NOTEID none = 0;
+    ASSERT_EQ(SetNoteInfo(note_, NOTE_INFO_DB, &moved), NOERROR);
+    ASSERT_EQ(SetNoteInfo(note_, NOTE_INFO_ID, &none), NOERROR);
+    ChangeInBlock(note_, "A", 'p');
+    ASSERT_EQ(UpdateNote(note_, 0), NOERROR);
+    NOTEID there = 0;
+    ASSERT_EQ(GetNoteInfo(note_, NOTE_INFO_ID, &there), NOERROR);
+    ChangeInBlock(note_, "D", 'q');
+    ASSERT_EQ(UpdateNote(note_, 0), NOERROR);
+    NOTEHANDLE copy = 0;
+    ASSERT_EQ(OpenNote(moved, there, 0, &copy), NOERROR);
+    EXPECT_EQ(ItemsOf(copy), "A=p;B=y;C=z;D=q;");
+    ASSERT_EQ(CloseNote(copy), NOERROR);
+    ASSERT_EQ(OpenNote(db_, id, 0, &copy), NOERROR);
+    EXPECT_EQ(ItemsOf(copy), "A=a;B=y;C=z;D=d;");
+    ASSERT_EQ(CloseNote(copy), NOERROR);
+
+    // A duplicate of a note whose values were handed out and changed, saved in place of it.
+    ChangeInBlock(note_, "C", 'r');
+    NOTEHANDLE twin = 0;
+    ASSERT_EQ(DuplicateNote(note_, 0, &twin), NOERROR);
+    ChangeInBlock(twin, "B", 's');
+    ASSERT_EQ(UpdateNote(twin, 0), NOERROR);
+    ChangeInBlock(twin, "A", 't');
+    ASSERT_EQ(UpdateNote(twin, 0), NOERROR);
+    ASSERT_EQ(CloseNote(twin), NOERROR);
+    ASSERT_EQ(OpenNote(moved, there, 0, &copy), NOERROR);
+    EXPECT_EQ(ItemsOf(copy), "A=t;B=s;C=r;D=q;");
+    ASSERT_EQ(CloseNote(copy), NOERROR);
+    ASSERT_EQ(CloseNote(note_), NOERROR);
+    note_ = 0;
+    ASSERT_EQ(CloseDatabase(moved), NOERROR);
+    ASSERT_EQ(OpenNote(db_, id, 0, &note_), NOERROR);
+}
+
 TEST_F(ValueReadTest, ValuesReadLateAreThoseOfTheVersionOpened) {
     // Another handle (another connection to the file) saves the note between this open and the first
     // look at its values: what this handle reads is still all of the version it opened, never a mix.

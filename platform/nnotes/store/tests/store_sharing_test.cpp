@@ -55,6 +55,77 @@ TEST_F(StoreSharingTest, ADatabaseAnotherProcessHoldsIsNeitherReplacedNorDeleted
     EXPECT_EQ(Litter({"other.nsf"}), std::vector<std::string>{});
 }
 
+// Two handles of this process and two other processes, each keeping its handle open, save into one database
+// in turn (this process also in batches, by deletes, and once after closing and opening its handle again):
+// every change is stamped later than every one before it, whoever made that one, though most come within
+// one tick of the clock.
+TEST_F(StoreSharingTest, EveryChangeIsStampedLaterThanEveryOneBeforeWhoeverMadeIt) {
+    DBHANDLE mine = MakeDatabase("stamps.nsf"), second = 0;
+    ASSERT_EQ(OpenDatabase("stamps.nsf", &second), NOERROR);
+    ChildProcess first({"hold", "stamps.nsf"}), other({"hold", "stamps.nsf"});
+    ASSERT_EQ(first.ReadLine(), "ready");
+    ASSERT_EQ(other.ReadLine(), "ready");
+    Instant last{};
+    int changes = 0;
+    // The stamp of the change just made: the note's sequence time, or the data's modified time of a delete.
+    const auto expectLater = [&](NOTEID saved, const std::string& what) {
+        Instant stamp{};
+        if (saved != 0) {
+            NOTEHANDLE note = 0;
+            ORIGINATORID oid{};
+            ASSERT_EQ(OpenNote(mine, saved, 0, &note), NOERROR) << what;
+            ASSERT_EQ(GetNoteInfo(note, NOTE_INFO_OID, &oid), NOERROR);
+            ASSERT_EQ(CloseNote(note), NOERROR);
+            stamp = oid.sequenceTime;
+        } else {
+            ASSERT_EQ(GetModifiedTimes(mine, &stamp, nullptr), NOERROR);
+        }
+        int order = 0;
+        ASSERT_EQ(CompareInstants(&stamp, &last, &order), NOERROR);
+        EXPECT_GT(order, 0) << "change " << changes << ": " << what;
+        last = stamp;
+        ++changes;
+    };
+    const auto saveIn = [&](ChildProcess& child, const char* who) {
+        child.Send(std::string("save ") + who);
+        const std::string answer = child.ReadLine();
+        ASSERT_FALSE(answer.empty() || answer.rfind("status", 0) == 0) << answer;
+        expectLater(static_cast<NOTEID>(std::stoul(answer)), who);
+    };
+    std::vector<NOTEID> ours;
+    for (int round = 0; round < 12; ++round) {
+        ours.push_back(SaveNote(mine, {{"Subject", "mine"}}));
+        expectLater(ours.back(), "this handle");
+        saveIn(first, "first");
+        expectLater(SaveNote(second, {{"Subject", "second"}}), "the second handle");
+        saveIn(other, "other");
+        ASSERT_EQ(BeginBatch(mine), NOERROR);
+        const NOTEID a = SaveNote(mine, {{"Subject", "batched"}});
+        const NOTEID b = SaveNote(mine, {{"Subject", "batched"}});
+        ASSERT_EQ(CommitBatch(mine), NOERROR);
+        expectLater(a, "a batch's first save");
+        expectLater(b, "a batch's second save");
+        saveIn(first, "first");
+        ASSERT_EQ(DeleteNote(mine, ours.front(), 0), NOERROR);
+        ours.erase(ours.begin());
+        expectLater(0, "a delete");
+        saveIn(other, "other");
+        ASSERT_EQ(DeleteNote(second, a, 0), NOERROR);
+        expectLater(0, "a delete through the second handle");
+        expectLater(SaveNote(mine, {{"Subject", "after their delete"}}), "this handle after a delete");
+        if (round == 6) {
+            ASSERT_EQ(CloseDatabase(mine), NOERROR);
+            ASSERT_EQ(OpenDatabase("stamps.nsf", &mine), NOERROR);
+        }
+    }
+    for (ChildProcess* child : {&first, &other}) {
+        child->Send("quit");
+        EXPECT_EQ(child->Wait(), 0);
+    }
+    EXPECT_EQ(CloseDatabase(second), NOERROR);
+    EXPECT_EQ(CloseDatabase(mine), NOERROR);
+}
+
 TEST_F(StoreSharingTest, ReplacingUnderASavingProcessLosesNoAcknowledgedSave) {
     DBHANDLE db = MakeDatabase("busy.nsf");
     ASSERT_EQ(CloseDatabase(db), NOERROR);

@@ -74,5 +74,56 @@ TEST_F(CollectionKeysTest, CategoriesThatChangeAtEveryRow) {
     ExpectSameAsWhole(view, SaveViewApart("Names", columns));
 }
 
+TEST_F(CollectionKeysTest, DescendingCategoriesAndSortsWithRowsChangedBetweenBatches) {
+    const std::vector<ColumnSpec> columns = {
+        {"Region", "Region", VIEW_COLUMN_CATEGORY | VIEW_COLUMN_DESCENDING},
+        {"City", "City", VIEW_COLUMN_CATEGORY},
+        {"Name", "Name", VIEW_COLUMN_SORT | VIEW_COLUMN_DESCENDING},
+        {"Amount", "Amount", VIEW_COLUMN_SORT}};
+    const NOTEID view = SaveView("Descending", columns);
+    const char* spellings[] = {"Region", "REGION", "region", "ReGiOn"};
+    char name[32];
+    std::vector<NOTEID> last; // the documents of the region read last
+    for (int i = 0; i < 1300; ++i) {
+        std::snprintf(name, sizeof name, "n%05d", (i * 7919) % 1300);
+        // Spellings the collation takes as one now and then, so that most rows are read without keys.
+        const std::string region = std::string(spellings[i % 50 == 0 ? i % 4 : 0]) + std::to_string(i % 3);
+        ItemSpec regions = i % 37 == 4 ? Texts("Region", {region, "region0"}) : Text("Region", region);
+        const NOTEID id =
+            SaveDocument({regions, Text("City", (i % 45 == 0 ? "city" : "City") + std::to_string(i % 2)),
+                          Text("Name", i % 9 == 0 ? "same" : name), Number("Amount", i % 7)});
+        if (i % 3 == 0 && i % 37 != 4) last.push_back(id);
+    }
+    const NOTEID apart = SaveViewApart("Descending", columns);
+    const HCOLLECTION growing = Open(view);
+    // A few batches read, then documents of the last region change city, go, or come.
+    CollectionPosition at = Position({0});
+    for (int i = 0; i < 40; ++i)
+        ASSERT_EQ(ReadRaw(growing, at, NAVIGATE_NEXT, 1, NAVIGATE_CURRENT, 1, kEntryMask).returned, 1u);
+    for (size_t k = 0; k < last.size(); k += 4) {
+        if (k % 8 == 0) {
+            UpdateDocument(last[k], {Text("City", "CITY9"), Text("Name", "moved")});
+        } else {
+            ASSERT_EQ(DeleteNote(db_, last[k], 0), NOERROR);
+        }
+    }
+    for (int i = 0; i < 30; ++i)
+        SaveDocument({Text("Region", i % 2 ? "REGION0" : "Region0"), Text("City", "City1"),
+                      Text("Name", "late" + std::to_string(i % 4)), Number("Amount", i % 3)});
+    const HCOLLECTION whole = OpenApart(apart);
+    const auto expected = ReadAll(whole);
+    ASSERT_GT(expected.size(), 1000u);
+    for (HCOLLECTION c : {growing, Open(view)}) {
+        const auto rows = ReadAll(c);
+        ASSERT_EQ(rows.size(), expected.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            ASSERT_EQ(rows[i].id, expected[i].id) << "entry " << i;
+            ASSERT_EQ(rows[i].values, expected[i].values) << "entry " << i;
+        }
+        EXPECT_EQ(CloseCollection(c), NOERROR);
+    }
+    EXPECT_EQ(CloseCollection(whole), NOERROR);
+}
+
 } // namespace
 } // namespace nnotes::testing

@@ -2,10 +2,12 @@
 // view reads, summary flags, deletions, nothing at all), every view's stored rows stay exactly what making
 // the index afresh gives; a save that changes nothing a view reads leaves that view's rows alone; builds
 // give the same rows whether they keep the index of rows by note or make it again.
+#include "testing/child_process.h"
 #include "testing/view_fixture.h"
 
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace nnotes::testing {
@@ -300,6 +302,117 @@ TEST_F(ViewIndexSavesTest, TheFirstViewsOfAFileArePassedByTheSavesAfterThem) {
     EXPECT_EQ(rowsShowing(second, "k7"), 1);
     EXPECT_EQ(rowsShowing(first, "Eve"), 1);
     std::swap(db_, fresh);
+    ASSERT_EQ(CloseDatabase(fresh), NOERROR);
+}
+
+// Views made, redesigned (their selection or their columns) and deleted by another process, which holds the
+// file open all along, between two saves of this handle: each save of this handle passes the views as they
+// are then, and only those.
+TEST_F(ViewIndexSavesTest, ViewsAnotherProcessMakesRedesignsOrDeletesArePassedAsTheyAreNow) {
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Body", "before the other process", 0); });
+    ChildProcess other({"hold", "views.nsf"});
+    ASSERT_EQ(other.ReadLine(), "ready");
+    const auto hex = [](const std::string& bytes) {
+        static const char* digits = "0123456789abcdef";
+        std::string out;
+        for (unsigned char c : bytes)
+            out.append({digits[c >> 4], digits[c & 15]});
+        return out;
+    };
+    // Through the other process: note id (0: a new view) with its items replaced; gives the note's id.
+    const auto put = [&](NOTEID id,
+                         const std::vector<std::tuple<std::string, uint16_t, std::string>>& items) {
+        std::string line = "put " + std::to_string(id) + " " + std::to_string(NOTE_CLASS_VIEW);
+        for (const auto& [name, type, value] : items)
+            line += " " + name + " " + std::to_string(type) + " " + hex(value);
+        other.Send(line);
+        const std::string answer = other.ReadLine();
+        EXPECT_FALSE(answer.empty() || answer.rfind("status", 0) == 0) << answer;
+        return answer.empty() || answer.rfind("status", 0) == 0 ? NOTEID{0}
+                                                                : static_cast<NOTEID>(std::stoul(answer));
+    };
+    const auto format = [](const std::vector<ColumnSpec>& columns) { return FormatValue(columns).substr(2); };
+
+    // Another selection: the open view now shows the shut documents.
+    put(open_, {{VIEW_FORMULA_ITEM, TYPE_FORMULA, Compiled("SELECT Status = \"shut\"")}});
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Status", "shut", ITEM_SUMMARY); });
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Status", "open", ITEM_SUMMARY); });
+    ExpectRowsAsMadeAfresh("a selection changed by another process");
+
+    // Other columns: the codes view sorts by an item it did not read before, descending.
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Body", "between", 0); });
+    put(codes_, {{VIEW_FORMAT_ITEM, TYPE_VIEW_FORMAT,
+                  format({{"Region", "Region", VIEW_COLUMN_CATEGORY},
+                          {"Body", "Body", VIEW_COLUMN_SORT | VIEW_COLUMN_DESCENDING}})}});
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Body", "sorted now", ITEM_SUMMARY); });
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Region", "east", ITEM_SUMMARY); });
+    ExpectRowsAsMadeAfresh("columns changed by another process");
+
+    // A view made and one deleted by the other process between two saves of this handle.
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Code", "before", ITEM_SUMMARY); });
+    const NOTEID made =
+        put(0, {{FIELD_TITLE, TYPE_TEXT, "Made"},
+                {VIEW_FORMAT_ITEM, TYPE_VIEW_FORMAT, format({{"Code", "Code", VIEW_COLUMN_SORT}})}});
+    ASSERT_NE(made, 0u);
+    other.Send("delete " + std::to_string(stamped_));
+    EXPECT_EQ(other.ReadLine(), "deleted");
+    views_ = {open_, codes_, threads_, made};
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Code", "c3", ITEM_SUMMARY); });
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Name", "Ada", ITEM_SUMMARY); });
+    EXPECT_EQ(Number("SELECT count(*) FROM view_rows WHERE view = " + std::to_string(stamped_)), 0);
+    ExpectRowsAsMadeAfresh("a view made and one deleted by another process");
+
+    // The same inside a batch of this handle begun after the other process's change.
+    put(made, {{VIEW_FORMAT_ITEM, TYPE_VIEW_FORMAT, format({{"Name", "Name", VIEW_COLUMN_CATEGORY}})}});
+    ASSERT_EQ(BeginBatch(db_), NOERROR);
+    Save(ann_, [](NOTEHANDLE n) { SetText(n, "Name", "Abe", ITEM_SUMMARY); });
+    Save(bob_, [](NOTEHANDLE n) { SetText(n, "Name", "Bea", ITEM_SUMMARY); });
+    ASSERT_EQ(CommitBatch(db_), NOERROR);
+    ExpectRowsAsMadeAfresh("a view redesigned by another process before a batch");
+    other.Send("quit");
+    EXPECT_EQ(other.Wait(), 0);
+}
+
+// A file without views, whose saves pass no index, gets its first view from another process that holds it
+// open: the next save of this handle passes it.
+TEST_F(ViewIndexSavesTest, TheFirstViewAnotherProcessMakesIsPassedByTheNextSave) {
+    DBHANDLE fresh = MakeDatabase("first.nsf");
+    std::swap(db_, fresh);
+    const NOTEID doc = SaveDocument({Text("Name", "Dee")});
+    Save(doc, [](NOTEHANDLE n) { SetText(n, "Body", "no view yet", 0); });
+    ChildProcess other({"hold", "first.nsf"});
+    ASSERT_EQ(other.ReadLine(), "ready");
+    std::string line = "put 0 " + std::to_string(NOTE_CLASS_VIEW);
+    for (const auto& [name, type, value] :
+         {std::tuple<std::string, uint16_t, std::string>{FIELD_TITLE, TYPE_TEXT, "First"},
+          {VIEW_FORMAT_ITEM, TYPE_VIEW_FORMAT,
+           FormatValue({{"Name", "Name", VIEW_COLUMN_SORT}}).substr(2)}}) {
+        line += " " + name + " " + std::to_string(type) + " ";
+        for (unsigned char c : value) {
+            char two[3];
+            std::snprintf(two, sizeof two, "%02x", c);
+            line += two;
+        }
+    }
+    other.Send(line);
+    const std::string answer = other.ReadLine();
+    ASSERT_FALSE(answer.empty() || answer.rfind("status", 0) == 0) << answer;
+    const auto view = static_cast<NOTEID>(std::stoul(answer));
+    Save(doc, [](NOTEHANDLE n) { SetText(n, "Name", "Eve", ITEM_SUMMARY); });
+    std::swap(db_, fresh);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2((data_ + "/first.nsf").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    sqlite3_stmt* q = nullptr;
+    const std::string query = "SELECT count(*) FROM view_rows WHERE view = " + std::to_string(view) +
+                              " AND instr(summary, 'Eve') > 0";
+    ASSERT_EQ(sqlite3_prepare_v2(raw, query.c_str(), -1, &q, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(q), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int64(q, 0), 1);
+    sqlite3_finalize(q);
+    sqlite3_close(raw);
+    other.Send("quit");
+    EXPECT_EQ(other.Wait(), 0);
     ASSERT_EQ(CloseDatabase(fresh), NOERROR);
 }
 
