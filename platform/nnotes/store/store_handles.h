@@ -27,7 +27,7 @@ public:
 
     std::shared_ptr<T> Find(uint32_t handle) const {
         std::lock_guard<std::mutex> guard(mutex_);
-        if (handle == lastHandle_) return *last_;
+        if (handle != 0 && handle == lastHandle_) return *last_;
         auto it = objects_.find(handle);
         if (it == objects_.end()) return nullptr;
         Remember(handle, &it->second);

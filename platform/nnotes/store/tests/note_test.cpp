@@ -326,6 +326,9 @@ TEST_F(NoteTest, AHandleFindsItsOwnNoteUntilClosedAndNeverAfter) {
     EXPECT_EQ(FindItemByName(open[7], nullptr, 0, nullptr, nullptr, nullptr, nullptr), ERR_NOTE_HANDLE);
     EXPECT_EQ(SubjectOf(open[7]), "status " + std::to_string(ERR_NOTE_HANDLE));
     EXPECT_EQ(CloseNote(open[7]), ERR_NOTE_HANDLE);
+    // Nor does the zero handle, which names no note, now that none is remembered.
+    EXPECT_EQ(FindItemByName(0, nullptr, 0, nullptr, nullptr, nullptr, nullptr), ERR_NOTE_HANDLE);
+    EXPECT_EQ(CloseNote(0), ERR_NOTE_HANDLE);
     // Every other one closed while not the last used.
     for (int i = 0; i < kNotes; i += 2) {
         const int other = i + 1 == 7 ? i + 3 : i + 1;
