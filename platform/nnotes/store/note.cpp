@@ -59,6 +59,8 @@ uint64_t HashOf(std::string_view bytes) {
 }
 
 Note::~Note() {
+    for (const Pool& pool : pools_)
+        FreeBlock(pool.handle);
     for (DHANDLE block : blocks_)
         FreeBlock(block);
     if (responses != NULLHANDLE) DestroyIDTable(responses);
@@ -155,10 +157,12 @@ STATUS Note::Place(uint32_t length, BLOCKID& at, char*& bytes) {
         DHANDLE pool = NULLHANDLE;
         const uint32_t size = std::min(kPoolLimit, std::max(kFirstOffset + length, 1024u));
         if (STATUS s = AllocateBlock(0, size, &pool)) return s;
-        blocks_.push_back(pool);
         uint32_t mapped = 0;
         std::byte* base = PeekBlock(pool, &mapped);
-        if (base == nullptr) return ERR_VALUE_BLOCK;
+        if (base == nullptr) {
+            FreeBlock(pool);
+            return ERR_VALUE_BLOCK;
+        }
         pools_.push_back(Pool{pool, base, size});
         poolUsed_ = kFirstOffset;
     } else if (Pool& pool = pools_.back(); poolUsed_ + length > pool.size) {
@@ -219,13 +223,20 @@ STATUS Note::Adopt(uint16_t flags, std::string_view name, BLOCKID value, uint32_
     added.type = type;
     added.value = value;
     added.length = length;
-    if (std::find(blocks_.begin(), blocks_.end(), value.pool) == blocks_.end()) blocks_.push_back(value.pool);
+    const bool ownPool = std::any_of(pools_.begin(), pools_.end(),
+                                     [&](const Pool& pool) { return pool.handle == value.pool; });
+    if (!ownPool && std::find(blocks_.begin(), blocks_.end(), value.pool) == blocks_.end())
+        blocks_.push_back(value.pool);
     items_.push_back(std::move(added));
     if (item != nullptr) *item = &items_.back();
     return NOERROR;
 }
 
 NoteItem* Note::FindSerial(uint16_t serial) {
+    // Serials are handed out in order, so until items are removed or a copy keeps its source's, an item's
+    // serial is its place plus one.
+    if (serial != 0 && serial <= items_.size() && items_[serial - 1u].serial == serial)
+        return &items_[serial - 1u];
     auto it =
         std::find_if(items_.begin(), items_.end(), [&](const NoteItem& i) { return i.serial == serial; });
     return it == items_.end() ? nullptr : &*it;

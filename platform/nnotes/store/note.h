@@ -97,9 +97,9 @@ private:
     STATUS Place(uint32_t length, BLOCKID& at, char*& bytes);
 
     std::vector<NoteItem> items_;
-    std::vector<DHANDLE> blocks_; // pools and adopted blocks, freed with the note
+    std::vector<DHANDLE> blocks_; // adopted blocks (other than its own pools), freed with the note
     // The note's own pools, their bytes (blocks never move while they live) and sizes, so that values are
-    // reached without a look-up in the block registry; the last is the one being filled.
+    // reached without a look-up in the block registry; the last is the one being filled. Freed with the note.
     struct Pool {
         DHANDLE handle;
         std::byte* bytes;

@@ -1,4 +1,5 @@
 // Creating, opening, closing, storing, deleting and duplicating notes.
+#include "process/process.h"
 #include "store/database.h"
 #include "store/note.h"
 #include "store/note_identity.h"
@@ -41,10 +42,9 @@ STATUS OpenNote(DBHANDLE db, NOTEID id, uint16_t, NOTEHANDLE* note) {
 }
 
 STATUS CloseNote(NOTEHANDLE note) {
-    std::shared_ptr<store::Note> open;
-    if (STATUS s = store::NoteOf(note, open)) return s;
-    store::RemoveNote(note);
-    return NOERROR;
+    if (STATUS s = RequireProcess()) return s;
+    // Freed here, outside the table's lock, unless a call on it in another thread still holds it.
+    return store::RemoveNote(note) == nullptr ? ERR_NOTE_HANDLE : NOERROR;
 }
 
 STATUS UpdateNote(NOTEHANDLE note, uint16_t flags) {

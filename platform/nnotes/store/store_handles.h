@@ -20,20 +20,25 @@ public:
         std::lock_guard<std::mutex> guard(mutex_);
         if (next_ == 0) return 0;
         const uint32_t handle = next_++;
-        objects_.emplace(handle, std::move(object));
+        auto [it, added] = objects_.emplace(handle, std::move(object));
+        Remember(handle, &it->second); // a new object's handle is most often the next one asked for
         return handle;
     }
 
     std::shared_ptr<T> Find(uint32_t handle) const {
         std::lock_guard<std::mutex> guard(mutex_);
+        if (handle != 0 && handle == lastHandle_) return *last_;
         auto it = objects_.find(handle);
-        return it == objects_.end() ? nullptr : it->second;
+        if (it == objects_.end()) return nullptr;
+        Remember(handle, &it->second);
+        return it->second;
     }
 
     std::shared_ptr<T> Remove(uint32_t handle) {
         std::lock_guard<std::mutex> guard(mutex_);
         auto it = objects_.find(handle);
         if (it == objects_.end()) return nullptr;
+        if (handle == lastHandle_) Remember(0, nullptr);
         auto object = std::move(it->second);
         objects_.erase(it);
         return object;
@@ -43,6 +48,7 @@ public:
     std::vector<std::shared_ptr<T>> RemoveAll() {
         std::lock_guard<std::mutex> guard(mutex_);
         std::vector<std::shared_ptr<T>> all;
+        Remember(0, nullptr);
         for (auto& [handle, object] : objects_)
             all.push_back(std::move(object));
         objects_.clear();
@@ -58,9 +64,18 @@ public:
     }
 
 private:
+    // The entry last added or found, for the run of calls on one object that callers make: its handle (0
+    // for none, which is never handed out) and its place in the map, which stays put while the entry lives.
+    void Remember(uint32_t handle, const std::shared_ptr<T>* object) const {
+        lastHandle_ = handle;
+        last_ = object;
+    }
+
     mutable std::mutex mutex_;
     std::unordered_map<uint32_t, std::shared_ptr<T>> objects_;
     uint32_t next_ = 1;
+    mutable uint32_t lastHandle_ = 0;
+    mutable const std::shared_ptr<T>* last_ = nullptr;
 };
 
 // The process-wide table of T. It is emptied at the last TermProcess (while blocks can still be freed) and
@@ -79,7 +94,9 @@ void EmptyProcessTable() {
 // Adds object to the process-wide table of T; 0 when every handle has been used.
 template <class T>
 uint32_t AddToProcessTable(std::shared_ptr<T> object) {
-    AtTermProcess(EmptyProcessTable<T>);
+    // Registered once: the process keeps its releasers from one start to the next.
+    static const bool registered = (AtTermProcess(EmptyProcessTable<T>), true);
+    (void)registered;
     return ProcessTable<T>().Add(std::move(object));
 }
 

@@ -271,6 +271,48 @@ TEST_F(ItemTest, SameNamedItemsAreFoundInTurnAndDeletedTogether) {
     EXPECT_EQ(FindItemByName(note_, "Other", 5, nullptr, nullptr, nullptr, nullptr), NOERROR);
 }
 
+TEST_F(ItemTest, ItemIdsNameTheirItemWhileOthersMoveAndDeletedOnesNameNone) {
+    // Deleting items moves the later ones to lower places: every id must still name its own item, and the
+    // id of a deleted one none, even where another item now lies at the place it had.
+    const char* names[] = {"N1", "N2", "N3", "N4", "N5", "N6"};
+    BLOCKID ids[6]{};
+    for (int i = 0; i < 6; ++i)
+        ASSERT_EQ(Append(names[i], TYPE_TEXT, {static_cast<unsigned char>('a' + i)}, &ids[i]), NOERROR);
+    const auto nameOf = [&](NOTEHANDLE note, BLOCKID id) {
+        char name[32] = "";
+        const STATUS s =
+            QueryItemByBlock(note, id, name, sizeof name, nullptr, nullptr, nullptr, nullptr, nullptr);
+        return s == NOERROR ? std::string(name) : "status " + std::to_string(s);
+    };
+    const std::string gone = "status " + std::to_string(ERR_ITEM_BLOCK);
+    ASSERT_EQ(DeleteItemByBlock(note_, ids[0]), NOERROR);
+    ASSERT_EQ(DeleteItemByBlock(note_, ids[3]), NOERROR);
+    BLOCKID added{};
+    ASSERT_EQ(Append("N7", TYPE_TEXT, {'g'}, &added), NOERROR);
+    {
+        const NOTEHANDLE note = note_;
+        EXPECT_EQ(nameOf(note, ids[0]), gone);
+        EXPECT_EQ(nameOf(note, ids[3]), gone);
+        for (int i : {1, 2, 4, 5})
+            EXPECT_EQ(nameOf(note, ids[i]), names[i]);
+        EXPECT_EQ(nameOf(note, added), "N7");
+        // The walk from each item goes on with the one after it.
+        BLOCKID next{};
+        ASSERT_EQ(FindNextItemByName(note, nullptr, 0, ids[2], &next, nullptr, nullptr, nullptr), NOERROR);
+        EXPECT_EQ(nameOf(note, next), "N5");
+        EXPECT_EQ(FindNextItemByName(note, nullptr, 0, ids[3], &next, nullptr, nullptr, nullptr),
+                  ERR_ITEM_BLOCK);
+    }
+    // A copy keeps the ids of its source's items, at their moved places.
+    NOTEHANDLE copy = 0;
+    ASSERT_EQ(DuplicateNote(note_, 0, &copy), NOERROR);
+    for (int i : {1, 2, 4, 5})
+        EXPECT_EQ(nameOf(copy, BLOCKID{copy, ids[i].block}), names[i]);
+    EXPECT_EQ(nameOf(copy, BLOCKID{copy, ids[3].block}), gone);
+    EXPECT_EQ(nameOf(copy, BLOCKID{copy, added.block}), "N7");
+    ASSERT_EQ(CloseNote(copy), NOERROR);
+}
+
 TEST_F(ItemTest, TextReadingAndReplacing) {
     ASSERT_EQ(Append("List", TYPE_TEXT_LIST, {2, 0, 3, 0, 2, 0, 'o', 'n', 'e', 'n', 'o'}), NOERROR);
     ASSERT_EQ(Append("Number", TYPE_NUMBER, Bytes(8, 0)), NOERROR);

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <set>
 #include <sqlite3.h>
+#include <string>
+#include <thread>
 #include <vector>
 
 namespace nnotes::testing {
@@ -286,6 +288,108 @@ TEST_F(NoteTest, ItemRowsWithoutTheirNoteRowAreNoNote) {
     EXPECT_EQ(FindItemByName(note, nullptr, 0, nullptr, nullptr, nullptr, nullptr), ERR_ITEM_NOT_FOUND);
     ASSERT_EQ(CloseNote(note), NOERROR);
     EXPECT_EQ(TextOf(db_, kept, "Subject"), "kept");
+}
+
+// The text of the Subject item of an open note, or a status as text.
+std::string SubjectOf(NOTEHANDLE note) {
+    char buf[64];
+    const STATUS s = GetItemText(note, "Subject", buf, sizeof buf, nullptr);
+    return s == NOERROR ? std::string(buf) : "status " + std::to_string(s);
+}
+
+TEST_F(NoteTest, AHandleFindsItsOwnNoteUntilClosedAndNeverAfter) {
+    // Calls come in runs on one handle, and in between on others: each must reach its own note, and a closed
+    // handle nothing, whether it was the last one used, the last one opened or neither.
+    constexpr int kNotes = 40;
+    std::vector<NOTEID> ids;
+    for (int i = 0; i < kNotes; ++i)
+        ids.push_back(SaveNote(db_, {{"Subject", ("note " + std::to_string(i)).c_str()}}));
+    std::vector<NOTEHANDLE> open(kNotes);
+    std::set<NOTEHANDLE> everHanded;
+    for (int i = 0; i < kNotes; ++i) {
+        ASSERT_EQ(OpenNote(db_, ids[i], 0, &open[i]), NOERROR);
+        EXPECT_TRUE(everHanded.insert(open[i]).second);
+    }
+    for (int round = 0; round < 2; ++round)
+        for (int i = kNotes - 1; i >= 0; --i)
+            EXPECT_EQ(SubjectOf(open[i]), "note " + std::to_string(i));
+
+    // The handle used last, closed: the next call on it fails, then the others still find theirs.
+    ASSERT_EQ(SubjectOf(open[7]), "note 7");
+    ASSERT_EQ(CloseNote(open[7]), NOERROR);
+    EXPECT_EQ(FindItemByName(open[7], nullptr, 0, nullptr, nullptr, nullptr, nullptr), ERR_NOTE_HANDLE);
+    EXPECT_EQ(SubjectOf(open[7]), "status " + std::to_string(ERR_NOTE_HANDLE));
+    EXPECT_EQ(CloseNote(open[7]), ERR_NOTE_HANDLE);
+    // Nor does the zero handle, which names no note, now that none is remembered.
+    EXPECT_EQ(FindItemByName(0, nullptr, 0, nullptr, nullptr, nullptr, nullptr), ERR_NOTE_HANDLE);
+    EXPECT_EQ(CloseNote(0), ERR_NOTE_HANDLE);
+    // Every other one closed while not the last used.
+    for (int i = 0; i < kNotes; i += 2) {
+        const int other = i + 1 == 7 ? i + 3 : i + 1;
+        ASSERT_EQ(SubjectOf(open[other]), "note " + std::to_string(other));
+        ASSERT_EQ(CloseNote(open[i]), NOERROR);
+    }
+    for (int i = 0; i < kNotes; ++i) {
+        const bool closed = i % 2 == 0 || i == 7;
+        EXPECT_EQ(SubjectOf(open[i]),
+                  closed ? "status " + std::to_string(ERR_NOTE_HANDLE) : "note " + std::to_string(i))
+            << i;
+    }
+
+    // Opened again: a new handle, and the old one still finds nothing.
+    NOTEHANDLE again = 0;
+    ASSERT_EQ(OpenNote(db_, ids[7], 0, &again), NOERROR);
+    EXPECT_TRUE(everHanded.insert(again).second);
+    EXPECT_EQ(SubjectOf(again), "note 7");
+    EXPECT_EQ(SubjectOf(open[7]), "status " + std::to_string(ERR_NOTE_HANDLE));
+
+    // Closed right after opening, before any call on it.
+    NOTEHANDLE brief = 0;
+    ASSERT_EQ(OpenNote(db_, ids[3], 0, &brief), NOERROR);
+    ASSERT_EQ(CloseNote(brief), NOERROR);
+    EXPECT_EQ(SubjectOf(brief), "status " + std::to_string(ERR_NOTE_HANDLE));
+    ASSERT_EQ(CloseNote(again), NOERROR);
+    EXPECT_EQ(SubjectOf(again), "status " + std::to_string(ERR_NOTE_HANDLE));
+    for (int i = 1; i < kNotes; i += 2) {
+        if (i != 7) {
+            ASSERT_EQ(CloseNote(open[i]), NOERROR);
+        }
+    }
+}
+
+TEST_F(NoteTest, ThreadsOpeningAndClosingNotesEachReachTheirOwn) {
+    constexpr int kThreads = 4, kTurns = 150;
+    std::vector<NOTEID> ids;
+    for (int t = 0; t < kThreads; ++t)
+        ids.push_back(SaveNote(db_, {{"Subject", ("thread " + std::to_string(t)).c_str()}}));
+    std::vector<int> faults(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            const std::string want = "thread " + std::to_string(t);
+            NOTEHANDLE previous = 0;
+            for (int turn = 0; turn < kTurns; ++turn) {
+                NOTEHANDLE note = 0;
+                if (OpenNote(db_, ids[t], 0, &note) != NOERROR) {
+                    ++faults[t];
+                    continue;
+                }
+                if (SubjectOf(note) != want || SubjectOf(note) != want) ++faults[t];
+                // The one this thread closed last turn stays closed while others open and close theirs.
+                if (previous != 0 && FindItemByName(previous, nullptr, 0, nullptr, nullptr, nullptr,
+                                                    nullptr) != ERR_NOTE_HANDLE)
+                    ++faults[t];
+                if (CloseNote(note) != NOERROR) ++faults[t];
+                if (FindItemByName(note, nullptr, 0, nullptr, nullptr, nullptr, nullptr) != ERR_NOTE_HANDLE)
+                    ++faults[t];
+                previous = note;
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    for (int t = 0; t < kThreads; ++t)
+        EXPECT_EQ(faults[t], 0) << t;
 }
 
 } // namespace
