@@ -54,10 +54,7 @@ class WholeNote final : public NoteRowSink {
 public:
     explicit WholeNote(StoredNote& note) : note_(note) {}
     STATUS Header(const StoredHeader& header) override {
-        note_.id = header.id;
-        note_.noteClass = header.noteClass;
-        note_.oid = header.oid;
-        note_.added = header.added;
+        static_cast<StoredHeader&>(note_) = header;
         return NOERROR;
     }
     STATUS Item(const StoredItemRow& row) override {

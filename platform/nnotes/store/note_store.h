@@ -19,11 +19,15 @@ struct StoredItem {
     std::string value; // type word first
 };
 
-struct StoredNote {
+// What a note's row holds.
+struct StoredHeader {
     NOTEID id = 0;
     uint16_t noteClass = 0;
     ORIGINATORID oid{};
     Instant added{};
+};
+
+struct StoredNote : StoredHeader {
     std::vector<StoredItem> items; // in append order
 };
 
@@ -32,12 +36,6 @@ uint16_t TypeWord(std::string_view value);
 
 // A note's rows as a read meets them, checked: the header first, then each item in the order of its row.
 // The texts and values point into the statement and last only until the call returns.
-struct StoredHeader {
-    NOTEID id = 0;
-    uint16_t noteClass = 0;
-    ORIGINATORID oid{};
-    Instant added{};
-};
 struct StoredItemRow {
     int64_t seq = 0;
     std::string_view name;
