@@ -55,6 +55,17 @@ protected:
         ASSERT_EQ(OpenNote(db_, id, 0, &note_), NOERROR);
     }
 
+    // Another open of note_'s stored note sets item name to text and saves it, as a second writer would.
+    void SaveTheirs(const char* name, const char* text) {
+        NOTEID id = 0;
+        ASSERT_EQ(GetNoteInfo(note_, NOTE_INFO_ID, &id), NOERROR);
+        NOTEHANDLE theirs = 0;
+        ASSERT_EQ(OpenNote(db_, id, 0, &theirs), NOERROR);
+        ASSERT_EQ(SetItemText(theirs, name, text, static_cast<uint16_t>(std::strlen(text))), NOERROR);
+        ASSERT_EQ(UpdateNote(theirs, 0), NOERROR);
+        ASSERT_EQ(CloseNote(theirs), NOERROR);
+    }
+
     DBHANDLE db_ = 0;
     NOTEHANDLE note_ = 0;
 };
@@ -407,11 +418,8 @@ TEST_F(ItemTest, AReplacingSaveRefusedForAConflictLeavesTheOtherSave) {
     Reopen();
     NOTEID id = 0;
     ASSERT_EQ(GetNoteInfo(note_, NOTE_INFO_ID, &id), NOERROR);
+    SaveTheirs("B", "theirs");
     NOTEHANDLE other = 0;
-    ASSERT_EQ(OpenNote(db_, id, 0, &other), NOERROR);
-    ASSERT_EQ(SetItemText(other, "B", "theirs", 6), NOERROR);
-    ASSERT_EQ(UpdateNote(other, 0), NOERROR);
-    ASSERT_EQ(CloseNote(other), NOERROR);
     ASSERT_EQ(SetItemText(note_, "A", "ours", 4), NOERROR);
     ASSERT_EQ(DeleteItem(note_, "C", 1), NOERROR);
     EXPECT_EQ(UpdateNote(note_, 0), ERR_NOTE_CONFLICT);
@@ -509,11 +517,7 @@ TEST_F(ValueReadTest, ValuesChangedInTheirBlocksAroundWholeSavesAndMoves) {
     // in it, and values changed in their blocks after it (one handed out before, one never) are saved next.
     NOTEID id = 0;
     ASSERT_EQ(GetNoteInfo(note_, NOTE_INFO_ID, &id), NOERROR);
-    NOTEHANDLE theirs = 0;
-    ASSERT_EQ(OpenNote(db_, id, 0, &theirs), NOERROR);
-    ASSERT_EQ(SetItemText(theirs, "D", "theirs", 6), NOERROR);
-    ASSERT_EQ(UpdateNote(theirs, 0), NOERROR);
-    ASSERT_EQ(CloseNote(theirs), NOERROR);
+    SaveTheirs("D", "theirs");
     ChangeInBlock(note_, "B", 'x');
     ASSERT_EQ(UpdateNote(note_, UPDATE_FORCE), NOERROR);
     ChangeInBlock(note_, "B", 'y');
