@@ -385,6 +385,15 @@ std::string ItemsOf(NOTEHANDLE note) {
     return out;
 }
 
+// The items of a stored note as ItemsOf gives them; "<cannot open>" when it cannot be opened.
+std::string StoredItems(DBHANDLE db, NOTEID id) {
+    NOTEHANDLE note = 0;
+    if (OpenNote(db, id, 0, &note) != NOERROR) return "<cannot open>";
+    std::string items = ItemsOf(note);
+    EXPECT_EQ(CloseNote(note), NOERROR);
+    return items;
+}
+
 TEST_F(ItemTest, ASaveOfReplacedDeletedAndChangedItemsLeavesTheRestAsTheyWere) {
     for (const char* name : {"A", "B", "C", "D", "E"})
         ASSERT_EQ(Append(name, TYPE_TEXT, {static_cast<unsigned char>(name[0] + 32)}), NOERROR);
@@ -419,13 +428,10 @@ TEST_F(ItemTest, AReplacingSaveRefusedForAConflictLeavesTheOtherSave) {
     NOTEID id = 0;
     ASSERT_EQ(GetNoteInfo(note_, NOTE_INFO_ID, &id), NOERROR);
     SaveTheirs("B", "theirs");
-    NOTEHANDLE other = 0;
     ASSERT_EQ(SetItemText(note_, "A", "ours", 4), NOERROR);
     ASSERT_EQ(DeleteItem(note_, "C", 1), NOERROR);
     EXPECT_EQ(UpdateNote(note_, 0), ERR_NOTE_CONFLICT);
-    ASSERT_EQ(OpenNote(db_, id, 0, &other), NOERROR);
-    EXPECT_EQ(ItemsOf(other), "A=a;C=c;B=theirs;");
-    ASSERT_EQ(CloseNote(other), NOERROR);
+    EXPECT_EQ(StoredItems(db_, id), "A=a;C=c;B=theirs;");
     // Forced over it, the note is this handle's items and nothing of the rows it replaced.
     ASSERT_EQ(UpdateNote(note_, UPDATE_FORCE), NOERROR);
     Reopen();
@@ -504,12 +510,8 @@ TEST_F(ValueReadTest, DuplicatesAndCopiesMadeBeforeAnyValueWasRead) {
     EXPECT_EQ(UpdateNote(note_, 0), ERR_NOTE_CONFLICT);
     NOTEID id = 0;
     ASSERT_EQ(GetNoteInfo(note_, NOTE_INFO_ID, &id), NOERROR);
-    ASSERT_EQ(OpenNote(db_, id, 0, &copy), NOERROR);
-    EXPECT_EQ(ItemsOf(copy), "A=a;B=b;C=Q;D=d;");
-    ASSERT_EQ(CloseNote(copy), NOERROR);
-    ASSERT_EQ(OpenNote(db_, otherId, 0, &other), NOERROR);
-    EXPECT_EQ(ItemsOf(other), "D=d;");
-    ASSERT_EQ(CloseNote(other), NOERROR);
+    EXPECT_EQ(StoredItems(db_, id), "A=a;B=b;C=Q;D=d;");
+    EXPECT_EQ(StoredItems(db_, otherId), "D=d;");
 }
 
 TEST_F(ValueReadTest, ValuesChangedInTheirBlocksAroundWholeSavesAndMoves) {
@@ -538,13 +540,8 @@ TEST_F(ValueReadTest, ValuesChangedInTheirBlocksAroundWholeSavesAndMoves) {
     ASSERT_EQ(GetNoteInfo(note_, NOTE_INFO_ID, &there), NOERROR);
     ChangeInBlock(note_, "D", 'q');
     ASSERT_EQ(UpdateNote(note_, 0), NOERROR);
-    NOTEHANDLE copy = 0;
-    ASSERT_EQ(OpenNote(moved, there, 0, &copy), NOERROR);
-    EXPECT_EQ(ItemsOf(copy), "A=p;B=y;C=z;D=q;");
-    ASSERT_EQ(CloseNote(copy), NOERROR);
-    ASSERT_EQ(OpenNote(db_, id, 0, &copy), NOERROR);
-    EXPECT_EQ(ItemsOf(copy), "A=a;B=y;C=z;D=d;");
-    ASSERT_EQ(CloseNote(copy), NOERROR);
+    EXPECT_EQ(StoredItems(moved, there), "A=p;B=y;C=z;D=q;");
+    EXPECT_EQ(StoredItems(db_, id), "A=a;B=y;C=z;D=d;");
 
     // A duplicate of a note whose values were handed out and changed, saved in place of it.
     ChangeInBlock(note_, "C", 'r');
@@ -555,9 +552,7 @@ TEST_F(ValueReadTest, ValuesChangedInTheirBlocksAroundWholeSavesAndMoves) {
     ChangeInBlock(twin, "A", 't');
     ASSERT_EQ(UpdateNote(twin, 0), NOERROR);
     ASSERT_EQ(CloseNote(twin), NOERROR);
-    ASSERT_EQ(OpenNote(moved, there, 0, &copy), NOERROR);
-    EXPECT_EQ(ItemsOf(copy), "A=t;B=s;C=r;D=q;");
-    ASSERT_EQ(CloseNote(copy), NOERROR);
+    EXPECT_EQ(StoredItems(moved, there), "A=t;B=s;C=r;D=q;");
     ASSERT_EQ(CloseNote(note_), NOERROR);
     note_ = 0;
     ASSERT_EQ(CloseDatabase(moved), NOERROR);
@@ -582,9 +577,7 @@ TEST_F(ValueReadTest, ValuesReadLateAreThoseOfTheVersionOpened) {
     // A change made here to that old version is refused rather than merged into the newer one.
     ChangeInBlock(note_, "A", 'M');
     EXPECT_EQ(UpdateNote(note_, 0), ERR_NOTE_CONFLICT);
-    ASSERT_EQ(OpenNote(second, id, 0, &theirs), NOERROR);
-    EXPECT_EQ(ItemsOf(theirs), "A=a;C=T;B=theirs;");
-    ASSERT_EQ(CloseNote(theirs), NOERROR);
+    EXPECT_EQ(StoredItems(second, id), "A=a;C=T;B=theirs;");
     ASSERT_EQ(CloseDatabase(second), NOERROR);
 }
 
