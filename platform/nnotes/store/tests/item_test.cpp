@@ -1,8 +1,10 @@
+#include "store/note.h"
 #include "testing/store_fixture.h"
 #include "testsupport/item_bytes.h"
 #include "util/coding.h"
 
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -579,6 +581,101 @@ TEST_F(ValueReadTest, ValuesReadLateAreThoseOfTheVersionOpened) {
     EXPECT_EQ(UpdateNote(note_, 0), ERR_NOTE_CONFLICT);
     EXPECT_EQ(StoredItems(second, id), "A=a;C=T;B=theirs;");
     ASSERT_EQ(CloseDatabase(second), NOERROR);
+}
+
+TEST_F(ItemTest, StoredValuesComeBackWholeAtTheEdgesOfTheirSizes) {
+    // A value of its type word alone, one that fills most of a pool, and small ones before and after: each
+    // read back with its length and bytes, type word first, in its own place.
+    const Bytes big(60000, 'b');
+    ASSERT_EQ(Append("Empty", TYPE_TEXT, {}), NOERROR);
+    ASSERT_EQ(Append("Small", TYPE_NUMBER, Bytes(8, 7)), NOERROR);
+    ASSERT_EQ(Append("Big", TYPE_TEXT, big), NOERROR);
+    ASSERT_EQ(Append("After", TYPE_TEXT, {'a', 'b', 'c'}), NOERROR);
+    Reopen();
+    BLOCKID value{};
+    uint32_t length = 0;
+    uint16_t type = 0;
+    ASSERT_EQ(FindItemByName(note_, "Empty", 5, nullptr, &type, &value, &length), NOERROR);
+    EXPECT_EQ(type, TYPE_TEXT);
+    EXPECT_EQ(ValueBytes(value, length), (Bytes{0, 5}));
+    ASSERT_EQ(FindItemByName(note_, "Small", 5, nullptr, &type, &value, &length), NOERROR);
+    EXPECT_EQ(type, TYPE_NUMBER);
+    Bytes small{0, 3};
+    small.insert(small.end(), 8, 7);
+    EXPECT_EQ(ValueBytes(value, length), small);
+    ASSERT_EQ(FindItemByName(note_, "Big", 3, nullptr, nullptr, &value, &length), NOERROR);
+    ASSERT_EQ(length, big.size() + 2);
+    Bytes bigStored{0, 5};
+    bigStored.insert(bigStored.end(), big.begin(), big.end());
+    EXPECT_EQ(ValueBytes(value, length), bigStored);
+    ASSERT_EQ(FindItemByName(note_, "After", 5, nullptr, nullptr, &value, &length), NOERROR);
+    EXPECT_EQ(ValueBytes(value, length), (Bytes{0, 5, 'a', 'b', 'c'}));
+    EXPECT_EQ(ItemsOf(note_), "Empty=;Small=" + std::string(8, 7) +
+                                  ";Big=" + std::string(big.begin(), big.end()) + ";After=abc;");
+}
+
+TEST_F(ItemTest, ItemCallsTakingTurnsOnSeveralNotesEachAnswerForTheirOwn) {
+    ASSERT_EQ(Append("Mine", TYPE_TEXT, {'m'}), NOERROR);
+    NOTEHANDLE other = 0, closed = 0;
+    ASSERT_EQ(CreateNote(db_, &other), NOERROR);
+    ASSERT_EQ(CreateNote(db_, &closed), NOERROR);
+    ASSERT_EQ(CloseNote(closed), NOERROR);
+    ASSERT_EQ(AppendItem(other, ITEM_SUMMARY, "Theirs", 6, TYPE_TEXT, "t", 1, nullptr), NOERROR);
+    BLOCKID mine{}, theirs{};
+    for (int turn = 0; turn < 3; ++turn) {
+        ASSERT_EQ(FindItemByName(note_, nullptr, 0, &mine, nullptr, nullptr, nullptr), NOERROR);
+        EXPECT_EQ(FindItemByName(closed, nullptr, 0, nullptr, nullptr, nullptr, nullptr), ERR_NOTE_HANDLE);
+        ASSERT_EQ(FindItemByName(other, nullptr, 0, &theirs, nullptr, nullptr, nullptr), NOERROR);
+        char name[MAXITEMNAME + 1];
+        ASSERT_EQ(
+            QueryItemByBlock(note_, mine, name, sizeof name, nullptr, nullptr, nullptr, nullptr, nullptr),
+            NOERROR);
+        EXPECT_STREQ(name, "Mine");
+        ASSERT_EQ(
+            QueryItemByBlock(other, theirs, name, sizeof name, nullptr, nullptr, nullptr, nullptr, nullptr),
+            NOERROR);
+        EXPECT_STREQ(name, "Theirs");
+        // An item id of one note names nothing in another, nor after the note it names is closed.
+        EXPECT_EQ(FindNextItemByName(other, nullptr, 0, mine, nullptr, nullptr, nullptr, nullptr),
+                  ERR_ITEM_BLOCK);
+        EXPECT_EQ(FindNextItemByName(note_, nullptr, 0, mine, nullptr, nullptr, nullptr, nullptr),
+                  ERR_ITEM_NOT_FOUND);
+        EXPECT_EQ(QueryItemByBlock(closed, mine, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr),
+                  ERR_NOTE_HANDLE);
+    }
+    ASSERT_EQ(CloseNote(other), NOERROR);
+    EXPECT_EQ(FindNextItemByName(other, nullptr, 0, theirs, nullptr, nullptr, nullptr, nullptr),
+              ERR_NOTE_HANDLE);
+    EXPECT_EQ(FindItemByName(note_, "Mine", 4, nullptr, nullptr, nullptr, nullptr), NOERROR);
+}
+
+// The hash that tells a value changed in its block from one left alone: every byte of a value counts, in
+// either of its lanes and in the bytes past the last whole word, and so does its length.
+TEST(ValueHashTest, EveryByteAndTheLengthOfAValueCount) {
+    for (size_t length = 0; length <= 48; ++length) {
+        const std::string value(length, 'x');
+        std::set<uint64_t> seen{store::HashOf(value)};
+        for (size_t at = 0; at < length; ++at) {
+            std::string changed = value;
+            changed[at] = 'y';
+            EXPECT_TRUE(seen.insert(store::HashOf(changed)).second) << length << " " << at;
+            changed[at] = static_cast<char>('x' ^ 0x80);
+            EXPECT_TRUE(seen.insert(store::HashOf(changed)).second) << length << " " << at;
+        }
+        // Two words swapped are another value.
+        if (length >= 16) {
+            std::string swapped = value;
+            swapped[0] = 'a';
+            swapped[8] = 'b';
+            std::string back = value;
+            back[0] = 'b';
+            back[8] = 'a';
+            EXPECT_NE(store::HashOf(swapped), store::HashOf(back)) << length;
+        }
+    }
+    std::set<uint64_t> lengths;
+    for (size_t length = 0; length <= 48; ++length)
+        EXPECT_TRUE(lengths.insert(store::HashOf(std::string(length, '\0'))).second) << length;
 }
 
 } // namespace

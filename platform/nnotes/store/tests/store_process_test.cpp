@@ -177,6 +177,98 @@ TEST_F(StoreProcessTest, ANoteOpenedBeforeAnotherProcessSavesItReadsAsOpened) {
     EXPECT_EQ(CloseDatabase(db), NOERROR);
 }
 
+// Values another process stored come back byte for byte whatever their size, type word first; one of them
+// changed in its block here is saved, and the other process reads the change and nothing else changed.
+TEST_F(StoreProcessTest, ValuesAnotherProcessStoredReadBackWholeAndAChangeInTheirBlockIsSaved) {
+    ASSERT_EQ(CreateDatabase("shared.nsf", 0, false, 0, 0, 0), NOERROR);
+    const std::string big(60000, 'g');
+    const unsigned char number[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t writer = Spawn([&] {
+        DBHANDLE db = 0;
+        NOTEHANDLE note = 0;
+        if (OpenDatabase("shared.nsf", &db) != NOERROR || CreateNote(db, &note) != NOERROR) return 2;
+        if (SetItemText(note, "Empty", "", 0) != NOERROR ||
+            AppendItem(note, ITEM_SUMMARY, "Number", 6, TYPE_NUMBER, number, sizeof number, nullptr) !=
+                NOERROR ||
+            SetItemText(note, "Big", big.data(), static_cast<uint16_t>(big.size())) != NOERROR ||
+            SetItemText(note, "Last", "last", 4) != NOERROR)
+            return 3;
+        if (UpdateNote(note, 0) != NOERROR) return 4;
+        NOTEID id = 0;
+        GetNoteInfo(note, NOTE_INFO_ID, &id);
+        CloseNote(note);
+        CloseDatabase(db);
+        return write(fds[1], &id, sizeof id) == sizeof id ? 0 : 5;
+    });
+    ASSERT_GT(writer, 0);
+    NOTEID id = 0;
+    ASSERT_EQ(read(fds[0], &id, sizeof id), static_cast<ssize_t>(sizeof id));
+    int status = 0;
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+
+    DBHANDLE db = 0;
+    ASSERT_EQ(OpenDatabase("shared.nsf", &db), NOERROR);
+    NOTEHANDLE note = 0;
+    ASSERT_EQ(OpenNote(db, id, 0, &note), NOERROR);
+    const auto stored = [&](const char* name, uint16_t* type = nullptr) {
+        BLOCKID value{};
+        uint32_t length = 0;
+        EXPECT_EQ(FindItemByName(note, name, static_cast<uint16_t>(std::strlen(name)), nullptr, type, &value,
+                                 &length),
+                  NOERROR)
+            << name;
+        const auto* at = static_cast<const char*>(LockBlock(value.pool)) + value.block;
+        std::string bytes(at, length);
+        UnlockBlock(value.pool);
+        return bytes;
+    };
+    uint16_t type = 0;
+    EXPECT_EQ(stored("Empty", &type), std::string("\0\5", 2));
+    EXPECT_EQ(type, TYPE_TEXT);
+    EXPECT_EQ(stored("Number", &type),
+              std::string("\0\3", 2) + std::string(reinterpret_cast<const char*>(number), 8));
+    EXPECT_EQ(type, TYPE_NUMBER);
+    EXPECT_EQ(stored("Big"), std::string("\0\5", 2) + big);
+    EXPECT_EQ(stored("Last"), std::string("\0\5", 2) + "last");
+    // Past the first word of the big value, where only the second lane of its hash sees it.
+    BLOCKID value{};
+    ASSERT_EQ(FindItemByName(note, "Big", 3, nullptr, nullptr, &value, nullptr), NOERROR);
+    static_cast<char*>(LockBlock(value.pool))[value.block + 2 + 9] = 'h';
+    UnlockBlock(value.pool);
+    ASSERT_EQ(UpdateNote(note, 0), NOERROR);
+    ASSERT_EQ(CloseNote(note), NOERROR);
+    ASSERT_EQ(CloseDatabase(db), NOERROR);
+
+    std::string changed = big;
+    changed[9] = 'h';
+    const pid_t reader = Spawn([&] {
+        DBHANDLE theirs = 0;
+        NOTEHANDLE read = 0;
+        if (OpenDatabase("shared.nsf", &theirs) != NOERROR || OpenNote(theirs, id, 0, &read) != NOERROR)
+            return 2;
+        BLOCKID big{};
+        uint32_t length = 0;
+        if (FindItemByName(read, "Big", 3, nullptr, nullptr, &big, &length) != NOERROR) return 3;
+        const auto* at = static_cast<const char*>(LockBlock(big.pool)) + big.block;
+        const bool same = std::string(at, length) == std::string("\0\5", 2) + changed;
+        UnlockBlock(big.pool);
+        CloseNote(read);
+        const bool others = TextOf(theirs, id, "Last") == "last" && TextOf(theirs, id, "Empty").empty();
+        CloseDatabase(theirs);
+        return same && others ? 0 : 4;
+    });
+    ASSERT_GT(reader, 0);
+    ASSERT_EQ(waitpid(reader, &status, 0), reader);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    close(fds[0]);
+    close(fds[1]);
+}
+
 // This process's handle keeps its latest stamp between its saves; another process's saves in between (run
 // ahead of the clock) must still come before this process's next stamp.
 TEST_F(StoreProcessTest, ASaveAfterAnotherProcessesSavesIsStampedLaterThanTheirs) {
