@@ -1,5 +1,6 @@
-// The items of an open note: the factory that builds one typed body per item when the note is opened, item
-// lookup, and the operations that create, copy, delete and rename items.
+// The items of an open note: the factory that builds one typed body per item when the item is first asked
+// for (every item's, when something needs them all), item lookup, and the operations that create, copy,
+// delete and rename items.
 #include "ln/lncompositehook.h"
 #include "ln/lndatetimeranges.h"
 #include "ln/lndatetimes.h"
