@@ -57,7 +57,7 @@ LNNoteBody::LNNoteBody(nnotes::NOTEHANDLE handle, LNDatabaseBody* database, LNST
     Database.AssignBody(database);
     nnotes::GetNoteInfo(Handle, nnotes::NOTE_INFO_ID, &NoteID);
     nnotes::GetNoteInfo(Handle, nnotes::NOTE_INFO_CLASS, &NoteClass);
-    LoadItems();
+    DeferItems();
     *status = database->AddObject(this);
 }
 
@@ -101,7 +101,7 @@ LNSTATUS LNNoteBody::Open(uint32_t options) {
         return LNReturnOrThrowNotesStatus(status);
     Handle = handle;
     nnotes::GetNoteInfo(Handle, nnotes::NOTE_INFO_CLASS, &NoteClass);
-    LoadItems();
+    DeferItems();
     return LNNOERROR;
 }
 
@@ -111,6 +111,7 @@ void LNNoteBody::ReleaseItems() {
         static_cast<LNItemBody*>(object)->ReleaseReference();
     Items.DeleteAllObjects();
     FontTable = nullptr;
+    AllItemsBound = true;
 }
 
 LNSTATUS LNNoteBody::Close() {

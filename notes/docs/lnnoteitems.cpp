@@ -1,5 +1,6 @@
-// The items of an open note: the factory that builds one typed body per item when the note is opened, item
-// lookup, and the operations that create, copy, delete and rename items.
+// The items of an open note: the factory that builds one typed body per item when the item is first asked
+// for (every item's, when something needs them all), item lookup, and the operations that create, copy,
+// delete and rename items.
 #include "ln/lncompositehook.h"
 #include "ln/lndatetimeranges.h"
 #include "ln/lndatetimes.h"
@@ -185,6 +186,12 @@ LNSTATUS DeleteItemsOf(nnotes::NOTEHANDLE note, LNItemBody* body) {
     return LNNOERROR;
 }
 
+// Items of these types are found by name among the note's bodies (a rich text of the name takes the new
+// items, the first "$Fonts" is the font table): before one is made, every item gets its body.
+bool JoinsByName(LNITEMTYPE type) {
+    return type == LNITEMTYPE_RICHTEXT || type == LNITEMTYPE_FONTTABLE;
+}
+
 // Whether a typed handle may hold a body of the type (a plain LNItem holds any).
 bool Fits(const LNItem* handle, LNITEMTYPE type) {
     if (handle == nullptr || handle->GetClassID() == LNCLASSID_LNITEM) return true;
@@ -225,7 +232,7 @@ LNItemBody* LNNoteBody::NewItemBody(LNITEMTYPE type, const NewItem& item) {
 
 LNSTATUS LNNoteBody::AddItemBody(LNItemBody* body) {
     body->AddReference();
-    if (const LNSTATUS status = Items.AddObject(body)) {
+    if (const LNSTATUS status = Items.AddObject(body, body->GetItemBlockID().block)) {
         body->ReleaseReference();
         delete body;
         return status;
@@ -244,6 +251,9 @@ bool Contains(const std::vector<nnotes::BLOCKID>& blocks, nnotes::BLOCKID item) 
 } // namespace
 
 std::vector<nnotes::BLOCKID> LNNoteBody::GetItemBlocks() const {
+    // The callers bind bodies to the items not among these afterwards, as items new since: every item
+    // here must have its body by then.
+    if (const LNSTATUS status = const_cast<LNNoteBody*>(this)->BindAllItems()) throw status;
     std::vector<nnotes::BLOCKID> blocks;
     nnotes::BLOCKID item{};
     for (nnotes::STATUS status = nnotes::FindItemByName(Handle, nullptr, 0, &item, nullptr, nullptr, nullptr);
@@ -255,13 +265,14 @@ std::vector<nnotes::BLOCKID> LNNoteBody::GetItemBlocks() const {
 
 LNSTATUS LNNoteBody::AdoptItemsExcept(const std::vector<nnotes::BLOCKID>& known) {
     GetNoteHandle();
-    const LNSTATUS status = LoadItems(&known);
+    const LNSTATUS status = LoadItems(&known, true);
     Modified = 1;
     return status;
 }
 
 LNSTATUS LNNoteBody::DeleteItemsExcept(const std::vector<nnotes::BLOCKID>& known) {
     GetNoteHandle();
+    if (const LNSTATUS status = BindAllItems()) return LNReturnOrThrow(status);
     // Items with bodies go through their bodies (every segment of rich text with them)...
     for (LNNotesClass* object = Items.GetLastObject(); object != nullptr;) {
         auto* body = static_cast<LNItemBody*>(object);
@@ -284,7 +295,7 @@ LNSTATUS LNNoteBody::DeleteItemsExcept(const std::vector<nnotes::BLOCKID>& known
     return LNNOERROR;
 }
 
-LNSTATUS LNNoteBody::LoadItems(const std::vector<nnotes::BLOCKID>* known) {
+LNSTATUS LNNoteBody::LoadItems(const std::vector<nnotes::BLOCKID>* known, bool appended) {
     const LNCompositeItemHooks* hooks = LNGetCompositeItemHooks();
     NewItem item{};
     nnotes::STATUS status = nnotes::FindItemByName(Handle, nullptr, 0, &item.item, nullptr, nullptr, nullptr);
@@ -325,9 +336,9 @@ LNSTATUS LNNoteBody::LoadItems(const std::vector<nnotes::BLOCKID>* known) {
             if (item.nsfType != nnotes::TYPE_COMPOSITE || hooks == nullptr) break;
             if (known != nullptr && Contains(*known, item.item)) break;
             if (const LNSTATUS named = ItemName(Handle, item.item, name, &length)) return named;
-            LNItemBody* field = FindItemBodyByName(LNString(name), nnotes::TYPE_COMPOSITE);
-            // New items join only a field that is new as well.
-            if (known != nullptr && field != body) break;
+            LNItemBody* field = BoundBodyByName(LNString(name), nnotes::TYPE_COMPOSITE);
+            // Items appended since join only a field that is new as well.
+            if (appended && field != body) break;
             if (field == nullptr || field->GetClassID() != LNCLASSID_LNRICHTEXTBODY) break;
             if (const LNSTATUS joined = hooks->AddItemBlock(field, item.item, item.value, item.size))
                 return joined;
@@ -338,8 +349,52 @@ LNSTATUS LNNoteBody::LoadItems(const std::vector<nnotes::BLOCKID>* known) {
     return LNNOERROR;
 }
 
+void LNNoteBody::DeferItems() {
+    AllItemsBound = false;
+    Modified = 0;
+}
+
+LNSTATUS LNNoteBody::BindItem(nnotes::BLOCKID item) {
+    NewItem found{};
+    if (const LNSTATUS status = QueryItem(item, &found)) return status;
+    // The items of a rich-text field share one body, and the font table is found by name: those are bound
+    // by the walk over every item, which knows them.
+    if (found.nsfType == nnotes::TYPE_COMPOSITE) return BindAllItems();
+    const LNITEMTYPE type = LNItemTypeFromNSFType(found.nsfType, found.flags, LNCLASSID_LNITEMBODY);
+    return AddItemBody(NewItemBody(type, found));
+}
+
+LNSTATUS LNNoteBody::BindAllItems() {
+    if (AllItemsBound) return LNNOERROR;
+    AllItemsBound = true;
+    std::vector<nnotes::BLOCKID> bound;
+    for (LNNotesClass* object = Items.GetFirstObject(); object != nullptr;
+         object = Items.GetNextObject(object)) {
+        auto* body = static_cast<LNItemBody*>(object);
+        if (body->IsUnstored()) continue;
+        bound.push_back(body->GetItemBlockID());
+        for (const Segment& segment : FurtherItems(body))
+            bound.push_back(segment.item);
+    }
+    // Only items outside rich text have bodies before this (see BindItem and the creation of rich text),
+    // so the walk joins the items of each field as the note's open would.
+    return LoadItems(&bound, false);
+}
+
+const LNObjectList& LNNoteBody::GetItemList() const {
+    if (const LNSTATUS status = const_cast<LNNoteBody*>(this)->BindAllItems()) throw status;
+    return Items;
+}
+
+LNItemBody* LNNoteBody::GetFontTableBody() const {
+    if (IsOpen())
+        if (const LNSTATUS status = const_cast<LNNoteBody*>(this)->BindAllItems()) throw status;
+    return FontTable;
+}
+
 uint32_t LNNoteBody::GetItemCount() const {
     GetNoteHandle();
+    if (const LNSTATUS status = const_cast<LNNoteBody*>(this)->BindAllItems()) throw status;
     uint32_t count = 0;
     for (LNNotesClass* object = Items.GetFirstObject(); object != nullptr;
          object = Items.GetNextObject(object))
@@ -347,20 +402,37 @@ uint32_t LNNoteBody::GetItemCount() const {
     return count;
 }
 
-LNSTATUS LNNoteBody::FindItemBodyByBlock(nnotes::BLOCKID item, LNItem* handle) const {
+LNItemBody* LNNoteBody::BoundBodyOf(nnotes::BLOCKID item) const {
     for (LNNotesClass* object = Items.GetFirstObject(); object != nullptr;
          object = Items.GetNextObject(object)) {
         auto* body = static_cast<LNItemBody*>(object);
-        if (!body->IsItemBlock(item)) continue;
-        if (handle == nullptr) return LNNOERROR;
-        if (!Fits(handle, body->GetType())) return LNERR_INVALID_PARAMETER;
-        handle->SetItemBody(const_cast<LNNoteBody*>(this), body);
-        return LNNOERROR;
+        if (body->IsItemBlock(item)) return body;
     }
-    return LNERR_NO_MATCH;
+    return nullptr;
+}
+
+LNSTATUS LNNoteBody::FindItemBodyByBlock(nnotes::BLOCKID item, LNItem* handle) const {
+    LNItemBody* body = BoundBodyOf(item);
+    if (body == nullptr && !AllItemsBound && IsOpen()) {
+        // An item of the note that nobody asked for yet. A block that is none of the note's items is no
+        // match, as it would be with every body built.
+        if (const_cast<LNNoteBody*>(this)->BindItem(item) != LNNOERROR) return LNERR_NO_MATCH;
+        body = BoundBodyOf(item);
+    }
+    if (body == nullptr) return LNERR_NO_MATCH;
+    if (handle == nullptr) return LNNOERROR;
+    if (!Fits(handle, body->GetType())) return LNERR_INVALID_PARAMETER;
+    handle->SetItemBody(const_cast<LNNoteBody*>(this), body);
+    return LNNOERROR;
 }
 
 LNItemBody* LNNoteBody::FindItemBodyByName(const LNString& name, uint16_t nsfType) const {
+    if (IsOpen())
+        if (const LNSTATUS status = const_cast<LNNoteBody*>(this)->BindAllItems()) throw status;
+    return BoundBodyByName(name, nsfType);
+}
+
+LNItemBody* LNNoteBody::BoundBodyByName(const LNString& name, uint16_t nsfType) const {
     for (LNNotesClass* object = Items.GetFirstObject(); object != nullptr;
          object = Items.GetNextObject(object)) {
         auto* body = static_cast<LNItemBody*>(object);
@@ -438,6 +510,8 @@ LNSTATUS LNNoteBody::CreateItem(const LNString& name, const LNItem& value, uint1
     if (!IsValidName(name) || body == nullptr) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     const LNITEMTYPE type = body->GetType();
     if (!Fits(typed, type)) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (JoinsByName(type))
+        if (const LNSTATUS status = BindAllItems()) return LNReturnOrThrow(status);
     if (!body->IsOpen() || body->IsUnstored()) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     if (body->IsDirty()) {
         if (const LNSTATUS status = body->Flush(nullptr)) return LNReturnOrThrow(status);
@@ -512,6 +586,8 @@ LNSTATUS LNNoteBody::CreateItem(const LNString& name, LNItem* typed, uint16_t fl
     if (type != LNITEMTYPE_NUMBERS && type != LNITEMTYPE_DATETIMERANGES && type != LNITEMTYPE_TEXT &&
         type != LNITEMTYPE_DATETIMES && !richText)
         return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (richText)
+        if (const LNSTATUS status = BindAllItems()) return LNReturnOrThrow(status);
     if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, nullptr))
         return LNReturnOrThrow(status);
     nnotes::STATUS status = nnotes::NOERROR;
@@ -553,6 +629,8 @@ LNSTATUS LNNoteBody::CreateItem(const LNString& name, uint16_t nsfType, const vo
                                 ? LNITEMTYPE_DATETIMERANGES
                                 : LNItemTypeFromNSFType(nsfType, flags, LNCLASSID_LNITEMBODY);
     if (!Fits(typed, type)) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (JoinsByName(type) || nsfType == nnotes::TYPE_COMPOSITE)
+        if (const LNSTATUS status = BindAllItems()) return LNReturnOrThrow(status);
     if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, nullptr))
         return LNReturnOrThrow(status);
     nnotes::BLOCKID appended{};
@@ -568,6 +646,8 @@ LNSTATUS LNNoteBody::CopyItem(const LNItem& item, uint32_t duplicateRule, LNItem
     if (body == nullptr || !body->IsInNote()) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     const LNITEMTYPE type = body->GetType();
     if (!Fits(typed, type)) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
+    if (JoinsByName(type))
+        if (const LNSTATUS status = BindAllItems()) return LNReturnOrThrow(status);
     if (!body->IsOpen() || body->IsUnstored()) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     if (body->IsDirty()) {
         if (const LNSTATUS status = body->Flush(nullptr)) return LNReturnOrThrow(status);
@@ -637,6 +717,7 @@ LNSTATUS LNNoteBody::DeleteItem(const LNString& name) {
 
 LNSTATUS LNNoteBody::DeleteAllItems() {
     if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
+    if (const LNSTATUS status = BindAllItems()) return LNReturnOrThrow(status);
     while (LNNotesClass* object = Items.GetFirstObject()) {
         auto* body = static_cast<LNItemBody*>(object);
         if (const LNSTATUS status = DeleteItemsOf(Handle, body)) return LNReturnOrThrow(status);

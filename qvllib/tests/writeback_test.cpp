@@ -1,6 +1,7 @@
 // The merge-history write-back, checked in the stored documents.
 #include "libfixture.h"
 #include "nnotes/database.h"
+#include "nnotes/note.h"
 #include "nsfadmin/nsfadmin.h"
 #include "testsupport/item_bytes.h"
 
@@ -56,6 +57,34 @@ TEST_F(WriteBackTest, ADocumentWithoutTheItemGetsItHoldingTheValueAlone) {
     UpdateDocument("MergeHistory", "Merge B", marsh_);
     EXPECT_NE(Document(marsh_).find(R"("MergeHistory":["Merge A","Merge B"])"), std::string::npos)
         << Document(marsh_);
+}
+
+// The write-back reads the history item alone: every other item, among them one another writer saved after
+// the data source was opened, is stored again as it was.
+TEST_F(WriteBackTest, ItemsTheWriteBackNeverReadsKeepWhatWasSaved) {
+    nnotes::DBHANDLE db = 0;
+    ASSERT_EQ(nnotes::OpenDatabase("contacts.nsf", &db), nnotes::NOERROR);
+    nnotes::NOTEHANDLE note = 0;
+    ASSERT_EQ(nnotes::OpenNote(db, static_cast<nnotes::NOTEID>(lee_), 0, &note), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::SetItemText(note, "Remark", "theirs", 6), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::UpdateNote(note, 0), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::CloseNote(note), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::CloseDatabase(db), nnotes::NOERROR);
+    const std::string before = Document(lee_);
+    UpdateDocument("MergeHistory", "Merge A", lee_);
+    const std::string after = Document(lee_);
+    EXPECT_NE(after.find(R"("Remark":"theirs")"), std::string::npos) << after;
+    // The same items but for the history, which gained its new line (and went last, as a changed item does).
+    const auto without = [](std::string line, const std::string& item) {
+        const std::string::size_type at = line.find(item);
+        if (at != std::string::npos) line.erase(at, item.size());
+        return line;
+    };
+    const std::string was = R"(,"MergeHistory":"Spring letter")",
+                      is = R"(,"MergeHistory":["Spring letter","Merge A"])";
+    ASSERT_NE(before.find(was), std::string::npos) << before;
+    ASSERT_NE(after.find(is), std::string::npos) << after;
+    EXPECT_EQ(without(after, is), without(before, was));
 }
 
 TEST_F(WriteBackTest, WritesThatCannotBeDoneLeaveTheDatabaseAsItWas) {

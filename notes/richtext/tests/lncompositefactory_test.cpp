@@ -2,6 +2,7 @@
 // the font table, empty rich-text items made by the note, and composite items copied, renamed and deleted.
 #include "ln/lncompositehook.h"
 #include "ln/lnnote.h"
+#include "ln/lntext.h"
 #include "lncompositefactory.h"
 #include "nnotes/idtable.h"
 #include "nnotes/memblock.h"
@@ -115,6 +116,56 @@ TEST_F(CompositeFactoryTest, LaterItemsOfAFieldJoinItAcrossOtherItems) {
     LNRichText other;
     ASSERT_EQ(note_.GetItem(LNString("Other"), &other), 0u);
     EXPECT_EQ(Text(other), "two");
+}
+
+// A plain item read first gets its body alone; the rich-text field asked for later still joins every item
+// of its own, and the font table is still the note's.
+TEST_F(CompositeFactoryTest, FieldsAskedForAfterAPlainItemJoinAsAtTheOpen) {
+    const nnotes::NOTEID id =
+        SaveMixed({{"Body", TextRecord("one")}, {"Other", TextRecord("two")}, {"Body", TextRecord("three")}});
+    OpenNote(id);
+    LNText title;
+    ASSERT_EQ(note_.GetItem(LNString("Title"), &title), 0u);
+    LNRichText body;
+    ASSERT_EQ(note_.GetItem(LNString("Body"), &body), 0u);
+    EXPECT_EQ(Text(body), "onethree");
+    EXPECT_EQ(note_.GetItemCount(), 4u);
+    LNRichText other;
+    ASSERT_EQ(note_.GetItem(LNString("Other"), &other), 0u);
+    EXPECT_EQ(Text(other), "two");
+
+    const nnotes::NOTEID styled =
+        SaveMixed({{"$Fonts", FontsRecord("Garamond")}, {"Body", TextRecord("styled", 0x0A000009)}});
+    body = LNRichText();
+    other = LNRichText();
+    title = LNText();
+    OpenNote(styled);
+    ASSERT_EQ(note_.GetItem(LNString("Title"), &title), 0u);
+    LNRichText richText;
+    ASSERT_EQ(note_.GetItem(LNString("Body"), &richText), 0u);
+    LNFontTable found;
+    ASSERT_EQ(richText.GetRichTextBody()->GetFontTable(&found), 0u);
+    LNFontFace face{};
+    ASSERT_EQ(found.GetFace(9, &face), 0u);
+    EXPECT_STREQ(face.Name, "Garamond");
+}
+
+// Rich text made before any item of the note was read: a field of the name already stored takes its items.
+TEST_F(CompositeFactoryTest, RichTextCopiedIntoANoteNotReadYetJoinsItsField) {
+    const nnotes::NOTEID id = SaveMixed({{"Body", TextRecord("one")}, {"Other", TextRecord("two")}});
+    const nnotes::NOTEID source = SaveComposite("Body", {TextRecord("more")});
+    OpenNote(source);
+    LNRichText more;
+    ASSERT_EQ(note_.GetItem(LNString("Body"), &more), 0u);
+    LNNote target(static_cast<LNDatabaseBody*>(db_.GetBody()), id);
+    ASSERT_EQ(target.Open(0), 0u);
+    LNRichText joined;
+    ASSERT_EQ(target.CreateItem(LNString("Body"), more, 0, LNITEMDUP_ADD, &joined), 0u);
+    EXPECT_EQ(Text(joined), "onemore");
+    EXPECT_EQ(target.GetItemCount(), 3u);
+    LNRichText body;
+    ASSERT_EQ(target.GetItem(LNString("Body"), &body), 0u);
+    EXPECT_EQ(body.GetBody(), joined.GetBody());
 }
 
 TEST_F(CompositeFactoryTest, FontsItemOpensAsTheNotesFontTable) {

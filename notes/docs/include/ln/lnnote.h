@@ -116,15 +116,16 @@ public:
     LNSTATUS ReservedC();
 
     // Used by the item bodies of this note.
-    // The body that stands for the item; none gives LNERR_NO_MATCH. With a handle, the handle takes it when
-    // its class fits the body's type (else LNERR_INVALID_PARAMETER).
+    // The body that stands for the item (built now when the item has none yet); none gives LNERR_NO_MATCH.
+    // With a handle, the handle takes it when its class fits the body's type (else LNERR_INVALID_PARAMETER).
     LNSTATUS FindItemBodyByBlock(nnotes::BLOCKID item, LNItem* handle) const;
     // The first body of that NSF type and name; null when none.
     LNItemBody* FindItemBodyByName(const LNString& name, uint16_t nsfType) const;
     void SetModified() { Modified = 1; }
     // The body of the note's "$Fonts" item; null when it has none.
-    LNItemBody* GetFontTableBody() const { return FontTable; }
-    const LNObjectList& GetItemList() const { return Items; }
+    LNItemBody* GetFontTableBody() const;
+    // Every item's body, in the order of the items when the note was opened (then those added since).
+    const LNObjectList& GetItemList() const;
 
     // Items appended to the open note by store calls: the blocks of every item it holds now, then bodies for
     // every item not among them (as the note's open builds them), or their deletion.
@@ -134,7 +135,10 @@ public:
 
 protected:
     // Walks every item of the open note and builds its body; with known, only for the items not in it.
-    LNSTATUS LoadItems(const std::vector<nnotes::BLOCKID>* known = nullptr);
+    // Appended: the items not known were appended since, and join only a rich-text field new as well.
+    LNSTATUS LoadItems(const std::vector<nnotes::BLOCKID>* known = nullptr, bool appended = false);
+    // The note was just opened: its items get their bodies when first asked for.
+    void DeferItems();
 
 private:
     struct NewItem {
@@ -164,11 +168,24 @@ private:
     LNSTATUS CheckOwnItem(const LNItem* item) const;
     // Drops the note's reference and closes every item body.
     void ReleaseItems();
+    // The body already built for the item, or null.
+    LNItemBody* BoundBodyOf(nnotes::BLOCKID item) const;
+    LNItemBody* BoundBodyByName(const LNString& name, uint16_t nsfType) const;
+    // Builds the body of one item not bound yet (every item, when it is part of a rich-text field); a status
+    // when the item is none of the note's.
+    LNSTATUS BindItem(nnotes::BLOCKID item);
+    // Builds the bodies of every item that has none yet; what is bound already keeps its body.
+    LNSTATUS BindAllItems();
 
     LNDatabase Database;
     uint32_t Modified = 0;
     LNItemBody* FontTable = nullptr;
-    LNObjectList Items;
+    // Keyed by the serial of the item each body was built for (its item block id at that time), so that
+    // bodies built late take their places among the others, as if all had been built at the note's open.
+    LNSortedObjectList Items;
+    // False while items of the open note may have no body yet: the store hands out an item's value (and
+    // hashes it, to see at the save whether it changed) only when a body is built for the item.
+    bool AllItemsBound = true;
     nnotes::NOTEHANDLE Handle = nnotes::NULLHANDLE;
     nnotes::NOTEID NoteID = 0;
     LNNOTECLASS NoteClass = 0;
