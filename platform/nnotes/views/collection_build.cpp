@@ -258,7 +258,7 @@ STATUS CollectionData::Add(const RowRef& row) {
             return NOERROR;
         }
     }
-    if (!b.first && row.key == b.previousKey) {
+    if (!b.first && (row.sameKey || row.key == b.previousKey)) {
         // The key of the row before (rows read without their keys are handed it while their categories
         // stay): no category breaks, and the key kept is the same.
         r.breakLevel = View().categoryLevels;
