@@ -85,11 +85,12 @@ struct CollectionData::Builder {
         return NOERROR;
     }
 
-    uint32_t Push(Entry e) {
+    // A new entry, with its defaults, as the last child of parent (its parent and rank set).
+    Entry& PushNew(uint32_t parent) {
         const auto index = static_cast<uint32_t>(d.entries_.size());
         std::vector<uint32_t>* peers = &d.top_;
-        if (e.parent != kNoEntry) {
-            uint32_t& list = d.entries_[e.parent].children;
+        if (parent != kNoEntry) {
+            uint32_t& list = d.entries_[parent].children;
             if (list == kNoEntry) {
                 list = static_cast<uint32_t>(d.lists_.size());
                 d.lists_.emplace_back();
@@ -97,8 +98,18 @@ struct CollectionData::Builder {
             peers = &d.lists_[list];
         }
         peers->push_back(index);
+        Entry& e = d.entries_.emplace_back();
+        e.parent = parent;
         e.rank = static_cast<uint32_t>(peers->size());
-        d.entries_.push_back(e);
+        return e;
+    }
+
+    uint32_t Push(const Entry& made) {
+        const auto index = static_cast<uint32_t>(d.entries_.size());
+        Entry& e = PushNew(made.parent);
+        const uint32_t rank = e.rank;
+        e = made;
+        e.rank = rank;
         return index;
     }
 
@@ -138,19 +149,21 @@ struct CollectionData::Builder {
 
     uint32_t PushDocument(Record& r, uint32_t parent, uint16_t level, uint16_t indent) {
         Total(r);
-        Entry e;
+        // Filled in where it stands: an entry made on the stack and copied over is read back whole right
+        // after its fields were written one by one, which stalls on every row.
+        const auto index = static_cast<uint32_t>(d.entries_.size());
+        Entry& e = PushNew(parent);
         e.id = r.note;
         e.noteClass = NOTE_CLASS_DOCUMENT;
         e.indent = indent;
         e.level = level;
         e.kind = indent > 0 ? EntryKind::Response : EntryKind::Document;
-        e.parent = parent;
         e.part = r.part;
         e.batch = r.batch;
         e.summaryOffset = r.summaryOffset;
         e.summaryLength = r.summaryLength;
         e.sortLength = r.sortLength;
-        return Push(e);
+        return index;
     }
 
     void PushResponses(const std::string& unid, uint32_t parent, uint16_t level, uint16_t indent) {
@@ -258,7 +271,7 @@ STATUS CollectionData::Add(const RowRef& row) {
             return NOERROR;
         }
     }
-    if (!b.first && row.key == b.previousKey) {
+    if (!b.first && (row.sameKey || row.key == b.previousKey)) {
         // The key of the row before (rows read without their keys are handed it while their categories
         // stay): no category breaks, and the key kept is the same.
         r.breakLevel = View().categoryLevels;

@@ -14,6 +14,9 @@ constexpr uint32_t kKnownMask = READ_MASK_NOTEID | READ_MASK_NOTECLASS | READ_MA
                                 READ_MASK_INDENTLEVELS | READ_MASK_SCORE | READ_MASK_INDEXPEER |
                                 READ_MASK_SUMMARY;
 constexpr uint32_t kAsFarAsPossible = 0xFFFFFFFF;
+// Entries a navigator reads ahead at a time, and room for the entry that no longer fits a full buffer.
+constexpr uint32_t kReadAhead = 64;
+constexpr size_t kEntryRoom = 4096;
 
 struct Code {
     MoveRules rules;
@@ -169,9 +172,13 @@ STATUS ReadEntries(HCOLLECTION collection, CollectionPosition* position, uint16_
     if (!whole) return NOERROR;
 
     // Room for the entries a navigator reads ahead at a time, so that the buffer does not grow step by step
-    // as they are appended.
+    // as they are appended; a read of more fills a whole buffer, whose entries (and the one that no longer
+    // fits) go in without the buffer being copied to a larger one on the way.
     std::string out;
-    if (returnCount > 1) out.reserve(std::min<size_t>(returnCount, 64) * 256);
+    if (returnCount > kReadAhead)
+        out.reserve(size_t{MAXREADBUFFER} + kEntryRoom);
+    else if (returnCount > 1)
+        out.reserve(size_t{returnCount} * 256);
     uint32_t returned = 0;
     uint16_t signal = 0;
     if (returnCount > 0 && walk.Exists()) {

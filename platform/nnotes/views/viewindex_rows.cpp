@@ -115,21 +115,31 @@ STATUS KeyOfRow(store::Connection& sql, NOTEID viewId, int64_t note, int64_t par
 }
 
 // The item headers and values of the first levels items of sortValues (the category values, whose items
-// have no names): false when it does not hold that many whole.
-bool CategoryBytes(std::string_view sortValues, size_t levels, std::string& out) {
-    out.clear();
+// have no names), as the two spans of sortValues that hold them: false when it does not hold that many
+// whole.
+bool CategorySpans(std::string_view sortValues, size_t levels, std::string_view& headers,
+                   std::string_view& values) {
+    headers = values = {};
     if (levels == 0) return true;
     if (sortValues.size() < 4) return false;
     const size_t count = util::DecodeFixed16(sortValues.data() + 2);
     if (count < levels || sortValues.size() < 4 + 4 * count) return false;
-    size_t values = 0;
+    size_t length = 0;
     for (size_t i = 0; i < levels; ++i)
-        values += size_t{util::DecodeFixed16(sortValues.data() + 4 + 4 * i)} +
+        length += size_t{util::DecodeFixed16(sortValues.data() + 4 + 4 * i)} +
                   util::DecodeFixed16(sortValues.data() + 6 + 4 * i);
     const size_t data = 4 + 4 * count;
-    if (values > sortValues.size() - data) return false;
-    out.append(sortValues.substr(4, 4 * levels)).append(sortValues.substr(data, values));
+    if (length > sortValues.size() - data) return false;
+    headers = sortValues.substr(4, 4 * levels);
+    values = sortValues.substr(data, length);
     return true;
+}
+
+// Whether kept holds the two spans one after the other.
+bool SameCategory(const std::string& kept, std::string_view headers, std::string_view values) {
+    const std::string_view k(kept);
+    return k.size() == headers.size() + values.size() && k.substr(0, headers.size()) == headers &&
+           k.substr(headers.size()) == values;
 }
 
 // Hands the rows of one read to sink, counting them in handed; last gets the place of the row that makes
@@ -141,7 +151,7 @@ STATUS HandRows(store::Connection& sql, NOTEID viewId, store::Statement& q, bool
                 RowKeys& keys, size_t max, const RowSink& sink, RowPlace& last, size_t& handed) {
     // Columns: note, sortvalues, summary, key, part, then with family unid and parent.
     const int partColumn = keyed ? 4 : 3;
-    std::string key, category, previous;
+    std::string key, previous;
     bool first = true;
     int rc;
     while ((rc = q.Step()) == SQLITE_ROW) {
@@ -163,12 +173,18 @@ STATUS HandRows(store::Connection& sql, NOTEID viewId, store::Statement& q, bool
         if (keyed) {
             row.key = q.Blob(3);
         } else if (given == NOERROR) {
-            const bool whole = CategoryBytes(row.sortValues, keys.levels, category);
-            if (first || !whole || category != previous) {
+            // The category values are compared where the row's columns hold them, and kept only when they
+            // change.
+            std::string_view headers, values;
+            const bool whole = CategorySpans(row.sortValues, keys.levels, headers, values);
+            if (first || !whole || !SameCategory(previous, headers, values)) {
                 given = KeyOfRow(sql, viewId, note, part, key);
                 looked = true;
                 ++keys.looked;
-                previous.swap(category);
+                // Empty when they are not whole, which no row with categories has.
+                previous.assign(headers).append(values);
+            } else {
+                row.sameKey = true;
             }
             first = false;
             row.key = key;

@@ -21,6 +21,9 @@ struct RowRef {
     std::string_view parent; // 16 bytes, or empty
     std::string_view sortValues;
     std::string_view summary;
+    // The key is the one the row before it in the same read was handed (its categories stay): a reader
+    // need not compare the two.
+    bool sameKey = false;
 };
 using RowSink = std::function<STATUS(const RowRef&)>;
 // A note's first row: the note's place in the notes asked for, the row's part and key.

@@ -302,6 +302,52 @@ TEST_F(CollectionTest, LargeReadsComeInBuffersThatContinueWhereTheyStopped) {
     EXPECT_EQ(CloseCollection(c), NOERROR);
 }
 
+TEST_F(CollectionTest, FullBuffersHoldEveryEntryThatFitsWhateverTheEntriesSizes) {
+    // Entries from a few bytes to more than a tenth of a buffer, so that the entry that no longer fits is
+    // at times far larger than the room a buffer was made with.
+    view_ = SaveView("Sizes", {{"Name", "Name", VIEW_COLUMN_SORT}, {"Body", "Body", 0}});
+    const size_t sizes[] = {10, 7000, 300, 12000, 1, 9000, 64, 15000, 2500};
+    char name[16];
+    for (int i = 0; i < 60; ++i) {
+        std::snprintf(name, sizeof name, "n%03d", i);
+        SaveDocument({Text("Name", name), Text("Body", std::string(sizes[i % 9] + i, 'a' + i % 26))});
+    }
+    const HCOLLECTION c = Open(view_);
+    // Each entry's bytes, read one at a time.
+    std::vector<std::string> one;
+    CollectionPosition at = Position({0});
+    for (;;) {
+        const RawRead r = ReadRaw(c, at, NAVIGATE_NEXT, 1, NAVIGATE_CURRENT, 1, kEntryMask);
+        if (r.returned == 0) break;
+        one.push_back(r.bytes);
+    }
+    ASSERT_EQ(one.size(), 60u);
+    // The buffers of reads of every entry: each holds the next entries as long as they fit, byte for byte.
+    CollectionPosition pos = Position({0});
+    size_t next = 0, buffers = 0;
+    for (;;) {
+        const RawRead r = ReadRaw(c, pos, NAVIGATE_NEXT, 1, NAVIGATE_NEXT, kAll, kEntryMask);
+        ASSERT_EQ(r.status, NOERROR);
+        if (r.returned == 0) break;
+        ++buffers;
+        std::string expected;
+        for (uint32_t i = 0; i < r.returned; ++i)
+            expected += one.at(next + i);
+        next += r.returned;
+        ASSERT_LE(r.bytes.size(), size_t{MAXREADBUFFER});
+        EXPECT_EQ(r.bytes, expected) << "buffer " << buffers;
+        if (r.signal & SIGNAL_MORE_TO_DO) {
+            ASSERT_LT(next, one.size());
+            EXPECT_GT(r.bytes.size() + one[next].size(), size_t{MAXREADBUFFER}) << "buffer " << buffers;
+        } else {
+            break;
+        }
+    }
+    EXPECT_EQ(next, one.size());
+    EXPECT_GT(buffers, 3u);
+    EXPECT_EQ(CloseCollection(c), NOERROR);
+}
+
 TEST_F(CollectionTest, RefusesUnknownCodesMasksAndPositions) {
     MakeCategorised();
     const HCOLLECTION c = Open(view_);
