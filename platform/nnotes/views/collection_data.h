@@ -57,7 +57,6 @@ public:
     const Entry& operator[](size_t i) const {
         return *std::launder(reinterpret_cast<const Entry*>(blocks_[i / kPerBlock][i % kPerBlock].bytes));
     }
-    void push_back(const Entry& e) { emplace_back() = e; }
     // A new entry at the end, made with its defaults, for the caller to fill in where it stands.
     Entry& emplace_back() {
         if (size_ == blocks_.size() * kPerBlock)
