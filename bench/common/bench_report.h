@@ -15,6 +15,11 @@ extern "C" {
  * references read theirs the same way and the comparison is of the code, not of the way pages are read. */
 #define BENCH_READ_SETTINGS "PRAGMA mmap_size=1073741824"
 
+/* How every reference connection is opened: the store opens its connections without SQLite's own mutex
+ * (each is used by one thread at a time, under the store's locks), so the references' calls take none
+ * either. */
+#define BENCH_OPEN_FLAGS(access) (SQLITE_OPEN_NOMUTEX | (access))
+
 typedef struct {
     const char* name;
     const char* unit; /* what one round's figure counts, e.g. "s/query" */

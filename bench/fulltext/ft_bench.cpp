@@ -96,7 +96,8 @@ int main(int argc, char** argv) {
         const double buildSeconds = bench_now() - built;
         ok =
             ok &&
-            sqlite3_open_v2((folder + "/ft.nsf").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+            sqlite3_open_v2((folder + "/ft.nsf").c_str(), &raw, BENCH_OPEN_FLAGS(SQLITE_OPEN_READONLY),
+                            nullptr) == SQLITE_OK &&
             sqlite3_exec(raw, BENCH_READ_SETTINGS, nullptr, nullptr, nullptr) == SQLITE_OK &&
             sqlite3_prepare_v2(raw,
                                "SELECT t.rowid FROM ft_text t CROSS JOIN notes n ON n.id = t.rowid"

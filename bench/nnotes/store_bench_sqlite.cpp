@@ -17,7 +17,8 @@ namespace {
 
 class Db {
 public:
-    explicit Db(const std::string& path) { ok_ = sqlite3_open(path.c_str(), &db_) == SQLITE_OK; }
+    explicit Db(const std::string& path) { ok_ = sqlite3_open_v2(path.c_str(), &db_, BENCH_OPEN_FLAGS(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE),
+                              nullptr) == SQLITE_OK; }
     ~Db() {
         for (sqlite3_stmt* s : statements_)
             sqlite3_finalize(s);
@@ -71,8 +72,8 @@ public:
         insertNote_ = db_.Prepare("INSERT INTO notes(class, unid, oid, added) VALUES(1, ?, ?, ?)");
         insertItem_ = db_.Prepare("INSERT INTO items(note, seq, name, type, flags, value)"
                                   " VALUES(?, ?, ?, 1280, 4, ?)");
-        selectNote_ = db_.Prepare("SELECT n.class, n.oid, i.name, i.value FROM notes n JOIN items i"
-                                  " ON i.note = n.id WHERE n.id=? ORDER BY i.seq");
+        selectNote_ = db_.Prepare("SELECT n.class, n.oid, i.seq, i.name, i.type, i.flags, i.value FROM notes n"
+                                  " JOIN items i ON i.note = n.id WHERE n.id=? ORDER BY i.seq");
         selectOid_ = db_.Prepare("SELECT oid FROM notes WHERE id=?");
         updateItem_ = db_.Prepare("UPDATE items SET value=? WHERE note=? AND seq=?");
         touchNote_ = db_.Prepare("UPDATE notes SET oid=? WHERE id=?");
@@ -100,12 +101,26 @@ public:
         return db_.Ok();
     }
 
+    // Every column a reader of the note is handed is taken, as the store takes them to make its items: the
+    // note's class and originator id once, each item's sequence, name, type, flags and value, whose last
+    // byte is read as the store's side reads it.
     bool Read(int from, int count) override {
         size_t bytes = 0;
         for (int n = from; n < from + count; ++n) {
             sqlite3_bind_int64(selectNote_, 1, ids_[n]);
-            while (sqlite3_step(selectNote_) == SQLITE_ROW)
-                bytes += sqlite3_column_bytes(selectNote_, 3);
+            for (bool first = true; sqlite3_step(selectNote_) == SQLITE_ROW; first = false) {
+                if (first)
+                    bytes += static_cast<size_t>(sqlite3_column_int(selectNote_, 0)) +
+                             (sqlite3_column_blob(selectNote_, 1) != nullptr) +
+                             static_cast<size_t>(sqlite3_column_bytes(selectNote_, 1));
+                bytes += static_cast<size_t>(sqlite3_column_int64(selectNote_, 2)) +
+                         (sqlite3_column_text(selectNote_, 3) != nullptr) +
+                         static_cast<size_t>(sqlite3_column_bytes(selectNote_, 3)) +
+                         static_cast<size_t>(sqlite3_column_int(selectNote_, 4) + sqlite3_column_int(selectNote_, 5));
+                const auto* value = static_cast<const char*>(sqlite3_column_blob(selectNote_, 6));
+                const auto length = static_cast<size_t>(sqlite3_column_bytes(selectNote_, 6));
+                if (value != nullptr && length > 0) bytes += length + (value[length - 1] != 0);
+            }
             sqlite3_reset(selectNote_);
         }
         return db_.Ok() && bytes > 0;
