@@ -71,6 +71,14 @@ LNSTATUS CopyValueBlock(LNItemBody* body, nnotes::BLOCKID* copy) {
     return LNNOERROR;
 }
 
+// Writes out what a value about to be copied holds pending. Its body forgets the change then, while the
+// note it is an item of has not stored it yet: the note takes the change over until its next save.
+LNSTATUS FlushPending(LNItemBody* body) {
+    if (!body->IsDirty()) return LNNOERROR;
+    if (LNNoteBody* note = body->GetNoteBody()) note->SetModified();
+    return body->Flush(nullptr);
+}
+
 // One further item of a rich-text field.
 struct Segment {
     nnotes::BLOCKID item;
@@ -513,9 +521,7 @@ LNSTATUS LNNoteBody::CreateItem(const LNString& name, const LNItem& value, uint1
     if (JoinsByName(type))
         if (const LNSTATUS status = BindAllItems()) return LNReturnOrThrow(status);
     if (!body->IsOpen() || body->IsUnstored()) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-    if (body->IsDirty()) {
-        if (const LNSTATUS status = body->Flush(nullptr)) return LNReturnOrThrow(status);
-    }
+    if (const LNSTATUS status = FlushPending(body)) return LNReturnOrThrow(status);
     // A free-standing rich text has its value only once it is flushed.
     if (body->GetValueBlockID().pool == nnotes::NULLHANDLE) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, body)) return LNReturnOrThrow(status);
@@ -649,9 +655,7 @@ LNSTATUS LNNoteBody::CopyItem(const LNItem& item, uint32_t duplicateRule, LNItem
     if (JoinsByName(type))
         if (const LNSTATUS status = BindAllItems()) return LNReturnOrThrow(status);
     if (!body->IsOpen() || body->IsUnstored()) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-    if (body->IsDirty()) {
-        if (const LNSTATUS status = body->Flush(nullptr)) return LNReturnOrThrow(status);
-    }
+    if (const LNSTATUS status = FlushPending(body)) return LNReturnOrThrow(status);
     const LNString name = body->GetName();
     if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, body)) return LNReturnOrThrow(status);
     LNItemBody* existing = IsRichText(body) ? RichTextNamed(this, name) : nullptr;
