@@ -310,13 +310,32 @@ LNSTATUS LNNoteBody::LoadItems(const std::vector<nnotes::BLOCKID>* known, bool a
     if (status == nnotes::NOERROR) {
         if (const LNSTATUS queried = QueryItem(item.item, &item)) return queried;
     }
-    while (status == nnotes::NOERROR) {
-        // Items already bound to bodies are passed over when only the new ones are wanted.
-        if (known != nullptr && Contains(*known, item.item)) {
+    // Steps on to the next item; further composite items of a rich-text field already met join its body,
+    // in item order. body is the one just built (null after an item passed over): items appended since
+    // join only a field that is new as well.
+    const auto joinFurther = [&](const LNItemBody* body) -> LNSTATUS {
+        for (;;) {
             status = nnotes::FindNextItemByName(Handle, nullptr, 0, item.item, &item.item, nullptr, nullptr,
                                                 nullptr);
-            if (status == nnotes::NOERROR)
-                if (const LNSTATUS queried = QueryItem(item.item, &item)) return queried;
+            if (status != nnotes::NOERROR) return LNNOERROR;
+            if (const LNSTATUS queried = QueryItem(item.item, &item)) return queried;
+            if (item.nsfType != nnotes::TYPE_COMPOSITE || hooks == nullptr) return LNNOERROR;
+            if (known != nullptr && Contains(*known, item.item)) return LNNOERROR;
+            char name[nnotes::MAXITEMNAME + 1] = {};
+            uint16_t length = 0;
+            if (const LNSTATUS named = ItemName(Handle, item.item, name, &length)) return named;
+            LNItemBody* field = BoundBodyByName(LNString(name), nnotes::TYPE_COMPOSITE);
+            if (appended && field != body) return LNNOERROR;
+            if (field == nullptr || field->GetClassID() != LNCLASSID_LNRICHTEXTBODY) return LNNOERROR;
+            if (const LNSTATUS joined = hooks->AddItemBlock(field, item.item, item.value, item.size))
+                return joined;
+        }
+    };
+    while (status == nnotes::NOERROR) {
+        // Items already bound to bodies are passed over when only the new ones are wanted; a later item of
+        // a field that follows one of them still joins the field, as it does at the note's open.
+        if (known != nullptr && Contains(*known, item.item)) {
+            if (const LNSTATUS joined = joinFurther(nullptr)) return joined;
             continue;
         }
         LNITEMTYPE type = LNItemTypeFromNSFType(item.nsfType, item.flags, LNCLASSID_LNITEMBODY);
@@ -335,22 +354,7 @@ LNSTATUS LNNoteBody::LoadItems(const std::vector<nnotes::BLOCKID>* known, bool a
             if (body == FontTable) FontTable = nullptr;
             throw added;
         }
-        // Further composite items of a rich-text field already met join its body, in item order.
-        for (;;) {
-            status = nnotes::FindNextItemByName(Handle, nullptr, 0, item.item, &item.item, nullptr, nullptr,
-                                                nullptr);
-            if (status != nnotes::NOERROR) break;
-            if (const LNSTATUS queried = QueryItem(item.item, &item)) return queried;
-            if (item.nsfType != nnotes::TYPE_COMPOSITE || hooks == nullptr) break;
-            if (known != nullptr && Contains(*known, item.item)) break;
-            if (const LNSTATUS named = ItemName(Handle, item.item, name, &length)) return named;
-            LNItemBody* field = BoundBodyByName(LNString(name), nnotes::TYPE_COMPOSITE);
-            // Items appended since join only a field that is new as well.
-            if (appended && field != body) break;
-            if (field == nullptr || field->GetClassID() != LNCLASSID_LNRICHTEXTBODY) break;
-            if (const LNSTATUS joined = hooks->AddItemBlock(field, item.item, item.value, item.size))
-                return joined;
-        }
+        if (const LNSTATUS joined = joinFurther(body)) return joined;
     }
     if (nnotes::ERR(status) != nnotes::ERR_ITEM_NOT_FOUND) return LNToNotesStatus(status);
     if (known == nullptr) Modified = 0;
