@@ -351,6 +351,7 @@ protected:
     void Save();
     void Reopen();
     void Theirs();
+    void TheirsThroughDocument(const std::string& name, const std::string& text);
     void DeleteAll();
     void AfterStep();
 
@@ -761,6 +762,10 @@ void ItemsRandomTest::Theirs() {
     const std::string name = kNames[Pick(kNameCount)];
     const std::string text = "their" + std::to_string(step_);
     op_ = "theirs " + name;
+    if (Pick(3) == 0) {
+        TheirsThroughDocument(name, text);
+        return;
+    }
     nnotes::NOTEHANDLE note = 0;
     ASSERT_EQ(nnotes::OpenNote(db_.GetHandle(), id_, 0, &note), nnotes::NOERROR) << Where();
     ASSERT_EQ(nnotes::SetItemText(note, name.c_str(), text.data(), static_cast<uint16_t>(text.size())),
@@ -770,6 +775,34 @@ void ItemsRandomTest::Theirs() {
     RemoveNamed(stored_, name);
     stored_.push_back(Made(name, TextRaw({text}, true), nnotes::ITEM_SUMMARY));
     stale_ = true;
+}
+
+void ItemsRandomTest::TheirsThroughDocument(const std::string& name, const std::string& text) {
+    // The other writer is a document of this layer, opened afresh and saved with one text set.
+    op_ += " through a document";
+    LNDocument theirs(db_.GetDatabaseBody(), id_);
+    ASSERT_EQ(theirs.Open(0), LNNOERROR) << Where();
+    ModelItem* first = First(stored_, name);
+    if (first != nullptr && IsText(first->raw)) {
+        LNText value;
+        ASSERT_EQ(theirs.GetItem(name.c_str(), &value), LNNOERROR) << Where();
+        ASSERT_EQ(value.SetText(text.c_str()), LNNOERROR) << Where();
+        first->raw = TextRaw({text}, false);
+        first->rank = ++rank_;
+        first->uid = ++uid_;
+        stored_ = StoreOrder(stored_);
+    } else {
+        LNText value;
+        ASSERT_EQ(value.Append(text.c_str()), LNNOERROR);
+        ASSERT_EQ(theirs.CreateItem(name.c_str(), value, nnotes::ITEM_SUMMARY, LNITEMDUP_REPLACE), LNNOERROR)
+            << Where();
+        RemoveNamed(stored_, name);
+        stored_.push_back(Made(name, TextRaw({text}, true), nnotes::ITEM_SUMMARY));
+    }
+    ASSERT_EQ(theirs.Save(0), LNNOERROR) << Where();
+    ASSERT_EQ(theirs.Close(), LNNOERROR) << Where();
+    stale_ = true;
+    CheckStore();
 }
 
 void ItemsRandomTest::DeleteAll() {
