@@ -60,49 +60,66 @@ protected:
         return plain;
     }
 
-    // What a caller sees of every item of the note, in the item list's order, and what the store holds
-    // after the first field was appended to and the note saved. Lazily, some plain items are bound first.
-    // With dropU, the items "U" are deleted before the item list is taken.
+    // Lazily, some plain items of the open note get their bodies first, each by its own item, in random
+    // order; else every item does at once.
+    static void Bind(LNNote& note, bool eager, std::mt19937& rng, std::vector<LNItem>* first) {
+        if (eager) {
+            note.GetItemCount();
+            return;
+        }
+        std::vector<nnotes::BLOCKID> plain = PlainItems(note.GetNoteBody()->GetNoteHandle());
+        std::shuffle(plain.begin(), plain.end(), rng);
+        plain.resize(rng() % (plain.size() + 1));
+        for (const nnotes::BLOCKID& item : plain) {
+            first->emplace_back();
+            EXPECT_EQ(note.GetNoteBody()->FindItemBodyByBlock(item, &first->back()), 0u);
+        }
+    }
+
+    // Every item of the note in the item list's order (name, type, text) and the count.
+    static std::string Describe(LNNote& note) {
+        std::string seen;
+        LNItemArray items;
+        note.GetItems(&items);
+        for (uint32_t i = 0; i < items.GetCount(); ++i) {
+            const LNItem item = items[i];
+            const LNString name = item.GetName();
+            seen += std::string(name.GetPlatformTextPtr(), name.GetPlatformTextLength()) + " " +
+                    std::to_string(item.GetType()) + ": ";
+            if (item.GetType() == LNITEMTYPE_RICHTEXT) {
+                LNRichText richText;
+                richText = item;
+                seen += TextOf(richText);
+            } else {
+                const LNText text(item);
+                seen += std::string(text[0].GetText().GetPlatformTextPtr(),
+                                    text[0].GetText().GetPlatformTextLength());
+            }
+            seen += "\n";
+        }
+        return seen + "count " + std::to_string(note.GetItemCount()) + "\n";
+    }
+
+    // What a caller sees of the note and of a copy of it made after some items were bound, and what the
+    // store holds after the first field was appended to and the note saved. With dropU, the items "U" are
+    // deleted before the item list is taken.
     std::string Observe(nnotes::NOTEID id, bool eager, bool dropU, std::mt19937& rng) {
         std::string seen;
         {
             LNNote note(static_cast<LNDatabaseBody*>(db_.GetBody()), id);
             EXPECT_EQ(note.Open(0), 0u);
             std::vector<LNItem> first;
-            if (eager) {
-                note.GetItemCount();
-            } else {
-                std::vector<nnotes::BLOCKID> plain = PlainItems(note.GetNoteBody()->GetNoteHandle());
-                std::shuffle(plain.begin(), plain.end(), rng);
-                plain.resize(rng() % (plain.size() + 1));
-                for (const nnotes::BLOCKID& item : plain) {
-                    first.emplace_back();
-                    EXPECT_EQ(note.GetNoteBody()->FindItemBodyByBlock(item, &first.back()), 0u);
-                }
-            }
+            Bind(note, eager, rng, &first);
+            LNNote copy;
+            EXPECT_EQ(note.Duplicate(&copy), 0u);
+            Bind(copy, eager, rng, &first);
             if (dropU) {
                 const LNSTATUS deleted = note.DeleteItem(LNString("U"));
                 seen += "deleted " + std::to_string(deleted) + "\n";
             }
-            LNItemArray items;
-            note.GetItems(&items);
-            for (uint32_t i = 0; i < items.GetCount(); ++i) {
-                const LNItem item = items[i];
-                const LNString name = item.GetName();
-                seen += std::string(name.GetPlatformTextPtr(), name.GetPlatformTextLength()) + " " +
-                        std::to_string(item.GetType()) + ": ";
-                if (item.GetType() == LNITEMTYPE_RICHTEXT) {
-                    LNRichText richText;
-                    richText = item;
-                    seen += TextOf(richText);
-                } else {
-                    const LNText text(item);
-                    seen += std::string(text[0].GetText().GetPlatformTextPtr(),
-                                        text[0].GetText().GetPlatformTextLength());
-                }
-                seen += "\n";
-            }
-            seen += "count " + std::to_string(note.GetItemCount()) + "\n";
+            seen += Describe(note) + "copy\n" + Describe(copy);
+            first.clear();
+            copy = LNNote();
             LNRichText body;
             if (note.GetItem(LNString("Body"), &body) == 0u) {
                 EXPECT_EQ(body.Append(LNString("!")), 0u);
