@@ -126,13 +126,17 @@ LNSTATUS LNNoteBody::Close() {
 
 LNSTATUS LNNoteBody::Save(uint32_t options) {
     if (!IsOpen()) return LNReturnOrThrow(LNERR_NOTE_NOT_OPEN);
+    // The bodies forget what they flush: the note keeps it as its own change until the store took it, so
+    // that a save refused (another writer's save came first, the disk is full) leaves the note modified.
     for (LNNotesClass* object = Items.GetFirstObject(); object != nullptr;
          object = Items.GetNextObject(object)) {
         auto* item = static_cast<LNItemBody*>(object);
         if (item == FontTable || !item->IsDirty()) continue;
+        Modified = 1;
         if (const LNSTATUS status = item->Flush(nullptr)) return LNReturnOrThrow(status);
     }
     if (FontTable != nullptr && FontTable->IsDirty()) {
+        Modified = 1;
         if (const LNSTATUS status = FontTable->Flush(nullptr)) return LNReturnOrThrow(status);
     }
     LNDatabaseBody* database = GetDatabaseBody();

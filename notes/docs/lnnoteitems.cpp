@@ -71,6 +71,14 @@ LNSTATUS CopyValueBlock(LNItemBody* body, nnotes::BLOCKID* copy) {
     return LNNOERROR;
 }
 
+// Writes out what a value about to be copied holds pending. Its body forgets the change then, while the
+// note it is an item of has not stored it yet: the note takes the change over until its next save.
+LNSTATUS FlushPending(LNItemBody* body) {
+    if (!body->IsDirty()) return LNNOERROR;
+    if (LNNoteBody* note = body->GetNoteBody()) note->SetModified();
+    return body->Flush(nullptr);
+}
+
 // One further item of a rich-text field.
 struct Segment {
     nnotes::BLOCKID item;
@@ -302,13 +310,32 @@ LNSTATUS LNNoteBody::LoadItems(const std::vector<nnotes::BLOCKID>* known, bool a
     if (status == nnotes::NOERROR) {
         if (const LNSTATUS queried = QueryItem(item.item, &item)) return queried;
     }
-    while (status == nnotes::NOERROR) {
-        // Items already bound to bodies are passed over when only the new ones are wanted.
-        if (known != nullptr && Contains(*known, item.item)) {
+    // Steps on to the next item; further composite items of a rich-text field already met join its body,
+    // in item order. body is the one just built (null after an item passed over): items appended since
+    // join only a field that is new as well.
+    const auto joinFurther = [&](const LNItemBody* body) -> LNSTATUS {
+        for (;;) {
             status = nnotes::FindNextItemByName(Handle, nullptr, 0, item.item, &item.item, nullptr, nullptr,
                                                 nullptr);
-            if (status == nnotes::NOERROR)
-                if (const LNSTATUS queried = QueryItem(item.item, &item)) return queried;
+            if (status != nnotes::NOERROR) return LNNOERROR;
+            if (const LNSTATUS queried = QueryItem(item.item, &item)) return queried;
+            if (item.nsfType != nnotes::TYPE_COMPOSITE || hooks == nullptr) return LNNOERROR;
+            if (known != nullptr && Contains(*known, item.item)) return LNNOERROR;
+            char name[nnotes::MAXITEMNAME + 1] = {};
+            uint16_t length = 0;
+            if (const LNSTATUS named = ItemName(Handle, item.item, name, &length)) return named;
+            LNItemBody* field = BoundBodyByName(LNString(name), nnotes::TYPE_COMPOSITE);
+            if (appended && field != body) return LNNOERROR;
+            if (field == nullptr || field->GetClassID() != LNCLASSID_LNRICHTEXTBODY) return LNNOERROR;
+            if (const LNSTATUS joined = hooks->AddItemBlock(field, item.item, item.value, item.size))
+                return joined;
+        }
+    };
+    while (status == nnotes::NOERROR) {
+        // Items already bound to bodies are passed over when only the new ones are wanted; a later item of
+        // a field that follows one of them still joins the field, as it does at the note's open.
+        if (known != nullptr && Contains(*known, item.item)) {
+            if (const LNSTATUS joined = joinFurther(nullptr)) return joined;
             continue;
         }
         LNITEMTYPE type = LNItemTypeFromNSFType(item.nsfType, item.flags, LNCLASSID_LNITEMBODY);
@@ -327,22 +354,7 @@ LNSTATUS LNNoteBody::LoadItems(const std::vector<nnotes::BLOCKID>* known, bool a
             if (body == FontTable) FontTable = nullptr;
             throw added;
         }
-        // Further composite items of a rich-text field already met join its body, in item order.
-        for (;;) {
-            status = nnotes::FindNextItemByName(Handle, nullptr, 0, item.item, &item.item, nullptr, nullptr,
-                                                nullptr);
-            if (status != nnotes::NOERROR) break;
-            if (const LNSTATUS queried = QueryItem(item.item, &item)) return queried;
-            if (item.nsfType != nnotes::TYPE_COMPOSITE || hooks == nullptr) break;
-            if (known != nullptr && Contains(*known, item.item)) break;
-            if (const LNSTATUS named = ItemName(Handle, item.item, name, &length)) return named;
-            LNItemBody* field = BoundBodyByName(LNString(name), nnotes::TYPE_COMPOSITE);
-            // Items appended since join only a field that is new as well.
-            if (appended && field != body) break;
-            if (field == nullptr || field->GetClassID() != LNCLASSID_LNRICHTEXTBODY) break;
-            if (const LNSTATUS joined = hooks->AddItemBlock(field, item.item, item.value, item.size))
-                return joined;
-        }
+        if (const LNSTATUS joined = joinFurther(body)) return joined;
     }
     if (nnotes::ERR(status) != nnotes::ERR_ITEM_NOT_FOUND) return LNToNotesStatus(status);
     if (known == nullptr) Modified = 0;
@@ -513,9 +525,7 @@ LNSTATUS LNNoteBody::CreateItem(const LNString& name, const LNItem& value, uint1
     if (JoinsByName(type))
         if (const LNSTATUS status = BindAllItems()) return LNReturnOrThrow(status);
     if (!body->IsOpen() || body->IsUnstored()) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-    if (body->IsDirty()) {
-        if (const LNSTATUS status = body->Flush(nullptr)) return LNReturnOrThrow(status);
-    }
+    if (const LNSTATUS status = FlushPending(body)) return LNReturnOrThrow(status);
     // A free-standing rich text has its value only once it is flushed.
     if (body->GetValueBlockID().pool == nnotes::NULLHANDLE) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
     if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, body)) return LNReturnOrThrow(status);
@@ -649,9 +659,7 @@ LNSTATUS LNNoteBody::CopyItem(const LNItem& item, uint32_t duplicateRule, LNItem
     if (JoinsByName(type))
         if (const LNSTATUS status = BindAllItems()) return LNReturnOrThrow(status);
     if (!body->IsOpen() || body->IsUnstored()) return LNReturnOrThrow(LNERR_INVALID_PARAMETER);
-    if (body->IsDirty()) {
-        if (const LNSTATUS status = body->Flush(nullptr)) return LNReturnOrThrow(status);
-    }
+    if (const LNSTATUS status = FlushPending(body)) return LNReturnOrThrow(status);
     const LNString name = body->GetName();
     if (const LNSTATUS status = ApplyDuplicateRule(name, duplicateRule, body)) return LNReturnOrThrow(status);
     LNItemBody* existing = IsRichText(body) ? RichTextNamed(this, name) : nullptr;

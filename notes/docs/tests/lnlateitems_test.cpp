@@ -157,3 +157,37 @@ TEST_F(LateItemsTest, ReplacingAndRenamingItemsNotReadYet) {
     EXPECT_EQ(StoredValue(id_, "A"), "");
     EXPECT_EQ(StoredValue(id_, "B"), stored_[1]);
 }
+
+TEST_F(LateItemsTest, CopyingAChangedItemLeavesItsNoteModified) {
+    // A changed value, copied before anything asked whether the note changed: copying writes out what the
+    // item held pending, which must still count as a change of its note.
+    LNText b;
+    ASSERT_EQ(doc_.GetItem("B", &b), 0u);
+    ASSERT_EQ(b.Append("more"), 0u);
+    LNDocument other(db_.GetDatabaseBody(), SaveNote({{"Keep", "k"}}));
+    ASSERT_EQ(other.Open(0), 0u);
+    ASSERT_EQ(other.CopyItem(b), 0u);
+    EXPECT_TRUE(doc_.IsModified());
+    ASSERT_EQ(doc_.Save(0), 0u);
+    EXPECT_FALSE(doc_.IsModified());
+    // The same through a new item made from the changed value.
+    ASSERT_EQ(b.Append("again"), 0u);
+    ASSERT_EQ(other.CreateItem("Copy", b, 0, LNITEMDUP_REFUSE), 0u);
+    EXPECT_TRUE(doc_.IsModified());
+}
+
+TEST_F(LateItemsTest, ASaveRefusedForAConflictLeavesTheNoteModified) {
+    LNText c;
+    ASSERT_EQ(doc_.GetItem("C", &c), 0u);
+    ASSERT_EQ(c.Append("ours"), 0u);
+    SaveTheirs("A", "theirs");
+    EXPECT_EQ(doc_.Save(0), nnotes::ERR_NOTE_CONFLICT);
+    // Nothing of ours reached the store: the note still holds unsaved changes.
+    EXPECT_TRUE(doc_.IsModified());
+    EXPECT_EQ(Read(doc_, "A"), "alpha");
+    ASSERT_EQ(doc_.Save(nnotes::UPDATE_FORCE), 0u);
+    EXPECT_FALSE(doc_.IsModified());
+    ASSERT_EQ(doc_.Close(), 0u);
+    EXPECT_EQ(StoredValue(id_, "A"), stored_[0]);
+    EXPECT_EQ(StoredValue(id_, "C"), "\x01\x05\x02\x00\x05\x00\x04\x00"s + "gammaours");
+}

@@ -150,6 +150,27 @@ TEST_F(CompositeFactoryTest, FieldsAskedForAfterAPlainItemJoinAsAtTheOpen) {
     EXPECT_STREQ(face.Name, "Garamond");
 }
 
+// The item just before a later item of a field was read first: the field still joins that item, as the
+// note's open would, rather than a second rich text of the name standing for it.
+TEST_F(CompositeFactoryTest, AFieldJoinsItsItemThatFollowsAnItemReadFirst) {
+    const nnotes::NOTEID id = SaveMixed({{"Body", TextRecord("one")}, {"Body", TextRecord("three")}});
+    OpenNote(id);
+    LNText title;
+    ASSERT_EQ(note_.GetItem(LNString("Title"), &title), 0u);
+    LNRichText body;
+    ASSERT_EQ(note_.GetItem(LNString("Body"), &body), 0u);
+    EXPECT_EQ(Text(body), "onethree");
+    // Body (two items) and Title.
+    EXPECT_EQ(note_.GetItemCount(), 2u);
+    ASSERT_EQ(body.Append(LNString("!")), 0u);
+    ASSERT_EQ(note_.Save(0), 0u);
+    body = LNRichText();
+    title = LNText();
+    note_ = LNNote();
+    EXPECT_EQ(StoredValues(id, "Body"),
+              std::vector<std::string>{Value(TextRecord("one") + TextRecord("three!"))});
+}
+
 // Rich text made before any item of the note was read: a field of the name already stored takes its items.
 TEST_F(CompositeFactoryTest, RichTextCopiedIntoANoteNotReadYetJoinsItsField) {
     const nnotes::NOTEID id = SaveMixed({{"Body", TextRecord("one")}, {"Other", TextRecord("two")}});
