@@ -91,6 +91,11 @@ std::string Readable(std::string_view value) {
     if (value.size() < 2) return "?";
     const uint16_t type = util::DecodeFixed16(value.data());
     if (type == TYPE_TEXT) return std::string(value.substr(2));
+    if (type == TYPE_TEXT_LIST && value.size() >= 6) {
+        const size_t count = util::DecodeFixed16(value.data() + 2),
+                     first = util::DecodeFixed16(value.data() + 4);
+        return value.size() >= 4 + 2 * count + first ? std::string(value.substr(4 + 2 * count, first)) : "?";
+    }
     if (type == TYPE_NUMBER && value.size() == 10)
         return std::to_string(
             static_cast<long long>(std::bit_cast<double>(util::DecodeFixed64(value.data() + 2))));
@@ -313,18 +318,24 @@ protected:
             items.push_back(Number("Amount", i % 13));
             items.push_back(Number("Seq", i));
             orders_ids_.push_back(SaveDocument(items));
+            saved_[orders_ids_.back()] = {{"Region", i % 503 == 5 ? "" : region},
+                                          {"City", city},
+                                          {"Name", items[items.size() - 3].texts[0]},
+                                          {"Amount", std::to_string(i % 13)}};
         }
         for (int t = 0; t < kThreads; ++t) {
             const std::vector<ItemSpec> root = {
                 Text("Kind", "thread"), Text("Topic", "t" + std::to_string(t % 4)),
                 Text("Subject", "s" + std::to_string(1000 + (t * 37) % kThreads))};
             const NOTEID top = SaveDocument(root);
+            saved_[top] = {};
             NOTEID parent = top;
             for (int depth = 1; depth <= t % 4; ++depth) {
                 const NOTEID reply = SaveDocument(
                     {Text("Kind", "thread"), Text("Reply", "re" + std::to_string(depth))}, parent);
+                saved_[reply] = {};
                 if (depth == 1 && t % 3 == 0)
-                    SaveDocument({Text("Kind", "thread"), Text("Reply", "aside")}, top);
+                    saved_[SaveDocument({Text("Kind", "thread"), Text("Reply", "aside")}, top)] = {};
                 parent = reply;
             }
         }
@@ -593,6 +604,8 @@ protected:
     static constexpr int kDocuments = 3000, kThreads = 120;
     NOTEID orders_ = 0, threads_ = 0, ordersApart_ = 0, threadsApart_ = 0;
     std::vector<NOTEID> shapes_, shapesApart_;
+    // The items of each document saved, as entries show them ("" for none).
+    std::map<NOTEID, std::map<std::string, std::string>> saved_;
     std::vector<NOTEID> orders_ids_;
 };
 
@@ -639,84 +652,100 @@ TEST_F(CollectionNavigationRandomTest, RandomReadsGiveWhatTheViewReadWholeGives)
     }
 }
 
-// What the entries of a document of the orders view show (its name and amount), as it was saved over time;
-// the region and city are its categories', not its own entries'.
-struct Shown {
-    std::string name, amount;
-    bool operator==(const Shown&) const = default;
-};
+// The values of a document's items as entries show them (first text, or a number in decimal), as saved
+// over time.
+using Items = std::map<std::string, std::string>;
 
 struct DocumentLife {
-    std::vector<std::pair<uint64_t, Shown>> versions; // by the clock of the save that made each
+    std::vector<std::pair<uint64_t, Items>> versions; // by the clock of the save that made each
     uint64_t changed = 0;                             // the clock of its last save or its delete
     bool deleted = false;
 };
 
 class CollectionNavigationChangesTest : public CollectionNavigationRandomTest {
 protected:
-    // What every document of the orders view shows now, as the view read whole gives it.
-    void LearnDocuments() {
-        const HCOLLECTION whole = OpenApart(ordersApart_);
-        CollectionPosition pos = Position({0});
-        for (;;) {
-            Call call;
-            call.pos = pos;
-            call.skipCode = call.returnCode = NAVIGATE_NEXT;
-            call.skipCount = 1;
-            call.returnCount = kAll;
-            call.mask = READ_MASK_NOTEID | READ_MASK_SUMMARY;
-            const Answer a = Ask(whole, call);
-            ASSERT_EQ(a.status, NOERROR);
-            std::vector<Read> entries;
-            std::string why;
-            ASSERT_TRUE(ReadBuffer(a.bytes, call.mask, entries, why)) << why;
-            for (const Read& e : entries)
-                if ((e.id & NOTEID_CATEGORY) == 0) {
-                    ASSERT_EQ(e.values.size(), 4u);
-                    life_[e.id].versions = {{0, {e.values[2], e.values[3]}}};
-                    inOrder_.push_back(e.id);
-                }
-            pos = a.pos;
-            if ((a.signal & SIGNAL_MORE_TO_DO) == 0) break;
-        }
-        EXPECT_EQ(CloseCollection(whole), NOERROR);
+    // A view read while documents change: its stored collection, its columns (item, categorised) and the
+    // clock at which its entries began to be made.
+    struct Reader {
+        NOTEID view = 0, apart = 0;
+        std::vector<std::pair<std::string, bool>> columns;
+        HCOLLECTION c = 0;
+        uint64_t since = 0;
+        bool hits = false; // whether a hit list is attached
+        std::vector<CollectionPosition> places;
+        std::vector<std::vector<std::string>> keys;
+    };
+
+    static Reader MakeReader(NOTEID view, NOTEID apart, const std::vector<ColumnSpec>& columns,
+                             std::vector<std::vector<std::string>> keys) {
+        Reader r;
+        r.view = view;
+        r.apart = apart;
+        for (const ColumnSpec& c : columns)
+            r.columns.emplace_back(c.item, (c.flags & VIEW_COLUMN_CATEGORY) != 0);
+        r.keys = std::move(keys);
+        return r;
     }
 
-    // Whether an entry of document id, read by a collection whose entries were made from clock `since`,
-    // shows what it may: exactly what it shows now when it has not been saved since; else what one of its
-    // saves since (or the last before) stored, or nothing (its row gone).
-    bool MayShow(NOTEID id, const Shown& shown, uint64_t since, std::string& why) const {
+    // What a document entry of the reader's view shows of a document saved with these items.
+    static std::vector<std::string> Shows(const Reader& r, const Items& items) {
+        std::vector<std::string> values;
+        for (const auto& [item, categorised] : r.columns) {
+            const auto it = items.find(item);
+            values.push_back(categorised || it == items.end() ? "" : it->second);
+        }
+        return values;
+    }
+
+    // Whether an entry of document id shows what it may: exactly what the document holds now when it has
+    // not been saved since the reader's entries began; else what one of its saves since (or the last before)
+    // stored, or nothing (its row gone).
+    bool MayShow(const Reader& r, NOTEID id, const std::vector<std::string>& shown, std::string& why) const {
         const auto it = life_.find(id);
         if (it == life_.end()) {
             why = "no such document";
             return false;
         }
         const DocumentLife& d = it->second;
-        if (d.changed <= since) {
-            if (!d.deleted && shown == d.versions.back().second) return true;
-            why = "left alone, shows '" + shown.name + "' " + shown.amount + " for '" +
-                  d.versions.back().second.name + "' " + d.versions.back().second.amount;
+        const auto text = [](const std::vector<std::string>& values) {
+            std::string out;
+            for (const std::string& v : values)
+                out += "'" + v + "' ";
+            return out;
+        };
+        if (d.changed <= r.since) {
+            if (!d.deleted && shown == Shows(r, d.versions.back().second)) return true;
+            why = "left alone, shows " + text(shown) + "for " + text(Shows(r, d.versions.back().second));
             return false;
         }
-        if (shown == Shown{}) return true;
+        if (shown == std::vector<std::string>(shown.size())) return true;
         for (size_t i = 0; i < d.versions.size(); ++i) {
-            const bool inTime =
-                d.versions[i].first > since || i + 1 == d.versions.size() || d.versions[i + 1].first > since;
-            if (inTime && d.versions[i].second == shown) return true;
+            const bool inTime = d.versions[i].first > r.since || i + 1 == d.versions.size() ||
+                                d.versions[i + 1].first > r.since;
+            if (inTime && Shows(r, d.versions[i].second) == shown) return true;
         }
-        why = "saved since, shows '" + shown.name + "' " + shown.amount + ", never stored since";
+        why = "saved since, shows " + text(shown) + "which it never stored since";
         return false;
     }
 
-    // One read of the stored collection while documents change: it succeeds, its buffer adds up, and each
+    // One read of a stored collection while documents change: it succeeds, its buffer adds up, and each
     // entry shows what it may.
-    bool ReadsSound(HCOLLECTION c, const Call& call, uint64_t since, Trace& trace, CollectionPosition& left) {
+    bool ReadsSound(const Reader& r, const Call& call, Trace& trace, CollectionPosition& left) {
         trace.Note(CallText(call));
-        const Answer a = Ask(c, call);
+        const Answer a = Ask(r.c, call);
         left = a.pos;
         std::vector<Read> entries;
         std::string why;
-        bool sound = a.status == NOERROR && a.skipped <= call.skipCount && a.returned <= call.returnCount;
+        // One read walks the entries or the hits, which "current" serves both.
+        const auto hit = [](uint16_t code) {
+            code &= 0xFF;
+            return code == NAVIGATE_NEXT_HIT || code == NAVIGATE_CURRENT_HIT ? 1
+                   : code == NAVIGATE_CURRENT                                ? 0
+                                                                             : 2;
+        };
+        const int skipWalk = hit(call.skipCode), returnWalk = hit(call.returnCode);
+        const STATUS expected = skipWalk + returnWalk == 3 ? ERR_COLLECTION_NAVIGATOR : NOERROR;
+        bool sound = a.status == expected && a.skipped <= call.skipCount && a.returned <= call.returnCount;
         if (!sound) why = "status or counts";
         if (sound && (a.returned == 0 || call.mask == 0)) {
             sound = a.bytes.empty();
@@ -728,22 +757,27 @@ protected:
                 why = std::to_string(entries.size()) + " entries in the buffer";
             }
         }
+        std::vector<std::string> names;
+        for (const auto& column : r.columns)
+            names.push_back(column.first);
         for (size_t i = 0; sound && i < entries.size(); ++i) {
             const Read& e = entries[i];
-            if ((e.id & NOTEID_CATEGORY) == 0) lastRead_ = e.id;
-            const std::vector<std::string> names = {"Region", "City", "Name", "Amount"};
+            const std::string which = "entry " + std::to_string(i) + " (note " + std::to_string(e.id) + "): ";
             if (e.names != names) {
                 sound = false;
-                why = "entry " + std::to_string(i) + ": items named otherwise";
+                why = which + "items named otherwise";
             } else if ((e.id & NOTEID_TOTAL) == NOTEID_TOTAL) {
             } else if ((e.id & NOTEID_CATEGORY) != 0) {
-                sound = e.values[2].empty() && e.values[3].empty();
-                if (!sound) why = "entry " + std::to_string(i) + ": a category with a document's values";
+                // A category fills its own column's item only.
+                size_t filled = 0;
+                for (size_t k = 0; k < e.values.size(); ++k)
+                    filled += !e.values[k].empty() && !r.columns[k].second ? 1 : 0;
+                sound = filled == 0;
+                if (!sound) why = which + "a category with a document's values";
             } else {
-                sound = e.values[0].empty() && e.values[1].empty() &&
-                        MayShow(e.id, {e.values[2], e.values[3]}, since, why);
-                if (!sound)
-                    why = "entry " + std::to_string(i) + " (note " + std::to_string(e.id) + "): " + why;
+                lastRead_ = e.id;
+                sound = MayShow(r, e.id, e.values, why);
+                if (!sound) why = which + why;
             }
         }
         if (sound) return true;
@@ -751,57 +785,63 @@ protected:
         return false;
     }
 
-    // Saves one document of the orders view again (its amount, its name, its region or regions), deletes
-    // one, or adds one.
+    // Saves one document again (its amount, name, city, or region or regions), deletes one, or adds one.
     void Change(Chooser& choose, Trace& trace) {
         ++clock_;
         std::vector<NOTEID> live;
         for (const auto& [id, d] : life_)
-            if (!d.deleted && d.versions.back().second.amount != "") live.push_back(id);
+            if (!d.deleted && d.versions.back().second.count("Amount") != 0) live.push_back(id);
         NOTEID id = live[choose.Below(static_cast<uint32_t>(live.size()))];
         // Most often one near the entries read last, whose rows are in the batches in memory or next to them.
         const auto near = std::find(inOrder_.begin(), inOrder_.end(), lastRead_);
         if (near != inOrder_.end() && !choose.OneIn(3)) {
-            const auto at = static_cast<int64_t>(near - inOrder_.begin()) + choose.Below(601) - 300;
-            const NOTEID pick =
-                inOrder_[std::clamp<int64_t>(at, 0, static_cast<int64_t>(inOrder_.size()) - 1)];
+            const int64_t at = (near - inOrder_.begin()) + int64_t{choose.Below(601)} - 300;
+            const NOTEID pick = inOrder_[std::clamp<int64_t>(at, 0, int64_t(inOrder_.size()) - 1)];
             if (std::find(live.begin(), live.end(), pick) != live.end()) id = pick;
         }
         DocumentLife& d = life_[id];
-        Shown now = d.versions.back().second;
+        Items now = d.versions.back().second;
         char name[32];
         std::snprintf(name, sizeof name, "n%05ub", choose.Below(kDocuments));
-        const std::string region = "Region" + std::to_string(choose.Below(7));
-        switch (choose.Below(6)) {
+        const std::string region = "Region" + std::to_string(choose.Below(7)),
+                          city = "City" + std::to_string(choose.Below(7));
+        const std::string what = std::to_string(id);
+        switch (choose.Below(7)) {
         case 0:
-        case 1:
-            now.amount = std::to_string(100 + clock_);
-            trace.Note("save " + std::to_string(id) + " with amount " + now.amount);
-            UpdateDocument(id, {Number("Amount", 100.0 + double(clock_))});
+            now["Amount"] = std::to_string(choose.Below(20));
+            trace.Note("save " + what + " with amount " + now["Amount"]);
+            UpdateDocument(id, {Number("Amount", std::stod(now["Amount"]))});
             break;
-        case 2:
-            now.name = name;
-            trace.Note("save " + std::to_string(id) + " named " + now.name);
+        case 1:
+            now["Name"] = name;
+            trace.Note("save " + what + " named " + name);
             UpdateDocument(id, {Text("Name", name)});
             break;
+        case 2:
+            now["City"] = city;
+            trace.Note("save " + what + " in " + city);
+            UpdateDocument(id, {Text("City", city)});
+            break;
         case 3:
-            trace.Note("save " + std::to_string(id) + " under " + region);
+            now["Region"] = region;
+            trace.Note("save " + what + " under " + region);
             if (choose.OneIn(2))
                 UpdateDocument(id, {Text("Region", region)});
             else
                 UpdateDocument(id, {Texts("Region", {region, "Region" + std::to_string(choose.Below(7))})});
             break;
         case 4:
-            trace.Note("delete " + std::to_string(id));
+            trace.Note("delete " + what);
             ASSERT_EQ(DeleteNote(db_, id, 0), NOERROR);
             d.deleted = true;
             d.changed = clock_;
             return;
         default: {
-            const Shown added{name, std::to_string(clock_ % 13)};
-            const NOTEID made =
-                SaveDocument({Text("Region", region), Text("City", "City" + std::to_string(choose.Below(7))),
-                              Text("Name", name), Number("Amount", double(clock_ % 13))});
+            const Items added = {
+                {"Region", region}, {"City", city}, {"Name", name}, {"Amount", std::to_string(clock_ % 13)}};
+            const NOTEID made = SaveDocument({Text("Region", region), Text("City", city), Text("Name", name),
+                                              Number("Amount", double(clock_ % 13)),
+                                              Number("Seq", choose.Below(kDocuments))});
             trace.Note("add " + std::to_string(made) + " under " + region);
             life_[made] = {{{clock_, added}}, clock_, false};
             return;
@@ -811,66 +851,91 @@ protected:
         d.changed = clock_;
     }
 
+    // The lock-step reads of a view opened now and of a reader refreshed, against the view read whole now.
+    void SameAfterChanges(Reader& r, uint32_t seed) {
+        Pair fresh = MakePair(r.view, r.apart);
+        r.places = fresh.places;
+        fresh.keys = r.keys;
+        RunSequence(fresh, seed, 100);
+        EXPECT_EQ(CloseCollection(fresh.stored), NOERROR);
+        EXPECT_EQ(UpdateCollection(r.c), NOERROR);
+        r.since = clock_;
+        fresh.stored = r.c;
+        RunSequence(fresh, seed + 1, 60);
+        r.c = fresh.stored;
+        EXPECT_EQ(ClearHitList(r.c), NOERROR);
+        r.hits = false;
+        EXPECT_EQ(CloseCollection(fresh.whole), NOERROR);
+    }
+
     std::map<NOTEID, DocumentLife> life_;
-    std::vector<NOTEID> inOrder_; // the documents' entries as the view was first read whole
+    std::vector<NOTEID> inOrder_; // the orders in view order as first read
     NOTEID lastRead_ = 0;         // the document of the last entry read
     uint64_t clock_ = 0;
 };
 
 TEST_F(CollectionNavigationChangesTest, RandomReadsBetweenSavesReadTheRowsAsTheyAreStored) {
-    LearnDocuments();
-    ASSERT_GT(life_.size(), size_t{kDocuments});
-    HCOLLECTION reader = Open(orders_);
-    uint64_t since = clock_;
-    std::vector<CollectionPosition> places;
-    {
-        const HCOLLECTION whole = OpenApart(ordersApart_);
-        places = EveryPlace(whole);
-        EXPECT_EQ(CloseCollection(whole), NOERROR);
+    for (const auto& [id, items] : saved_)
+        life_[id].versions = {{0, items}};
+    std::vector<Reader> readers = {
+        MakeReader(orders_, ordersApart_, OrderColumns(), {{"Region0"}, {"Region5"}, {"Region6", "City3"}}),
+        MakeReader(shapes_[0], shapesApart_[0], Shapes()[0].columns, {{"n0"}, {"n01"}, {"n00003b"}})};
+    for (Reader& r : readers) {
+        const Pair first = MakePair(r.view, r.apart);
+        r.places = first.places;
+        r.c = first.stored;
+        if (r.view == orders_) inOrder_ = first.notes;
+        EXPECT_EQ(CloseCollection(first.whole), NOERROR);
     }
+    ASSERT_GT(inOrder_.size(), size_t{kDocuments});
     for (uint32_t round = 0; round < 6 && !HasFailure(); ++round) {
         Chooser choose(1000 + round);
         Trace trace;
         trace.seed = 1000 + round;
-        CollectionPosition pos = Position({0});
-        for (trace.step = 0; trace.step < 250; ++trace.step) {
+        CollectionPosition pos[2] = {Position({0}), Position({0})};
+        for (trace.step = 0; trace.step < 400 && !HasFailure(); ++trace.step) {
             const uint32_t r = choose.Below(100);
+            Reader& reader = readers[choose.Below(2)];
+            CollectionPosition& at = pos[&reader - readers.data()];
             if (r < 8) {
                 Change(choose, trace);
             } else if (r < 10) {
                 trace.Note("open the stored collection again");
-                EXPECT_EQ(CloseCollection(reader), NOERROR);
-                reader = Open(orders_);
-                since = clock_;
+                EXPECT_EQ(CloseCollection(reader.c), NOERROR);
+                reader.c = Open(reader.view);
+                reader.since = clock_;
+                reader.hits = false;
+            } else if (r < 12) {
+                // A key looked for where rows have changed since their entries were made.
+                const std::vector<std::string>& key = reader.keys[choose.Below(uint32_t(reader.keys.size()))];
+                trace.Note("find '" + key[0] + "'");
+                const std::string table = KeyTable(key);
+                CollectionPosition found = at;
+                const STATUS s = FindByKey(reader.c, table.data(), FIND_PARTIAL, &found, nullptr);
+                EXPECT_TRUE(s == NOERROR || s == ERR_NOT_FOUND) << trace.Text() << "\nstatus " << s;
+                if (s == NOERROR) at = found;
+            } else if (r < 13) {
+                // Hits among documents that may have changed or gone since, and reads of them.
+                std::vector<std::pair<NOTEID, uint16_t>> hits;
+                for (uint32_t i = 1 + choose.Below(40); i > 0; --i)
+                    hits.emplace_back(std::next(life_.begin(), choose.Below(uint32_t(life_.size())))->first,
+                                      static_cast<uint16_t>(i));
+                trace.Note("attach " + std::to_string(hits.size()) + " hits");
+                EXPECT_EQ(AttachHitList(reader.c, hits, nullptr), NOERROR);
+                reader.hits = true;
             } else {
-                Call call = choose.Make(pos, places, false, false);
+                Call call = choose.Make(at, reader.places, reader.hits, false);
                 call.mask |= READ_MASK_NOTEID | READ_MASK_SUMMARY;
-                if (!ReadsSound(reader, call, since, trace, pos)) break;
+                if (!ReadsSound(reader, call, trace, at)) break;
             }
-            if (HasFailure()) break;
         }
-        if (HasFailure()) break;
         // With no change between the reads, the view opened now and the one refreshed answer as the view
         // read whole now does.
-        Pair fresh;
-        fresh.storedView = orders_;
-        fresh.whole = OpenApart(ordersApart_);
-        fresh.stored = Open(orders_);
-        fresh.places = places = EveryPlace(fresh.whole);
-        for (const auto& [id, d] : life_)
-            fresh.notes.push_back(id);
-        fresh.keys = {{"Region0"}, {"Region5"}, {"Region6", "City3"}, {"Region2", "City1", "n0"}};
-        RunSequence(fresh, 2000 + round, 120);
-        EXPECT_EQ(CloseCollection(fresh.stored), NOERROR);
-        EXPECT_EQ(UpdateCollection(reader), NOERROR);
-        since = clock_;
-        fresh.stored = reader;
-        RunSequence(fresh, 3000 + round, 80);
-        reader = fresh.stored;
-        EXPECT_EQ(ClearHitList(reader), NOERROR);
-        EXPECT_EQ(CloseCollection(fresh.whole), NOERROR);
+        for (size_t i = 0; i < readers.size() && !HasFailure(); ++i)
+            SameAfterChanges(readers[i], 2000 + 10 * round + 2 * static_cast<uint32_t>(i));
     }
-    EXPECT_EQ(CloseCollection(reader), NOERROR);
+    for (const Reader& r : readers)
+        EXPECT_EQ(CloseCollection(r.c), NOERROR);
 }
 
 } // namespace
