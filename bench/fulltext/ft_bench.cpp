@@ -94,15 +94,14 @@ int main(int argc, char** argv) {
         bool ok = Check(nnotes::CreateDatabase("ft.nsf", 0, false, 0, 0, 0), "CreateDatabase") &&
                   Check(nnotes::OpenDatabase("ft.nsf", &db), "OpenDatabase") && Fill(db, documents);
         const double buildSeconds = bench_now() - built;
-        ok =
-            ok &&
-            sqlite3_open_v2((folder + "/ft.nsf").c_str(), &raw, BENCH_OPEN_FLAGS(SQLITE_OPEN_READONLY),
-                            nullptr) == SQLITE_OK &&
-            sqlite3_exec(raw, BENCH_READ_SETTINGS, nullptr, nullptr, nullptr) == SQLITE_OK &&
-            sqlite3_prepare_v2(raw,
-                               "SELECT t.rowid FROM ft_text t CROSS JOIN notes n ON n.id = t.rowid"
-                               " WHERE ft_text MATCH ?",
-                               -1, &joined, nullptr) == SQLITE_OK;
+        ok = ok &&
+             sqlite3_open_v2((folder + "/ft.nsf").c_str(), &raw, BENCH_OPEN_FLAGS(SQLITE_OPEN_READONLY),
+                             nullptr) == SQLITE_OK &&
+             sqlite3_exec(raw, BENCH_READ_SETTINGS, nullptr, nullptr, nullptr) == SQLITE_OK &&
+             sqlite3_prepare_v2(raw,
+                                "SELECT t.rowid FROM ft_text t CROSS JOIN notes n ON n.id = t.rowid"
+                                " WHERE ft_text MATCH ?",
+                                -1, &joined, nullptr) == SQLITE_OK;
         // Each round's queries run once on both sides before they are timed, so that neither side meets the
         // query's pages first; which side goes first alternates from round to round.
         long hits[2][2] = {};

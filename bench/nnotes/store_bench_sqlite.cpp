@@ -17,8 +17,11 @@ namespace {
 
 class Db {
 public:
-    explicit Db(const std::string& path) { ok_ = sqlite3_open_v2(path.c_str(), &db_, BENCH_OPEN_FLAGS(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE),
-                              nullptr) == SQLITE_OK; }
+    explicit Db(const std::string& path) {
+        ok_ =
+            sqlite3_open_v2(path.c_str(), &db_, BENCH_OPEN_FLAGS(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE),
+                            nullptr) == SQLITE_OK;
+    }
     ~Db() {
         for (sqlite3_stmt* s : statements_)
             sqlite3_finalize(s);
@@ -72,8 +75,9 @@ public:
         insertNote_ = db_.Prepare("INSERT INTO notes(class, unid, oid, added) VALUES(1, ?, ?, ?)");
         insertItem_ = db_.Prepare("INSERT INTO items(note, seq, name, type, flags, value)"
                                   " VALUES(?, ?, ?, 1280, 4, ?)");
-        selectNote_ = db_.Prepare("SELECT n.class, n.oid, i.seq, i.name, i.type, i.flags, i.value FROM notes n"
-                                  " JOIN items i ON i.note = n.id WHERE n.id=? ORDER BY i.seq");
+        selectNote_ =
+            db_.Prepare("SELECT n.class, n.oid, i.seq, i.name, i.type, i.flags, i.value FROM notes n"
+                        " JOIN items i ON i.note = n.id WHERE n.id=? ORDER BY i.seq");
         selectOid_ = db_.Prepare("SELECT oid FROM notes WHERE id=?");
         updateItem_ = db_.Prepare("UPDATE items SET value=? WHERE note=? AND seq=?");
         touchNote_ = db_.Prepare("UPDATE notes SET oid=? WHERE id=?");
@@ -116,7 +120,8 @@ public:
                 bytes += static_cast<size_t>(sqlite3_column_int64(selectNote_, 2)) +
                          (sqlite3_column_text(selectNote_, 3) != nullptr) +
                          static_cast<size_t>(sqlite3_column_bytes(selectNote_, 3)) +
-                         static_cast<size_t>(sqlite3_column_int(selectNote_, 4) + sqlite3_column_int(selectNote_, 5));
+                         static_cast<size_t>(sqlite3_column_int(selectNote_, 4) +
+                                             sqlite3_column_int(selectNote_, 5));
                 const auto* value = static_cast<const char*>(sqlite3_column_blob(selectNote_, 6));
                 const auto length = static_cast<size_t>(sqlite3_column_bytes(selectNote_, 6));
                 if (value != nullptr && length > 0) bytes += length + (value[length - 1] != 0);

@@ -295,8 +295,7 @@ int main(int argc, char** argv) {
     sqlite3* raw = nullptr;
     sqlite3_stmt* q = nullptr;
     if (sqlite3_open_v2((root / "data" / "orders.nsf").c_str(), &raw, BENCH_OPEN_FLAGS(SQLITE_OPEN_READONLY),
-                        nullptr) !=
-            SQLITE_OK ||
+                        nullptr) != SQLITE_OK ||
         sqlite3_exec(raw, BENCH_READ_SETTINGS, nullptr, nullptr, nullptr) != SQLITE_OK ||
         sqlite3_prepare_v2(raw, "SELECT note, summary FROM view_rows WHERE view=? ORDER BY key, note, part",
                            -1, &q, nullptr) != SQLITE_OK) {
