@@ -467,6 +467,15 @@ protected:
         first_.clear();
         for (const WalkedRow& row : whole_)
             first_.emplace(row.id, row.columns.substr(row.columns.find('|')));
+        if (!flat_) return;
+        // A view without responses shows each document of the form it selects once in each of its regions.
+        std::map<int, size_t> rows, expected;
+        for (const WalkedRow& row : whole_)
+            ++rows[row.id];
+        for (Doc& doc : docs_)
+            if (Find(doc, "Form")->texts[0] == "Doc")
+                expected[static_cast<int>(doc.id)] = Find(doc, "Region")->texts.size();
+        EXPECT_EQ(rows, expected) << "the whole walk";
     }
 
     // The rows a search must give, or none when the index refuses the query.
@@ -499,6 +508,7 @@ protected:
         bool refused = false;
         const std::vector<WalkedRow> expected = Expected(q, refused, context);
         if (refused) {
+            ++seen_["a refused query"];
             // A query that cannot be read leaves the walk where it was.
             const WalkedRow before = Current();
             EXPECT_EQ(Search(q.text.c_str()), 0) << context;
@@ -507,6 +517,8 @@ protected:
             return;
         }
         walked_ = expected;
+        ++seen_[expected.empty() ? "no row" : expected.size() == kMaxHits ? "the most rows" : "rows"];
+        if (stale_) ++seen_["a stale index"];
         const int first = Search(q.text.c_str());
         EXPECT_EQ(first, expected.empty() ? 0 : 1) << context;
         const std::vector<WalkedRow> rows = WalkFrom(first);
@@ -526,6 +538,8 @@ protected:
         std::mt19937 random(seed);
         ASSERT_NO_FATAL_FAILURE(BuildDatabase(random, shown, hidden));
         ASSERT_EQ(DSOpen(source), kColumns);
+        flat_ = std::string(source) == "Area";
+        stale_ = false;
         ReadWhole();
         std::string log;
         for (int round = 0; round < rounds; ++round) {
@@ -544,8 +558,10 @@ protected:
                 const int changes = 1 + static_cast<int>(random() % 6);
                 for (int i = 0; i < changes; ++i)
                     ASSERT_NO_FATAL_FAILURE(Change(random, log));
+                stale_ = true;
                 if (random() % 3 != 0) {
                     ASSERT_NO_FATAL_FAILURE(Reindex());
+                    stale_ = false;
                     log += " index";
                 }
                 ReadWhole();
@@ -557,6 +573,9 @@ protected:
     nnotes::FTSEARCHHANDLE search_ = 0;
     std::vector<Doc> docs_;
     std::map<nnotes::NOTEID, std::vector<std::string>> indexed_; // each document's words at the last index
+    bool flat_ = false;                                          // the view has no responses
+    bool stale_ = false;              // documents changed since the index was last brought up to date
+    std::map<std::string, int> seen_; // searches by what they gave, so that a run shows it met each case
     std::vector<WalkedRow> whole_;
     std::vector<WalkedRow> walked_; // the rows the walk goes through now
     std::map<int, std::string> first_;
@@ -564,10 +583,14 @@ protected:
 
 TEST_F(SearchRandomTest, SearchesOfAViewWithoutResponsesMatchTheIndexAndTheWholeWalk) {
     RunSeed(20261210, "Area", 2400, 300, 70);
+    for (const char* kind : {"no row", "rows", "the most rows", "a refused query", "a stale index"})
+        EXPECT_GT(seen_[kind], 0) << kind;
 }
 
 TEST_F(SearchRandomTest, SearchesOfAViewWithResponsesMatchTheIndexAndTheWholeWalk) {
     RunSeed(7, "Threads", 1500, 200, 50);
+    for (const char* kind : {"no row", "rows", "the most rows", "a refused query", "a stale index"})
+        EXPECT_GT(seen_[kind], 0) << kind;
 }
 
 TEST_F(SearchRandomTest, SmallStoresUnderManyChanges) {
