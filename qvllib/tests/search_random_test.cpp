@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <random>
@@ -210,7 +209,9 @@ protected:
           "documents": [)";
         const int total = shown + hidden;
         for (int i = 0; i < total; ++i) {
-            Doc doc = RandomDoc(random, i, i % (total / std::max(hidden, 1) + 1) != 1 || hidden == 0);
+            // Documents of another form, which the view does not show, spread among the others.
+            const bool inView = hidden == 0 || i % (total / hidden + 1) != 1;
+            Doc doc = RandomDoc(random, i, inView);
             json += i ? ",{" : "{";
             for (size_t k = 0; k < doc.items.size(); ++k) {
                 const Item& item = doc.items[k];
