@@ -640,6 +640,24 @@ TEST_F(SearchRandomTest, SearchesOfAViewWithResponsesMatchTheIndexAndTheWholeWal
         EXPECT_GT(seen_[kind], 0) << kind;
 }
 
+// Queries of tens of thousands of bytes: a word over and over (deeper than the index reads), the same as one
+// phrase, and one long word.
+TEST_F(SearchRandomTest, OverlongQueriesGiveWhatTheIndexGivesThem) {
+    std::mt19937 random(5);
+    ASSERT_NO_FATAL_FAILURE(BuildDatabase(random, 50, 5));
+    ASSERT_EQ(DSOpen("Area"), kColumns);
+    ReadWhole();
+    std::string words;
+    while (words.size() < 24000)
+        words += "alpha ";
+    for (const std::string& text : {words, "\"" + words + "\"", std::string(24000, 'x'), words + "zzqx"}) {
+        Query q;
+        q.kind = Query::Odd;
+        q.text = text;
+        ASSERT_NO_FATAL_FAILURE(CheckQuery(q, "a query of " + std::to_string(text.size()) + " bytes"));
+    }
+}
+
 TEST_F(SearchRandomTest, SmallStoresUnderManyChanges) {
     for (const uint32_t seed : {1u, 2u, 3u}) {
         SCOPED_TRACE(seed);
