@@ -2,6 +2,7 @@
 #include "datasourceopen.h"
 #include "exportguard.h"
 #include "libstate.h"
+#include "ln/lnerrors.h"
 #include "qvllib/qvllib.h"
 
 #include <cstring>
@@ -68,9 +69,11 @@ int Search(const char* query) {
             return GotoFirst();
         }
         // The search fills a navigator of its own, which replaces the walk's only once it stands: a query
-        // that does not parse, or a database without a full-text index, leaves the walk where it was.
+        // that does not parse, or a database without a full-text index, leaves the walk where it was. A
+        // query that matches nothing stands too: its walk has no rows.
         LNVFNavigator found;
-        if (CurrentView.FTSearch(LNString(query), &found) != LNNOERROR) return 0;
+        const LNSTATUS status = CurrentView.FTSearch(LNString(query), &found);
+        if (status != LNNOERROR && status != LNWARN_NOT_FOUND) return 0;
         CurrentNavigator = found;
         return GotoFirst();
     });

@@ -380,6 +380,27 @@ TEST_F(RowWalkTest, AFailedSearchLeavesTheWalkWhereItWas) {
     EXPECT_EQ(Row(3), "Marsh|Bob|North");
 }
 
+// A query that reads but matches no document selects no rows: the walk does not go on through the rows of
+// the search or the view before it.
+TEST_F(RowWalkTest, ASearchWithoutHitsSelectsNoRows) {
+    OpenStandard();
+    ASSERT_EQ(nsfadmin::Index("contacts.nsf", ""), "");
+    ASSERT_EQ(DSOpen("Everyone"), 3);
+    EXPECT_EQ(Search("Nobody"), 0);
+    EXPECT_EQ(LastErrorText(), "");
+    EXPECT_EQ(GotoNext(), 0);
+    EXPECT_EQ(GotoFirst(), 0);
+
+    ASSERT_EQ(Search("Marsh OR Noor"), 1);
+    EXPECT_EQ(Search("Marsh AND Noor"), 0);
+    EXPECT_EQ(GotoFirst(), 0);
+    EXPECT_EQ(GotoNext(), 0);
+    EXPECT_EQ(GotoNextCategory(), 0);
+
+    ASSERT_EQ(Search(nullptr), 1);
+    EXPECT_EQ(Row(3), "Lee|Ann|North");
+}
+
 // DSOpen walks the collection its view opened with; Search(NULL) reads the view afresh, as it stands.
 TEST_F(RowWalkTest, SearchWithoutAQueryReadsTheViewAsItStandsNow) {
     Build(DataSourceDatabase(kServer, DataSource("History", "history.nsf", "All")));
