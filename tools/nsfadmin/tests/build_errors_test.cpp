@@ -173,5 +173,40 @@ TEST_F(BuildErrors, ANulInThePathOrServerIsRefusedAndTheDatabaseBeforeItStays) {
     EXPECT_EQ(DataFiles(), std::vector<std::string>{"a.nsf"});
 }
 
+// An item named "$REF" beside "$Parent" was stored ahead of the parent link, and the store took it for the
+// link: the document was built as a main document, not as the response the description asked for.
+TEST_F(BuildErrors, AnItemNamedLikeTheParentLinkIsRefused) {
+    for (const char* doc : {R"({"S": "c", "$REF": "junk", "$Parent": 0})", R"({"$Parent": 0, "$ref": 1})",
+                            R"({"S": "d", "$Ref": ["x"]})"}) {
+        const std::string error = BuildFromText(
+            std::string(R"({"path": "r.nsf", "documents": [{"S": "p"}, )") + doc + "]}", "r.json");
+        EXPECT_EQ(error.rfind("r.json: /documents/1/$", 0), 0u) << error;
+        EXPECT_NE(error.find("\"$REF\" is the parent link: \"$Parent\" gives it"), std::string::npos)
+            << error;
+    }
+    EXPECT_TRUE(DataFiles().empty());
+}
+
+// A NUL in the title cut it short without a word; in a view's name or alias it made a view that no one could
+// open by the name given; in a column's item it named an item that no document can hold.
+TEST_F(BuildErrors, ANulInTheTitleAViewNameAliasOrAColumnItemIsRefused) {
+    struct Case {
+        const char* json;
+        const char* error;
+    };
+    const Case cases[] = {
+        {R"({"path": "n.nsf", "title": "A\u0000B"})", "n.json: /title: the title holds a NUL character"},
+        {R"({"path": "n.nsf", "views": [{"name": "v\u0000w"}]})",
+         "n.json: /views/0/name: a view name holds no NUL character"},
+        {R"({"path": "n.nsf", "views": [{"name": "v", "alias": "\u0000"}]})",
+         "n.json: /views/0/alias: a view alias holds no NUL character"},
+        {R"({"path": "n.nsf", "views": [{"name": "v", "columns": [{"item": "S\u0000"}]}]})",
+         "n.json: /views/0/columns/0/item: an item name holds at most 31 bytes and no NUL"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BuildFromText(c.json, "n.json"), c.error);
+    EXPECT_TRUE(DataFiles().empty());
+}
+
 } // namespace
 } // namespace nsfadmin
