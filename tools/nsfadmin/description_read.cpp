@@ -45,6 +45,8 @@ public:
         d.path = OptionalString(root, "", "path");
         if (d.path.empty()) Fail("/path", "the database path is missing or empty");
         d.title = OptionalString(root, "", "title");
+        // The store keeps the title as a C string: a NUL would cut it short.
+        if (d.title.find('\0') != std::string::npos) Fail("/title", "the title holds a NUL character");
         for (const auto& [entry, place] : Array(root, "", "views"))
             d.views.push_back(View(entry, place));
         Array(root, "", "documents");
@@ -68,6 +70,8 @@ public:
             }
             if (name.empty() || name.size() > nnotes::MAXITEMNAME || name.find('\0') != std::string::npos)
                 Fail(at, "an item name holds 1 to 31 bytes and no NUL");
+            // The store's parent link: a "$REF" item of the description's own would stand in its place.
+            if (Folded(name) == "$ref") Fail(at, "\"$REF\" is the parent link: \"$Parent\" gives it");
             if (!names.insert(Folded(name)).second)
                 Fail(at, "item \"" + name + "\" is given twice (item names ignore case)");
             d.items.push_back({name, Value(value, at)});
@@ -141,6 +145,11 @@ private:
         // The stored title is "name|alias": a '|' in the name would move part of it into the alias.
         if (v.name.find('|') != std::string::npos) Fail(Step(place, "name"), "a view name may not hold '|'");
         v.alias = OptionalString(j, place, "alias");
+        // Views are found by name or alias as C strings: one holding a NUL could never be opened by it.
+        if (v.name.find('\0') != std::string::npos)
+            Fail(Step(place, "name"), "a view name holds no NUL character");
+        if (v.alias.find('\0') != std::string::npos)
+            Fail(Step(place, "alias"), "a view alias holds no NUL character");
         v.selection = OptionalString(j, place, "selection");
         // A view described by its name alone gets one column that shows nothing; "columns": [] asks for a
         // view without columns.
@@ -162,8 +171,8 @@ private:
         c.constant = OptionalString(j, place, "constant");
         if (!c.item.empty() && !c.formula.empty())
             Fail(place, "a column shows an item or a formula, not both");
-        if (c.item.size() > nnotes::MAXITEMNAME)
-            Fail(Step(place, "item"), "an item name holds at most 31 bytes");
+        if (c.item.size() > nnotes::MAXITEMNAME || c.item.find('\0') != std::string::npos)
+            Fail(Step(place, "item"), "an item name holds at most 31 bytes and no NUL");
         c.sorted = OptionalFlag(j, place, "sorted");
         c.descending = OptionalFlag(j, place, "descending");
         c.categorised = OptionalFlag(j, place, "categorised");

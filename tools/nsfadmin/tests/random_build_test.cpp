@@ -737,6 +737,13 @@ TEST_F(RandomBuild, HostileDescriptionsFailCleanlyAndLeaveTheDataFolderAsItWas) 
         R"({"path": "h.nsf", "documents": [{"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123\u00e9": 1}]})",
         R"({"path": "h.nsf", "views": [{"name": "v", "columns": [{"item": "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345"}]}]})",
         R"({"path": "h.nsf\u0000x", "documents": [{"A": 1}]})",
+        R"({"path": "h.nsf", "title": "a\u0000b"})",
+        R"({"path": "h.nsf", "views": [{"name": "V\u0000"}]})",
+        R"({"path": "h.nsf", "views": [{"name": "V", "alias": "a\u0000"}]})",
+        R"({"path": "h.nsf", "views": [{"name": "V", "columns": [{"item": "\u0000"}]}]})",
+        // An item that would stand in for the parent link.
+        R"({"path": "h.nsf", "documents": [{"A": 1}, {"$REF": "x", "$Parent": 0}]})",
+        R"({"path": "h.nsf", "documents": [{"$ref": 1}]})",
         R"({"path": ""})",
         // Broken escapes and text.
         R"({"path": "h.nsf", "documents": [{"A": "\uD800"}]})",
