@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -206,6 +207,21 @@ TEST_F(BuildErrors, ANulInTheTitleAViewNameAliasOrAColumnItemIsRefused) {
     for (const auto& c : cases)
         EXPECT_EQ(BuildFromText(c.json, "n.json"), c.error);
     EXPECT_TRUE(DataFiles().empty());
+}
+
+// A build over a file that is not a database replaced it with the database built, where the store never
+// replaces such a file.
+TEST_F(BuildErrors, ABuildOverAFileThatIsNotADatabaseLeavesTheFileAsItWas) {
+    const std::string text = "notes kept by hand, not a database\n";
+    std::filesystem::create_directories(area_.DataDirectory());
+    std::ofstream(area_.DataDirectory() + "/mine.nsf", std::ios::binary) << text;
+    const std::string error =
+        BuildFromText(R"({"path": "mine.nsf", "documents": [{"Subject": "s"}]})", "mine.json");
+    EXPECT_EQ(error.rfind("mine.json: /path: ", 0), 0u) << error;
+    EXPECT_NE(error.find("not a database"), std::string::npos) << error;
+    EXPECT_EQ(DataFiles(), std::vector<std::string>{"mine.nsf"});
+    std::ifstream in(area_.DataDirectory() + "/mine.nsf", std::ios::binary);
+    EXPECT_TRUE(std::string((std::istreambuf_iterator<char>(in)), {}) == text);
 }
 
 } // namespace
