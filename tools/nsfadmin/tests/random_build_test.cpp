@@ -685,6 +685,7 @@ TEST_F(RandomBuild, HostileDescriptionsFailCleanlyAndLeaveTheDataFolderAsItWas) 
         Write("good.json", R"({"path": "h.nsf", "title": "Kept", "views": [{"name": "V"}],
         "documents": [{"Form": "A", "Subject": "kept"}, {"Subject": "re", "$Parent": 0}]})");
     ASSERT_EQ(Run({"build", good}).exitCode, 0);
+    std::ofstream(area_.DataDirectory() + "/foreign.nsf", std::ios::binary) << "kept by hand, not a database";
     const auto before = DataBytes();
 
     std::vector<std::string> cases = {
@@ -741,6 +742,8 @@ TEST_F(RandomBuild, HostileDescriptionsFailCleanlyAndLeaveTheDataFolderAsItWas) 
         R"({"path": "h.nsf", "views": [{"name": "V\u0000"}]})",
         R"({"path": "h.nsf", "views": [{"name": "V", "alias": "a\u0000"}]})",
         R"({"path": "h.nsf", "views": [{"name": "V", "columns": [{"item": "\u0000"}]}]})",
+        // A file that is not a database is never replaced.
+        R"({"path": "foreign.nsf", "documents": [{"A": 1}]})",
         // An item that would stand in for the parent link.
         R"({"path": "h.nsf", "documents": [{"A": 1}, {"$REF": "x", "$Parent": 0}]})",
         R"({"path": "h.nsf", "documents": [{"$ref": 1}]})",
