@@ -224,5 +224,20 @@ TEST_F(BuildErrors, ABuildOverAFileThatIsNotADatabaseLeavesTheFileAsItWas) {
     EXPECT_TRUE(std::string((std::istreambuf_iterator<char>(in)), {}) == text);
 }
 
+// A database named like a build's temporary file ("y.nsf.building-12345") was built, and the next build of
+// y.nsf took it for a left-over temporary file and removed it.
+TEST_F(BuildErrors, APathNamedLikeATemporaryFileIsRefused) {
+    for (const char* path : {"y.nsf.building-12345", "sub/y.nsf.copying-1", "y.creating-x"}) {
+        const std::string error = BuildFromText(
+            std::string(R"({"path": ")") + path + R"(", "documents": [{"S": "kept"}]})", "t.json");
+        EXPECT_EQ(error, std::string("t.json: /path: \"") + path +
+                             "\" is named like the temporary file of a build or copy, which would remove it");
+    }
+    EXPECT_TRUE(DataFiles().empty());
+    // Names that merely hold such words stay allowed.
+    EXPECT_EQ(BuildFromText(R"({"path": "building-plans.nsf"})", "t.json"), "");
+    EXPECT_EQ(BuildFromText(R"({"path": "a.copying.nsf"})", "t.json"), "");
+}
+
 } // namespace
 } // namespace nsfadmin
