@@ -44,6 +44,14 @@ public:
         d.server = OptionalString(root, "", "server");
         d.path = OptionalString(root, "", "path");
         if (d.path.empty()) Fail("/path", "the database path is missing or empty");
+        // The store takes "<name>.building-*" (and ".creating-*", ".copying-*") beside a database <name> for
+        // a temporary file left over by a build or copy, and removes it when <name> is built again.
+        const std::string file = d.path.substr(d.path.find_last_of('/') + 1);
+        for (const char* temporary : {".building-", ".creating-", ".copying-"})
+            if (const size_t at = file.find(temporary); at != std::string::npos && at > 0)
+                Fail("/path",
+                     "\"" + d.path +
+                         "\" is named like the temporary file of a build or copy, which would remove it");
         d.title = OptionalString(root, "", "title");
         // The store keeps the title as a C string: a NUL would cut it short.
         if (d.title.find('\0') != std::string::npos) Fail("/title", "the title holds a NUL character");

@@ -742,6 +742,8 @@ TEST_F(RandomBuild, HostileDescriptionsFailCleanlyAndLeaveTheDataFolderAsItWas) 
         R"({"path": "h.nsf", "views": [{"name": "V\u0000"}]})",
         R"({"path": "h.nsf", "views": [{"name": "V", "alias": "a\u0000"}]})",
         R"({"path": "h.nsf", "views": [{"name": "V", "columns": [{"item": "\u0000"}]}]})",
+        // A name that the next build of h.nsf would take for its left-over temporary file.
+        R"({"path": "h.nsf.building-1", "documents": [{"A": 1}]})",
         // A file that is not a database is never replaced.
         R"({"path": "foreign.nsf", "documents": [{"A": 1}]})",
         // An item that would stand in for the parent link.
