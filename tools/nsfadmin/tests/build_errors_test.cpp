@@ -190,13 +190,16 @@ TEST_F(BuildErrors, AnItemNamedLikeTheParentLinkIsRefused) {
 
 // A NUL in the title cut it short without a word; in a view's name or alias it made a view that no one could
 // open by the name given; in a column's item it named an item that no document can hold.
-TEST_F(BuildErrors, ANulInTheTitleAViewNameAliasOrAColumnItemIsRefused) {
+TEST_F(BuildErrors, ANulOrLineFeedInTheTitleANulInAViewNameAliasOrAColumnItemIsRefused) {
     struct Case {
         const char* json;
         const char* error;
     };
     const Case cases[] = {
         {R"({"path": "n.nsf", "title": "A\u0000B"})", "n.json: /title: the title holds a NUL character"},
+        // The store's information buffer separates its fields by line feeds: the build failed late, with
+        // "Invalid database information field".
+        {R"({"path": "n.nsf", "title": "two\nlines"})", "n.json: /title: the title holds a line feed"},
         {R"({"path": "n.nsf", "views": [{"name": "v\u0000w"}]})",
          "n.json: /views/0/name: a view name holds no NUL character"},
         {R"({"path": "n.nsf", "views": [{"name": "v", "alias": "\u0000"}]})",
