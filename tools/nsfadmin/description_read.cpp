@@ -53,8 +53,10 @@ public:
                      "\"" + d.path +
                          "\" is named like the temporary file of a build or copy, which would remove it");
         d.title = OptionalString(root, "", "title");
-        // The store keeps the title as a C string: a NUL would cut it short.
+        // The store keeps the title as a C string (a NUL would cut it short) in an information buffer whose
+        // fields are separated by line feeds.
         if (d.title.find('\0') != std::string::npos) Fail("/title", "the title holds a NUL character");
+        if (d.title.find('\n') != std::string::npos) Fail("/title", "the title holds a line feed");
         for (const auto& [entry, place] : Array(root, "", "views"))
             d.views.push_back(View(entry, place));
         Array(root, "", "documents");

@@ -410,6 +410,14 @@ public:
         return json + "}";
     }
 
+    // A title: a random text without NULs or line feeds, which the title may not hold.
+    std::string Title() {
+        std::vector<uint32_t> cps;
+        for (size_t i = 0, n = Below(20); i < n; ++i)
+            if (const uint32_t cp = CodePoint(false); cp != '\n') cps.push_back(cp);
+        return Quoted(cps);
+    }
+
     // A whole description of count documents and a few views.
     std::string Description(const std::string& path, size_t count, std::vector<ExpectedDocument>& docs) {
         std::string views = "[";
@@ -422,7 +430,7 @@ public:
             documents += (i ? ",\n" : "") + Document(i, docs.back());
         }
         documents += "]";
-        const std::string head = R"("path": ")" + path + R"(", "title": )" + Text(30, false).first;
+        const std::string head = R"("path": ")" + path + R"(", "title": )" + Title();
         if (Chance(50)) return "{" + head + R"(, "views": )" + views + R"(, "documents": )" + documents + "}";
         return R"({"documents": )" + documents + R"(, "views": )" + views + ", " + head + "}";
     }
@@ -739,6 +747,7 @@ TEST_F(RandomBuild, HostileDescriptionsFailCleanlyAndLeaveTheDataFolderAsItWas) 
         R"({"path": "h.nsf", "views": [{"name": "v", "columns": [{"item": "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345"}]}]})",
         R"({"path": "h.nsf\u0000x", "documents": [{"A": 1}]})",
         R"({"path": "h.nsf", "title": "a\u0000b"})",
+        R"({"path": "h.nsf", "title": "a\nb"})",
         R"({"path": "h.nsf", "views": [{"name": "V\u0000"}]})",
         R"({"path": "h.nsf", "views": [{"name": "V", "alias": "a\u0000"}]})",
         R"({"path": "h.nsf", "views": [{"name": "V", "columns": [{"item": "\u0000"}]}]})",
