@@ -44,7 +44,19 @@ public:
         d.server = OptionalString(root, "", "server");
         d.path = OptionalString(root, "", "path");
         if (d.path.empty()) Fail("/path", "the database path is missing or empty");
+        // The store takes "<name>.building-*" (and ".creating-*", ".copying-*") beside a database <name> for
+        // a temporary file left over by a build or copy, and removes it when <name> is built again.
+        const std::string file = d.path.substr(d.path.find_last_of('/') + 1);
+        for (const char* temporary : {".building-", ".creating-", ".copying-"})
+            if (const size_t at = file.find(temporary); at != std::string::npos && at > 0)
+                Fail("/path",
+                     "\"" + d.path +
+                         "\" is named like the temporary file of a build or copy, which would remove it");
         d.title = OptionalString(root, "", "title");
+        // The store keeps the title as a C string (a NUL would cut it short) in an information buffer whose
+        // fields are separated by line feeds.
+        if (d.title.find('\0') != std::string::npos) Fail("/title", "the title holds a NUL character");
+        if (d.title.find('\n') != std::string::npos) Fail("/title", "the title holds a line feed");
         for (const auto& [entry, place] : Array(root, "", "views"))
             d.views.push_back(View(entry, place));
         Array(root, "", "documents");
@@ -68,6 +80,8 @@ public:
             }
             if (name.empty() || name.size() > nnotes::MAXITEMNAME || name.find('\0') != std::string::npos)
                 Fail(at, "an item name holds 1 to 31 bytes and no NUL");
+            // The store's parent link: a "$REF" item of the description's own would stand in its place.
+            if (Folded(name) == "$ref") Fail(at, "\"$REF\" is the parent link: \"$Parent\" gives it");
             if (!names.insert(Folded(name)).second)
                 Fail(at, "item \"" + name + "\" is given twice (item names ignore case)");
             d.items.push_back({name, Value(value, at)});
@@ -141,6 +155,11 @@ private:
         // The stored title is "name|alias": a '|' in the name would move part of it into the alias.
         if (v.name.find('|') != std::string::npos) Fail(Step(place, "name"), "a view name may not hold '|'");
         v.alias = OptionalString(j, place, "alias");
+        // Views are found by name or alias as C strings: one holding a NUL could never be opened by it.
+        if (v.name.find('\0') != std::string::npos)
+            Fail(Step(place, "name"), "a view name holds no NUL character");
+        if (v.alias.find('\0') != std::string::npos)
+            Fail(Step(place, "alias"), "a view alias holds no NUL character");
         v.selection = OptionalString(j, place, "selection");
         // A view described by its name alone gets one column that shows nothing; "columns": [] asks for a
         // view without columns.
@@ -162,8 +181,8 @@ private:
         c.constant = OptionalString(j, place, "constant");
         if (!c.item.empty() && !c.formula.empty())
             Fail(place, "a column shows an item or a formula, not both");
-        if (c.item.size() > nnotes::MAXITEMNAME)
-            Fail(Step(place, "item"), "an item name holds at most 31 bytes");
+        if (c.item.size() > nnotes::MAXITEMNAME || c.item.find('\0') != std::string::npos)
+            Fail(Step(place, "item"), "an item name holds at most 31 bytes and no NUL");
         c.sorted = OptionalFlag(j, place, "sorted");
         c.descending = OptionalFlag(j, place, "descending");
         c.categorised = OptionalFlag(j, place, "categorised");

@@ -143,6 +143,7 @@ STATUS CopyDatabase(const char* source, const char* destination, uint16_t noteCl
     PathKind target;
     if (STATUS s = KindOf(destinationPath, target)) return s;
     if (target == PathKind::Directory) return ERR_DB_IS_DIRECTORY;
+    if (target == PathKind::Foreign) return ERR_NOT_A_DATABASE; // a file not ours is never replaced
 
     // Written beside the destination and renamed over it: the destination is replaced whole or not at all.
     store::TempDatabaseFile temp;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -171,6 +172,74 @@ TEST_F(BuildErrors, ANulInThePathOrServerIsRefusedAndTheDatabaseBeforeItStays) {
     EXPECT_EQ(Dump("a.nsf", "", after), "");
     EXPECT_EQ(after.str(), before.str());
     EXPECT_EQ(DataFiles(), std::vector<std::string>{"a.nsf"});
+}
+
+// An item named "$REF" beside "$Parent" was stored ahead of the parent link, and the store took it for the
+// link: the document was built as a main document, not as the response the description asked for.
+TEST_F(BuildErrors, AnItemNamedLikeTheParentLinkIsRefused) {
+    for (const char* doc : {R"({"S": "c", "$REF": "junk", "$Parent": 0})", R"({"$Parent": 0, "$ref": 1})",
+                            R"({"S": "d", "$Ref": ["x"]})"}) {
+        const std::string error = BuildFromText(
+            std::string(R"({"path": "r.nsf", "documents": [{"S": "p"}, )") + doc + "]}", "r.json");
+        EXPECT_EQ(error.rfind("r.json: /documents/1/$", 0), 0u) << error;
+        EXPECT_NE(error.find("\"$REF\" is the parent link: \"$Parent\" gives it"), std::string::npos)
+            << error;
+    }
+    EXPECT_TRUE(DataFiles().empty());
+}
+
+// A NUL in the title cut it short without a word; in a view's name or alias it made a view that no one could
+// open by the name given; in a column's item it named an item that no document can hold.
+TEST_F(BuildErrors, ANulOrLineFeedInTheTitleANulInAViewNameAliasOrAColumnItemIsRefused) {
+    struct Case {
+        const char* json;
+        const char* error;
+    };
+    const Case cases[] = {
+        {R"({"path": "n.nsf", "title": "A\u0000B"})", "n.json: /title: the title holds a NUL character"},
+        // The store's information buffer separates its fields by line feeds: the build failed late, with
+        // "Invalid database information field".
+        {R"({"path": "n.nsf", "title": "two\nlines"})", "n.json: /title: the title holds a line feed"},
+        {R"({"path": "n.nsf", "views": [{"name": "v\u0000w"}]})",
+         "n.json: /views/0/name: a view name holds no NUL character"},
+        {R"({"path": "n.nsf", "views": [{"name": "v", "alias": "\u0000"}]})",
+         "n.json: /views/0/alias: a view alias holds no NUL character"},
+        {R"({"path": "n.nsf", "views": [{"name": "v", "columns": [{"item": "S\u0000"}]}]})",
+         "n.json: /views/0/columns/0/item: an item name holds at most 31 bytes and no NUL"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BuildFromText(c.json, "n.json"), c.error);
+    EXPECT_TRUE(DataFiles().empty());
+}
+
+// A build over a file that is not a database replaced it with the database built, where the store never
+// replaces such a file.
+TEST_F(BuildErrors, ABuildOverAFileThatIsNotADatabaseLeavesTheFileAsItWas) {
+    const std::string text = "notes kept by hand, not a database\n";
+    std::filesystem::create_directories(area_.DataDirectory());
+    std::ofstream(area_.DataDirectory() + "/mine.nsf", std::ios::binary) << text;
+    const std::string error =
+        BuildFromText(R"({"path": "mine.nsf", "documents": [{"Subject": "s"}]})", "mine.json");
+    EXPECT_EQ(error.rfind("mine.json: /path: ", 0), 0u) << error;
+    EXPECT_NE(error.find("not a database"), std::string::npos) << error;
+    EXPECT_EQ(DataFiles(), std::vector<std::string>{"mine.nsf"});
+    std::ifstream in(area_.DataDirectory() + "/mine.nsf", std::ios::binary);
+    EXPECT_TRUE(std::string((std::istreambuf_iterator<char>(in)), {}) == text);
+}
+
+// A database named like a build's temporary file ("y.nsf.building-12345") was built, and the next build of
+// y.nsf took it for a left-over temporary file and removed it.
+TEST_F(BuildErrors, APathNamedLikeATemporaryFileIsRefused) {
+    for (const char* path : {"y.nsf.building-12345", "sub/y.nsf.copying-1", "y.creating-x"}) {
+        const std::string error = BuildFromText(
+            std::string(R"({"path": ")") + path + R"(", "documents": [{"S": "kept"}]})", "t.json");
+        EXPECT_EQ(error, std::string("t.json: /path: \"") + path +
+                             "\" is named like the temporary file of a build or copy, which would remove it");
+    }
+    EXPECT_TRUE(DataFiles().empty());
+    // Names that merely hold such words stay allowed.
+    EXPECT_EQ(BuildFromText(R"({"path": "building-plans.nsf"})", "t.json"), "");
+    EXPECT_EQ(BuildFromText(R"({"path": "a.copying.nsf"})", "t.json"), "");
 }
 
 } // namespace

@@ -37,6 +37,16 @@ TEST_F(DatabaseFileTest, MissingForeignAndDamagedFilesGiveStatuses) {
     EXPECT_EQ(DeleteDatabase("text.nsf"), ERR_NOT_A_DATABASE);
     EXPECT_TRUE(std::filesystem::exists(data_ + "/text.nsf"));
     EXPECT_EQ(CreateDatabase("text.nsf", 0, true, 0, 0, 0), ERR_NOT_A_DATABASE); // never replaced
+    // Nor by a copy: it was renamed over the file like over one of ours.
+    ASSERT_EQ(CloseDatabase(MakeDatabase("source.nsf")), NOERROR);
+    EXPECT_EQ(CopyDatabase("source.nsf", "text.nsf", NOTE_CLASS_ALL, 0, 0, nullptr), ERR_NOT_A_DATABASE);
+    EXPECT_EQ(CopyDatabase("source.nsf", "empty.nsf", NOTE_CLASS_ALL, 0, 0, nullptr), ERR_NOT_A_DATABASE);
+    {
+        std::ifstream in(data_ + "/text.nsf", std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        EXPECT_TRUE(text.rfind("This is not a database at all", 0) == 0);
+        EXPECT_EQ(std::filesystem::file_size(data_ + "/empty.nsf"), 0u);
+    }
 
     // Our header, then garbage: every operation answers with a status.
     db = MakeDatabase("damaged.nsf");

@@ -65,7 +65,8 @@ STATUS CloseDatabase(DBHANDLE db);
 STATUS CreateDatabase(const char* netpath, uint16_t fileClass, bool force, uint16_t options, uint8_t level,
                       uint32_t sizeLimit);
 // Copies the notes whose class is in noteClassMask, with the information buffer and option words, into a new
-// file that replaces destination whole (unless a process has destination open). The copy gets an
+// file that replaces destination whole (unless a process has destination open; a file that is not a
+// database is refused with ERR_NOT_A_DATABASE and never replaced). The copy gets an
 // identifier of its own; notes keep their ids and universal ids. db, when not null, receives an open handle
 // to the copy. sizeLimit and options are accepted and have no effect here.
 STATUS CopyDatabase(const char* source, const char* destination, uint16_t noteClassMask, uint32_t sizeLimit,
