@@ -5,6 +5,7 @@
 #include "nnotes/note.h"
 #include "nnotes/process.h"
 #include "nnotes/status.h"
+#include "program_run.h"
 #include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
@@ -19,35 +20,13 @@
 namespace nsfadmin {
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    std::string out, err;
-};
-
 class Program : public ::testing::Test {
 protected:
     // Runs nsfadmin (beside this test program) with the arguments, already quoted for the shell.
-    Outcome Run(const std::string& arguments) {
-        const auto program = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "nsfadmin";
-        const std::string errFile = area_.Root() + "/stderr.txt";
-        const std::string command = "'" + program.string() + "' " + arguments + " 2>'" + errFile + "'";
-        Outcome o;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr) return o;
-        char buf[4096];
-        for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;)
-            o.out.append(buf, n);
-        const int status = pclose(pipe);
-        o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ifstream in(errFile);
-        o.err.assign(std::istreambuf_iterator<char>(in), {});
-        return o;
-    }
+    Outcome Run(const std::string& arguments) { return RunProgram(arguments, area_.Root() + "/stderr.txt"); }
 
     std::string Write(const std::string& name, const std::string& text) {
-        const std::string path = area_.Root() + "/" + name;
-        std::ofstream(path) << text;
-        return path;
+        return WriteFile(area_.Root(), name, text);
     }
 
     testsupport::TestArea area_;

@@ -12,6 +12,7 @@
 #include "nnotes/process.h"
 #include "nnotes/status.h"
 #include "nnotes/timedate.h"
+#include "program_run.h"
 #include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
@@ -34,11 +35,6 @@ namespace nsfadmin {
 namespace {
 
 using namespace nnotes;
-
-struct Outcome {
-    int exitCode = -1;
-    std::string out, err;
-};
 
 // An item as the description gives it and as the store must hold it.
 struct ExpectedItem {
@@ -441,32 +437,16 @@ private:
 
 class RandomBuild : public ::testing::Test {
 protected:
-    // Runs the nsfadmin program (beside this test program), killed if it runs past two minutes so that a
-    // hang fails the test rather than stopping the suite.
+    // Runs the nsfadmin program (beside this test program) with the arguments, each quoted for the shell.
     Outcome Run(const std::vector<std::string>& arguments) {
-        const auto program = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "nsfadmin";
-        const std::string errFile = area_.Root() + "/stderr.txt";
-        std::string command = "timeout -k 10 120 '" + program.string() + "'";
+        std::string quoted;
         for (const auto& a : arguments)
-            command += " '" + a + "'";
-        command += " 2>'" + errFile + "'";
-        Outcome o;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr) return o;
-        char buf[4096];
-        for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;)
-            o.out.append(buf, n);
-        const int status = pclose(pipe);
-        o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ifstream in(errFile, std::ios::binary);
-        o.err.assign(std::istreambuf_iterator<char>(in), {});
-        return o;
+            quoted += " '" + a + "'";
+        return RunProgram(quoted, area_.Root() + "/stderr.txt");
     }
 
     std::string Write(const std::string& name, const std::string& text) {
-        const std::string path = area_.Root() + "/" + name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
+        return WriteFile(area_.Root(), name, text);
     }
 
     // Every file of the data folder and its bytes.
