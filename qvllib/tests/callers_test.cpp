@@ -281,9 +281,13 @@ int ChangeOtherItems(int writer, unsigned seed, int count, const std::vector<int
 // other writers' last values and the documents' own items are as they were saved, and the database still
 // opens and reads whole.
 TEST_F(CallerTest, RandomWriteBacksAmongOtherWritersAndAKillKeepEveryFinishedLineOnce) {
-    constexpr unsigned kSeed = 20261210;
+    // The seed is fixed; QVL_WRITEBACK_SEED runs the same test with another, to search by hand.
+    const char* seed = std::getenv("QVL_WRITEBACK_SEED");
+    const unsigned kSeed =
+        seed != nullptr ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : 20261210u;
     constexpr int kCallers = 3, kCalls = 40, kWriters = 2, kSaves = 60;
     std::mt19937 random(kSeed);
+    RecordProperty("seed", std::to_string(kSeed));
     ASSERT_EQ(nnotes::InitProcess(0, nullptr), nnotes::NOERROR);
     // The documents by form and last name, a deleted one, and the view's own note.
     std::map<std::string, int> contact;
