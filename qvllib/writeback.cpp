@@ -36,6 +36,11 @@ void UpdateDocument(const char* item, const char* value, int noteId) {
             LNDocument document;
             CurrentDb.GetDocument(static_cast<nnotes::NOTEID>(noteId), &document);
             document.Open(0);
+            // Only a document takes a history line: a design note (a view, a form) of that id is left alone.
+            if (document.GetNoteClass() != LNNOTECLASS_DOCUMENT) {
+                document.Close();
+                return;
+            }
             LNSTATUS saved = LNNOERROR;
             if (AddHistory(document, LNString(item), LNString(value)) == LNNOERROR) saved = document.Save(0);
             document.Close();

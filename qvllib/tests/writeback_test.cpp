@@ -1,4 +1,5 @@
 // The merge-history write-back, checked in the stored documents.
+#include "history.h"
 #include "libfixture.h"
 #include "nnotes/database.h"
 #include "nnotes/note.h"
@@ -104,6 +105,122 @@ TEST_F(WriteBackTest, NothingIsWrittenWithoutAnOpenDataSource) {
     DSClose();
     UpdateDocument("MergeHistory", "Merge A", lee_);
     EXPECT_EQ(Dump(), before);
+}
+
+// ---- At the limits of a history item
+
+// The largest value a note holds, its type word included: a 64 KB block less the block's first offset.
+constexpr size_t kLargestValue = 0xFFFF - 4;
+
+// The stored bytes a text list of these entries takes, its type word included.
+size_t ListBytes(const std::vector<std::string>& lines) {
+    size_t bytes = 4;
+    for (const std::string& line : lines)
+        bytes += 2 + line.size();
+    return bytes;
+}
+
+const std::vector<std::string> kContactItems = {"Form", "FirstName", "LastName", "Region", "Age"};
+
+// Lines are appended until the next would not fit in the largest value a note holds: that line is left
+// out whole, the lines before it stay as they were, and a shorter line that still fits goes in after it.
+TEST_F(WriteBackTest, AHistoryAtTheLargestValueRefusesALineThatWouldNotFitWhole) {
+    const auto others = StoredValues("contacts.nsf", marsh_, kContactItems);
+    std::vector<std::string> expected;
+    bool refused = false;
+    for (int n = 0; n < 80 && !refused; ++n) {
+        const std::string line =
+            "Merge " + std::to_string(n) + " " + std::string(1000, static_cast<char>('a' + n % 26));
+        UpdateDocument("MergeHistory", line.c_str(), marsh_);
+        std::vector<std::string> grown = expected;
+        grown.push_back(line);
+        if (ListBytes(grown) <= kLargestValue) {
+            expected = grown;
+        } else {
+            refused = true;
+        }
+        ASSERT_EQ(StoredLines("contacts.nsf", marsh_, "MergeHistory"), expected) << "after line " << n;
+    }
+    ASSERT_TRUE(refused);
+    const std::string fits(kLargestValue - ListBytes(expected) - 2, 'z');
+    UpdateDocument("MergeHistory", (fits + "z").c_str(), marsh_);
+    EXPECT_EQ(StoredLines("contacts.nsf", marsh_, "MergeHistory"), expected);
+    UpdateDocument("MergeHistory", fits.c_str(), marsh_);
+    expected.push_back(fits);
+    EXPECT_EQ(ListBytes(expected), kLargestValue);
+    EXPECT_EQ(StoredLines("contacts.nsf", marsh_, "MergeHistory"), expected);
+    UpdateDocument("MergeHistory", "", marsh_); // even an empty line takes its length word
+    EXPECT_EQ(StoredLines("contacts.nsf", marsh_, "MergeHistory"), expected);
+    EXPECT_EQ(StoredValues("contacts.nsf", marsh_, kContactItems), others);
+}
+
+// A first line as long as a new item can hold goes in; one byte more, or far more, leaves the document as
+// it was. An empty description is a line of its own, and non-ASCII text reads back as it was written.
+TEST_F(WriteBackTest, LongEmptyAndNonAsciiDescriptionsAreLinesOfTheirOwnOrNothing) {
+    const std::string before = Dump();
+    UpdateDocument("MergeHistory", std::string(kLargestValue - 2 + 1, 'x').c_str(), marsh_);
+    UpdateDocument("MergeHistory", std::string(200000, 'y').c_str(), marsh_);
+    UpdateDocument("MergeHistory", std::string(200000, 'y').c_str(), lee_);
+    EXPECT_EQ(Dump(), before);
+    UpdateDocument("MergeHistory", std::string(kLargestValue - 2, 'x').c_str(), marsh_);
+    EXPECT_EQ(StoredLines("contacts.nsf", marsh_, "MergeHistory"),
+              (std::vector<std::string>{std::string(kLargestValue - 2, 'x')}));
+    UpdateDocument("MergeHistory", "", marsh_); // a second line makes it a list, two words longer
+    EXPECT_EQ(StoredLines("contacts.nsf", marsh_, "MergeHistory"),
+              (std::vector<std::string>{std::string(kLargestValue - 2, 'x')}));
+
+    UpdateDocument("MergeHistory", "", lee_);
+    UpdateDocument("MergeHistory", "Gr\u00fc\u00dfe \u2013 \u6771\u4eac \u2713", lee_);
+    UpdateDocument("MergeHistory", "", lee_);
+    EXPECT_NE(
+        Document(lee_).find(
+            "\"MergeHistory\":[\"Spring letter\",\"\",\"Gr\u00fc\u00dfe \u2013 \u6771\u4eac \u2713\",\"\"]"),
+        std::string::npos)
+        << Document(lee_);
+    const auto lines = StoredLines("contacts.nsf", lee_, "MergeHistory");
+    ASSERT_TRUE(lines.has_value());
+    EXPECT_EQ(lines->size(), 4u);
+}
+
+// A document deleted by another writer after the data source was opened stays deleted.
+TEST_F(WriteBackTest, ADocumentDeletedAfterTheDataSourceOpenedStaysDeleted) {
+    nnotes::DBHANDLE db = 0;
+    ASSERT_EQ(nnotes::OpenDatabase("contacts.nsf", &db), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::DeleteNote(db, static_cast<nnotes::NOTEID>(marsh_), 0), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::CloseDatabase(db), nnotes::NOERROR);
+    const std::string before = Dump();
+    UpdateDocument("MergeHistory", "Merge A", marsh_);
+    EXPECT_EQ(Dump(), before);
+    EXPECT_EQ(StoredLines("contacts.nsf", marsh_, "MergeHistory"), std::nullopt);
+    // The data source still walks the rows left.
+    EXPECT_EQ(GotoFirst(), 1);
+}
+
+// A note that is not a document, such as the design note of the data source's own view, gets no history
+// item: the write-back changes documents only.
+TEST_F(WriteBackTest, ANoteThatIsNoDocumentGetsNoHistory) {
+    nnotes::DBHANDLE db = 0;
+    ASSERT_EQ(nnotes::OpenDatabase("contacts.nsf", &db), nnotes::NOERROR);
+    nnotes::NOTEID view = 0;
+    ASSERT_EQ(nnotes::FindDesignNote(db, "All", nnotes::NOTE_CLASS_VIEW, &view), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::CloseDatabase(db), nnotes::NOERROR);
+    const auto design = StoredValues("contacts.nsf", static_cast<int>(view), {"$TITLE", "$Formula"});
+    ASSERT_FALSE(design.empty());
+    UpdateDocument("MergeHistory", "Merge A", static_cast<int>(view));
+    EXPECT_EQ(StoredLines("contacts.nsf", static_cast<int>(view), "MergeHistory"), std::nullopt);
+    EXPECT_EQ(StoredValues("contacts.nsf", static_cast<int>(view), {"$TITLE", "$Formula"}), design);
+}
+
+// The same document written back many times in a row keeps every line once, in order.
+TEST_F(WriteBackTest, ManyWriteBacksInARowToOneDocumentKeepEveryLineInOrder) {
+    const auto others = StoredValues("contacts.nsf", lee_, kContactItems);
+    std::vector<std::string> expected{"Spring letter"};
+    for (int n = 1; n <= 300; ++n) {
+        expected.push_back("Merge " + std::to_string(n));
+        UpdateDocument("MergeHistory", expected.back().c_str(), lee_);
+    }
+    EXPECT_EQ(StoredLines("contacts.nsf", lee_, "MergeHistory"), expected);
+    EXPECT_EQ(StoredValues("contacts.nsf", lee_, kContactItems), others);
 }
 
 // The stored items of a note, in item order.

@@ -13,10 +13,17 @@
 //     update ITEM VALUE        UpdateDocument on the current row's document
 //     history ITEM TAG COUNT   COUNT rounds of UpdateDocument(ITEM, "TAG ROUND", id) on every row of the
 //                              open data source, the rows read once before the first round
+//     scatter ITEM TAG SEED COUNT IDS
+//                              COUNT calls of UpdateDocument(ITEM, "TAG-N", id), N from 1, each on an id
+//                              drawn from the comma-separated IDS by a generator seeded with SEED; after each
+//                              call returns, the line "did ID TAG-N" (flushed), so a caller killed at any
+//                              moment has told which calls it finished
 // and then returns from main: without LibClose unless a "close" command said so.
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -100,6 +107,23 @@ int main(int argc, char** argv) {
                 for (const int id : ids)
                     lib.update(item.c_str(), (tag + " " + std::to_string(round)).c_str(), id);
             Answer(!ids.empty());
+        } else if (command == "scatter") {
+            const std::string item = argument(), tag = argument();
+            std::mt19937 random(static_cast<unsigned>(std::strtoul(argument(), nullptr, 10)));
+            const int count = std::atoi(argument());
+            std::vector<int> ids;
+            std::istringstream list(argument());
+            for (std::string id; std::getline(list, id, ',');)
+                ids.push_back(std::atoi(id.c_str()));
+            if (ids.empty()) return 6;
+            for (int n = 1; n <= count; ++n) {
+                const int id = ids[std::uniform_int_distribution<size_t>(0, ids.size() - 1)(random)];
+                const std::string value = tag + "-" + std::to_string(n);
+                lib.update(item.c_str(), value.c_str(), id);
+                std::printf("did %d %s\n", id, value.c_str());
+                std::fflush(stdout);
+            }
+            Answer(true);
         } else {
             return 5;
         }
