@@ -106,7 +106,8 @@ const std::vector<std::string> kTitles = {"Name",
                                           "\xE5\x90\x8D",
                                           "Town",
                                           "Net  Total",
-                                          " Lead"};
+                                          " Lead",
+                                          "TOWN"};
 
 const std::vector<std::string> kValuePieces = {"a",
                                                "Bc",
@@ -164,7 +165,7 @@ Records RandomData(Random& random) {
     std::shuffle(titles.begin(), titles.end(), random);
     data.titles.assign(titles.begin(), titles.begin() + 2 + static_cast<long>(Pick(random, 4)));
     std::vector<std::vector<std::string>> lines = {data.titles};
-    size_t records = 1 + Pick(random, 4);
+    size_t records = Chance(random, 5) ? 40 : 1 + Pick(random, 4);
     for (size_t r = 0; r < records; ++r) {
         std::vector<std::string> record;
         for (size_t c = 0; c < data.titles.size(); ++c)
@@ -177,6 +178,8 @@ Records RandomData(Random& random) {
         lines.emplace_back(record.begin(), record.begin() + static_cast<long>(written));
     }
     data.file = DataFile(lines);
+    // A byte-order mark first, as some programs write one.
+    if (Chance(random, 15)) data.file = "\xEF\xBB\xBF" + data.file;
     return data;
 }
 
@@ -202,6 +205,8 @@ struct Template {
     std::vector<Paragraph> tail; // after the table
     Paragraph header;
     bool hasHeader = false;
+    Paragraph footer;
+    bool hasFooter = false;
 };
 
 const std::vector<std::string> kLiteralPieces = {"Dear",
@@ -296,6 +301,10 @@ Template RandomTemplate(Random& random, const Records& data) {
         document.hasHeader = true;
         document.header = RandomParagraph(random, data);
     }
+    if (Chance(random, 30)) {
+        document.hasFooter = true;
+        document.footer = RandomParagraph(random, data);
+    }
     return document;
 }
 
@@ -307,8 +316,9 @@ bool NamesMissingColumn(const Template& document) {
             }
         }
     }
-    if (document.hasHeader) {
-        for (const Piece& piece : document.header) {
+    for (const Paragraph* part :
+         {document.hasHeader ? &document.header : nullptr, document.hasFooter ? &document.footer : nullptr}) {
+        for (const Piece& piece : part ? *part : Paragraph{}) {
             if (piece.field && !piece.field->column) return true;
         }
     }
@@ -390,6 +400,8 @@ std::string RtfGroups(Random& random, const std::string& text) {
     std::string rtf;
     for (const std::string& piece : Cut(random, text)) {
         std::string encoded = RtfText(random, piece);
+        // Destinations a reader that does not know them skips, as word processors write between pieces.
+        if (Chance(random, 15)) rtf += Chance(random, 50) ? "{\\*\\bkmkstart m}" : "{\\*\\xmlnstbl x}";
         switch (Pick(random, 5)) {
         case 4: {
             // Unicode characters with two fallback characters (or none) after each.
@@ -434,8 +446,9 @@ std::string RtfParagraph(Random& random, const Paragraph& paragraph) {
         std::string instruction = RtfGroups(random, piece.field->instruction);
         std::string result;
         if (Chance(random, 70)) result = "{\\fldrslt {\\b \\'ab" + RtfText(random, "x") + "\\'bb}}";
-        rtf += "{\\field" + std::string(Chance(random, 30) ? "{\\*\\fldinst" : "{\\*\\fldinst ") +
-               instruction + "}" + result + "}";
+        const std::vector<std::string> opening = {"{\\*\\fldinst", "{\\*\\fldinst ", "{\\fldinst ",
+                                                  "\\flddirty{\\*\\fldinst ", "\\fldedit{\\*\\fldinst"};
+        rtf += "{\\field" + opening[Pick(random, opening.size())] + instruction + "}" + result + "}";
     }
     return rtf;
 }
@@ -443,6 +456,7 @@ std::string RtfParagraph(Random& random, const Paragraph& paragraph) {
 std::string WriteRtf(Random& random, const Template& document) {
     std::string body = "\\sectd";
     if (document.hasHeader) body += "{\\header \\pard " + RtfParagraph(random, document.header) + "\\par}";
+    if (document.hasFooter) body += "{\\footer \\pard " + RtfParagraph(random, document.footer) + "\\par}";
     body += "\\pard\\plain ";
     for (const Paragraph& paragraph : document.body)
         body += "\\pard " + RtfParagraph(random, paragraph) + "\\par\r\n";
@@ -488,20 +502,54 @@ std::string XmlText(Random& random, const std::string& text, bool attribute) {
     return xml;
 }
 
+// What word processors write between runs: proofing marks and bookmarks.
+std::string BetweenRuns(Random& random) {
+    if (!Chance(random, 15)) return "";
+    return Chance(random, 50) ? "<w:proofErr w:type=\"spellStart\"/>"
+                              : "<w:bookmarkStart w:id=\"9\" w:name=\"m\"/><w:bookmarkEnd w:id=\"9\"/>";
+}
+
 std::string DocxRuns(Random& random, const std::string& text) {
     std::string runs;
     for (const std::string& piece : Cut(random, text)) {
+        runs += BetweenRuns(random);
         runs += std::string("<w:r>") + (Chance(random, 30) ? "<w:rPr><w:b/></w:rPr>" : "") +
                 "<w:t xml:space=\"preserve\">" + XmlText(random, piece, false) + "</w:t></w:r>";
     }
     return runs;
 }
 
-std::string DocxParagraph(Random& random, const Paragraph& paragraph) {
-    std::string xml = "<w:p>";
+// Runs inside the elements that word processors wrap them in: smart tags, tracked insertions, custom XML.
+std::string Wrapped(Random& random, const std::string& runs) {
+    switch (Pick(random, 8)) {
+    case 0:
+        return "<w:smartTag w:uri=\"urn:x\" w:element=\"place\">" + runs + "</w:smartTag>";
+    case 1:
+        return "<w:ins w:id=\"5\" w:author=\"a\" w:date=\"2020-01-01T00:00:00Z\">" + runs + "</w:ins>";
+    case 2:
+        return "<w:customXml w:element=\"c\">" + runs + "</w:customXml>";
+    default:
+        return runs;
+    }
+}
+
+// The paragraph's runs alone (for a header part), a paragraph, or one that may be in a content control
+// (not the last of a copy, which would need a paragraph after it for the copy's section break).
+enum class Form { Runs, Paragraph, Block };
+
+std::string DocxParagraph(Random& random, const Paragraph& paragraph, Form form) {
+    std::string xml = form != Form::Runs && Chance(random, 30)
+                          ? "<w:p><w:pPr><w:pStyle w:val=\"Greeting\"/></w:pPr>"
+                          : "<w:p>";
     for (const Piece& piece : paragraph) {
         if (!piece.field) {
-            xml += DocxRuns(random, piece.literal);
+            xml += Wrapped(random, DocxRuns(random, piece.literal));
+            continue;
+        }
+        if (Chance(random, 20)) {
+            xml +=
+                Wrapped(random, "<w:fldSimple w:instr=\"" + XmlText(random, piece.field->instruction, true) +
+                                    "\"><w:r><w:t>x</w:t></w:r></w:fldSimple>");
             continue;
         }
         if (Chance(random, 30)) {
@@ -512,33 +560,41 @@ std::string DocxParagraph(Random& random, const Paragraph& paragraph) {
         }
         xml += "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>";
         for (const std::string& cut : Cut(random, piece.field->instruction))
-            xml += "<w:r><w:instrText xml:space=\"preserve\">" + XmlText(random, cut, false) +
-                   "</w:instrText></w:r>";
+            xml += BetweenRuns(random) + "<w:r><w:instrText xml:space=\"preserve\">" +
+                   XmlText(random, cut, false) + "</w:instrText></w:r>";
         if (Chance(random, 70)) {
             xml += "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:rPr><w:i/></w:rPr><w:t>\xC2\xAB"
                    "x\xC2\xBB</w:t></w:r>";
         }
         xml += "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
     }
+    if (form == Form::Block && Chance(random, 10))
+        return "<w:sdt><w:sdtPr/><w:sdtContent>" + xml + "</w:p></w:sdtContent></w:sdt>";
     return xml + "</w:p>";
 }
 
 std::string WriteDocx(Random& random, const Template& document) {
     DocxTemplate docx;
-    for (const Paragraph& paragraph : document.body)
-        docx.body += DocxParagraph(random, paragraph);
+    for (size_t i = 0; i < document.body.size(); ++i) {
+        bool last = i + 1 == document.body.size() && document.tail.empty();
+        docx.body += DocxParagraph(random, document.body[i], last ? Form::Paragraph : Form::Block);
+    }
     if (!document.cells.empty()) {
         docx.body += "<w:tbl><w:tr>";
         for (const Paragraph& cell : document.cells)
-            docx.body += "<w:tc>" + DocxParagraph(random, cell) + "</w:tc>";
+            docx.body += "<w:tc>" + DocxParagraph(random, cell, Form::Block) + "</w:tc>";
         docx.body += "</w:tr></w:tbl>";
     }
     for (const Paragraph& paragraph : document.tail)
-        docx.body += DocxParagraph(random, paragraph);
+        docx.body += DocxParagraph(random, paragraph, Form::Paragraph);
     if (document.hasHeader) {
         // The header part holds the runs of one paragraph.
-        std::string paragraph = DocxParagraph(random, document.header);
+        std::string paragraph = DocxParagraph(random, document.header, Form::Runs);
         docx.headerText = "<w:r><w:t></w:t></w:r>" + paragraph.substr(5, paragraph.size() - 11);
+    }
+    if (document.hasFooter) {
+        std::string paragraph = DocxParagraph(random, document.footer, Form::Runs);
+        docx.footerText = "<w:r><w:t></w:t></w:r>" + paragraph.substr(5, paragraph.size() - 11);
     }
     return BuildDocx(docx);
 }
@@ -596,11 +652,17 @@ void ExpectWellFormedDocx(const std::string& docx) {
 }
 
 // Merges data into a template: the merged bytes, or nothing when the merge reported an AutomationError.
+std::string& LastError() {
+    static std::string error;
+    return error;
+}
+
 std::optional<std::string> TryMerge(const std::string& bytes, bool docx, const std::string& dataFile) {
     try {
         std::unique_ptr<MainDocument> main = docx ? ReadDocxMainDocument(bytes) : ReadRtfMainDocument(bytes);
         return main->Merge(Data(dataFile, "data")).Join();
-    } catch (const AutomationError&) {
+    } catch (const AutomationError& e) {
+        LastError() = e.what();
         return std::nullopt;
     }
 }
@@ -616,7 +678,7 @@ void CheckRandomMerge(Random& random, bool docx) {
         EXPECT_FALSE(merged) << "merged with a field naming no column";
         return;
     }
-    ASSERT_TRUE(merged) << "the merge failed";
+    ASSERT_TRUE(merged) << "the merge failed: " << LastError();
     if (docx)
         ExpectWellFormedDocx(*merged);
     else
@@ -627,16 +689,21 @@ void CheckRandomMerge(Random& random, bool docx) {
         pages.push_back(ShownBody(document, record, docx));
     EXPECT_EQ(Pages(content.text), pages);
     EXPECT_TRUE(content.fields.empty());
-    if (document.hasHeader) {
-        std::vector<std::string> headers;
-        for (const auto& record : data.records)
-            headers.push_back(Shown(document.header, record) + "\n");
+    if (document.hasHeader || document.hasFooter) {
+        // Each copy has its own header and footer, with the values of its record.
+        std::vector<std::vector<std::string>> parts;
+        for (const auto& record : data.records) {
+            parts.emplace_back();
+            if (document.hasHeader) parts.back().push_back(Shown(document.header, record) + "\n");
+            if (document.hasFooter) parts.back().push_back(Shown(document.footer, record) + "\n");
+        }
         if (docx) {
-            ASSERT_EQ(content.sections.size(), data.records.size());
-            for (size_t i = 0; i < headers.size(); ++i)
-                EXPECT_EQ(content.sections[i], std::vector<std::string>{headers[i]}) << i;
+            EXPECT_EQ(content.sections, parts);
         } else {
-            EXPECT_EQ(content.headersAndFooters, headers);
+            std::vector<std::string> flat;
+            for (const auto& copy : parts)
+                flat.insert(flat.end(), copy.begin(), copy.end());
+            EXPECT_EQ(content.headersAndFooters, flat);
         }
     }
 }
@@ -695,10 +762,23 @@ TEST(RandomMerge, DamagedTemplatesFailCleanly) {
             break;
         case 2:
             if (docx) {
+                // Bad XML in any part, or relationships to parts that are not there or outside.
                 Package package = Package::Read(bytes);
-                std::string part = *package.Find("word/document.xml");
-                part.erase(Pick(random, part.size()), 1 + Pick(random, 20));
-                package.Set("word/document.xml", part);
+                std::vector<std::string> names = package.Names();
+                std::string name = names[Pick(random, names.size())];
+                std::string part = *package.Find(name);
+                if (name.ends_with(".rels") && Chance(random, 50)) {
+                    const std::vector<std::string> targets = {
+                        "missing.xml",       "../../../etc/hosts",     "/word/document.xml", "",
+                        "document.xml.rels", "_rels/document.xml.rels"};
+                    size_t at = part.find("Target=\"");
+                    if (at != std::string::npos)
+                        part.replace(at + 8, part.find('"', at + 8) - at - 8,
+                                     targets[Pick(random, targets.size())]);
+                } else {
+                    part.erase(Pick(random, part.size()), 1 + Pick(random, 20));
+                }
+                package.Set(name, part);
                 damaged = package.Write();
             } else {
                 size_t at = damaged.find(Chance(random, 50) ? '}' : '{', Pick(random, damaged.size()));
