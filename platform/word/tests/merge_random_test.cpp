@@ -142,6 +142,7 @@ const std::vector<std::string> kValuePieces = {"a",
 
 std::string RandomValue(Random& random) {
     if (Chance(random, 20)) return "";
+    if (Chance(random, 5)) return "zz";
     std::string value;
     size_t pieces = Chance(random, 5) ? 3000 : Pick(random, 12);
     for (size_t i = 0; i < pieces; ++i) {
@@ -189,8 +190,11 @@ Records RandomData(Random& random) {
 struct Field {
     std::string instruction;
     std::optional<size_t> column;
-    std::string before, after; // the \\b and \\f texts, written around a value that is not empty
+    std::string before, after; // the \b and \f texts, written around a value that is not empty
+    // An IF around the MERGEFIELD: IF {MERGEFIELD ...} = "zz" "Y" "N".
+    bool inIf = false;
 };
+const std::string kIfRest = " = \"zz\" \"Y\" \"N\" ";
 
 // A paragraph is literal text and fields; a template has body paragraphs, a table row of cells (each a
 // paragraph) and a header paragraph.
@@ -274,6 +278,7 @@ Field RandomField(Random& random, const Records& data) {
         field.instruction += " \\f \"" + field.after + "\"";
     }
     field.instruction += std::string(Pick(random, 3), ' ');
+    field.inIf = Chance(random, 15);
     return field;
 }
 
@@ -327,12 +332,17 @@ bool NamesMissingColumn(const Template& document) {
 
 std::string Shown(const Paragraph& paragraph, const std::vector<std::string>& record) {
     std::string text;
-    for (const Piece& piece : paragraph)
+    for (const Piece& piece : paragraph) {
         if (!piece.field) {
             text += piece.literal;
+        } else if (piece.field->inIf) {
+            // The IF compares the nested field's text, \b and \f texts included.
+            const std::string& value = record[*piece.field->column];
+            text += !value.empty() && piece.field->before + value + piece.field->after == "zz" ? "Y" : "N";
         } else if (const std::string& value = record[*piece.field->column]; !value.empty()) {
             text += piece.field->before + ShownValue(value) + piece.field->after;
         }
+    }
     return text;
 }
 
@@ -444,6 +454,10 @@ std::string RtfParagraph(Random& random, const Paragraph& paragraph) {
             continue;
         }
         std::string instruction = RtfGroups(random, piece.field->instruction);
+        if (piece.field->inIf) {
+            instruction =
+                "{IF }{\\field{\\*\\fldinst " + instruction + "}{\\fldrslt x}}" + RtfGroups(random, kIfRest);
+        }
         std::string result;
         if (Chance(random, 70)) result = "{\\fldrslt {\\b \\'ab" + RtfText(random, "x") + "\\'bb}}";
         const std::vector<std::string> opening = {"{\\*\\fldinst", "{\\*\\fldinst ", "{\\fldinst ",
@@ -546,22 +560,35 @@ std::string DocxParagraph(Random& random, const Paragraph& paragraph, Form form)
             xml += Wrapped(random, DocxRuns(random, piece.literal));
             continue;
         }
-        if (Chance(random, 20)) {
+        if (!piece.field->inIf && Chance(random, 20)) {
             xml +=
                 Wrapped(random, "<w:fldSimple w:instr=\"" + XmlText(random, piece.field->instruction, true) +
                                     "\"><w:r><w:t>x</w:t></w:r></w:fldSimple>");
             continue;
         }
-        if (Chance(random, 30)) {
+        if (!piece.field->inIf && Chance(random, 30)) {
             xml += "<w:fldSimple w:instr=\"" + XmlText(random, piece.field->instruction, true) +
                    "\"><w:r><w:t>\xC2\xAB"
                    "x\xC2\xBB</w:t></w:r></w:fldSimple>";
             continue;
         }
-        xml += "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>";
-        for (const std::string& cut : Cut(random, piece.field->instruction))
-            xml += BetweenRuns(random) + "<w:r><w:instrText xml:space=\"preserve\">" +
-                   XmlText(random, cut, false) + "</w:instrText></w:r>";
+        const std::string begin = "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>";
+        const auto instruction = [&](const std::string& text) {
+            std::string runs;
+            for (const std::string& cut : Cut(random, text))
+                runs += BetweenRuns(random) + "<w:r><w:instrText xml:space=\"preserve\">" +
+                        XmlText(random, cut, false) + "</w:instrText></w:r>";
+            return runs;
+        };
+        xml += begin;
+        if (piece.field->inIf) {
+            xml += instruction("IF ") + begin + instruction(piece.field->instruction) +
+                   "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:instrText>x</w:instrText></w:r>"
+                   "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>" +
+                   instruction(kIfRest);
+        } else {
+            xml += instruction(piece.field->instruction);
+        }
         if (Chance(random, 70)) {
             xml += "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:rPr><w:i/></w:rPr><w:t>\xC2\xAB"
                    "x\xC2\xBB</w:t></w:r>";
@@ -673,6 +700,15 @@ void CheckRandomMerge(Random& random, bool docx) {
     std::string bytes = docx ? WriteDocx(random, document) : WriteRtf(random, document);
     SCOPED_TRACE(bytes);
     SCOPED_TRACE(data.file);
+    std::string fields;
+    for (const auto* paragraphs : {&document.body, &document.cells, &document.tail}) {
+        for (const Paragraph& paragraph : *paragraphs) {
+            for (const Piece& piece : paragraph) {
+                if (piece.field) fields += (piece.field->inIf ? "IF " : "") + piece.field->instruction + "|";
+            }
+        }
+    }
+    SCOPED_TRACE("fields: " + fields);
     std::optional<std::string> merged = TryMerge(bytes, docx, data.file);
     if (NamesMissingColumn(document)) {
         EXPECT_FALSE(merged) << "merged with a field naming no column";
