@@ -58,9 +58,50 @@ void Encode(char32_t cp, std::string& out) {
     }
 }
 
+// The data file's bytes as text: valid UTF-8 as it is, every other byte as the Windows-1252 character.
+std::string FromDataFile(const std::string& bytes) {
+    static const char32_t k1252[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                       0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    std::string text;
+    size_t i = 0;
+    const auto byte = [&](size_t at) -> unsigned {
+        return at < bytes.size() ? static_cast<unsigned char>(bytes[at]) : 0u;
+    };
+    const auto continuation = [&](size_t at, unsigned low, unsigned high) {
+        return byte(at) >= low && byte(at) <= high;
+    };
+    while (i < bytes.size()) {
+        unsigned lead = byte(i);
+        size_t length = 0;
+        if (lead < 0x80)
+            length = 1;
+        else if (lead >= 0xC2 && lead <= 0xDF && continuation(i + 1, 0x80, 0xBF))
+            length = 2;
+        else if (lead >= 0xE0 && lead <= 0xEF &&
+                 continuation(i + 1, lead == 0xE0 ? 0xA0 : 0x80, lead == 0xED ? 0x9F : 0xBF) &&
+                 continuation(i + 2, 0x80, 0xBF))
+            length = 3;
+        else if (lead >= 0xF0 && lead <= 0xF4 &&
+                 continuation(i + 1, lead == 0xF0 ? 0x90 : 0x80, lead == 0xF4 ? 0x8F : 0xBF) &&
+                 continuation(i + 2, 0x80, 0xBF) && continuation(i + 3, 0x80, 0xBF))
+            length = 4;
+        if (length) {
+            text.append(bytes, i, length);
+            i += length;
+        } else {
+            Encode(lead < 0xA0 ? k1252[lead - 0x80] : lead, text);
+            ++i;
+        }
+    }
+    return text;
+}
+
 // What a value reads as in a merged document: line ends become line breaks, characters no document can
 // hold (controls, C1 controls, non-characters) are left out.
-std::string ShownValue(const std::string& value) {
+std::string ShownValue(const std::string& bytes) {
+    std::string value = FromDataFile(bytes);
     std::string shown;
     size_t pos = 0;
     while (pos < value.size()) {
@@ -138,7 +179,15 @@ const std::vector<std::string> kValuePieces = {"a",
                                                "]]>",
                                                "\xC2\xA0",
                                                "0",
-                                               "-12.5"};
+                                               "-12.5",
+                                               std::string("\0", 1),
+                                               "\x80",
+                                               "\x85",
+                                               "\xE9",
+                                               "\xC3",
+                                               "\xFF",
+                                               "\xED\xA0\x80",
+                                               "\xEF\xBB\xBF"};
 
 std::string RandomValue(Random& random) {
     if (Chance(random, 20)) return "";
@@ -829,7 +878,12 @@ TEST(RandomMerge, DamagedTemplatesFailCleanly) {
                 package.Set(names[Pick(random, names.size())], "<x/>");
                 damaged = package.Write();
             } else {
-                damaged.insert(Pick(random, damaged.size()), Chance(random, 50) ? "{" : "\\");
+                // Unbalanced groups, a lone backslash, out-of-range numbers and fallback counts that run
+                // past their group or the document.
+                const std::vector<std::string> inserts = {
+                    "{",   "\\",        "\\uc1000000 \\u233?", "\\u-99999 ",    "\\uc-5 x",
+                    "\\'", "\\bin5 ab", "\\uc2\\u233\\'",      "{\\*\\fldinst "};
+                damaged.insert(Pick(random, damaged.size()), inserts[Pick(random, inserts.size())]);
             }
             break;
         }
