@@ -8,6 +8,7 @@
 #include "test_support.h"
 #include "word/word.h"
 
+#include <cctype>
 #include <cstdint>
 #include <optional>
 #include <pugixml.hpp>
@@ -205,7 +206,7 @@ std::string RandomValue(Random& random) {
 
 struct Records {
     std::vector<std::string> titles;
-    std::vector<std::vector<std::string>> records; // each as long as titles
+    std::vector<std::vector<std::string>> records; // each as long as titles, then its number
     std::string file;
 };
 
@@ -221,6 +222,8 @@ Records RandomData(Random& random) {
         for (size_t c = 0; c < data.titles.size(); ++c)
             record.push_back(RandomValue(random));
         data.records.push_back(record);
+        // After the values, what MERGEREC and MERGESEQ give for the record.
+        data.records.back().push_back(std::to_string(r + 1));
         // A record may leave out empty values at its end (but keeps a TAB, so its line is not empty).
         size_t written = record.size();
         while (written > 2 && record[written - 1].empty())
@@ -242,6 +245,7 @@ struct Field {
     std::string before, after; // the \b and \f texts, written around a value that is not empty
     // An IF around the MERGEFIELD: IF {MERGEFIELD ...} = "zz" "Y" "N".
     bool inIf = false;
+    bool recordNumber = false; // MERGEREC or MERGESEQ: the column after the values holds the number
 };
 const std::string kIfRest = " = \"zz\" \"Y\" \"N\" ";
 
@@ -302,6 +306,12 @@ std::string CaseChanged(Random& random, std::string name) {
 
 Field RandomField(Random& random, const Records& data) {
     Field field;
+    if (Chance(random, 6)) {
+        field.instruction = Chance(random, 50) ? " MERGEREC " : "MERGESEQ";
+        field.column = data.titles.size();
+        field.recordNumber = true;
+        return field;
+    }
     std::string name;
     if (Chance(random, 8)) {
         name = Chance(random, 50) ? "Shoe_Size" : "N\xC3\xA4me";
@@ -384,6 +394,8 @@ std::string Shown(const Paragraph& paragraph, const std::vector<std::string>& re
     for (const Piece& piece : paragraph) {
         if (!piece.field) {
             text += piece.literal;
+        } else if (piece.field->recordNumber) {
+            text += record[*piece.field->column];
         } else if (piece.field->inIf) {
             // The IF compares the nested field's text, \b and \f texts included.
             const std::string& value = record[*piece.field->column];
@@ -683,6 +695,17 @@ void ExpectBalancedRtf(const std::string& rtf) {
     bool closed = false;
     for (size_t i = 0; i < rtf.size(); ++i) {
         if (rtf[i] == '\\') {
+            // \binN takes the N bytes after it as data, braces and all.
+            if (rtf.compare(i + 1, 3, "bin") == 0) {
+                size_t end = i + 4;
+                while (end < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[end])))
+                    ++end;
+                if (end > i + 4) {
+                    size_t length = std::stoul(rtf.substr(i + 4, end - i - 4));
+                    i = end + (end < rtf.size() && rtf[end] == ' ' ? 1 : 0) + length - 1;
+                    continue;
+                }
+            }
             ++i;
         } else if (rtf[i] == '{') {
             ASSERT_FALSE(closed) << "text after the document's group";
