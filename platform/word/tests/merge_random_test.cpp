@@ -245,9 +245,13 @@ struct Field {
     std::string before, after; // the \b and \f texts, written around a value that is not empty
     // An IF around the MERGEFIELD: IF {MERGEFIELD ...} = "zz" "Y" "N".
     bool inIf = false;
+    // Or IF {MERGEFIELD ...} <> "zz" "Y{MERGEFIELD ...}" "N": the value inside the IF's text as well.
+    bool ifShows = false;
     bool recordNumber = false; // MERGEREC or MERGESEQ: the column after the values holds the number
 };
 const std::string kIfRest = " = \"zz\" \"Y\" \"N\" ";
+const std::string kIfShowsBefore = " <> \"zz\" \"Y";
+const std::string kIfShowsAfter = "\" \"N\" ";
 
 // A paragraph is literal text and fields; a template has body paragraphs, a table row of cells (each a
 // paragraph) and a header paragraph.
@@ -338,6 +342,7 @@ Field RandomField(Random& random, const Records& data) {
     }
     field.instruction += std::string(Pick(random, 3), ' ');
     field.inIf = Chance(random, 15);
+    field.ifShows = field.inIf && Chance(random, 50);
     return field;
 }
 
@@ -399,7 +404,14 @@ std::string Shown(const Paragraph& paragraph, const std::vector<std::string>& re
         } else if (piece.field->inIf) {
             // The IF compares the nested field's text, \b and \f texts included.
             const std::string& value = record[*piece.field->column];
-            text += !value.empty() && piece.field->before + value + piece.field->after == "zz" ? "Y" : "N";
+            bool zz = !value.empty() && piece.field->before + value + piece.field->after == "zz";
+            if (!piece.field->ifShows)
+                text += zz ? "Y" : "N";
+            else if (zz)
+                text += "N";
+            else
+                text +=
+                    "Y" + (value.empty() ? "" : piece.field->before + ShownValue(value) + piece.field->after);
         } else if (const std::string& value = record[*piece.field->column]; !value.empty()) {
             text += piece.field->before + ShownValue(value) + piece.field->after;
         }
@@ -516,8 +528,11 @@ std::string RtfParagraph(Random& random, const Paragraph& paragraph) {
         }
         std::string instruction = RtfGroups(random, piece.field->instruction);
         if (piece.field->inIf) {
-            instruction =
-                "{IF }{\\field{\\*\\fldinst " + instruction + "}{\\fldrslt x}}" + RtfGroups(random, kIfRest);
+            std::string nested = "{\\field{\\*\\fldinst " + instruction + "}{\\fldrslt x}}";
+            instruction = "{IF }" + nested +
+                          (piece.field->ifShows
+                               ? RtfGroups(random, kIfShowsBefore) + nested + RtfGroups(random, kIfShowsAfter)
+                               : RtfGroups(random, kIfRest));
         }
         std::string result;
         if (Chance(random, 70)) result = "{\\fldrslt {\\b \\'ab" + RtfText(random, "x") + "\\'bb}}";
@@ -643,10 +658,13 @@ std::string DocxParagraph(Random& random, const Paragraph& paragraph, Form form)
         };
         xml += begin;
         if (piece.field->inIf) {
-            xml += instruction("IF ") + begin + instruction(piece.field->instruction) +
-                   "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:instrText>x</w:instrText></w:r>"
-                   "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>" +
-                   instruction(kIfRest);
+            const std::string nested =
+                begin + instruction(piece.field->instruction) +
+                "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:instrText>x</w:instrText></w:r>"
+                "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
+            xml += instruction("IF ") + nested +
+                   (piece.field->ifShows ? instruction(kIfShowsBefore) + nested + instruction(kIfShowsAfter)
+                                         : instruction(kIfRest));
         } else {
             xml += instruction(piece.field->instruction);
         }
