@@ -18,6 +18,7 @@
 #include <string.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #define COLUMNS 5
@@ -390,6 +391,41 @@ static int exec(sqlite3* db, const char* sql) {
     return rc == SQLITE_OK;
 }
 
+/* How many first opens the measure takes the median of, each in a process of its own. */
+#define FIRST_OPENS 5
+
+/* The first DSOpen of a process that has just loaded the library and called LibOpen, as a user's program
+ * meets a database that was just built: timed in a child process, the library loaded there alone (the
+ * parent has not loaded it yet, so nothing of an earlier open is inherited). */
+static double first_open_in_child(const char* libFolder) {
+    int fds[2];
+    if (pipe(fds) != 0) fail("cannot make a pipe");
+    fflush(NULL);
+    const pid_t pid = fork();
+    if (pid < 0) fail("cannot start a process");
+    if (pid == 0) {
+        close(fds[0]);
+        load_library(libFolder);
+        if (lib.LibOpen() != 1) fail_library("LibOpen failed");
+        const double start = bench_now();
+        const int columns = lib.DSOpen("Orders");
+        const double elapsed = bench_now() - start;
+        if (columns != COLUMNS) fail_library("DSOpen failed");
+        lib.DSClose();
+        lib.LibClose();
+        _exit(write(fds[1], &elapsed, sizeof elapsed) == (ssize_t)sizeof elapsed ? 0 : 1);
+    }
+    close(fds[1]);
+    double elapsed = -1;
+    const ssize_t got = read(fds[0], &elapsed, sizeof elapsed);
+    close(fds[0]);
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
+        got != (ssize_t)sizeof elapsed)
+        fail("the first open failed in its process");
+    return elapsed;
+}
+
 int main(int argc, char** argv) {
     const int documents = argc > 1 ? atoi(argv[1]) : 100000;
     const int rounds = argc > 2 ? atoi(argv[2]) : 7;
@@ -436,7 +472,24 @@ int main(int argc, char** argv) {
     if (system(text) != 0) fail("nsfadmin index failed");
     if (chdir(root) != 0) fail("cannot enter the folder");
 
+    /* The first open of the built database, in processes of their own: before each one after the first the
+     * built file is put in place again (a byte copy of it, renamed over the database as the build puts its
+     * file), so that every one meets the database as the build left it. */
     snprintf(path, sizeof path, "%s/lib", root);
+    double firstOpens[FIRST_OPENS];
+    snprintf(text, sizeof text, "cp '%s/data/orders.nsf' '%s/built.nsf'", root, root);
+    if (system(text) != 0) fail("cannot keep a copy of the built database");
+    for (int i = 0; i < FIRST_OPENS; ++i) {
+        snprintf(text, sizeof text,
+                 "cp '%s/built.nsf' '%s/again.nsf' && mv '%s/again.nsf' '%s/data/orders.nsf'", root, root,
+                 root, root);
+        if (i > 0 && system(text) != 0) fail("cannot put the built database in place again");
+        firstOpens[i] = first_open_in_child(path);
+    }
+    const double firstOpen = bench_median(firstOpens, FIRST_OPENS);
+    snprintf(text, sizeof text, "rm -f '%s/built.nsf'", root);
+    if (system(text) != 0) fail("cannot remove the copy of the built database");
+
     load_library(path);
     if (lib.LibOpen() != 1) fail_library("LibOpen failed");
 
@@ -467,12 +520,6 @@ int main(int argc, char** argv) {
             SQLITE_OK)
         fail(sqlite3_errmsg(db));
 
-    /* The first open of the built database, against the opens that follow. */
-    start = bench_now();
-    const int columns = lib.DSOpen("Orders");
-    const double firstOpen = bench_now() - start;
-    if (columns != COLUMNS) fail_library("DSOpen failed");
-    lib.DSClose();
     long long viewId = 0;
     int firstDocument = 0;
     if (sqlite3_step(view) == SQLITE_ROW) {
@@ -584,7 +631,12 @@ int main(int argc, char** argv) {
     m[3].unit = "ms";
     m[3].scale = 1e3;
     m[3].goal = 1.5;
-    snprintf(m[3].note, sizeof m[3].note, "reference: a warm DSOpen (median above)");
+    int noted = snprintf(m[3].note, sizeof m[3].note,
+                         "median of %d first opens, each in a new process:", FIRST_OPENS);
+    for (int i = 0; i < FIRST_OPENS && noted < (int)sizeof m[3].note; ++i)
+        noted += snprintf(m[3].note + noted, sizeof m[3].note - noted, " %.3f", firstOpens[i] * 1e3);
+    if (noted < (int)sizeof m[3].note)
+        snprintf(m[3].note + noted, sizeof m[3].note - noted, " ms; reference: a warm DSOpen (median above)");
     printf(
         "%d documents (built by nsfadmin in %.1f s) in %s, %d rounds, medians; walks and writes agree: %s\n",
         documents, built, root, rounds, same ? "yes" : "NO");
