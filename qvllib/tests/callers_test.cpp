@@ -4,11 +4,10 @@
 #include "libfixture.h"
 #include "nnotes/process.h"
 #include "nsfadmin/nsfadmin.h"
+#include "testsupport/child_program.h"
 
-#include <csignal>
 #include <fcntl.h>
 #include <map>
-#include <poll.h>
 #include <random>
 #include <set>
 #include <sstream>
@@ -18,115 +17,22 @@
 namespace qvltest {
 namespace {
 
-// One library_caller process. Its answers are read with a bound on every wait, so a stuck caller fails the
-// test instead of hanging it; what it writes to stderr goes to a file.
-class Caller {
+// One library_caller process; what it writes to stderr goes to a file.
+class Caller : public testsupport::ChildProgram {
 public:
     Caller(const std::string& library, const std::vector<std::string>& commands, const std::string& errors)
-        : errors_(errors) {
-        const std::string program = std::string(std::getenv("QVL_OUTPUT_DIR")) + "/qvllib_library_caller";
-        std::vector<std::string> arguments{program, library};
-        arguments.insert(arguments.end(), commands.begin(), commands.end());
-        std::vector<char*> argv;
-        for (auto& a : arguments)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        int out[2];
-        if (pipe2(out, O_CLOEXEC) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            dup2(out[1], 1);
-            if (err >= 0) dup2(err, 2);
-            execv(program.c_str(), argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        fromChild_ = out[0];
-    }
-    ~Caller() {
-        if (fromChild_ >= 0) close(fromChild_);
-        if (pid_ > 0 && !reaped_) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    Caller(const Caller&) = delete;
-    Caller& operator=(const Caller&) = delete;
-
-    // The next answer; "" at the caller's end (or, a failure, after kTimeoutMs without one).
-    std::string ReadLine() {
-        for (;;) {
-            if (const size_t end = buffer_.find('\n'); end != std::string::npos) {
-                std::string line = buffer_.substr(0, end);
-                buffer_.erase(0, end + 1);
-                return line;
-            }
-            pollfd p{fromChild_, POLLIN, 0};
-            const int ready = poll(&p, 1, kTimeoutMs);
-            if (ready < 0 && errno == EINTR) continue;
-            if (ready <= 0) {
-                ADD_FAILURE() << "the caller gave no answer in time";
-                return {};
-            }
-            char buf[4096];
-            const ssize_t n = read(fromChild_, buf, sizeof buf);
-            if (n <= 0) return {};
-            buffer_.append(buf, static_cast<size_t>(n));
-        }
-    }
-
-    // Kills the caller where it is; what it answered before stays to be read.
-    void Kill() {
-        kill(pid_, SIGKILL);
-        Wait();
-    }
+        : ChildProgram(std::string(std::getenv("QVL_OUTPUT_DIR")) + "/qvllib_library_caller",
+                       Arguments(library, commands),
+                       {.input = false, .errors = errors, .name = "the caller"}) {}
 
     // Every answer until the caller's end.
-    std::vector<std::string> Answers() {
-        std::string text = std::move(buffer_);
-        buffer_.clear();
-        for (;;) {
-            pollfd p{fromChild_, POLLIN, 0};
-            const int ready = poll(&p, 1, kTimeoutMs);
-            if (ready < 0 && errno == EINTR) continue;
-            if (ready <= 0) {
-                ADD_FAILURE() << "the caller gave no answer in time";
-                break;
-            }
-            char buf[4096];
-            const ssize_t n = read(fromChild_, buf, sizeof buf);
-            if (n <= 0) break;
-            text.append(buf, static_cast<size_t>(n));
-        }
-        std::vector<std::string> lines;
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
-
-    // The wait status, once its output has ended.
-    int Wait() {
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        reaped_ = true;
-        return status;
-    }
-
-    std::string Errors() const {
-        std::ifstream in(errors_, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    std::vector<std::string> Answers() { return ReadRest(); }
 
 private:
-    static constexpr int kTimeoutMs = 120000;
-
-    std::string errors_;
-    pid_t pid_ = -1;
-    int fromChild_ = -1;
-    bool reaped_ = false;
-    std::string buffer_;
+    static std::vector<std::string> Arguments(const std::string& library, std::vector<std::string> commands) {
+        commands.insert(commands.begin(), library);
+        return commands;
+    }
 };
 
 class CallerTest : public ::testing::Test {
