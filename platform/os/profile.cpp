@@ -193,21 +193,18 @@ public:
 
     bool Acquire(const std::string& path) {
         for (int vanished = 0;;) {
-            created_ = true;
-            fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_CREAT | O_EXCL, 0666);
-            if (fd_ < 0 && errno == EEXIST) {
-                created_ = false;
-                fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-                // Removed between the two opens (or a link to nowhere put in its place): try again, a while.
-                if (fd_ < 0 && errno == ENOENT && ++vanished < 100) continue;
-            }
+            fd_ = Open(path);
+            // Removed between two opens (or a link to nowhere put in its place): try again, a while.
+            if (fd_ < 0 && errno == ENOENT && !created_ && ++vanished < 100) continue;
             if (fd_ < 0) return false;
             int locked;
             while ((locked = flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
             }
-            if (locked != 0) return Fail();
-            struct stat held {
-            }, named{};
+            // A file system that keeps no locks (an NFS mount without its lock service) is still written, as
+            // it was before writers took turns.
+            if (locked != 0) return errno == ENOLCK ? true : Fail();
+            struct stat held {};
+            struct stat named {};
             if (fstat(fd_, &held) != 0) return Fail();
             if (stat(path.c_str(), &named) != 0 && errno != ENOENT) return Fail();
             if (named.st_dev == held.st_dev && named.st_ino == held.st_ino) return true;
@@ -222,8 +219,8 @@ public:
     void RemoveWhatWasCreated(const std::string& path) const {
         if (!created_) return;
         const int saved = errno;
-        struct stat held {
-        }, named{};
+        struct stat held {};
+        struct stat named {};
         if (fstat(fd_, &held) == 0 && held.st_size == 0 && stat(path.c_str(), &named) == 0 &&
             named.st_dev == held.st_dev && named.st_ino == held.st_ino)
             unlink(path.c_str());
@@ -231,6 +228,19 @@ public:
     }
 
 private:
+    // Opens path, making it when missing: for writing where it may be (NFS takes an exclusive lock only
+    // through a descriptor that may write), else for reading (a read-only file in a folder that may be
+    // written is still replaced by the rename).
+    int Open(const std::string& path) {
+        created_ = true;
+        int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+        created_ = false;
+        fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+        if (fd >= 0 || errno == ENOENT) return fd;
+        return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    }
+
     bool Fail() {
         const int saved = errno;
         close(fd_);

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -197,30 +198,55 @@ TEST_F(ForeignFiles, AFolderOrAPipeInThePlaceOfTheFileIsNoProfileAndNeverWaitedO
     EXPECT_EQ(Names(), (std::vector<std::string>{"folder.ini", "pipe.ini"}));
 }
 
-// A user who may not read the profile cannot have it replaced by one that holds only the new value. Root
-// reads every file, so the write runs in a child that has given up root.
+// Runs step in a child that is no longer root (root reads and writes every file) and gives its exit code, or
+// -1 when there is no unprivileged user to become.
+int AsUnprivilegedChild(const std::function<int()>& step) {
+    const passwd* nobody = getpwnam("nobody");
+    if (geteuid() == 0 && nobody == nullptr) return -1;
+    const pid_t child = fork();
+    if (child < 0) return -2;
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)) _exit(100);
+        _exit(step());
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -3;
+    return WEXITSTATUS(status);
+}
+
+// A user who may not read the profile cannot have it replaced by one that holds only the new value.
 TEST_F(ForeignFiles, AFileThatCannotBeReadIsNeverReplaced) {
     const std::string original = "[Notes]\nDirectory=data\nUserName=Ann\n";
     const std::string ini = Write("locked.ini", original);
     ASSERT_EQ(chmod(ini.c_str(), 0), 0);
     ASSERT_EQ(chmod(dir_.c_str(), 0777),
               0); // the folder itself may be written, the file could be renamed over
-    const passwd* nobody = getpwnam("nobody");
-    if (geteuid() == 0 && nobody == nullptr) GTEST_SKIP() << "no unprivileged user to write as";
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (geteuid() == 0 && (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)) _exit(2);
+    const int result = AsUnprivilegedChild([&] {
         errno = 0;
         const bool written = os::WriteProfileString(ini, "Notes", "UserName", std::string("Bob"));
-        _exit(written ? 1 : errno == EACCES ? 0 : 3);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: written over, 2: could not give up root, 3: another error";
+        return written ? 1 : errno == EACCES ? 0 : 2;
+    });
+    if (result == -1) GTEST_SKIP() << "no unprivileged user to write as";
+    EXPECT_EQ(result, 0) << "1: written over, 2: another error";
     EXPECT_EQ(Read(ini), original);
     EXPECT_EQ(Names(), std::vector<std::string>{"locked.ini"});
+}
+
+// A file its owner made read-only, in a folder the owner may write: it was replaced before writers took
+// turns, and still is.
+TEST_F(ForeignFiles, AReadOnlyFileInAFolderThatMayBeWrittenIsStillRewritten) {
+    ASSERT_EQ(chmod(dir_.c_str(), 0777), 0);
+    const std::string ini = Path("read-only.ini");
+    const int result = AsUnprivilegedChild([&] {
+        if (!os::WriteProfileString(ini, "A", "K", std::string("1")) || chmod(ini.c_str(), 0444) != 0)
+            return 1;
+        if (!os::WriteProfileString(ini, "A", "K", std::string("2"))) return 2;
+        struct stat st {};
+        return stat(ini.c_str(), &st) == 0 && (st.st_mode & 07777) == 0444 ? 0 : 3;
+    });
+    if (result == -1) GTEST_SKIP() << "no unprivileged user to write as";
+    EXPECT_EQ(result, 0) << "1: could not make it, 2: could not rewrite it, 3: its mode changed";
+    EXPECT_EQ(os::GetProfileString(ini, "A", "K", ""), "2");
 }
 
 TEST_F(ForeignFiles, ALinkedProfileStaysALinkAndTheFileItLeadsToIsWritten) {
