@@ -341,7 +341,9 @@ bool WriteProfileString(const std::string& file, const std::string& section, con
                 lines.erase(lines.begin() + static_cast<long>(*it));
         }
     } else if (value) {
-        if (!lines.empty() && lines.back().end.empty()) lines.back().end = end;
+        // A last line without a line end gets one only when a new line comes after it.
+        const size_t at = firstBlock < 0 ? lines.size() : static_cast<size_t>(lastEntry) + 1;
+        if (at == lines.size() && at > 0 && lines.back().end.empty()) lines.back().end = end;
         if (firstBlock < 0) {
             if (!lines.empty() && !util::TrimBlanks(lines.back().text).empty()) lines.push_back({"", end});
             lines.push_back({"[" + s + "]", end});

@@ -140,6 +140,9 @@ TEST_F(ForeignFiles, ALastLineWithoutALineEndIsReadAndKept) {
     EXPECT_EQ(Read(comment), "# only a comment\n\n[S]\nK=v\n");
     ASSERT_TRUE(os::WriteProfileString(Write("r.ini", "[S]\nK=v\nGone=x"), "S", "Gone", std::nullopt));
     EXPECT_EQ(Read(Path("r.ini")), "[S]\nK=v\n");
+    // A key added to a section above the last line leaves that line as it was.
+    ASSERT_TRUE(os::WriteProfileString(Write("m.ini", "[S]\nK=v\n[T]\nL=w"), "S", "New", std::string("n")));
+    EXPECT_EQ(Read(Path("m.ini")), "[S]\nK=v\nNew=n\n[T]\nL=w");
 }
 
 TEST_F(ForeignFiles, TabsAroundTheEqualsSignAndTheKeysOwnSpellingAreKept) {
