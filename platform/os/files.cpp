@@ -78,9 +78,14 @@ bool WriteFileAtomically(const std::string& path, const std::string& data) {
     }
     if (ok) ok = fsync(fd) == 0;
     if (fd >= 0) close(fd);
-    // Keep the mode of the file being replaced.
+    // Keep the owner and mode of the file being replaced: a file of the user's rewritten by root (through
+    // sudo) must stay theirs, or a 0600 file could no longer be read by its user. Giving a file away is
+    // root's alone; for anyone else the owner is theirs already, and a failure leaves the file theirs.
     struct stat st {};
-    if (ok && stat(path.c_str(), &st) == 0) chmod(tmp.c_str(), st.st_mode & 07777);
+    if (ok && stat(path.c_str(), &st) == 0) {
+        if (st.st_uid != geteuid() || st.st_gid != getegid()) (void)!chown(tmp.c_str(), st.st_uid, st.st_gid);
+        chmod(tmp.c_str(), st.st_mode & 07777);
+    }
     if (ok) ok = rename(tmp.c_str(), path.c_str()) == 0;
     if (!ok) {
         int saved = errno;

@@ -252,6 +252,30 @@ TEST_F(ForeignFiles, AReadOnlyFileInAFolderThatMayBeWrittenIsStillRewritten) {
     EXPECT_EQ(os::GetProfileString(ini, "A", "K", ""), "2");
 }
 
+TEST_F(ForeignFiles, AUsersFileRewrittenByRootStaysTheUsers) {
+    const passwd* nobody = getpwnam("nobody");
+    if (geteuid() != 0 || nobody == nullptr) GTEST_SKIP() << "only root gives a file to another user";
+    ASSERT_EQ(chmod(dir_.c_str(), 0777), 0);
+    const std::string ini = Write("theirs.ini", "[Notes]\nUserName=Ann\n");
+    ASSERT_EQ(chown(ini.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    ASSERT_EQ(chmod(ini.c_str(), 0600), 0);
+    ASSERT_TRUE(os::WriteProfileString(ini, "Notes", "Timeout", std::string("5")));
+    struct stat st {};
+    ASSERT_EQ(stat(ini.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, nobody->pw_uid);
+    EXPECT_EQ(st.st_gid, nobody->pw_gid);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    // Its user still reads it, and writes it.
+    EXPECT_EQ(AsUnprivilegedChild([&] {
+                  return os::GetProfileString(ini, "Notes", "Timeout", "") == "5" &&
+                                 os::WriteProfileString(ini, "Notes", "UserName", std::string("Bob"))
+                             ? 0
+                             : 1;
+              }),
+              0);
+    EXPECT_EQ(os::GetProfileString(ini, "Notes", "UserName", ""), "Bob");
+}
+
 TEST_F(ForeignFiles, ALinkedProfileStaysALinkAndTheFileItLeadsToIsWritten) {
     fs::create_directories(dir_ / "real");
     const std::string real = Write("real/notes.ini", "[Notes]\nA=1\n");

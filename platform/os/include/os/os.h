@@ -98,8 +98,9 @@ std::string CreateTempFile(const std::string& prefix, const std::string& suffix 
                            const std::string& folder = "");
 
 // Writes data to path through a temporary file in the same folder and a rename, so readers see either the
-// old or the new content; the data and then the folder are synced, so that once it returned true the new
-// content survives a power cut. Returns false, with errno set, on failure.
+// old or the new content (the owner and mode of a file replaced are kept); the data and then the folder are
+// synced, so that once it returned true the new content survives a power cut. Returns false, with errno set,
+// on failure.
 bool WriteFileAtomically(const std::string& path, const std::string& data);
 
 // Makes what link, rename and unlink did in folder survive a power cut: syncs the folder itself. True on
