@@ -76,11 +76,17 @@ bool WriteFileAtomically(const std::string& path, const std::string& data) {
         ok = n > 0;
         if (ok) done += static_cast<size_t>(n);
     }
+    // Keep the owner and mode of the file being replaced, synced with the data: a file of the user's
+    // rewritten by root (through sudo) must stay theirs, or a 0600 file could no longer be read by its user.
+    // Giving a file away is root's alone; for anyone else the owner is theirs already, and a failure leaves
+    // the file theirs.
+    struct stat st {};
+    if (ok && stat(path.c_str(), &st) == 0) {
+        if (st.st_uid != geteuid() || st.st_gid != getegid()) (void)!fchown(fd, st.st_uid, st.st_gid);
+        fchmod(fd, st.st_mode & 07777);
+    }
     if (ok) ok = fsync(fd) == 0;
     if (fd >= 0) close(fd);
-    // Keep the mode of the file being replaced.
-    struct stat st {};
-    if (ok && stat(path.c_str(), &st) == 0) chmod(tmp.c_str(), st.st_mode & 07777);
     if (ok) ok = rename(tmp.c_str(), path.c_str()) == 0;
     if (!ok) {
         int saved = errno;

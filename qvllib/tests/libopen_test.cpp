@@ -41,6 +41,15 @@ TEST_F(LibOpenTest, WithoutAServerKeyTheDataSourceDatabaseIsLocal) {
     EXPECT_EQ(ReadFile("qvllog.txt"), "");
 }
 
+TEST_F(LibOpenTest, AProfileSavedByNotepadNamesItsServer) {
+    // Notepad puts a byte-order mark before the first section and ends lines with CRLF.
+    Build(DataSourceDatabase(kServer, DataSource("One", "a.nsf", "v")));
+    WriteProfile("\xEF\xBB\xBF[General]\r\nServer = Alpha/Acme\r\n");
+    ASSERT_EQ(LibOpen(), 1) << LastErrorText();
+    EXPECT_EQ(DSGetCount(), 1);
+    EXPECT_EQ(ReadFile("qvllog.txt"), "Alpha/Acme");
+}
+
 TEST_F(LibOpenTest, AnUnknownServerIsShownWithTheServerText) {
     OpenStandard();
     UseServer("Nowhere/Acme");

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
 
 namespace nnotes::settings {
 namespace {
@@ -43,7 +44,12 @@ STATUS SetNotesValue(const std::string& name, const std::optional<std::string>& 
     const std::string file = SettingsFile();
     if (file.empty()) return ERR_SETTINGS_NO_FILE;
     os::MakeFolders(os::DirectoryOf(file)); // where it cannot be made, the write says so
-    return os::WriteProfileString(file, kNotesSection, name, value) ? NOERROR : ERR_SETTINGS_WRITE;
+    if (os::WriteProfileString(file, kNotesSection, name, value)) return NOERROR;
+    if (errno != EINVAL) return ERR_SETTINGS_WRITE;
+    // A name or value that no line of the file can hold: say which.
+    const bool valueBreaks =
+        value && value->find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos;
+    return valueBreaks ? ERR_ENV_VALUE : ERR_ENV_NAME;
 }
 
 std::string DataDirectory() {

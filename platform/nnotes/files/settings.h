@@ -15,7 +15,9 @@ std::string SettingsFile();
 // A value of the [Notes] section, or nullopt when it (or the file) is missing.
 std::optional<std::string> NotesValue(const std::string& name);
 
-// Writes (or, with nullopt, removes) a value of the [Notes] section; the file is replaced atomically.
+// Writes (or, with nullopt, removes) a value of the [Notes] section; the file is replaced atomically, in turn
+// with writers in other processes. ERR_ENV_NAME or ERR_ENV_VALUE for a name or value that no line of the file
+// can hold, ERR_SETTINGS_WRITE when the file cannot be read or written.
 STATUS SetNotesValue(const std::string& name, const std::optional<std::string>& value);
 
 // The local data directory: Directory=, else the folder "data" beside the settings file. Never ends in "/"

@@ -21,6 +21,9 @@
 //                                 database SOURCE into it as "full.nsf", fills it, and answers what the store
 //                                 does there: "opened STATUS", "read STATUS TEXT" (item "Subject" of note
 //                                 ID), "saved STATUS", and with a view "Subjects" "view STATUS ENTRIES"
+//   store_helper set-env PREFIX N answers "ready", waits for one line on stdin (so that several helpers start
+//                                 together), then sets the environment values PREFIX0 .. PREFIX<N-1>, each to
+//                                 its own number, and answers "set FAILURES"
 //   store_helper leave-open KIND DB
 //                                 opens one handle of KIND in DB (database, note, collection of the view
 //                                 "Subjects", search, computation, log, status-line, builder, block,
@@ -191,6 +194,18 @@ int Writer(const char* path, const std::string& name, long count, NOTEID counter
     return CloseDatabase(db) == NOERROR ? 0 : 1;
 }
 
+int SetEnvironmentValues(const std::string& prefix, long count) {
+    Answer("ready");
+    std::string go;
+    std::getline(std::cin, go);
+    long failures = 0;
+    for (long i = 0; i < count; ++i)
+        failures +=
+            SetEnvironmentText((prefix + std::to_string(i)).c_str(), std::to_string(i).c_str()) != NOERROR;
+    Answer("set " + std::to_string(failures));
+    return 0;
+}
+
 int FullDisk(const std::string& dir, const std::string& source, NOTEID id) {
     if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=1m") != 0) {
@@ -332,6 +347,7 @@ int main(int argc, char** argv) {
     if (command == "recreate") result = Repeat("created", Recreate, argv[2], nullptr);
     if (command == "copy-loop" && argc == 4) result = Repeat("copied", Copy, argv[2], argv[3]);
     if (command == "save-loop" && argc == 4) result = SaveLoop(argv[2], std::atol(argv[3]));
+    if (command == "set-env" && argc == 4) result = SetEnvironmentValues(argv[2], std::atol(argv[3]));
     if (command == "writer" && argc == 6)
         result = Writer(argv[2], argv[3], std::atol(argv[4]), static_cast<NOTEID>(std::atol(argv[5])));
     TermProcess();

@@ -33,7 +33,7 @@ constexpr STATUS ERR_PORT_NAME_INVALID = 0x0807;   // port name holds a NUL byte
 constexpr STATUS ERR_SETTINGS_NO_FILE = 0x0901; // neither NOTES_INI nor HOME is set
 constexpr STATUS ERR_SETTINGS_WRITE = 0x0902;   // the settings file could not be written
 constexpr STATUS ERR_ENV_NAME = 0x0903;         // empty name, or one that an INI line cannot hold
-constexpr STATUS ERR_ENV_VALUE = 0x0904;        // value holds a line break
+constexpr STATUS ERR_ENV_VALUE = 0x0904;        // value holds a line break (or a NUL)
 constexpr STATUS ERR_ENV_NOT_SET = 0x0905;      // no such environment value
 constexpr STATUS ERR_NO_USER_NAME = 0x0906;     // UserName= is missing or empty
 

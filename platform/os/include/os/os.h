@@ -57,8 +57,11 @@ private:
 
 // ---- Profile files
 // ----------------------------------------------------------------------------------------- INI text:
-// "[Section]" lines and "key=value" lines; sections and keys compare case-insensitively, values are trimmed
-// of surrounding blanks; ';' and '#' start comment lines.
+// "[Section]" lines and "key=value" lines; sections and keys compare case-insensitively (ASCII) and, like
+// values, without the blanks around them; ';' and '#' start comment lines. A UTF-8 byte-order mark at the
+// start and CRLF line ends are read as an editor wrote them and kept on a rewrite. A section may appear more
+// than once: readers go through every block of it, and the first line of a key is its value. Anything but a
+// regular file (a folder, a pipe) reads as missing.
 
 // The value of key in section, or nullopt when the file, the section or the key is missing.
 std::optional<std::string> ReadProfileString(const std::string& file, const std::string& section,
@@ -72,8 +75,14 @@ std::string GetProfileString(const std::string& file, const std::string& section
 std::vector<std::pair<std::string, std::string>> ReadProfileSection(const std::string& file,
                                                                     const std::string& section);
 
-// Sets key in section (adding the section or key as needed) and replaces the file atomically. A null value
-// removes the key. Returns false, with errno set, when the file cannot be written.
+// Sets key in section (adding the section or key as needed) and replaces the file atomically; every other
+// line stays as it was. A null value removes the key (each line of it). Writers in other processes and
+// threads take turns (an advisory lock on the file across its read, change and rename), so none loses
+// another's write. Symbolic links to the file are kept: the file they lead to is replaced, keeping its mode;
+// a new file gets 0666 less the umask. Returns false, with errno EINVAL, for what no line can hold and read
+// back as it was: a line break or NUL anywhere, a section name with ']', a key with '=' or one that starts
+// with '[', ';' or '#', an empty name. Returns false, with errno set, when the file cannot be read or
+// written; a file that cannot be read is never replaced.
 bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
                         const std::optional<std::string>& value);
 
@@ -89,8 +98,9 @@ std::string CreateTempFile(const std::string& prefix, const std::string& suffix 
                            const std::string& folder = "");
 
 // Writes data to path through a temporary file in the same folder and a rename, so readers see either the
-// old or the new content; the data and then the folder are synced, so that once it returned true the new
-// content survives a power cut. Returns false, with errno set, on failure.
+// old or the new content (the owner and mode of a file replaced are kept); the data and then the folder are
+// synced, so that once it returned true the new content survives a power cut. Returns false, with errno set,
+// on failure.
 bool WriteFileAtomically(const std::string& path, const std::string& data);
 
 // Makes what link, rename and unlink did in folder survive a power cut: syncs the folder itself. True on
