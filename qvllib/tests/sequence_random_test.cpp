@@ -90,6 +90,8 @@ const std::string kLongValue = "Zed \u00dc\u6771 " + std::string(600, 'z');
 const std::string kNonAscii = "Kontakte \u00dcbersicht \u6771";
 // A name longer than the table's field: the table keeps its first 59 bytes.
 const std::string kLongName = "Contacts " + std::string(70, 'x');
+// Its lookups: a keyword view without rows, a name given without a view, and a third part that is ignored.
+const std::string kOddLookups = R"(["None=Nobody", "=Statuses", "Twice==Statuses=Extra"])";
 
 Entry DocumentRow(const std::string& document, std::vector<std::string> columns) {
     return Entry{false, std::move(columns), document};
@@ -207,9 +209,12 @@ protected:
                          DataSource("Values", "values.nsf", "Values", R"(["Since=SinceKeywords"])") + "," +
                          DataSource("By Score", "values.nsf", "By Score") + "," +
                          DataSource(kNonAscii, "contacts.nsf", "All") + "," +
-                         DataSource(kLongName, "contacts.nsf", "By Region")));
+                         DataSource(kLongName, "contacts.nsf", "By Region", kOddLookups)));
         std::string contacts = ContactsDatabase();
         contacts.insert(contacts.rfind("]}"), R"(, {"Form": "Scrap", "Name": "Gone"})");
+        contacts.insert(contacts.find(R"({"name": "NoColumns")"),
+                        R"({"name": "Nobody", "selection": "SELECT Form = \"Nothing\"", "columns": [
+                              {"title": "Name", "item": "Name", "sorted": true}]}, )");
         Build(contacts);
         std::string values = ValuesDatabase();
         values.insert(values.rfind("]}"), R"(, {"Name": ")" + kLongValue + R"(", "Score": -0.5})");
@@ -293,6 +298,9 @@ protected:
         Source cut = sources_[1];
         cut.name = kLongName.substr(0, 59);
         cut.lookups.clear();
+        cut.lookups["None"] = KeywordList{true, true, {}};
+        cut.lookups["Twice"] = KeywordList{true, true, {"Active", "Closed"}};
+        cut.lookups["Statuses"] = KeywordList{false, false, {}}; // a lookup without a view
         sources_.push_back(cut);
         for (const Source& source : sources_)
             table_.push_back(source.name);
