@@ -209,6 +209,8 @@ protected:
                          DataSource("Values", "values.nsf", "Values", R"(["Since=SinceKeywords"])") + "," +
                          DataSource("By Score", "values.nsf", "By Score") + "," +
                          DataSource(kNonAscii, "contacts.nsf", "All") + "," +
+                         DataSource("No Columns", "contacts.nsf", "NoColumns") + "," +
+                         DataSource("Far Away", "contacts.nsf", "All", "[]", "Nowhere/Acme") + "," +
                          DataSource(kLongName, "contacts.nsf", "By Region", kOddLookups)));
         std::string contacts = ContactsDatabase();
         contacts.insert(contacts.rfind("]}"), R"(, {"Form": "Scrap", "Name": "Gone"})");
@@ -250,6 +252,11 @@ protected:
                     Doc{source == std::string("Values") ? "values.nsf" : "contacts.nsf", GetNoteID()};
         }
         ASSERT_EQ(ids_.size(), 6u);
+        // The rows of a view without columns are known by their place alone.
+        ASSERT_EQ(DSOpen("No Columns"), 0);
+        for (int more = GotoFirst(), row = 0; more; more = GotoNext(), ++row)
+            ids_["status " + std::to_string(row)] = Doc{"contacts.nsf", GetNoteID()};
+        ASSERT_EQ(ids_.size(), 8u);
         noorHistory_ = StoredValues("contacts.nsf", ids_["Noor"].id, {"MergeHistory"})["MergeHistory"];
         ASSERT_FALSE(noorHistory_.empty());
         LibClose();
@@ -295,6 +302,13 @@ protected:
         SetUpStore();
         LearnNoteIds();
         sources_ = Sources();
+        sources_.push_back({"No Columns",
+                            "contacts.nsf",
+                            {},
+                            false,
+                            true,
+                            {DocumentRow("status 0", {}), DocumentRow("status 1", {})},
+                            {}});
         Source cut = sources_[1];
         cut.name = kLongName.substr(0, 59);
         cut.lookups.clear();
@@ -306,6 +320,7 @@ protected:
             table_.push_back(source.name);
         table_.push_back("Missing Database");
         table_.push_back("Missing View");
+        table_.push_back("Far Away");
         std::sort(table_.begin(), table_.end());
         history_[{"contacts.nsf", ids_["Lee"].id, "MergeHistory"}] = {"Spring letter"};
     }
@@ -443,7 +458,8 @@ protected:
                                        : NextCategory(walk, model_.position);
             if (at >= 0) {
                 want = -1;
-                expected = walk[static_cast<size_t>(at)].columns[0];
+                const std::vector<std::string>& columns = walk[static_cast<size_t>(at)].columns;
+                expected = columns.empty() ? std::string() : columns[0];
             }
         }
         int answer = 0;
