@@ -51,11 +51,32 @@ int DSOpen(const char* name) {
     });
 }
 
+namespace {
+
+// Once no data source is open there is no row to read or walk: the walk's handles let go of the closed view
+// and the row read last is forgotten.
+void ForgetWalk() {
+    CurrentNavigator = LNVFNavigator();
+    CurrentEntry = LNVFEntry();
+    CurrentColumnValues.clear();
+    CurrentColumnPlain.clear();
+    CurrentViewCategorised = false;
+    CurrentCategory.clear();
+}
+
+} // namespace
+
 void CloseDataSource() {
     if (CurrentSourceIndex == -1) return;
-    CurrentView.Close();
-    CurrentDb.Close();
     CurrentSourceIndex = -1;
+    try {
+        CurrentView.Close();
+        CurrentDb.Close();
+    } catch (...) {
+        ForgetWalk();
+        throw;
+    }
+    ForgetWalk();
 }
 
 void DSClose(void) {

@@ -28,12 +28,14 @@ int OpenDataSourceDatabase(const std::string& server) {
         AppendToLog(server);
         DataSourceDb.Open();
         DataSourceDb.GetViewFolder(LNString("DataSources"), &DataSourcesView);
-        CurrentSourceIndex = -1;
+        // A start of a library that is open already closes the data source of the earlier start.
         LoadDataSources();
         return 1;
     } catch (LNSTATUS status) {
-        // A failed start leaves no table behind, not even one of an earlier start.
+        // A failed start leaves no table behind, not even one of an earlier start, and its end of the session
+        // takes the data source of that start with it.
         DataSourceTable.clear();
+        Shielded(CloseDataSource);
         ReportNotesError(status, true);
         return 0;
     }

@@ -20,7 +20,9 @@ int CategoryStep(LNVFNAVIGATION code, char* buffer, int size) {
             if (!MoveCurrentRow(LNVFNAVIGATION_NEXT_CATEGORY)) return 0;
         }
         ReadEntryColumns(CurrentEntry);
-        CopyOut(buffer, size, CurrentColumnValues.empty() ? std::string() : CurrentColumnValues[0]);
+        // The rows after the category reached are of that category, whatever the walk passed before.
+        CurrentCategory = CurrentColumnValues.empty() ? std::string() : CurrentColumnValues[0];
+        CopyOut(buffer, size, CurrentCategory);
         return -1;
     });
 }

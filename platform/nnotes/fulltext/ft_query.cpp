@@ -63,6 +63,10 @@ STATUS Tokenise(std::string_view q, std::vector<Token>& out) {
     return NOERROR;
 }
 
+// Parentheses and NOTs nest no deeper than this: each level is a step of the descent below, so a query of
+// thousands of them would take the stack with it.
+constexpr int kMaxNesting = 64;
+
 // Recursive descent over the tokens: or := and {OR and}; and := not {[AND] not}; not := NOT not | primary;
 // primary := ( or ) | word | prefix | phrase. Each rule gives a parenthesised FTS5 expression.
 class Parser {
@@ -106,9 +110,19 @@ private:
         if (Peek() != Kind::Not) return Primary(out);
         ++at_;
         std::string operand;
-        if (STATUS s = Not(operand)) return s;
+        if (STATUS s = Nested([&] { return Not(operand); })) return s;
         out = std::string("(") + kEveryDocument + " NOT " + operand + ")";
         return NOERROR;
+    }
+
+    // One level deeper for rule, refused past kMaxNesting.
+    template <class Rule>
+    STATUS Nested(Rule&& rule) {
+        if (depth_ == kMaxNesting) return ERR_FT_QUERY;
+        ++depth_;
+        const STATUS s = rule();
+        --depth_;
+        return s;
     }
 
     STATUS Primary(std::string& out) {
@@ -116,7 +130,7 @@ private:
         switch (t.kind) {
         case Kind::Open:
             ++at_;
-            if (STATUS s = Or(out)) return s;
+            if (STATUS s = Nested([&] { return Or(out); })) return s;
             if (Peek() != Kind::Close) return ERR_FT_QUERY;
             ++at_;
             return NOERROR;
@@ -135,6 +149,7 @@ private:
 
     std::vector<Token> tokens_;
     size_t at_ = 0;
+    int depth_ = 0;
 };
 
 } // namespace

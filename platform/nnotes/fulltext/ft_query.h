@@ -9,7 +9,8 @@
 namespace nnotes::fulltext {
 
 // ERR_FT_QUERY for a query that cannot be read: nothing to search for, an unclosed quote or parenthesis, an
-// operator without its operand, a '*' that does not end a word.
+// operator without its operand, a '*' that does not end a word, parentheses and NOTs nested more than 64
+// deep.
 STATUS TranslateQuery(std::string_view query, std::string& match);
 
 } // namespace nnotes::fulltext

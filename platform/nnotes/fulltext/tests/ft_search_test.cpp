@@ -88,6 +88,29 @@ TEST_F(FullTextSearch, QueriesThatCannotBeReadAreRefused) {
         EXPECT_EQ(Search(query).status, ERR_FT_QUERY) << query;
 }
 
+// A query nested deeper than 64 levels of parentheses and NOTs is refused however deep it goes, rather than
+// read level by level on the stack.
+TEST_F(FullTextSearch, QueriesNestedTooDeepAreRefusedWhateverTheirDepth) {
+    const auto nested = [](int depth, const std::string& open, const std::string& close) {
+        std::string query;
+        for (int i = 0; i < depth; ++i)
+            query += open;
+        query += "review";
+        for (int i = 0; i < depth; ++i)
+            query += close;
+        return query;
+    };
+    EXPECT_EQ(Search(nested(63, "(", ")").c_str()).ids, std::vector<NOTEID>{annual_});
+    EXPECT_EQ(Search(nested(16, "NOT ", "").c_str()).ids, std::vector<NOTEID>{annual_});
+    EXPECT_EQ(Search(nested(8, "(NOT ", ")").c_str()).ids, std::vector<NOTEID>{annual_});
+    for (const int depth : {65, 5000, 200000}) {
+        EXPECT_EQ(Search(nested(depth, "(", ")").c_str()).status, ERR_FT_QUERY) << depth;
+        EXPECT_EQ(Search(nested(depth, "(", "").c_str()).status, ERR_FT_QUERY) << depth;
+        EXPECT_EQ(Search(nested(depth, "NOT ", "").c_str()).status, ERR_FT_QUERY) << depth;
+        EXPECT_EQ(Search(nested(depth / 2 + 1, "(NOT ", ")").c_str()).status, ERR_FT_QUERY) << depth;
+    }
+}
+
 TEST_F(FullTextSearch, ScoresRankTheHitsAndTheBestScores100) {
     const Result r = Search("budget", FT_SEARCH_SCORES);
     ASSERT_EQ(r.status, NOERROR);
