@@ -102,12 +102,14 @@ LNSTATUS LNRTContainerBody::Detach() {
 
 LNSTATUS LNRTContainerBody::LinkFirstChild(LNRTObject* child) {
     LNRTObjectBody* body = child->GetObjectBody();
-    uint32_t span = EndIndexValue > GetIndexValue() ? EndIndexValue - GetIndexValue() : 0;
-    if (span < 10) {
+    const auto span = [this] {
+        return EndIndexValue > GetIndexValue() ? EndIndexValue - GetIndexValue() : 0;
+    };
+    uint32_t step = LNRTIndexStepFor(span(), body);
+    if (step == 0) {
         if (const LNSTATUS status = GetTopContainer()->RenumberChildren()) return status;
-        span = EndIndexValue > GetIndexValue() ? EndIndexValue - GetIndexValue() : 0;
+        step = LNRTIndexStepFor(span(), body);
     }
-    const uint32_t step = LNRTIndexStep(span);
     const uint32_t index = GetIndexValue();
     if (step == 0 || index + 2 * step >= EndIndexValue) return LNERR_CORRUPTED;
     body->SetIndexValue(index + step);

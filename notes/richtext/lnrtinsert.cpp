@@ -4,6 +4,8 @@
 #include "ln/lnerrors.h"
 #include "ln/lnrtcontainer.h"
 
+#include <algorithm>
+
 uint32_t LNRTObjectBody::FreeSpan(bool after, uint32_t* bound) const {
     if (after) {
         if (GetNextSibling() != nullptr)
@@ -20,20 +22,39 @@ uint32_t LNRTObjectBody::FreeSpan(bool after, uint32_t* bound) const {
     return IndexValue > *bound ? IndexValue - *bound : 0;
 }
 
-LNSTATUS LNRTObjectBody::MakeRoom(bool after, uint32_t* bound, uint32_t* step) {
-    uint32_t span = FreeSpan(after, bound);
-    if (span < 10) {
+uint32_t LNRTIndexRoom(const LNRTObjectBody* object) {
+    if (!object->IsType(LNRTTYPE_CONTAINER) || object->IsType(LNRTTYPE_STYLIZED_TEXT)) return 1;
+    // A container gives each of its count children a step of span / (2 * count + 1).
+    LNRTObject child;
+    static_cast<const LNRTContainerBody*>(object)->GetFirstChild(&child);
+    uint64_t count = 0;
+    uint64_t widest = 1;
+    for (const LNRTObjectBody* at = child.GetObjectBody(); at != nullptr; at = at->GetNextSibling()) {
+        ++count;
+        widest = std::max<uint64_t>(widest, LNRTIndexRoom(at));
+    }
+    if (count == 0) return 1;
+    return static_cast<uint32_t>(std::min<uint64_t>((2 * count + 1) * widest, LNRT_MAX_INDEX_VALUE));
+}
+
+uint32_t LNRTIndexStepFor(uint32_t span, const LNRTObjectBody* object) {
+    if (span < 10) return 0;
+    const uint32_t step = std::max(LNRTIndexStep(span), LNRTIndexRoom(object));
+    return uint64_t{2} * step < span ? step : 0;
+}
+
+LNSTATUS LNRTObjectBody::MakeRoom(bool after, const LNRTObjectBody* object, uint32_t* bound, uint32_t* step) {
+    *step = LNRTIndexStepFor(FreeSpan(after, bound), object);
+    if (*step == 0) {
         if (Parent == nullptr) return LNERR_NOT_INITIALIZED;
-        if (const LNSTATUS status = Parent->RenumberChildren()) return status;
-        span = FreeSpan(after, bound);
+        // A parent too narrow for its own children leaves the whole tree to renumber.
+        if (Parent->RenumberChildren() == LNNOERROR) *step = LNRTIndexStepFor(FreeSpan(after, bound), object);
     }
-    if (span < 10) {
+    if (*step == 0) {
         if (const LNSTATUS status = GetTopContainer()->RenumberChildren()) return status;
-        span = FreeSpan(after, bound);
+        *step = LNRTIndexStepFor(FreeSpan(after, bound), object);
     }
-    if (span < 10) return LNERR_CORRUPTED;
-    *step = LNRTIndexStep(span);
-    return LNNOERROR;
+    return *step == 0 ? LNERR_CORRUPTED : LNNOERROR;
 }
 
 LNSTATUS LNRTObjectBody::InsertAfter(LNRTObject* object) {
@@ -42,7 +63,7 @@ LNSTATUS LNRTObjectBody::InsertAfter(LNRTObject* object) {
     if (inserted->Parent != nullptr) return LNERR_ALREADY_IN_CONTAINER;
     uint32_t bound = 0;
     uint32_t step = 0;
-    if (const LNSTATUS status = MakeRoom(true, &bound, &step)) return status;
+    if (const LNSTATUS status = MakeRoom(true, inserted, &bound, &step)) return status;
     const uint32_t end = GetEndIndexValue();
     if (step == 0 || end + 2 * step >= bound) return LNERR_CORRUPTED;
     inserted->SetIndexValue(end + step);
@@ -62,7 +83,7 @@ LNSTATUS LNRTObjectBody::InsertBefore(LNRTObject* object) {
     if (inserted->Parent != nullptr) return LNERR_ALREADY_IN_CONTAINER;
     uint32_t bound = 0;
     uint32_t step = 0;
-    if (const LNSTATUS status = MakeRoom(false, &bound, &step)) return status;
+    if (const LNSTATUS status = MakeRoom(false, inserted, &bound, &step)) return status;
     if (step == 0 || IndexValue - 2 * step <= bound) return LNERR_CORRUPTED;
     inserted->SetIndexValue(IndexValue - 2 * step);
     inserted->SetEndIndexValue(IndexValue - step);
