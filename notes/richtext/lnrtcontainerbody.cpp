@@ -105,7 +105,9 @@ LNSTATUS LNRTContainerBody::LinkFirstChild(LNRTObject* child) {
     const auto span = [this] {
         return EndIndexValue > GetIndexValue() ? EndIndexValue - GetIndexValue() : 0;
     };
-    uint32_t step = LNRTIndexStepFor(span(), body);
+    // A span below 10 is widened first, as beside a sibling; a container copied with its narrow interval
+    // may still take its first child in what it has.
+    uint32_t step = span() < 10 ? 0 : LNRTIndexStepFor(span(), body);
     if (step == 0) {
         if (const LNSTATUS status = GetTopContainer()->RenumberChildren()) return status;
         step = LNRTIndexStepFor(span(), body);

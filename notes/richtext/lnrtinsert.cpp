@@ -38,21 +38,25 @@ uint32_t LNRTIndexRoom(const LNRTObjectBody* object) {
 }
 
 uint32_t LNRTIndexStepFor(uint32_t span, const LNRTObjectBody* object) {
-    if (span < 10) return 0;
     const uint32_t step = std::max(LNRTIndexStep(span), LNRTIndexRoom(object));
     return uint64_t{2} * step < span ? step : 0;
 }
 
 LNSTATUS LNRTObjectBody::MakeRoom(bool after, const LNRTObjectBody* object, uint32_t* bound, uint32_t* step) {
-    *step = LNRTIndexStepFor(FreeSpan(after, bound), object);
+    // A span below 10 is widened even when the object would fit, so that later insertions find room.
+    const auto fit = [&] {
+        const uint32_t span = FreeSpan(after, bound);
+        return span < 10 ? 0 : LNRTIndexStepFor(span, object);
+    };
+    *step = fit();
     if (*step == 0) {
         if (Parent == nullptr) return LNERR_NOT_INITIALIZED;
         // A parent too narrow for its own children leaves the whole tree to renumber.
-        if (Parent->RenumberChildren() == LNNOERROR) *step = LNRTIndexStepFor(FreeSpan(after, bound), object);
+        if (Parent->RenumberChildren() == LNNOERROR) *step = fit();
     }
     if (*step == 0) {
         if (const LNSTATUS status = GetTopContainer()->RenumberChildren()) return status;
-        *step = LNRTIndexStepFor(FreeSpan(after, bound), object);
+        *step = fit();
     }
     return *step == 0 ? LNERR_CORRUPTED : LNNOERROR;
 }

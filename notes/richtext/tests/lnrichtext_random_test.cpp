@@ -268,6 +268,12 @@ protected:
         if (!rover_.IsNull() && !models_[0].empty()) {
             ASSERT_TRUE(rover_.IsValid()) << where;
             ASSERT_EQ(IndexOf(fields_[0], rover_), static_cast<int64_t>(roverAt_)) << where << " rover";
+            // The style at a cursor is its run's.
+            if (models_[0][roverAt_].code != kParagraph) {
+                LNFontStyle style;
+                ASSERT_EQ(rover_.GetFontStyle(&style), 0u) << where;
+                ASSERT_EQ(style.GetFontID(), models_[0][roverAt_].font) << where << " rover's style";
+            }
         }
     }
 
@@ -281,19 +287,39 @@ protected:
 
     // Text put in at position at of field f goes before the character there and takes the style of the run
     // it joins: the run at the position, else the run before it, else a new run in the default font.
-    void InsertText(int f, size_t at, const std::u32string& text, const std::string& where) {
+    // Through a cursor just after the character before (afterPrevious), the text joins that character's
+    // run; after a paragraph, the run that follows it.
+    void InsertText(int f, size_t at, const std::u32string& text, bool afterPrevious,
+                    const std::string& where) {
         Model& model = models_[f];
+        const bool textAt = at < model.size() && model[at].code != kParagraph;
+        const bool textBefore = at > 0 && model[at - 1].code != kParagraph;
+        afterPrevious = afterPrevious && at > 0 && at < model.size();
         uint32_t font = LNFONTID_DEFAULT;
-        if (at < model.size() && model[at].code != kParagraph)
-            font = model[at].font;
-        else if (at > 0 && model[at - 1].code != kParagraph)
-            font = model[at - 1].font;
+        if (afterPrevious ? textBefore : textAt)
+            font = model[afterPrevious ? at - 1 : at].font;
+        else if (afterPrevious ? textAt : textBefore)
+            font = model[afterPrevious ? at : at - 1].font;
         const LNString put(Encode(text).c_str());
         if (model.empty()) {
             ASSERT_EQ(fields_[f].Append(put), 0u) << where;
         } else {
-            LNRTCursor cursor = CursorAt(fields_[f], at, model.size());
-            ASSERT_EQ(fields_[f].InsertTextAtCursor(put, cursor), 0u) << where;
+            LNRTCursor cursor = CursorAt(fields_[f], afterPrevious ? at - 1 : at, model.size());
+            if (afterPrevious) cursor = LNRTCursor(cursor.GetCursorBody()->GetStop(), true);
+            const LNSTATUS status = fields_[f].InsertTextAtCursor(put, cursor);
+            if (status == LNERR_CANNOT_INSERT_TYPE) {
+                // Refused only where no text may go: on a paragraph that follows another inside a nested
+                // container (the model holds runs and paragraphs only).
+                ASSERT_FALSE(cursor.CanInsert(LNRTTYPE_STYLIZED_TEXT)) << where;
+                ASSERT_TRUE(at > 0 && model[at].code == kParagraph && model[at - 1].code == kParagraph)
+                    << where;
+                LNRTObject container;
+                ASSERT_EQ(cursor.GetParent(&container), 0u) << where;
+                LNRTObject outer;
+                ASSERT_EQ(container.GetParent(&outer), 0u) << where << " refused in the top container";
+                return;
+            }
+            ASSERT_EQ(status, 0u) << where;
             if (!text.empty()) {
                 ASSERT_EQ(IndexOf(fields_[f], cursor), static_cast<int64_t>(at + text.size())) << where;
             }
@@ -409,10 +435,12 @@ void RichTextRandomTest::Step(std::mt19937& rng, const std::string& where) {
     if (op <= 2 && !big) {
         const size_t at = rng() % (model.size() + 1);
         const std::u32string text = RandomText(rng, 60000 - Bytes(models_[0]) - Bytes(models_[1]));
-        ASSERT_NO_FATAL_FAILURE(InsertText(f, at, text,
+        const bool afterPrevious = rng() % 3 == 0;
+        ASSERT_NO_FATAL_FAILURE(InsertText(f, at, text, afterPrevious,
                                            where + " insert \"" + Encode(text.substr(0, 20)) + "\" (" +
                                                std::to_string(text.size()) + ") at " + std::to_string(at) +
-                                               " of field " + std::to_string(f) + " " + Describe(model)));
+                                               (afterPrevious ? " after the one before" : "") + " of field " +
+                                               std::to_string(f) + " " + Describe(model)));
         return;
     }
     if (op <= 4 && !model.empty()) {
@@ -708,4 +736,51 @@ TEST_F(RichTextRandomFaultTest, SearchingBackFromTheEndFindsAMatchOnTheLastChara
     ASSERT_EQ(richText.GetEndCursor(&end), 0u);
     EXPECT_EQ(end.FindNext(LNString("a")), LNWARN_NOT_FOUND);
     EXPECT_TRUE(end.IsAtEnd());
+}
+
+TEST_F(RichTextRandomFaultTest, ContainersOfNarrowIntervalsAreCopiedWithTheirChildren) {
+    // Paragraphs put in before "cd" until the gap in front of it is narrow; a rich text put in there is a
+    // container narrower than 10, which a copy of the whole rich text copies with its run.
+    LNRichText richText(LNString("ab"));
+    ASSERT_EQ(richText.Append(ParagraphRecord()), 0u);
+    ASSERT_EQ(richText.Append(LNString("cd")), 0u);
+    LNRTCursor c;
+    ASSERT_EQ(richText.GetStartCursor(&c), 0u);
+    c += 3;
+    LNRTObject run;
+    ASSERT_EQ(c.GetObject(&run), 0u);
+    const auto gap = [&run] {
+        LNRTObject previous;
+        EXPECT_EQ(run.GetPrevious(&previous), 0u);
+        return run.GetIndexValue() - previous.GetEndIndexValue();
+    };
+    while (gap() >= 80)
+        ASSERT_EQ(richText.InsertObjectAtCursor(c, ParagraphRecord()), 0u);
+    ASSERT_GE(gap(), 10u);
+    ASSERT_EQ(richText.InsertRichTextAtCursor(c, LNRichText(LNString("x"))), 0u);
+    LNRTObject inserted;
+    ASSERT_EQ(run.GetPrevious(&inserted), 0u);
+    ASSERT_LT(inserted.GetEndIndexValue() - inserted.GetIndexValue(), 10u);
+    const std::string text = TextOf(richText);
+    ASSERT_EQ(richText.Append(richText), 0u);
+    EXPECT_EQ(TextOf(richText), text + text);
+    LNRichText copy;
+    ASSERT_EQ(copy.Assign(richText), 0u);
+    EXPECT_EQ(TextOf(copy), text + text);
+    EXPECT_TRUE(IndexValuesInOrder(richText));
+    EXPECT_TRUE(IndexValuesInOrder(copy));
+}
+
+TEST_F(RichTextRandomFaultTest, TextGoesInJustAfterALeadingParagraph) {
+    LNRichText richText;
+    ASSERT_EQ(richText.Append(ParagraphRecord()), 0u);
+    ASSERT_EQ(richText.Append(LNString("d")), 0u);
+    LNRTCursor start;
+    ASSERT_EQ(richText.GetStartCursor(&start), 0u);
+    // Just after the paragraph is where "d" starts: text can go in there as on "d".
+    LNRTCursor after(start.GetCursorBody()->GetStop(), true);
+    EXPECT_TRUE(after.CanInsert(LNRTTYPE_STYLIZED_TEXT));
+    ASSERT_EQ(richText.InsertTextAtCursor(LNString("x"), after), 0u);
+    EXPECT_EQ(TextOf(richText), "\nxd");
+    EXPECT_EQ(after - start, 2);
 }

@@ -307,5 +307,5 @@ constexpr uint32_t LNRTIndexStep(uint32_t span) {
 // running out of index values (at most LNRT_MAX_INDEX_VALUE).
 uint32_t LNRTIndexRoom(const LNRTObjectBody* object);
 // The step that places object in a free span, 0 when the span cannot hold it: the usual step, widened to
-// the room the object needs, keeping both ends of the span free.
+// the room the object needs, with room left at both ends of the span.
 uint32_t LNRTIndexStepFor(uint32_t span, const LNRTObjectBody* object);
