@@ -575,18 +575,31 @@ void RichTextRandomTest::Step(std::mt19937& rng, const std::string& where) {
         if (f == 0 && at <= roverAt_) ++roverAt_;
         return;
     }
-    // The text of a random range, read through a copy of it.
+    // The text of a random range, read through a copy of it: between two cursors, or over a count of
+    // positions (which may run past the end).
     if (model.empty()) return;
-    size_t from = rng() % model.size();
-    size_t to = from + 1 + rng() % (model.size() - from);
+    const size_t from = rng() % model.size();
+    const size_t count = 1 + rng() % (model.size() - from + 3);
+    const size_t to = std::min(from + count, model.size());
+    const uint32_t kind = rng() % 3;
+    const std::string what = where + " copy " + std::to_string(kind) + " of " + std::to_string(from) + ".." +
+                             std::to_string(from + count) + " of field " + std::to_string(f);
     LNRichText copy;
-    ASSERT_EQ(fields_[f].CopyRangeToRichText(CursorAt(fields_[f], from, model.size()),
-                                             CursorAt(fields_[f], to, model.size()), &copy),
-              0u)
-        << where;
+    const LNRTCursor a = CursorAt(fields_[f], from, model.size());
+    if (kind == 0) {
+        ASSERT_EQ(fields_[f].CopyRangeToRichText(a, CursorAt(fields_[f], to, model.size()), &copy), 0u)
+            << what;
+    } else if (kind == 1) {
+        ASSERT_EQ(fields_[f].CopyCountToRichText(a, static_cast<uint32_t>(count), &copy), 0u) << what;
+    } else {
+        ASSERT_EQ(fields_[f].CopyCountToRichText(&a, static_cast<uint32_t>(count), &copy), 0u) << what;
+    }
     LNString text;
-    ASSERT_EQ(copy.GetText(&text), 0u) << where;
-    ASSERT_EQ(Platform(text), Plain(model, from, to)) << where << " range " << from << ".." << to;
+    ASSERT_EQ(copy.GetText(&text), 0u) << what;
+    ASSERT_EQ(Platform(text), Plain(model, from, to)) << what;
+    const Model part(model.begin() + static_cast<std::ptrdiff_t>(from),
+                     model.begin() + static_cast<std::ptrdiff_t>(to));
+    ASSERT_TRUE(Read(copy) == part) << what << "\n copied " << Describe(Read(copy));
 }
 
 } // namespace
@@ -783,4 +796,60 @@ TEST_F(RichTextRandomFaultTest, TextGoesInJustAfterALeadingParagraph) {
     ASSERT_EQ(richText.InsertTextAtCursor(LNString("x"), after), 0u);
     EXPECT_EQ(TextOf(richText), "\nxd");
     EXPECT_EQ(after - start, 2);
+}
+
+TEST_F(RichTextRandomFaultTest, ManyObjectsGoInsideANestedContainerOfManyObjects) {
+    // Spread evenly, a container of 2000 objects among 2000 others leaves each of its own objects too
+    // little room for a rich text of 2000 objects put in among them: renumbering gives each the room it
+    // needs.
+    LNRichText paragraphs;
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_EQ(paragraphs.Append(ParagraphRecord()), 0u);
+    LNRichText richText;
+    ASSERT_EQ(richText.Append(paragraphs), 0u);
+    LNRTCursor end;
+    ASSERT_EQ(richText.GetEndCursor(&end), 0u);
+    ASSERT_EQ(richText.InsertRichTextAtCursor(end, paragraphs), 0u);
+    LNRTCursor inside;
+    ASSERT_EQ(richText.GetStartCursor(&inside), 0u);
+    inside += 3000;
+    ASSERT_EQ(richText.InsertRichTextAtCursor(inside, paragraphs), 0u);
+    EXPECT_EQ(TextOf(richText), std::string(6000, '\n'));
+    EXPECT_TRUE(IndexValuesInOrder(richText));
+    // And further objects still find room beside them.
+    ASSERT_EQ(richText.InsertObjectAtCursor(inside, ParagraphRecord()), 0u);
+    ASSERT_EQ(richText.InsertRichTextAtCursor(inside, paragraphs), 0u);
+    EXPECT_TRUE(IndexValuesInOrder(richText));
+    EXPECT_EQ(TextOf(richText), std::string(8001, '\n'));
+}
+
+TEST_F(RichTextRandomFaultTest, AContainerThatCannotGetRoomLeavesTheTreeAsItWas) {
+    // A free-standing container over [0, 30] with three elements cannot hold a container of twenty.
+    auto* body = new LNRTContainerBody();
+    body->SetIndexValue(0);
+    body->SetEndIndexValue(30);
+    LNRTContainer tight{LNRTObject(body)};
+    LNRTObject kids[3];
+    for (LNRTObject& kid : kids) {
+        kid = LNRTObject(new LNRTElementBody(LNRTTYPE_COMPOSITE_DATA));
+        ASSERT_EQ(tight.AppendChild(&kid), 0u);
+    }
+    LNRTContainer twenty;
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(twenty.Append(ParagraphRecord()), 0u);
+    EXPECT_EQ(kids[1].InsertAfter(&twenty), LNERR_CORRUPTED);
+    EXPECT_EQ(kids[1].InsertBefore(&twenty), LNERR_CORRUPTED);
+    EXPECT_EQ(tight.GetChildCount(), 3u);
+    LNRTObject next;
+    ASSERT_EQ(kids[1].GetNext(&next), 0u);
+    EXPECT_TRUE(next == kids[2]);
+    EXPECT_TRUE(IndexValuesInOrder(body));
+    LNRTObject parent;
+    EXPECT_EQ(twenty.GetParent(&parent), LNWARN_NOT_FOUND);
+    EXPECT_EQ(twenty.GetChildCount(), 20u);
+    // Given room, it goes in.
+    body->SetEndIndexValue(LNRT_MAX_INDEX_VALUE);
+    ASSERT_EQ(kids[1].InsertAfter(&twenty), 0u);
+    EXPECT_EQ(tight.GetChildCount(), 4u);
+    EXPECT_TRUE(IndexValuesInOrder(body));
 }

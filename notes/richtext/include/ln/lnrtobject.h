@@ -285,6 +285,8 @@ private:
     // renumbering the parent and then the whole tree when the span is below 10 or too narrow for the
     // interval object's children need.
     LNSTATUS MakeRoom(bool after, const LNRTObjectBody* object, uint32_t* bound, uint32_t* step);
+    // Renumbers around inserted, just linked beside this object where no room was made for it.
+    LNSTATUS SpreadAround(LNRTObjectBody* inserted);
     uint32_t FreeSpan(bool after, uint32_t* bound) const;
 
     uint32_t Closed = 0;
