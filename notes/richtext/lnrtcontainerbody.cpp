@@ -102,21 +102,35 @@ LNSTATUS LNRTContainerBody::Detach() {
 
 LNSTATUS LNRTContainerBody::LinkFirstChild(LNRTObject* child) {
     LNRTObjectBody* body = child->GetObjectBody();
-    uint32_t span = EndIndexValue > GetIndexValue() ? EndIndexValue - GetIndexValue() : 0;
-    if (span < 10) {
+    const auto span = [this] {
+        return EndIndexValue > GetIndexValue() ? EndIndexValue - GetIndexValue() : 0;
+    };
+    // A span below 10 is widened first, as beside a sibling; a container copied with its narrow interval
+    // may still take its first child in what it has.
+    uint32_t step = span() < 10 ? 0 : LNRTIndexStepFor(span(), body);
+    if (step == 0) {
         if (const LNSTATUS status = GetTopContainer()->RenumberChildren()) return status;
-        span = EndIndexValue > GetIndexValue() ? EndIndexValue - GetIndexValue() : 0;
+        step = LNRTIndexStepFor(span(), body);
     }
-    const uint32_t step = LNRTIndexStep(span);
     const uint32_t index = GetIndexValue();
-    if (step == 0 || index + 2 * step >= EndIndexValue) return LNERR_CORRUPTED;
-    body->SetIndexValue(index + step);
-    body->SetEndIndexValue(index + 2 * step);
+    const bool placed = step != 0 && index + 2 * step < EndIndexValue;
+    body->SetIndexValue(placed ? index + step : index);
+    body->SetEndIndexValue(placed ? index + 2 * step : index);
     body->PreviousSibling = nullptr;
     body->NextSibling.SetObjectBody(nullptr);
     body->Parent = this;
     FirstChild.SetObjectBody(body);
-    if (const LNSTATUS status = body->RenumberChildren()) return status;
+    if (placed) {
+        if (const LNSTATUS status = body->RenumberChildren()) return status;
+        return SetDirty(true);
+    }
+    // No room made for the child: this container, then the whole tree, renumbered with it linked, so
+    // that the room it needs is counted; with no room even then it leaves again.
+    if (RenumberChildren() != LNNOERROR && GetTopContainer()->RenumberChildren() != LNNOERROR) {
+        body->LNRTObjectBody::Detach();
+        GetTopContainer()->RenumberChildren();
+        return LNERR_CORRUPTED;
+    }
     return SetDirty(true);
 }
 
@@ -166,14 +180,27 @@ LNSTATUS LNRTContainerBody::RenumberChildren() {
     LN_ASSERT(count > 0, "lnrtcont", 1311);
     const uint32_t span = EndIndexValue > GetIndexValue() ? EndIndexValue - GetIndexValue() : 0;
     const uint32_t step = static_cast<uint32_t>(span / (2 * uint64_t{count} + 1));
-    if (step == 0) return LNERR_CORRUPTED;
-    uint32_t position = GetIndexValue();
-    LNSTATUS first = LNNOERROR;
+    // Evenly spread, unless a child then gets less room than its own children need (LNRTIndexRoom): then
+    // each child takes the room it needs and the rest is spread as equal gaps.
+    std::vector<uint32_t> rooms;
+    uint64_t total = 0;
+    bool even = step != 0;
     for (LNRTObjectBody* child = FirstChild.GetObjectBody(); child != nullptr;
          child = child->GetNextSibling()) {
-        position += step;
+        rooms.push_back(LNRTIndexRoom(child));
+        total += rooms.back();
+        even = even && rooms.back() <= step;
+    }
+    if (!even && total + 2 * uint64_t{count} + 1 > span) return LNERR_CORRUPTED;
+    const uint64_t gap = even ? step : (span - total) / (2 * uint64_t{count} + 1);
+    uint32_t position = GetIndexValue();
+    LNSTATUS first = LNNOERROR;
+    size_t index = 0;
+    for (LNRTObjectBody* child = FirstChild.GetObjectBody(); child != nullptr;
+         child = child->GetNextSibling(), ++index) {
+        position += static_cast<uint32_t>(gap);
         child->SetIndexValue(position);
-        position += step;
+        position += static_cast<uint32_t>(even ? gap : gap + rooms[index]);
         child->SetEndIndexValue(position);
         const LNSTATUS status = child->RenumberChildren();
         if (first == LNNOERROR) first = status;

@@ -144,7 +144,8 @@ bool LNRTCursor::CanInsert(uint32_t type) const {
     const LNRTCursorBody* body = Valid();
     if (IsAtStart() || IsAtEnd()) return true;
     const bool text = (type & LNRTTYPE_STYLIZED_TEXT) == LNRTTYPE_STYLIZED_TEXT;
-    const LNRTStop stop = body->GetStop();
+    // A cursor just after a stop (not the end) inserts where the next stop is.
+    const LNRTStop stop = LNRTNormalise(body->GetPosition(), body->Scope()).stop;
     if (text && stop.object->IsType(LNRTTYPE_STYLIZED_TEXT)) return true;
     const LNRTStop before = LNRTPreviousStop(stop, body->Scope());
     if (before.object == nullptr) return false;

@@ -116,10 +116,15 @@ LNSTATUS LNRTCursor::GotoLast(uint32_t type, LNRTObject* out) {
 
 LNSTATUS LNRTCursor::Find(const LNString& text, LNRTFindDirection direction, bool fromCursor) {
     LNRTCursorBody* body = Valid();
-    const LNRTStop stop = body->GetStop();
+    // Searching back, a cursor just after a character stands where the next stop is, so a match that
+    // starts on that character lies before it; after the scope's last stop, every match does.
+    const LNRTPosition pos = direction == LNRTFindDirection::Before
+                                 ? LNRTNormalise(body->GetPosition(), body->Scope())
+                                 : body->GetPosition();
+    const bool whole = !fromCursor || (direction == LNRTFindDirection::Before && pos.after);
     LNRTStop found;
     const LNSTATUS status = LNRTFindText(body->Scope(), text, body->SearchOptions,
-                                         fromCursor ? &stop : nullptr, direction, &found);
+                                         whole ? nullptr : &pos.stop, direction, &found);
     if (status != LNNOERROR) return status == LNWARN_NOT_FOUND ? status : LNReturnOrThrow(status);
     return LNReturnOrThrow(body->Place(found, false));
 }

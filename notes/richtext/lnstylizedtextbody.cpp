@@ -120,14 +120,15 @@ uint32_t LNStylizedTextBody::MaxTextLength() {
 uint32_t LNStylizedTextBody::FitBytes(const LNString& text, uint32_t room) {
     const uint32_t length = std::min(text.GetByteLength(), room);
     if (length == text.GetByteLength() || length == 0) return length;
-    // Counted over the cut bytes; a character the cut splits is left out.
+    // Counted over the cut bytes, where a character the cut splits counts as one; its bytes are measured
+    // over the whole text, so that it is left out rather than cut in two.
     uint16_t chars = 0;
     if (nnotes::NLSStringChars(Chars(text), static_cast<uint16_t>(length), &chars, NLS()) != nnotes::NOERROR)
         throw LNERR_STRING_SIZE;
     for (; chars > 0; --chars) {
         uint16_t bytes = 0;
-        if (nnotes::NLSStringBytes(Chars(text), static_cast<uint16_t>(length), chars, &bytes, NLS()) !=
-            nnotes::NOERROR)
+        if (nnotes::NLSStringBytes(Chars(text), static_cast<uint16_t>(text.GetByteLength()), chars, &bytes,
+                                   NLS()) != nnotes::NOERROR)
             throw LNERR_STRING_SIZE;
         if (bytes <= length) return bytes;
     }

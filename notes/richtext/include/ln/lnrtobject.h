@@ -281,9 +281,12 @@ protected:
 
 private:
     friend class LNRTContainerBody;
-    // The free span beside this object (after it, or before it) and the step that places a new object
-    // there, renumbering the parent and then the whole tree when the span is below 10.
-    LNSTATUS MakeRoom(bool after, uint32_t* bound, uint32_t* step);
+    // The free span beside this object (after it, or before it) and the step that places object there,
+    // renumbering the parent and then the whole tree when the span is below 10 or too narrow for the
+    // interval object's children need.
+    LNSTATUS MakeRoom(bool after, const LNRTObjectBody* object, uint32_t* bound, uint32_t* step);
+    // Renumbers around inserted, just linked beside this object where no room was made for it.
+    LNSTATUS SpreadAround(LNRTObjectBody* inserted);
     uint32_t FreeSpan(bool after, uint32_t* bound) const;
 
     uint32_t Closed = 0;
@@ -302,3 +305,9 @@ private:
 constexpr uint32_t LNRTIndexStep(uint32_t span) {
     return span <= 1000000u ? span >> 3 : 100000u;
 }
+// The narrowest interval object can take so that renumbering spreads its children, and theirs, without
+// running out of index values (at most LNRT_MAX_INDEX_VALUE).
+uint32_t LNRTIndexRoom(const LNRTObjectBody* object);
+// The step that places object in a free span, 0 when the span cannot hold it: the usual step, widened to
+// the room the object needs, with room left at both ends of the span.
+uint32_t LNRTIndexStepFor(uint32_t span, const LNRTObjectBody* object);
