@@ -12,6 +12,7 @@
 #include "nnotes/timedate.h"
 #include "testsupport/civil_model.h"
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -113,7 +114,7 @@ TEST_F(DatetimeRandomTest, ValuesFollowTheLocalCalendarInEachZone) {
             int64_t utc = Draw(rng, changes);
             LNDatetime date(InstantOf(utc));
             for (int step = 0; step < 1500; ++step) {
-                const uint32_t op = rng() % 12;
+                const uint32_t op = rng() % 13;
                 const auto count = [&rng](int32_t small) {
                     switch (rng() % 4) {
                     case 0:
@@ -263,6 +264,31 @@ TEST_F(DatetimeRandomTest, ValuesFollowTheLocalCalendarInEachZone) {
                     ASSERT_TRUE(LNDatetime(LNDATETIME_MAXIMUM) < LNDatetime(LNDATETIME_WILDCARD)) << where;
                     continue;
                 }
+                if (op == 11) {
+                    // Another zone keeps the instant and reads it there; read from its instant again the
+                    // value is back on the local clock.
+                    const int32_t zoneMinutes = static_cast<int32_t>(rng() % 1921) - 960;
+                    const std::string where =
+                        Where(zone, seed, step, "to zone " + std::to_string(zoneMinutes));
+                    const bool dst = date.IsDST();
+                    ASSERT_EQ(date.ConvertToZone(zoneMinutes), LNNOERROR) << where;
+                    ASSERT_EQ(UtcOf(date), utc) << where;
+                    ASSERT_EQ(date.GetTimeZone(), zoneMinutes) << where;
+                    ASSERT_EQ(date.IsDST(), dst) << where;
+                    int64_t offset = (int64_t{zoneMinutes} + (dst ? 60 : 0)) * 60;
+                    // Where the local zone then has that offset to the minute, its odd seconds are kept.
+                    const int64_t local = civil::LocalReading(utc).offset;
+                    if ((local >= 0 ? local + 30 : local - 30) / 60 * 60 == offset) offset = local;
+                    const civil::Civil expected = civil::UtcCivil(utc + offset * 100);
+                    int32_t month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0, hundredth = 0;
+                    ASSERT_EQ(date.GetDate(&month, &day, &year), LNNOERROR) << where;
+                    ASSERT_EQ(date.GetTime(&hour, &minute, &second, &hundredth), LNNOERROR) << where;
+                    const civil::Civil got{year, month, day, hour, minute, second, hundredth};
+                    ASSERT_EQ(got, expected) << where;
+                    date = LNDatetime(*date.GetRawValue());
+                    ExpectLocal(date, utc, where);
+                    continue;
+                }
                 // Text without hundredths says the whole local reading: read back it names the earlier of the
                 // moments that show it.
                 const std::string where = Where(zone, seed, step, "text");
@@ -343,7 +369,9 @@ TEST_F(ListsRandomTest, DateAndNumberListsFollowAVectorOfEntries) {
             const uint32_t size = static_cast<uint32_t>(model.size());
             const uint32_t index = static_cast<uint32_t>(rng() % (size + 3));
             const nnotes::Instant instant = InstantOf(Draw(rng, {}));
-            const double number = static_cast<double>(static_cast<int32_t>(rng())) / 8;
+            // Any bit pattern, not-a-number ones included, is kept as it is.
+            const double number = rng() % 4 == 0 ? std::bit_cast<double>(uint64_t{rng()} << 32 | rng())
+                                                 : static_cast<double>(static_cast<int32_t>(rng())) / 8;
             const std::string entry = onDates ? InstantBytes(instant) : NumberBytes(number);
             const std::string where =
                 Where("UTC", seed, step, std::to_string(op) + " at " + std::to_string(index));
@@ -500,7 +528,7 @@ TEST_F(ListsRandomTest, RangeListsKeepInstantsBeforePairs) {
         std::vector<std::string> singles, pairs;
         LNDatetimeRanges list;
         for (int step = 0; step < 300; ++step) {
-            const uint32_t op = rng() % 8;
+            const uint32_t op = rng() % 11;
             const uint32_t L = static_cast<uint32_t>(singles.size()), R = static_cast<uint32_t>(pairs.size());
             const uint32_t index = static_cast<uint32_t>(rng() % (L + R + 3));
             const nnotes::Instant a = InstantOf(Draw(rng, {})), b = InstantOf(Draw(rng, {}));
@@ -524,6 +552,48 @@ TEST_F(ListsRandomTest, RangeListsKeepInstantsBeforePairs) {
                     expected = LNERR_INVALID_PARAMETER;
                 else
                     pairs.insert(pairs.begin() + (index - L), pair);
+            } else if (op == 8 || op == 9) {
+                // An element given an instant or a range: in place when of its kind; else the old entry goes
+                // and the new one joins the instants at their end, or the ranges at their front.
+                if (index >= L + R) continue;
+                const bool toInstant = rng() % 2 == 0;
+                if (toInstant)
+                    list[index] = LNDatetime(a);
+                else
+                    list[index] = range;
+                if (index < L && toInstant) {
+                    singles[index] = single;
+                } else if (index >= L && !toInstant) {
+                    pairs[index - L] = pair;
+                } else if (toInstant) {
+                    pairs.erase(pairs.begin() + (index - L));
+                    singles.push_back(single);
+                } else {
+                    singles.erase(singles.begin() + index);
+                    pairs.insert(pairs.begin(), pair);
+                }
+            } else if (op == 10) {
+                // Another list, or the list itself: its instants among the instants, its ranges among the
+                // ranges, each at the index or the nearest end of its kind.
+                LNDatetimeRanges other;
+                std::vector<std::string> otherSingles = singles, otherPairs = pairs;
+                if (rng() % 3 != 0) {
+                    other += LNDatetime(b);
+                    other += range;
+                    otherSingles = {InstantBytes(b)};
+                    otherPairs = {pair};
+                } else {
+                    other = list;
+                }
+                status = list.Insert(index, other);
+                if (index > L + R || (empty && index != 0) || other.IsNull()) {
+                    expected = LNERR_INVALID_PARAMETER;
+                } else {
+                    singles.insert(singles.begin() + std::min(index, L), otherSingles.begin(),
+                                   otherSingles.end());
+                    pairs.insert(pairs.begin() + (index > L ? index - L : 0), otherPairs.begin(),
+                                 otherPairs.end());
+                }
             } else if (op <= 5) {
                 const uint32_t count = static_cast<uint32_t>(rng() % 5);
                 status = list.Delete(index, count);

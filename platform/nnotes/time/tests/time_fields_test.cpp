@@ -266,6 +266,21 @@ TEST_F(NewYorkFields, RoundTripAcrossBothChanges) {
     EXPECT_EQ(shown.dst, 1u);
 }
 
+TEST_F(NewYorkFields, LocalMeanTimeReadInItsOwnRoundedZoneKeepsTheInstant) {
+    // New York kept 4:56:02 west until 1883; its zone reads -296 minutes. Read in that zone given outright,
+    // an instant of 1850 shows the local clock, and the fields name the same instant again.
+    TimeRecord local{};
+    local.instant = Instant{{17 * 360000, 2396910}}; // 1 June 1850, 17:00 UTC
+    ASSERT_EQ(InstantToFields(&local), NOERROR);
+    EXPECT_EQ(local.zone, -296);
+    TimeRecord zoned = local;
+    ASSERT_EQ(InstantToZoneFields(&zoned), NOERROR);
+    EXPECT_EQ(std::memcmp(&zoned, &local, sizeof zoned), 0);
+    ASSERT_EQ(FieldsToInstant(&zoned), NOERROR);
+    EXPECT_EQ(zoned.instant.words[0], local.instant.words[0]);
+    EXPECT_EQ(zoned.instant.words[1], local.instant.words[1]);
+}
+
 class KathmanduFields : public ZonedTimeTest {
 protected:
     const char* Zone() const override { return "Asia/Kathmandu"; }
