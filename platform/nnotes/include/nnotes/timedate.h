@@ -106,7 +106,8 @@ STATUS TimeConstant(uint16_t which, Instant* out);
 // A special instant succeeds with all ten fields 0.
 STATUS InstantToFields(TimeRecord* record);
 // Reads record->instant in the fixed zone record->zone (+1 hour when record->dst is set); where this
-// workstation's zone has that offset to the minute at the instant, with its exact seconds, as FieldsToInstant.
+// workstation's zone has that offset to the minute at the instant, with its exact seconds, as
+// FieldsToInstant.
 STATUS InstantToZoneFields(TimeRecord* record);
 // Sets record->instant (and record->weekday) from the date, time, zone and dst fields. Fields out of
 // range are refused, not carried over: 31 February is an error.
