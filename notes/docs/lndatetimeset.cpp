@@ -45,6 +45,13 @@ LNSTATUS LNDatetime::SetFields(const FieldWriter& writer) {
         if (writer.clearHundredth) work.hundredth = 0;
     }
     if (writer.dateFields) {
+        // A value on this workstation's clock (its zone and daylight-saving flag those of its instant, as for
+        // every value read from an item) stays on it: the new date takes the zone in force then as well as
+        // its daylight-saving flag, where a zone's standard offset changed over the years or its daylight
+        // saving is not a whole hour. A value given a zone of its own keeps it.
+        nnotes::TimeRecord local = work;
+        const bool onLocalClock = nnotes::InstantToFields(&local) == nnotes::NOERROR &&
+                                  local.zone == work.zone && local.dst == work.dst;
         nnotes::TimeRecord probe = work;
         writer.Write(probe);
         if (nnotes::FieldsToInstant(&probe) != nnotes::NOERROR) return LNReturnOrThrow(LNERR_DATE_CONVERT);
@@ -52,6 +59,7 @@ LNSTATUS LNDatetime::SetFields(const FieldWriter& writer) {
             return LNReturnOrThrow(LNERR_DATE_ADJUST);
         if (nnotes::InstantToFields(&probe) != nnotes::NOERROR) return LNReturnOrThrow(LNERR_DATE_CONVERT);
         work.dst = probe.dst;
+        if (onLocalClock) work.zone = probe.zone;
     }
     writer.Write(work);
     if (nnotes::FieldsToInstant(&work) != nnotes::NOERROR) return LNReturnOrThrow(LNERR_DATE_CONVERT);

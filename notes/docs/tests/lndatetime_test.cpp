@@ -97,6 +97,38 @@ TEST_F(DatetimeTest, AdjustersStepTheCalendar) {
     EXPECT_EQ(max.AdjustDay(1), LNERR_NOT_INITIALIZED);
 }
 
+TEST_F(DatetimeTest, DateSettersKeepTheLocalClockWhereTheZoneItselfChanged) {
+    const auto hourMinuteSecond = [](const LNDatetime& date) {
+        return std::to_string(date.GetHour()) + ":" + std::to_string(date.GetMinute()) + ":" +
+               std::to_string(date.GetSecond());
+    };
+    // Lord Howe Island keeps 10:30 east in winter and 11:00 in summer: half an hour of daylight saving.
+    setenv("TZ", "Australia/Lord_Howe", 1);
+    tzset();
+    LNDatetime summer(nnotes::Instant{{1 * 360000, 2460325}}); // 15 January 2024, 12:00 local
+    ASSERT_EQ(hourMinuteSecond(summer), "12:0:0");
+    ASSERT_EQ(summer.SetDate(7, 15, 2024), 0u);
+    EXPECT_EQ(hourMinuteSecond(summer), "12:0:0");
+    EXPECT_EQ(hourMinuteSecond(LNDatetime(*summer.GetRawValue())), "12:0:0") << "as read back from an item";
+    ASSERT_EQ(summer.SetMonth(1), 0u);
+    EXPECT_EQ(hourMinuteSecond(LNDatetime(*summer.GetRawValue())), "12:0:0");
+
+    // New York kept its mean time, 4:56:02 west, until 1883.
+    setenv("TZ", "America/New_York", 1);
+    tzset();
+    LNDatetime modern(nnotes::Instant{{17 * 360000, 2460325}}); // 15 January 2024, 12:00 local
+    ASSERT_EQ(modern.SetYear(1850), 0u);
+    EXPECT_EQ(hourMinuteSecond(LNDatetime(*modern.GetRawValue())), "12:0:0");
+    EXPECT_EQ(modern.GetTimeZone(), -296);
+
+    // A value given a zone of its own keeps it.
+    LNDatetime zoned(nnotes::Instant{{17 * 360000, 2460325}});
+    ASSERT_EQ(zoned.SetTimeZone(60), 0u);
+    ASSERT_EQ(zoned.SetYear(1850), 0u);
+    EXPECT_EQ(zoned.GetTimeZone(), 60);
+    EXPECT_EQ(hourMinuteSecond(zoned), "12:0:0");
+}
+
 TEST_F(DatetimeTest, ComparisonsAndAssignments) {
     const LNDatetime early = Parse("01/01/2020"), late = Parse("01/02/2020");
     EXPECT_TRUE(early < late);

@@ -62,8 +62,14 @@ STATUS InstantToZoneFields(TimeRecord* r) {
     }
     int64_t utc = 0;
     if (STATUS s = timecal::DecodeInstant(r->instant, &utc)) return s;
-    SetReading(
-        r, timecal::CivilFromHundredths(utc + timezone::ZoneSeconds(r->zone, r->dst) * kHundredthsPerSecond));
+    // As FieldsToInstant reads them: where this workstation's zone has the offset to the minute at that
+    // instant, its odd seconds (local mean time) are kept, so that the fields name the instant again.
+    int64_t offset = timezone::ZoneSeconds(r->zone, r->dst);
+    timezone::Offset actual{};
+    if (timezone::OffsetAt(timecal::FloorSeconds(utc), &actual) &&
+        timezone::RoundedMinutes(actual.seconds) * 60 == offset)
+        offset = actual.seconds;
+    SetReading(r, timecal::CivilFromHundredths(utc + offset * kHundredthsPerSecond));
     return NOERROR;
 }
 

@@ -1,5 +1,7 @@
 #include "time/time_local.h"
 
+#include <initializer_list>
+
 namespace nnotes::timelocal {
 
 using timecal::kHundredthsPerSecond;
@@ -24,10 +26,18 @@ STATUS LocalInstant(const timecal::CivilTime& civil, int preferDst, Instant* ins
 STATUS ZonedInstant(const timecal::CivilTime& civil, int64_t offsetSeconds, Instant* instant) {
     if (!timecal::IsValidCivil(civil)) return ERR_TIME_BAD_FIELDS;
     const int64_t local = timecal::HundredthsFromCivil(civil);
-    timezone::Offset actual{};
-    if (timezone::OffsetAt(timecal::FloorSeconds(local) - offsetSeconds, &actual) &&
-        timezone::RoundedMinutes(actual.seconds) * 60 == offsetSeconds)
-        offsetSeconds = actual.seconds;
+    const int64_t localSeconds = timecal::FloorSeconds(local);
+    // The exact offset differs from the rounded one by under 30 seconds, so the moment it names lies within
+    // 30 seconds of the rounded reading; near a change of offset either side of it may hold it.
+    for (const int64_t probe : {int64_t{0}, int64_t{-30}, int64_t{30}}) {
+        timezone::Offset actual{}, there{};
+        if (timezone::OffsetAt(localSeconds - offsetSeconds + probe, &actual) &&
+            timezone::RoundedMinutes(actual.seconds) * 60 == offsetSeconds &&
+            timezone::OffsetAt(localSeconds - actual.seconds, &there) && there.seconds == actual.seconds) {
+            offsetSeconds = actual.seconds;
+            break;
+        }
+    }
     return timecal::EncodeInstant(local - offsetSeconds * kHundredthsPerSecond, instant);
 }
 

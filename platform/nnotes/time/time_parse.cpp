@@ -18,6 +18,8 @@ using intl::DateOrder;
 using timecal::CivilTime;
 
 constexpr int kMaxDigits = 9;
+// Up to the year 10000, the local reading of the last UTC day east of Greenwich.
+constexpr int kYearDigits = 5;
 constexpr int64_t kMaxZoneSeconds = 16 * 3600;
 
 struct Number {
@@ -66,8 +68,12 @@ public:
             CivilTime civil = today;
             std::optional<int64_t> zoneSeconds;
             if (!Read(dateFirst, &civil, &zoneSeconds)) continue;
-            if (!zoneSeconds) return timelocal::LocalInstant(civil, -1, out);
-            return timelocal::ZonedInstant(civil, *zoneSeconds, out);
+            const STATUS status = zoneSeconds ? timelocal::ZonedInstant(civil, *zoneSeconds, out)
+                                              : timelocal::LocalInstant(civil, -1, out);
+            // The years 0 and 10000 are read only for the local readings of the first and last days.
+            if (status == ERR_TIME_OUT_OF_RANGE && (civil.year < 1 || civil.year > 9999))
+                return ERR_TIME_BAD_TEXT;
+            return status;
         }
         return ERR_TIME_BAD_TEXT;
     }
@@ -135,7 +141,8 @@ private:
             third = TakeNumber();
             if (!third) return false;
         }
-        if (first.digits > 4 || second->digits > 2 || (third && third->digits > 4)) return false;
+        if (first.digits > kYearDigits || second->digits > 2 || (third && third->digits > kYearDigits))
+            return false;
         if (!third) {
             if (first.digits > 2) return false;
             const bool dayFirst = settings_.order == DateOrder::DayMonthYear;
@@ -156,7 +163,7 @@ private:
         civil->year = FullYear(year);
         civil->month = static_cast<int32_t>(month.value);
         civil->day = static_cast<int32_t>(day.value);
-        return civil->year >= 1;
+        return true;
     }
 
     // Hour given; then minutes, seconds and hundredths, AM or PM, and a zone, each optional in turn.

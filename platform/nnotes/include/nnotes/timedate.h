@@ -105,7 +105,9 @@ STATUS TimeConstant(uint16_t which, Instant* out);
 // Reads record->instant in this workstation's zone (TZ and the system zone database) into the ten fields.
 // A special instant succeeds with all ten fields 0.
 STATUS InstantToFields(TimeRecord* record);
-// Reads record->instant in the fixed zone record->zone (+1 hour when record->dst is set).
+// Reads record->instant in the fixed zone record->zone (+1 hour when record->dst is set); where this
+// workstation's zone has that offset to the minute at the instant, with its exact seconds, as
+// FieldsToInstant.
 STATUS InstantToZoneFields(TimeRecord* record);
 // Sets record->instant (and record->weekday) from the date, time, zone and dst fields. Fields out of
 // range are refused, not carried over: 31 February is an error.

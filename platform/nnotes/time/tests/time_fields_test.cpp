@@ -266,6 +266,43 @@ TEST_F(NewYorkFields, RoundTripAcrossBothChanges) {
     EXPECT_EQ(shown.dst, 1u);
 }
 
+TEST_F(NewYorkFields, LocalMeanTimeReadInItsOwnRoundedZoneKeepsTheInstant) {
+    // New York kept 4:56:02 west until 1883; its zone reads -296 minutes. Read in that zone given outright,
+    // an instant of 1850 shows the local clock, and the fields name the same instant again.
+    TimeRecord local{};
+    local.instant = Instant{{17 * 360000, 2396910}}; // 1 June 1850, 17:00 UTC
+    ASSERT_EQ(InstantToFields(&local), NOERROR);
+    EXPECT_EQ(local.zone, -296);
+    TimeRecord zoned = local;
+    ASSERT_EQ(InstantToZoneFields(&zoned), NOERROR);
+    EXPECT_EQ(std::memcmp(&zoned, &local, sizeof zoned), 0);
+    ASSERT_EQ(FieldsToInstant(&zoned), NOERROR);
+    EXPECT_EQ(zoned.instant.words[0], local.instant.words[0]);
+    EXPECT_EQ(zoned.instant.words[1], local.instant.words[1]);
+}
+
+class KathmanduFields : public ZonedTimeTest {
+protected:
+    const char* Zone() const override { return "Asia/Kathmandu"; }
+};
+
+TEST_F(KathmanduFields, LocalMeanTimeSecondsBeforeTheChangeRebuildsExactly) {
+    // Kathmandu kept 5:41:16 east until the first moment of 1920 (18:18:44 UTC on 31 December 1919), then
+    // 5:30. Its fields at 18:18:37.84 UTC, seven seconds before, name a moment on the far side of the change
+    // when read with the rounded 5:41, and must still find their own offset.
+    TimeRecord r{};
+    r.instant = Instant{{6591784, 2422324}};
+    ASSERT_EQ(InstantToFields(&r), NOERROR);
+    EXPECT_EQ(r.zone, 341);
+    EXPECT_EQ(r.hour, 23);
+    EXPECT_EQ(r.minute, 59);
+    EXPECT_EQ(r.second, 53);
+    TimeRecord rebuilt = r;
+    ASSERT_EQ(FieldsToInstant(&rebuilt), NOERROR);
+    EXPECT_EQ(rebuilt.instant.words[0], r.instant.words[0]);
+    EXPECT_EQ(rebuilt.instant.words[1], r.instant.words[1]);
+}
+
 using CurrentTimeTest = ZonedTimeTest;
 
 TEST_F(CurrentTimeTest, LiesBetweenTwoReadingsOfTheSystemClock) {

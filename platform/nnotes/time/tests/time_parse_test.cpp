@@ -203,6 +203,33 @@ TEST_F(ParseTest, RefusesTextThatIsNotADateOrTime) {
     EXPECT_EQ(TryParse("1/1/2024", nullptr), ERR_MISSING_ARGUMENT);
 }
 
+TEST_F(ParseTest, TheLocalReadingsOfTheFirstAndLastDaysReadBack) {
+    const TimeTextFormat withZone{TIME_DATE_FULL, TIME_TIME_FULL, TIME_ZONE_ALWAYS, TIME_STRUCTURE_DATETIME};
+    // 31 December 9999 at 23:30 UTC shows as the year 10000 in Berlin.
+    const Instant last{{23 * 360000 + 30 * 6000, 5373484}};
+    const std::string lastText = Text(last, &withZone);
+    EXPECT_EQ(lastText, "01/01/10000 12:30:00 AM UTC+01:00");
+    Instant back{};
+    ASSERT_EQ(TryParse(lastText.c_str(), &back), NOERROR);
+    EXPECT_EQ(Compare(back, last), 0);
+    ASSERT_EQ(TryParse(Text(last).c_str(), &back), NOERROR);
+    EXPECT_EQ(Compare(back, last), 0);
+
+    // 1 January 1 at 03:00 UTC shows as the year 0 in New York, on its local mean time.
+    UseZone("America/New_York");
+    const Instant first{{3 * 360000, 1721426}};
+    const std::string firstText = Text(first, &withZone);
+    EXPECT_EQ(firstText, "12/31/0000 10:03:58 PM UTC-04:56");
+    ASSERT_EQ(TryParse(firstText.c_str(), &back), NOERROR);
+    EXPECT_EQ(Compare(back, first), 0);
+    ASSERT_EQ(TryParse(Text(first).c_str(), &back), NOERROR);
+    EXPECT_EQ(Compare(back, first), 0);
+    // Beyond those days the years 0 and 10000 are still no dates.
+    EXPECT_EQ(TryParse("12/30/0000 11:00 PM", &back), ERR_TIME_BAD_TEXT);
+    EXPECT_EQ(TryParse("01/02/10000", &back), ERR_TIME_BAD_TEXT);
+    EXPECT_EQ(TryParse("10000-01-01 12:30 UTC", &back), ERR_TIME_BAD_TEXT);
+}
+
 TEST_F(ParseTest, ReadsNoFurtherThanTheLengthOrANul) {
     const char text[] = {'0', '1', '/', '1', '5', '/', '2', '0', '2', '4', ' ', 'j', 'u', 'n', 'k'};
     Instant t{};
