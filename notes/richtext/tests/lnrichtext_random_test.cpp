@@ -639,6 +639,34 @@ TEST_F(RichTextRandomTest, RandomEditsReadBackAsThePlainModelSays) {
 
 using RichTextRandomFaultTest = RichTextTest;
 
+// "ab", a paragraph and "cd", with a cursor on "cd" and the run it stands on: each paragraph put in at the
+// cursor narrows the gap in front of that run.
+struct NarrowingGap {
+    LNRichText richText{LNString("ab")};
+    LNRTCursor c;
+    LNRTObject run;
+
+    void Start() {
+        ASSERT_EQ(richText.Append(ParagraphRecord()), 0u);
+        ASSERT_EQ(richText.Append(LNString("cd")), 0u);
+        ASSERT_EQ(richText.GetStartCursor(&c), 0u);
+        c += 3;
+        ASSERT_EQ(c.GetObject(&run), 0u);
+    }
+
+    uint32_t Gap() const {
+        LNRTObject previous;
+        EXPECT_EQ(run.GetPrevious(&previous), 0u);
+        return run.GetIndexValue() - previous.GetEndIndexValue();
+    }
+
+    // Puts paragraphs in at the cursor until the gap is below limit.
+    void NarrowBelow(uint32_t limit) {
+        while (Gap() >= limit)
+            ASSERT_EQ(richText.InsertObjectAtCursor(c, ParagraphRecord()), 0u);
+    }
+};
+
 TEST_F(RichTextRandomFaultTest, RichTextsGoInWhereTheGapBeforeAnObjectIsNarrow) {
     // Each paragraph put in before "cd" narrows the gap in front of it; the rich text of five objects put
     // in there needs more room than a single object, and must get it.
@@ -668,22 +696,13 @@ TEST_F(RichTextRandomFaultTest, RichTextsGoInWhereTheGapBeforeAnObjectIsNarrow) 
 TEST_F(RichTextRandomFaultTest, AContainerGoesInAsTheFirstChildOfANarrowContainer) {
     // Paragraphs put in before "cd" until the gap in front of it is narrow, then an empty container there,
     // which takes a container of five objects as its first child.
-    LNRichText richText(LNString("ab"));
-    ASSERT_EQ(richText.Append(ParagraphRecord()), 0u);
-    ASSERT_EQ(richText.Append(LNString("cd")), 0u);
-    LNRTCursor c;
-    ASSERT_EQ(richText.GetStartCursor(&c), 0u);
-    c += 3;
-    LNRTObject run;
-    ASSERT_EQ(c.GetObject(&run), 0u);
-    const auto gap = [&run] {
-        LNRTObject previous;
-        EXPECT_EQ(run.GetPrevious(&previous), 0u);
-        return run.GetIndexValue() - previous.GetEndIndexValue();
-    };
-    while (gap() > 160)
-        ASSERT_EQ(richText.InsertObjectAtCursor(c, ParagraphRecord()), 0u);
-    ASSERT_GE(gap(), 80u);
+    NarrowingGap g;
+    ASSERT_NO_FATAL_FAILURE(g.Start());
+    ASSERT_NO_FATAL_FAILURE(g.NarrowBelow(161));
+    ASSERT_GE(g.Gap(), 80u);
+    LNRichText& richText = g.richText;
+    LNRTCursor& c = g.c;
+    LNRTObject& run = g.run;
     LNRTContainer empty;
     empty = new LNRTContainerBody();
     ASSERT_EQ(richText.InsertObjectAtCursor(c, empty), 0u);
@@ -759,22 +778,13 @@ TEST_F(RichTextRandomFaultTest, SearchingBackFromTheEndFindsAMatchOnTheLastChara
 TEST_F(RichTextRandomFaultTest, ContainersOfNarrowIntervalsAreCopiedWithTheirChildren) {
     // Paragraphs put in before "cd" until the gap in front of it is narrow; a rich text put in there is a
     // container narrower than 10, which a copy of the whole rich text copies with its run.
-    LNRichText richText(LNString("ab"));
-    ASSERT_EQ(richText.Append(ParagraphRecord()), 0u);
-    ASSERT_EQ(richText.Append(LNString("cd")), 0u);
-    LNRTCursor c;
-    ASSERT_EQ(richText.GetStartCursor(&c), 0u);
-    c += 3;
-    LNRTObject run;
-    ASSERT_EQ(c.GetObject(&run), 0u);
-    const auto gap = [&run] {
-        LNRTObject previous;
-        EXPECT_EQ(run.GetPrevious(&previous), 0u);
-        return run.GetIndexValue() - previous.GetEndIndexValue();
-    };
-    while (gap() >= 80)
-        ASSERT_EQ(richText.InsertObjectAtCursor(c, ParagraphRecord()), 0u);
-    ASSERT_GE(gap(), 10u);
+    NarrowingGap g;
+    ASSERT_NO_FATAL_FAILURE(g.Start());
+    ASSERT_NO_FATAL_FAILURE(g.NarrowBelow(80));
+    ASSERT_GE(g.Gap(), 10u);
+    LNRichText& richText = g.richText;
+    LNRTCursor& c = g.c;
+    LNRTObject& run = g.run;
     ASSERT_EQ(richText.InsertRichTextAtCursor(c, LNRichText(LNString("x"))), 0u);
     LNRTObject inserted;
     ASSERT_EQ(run.GetPrevious(&inserted), 0u);

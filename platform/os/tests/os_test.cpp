@@ -1,4 +1,5 @@
 #include "os/os.h"
+#include "profile_files.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,28 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TempDir : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("os_test_" + std::to_string(::getpid()) + "_" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Write(const std::string& name, const std::string& text) {
-        std::string path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    fs::path dir_;
-};
+using TempDir = ostest::ProfileFiles;
 
 using Profile = TempDir;
 

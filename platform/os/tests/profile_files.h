@@ -1,4 +1,4 @@
-// What the profile tests share: a private folder for each test, and the bytes of the files in it.
+// What the tests of this module share: a private folder for each test, and the bytes of the files in it.
 #pragma once
 
 #include "os/os.h"

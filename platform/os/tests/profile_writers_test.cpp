@@ -58,26 +58,23 @@ void ExpectEveryShare(const std::string& ini, int writers, const std::string& te
     EXPECT_EQ(distinct.size(), notes.size());
 }
 
-using SeveralWriters = ProfileFiles;
-
-TEST_F(SeveralWriters, ProcessesWritingOneFileAtOnceLoseNoneOfEachOthersWrites) {
-    // Through a link as well as directly: both writers' lock must be on the file the link leads to.
-    const std::string ini = Write("shared.ini", "; kept\n[Notes]\nDirectory=data\n");
-    std::filesystem::create_symlink("shared.ini", dir_ / "link.ini");
-    constexpr int kWriters = 4;
+// Runs share(w) in that many forked processes, held until every one is forked so that they start together,
+// and expects each to end with 0 (the count of its writes that failed).
+template <class Share>
+void RunTogether(int writers, const Share& share) {
     int gate[2];
     ASSERT_EQ(pipe(gate), 0);
     std::vector<pid_t> children;
-    for (int w = 0; w < kWriters; ++w) {
+    for (int w = 0; w < writers; ++w) {
         const pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
-            // Held here until every writer is forked: the parent's closing the pipe starts them together.
+            // The parent's closing the pipe starts them together.
             close(gate[1]);
             char c;
             while (read(gate[0], &c, 1) < 0 && errno == EINTR) {
             }
-            _exit(std::min(WriteShare(w % 2 ? Path("link.ini") : ini, w), 100));
+            _exit(std::min(share(w), 100));
         }
         children.push_back(pid);
     }
@@ -89,6 +86,16 @@ TEST_F(SeveralWriters, ProcessesWritingOneFileAtOnceLoseNoneOfEachOthersWrites) 
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 0) << "writes that failed in process " << pid;
     }
+}
+
+using SeveralWriters = ProfileFiles;
+
+TEST_F(SeveralWriters, ProcessesWritingOneFileAtOnceLoseNoneOfEachOthersWrites) {
+    // Through a link as well as directly: both writers' lock must be on the file the link leads to.
+    const std::string ini = Write("shared.ini", "; kept\n[Notes]\nDirectory=data\n");
+    std::filesystem::create_symlink("shared.ini", dir_ / "link.ini");
+    constexpr int kWriters = 4;
+    RunTogether(kWriters, [&](int w) { return WriteShare(w % 2 ? Path("link.ini") : ini, w); });
     ExpectEveryShare(ini, kWriters, Read(ini));
     EXPECT_TRUE(std::filesystem::is_symlink(Path("link.ini")));
     // Nothing is left beside the file: no temporary, no lock file.
@@ -112,32 +119,12 @@ TEST_F(SeveralWriters, ThreadsWritingOneFileAtOnceLoseNoneOfEachOthersWrites) {
 TEST_F(SeveralWriters, WritersThatStartOnAMissingFileMakeItOnceAndKeepEveryWrite) {
     const std::string ini = Path("fresh.ini");
     constexpr int kWriters = 3;
-    int gate[2];
-    ASSERT_EQ(pipe(gate), 0);
-    std::vector<pid_t> children;
-    for (int w = 0; w < kWriters; ++w) {
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            close(gate[1]);
-            char c;
-            while (read(gate[0], &c, 1) < 0 && errno == EINTR) {
-            }
-            int failures = 0;
-            for (int k = 0; k < kKeys; ++k)
-                failures += !os::WriteProfileString(ini, "S", KeyOf(w, k), std::to_string(k));
-            _exit(std::min(failures, 100));
-        }
-        children.push_back(pid);
-    }
-    close(gate[0]);
-    close(gate[1]);
-    for (const pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0);
-    }
+    RunTogether(kWriters, [&](int w) {
+        int failures = 0;
+        for (int k = 0; k < kKeys; ++k)
+            failures += !os::WriteProfileString(ini, "S", KeyOf(w, k), std::to_string(k));
+        return failures;
+    });
     EXPECT_EQ(os::ReadProfileSection(ini, "S").size(), static_cast<size_t>(kWriters * kKeys));
     const std::string text = Read(ini);
     EXPECT_EQ(text.find("[S]"), text.rfind("[S]")) << "the section was made more than once";
