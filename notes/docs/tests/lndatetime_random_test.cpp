@@ -43,23 +43,10 @@ std::string Where(const char* zone, uint32_t seed, int step, const std::string& 
 class ZonedDatetimeTest : public DocsTest {
 protected:
     void SetUp() override {
-        if (const char* zone = std::getenv("TZ")) savedZone_ = zone;
-        hadZone_ = std::getenv("TZ") != nullptr;
         UseZone("UTC");
         DocsTest::SetUp();
     }
-    void TearDown() override {
-        DocsTest::TearDown();
-        if (hadZone_)
-            setenv("TZ", savedZone_.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-    static void UseZone(const char* zone) {
-        setenv("TZ", zone, 1);
-        tzset();
-    }
+    static void UseZone(const char* zone) { testsupport::civil::ZoneOverride::Use(zone); }
 
     // An instant of the years 1 to 9999, a day from either end, or near a clock change of the zone.
     static int64_t Draw(std::mt19937& rng, const std::vector<int64_t>& changes) {
@@ -95,8 +82,7 @@ protected:
         ASSERT_EQ(date.IsDST(), r.dst) << where;
     }
 
-    std::string savedZone_;
-    bool hadZone_ = false;
+    testsupport::civil::ZoneOverride zone_; // made before SetUp, ended after TearDown
 };
 
 const char* const kZones[] = {"America/New_York", "Europe/Berlin", "Australia/Lord_Howe",

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "nnotes/nnotes.h"
+#include "testsupport/civil_model.h"
 
 #include <gtest/gtest.h>
 
@@ -18,24 +19,13 @@ protected:
     virtual const char* Zone() const { return "Europe/Berlin"; }
 
     void SetUp() override {
-        if (const char* old = std::getenv("TZ")) savedZone_ = old;
         UseZone(Zone());
         ASSERT_EQ(InitProcess(0, nullptr), NOERROR);
     }
 
-    void TearDown() override {
-        EXPECT_EQ(TermProcess(), NOERROR);
-        if (savedZone_)
-            setenv("TZ", savedZone_->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
+    void TearDown() override { EXPECT_EQ(TermProcess(), NOERROR); }
 
-    static void UseZone(const char* zone) {
-        setenv("TZ", zone, 1);
-        tzset();
-    }
+    static void UseZone(const char* zone) { testsupport::civil::ZoneOverride::Use(zone); }
 
     // The local reading of fields with the zone and dst the library finds for them.
     static TimeRecord Local(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
@@ -71,7 +61,7 @@ protected:
     }
 
 private:
-    std::optional<std::string> savedZone_;
+    testsupport::civil::ZoneOverride zone_; // made before SetUp, ended after TearDown
 };
 
 class NewYorkTimeTest : public ZonedTimeTest {

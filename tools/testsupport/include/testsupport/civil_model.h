@@ -6,13 +6,41 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <ctime>
 #include <optional>
 #include <random>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace testsupport::civil {
+
+// The zone of this process's local clock (TZ) for as long as it lives: Use sets one, and the end puts back
+// what TZ was before, or none.
+class ZoneOverride {
+public:
+    ZoneOverride() {
+        if (const char* zone = std::getenv("TZ")) saved_ = zone;
+    }
+    ~ZoneOverride() {
+        if (saved_)
+            setenv("TZ", saved_->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    ZoneOverride(const ZoneOverride&) = delete;
+    ZoneOverride& operator=(const ZoneOverride&) = delete;
+
+    static void Use(const char* zone) {
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+
+private:
+    std::optional<std::string> saved_;
+};
 
 constexpr int64_t kFirstDay = 1721426; // 1 January 1, as a Julian day number
 constexpr int64_t kLastDay = 5373484;  // 31 December 9999
