@@ -414,6 +414,55 @@ TEST_F(RandomText, CuttingAtAByteBoundNeverSplitsACharacter) {
     }
 }
 
+// Searches and line scans only ever land where the model's characters begin.
+TEST_F(RandomText, SearchesAndLineScansLandOnCharacterStarts) {
+    TextSource source(1010);
+    for (int round = 0; round < 400; ++round) {
+        std::string text = source.Mixed(30);
+        for (uint32_t i = source.Below(4); i > 0; --i)
+            text.insert(source.Below(static_cast<uint32_t>(text.size()) + 1), "\n");
+        if (text.empty()) continue;
+        const ExactBytes bytes(text);
+        const std::vector<ModelChar> chars = ModelChars(text);
+        std::vector<uint32_t> starts{0};
+        for (const ModelChar& c : chars)
+            starts.push_back(starts.back() + c.size);
+        // The pattern is any run of bytes of the text, so it may begin or end inside a character.
+        const uint32_t from = source.Below(static_cast<uint32_t>(text.size()));
+        const uint32_t to = source.Between(from + 1, static_cast<uint32_t>(text.size()));
+        const std::string pattern = text.substr(from, to - from);
+        long expected = -1;
+        for (size_t i = 0; i + 1 < starts.size() && expected < 0; ++i) {
+            const uint32_t end = starts[i] + static_cast<uint32_t>(pattern.size());
+            if (text.compare(starts[i], pattern.size(), pattern) == 0 &&
+                std::find(starts.begin(), starts.end(), end) != starts.end())
+                expected = starts[i];
+        }
+        const ExactBytes wanted(pattern);
+        const char* found = nullptr;
+        const STATUS status =
+            NLSFindSubstring(bytes.data(), bytes.size(), wanted.data(), wanted.size(), &found, info);
+        ASSERT_EQ(status, expected < 0 ? ERR_NLS_NOT_FOUND : NOERROR);
+        ASSERT_EQ(found ? found - bytes.data() : -1, expected);
+
+        // Lines start behind every line feed; the start of the text counts for the backward scan only.
+        const uint32_t at = starts[source.Below(static_cast<uint32_t>(starts.size()))];
+        long next = -1, previous = at > 0 ? 0 : -1;
+        for (size_t i = 1; i < starts.size(); ++i) {
+            if (chars[i - 1].codePoint != '\n') continue;
+            if (starts[i] > at && starts[i] < text.size() && next < 0) next = starts[i];
+            if (starts[i] < at) previous = starts[i];
+        }
+        const char* p = bytes.data() + at;
+        ASSERT_EQ(NLSNextLine(&p, static_cast<uint16_t>(text.size() - at), info),
+                  next < 0 ? ERR_NLS_NOT_FOUND : NOERROR);
+        ASSERT_EQ(p - bytes.data(), next < 0 ? long{at} : next);
+        p = bytes.data() + at;
+        ASSERT_EQ(NLSPreviousLine(&p, bytes.data(), info), previous < 0 ? ERR_NLS_NOT_FOUND : NOERROR);
+        ASSERT_EQ(p - bytes.data(), previous < 0 ? long{at} : previous);
+    }
+}
+
 // ---- Text lists against a vector ----
 
 class RandomTextLists : public testing::TextTest {
