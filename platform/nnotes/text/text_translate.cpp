@@ -72,7 +72,8 @@ STATUS TranslateText(uint16_t mode, const char* in, uint16_t inLength, char* out
             while (end < inLength && static_cast<unsigned char>(in[end]) < 0x80)
                 ++end;
             const uint32_t fits = std::min<uint32_t>(end - pos, outSize - written);
-            std::memcpy(out + written, in + pos, fits);
+            // A full output may have no buffer at all (out null, outSize 0): copy nothing into it.
+            if (fits > 0) std::memcpy(out + written, in + pos, fits);
             written += fits;
             if (fits < end - pos) {
                 *outLength = static_cast<uint16_t>(written);

@@ -82,6 +82,21 @@ TEST_F(TextTranslation, RefusesUnknownModesAndNullPointers) {
     EXPECT_EQ(length, 0);
 }
 
+// No output buffer at all (null, size 0) is a full one: every mode says so and writes nothing, ASCII
+// included, which is copied in runs.
+TEST_F(TextTranslation, NoOutputBufferAnswersBufferTooSmall) {
+    for (uint16_t mode : {TRANSLATE_PLATFORM_TO_NOTES, TRANSLATE_NOTES_TO_PLATFORM, TRANSLATE_UPPER_CASE,
+                          TRANSLATE_FOLD_CASE, TRANSLATE_STRIP_ACCENTS}) {
+        for (const std::string& in : {std::string("abc"), std::string("\xC3\xA9"), std::string("\xFF")}) {
+            uint16_t length = 0xFFFF;
+            EXPECT_EQ(TranslateText(mode, in.data(), static_cast<uint16_t>(in.size()), nullptr, 0, &length),
+                      ERR_NLS_BUFFER_TOO_SMALL)
+                << mode;
+            EXPECT_EQ(length, 0);
+        }
+    }
+}
+
 TEST_F(TextTranslation, FoldingsMapEachCharacter) {
     EXPECT_EQ(Translate(TRANSLATE_UPPER_CASE, "grüße ǆ").text, "GRÜßE Ǆ");
     EXPECT_EQ(Translate(TRANSLATE_FOLD_CASE, "GRÜSSE Ǆ \xE2\x84\xAA").text, "grüsse ǆ k"); // Kelvin sign
