@@ -6,6 +6,7 @@
 #include "docx_package.h"
 #include "main_document.h"
 #include "test_support.h"
+#include "testsupport/utf8_model.h"
 #include "word/word.h"
 
 #include <cctype>
@@ -41,24 +42,6 @@ char32_t Decode(const std::string& text, size_t& pos) {
     return cp;
 }
 
-void Encode(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // The data file's bytes as text: valid UTF-8 as it is, every other byte as the Windows-1252 character.
 std::string FromDataFile(const std::string& bytes) {
     static const char32_t k1252[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -92,7 +75,7 @@ std::string FromDataFile(const std::string& bytes) {
             text.append(bytes, i, length);
             i += length;
         } else {
-            Encode(lead < 0xA0 ? k1252[lead - 0x80] : lead, text);
+            text += testsupport::utf8::Encode(lead < 0xA0 ? k1252[lead - 0x80] : lead);
             ++i;
         }
     }
@@ -113,7 +96,7 @@ std::string ShownValue(const std::string& bytes) {
             if (cp == '\r' && pos < value.size() && value[pos] == '\n') ++pos;
             shown += '\v';
         } else if (cp >= 0x20 && cp != 0x7F && !(cp >= 0x80 && cp < 0xA0) && cp != 0xFFFE && cp != 0xFFFF) {
-            Encode(cp, shown);
+            shown += testsupport::utf8::Encode(cp);
         }
     }
     return shown;

@@ -3,6 +3,7 @@
 // at their limits against a vector. Texts and lists sit in heap buffers of their exact size, so that any read
 // past them is caught, and outputs are followed by guard bytes that must stay untouched.
 #include "nnotes/nnotes.h"
+#include "testsupport/utf8_model.h"
 #include "text/tests/text_fixture.h"
 #include "util/coding.h"
 
@@ -72,32 +73,12 @@ std::vector<ModelChar> ModelChars(const std::string& s) {
     return chars;
 }
 
-std::string ModelEncode(uint32_t cp) {
-    std::string out;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return out;
-}
-
 // The characters of a translation between the character sets: each ill-formed stretch becomes U+FFFD.
 std::vector<std::string> ModelRepairedUnits(const std::string& s) {
     std::vector<std::string> units;
     size_t pos = 0;
     for (const ModelChar& c : ModelChars(s)) {
-        units.push_back(c.codePoint < 0 ? ModelEncode(0xFFFD) : s.substr(pos, c.size));
+        units.push_back(c.codePoint < 0 ? testsupport::utf8::Encode(0xFFFD) : s.substr(pos, c.size));
         pos += c.size;
     }
     return units;
@@ -155,7 +136,7 @@ public:
         std::string s;
         const uint32_t n = Below(maxChars + 1);
         for (uint32_t i = 0; i < n; ++i)
-            s += ModelEncode(CodePoint());
+            s += testsupport::utf8::Encode(CodePoint());
         return s;
     }
 
@@ -179,8 +160,8 @@ public:
         case 2: // a surrogate written in UTF-8
             return byte(0xED) + byte(Between(0xA0, 0xBF)) + byte(Between(0x80, 0xBF));
         case 3: { // a sequence cut short
-            std::string full = ModelEncode(Between(0x80, 0x10FFFF) | 0x800);
-            if (full.size() < 3) full = ModelEncode(0x65E5);
+            std::string full = testsupport::utf8::Encode(Between(0x80, 0x10FFFF) | 0x800);
+            if (full.size() < 3) full = testsupport::utf8::Encode(0x65E5);
             return full.substr(0, Between(1, static_cast<uint32_t>(full.size()) - 1));
         }
         case 4:
@@ -202,7 +183,7 @@ public:
     std::string Mixed(uint32_t maxPieces) {
         std::string s;
         for (uint32_t i = Below(maxPieces + 1); i > 0; --i)
-            s += Below(3) == 0 ? IllFormed() : ModelEncode(CodePoint());
+            s += Below(3) == 0 ? IllFormed() : testsupport::utf8::Encode(CodePoint());
         return s;
     }
 
