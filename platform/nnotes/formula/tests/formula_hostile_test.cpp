@@ -247,3 +247,52 @@ TEST_F(FormulaOnStoredItems, EveryItemTypeReadsAsItsValueOrAsNothing) {
 
 } // namespace
 } // namespace nnotes::testing
+
+namespace nnotes::testing {
+namespace {
+
+// 32768 entries: of "" in empties, of a 100-byte text in e (3.3 MB).
+const std::string kEmpties = "a := \"\":\"\":\"\":\"\":\"\":\"\":\"\":\"\"; b := a:a:a:a:a:a:a:a; "
+                             "c := b:b:b:b:b:b:b:b; d := c:c:c:c:c:c:c:c; empties := d:d:d:d:d:d:d:d";
+const std::string kLarge = "a := 1:1:1:1:1:1:1:1; b := a:a:a:a:a:a:a:a; c := b:b:b:b:b:b:b:b; "
+                           "d := c:c:c:c:c:c:c:c; e := @Text(d:d:d:d:d:d:d:d) + \"" +
+                           std::string(99, 'x') + "\"";
+
+// An entry's text takes memory however short it is: a list of empty texts is no free copy.
+TEST_F(FormulaHostile, TemporariesOfEmptyTextsCountTheirEntries) {
+    std::string copies = kEmpties;
+    for (int i = 0; i < 8; ++i)
+        copies += "; v" + std::to_string(i) + " := empties";
+    EXPECT_EQ(Number(copies + "; @Elements(v7)"), 32768);
+    for (int i = 8; i < 300; ++i)
+        copies += "; v" + std::to_string(i) + " := empties";
+    EXPECT_EQ(Status(copies + "; 1"), ERR_FORMULA_RESULT_TOO_LARGE);
+    EXPECT_NE(formula::LastErrorText().find("Temporaries take more than 16 MB"), std::string::npos);
+}
+
+// Each level of a nested expression keeps the operands it has computed while it evaluates the next one;
+// their sum is bounded as the temporaries' is, or a hundred levels would each keep a value of 4 MB.
+TEST_F(FormulaHostile, NestedLevelsKeepNoLargeValueEach) {
+    const auto nested = [](int depth) {
+        std::string text = "1";
+        for (int i = 0; i < depth; ++i)
+            text = "@Left(e; 1 + @Elements(" + text + "))";
+        return kLarge + "; @Elements(" + text + ")";
+    };
+    EXPECT_EQ(Number(nested(2)), 32768);
+    EXPECT_EQ(Status(nested(30)), ERR_FORMULA_RESULT_TOO_LARGE);
+    EXPECT_NE(formula::LastErrorText().find("kept while the rest is evaluated take more than 16 MB"),
+              std::string::npos)
+        << formula::LastErrorText();
+    std::string chain = "\"\"";
+    for (int i = 0; i < 30; ++i)
+        chain = "empties + (" + chain + ")";
+    EXPECT_EQ(Status(kEmpties + "; " + chain), ERR_FORMULA_RESULT_TOO_LARGE);
+    std::string list = "\"\"";
+    for (int i = 0; i < 30; ++i)
+        list = "@Trim(empties : (" + list + "))";
+    EXPECT_EQ(Status(kEmpties + "; " + list), ERR_FORMULA_RESULT_TOO_LARGE);
+}
+
+} // namespace
+} // namespace nnotes::testing
