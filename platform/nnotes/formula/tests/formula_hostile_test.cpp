@@ -125,6 +125,9 @@ TEST_F(FormulaHostile, NumbersThatOverflowGiveARangeStatus) {
     EXPECT_EQ(Number("1e-300 * 1e-300"), 0);
     EXPECT_EQ(Number("1e308 - 1e308"), 0);
     EXPECT_EQ(Status("1e309"), ERR_FORMULA_SYNTAX);
+    EXPECT_EQ(Number("4.9e-324"), 4.9e-324); // the least number there is
+    EXPECT_EQ(Number("4.9e-324 / 2"), 0);
+    EXPECT_EQ(Status("1e-400"), ERR_FORMULA_SYNTAX); // below it, as beyond the greatest
     EXPECT_EQ(Status("1" + std::string(400, '0')), ERR_FORMULA_SYNTAX);
     EXPECT_EQ(Number("1" + std::string(300, '0')), 1e300);
     EXPECT_EQ(Number("0." + std::string(300, '0') + "1"), 1e-301);

@@ -1271,7 +1271,7 @@ protected:
 
 TEST_F(FormulaRandom, FormulasAnswerAsTheModelDoes) {
     size_t errors = 0, values = 0, unknown = 0;
-    for (uint32_t seed = 1; seed <= 6; ++seed) {
+    for (uint32_t seed = 1; seed <= 8; ++seed) {
         Generator gen(seed);
         for (int step = 0; step < 400; ++step) {
             const auto program = gen.Program();
@@ -1312,9 +1312,68 @@ TEST_F(FormulaRandom, FormulasAnswerAsTheModelDoes) {
         }
     }
     // The generator reaches both: answers and every kind of failure.
-    EXPECT_GT(values, 600u);
+    EXPECT_GT(values, 1200u);
     EXPECT_GT(errors, 100u);
     EXPECT_LT(unknown, 50u);
+}
+
+// Formulas of the grammar broken at random (bytes dropped, doubled or put in, the text cut short) give a
+// value or a status with its text, through the engine and through the library's calls alike.
+TEST_F(FormulaRandom, BrokenFormulasAnswerWithAValueOrAStatus) {
+    static const char kInserted[] = {'(',    ')',    '"', '\\', '@', ';', ':', '\0', '*',
+                                     '!',    '=',    '-', '+',  'e', '.', '1', ' ',  '\x80',
+                                     '\xFF', '\x01', '<', '>',  '&', '|', '#'};
+    size_t failed = 0, answered = 0;
+    for (uint32_t seed = 101; seed <= 110; ++seed) {
+        Generator gen(seed);
+        for (int step = 0; step < 300; ++step) {
+            std::string text = gen.Text(gen.Program());
+            for (uint32_t edits = 1 + gen.Below(3); edits > 0 && !text.empty(); --edits) {
+                const size_t at = gen.Below(static_cast<uint32_t>(text.size()));
+                const size_t length =
+                    1 + gen.Below(static_cast<uint32_t>(std::min<size_t>(8, text.size() - at)));
+                switch (gen.Below(4)) {
+                case 0:
+                    text.erase(at, length);
+                    break;
+                case 1:
+                    text.insert(at, text.substr(at, length));
+                    break;
+                case 2:
+                    text.insert(text.begin() + static_cast<std::ptrdiff_t>(at),
+                                kInserted[gen.Below(sizeof kInserted)]);
+                    break;
+                default:
+                    text.resize(at);
+                    break;
+                }
+            }
+            const std::string where =
+                "seed " + std::to_string(seed) + ", step " + std::to_string(step) + ": " + Shown(text);
+            Value value;
+            const STATUS s = FormulaTest::Run(text, &note_, &value);
+            if (s == NOERROR) {
+                ++answered;
+                EXPECT_TRUE(value.WithinBounds()) << where;
+            } else {
+                ++failed;
+                ASSERT_TRUE((s >= ERR_FORMULA_SYNTAX && s <= ERR_FORMULA_BAD_VALUE) || s == ERR_TIME_SPECIAL)
+                    << where << ": " << s;
+                ASSERT_NE(formula::LastErrorText().find("(line "), std::string::npos) << where;
+            }
+            std::vector<uint8_t> bytes;
+            bool matches = false;
+            const STATUS t = ThroughTheLibrary(text, &bytes, &matches);
+            if (t == NOERROR) {
+                ASSERT_GE(bytes.size(), 2u) << where;
+            } else {
+                char buf[512];
+                ASSERT_GT(LoadFormulaErrorText(buf, sizeof buf), 0) << where;
+            }
+        }
+    }
+    EXPECT_GT(failed, 500u);
+    EXPECT_GT(answered, 250u);
 }
 
 } // namespace
