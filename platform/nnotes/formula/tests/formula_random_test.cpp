@@ -846,7 +846,7 @@ private:
         for (const auto& [name, kind] : temporaries_)
             if (kind.first == type && (kind.second || !comparable)) names.push_back(name);
         static const char* const kNumbers[] = {"Amount", "Price"};
-        static const char* const kTimes[] = {"When", "Dates", "Specials"};
+        static const char* const kTimes[] = {"When", "Dates", "Specials", "Stamped"};
         static const char* const kComparableTexts[] = {"Subject", "Tags", "Nowhere"};
         static const char* const kTexts[] = {"Title", "Lines"};
         const auto add = [&](const auto& list) {
@@ -1240,6 +1240,8 @@ protected:
         note_.Set("Dates", Value::Times({At(2451545, 0), At(2460311, 8639999)}));
         note_.Set("Specials",
                   Value::Times({Instant{{0, 0}}, Instant{{0, 0xFFFFFF}}, Instant{{0xFFFFFFFF, 0xFFFFFFFF}}}));
+        // A top byte that readers ignore.
+        note_.Set("Stamped", Value::Times({At(0x7F000000 | 2460311, 100), At(0x01000000 | 2460312, 0)}));
         note_.Fail("Broken", ERR_FORMULA_BAD_VALUE);
         note_.created = At(2460000, 100);
         note_.modified = At(2460001, 4321);
