@@ -700,6 +700,15 @@ MResult EvaluateNode(const Expr& e, World& w) {
             if (r.status != NOERROR) return r;
             if (!parts.empty() && r.value.type != parts[0].type) return Failed(ERR_FORMULA_TYPE);
             parts.push_back(std::move(r.value));
+            // The bounds hold for the list as it grows, before any later part is evaluated.
+            size_t entries = 0;
+            for (const auto& p : parts)
+                entries += p.size();
+            MValue joined = MValue::Texts({});
+            for (const auto& p : parts)
+                joined.texts.insert(joined.texts.end(), p.texts.begin(), p.texts.end());
+            if (entries > 65535 || Bounded(Ok(joined)).status != NOERROR)
+                return Failed(ERR_FORMULA_RESULT_TOO_LARGE);
         }
         MValue all = parts[0];
         for (size_t i = 1; i < parts.size(); ++i) {
@@ -858,6 +867,7 @@ private:
         if (type == MType::Text) add(kComparableTexts);
         if (type == MType::Text && !comparable) add(kTexts);
         if (type == MType::Number && Below(10) == 0) names.push_back("Broken");
+        if (type == MType::Number && Below(60) == 0) names.push_back("Big");
         if (names.empty()) return false;
         e->kind = Expr::Name;
         e->text = Cased(names[Below(static_cast<uint32_t>(names.size()))]);
@@ -1018,8 +1028,18 @@ private:
         Expr e;
         e.kind = Expr::List;
         const uint32_t n = 2 + Below(3);
-        for (uint32_t i = 0; i < n; ++i)
+        // Now and then a list of the long field, too long from its third part on.
+        const bool big = type == MType::Number && Below(20) == 0;
+        for (uint32_t i = 0; i < n; ++i) {
+            if (big && Below(4) != 0) {
+                Expr name;
+                name.kind = Expr::Name;
+                name.text = Cased("Big");
+                e.operands.push_back(std::move(name));
+                continue;
+            }
             e.operands.push_back(Make(type, depth, comparable));
+        }
         return e;
     }
 
@@ -1240,6 +1260,11 @@ protected:
         note_.Set("Dates", Value::Times({At(2451545, 0), At(2460311, 8639999)}));
         note_.Set("Specials",
                   Value::Times({Instant{{0, 0}}, Instant{{0, 0xFFFFFF}}, Instant{{0xFFFFFFFF, 0xFFFFFFFF}}}));
+        // Long enough that a list of three of it is too long.
+        std::vector<double> big(22000);
+        for (size_t i = 0; i < big.size(); ++i)
+            big[i] = static_cast<double>(i % 977) - 300;
+        note_.Set("Big", Value::Numbers(big));
         // A top byte that readers ignore.
         note_.Set("Stamped", Value::Times({At(0x7F000000 | 2460311, 100), At(0x01000000 | 2460312, 0)}));
         note_.Fail("Broken", ERR_FORMULA_BAD_VALUE);
@@ -1272,7 +1297,7 @@ protected:
 };
 
 TEST_F(FormulaRandom, FormulasAnswerAsTheModelDoes) {
-    size_t errors = 0, values = 0, unknown = 0;
+    size_t errors = 0, values = 0, unknown = 0, tooLarge = 0;
     for (uint32_t seed = 1; seed <= 8; ++seed) {
         Generator gen(seed);
         for (int step = 0; step < 400; ++step) {
@@ -1298,6 +1323,7 @@ TEST_F(FormulaRandom, FormulasAnswerAsTheModelDoes) {
                 ASSERT_EQ(selected, expected.selected) << where;
             } else {
                 ++errors;
+                if (s == ERR_FORMULA_RESULT_TOO_LARGE) ++tooLarge;
                 ASSERT_FALSE(formula::LastErrorText().empty()) << where;
             }
 
@@ -1317,6 +1343,7 @@ TEST_F(FormulaRandom, FormulasAnswerAsTheModelDoes) {
     EXPECT_GT(values, 1200u);
     EXPECT_GT(errors, 100u);
     EXPECT_LT(unknown, 50u);
+    EXPECT_GT(tooLarge, 0u);
 }
 
 // Formulas of the grammar broken at random (bytes dropped, doubled or put in, the text cut short) give a
