@@ -4,7 +4,6 @@
 #include "formula/formula_functions.h"
 #include "formula/formula_operators.h"
 
-#include <memory>
 #include <unordered_map>
 
 namespace nnotes::formula {
@@ -56,12 +55,17 @@ private:
         return true;
     }
 
-    // An operand computed and kept while the rest of its expression is evaluated. Their sum is bounded as the
+    // Operands computed and kept while the rest of their expression is evaluated. Their sum is bounded as the
     // temporaries' is: nested a hundred levels deep, each level would otherwise keep a value of 4 MB.
     class Kept {
     public:
-        Kept(Evaluator* e, const Value& v) : e_(e), bytes_(v.footprint()) { e_->keptBytes_ += bytes_; }
+        explicit Kept(Evaluator* e) : e_(e) {}
         ~Kept() { e_->keptBytes_ -= bytes_; }
+        void Add(const Value& v) {
+            const size_t more = v.footprint();
+            bytes_ += more;
+            e_->keptBytes_ += more;
+        }
         Kept(const Kept&) = delete;
         Kept& operator=(const Kept&) = delete;
         bool Allowed(size_t offset) const {
@@ -73,7 +77,7 @@ private:
 
     private:
         Evaluator* e_;
-        size_t bytes_;
+        size_t bytes_ = 0;
     };
 
     // A formula without SELECT selects what it finds true; a value that is no truth value selects nothing.
@@ -135,7 +139,8 @@ private:
         for (size_t i = 0; i < n.ops.size(); ++i) {
             Value right, result;
             {
-                const Kept left(this, *out);
+                Kept left(this);
+                left.Add(*out);
                 if (!left.Allowed(n.opOffsets[i]) || !Eval(n.operands[i + 1], &right)) return false;
             }
             std::string detail;
@@ -149,12 +154,12 @@ private:
     // The entries of a list are all of one type.
     bool List(const Node& n, Value* out) {
         std::vector<Value> parts(n.operands.size());
-        std::vector<std::unique_ptr<Kept>> kept;
+        Kept kept(this);
         size_t entries = 0, bytes = 0;
         for (size_t i = 0; i < parts.size(); ++i) {
             if (i > 0) {
-                kept.push_back(std::make_unique<Kept>(this, parts[i - 1]));
-                if (!kept.back()->Allowed(n.operands[i].offset)) return false;
+                kept.Add(parts[i - 1]);
+                if (!kept.Allowed(n.operands[i].offset)) return false;
             }
             if (!Eval(n.operands[i], &parts[i])) return false;
             if (parts[i].type() != parts[0].type())
@@ -232,15 +237,16 @@ private:
             break;
         }
         std::vector<Value> args(n.operands.size());
-        std::vector<std::unique_ptr<Kept>> kept;
-        for (size_t i = 0; i < args.size(); ++i) {
-            if (i > 0) {
-                kept.push_back(std::make_unique<Kept>(this, args[i - 1]));
-                if (!kept.back()->Allowed(n.operands[i].offset)) return false;
+        {
+            Kept kept(this);
+            for (size_t i = 0; i < args.size(); ++i) {
+                if (i > 0) {
+                    kept.Add(args[i - 1]);
+                    if (!kept.Allowed(n.operands[i].offset)) return false;
+                }
+                if (!Eval(n.operands[i], &args[i])) return false;
             }
-            if (!Eval(n.operands[i], &args[i])) return false;
         }
-        kept.clear();
         std::string detail;
         const STATUS s = CallFunction(n.function, args, out, &detail);
         return s == NOERROR || Fail(s, n.offset, n.name + ": " + (detail.empty() ? "failed" : detail));
