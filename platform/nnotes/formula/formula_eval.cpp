@@ -10,6 +10,7 @@ namespace nnotes::formula {
 namespace {
 
 constexpr size_t kMaxTemporaryBytes = 4 * kMaxValueBytes;
+constexpr size_t kMaxKeptBytes = 4 * kMaxValueBytes;
 
 class Evaluator {
 public:
@@ -43,15 +44,41 @@ private:
     // Every temporary keeps its own copy, so their sum is bounded too: a formula of many assignments of one
     // large value would otherwise hold it thousands of times.
     bool Assign(const Statement& st, Value v) {
-        Value& slot = variables_[st.variable];
-        const size_t held = temporaryBytes_ - slot.bytes() + v.bytes();
+        const auto it = variables_.find(st.variable);
+        const size_t replaced = it == variables_.end() ? 0 : it->second.footprint();
+        const size_t held = temporaryBytes_ - replaced + v.footprint();
         if (held > kMaxTemporaryBytes)
             return Fail(ERR_FORMULA_RESULT_TOO_LARGE, st.expression.offset,
                         "Temporaries take more than " + std::to_string(kMaxTemporaryBytes >> 20) + " MB");
         temporaryBytes_ = held;
-        slot = std::move(v);
+        variables_[st.variable] = std::move(v);
         return true;
     }
+
+    // Operands computed and kept while the rest of their expression is evaluated. Their sum is bounded as the
+    // temporaries' is: nested a hundred levels deep, each level would otherwise keep a value of 4 MB.
+    class Kept {
+    public:
+        explicit Kept(Evaluator* e) : e_(e) {}
+        ~Kept() { e_->keptBytes_ -= bytes_; }
+        void Add(const Value& v) {
+            const size_t more = v.footprint();
+            bytes_ += more;
+            e_->keptBytes_ += more;
+        }
+        Kept(const Kept&) = delete;
+        Kept& operator=(const Kept&) = delete;
+        bool Allowed(size_t offset) const {
+            return e_->keptBytes_ <= kMaxKeptBytes ||
+                   e_->Fail(ERR_FORMULA_RESULT_TOO_LARGE, offset,
+                            "Values kept while the rest is evaluated take more than " +
+                                std::to_string(kMaxKeptBytes >> 20) + " MB");
+        }
+
+    private:
+        Evaluator* e_;
+        size_t bytes_ = 0;
+    };
 
     // A formula without SELECT selects what it finds true; a value that is no truth value selects nothing.
     static bool WithoutSelect(const Value& v) {
@@ -111,7 +138,11 @@ private:
         if (!Eval(n.operands[0], out)) return false;
         for (size_t i = 0; i < n.ops.size(); ++i) {
             Value right, result;
-            if (!Eval(n.operands[i + 1], &right)) return false;
+            {
+                Kept left(this);
+                left.Add(*out);
+                if (!left.Allowed(n.opOffsets[i]) || !Eval(n.operands[i + 1], &right)) return false;
+            }
             std::string detail;
             const STATUS s = ApplyOperator(n.ops[i], *out, right, &result, &detail);
             if (s != NOERROR) return Fail(s, n.opOffsets[i], detail);
@@ -123,8 +154,13 @@ private:
     // The entries of a list are all of one type.
     bool List(const Node& n, Value* out) {
         std::vector<Value> parts(n.operands.size());
+        Kept kept(this);
         size_t entries = 0, bytes = 0;
         for (size_t i = 0; i < parts.size(); ++i) {
+            if (i > 0) {
+                kept.Add(parts[i - 1]);
+                if (!kept.Allowed(n.operands[i].offset)) return false;
+            }
             if (!Eval(n.operands[i], &parts[i])) return false;
             if (parts[i].type() != parts[0].type())
                 return Fail(ERR_FORMULA_TYPE, n.operands[i].offset,
@@ -201,8 +237,16 @@ private:
             break;
         }
         std::vector<Value> args(n.operands.size());
-        for (size_t i = 0; i < args.size(); ++i)
-            if (!Eval(n.operands[i], &args[i])) return false;
+        {
+            Kept kept(this);
+            for (size_t i = 0; i < args.size(); ++i) {
+                if (i > 0) {
+                    kept.Add(args[i - 1]);
+                    if (!kept.Allowed(n.operands[i].offset)) return false;
+                }
+                if (!Eval(n.operands[i], &args[i])) return false;
+            }
+        }
         std::string detail;
         const STATUS s = CallFunction(n.function, args, out, &detail);
         return s == NOERROR || Fail(s, n.offset, n.name + ": " + (detail.empty() ? "failed" : detail));
@@ -212,12 +256,14 @@ private:
     bool If(const Node& n, Value* out) {
         const size_t last = n.operands.size() - 1;
         for (size_t i = 0; i < last; i += 2) {
-            Value condition;
-            if (!Eval(n.operands[i], &condition)) return false;
             bool truth = false;
-            std::string detail;
-            if (TruthOf(condition, &truth, &detail) != NOERROR)
-                return Fail(ERR_FORMULA_TYPE, n.operands[i].offset, "@If condition: " + detail);
+            {
+                Value condition; // gone before the branch is evaluated
+                if (!Eval(n.operands[i], &condition)) return false;
+                std::string detail;
+                if (TruthOf(condition, &truth, &detail) != NOERROR)
+                    return Fail(ERR_FORMULA_TYPE, n.operands[i].offset, "@If condition: " + detail);
+            }
             if (truth) return Eval(n.operands[i + 1], out);
         }
         return Eval(n.operands[last], out);
@@ -242,6 +288,7 @@ private:
     const FormulaNote* note_;
     std::unordered_map<std::string, Value> variables_;
     size_t temporaryBytes_ = 0;
+    size_t keptBytes_ = 0;
     Error err_;
 };
 

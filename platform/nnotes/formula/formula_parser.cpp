@@ -224,8 +224,9 @@ private:
     }
 
     bool CheckArguments(const FunctionInfo& info, size_t count, size_t offset) {
+        // Clamped only for comparing with the table's bounds; the parity is the count's own.
         const auto n = static_cast<int>(count < 1000 ? count : 1000);
-        if (info.id == Function::If && (n < 3 || n % 2 == 0))
+        if (info.id == Function::If && (count < 3 || count % 2 == 0))
             return Fail(ERR_FORMULA_ARGUMENT_COUNT, offset,
                         "@If needs an odd number of arguments, at least 3, but has " + std::to_string(count));
         if (n >= info.minArgs && (info.maxArgs < 0 || n <= info.maxArgs)) return true;

@@ -34,6 +34,10 @@ public:
     // The memory its entries take: the text bytes, or 8 bytes a number or time.
     size_t bytes() const;
     bool WithinBounds() const { return size() <= kMaxEntries && bytes() <= kMaxValueBytes; }
+    // The memory it keeps: its bytes, and for texts the string that holds each entry, however short.
+    size_t footprint() const {
+        return bytes() + (type_ == ValueType::Text ? size() * sizeof(std::string) : 0);
+    }
     const std::vector<std::string>& texts() const { return texts_; }
     const std::vector<double>& numbers() const { return numbers_; }
     const std::vector<Instant>& times() const { return times_; }

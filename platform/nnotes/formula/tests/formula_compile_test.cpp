@@ -61,6 +61,19 @@ TEST_F(FormulaCompile, PermutedListOperatorsAreRefusedByName) {
     EXPECT_EQ(Compile("2 * -3"), NOERROR);
 }
 
+// The parity of @If's arguments is that of their true count, however many there are.
+TEST_F(FormulaCompile, IfTakesAnyOddNumberOfArguments) {
+    for (const size_t count : {999u, 1001u, 1003u, 4001u}) {
+        std::string text = "@If(0";
+        for (size_t i = 1; i + 1 < count; ++i)
+            text += "; 0";
+        EXPECT_EQ(Compile(text + "; 7)"), NOERROR) << count << ": " << error_;
+        EXPECT_EQ(Compile(text + ")"), ERR_FORMULA_ARGUMENT_COUNT) << count - 1;
+        EXPECT_EQ(error_, "@If needs an odd number of arguments, at least 3, but has " +
+                              std::to_string(count - 1) + " (line 1, column 1)");
+    }
+}
+
 TEST_F(FormulaCompile, AFormulaNeedsAMainExpression) {
     const std::string noMain = "No main or selection expression in formula";
     ExpectError("", ERR_FORMULA_NO_MAIN, noMain + " (line 1, column 1)");
