@@ -35,21 +35,6 @@ struct Expected {
     std::string keyword;
 };
 
-// The bytes the summary of a view row takes: its header, then per item 4 bytes, its name and its value with
-// the type word. Values are left empty from the last backwards until it fits the largest summary.
-constexpr size_t kMaxSummary = 0xFFFF - 64;
-std::vector<bool> SummaryKeeps(const std::vector<std::pair<std::string, size_t>>& items) {
-    size_t size = 4;
-    for (const auto& [name, value] : items)
-        size += 4 + name.size() + value;
-    std::vector<bool> kept(items.size(), true);
-    for (size_t i = items.size(); i-- > 0 && size > kMaxSummary;) {
-        kept[i] = false;
-        size -= items[i].second;
-    }
-    return kept;
-}
-
 class HostileValueTest : public LibraryTest {
 protected:
     void SetUp() override {

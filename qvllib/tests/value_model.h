@@ -14,6 +14,8 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace qvltest {
 
@@ -153,6 +155,21 @@ inline ValueText ValueModel(uint16_t type, const std::string& data) {
     default:
         return {}; // a view keeps no other kind of value
     }
+}
+
+// The bytes the summary of a view row takes: its header, then per item 4 bytes, its name and its value with
+// the type word. Values are left empty from the last backwards until it fits the largest summary.
+constexpr size_t kMaxSummary = 0xFFFF - 64;
+inline std::vector<bool> SummaryKeeps(const std::vector<std::pair<std::string, size_t>>& items) {
+    size_t size = 4;
+    for (const auto& [name, value] : items)
+        size += 4 + name.size() + value;
+    std::vector<bool> kept(items.size(), true);
+    for (size_t i = items.size(); i-- > 0 && size > kMaxSummary;) {
+        kept[i] = false;
+        size -= items[i].second;
+    }
+    return kept;
 }
 
 } // namespace qvltest
