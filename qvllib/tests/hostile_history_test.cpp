@@ -6,6 +6,11 @@
 #include "libfixture.h"
 #include "raw_notes.h"
 #include "testsupport/item_bytes.h"
+#include "value_model.h"
+
+#include <algorithm>
+#include <random>
+#include <strings.h>
 
 namespace qvltest {
 namespace {
@@ -207,6 +212,191 @@ TEST_F(HostileHistoryTest, AHistoryAnotherWriterTurnedIntoANumberSinceTheWalkIsL
     const auto before = StoredNote(id);
     UpdateDocument("MergeHistory", "Merge A", id);
     EXPECT_EQ(StoredNote(id), before);
+}
+
+// ---- Seeded: histories of every kind, written back to again and again, with another writer between
+
+// The bytes a text list of these lines takes with its type word; the largest value a note holds.
+size_t HistoryBytes(const std::vector<std::string>& lines) {
+    size_t bytes = 4;
+    for (const std::string& line : lines)
+        bytes += 2 + line.size();
+    return bytes;
+}
+constexpr size_t kLargestHistory = 0xFFFF - 4;
+
+// What the model knows of one document: the lines of its history while it is one text item, nothing when
+// it is not (its stored note must then stay as it was).
+struct HistoryModel {
+    int id = 0;
+    std::optional<std::vector<std::string>> lines; // nullopt: no history item yet, or one that takes none
+    bool takesLines = true;                        // false: an item that is no text, or two of the name
+};
+
+class HostileHistoryDriver : public HostileHistoryTest {
+protected:
+    std::string RandomLine(size_t longest) {
+        static const char* const pieces[] = {"Merge",
+                                             " ",
+                                             "\t",
+                                             "\r\n",
+                                             "=",
+                                             "|",
+                                             "\xC3\xA9",
+                                             "\xE6\x9D\xB1",
+                                             "\xF0\x9F\x98\x80",
+                                             "\x80",
+                                             "\xC3",
+                                             "\xE2\x82",
+                                             "\xFF",
+                                             "\xED\xA0\x80"};
+        const size_t target = random_() % 10 ? random_() % 20 : random_() % longest;
+        std::string line;
+        while (line.size() < target)
+            line += pieces[random_() % std::size(pieces)];
+        return line;
+    }
+
+    // A new document with a history of a random kind; the model of it.
+    HistoryModel RandomDocument() {
+        std::vector<RawItem> items{TextItem("Other", "kept", 0)};
+        HistoryModel model;
+        const uint16_t flags = random_() % 2 ? nnotes::ITEM_SUMMARY : 0;
+        const char* name = random_() % 3 ? "MergeHistory" : "MERGEhistory";
+        switch (random_() % 12) {
+        case 0:
+            break; // none yet
+        case 1:
+        case 7:
+        case 8: {
+            const std::string line = RandomLine(60000);
+            items.push_back(RawItem{name, nnotes::TYPE_TEXT, line, flags});
+            model.lines = std::vector<std::string>{line};
+            break;
+        }
+        case 2:
+        case 3:
+        case 9:
+        case 10: {
+            std::vector<std::string> lines;
+            const size_t count = random_() % 4 ? random_() % 20 : 5000 + random_() % 10000;
+            for (size_t i = 0; i < count; ++i) {
+                lines.push_back(count > 100 ? std::to_string(i) : RandomLine(3000));
+                if (HistoryBytes(lines) > kLargestHistory - random_() % 50) {
+                    lines.pop_back();
+                    break;
+                }
+            }
+            items.push_back(RawItem{name, nnotes::TYPE_TEXT_LIST, TextListData(lines), flags});
+            model.lines = lines;
+            break;
+        }
+        case 4:
+            items.push_back(RawItem{name, nnotes::TYPE_NUMBER, DoubleData(7), flags});
+            model.takesLines = false;
+            break;
+        case 5:
+            items.push_back(RawItem{name, nnotes::TYPE_COMPOSITE, RandomLine(500), flags});
+            model.takesLines = false;
+            break;
+        case 6:
+            items.push_back(
+                RawItem{name, nnotes::TYPE_TIME_RANGE, RangeData({InstantData(1, 2450000)}, {}), flags});
+            model.takesLines = false;
+            break;
+        default:
+            items.push_back(TextItem(name, "one"));
+            items.push_back(TextItem("MergeHistory", "two"));
+            model.takesLines = false;
+            break;
+        }
+        items.push_back(TextItem("Last", "kept too"));
+        model.id = Document(items);
+        return model;
+    }
+
+    // Another writer adds a line to the history through the store (or turns it into a number).
+    void OtherWriter(HistoryModel& model) {
+        if (!model.takesLines || !model.lines) return;
+        nnotes::DBHANDLE db = 0;
+        ASSERT_EQ(nnotes::OpenDatabase(kHistoryDatabase, &db), nnotes::NOERROR);
+        nnotes::NOTEHANDLE note = 0;
+        ASSERT_EQ(nnotes::OpenNote(db, static_cast<nnotes::NOTEID>(model.id), 0, &note), nnotes::NOERROR);
+        ASSERT_EQ(nnotes::DeleteItem(note, "MergeHistory", 12), nnotes::NOERROR);
+        if (random_() % 4 == 0) {
+            ASSERT_EQ(AppendItems(note, {RawItem{"MergeHistory", nnotes::TYPE_NUMBER, DoubleData(1)}}),
+                      nnotes::NOERROR);
+            model.takesLines = false;
+        } else {
+            std::vector<std::string> lines = *model.lines;
+            if (HistoryBytes(lines) + 8 <= kLargestHistory) lines.push_back("theirs");
+            ASSERT_EQ(
+                AppendItems(note, {RawItem{"MergeHistory", nnotes::TYPE_TEXT_LIST, TextListData(lines)}}),
+                nnotes::NOERROR);
+            model.lines = lines;
+        }
+        ASSERT_EQ(nnotes::UpdateNote(note, 0), nnotes::NOERROR);
+        nnotes::CloseNote(note);
+        nnotes::CloseDatabase(db);
+    }
+
+    static bool IsHistory(const std::string& name) {
+        return name.size() == 12 && strncasecmp(name.c_str(), "MergeHistory", 12) == 0;
+    }
+    static std::vector<std::pair<std::string, StoredItem>>
+    Others(std::vector<std::pair<std::string, StoredItem>> note) {
+        note.erase(
+            std::remove_if(note.begin(), note.end(), [](const auto& item) { return IsHistory(item.first); }),
+            note.end());
+        return note;
+    }
+    static int HistoryFlags(const std::vector<std::pair<std::string, StoredItem>>& note) {
+        for (const auto& [name, item] : note)
+            if (IsHistory(name)) return item.flags;
+        return -1;
+    }
+
+    std::mt19937 random_;
+};
+
+TEST_F(HostileHistoryDriver, EveryHistoryGainsExactlyTheNewLineOrStaysAsItWas) {
+    for (uint32_t seed = 1; seed <= 4 && !HasFailure(); ++seed) {
+        random_.seed(seed);
+        std::vector<HistoryModel> documents;
+        for (int i = 0; i < 12; ++i)
+            documents.push_back(RandomDocument());
+        ASSERT_EQ(DSOpen("History"), 1);
+        for (int step = 0; step < 60 && !HasFailure(); ++step) {
+            const std::string where = "seed " + std::to_string(seed) + " step " + std::to_string(step) + ": ";
+            HistoryModel& model = documents[random_() % documents.size()];
+            if (random_() % 8 == 0) {
+                OtherWriter(model);
+                continue;
+            }
+            const std::string value = RandomLine(random_() % 20 == 0 ? 70000 : 200);
+            const auto before = StoredNote(model.id);
+            UpdateDocument("MergeHistory", value.c_str(), model.id);
+            const auto after = StoredNote(model.id);
+            // The line as stored: the platform text as Notes text, each ill-formed stretch a U+FFFD and each
+            // line feed the NUL that ends a line in Notes text.
+            std::string line = PlatformModel(value);
+            std::replace(line.begin(), line.end(), '\n', '\0');
+            std::vector<std::string> grown = model.lines.value_or(std::vector<std::string>{});
+            grown.push_back(line);
+            if (!model.takesLines || HistoryBytes(grown) > kLargestHistory) {
+                EXPECT_EQ(after, before) << where << "a line of " << value.size() << " bytes";
+                continue;
+            }
+            // Every other item keeps its bytes and its order; the history keeps its flags, a new one is
+            // summary.
+            EXPECT_EQ(Others(after), Others(before)) << where;
+            EXPECT_EQ(HistoryFlags(after), model.lines ? HistoryFlags(before) : nnotes::ITEM_SUMMARY)
+                << where;
+            EXPECT_EQ(StoredLines(kHistoryDatabase, model.id, "MergeHistory"), grown) << where;
+            model.lines = grown;
+        }
+        DSClose();
+    }
 }
 
 } // namespace
