@@ -376,5 +376,66 @@ TEST_F(HostileValueTest, EveryKindOfValueReadsAsItsModelCutAtTheCallersBuffer) {
     }
 }
 
+// The edges read as these texts, written out by hand: the first and last instants in zones either side of
+// UTC, special instants, NaN, infinities and minus zero, empty, huge and ranged lists, NULs and ill-formed
+// bytes. A value whose platform text would be longer than a string can be leaves its whole row empty.
+TEST_F(HostileValueTest, EdgeValuesReadAsTheseTexts) {
+    struct Case {
+        const char* zone;
+        RawItem value;
+        const char* text; // null: the row reads empty
+    };
+    const uint32_t firstDay = 1721426, lastDay = 5373484;
+    const std::vector<Case> cases = {
+        {"UTC", {"V", nnotes::TYPE_TIME, InstantData(0, firstDay)}, "01/01/0001 12:00:00 AM"},
+        {"America/New_York", {"V", nnotes::TYPE_TIME, InstantData(0, firstDay)}, "12/31/0000 07:03:58 PM"},
+        {"UTC", {"V", nnotes::TYPE_TIME, InstantData(8639999, lastDay)}, "12/31/9999 11:59:59 PM"},
+        {"Asia/Tokyo", {"V", nnotes::TYPE_TIME, InstantData(8639999, lastDay)}, "01/01/10000 08:59:59 AM"},
+        {"UTC", {"V", nnotes::TYPE_TIME, InstantData(0, 0x00FFFFFF)}, "Maximum Valid Date"},
+        {"UTC", {"V", nnotes::TYPE_TIME, InstantData(0xFFFFFFFF, 0xFFFFFFFF)}, "Any Day//Any Time"},
+        {"UTC", {"V", nnotes::TYPE_TIME, InstantData(8640000, 2450000)}, nullptr},
+        {"UTC",
+         {"V", nnotes::TYPE_TIME_RANGE,
+          RangeData({}, {InstantData(0, 2451545) + InstantData(4320000, 2451545)})},
+         "01/01/2000 12:00:00 AM - 01/01/2000 12:00:00 PM"},
+        {"UTC", {"V", nnotes::TYPE_NUMBER, DoubleData(std::numeric_limits<double>::quiet_NaN())}, "nan"},
+        {"UTC", {"V", nnotes::TYPE_NUMBER, DoubleData(-std::numeric_limits<double>::infinity())}, "-inf"},
+        {"UTC", {"V", nnotes::TYPE_NUMBER, DoubleData(-0.0)}, "0"},
+        {"UTC", {"V", nnotes::TYPE_NUMBER, DoubleData(0.1 + 0.2)}, "0.3"},
+        {"UTC", {"V", nnotes::TYPE_NUMBER, DoubleData(1e21)}, "1e+21"},
+        {"UTC", {"V", nnotes::TYPE_NUMBER_RANGE, RangeData({}, {DoubleData(1) + DoubleData(2)})}, ""},
+        {"UTC",
+         {"V", nnotes::TYPE_NUMBER_RANGE, RangeData(std::vector<std::string>(8000, DoubleData(2.5)), {})},
+         "2.5"},
+        {"UTC", {"V", nnotes::TYPE_TEXT_LIST, TextListData({})}, ""},
+        {"UTC", {"V", nnotes::TYPE_TEXT_LIST, TextListData(std::vector<std::string>(15000, "ab"))}, "ab"},
+        {"UTC", {"V", nnotes::TYPE_TEXT, std::string("a\0b\r\n\tc", 7)}, "a\nb\r\n\tc"},
+        {"UTC",
+         {"V", nnotes::TYPE_TEXT, "\xC3\x28\xE2\x82\x41\xF0\x9F\x98\x80"},
+         "\xEF\xBF\xBD(\xEF\xBF\xBD"
+         "A\xF0\x9F\x98\x80"},
+        {"UTC", {"V", nnotes::TYPE_TEXT, std::string(25000, '\xFF')}, nullptr},
+        {"UTC", {"V", nnotes::TYPE_COMPOSITE, "rich"}, ""},
+    };
+    for (const Case& c : cases) {
+        zone_.Use(c.zone);
+        const std::vector<Expected> expected = Fill({{c.value}});
+        ASSERT_EQ(expected.size(), 1u);
+        ASSERT_EQ(GotoFirst(), 1);
+        const std::string where =
+            std::string(c.zone) + " " + ::testing::PrintToString(c.value.data.substr(0, 16));
+        char text[256] = "untouched";
+        GetData(1, text, sizeof text);
+        EXPECT_EQ(std::string(text), c.text != nullptr ? c.text : "") << where;
+        GetData(0, text, sizeof text);
+        EXPECT_EQ(std::string(text), c.text != nullptr ? "K00000" : "") << where;
+        ASSERT_EQ(KWLoad("V"), 1);
+        ASSERT_EQ(KWGet(0, text, sizeof text), 1);
+        EXPECT_EQ(std::string(text), c.text != nullptr ? c.text : "") << where;
+        // The model the seeded test checks against agrees.
+        EXPECT_EQ(expected[0].row[1], c.text != nullptr ? c.text : "") << where;
+    }
+}
+
 } // namespace
 } // namespace qvltest
