@@ -25,7 +25,13 @@ std::string PlatformText(const LNString& text) {
 std::string FirstEntryText(const LNItem& value) {
     const LNText text = value;
     if (text.IsNull() || text.GetCount() == 0) return {};
-    return PlatformText(text[0].GetText());
+    // Translated from the stored text: its platform form may be longer than a string of the object layer.
+    const LNString entry = text[0].GetText();
+    if (entry.IsNull()) return {};
+    std::string platform;
+    lntext::TranslateWhole(nnotes::TRANSLATE_NOTES_TO_PLATFORM, lntext::Chars(entry.GetTextPtr()),
+                           entry.GetByteLength(), platform);
+    return platform;
 }
 
 std::string PlatformTextPrefix(const LNString& text, size_t bytes) {

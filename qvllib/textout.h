@@ -14,8 +14,8 @@ void CopyOut(char* buffer, int size, std::string_view text);
 // The platform form of a Notes text; empty for an empty handle.
 std::string PlatformText(const LNString& text);
 
-// The platform text of the first entry of a text value, empty when it has none. A value that is not text
-// throws the conversion status.
+// The platform text of the first entry of a text value, however long, empty when it has none. A value that
+// is not text throws the conversion status.
 std::string FirstEntryText(const LNItem& value);
 
 // The first bytes bytes (or fewer) of what PlatformText and FirstEntryText give, made from the front of the

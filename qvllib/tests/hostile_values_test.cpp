@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <random>
 
 namespace qvltest {
@@ -378,12 +379,20 @@ TEST_F(HostileValueTest, EveryKindOfValueReadsAsItsModelCutAtTheCallersBuffer) {
 
 // The edges read as these texts, written out by hand: the first and last instants in zones either side of
 // UTC, special instants, NaN, infinities and minus zero, empty, huge and ranged lists, NULs and ill-formed
-// bytes. A value whose platform text would be longer than a string can be leaves its whole row empty.
+// bytes, a text whose platform form is longer than a string of the object layer holds. An instant that is
+// none leaves its whole row empty.
+std::string Replacements(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += "\xEF\xBF\xBD";
+    return text;
+}
+
 TEST_F(HostileValueTest, EdgeValuesReadAsTheseTexts) {
     struct Case {
         const char* zone;
         RawItem value;
-        const char* text; // null: the row reads empty
+        std::optional<std::string> text; // none: the row reads empty
     };
     const uint32_t firstDay = 1721426, lastDay = 5373484;
     const std::vector<Case> cases = {
@@ -393,7 +402,7 @@ TEST_F(HostileValueTest, EdgeValuesReadAsTheseTexts) {
         {"Asia/Tokyo", {"V", nnotes::TYPE_TIME, InstantData(8639999, lastDay)}, "01/01/10000 08:59:59 AM"},
         {"UTC", {"V", nnotes::TYPE_TIME, InstantData(0, 0x00FFFFFF)}, "Maximum Valid Date"},
         {"UTC", {"V", nnotes::TYPE_TIME, InstantData(0xFFFFFFFF, 0xFFFFFFFF)}, "Any Day//Any Time"},
-        {"UTC", {"V", nnotes::TYPE_TIME, InstantData(8640000, 2450000)}, nullptr},
+        {"UTC", {"V", nnotes::TYPE_TIME, InstantData(8640000, 2450000)}, std::nullopt},
         {"UTC",
          {"V", nnotes::TYPE_TIME_RANGE,
           RangeData({}, {InstantData(0, 2451545) + InstantData(4320000, 2451545)})},
@@ -414,7 +423,10 @@ TEST_F(HostileValueTest, EdgeValuesReadAsTheseTexts) {
          {"V", nnotes::TYPE_TEXT, "\xC3\x28\xE2\x82\x41\xF0\x9F\x98\x80"},
          "\xEF\xBF\xBD(\xEF\xBF\xBD"
          "A\xF0\x9F\x98\x80"},
-        {"UTC", {"V", nnotes::TYPE_TEXT, std::string(25000, '\xFF')}, nullptr},
+        {"UTC",
+         {"V", nnotes::TYPE_TEXT, std::string(25000, '\xFF')},
+         Replacements(85)}, // 255 of 75,000 bytes
+        {"UTC", {"V", nnotes::TYPE_TEXT_LIST, TextListData({std::string(25000, '\x80')})}, Replacements(85)},
         {"UTC", {"V", nnotes::TYPE_COMPOSITE, "rich"}, ""},
     };
     for (const Case& c : cases) {
@@ -426,14 +438,14 @@ TEST_F(HostileValueTest, EdgeValuesReadAsTheseTexts) {
             std::string(c.zone) + " " + ::testing::PrintToString(c.value.data.substr(0, 16));
         char text[256] = "untouched";
         GetData(1, text, sizeof text);
-        EXPECT_EQ(std::string(text), c.text != nullptr ? c.text : "") << where;
+        EXPECT_EQ(std::string(text), c.text.value_or("")) << where;
         GetData(0, text, sizeof text);
-        EXPECT_EQ(std::string(text), c.text != nullptr ? "K00000" : "") << where;
+        EXPECT_EQ(std::string(text), c.text ? "K00000" : "") << where;
         ASSERT_EQ(KWLoad("V"), 1);
         ASSERT_EQ(KWGet(0, text, sizeof text), 1);
-        EXPECT_EQ(std::string(text), c.text != nullptr ? c.text : "") << where;
+        EXPECT_EQ(std::string(text), c.text.value_or("")) << where;
         // The model the seeded test checks against agrees.
-        EXPECT_EQ(expected[0].row[1], c.text != nullptr ? c.text : "") << where;
+        EXPECT_EQ(Cut(expected[0].row[1], sizeof text), c.text.value_or("")) << where;
     }
 }
 

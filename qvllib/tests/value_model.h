@@ -80,11 +80,8 @@ struct ValueText {
     std::string text;
 };
 
-// A platform text is an object layer string: one longer than 65535 bytes cannot be made.
 inline ValueText TextModel(const std::string& stored) {
-    std::string platform = PlatformModel(stored);
-    if (platform.size() > 0xFFFF) return ValueText{false, ""};
-    return ValueText{true, std::move(platform)};
+    return ValueText{true, PlatformModel(stored)};
 }
 
 inline std::string NumberModel(double number) {
