@@ -273,7 +273,7 @@ TEST_F(HostileSourceTest, EveryDefinitionOpensWhatItNamesOrNothing) {
         random_.seed(seed);
         const std::string where = "seed " + std::to_string(seed) + ": ";
         std::vector<Definition> definitions;
-        const int count = seed == 4 ? 400 : 60;
+        const int count = seed == 4 ? 300 : 40;
         for (int i = 0; i < count; ++i)
             definitions.push_back(RandomDefinition(i));
         const int opened = Fill(definitions);

@@ -361,7 +361,7 @@ TEST_F(HostileValueTest, EveryKindOfValueReadsAsItsModelCutAtTheCallersBuffer) {
     // Zones either side of UTC, so that the first and last instants read in the years 0 and 10000 too.
     static const char* const zones[] = {"UTC",          "America/New_York",  "Pacific/Kiritimati",
                                         "Asia/Kolkata", "Pacific/Pago_Pago", "Europe/Berlin"};
-    for (uint32_t seed = 1; seed <= 12 && !HasFailure(); ++seed) {
+    for (uint32_t seed = 1; seed <= 8 && !HasFailure(); ++seed) {
         random_.seed(seed);
         zone_.Use(zones[(seed - 1) % std::size(zones)]);
         std::vector<std::vector<RawItem>> values;
