@@ -20,6 +20,12 @@ void CopyField(char (&field)[N], std::string_view text) {
     os::CopyBounded(field, N, std::string(text));
 }
 
+// A field of the record, read from the column of that title.
+template <size_t N>
+void ReadField(char (&field)[N], const LNVFEntry& entry, const char* title) {
+    CopyField(field, GetEntryValue(entry, title, N - 1));
+}
+
 // The next part of text between runs of "=", taken off its front; empty when none is left.
 std::string_view NextPart(std::string_view* text) {
     const size_t start = text->find_first_not_of('=');
@@ -36,12 +42,12 @@ std::string_view NextPart(std::string_view* text) {
 
 DataSourceRecord ReadRecord(const LNVFEntry& entry) {
     DataSourceRecord record{};
-    CopyField(record.DataSourceName, GetEntryValue(entry, "DataSourceName"));
-    CopyField(record.ServerName, GetEntryValue(entry, "ServerName"));
-    CopyField(record.DatabaseName, GetEntryValue(entry, "DatabaseName"));
-    CopyField(record.ViewName, GetEntryValue(entry, "ViewName"));
-    CopyField(record.MergeHistField, GetEntryValue(entry, "MergeHistField"));
-    CopyField(record.PrimarySearchField, GetEntryValue(entry, "PrimarySearchField"));
+    ReadField(record.DataSourceName, entry, "DataSourceName");
+    ReadField(record.ServerName, entry, "ServerName");
+    ReadField(record.DatabaseName, entry, "DatabaseName");
+    ReadField(record.ViewName, entry, "ViewName");
+    ReadField(record.MergeHistField, entry, "MergeHistField");
+    ReadField(record.PrimarySearchField, entry, "PrimarySearchField");
 
     LNItem value;
     entry.GetColumnValueByTitle(&value, LNString("LookupFields"));
@@ -49,16 +55,17 @@ DataSourceRecord ReadRecord(const LNVFEntry& entry) {
     const uint32_t count = lookups.IsNull() ? 0 : lookups.GetCount();
     record.LookupCount = static_cast<int32_t>(std::min<uint32_t>(count, kMaxLookups));
     for (int32_t i = 0; i < record.LookupCount; ++i)
-        record.Lookups[i] = SplitLookupEntry(PlatformText(lookups[static_cast<uint32_t>(i)].GetText()));
+        record.Lookups[i] = SplitLookupEntry(
+            PlatformTextPrefix(lookups[static_cast<uint32_t>(i)].GetText(), kLookupEntryBytes));
     return record;
 }
 
 } // namespace
 
-std::string GetEntryValue(const LNVFEntry& entry, const char* valueName) {
+std::string GetEntryValue(const LNVFEntry& entry, const char* valueName, size_t bytes) {
     LNItem value;
     entry.GetColumnValueByTitle(&value, LNString(valueName));
-    return FirstEntryText(value);
+    return FirstEntryTextPrefix(value, bytes);
 }
 
 LookupField SplitLookupEntry(const std::string& entry) {

@@ -7,6 +7,9 @@
 #include "nnotes/note.h"
 #include "qvllib/qvllib.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 // Item flags and duplicate rule of a new history item: summary, and never a second item of the name.
@@ -15,6 +18,20 @@ constexpr uint32_t kRefuseDuplicate = 2;
 // How often a write-back reads the document again after another writer saved it first. Every conflict means
 // that other writer's save went through, so a write-back loses this many races only under a storm of them.
 constexpr int kConflictRetries = 100;
+
+// Whether the note holds more than one item of the name (matched without regard to case, as items are).
+bool HasSecondItem(const LNDocument& document, const char* item) {
+    const LNNoteBody* body = document.GetNoteBody();
+    if (body == nullptr) return false;
+    const nnotes::NOTEHANDLE note = body->GetNoteHandle();
+    const auto length = static_cast<uint16_t>(std::min<size_t>(std::strlen(item), 0xFFFF));
+    nnotes::BLOCKID first{};
+    if (nnotes::FindItemByName(note, item, length, &first, nullptr, nullptr, nullptr) != nnotes::NOERROR)
+        return false;
+    nnotes::BLOCKID second{};
+    return nnotes::FindNextItemByName(note, item, length, first, &second, nullptr, nullptr, nullptr) ==
+           nnotes::NOERROR;
+}
 
 // Appends value to the text item, or creates the item holding value alone; the status of that change.
 LNSTATUS AddHistory(LNDocument& document, const LNString& item, const LNString& value) {
@@ -38,6 +55,13 @@ void UpdateDocument(const char* item, const char* value, int noteId) {
             document.Open(0);
             // Only a document takes a history line: a design note (a view, a form) of that id is left alone.
             if (document.GetNoteClass() != LNNOTECLASS_DOCUMENT) {
+                document.Close();
+                return;
+            }
+            // Readers see the first of several items of the name. The changed item would go last and leave
+            // another one first, so that the history they see would lose its lines: such a document is left
+            // as it was.
+            if (HasSecondItem(document, item)) {
                 document.Close();
                 return;
             }

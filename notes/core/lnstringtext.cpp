@@ -42,6 +42,29 @@ uint32_t Translate(uint16_t mode, const char* in, uint32_t length, char* out) {
     return translated;
 }
 
+void TranslateWhole(uint16_t mode, const char* in, size_t length, std::string& out) {
+    // Pieces whose translation always fits one call's room.
+    constexpr size_t kPiece = LNSTRING_MAX_BYTES / 3;
+    const auto continues = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+    out.resize(3 * length);
+    size_t written = 0;
+    for (size_t at = 0; at < length;) {
+        size_t end = std::min(length, at + kPiece);
+        // Every byte after the first of a character, and of an ill-formed stretch, is a continuation byte,
+        // and none is longer than 4: a cut before the first byte that is none, among the last 4, splits
+        // nothing; 4 continuation bytes in a row end a character before them.
+        if (end < length) {
+            size_t cut = end;
+            while (cut > end - 3 && continues(in[cut]))
+                --cut;
+            if (!continues(in[cut])) end = cut;
+        }
+        written += Translate(mode, in + at, static_cast<uint32_t>(end - at), out.data() + written);
+        at = end;
+    }
+    out.resize(written);
+}
+
 char* TranslateCopy(uint16_t mode, const char* in, uint32_t length) {
     if (length > LNSTRING_MAX_BYTES) throw LNERR_STRING_TOO_LONG;
     auto* out = reinterpret_cast<char*>(AllocText(3 * size_t{length} + 1));

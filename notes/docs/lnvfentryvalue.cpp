@@ -110,8 +110,8 @@ void PlatformTextInto(const char* data, uint32_t length, std::string& text) {
     for (; copied < length && static_cast<unsigned char>(data[copied]) < 0x80; ++copied)
         out[copied] = data[copied] == '\0' ? '\n' : data[copied];
     if (copied == length) return;
-    text.resize(3 * size_t{length});
-    text.resize(lntext::Translate(nnotes::TRANSLATE_NOTES_TO_PLATFORM, data, length, text.data()));
+    // A summary value may grow past what a string of the object layer holds; the text here has no such bound.
+    lntext::TranslateWhole(nnotes::TRANSLATE_NOTES_TO_PLATFORM, data, length, text);
 }
 
 } // namespace

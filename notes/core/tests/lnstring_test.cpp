@@ -1,5 +1,6 @@
 #include "ln/lnerrors.h"
 #include "ln/lnstringcompare.h"
+#include "ln/lnstringtext.h"
 #include "lnstringfixture.h"
 #include "testobjects.h"
 
@@ -39,6 +40,44 @@ TEST_F(StringTest, PlatformTextIsRepairedOnTheWayIn) {
     EXPECT_EQ(repaired.GetLength(), 100u);
     const LNString raw(Notes(broken.c_str()));
     EXPECT_EQ(std::strlen(raw.GetPlatformTextPtr()), 300u);
+}
+
+// Text of any length translates whole, pieces of every kind straddling the places where it is cut into
+// pieces: each reads as it would alone. A translation of one call would be refused past 65535 bytes.
+TEST_F(StringTest, TextOfAnyLengthTranslatesWholeAcrossItsPieces) {
+    struct Piece {
+        std::string in, out;
+    };
+    const Piece pieces[] = {{"a", "a"},
+                            {std::string("\0", 1), "\n"},
+                            {"\xC3\xA9", "\xC3\xA9"},
+                            {"\xE6\x97\xA5", "\xE6\x97\xA5"},
+                            {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+                            {"\xFF", "\xEF\xBF\xBD"},
+                            {"\xE2\x82z", "\xEF\xBF\xBDz"},
+                            {"\x80\x80\x80\x80\x80", std::string(15, ' ')}};
+    std::string fives;
+    for (int i = 0; i < 5; ++i)
+        fives += "\xEF\xBF\xBD";
+    for (size_t shift = 0; shift < 5; ++shift) {
+        std::string in(shift, 'x'), expected(shift, 'x');
+        for (size_t i = 0; in.size() < 150000; ++i) {
+            const Piece& piece = pieces[(i * 7 + shift) % std::size(pieces)];
+            in += piece.in;
+            expected += piece.out == std::string(15, ' ') ? fives : piece.out;
+        }
+        std::string out = "reused";
+        lntext::TranslateWhole(nnotes::TRANSLATE_NOTES_TO_PLATFORM, in.data(), in.size(), out);
+        ASSERT_EQ(out.size(), expected.size()) << "shift " << shift;
+        EXPECT_TRUE(out == expected) << "shift " << shift;
+    }
+    std::string out = "reused";
+    lntext::TranslateWhole(nnotes::TRANSLATE_NOTES_TO_PLATFORM, "", 0, out);
+    EXPECT_EQ(out, "");
+    const std::string ill(30000, '\xFF');
+    lntext::TranslateWhole(nnotes::TRANSLATE_NOTES_TO_PLATFORM, ill.data(), ill.size(), out);
+    EXPECT_EQ(out.size(), 90000u);
+    EXPECT_THROW(lntext::TranslateCopy(nnotes::TRANSLATE_NOTES_TO_PLATFORM, ill.data(), 30000), LNSTATUS);
 }
 
 TEST_F(StringTest, EmptyStringAnswersEmptyTextsAndNotFound) {

@@ -3,6 +3,8 @@
 #include "ln/lnnumbers.h"
 #include "lnviewfolderfixture.h"
 #include "nnotes/collection.h"
+#include "nnotes/database.h"
+#include "nnotes/note.h"
 
 namespace {
 
@@ -231,6 +233,47 @@ TEST_F(ViewsTest, SummaryTextsKeepLineEndsAndCharactersAtEveryPlace) {
         EXPECT_EQ(all[1], ColumnText(entry, 1)) << row;
     }
     EXPECT_EQ(row, names.size());
+}
+
+// A summary text of ill-formed bytes grows to three times its size as platform text, past what a string of
+// the object layer holds: a row's texts read at once take it whole all the same.
+TEST_F(ViewsTest, SummaryTextsLongerThanAStringAreReadWhole) {
+    ASSERT_EQ(area_.Build(R"({"path": "long.nsf", "views": [{"name": "Long", "columns": [
+        {"title": "Key", "item": "Key", "sorted": true}, {"title": "Name", "item": "Name"}]}],
+      "documents": []})"),
+              "");
+    const std::string name = std::string(25000, '\xFF') + "end";
+    nnotes::DBHANDLE db = 0;
+    ASSERT_EQ(nnotes::OpenDatabase("long.nsf", &db), nnotes::NOERROR);
+    nnotes::NOTEHANDLE note = 0;
+    ASSERT_EQ(nnotes::CreateNote(db, &note), nnotes::NOERROR);
+    ASSERT_EQ(nnotes::AppendItem(note, nnotes::ITEM_SUMMARY, "Key", 3, nnotes::TYPE_TEXT, "k", 1, nullptr),
+              nnotes::NOERROR);
+    ASSERT_EQ(nnotes::AppendItem(note, nnotes::ITEM_SUMMARY, "Name", 4, nnotes::TYPE_TEXT, name.data(),
+                                 static_cast<uint32_t>(name.size()), nullptr),
+              nnotes::NOERROR);
+    ASSERT_EQ(nnotes::UpdateNote(note, 0), nnotes::NOERROR);
+    nnotes::CloseNote(note);
+    nnotes::CloseDatabase(db);
+
+    LNDatabase database;
+    ASSERT_EQ(session_.GetDatabase("long.nsf", &database), 0u);
+    ASSERT_EQ(database.Open(), 0u);
+    LNViewFolder view;
+    ASSERT_EQ(database.GetViewFolder("Long", &view), 0u);
+    ASSERT_EQ(view.Open(0), 0u);
+    LNVFEntry entry;
+    ASSERT_EQ(view.Goto(LNVFNAVIGATION_FIRST, &entry), 0u);
+    entry[0]; // maps the summary, as a walk's first row does
+    std::vector<std::string> all(2);
+    std::vector<uint8_t> plain(2);
+    entry.GetVFEntryBody()->GetSummaryTexts(all, plain);
+    ASSERT_EQ(plain[1], 1);
+    std::string expected;
+    for (int i = 0; i < 25000; ++i)
+        expected += "\xEF\xBF\xBD";
+    EXPECT_TRUE(all[1] == expected + "end") << all[1].size();
+    EXPECT_EQ(all[0], "k");
 }
 
 // The note id GetDocument opens, read from the entry alone: none for categories, totals and entries of a

@@ -6,6 +6,7 @@
 #include "nnotes/status.h"
 
 #include <cstddef>
+#include <string>
 
 namespace lntext {
 
@@ -32,6 +33,12 @@ uint32_t Translate(uint16_t mode, const char* in, uint32_t length, char* out);
 
 // The same into a new terminated buffer of the ordinary allocator, sized to the result.
 char* TranslateCopy(uint16_t mode, const char* in, uint32_t length);
+
+// The same into out (its storage reused) for text of any length and any result length: a stored value of
+// ill-formed bytes translates to three times its size, more than a string of the object layer holds, and a
+// reader that keeps it in a std::string needs no such bound. The text is translated in pieces cut where a
+// character starts.
+void TranslateWhole(uint16_t mode, const char* in, size_t length, std::string& out);
 
 // New bodies holding the given text (LNStringBody::SetPlatformText, SetNotesText); nothing is left behind
 // when that throws.
