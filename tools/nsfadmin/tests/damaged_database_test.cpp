@@ -7,11 +7,13 @@
 #include "testsupport/test_area.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 
 namespace nsfadmin {
 namespace {
@@ -58,6 +60,21 @@ protected:
             EXPECT_TRUE(o.exitCode == 0 || o.exitCode == 1) << where;
             EXPECT_EQ(o.err.find("Sanitizer"), std::string::npos) << where;
             EXPECT_EQ(o.err.find("runtime error"), std::string::npos) << where;
+            if (o.exitCode == 0) {
+                // What it printed is whole: a JSON object per document, an entry per line of a view.
+                std::istringstream lines(o.out);
+                for (std::string line; std::getline(lines, line);) {
+                    if (command == "dump") {
+                        const auto parsed = nlohmann::json::parse(line, nullptr, false);
+                        EXPECT_TRUE(parsed.is_object() && parsed.contains("noteid") &&
+                                    parsed.contains("items"))
+                            << where << " line: " << line;
+                    } else if (command == "view") {
+                        EXPECT_GE(std::count(line.begin(), line.end(), '\t'), 2)
+                            << where << " line: " << line;
+                    }
+                }
+            }
             if (o.exitCode == 1) {
                 EXPECT_EQ(o.err.rfind("nsfadmin: ", 0), 0u) << where;
                 EXPECT_NE(o.err.find(name), std::string::npos) << where;
@@ -120,6 +137,21 @@ TEST_F(DamagedDatabase, ForeignFilesAndThingsThatAreNoFilesGiveAClearError) {
     }
     Commands("wal.nsf", "garbage -wal");
     Commands("shm.nsf", "garbage -shm");
+}
+
+TEST_F(DamagedDatabase, RowsDamagedAsUsersMeetThemGiveAClearErrorOrTheirContent) {
+    int n = 0;
+    for (const auto& damage : damage::RowDamages()) {
+        const std::string name = "named" + std::to_string(n++) + ".nsf";
+        {
+            damage::RawFile raw(Fresh(name));
+            if (damage.loose) {
+                ASSERT_EQ(raw.LooseSchema(), "") << damage.what;
+            }
+            ASSERT_EQ(raw.Exec(damage.sql), "") << damage.what;
+        }
+        Commands(name, damage.what);
+    }
 }
 
 } // namespace

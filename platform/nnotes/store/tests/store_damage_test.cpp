@@ -9,6 +9,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -52,8 +53,9 @@ bool Clean(STATUS s) {
         ERR_ITEM_NOT_FOUND, ERR_ITEM_TYPE, ERR_ITEM_LAYOUT, ERR_NO_MODIFIED_NOTES,
         // views, formulas and the full-text index
         ERR_NOT_FOUND, ERR_NOT_A_VIEW, ERR_VIEW_FORMAT, ERR_VIEW_FORMULA, ERR_VIEW_INDEX_DAMAGED,
-        ERR_FORMULA_DAMAGED, ERR_FORMULA_BAD_VALUE, ERR_FORMULA_TYPE, ERR_FORMULA_NUMBER_RANGE,
-        ERR_FT_NOT_INDEXED, ERR_FT_NO_MATCHES};
+        // (a time value whose words are no instant is "invalid" to a formula that reads it)
+        ERR_FORMULA_DAMAGED, ERR_FORMULA_BAD_VALUE, ERR_TIME_BAD_INSTANT, ERR_FORMULA_TYPE,
+        ERR_FORMULA_NUMBER_RANGE, ERR_FT_NOT_INDEXED, ERR_FT_NO_MATCHES};
     return clean.count(ERR(s)) == 1;
 }
 
@@ -117,6 +119,14 @@ protected:
         }
     }
 
+    // Reads every byte of a value handed out, so that one shorter than its length is a sanitizer report.
+    static uint32_t Touch(const void* bytes, size_t length) {
+        uint32_t sum = 0;
+        for (size_t i = 0; i < length; ++i)
+            sum += static_cast<const uint8_t*>(bytes)[i];
+        return sum;
+    }
+
     static STATUS OnMatch(void* context, const SearchMatch*, const SearchSummary* summary) {
         auto* self = static_cast<DamagedDatabaseTest*>(context);
         ++self->reading_.matches;
@@ -127,7 +137,9 @@ protected:
             if (self->Check(GetSummaryValue(summary, name, &type, &value, &length),
                             std::string("GetSummaryValue ") + name) == NOERROR &&
                 length > 0) {
+                // Every byte the summary says it has is there (a read past it is a sanitizer report).
                 EXPECT_NE(value, nullptr) << self->what_ << ": " << name;
+                if (value != nullptr) self->touched_ += Touch(value, length);
             }
         }
         return NOERROR;
@@ -158,7 +170,14 @@ protected:
             const STATUS s = Check(ReadEntries(c, &pos, NAVIGATE_NEXT, 1, NAVIGATE_NEXT, 0xFFFFFFFF, mask,
                                                &buffer, &length, nullptr, &returned, &signal),
                                    call + " ReadEntries");
-            if (buffer != NULLHANDLE) FreeBlock(buffer);
+            if (buffer != NULLHANDLE) {
+                uint32_t size = 0;
+                EXPECT_EQ(GetBlockSize(buffer, &size), NOERROR);
+                EXPECT_GE(size, length) << what_ << ": " << call;
+                touched_ += Touch(LockBlock(buffer), std::min<uint32_t>(size, length));
+                UnlockBlock(buffer);
+                FreeBlock(buffer);
+            }
             reading_.entries += returned;
             if (s != NOERROR || buffer == NULLHANDLE || !(signal & SIGNAL_MORE_TO_DO)) break;
         }
@@ -254,6 +273,7 @@ protected:
 
     std::string pristine_;
     std::string what_;
+    uint32_t touched_ = 0;
     Reading reading_;
 };
 
@@ -435,6 +455,45 @@ TEST_F(DamagedDatabaseTest, ANoteIdAtTheTopOfTheRangeLeavesNoIdRatherThanAFullDi
     CloseNote(note);
     ASSERT_EQ(CloseDatabase(db), NOERROR);
     EXPECT_EQ(IntegrityOf("topid.nsf"), "ok");
+}
+
+TEST_F(DamagedDatabaseTest, RowsDamagedAsUsersMeetThemAnswerEveryCallCleanly) {
+    int n = 0;
+    for (const auto& damage : damage::RowDamages()) {
+        const std::string name = "named" + std::to_string(n++) + ".nsf";
+        {
+            damage::RawFile raw(Fresh(name));
+            if (damage.loose) {
+                ASSERT_EQ(raw.LooseSchema(), "") << damage.what;
+            }
+            ASSERT_EQ(raw.Exec(damage.sql), "") << damage.what;
+        }
+        what_ = damage.what;
+        ReadDamaged(name);
+    }
+}
+
+// The database's latest stamps, overwritten with words that are no instant, leave a save no time to stamp it
+// with: the save and the delete say the database is damaged (not that a time is invalid, which the caller
+// gave none of), and the file is left as it was.
+TEST_F(DamagedDatabaseTest, StoredStampsThatAreNoInstantsMakeSavesAnswerDamaged) {
+    const std::string path = Fresh("stamps.nsf");
+    {
+        damage::RawFile raw(path);
+        ASSERT_EQ(raw.Exec("UPDATE info SET value = x'FFFFFFF0' || substr(value, 5) WHERE length(value) = 8"),
+                  "");
+    }
+    const std::string before = damage::ReadBytes(path);
+    DBHANDLE db = 0;
+    ASSERT_EQ(OpenDatabase("stamps.nsf", &db), NOERROR);
+    NOTEHANDLE note = 0;
+    ASSERT_EQ(CreateNote(db, &note), NOERROR);
+    ASSERT_EQ(SetItemText(note, "Form", "Entry", 5), NOERROR);
+    EXPECT_EQ(UpdateNote(note, 0), ERR_DB_DAMAGED);
+    CloseNote(note);
+    EXPECT_EQ(DeleteNote(db, 3, 0), ERR_DB_DAMAGED);
+    ASSERT_EQ(CloseDatabase(db), NOERROR);
+    EXPECT_TRUE(damage::ReadBytes(path) == before);
 }
 
 } // namespace

@@ -278,4 +278,110 @@ private:
     sqlite3* db_ = nullptr;
 };
 
+// Damage done to the rows of a database that has the items Name (text), Count (number), Tags (text list),
+// Nums (number list) and When (time) and at least one view, named for the failures it causes. loose: the
+// statements need RawFile::LooseSchema first (they store NULLs or a universal id twice).
+struct RowDamage {
+    const char* what;
+    const char* sql;
+    bool loose = false;
+};
+
+inline const std::vector<RowDamage>& RowDamages() {
+    // The last document, and the view notes, picked out by what they hold rather than by their ids.
+    static const std::vector<RowDamage> damages = {
+        {"a time of 3 bytes", "UPDATE items SET value = substr(value, 1, 5) WHERE name = 'When'"},
+        {"a number list of 7 bytes", "UPDATE items SET value = substr(value, 1, 9) WHERE name = 'Nums'"},
+        {"a number of 9 bytes", "UPDATE items SET value = value || x'01' WHERE name = 'Count'"},
+        {"a text list whose counts run past its bytes",
+         "UPDATE items SET value = substr(value, 1, 2) || x'FF7F0100' || substr(value, 7) WHERE name = "
+         "'Tags'"},
+        {"text bytes stored as a time",
+         "UPDATE items SET type = (SELECT type FROM items WHERE name = 'When' LIMIT 1), value = (SELECT"
+         " substr(value, 1, 2) FROM items WHERE name = 'When' LIMIT 1) || substr(value, 3) WHERE name = "
+         "'Name'"},
+        {"a type column other than the value's type word",
+         "UPDATE items SET type = type + 1 WHERE name IN ('Count', 'Tags')"},
+        {"values that are no blobs", "UPDATE items SET value = 42 WHERE name = 'Name';"
+                                     "UPDATE items SET value = 'some text' WHERE name = 'When'"},
+        {"empty values", "UPDATE items SET value = x'' WHERE name IN ('Name', 'Nums')"},
+        {"NULL values", "UPDATE items SET value = NULL WHERE name IN ('Tags', 'When')", true},
+        {"NULL names, types and flags",
+         "UPDATE items SET name = NULL WHERE name = 'Name'; UPDATE items SET type = NULL WHERE name = "
+         "'Count';"
+         "UPDATE items SET flags = NULL WHERE name = 'Tags'",
+         true},
+        {"NULL note columns",
+         "UPDATE notes SET oid = NULL WHERE id = (SELECT max(id) FROM notes);"
+         "UPDATE notes SET added = NULL, class = NULL WHERE id = (SELECT min(id) FROM notes)",
+         true},
+        {"NULL view rows",
+         "UPDATE view_rows SET summary = NULL WHERE note = (SELECT max(note) FROM view_rows);"
+         "UPDATE view_rows SET sortvalues = NULL, unid = NULL WHERE note = (SELECT min(note)"
+         " FROM view_rows)",
+         true},
+        {"summaries whose lengths lie", "UPDATE view_rows SET summary = substr(summary, 1, 2) || x'FFFF' ||"
+                                        " substr(summary, 5)"},
+        {"summaries cut short", "UPDATE view_rows SET summary = substr(summary, 1, length(summary) - 3)"},
+        {"summaries lengthened", "UPDATE view_rows SET summary = summary || x'0500FFFF0100'"},
+        {"sort values and keys whose lengths lie",
+         "UPDATE view_rows SET sortvalues = x'FFFFFFFF' || substr(sortvalues, 5);"
+         "UPDATE view_rows SET key = substr(key, 1, 3) || x'FF' WHERE note = (SELECT max(note) FROM "
+         "view_rows)"},
+        {"view rows of the wrong part and parent", "UPDATE view_rows SET part = 70000, parent = x'0102' "
+                                                   "WHERE note = (SELECT max(note) FROM view_rows)"},
+        {"note ids of 0 and below",
+         "UPDATE items SET note = -3 WHERE note = (SELECT max(id) FROM notes WHERE class = 1);"
+         "UPDATE notes SET id = -3 WHERE id = (SELECT max(id) FROM notes WHERE class = 1);"
+         "UPDATE items SET note = 0 WHERE note = (SELECT max(id) FROM notes WHERE class = 1);"
+         "UPDATE notes SET id = 0 WHERE id = (SELECT max(id) FROM notes WHERE class = 1)"},
+        {"note ids past 32 bits",
+         "UPDATE items SET note = 4294967301 WHERE note = (SELECT max(id) FROM notes WHERE class = 1);"
+         "UPDATE notes SET id = 4294967301 WHERE id = (SELECT max(id) FROM notes WHERE class = 1);"
+         "UPDATE items SET note = 4294901761 WHERE note = (SELECT max(id) FROM notes WHERE class = 1 AND id "
+         "< 4294967296);"
+         "UPDATE notes SET id = 4294901761 WHERE id = (SELECT max(id) FROM notes WHERE class = 1 AND id < "
+         "4294967296)"},
+        {"view rows of notes past 32 bits and below 0",
+         "UPDATE view_rows SET note = 4294967303 WHERE note = (SELECT max(note) FROM view_rows);"
+         "UPDATE view_rows SET note = -7 WHERE note = (SELECT min(note) FROM view_rows WHERE note > 0)"},
+        {"items of a note that is not there", "INSERT INTO items SELECT 999, seq, name, type, flags, value "
+                                              "FROM items WHERE note = (SELECT max(note)"
+                                              " FROM items)"},
+        {"a universal id twice",
+         "UPDATE notes SET unid = (SELECT unid FROM notes WHERE class = 1 ORDER BY id LIMIT 1) WHERE id = "
+         "(SELECT"
+         " max(id) FROM notes WHERE class = 1)",
+         true},
+        {"universal ids and originator ids of the wrong size",
+         "UPDATE notes SET unid = x'0102', oid = substr(oid, 1, 27) WHERE id = (SELECT max(id) FROM notes "
+         "WHERE"
+         " class = 1)"},
+        {"a view's selection formula of garbage",
+         "UPDATE items SET value = substr(value, 1, 2) || x'5A5A00FF0102030405060708090A0B0C0D0E0F10'"
+         " WHERE name = '$FORMULA'"},
+        {"a view's format of garbage",
+         "UPDATE items SET value = substr(value, 1, 2) || x'FFFF01FF7F00' || substr(value, 9)"
+         " WHERE name = '$ViewFormat'"},
+        {"a view's format cut short",
+         "UPDATE items SET value = substr(value, 1, 11) WHERE name = '$ViewFormat'"},
+        {"a view index row for a deleted note",
+         "DELETE FROM items WHERE note = (SELECT max(id) FROM notes WHERE class = 1);"
+         "DELETE FROM notes WHERE id = (SELECT max(id) FROM notes WHERE class = 1)"},
+        {"rows of a view that no longer exists",
+         "DELETE FROM notes WHERE id IN (SELECT note FROM items WHERE name = '$ViewFormat');"
+         "DELETE FROM items WHERE note NOT IN (SELECT id FROM notes)"},
+        {"view index rows of the wrong size",
+         "UPDATE view_index SET stamp = x'01', collation = 7, layout = 'x', changes = -1"},
+        {"the information rows gone", "DELETE FROM info"},
+        {"a time whose words are no instant", "UPDATE items SET value = substr(value, 1, 2) || x'FFFFFFF0' "
+                                              "|| substr(value, 7) WHERE name = 'When'"},
+        {"information times whose words are no instant",
+         "UPDATE info SET value = x'FFFFFFF0' || substr(value, 5) WHERE length(value) = 8"},
+        {"information values cut short",
+         "UPDATE info SET value = substr(value, 1, 3) WHERE length(value) > 3"},
+    };
+    return damages;
+}
+
 } // namespace testsupport::damage
