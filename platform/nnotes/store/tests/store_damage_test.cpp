@@ -46,8 +46,8 @@ bool Clean(STATUS s) {
     static const std::set<STATUS> clean = {
         NOERROR,
         // the file
-        ERR_NOT_A_DATABASE, ERR_DB_DAMAGED, ERR_DB_IO, ERR_DB_IS_DIRECTORY, ERR_DB_FOREIGN_LOG,
-        ERR_DB_READ_ONLY,
+        ERR_NOT_A_DATABASE, ERR_DB_DAMAGED, ERR_DB_NEWER_VERSION, ERR_DB_IO, ERR_DB_IS_DIRECTORY,
+        ERR_DB_FOREIGN_LOG, ERR_DB_READ_ONLY,
         // notes, items and their values
         ERR_NOTE_DAMAGED, ERR_NOTE_NOT_FOUND, ERR_NOTE_CLASS, ERR_NOTE_IDS_EXHAUSTED, ERR_TEXTLIST_DAMAGED,
         ERR_ITEM_NOT_FOUND, ERR_ITEM_TYPE, ERR_ITEM_LAYOUT, ERR_NO_MODIFIED_NOTES,
@@ -492,6 +492,28 @@ TEST_F(DamagedDatabaseTest, StoredStampsThatAreNoInstantsMakeSavesAnswerDamaged)
     EXPECT_EQ(UpdateNote(note, 0), ERR_DB_DAMAGED);
     CloseNote(note);
     EXPECT_EQ(DeleteNote(db, 3, 0), ERR_DB_DAMAGED);
+    ASSERT_EQ(CloseDatabase(db), NOERROR);
+    EXPECT_TRUE(damage::ReadBytes(path) == before);
+}
+
+// Information values emptied by another program: a write that builds on one (the mark every write
+// transaction leaves) says the database is damaged, not that a universal id is taken, and changes nothing.
+TEST_F(DamagedDatabaseTest, AnEmptiedInformationValueMakesWritesAnswerDamagedNotADuplicateId) {
+    const std::string path = Fresh("emptied.nsf");
+    {
+        damage::RawFile raw(path);
+        ASSERT_EQ(raw.Exec("UPDATE info SET value = x''"), "");
+    }
+    const std::string before = damage::ReadBytes(path);
+    DBHANDLE db = 0;
+    ASSERT_EQ(OpenDatabase("emptied.nsf", &db), NOERROR);
+    NOTEHANDLE note = 0;
+    ASSERT_EQ(CreateNote(db, &note), NOERROR);
+    ASSERT_EQ(SetItemText(note, "Form", "Entry", 5), NOERROR);
+    EXPECT_EQ(UpdateNote(note, 0), ERR_DB_DAMAGED);
+    CloseNote(note);
+    EXPECT_EQ(DeleteNote(db, 3, 0), ERR_DB_DAMAGED);
+    EXPECT_EQ(FTIndex(db, 0, nullptr, nullptr), ERR_DB_DAMAGED);
     ASSERT_EQ(CloseDatabase(db), NOERROR);
     EXPECT_TRUE(damage::ReadBytes(path) == before);
 }
