@@ -163,7 +163,8 @@ STATUS Database::NextStamp(Instant& stamp) {
     int order = 0;
     if (CompareInstants(&stamp, &last, &order) != NOERROR || order <= 0) {
         stamp = last;
-        if (STATUS s = AdvanceInstant(&stamp, 1)) return s;
+        // A latest stamp that cannot be stepped on is no time this library gave: its bytes were damaged.
+        if (AdvanceInstant(&stamp, 1) != NOERROR) return ERR_DB_DAMAGED;
     }
     return NOERROR;
 }

@@ -59,6 +59,17 @@ public:
     // Inside a write transaction it is read once and then kept up to date by TouchModified.
     STATUS LastStamp(Instant& stamp);
 
+    // Passes back the status of a call on this database. Once a call says the file or one of its notes or
+    // view indexes is damaged, the connection never folds its log into the file: what it goes on writing
+    // (a view index made again) stays in the log, and the file stays as it is for whoever mends it.
+    STATUS Noted(STATUS s) {
+        if (IsDamage(s)) sql_.LeaveFileUnwritten();
+        return s;
+    }
+    static bool IsDamage(STATUS s) {
+        return ERR(s) == ERR_DB_DAMAGED || ERR(s) == ERR_NOTE_DAMAGED || ERR(s) == ERR_VIEW_INDEX_DAMAGED;
+    }
+
     // What the view indexes keep about this connection between saves (the indexed views a save passes).
     std::shared_ptr<void>& SavePassState() { return savePass_; }
 
@@ -107,7 +118,10 @@ STATUS WithDatabase(DBHANDLE handle, Fn fn) {
     std::shared_ptr<Database> db;
     if (STATUS s = DatabaseOf(handle, db)) return s;
     std::lock_guard<std::recursive_mutex> guard(db->Lock());
-    return fn(*db);
+    return db->Noted(fn(*db));
 }
+
+// Database::Noted for a call that reached the database of handle by another road (a collection's reads).
+STATUS NoteStatusOf(DBHANDLE handle, STATUS s);
 
 } // namespace nnotes::store

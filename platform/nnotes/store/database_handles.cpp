@@ -22,4 +22,12 @@ STATUS DatabaseOf(DBHANDLE handle, std::shared_ptr<Database>& out) {
     return out->IsDirectory() ? ERR_DB_IS_DIRECTORY : NOERROR;
 }
 
+STATUS NoteStatusOf(DBHANDLE handle, STATUS s) {
+    if (!Database::IsDamage(s)) return s;
+    std::shared_ptr<Database> db = FindDatabase(handle);
+    if (db == nullptr || db->IsDirectory()) return s;
+    std::lock_guard<std::recursive_mutex> guard(db->Lock());
+    return db->Noted(s);
+}
+
 } // namespace nnotes::store

@@ -215,7 +215,7 @@ STATUS SaveNote(Note& note, uint16_t flags) {
     SaveResult r;
     {
         std::lock_guard<std::recursive_mutex> guard(db->Lock());
-        if (STATUS s = Write(*db, note, flags, values, r)) return s;
+        if (STATUS s = db->Noted(Write(*db, note, flags, values, r))) return s;
     }
     note.id = r.id;
     note.oid = r.oid;

@@ -160,6 +160,23 @@ STATUS StoredSequence(Connection& sql, NOTEID id, std::optional<uint32_t>& out) 
     return rc == SQLITE_ROW || rc == SQLITE_DONE ? NOERROR : StatusOf(rc);
 }
 
+namespace {
+
+// Whether the note ids have run out: SQLite answers a new row after the largest id it can give as if the
+// disk were full.
+bool IdsRunOut(Connection& sql) {
+    STATUS s;
+    Statement* q = sql.Prepare("SELECT max(id) >= ?1 OR (SELECT max(seq) >= ?1 FROM sqlite_sequence"
+                               " WHERE name = 'notes') FROM notes",
+                               &s);
+    if (q == nullptr) return false;
+    const bool out = q->Bind(1, int64_t{NOTE_ID_SPECIAL}).Step() == SQLITE_ROW && q->Int(0) == 1;
+    q->Reset();
+    return out;
+}
+
+} // namespace
+
 STATUS InsertNoteRow(Connection& sql, uint16_t noteClass, const ORIGINATORID& oid, const Instant& added,
                      const std::optional<UNIVERSALID>& parent, NOTEID& id) {
     STATUS s;
@@ -169,7 +186,7 @@ STATUS InsertNoteRow(Connection& sql, uint16_t noteClass, const ORIGINATORID& oi
     q->Bind(1, noteClass).BindBlob(2, &oid, sizeof(UNIVERSALID)).BindBlob(3, &oid, sizeof oid);
     q->BindBlob(4, &added, sizeof added);
     BindParent(*q, 5, parent);
-    if (STATUS s = q->Run()) return s;
+    if (STATUS s = q->Run()) return s == ERR_DB_DISK_FULL && IdsRunOut(sql) ? ERR_NOTE_IDS_EXHAUSTED : s;
     const int64_t rowid = sqlite3_last_insert_rowid(sql.Raw());
     // Ids from NOTE_ID_SPECIAL up name special notes; the database cannot hand out more.
     if (rowid <= 0 || rowid >= NOTE_ID_SPECIAL) return ERR_NOTE_IDS_EXHAUSTED;

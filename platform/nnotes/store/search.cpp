@@ -148,9 +148,10 @@ STATUS SearchDatabase(DBHANDLE db, DHANDLE formula, uint16_t flags, uint16_t not
         s = database->IsDirectory() ? store::SearchFiles(*database, noteClassMask, callback, context)
                                     : ERR_DB_NOT_DIRECTORY;
     } else {
-        s = database->IsDirectory() ? ERR_DB_IS_DIRECTORY
-                                    : store::SearchNotes(db, *database, formula, flags, noteClassMask, since,
-                                                         callback, context, reached);
+        s = database->IsDirectory()
+                ? ERR_DB_IS_DIRECTORY
+                : store::NoteStatusOf(db, store::SearchNotes(db, *database, formula, flags, noteClassMask,
+                                                             since, callback, context, reached));
     }
     if (s == NOERROR && until != nullptr) *until = reached;
     return s;

@@ -106,6 +106,10 @@ STATUS StatusOf(int rc, sqlite3* db) {
     const STATUS s = StatusOf(rc);
     if (s == NOERROR || db == nullptr) return s;
     const int primary = rc & 0xFF;
+    // Every value the store writes is bound or built from stored bytes: a NULL refused is one built from
+    // stored bytes that were damaged (an emptied information value), not a universal id already taken.
+    if (primary == SQLITE_CONSTRAINT && sqlite3_extended_errcode(db) == SQLITE_CONSTRAINT_NOTNULL)
+        return ERR_DB_DAMAGED;
     if (primary != SQLITE_IOERR && primary != SQLITE_CANTOPEN && primary != SQLITE_FULL) return s;
     const STATUS system = StatusOfErrno(sqlite3_system_errno(db));
     return system == ERR_DB_TOO_MANY_FILES || system == ERR_DB_DISK_FULL ? system : s;

@@ -2,6 +2,7 @@
 #include "views/collection.h"
 
 #include "process/process.h"
+#include "store/database.h"
 #include "views/collection_load.h"
 
 #include <algorithm>
@@ -215,7 +216,7 @@ STATUS OpenCollection(DBHANDLE viewDb, DBHANDLE dataDb, NOTEID viewId, uint16_t,
     c->viewDb = viewDb;
     c->dataDb = dataDb;
     c->viewId = viewId;
-    if (STATUS s = views::LoadCollection(*c, false)) return s;
+    if (STATUS s = store::NoteStatusOf(dataDb, views::LoadCollection(*c, false))) return s;
     AtTermProcess(views::CloseAllCollections);
     return views::TheCollections().Add(std::move(c), collection);
 }
@@ -224,7 +225,7 @@ STATUS UpdateCollection(HCOLLECTION collection) {
     std::shared_ptr<views::Collection> c;
     if (STATUS s = views::CollectionOf(collection, c)) return s;
     std::lock_guard<std::mutex> guard(c->lock);
-    return views::LoadCollection(*c, true);
+    return store::NoteStatusOf(c->dataDb, views::LoadCollection(*c, true));
 }
 
 STATUS CloseCollection(HCOLLECTION collection) {

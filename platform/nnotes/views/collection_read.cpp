@@ -1,5 +1,6 @@
 // ReadEntries: skip, then return entries into one buffer.
 #include "memory/memory.h"
+#include "store/database.h"
 #include "views/collection_handle.h"
 #include "views/collection_navigate.h"
 
@@ -166,7 +167,7 @@ STATUS ReadEntries(HCOLLECTION collection, CollectionPosition* position, uint16_
     Walk walk(*c, *position, hits);
     const uint32_t skipped = walk.Skip(skip, skipCount);
     if (entriesSkipped) *entriesSkipped = skipped;
-    if (STATUS s = c->data->Failure()) return s;
+    if (STATUS s = c->data->Failure()) return store::NoteStatusOf(c->dataDb, s);
     const bool whole =
         skipCount == kAsFarAsPossible || skipped == skipCount || (skipped == 1 && StaysPut(skip.rules.code));
     if (!whole) return NOERROR;
@@ -199,7 +200,7 @@ STATUS ReadEntries(HCOLLECTION collection, CollectionPosition* position, uint16_
         }
     }
     // Rows that could not be read end the entries; the read says why rather than stopping short quietly.
-    if (STATUS s = c->data->Failure()) return s;
+    if (STATUS s = c->data->Failure()) return store::NoteStatusOf(c->dataDb, s);
     if (skipped > 0 || returned > 0) walk.Store(*position);
     if (entriesReturned) *entriesReturned = returned;
     if (signalFlags) *signalFlags = signal;
