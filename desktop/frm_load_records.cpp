@@ -26,7 +26,7 @@ double Now() {
 }
 
 QString ColumnValue(int column) {
-    return ReadLibraryText(256, [column](char* buf, int size) { GetData(column, buf, size); });
+    return ReadWholeLibraryText([column](char* buf, int size) { GetData(column, buf, size); });
 }
 
 } // namespace

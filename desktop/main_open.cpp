@@ -8,6 +8,7 @@
 #include "frm_open.h"
 #include "frm_wait.h"
 #include "grid_routines.h"
+#include "library_text.h"
 #include "messages.h"
 #include "modal.h"
 #include "program_state.h"
@@ -100,17 +101,16 @@ bool TfrmMain::LoadCategories(QStringList& list) {
     }
     state.CategoryList.clear();
     HourglassCursor hourglass;
-    char buffer[257] = {};
-    if (CategoryGetFirst(buffer, 256) == 0) {
+    SteppedText buffer;
+    if (CategoryGetFirst(buffer.Data(), buffer.Size()) == 0) {
         state.CategoryListState = 1;
         return false;
     }
     frmWait->ShowWaitMessage("Loading categories...");
     do {
-        QString category = QString::fromUtf8(buffer);
+        QString category = buffer.Take();
         state.CategoryList.append(category.isEmpty() ? kNotCategorised : category);
-        buffer[0] = '\0';
-    } while (CategoryGetNext(buffer, 256) != 0);
+    } while (CategoryGetNext(buffer.Data(), buffer.Size()) != 0);
     frmWait->hide();
     state.CategoryListState = 2;
     list = state.CategoryList;

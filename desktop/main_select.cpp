@@ -4,6 +4,7 @@
 #include "frm_main.h"
 #include "frm_wait.h"
 #include "grid_routines.h"
+#include "library_text.h"
 #include "messages.h"
 #include "modal.h"
 #include "program_state.h"
@@ -92,10 +93,10 @@ bool TfrmMain::LoadKeywordValues(int columnIndex, QStringList& list) {
     HourglassCursor hourglass;
     entry.KeywordState = 2;
     entry.KeywordValues.clear();
-    char buffer[257] = {};
-    for (int more = KWGetFirst(buffer, 256); more != 0; more = KWGetNext(buffer, 256)) {
-        entry.KeywordValues.append(QString::fromUtf8(buffer));
-        buffer[0] = '\0';
+    SteppedText buffer;
+    for (int more = KWGetFirst(buffer.Data(), buffer.Size()); more != 0;
+         more = KWGetNext(buffer.Data(), buffer.Size())) {
+        entry.KeywordValues.append(buffer.Take());
     }
     KWClose();
     frmWait->hide();

@@ -1,0 +1,136 @@
+// The forms against a library that answers with hostile data and against hostile use, one case each: texts
+// longer than the buffers the program passes, characters cut at a buffer's end, a failed open after a source
+// with rows, a very large view, and the waiting and progress forms cancelled at their first moment.
+#include "app_fixture.h"
+
+#include "forms.h"
+#include "frm_category.h"
+#include "frm_load_records.h"
+#include "frm_main.h"
+#include "frm_merge.h"
+#include "frm_merge_progress.h"
+#include "frm_open.h"
+#include "library_text.h"
+#include "merge_names.h"
+#include "program_state.h"
+#include "string_grid.h"
+#include "word/reader.h"
+#include "word/word.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+class HostileData : public AppTest {
+protected:
+    // A template without merge fields, which merges with any data file.
+    void MakeEmptyTemplate() {
+        auto word = word::CreateObject(word::kProgramId);
+        word->Invoke("FileNewDefault");
+        word->Invoke("FileSaveAs", {word::Positional(Path("Documents/wordmergetemplate.doc"))});
+        word->Invoke("AppClose");
+        word::ResetAutomation();
+    }
+    // The merge form runs with that description; the progress form runs its steps.
+    void ScriptMerge(const QString& description) {
+        On<TfrmMerge>([description](TfrmMerge& form) {
+            form.edName->setText(description);
+            form.btnRun->click();
+            return form.result();
+        });
+        On<TfrmMergeProgress>([](TfrmMergeProgress& form) {
+            form.Timer1Tick();
+            return form.result();
+        });
+    }
+};
+
+// A text of count characters cycling through one-, two-, three- and four-byte ones.
+std::string MixedText(size_t count) {
+    static const char* const kCharacters[] = {"a", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
+    std::string text;
+    for (size_t i = 0; i < count; ++i)
+        text += kCharacters[i % 4];
+    return text;
+}
+
+QString Q(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+TEST(LibraryText, ACharacterCutAtTheBufferEndIsLeftOut) {
+    EXPECT_EQ(LibraryText("ab\xC3", 4), "ab");
+    EXPECT_EQ(LibraryText("ab\xF0\x9F", 5), "ab");
+    EXPECT_EQ(LibraryText("ab\xF0\x9F\x98", 6), "ab");
+    EXPECT_EQ(LibraryText("ab\xC3\xA9", 5), Q("ab\xC3\xA9")) << "a whole character at the end stays";
+    EXPECT_EQ(LibraryText("abc", 4), "abc");
+    EXPECT_EQ(LibraryText("", 1), "");
+    // Invalid bytes that no cut explains are the library's own: shown, not dropped.
+    EXPECT_EQ(LibraryText("ab\xC3", 10), QString("ab") + QChar(0xFFFD));
+    EXPECT_EQ(LibraryText("a\xFF"
+                          "b",
+                          4),
+              QString("a") + QChar(0xFFFD) + "b");
+    EXPECT_EQ(LibraryText("a\x80\x80", 4), QString("a") + QChar(0xFFFD) + QChar(0xFFFD));
+}
+
+TEST(LibraryText, WholeTextsAreAskedForAgainUntilTheyFit) {
+    const std::string value = MixedText(10000);
+    std::vector<int> sizes;
+    QString text = ReadWholeLibraryText([&](char* buffer, int size) {
+        sizes.push_back(size);
+        os::CopyBounded(buffer, static_cast<size_t>(size), value);
+    });
+    EXPECT_EQ(text, Q(value));
+    ASSERT_GE(sizes.size(), 2u);
+    EXPECT_GT(sizes.back(), static_cast<int>(value.size()));
+    EXPECT_EQ(ReadWholeLibraryText([](char* buffer, int size) { os::CopyBounded(buffer, size, "short"); }),
+              "short");
+}
+
+// Names, titles and values beyond the buffers the forms used to pass (50, 99 and 255 bytes) arrive whole,
+// on the screen and in the merge data file.
+TEST_F(HostileData, LongNamesTitlesAndValuesArriveWhole) {
+    const std::string name = "Source " + MixedText(60);
+    const std::string title = "Title " + MixedText(150);
+    const std::string value = MixedText(10000);
+    fake::Source source{name, "History", {title, "Town"}, false, {}, {}, true};
+    source.rows = {{{value, "Leeds"}, 5}};
+    fake::Lib().sources = {source};
+    OpenSource(name);
+    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
+    EXPECT_EQ(frmMain->StatusPanel0->text(), "Data Source: " + Q(name));
+    ASSERT_EQ(frmMain->gridAll->Tag, 1);
+    EXPECT_EQ(frmMain->gridAll->Cell(1, 1), Q(value));
+    EXPECT_EQ(frmMain->gridSel->Cell(1, 0), Q(title));
+
+    frmMain->AddAllClick();
+    ScriptMerge("");
+    MakeEmptyTemplate();
+    frmMain->MergeClick();
+    EXPECT_EQ(ReadFile(frmMergeProgress->TempFileName.toStdString()),
+              title + "\tTown\r\n" + value + "\tLeeds\r\n");
+}
+
+// A category is compared with the row's column 0 as GetData gives it: both are read whole.
+TEST_F(HostileData, ALongCategoryIsListedAndRetrievedWhole) {
+    const std::string category = MixedText(300);
+    fake::Source source{"Long", "", {"Category", "Name"}, true, {}, {}, true};
+    source.rows = {{{"A", "Ann"}, 1}, {{category, "Bo"}, 2}, {{category, "Cy"}, 3}, {{"Z", "Di"}, 4}};
+    fake::Lib().sources = {source};
+    ChooseCategories({1});
+    OpenSource("Long");
+    EXPECT_EQ(State().OfferedCategories, (QStringList{"A", Q(category), "Z"}));
+    ASSERT_EQ(frmMain->gridAll->Tag, 2);
+    EXPECT_EQ(frmMain->gridAll->Cell(1, 1), Q(category));
+    EXPECT_EQ(frmMain->gridAll->Cell(2, 2), "Cy");
+}
+
+} // namespace
