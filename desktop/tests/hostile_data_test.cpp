@@ -133,4 +133,53 @@ TEST_F(HostileData, ALongCategoryIsListedAndRetrievedWhole) {
     EXPECT_EQ(frmMain->gridAll->Cell(2, 2), "Cy");
 }
 
+// A source that does not open leaves the one open before open in the library, and its rows on the screen:
+// they are still merged as its rows, with its columns, and their history goes to their documents.
+TEST_F(HostileData, AfterAFailedOpenTheRowsShownAreStillMergedWhole) {
+    fake::Source broken = Contacts(0);
+    broken.name = "Broken";
+    broken.opens = false;
+    fake::Lib().sources = {Contacts(3), broken};
+    OpenSource("Contacts");
+    frmMain->AddAllClick();
+    OpenSource("Broken");
+    EXPECT_EQ(BoxTexts().back(), "The data source \"Broken\" could not be opened.");
+    MakeEmptyTemplate();
+    ScriptMerge("Letter");
+    boxes_.clear();
+    frmMain->btnMerge->click();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"There are 3 rows. Continue with merge?"});
+    EXPECT_EQ(ReadFile(frmMergeProgress->TempFileName.toStdString()),
+              "Last Name\tFirst Name\tTown\r\nLast1\tFirst1\tTown1\r\nLast2\tFirst2\tTown2\r\n"
+              "Last3\tFirst3\tTown3\r\n");
+    EXPECT_EQ(fake::Lib().updates, (std::vector<fake::Update>{{"MergeHistory", "Letter", 101},
+                                                              {"MergeHistory", "Letter", 102},
+                                                              {"MergeHistory", "Letter", 103}}));
+}
+
+// A view without columns opens in place of the source before: the rows shown are not of the open source
+// any more, and nothing of them can be merged or written back.
+TEST_F(HostileData, AViewWithoutColumnsLeavesNoRowsOfTheSourceBefore) {
+    fake::Source empty{"No Columns", "History", {}, false, {{{}, 9}}, {}, true};
+    fake::Lib().sources = {Contacts(3), empty};
+    OpenSource("Contacts");
+    frmMain->AddAllClick();
+    ASSERT_EQ(frmMain->gridSel->Tag, 3);
+    boxes_.clear();
+    OpenSource("No Columns");
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"The data source \"No Columns\" could not be opened."});
+    for (StringGrid* grid : {frmMain->gridAll, frmMain->gridSel}) {
+        EXPECT_EQ(grid->Tag, 0);
+        EXPECT_EQ(grid->RowCount(), 2);
+        EXPECT_EQ(grid->Cell(1, 1), "");
+    }
+    EXPECT_EQ(frmMain->StatusPanel0->text(), "Data Source: None");
+    EXPECT_EQ(frmMain->lblSelectedCount->text(), "");
+    EXPECT_FALSE(frmMain->btnMerge->isEnabled());
+    frmMain->MergeClick();
+    EXPECT_EQ(BoxTexts().back(), "At least one record must be selected for merging.");
+    EXPECT_EQ(Shown<TfrmMergeProgress>(), 0);
+    EXPECT_TRUE(fake::Lib().updates.empty());
+}
+
 } // namespace
