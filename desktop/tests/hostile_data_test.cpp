@@ -182,4 +182,23 @@ TEST_F(HostileData, AViewWithoutColumnsLeavesNoRowsOfTheSourceBefore) {
     EXPECT_TRUE(fake::Lib().updates.empty());
 }
 
+// Cancelling the category form of a later retrieval retrieves nothing, and the counts and buttons stay with
+// the records the grids still hold.
+TEST_F(HostileData, ACancelledCategoryFormLeavesTheCountsOfTheRowsShown) {
+    fake::Lib().sources = {Regions()};
+    ChooseCategories({0});
+    OpenSource("Regions");
+    frmMain->AddAllClick();
+    On<TfrmCategory>([](TfrmCategory& form) {
+        form.btnCancel->click();
+        return form.result();
+    });
+    frmMain->mnuRetrieve->trigger();
+    EXPECT_EQ(Shown<TfrmCategory>(), 2);
+    EXPECT_EQ(frmMain->lblRetrievedCount->text(), "2 retrieved");
+    EXPECT_EQ(frmMain->lblSelectedCount->text(), "2 selected");
+    EXPECT_TRUE(frmMain->btnSelectAll->isEnabled());
+    EXPECT_TRUE(frmMain->btnMerge->isEnabled());
+}
+
 } // namespace
