@@ -16,8 +16,9 @@
 void TfrmMain::AddHighlightedClick() {
     auto [top, bottom] = gridAll->HighlightedRows();
     bool added = false;
+    SelectedIds ids(*gridSel);
     for (int row = std::max(top, 1); row <= std::min(bottom, gridAll->Tag); ++row) {
-        added = CopyRowToSelection(*gridSel, *gridAll, row, true) || added;
+        added = CopyRowToSelection(*gridSel, *gridAll, row, &ids) || added;
     }
     if (added) {
         ScrollGridToEnd(*gridSel, 7);
@@ -65,9 +66,10 @@ int TfrmMain::AddMatchingRecords(int fieldIndex, int matchKind, bool caseSensiti
     SearchCondition condition{fieldIndex, matchKind, matchPositive,
                               caseSensitive ? matchValue : UpperAscii(matchValue), caseSensitive};
     int count = 0;
+    SelectedIds ids(*gridSel);
     for (int row = 1; row <= gridAll->Tag; ++row) {
         if (MatchRow(condition, *gridAll, row, State().ColumnCount) &&
-            CopyRowToSelection(*gridSel, *gridAll, row, true)) {
+            CopyRowToSelection(*gridSel, *gridAll, row, &ids)) {
             ++count;
         }
     }

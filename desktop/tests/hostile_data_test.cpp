@@ -201,4 +201,30 @@ TEST_F(HostileData, ACancelledCategoryFormLeavesTheCountsOfTheRowsShown) {
     EXPECT_TRUE(frmMain->btnMerge->isEnabled());
 }
 
+// Copying a large view into the selection checks each note id once, not against every row copied before
+// it: 100,000 rows, every document in two of them.
+TEST_F(HostileData, AHundredThousandRowsWithDuplicatesAreSelectedOnceEach) {
+    constexpr int kRows = 100000;
+    fake::Source source{"Big", "", {"Category", "Name"}, true, {}, {}, true};
+    source.rows.reserve(kRows);
+    for (int i = 0; i < kRows; ++i)
+        source.rows.push_back({{i < kRows / 2 ? "A" : "B", "N" + std::to_string(i)}, i % (kRows / 2) + 1});
+    fake::Lib().sources = {std::move(source)};
+    ChooseCategories({}, true);
+    OpenSource("Big");
+    ASSERT_EQ(frmMain->gridAll->Tag, kRows);
+    frmMain->AddAllClick();
+    StringGrid& sel = *frmMain->gridSel;
+    ASSERT_EQ(sel.Tag, kRows / 2);
+    EXPECT_EQ(sel.RowCount(), kRows / 2 + 1);
+    EXPECT_EQ(sel.Cell(2, kRows / 2), "N" + QString::number(kRows / 2 - 1));
+    EXPECT_EQ(sel.Cell(3, kRows / 2), QString::number(kRows / 2));
+
+    // By hand and by search the same ids are refused, each in one look-up.
+    frmMain->gridAll->HighlightRows(1, kRows);
+    frmMain->AddHighlightedClick();
+    EXPECT_EQ(frmMain->AddMatchingRecords(2, 1, true, "N", true), 0);
+    EXPECT_EQ(sel.Tag, kRows / 2);
+}
+
 } // namespace
