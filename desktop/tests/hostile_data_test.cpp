@@ -227,4 +227,76 @@ TEST_F(HostileData, AHundredThousandRowsWithDuplicatesAreSelectedOnceEach) {
     EXPECT_EQ(sel.Tag, kRows / 2);
 }
 
+// Cancel before the merge's first step: the form is gone, and so must be the step that would have started
+// the merge a moment later.
+TEST_F(HostileData, AMergeCancelledBeforeItsFirstStepNeverStarts) {
+    fake::Lib().sources = {Contacts(2)};
+    OpenSource("Contacts");
+    frmMain->AddAllClick();
+    On<TfrmMerge>([](TfrmMerge& form) {
+        form.edName->setText("Letter");
+        form.btnRun->click();
+        return form.result();
+    });
+    bool pending = true;
+    On<TfrmMergeProgress>([&pending](TfrmMergeProgress& form) {
+        form.btnClose->click();
+        pending = form.Timer1->isActive();
+        return form.result();
+    });
+    frmMain->MergeClick();
+    EXPECT_EQ(BoxTexts().back(), "Do you wish to cancel merge ?");
+    EXPECT_FALSE(pending) << "the merge would start after the form closed";
+    EXPECT_FALSE(frmMergeProgress->Timer1->isActive());
+    EXPECT_TRUE(word::ReceivedCommands().empty());
+    EXPECT_TRUE(fake::Lib().updates.empty());
+}
+
+// "No" to "cancel merge?" goes on with the merge in the form, which then shows the merge finished; after a
+// failed merge the button closes the form without asking to cancel what is over.
+TEST_F(HostileData, TheProgressFormStaysUntilTheMergeIsOver) {
+    fake::Lib().sources = {Contacts(2)};
+    OpenSource("Contacts");
+    frmMain->AddAllClick();
+    On<TfrmMerge>([](TfrmMerge& form) {
+        form.edName->setText("Letter");
+        form.btnRun->click();
+        return form.result();
+    });
+    bool visibleAtEnd = false;
+    On<TfrmMergeProgress>([&visibleAtEnd](TfrmMergeProgress& form) {
+        QTimer::singleShot(0, form.btnClose, &QPushButton::click);
+        form.Timer1Tick();
+        visibleAtEnd = form.isVisible();
+        return form.result();
+    });
+    MakeEmptyTemplate();
+    Answer({os::IDOK, os::IDNO});
+    frmMain->MergeClick();
+    EXPECT_EQ(BoxTexts().back(), "Do you wish to cancel merge ?");
+    EXPECT_TRUE(visibleAtEnd) << "No closed the form while the merge went on";
+    EXPECT_TRUE(frmMergeProgress->lblSteps[6]->font().bold());
+    EXPECT_EQ(fake::Lib().updates.size(), 2u);
+
+    // A template that is not a document: the error, and a button that closes.
+    QFile notADocument(QString::fromStdString(Path("Documents/wordmergetemplate.doc")));
+    ASSERT_TRUE(notADocument.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    notADocument.write("plain text, not a document");
+    notADocument.close();
+    boxes_.clear();
+    fake::Lib().updates.clear();
+    On<TfrmMergeProgress>([](TfrmMergeProgress& form) {
+        form.Timer1Tick();
+        EXPECT_EQ(form.btnClose->text(), "&Close");
+        form.btnClose->click();
+        EXPECT_FALSE(form.isVisible());
+        return form.result();
+    });
+    frmMain->MergeClick();
+    ASSERT_EQ(BoxTexts().size(), 3u) << "the output question, the rows question, the error";
+    EXPECT_NE(BoxTexts()[2].find("wordmergetemplate.doc"), std::string::npos) << BoxTexts()[2];
+    EXPECT_TRUE(fake::Lib().updates.empty());
+    EXPECT_FALSE(word::IsProgramRunning());
+}
+
 } // namespace
