@@ -299,4 +299,20 @@ TEST_F(HostileData, TheProgressFormStaysUntilTheMergeIsOver) {
     EXPECT_FALSE(word::IsProgramRunning());
 }
 
+// A cancel pressed before the first record is read is heard at the first record.
+TEST_F(HostileData, ARetrievalCancelledAtOnceIsStopped) {
+    fake::Lib().sources = {Contacts(4)};
+    On<TfrmLoadRecords>([](TfrmLoadRecords& form) {
+        form.btnCancel->click();
+        form.Timer1Tick();
+        return form.result();
+    });
+    Answer({os::IDNO});
+    OpenSource("Contacts");
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Do you want to keep the records retrieved so far?"});
+    EXPECT_EQ(frmMain->gridAll->Tag, 0);
+    EXPECT_EQ(frmMain->StatusPanel1->text(), "Record retrieval stopped by user.");
+    EXPECT_FALSE(frmLoadRecords->Timer2->isActive()) << "the clock of a finished retrieval stops";
+}
+
 } // namespace
