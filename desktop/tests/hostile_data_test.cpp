@@ -119,6 +119,51 @@ TEST_F(HostileData, LongNamesTitlesAndValuesArriveWhole) {
               title + "\tTown\r\n" + value + "\tLeeds\r\n");
 }
 
+// Values that look like merge fields, RTF or XML reach the data file as they are and the merged document as
+// text, whatever kind the template is.
+TEST_F(HostileData, ValuesThatLookLikeMarkupAreMergedAsText) {
+    const std::vector<std::string> values = {
+        "{\\rtf1\\ansi x}",     "<w:t>y</w:t>",   "&amp; &lt;", "{ MERGEFIELD Town }",
+        "\xC2\xABName\xC2\xBB", "\\par \\b bold", "]]> <!--"};
+    fake::Source source{"Markup", "History", {"Name"}, false, {}, {}, true};
+    for (size_t i = 0; i < values.size(); ++i)
+        source.rows.push_back({{values[i]}, static_cast<int>(i) + 1});
+    fake::Lib().sources = {source};
+    OpenSource("Markup");
+    frmMain->AddAllClick();
+    for (const char* kind : {"rtf", "docx"}) {
+        SCOPED_TRACE(kind);
+        const std::string templatePath = Path(std::string("Documents/markup.") + kind);
+        auto word = word::CreateObject(word::kProgramId);
+        word->Invoke("FileNewDefault");
+        word->Invoke("InsertMergeField", {word::Named("MergeField", "Name")});
+        word->Invoke("FileSaveAs", {word::Positional(templatePath)});
+        word->Invoke("AppClose");
+        word::ResetAutomation();
+        const std::string output = Path(std::string("Documents/merged.") + kind);
+        On<TfrmMerge>([&](TfrmMerge& form) {
+            form.edTemplate->setText(QString::fromStdString(templatePath));
+            form.edOutput->setText(QString::fromStdString(output));
+            form.btnRun->click();
+            return form.result();
+        });
+        On<TfrmMergeProgress>([](TfrmMergeProgress& form) {
+            form.Timer1Tick();
+            return form.result();
+        });
+        boxes_.clear();
+        frmMain->MergeClick();
+        ASSERT_EQ(BoxTexts().size(), 1u) << BoxTexts().back();
+        std::string expected = "Name\r\n";
+        for (const std::string& value : values)
+            expected += value + "\r\n";
+        EXPECT_EQ(ReadFile(frmMergeProgress->TempFileName.toStdString()), expected);
+        const std::string merged = word::ReadDocumentContent(ReadFile(output)).text;
+        for (const std::string& value : values)
+            EXPECT_NE(merged.find(value), std::string::npos) << value << " in " << merged;
+    }
+}
+
 // A category is compared with the row's column 0 as GetData gives it: both are read whole.
 TEST_F(HostileData, ALongCategoryIsListedAndRetrievedWhole) {
     const std::string category = MixedText(300);
