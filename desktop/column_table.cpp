@@ -9,7 +9,7 @@ void LoadColumnTable() {
     state.ColumnTable[0].KeywordState = 1;
     for (int i = 1; i <= state.ColumnCount; ++i) {
         state.ColumnTable[i].Name =
-            ReadLibraryText(100, [i](char* buf, int size) { GetHeader(i - 1, buf, size); });
+            ReadWholeLibraryText([i](char* buf, int size) { GetHeader(i - 1, buf, size); });
     }
     state.CategoryListState = 0;
     state.CategoryList.clear();

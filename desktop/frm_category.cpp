@@ -8,6 +8,7 @@
 #include "grid_routines.h"
 #include "messages.h"
 #include "modal.h"
+#include "string_grid.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -99,10 +100,11 @@ void TfrmCategory::OkClick() {
     done(mrOk);
 }
 
+// Nothing is retrieved: the buttons and counts follow the records the grids still hold, none after an open.
 void TfrmCategory::CancelClick() {
-    frmMain->btnSelectAll->setEnabled(false);
-    frmMain->btnMerge->setEnabled(false);
-    frmMain->lblRetrievedCount->clear();
-    frmMain->lblSelectedCount->clear();
+    const bool records = frmMain->gridAll->Tag > 0;
+    frmMain->btnSelectAll->setEnabled(records);
+    frmMain->btnMerge->setEnabled(records);
+    frmMain->UpdateCountLabels();
     done(mrCancel);
 }

@@ -69,7 +69,7 @@ void TfrmFilter::showEvent(QShowEvent* event) {
     cbFields->clear();
     cbFields->addItem("Any Field");
     for (int i = 0; i < State().ColumnCount; ++i) {
-        cbFields->addItem(ReadLibraryText(256, [i](char* buf, int size) { GetHeader(i, buf, size); }));
+        cbFields->addItem(ReadWholeLibraryText([i](char* buf, int size) { GetHeader(i, buf, size); }));
     }
     cbFields->setCurrentIndex(-1);
     cbOperator->setCurrentIndex(-1);

@@ -12,6 +12,7 @@
 #include "string_grid.h"
 
 #include <QDateTime>
+#include <QHideEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -26,7 +27,7 @@ double Now() {
 }
 
 QString ColumnValue(int column) {
-    return ReadLibraryText(256, [column](char* buf, int size) { GetData(column, buf, size); });
+    return ReadWholeLibraryText([column](char* buf, int size) { GetData(column, buf, size); });
 }
 
 } // namespace
@@ -66,7 +67,15 @@ void TfrmLoadRecords::showEvent(QShowEvent* event) {
     StartTime = 0;
     lblLoaded->clear();
     lblElapsed->clear();
+    // A cancel asked for before the first record is read counts as one asked for during the walk.
+    CancelRequested = false;
     Timer1->start();
+}
+
+void TfrmLoadRecords::hideEvent(QHideEvent* event) {
+    Timer1->stop();
+    Timer2->stop();
+    QDialog::hideEvent(event);
 }
 
 // Escape and the window's close button ask to stop, as "Cancel" does, instead of hiding a running loop.
@@ -95,7 +104,6 @@ void TfrmLoadRecords::RetrieveLoop() {
     VisitedCount = 0;
     const int T0 = Grid->Tag;
     const int N = State().ColumnCount;
-    CancelRequested = false;
     bool keep = true;
     StoppedByUser = false;
     int idx = 0;

@@ -105,6 +105,7 @@ private:
     void SyncGridToHeader(StringGrid& grid, HeaderControl& header);
     void ConnectTemplateWord();
     void ForgetPreviousSource();
+    void ForgetOpenSource();
 
     bool libraryClosed_ = false;
 };

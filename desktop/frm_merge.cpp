@@ -69,7 +69,7 @@ void TfrmMerge::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     CentreOverForm(this, frmMain);
     replaceConfirmed_.clear();
-    MergeHistField = ReadLibraryText(256, [](char* buf, int size) { DSGetInfo(1, buf, size); });
+    MergeHistField = ReadWholeLibraryText([](char* buf, int size) { DSGetInfo(1, buf, size); });
     lblName->setEnabled(!MergeHistField.isEmpty());
     edName->setEnabled(!MergeHistField.isEmpty());
     UpdateRunButton();

@@ -11,6 +11,7 @@
 #include "qvllib/qvllib.h"
 #include "string_grid.h"
 
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -62,13 +63,22 @@ void TfrmMergeProgress::showEvent(QShowEvent* event) {
     Timer1->start();
 }
 
+void TfrmMergeProgress::hideEvent(QHideEvent* event) {
+    Timer1->stop();
+    QDialog::hideEvent(event);
+}
+
 // Escape works as the button does, which is also the form's cancel button.
 void TfrmMergeProgress::reject() {
     CloseClick();
 }
 
 void TfrmMergeProgress::CloseClick() {
-    if (btnClose->text() == "&Cancel" && Confirm("Do you wish to cancel merge ?")) KeepRunning = false;
+    if (btnClose->text() == "&Cancel") {
+        // "No" goes on with the merge, and the form stays to show its steps.
+        if (!Confirm("Do you wish to cancel merge ?")) return;
+        KeepRunning = false;
+    }
     done(mrCancel);
 }
 
@@ -105,6 +115,8 @@ void TfrmMergeProgress::Timer1Tick() {
         RunMerge(*frmMain->gridSel, frmMain->gridSel->RowCount() - 1, State().ColumnCount);
     } catch (const std::exception& error) {
         ShowError(QString::fromStdString(error.what()));
+        // The merge is over: there is nothing left to cancel.
+        btnClose->setText("&Close");
     }
 }
 
@@ -192,6 +204,7 @@ void TfrmMergeProgress::RunMerge(StringGrid& grid, int rows, int columns) {
         ShowError(QString::fromStdString(error.what()));
         hourglass.reset();
         btnClose->show();
+        btnClose->setText("&Close");
         try {
             CloseStartedWord();
         } catch (const word::AutomationError&) {

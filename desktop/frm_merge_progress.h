@@ -39,6 +39,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // A form closed before its first step (cancelled at once) must not start the merge afterwards.
+    void hideEvent(QHideEvent* event) override;
     void reject() override;
 
 private:

@@ -44,7 +44,7 @@ void TfrmOpen::showEvent(QShowEvent* event) {
     lbDataSources->clear();
     int count = DSGetCount();
     for (int i = 0; i < count; ++i) {
-        lbDataSources->addItem(ReadLibraryText(51, [i](char* buf, int size) { DSGetName(i, buf, size); }));
+        lbDataSources->addItem(ReadWholeLibraryText([i](char* buf, int size) { DSGetName(i, buf, size); }));
     }
     UpdateOpenButton();
 }

@@ -40,7 +40,7 @@ void ScrollGridToEnd(StringGrid& grid, int n) {
 
 void SetupGridColumns(StringGrid& grid, HeaderControl& header) {
     ProgramState& state = State();
-    int count = state.ColumnCount;
+    int count = std::max(state.ColumnCount, 0);
     header.ClearSections();
     header.AddSections(count);
     grid.SetColCount(count + 3);

@@ -8,6 +8,7 @@
 #include "frm_open.h"
 #include "frm_wait.h"
 #include "grid_routines.h"
+#include "library_text.h"
 #include "messages.h"
 #include "modal.h"
 #include "program_state.h"
@@ -17,6 +18,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 void TfrmMain::OpenAndLoadCategories() {
     frmWait->ShowWaitMessage("Opening Data Source");
@@ -34,8 +36,9 @@ bool TfrmMain::OpenDataSource() {
     frmWait->hide();
     if (ShowModal(*frmOpen) != mrOk) return false;
     QByteArray name = state.SelectedSourceName.toUtf8();
-    state.ColumnCount = DSOpen(name.constData());
-    if (state.ColumnCount > 0) {
+    const int columns = DSOpen(name.constData());
+    if (columns > 0) {
+        state.ColumnCount = columns;
         EnableRecordCommands(true);
         LoadColumnTable();
         SetupGridColumns(*gridSel, *gridselHeader);
@@ -48,7 +51,36 @@ bool TfrmMain::OpenDataSource() {
     }
     ShowError("The data source \"" + state.SelectedSourceName + "\" could not be opened.");
     EnableRecordCommands(false);
+    // A source that does not open leaves the one open before open in the library, and the grids keep its
+    // rows laid out for its columns. A view without columns did replace it: the rows shown are no longer of
+    // the open source, and merging them would write history into another database.
+    if (columns == 0) {
+        state.ColumnCount = 0;
+        ForgetOpenSource();
+    }
     return false;
+}
+
+// The window without a source, as after a start: no columns, no rows, no categories.
+void TfrmMain::ForgetOpenSource() {
+    ProgramState& state = State();
+    LoadColumnTable();
+    gridSel->SetRowCount(0);
+    gridAll->SetRowCount(0);
+    state.RetrievedCategories.clear();
+    state.AllCategoriesRetrieved = true;
+    state.RetrievalInterrupted = false;
+    state.IgnoreDuplicates = false;
+    SetupGridColumns(*gridSel, *gridselHeader);
+    SetupGridColumns(*gridAll, *gridallheader);
+    UpdateCountLabels();
+    cbCategories->clear();
+    lblGotoCategory->hide();
+    cbCategories->hide();
+    btnSelectAll->setEnabled(false);
+    btnMerge->setEnabled(false);
+    StatusPanel0->setText("Data Source: None");
+    ForgetPreviousSource();
 }
 
 // What the last retrieval said belongs to the grids it filled, and a template chosen for the previous source
@@ -100,17 +132,16 @@ bool TfrmMain::LoadCategories(QStringList& list) {
     }
     state.CategoryList.clear();
     HourglassCursor hourglass;
-    char buffer[257] = {};
-    if (CategoryGetFirst(buffer, 256) == 0) {
+    SteppedText buffer;
+    if (CategoryGetFirst(buffer.Data(), buffer.Size()) == 0) {
         state.CategoryListState = 1;
         return false;
     }
     frmWait->ShowWaitMessage("Loading categories...");
     do {
-        QString category = QString::fromUtf8(buffer);
+        QString category = buffer.Take();
         state.CategoryList.append(category.isEmpty() ? kNotCategorised : category);
-        buffer[0] = '\0';
-    } while (CategoryGetNext(buffer, 256) != 0);
+    } while (CategoryGetNext(buffer.Data(), buffer.Size()) != 0);
     frmWait->hide();
     state.CategoryListState = 2;
     list = state.CategoryList;

@@ -4,6 +4,7 @@
 #include "frm_main.h"
 #include "frm_wait.h"
 #include "grid_routines.h"
+#include "library_text.h"
 #include "messages.h"
 #include "modal.h"
 #include "program_state.h"
@@ -15,8 +16,9 @@
 void TfrmMain::AddHighlightedClick() {
     auto [top, bottom] = gridAll->HighlightedRows();
     bool added = false;
+    SelectedIds ids(*gridSel);
     for (int row = std::max(top, 1); row <= std::min(bottom, gridAll->Tag); ++row) {
-        added = CopyRowToSelection(*gridSel, *gridAll, row, true) || added;
+        added = CopyRowToSelection(*gridSel, *gridAll, row, &ids) || added;
     }
     if (added) {
         ScrollGridToEnd(*gridSel, 7);
@@ -64,9 +66,10 @@ int TfrmMain::AddMatchingRecords(int fieldIndex, int matchKind, bool caseSensiti
     SearchCondition condition{fieldIndex, matchKind, matchPositive,
                               caseSensitive ? matchValue : UpperAscii(matchValue), caseSensitive};
     int count = 0;
+    SelectedIds ids(*gridSel);
     for (int row = 1; row <= gridAll->Tag; ++row) {
         if (MatchRow(condition, *gridAll, row, State().ColumnCount) &&
-            CopyRowToSelection(*gridSel, *gridAll, row, true)) {
+            CopyRowToSelection(*gridSel, *gridAll, row, &ids)) {
             ++count;
         }
     }
@@ -92,10 +95,10 @@ bool TfrmMain::LoadKeywordValues(int columnIndex, QStringList& list) {
     HourglassCursor hourglass;
     entry.KeywordState = 2;
     entry.KeywordValues.clear();
-    char buffer[257] = {};
-    for (int more = KWGetFirst(buffer, 256); more != 0; more = KWGetNext(buffer, 256)) {
-        entry.KeywordValues.append(QString::fromUtf8(buffer));
-        buffer[0] = '\0';
+    SteppedText buffer;
+    for (int more = KWGetFirst(buffer.Data(), buffer.Size()); more != 0;
+         more = KWGetNext(buffer.Data(), buffer.Size())) {
+        entry.KeywordValues.append(buffer.Take());
     }
     KWClose();
     frmWait->hide();

@@ -15,13 +15,17 @@ void CopyRecord(StringGrid& dest, int destRow, const StringGrid& source, int sou
 
 } // namespace
 
-bool CopyRowToSelection(StringGrid& dest, const StringGrid& source, int row, bool checkDuplicates) {
+SelectedIds::SelectedIds(const StringGrid& grid) {
     const int idCol = State().ColumnCount + 1;
-    if (checkDuplicates) {
-        QString noteId = source.Cell(idCol, row);
-        for (int r = 1; r <= dest.Tag; ++r) {
-            if (dest.Cell(idCol, r) == noteId) return false;
-        }
+    for (int r = 1; r <= grid.Tag; ++r)
+        ids_.insert(grid.Cell(idCol, r));
+}
+
+bool CopyRowToSelection(StringGrid& dest, const StringGrid& source, int row, SelectedIds* destIds) {
+    if (destIds) {
+        QString noteId = source.Cell(State().ColumnCount + 1, row);
+        if (destIds->Contains(noteId)) return false;
+        destIds->Add(noteId);
     }
     if (dest.Tag != 0) dest.SetRowCount(dest.RowCount() + 1);
     CopyRecord(dest, dest.RowCount() - 1, source, row);
@@ -32,8 +36,9 @@ bool CopyRowToSelection(StringGrid& dest, const StringGrid& source, int row, boo
 void AddAllRows(StringGrid& dest, const StringGrid& source, bool ignoreDuplicates) {
     HourglassCursor hourglass;
     if (ignoreDuplicates) {
+        SelectedIds ids(dest);
         for (int r = 1; r <= source.Tag; ++r)
-            CopyRowToSelection(dest, source, r, true);
+            CopyRowToSelection(dest, source, r, &ids);
         return;
     }
     dest.SetRowCount(source.RowCount());

@@ -1,6 +1,7 @@
 // An in-memory stand-in of the data-access library's exports, so that the forms run without Notes: data
 // sources with their columns, rows (note ids, categories in column 0) and keyword lookups, a call count per
-// export and the UpdateDocument calls received.
+// export and the UpdateDocument calls received. Any one call can be made to fail, as the real library answers
+// when Notes refuses: 0 (-1 for DSOpen), a buffer left empty, a write-back that is not made.
 #pragma once
 
 #include <functional>
@@ -41,6 +42,13 @@ struct Library {
     std::vector<Update> updates;
     // Calls per export name.
     std::map<std::string, int> calls;
+    // Calls of every export so far, and the one of them (from 1) that fails; 0: none does.
+    int callCount = 0;
+    int failAt = 0;
+    // The name of the export that failed, once one has.
+    std::string failed;
+    // UpdateDocument calls that failed (the library reports nothing), not in updates.
+    std::vector<Update> lostUpdates;
     // Called with the row index after each row the walk reads.
     std::function<void(size_t)> onRowRead;
     // Called at each UpdateDocument, after it was recorded.

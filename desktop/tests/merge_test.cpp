@@ -182,7 +182,7 @@ TEST_F(Merge, AutomationErrorIsShownAndWritesNothingBack) {
     EXPECT_EQ(word::ReceivedCommands().back(), "AppClose()");
     EXPECT_FALSE(word::IsProgramRunning());
     EXPECT_TRUE(fake::Lib().updates.empty());
-    EXPECT_EQ(frmMergeProgress->btnClose->text(), "&Cancel");
+    EXPECT_EQ(frmMergeProgress->btnClose->text(), "&Close") << "nothing is left to cancel";
 }
 
 TEST_F(Merge, UnwritableDataFileStopsAndClosesWord) {
