@@ -3,10 +3,14 @@
 
 #include "formula/formula_engine.h"
 #include "formula/formula_error.h"
+#include "nnotes/formula.h"
+#include "nnotes/memblock.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
+#include <vector>
 
 namespace nnotes::testing {
 
@@ -110,5 +114,30 @@ protected:
 
     FakeNote note_;
 };
+
+// Compiles text, then evaluates it through the library's calls (CompileFormula, ComputeStart,
+// ComputeEvaluate) against note (NULLHANDLE: without a document); the result block lands in bytes.
+inline STATUS EvaluateThroughTheCalls(const std::string& text, NOTEHANDLE note, std::vector<uint8_t>* bytes,
+                                      bool* matches = nullptr) {
+    DHANDLE compiled = NULLHANDLE;
+    uint16_t length = 0;
+    STATUS s = CompileFormula(text.data(), static_cast<uint16_t>(text.size()), &compiled, &length);
+    if (s != NOERROR) return s;
+    HCOMPUTE compute = 0;
+    s = ComputeStart(LockBlock(compiled), length, &compute);
+    UnlockBlock(compiled);
+    FreeBlock(compiled);
+    if (s != NOERROR) return s;
+    DHANDLE result = NULLHANDLE;
+    uint32_t resultLength = 0;
+    s = ComputeEvaluate(compute, note, &result, &resultLength, matches);
+    EXPECT_EQ(ComputeStop(compute), NOERROR);
+    if (s != NOERROR) return s;
+    const auto* p = static_cast<const uint8_t*>(LockBlock(result));
+    bytes->assign(p, p + resultLength);
+    UnlockBlock(result);
+    FreeBlock(result);
+    return NOERROR;
+}
 
 } // namespace nnotes::testing

@@ -174,25 +174,7 @@ protected:
 
     // The result block of text against the note, or the status.
     STATUS Evaluate(const std::string& text, Bytes* bytes) {
-        DHANDLE compiled = NULLHANDLE;
-        uint16_t length = 0;
-        STATUS s = CompileFormula(text.data(), static_cast<uint16_t>(text.size()), &compiled, &length);
-        if (s != NOERROR) return s;
-        HCOMPUTE compute = 0;
-        s = ComputeStart(LockBlock(compiled), length, &compute);
-        UnlockBlock(compiled);
-        FreeBlock(compiled);
-        if (s != NOERROR) return s;
-        DHANDLE result = NULLHANDLE;
-        uint32_t resultLength = 0;
-        s = ComputeEvaluate(compute, note_, &result, &resultLength, nullptr);
-        EXPECT_EQ(ComputeStop(compute), NOERROR);
-        if (s != NOERROR) return s;
-        const auto* p = static_cast<const uint8_t*>(LockBlock(result));
-        bytes->assign(p, p + resultLength);
-        UnlockBlock(result);
-        FreeBlock(result);
-        return NOERROR;
+        return EvaluateThroughTheCalls(text, note_, bytes);
     }
 
     Bytes Result(const std::string& text) {

@@ -1274,25 +1274,7 @@ protected:
 
     // The result of text through the library's calls without a document: status, and the result block.
     STATUS ThroughTheLibrary(const std::string& text, std::vector<uint8_t>* bytes, bool* matches) {
-        DHANDLE compiled = NULLHANDLE;
-        uint16_t length = 0;
-        STATUS s = CompileFormula(text.data(), static_cast<uint16_t>(text.size()), &compiled, &length);
-        if (s != NOERROR) return s;
-        HCOMPUTE compute = 0;
-        s = ComputeStart(LockBlock(compiled), length, &compute);
-        UnlockBlock(compiled);
-        FreeBlock(compiled);
-        if (s != NOERROR) return s;
-        DHANDLE result = NULLHANDLE;
-        uint32_t resultLength = 0;
-        s = ComputeEvaluate(compute, NULLHANDLE, &result, &resultLength, matches);
-        EXPECT_EQ(ComputeStop(compute), NOERROR);
-        if (s != NOERROR) return s;
-        const auto* p = static_cast<const uint8_t*>(LockBlock(result));
-        bytes->assign(p, p + resultLength);
-        UnlockBlock(result);
-        FreeBlock(result);
-        return NOERROR;
+        return EvaluateThroughTheCalls(text, NULLHANDLE, bytes, matches);
     }
 };
 

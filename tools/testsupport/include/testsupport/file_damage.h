@@ -384,4 +384,14 @@ inline const std::vector<RowDamage>& RowDamages() {
     return damages;
 }
 
+// Does damage to the database file at path through a connection of its own: "" when done, else what
+// SQLite said.
+inline std::string Apply(const RowDamage& damage, const std::string& path) {
+    RawFile raw(path);
+    if (damage.loose) {
+        if (std::string said = raw.LooseSchema(); !said.empty()) return said;
+    }
+    return raw.Exec(damage.sql);
+}
+
 } // namespace testsupport::damage
