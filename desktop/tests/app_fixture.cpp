@@ -5,6 +5,8 @@
 #include "frm_category.h"
 #include "frm_load_records.h"
 #include "frm_main.h"
+#include "frm_merge.h"
+#include "frm_merge_progress.h"
 #include "frm_open.h"
 #include "frm_splash.h"
 #include "word/word.h"
@@ -13,6 +15,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
@@ -173,4 +176,19 @@ std::string AppTest::ReadFile(const std::string& path) const {
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) return {};
     return file.readAll().toStdString();
+}
+
+void AppTest::ScriptMergeForm(const QString& description) {
+    On<TfrmMerge>([description](TfrmMerge& form) {
+        form.edName->setText(description);
+        form.btnRun->click();
+        return form.result();
+    });
+}
+
+void AppTest::ScriptMergeSteps() {
+    On<TfrmMergeProgress>([](TfrmMergeProgress& form) {
+        form.Timer1Tick();
+        return form.result();
+    });
 }

@@ -52,6 +52,9 @@ protected:
     void ChooseCategories(std::vector<int> rows, bool ignoreDuplicates = false);
     // Adds sources to the fake library, opens the named one through the menu and retrieves every record.
     void OpenSource(const std::string& name);
+    // Scripts the merge form to run with that description, and the progress form to run the merge's steps.
+    void ScriptMergeForm(const QString& description);
+    void ScriptMergeSteps();
 
     std::string Path(const std::string& name) const;
     std::string ReadFile(const std::string& path) const;

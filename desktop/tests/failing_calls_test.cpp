@@ -48,15 +48,8 @@ protected:
             form.btnOk->click();
             return form.result();
         });
-        On<TfrmMerge>([](TfrmMerge& form) {
-            form.edName->setText("Spring letter");
-            form.btnRun->click();
-            return form.result();
-        });
-        On<TfrmMergeProgress>([](TfrmMergeProgress& form) {
-            form.Timer1Tick();
-            return form.result();
-        });
+        ScriptMergeForm("Spring letter");
+        ScriptMergeSteps();
     }
 
     // The program as it starts, with the library failing at call failAt (0: none).

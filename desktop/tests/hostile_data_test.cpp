@@ -40,15 +40,8 @@ protected:
     }
     // The merge form runs with that description; the progress form runs its steps.
     void ScriptMerge(const QString& description) {
-        On<TfrmMerge>([description](TfrmMerge& form) {
-            form.edName->setText(description);
-            form.btnRun->click();
-            return form.result();
-        });
-        On<TfrmMergeProgress>([](TfrmMergeProgress& form) {
-            form.Timer1Tick();
-            return form.result();
-        });
+        ScriptMergeForm(description);
+        ScriptMergeSteps();
     }
 };
 
@@ -278,11 +271,7 @@ TEST_F(HostileData, AMergeCancelledBeforeItsFirstStepNeverStarts) {
     fake::Lib().sources = {Contacts(2)};
     OpenSource("Contacts");
     frmMain->AddAllClick();
-    On<TfrmMerge>([](TfrmMerge& form) {
-        form.edName->setText("Letter");
-        form.btnRun->click();
-        return form.result();
-    });
+    ScriptMergeForm("Letter");
     bool pending = true;
     On<TfrmMergeProgress>([&pending](TfrmMergeProgress& form) {
         form.btnClose->click();
@@ -303,11 +292,7 @@ TEST_F(HostileData, TheProgressFormStaysUntilTheMergeIsOver) {
     fake::Lib().sources = {Contacts(2)};
     OpenSource("Contacts");
     frmMain->AddAllClick();
-    On<TfrmMerge>([](TfrmMerge& form) {
-        form.edName->setText("Letter");
-        form.btnRun->click();
-        return form.result();
-    });
+    ScriptMergeForm("Letter");
     bool visibleAtEnd = false;
     On<TfrmMergeProgress>([&visibleAtEnd](TfrmMergeProgress& form) {
         QTimer::singleShot(0, form.btnClose, &QPushButton::click);

@@ -40,10 +40,7 @@ protected:
             form.btnRun->click();
             return form.result();
         });
-        On<TfrmMergeProgress>([](TfrmMergeProgress& form) {
-            form.Timer1Tick();
-            return form.result();
-        });
+        ScriptMergeSteps();
     }
 
     // A template with the two merge fields, made by the Word stand-in, which is then reset.

@@ -65,6 +65,8 @@ bool MetDamage(STATUS s) {
 
 class DamagedDatabaseTest : public StoreTest {
 protected:
+    void WritesAfter(const std::string& name, const char* sql, bool ftIndex);
+
     void SetUp() override {
         StoreTest::SetUp();
         ASSERT_EQ(area_.Build(kDescription), "");
@@ -467,49 +469,42 @@ TEST_F(DamagedDatabaseTest, RowsDamagedAsUsersMeetThemAnswerEveryCallCleanly) {
     }
 }
 
-// The database's latest stamps, overwritten with words that are no instant, leave a save no time to stamp it
-// with: the save and the delete say the database is damaged (not that a time is invalid, which the caller
-// gave none of), and the file is left as it was.
-TEST_F(DamagedDatabaseTest, StoredStampsThatAreNoInstantsMakeSavesAnswerDamaged) {
-    const std::string path = Fresh("stamps.nsf");
+// A fresh copy named name, damaged by sql: a new note's save and a delete (and with ftIndex the full-text
+// index) answer ERR_DB_DAMAGED, and the file is left as it was.
+void DamagedDatabaseTest::WritesAfter(const std::string& name, const char* sql, bool ftIndex) {
+    const std::string path = Fresh(name);
     {
         damage::RawFile raw(path);
-        ASSERT_EQ(raw.Exec("UPDATE info SET value = x'FFFFFFF0' || substr(value, 5) WHERE length(value) = 8"),
-                  "");
+        ASSERT_EQ(raw.Exec(sql), "");
     }
     const std::string before = damage::ReadBytes(path);
     DBHANDLE db = 0;
-    ASSERT_EQ(OpenDatabase("stamps.nsf", &db), NOERROR);
+    ASSERT_EQ(OpenDatabase(name.c_str(), &db), NOERROR);
     NOTEHANDLE note = 0;
     ASSERT_EQ(CreateNote(db, &note), NOERROR);
     ASSERT_EQ(SetItemText(note, "Form", "Entry", 5), NOERROR);
     EXPECT_EQ(UpdateNote(note, 0), ERR_DB_DAMAGED);
     CloseNote(note);
     EXPECT_EQ(DeleteNote(db, 3, 0), ERR_DB_DAMAGED);
+    if (ftIndex) {
+        EXPECT_EQ(FTIndex(db, 0, nullptr, nullptr), ERR_DB_DAMAGED);
+    }
     ASSERT_EQ(CloseDatabase(db), NOERROR);
     EXPECT_TRUE(damage::ReadBytes(path) == before);
+}
+
+// The database's latest stamps, overwritten with words that are no instant, leave a save no time to stamp it
+// with: the save and the delete say the database is damaged (not that a time is invalid, which the caller
+// gave none of), and the file is left as it was.
+TEST_F(DamagedDatabaseTest, StoredStampsThatAreNoInstantsMakeSavesAnswerDamaged) {
+    WritesAfter("stamps.nsf",
+                "UPDATE info SET value = x'FFFFFFF0' || substr(value, 5) WHERE length(value) = 8", false);
 }
 
 // Information values emptied by another program: a write that builds on one (the mark every write
 // transaction leaves) says the database is damaged, not that a universal id is taken, and changes nothing.
 TEST_F(DamagedDatabaseTest, AnEmptiedInformationValueMakesWritesAnswerDamagedNotADuplicateId) {
-    const std::string path = Fresh("emptied.nsf");
-    {
-        damage::RawFile raw(path);
-        ASSERT_EQ(raw.Exec("UPDATE info SET value = x''"), "");
-    }
-    const std::string before = damage::ReadBytes(path);
-    DBHANDLE db = 0;
-    ASSERT_EQ(OpenDatabase("emptied.nsf", &db), NOERROR);
-    NOTEHANDLE note = 0;
-    ASSERT_EQ(CreateNote(db, &note), NOERROR);
-    ASSERT_EQ(SetItemText(note, "Form", "Entry", 5), NOERROR);
-    EXPECT_EQ(UpdateNote(note, 0), ERR_DB_DAMAGED);
-    CloseNote(note);
-    EXPECT_EQ(DeleteNote(db, 3, 0), ERR_DB_DAMAGED);
-    EXPECT_EQ(FTIndex(db, 0, nullptr, nullptr), ERR_DB_DAMAGED);
-    ASSERT_EQ(CloseDatabase(db), NOERROR);
-    EXPECT_TRUE(damage::ReadBytes(path) == before);
+    WritesAfter("emptied.nsf", "UPDATE info SET value = x''", true);
 }
 
 } // namespace
