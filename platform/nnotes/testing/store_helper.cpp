@@ -24,6 +24,10 @@
 //   store_helper set-env PREFIX N answers "ready", waits for one line on stdin (so that several helpers start
 //                                 together), then sets the environment values PREFIX0 .. PREFIX<N-1>, each to
 //                                 its own number, and answers "set FAILURES"
+//   store_helper log-text PREFIX N
+//                                 answers "ready", waits for one line on stdin, then writes the messages
+//                                 PREFIX0 .. PREFIX<N-1> to the log database (WriteLogText) and answers
+//                                 "logged FAILURES" with the status of the first failure, if any, after it
 //   store_helper leave-open KIND DB
 //                                 opens one handle of KIND in DB (database, note, collection of the view
 //                                 "Subjects", search, computation, log, status-line, builder, block,
@@ -206,6 +210,22 @@ int SetEnvironmentValues(const std::string& prefix, long count) {
     return 0;
 }
 
+int WriteLogTexts(const std::string& prefix, long count) {
+    Answer("ready");
+    std::string go;
+    std::getline(std::cin, go);
+    long failures = 0;
+    STATUS first = NOERROR;
+    for (long i = 0; i < count; ++i) {
+        const STATUS s = WriteLogText((prefix + std::to_string(i)).c_str(), 0);
+        if (s != NOERROR && failures++ == 0) first = s;
+    }
+    char line[64];
+    std::snprintf(line, sizeof line, failures == 0 ? "logged 0" : "logged %ld 0x%04X", failures, first);
+    Answer(line);
+    return 0;
+}
+
 int FullDisk(const std::string& dir, const std::string& source, NOTEID id) {
     if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=1m") != 0) {
@@ -348,6 +368,7 @@ int main(int argc, char** argv) {
     if (command == "copy-loop" && argc == 4) result = Repeat("copied", Copy, argv[2], argv[3]);
     if (command == "save-loop" && argc == 4) result = SaveLoop(argv[2], std::atol(argv[3]));
     if (command == "set-env" && argc == 4) result = SetEnvironmentValues(argv[2], std::atol(argv[3]));
+    if (command == "log-text" && argc == 4) result = WriteLogTexts(argv[2], std::atol(argv[3]));
     if (command == "writer" && argc == 6)
         result = Writer(argv[2], argv[3], std::atol(argv[4]), static_cast<NOTEID>(std::atol(argv[5])));
     TermProcess();

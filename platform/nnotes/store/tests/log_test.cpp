@@ -1,7 +1,10 @@
 // Log entries: lines gathered, stored on close, dropped on discard.
+#include "testing/child_process.h"
 #include "testing/store_fixture.h"
 #include "testsupport/item_bytes.h"
 
+#include <algorithm>
+#include <memory>
 #include <string>
 
 namespace nnotes::testing {
@@ -97,6 +100,42 @@ TEST_F(LogTest, NamesAndLinesAreBounded) {
     EXPECT_EQ(LogAddText(entry, 0, line.c_str(), ""), ERR_LOG_FULL)
         << "the lines must still fit one text list";
     EXPECT_EQ(CloseLogEntry(entry, 0), NOERROR);
+}
+
+// Processes that log their first messages at the same moment all create the log database at once: each
+// message is stored, once.
+TEST_F(LogTest, ProcessesLoggingAtOnceStoreEveryMessage) {
+    constexpr int kProcesses = 4, kEach = 25;
+    std::vector<std::unique_ptr<ChildProcess>> writers;
+    for (int p = 0; p < kProcesses; ++p) {
+        writers.push_back(std::make_unique<ChildProcess>(
+            std::vector<std::string>{"log-text", "P" + std::to_string(p) + "_", std::to_string(kEach)}));
+        ASSERT_EQ(writers.back()->ReadLine(), "ready");
+    }
+    for (auto& writer : writers)
+        writer->Send("go");
+    for (auto& writer : writers) {
+        EXPECT_EQ(writer->ReadLine(), "logged 0");
+        EXPECT_EQ(writer->Wait(), 0);
+    }
+    DBHANDLE log = 0;
+    std::vector<std::string> texts;
+    for (NOTEID id : LogDocuments(&log)) {
+        NOTEHANDLE note = 0;
+        ASSERT_EQ(OpenNote(log, id, 0, &note), NOERROR);
+        const auto text = testsupport::ReadItem(note, "Text");
+        ASSERT_TRUE(text.has_value());
+        texts.push_back(text->value.substr(sizeof(uint16_t)));
+        CloseNote(note);
+    }
+    CloseDatabase(log);
+    std::vector<std::string> expected;
+    for (int p = 0; p < kProcesses; ++p)
+        for (int i = 0; i < kEach; ++i)
+            expected.push_back("P" + std::to_string(p) + "_" + std::to_string(i));
+    std::sort(texts.begin(), texts.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(texts, expected);
 }
 
 } // namespace
