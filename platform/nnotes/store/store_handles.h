@@ -1,5 +1,6 @@
-// A process-wide table of handles to shared objects: handles are non-zero 32-bit values and never handed out
-// twice in one process, so a stale handle finds nothing instead of someone else's object.
+// A process-wide table of handles to shared objects: handles are non-zero values up to the table's last one,
+// handed out in order. After the last they come round again from 1, passing over the handles still in use,
+// so that a stale handle finds nothing until every handle of the table has been handed out since.
 #pragma once
 
 #include "process/process.h"
@@ -15,11 +16,18 @@ namespace nnotes::store {
 template <class T>
 class HandleTable {
 public:
-    // 0 when every handle has been used.
+    // last: the largest handle, for handles narrower than 32 bits; first: where the handles start (tests).
+    explicit HandleTable(uint32_t last = UINT32_MAX, uint32_t first = 1)
+        : lastHandleOfTable_(last), next_(first) {}
+
+    // 0 when every handle is in use.
     uint32_t Add(std::shared_ptr<T> object) {
         std::lock_guard<std::mutex> guard(mutex_);
-        if (next_ == 0) return 0;
-        const uint32_t handle = next_++;
+        if (objects_.size() >= lastHandleOfTable_) return 0;
+        while (objects_.count(next_) != 0)
+            Advance();
+        const uint32_t handle = next_;
+        Advance();
         auto [it, added] = objects_.emplace(handle, std::move(object));
         Remember(handle, &it->second); // a new object's handle is most often the next one asked for
         return handle;
@@ -71,9 +79,12 @@ private:
         last_ = object;
     }
 
+    void Advance() { next_ = next_ >= lastHandleOfTable_ ? 1 : next_ + 1; }
+
     mutable std::mutex mutex_;
     std::unordered_map<uint32_t, std::shared_ptr<T>> objects_;
-    uint32_t next_ = 1;
+    const uint32_t lastHandleOfTable_;
+    uint32_t next_;
     mutable uint32_t lastHandle_ = 0;
     mutable const std::shared_ptr<T>* last_ = nullptr;
 };
@@ -91,7 +102,7 @@ void EmptyProcessTable() {
     ProcessTable<T>().RemoveAll();
 }
 
-// Adds object to the process-wide table of T; 0 when every handle has been used.
+// Adds object to the process-wide table of T; 0 when every handle is in use.
 template <class T>
 uint32_t AddToProcessTable(std::shared_ptr<T> object) {
     // Registered once: the process keeps its releasers from one start to the next.

@@ -102,6 +102,39 @@ TEST_F(LogTest, NamesAndLinesAreBounded) {
     EXPECT_EQ(CloseLogEntry(entry, 0), NOERROR);
 }
 
+// Log entry handles are 16 bits wide: a process that has opened and closed more entries than that goes on
+// opening them, and an entry kept open all along keeps its handle and its lines.
+TEST_F(LogTest, EntriesKeepOpeningAfterAllHandlesWereUsedOnce) {
+    LOGHANDLE kept = 0;
+    ASSERT_EQ(OpenLogEntry("Kept", &kept), NOERROR);
+    ASSERT_EQ(LogAddText(kept, 0, "first", "line"), NOERROR);
+    for (int i = 0; i < 70000; ++i) {
+        LOGHANDLE entry = 0;
+        ASSERT_EQ(OpenLogEntry("Passing", &entry), NOERROR) << "entry " << i;
+        ASSERT_NE(entry, kept) << "entry " << i;
+        ASSERT_EQ(DiscardLogEntry(entry, 0), NOERROR) << "entry " << i;
+    }
+    ASSERT_EQ(LogAddText(kept, 0, "last", "line"), NOERROR);
+    ASSERT_EQ(CloseLogEntry(kept, 7), NOERROR);
+    DBHANDLE log = 0;
+    const std::vector<NOTEID> documents = LogDocuments(&log);
+    ASSERT_EQ(documents.size(), 1u);
+    EXPECT_EQ(Lines(log, documents[0]), (std::vector<std::string>{"first: line", "last: line"}));
+    CloseDatabase(log);
+
+    // Every handle open at once: the next one is refused until one is closed.
+    std::vector<LOGHANDLE> open(UINT16_MAX);
+    for (LOGHANDLE& entry : open)
+        ASSERT_EQ(OpenLogEntry("Open", &entry), NOERROR);
+    LOGHANDLE more = 0;
+    EXPECT_EQ(OpenLogEntry("More", &more), ERR_LOG_HANDLES);
+    ASSERT_EQ(DiscardLogEntry(open[100], 0), NOERROR);
+    EXPECT_EQ(OpenLogEntry("More", &more), NOERROR);
+    EXPECT_EQ(more, open[100]);
+    for (LOGHANDLE entry : open)
+        DiscardLogEntry(entry, 0);
+}
+
 // Processes that log their first messages at the same moment all create the log database at once: each
 // message is stored, once.
 TEST_F(LogTest, ProcessesLoggingAtOnceStoreEveryMessage) {
