@@ -18,7 +18,8 @@ struct LogEntry {
 };
 
 store::HandleTable<LogEntry>& Entries() {
-    static auto* entries = new store::HandleTable<LogEntry>; // never destroyed: see AtTermProcess
+    // Never destroyed: see AtTermProcess. Log entry handles are 16 bits wide.
+    static auto* entries = new store::HandleTable<LogEntry>(UINT16_MAX);
     return *entries;
 }
 
@@ -51,10 +52,7 @@ STATUS OpenLogEntry(const char* name, LOGHANDLE* entry) {
     auto opened = std::make_shared<LogEntry>();
     opened->name.assign(name, n);
     const uint32_t handle = Entries().Add(std::move(opened));
-    if (handle == 0 || handle > 0xFFFF) {
-        Entries().Remove(handle);
-        return ERR_LOG_HANDLES;
-    }
+    if (handle == 0) return ERR_LOG_HANDLES;
     *entry = static_cast<LOGHANDLE>(handle);
     return NOERROR;
 }
