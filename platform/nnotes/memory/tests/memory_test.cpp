@@ -122,7 +122,7 @@ TEST_F(MemoryBlocks, FreedBlocksComeBackZeroed) {
     }
 }
 
-TEST_F(MemoryBlocks, HandlesAreNeverReused) {
+TEST_F(MemoryBlocks, AFreedHandleIsNotHandedOutAgainSoon) {
     std::set<DHANDLE> seen;
     for (int i = 0; i < 200; ++i) {
         const DHANDLE handle = Allocate(8);
