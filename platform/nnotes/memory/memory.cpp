@@ -82,6 +82,16 @@ STATUS FreeBlock(DHANDLE handle) {
     return NOERROR;
 }
 
+bool FreeBlockIfUnlocked(DHANDLE handle) {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    const Block* block = registry.Find(handle);
+    Block removed{};
+    if (block == nullptr || block->locks != 0 || !registry.Remove(handle, removed)) return false;
+    ReleaseRegion(removed.base, removed.size);
+    return true;
+}
+
 void* LockBlock(DHANDLE handle) {
     if (RequireProcess() != NOERROR) return nullptr;
     Registry& registry = TheRegistry();

@@ -14,6 +14,9 @@ std::byte* PeekBlock(DHANDLE handle, uint32_t* size);
 // A new block holding a copy of size bytes; the caller frees it. For results handed to callers in a block.
 STATUS CopyToNewBlock(const void* bytes, size_t size, DHANDLE* handle);
 
+// Frees the block unless it is locked; false when it is locked or unknown.
+bool FreeBlockIfUnlocked(DHANDLE handle);
+
 // Frees every block; run by the last TermProcess.
 void ReleaseAllBlocks();
 

@@ -141,14 +141,27 @@ STATUS Note::Duplicate(std::shared_ptr<Note>& out) const {
         placed->asStored = item.asStored;
     }
     copy->nextSerial_ = nextSerial_;
+    copy->serialsRounded_ = serialsRounded_;
     out = std::move(copy);
     return NOERROR;
 }
 
 STATUS Note::NextSerial(uint16_t& serial) {
-    if (nextSerial_ == 0) return ERR_NOTE_TOO_MANY_ITEMS; // wrapped: every serial has been used
+    // After the last serial they come round again, passing over those of the items still in the note, so
+    // that a note whose items are changed again and again while it is open never runs out of them.
+    if (items_.size() >= UINT16_MAX) return ERR_NOTE_TOO_MANY_ITEMS;
+    while (nextSerial_ == 0 || (serialsRounded_ && FindSerial(nextSerial_) != nullptr)) {
+        if (nextSerial_ == 0) serialsRounded_ = true;
+        ++nextSerial_;
+    }
     serial = nextSerial_++;
     return NOERROR;
+}
+
+Note::Pool* Note::PoolOf(DHANDLE handle) {
+    for (Pool& pool : pools_)
+        if (pool.handle == handle) return &pool;
+    return nullptr;
 }
 
 STATUS Note::Place(uint32_t length, BLOCKID& at, char*& bytes) {
@@ -170,7 +183,8 @@ STATUS Note::Place(uint32_t length, BLOCKID& at, char*& bytes) {
         if (STATUS s = ResizeBlock(pool.handle, size)) return s;
         pool.size = size;
     }
-    const Pool& pool = pools_.back();
+    Pool& pool = pools_.back();
+    ++pool.items;
     at = BLOCKID{pool.handle, static_cast<uint16_t>(poolUsed_)};
     bytes = reinterpret_cast<char*>(pool.bytes) + poolUsed_;
     poolUsed_ = std::min(kPoolLimit, Aligned(poolUsed_ + length));
@@ -223,9 +237,9 @@ STATUS Note::Adopt(uint16_t flags, std::string_view name, BLOCKID value, uint32_
     added.type = type;
     added.value = value;
     added.length = length;
-    const bool ownPool = std::any_of(pools_.begin(), pools_.end(),
-                                     [&](const Pool& pool) { return pool.handle == value.pool; });
-    if (!ownPool && std::find(blocks_.begin(), blocks_.end(), value.pool) == blocks_.end())
+    if (Pool* own = PoolOf(value.pool))
+        ++own->items;
+    else if (std::find(blocks_.begin(), blocks_.end(), value.pool) == blocks_.end())
         blocks_.push_back(value.pool);
     items_.push_back(std::move(added));
     if (item != nullptr) *item = &items_.back();
@@ -256,7 +270,13 @@ STATUS Note::Remove(uint16_t serial) {
         removedSeqs.push_back(it->seq);
         removedNames.push_back(it->name);
     }
+    const DHANDLE pool = it->value.pool;
     items_.erase(it); // its bytes stay where they are: no other item's value moves
+    // A pool whose every value was removed is freed, so that a note changed again and again while it is
+    // open does not grow without end; not the pool being filled, and not one that a caller holds locked.
+    Pool* own = PoolOf(pool);
+    if (own != nullptr && --own->items == 0 && own != &pools_.back() && FreeBlockIfUnlocked(pool))
+        pools_.erase(pools_.begin() + (own - pools_.data()));
     return NOERROR;
 }
 

@@ -13,7 +13,7 @@
 namespace nnotes::store {
 
 struct NoteItem {
-    uint16_t serial = 0; // the item block id's offset; never given to another item of the open note
+    uint16_t serial = 0; // the item block id's offset; never that of another item in the open note
     std::string name;
     uint16_t flags = 0;
     uint16_t type = 0;
@@ -104,10 +104,13 @@ private:
         DHANDLE handle;
         std::byte* bytes;
         uint32_t size;
+        uint32_t items = 0; // whose values lie in it: a pool left with none (other than the last) is freed
     };
+    Pool* PoolOf(DHANDLE handle);
     std::vector<Pool> pools_;
     uint32_t poolUsed_ = 0;
     uint16_t nextSerial_ = 1;
+    bool serialsRounded_ = false; // every serial has been handed out once: the next may be in use
 };
 
 // Note handles: non-zero, never handed out twice in one process. AddNote sets the note's self handle.

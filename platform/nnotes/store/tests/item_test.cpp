@@ -326,6 +326,49 @@ TEST_F(ItemTest, ItemIdsNameTheirItemWhileOthersMoveAndDeletedOnesNameNone) {
     ASSERT_EQ(CloseNote(copy), NOERROR);
 }
 
+// A note kept open while one item of it is set again and again (a status, a counter) must go on taking
+// changes, in memory that does not grow with their number, and leave the other items, and every value a
+// caller holds locked, where they were.
+TEST_F(ItemTest, AnItemSetAgainAndAgainInAnOpenNoteNeitherRunsOutNorGrows) {
+    BLOCKID kept{}, keptValue{};
+    ASSERT_EQ(Append("Kept", TYPE_TEXT, {'k', 'e', 'p', 't'}, &kept), NOERROR);
+    ASSERT_EQ(FindItemByName(note_, "Kept", 4, nullptr, nullptr, &keptValue, nullptr), NOERROR);
+    const std::string big(30000, 'v');
+    ASSERT_EQ(SetItemText(note_, "Status", big.data(), static_cast<uint16_t>(big.size())), NOERROR);
+    BLOCKID lockedValue{};
+    ASSERT_EQ(FindItemByName(note_, "Status", 6, nullptr, nullptr, &lockedValue, nullptr), NOERROR);
+    const char* locked = static_cast<const char*>(LockBlock(lockedValue.pool)) + lockedValue.block;
+    std::set<DHANDLE> pools;
+    for (int i = 0; i < 70000; ++i) {
+        const std::string text = i % 50 == 0 ? big : "status " + std::to_string(i);
+        ASSERT_EQ(SetItemText(note_, "Status", text.data(), static_cast<uint16_t>(text.size())), NOERROR)
+            << "change " << i;
+        BLOCKID value{};
+        ASSERT_EQ(FindItemByName(note_, "Status", 6, nullptr, nullptr, &value, nullptr), NOERROR);
+        pools.insert(value.pool);
+    }
+    // The serials came round: the kept item keeps its id and its value.
+    char name[16] = "";
+    ASSERT_EQ(QueryItemByBlock(note_, kept, name, sizeof name, nullptr, nullptr, nullptr, nullptr, nullptr),
+              NOERROR);
+    EXPECT_STREQ(name, "Kept");
+    EXPECT_EQ(ValueBytes(keptValue, 6), (Bytes{TYPE_TEXT & 0xFF, TYPE_TEXT >> 8, 'k', 'e', 'p', 't'}));
+    // The values held locked stayed; of the pools the changes filled, only a few are alive.
+    EXPECT_EQ(std::string(locked + 2, 8), "vvvvvvvv");
+    EXPECT_EQ(UnlockBlock(lockedValue.pool), NOERROR);
+    size_t alive = 0;
+    for (DHANDLE pool : pools) {
+        uint32_t size = 0;
+        alive += GetBlockSize(pool, &size) == NOERROR;
+    }
+    EXPECT_GT(pools.size(), 100u);
+    EXPECT_LE(alive, 3u) << "pools whose values were all replaced are freed";
+    ASSERT_EQ(UpdateNote(note_, 0), NOERROR);
+    char text[32];
+    ASSERT_EQ(GetItemText(note_, "Status", text, sizeof text, nullptr), NOERROR);
+    EXPECT_STREQ(text, "status 69999");
+}
+
 TEST_F(ItemTest, TextReadingAndReplacing) {
     ASSERT_EQ(Append("List", TYPE_TEXT_LIST, {2, 0, 3, 0, 2, 0, 'o', 'n', 'e', 'n', 'o'}), NOERROR);
     ASSERT_EQ(Append("Number", TYPE_NUMBER, Bytes(8, 0)), NOERROR);
