@@ -25,7 +25,13 @@ LNString::LNString(const LNString& other) : LNSmartPtr() {
 }
 
 LNString::~LNString() {
-    LetGo();
+    try {
+        LetGo();
+    } catch (LNSTATUS) {
+        // No copy could be made (no memory, or the API is deleting its objects): the characters keep the
+        // text.
+        if (Body() != nullptr && Body()->Owner == this) Body()->Owner = nullptr;
+    }
 }
 
 void LNString::LetGo() {
@@ -40,7 +46,7 @@ void LNString::LetGo() {
 }
 
 void LNString::TakeBody(LNStringBody* body) {
-    LetGo();
+    if (body != Body()) LetGo();
     LNSmartPtr::AssignBody(body);
 }
 

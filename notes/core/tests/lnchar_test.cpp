@@ -111,6 +111,17 @@ TEST_F(CharTest, ACharacterLeftBehindByItsStringNeverWritesIntoACopy) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(d.GetTextPtr())), "qbr");
 }
 
+// Given the text it already has, a string keeps its characters: they go on writing as its own text.
+TEST_F(CharTest, AStringGivenItsOwnTextAgainKeepsItsCharacters) {
+    LNString s("abc");
+    const LNString copy(s);
+    LNChar c = s[0];
+    s.AssignBody(static_cast<LNStringBody*>(s.GetBody()));
+    c = 'q';
+    EXPECT_EQ(Bytes(s), "qbc");
+    EXPECT_EQ(Bytes(copy), "abc");
+}
+
 TEST_F(CharTest, EveryOperationNeedsTheApiStarted) {
     LNString s("abc");
     LNChar c = s[1];
