@@ -311,12 +311,45 @@ TEST_F(AclRandomTest, SequencesOfChangesAgreeWithTheModelAcrossReopening) {
         ASSERT_NO_FATAL_FAILURE(OpenNew("acl" + std::to_string(seed) + ".nsf"));
         Model model;
         Names names(seed);
-        for (int step = 0; step < 400; ++step) {
+        for (int step = 0; step < 300; ++step) {
             SCOPED_TRACE("seed " + std::to_string(seed) + " step " + std::to_string(step));
             ASSERT_NO_FATAL_FAILURE(Step(model, names));
             ASSERT_NO_FATAL_FAILURE(Check(model));
         }
     }
+}
+
+// The administration server and the role names at the lengths the list keeps and one byte past them, in
+// bytes (a name of another script counts its bytes), stored and read back.
+TEST_F(AclRandomTest, NamesAtTheirLimitsAreKeptOrRefusedWhole) {
+    ASSERT_NO_FATAL_FAILURE(OpenNew("acllimits.nsf"));
+    const std::string longest(nnotes::MAXPATH - 1, 's');
+    EXPECT_EQ(acl_.SetAdminServer(Make(longest + "s")), LNSTATUS{nnotes::ERR_NETPATH_TOO_LONG});
+    ASSERT_EQ(acl_.SetAdminServer(Make(longest)), LNNOERROR);
+    // Roles are stored in brackets: 29 bytes fit the 31 a slot keeps, ten three-byte characters do not.
+    const std::string role(nnotes::ACL_PRIVNAMEMAX - 3, 'r');
+    std::string wide;
+    for (int i = 0; i < 10; ++i)
+        wide += "日";
+    EXPECT_EQ(acl_.CreateRole(Make(role + "r")), LNSTATUS{nnotes::ERR_ACL_PRIVNAME_TOO_LONG});
+    EXPECT_EQ(acl_.CreateRole(Make(wide)), LNSTATUS{nnotes::ERR_ACL_PRIVNAME_TOO_LONG});
+    ASSERT_EQ(acl_.CreateRole(Make(role)), LNNOERROR);
+    ASSERT_EQ(acl_.CreateRole(Make(wide.substr(0, 27))), LNNOERROR);
+    ASSERT_EQ(acl_.Save(), LNNOERROR);
+    ASSERT_EQ(db_.Close(), LNNOERROR);
+    ASSERT_EQ(db_.Open(), LNNOERROR);
+    ASSERT_EQ(db_.GetACL(&acl_), LNNOERROR);
+    LNString server;
+    ASSERT_EQ(acl_.GetAdminServer(&server), LNNOERROR);
+    EXPECT_EQ(Bytes(server), longest);
+    EXPECT_TRUE(acl_.RoleExists(Make(role)));
+    EXPECT_TRUE(acl_.RoleExists(Make(wide.substr(0, 27))));
+    EXPECT_FALSE(acl_.RoleExists(Make(role + "r")));
+    LNACLRoleArray roles;
+    ASSERT_EQ(acl_.GetRoles(&roles), LNNOERROR);
+    ASSERT_EQ(roles.GetCount(), 2u);
+    EXPECT_EQ(Bytes(roles[0]), "[" + role + "]");
+    EXPECT_EQ(Thrown([&] { roles[2]; }), LNERR_SUBSCRIPT_OUT_OF_RANGE);
 }
 
 } // namespace
