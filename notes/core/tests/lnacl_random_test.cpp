@@ -311,7 +311,7 @@ TEST_F(AclRandomTest, SequencesOfChangesAgreeWithTheModelAcrossReopening) {
         ASSERT_NO_FATAL_FAILURE(OpenNew("acl" + std::to_string(seed) + ".nsf"));
         Model model;
         Names names(seed);
-        for (int step = 0; step < 300; ++step) {
+        for (int step = 0; step < 200; ++step) {
             SCOPED_TRACE("seed " + std::to_string(seed) + " step " + std::to_string(step));
             ASSERT_NO_FATAL_FAILURE(Step(model, names));
             ASSERT_NO_FATAL_FAILURE(Check(model));
