@@ -46,12 +46,17 @@ LNSTATUS LNACLEntryBody::Save() {
         Pending &= ~(kLevel | kFlags);
     }
     if ((Pending & kName) != 0) {
-        if (const nnotes::STATUS status =
-                nnotes::UpdateACLEntry(Acl, NotesName(), kName, LNNotesText(NewName), 0, nullptr, 0))
-            return status;
+        const nnotes::STATUS renamed =
+            nnotes::UpdateACLEntry(Acl, NotesName(), kName, LNNotesText(NewName), 0, nullptr, 0);
+        // A refused name is dropped, not kept for the next change: it would fail that change too, though the
+        // change itself was written.
+        Pending &= ~kName;
+        if (renamed != nnotes::NOERROR) {
+            NewName = LNString();
+            return renamed;
+        }
         Name = NewName;
         NewName = LNString();
-        Pending &= ~kName;
         if (const nnotes::STATUS status =
                 nnotes::UpdateACLEntry(Acl, NotesName(), kLevel | kFlags, nullptr,
                                        static_cast<uint16_t>(AccessLevel), nullptr, Flags))

@@ -175,7 +175,8 @@ void LNChar::ReplaceBy(const char* notes, uint32_t length) {
     const std::string text(notes, length);
     if (Writer) {
         // Other strings share the text: this character's string (and its other characters) take a copy. A
-        // character made from a body, or outliving its string, writes into that body itself.
+        // character made from a body writes into that body itself; one that its string left behind holds a
+        // text that no string shares (LNString::LetGo).
         if (Body->Owner != nullptr && Body->GetHandleCount() > 1) LNString::Detach(Body, Body->Owner);
     } else if (Body->GetRefCount() > 1) {
         // A reading character changes only its own copy of the text.

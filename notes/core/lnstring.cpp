@@ -25,11 +25,28 @@ LNString::LNString(const LNString& other) : LNSmartPtr() {
 }
 
 LNString::~LNString() {
-    if (Body() != nullptr && Body()->Owner == this) Body()->Owner = nullptr;
+    try {
+        LetGo();
+    } catch (LNSTATUS) {
+        // No copy could be made (no memory, or the API is deleting its objects): the characters keep the
+        // text.
+        if (Body() != nullptr && Body()->Owner == this) Body()->Owner = nullptr;
+    }
+}
+
+void LNString::LetGo() {
+    LNStringBody* body = Body();
+    if (body == nullptr || body->Owner != this) return;
+    // Characters this string leaves behind belong to no string now: while other strings share the text,
+    // they take a copy of their own, so that writing them never changes those strings.
+    if (body->GetWriterCount() > 0 && body->GetHandleCount() > 1)
+        Detach(body, nullptr);
+    else
+        body->Owner = nullptr;
 }
 
 void LNString::TakeBody(LNStringBody* body) {
-    if (Body() != nullptr && Body()->Owner == this) Body()->Owner = nullptr;
+    if (body != Body()) LetGo();
     LNSmartPtr::AssignBody(body);
 }
 

@@ -3,6 +3,9 @@
 
 #include "ln/lnacl.h"
 #include "nnotes/acl.h"
+#include "nnotes/settings.h"
+
+#include <string>
 
 namespace {
 
@@ -152,6 +155,30 @@ TEST_F(AclTest, RolesAreEnabledPerEntry) {
     EXPECT_EQ(roles.GetCount(), 1u) << "the change went through to the list";
     ASSERT_EQ(again.DisableRole(T("Support")), LNNOERROR);
     EXPECT_FALSE(entry.IsRoleEnabled(T("Support")));
+}
+
+// A refused rename is not kept pending: the entry goes on under its name, and the next change through the
+// same handle neither fails for the old rename nor retries it.
+TEST_F(AclTest, ARefusedRenameLeavesTheEntryUsable) {
+    LNACLEntry entry;
+    ASSERT_EQ(acl_.CreateEntry(T("Jane Doe"), 4, &entry), LNNOERROR);
+    ASSERT_EQ(acl_.CreateEntry(T("John Roe"), 2), LNNOERROR);
+    EXPECT_EQ(entry.SetName(T("John Roe")), LNSTATUS{nnotes::ERR_ACL_ENTRY_EXISTS});
+    EXPECT_EQ(entry.SetName(LNString(std::string(nnotes::MAXPATH, 'n').c_str())),
+              LNSTATUS{nnotes::ERR_ACL_BAD_NAME});
+    EXPECT_STREQ(entry.GetName().GetPlatformTextPtr(), "Jane Doe");
+    ASSERT_EQ(entry.SetAccessLevel(5), LNNOERROR);
+    ASSERT_EQ(entry.SetEntryOption8000(true), LNNOERROR);
+    EXPECT_EQ(acl_.GetAccessLevel(T("Jane Doe")), 5u);
+    EXPECT_EQ(acl_.GetAccessLevel(T("John Roe")), 2u);
+    ASSERT_EQ(entry.SetName(T("Jane Roe")), LNNOERROR) << "a later rename still works";
+    EXPECT_EQ(acl_.GetAccessLevel(T("Jane Roe")), 5u);
+
+    LNACLEntry fallback;
+    ASSERT_EQ(acl_.GetEntry(T("-Default-"), &fallback), LNNOERROR);
+    EXPECT_EQ(fallback.SetName(T("Anyone")), LNSTATUS{nnotes::ERR_ACL_DEFAULT_ENTRY});
+    ASSERT_EQ(fallback.SetAccessLevel(3), LNNOERROR);
+    EXPECT_EQ(acl_.GetDefaultAccessLevel(), 3u);
 }
 
 TEST_F(AclTest, SavedListsSurviveReopening) {

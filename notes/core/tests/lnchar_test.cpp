@@ -87,6 +87,41 @@ TEST_F(CharTest, KeepsItsTextAliveAfterTheString) {
     EXPECT_EQ(char(c), 'q');
 }
 
+// A character taken from a string that has since let go of its text (given another one, or gone) belongs
+// to no string: writing it must not reach a copy that still shares the text.
+TEST_F(CharTest, ACharacterLeftBehindByItsStringNeverWritesIntoACopy) {
+    LNString s("abc");
+    const LNString copy(s);
+    LNChar c = s[1];
+    s = LNString("xyz");
+    c = 'q';
+    EXPECT_EQ(char(c), 'q');
+    EXPECT_EQ(Bytes(copy), "abc");
+    EXPECT_EQ(Bytes(s), "xyz");
+
+    std::optional<LNString> gone(std::in_place, "abc");
+    const LNString kept(*gone);
+    LNChar d = (*gone)[0];
+    LNChar e = (*gone)[2];
+    gone.reset();
+    d = 'q';
+    e = 'r';
+    EXPECT_EQ(Bytes(kept), "abc");
+    // The characters it left behind still write into one text together.
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(d.GetTextPtr())), "qbr");
+}
+
+// Given the text it already has, a string keeps its characters: they go on writing as its own text.
+TEST_F(CharTest, AStringGivenItsOwnTextAgainKeepsItsCharacters) {
+    LNString s("abc");
+    const LNString copy(s);
+    LNChar c = s[0];
+    s.AssignBody(static_cast<LNStringBody*>(s.GetBody()));
+    c = 'q';
+    EXPECT_EQ(Bytes(s), "qbc");
+    EXPECT_EQ(Bytes(copy), "abc");
+}
+
 TEST_F(CharTest, EveryOperationNeedsTheApiStarted) {
     LNString s("abc");
     LNChar c = s[1];

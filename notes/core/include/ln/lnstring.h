@@ -143,6 +143,8 @@ private:
     LNStringBody* CopyOnWrite();
     // Points the handle at body, giving up the characters it wrote through on the old one.
     void TakeBody(LNStringBody* body);
+    // Gives up the characters that write into this string's body as its text (see Detach).
+    void LetGo();
     // The body this string's characters write into stays theirs; a write by one of them (writer) or by the
     // string gives the string and all of them a copy when handles of other strings share it.
     static LNStringBody* Detach(LNStringBody* body, const LNString* owner);
