@@ -3,6 +3,7 @@
 #include "child_run.h"
 #include "profile_files.h"
 
+#include <climits>
 #include <filesystem>
 
 namespace ostest {
@@ -33,6 +34,20 @@ TEST_F(Programs, AProgramsPathIsItsFileWhateverNameItWasStartedUnder) {
         EXPECT_TRUE(end.ExitedWith(0)) << start.argv0 << ": status " << end.status;
         EXPECT_EQ(end.output, expected) << "started as " << start.argv0;
     }
+}
+
+// A program as deep in folders as a program may be started from knows its whole path.
+TEST_F(Programs, AProgramDeepInFoldersKnowsItsWholePath) {
+    std::string deep = dir_.string();
+    while (deep.size() + 250 + 20 < PATH_MAX)
+        deep += "/" + std::string(240, 'd');
+    fs::create_directories(deep);
+    const std::string program = deep + "/" + std::string(PATH_MAX - 1 - deep.size() - 1, 'p');
+    ASSERT_EQ(program.size(), static_cast<size_t>(PATH_MAX - 1));
+    fs::copy_file(HelperProgram(), program);
+    const ChildEnd end = RunChild(program, {"os_test_helper", "module-path"});
+    EXPECT_TRUE(end.ExitedWith(0)) << "status " << end.status;
+    EXPECT_EQ(end.output.substr(0, end.output.find('\n')), program);
 }
 
 // A program's handler is still there for the boxes that static destructors show at its end.
