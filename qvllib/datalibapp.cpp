@@ -3,12 +3,18 @@
 #include "libstate.h"
 #include "os/os.h"
 
+#include <cstring>
+
 CDataLibApp::CDataLibApp() : ModuleFileName(os::ModulePath(this)) {}
 
 std::string CDataLibApp::ReadServerName() {
     Session.Init(LNAPI_VERSION, 0, nullptr);
     ProfileName = ProfileFileFor(ModuleFileName);
-    return os::GetProfileString(ProfileName, "General", "Server", "");
+    std::string server = os::GetProfileString(ProfileName, "General", "Server", "");
+    // A profile value is a C text to its readers: it ends at a NUL that a damaged file holds, so that the
+    // server asked for and the one written to the log are the same.
+    server.resize(std::strlen(server.c_str()));
+    return server;
 }
 
 std::string ProfileFileFor(const std::string& moduleFile) {

@@ -7,18 +7,26 @@
 #include "qvllib/qvllib.h"
 #include "throwallerrors.h"
 
-#include <cstdio>
+#include <cerrno>
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
-// Each start adds the server's name to qvllog.txt in the current folder. A log that cannot be written must
-// not keep the library from starting.
+// Each start adds the server's name to qvllog.txt in the current folder, in one appending write. A log that
+// cannot be written must not keep the library from starting, nor hold it up: a pipe put in the log's place
+// that nobody reads is passed by, where opening it to write would wait for a reader for ever.
 void AppendToLog(const std::string& server) {
-    std::FILE* log = std::fopen("qvllog.txt", "ab");
-    if (log == nullptr) return;
-    std::fwrite(server.data(), 1, server.size(), log);
-    std::fclose(log);
+    const int log = ::open("qvllog.txt", O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (log < 0) return;
+    for (size_t done = 0; done < server.size();) {
+        const ssize_t n = ::write(log, server.data() + done, server.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    ::close(log);
 }
 
 int OpenDataSourceDatabase(const std::string& server) {

@@ -8,16 +8,18 @@
 #include "ln/lnnumbers.h"
 #include "textout.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace {
 
 // The general number form: up to 15 significant digits without trailing zeros, and the decimal separator of
-// the international settings in place of the point.
+// the international settings in place of the point. The digits are those of the C locale whatever locale
+// the program runs in (a desktop's toolkit sets the user's), so the point is always there to be replaced.
 std::string NumberText(double number, const LNInternational& international) {
     char digits[64];
-    std::snprintf(digits, sizeof digits, "%.15g", number == 0 ? 0.0 : number);
-    std::string text = digits;
+    const auto written = std::to_chars(digits, digits + sizeof digits, number == 0 ? 0.0 : number,
+                                       std::chars_format::general, 15);
+    std::string text(digits, written.ptr);
     const std::string separator = PlatformText(international.GetShortText5());
     if (const size_t point = text.find('.'); point != std::string::npos && !separator.empty())
         text.replace(point, 1, separator);

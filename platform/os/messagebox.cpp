@@ -6,14 +6,16 @@
 namespace os {
 namespace {
 
+// Never destroyed: boxes may be shown from static destructors (an object layer that finds objects left over
+// at its end), which may run after the handler a program installed would otherwise have been destroyed.
 std::mutex& HandlerMutex() {
-    static std::mutex m;
-    return m;
+    static auto* m = new std::mutex;
+    return *m;
 }
 
 MessageBoxHandler& Handler() {
-    static MessageBoxHandler h;
-    return h;
+    static auto* h = new MessageBoxHandler;
+    return *h;
 }
 
 int DefaultAnswer(unsigned flags) {

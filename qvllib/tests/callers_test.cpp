@@ -2,9 +2,9 @@
 // LibClose whatever they left open, and several callers writing back into the same documents at once.
 #include "history.h"
 #include "libfixture.h"
+#include "library_caller.h"
 #include "nnotes/process.h"
 #include "nsfadmin/nsfadmin.h"
-#include "testsupport/child_program.h"
 
 #include <fcntl.h>
 #include <map>
@@ -16,24 +16,6 @@
 
 namespace qvltest {
 namespace {
-
-// One library_caller process; what it writes to stderr goes to a file.
-class Caller : public testsupport::ChildProgram {
-public:
-    Caller(const std::string& library, const std::vector<std::string>& commands, const std::string& errors)
-        : ChildProgram(std::string(std::getenv("QVL_OUTPUT_DIR")) + "/qvllib_library_caller",
-                       Arguments(library, commands),
-                       {.input = false, .errors = errors, .name = "the caller"}) {}
-
-    // Every answer until the caller's end.
-    std::vector<std::string> Answers() { return ReadRest(); }
-
-private:
-    static std::vector<std::string> Arguments(const std::string& library, std::vector<std::string> commands) {
-        commands.insert(commands.begin(), library);
-        return commands;
-    }
-};
 
 class CallerTest : public ::testing::Test {
 protected:

@@ -5,7 +5,7 @@
 #include "formula/formula_text.h"
 #include "formula/formula_time.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace nnotes::formula {
 namespace {
@@ -132,9 +132,10 @@ STATUS CurrentInstant(bool dayOnly, Value* out) {
 
 std::string NumberText(double d) {
     if (d == 0) return "0"; // also -0
+    // The C locale's digits, whatever locale the program runs in: a decimal comma would not read back.
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.15g", d);
-    std::string text(buf);
+    const auto written = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, 15);
+    std::string text(buf, written.ptr);
     for (char& c : text)
         if (c == 'e') c = 'E';
     return text;

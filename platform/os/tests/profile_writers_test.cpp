@@ -58,36 +58,6 @@ void ExpectEveryShare(const std::string& ini, int writers, const std::string& te
     EXPECT_EQ(distinct.size(), notes.size());
 }
 
-// Runs share(w) in that many forked processes, held until every one is forked so that they start together,
-// and expects each to end with 0 (the count of its writes that failed).
-template <class Share>
-void RunTogether(int writers, const Share& share) {
-    int gate[2];
-    ASSERT_EQ(pipe(gate), 0);
-    std::vector<pid_t> children;
-    for (int w = 0; w < writers; ++w) {
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            // The parent's closing the pipe starts them together.
-            close(gate[1]);
-            char c;
-            while (read(gate[0], &c, 1) < 0 && errno == EINTR) {
-            }
-            _exit(std::min(share(w), 100));
-        }
-        children.push_back(pid);
-    }
-    close(gate[0]);
-    close(gate[1]);
-    for (const pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0) << "writes that failed in process " << pid;
-    }
-}
-
 using SeveralWriters = ProfileFiles;
 
 TEST_F(SeveralWriters, ProcessesWritingOneFileAtOnceLoseNoneOfEachOthersWrites) {

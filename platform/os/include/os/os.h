@@ -93,7 +93,8 @@ bool WriteProfileString(const std::string& file, const std::string& section, con
 std::string TempDirectory();
 
 // Creates a new empty file with a unique name in folder (TempDirectory() when empty) whose name starts with
-// prefix and ends with suffix; returns its path, or an empty text when no file could be created.
+// prefix and ends with suffix; returns its path, or an empty text when no file could be created (errno
+// EINVAL for a prefix or suffix with a slash or NUL, or a folder with a NUL).
 std::string CreateTempFile(const std::string& prefix, const std::string& suffix = "",
                            const std::string& folder = "");
 
@@ -127,14 +128,15 @@ std::string ModulePath(const void* address);
 std::string DirectoryOf(const std::string& path);
 
 // The user's documents folder: XDG_DOCUMENTS_DIR from the user's dirs file, else $HOME/Documents when it
-// exists, else $HOME.
+// exists, else $HOME. A HOME that is unset, empty or relative stands for the home folder of the user's
+// account.
 std::string DocumentsFolder();
 
 // ---- Bounded text
 // ------------------------------------------------------------------------------------------
 
 // Copies at most size-1 bytes of src into dst and terminates it; returns the number of bytes copied.
-// A null dst or a size of 0 copies nothing and returns 0.
+// A null dst or a size of 0 copies nothing and returns 0. src may overlap dst.
 size_t CopyBounded(char* dst, size_t size, const char* src);
 size_t CopyBounded(char* dst, size_t size, const std::string& src);
 
