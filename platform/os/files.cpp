@@ -1,4 +1,5 @@
 #include "os/os.h"
+#include "util/text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -236,12 +237,8 @@ int CompareBounded(const char* a, const char* b, size_t n) {
 // Folds ASCII letters alone, whatever the locale: strncasecmp follows the program's locale, which would fold
 // bytes above 127 in a one-byte code page and, in a Turkish one, no longer fold I and i.
 int CompareBoundedNoCase(const char* a, const char* b, size_t n) {
-    const auto lower = [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return u >= 'A' && u <= 'Z' ? u - 'A' + 'a' : u;
-    };
     for (size_t i = 0; i < n; ++i) {
-        const int x = lower(a[i]), y = lower(b[i]);
+        const int x = util::AsciiLower(a[i]), y = util::AsciiLower(b[i]);
         if (x != y) return x - y;
         if (x == 0) break;
     }

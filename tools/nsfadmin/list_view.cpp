@@ -11,13 +11,13 @@
 #include "nsfadmin/nsfadmin.h"
 #include "open_database.h"
 #include "util/coding.h"
+#include "util/text.h"
 #include "value_text.h"
 #include "view_format.h"
 
 #include <algorithm>
 #include <cstring>
 #include <map>
-#include <strings.h>
 
 namespace nsfadmin {
 namespace {
@@ -26,7 +26,7 @@ using namespace nnotes;
 
 struct Caseless {
     bool operator()(const std::string& a, const std::string& b) const {
-        return strcasecmp(a.c_str(), b.c_str()) < 0;
+        return util::CompareNoCase(a, b) < 0;
     }
 };
 using Summary = std::map<std::string, std::string_view, Caseless>;

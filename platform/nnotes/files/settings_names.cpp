@@ -1,7 +1,7 @@
 #include "files/settings_names.h"
+#include "util/text.h"
 
 #include <cctype>
-#include <strings.h>
 
 namespace nnotes::settings {
 
@@ -36,7 +36,7 @@ std::string AbbreviateName(const std::string& name) {
 }
 
 bool SameServerName(const std::string& a, const std::string& b) {
-    return strcasecmp(AbbreviateName(a).c_str(), AbbreviateName(b).c_str()) == 0;
+    return util::EqualsNoCase(AbbreviateName(a), AbbreviateName(b));
 }
 
 size_t ServerLineSeparator(const std::string& line) {

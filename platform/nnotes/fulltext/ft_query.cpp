@@ -1,7 +1,7 @@
 #include "fulltext/ft_query.h"
+#include "util/text.h"
 
 #include <cstring>
-#include <strings.h>
 #include <vector>
 
 namespace nnotes::fulltext {
@@ -22,7 +22,7 @@ bool Separates(char c) {
 }
 
 bool IsOperator(std::string_view word, const char* name) {
-    return word.size() == std::strlen(name) && strncasecmp(word.data(), name, word.size()) == 0;
+    return util::EqualsNoCase(word, name);
 }
 
 STATUS Tokenise(std::string_view q, std::vector<Token>& out) {

@@ -3,10 +3,10 @@
 #include "memory/memory.h"
 #include "store/item_layout.h"
 #include "util/coding.h"
+#include "util/text.h"
 
 #include <algorithm>
 #include <cstring>
-#include <strings.h>
 
 namespace nnotes::store {
 namespace {
@@ -21,7 +21,7 @@ uint32_t Aligned(uint32_t n) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+    return util::EqualsNoCase(a, b);
 }
 
 } // namespace

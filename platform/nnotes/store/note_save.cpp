@@ -4,12 +4,12 @@
 #include "store/database.h"
 #include "store/item_layout.h"
 #include "store/note_store.h"
+#include "util/text.h"
 #include "views/viewindex.h"
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
-#include <strings.h>
 
 namespace nnotes::store {
 namespace {
@@ -184,9 +184,8 @@ STATUS Write(Database& db, const Note& note, uint16_t flags, const std::vector<s
         // The class, universal id and parent stay as stored when the note is the same and "$REF" did not
         // change: only the originator id is written then.
         const bool sameKeys =
-            changed && std::none_of(changed->begin(), changed->end(), [](const std::string& n) {
-                return n.size() == 4 && strncasecmp(n.data(), FIELD_REF, 4) == 0;
-            });
+            changed && std::none_of(changed->begin(), changed->end(),
+                                    [](const std::string& n) { return util::EqualsNoCase(n, FIELD_REF); });
         if (asRead) {
             if (!sameKeys)
                 if (STATUS s = UpdateNoteKeys(sql, note.id, note.noteClass, r.oid, parent)) return s;

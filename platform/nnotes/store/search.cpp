@@ -7,9 +7,9 @@
 #include "store/note_formula.h"
 #include "store/note_store.h"
 #include "util/coding.h"
+#include "util/text.h"
 
 #include <cstring>
-#include <strings.h>
 
 namespace nnotes {
 namespace store {
@@ -162,7 +162,7 @@ STATUS GetSummaryValue(const SearchSummary* summary, const char* name, uint16_t*
     if (STATUS s = RequireProcess()) return s;
     if (summary == nullptr || name == nullptr) return ERR_MISSING_ARGUMENT;
     for (const auto& [itemName, bytes] : summary->items) {
-        if (strcasecmp(itemName.c_str(), name) != 0) continue;
+        if (!util::EqualsNoCase(itemName, name)) continue;
         if (type != nullptr) *type = util::DecodeFixed16(bytes.data());
         if (value != nullptr) *value = bytes.data() + sizeof(uint16_t);
         if (length != nullptr) *length = static_cast<uint16_t>(bytes.size() - sizeof(uint16_t));

@@ -3,11 +3,11 @@
 #include "process/process.h"
 #include "store/database_schema.h"
 #include "store/search.h"
+#include "util/text.h"
 
 #include <algorithm>
 #include <cstring>
 #include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 namespace nnotes {
@@ -16,7 +16,7 @@ namespace {
 
 bool HasSuffix(const std::string& name, const char* suffix) {
     const size_t n = std::strlen(suffix);
-    return name.size() > n && strcasecmp(name.c_str() + name.size() - n, suffix) == 0;
+    return name.size() > n && util::EqualsNoCase(std::string_view(name).substr(name.size() - n), suffix);
 }
 
 bool Wanted(const std::string& name, uint16_t fileType) {

@@ -1,8 +1,7 @@
 #include "views/view_format.h"
 
 #include "formula/formula_engine.h"
-
-#include <strings.h>
+#include "util/text.h"
 
 namespace nnotes::views {
 namespace {
@@ -58,8 +57,7 @@ STATUS ReadColumns(std::string_view value, std::vector<ViewColumn>& columns) {
 
 const store::StoredItem* FindStoredItem(const store::StoredNote& note, std::string_view name) {
     for (const store::StoredItem& item : note.items)
-        if (item.name.size() == name.size() && strncasecmp(item.name.data(), name.data(), name.size()) == 0)
-            return &item;
+        if (util::EqualsNoCase(item.name, name)) return &item;
     return nullptr;
 }
 
