@@ -110,10 +110,13 @@ LNSTATUS LNVFNavigatorBody::Navigate(uint32_t code, LNVFPosition* position, LNVF
     case LNVFNAVIGATION_LAST:
         read.skipCount = kAllEntries;
         read.skipCode |= nnotes::NAVIGATE_CONTINUE;
+        // Standing on the last entry already, nothing is skipped and yet the last entry is there: the
+        // navigator's only entry, or where a walk ended. A restricted navigator's position is always one of
+        // its own entries, so the move cannot leave its part of the view either.
+        checkSkipped = false;
         if (!IsRestricted()) {
             read.returnCount = 1;
             read.wantBuffer = true;
-            checkSkipped = false;
         }
         break;
     case LNVFNAVIGATION_MAIN:
