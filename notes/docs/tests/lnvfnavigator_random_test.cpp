@@ -542,7 +542,9 @@ protected:
         }
         EXPECT_EQ(seen, expected.size()) << where;
         // The last entry is found from wherever the navigator stands: its last entry or its first.
-        if (rng_() % 2 == 0) ASSERT_EQ(under.Goto(LNVFNAVIGATION_FIRST), 0u) << where;
+        if (rng_() % 2 == 0) {
+            ASSERT_EQ(under.Goto(LNVFNAVIGATION_FIRST), 0u) << where;
+        }
         for (size_t back = expected.size(); back-- > 0;) {
             const LNSTATUS s = under.Goto(
                 back + 1 == expected.size() ? LNVFNAVIGATION_LAST : LNVFNAVIGATION_PREVIOUS, &entry);
