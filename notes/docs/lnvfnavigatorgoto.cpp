@@ -127,7 +127,9 @@ LNSTATUS LNVFNavigatorBody::Navigate(uint32_t code, LNVFPosition* position, LNVF
         if (const LNSTATUS status = IsCategoryAt(*data, &category)) return status;
         if (!category) break;
         if (code == LNVFNAVIGATION_MAIN) return LNWARN_NOT_FOUND;
-        read.skipCode = nnotes::NAVIGATE_NEXT_NONCATEGORY;
+        // A restricted navigator keeps to its own entries here as for every other code: without its level
+        // bounds the move could land deeper than it reaches or in another part of the view.
+        read.skipCode = static_cast<uint16_t>(nnotes::NAVIGATE_NEXT_NONCATEGORY | LevelFlags());
         break;
     }
     case LNVFNAVIGATION_NEXT_CATEGORY:

@@ -564,6 +564,80 @@ protected:
         for (const int r : expected)
             if (rows_[r].doc >= 0) wanted.insert(docs_[rows_[r].doc].id);
         EXPECT_EQ(IdsOf(ids), wanted) << where;
+
+        // Random codes stay among the navigator's own entries.
+        int at = expected[0];
+        ASSERT_EQ(under.Goto(LNVFNAVIGATION_FIRST), 0u) << where;
+        for (int move = 0; move < 12; ++move) {
+            const int code = RandomCode();
+            if (code == 12 || code == 21 || code == 23) continue;
+            const std::string what =
+                where + " code " + std::to_string(code) + " from " + PathText(rows_[at].path);
+            const int to = RestrictedMove(code, at, expected);
+            const LNSTATUS s = under.Goto(static_cast<LNVFNAVIGATION>(code), &entry);
+            if (to < 0) {
+                ASSERT_EQ(s, LNWARN_NOT_FOUND) << what << ", reached " << (s == 0 ? Seen(entry) : "");
+                continue;
+            }
+            ASSERT_EQ(s, 0u) << what << ", expected " << Expected(to);
+            ASSERT_EQ(Seen(entry), Expected(to)) << what;
+            if (rng_() % 3 == 0) {
+                const bool deepest = rows_[to].level >= rows_[start].level + static_cast<int>(levels);
+                uint32_t descendants = 0;
+                for (int r = to + 1; r <= to + rows_[to].subtree; ++r)
+                    descendants += std::find(expected.begin(), expected.end(), r) != expected.end();
+                EXPECT_EQ(entry.GetChildCount(), deepest ? 0u : rows_[to].children.size()) << what;
+                EXPECT_EQ(entry.GetDescendantCount(), descendants) << what;
+            }
+            at = to;
+        }
+    }
+
+    int RandomCode() {
+        static constexpr int kCodes[] = {0,  1,  2,  3,  4,  5,  6,  6,  6,  6,  7,  8,  9,
+                                         10, 11, 14, 15, 15, 16, 17, 18, 19, 20, 12, 21, 23};
+        return kCodes[rng_() % std::size(kCodes)];
+    }
+
+    // The row a code leads to among the rows of a restricted navigator; -1 where it leads nowhere.
+    int RestrictedMove(int code, int at, const std::vector<int>& own) const {
+        const auto mine = [&](int r) { return std::find(own.begin(), own.end(), r) != own.end(); };
+        const int here = static_cast<int>(std::find(own.begin(), own.end(), at) - own.begin());
+        const auto scan = [&](int step, const std::function<bool(const Row&)>& wanted) {
+            for (int i = here + step; i >= 0 && i < static_cast<int>(own.size()); i += step)
+                if (wanted(rows_[own[i]])) return own[i];
+            return -1;
+        };
+        const auto any = [](const Row&) { return true; };
+        const auto category = [](const Row& r) { return r.kind == Row::Category; };
+        const auto notCategory = [](const Row& r) { return r.kind != Row::Category; };
+        const auto main = [](const Row& r) { return r.kind == Row::Main; };
+        switch (code) {
+        case LNVFNAVIGATION_FIRST:
+            return own.front();
+        case LNVFNAVIGATION_LAST:
+            return own.back();
+        case LNVFNAVIGATION_NEXT:
+            return scan(1, any);
+        case LNVFNAVIGATION_PREVIOUS:
+            return scan(-1, any);
+        case LNVFNAVIGATION_NEXT_CATEGORY:
+            return scan(1, category);
+        case LNVFNAVIGATION_PREVIOUS_CATEGORY:
+            return scan(-1, category);
+        case LNVFNAVIGATION_NEXT_MAIN:
+            return scan(1, rows_[at].kind == Row::Category ? notCategory : main);
+        case LNVFNAVIGATION_PREVIOUS_MAIN:
+            return scan(-1, main);
+        case LNVFNAVIGATION_NEXT_NONCATEGORY:
+            return scan(1, notCategory);
+        case LNVFNAVIGATION_PREVIOUS_NONCATEGORY:
+            return scan(-1, notCategory);
+        default: {
+            const int to = Move(code, at);
+            return to >= 0 && mine(to) ? to : -1;
+        }
+        }
     }
 
     void Run(uint32_t seed, int steps);
@@ -620,9 +694,7 @@ void NavigatorRandomTest::Run(uint32_t seed, int steps) {
         }
         const uint32_t op = rng_() % 100;
         if (op < 55) {
-            static constexpr int kCodes[] = {0,  1,  2,  3,  4,  5,  6,  6,  6,  6,  7,  8,  9,
-                                             10, 11, 14, 15, 15, 16, 17, 18, 19, 20, 12, 21, 23};
-            const int code = kCodes[rng_() % std::size(kCodes)];
+            const int code = RandomCode();
             const std::string what =
                 "code " + std::to_string(code) + " from " + PathText(rows_[at].path) + where;
             const LNSTATUS s = view_.Goto(static_cast<LNVFNAVIGATION>(code), &entry);
@@ -758,7 +830,7 @@ void NavigatorRandomTest::Run(uint32_t seed, int steps) {
 }
 
 TEST_F(NavigatorRandomTest, WalksOfACategorisedViewFollowTheModel) {
-    constexpr uint32_t kSeeds[] = {1, 7, 42, 1234};
+    constexpr uint32_t kSeeds[] = {1, 2, 7, 42, 1234};
     for (const uint32_t seed : kSeeds) {
         docs_.clear();
         names_.clear();
@@ -767,6 +839,44 @@ TEST_F(NavigatorRandomTest, WalksOfACategorisedViewFollowTheModel) {
         Run(seed, 250);
         if (HasFatalFailure()) return;
     }
+}
+
+// The next main document from a category of a navigator that reaches only the categories under a region is
+// none: the documents lie deeper than the navigator goes.
+TEST_F(ViewsTest, NextMainFromACategoryKeepsToARestrictedNavigator) {
+    ASSERT_EQ(area_.Build(R"({"path": "two.nsf", "views": [{"name": "Two", "columns": [
+        {"title": "Region", "item": "Region", "sorted": true, "categorised": true},
+        {"title": "District", "item": "District", "sorted": true, "categorised": true},
+        {"title": "Name", "item": "Name", "sorted": true}]}],
+      "documents": [{"Region": "a", "District": "d1", "Name": "x"}, {"Region": "a", "District": "d2", "Name": "y"},
+                    {"Region": "b", "District": "d1", "Name": "z"}]})"),
+              "");
+    LNDatabase two;
+    ASSERT_EQ(session_.GetDatabase("two.nsf", &two), 0u);
+    ASSERT_EQ(two.Open(), 0u);
+    LNViewFolder view;
+    ASSERT_EQ(two.GetViewFolder("Two", &view), 0u);
+    ASSERT_EQ(view.Open(0), 0u);
+    LNVFNavigator districts, everything;
+    ASSERT_EQ(view.GetEntries(&districts, 1), 0u) << "the view stands at region a";
+    ASSERT_EQ(view.GetEntries(&everything, 2), 0u);
+    LNVFEntry entry;
+    ASSERT_EQ(districts.Goto(LNVFNAVIGATION_LAST, &entry), 0u);
+    ASSERT_EQ(ColumnText(entry, 1), "d2");
+    EXPECT_EQ(districts.Goto(LNVFNAVIGATION_NEXT_MAIN, &entry), LNWARN_NOT_FOUND);
+    EXPECT_EQ(ColumnText(entry, 1), "d2");
+    ASSERT_EQ(districts.Goto(LNVFNAVIGATION_FIRST, &entry), 0u);
+    EXPECT_EQ(districts.Goto(LNVFNAVIGATION_NEXT_MAIN, &entry), LNWARN_NOT_FOUND);
+    ASSERT_EQ(districts.Goto(LNVFNAVIGATION_NEXT, &entry), 0u) << "the navigator still stands where it may";
+    EXPECT_EQ(ColumnText(entry, 1), "d2");
+
+    ASSERT_EQ(everything.Goto(LNVFNAVIGATION_FIRST, &entry), 0u);
+    ASSERT_EQ(everything.Goto(LNVFNAVIGATION_NEXT_MAIN, &entry), 0u);
+    EXPECT_EQ(ColumnText(entry, 2), "x");
+    ASSERT_EQ(everything.Goto(LNVFNAVIGATION_NEXT_CATEGORY, &entry), 0u);
+    ASSERT_EQ(everything.Goto(LNVFNAVIGATION_NEXT_MAIN, &entry), 0u);
+    EXPECT_EQ(ColumnText(entry, 2), "y");
+    EXPECT_EQ(everything.Goto(LNVFNAVIGATION_NEXT_MAIN, &entry), LNWARN_NOT_FOUND) << "z lies under region b";
 }
 
 } // namespace
