@@ -879,4 +879,39 @@ TEST_F(ViewsTest, NextMainFromACategoryKeepsToARestrictedNavigator) {
     EXPECT_EQ(everything.Goto(LNVFNAVIGATION_NEXT_MAIN, &entry), LNWARN_NOT_FOUND) << "z lies under region b";
 }
 
+// Keys the view cannot take: more than it sorts by, a text that makes the key table too big for one item,
+// keys of another kind than their column. Each gives a status, never an exception, and moves nothing.
+TEST_F(ViewsTest, HostileKeysGiveAStatus) {
+    LNViewFolder view = OpenView("Flat");
+    LNVFEntry entry;
+    ASSERT_EQ(view.Goto(LNVFNAVIGATION_LAST, &entry), 0u);
+    LNVFFindKeys keys;
+    ASSERT_EQ(keys.AppendTextKey("Ann"), 0u);
+    ASSERT_EQ(keys.AppendTextKey("Ann"), 0u) << "the view sorts by one column";
+    uint32_t count = 5;
+    LNSTATUS found = 0;
+    EXPECT_EQ(Thrown([&] { found = view.FindByKeys(keys, &entry, &count); }), 0u);
+    EXPECT_NE(found, 0u);
+    EXPECT_NE(found, LNWARN_NOT_FOUND) << "two keys for one sorted column is no key that is not there";
+    EXPECT_EQ(count, 0u);
+    for (const uint32_t length : {65525u, 65526u, 65533u}) {
+        const std::string text(length, 'A');
+        const LNString big(reinterpret_cast<const LNUCHAR*>(text.data()), length);
+        found = 0;
+        EXPECT_EQ(Thrown([&] { found = view.FindByKey(big, &entry, &count); }), 0u) << length;
+        EXPECT_NE(found, 0u) << length;
+    }
+    found = 0;
+    EXPECT_EQ(Thrown([&] { found = view.FindByKey(42.0, &entry, &count); }), 0u);
+    EXPECT_EQ(found, LNWARN_NOT_FOUND) << "a number is no name";
+    EXPECT_EQ(ColumnText(entry, 0), "Cid") << "nothing found moves nothing";
+    LNVFPosition position;
+    ASSERT_EQ(view.GetPosition(&position), 0u);
+    EXPECT_EQ(Text(position.GetText('.')), "3");
+    LNSetThrowAllErrors(true);
+    EXPECT_EQ(Thrown([&] { view.FindByKey(LNString(std::string(65530, 'A').c_str()), &entry); }),
+              LNERR_KEY_TABLE_TOO_BIG);
+    LNSetThrowAllErrors(false);
+}
+
 } // namespace
