@@ -5,6 +5,7 @@
 #include "ln/lndatetimes.h"
 #include "ln/lndocument.h"
 #include "ln/lnnumbers.h"
+#include "ln/lntext.h"
 #include "util/coding.h"
 
 namespace {
@@ -118,4 +119,34 @@ TEST_F(ListLimitsTest, NumberListsAtTheirLargest) {
     const uint64_t bits = util::DecodeFixed64(after.data() + 6 + 8 * 5);
     std::memcpy(&value, &bits, sizeof value);
     EXPECT_EQ(value, 42.0);
+}
+
+// An entry of a text list that fills most of what an item holds takes a new text of about its own size; one
+// that would make the list outgrow its item is refused and the list stays as it was.
+TEST_F(ListLimitsTest, AnEntryOfANearlyFullTextListTakesANewText) {
+    const nnotes::NOTEID id = SaveNote({{"Subject", "texts"}});
+    LNDocument doc(db_.GetDatabaseBody(), id);
+    ASSERT_EQ(doc.Open(0), 0u);
+    LNText list;
+    list << LNString(std::string(30000, 'a').c_str()) << LNString(std::string(30000, 'b').c_str())
+         << LNString(std::string(5000, 'c').c_str());
+    ASSERT_EQ(doc.CreateItem("Big", list), 0u);
+    LNText big;
+    ASSERT_EQ(doc.GetItem("Big", &big), 0u);
+    EXPECT_EQ(Thrown([&] { big[0] = LNString(std::string(30500, 'x').c_str()); }), 0u);
+    EXPECT_EQ(Thrown([&] { big[2] = LNString("short"); }), 0u);
+    EXPECT_NE(Thrown([&] { big[1] = LNString(std::string(65000, 'z').c_str()); }), 0u);
+    ASSERT_EQ(big.GetCount(), 3u);
+    // Compared whole, without printing tens of thousands of letters on a failure.
+    EXPECT_TRUE(Text(big[0].GetText()) == std::string(30500, 'x'));
+    EXPECT_TRUE(Text(big[1].GetText()) == std::string(30000, 'b'));
+    EXPECT_EQ(Text(big[2].GetText()), "short");
+    ASSERT_EQ(doc.Save(0), 0u);
+    doc.Close();
+    const std::string stored = StoredValue(id, "Big");
+    ASSERT_GE(stored.size(), 8u);
+    EXPECT_EQ(util::DecodeFixed16(stored.data()), nnotes::TYPE_TEXT_LIST);
+    EXPECT_EQ(util::DecodeFixed16(stored.data() + 2), 3u);
+    EXPECT_EQ(stored.size(), 2u + 2u + 6u + 30500u + 30000u + 5u);
+    EXPECT_TRUE(stored.substr(2 + 2 + 6) == std::string(30500, 'x') + std::string(30000, 'b') + "short");
 }

@@ -141,3 +141,18 @@ TEST_F(MailHostileTest, ResponsesOfDeletedParentsAndDeletedResponses) {
     EXPECT_EQ(orphan.GetResponses(&none), LNWARN_NOT_FOUND);
     orphan.Close();
 }
+
+// Recipients that each fit their item but together outgrow "Recipients": the send fails, and the mailbox
+// keeps no message without its recipients.
+TEST_F(MailHostileTest, ASendWhoseRecipientsOutgrowAnItemDepositsNothing) {
+    LNMailMessage memo = Memo();
+    ASSERT_EQ(memo.SetRecipients(LNRECIPIENTTYPE_PRIMARY, LNString(std::string(30000, 'p').c_str())), 0u);
+    ASSERT_EQ(memo.SetRecipients(LNRECIPIENTTYPE_CC, LNString(std::string(30000, 'c').c_str())), 0u);
+    ASSERT_EQ(memo.SetRecipients(LNRECIPIENTTYPE_BCC, LNString(std::string(10000, 'b').c_str())), 0u);
+    LNSTATUS sent = 0;
+    EXPECT_EQ(Thrown([&] { sent = memo.Send(); }), 0u);
+    EXPECT_NE(sent, 0u);
+    EXPECT_TRUE(Deposited("Recipients").empty());
+    EXPECT_FALSE(memo.HasItem("PostedDate"));
+    memo.Close();
+}
