@@ -1,5 +1,6 @@
 // Seeded random walks of a view with two category levels, documents in several categories and responses
-// under responses, checked at every step against a model of the view's rows written here: the navigation
+// under responses (and of the same documents in a view without categories), checked at every step against a
+// model of the view's rows written here: the navigation
 // codes, entries by index and at positions, finding by keys with each option, counts, statistics and note
 // ids, navigators restricted to one entry's subtree, and documents saved or deleted between steps.
 #include "ln/lndatetimes.h"
@@ -133,7 +134,8 @@ struct Key {
 
 class NavigatorRandomTest : public ViewsTest {
 protected:
-    // The database: random documents under the view "Tree".
+    // The database: random documents under the views "Tree" (two category levels) and "Flat" (none, the same
+    // columns otherwise).
     std::string Description() {
         std::string documents;
         for (size_t i = 0; i < docs_.size(); ++i) {
@@ -154,6 +156,10 @@ protected:
             {"title": "District", "item": "District", "sorted": true, "categorised": true},
             {"title": "Name", "item": "Name", "sorted": true},
             {"title": "When", "item": "When", "sorted": true},
+            {"title": "Reply", "item": "Reply", "response": true}]},
+            {"name": "Flat", "columns": [
+            {"title": "Region", "item": "Region"}, {"title": "District", "item": "District"},
+            {"title": "Name", "item": "Name", "sorted": true}, {"title": "When", "item": "When", "sorted": true},
             {"title": "Reply", "item": "Reply", "response": true}]}],
           "documents": [)" +
                documents + "]}";
@@ -205,6 +211,10 @@ protected:
         std::vector<Appearance> mains;
         for (int i = 0; i < static_cast<int>(docs_.size()); ++i) {
             if (docs_[i].parent >= 0 || !Shown(i)) continue;
+            if (flat_) {
+                mains.push_back({"", true, 0, i});
+                continue;
+            }
             if (docs_[i].regions.empty()) mains.push_back({"", true, docs_[i].district, i});
             for (const std::string& r : docs_[i].regions)
                 mains.push_back({r, false, docs_[i].district, i});
@@ -245,6 +255,13 @@ protected:
         int region = -1, district = -1;
         for (size_t m = 0; m < mains.size(); ++m) {
             const Appearance& a = mains[m];
+            if (flat_) {
+                Row row;
+                row.kind = Row::Main;
+                row.doc = a.doc;
+                responses(a.doc, push(row, -1));
+                continue;
+            }
             if (m == 0 || a.noRegion != mains[m - 1].noRegion || a.region != mains[m - 1].region) {
                 Row row;
                 row.region = a.region;
@@ -284,10 +301,16 @@ protected:
             ++indent;
         const char kind = row.kind == Row::Category ? 'C' : row.kind == Row::Main ? 'D' : 'R';
         const std::string name = row.doc >= 0 ? docs_[row.doc].name : "";
-        const std::string district =
-            row.kind == Row::Category && row.level == 1 ? NumberText(row.district) : "";
-        return std::string(1, kind) + " " + PathText(row.path) + " " + row.region + "|" + district + "|" +
-               name + " indent " + std::to_string(indent);
+        std::string district = row.kind == Row::Category && row.level == 1 ? NumberText(row.district) : "";
+        std::string region = row.region;
+        if (flat_) {
+            // Without categories the plain columns show each document's own values.
+            const Doc& d = docs_[row.doc];
+            region = d.regions.empty() ? "" : d.regions[0];
+            district = NumberText(d.district);
+        }
+        return std::string(1, kind) + " " + PathText(row.path) + " " + region + "|" + district + "|" + name +
+               " indent " + std::to_string(indent);
     }
 
     // The row a navigation code leads to from row at; -1 where it leads nowhere.
@@ -378,6 +401,10 @@ protected:
         return position;
     }
 
+    // The sorted column key k is matched against: 0 region, 1 district, 2 name, 3 date.
+    int KeyColumn(size_t k) const { return flat_ ? static_cast<int>(k) + 2 : static_cast<int>(k); }
+    int SortedColumns() const { return flat_ ? 2 : 4; }
+
     // The matches of keys among the main rows in order, by the find options; the first and how many.
     std::pair<int, uint32_t> Matches(const std::vector<Key>& keys, bool partial, bool caseToo,
                                      bool accentsToo) const {
@@ -386,16 +413,17 @@ protected:
         for (int r = 0; r < static_cast<int>(rows_.size()); ++r) {
             if (rows_[r].kind != Row::Main) continue;
             const Doc& d = docs_[rows_[r].doc];
-            const std::string& region = rows_[rows_[rows_[r].parent].parent].region;
+            const std::string region = flat_ ? "" : rows_[rows_[rows_[r].parent].parent].region;
             bool all = true;
             for (size_t k = 0; k < keys.size() && all; ++k) {
                 const Key& key = keys[k];
-                if (k == 1 || k == 3) {
-                    all = k == 1 ? key.kind == Key::Number && key.number == d.district
-                                 : key.kind == Key::Date && key.when == d.when;
+                const int column = KeyColumn(k);
+                if (column == 1 || column == 3) {
+                    all = column == 1 ? key.kind == Key::Number && key.number == d.district
+                                      : key.kind == Key::Date && key.when == d.when;
                     continue;
                 }
-                const std::string value = k == 0 ? region : d.name;
+                const std::string value = column == 0 ? region : d.name;
                 if (key.kind != Key::Text || value.empty()) {
                     all = false;
                     continue;
@@ -413,7 +441,7 @@ protected:
     // A key list, mostly taken from a document of the view with its text changed in case or cut short.
     std::vector<Key> RandomKeys() {
         std::vector<Key> keys;
-        const int wanted = 1 + static_cast<int>(rng_() % 4);
+        const int wanted = 1 + static_cast<int>(rng_() % SortedColumns());
         std::vector<int> mains;
         for (int r = 0; r < static_cast<int>(rows_.size()); ++r)
             if (rows_[r].kind == Row::Main) mains.push_back(r);
@@ -421,16 +449,18 @@ protected:
         for (int k = 0; k < wanted; ++k) {
             Key key;
             const bool fromTarget = target >= 0 && rng_() % 5 != 0;
-            if (k == 1) {
+            const int column = KeyColumn(static_cast<size_t>(k));
+            if (column == 1) {
                 key.kind = Key::Number;
                 key.number = fromTarget ? docs_[rows_[target].doc].district : 1 + rng_() % 4;
-            } else if (k == 3) {
+            } else if (column == 3) {
                 key.kind = Key::Date;
                 key.when = fromTarget ? docs_[rows_[target].doc].when : static_cast<int>(rng_() % kDates);
             } else {
-                std::string text = fromTarget ? (k == 0 ? rows_[rows_[rows_[target].parent].parent].region
-                                                        : docs_[rows_[target].doc].name)
-                                              : std::string(1, static_cast<char>('a' + rng_() % 8));
+                std::string text = fromTarget
+                                       ? (column == 0 ? rows_[rows_[rows_[target].parent].parent].region
+                                                      : docs_[rows_[target].doc].name)
+                                       : std::string(1, static_cast<char>('a' + rng_() % 8));
                 if (text.empty()) text = "alpha";
                 if (rng_() % 3 == 0) text = FirstCharacters(text, 1 + rng_() % Characters(text));
                 if (rng_() % 4 == 0)
@@ -642,6 +672,8 @@ protected:
 
     void Run(uint32_t seed, int steps);
 
+    bool flat_ = false;
+
     void TearDown() override {
         view_ = LNViewFolder();
         tree_ = LNDatabase();
@@ -670,13 +702,13 @@ void NavigatorRandomTest::Run(uint32_t seed, int steps) {
     ASSERT_EQ(area_.Build(Description()), "") << Where(0);
     ASSERT_EQ(session_.GetDatabase(Path().c_str(), &tree_), 0u);
     ASSERT_EQ(tree_.Open(), 0u);
-    ASSERT_EQ(tree_.GetViewFolder("Tree", &view_), 0u);
+    ASSERT_EQ(tree_.GetViewFolder(flat_ ? "Flat" : "Tree", &view_), 0u);
     ASSERT_EQ(view_.Open(0), 0u);
     BuildModel();
     LearnDates();
     for (const Doc& d : docs_)
         ASSERT_NE(d.id, 0u) << d.name << Where(0);
-    ASSERT_TRUE(view_.IsCategorized()) << Where(0);
+    ASSERT_EQ(view_.IsCategorized(), !flat_) << Where(0);
 
     int at = 0; // the row of the view's position
     LNVFEntry entry;
@@ -771,7 +803,7 @@ void NavigatorRandomTest::Run(uint32_t seed, int steps) {
                 EXPECT_EQ(found, 0u) << what;
                 continue;
             }
-            if (keys.size() == 1) {
+            if (keys.size() == 1 && rows_[first].level > 0) {
                 // One key stands for the top category holding the documents found.
                 while (rows_[first].parent >= 0)
                     first = rows_[first].parent;
@@ -831,6 +863,19 @@ void NavigatorRandomTest::Run(uint32_t seed, int steps) {
 
 TEST_F(NavigatorRandomTest, WalksOfACategorisedViewFollowTheModel) {
     constexpr uint32_t kSeeds[] = {1, 2, 7, 42, 1234};
+    for (const uint32_t seed : kSeeds) {
+        docs_.clear();
+        names_.clear();
+        view_ = LNViewFolder();
+        tree_ = LNDatabase();
+        Run(seed, 250);
+        if (HasFatalFailure()) return;
+    }
+}
+
+TEST_F(NavigatorRandomTest, WalksOfAViewOfResponsesWithoutCategoriesFollowTheModel) {
+    flat_ = true;
+    constexpr uint32_t kSeeds[] = {3, 11, 99};
     for (const uint32_t seed : kSeeds) {
         docs_.clear();
         names_.clear();
