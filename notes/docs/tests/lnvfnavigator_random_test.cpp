@@ -959,4 +959,42 @@ TEST_F(ViewsTest, HostileKeysGiveAStatus) {
     LNSetThrowAllErrors(false);
 }
 
+// Deleting through entries whose documents are gone already, at positions that name nothing, and below a
+// restricted navigator's reach: each gives a status and deletes nothing else.
+TEST_F(ViewsTest, DeletingWhatIsGoneOrOutOfReach) {
+    LNViewFolder view = OpenView("Flat");
+    LNVFEntry ann, bob;
+    ASSERT_EQ(view.Goto(LNVFNAVIGATION_FIRST, &ann), 0u);
+    ASSERT_EQ(view.Goto(LNVFNAVIGATION_NEXT, &bob), 0u);
+    ASSERT_EQ(ColumnText(bob, 0), "Bob");
+    ASSERT_EQ(db_.DeleteNote(ann.GetNoteID()), 0u);
+    LNSTATUS deleted = 0;
+    EXPECT_EQ(Thrown([&] { deleted = view.DeleteEntry(&ann); }), 0u);
+    EXPECT_NE(deleted, 0u) << "the document was deleted before";
+    nnotes::CollectionPosition raw{};
+    raw.Level = 0;
+    raw.MaxLevel = 31;
+    raw.EntryIndex[0] = 77;
+    LNVFPosition nowhere;
+    nowhere = &raw;
+    EXPECT_NE(view.DeleteEntry(nowhere), 0u);
+    raw.EntryIndex[0] = 0;
+    nowhere = &raw;
+    EXPECT_NE(view.DeleteEntry(nowhere), 0u);
+    ASSERT_EQ(view.Refresh(), 0u);
+    EXPECT_EQ(view.GetEntryCount(), 2u) << "Bob and Cid are there still";
+
+    LNViewFolder threads = OpenView("Threads");
+    LNVFNavigator under;
+    ASSERT_EQ(threads.GetEntries(&under, 1), 0u) << "the responses to Budget, one level deep";
+    LNVFEntry agreed;
+    ASSERT_EQ(under.Goto(LNVFNAVIGATION_FIRST, &agreed), 0u);
+    ASSERT_TRUE(agreed.IsResponse());
+    EXPECT_EQ(under.DeleteEntry(&agreed, true), LNERR_FOREIGN_ENTRIES)
+        << "its own response lies deeper than the navigator reaches";
+    ASSERT_EQ(threads.Refresh(), 0u);
+    EXPECT_EQ(threads.GetEntryCount(), 4u)
+        << "Budget and both its responses are there still (Travel went with Ann)";
+}
+
 } // namespace
