@@ -90,10 +90,17 @@ LNDocumentBody::LNDocumentBody(LNDocumentBody* source, LNDatabaseBody* database,
     : LNNoteBody(database, LNNOTECLASS{LNNOTECLASS_DOCUMENT}, status), MailType(type) {
     LN_ASSERT(source && type <= LNMAILMSGTYPE_REPLY_TO_ALL_WITH_HISTORY, "lndocb", 201);
     const HoldReference building(this);
-    if (*status == LNNOERROR) *status = SetUpReply(source);
-    if (*status == LNNOERROR && (type == LNMAILMSGTYPE_FORWARD || type == LNMAILMSGTYPE_REPLY_WITH_HISTORY ||
-                                 type == LNMAILMSGTYPE_REPLY_TO_ALL_WITH_HISTORY))
-        *status = AddForwardBody(source);
+    // Texts that outgrow a string or a list on the way (a subject that fills its item and gains "Re: ", a
+    // long sender and domain) fail with a status like every other step.
+    try {
+        if (*status == LNNOERROR) *status = SetUpReply(source);
+        if (*status == LNNOERROR &&
+            (type == LNMAILMSGTYPE_FORWARD || type == LNMAILMSGTYPE_REPLY_WITH_HISTORY ||
+             type == LNMAILMSGTYPE_REPLY_TO_ALL_WITH_HISTORY))
+            *status = AddForwardBody(source);
+    } catch (LNSTATUS thrown) {
+        *status = thrown;
+    }
 }
 
 LNSTATUS LNDocumentBody::SetUpReply(LNDocumentBody* source) {

@@ -212,6 +212,24 @@ LNSTATUS LNTextBody::Delete(uint32_t index, uint32_t count) {
     return StoreList(list, size);
 }
 
+LNSTATUS LNTextBody::Replace(uint32_t index, const LNString& text) {
+    Require();
+    nnotes::DHANDLE list = nnotes::NULLHANDLE;
+    uint16_t size = 0, entries = 0;
+    if (const LNSTATUS status = CopyList(&list, &size)) return status;
+    LNSTATUS status = Count(list, size, &entries);
+    if (status == LNNOERROR && index >= entries) status = LNERR_INVALID_PARAMETER;
+    if (status == LNNOERROR)
+        status =
+            LNToNotesStatus(nnotes::RemoveTextListEntry(list, kPrefix, static_cast<uint16_t>(index), &size));
+    if (status == LNNOERROR) status = InsertEntry(list, index, Stored(text), &size);
+    if (status != LNNOERROR) {
+        nnotes::FreeBlock(list);
+        return status;
+    }
+    return StoreList(list, size);
+}
+
 LNSTATUS LNTextBody::DeleteAll() {
     Require();
     nnotes::DHANDLE list = nnotes::NULLHANDLE;

@@ -8,11 +8,35 @@
 #include "nnotes/memblock.h"
 #include "nnotes/note.h"
 
+#include <cstring>
+
 namespace {
 
 // Categories and totals have no note to delete.
 bool IsDocumentID(nnotes::NOTEID id) {
     return (id & nnotes::NOTEID_CATEGORY) == 0;
+}
+
+// The number of children the entry at position has in the whole collection, however deep the navigator
+// reaches.
+LNSTATUS ChildrenInCollection(const LNVFNavigatorBody& navigator, const LNVFPosition& position,
+                              uint32_t* children) {
+    LNVFPosition at = position;
+    LNVFNavigatorBody::Read read;
+    read.returnCount = 1;
+    read.mask = LNVFNavigatorBody::kStatisticsMask;
+    read.wantBuffer = true;
+    const LNSTATUS status = navigator.ReadEntries(at.GetPositionData(), read);
+    if (status == LNWARN_NOT_FOUND) return LNERR_READ_ENTRIES_FAILED;
+    if (status != LNNOERROR) return status;
+    uint32_t statistics[4] = {};
+    const auto* bytes = static_cast<const uint8_t*>(nnotes::LockBlock(read.buffer));
+    if (bytes != nullptr && read.length >= sizeof statistics)
+        std::memcpy(statistics, bytes, sizeof statistics);
+    if (bytes != nullptr) nnotes::UnlockBlock(read.buffer);
+    nnotes::FreeBlock(read.buffer);
+    *children = statistics[1];
+    return LNNOERROR;
 }
 
 } // namespace
@@ -30,6 +54,14 @@ LNSTATUS LNVFNavigatorBody::DeleteEntry(LNVFEntry* entry, bool descendants) {
     LNDatabase database = View->GetViewDatabase();
     LN_ASSERT(!database.IsNull(), "vnavbody", 1960);
     LNSTATUS status = LNNOERROR;
+    const bool reachesAll = !IsRestricted() || StartPos.GetPositionData()->MaxLevel >= 31;
+    if (descendants && !reachesAll && body->GetChildCount() == 0) {
+        // A navigator that stops short of the entry's children counts none, and deleting the entry alone
+        // would leave its responses behind: they are beyond its reach, as deeper descendants are below.
+        uint32_t children = 0;
+        if (const LNSTATUS read = ChildrenInCollection(*this, body->GetPosition(), &children)) return read;
+        if (children != 0) return LNERR_FOREIGN_ENTRIES;
+    }
     if (!descendants || body->GetChildCount() == 0) {
         status =
             IsDocumentID(body->GetNoteID()) ? database.DeleteNote(body->GetNoteID()) : LNERR_DELETE_CATEGORY;

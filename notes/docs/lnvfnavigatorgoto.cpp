@@ -110,10 +110,13 @@ LNSTATUS LNVFNavigatorBody::Navigate(uint32_t code, LNVFPosition* position, LNVF
     case LNVFNAVIGATION_LAST:
         read.skipCount = kAllEntries;
         read.skipCode |= nnotes::NAVIGATE_CONTINUE;
+        // Standing on the last entry already, nothing is skipped and yet the last entry is there: the
+        // navigator's only entry, or where a walk ended. A restricted navigator's position is always one of
+        // its own entries, so the move cannot leave its part of the view either.
+        checkSkipped = false;
         if (!IsRestricted()) {
             read.returnCount = 1;
             read.wantBuffer = true;
-            checkSkipped = false;
         }
         break;
     case LNVFNAVIGATION_MAIN:
@@ -124,7 +127,9 @@ LNSTATUS LNVFNavigatorBody::Navigate(uint32_t code, LNVFPosition* position, LNVF
         if (const LNSTATUS status = IsCategoryAt(*data, &category)) return status;
         if (!category) break;
         if (code == LNVFNAVIGATION_MAIN) return LNWARN_NOT_FOUND;
-        read.skipCode = nnotes::NAVIGATE_NEXT_NONCATEGORY;
+        // A restricted navigator keeps to its own entries here as for every other code: without its level
+        // bounds the move could land deeper than it reaches or in another part of the view.
+        read.skipCode = static_cast<uint16_t>(nnotes::NAVIGATE_NEXT_NONCATEGORY | LevelFlags());
         break;
     }
     case LNVFNAVIGATION_NEXT_CATEGORY:

@@ -28,7 +28,13 @@ LNSTATUS LNVFNavigatorBody::FindByKeys(LNVFFindKeys& keys, const LNVFFindOptions
     if (keys.GetCount() == 0) return LNERR_UNINITIALIZED_OBJECT;
     const uint16_t flags = options != nullptr ? options->GetFlags() : kDefaultFindFlags;
     if (count != nullptr) *count = 0;
-    const void* table = keys.GetKeyTable();
+    // Keys too big for one key table are the caller's to hear of as a status, like any other refused find.
+    const void* table = nullptr;
+    try {
+        table = keys.GetKeyTable();
+    } catch (LNSTATUS thrown) {
+        return thrown;
+    }
     nnotes::CollectionPosition found{};
     nnotes::STATUS s = nnotes::FindByKey(Collection, table, flags, &found, count);
     if (nnotes::ERR(s) == nnotes::ERR_NO_COUNT && count != nullptr) {

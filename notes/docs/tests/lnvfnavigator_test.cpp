@@ -149,6 +149,28 @@ TEST_F(ViewsTest, RestrictedNavigatorCoversOneCategory) {
     EXPECT_EQ(view.GetEntries(&underDocument, 1), LNWARN_NOT_FOUND) << "a document without responses";
 }
 
+TEST_F(ViewsTest, RestrictedNavigatorFindsItsLastEntryWhereverItStands) {
+    LNViewFolder view = OpenView("By Region");
+    LNVFEntry entry;
+    ASSERT_EQ(view.Goto(LNVFNAVIGATION_NEXT_CATEGORY, &entry), 0u);
+    ASSERT_EQ(ColumnText(entry, 0), "B");
+    LNVFNavigator underB;
+    ASSERT_EQ(view.GetEntries(&underB, 1), 0u);
+    ASSERT_EQ(underB.Goto(LNVFNAVIGATION_LAST, &entry), 0u) << "the only entry is the last";
+    EXPECT_EQ(ColumnText(entry, 1), "Cid");
+    ASSERT_EQ(view.Goto(LNVFNAVIGATION_FIRST, &entry), 0u);
+    LNVFNavigator underA;
+    ASSERT_EQ(view.GetEntries(&underA, 1), 0u);
+    ASSERT_EQ(underA.Goto(LNVFNAVIGATION_LAST, &entry), 0u);
+    EXPECT_EQ(ColumnText(entry, 1), "Bob");
+    ASSERT_EQ(underA.Goto(LNVFNAVIGATION_LAST, &entry), 0u) << "standing on the last entry";
+    EXPECT_EQ(ColumnText(entry, 1), "Bob");
+    EXPECT_EQ(underA.Goto(LNVFNAVIGATION_LAST), 0u);
+    LNVFPosition position;
+    ASSERT_EQ(underA.GetPosition(&position), 0u);
+    EXPECT_EQ(Text(position.GetText('.')), "1.2");
+}
+
 TEST_F(ViewsTest, ResponsesSitUnderTheirParents) {
     LNViewFolder view = OpenView("Threads");
     LNVFNavigator navigator;

@@ -9,8 +9,9 @@
 namespace nnotes {
 namespace {
 
-// True when one of the "|"-separated names of a title equals name, blanks around names aside.
+// True when the whole title, or one of its "|"-separated names, equals name, blanks around names aside.
 bool TitleNames(std::string_view title, std::string_view name) {
+    if (title.size() == name.size() && strncasecmp(title.data(), name.data(), name.size()) == 0) return true;
     size_t pos = 0;
     while (pos <= title.size()) {
         size_t bar = title.find('|', pos);

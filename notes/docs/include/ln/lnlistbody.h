@@ -77,6 +77,14 @@ public:
         return InsertSingles(index, value);
     }
     LNSTATUS Delete(uint32_t index, uint32_t count) { return DeleteRun(index, count, false); }
+    // Gives the entry at index (below the count) a new value in one store, so that a full list takes it too.
+    LNSTATUS Replace(uint32_t index, const Value& entry) {
+        LNListValue value;
+        if (const LNSTATUS status = Read(&value)) return status;
+        if (index >= value.singles.size()) return LNERR_INVALID_PARAMETER;
+        value.singles[index] = ToEntry(entry);
+        return Store(value);
+    }
     // A value of the one entry.
     static LNListValue ValueOf(const Value& entry) {
         LNListValue value;

@@ -45,10 +45,15 @@ protected:
     BodyType* Body() const { return ListBody; }
     uint32_t GetIndex() const { return Index; }
 
-    // Replaces the entry: the new value goes in before it, then the old one goes; a failure is thrown.
+    // Replaces the entry: in place where the body can (a list at its largest takes a new value too), else the
+    // new value goes in before it and then the old one goes; a failure is thrown.
     void Replace(const Value& value) {
-        if (const LNSTATUS status = ListBody->Insert(Index, value)) throw status;
-        if (const LNSTATUS status = ListBody->Delete(Index + 1, 1)) throw status;
+        if constexpr (requires { ListBody->Replace(Index, value); }) {
+            if (const LNSTATUS status = ListBody->Replace(Index, value)) throw status;
+        } else {
+            if (const LNSTATUS status = ListBody->Insert(Index, value)) throw status;
+            if (const LNSTATUS status = ListBody->Delete(Index + 1, 1)) throw status;
+        }
     }
 
 private:

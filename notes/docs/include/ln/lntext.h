@@ -31,6 +31,8 @@ public:
     LNSTATUS Insert(uint32_t index, const LNString& text);
     LNSTATUS Insert(uint32_t index, const LNText& other);
     LNSTATUS Delete(uint32_t index, uint32_t count);
+    // Gives the entry at index a new text in one store: a list that fills its value takes a shorter one.
+    LNSTATUS Replace(uint32_t index, const LNString& text);
     LNSTATUS DeleteAll();
     LNSTATUS SetText(const LNString& text);
     LNSTATUS SetText(const LNText& other);
