@@ -9,11 +9,11 @@
 #include "nnotes/note.h"
 #include "nnotes/status.h"
 #include "nnotes/textlist.h"
+#include "util/text.h"
 
 #include <cstring>
 #include <initializer_list>
 #include <string>
-#include <strings.h>
 
 namespace {
 
@@ -28,7 +28,7 @@ constexpr Names kNumberedObject = {"$$$FormScript_O", "$$Script_O"};
 
 bool IsOneOf(const char* name, Names names) {
     for (const char* candidate : names)
-        if (strcasecmp(name, candidate) == 0) return true;
+        if (util::EqualsNoCase(name, candidate)) return true;
     return false;
 }
 

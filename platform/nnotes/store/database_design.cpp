@@ -1,17 +1,17 @@
 // Finding a design note (form, view, agent ...) by its title.
 #include "store/database.h"
 #include "util/coding.h"
+#include "util/text.h"
 
 #include <cstring>
 #include <string>
-#include <strings.h>
 
 namespace nnotes {
 namespace {
 
 // True when the whole title, or one of its "|"-separated names, equals name, blanks around names aside.
 bool TitleNames(std::string_view title, std::string_view name) {
-    if (title.size() == name.size() && strncasecmp(title.data(), name.data(), name.size()) == 0) return true;
+    if (util::EqualsNoCase(title, name)) return true;
     size_t pos = 0;
     while (pos <= title.size()) {
         size_t bar = title.find('|', pos);
@@ -21,8 +21,7 @@ bool TitleNames(std::string_view title, std::string_view name) {
             part.remove_prefix(1);
         while (!part.empty() && part.back() == ' ')
             part.remove_suffix(1);
-        if (part.size() == name.size() && strncasecmp(part.data(), name.data(), name.size()) == 0)
-            return true;
+        if (util::EqualsNoCase(part, name)) return true;
         pos = bar + 1;
     }
     return false;
