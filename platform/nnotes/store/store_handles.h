@@ -24,7 +24,8 @@ public:
     uint32_t Add(std::shared_ptr<T> object) {
         std::lock_guard<std::mutex> guard(mutex_);
         if (objects_.size() >= lastHandleOfTable_) return 0;
-        while (objects_.count(next_) != 0)
+        // In the first round no handle at or after the next one is in use.
+        while (rounded_ && objects_.count(next_) != 0)
             Advance();
         const uint32_t handle = next_;
         Advance();
@@ -79,12 +80,16 @@ private:
         last_ = object;
     }
 
-    void Advance() { next_ = next_ >= lastHandleOfTable_ ? 1 : next_ + 1; }
+    void Advance() {
+        rounded_ = rounded_ || next_ >= lastHandleOfTable_;
+        next_ = next_ >= lastHandleOfTable_ ? 1 : next_ + 1;
+    }
 
     mutable std::mutex mutex_;
     std::unordered_map<uint32_t, std::shared_ptr<T>> objects_;
     const uint32_t lastHandleOfTable_;
     uint32_t next_;
+    bool rounded_ = false;
     mutable uint32_t lastHandle_ = 0;
     mutable const std::shared_ptr<T>* last_ = nullptr;
 };
