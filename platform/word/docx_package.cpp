@@ -1,6 +1,7 @@
 #include "docx_package.h"
 
 #include "file_io.h"
+#include "util/text.h"
 #include "word/word.h"
 #include "zip_writer.h"
 
@@ -88,12 +89,8 @@ bool NamesOutsideThePackage(std::string_view name) {
 
 bool HasXmlName(std::string_view name) {
     const auto endsWith = [&](std::string_view extension) {
-        if (name.size() < extension.size()) return false;
-        for (size_t i = 0; i < extension.size(); ++i)
-            if (std::tolower(static_cast<unsigned char>(name[name.size() - extension.size() + i])) !=
-                extension[i])
-                return false;
-        return true;
+        return name.size() >= extension.size() &&
+               util::EqualsNoCase(name.substr(name.size() - extension.size()), extension);
     };
     return endsWith(".xml") || endsWith(".rels");
 }

@@ -1,6 +1,7 @@
 #include "field_evaluation.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -54,7 +55,8 @@ std::optional<double> ReadNumber(std::string_view text) {
     text = Trim(text);
     std::string digits;
     size_t i = 0;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) digits += text[i++];
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        if (text[i++] == '-') digits += '-';
     size_t integerDigits = 0, group = 0;
     bool grouped = false;
     for (; i < text.size() && text[i] != '.'; ++i) {
@@ -80,7 +82,11 @@ std::optional<double> ReadNumber(std::string_view text) {
         }
     }
     if (integerDigits + fractionDigits == 0) return std::nullopt;
-    return std::strtod(digits.c_str(), nullptr);
+    // The C locale's digits whatever the program's locale (a desktop's toolkit sets the user's): strtod
+    // would stop at the point where the locale has a decimal comma.
+    double value = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return value;
 }
 
 bool Holds(const MergeField& field, const MergeState& state) {

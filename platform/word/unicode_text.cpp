@@ -211,15 +211,6 @@ std::string CapitaliseWords(std::string_view text, bool firstWordOnly) {
     });
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 std::string UnderscoreSpaces(std::string_view name) {
     std::string out(name);
     for (char& c : out)

@@ -1,6 +1,8 @@
 // UTF-8 decoding and encoding, and the case rules of the merge switches.
 #pragma once
 
+#include "util/text.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -50,8 +52,8 @@ std::string ToLower(std::string_view text);
 // The first letter of each word (Caps) or of the first word only (FirstCap) in upper case; the rest stays.
 std::string CapitaliseWords(std::string_view text, bool firstWordOnly);
 
-// ASCII case-insensitive equality, the way automation compares names.
-bool EqualsNoCase(std::string_view a, std::string_view b);
+// ASCII case-insensitive equality, the way automation compares names, whatever the program's locale.
+using util::EqualsNoCase;
 
 // A merge field name with every space turned into "_", the form in which the program names columns.
 std::string UnderscoreSpaces(std::string_view name);

@@ -7,6 +7,11 @@
 #include "test_support.h"
 #include "word/word.h"
 
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
 namespace word::test {
 namespace {
 
@@ -72,6 +77,64 @@ TEST(RtfMerge, IfSkipIfAndRecordNumbersAreEvaluatedPerRecord) {
         body, {{"Title", "Name", "Skip"}, {"Mr", "Ash", "no"}, {"Ms", "Bell", "yes"}, {"Dr", "Cole", "no"}});
     EXPECT_EQ(Pages(content.text), (std::vector<std::string>{"Dear Sir, 1/1\n", "Dear Dr Cole, 3/2\n"}));
     EXPECT_TRUE(content.fields.empty());
+}
+
+// The program may run in the user's locale (the desktop's toolkit sets it), which the merge must not follow.
+// Made with localedef in a folder of its own and entered for the life of the object; Entered() is false
+// where the locale cannot be made.
+class InLocale {
+public:
+    InLocale(const std::string& source, const std::string& charset) {
+        folder_ = std::filesystem::temp_directory_path() / ("word-locales-" + std::to_string(getpid()));
+        std::filesystem::create_directories(folder_);
+        const std::string name = source + "." + charset;
+        const std::string make = "localedef -i " + source + " -f " + charset + " " +
+                                 (folder_ / name).string() + " >/dev/null 2>&1";
+        if (std::system(make.c_str()) != 0) return;
+        const char* path = std::getenv("LOCPATH");
+        hadPath_ = path != nullptr;
+        if (hadPath_) previousPath_ = path;
+        previous_ = std::setlocale(LC_ALL, nullptr);
+        setenv("LOCPATH", folder_.c_str(), 1);
+        entered_ = std::setlocale(LC_ALL, name.c_str()) != nullptr;
+    }
+    ~InLocale() {
+        if (!previous_.empty()) std::setlocale(LC_ALL, previous_.c_str());
+        if (hadPath_)
+            setenv("LOCPATH", previousPath_.c_str(), 1);
+        else
+            unsetenv("LOCPATH");
+        std::filesystem::remove_all(folder_);
+    }
+    InLocale(const InLocale&) = delete;
+    InLocale& operator=(const InLocale&) = delete;
+    bool Entered() const { return entered_; }
+
+private:
+    std::filesystem::path folder_;
+    std::string previous_, previousPath_;
+    bool hadPath_ = false, entered_ = false;
+};
+
+// In a locale with a decimal comma the numbers an IF compares are still read with their point.
+TEST(RtfMerge, IfComparesNumbersWithAPointInALocaleWithADecimalComma) {
+    InLocale german("de_DE", "ISO-8859-1");
+    if (!german.Entered()) GTEST_SKIP() << "no localedef to make de_DE.ISO-8859-1 with";
+    const std::string amount = "{\\field{\\*\\fldinst MERGEFIELD Amount}}";
+    const std::string body = "\\pard " + Field("IF " + amount + " > 2.5 \"big\" \"small\"", "") + "|" +
+                             Field("IF " + amount + " = 2.70 \"same\" \"other\"", "") + "\\par";
+    EXPECT_EQ(Pages(MergeAndRead(body, {{"Amount"}, {"2.7"}, {"+2.25"}}).text),
+              (std::vector<std::string>{"big|same\n", "small|other\n"}));
+}
+
+// In a Turkish locale the C library folds I to a dotless i: field names still match titles that differ from
+// them in the case of ASCII letters alone.
+TEST(RtfMerge, FieldNamesMatchTitlesOfOtherCaseInATurkishLocale) {
+    InLocale turkish("tr_TR", "ISO-8859-9");
+    if (!turkish.Entered()) GTEST_SKIP() << "no localedef to make tr_TR.ISO-8859-9 with";
+    const std::string body =
+        "\\pard " + Field("MERGEFIELD CITY", "") + "|" + Field("mergefield City", "") + "\\par";
+    EXPECT_EQ(MergeAndRead(body, {{"city"}, {"Izmir"}}).text, "Izmir|Izmir\n");
 }
 
 // NEXT puts the next record on the same page (labels, lists); NEXTIF does when its comparison holds.
