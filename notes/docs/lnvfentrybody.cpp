@@ -174,19 +174,8 @@ void LNVFEntryBody::ReadStatistics() {
     LNVFNavigatorBody* navigator = Navigator.GetVFNavigatorBody();
     if (!navigator->IsOpen()) throw navigator->GetStatus();
     LNVFPosition at = Position;
-    LNVFNavigatorBody::Read read;
-    read.returnCount = 1;
-    read.mask = LNVFNavigatorBody::kStatisticsMask;
-    read.wantBuffer = true;
-    const LNSTATUS status = navigator->ReadEntries(at.GetPositionData(), read);
-    if (status == LNWARN_NOT_FOUND) throw LNERR_READ_ENTRIES_FAILED;
-    if (status != LNNOERROR) throw status;
     uint32_t statistics[4] = {};
-    const auto* bytes = static_cast<const uint8_t*>(nnotes::LockBlock(read.buffer));
-    if (bytes != nullptr && read.length >= sizeof statistics)
-        std::memcpy(statistics, bytes, sizeof statistics);
-    if (bytes != nullptr) nnotes::UnlockBlock(read.buffer);
-    nnotes::FreeBlock(read.buffer);
+    if (const LNSTATUS status = navigator->ReadStatistics(at.GetPositionData(), statistics)) throw status;
     SiblingCount = statistics[0];
     ChildCount = statistics[1];
     DescendantCount = statistics[2];

@@ -10,7 +10,9 @@
 #include "nnotes/status.h"
 #include "nnotes/timedate.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -145,6 +147,24 @@ LNSTATUS LNVFNavigatorBody::ReadNoteID(nnotes::CollectionPosition* position, nno
     const LNSTATUS status = ReadEntries(position, read);
     if (status == LNNOERROR) *id = TakeNoteID(read);
     return status;
+}
+
+LNSTATUS LNVFNavigatorBody::ReadStatistics(nnotes::CollectionPosition* position,
+                                           uint32_t (&statistics)[4]) const {
+    Read read;
+    read.returnCount = 1;
+    read.mask = kStatisticsMask;
+    read.wantBuffer = true;
+    const LNSTATUS status = ReadEntries(position, read);
+    if (status == LNWARN_NOT_FOUND) return LNERR_READ_ENTRIES_FAILED;
+    if (status != LNNOERROR) return status;
+    std::fill(std::begin(statistics), std::end(statistics), 0u);
+    const auto* bytes = static_cast<const uint8_t*>(nnotes::LockBlock(read.buffer));
+    if (bytes != nullptr && read.length >= sizeof statistics)
+        std::memcpy(statistics, bytes, sizeof statistics);
+    if (bytes != nullptr) nnotes::UnlockBlock(read.buffer);
+    nnotes::FreeBlock(read.buffer);
+    return LNNOERROR;
 }
 
 nnotes::NOTEID LNVFNavigatorBody::TakeNoteID(Read& read) {

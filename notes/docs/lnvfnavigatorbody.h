@@ -82,6 +82,9 @@ public:
     static nnotes::NOTEID TakeNoteID(Read& read);
     // The note id of the entry at position (one read, note id only): LNWARN_NOT_FOUND when there is none.
     LNSTATUS ReadNoteID(nnotes::CollectionPosition* position, nnotes::NOTEID* id) const;
+    // The sibling, child and descendant counts and the indent of the entry at position (one read):
+    // LNERR_READ_ENTRIES_FAILED when there is none.
+    LNSTATUS ReadStatistics(nnotes::CollectionPosition* position, uint32_t (&statistics)[4]) const;
     // Room for an entry's summary places while its columns are read (LNVFEntryBody::GetSummaryTexts), kept
     // so that reading row after row allocates nothing.
     std::vector<std::pair<uint32_t, uint32_t>> SummaryPlaces;

@@ -8,8 +8,6 @@
 #include "nnotes/memblock.h"
 #include "nnotes/note.h"
 
-#include <cstring>
-
 namespace {
 
 // Categories and totals have no note to delete.
@@ -22,19 +20,8 @@ bool IsDocumentID(nnotes::NOTEID id) {
 LNSTATUS ChildrenInCollection(const LNVFNavigatorBody& navigator, const LNVFPosition& position,
                               uint32_t* children) {
     LNVFPosition at = position;
-    LNVFNavigatorBody::Read read;
-    read.returnCount = 1;
-    read.mask = LNVFNavigatorBody::kStatisticsMask;
-    read.wantBuffer = true;
-    const LNSTATUS status = navigator.ReadEntries(at.GetPositionData(), read);
-    if (status == LNWARN_NOT_FOUND) return LNERR_READ_ENTRIES_FAILED;
-    if (status != LNNOERROR) return status;
     uint32_t statistics[4] = {};
-    const auto* bytes = static_cast<const uint8_t*>(nnotes::LockBlock(read.buffer));
-    if (bytes != nullptr && read.length >= sizeof statistics)
-        std::memcpy(statistics, bytes, sizeof statistics);
-    if (bytes != nullptr) nnotes::UnlockBlock(read.buffer);
-    nnotes::FreeBlock(read.buffer);
+    if (const LNSTATUS status = navigator.ReadStatistics(at.GetPositionData(), statistics)) return status;
     *children = statistics[1];
     return LNNOERROR;
 }
