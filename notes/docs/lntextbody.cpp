@@ -157,19 +157,25 @@ LNSTATUS LNTextBody::StoreList(nnotes::DHANDLE list, uint16_t size) {
     return LNNOERROR;
 }
 
-LNSTATUS LNTextBody::Insert(uint32_t index, const LNString& text) {
+template <class Edit>
+LNSTATUS LNTextBody::EditList(Edit edit) {
     Require();
     nnotes::DHANDLE list = nnotes::NULLHANDLE;
     uint16_t size = 0, count = 0;
     if (const LNSTATUS status = CopyList(&list, &size)) return status;
     LNSTATUS status = Count(list, size, &count);
-    if (status == LNNOERROR && count < index) status = LNERR_INVALID_PARAMETER;
-    if (status == LNNOERROR) status = InsertEntry(list, index, Stored(text), &size);
+    if (status == LNNOERROR) status = edit(list, count, size);
     if (status != LNNOERROR) {
         nnotes::FreeBlock(list);
         return status;
     }
     return StoreList(list, size);
+}
+
+LNSTATUS LNTextBody::Insert(uint32_t index, const LNString& text) {
+    return EditList([&](nnotes::DHANDLE list, uint16_t count, uint16_t& size) {
+        return count < index ? LNERR_INVALID_PARAMETER : InsertEntry(list, index, Stored(text), &size);
+    });
 }
 
 LNSTATUS LNTextBody::Insert(uint32_t index, const LNText& other) {
@@ -177,57 +183,38 @@ LNSTATUS LNTextBody::Insert(uint32_t index, const LNText& other) {
     LNTextBody* source = other.GetTextBody();
     if (source == nullptr) return LNERR_INVALID_PARAMETER;
     const uint32_t entries = source->GetCount();
-    nnotes::DHANDLE list = nnotes::NULLHANDLE;
-    uint16_t size = 0, count = 0;
-    if (const LNSTATUS status = CopyList(&list, &size)) return status;
-    LNSTATUS status = Count(list, size, &count);
-    if (status == LNNOERROR && count < index) status = LNERR_INVALID_PARAMETER;
-    std::string text;
-    for (uint32_t i = 0; status == LNNOERROR && i < entries; ++i) {
-        status = source->RawEntry(i, &text);
-        if (status == LNNOERROR) status = InsertEntry(list, index + i, text, &size);
-    }
-    if (status != LNNOERROR) {
-        nnotes::FreeBlock(list);
+    return EditList([&](nnotes::DHANDLE list, uint16_t count, uint16_t& size) {
+        if (count < index) return LNSTATUS{LNERR_INVALID_PARAMETER};
+        std::string text;
+        LNSTATUS status = LNNOERROR;
+        for (uint32_t i = 0; status == LNNOERROR && i < entries; ++i) {
+            status = source->RawEntry(i, &text);
+            if (status == LNNOERROR) status = InsertEntry(list, index + i, text, &size);
+        }
         return status;
-    }
-    return StoreList(list, size);
+    });
 }
 
 LNSTATUS LNTextBody::Delete(uint32_t index, uint32_t count) {
     Require();
     if (count == 0) return LNNOERROR;
-    nnotes::DHANDLE list = nnotes::NULLHANDLE;
-    uint16_t size = 0, entries = 0;
-    if (const LNSTATUS status = CopyList(&list, &size)) return status;
-    LNSTATUS status = Count(list, size, &entries);
-    if (status == LNNOERROR && uint64_t{index} + count > entries) status = LNERR_INVALID_PARAMETER;
-    for (uint32_t i = 0; status == LNNOERROR && i < count; ++i)
-        status =
-            LNToNotesStatus(nnotes::RemoveTextListEntry(list, kPrefix, static_cast<uint16_t>(index), &size));
-    if (status != LNNOERROR) {
-        nnotes::FreeBlock(list);
+    return EditList([&](nnotes::DHANDLE list, uint16_t entries, uint16_t& size) {
+        LNSTATUS status = uint64_t{index} + count > entries ? LNERR_INVALID_PARAMETER : LNNOERROR;
+        for (uint32_t i = 0; status == LNNOERROR && i < count; ++i)
+            status = LNToNotesStatus(
+                nnotes::RemoveTextListEntry(list, kPrefix, static_cast<uint16_t>(index), &size));
         return status;
-    }
-    return StoreList(list, size);
+    });
 }
 
 LNSTATUS LNTextBody::Replace(uint32_t index, const LNString& text) {
-    Require();
-    nnotes::DHANDLE list = nnotes::NULLHANDLE;
-    uint16_t size = 0, entries = 0;
-    if (const LNSTATUS status = CopyList(&list, &size)) return status;
-    LNSTATUS status = Count(list, size, &entries);
-    if (status == LNNOERROR && index >= entries) status = LNERR_INVALID_PARAMETER;
-    if (status == LNNOERROR)
-        status =
+    return EditList([&](nnotes::DHANDLE list, uint16_t entries, uint16_t& size) {
+        if (index >= entries) return LNSTATUS{LNERR_INVALID_PARAMETER};
+        LNSTATUS status =
             LNToNotesStatus(nnotes::RemoveTextListEntry(list, kPrefix, static_cast<uint16_t>(index), &size));
-    if (status == LNNOERROR) status = InsertEntry(list, index, Stored(text), &size);
-    if (status != LNNOERROR) {
-        nnotes::FreeBlock(list);
+        if (status == LNNOERROR) status = InsertEntry(list, index, Stored(text), &size);
         return status;
-    }
-    return StoreList(list, size);
+    });
 }
 
 LNSTATUS LNTextBody::DeleteAll() {

@@ -48,7 +48,12 @@ private:
     LNSTATUS CopyList(nnotes::DHANDLE* list, uint16_t* size);
     // Makes list (a block of size bytes) the value: stored in the note, or kept as the free-standing value;
     // the block is taken in every case.
-    LNSTATUS StoreList(nnotes::DHANDLE list, uint16_t size);
+    LNSTATUS StoreList(nnotes::DHANDLE list,
+                       uint16_t size); // Runs edit(list, count, size) on a copy of the list (its block, entry
+                                       // count and size in bytes), then
+    // stores the copy, or frees it when the edit fails.
+    template <class Edit>
+    LNSTATUS EditList(Edit edit);
 };
 
 class LNTextElement : public LNListElement<LNTextBody, LNString> {
