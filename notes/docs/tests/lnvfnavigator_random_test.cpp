@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 #include <random>
 #include <set>
 
@@ -670,6 +671,18 @@ protected:
         }
     }
 
+    // Each seed's walk on a view of its own, stopping at the first fatal failure.
+    void RunSeeds(std::initializer_list<uint32_t> seeds) {
+        for (const uint32_t seed : seeds) {
+            docs_.clear();
+            names_.clear();
+            view_ = LNViewFolder();
+            tree_ = LNDatabase();
+            Run(seed, 250);
+            if (HasFatalFailure()) return;
+        }
+    }
+
     void Run(uint32_t seed, int steps);
 
     bool flat_ = false;
@@ -862,28 +875,12 @@ void NavigatorRandomTest::Run(uint32_t seed, int steps) {
 }
 
 TEST_F(NavigatorRandomTest, WalksOfACategorisedViewFollowTheModel) {
-    constexpr uint32_t kSeeds[] = {1, 2, 7, 42, 1234};
-    for (const uint32_t seed : kSeeds) {
-        docs_.clear();
-        names_.clear();
-        view_ = LNViewFolder();
-        tree_ = LNDatabase();
-        Run(seed, 250);
-        if (HasFatalFailure()) return;
-    }
+    RunSeeds({1, 2, 7, 42, 1234});
 }
 
 TEST_F(NavigatorRandomTest, WalksOfAViewOfResponsesWithoutCategoriesFollowTheModel) {
     flat_ = true;
-    constexpr uint32_t kSeeds[] = {3, 11, 99};
-    for (const uint32_t seed : kSeeds) {
-        docs_.clear();
-        names_.clear();
-        view_ = LNViewFolder();
-        tree_ = LNDatabase();
-        Run(seed, 250);
-        if (HasFatalFailure()) return;
-    }
+    RunSeeds({3, 11, 99});
 }
 
 // The next main document from a category of a navigator that reaches only the categories under a region is
